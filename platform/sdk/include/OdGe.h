@@ -1,0 +1,54 @@
+// Geometry value types: 2D and 3D points and vectors.
+#pragma once
+
+#include <tuple>
+
+struct OdGeVector2d {
+  double x = 0.0;
+  double y = 0.0;
+  OdGeVector2d() = default;
+  OdGeVector2d(double xx, double yy) : x(xx), y(yy) {}
+  bool operator==(const OdGeVector2d& o) const { return x == o.x && y == o.y; }
+  bool operator!=(const OdGeVector2d& o) const { return !(*this == o); }
+  bool operator<(const OdGeVector2d& o) const { return std::tie(x, y) < std::tie(o.x, o.y); }
+};
+
+struct OdGePoint2d {
+  double x = 0.0;
+  double y = 0.0;
+  OdGePoint2d() = default;
+  OdGePoint2d(double xx, double yy) : x(xx), y(yy) {}
+  bool operator==(const OdGePoint2d& o) const { return x == o.x && y == o.y; }
+  bool operator!=(const OdGePoint2d& o) const { return !(*this == o); }
+  bool operator<(const OdGePoint2d& o) const { return std::tie(x, y) < std::tie(o.x, o.y); }
+  OdGePoint2d operator+(const OdGeVector2d& v) const { return {x + v.x, y + v.y}; }
+  OdGeVector2d operator-(const OdGePoint2d& p) const { return {x - p.x, y - p.y}; }
+};
+
+struct OdGeVector3d {
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+  OdGeVector3d() = default;
+  OdGeVector3d(double xx, double yy, double zz) : x(xx), y(yy), z(zz) {}
+  bool operator==(const OdGeVector3d& o) const { return x == o.x && y == o.y && z == o.z; }
+  bool operator!=(const OdGeVector3d& o) const { return !(*this == o); }
+  bool operator<(const OdGeVector3d& o) const {
+    return std::tie(x, y, z) < std::tie(o.x, o.y, o.z);
+  }
+};
+
+struct OdGePoint3d {
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+  OdGePoint3d() = default;
+  OdGePoint3d(double xx, double yy, double zz) : x(xx), y(yy), z(zz) {}
+  bool operator==(const OdGePoint3d& o) const { return x == o.x && y == o.y && z == o.z; }
+  bool operator!=(const OdGePoint3d& o) const { return !(*this == o); }
+  bool operator<(const OdGePoint3d& o) const {
+    return std::tie(x, y, z) < std::tie(o.x, o.y, o.z);
+  }
+  OdGePoint3d operator+(const OdGeVector3d& v) const { return {x + v.x, y + v.y, z + v.z}; }
+  OdGeVector3d operator-(const OdGePoint3d& p) const { return {x - p.x, y - p.y, z - p.z}; }
+};

@@ -1,0 +1,4 @@
+// Export macro of the utility library.
+#pragma once
+
+#define UT_API __attribute__((visibility("default")))

@@ -1,0 +1,71 @@
+// OdString: shared buffers, UTF-8 both ways, UTF-16 code-unit ordering, formatting.
+#include "OdString.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+TEST(OdString, CopiesShareDataUntilWritten) {
+  OdString a(L"type spec");
+  OdString b = a;
+  EXPECT_TRUE(a.sharesDataWith(b));
+  b += L"!";
+  EXPECT_FALSE(a.sharesDataWith(b));
+  EXPECT_EQ(a, OdString(L"type spec"));
+  EXPECT_EQ(b, OdString(L"type spec!"));
+  OdString c = a;
+  c.setAt(0, L'T');
+  EXPECT_EQ(a.getAt(0), L't');
+  EXPECT_FALSE(OdString().sharesDataWith(OdString()));
+  // An equal string made separately is not the same string.
+  EXPECT_FALSE(a.sharesDataWith(OdString(L"type spec")));
+}
+
+TEST(OdString, Utf8RoundTripAndInvalidInput) {
+  const char* text = "Stra\xc3\x9f" "e \xe2\x82\xac \xf0\x9f\x98\x80";
+  OdString s(text);
+  EXPECT_EQ(s.getLength(), 10);
+  EXPECT_EQ(s.getAt(4), L'\u00DF');
+  EXPECT_EQ(s.getAt(9), static_cast<wchar_t>(0x1F600));
+  EXPECT_EQ(s.toUtf8(), std::string(text));
+  // Truncated, overlong and surrogate sequences become U+FFFD, never a crash.
+  EXPECT_EQ(OdString::fromUtf8("a\xe2\x82", 3).getAt(1), L'\uFFFD');
+  EXPECT_EQ(OdString::fromUtf8("\xc0\xaf", 2).getAt(0), L'\uFFFD');
+  EXPECT_EQ(OdString::fromUtf8("\xed\xa0\x80", 3).getAt(0), L'\uFFFD');
+  EXPECT_EQ(OdString(L"").toUtf8(), "");
+}
+
+TEST(OdString, OrdersByUtf16CodeUnits) {
+  EXPECT_LT(OdString(L"B"), OdString(L"a"));  // upper case first
+  EXPECT_LT(OdString(L"ab"), OdString(L"abc"));
+  // U+1F600 is a surrogate pair D83D DE00 in UTF-16: it sorts below U+FFFD.
+  OdString astral(std::wstring(1, static_cast<wchar_t>(0x1F600)));
+  OdString high(L"\uFFFD");
+  EXPECT_LT(astral, high);
+  EXPECT_GT(astral, OdString(L"\uD7FF"));
+  std::map<OdString, int> m{{OdString(L"b"), 1}, {OdString(L"B"), 2}, {OdString(L"a"), 3}};
+  EXPECT_EQ(m.begin()->first, OdString(L"B"));
+  EXPECT_EQ(OdString(L"Abc").iCompare(L"aBC"), 0);
+}
+
+TEST(OdString, EditingAndFormatting) {
+  OdString s;
+  s.format(L"%ls-%d", L"Wall", 2);
+  EXPECT_EQ(s, L"Wall-2");
+  EXPECT_EQ(s.reverseFind(L'-'), 4);
+  EXPECT_EQ(s.left(4), L"Wall");
+  EXPECT_EQ(s.mid(5), L"2");
+  EXPECT_EQ(s.right(100), s);
+  EXPECT_EQ(s.find(L"ll"), 2);
+  EXPECT_EQ(s.find(L'x'), -1);
+  OdString p(L"C:\\a\\b");
+  p.replace(L'\\', L'/');
+  EXPECT_EQ(p, L"C:/a/b");
+  OdString r(L"aXbXc");
+  r.replace(L"X", L"--");
+  EXPECT_EQ(r, L"a--b--c");
+  EXPECT_TRUE(L"a--b--c" == r);
+  OdString t(L"  x  ");
+  t.trimLeft().trimRight();
+  EXPECT_EQ(t, L"x");
+}
