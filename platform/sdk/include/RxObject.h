@@ -152,8 +152,9 @@ class OdSmartPtr {
   T* m_p = nullptr;
 };
 
-/// OdRxObjectImpl<T>: a T whose reference count starts at 1 and deletes itself at 0.
-template <class T, class TInterface = T>
+/// OdRxObjectImpl<T>: a T whose reference count starts at 1 and deletes itself at 0. `Enable`
+/// lets a family of classes that counts its own references specialise it (drawing objects do).
+template <class T, class TInterface = T, class Enable = void>
 class OdRxObjectImpl : public T {
  public:
   template <class... Args>
