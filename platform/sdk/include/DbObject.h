@@ -36,8 +36,9 @@ class ODSDK_API OdDbObject : public OdRxObject {
  public:
   ~OdDbObject() override;
 
-  // A drawing object counts its own references: when only its drawing still holds it, the
-  // current open ends (as close() would).
+  // A drawing object counts its own references: when only its drawing still holds it (every
+  // pointer released, including ones kept after an earlier close()), the open ends as close()
+  // would.
   void addRef() const final;
   void release() const final;
   long numRefs() const final;
@@ -108,8 +109,7 @@ class ODSDK_API OdDbObject : public OdRxObject {
 
 /// Drawing objects count their own references; their OdRxObjectImpl only adds the factory.
 template <class T, class TInterface>
-class OdRxObjectImpl<T, TInterface, std::enable_if_t<std::is_base_of_v<OdDbObject, T>>>
-    : public T {
+class OdRxObjectImpl<T, TInterface, std::enable_if_t<std::is_base_of_v<OdDbObject, T>>> : public T {
  public:
   template <class... Args>
   explicit OdRxObjectImpl(Args&&... args) : T(std::forward<Args>(args)...) {}

@@ -50,8 +50,7 @@ class ODSDK_API OdDbObjectId {
   OdResult openObject(OdDbObjectPtr& object, OdDb::OpenMode mode = OdDb::kForRead,
                       bool openErased = false) const;
   /// safeOpenObject: as openObject, but throws OdError with the reason instead of answering empty.
-  OdDbObjectPtr safeOpenObject(OdDb::OpenMode mode = OdDb::kForRead,
-                               bool openErased = false) const;
+  OdDbObjectPtr safeOpenObject(OdDb::OpenMode mode = OdDb::kForRead, bool openErased = false) const;
 
   /// Ids order by drawing, then handle; the null id comes first.
   bool operator<(const OdDbObjectId& o) const;

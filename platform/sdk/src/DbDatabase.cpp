@@ -319,8 +319,8 @@ void OdDbDatabase::undo() {
     OdDbObject* object = d.undoEntries[i].stub->object.get();
     if (object && object->openMode() != OdDb::kNotOpen) {
       OdResult why = object->isWriteEnabled() ? eWasOpenForWrite : eWasOpenForRead;
-      throw OdError(why, OdString(L"undo: object ") + d.undoEntries[i].stub->handle.ascii() +
-                             L" is open");
+      throw OdError(
+          why, OdString(L"undo: object ") + d.undoEntries[i].stub->handle.ascii() + L" is open");
     }
   }
   d.undoing = true;

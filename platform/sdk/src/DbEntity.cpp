@@ -123,24 +123,24 @@ unsigned int OdDbPolyline::numVerts() const {
 OdGePoint2d OdDbPolyline::getPointAt(unsigned int index) const {
   assertReadEnabled();
   if (index >= m_vertices.size()) {
-    throw OdError(eInvalidIndex, OdString::formatted(L"vertex %d of %d", int(index),
-                                                     int(m_vertices.size())));
+    throw OdError(eInvalidIndex,
+                  OdString::formatted(L"vertex %d of %d", int(index), int(m_vertices.size())));
   }
   return m_vertices[index];
 }
 void OdDbPolyline::addVertexAt(unsigned int index, const OdGePoint2d& point) {
   assertWriteEnabled();
   if (index > m_vertices.size()) {
-    throw OdError(eInvalidIndex, OdString::formatted(L"vertex %d beyond %d", int(index),
-                                                     int(m_vertices.size())));
+    throw OdError(eInvalidIndex,
+                  OdString::formatted(L"vertex %d beyond %d", int(index), int(m_vertices.size())));
   }
   m_vertices.insertAt(index, point);
 }
 void OdDbPolyline::removeVertexAt(unsigned int index) {
   assertWriteEnabled();
   if (index >= m_vertices.size()) {
-    throw OdError(eInvalidIndex, OdString::formatted(L"vertex %d of %d", int(index),
-                                                     int(m_vertices.size())));
+    throw OdError(eInvalidIndex,
+                  OdString::formatted(L"vertex %d of %d", int(index), int(m_vertices.size())));
   }
   m_vertices.removeAt(index);
 }

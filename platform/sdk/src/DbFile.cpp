@@ -189,9 +189,8 @@ void OdDbDatabase::Impl::write(const OdString& path) {
   std::string temp = target + ".XXXXXX";
   int fd = ::mkstemp(temp.data());
   if (fd < 0) {
-    throw OdError(eFileWriteError,
-                  OdString(L"cannot create a temporary file beside ") + path + L": " +
-                      errnoText(errno));
+    throw OdError(eFileWriteError, OdString(L"cannot create a temporary file beside ") + path +
+                                       L": " + errnoText(errno));
   }
   try {
     FileSink sink(fd);
@@ -206,9 +205,8 @@ void OdDbDatabase::Impl::write(const OdString& path) {
     }
     fd = -1;
     if (::rename(temp.c_str(), target.c_str()) != 0) {
-      throw OdError(eFileWriteError,
-                    OdString(L"cannot rename the temporary file to ") + path + L": " +
-                        errnoText(errno));
+      throw OdError(eFileWriteError, OdString(L"cannot rename the temporary file to ") + path +
+                                         L": " + errnoText(errno));
     }
   } catch (...) {
     if (fd >= 0) ::close(fd);

@@ -17,20 +17,48 @@ namespace {
 }  // namespace
 
 // A writer cannot read.
-bool BufferWriter::rdBool() { wrongDirection("a writing filer cannot read"); }
-std::int8_t BufferWriter::rdInt8() { wrongDirection("a writing filer cannot read"); }
-std::uint8_t BufferWriter::rdUInt8() { wrongDirection("a writing filer cannot read"); }
-std::int16_t BufferWriter::rdInt16() { wrongDirection("a writing filer cannot read"); }
-std::int32_t BufferWriter::rdInt32() { wrongDirection("a writing filer cannot read"); }
-std::int64_t BufferWriter::rdInt64() { wrongDirection("a writing filer cannot read"); }
-double BufferWriter::rdDouble() { wrongDirection("a writing filer cannot read"); }
-void BufferWriter::rdBytes(void*, std::size_t) { wrongDirection("a writing filer cannot read"); }
-OdString BufferWriter::rdString() { wrongDirection("a writing filer cannot read"); }
-OdDbHandle BufferWriter::rdDbHandle() { wrongDirection("a writing filer cannot read"); }
-OdGePoint2d BufferWriter::rdPoint2d() { wrongDirection("a writing filer cannot read"); }
-OdGePoint3d BufferWriter::rdPoint3d() { wrongDirection("a writing filer cannot read"); }
-OdGeVector2d BufferWriter::rdVector2d() { wrongDirection("a writing filer cannot read"); }
-OdGeVector3d BufferWriter::rdVector3d() { wrongDirection("a writing filer cannot read"); }
+bool BufferWriter::rdBool() {
+  wrongDirection("a writing filer cannot read");
+}
+std::int8_t BufferWriter::rdInt8() {
+  wrongDirection("a writing filer cannot read");
+}
+std::uint8_t BufferWriter::rdUInt8() {
+  wrongDirection("a writing filer cannot read");
+}
+std::int16_t BufferWriter::rdInt16() {
+  wrongDirection("a writing filer cannot read");
+}
+std::int32_t BufferWriter::rdInt32() {
+  wrongDirection("a writing filer cannot read");
+}
+std::int64_t BufferWriter::rdInt64() {
+  wrongDirection("a writing filer cannot read");
+}
+double BufferWriter::rdDouble() {
+  wrongDirection("a writing filer cannot read");
+}
+void BufferWriter::rdBytes(void*, std::size_t) {
+  wrongDirection("a writing filer cannot read");
+}
+OdString BufferWriter::rdString() {
+  wrongDirection("a writing filer cannot read");
+}
+OdDbHandle BufferWriter::rdDbHandle() {
+  wrongDirection("a writing filer cannot read");
+}
+OdGePoint2d BufferWriter::rdPoint2d() {
+  wrongDirection("a writing filer cannot read");
+}
+OdGePoint3d BufferWriter::rdPoint3d() {
+  wrongDirection("a writing filer cannot read");
+}
+OdGeVector2d BufferWriter::rdVector2d() {
+  wrongDirection("a writing filer cannot read");
+}
+OdGeVector3d BufferWriter::rdVector3d() {
+  wrongDirection("a writing filer cannot read");
+}
 
 void BufferWriter::wrString(const OdString& value) {
   std::string utf8 = value.toUtf8();
@@ -39,17 +67,33 @@ void BufferWriter::wrString(const OdString& value) {
 }
 
 // A reader cannot write.
-void BufferReader::wrBool(bool) { wrongDirection("a reading filer cannot write"); }
-void BufferReader::wrInt8(std::int8_t) { wrongDirection("a reading filer cannot write"); }
-void BufferReader::wrUInt8(std::uint8_t) { wrongDirection("a reading filer cannot write"); }
-void BufferReader::wrInt16(std::int16_t) { wrongDirection("a reading filer cannot write"); }
-void BufferReader::wrInt32(std::int32_t) { wrongDirection("a reading filer cannot write"); }
-void BufferReader::wrInt64(std::int64_t) { wrongDirection("a reading filer cannot write"); }
-void BufferReader::wrDouble(double) { wrongDirection("a reading filer cannot write"); }
+void BufferReader::wrBool(bool) {
+  wrongDirection("a reading filer cannot write");
+}
+void BufferReader::wrInt8(std::int8_t) {
+  wrongDirection("a reading filer cannot write");
+}
+void BufferReader::wrUInt8(std::uint8_t) {
+  wrongDirection("a reading filer cannot write");
+}
+void BufferReader::wrInt16(std::int16_t) {
+  wrongDirection("a reading filer cannot write");
+}
+void BufferReader::wrInt32(std::int32_t) {
+  wrongDirection("a reading filer cannot write");
+}
+void BufferReader::wrInt64(std::int64_t) {
+  wrongDirection("a reading filer cannot write");
+}
+void BufferReader::wrDouble(double) {
+  wrongDirection("a reading filer cannot write");
+}
 void BufferReader::wrBytes(const void*, std::size_t) {
   wrongDirection("a reading filer cannot write");
 }
-void BufferReader::wrString(const OdString&) { wrongDirection("a reading filer cannot write"); }
+void BufferReader::wrString(const OdString&) {
+  wrongDirection("a reading filer cannot write");
+}
 void BufferReader::wrDbHandle(const OdDbHandle&) {
   wrongDirection("a reading filer cannot write");
 }
@@ -68,9 +112,10 @@ void BufferReader::wrVector3d(const OdGeVector3d&) {
 
 void BufferReader::need(std::size_t size) const {
   if (size > static_cast<std::size_t>(m_end - m_p)) {
-    throw OdError(eEndOfFile, OdString::formatted(L"%d bytes wanted, %d left",
-                                                  static_cast<int>(std::min<std::size_t>(size, 1u << 30)),
-                                                  static_cast<int>(m_end - m_p)));
+    throw OdError(eEndOfFile,
+                  OdString::formatted(L"%d bytes wanted, %d left",
+                                      static_cast<int>(std::min<std::size_t>(size, 1u << 30)),
+                                      static_cast<int>(m_end - m_p)));
   }
 }
 
@@ -127,8 +172,7 @@ std::uint32_t crc32cTable(std::uint32_t crc, const std::uint8_t* p, std::size_t 
 
 #if defined(__x86_64__)
 // The processor's CRC-32C instruction, 8 bytes at a time.
-__attribute__((target("sse4.2"))) std::uint32_t crc32cHw(std::uint32_t crc,
-                                                         const std::uint8_t* p,
+__attribute__((target("sse4.2"))) std::uint32_t crc32cHw(std::uint32_t crc, const std::uint8_t* p,
                                                          std::size_t size) {
   std::uint64_t c = crc;
   while (size >= 8) {

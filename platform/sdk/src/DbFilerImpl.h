@@ -42,8 +42,9 @@ class BufferWriter : public OdStaticRxObject<OdDbDwgFiler> {
   void wrInt64(std::int64_t value) override { put(value); }
   void wrDouble(double value) override { put(value); }
   void wrBytes(const void* buffer, std::size_t size) override {
-    if (size) m_out.insert(m_out.end(), static_cast<const std::uint8_t*>(buffer),
-                           static_cast<const std::uint8_t*>(buffer) + size);
+    if (size)
+      m_out.insert(m_out.end(), static_cast<const std::uint8_t*>(buffer),
+                   static_cast<const std::uint8_t*>(buffer) + size);
   }
   void wrString(const OdString& value) override;
   void wrDbHandle(const OdDbHandle& value) override { put<std::uint64_t>(value.value()); }

@@ -34,7 +34,7 @@ void OdDbObject::release() const {
     delete this;
     return;
   }
-  // Only the drawing holds it now: the pointers of the open are gone.
+  // Only the drawing holds it now: every pointer is gone, so the open ends.
   if (left == 1 && m_impl->stub && m_impl->openCount > 0) ObjectAccess::endOpen(this);
 }
 
@@ -109,10 +109,12 @@ void OdDbObject::upgradeOpen() {
     case OdDb::kNotOpen:
       throw OdError(eNotOpenForRead, OdString(L"upgradeOpen on an object that is not open"));
     default:
+      // With a single pointer left (besides the drawing's) the caller is the only reader: the
+      // other opens have no pointer to read through.
+      if (m_impl->openCount > 1 && m_refs.load() <= (m_impl->stub ? 2 : 1)) m_impl->openCount = 1;
       if (m_impl->openCount > 1) {
-        throw OdError(eWasOpenForRead,
-                      OdString(L"upgradeOpen while other readers hold object ") +
-                          objectId().handle().ascii());
+        throw OdError(eWasOpenForRead, OdString(L"upgradeOpen while other readers hold object ") +
+                                           objectId().handle().ascii());
       }
       m_impl->mode = OdDb::kForWrite;
       m_impl->snapshotTaken = false;

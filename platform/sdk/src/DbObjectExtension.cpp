@@ -29,7 +29,8 @@ void odDbRegisterObjectExtension(const OdString& kind, OdDbObjectExtensionFactor
   Registry& r = registry();
   std::lock_guard<std::mutex> lock(r.mutex);
   if (!r.factories.emplace(kind, factory).second) {
-    throw OdError(eAlreadyRegistered, OdString(L"extension kind ") + kind + L" is already registered");
+    throw OdError(eAlreadyRegistered,
+                  OdString(L"extension kind ") + kind + L" is already registered");
   }
 }
 
