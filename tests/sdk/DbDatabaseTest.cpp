@@ -21,8 +21,7 @@ TEST(DbDatabase, NewDrawings) {
 
   OdDbDictionaryPtr nod = metric->getNamedObjectsDictionaryId().safeOpenObject();
   EXPECT_EQ(nod->numEntries(), 0u);
-  EXPECT_EQ(metric->getOdDbObjectId(metric->getModelSpaceId().handle()),
-            metric->getModelSpaceId());
+  EXPECT_EQ(metric->getOdDbObjectId(metric->getModelSpaceId().handle()), metric->getModelSpaceId());
   EXPECT_TRUE(metric->getOdDbObjectId(OdDbHandle(999)).isNull());
 }
 

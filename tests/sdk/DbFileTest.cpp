@@ -200,7 +200,8 @@ TEST(DbFile, WriteReplacesAtomically) {
   EXPECT_EQ(back->getINSUNITS(), 6);
   // No temporary files are left beside it.
   int files = 0;
-  for (auto& e : std::filesystem::directory_iterator(std::filesystem::path(path.toUtf8()).parent_path()))
+  for (auto& e :
+       std::filesystem::directory_iterator(std::filesystem::path(path.toUtf8()).parent_path()))
     files += e.is_regular_file();
   EXPECT_EQ(files, 1);
   try {

@@ -38,7 +38,8 @@ inline std::vector<std::uint8_t> readBytes(const OdString& path) {
 
 inline void writeBytes(const OdString& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path.toUtf8(), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 /// One value of every kind the filer carries.
@@ -84,10 +85,10 @@ class AllKinds : public OdDbObject {
     v3 = {7, 8, 9};
   }
   bool sameAs(const AllKinds& o) const {
-    return b == o.b && i8 == o.i8 && u8 == o.u8 && i16 == o.i16 && u16 == o.u16 &&
-           i32 == o.i32 && u32 == o.u32 && i64 == o.i64 && u64 == o.u64 && d == o.d &&
-           bytes == o.bytes && text == o.text && handle == o.handle && p2 == o.p2 &&
-           p3 == o.p3 && v2 == o.v2 && v3 == o.v3;
+    return b == o.b && i8 == o.i8 && u8 == o.u8 && i16 == o.i16 && u16 == o.u16 && i32 == o.i32 &&
+           u32 == o.u32 && i64 == o.i64 && u64 == o.u64 && d == o.d && bytes == o.bytes &&
+           text == o.text && handle == o.handle && p2 == o.p2 && p3 == o.p3 && v2 == o.v2 &&
+           v3 == o.v3;
   }
 
   void dwgOutFields(OdDbDwgFiler* f) const override {
