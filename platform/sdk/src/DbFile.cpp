@@ -2,6 +2,7 @@
 // size against the bytes left and builds a separate drawing that replaces the old contents
 // only when everything was read. Layout: docs/FORMATS.md, "Drawing files".
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 
 #include "DbDatabase.h"
 #include "DbDictionary.h"
@@ -225,7 +227,40 @@ void OdDbDatabase::Impl::write(const OdString& path) {
 
 namespace {
 
-std::vector<std::uint8_t> readWholeFile(const OdString& path) {
+/// The bytes of a whole file, in memory that is neither zero-filled first nor faulted in one
+/// small page at a time (large buffers ask for huge pages).
+class FileBytes {
+ public:
+  explicit FileBytes(std::size_t size) : m_size(size) {
+    constexpr std::size_t kHuge = 2u << 20;
+    void* p = nullptr;
+    if (size >= kHuge) {
+      if (::posix_memalign(&p, kHuge, (size + kHuge - 1) / kHuge * kHuge) == 0) {
+        ::madvise(p, size, MADV_HUGEPAGE);
+      } else {
+        p = nullptr;
+      }
+    } else {
+      p = std::malloc(size ? size : 1);
+    }
+    if (!p)
+      throw OdError(eOutOfMemory, OdString::formatted(L"cannot hold a drawing of %llu bytes",
+                                                      static_cast<unsigned long long>(size)));
+    m_data.reset(static_cast<std::uint8_t*>(p));
+  }
+  std::uint8_t* data() const { return m_data.get(); }
+  std::size_t size() const { return m_size; }
+  void shrink(std::size_t size) { m_size = size; }
+
+ private:
+  struct Free {
+    void operator()(std::uint8_t* p) const { std::free(p); }
+  };
+  std::unique_ptr<std::uint8_t, Free> m_data;
+  std::size_t m_size;
+};
+
+FileBytes readWholeFile(const OdString& path) {
   std::string name = native(path);
   int fd = ::open(name.c_str(), O_RDONLY);
   if (fd < 0) {
@@ -233,13 +268,12 @@ std::vector<std::uint8_t> readWholeFile(const OdString& path) {
     throw OdError(err == ENOENT ? eFileNotFound : eFileAccessErr,
                   OdString(L"cannot open drawing ") + path + L": " + errnoText(err));
   }
-  std::vector<std::uint8_t> bytes;
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     throw OdError(eFileAccessErr, OdString(L"not a regular file: ") + path);
   }
-  bytes.resize(static_cast<std::size_t>(st.st_size));
+  FileBytes bytes(static_cast<std::size_t>(st.st_size));
   std::size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
@@ -253,7 +287,7 @@ std::vector<std::uint8_t> readWholeFile(const OdString& path) {
     done += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  bytes.resize(done);
+  bytes.shrink(done);
   return bytes;
 }
 
@@ -283,7 +317,7 @@ OdDbObjectPtr makeObject(const OdDbClassRecord& record) {
 }
 
 // Parses `bytes` (magic and version checked, checksum verified) into `db`, which is empty.
-void parse(const OdString& path, const std::vector<std::uint8_t>& bytes, OdDbDatabase& into) {
+void parse(const OdString& path, const FileBytes& bytes, OdDbDatabase& into) {
   OdDbDatabase::Impl& db = *into.impl();
   BufferReader in(bytes.data() + 12, bytes.size() - 16, OdDbFiler::kFileFiler, &into);
 
@@ -393,7 +427,7 @@ void parse(const OdString& path, const std::vector<std::uint8_t>& bytes, OdDbDat
 }  // namespace
 
 void OdDbDatabase::Impl::read(const OdString& path, OdDbDatabase& into) {
-  std::vector<std::uint8_t> bytes = readWholeFile(path);
+  FileBytes bytes = readWholeFile(path);
   if (bytes.size() < sizeof kMagic || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0) {
     throw OdError(eNotADrawing, OdString(L"not a drawing: ") + path);
   }
