@@ -143,7 +143,12 @@ void BM_DrawingRead(benchmark::State& state) {
 BENCHMARK(BM_MemcpyWarm)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MemcpyCold)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_DrawingWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_DrawingRead)->Arg(0)->Arg(1)->ArgName("cold")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DrawingRead)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("cold")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

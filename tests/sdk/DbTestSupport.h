@@ -154,7 +154,9 @@ class CountingObjectReactor : public OdDbObjectReactor {
   bool reopenedOnModified = false;
   void modified(const OdDbObject* object) override {
     ++modifiedCount;
-    reopenedOnModified = !object->objectId().openObject(OdDb::kForRead).isNull();
+    bool read = !object->objectId().openObject(OdDb::kForRead).isNull();
+    bool write = !object->objectId().openObject(OdDb::kForWrite).isNull();  // the read ended
+    reopenedOnModified = read && write;
   }
   void erased(const OdDbObject*, bool) override { ++erasedCount; }
   void goodbye(const OdDbObject*) override { ++goodbyeCount; }

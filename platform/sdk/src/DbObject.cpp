@@ -286,9 +286,10 @@ void ObjectAccess::endOpen(const OdDbObject* object) {
   d.modified = false;
   d.snapshotTaken = false;
   if (!wasModified) return;
-  // Closed before anyone hears of it, so that reactors may open it again. Keep the object
-  // alive while they run.
-  OdDbObjectPtr keep(const_cast<OdDbObject*>(object));
+  // Closed before anyone hears of it, so that reactors may open it again. An object in a
+  // drawing is kept alive by it; hold any other while the reactors run (a hold on an object in
+  // a drawing would keep the reactors' own opens from ending when they release it).
+  OdDbObjectPtr keep(d.stub ? nullptr : const_cast<OdDbObject*>(object));
   auto reactors = d.reactors;
   for (auto& r : reactors)
     r->modified(object);

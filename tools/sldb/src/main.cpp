@@ -24,11 +24,27 @@ struct UsageError {
 };
 
 const char* unitName(int insunits) {
-  static const char* const names[] = {
-      "unitless",   "inches",      "feet",       "miles",      "millimeters", "centimeters",
-      "meters",     "kilometers",  "microinches", "mils",      "yards",       "angstroms",
-      "nanometers", "microns",     "decimeters", "decameters", "hectometers", "gigameters",
-      "astronomical units", "light years", "parsecs"};
+  static const char* const names[] = {"unitless",
+                                      "inches",
+                                      "feet",
+                                      "miles",
+                                      "millimeters",
+                                      "centimeters",
+                                      "meters",
+                                      "kilometers",
+                                      "microinches",
+                                      "mils",
+                                      "yards",
+                                      "angstroms",
+                                      "nanometers",
+                                      "microns",
+                                      "decimeters",
+                                      "decameters",
+                                      "hectometers",
+                                      "gigameters",
+                                      "astronomical units",
+                                      "light years",
+                                      "parsecs"};
   return insunits >= 0 && insunits <= 20 ? names[insunits] : "?";
 }
 
@@ -159,8 +175,7 @@ struct Command {
 const Command kCommands[] = {
     {"new", "new DRAWING [--imperial] [--insunits N] [--force]",
      "write an empty drawing (metric: MEASUREMENT 1, INSUNITS 4; imperial: 0 and 1)", cmdNew},
-    {"info", "info DRAWING", "print system variables, classes and the number of objects",
-     cmdInfo},
+    {"info", "info DRAWING", "print system variables, classes and the number of objects", cmdInfo},
     {"demo", "demo [--keep]",
      "make, save and read back a small drawing in a temporary folder, then print its info",
      cmdDemo},
@@ -186,8 +201,7 @@ int main(int argc, char** argv) {
     try {
       return c.run(Args(args.begin() + 1, args.end()));
     } catch (const UsageError& e) {
-      std::cerr << "sldb " << c.name << ": " << e.message << " (usage: sldb " << c.usage
-                << ")\n";
+      std::cerr << "sldb " << c.name << ": " << e.message << " (usage: sldb " << c.usage << ")\n";
       return 2;
     } catch (const OdError& e) {
       std::cerr << "sldb: " << e.description().toUtf8() << "\n";
