@@ -55,6 +55,11 @@ TEST(DbDatabase, DictionaryEntriesInNameOrder) {
   nod->getAt(OdString(L"b"), OdDb::kForWrite)->erase();
   EXPECT_FALSE(nod->has(OdString(L"b")));
 
+  // An object of another drawing cannot be referred to.
+  OdDbDatabasePtr other = odDbCreateDatabase();
+  EXPECT_THROW(nod->setAt(OdString(L"x"), other->getModelSpaceId().safeOpenObject()), OdError);
+  EXPECT_FALSE(nod->has(OdString(L"x")));
+
   // A dictionary in no drawing cannot add objects.
   OdDbDictionaryPtr loose = OdDbDictionary::createObject();
   try {

@@ -8,6 +8,21 @@
 #include "DbProxyObject.h"
 #include "DbTestSupport.h"
 
+namespace dbfiletest {
+
+/// Fails in the middle of a save, after other objects were written.
+class Exploding : public OdDbObject {
+  ODRX_DECLARE_MEMBERS(Exploding)
+ public:
+  void dwgOutFields(OdDbDwgFiler* f) const override {
+    OdDbObject::dwgOutFields(f);
+    throw OdError(eFileWriteError, OdString(L"injected failure"));
+  }
+};
+ODRX_DEFINE_MEMBERS(Exploding, OdDbObject)
+
+}  // namespace dbfiletest
+
 namespace {
 
 using dbtest::AllKinds;
@@ -210,6 +225,23 @@ TEST(DbFile, WriteReplacesAtomically) {
   } catch (const OdError& e) {
     EXPECT_EQ(e.code(), eFileWriteError);
   }
+
+  // A save that fails half-way leaves the previous file and no temporary one.
+  std::vector<std::uint8_t> before = dbtest::readBytes(path);
+  dbfiletest::Exploding::rxInit();
+  {
+    OdDbDictionaryPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
+    nod->setAt(OdString(L"boom"), dbfiletest::Exploding::createObject());
+  }
+  EXPECT_THROW(db->writeFile(path), OdError);
+  EXPECT_EQ(dbtest::readBytes(path), before);
+  files = 0;
+  for (auto& e :
+       std::filesystem::directory_iterator(std::filesystem::path(path.toUtf8()).parent_path()))
+    files += e.is_regular_file();
+  EXPECT_EQ(files, 1);
+  db = nullptr;
+  dbfiletest::Exploding::rxUninit();
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ class ODSDK_API OdDbDictionary : public OdDbObject {
   OdDbObjectPtr getAt(const OdString& name, OdDb::OpenMode mode) const;
   /// setAt: stores `object` under `name` (replacing the entry; the object it named stays in the
   /// drawing), adding it to this dictionary's drawing owned by this dictionary when it is in
-  /// none. Needs write access. Throws OdError(eInvalidInput) for an empty name or null object,
+  /// none. Needs write access. Throws OdError(eInvalidInput) for an empty name, a null object or
+  /// an object of another drawing,
   /// OdError(eNoDatabase) when the object must be added and this dictionary is in no drawing.
   OdDbObjectId setAt(const OdString& name, OdDbObject* object);
   /// remove: removes the entry and answers its id (null when absent); the object stays.

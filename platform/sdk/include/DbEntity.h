@@ -92,7 +92,8 @@ class ODSDK_API OdDbBlockTableRecord : public OdDbObject {
   void setName(const OdString& name);
   /// appendOdDbEntity: adds `entity` to this record's drawing (owned by this record) unless it
   /// is in it already, and appends it. Needs write access; throws OdError(eNoDatabase) when this
-  /// record is in no drawing, OdError(eNullObjectPointer) for null.
+  /// record is in no drawing, OdError(eNullObjectPointer) for null, OdError(eInvalidInput) for an
+  /// entity of another drawing.
   OdDbObjectId appendOdDbEntity(OdDbEntity* entity);
   /// entityIds: the entities in the order they were appended (erased ones left out).
   OdArray<OdDbObjectId> entityIds() const;

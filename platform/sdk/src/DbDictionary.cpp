@@ -36,6 +36,9 @@ OdDbObjectId OdDbDictionary::setAt(const OdString& name, OdDbObject* object) {
       throw OdError(eNoDatabase, OdString(L"dictionary is in no drawing; cannot add ") + name);
     }
     id = database()->addOdDbObject(object, objectId());
+  } else if (object->database() != database()) {
+    throw OdError(eInvalidInput, OdString(L"dictionary entry ") + name +
+                                     L" would refer to an object of another drawing");
   }
   m_data->entries[name] = id;
   return id;

@@ -201,7 +201,11 @@ OdDbObjectId OdDbBlockTableRecord::appendOdDbEntity(OdDbEntity* entity) {
   assertWriteEnabled();
   if (!database()) throw OdError(eNoDatabase, OdString(L"block record is in no drawing"));
   OdDbObjectId id = entity->objectId();
-  if (id.isNull()) id = database()->addOdDbObject(entity, objectId());
+  if (id.isNull()) {
+    id = database()->addOdDbObject(entity, objectId());
+  } else if (entity->database() != database()) {
+    throw OdError(eInvalidInput, OdString(L"entity belongs to another drawing"));
+  }
   m_entities.append(id);
   return id;
 }
