@@ -70,29 +70,51 @@ Library::~Library() {
   if (auto reactor = LibraryManager::instance().reactor()) reactor->onClosed(name);
 }
 
-std::shared_ptr<Library> Library::self() { return shared_from_this(); }
+std::shared_ptr<Library> Library::self() {
+  return shared_from_this();
+}
 
 const Object* Library::nonNull(const Object* object) {
   if (!object) throw Exception("cannot save a null object");
   return object;
 }
 
-const OdString& Library::filename() const { return m_store->location; }
-bool Library::isNew() const { return m_store->isNew; }
-bool Library::isReadOnly() const { return m_store->readOnly; }
-LibraryUnit Library::unit() const { return m_store->unit; }
-OdString Library::name() const { return m_store->meta("name"); }
-OdString Library::locale() const { return m_store->meta("locale"); }
-void Library::locale(const OdString& locale) { m_store->setMeta("locale", locale); }
-OdString Library::region() const { return m_store->meta("region"); }
-void Library::region(const OdString& region) { m_store->setMeta("region", region); }
+const OdString& Library::filename() const {
+  return m_store->location;
+}
+bool Library::isNew() const {
+  return m_store->isNew;
+}
+bool Library::isReadOnly() const {
+  return m_store->readOnly;
+}
+LibraryUnit Library::unit() const {
+  return m_store->unit;
+}
+OdString Library::name() const {
+  return m_store->meta("name");
+}
+OdString Library::locale() const {
+  return m_store->meta("locale");
+}
+void Library::locale(const OdString& locale) {
+  m_store->setMeta("locale", locale);
+}
+OdString Library::region() const {
+  return m_store->meta("region");
+}
+void Library::region(const OdString& region) {
+  m_store->setMeta("region", region);
+}
 
 KcSmartPtr<Unit> Library::defaultUnit(const OdString& measureName) const {
   KcSmartPtr<Object> u = m_store->defaultUnit(measureName);
   return KcSmartPtr<Unit>(static_cast<Unit*>(u.get()));
 }
 
-void Library::setDefaultUnit(const Unit* unit) { m_store->setDefaultUnit(unit); }
+void Library::setDefaultUnit(const Unit* unit) {
+  m_store->setDefaultUnit(unit);
+}
 
 KcSmartPtr<Object> Library::getObject(ObjectType type, uint32_t id) const {
   return m_store->getById(type, id);
@@ -152,7 +174,9 @@ LibraryManager& LibraryManager::instance() {
   return *manager;
 }
 
-OdString LibraryManager::lastError() const { return g_lastError; }
+OdString LibraryManager::lastError() const {
+  return g_lastError;
+}
 
 void LibraryManager::setReactor(std::shared_ptr<Library::Reactor> reactor) {
   std::lock_guard<std::recursive_mutex> lock(m_mutex);

@@ -146,7 +146,9 @@ struct VfsFile {
   bool deleteOnClose;
 };
 
-MemFile& fileOf(sqlite3_file* f) { return **reinterpret_cast<VfsFile*>(f)->file; }
+MemFile& fileOf(sqlite3_file* f) {
+  return **reinterpret_cast<VfsFile*>(f)->file;
+}
 
 void dropIfUnused() {
   if (g_registered && g_registrations == 0 && g_openFiles == 0) {
@@ -168,8 +170,8 @@ int xClose(sqlite3_file* f) {
 }
 
 int xRead(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
-  std::size_t n = fileOf(f).read(buffer, static_cast<std::size_t>(amount),
-                                 static_cast<uint64_t>(offset));
+  std::size_t n =
+      fileOf(f).read(buffer, static_cast<std::size_t>(amount), static_cast<uint64_t>(offset));
   if (n < static_cast<std::size_t>(amount)) {
     std::memset(static_cast<char*>(buffer) + n, 0, static_cast<std::size_t>(amount) - n);
     return SQLITE_IOERR_SHORT_READ;
@@ -191,7 +193,9 @@ int xTruncate(sqlite3_file* f, sqlite3_int64 size) {
   return SQLITE_OK;
 }
 
-int xSync(sqlite3_file*, int) { return SQLITE_OK; }
+int xSync(sqlite3_file*, int) {
+  return SQLITE_OK;
+}
 
 int xFileSize(sqlite3_file* f, sqlite3_int64* size) {
   *size = static_cast<sqlite3_int64>(fileOf(f).size());
@@ -255,17 +259,40 @@ int xCheckReservedLock(sqlite3_file* f, int* out) {
   return SQLITE_OK;
 }
 
-int xFileControl(sqlite3_file*, int, void*) { return SQLITE_NOTFOUND; }
-int xSectorSize(sqlite3_file*) { return 4096; }
-int xDeviceCharacteristics(sqlite3_file*) { return SQLITE_IOCAP_POWERSAFE_OVERWRITE; }
+int xFileControl(sqlite3_file*, int, void*) {
+  return SQLITE_NOTFOUND;
+}
+int xSectorSize(sqlite3_file*) {
+  return 4096;
+}
+int xDeviceCharacteristics(sqlite3_file*) {
+  return SQLITE_IOCAP_POWERSAFE_OVERWRITE;
+}
 
 const sqlite3_io_methods g_io = {
     1,  // version 1: no shared memory, so SQLite never uses WAL on these files
-    xClose,    xRead,        xWrite,      xTruncate,         xSync,
-    xFileSize, xLock,        xUnlock,     xCheckReservedLock, xFileControl,
-    xSectorSize, xDeviceCharacteristics, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+    xClose,
+    xRead,
+    xWrite,
+    xTruncate,
+    xSync,
+    xFileSize,
+    xLock,
+    xUnlock,
+    xCheckReservedLock,
+    xFileControl,
+    xSectorSize,
+    xDeviceCharacteristics,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr};
 
-sqlite3_vfs* defaultVfs() { return sqlite3_vfs_find(nullptr); }
+sqlite3_vfs* defaultVfs() {
+  return sqlite3_vfs_find(nullptr);
+}
 
 int xOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* outFlags) {
   VfsFile* v = reinterpret_cast<VfsFile*>(f);
@@ -299,7 +326,8 @@ int xDelete(sqlite3_vfs*, const char* name, int) {
 }
 
 int xAccess(sqlite3_vfs*, const char* name, int flags, int* out) {
-  std::shared_ptr<MemFile> file = MemFs::instance().open(OdString::fromUtf8(name, std::strlen(name)), false);
+  std::shared_ptr<MemFile> file =
+      MemFs::instance().open(OdString::fromUtf8(name, std::strlen(name)), false);
   *out = file && (flags != SQLITE_ACCESS_EXISTS || file->size() > 0);
   return SQLITE_OK;
 }
@@ -314,24 +342,41 @@ int xFullPathname(sqlite3_vfs*, const char* name, int size, char* out) {
 int xRandomness(sqlite3_vfs*, int n, char* out) {
   return defaultVfs()->xRandomness(defaultVfs(), n, out);
 }
-int xSleep(sqlite3_vfs*, int micro) { return defaultVfs()->xSleep(defaultVfs(), micro); }
-int xCurrentTime(sqlite3_vfs*, double* t) { return defaultVfs()->xCurrentTime(defaultVfs(), t); }
-int xGetLastError(sqlite3_vfs*, int, char*) { return 0; }
+int xSleep(sqlite3_vfs*, int micro) {
+  return defaultVfs()->xSleep(defaultVfs(), micro);
+}
+int xCurrentTime(sqlite3_vfs*, double* t) {
+  return defaultVfs()->xCurrentTime(defaultVfs(), t);
+}
+int xGetLastError(sqlite3_vfs*, int, char*) {
+  return 0;
+}
 int xCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* t) {
   return defaultVfs()->xCurrentTimeInt64(defaultVfs(), t);
 }
 
-sqlite3_vfs g_vfs = {2,       static_cast<int>(sizeof(VfsFile)),
-                     512,     nullptr,
-                     "memvfs", nullptr,
-                     xOpen,   xDelete,
-                     xAccess, xFullPathname,
-                     nullptr, nullptr,
-                     nullptr, nullptr,
-                     xRandomness, xSleep,
-                     xCurrentTime, xGetLastError,
-                     xCurrentTimeInt64, nullptr,
-                     nullptr, nullptr};
+sqlite3_vfs g_vfs = {2,
+                     static_cast<int>(sizeof(VfsFile)),
+                     512,
+                     nullptr,
+                     "memvfs",
+                     nullptr,
+                     xOpen,
+                     xDelete,
+                     xAccess,
+                     xFullPathname,
+                     nullptr,
+                     nullptr,
+                     nullptr,
+                     nullptr,
+                     xRandomness,
+                     xSleep,
+                     xCurrentTime,
+                     xGetLastError,
+                     xCurrentTimeInt64,
+                     nullptr,
+                     nullptr,
+                     nullptr};
 
 }  // namespace
 

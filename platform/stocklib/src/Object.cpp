@@ -14,7 +14,8 @@ namespace stocklib {
 
 ObjectReactor::~ObjectReactor() {
   std::vector<const Object*> objects = m_objects;
-  for (const Object* o : objects) o->removeReactor(this);
+  for (const Object* o : objects)
+    o->removeReactor(this);
 }
 void ObjectReactor::modified(const Object*) {}
 void ObjectReactor::saved(const Object*) {}
@@ -30,7 +31,9 @@ Object::~Object() {
   }
 }
 
-ObjectType Object::objectType() const { return m_type->type; }
+ObjectType Object::objectType() const {
+  return m_type->type;
+}
 
 void Object::addReactor(ObjectReactor* reactor) const {
   if (!reactor || std::find(m_reactors.begin(), m_reactors.end(), reactor) != m_reactors.end())
@@ -47,21 +50,22 @@ void Object::removeReactor(ObjectReactor* reactor) const {
   objs.erase(std::remove(objs.begin(), objs.end(), this), objs.end());
 }
 
-KcSmartPtr<Object> Object::saveObject(const std::shared_ptr<Library>& library,
-                                      IdMapping* mapping) {
-  if (!library) throw Exception(OdString(L"cannot save ") + objectTypeName(objectType()) +
-                                L": no library");
+KcSmartPtr<Object> Object::saveObject(const std::shared_ptr<Library>& library, IdMapping* mapping) {
+  if (!library)
+    throw Exception(OdString(L"cannot save ") + objectTypeName(objectType()) + L": no library");
   return library->m_store->save(*this, this, mapping);
 }
 
 KcSmartPtr<const Object> Object::saveObject(const std::shared_ptr<Library>& library,
                                             IdMapping* mapping) const {
-  if (!library) throw Exception(OdString(L"cannot save ") + objectTypeName(objectType()) +
-                                L": no library");
+  if (!library)
+    throw Exception(OdString(L"cannot save ") + objectTypeName(objectType()) + L": no library");
   return library->m_store->save(*this, nullptr, mapping);
 }
 
-bool Object::hasField(int index) const { return m_values[index].index() != 0; }
+bool Object::hasField(int index) const {
+  return m_values[index].index() != 0;
+}
 
 const OdString& Object::textField(int index) const {
   const OdString* s = std::get_if<OdString>(&m_values[index]);
@@ -128,8 +132,12 @@ void Object::clearField(int index) {
   notifyModified();
 }
 
-std::vector<detail::Ref>& Object::listItems(int index) { return m_lists[index]; }
-const std::vector<detail::Ref>& Object::listItems(int index) const { return m_lists[index]; }
+std::vector<detail::Ref>& Object::listItems(int index) {
+  return m_lists[index];
+}
+const std::vector<detail::Ref>& Object::listItems(int index) const {
+  return m_lists[index];
+}
 
 KcSmartPtr<Object> Object::listObject(int list, std::size_t item) const {
   return resolve(m_lists[list][item], m_library);
@@ -137,7 +145,8 @@ KcSmartPtr<Object> Object::listObject(int list, std::size_t item) const {
 
 void Object::notifyModified() {
   std::vector<ObjectReactor*> reactors = m_reactors;
-  for (ObjectReactor* r : reactors) r->modified(this);
+  for (ObjectReactor* r : reactors)
+    r->modified(this);
 }
 
 }  // namespace stocklib

@@ -8,13 +8,13 @@
 #include "stocklib/Objects.h"
 
 // Runtime classes are registered as "stocklib::<Class>".
-#define STOCKLIB_DEFINE_OBJECT(T, Parent)                                                   \
-  ODRX_DEFINE_MEMBERS_EX(stocklib::T, stocklib::Parent, OdString("stocklib::" #T),         \
+#define STOCKLIB_DEFINE_OBJECT(T, Parent)                                                     \
+  ODRX_DEFINE_MEMBERS_EX(stocklib::T, stocklib::Parent, OdString("stocklib::" #T),            \
                          OdRxObjectPtr(KcRxObjectImpl<stocklib::T>::createObject()), 0, 0, 0, \
                          OdString(), OdString())
-#define STOCKLIB_DEFINE_ABSTRACT(T, Parent)                                                   \
-  ODRX_DEFINE_MEMBERS_EX(stocklib::T, stocklib::Parent, OdString("stocklib::" #T), OdRxObjectPtr(), \
-                         0, 0, 0, OdString(), OdString())
+#define STOCKLIB_DEFINE_ABSTRACT(T, Parent)                                        \
+  ODRX_DEFINE_MEMBERS_EX(stocklib::T, stocklib::Parent, OdString("stocklib::" #T), \
+                         OdRxObjectPtr(), 0, 0, 0, OdString(), OdString())
 
 STOCKLIB_DEFINE_OBJECT(Measure, Object)
 STOCKLIB_DEFINE_OBJECT(Unit, Object)
@@ -32,8 +32,9 @@ namespace stocklib {
 namespace detail {
 
 namespace {
-template <class T>
-TypeDesc describe(ObjectType type, const char* name, ObjectType parent, bool abstract,
+// describe<T>: the description of class T; `abstract` classes make no objects.
+template <class T, bool abstract = false>
+TypeDesc describe(ObjectType type, const char* name, ObjectType parent,
                   std::vector<FieldDesc> fields, std::vector<const char*> key,
                   std::vector<ListDesc> lists = {}) {
   TypeDesc t;
@@ -47,8 +48,7 @@ TypeDesc describe(ObjectType type, const char* name, ObjectType parent, bool abs
   t.rxClass = &T::desc;
   t.rxInit = [] { T::rxInit(); };
   t.rxUninit = &T::rxUninit;
-  if constexpr (std::is_default_constructible_v<T>)
-    if (!abstract) t.make = [] { return OdRxObjectPtr(KcRxObjectImpl<T>::createObject()); };
+  if constexpr (!abstract) t.make = [] { return OdRxObjectPtr(KcRxObjectImpl<T>::createObject()); };
   return t;
 }
 constexpr FieldKind kText = FieldKind::Text;
@@ -61,39 +61,37 @@ constexpr FieldKind kRef = FieldKind::Ref;
 void addPropertyTypes(std::vector<TypeDesc>& out) {
   using OT = ObjectType;
   const FieldDesc name{"name", kText, true};
-  out.push_back(describe<Measure>(OT::Measure, "Measure", OT::None, false, {name}, {"name"}));
+  out.push_back(describe<Measure>(OT::Measure, "Measure", OT::None, {name}, {"name"}));
   out.push_back(describe<Unit>(
-      OT::Unit, "Unit", OT::None, false,
+      OT::Unit, "Unit", OT::None,
       {name, {"label", kText}, {"factor", kReal}, {"measure", kRef, false, OT::Measure}},
       {"name"}));
   out.push_back(describe<PropertyNamespace>(
-      OT::PropertyNamespace, "PropertyNamespace", OT::None, false,
+      OT::PropertyNamespace, "PropertyNamespace", OT::None,
       {name, {"label", kText}, {"visible", kBool}, {"editable", kBool}}, {"name"}));
+  out.push_back(describe<EntityType>(OT::EntityType, "EntityType", OT::None, {name}, {"name"}));
   out.push_back(
-      describe<EntityType>(OT::EntityType, "EntityType", OT::None, false, {name}, {"name"}));
-  out.push_back(describe<Layer>(OT::Layer, "Layer", OT::None, false,
-                                {name, {"description", kText}}, {"name"}));
-  out.push_back(
-      describe<Tag>(OT::Tag, "Tag", OT::None, false, {name, {"description", kText}}, {"name"}));
+      describe<Layer>(OT::Layer, "Layer", OT::None, {name, {"description", kText}}, {"name"}));
+  out.push_back(describe<Tag>(OT::Tag, "Tag", OT::None, {name, {"description", kText}}, {"name"}));
   out.push_back(describe<CustomProperty>(
-      OT::CustomProperty, "CustomProperty", OT::None, false,
+      OT::CustomProperty, "CustomProperty", OT::None,
       {name, {"type", kInt, true}, {"label", kText}, {"description", kText}}, {"name", "type"}));
-  out.push_back(describe<AbstractDefinition>(
-      OT::AbstractDefinition, "AbstractDefinition", OT::None, true,
-      {{"owner", FieldKind::Owner},
-       {"position", FieldKind::Position},
-       {"namespace", kRef, false, OT::PropertyNamespace},
-       name,
-       {"label", kText},
-       {"description", kText},
-       {"visible", kBool},
-       {"structure", kInt},
-       {"type", kInt},
-       {"key_type", kInt},
-       {"unit", kRef, false, OT::Unit}},
-      {"name", "namespace"}));
+  out.push_back(
+      describe<AbstractDefinition, true>(OT::AbstractDefinition, "AbstractDefinition", OT::None,
+                                         {{"owner", FieldKind::Owner},
+                                          {"position", FieldKind::Position},
+                                          {"namespace", kRef, false, OT::PropertyNamespace},
+                                          name,
+                                          {"label", kText},
+                                          {"description", kText},
+                                          {"visible", kBool},
+                                          {"structure", kInt},
+                                          {"type", kInt},
+                                          {"key_type", kInt},
+                                          {"unit", kRef, false, OT::Unit}},
+                                         {"name", "namespace"}));
   out.push_back(describe<PropertyDefinition>(OT::PropertyDefinition, "PropertyDefinition",
-                                             OT::AbstractDefinition, false,
+                                             OT::AbstractDefinition,
                                              {{"type_spec", kText},
                                               {"default_bool", kBool},
                                               {"default_int", kInt},
@@ -101,10 +99,9 @@ void addPropertyTypes(std::vector<TypeDesc>& out) {
                                               {"default_string", kText}},
                                              {}));
   out.push_back(describe<ValueDefinition>(OT::ValueDefinition, "ValueDefinition",
-                                          OT::AbstractDefinition, false,
-                                          {{"value_spec", kText}}, {}));
+                                          OT::AbstractDefinition, {{"value_spec", kText}}, {}));
   out.push_back(describe<PropertySet>(
-      OT::PropertySet, "PropertySet", OT::None, false,
+      OT::PropertySet, "PropertySet", OT::None,
       {{"namespace", kRef, false, OT::PropertyNamespace},
        name,
        {"label", kText},
@@ -144,8 +141,12 @@ KcSmartPtr<Unit> Unit::create(const OdString& symbol, double factor, const Measu
   if (measure) u->set_measure(measure);
   return u;
 }
-KcSmartPtr<const Measure> Unit::measure() const { return as<Measure>(refObject(3)); }
-void Unit::set_measure(const Measure* measure) { setRef(3, measure); }
+KcSmartPtr<const Measure> Unit::measure() const {
+  return as<Measure>(refObject(3));
+}
+void Unit::set_measure(const Measure* measure) {
+  setRef(3, measure);
+}
 
 PropertyNamespace::PropertyNamespace() : Object(detail::typeDesc(ObjectType::PropertyNamespace)) {}
 KcSmartPtr<PropertyNamespace> PropertyNamespace::create(const OdString& name) {
@@ -196,9 +197,15 @@ void AbstractDefinition::set_type(const PropertyType& type) {
   setInt(8, type.type);
   setInt(9, type.key_type);
 }
-KcSmartPtr<const Unit> AbstractDefinition::unit() const { return as<Unit>(refObject(10)); }
-void AbstractDefinition::set_unit(const Unit* unit) { setRef(10, unit); }
-void AbstractDefinition::setNamespace(const PropertyNamespace* ns) { setRef(2, ns); }
+KcSmartPtr<const Unit> AbstractDefinition::unit() const {
+  return as<Unit>(refObject(10));
+}
+void AbstractDefinition::set_unit(const Unit* unit) {
+  setRef(10, unit);
+}
+void AbstractDefinition::setNamespace(const PropertyNamespace* ns) {
+  setRef(2, ns);
+}
 
 PropertyDefinition::PropertyDefinition()
     : AbstractDefinition(detail::typeDesc(ObjectType::PropertyDefinition)) {}
@@ -210,7 +217,8 @@ KcSmartPtr<PropertyDefinition> PropertyDefinition::create(const OdString& name,
   return d;
 }
 void PropertyDefinition::clear_defaults() {
-  for (int i = 12; i <= 15; ++i) clearField(i);
+  for (int i = 12; i <= 15; ++i)
+    clearField(i);
 }
 
 ValueDefinition::ValueDefinition()
@@ -258,7 +266,8 @@ std::vector<KcSmartPtr<const EntityType>> PropertySet::entity_types() const {
 
 std::vector<OdString> PropertySet::entity_type_names() const {
   std::vector<OdString> out;
-  for (const auto& e : entity_types()) out.push_back(e->name());
+  for (const auto& e : entity_types())
+    out.push_back(e->name());
   return out;
 }
 

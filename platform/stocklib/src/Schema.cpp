@@ -34,7 +34,8 @@ std::vector<TypeDesc>& storage() {
 
 TypeRegistry::TypeRegistry() {
   std::vector<TypeDesc>& types = storage();
-  for (TypeDesc& t : types) m_types.push_back(&t);
+  for (TypeDesc& t : types)
+    m_types.push_back(&t);
   // Parents first: inherit fields and lists.
   std::set<const TypeDesc*> derived;
   std::function<void(TypeDesc&)> derive = [&](TypeDesc& t) {
@@ -52,7 +53,8 @@ TypeRegistry::TypeRegistry() {
     t.allFields.insert(t.allFields.end(), t.fields.begin(), t.fields.end());
     t.allLists.insert(t.allLists.end(), t.lists.begin(), t.lists.end());
   };
-  for (TypeDesc* t : m_types) derive(*t);
+  for (TypeDesc* t : m_types)
+    derive(*t);
   for (TypeDesc* t : m_types) {
     if (t->key.empty() && t->parentDesc) t->key = t->parentDesc->key;
     for (const char* k : t->key) {
@@ -93,7 +95,8 @@ TypeRegistry::TypeRegistry() {
     done.insert(t);
     m_ordered.push_back(t);
   };
-  for (const TypeDesc* t : m_types) visit(t);
+  for (const TypeDesc* t : m_types)
+    visit(t);
 }
 
 const TypeRegistry& TypeRegistry::get() {
@@ -122,7 +125,8 @@ void TypeRegistry::registerClasses() const {
     if (!t->rxClass()) t->rxInit();
     done.insert(t);
   };
-  for (const TypeDesc* t : m_types) reg(t);
+  for (const TypeDesc* t : m_types)
+    reg(t);
 }
 
 void TypeRegistry::unregisterClasses() const {

@@ -19,10 +19,10 @@ enum class FieldKind : uint8_t { Text, Int, Real, Bool, Length, Ref, Owner, Posi
 struct FieldDesc {
   FieldDesc(const char* n, FieldKind k, bool req = false, ObjectType ref = ObjectType::None)
       : name(n), kind(k), required(req), refType(ref) {}
-  const char* name;     // column name; also the name criteria and XML use
+  const char* name;  // column name; also the name criteria and XML use
   FieldKind kind;
-  bool required;        // NOT NULL
-  ObjectType refType;   // Ref: the (possibly abstract) type referred to
+  bool required;       // NOT NULL
+  ObjectType refType;  // Ref: the (possibly abstract) type referred to
 };
 
 /// ListKind: Refs: ordered references to objects that live on their own (entity types of a
@@ -43,7 +43,7 @@ struct ListDesc {
 /// the registry.
 struct TypeDesc {
   ObjectType type = ObjectType::None;
-  const char* name = nullptr;  // class name; the table is "o_<name>"
+  const char* name = nullptr;            // class name; the table is "o_<name>"
   ObjectType parent = ObjectType::None;  // ObjectType::None: derives from Object
   bool abstract = false;
   std::vector<FieldDesc> fields;  // own fields, after the parent's

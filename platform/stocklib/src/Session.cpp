@@ -38,11 +38,21 @@ session::~session() {
   t_all.erase(std::remove(t_all.begin(), t_all.end(), this), t_all.end());
 }
 
-session* session::current() { return t_current; }
-void session::current(session& s) { t_current = &s; }
-void session::reset_current() { t_current = nullptr; }
-std::size_t session::size() const { return impl_->objects.size(); }
-void session::clear() { impl_->objects.clear(); }
+session* session::current() {
+  return t_current;
+}
+void session::current(session& s) {
+  t_current = &s;
+}
+void session::reset_current() {
+  t_current = nullptr;
+}
+std::size_t session::size() const {
+  return impl_->objects.size();
+}
+void session::clear() {
+  impl_->objects.clear();
+}
 
 }  // namespace odb
 
@@ -61,7 +71,8 @@ void SessionAccess::put(const Library* library, Object* object) {
 }
 
 void SessionAccess::drop(const Library* library, uint32_t id) {
-  for (odb::session* s : odb::t_all) s->impl_->objects.erase({library, id});
+  for (odb::session* s : odb::t_all)
+    s->impl_->objects.erase({library, id});
 }
 
 void SessionAccess::forget(const Library* library) {

@@ -19,14 +19,18 @@ constexpr int kSchemaVersion = 1;
 constexpr int kApplicationId = 0x534C4942;  // "SLIB"
 const char kMemPrefix[] = "memvfs://";
 
-std::string utf8(const OdString& s) { return s.toUtf8(); }
+std::string utf8(const OdString& s) {
+  return s.toUtf8();
+}
 
 OdString describe(const TypeDesc& t, uint32_t id) {
   return OdString::formatted(L"%ls %u", OdString(t.name).c_str(), id);
 }
 }  // namespace
 
-double unitFactor(int32_t unit) { return unit == kLibraryUnitInch ? 25.4 : 1.0; }
+double unitFactor(int32_t unit) {
+  return unit == kLibraryUnitInch ? 25.4 : 1.0;
+}
 
 // A cached prepared statement, reset when released; a statement already in use (a nested
 // query of the same text) is prepared afresh and finalized after use.
@@ -59,8 +63,12 @@ class Store::Stmt {
   void bind(int index, const Value& v) {
     int rc = SQLITE_OK;
     switch (v.index()) {
-      case 1: rc = sqlite3_bind_int64(m_stmt, index, std::get<int64_t>(v)); break;
-      case 2: rc = sqlite3_bind_double(m_stmt, index, std::get<double>(v)); break;
+      case 1:
+        rc = sqlite3_bind_int64(m_stmt, index, std::get<int64_t>(v));
+        break;
+      case 2:
+        rc = sqlite3_bind_double(m_stmt, index, std::get<double>(v));
+        break;
       case 3: {
         std::string s = utf8(std::get<OdString>(v));
         rc = sqlite3_bind_text(m_stmt, index, s.data(), static_cast<int>(s.size()),
@@ -72,7 +80,8 @@ class Store::Stmt {
         rc = id ? sqlite3_bind_int64(m_stmt, index, id) : sqlite3_bind_null(m_stmt, index);
         break;
       }
-      default: rc = sqlite3_bind_null(m_stmt, index);
+      default:
+        rc = sqlite3_bind_null(m_stmt, index);
     }
     if (rc != SQLITE_OK) m_store.fail("binding a value", rc);
   }
@@ -115,7 +124,8 @@ class Store::Txn {
 };
 
 Store::~Store() {
-  for (auto& [sql, c] : m_cache) sqlite3_finalize(c.stmt);
+  for (auto& [sql, c] : m_cache)
+    sqlite3_finalize(c.stmt);
   if (db) sqlite3_close_v2(db);
   SessionAccess::forget(&m_owner);
 }
@@ -287,12 +297,19 @@ void Store::ensureTables() {
     for (const FieldDesc& f : t->allFields) {
       sql += std::string(", ") + f.name;
       switch (f.kind) {
-        case FieldKind::Text: sql += " TEXT"; break;
+        case FieldKind::Text:
+          sql += " TEXT";
+          break;
         case FieldKind::Real:
-        case FieldKind::Length: sql += " REAL"; break;
+        case FieldKind::Length:
+          sql += " REAL";
+          break;
         case FieldKind::Ref:
-        case FieldKind::Owner: sql += " INTEGER REFERENCES objects(id)"; break;
-        default: sql += " INTEGER";
+        case FieldKind::Owner:
+          sql += " INTEGER REFERENCES objects(id)";
+          break;
+        default:
+          sql += " INTEGER";
       }
       if (f.required) sql += " NOT NULL";
     }
@@ -305,8 +322,7 @@ void Store::ensureTables() {
     }
     for (const FieldDesc& f : t->allFields)
       if (f.kind == FieldKind::Ref || f.kind == FieldKind::Owner)
-        ddl.push_back("CREATE INDEX " + table + "_" + f.name + " ON " + table + "(" + f.name +
-                      ")");
+        ddl.push_back("CREATE INDEX " + table + "_" + f.name + " ON " + table + "(" + f.name + ")");
     for (const ListDesc& l : t->allLists) {
       if (l.kind != ListKind::Refs) continue;
       std::string lt = listTable(*t, l);
@@ -321,7 +337,8 @@ void Store::ensureTables() {
   }
   if (ddl.empty() || readOnly) return;
   Txn txn(*this);
-  for (const std::string& s : ddl) exec(s.c_str());
+  for (const std::string& s : ddl)
+    exec(s.c_str());
   txn.commit();
 }
 
@@ -358,8 +375,7 @@ void Store::setDefaultUnit(const Object* unitObject) {
   const Unit* u = static_cast<const Unit*>(unitObject);
   if (!u || u->id() == 0 || u->library().get() != &m_owner)
     throw ConsistencyError("a default unit must be a unit stored in " + utf8(location));
-  if (!u->measure_id())
-    throw ConsistencyError("unit " + utf8(u->symbol()) + " has no measure");
+  if (!u->measure_id()) throw ConsistencyError("unit " + utf8(u->symbol()) + " has no measure");
   Txn txn(*this);
   Stmt s(*this, "INSERT OR REPLACE INTO default_units(measure, unit) VALUES(?, ?)");
   s.bind(1, static_cast<int64_t>(u->measure_id()));
@@ -375,7 +391,8 @@ const std::string& Store::selectColumns(const TypeDesc& t) {
   std::string& s = m_columns[&t];
   if (s.empty()) {
     s = "SELECT id";
-    for (const FieldDesc& f : t.allFields) s += std::string(", ") + f.name;
+    for (const FieldDesc& f : t.allFields)
+      s += std::string(", ") + f.name;
     s += " FROM " + tableName(t);
   }
   return s;
@@ -396,15 +413,19 @@ KcSmartPtr<Object> Store::materialize(const TypeDesc& t, sqlite3_stmt* s) {
     switch (t.allFields[i].kind) {
       case FieldKind::Text: {
         const char* text = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
-        values[i] = OdString::fromUtf8(text, static_cast<std::size_t>(sqlite3_column_bytes(s, col)));
+        values[i] =
+            OdString::fromUtf8(text, static_cast<std::size_t>(sqlite3_column_bytes(s, col)));
         break;
       }
       case FieldKind::Real:
-      case FieldKind::Length: values[i] = sqlite3_column_double(s, col); break;
+      case FieldKind::Length:
+        values[i] = sqlite3_column_double(s, col);
+        break;
       case FieldKind::Ref:
         values[i] = Ref{static_cast<uint32_t>(sqlite3_column_int64(s, col)), nullptr};
         break;
-      default: values[i] = static_cast<int64_t>(sqlite3_column_int64(s, col));
+      default:
+        values[i] = static_cast<int64_t>(sqlite3_column_int64(s, col));
     }
   }
   Access::id(*o) = id;
@@ -424,7 +445,8 @@ void Store::loadLists(Object& o) {
     if (l.kind == ListKind::Refs) {
       Stmt s(*this, "SELECT item FROM " + listTable(t, l) + " WHERE owner=? ORDER BY pos");
       s.bind(1, static_cast<int64_t>(o.id()));
-      while (s.step()) items.push_back(Ref{static_cast<uint32_t>(s.int64(0)), nullptr});
+      while (s.step())
+        items.push_back(Ref{static_cast<uint32_t>(s.int64(0)), nullptr});
       continue;
     }
     std::vector<std::pair<int64_t, KcSmartPtr<Object>>> children;
@@ -440,7 +462,8 @@ void Store::loadLists(Object& o) {
     }
     std::stable_sort(children.begin(), children.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (auto& [pos, child] : children) items.push_back(Ref{child->id(), child});
+    for (auto& [pos, child] : children)
+      items.push_back(Ref{child->id(), child});
   }
 }
 
@@ -472,7 +495,8 @@ KcSmartPtr<Object> Store::getById(ObjectType base, uint32_t id) {
 
 void Store::keyValues(const TypeDesc& t, const std::vector<Value>& row, std::vector<Value>& key) {
   key.clear();
-  for (int i : t.keyFields) key.push_back(row[i]);
+  for (int i : t.keyFields)
+    key.push_back(row[i]);
 }
 
 namespace {
@@ -489,7 +513,8 @@ std::string keyWhere(const TypeDesc& t) {
 uint32_t Store::findKey(const TypeDesc& t, const std::vector<Value>& key, uint32_t exclude) {
   if (!hasTable(t) || key.empty()) return 0;
   Stmt s(*this, "SELECT id FROM " + tableName(t) + " WHERE " + keyWhere(t));
-  for (std::size_t i = 0; i < key.size(); ++i) s.bind(static_cast<int>(i) + 1, key[i]);
+  for (std::size_t i = 0; i < key.size(); ++i)
+    s.bind(static_cast<int>(i) + 1, key[i]);
   while (s.step()) {
     uint32_t id = static_cast<uint32_t>(s.int64(0));
     if (id != exclude) return id;
@@ -514,7 +539,8 @@ KcSmartPtr<Object> Store::getByKey(ObjectType base, const Key& key) {
     fits = true;
     if (!hasTable(*t)) continue;
     Stmt s(*this, selectColumns(*t) + " WHERE " + keyWhere(*t));
-    for (std::size_t i = 0; i < values.size(); ++i) s.bind(static_cast<int>(i) + 1, values[i]);
+    for (std::size_t i = 0; i < values.size(); ++i)
+      s.bind(static_cast<int>(i) + 1, values[i]);
     if (s.step()) return materialize(*t, s.get());
   }
   if (!fits)
@@ -534,11 +560,13 @@ void Store::getAll(ObjectType base, const Criteria* criteria,
     std::string sql = selectColumns(*t);
     if (!f.where.empty()) sql += " WHERE " + f.where;
     Stmt s(*this, sql + " ORDER BY id");
-    for (std::size_t i = 0; i < f.binds.size(); ++i) s.bind(static_cast<int>(i) + 1, f.binds[i]);
+    for (std::size_t i = 0; i < f.binds.size(); ++i)
+      s.bind(static_cast<int>(i) + 1, f.binds[i]);
     while (s.step()) {
       KcSmartPtr<Object> o = materialize(*t, s.get());
       bool pass = true;
-      for (auto& p : f.predicates) pass = pass && p(*o);
+      for (auto& p : f.predicates)
+        pass = pass && p(*o);
       if (pass) out.push_back(std::move(o));
     }
   }
@@ -559,8 +587,7 @@ void Store::end(bool ok) {
   if (!ok) m_ctx.failed = true;
   if (--m_ctx.depth > 0) return;
   bool failed = m_ctx.failed;
-  if (!failed && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-    failed = true;
+  if (!failed && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) failed = true;
   if (failed) {
     sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     for (auto it = m_ctx.adopted.rbegin(); it != m_ctx.adopted.rend(); ++it) {
@@ -579,28 +606,33 @@ void Store::end(bool ok) {
 
 void Store::dispatch(Ctx& ctx) {
   for (const ObjectKey& k : ctx.removed) {
-    if (KcSmartPtr<Object> o = SessionAccess::find(&m_owner, k.id))
-      ctx.removedObjects.push_back(o);
+    if (KcSmartPtr<Object> o = SessionAccess::find(&m_owner, k.id)) ctx.removedObjects.push_back(o);
     SessionAccess::drop(&m_owner, k.id);
   }
   for (auto& o : ctx.removedObjects) {
     if (o->library().get() != &m_owner) continue;
     Access::id(*o) = 0;
     Access::library(*o).reset();
-    for (ObjectReactor* r : Access::reactors(*o)) r->removed(o.get());
+    for (ObjectReactor* r : Access::reactors(*o))
+      r->removed(o.get());
   }
   for (auto& o : ctx.savedObjects)
-    for (ObjectReactor* r : Access::reactors(*o)) r->saved(o.get());
+    for (ObjectReactor* r : Access::reactors(*o))
+      r->saved(o.get());
   std::shared_ptr<Library::Reactor> reactor = LibraryManager::instance().reactor();
   if (!reactor) return;
   std::shared_ptr<const Library> self = m_owner.shared_from_this();
   if (ctx.bulk) {
-    for (ObjectType t : ctx.modified) reactor->onModified(self, t);
+    for (ObjectType t : ctx.modified)
+      reactor->onModified(self, t);
     return;
   }
-  for (const ObjectKey& k : ctx.saved) reactor->onSaved(self, k);
-  for (const ObjectKey& k : ctx.removed) reactor->onRemoved(self, k);
-  for (ObjectType t : ctx.modified) reactor->onModified(self, t);
+  for (const ObjectKey& k : ctx.saved)
+    reactor->onSaved(self, k);
+  for (const ObjectKey& k : ctx.removed)
+    reactor->onRemoved(self, k);
+  for (ObjectType t : ctx.modified)
+    reactor->onModified(self, t);
 }
 
 void Store::inBulk(const std::function<void()>& work) {
@@ -719,7 +751,8 @@ uint32_t Store::saveImpl(const Object& o, Object* self, SaveArgs args) {
       case FieldKind::Length:
         row[i] = std::holds_alternative<double>(v) ? Value(std::get<double>(v) * lf) : v;
         break;
-      default: row[i] = v;
+      default:
+        row[i] = v;
     }
     if (f.required && row[i].index() == 0)
       throw ConsistencyError(describe(t, o.id()) + L": field " + OdString(f.name) +
@@ -748,7 +781,8 @@ uint32_t Store::saveImpl(const Object& o, Object* self, SaveArgs args) {
     for (std::size_t i = 0; i < t.allFields.size(); ++i)
       sql += std::string(i ? ", " : "") + t.allFields[i].name + "=?";
     Stmt s(*this, sql + " WHERE id=?");
-    for (std::size_t i = 0; i < row.size(); ++i) s.bind(static_cast<int>(i) + 1, row[i]);
+    for (std::size_t i = 0; i < row.size(); ++i)
+      s.bind(static_cast<int>(i) + 1, row[i]);
     s.bind(static_cast<int>(row.size()) + 1, static_cast<int64_t>(id));
     s.step();
   } else {
@@ -769,7 +803,8 @@ uint32_t Store::saveImpl(const Object& o, Object* self, SaveArgs args) {
     }
     Stmt s(*this, sql + ") VALUES(" + marks + ")");
     s.bind(1, static_cast<int64_t>(id));
-    for (std::size_t i = 0; i < row.size(); ++i) s.bind(static_cast<int>(i) + 2, row[i]);
+    for (std::size_t i = 0; i < row.size(); ++i)
+      s.bind(static_cast<int>(i) + 2, row[i]);
     s.step();
     if (copying) mapping->set(t.type, o.id(), id);
   }
@@ -892,7 +927,8 @@ void Store::writeLists(const Object& o, Object* self, uint32_t id,
 void Store::mapChildrenByKey(const Object& o, uint32_t targetId, IdMapping& mapping) {
   const TypeDesc& t = Access::type(o);
   bool hasChildren = false;
-  for (const ListDesc& l : t.allLists) hasChildren = hasChildren || l.kind == ListKind::Children;
+  for (const ListDesc& l : t.allLists)
+    hasChildren = hasChildren || l.kind == ListKind::Children;
   if (!hasChildren) return;
   KcSmartPtr<Object> target = getById(t.type, targetId);
   if (!target) return;
@@ -970,9 +1006,11 @@ void Store::collectTree(uint32_t id, std::set<uint32_t>& ids, std::vector<uint32
         Stmt s(*this, "SELECT id FROM " + tableName(*c) + " WHERE " +
                           c->allFields[c->ownerField].name + "=?");
         s.bind(1, static_cast<int64_t>(id));
-        while (s.step()) children.push_back(static_cast<uint32_t>(s.int64(0)));
+        while (s.step())
+          children.push_back(static_cast<uint32_t>(s.int64(0)));
       }
-      for (uint32_t child : children) collectTree(child, ids, order);
+      for (uint32_t child : children)
+        collectTree(child, ids, order);
     }
   }
   if (order) order->push_back(id);
@@ -1003,7 +1041,8 @@ Library::RemoveResult Store::remove(const Object* object) {
     Object& o = const_cast<Object&>(*object);
     Access::id(o) = 0;
     Access::library(o).reset();
-    for (ObjectReactor* r : Access::reactors(o)) r->removed(&o);
+    for (ObjectReactor* r : Access::reactors(o))
+      r->removed(&o);
   }
   return result;
 }
@@ -1038,7 +1077,8 @@ void Store::remove(const std::set<ObjectKey>& keys,
       std::set<uint32_t> tree;
       collectTree(it->id, tree);
       bool referenced = false;
-      for (uint32_t member : tree) referenced = referenced || !referrer(member, tree).empty();
+      for (uint32_t member : tree)
+        referenced = referenced || !referrer(member, tree).empty();
       if (referenced) {
         ++it;
         continue;
@@ -1049,7 +1089,8 @@ void Store::remove(const std::set<ObjectKey>& keys,
       progress = true;
     }
   }
-  for (const ObjectKey& k : candidates) out[k] = Library::kStillReferenced;
+  for (const ObjectKey& k : candidates)
+    out[k] = Library::kStillReferenced;
   txn.commit();
 }
 
@@ -1104,7 +1145,8 @@ void Filter::text(const char* field, const StringCriteria& c) {
   int i = column(field);
   std::string col = m_type.allFields[i].name;
   switch (c.mode()) {
-    case StringCriteria::kAny: break;
+    case StringCriteria::kAny:
+      break;
     case StringCriteria::kEqual:
       add(col + " = ?");
       binds.emplace_back(c.text());
@@ -1127,7 +1169,8 @@ void Filter::text(const char* field, const StringCriteria& c) {
       });
       break;
     }
-    default: never = true;
+    default:
+      never = true;
   }
 }
 
@@ -1152,17 +1195,24 @@ namespace stocklib {
 
 bool StringCriteria::matches(const OdString& value) const {
   switch (m_mode) {
-    case kAny: return true;
-    case kEqual: return value == m_text;
+    case kAny:
+      return true;
+    case kEqual:
+      return value == m_text;
     case kBeginsWith:
       return value.getLength() >= m_text.getLength() && value.left(m_text.getLength()) == m_text;
-    case kContains: return value.find(m_text.c_str()) >= 0;
-    case kEqualNoCase: return value.iCompare(m_text.c_str()) == 0;
-    default: return false;
+    case kContains:
+      return value.find(m_text.c_str()) >= 0;
+    case kEqualNoCase:
+      return value.iCompare(m_text.c_str()) == 0;
+    default:
+      return false;
   }
 }
 
-void StringCriteria::apply(detail::Filter& filter) const { filter.text("name", *this); }
+void StringCriteria::apply(detail::Filter& filter) const {
+  filter.text("name", *this);
+}
 
 void PropertySetCriteria::apply(detail::Filter& filter) const {
   filter.text("name", m_name);
@@ -1180,7 +1230,9 @@ void UnitCriteria::apply(detail::Filter& filter) const {
 Key::~Key() = default;
 Criteria::~Criteria() = default;
 
-void NameKey::values(std::vector<detail::Value>& out) const { out.emplace_back(m_name); }
+void NameKey::values(std::vector<detail::Value>& out) const {
+  out.emplace_back(m_name);
+}
 
 void DefinitionKey::values(std::vector<detail::Value>& out) const {
   out.emplace_back(m_name);

@@ -133,8 +133,8 @@ class Store {
   struct SaveArgs {
     IdMapping* mapping = nullptr;
     bool adopt = false;
-    bool reuse = false;        // a same-key object in this library is reused, not refused
-    uint32_t owner = 0;        // child saves: the owner and the position in its list
+    bool reuse = false;  // a same-key object in this library is reused, not refused
+    uint32_t owner = 0;  // child saves: the owner and the position in its list
     int64_t position = -1;
     const Value* sync = nullptr;  // child saves: the field value taken from the owner
     int syncField = -1;

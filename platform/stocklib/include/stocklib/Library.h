@@ -152,7 +152,8 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
   }
   template <class T>
   KcSmartPtr<T> save(const KcSmartPtr<T>& object, IdMapping& mapping) {
-    return KcSmartPtr<T>(static_cast<T*>(nonNull(object.get())->saveObject(self(), &mapping).get()));
+    return KcSmartPtr<T>(
+        static_cast<T*>(nonNull(object.get())->saveObject(self(), &mapping).get()));
   }
   template <class T>
   KcSmartPtr<const T> save(const KcSmartPtr<const T>& object) {
@@ -205,7 +206,8 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
     getObjects(type, criteria, objects);
     out.clear();
     out.reserve(objects.size());
-    for (auto& o : objects) out.emplace_back(static_cast<P*>(o.get()));
+    for (auto& o : objects)
+      out.emplace_back(static_cast<P*>(o.get()));
     return out.size();
   }
 
@@ -223,8 +225,7 @@ class STOCKLIB_API LibraryManager {
   std::shared_ptr<Library> open(const OdString& location, bool readOnly);
   /// create: the library at `location`, making the file (with `unit` and `name`) when it does
   /// not exist; empty on failure (see lastError()).
-  std::shared_ptr<Library> create(const OdString& location, LibraryUnit unit,
-                                  const OdString& name);
+  std::shared_ptr<Library> create(const OdString& location, LibraryUnit unit, const OdString& name);
   /// lastError: why the last open or create of this thread failed; empty after a success.
   OdString lastError() const;
 

@@ -115,25 +115,29 @@ class STOCKLIB_API Object : public KcRxObject {
 }  // namespace stocklib
 
 /// Members every concrete or abstract object class declares: its runtime class and typed saves.
-#define STOCKLIB_DECLARE_OBJECT(T)                                                            \
-  ODRX_DECLARE_MEMBERS_API(STOCKLIB_API, T)                                                   \
- public:                                                                                      \
-  KcSmartPtr<T> save(const std::shared_ptr<::stocklib::Library>& library) {                   \
-    return KcSmartPtr<T>(static_cast<T*>(saveObject(library, nullptr).get()));                \
-  }                                                                                           \
-  KcSmartPtr<T> save(const std::shared_ptr<::stocklib::Library>& library,                     \
-                     ::stocklib::IdMapping& mapping) {                                        \
-    return KcSmartPtr<T>(static_cast<T*>(saveObject(library, &mapping).get()));               \
-  }                                                                                           \
-  KcSmartPtr<const T> save(const std::shared_ptr<::stocklib::Library>& library) const {       \
-    return KcSmartPtr<const T>(static_cast<const T*>(saveObject(library, nullptr).get()));    \
-  }                                                                                           \
-  KcSmartPtr<const T> save(const std::shared_ptr<::stocklib::Library>& library,               \
-                           ::stocklib::IdMapping& mapping) const {                            \
-    return KcSmartPtr<const T>(static_cast<const T*>(saveObject(library, &mapping).get()));   \
-  }                                                                                           \
-  /* save(): into the object's own library; Exception when it has none. */                    \
-  KcSmartPtr<T> save() { return save(library()); }                                            \
-  KcSmartPtr<const T> save() const { return save(library()); }                                \
-                                                                                              \
+#define STOCKLIB_DECLARE_OBJECT(T)                                                          \
+  ODRX_DECLARE_MEMBERS_API(STOCKLIB_API, T)                                                 \
+ public:                                                                                    \
+  KcSmartPtr<T> save(const std::shared_ptr<::stocklib::Library>& library) {                 \
+    return KcSmartPtr<T>(static_cast<T*>(saveObject(library, nullptr).get()));              \
+  }                                                                                         \
+  KcSmartPtr<T> save(const std::shared_ptr<::stocklib::Library>& library,                   \
+                     ::stocklib::IdMapping& mapping) {                                      \
+    return KcSmartPtr<T>(static_cast<T*>(saveObject(library, &mapping).get()));             \
+  }                                                                                         \
+  KcSmartPtr<const T> save(const std::shared_ptr<::stocklib::Library>& library) const {     \
+    return KcSmartPtr<const T>(static_cast<const T*>(saveObject(library, nullptr).get()));  \
+  }                                                                                         \
+  KcSmartPtr<const T> save(const std::shared_ptr<::stocklib::Library>& library,             \
+                           ::stocklib::IdMapping& mapping) const {                          \
+    return KcSmartPtr<const T>(static_cast<const T*>(saveObject(library, &mapping).get())); \
+  }                                                                                         \
+  /* save(): into the object's own library; Exception when it has none. */                  \
+  KcSmartPtr<T> save() {                                                                    \
+    return save(library());                                                                 \
+  }                                                                                         \
+  KcSmartPtr<const T> save() const {                                                        \
+    return save(library());                                                                 \
+  }                                                                                         \
+                                                                                            \
  private:
