@@ -1,7 +1,7 @@
 // Objects and their storage: property sets with ordered definitions and entity types, unique
 // keys, criteria, polymorphic lookups, identity inside and outside a session, object reactors.
-#include "odb/session.hxx"
 #include "TestSupport.h"
+#include "odb/session.hxx"
 
 using namespace stocklib;
 
@@ -22,7 +22,8 @@ class Objects : public sltest::TempDir {
 
 std::vector<OdString> names(const std::vector<KcSmartPtr<PropertyDefinition>>& defs) {
   std::vector<OdString> out;
-  for (auto& d : defs) out.push_back(d->name());
+  for (auto& d : defs)
+    out.push_back(d->name());
   return out;
 }
 }  // namespace
@@ -96,7 +97,7 @@ TEST_F(Objects, PropertySetRoundTripWithOrderedDefinitions) {
   EXPECT_EQ(names(again->property_definitions()), (std::vector<OdString>{L"Rating", L"Area"}));
   EXPECT_EQ(again->entity_type_names(), (std::vector<OdString>{L"AcDbCircle"}));
   EXPECT_FALSE(lib->get<PropertyDefinition>(defs[1]->id()));  // deleted with the save
-  EXPECT_TRUE(lib->get<EntityType>(NameKey(L"AcDbLine")));     // entity types live on
+  EXPECT_TRUE(lib->get<EntityType>(NameKey(L"AcDbLine")));    // entity types live on
 
   again->clear_definitions();
   again->save();
@@ -157,7 +158,9 @@ TEST_F(Objects, StringCriteriaModes) {
   for (const wchar_t* n : {L"Wall", L"wall", L"Wallpaper", L"Drywall", L"Stone"})
     Layer::create(n)->save(lib);
   std::vector<KcSmartPtr<Layer>> out;
-  auto count = [&](const OdString& text, int mode) { return lib->get<Layer>(out, NameCriteria(text, mode)); };
+  auto count = [&](const OdString& text, int mode) {
+    return lib->get<Layer>(out, NameCriteria(text, mode));
+  };
   EXPECT_EQ(count(L"", 0), 5u);
   EXPECT_EQ(count(L"Wall", 1), 1u);
   EXPECT_EQ(count(L"Wall", 2), 2u);

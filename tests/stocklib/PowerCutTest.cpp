@@ -61,9 +61,9 @@ TEST_F(PowerCut, KilledSaveLeavesAllOrNothing) {
     auto ns = lib->get<PropertyNamespace>(NameKey(L"Before"));
     ASSERT_TRUE(ns);
     std::vector<KcSmartPtr<PropertyDefinition>> defs;
-    lib->get<PropertyDefinition>(
-        defs, StringCriteria(OdString(L"D"), StringCriteria::kBeginsWith));
-    auto set = lib->get<PropertySet>(DefinitionKey(OdString::formatted(L"Big%d", delayMs), ns->id()));
+    lib->get<PropertyDefinition>(defs, StringCriteria(OdString(L"D"), StringCriteria::kBeginsWith));
+    auto set =
+        lib->get<PropertySet>(DefinitionKey(OdString::formatted(L"Big%d", delayMs), ns->id()));
     std::size_t mine = set ? set->property_definitions().size() : 0;
     RecordProperty("definitions_after_" + std::to_string(delayMs) + "ms", static_cast<int>(mine));
     EXPECT_TRUE(mine == 0 || mine == static_cast<std::size_t>(kDefinitions)) << mine;

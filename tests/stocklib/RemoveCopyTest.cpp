@@ -150,10 +150,12 @@ TEST_F(RemoveCopy, CopyAllReusesExistingObjectsAndReportsOncePerType) {
   EXPECT_EQ(target->defaultUnit(L"LENGTH")->symbol(), L"in");
   EXPECT_TRUE(target->get<CustomProperty>(NameTypeKey(L"C", 3)));
   // One onModified per type, no per-object events.
-  for (const std::string& e : rec->events) EXPECT_EQ(e.rfind("modified ", 0), 0u) << e;
+  for (const std::string& e : rec->events)
+    EXPECT_EQ(e.rfind("modified ", 0), 0u) << e;
   std::set<std::string> unique(rec->events.begin(), rec->events.end());
   EXPECT_EQ(unique.size(), rec->events.size());
-  EXPECT_TRUE(unique.count("modified " + std::to_string(static_cast<int>(ObjectType::PropertySet))));
+  EXPECT_TRUE(
+      unique.count("modified " + std::to_string(static_cast<int>(ObjectType::PropertySet))));
   // Copying again changes nothing.
   IdMapping again(target.get());
   target->copyAll(source, again);

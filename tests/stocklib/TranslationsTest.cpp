@@ -23,11 +23,13 @@ std::string moFile(const std::vector<std::pair<std::string, std::string>>& pairs
   std::string blob;
   std::vector<std::pair<uint32_t, uint32_t>> o, t;
   for (auto& p : pairs) {
-    o.emplace_back(static_cast<uint32_t>(p.first.size()), strings + static_cast<uint32_t>(blob.size()));
+    o.emplace_back(static_cast<uint32_t>(p.first.size()),
+                   strings + static_cast<uint32_t>(blob.size()));
     blob += p.first + '\0';
   }
   for (auto& p : pairs) {
-    t.emplace_back(static_cast<uint32_t>(p.second.size()), strings + static_cast<uint32_t>(blob.size()));
+    t.emplace_back(static_cast<uint32_t>(p.second.size()),
+                   strings + static_cast<uint32_t>(blob.size()));
     blob += p.second + '\0';
   }
   for (auto& e : o) {
@@ -81,7 +83,7 @@ TEST(Translations, LoadsMoFilesAndAnswersKnownWordsOnly) {
 TEST(Translations, DamagedMoFilesAreRefusedWithAReason) {
   std::string good = moFile({{"Concrete", "Beton"}});
   OdString error;
-  EXPECT_FALSE(Translations::parseMo(good.substr(0, 12), &error));  // short header
+  EXPECT_FALSE(Translations::parseMo(good.substr(0, 12), &error));    // short header
   EXPECT_FALSE(Translations::parseMo(std::string(40, 'x'), &error));  // bad magic
   EXPECT_NE(error.find(L"magic"), -1);
   // Cut in the string data: the last string's end lies past the file.

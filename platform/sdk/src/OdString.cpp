@@ -14,7 +14,9 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool isValidCodePoint(char32_t c) { return c < 0x110000 && (c < 0xD800 || c > 0xDFFF); }
+bool isValidCodePoint(char32_t c) {
+  return c < 0x110000 && (c < 0xD800 || c > 0xDFFF);
+}
 
 // UTF-16 sort key of one code point: characters above U+FFFF sort as their high surrogate
 // (0xD800..0xDBFF) would, that is below U+E000..U+FFFF.
@@ -86,6 +88,10 @@ OdString::OdString(const std::wstring& text) {
   if (!text.empty()) m_data = std::make_shared<const std::wstring>(text);
 }
 
+OdString::OdString(std::wstring&& text) {
+  if (!text.empty()) m_data = std::make_shared<const std::wstring>(std::move(text));
+}
+
 OdString& OdString::operator=(const wchar_t* text) {
   *this = OdString(text);
   return *this;
@@ -138,7 +144,7 @@ OdString OdString::fromUtf8(const char* data, std::size_t size) {
     out.push_back(static_cast<wchar_t>(cp));
     p += extra + 1;
   }
-  return OdString(out);
+  return OdString(std::move(out));
 }
 
 std::string OdString::toUtf8() const {
@@ -181,7 +187,9 @@ std::wstring& OdString::mutableData() {
   return const_cast<std::wstring&>(*m_data);
 }
 
-void OdString::setAt(int index, wchar_t ch) { mutableData()[static_cast<std::size_t>(index)] = ch; }
+void OdString::setAt(int index, wchar_t ch) {
+  mutableData()[static_cast<std::size_t>(index)] = ch;
+}
 
 OdString OdString::left(int count) const {
   if (count <= 0) return OdString();
@@ -196,7 +204,9 @@ OdString OdString::right(int count) const {
   return OdString(c_str() + (length - count), count);
 }
 
-OdString OdString::mid(int start) const { return mid(start, getLength()); }
+OdString OdString::mid(int start) const {
+  return mid(start, getLength());
+}
 
 OdString OdString::mid(int start, int count) const {
   int length = getLength();
@@ -252,7 +262,8 @@ OdString& OdString::replace(const wchar_t* from, const wchar_t* to) {
 OdString& OdString::trimLeft() {
   const std::wstring& s = str();
   std::size_t i = 0;
-  while (i < s.size() && std::iswspace(static_cast<wint_t>(s[i]))) ++i;
+  while (i < s.size() && std::iswspace(static_cast<wint_t>(s[i])))
+    ++i;
   if (i > 0) *this = OdString(s.substr(i));
   return *this;
 }
@@ -260,20 +271,23 @@ OdString& OdString::trimLeft() {
 OdString& OdString::trimRight() {
   const std::wstring& s = str();
   std::size_t n = s.size();
-  while (n > 0 && std::iswspace(static_cast<wint_t>(s[n - 1]))) --n;
+  while (n > 0 && std::iswspace(static_cast<wint_t>(s[n - 1])))
+    --n;
   if (n < s.size()) *this = OdString(s.substr(0, n));
   return *this;
 }
 
 OdString& OdString::makeUpper() {
   if (isEmpty()) return *this;
-  for (wchar_t& c : mutableData()) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  for (wchar_t& c : mutableData())
+    c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
   return *this;
 }
 
 OdString& OdString::makeLower() {
   if (isEmpty()) return *this;
-  for (wchar_t& c : mutableData()) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  for (wchar_t& c : mutableData())
+    c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
   return *this;
 }
 
@@ -337,7 +351,9 @@ bool OdString::operator==(const wchar_t* text) const {
   return std::wcscmp(c_str(), text ? text : L"") == 0;
 }
 
-std::size_t OdString::hash() const { return std::hash<std::wstring>()(str()); }
+std::size_t OdString::hash() const {
+  return std::hash<std::wstring>()(str());
+}
 
 OdString operator+(const OdString& a, const OdString& b) {
   OdString r(a);
