@@ -22,9 +22,7 @@ TEST(OdString, CopiesShareDataUntilWritten) {
 }
 
 TEST(OdString, Utf8RoundTripAndInvalidInput) {
-  const char* text =
-      "Stra\xc3\x9f"
-      "e \xe2\x82\xac \xf0\x9f\x98\x80";
+  const char* text = "Stra\xc3\x9f" "e \xe2\x82\xac \xf0\x9f\x98\x80";
   OdString s(text);
   EXPECT_EQ(s.getLength(), 10);
   EXPECT_EQ(s.getAt(4), L'\u00DF');

@@ -46,7 +46,9 @@ struct OdGePoint3d {
   OdGePoint3d(double xx, double yy, double zz) : x(xx), y(yy), z(zz) {}
   bool operator==(const OdGePoint3d& o) const { return x == o.x && y == o.y && z == o.z; }
   bool operator!=(const OdGePoint3d& o) const { return !(*this == o); }
-  bool operator<(const OdGePoint3d& o) const { return std::tie(x, y, z) < std::tie(o.x, o.y, o.z); }
+  bool operator<(const OdGePoint3d& o) const {
+    return std::tie(x, y, z) < std::tie(o.x, o.y, o.z);
+  }
   OdGePoint3d operator+(const OdGeVector3d& v) const { return {x + v.x, y + v.y, z + v.z}; }
   OdGeVector3d operator-(const OdGePoint3d& p) const { return {x - p.x, y - p.y, z - p.z}; }
 };

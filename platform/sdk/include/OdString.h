@@ -51,7 +51,9 @@ class ODSDK_API OdString {
   /// sharesDataWith: true when both strings use the very same character data (a copy never
   /// written since), false otherwise; two empty strings share nothing unless both are copies of
   /// one non-empty buffer.
-  bool sharesDataWith(const OdString& other) const { return m_data && m_data == other.m_data; }
+  bool sharesDataWith(const OdString& other) const {
+    return m_data && m_data == other.m_data;
+  }
 
   OdString left(int count) const;
   OdString right(int count) const;
@@ -104,12 +106,8 @@ ODSDK_API OdString operator+(const OdString& a, const wchar_t* b);
 ODSDK_API OdString operator+(const wchar_t* a, const OdString& b);
 ODSDK_API OdString operator+(const OdString& a, wchar_t b);
 
-inline bool operator==(const wchar_t* a, const OdString& b) {
-  return b == a;
-}
-inline bool operator!=(const wchar_t* a, const OdString& b) {
-  return !(b == a);
-}
+inline bool operator==(const wchar_t* a, const OdString& b) { return b == a; }
+inline bool operator!=(const wchar_t* a, const OdString& b) { return !(b == a); }
 
 /// odCompareUtf16: <0, 0, >0 comparing two wide texts as sequences of UTF-16 code units taken as
 /// unsigned numbers (characters above U+FFFF compare as their surrogate pairs would).

@@ -188,21 +188,21 @@ class OdStaticRxObject : public T {
 
 // Runtime-class members of a class. The class descriptor lives in the class's own source file
 // (ODRX_DEFINE_MEMBERS*), is null until rxInit() and null again after rxUninit().
-#define ODRX_DECLARE_MEMBERS_API(API, ClassName)                   \
- public:                                                           \
-  API static OdSmartPtr<ClassName> cast(const OdRxObject* object); \
-  API static OdRxClass* desc();                                    \
-  API OdRxClass* isA() const override;                             \
-  API OdRxObject* queryX(const OdRxClass* cls) const override;     \
-  API static OdRxObjectPtr pseudoConstructor();                    \
-  API static OdSmartPtr<ClassName> createObject();                 \
-  API static void rxInit();                                        \
-  API static void rxInit(AppNameChangeFuncPtr appNameChangeFunc);  \
-  API static void rxUninit();                                      \
-                                                                   \
- private:                                                          \
-  static OdRxClass* g_pDesc;                                       \
-                                                                   \
+#define ODRX_DECLARE_MEMBERS_API(API, ClassName)                        \
+ public:                                                                \
+  API static OdSmartPtr<ClassName> cast(const OdRxObject* object);     \
+  API static OdRxClass* desc();                                         \
+  API OdRxClass* isA() const override;                                  \
+  API OdRxObject* queryX(const OdRxClass* cls) const override;          \
+  API static OdRxObjectPtr pseudoConstructor();                         \
+  API static OdSmartPtr<ClassName> createObject();                      \
+  API static void rxInit();                                             \
+  API static void rxInit(AppNameChangeFuncPtr appNameChangeFunc);       \
+  API static void rxUninit();                                           \
+                                                                        \
+ private:                                                               \
+  static OdRxClass* g_pDesc;                                            \
+                                                                        \
  public:
 
 #define ODRX_DECLARE_MEMBERS(ClassName) ODRX_DECLARE_MEMBERS_API(, ClassName)
@@ -211,50 +211,41 @@ class OdStaticRxObject : public T {
 
 // Defines the members declared above. `className` is the registered name; `pseudoCtor` makes a
 // new object (or answers empty).
-#define ODRX_DEFINE_MEMBERS_EX(ClassName, ParentClass, className, pseudoCtor, dwgVer, maintVer,   \
-                               proxyFlags, dxfName, appName)                                      \
-  OdRxClass* ClassName::g_pDesc = nullptr;                                                        \
-  OdSmartPtr<ClassName> ClassName::cast(const OdRxObject* object) {                               \
-    if (!object || !g_pDesc) return OdSmartPtr<ClassName>();                                      \
-    return OdSmartPtr<ClassName>(static_cast<ClassName*>(object->queryX(g_pDesc)),                \
-                                 kOdRxObjAttach);                                                 \
-  }                                                                                               \
-  OdRxClass* ClassName::desc() {                                                                  \
-    return g_pDesc;                                                                               \
-  }                                                                                               \
-  OdRxClass* ClassName::isA() const {                                                             \
-    return g_pDesc;                                                                               \
-  }                                                                                               \
-  OdRxObject* ClassName::queryX(const OdRxClass* cls) const {                                     \
-    return odrxQueryXImpl(this, g_pDesc, cls, [&] { return ParentClass::queryX(cls); });          \
-  }                                                                                               \
-  OdRxObjectPtr ClassName::pseudoConstructor() {                                                  \
-    return pseudoCtor;                                                                            \
-  }                                                                                               \
-  OdSmartPtr<ClassName> ClassName::createObject() {                                               \
-    if (!g_pDesc)                                                                                 \
-      throw OdError(eNotRegistered, OdString("class " #ClassName " is not registered"));          \
-    return OdSmartPtr<ClassName>(g_pDesc->create());                                              \
-  }                                                                                               \
-  void ClassName::rxInit() {                                                                      \
-    rxInit(nullptr);                                                                              \
-  }                                                                                               \
-  void ClassName::rxInit(AppNameChangeFuncPtr appNameChangeFunc) {                                \
-    g_pDesc = newOdRxClass(className, ParentClass::desc(), &ClassName::pseudoConstructor, dwgVer, \
-                           maintVer, proxyFlags, dxfName, appName, appNameChangeFunc);            \
-  }                                                                                               \
-  void ClassName::rxUninit() {                                                                    \
-    deleteOdRxClass(g_pDesc);                                                                     \
-    g_pDesc = nullptr;                                                                            \
+#define ODRX_DEFINE_MEMBERS_EX(ClassName, ParentClass, className, pseudoCtor, dwgVer, maintVer, \
+                               proxyFlags, dxfName, appName)                                    \
+  OdRxClass* ClassName::g_pDesc = nullptr;                                                      \
+  OdSmartPtr<ClassName> ClassName::cast(const OdRxObject* object) {                             \
+    if (!object || !g_pDesc) return OdSmartPtr<ClassName>();                                    \
+    return OdSmartPtr<ClassName>(static_cast<ClassName*>(object->queryX(g_pDesc)),             \
+                                 kOdRxObjAttach);                                               \
+  }                                                                                             \
+  OdRxClass* ClassName::desc() { return g_pDesc; }                                              \
+  OdRxClass* ClassName::isA() const { return g_pDesc; }                                         \
+  OdRxObject* ClassName::queryX(const OdRxClass* cls) const {                                   \
+    return odrxQueryXImpl(this, g_pDesc, cls, [&] { return ParentClass::queryX(cls); });        \
+  }                                                                                             \
+  OdRxObjectPtr ClassName::pseudoConstructor() { return pseudoCtor; }                           \
+  OdSmartPtr<ClassName> ClassName::createObject() {                                             \
+    if (!g_pDesc) throw OdError(eNotRegistered, OdString("class " #ClassName " is not registered")); \
+    return OdSmartPtr<ClassName>(g_pDesc->create());                                            \
+  }                                                                                             \
+  void ClassName::rxInit() { rxInit(nullptr); }                                                 \
+  void ClassName::rxInit(AppNameChangeFuncPtr appNameChangeFunc) {                              \
+    g_pDesc = newOdRxClass(className, ParentClass::desc(), &ClassName::pseudoConstructor,       \
+                           dwgVer, maintVer, proxyFlags, dxfName, appName, appNameChangeFunc);  \
+  }                                                                                             \
+  void ClassName::rxUninit() {                                                                  \
+    deleteOdRxClass(g_pDesc);                                                                   \
+    g_pDesc = nullptr;                                                                          \
   }
 
 // A concrete class made by OdRxObjectImpl<ClassName>, registered under its C++ name.
-#define ODRX_DEFINE_MEMBERS(ClassName, ParentClass)                                         \
-  ODRX_DEFINE_MEMBERS_EX(ClassName, ParentClass, OdString(#ClassName),                      \
+#define ODRX_DEFINE_MEMBERS(ClassName, ParentClass)                                          \
+  ODRX_DEFINE_MEMBERS_EX(ClassName, ParentClass, OdString(#ClassName),                       \
                          OdRxObjectPtr(OdRxObjectImpl<ClassName>::createObject()), 0, 0, 0, \
                          OdString(), OdString())
 
 // An abstract class registered under its C++ name: its pseudo-constructor makes nothing.
-#define ODRX_NO_CONS_DEFINE_MEMBERS(ClassName, ParentClass)                                      \
-  ODRX_DEFINE_MEMBERS_EX(ClassName, ParentClass, OdString(#ClassName), OdRxObjectPtr(), 0, 0, 0, \
-                         OdString(), OdString())
+#define ODRX_NO_CONS_DEFINE_MEMBERS(ClassName, ParentClass)                           \
+  ODRX_DEFINE_MEMBERS_EX(ClassName, ParentClass, OdString(#ClassName), OdRxObjectPtr(), 0, 0, \
+                         0, OdString(), OdString())

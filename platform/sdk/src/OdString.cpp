@@ -14,9 +14,7 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool isValidCodePoint(char32_t c) {
-  return c < 0x110000 && (c < 0xD800 || c > 0xDFFF);
-}
+bool isValidCodePoint(char32_t c) { return c < 0x110000 && (c < 0xD800 || c > 0xDFFF); }
 
 // UTF-16 sort key of one code point: characters above U+FFFF sort as their high surrogate
 // (0xD800..0xDBFF) would, that is below U+E000..U+FFFF.
@@ -187,9 +185,7 @@ std::wstring& OdString::mutableData() {
   return const_cast<std::wstring&>(*m_data);
 }
 
-void OdString::setAt(int index, wchar_t ch) {
-  mutableData()[static_cast<std::size_t>(index)] = ch;
-}
+void OdString::setAt(int index, wchar_t ch) { mutableData()[static_cast<std::size_t>(index)] = ch; }
 
 OdString OdString::left(int count) const {
   if (count <= 0) return OdString();
@@ -204,9 +200,7 @@ OdString OdString::right(int count) const {
   return OdString(c_str() + (length - count), count);
 }
 
-OdString OdString::mid(int start) const {
-  return mid(start, getLength());
-}
+OdString OdString::mid(int start) const { return mid(start, getLength()); }
 
 OdString OdString::mid(int start, int count) const {
   int length = getLength();
@@ -262,8 +256,7 @@ OdString& OdString::replace(const wchar_t* from, const wchar_t* to) {
 OdString& OdString::trimLeft() {
   const std::wstring& s = str();
   std::size_t i = 0;
-  while (i < s.size() && std::iswspace(static_cast<wint_t>(s[i])))
-    ++i;
+  while (i < s.size() && std::iswspace(static_cast<wint_t>(s[i]))) ++i;
   if (i > 0) *this = OdString(s.substr(i));
   return *this;
 }
@@ -271,23 +264,20 @@ OdString& OdString::trimLeft() {
 OdString& OdString::trimRight() {
   const std::wstring& s = str();
   std::size_t n = s.size();
-  while (n > 0 && std::iswspace(static_cast<wint_t>(s[n - 1])))
-    --n;
+  while (n > 0 && std::iswspace(static_cast<wint_t>(s[n - 1]))) --n;
   if (n < s.size()) *this = OdString(s.substr(0, n));
   return *this;
 }
 
 OdString& OdString::makeUpper() {
   if (isEmpty()) return *this;
-  for (wchar_t& c : mutableData())
-    c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  for (wchar_t& c : mutableData()) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
   return *this;
 }
 
 OdString& OdString::makeLower() {
   if (isEmpty()) return *this;
-  for (wchar_t& c : mutableData())
-    c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  for (wchar_t& c : mutableData()) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
   return *this;
 }
 
@@ -351,9 +341,7 @@ bool OdString::operator==(const wchar_t* text) const {
   return std::wcscmp(c_str(), text ? text : L"") == 0;
 }
 
-std::size_t OdString::hash() const {
-  return std::hash<std::wstring>()(str());
-}
+std::size_t OdString::hash() const { return std::hash<std::wstring>()(str()); }
 
 OdString operator+(const OdString& a, const OdString& b) {
   OdString r(a);

@@ -34,12 +34,8 @@ struct OdRxClass::Data {
 OdRxClass::OdRxClass() : m_data(std::make_unique<Data>()) {}
 OdRxClass::~OdRxClass() = default;
 
-const OdString& OdRxClass::name() const {
-  return m_data->name;
-}
-OdRxClass* OdRxClass::myParent() const {
-  return m_data->parent;
-}
+const OdString& OdRxClass::name() const { return m_data->name; }
+OdRxClass* OdRxClass::myParent() const { return m_data->parent; }
 
 bool OdRxClass::isDerivedFrom(const OdRxClass* other) const {
   if (!other) return false;
@@ -56,27 +52,17 @@ OdRxObjectPtr OdRxClass::create() const {
   return m_data->constructor();
 }
 
-OdPseudoConstructorType OdRxClass::constructor() const {
-  return m_data->constructor;
-}
+OdPseudoConstructorType OdRxClass::constructor() const { return m_data->constructor; }
 
 OdDb::DwgVersion OdRxClass::getClassVersion(OdDb::MaintReleaseVer* maintVer) const {
   if (maintVer) *maintVer = m_data->maintVersion;
   return m_data->dwgVersion;
 }
 
-int OdRxClass::proxyFlags() const {
-  return m_data->proxyFlags;
-}
-const OdString& OdRxClass::dxfName() const {
-  return m_data->dxfName;
-}
-const OdString& OdRxClass::appName() const {
-  return m_data->appName;
-}
-AppNameChangeFuncPtr OdRxClass::appNameCallbackPtr() const {
-  return m_data->appNameChange;
-}
+int OdRxClass::proxyFlags() const { return m_data->proxyFlags; }
+const OdString& OdRxClass::dxfName() const { return m_data->dxfName; }
+const OdString& OdRxClass::appName() const { return m_data->appName; }
+AppNameChangeFuncPtr OdRxClass::appNameCallbackPtr() const { return m_data->appNameChange; }
 void OdRxClass::setAppNameCallback(AppNameChangeFuncPtr callback) {
   m_data->appNameChange = callback;
 }
@@ -163,8 +149,7 @@ std::vector<OdString> OdRxClassDictionary::names() const {
   std::lock_guard<std::recursive_mutex> lock(r.mutex);
   std::vector<OdString> out;
   out.reserve(r.classes.size());
-  for (const auto& entry : r.classes)
-    out.push_back(entry.first);
+  for (const auto& entry : r.classes) out.push_back(entry.first);
   return out;
 }
 
@@ -184,9 +169,7 @@ OdRxClass* OdRxClass::desc() {
   return cls;
 }
 
-OdRxClass* OdRxClass::isA() const {
-  return OdRxClass::desc();
-}
+OdRxClass* OdRxClass::isA() const { return OdRxClass::desc(); }
 
 OdRxObject* OdRxClass::queryX(const OdRxClass* cls) const {
   return odrxQueryXImpl(this, OdRxClass::desc(), cls, [&] { return OdRxObject::queryX(cls); });

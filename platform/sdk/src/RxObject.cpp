@@ -3,9 +3,7 @@
 
 OdRxObject::~OdRxObject() = default;
 
-OdRxClass* OdRxObject::isA() const {
-  return OdRxObject::desc();
-}
+OdRxClass* OdRxObject::isA() const { return OdRxObject::desc(); }
 
 OdRxObject* OdRxObject::queryX(const OdRxClass* cls) const {
   if (!cls) return nullptr;
@@ -36,9 +34,7 @@ bool OdRxObject::isKindOf(const OdRxClass* cls) const {
   return own && own->isDerivedFrom(cls);
 }
 
-OdRxObjectPtr OdRxObject::cast(const OdRxObject* object) {
-  return OdRxObjectPtr(const_cast<OdRxObject*>(object));
-}
+OdRxObjectPtr OdRxObject::cast(const OdRxObject* object) { return OdRxObjectPtr(const_cast<OdRxObject*>(object)); }
 
 namespace {
 // The root classes exist from the moment the library is loaded.

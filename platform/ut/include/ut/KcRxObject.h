@@ -36,7 +36,8 @@ class KcRxObjectImpl : public T {
   /// createObject: a new object; the returned pointer holds its only reference.
   template <class... Args>
   static KcSmartPtr<TInterface> createObject(Args&&... args) {
-    return KcSmartPtr<TInterface>(new KcRxObjectImpl(std::forward<Args>(args)...), kOdRxObjAttach);
+    return KcSmartPtr<TInterface>(new KcRxObjectImpl(std::forward<Args>(args)...),
+                                  kOdRxObjAttach);
   }
 
  private:
