@@ -25,7 +25,7 @@ struct Fixture {
   std::string file;
   std::shared_ptr<Library> lib;
   sqlite3* db = nullptr;
-  std::vector<uint32_t> ids;                     // random order
+  std::vector<uint32_t> ids;                        // random order
   std::vector<std::pair<OdString, uint32_t>> keys;  // random order, (name, namespace id)
 
   Fixture() {
@@ -85,7 +85,8 @@ struct Row {
 void readRow(sqlite3_stmt* s, Row& row, bool decode) {
   static const int textCols[] = {4, 5, 6, 12, 16};
   static const int intCols[] = {0, 1, 2, 3, 7, 8, 9, 10, 11, 13, 14};
-  for (int i = 0; i < 11; ++i) row.ints[i] = sqlite3_column_int64(s, intCols[i]);
+  for (int i = 0; i < 11; ++i)
+    row.ints[i] = sqlite3_column_int64(s, intCols[i]);
   row.real = sqlite3_column_double(s, 15);
   for (int i = 0; i < 5; ++i) {
     const unsigned char* t = sqlite3_column_text(s, textCols[i]);
@@ -122,8 +123,12 @@ void byIdRaw(benchmark::State& state, bool decode) {
   sqlite3_finalize(s);
   state.SetItemsProcessed(state.iterations());
 }
-void BM_GetById_RawSqlite(benchmark::State& state) { byIdRaw(state, true); }
-void BM_GetById_RawSqliteNoDecode(benchmark::State& state) { byIdRaw(state, false); }
+void BM_GetById_RawSqlite(benchmark::State& state) {
+  byIdRaw(state, true);
+}
+void BM_GetById_RawSqliteNoDecode(benchmark::State& state) {
+  byIdRaw(state, false);
+}
 
 void BM_GetByKey_Library(benchmark::State& state) {
   Fixture& f = fixture();
@@ -140,8 +145,8 @@ void BM_GetByKey_Library(benchmark::State& state) {
 void byKeyRaw(benchmark::State& state, bool decode) {
   Fixture& f = fixture();
   sqlite3_stmt* s = nullptr;
-  sqlite3_prepare_v2(f.db, (std::string(kColumns) + " WHERE name=? AND namespace IS ?").c_str(),
-                     -1, &s, nullptr);
+  sqlite3_prepare_v2(f.db, (std::string(kColumns) + " WHERE name=? AND namespace IS ?").c_str(), -1,
+                     &s, nullptr);
   std::size_t i = 0;
   Row row;
   for (auto _ : state) {
@@ -156,8 +161,12 @@ void byKeyRaw(benchmark::State& state, bool decode) {
   sqlite3_finalize(s);
   state.SetItemsProcessed(state.iterations());
 }
-void BM_GetByKey_RawSqlite(benchmark::State& state) { byKeyRaw(state, true); }
-void BM_GetByKey_RawSqliteNoDecode(benchmark::State& state) { byKeyRaw(state, false); }
+void BM_GetByKey_RawSqlite(benchmark::State& state) {
+  byKeyRaw(state, true);
+}
+void BM_GetByKey_RawSqliteNoDecode(benchmark::State& state) {
+  byKeyRaw(state, false);
+}
 
 void BM_GetAll_Library(benchmark::State& state) {
   Fixture& f = fixture();
@@ -186,8 +195,12 @@ void allRaw(benchmark::State& state, bool decode) {
   sqlite3_finalize(s);
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(rows.size()));
 }
-void BM_GetAll_RawSqlite(benchmark::State& state) { allRaw(state, true); }
-void BM_GetAll_RawSqliteNoDecode(benchmark::State& state) { allRaw(state, false); }
+void BM_GetAll_RawSqlite(benchmark::State& state) {
+  allRaw(state, true);
+}
+void BM_GetAll_RawSqliteNoDecode(benchmark::State& state) {
+  allRaw(state, false);
+}
 
 }  // namespace
 

@@ -631,8 +631,6 @@ void Store::dispatch(Ctx& ctx) {
     reactor->onSaved(self, k);
   for (const ObjectKey& k : ctx.removed)
     reactor->onRemoved(self, k);
-  for (ObjectType t : ctx.modified)
-    reactor->onModified(self, t);
 }
 
 void Store::inBulk(const std::function<void()>& work) {
