@@ -141,3 +141,28 @@ class STOCKLIB_API Object : public KcRxObject {
   }                                                                                         \
                                                                                             \
  private:
+
+/// Accessors of an optional text field `field` at `index`: has_field (whether it is set), field
+/// (the text, empty when unset), set_field and clear_field.
+#define STOCKLIB_OPTIONAL_TEXT(field, index) \
+  bool has_##field() const {                 \
+    return hasField(index);                  \
+  }                                          \
+  const OdString& field() const {            \
+    return textField(index);                 \
+  }                                          \
+  void set_##field(const OdString& value) {  \
+    setText(index, value);                   \
+  }                                          \
+  void clear_##field() {                     \
+    clearField(index);                       \
+  }
+
+/// Accessors of the name field at `index`: name and set_name.
+#define STOCKLIB_NAME(index)            \
+  const OdString& name() const {        \
+    return textField(index);            \
+  }                                     \
+  void set_name(const OdString& name) { \
+    setText(index, name);               \
+  }

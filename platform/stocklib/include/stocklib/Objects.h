@@ -22,8 +22,7 @@ class STOCKLIB_API Measure : public Object {
  public:
   Measure();
   static KcSmartPtr<Measure> create(const OdString& name);
-  const OdString& name() const { return textField(0); }
-  void set_name(const OdString& name) { setText(0, name); }
+  STOCKLIB_NAME(0)
 };
 
 /// Unit: a unit of a measure: symbol (its unique name), label, factor to the measure's base unit.
@@ -36,10 +35,7 @@ class STOCKLIB_API Unit : public Object {
   const OdString& symbol() const { return textField(0); }
   const OdString& name() const { return textField(0); }
   void set_symbol(const OdString& symbol) { setText(0, symbol); }
-  bool has_label() const { return hasField(1); }
-  const OdString& label() const { return textField(1); }
-  void set_label(const OdString& label) { setText(1, label); }
-  void clear_label() { clearField(1); }
+  STOCKLIB_OPTIONAL_TEXT(label, 1)
   double factor() const { return realField(2, 1.0); }
   void set_factor(double factor) { setReal(2, factor); }
   /// measure: the unit's measure; null when it has none.
@@ -54,13 +50,8 @@ class STOCKLIB_API PropertyNamespace : public Object {
  public:
   PropertyNamespace();
   static KcSmartPtr<PropertyNamespace> create(const OdString& name);
-  const OdString& name() const { return textField(0); }
-  void set_name(const OdString& name) { setText(0, name); }
-  bool has_label() const { return hasField(1); }
-  /// label: the label, or the empty string when it has none.
-  const OdString& label() const { return textField(1); }
-  void set_label(const OdString& label) { setText(1, label); }
-  void clear_label() { clearField(1); }
+  STOCKLIB_NAME(0)
+  STOCKLIB_OPTIONAL_TEXT(label, 1)
   /// visible / editable: true for a new namespace.
   bool visible() const { return boolField(2, true); }
   void set_visible(bool visible) { setBool(2, visible); }
@@ -74,8 +65,7 @@ class STOCKLIB_API EntityType : public Object {
  public:
   EntityType();
   static KcSmartPtr<EntityType> create(const OdString& name);
-  const OdString& name() const { return textField(0); }
-  void set_name(const OdString& name) { setText(0, name); }
+  STOCKLIB_NAME(0)
 };
 
 /// Layer: a named layer with an optional description, unique by name.
@@ -84,12 +74,8 @@ class STOCKLIB_API Layer : public Object {
  public:
   Layer();
   static KcSmartPtr<Layer> create(const OdString& name);
-  const OdString& name() const { return textField(0); }
-  void set_name(const OdString& name) { setText(0, name); }
-  bool has_description() const { return hasField(1); }
-  const OdString& description() const { return textField(1); }
-  void set_description(const OdString& text) { setText(1, text); }
-  void clear_description() { clearField(1); }
+  STOCKLIB_NAME(0)
+  STOCKLIB_OPTIONAL_TEXT(description, 1)
 };
 
 /// Tag: a named tag with an optional description, unique by name.
@@ -98,12 +84,8 @@ class STOCKLIB_API Tag : public Object {
  public:
   Tag();
   static KcSmartPtr<Tag> create(const OdString& name);
-  const OdString& name() const { return textField(0); }
-  void set_name(const OdString& name) { setText(0, name); }
-  bool has_description() const { return hasField(1); }
-  const OdString& description() const { return textField(1); }
-  void set_description(const OdString& text) { setText(1, text); }
-  void clear_description() { clearField(1); }
+  STOCKLIB_NAME(0)
+  STOCKLIB_OPTIONAL_TEXT(description, 1)
 };
 
 /// CustomProperty: a custom value kind, unique by name and type number.
@@ -112,18 +94,11 @@ class STOCKLIB_API CustomProperty : public Object {
  public:
   CustomProperty();
   static KcSmartPtr<CustomProperty> create(const OdString& name, int32_t type);
-  const OdString& name() const { return textField(0); }
-  void set_name(const OdString& name) { setText(0, name); }
+  STOCKLIB_NAME(0)
   int32_t type() const { return static_cast<int32_t>(intField(1)); }
   void set_type(int32_t type) { setInt(1, type); }
-  bool has_label() const { return hasField(2); }
-  const OdString& label() const { return textField(2); }
-  void set_label(const OdString& label) { setText(2, label); }
-  void clear_label() { clearField(2); }
-  bool has_description() const { return hasField(3); }
-  const OdString& description() const { return textField(3); }
-  void set_description(const OdString& text) { setText(3, text); }
-  void clear_description() { clearField(3); }
+  STOCKLIB_OPTIONAL_TEXT(label, 2)
+  STOCKLIB_OPTIONAL_TEXT(description, 3)
 };
 
 /// AbstractDefinition: what property and value definitions share. A definition belongs to at
@@ -137,16 +112,9 @@ class STOCKLIB_API AbstractDefinition : public Object {
   /// property_namespace: the namespace (the owning set's); null when none.
   KcSmartPtr<const PropertyNamespace> property_namespace() const;
   uint32_t namespace_id() const { return refId(2); }
-  const OdString& name() const { return textField(3); }
-  void set_name(const OdString& name) { setText(3, name); }
-  bool has_label() const { return hasField(4); }
-  const OdString& label() const { return textField(4); }
-  void set_label(const OdString& label) { setText(4, label); }
-  void clear_label() { clearField(4); }
-  bool has_description() const { return hasField(5); }
-  const OdString& description() const { return textField(5); }
-  void set_description(const OdString& text) { setText(5, text); }
-  void clear_description() { clearField(5); }
+  STOCKLIB_NAME(3)
+  STOCKLIB_OPTIONAL_TEXT(label, 4)
+  STOCKLIB_OPTIONAL_TEXT(description, 5)
   /// visible: true for a new definition.
   bool visible() const { return boolField(6, true); }
   void set_visible(bool visible) { setBool(6, visible); }
@@ -186,10 +154,7 @@ class STOCKLIB_API PropertyDefinition : public AbstractDefinition {
   double default_double() const { return realField(14); }
   void set_default_double(double value) { setReal(14, value); }
   void clear_default_double() { clearField(14); }
-  bool has_default_string() const { return hasField(15); }
-  const OdString& default_string() const { return textField(15); }
-  void set_default_string(const OdString& value) { setText(15, value); }
-  void clear_default_string() { clearField(15); }
+  STOCKLIB_OPTIONAL_TEXT(default_string, 15)
   /// clear_defaults: removes all four defaults.
   void clear_defaults();
 };
@@ -216,12 +181,8 @@ class STOCKLIB_API PropertySet : public Object {
   uint32_t namespace_id() const { return refId(0); }
   /// set_property_namespace: also moves the set's definitions to that namespace.
   void set_property_namespace(const PropertyNamespace* ns);
-  const OdString& name() const { return textField(1); }
-  void set_name(const OdString& name) { setText(1, name); }
-  bool has_label() const { return hasField(2); }
-  const OdString& label() const { return textField(2); }
-  void set_label(const OdString& label) { setText(2, label); }
-  void clear_label() { clearField(2); }
+  STOCKLIB_NAME(1)
+  STOCKLIB_OPTIONAL_TEXT(label, 2)
   bool visible() const { return boolField(3, true); }
   void set_visible(bool visible) { setBool(3, visible); }
   /// per_instance: the set is attached to single entities rather than to all of its types.
