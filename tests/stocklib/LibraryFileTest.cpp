@@ -148,7 +148,14 @@ TEST_F(LibraryFile, DefaultUnitsPerMeasure) {
   lib->setDefaultUnit(m);
   EXPECT_EQ(lib->defaultUnit(L"LENGTH")->id(), m->id());
   EXPECT_FALSE(lib->defaultUnit(L"AREA"));
-  EXPECT_THROW(lib->setDefaultUnit(Unit::create(L"km", 1000, length)), ConsistencyError);
+  auto other = LibraryManager::instance().create(path("v.stocklib"), kLibraryUnitMillimeter, L"");
+  auto foreign = Unit::create(L"ft", 0.3048, Measure::create(L"LENGTH")->save(other))->save(other);
+  EXPECT_THROW(lib->setDefaultUnit(foreign), ConsistencyError);
+  EXPECT_THROW(lib->setDefaultUnit(nullptr), ConsistencyError);
+  // A unit made for the purpose is stored first.
+  lib->setDefaultUnit(Unit::create(L"km", 1000, length));
+  EXPECT_EQ(lib->defaultUnit(L"LENGTH")->symbol(), L"km");
+  lib->setDefaultUnit(m);
   auto loose = Unit::create(L"x", 1.0, nullptr)->save(lib);
   EXPECT_THROW(lib->setDefaultUnit(loose), ConsistencyError);
   // Units of a measure by factor, within a relative tolerance.

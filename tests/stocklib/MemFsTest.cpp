@@ -113,6 +113,14 @@ TEST_F(MemVfs, RegistrationIsCountedAndKeptWhileInUse) {
   ASSERT_TRUE(back);
   EXPECT_TRUE(back->get<PropertyNamespace>(NameKey(L"Still")));
   EXPECT_FALSE(LibraryManager::instance().open(L"memvfs://no-such-file", false));
+  // An empty in-memory file opens as no library; create makes one in it.
+  auto empty = MemFs::instance().createUnique();
+  OdString emptyLocation = OdString(L"memvfs://") + empty->filename();
+  EXPECT_FALSE(LibraryManager::instance().open(emptyLocation, false));
+  EXPECT_NE(LibraryManager::instance().lastError().find(L"is empty"), -1);
+  EXPECT_EQ(empty->size(), 0u);
+  EXPECT_TRUE(LibraryManager::instance().create(emptyLocation, kLibraryUnitInch, L""));
+  MemFs::instance().remove(empty->filename());
   back.reset();
   MemFs::instance().remove(file->filename());
 }

@@ -113,6 +113,12 @@ KcSmartPtr<Unit> Library::defaultUnit(const OdString& measureName) const {
 }
 
 void Library::setDefaultUnit(const Unit* unit) {
+  // An unsaved unit (as made for a missing default) is stored here first.
+  if (unit && unit->id() == 0 && !unit->library() && unit->measure()) {
+    KcSmartPtr<Unit> stored = KcSmartPtr<Unit>(const_cast<Unit*>(unit))->save(self());
+    m_store->setDefaultUnit(stored.get());
+    return;
+  }
   m_store->setDefaultUnit(unit);
 }
 

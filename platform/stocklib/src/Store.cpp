@@ -177,6 +177,10 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
       error = OdString(L"no in-memory file ") + memName;
       return false;
     }
+    if (!exists && (!create || ro)) {
+      error = OdString(L"the in-memory file ") + memName + L" is empty";
+      return false;
+    }
     path = utf8(memName);
     vfs = "memvfs";
   } else {

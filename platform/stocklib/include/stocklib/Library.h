@@ -111,8 +111,8 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
   void region(const OdString& region);
   /// defaultUnit: the default unit of the measure of that name; null when none.
   KcSmartPtr<Unit> defaultUnit(const OdString& measureName) const;
-  /// setDefaultUnit: makes `unit` (stored in this library, with a measure) its measure's default;
-  /// ConsistencyError otherwise.
+  /// setDefaultUnit: makes `unit` its measure's default. The unit must have a measure and be
+  /// stored in this library or unsaved (it is then saved here first); ConsistencyError otherwise.
   void setDefaultUnit(const Unit* unit);
 
   /// get<T>(id): the object of that id when it is a T; null otherwise (also for id 0).
