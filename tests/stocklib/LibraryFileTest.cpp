@@ -22,6 +22,7 @@ TEST_F(LibraryFile, CreateOpenReopenAndIdentity) {
   ASSERT_TRUE(lib) << m.lastError().toUtf8();
   EXPECT_TRUE(m.lastError().isEmpty());
   EXPECT_TRUE(lib->isNew());
+  EXPECT_EQ(lib->filename(), file);
   EXPECT_FALSE(lib->isReadOnly());
   EXPECT_EQ(lib->unit(), kLibraryUnitInch);
   EXPECT_EQ(lib->name(), L"Mine");

@@ -230,6 +230,7 @@ std::shared_ptr<Library> LibraryManager::openOrCreate(const OdString& location, 
       g_lastError = error.isEmpty() ? OdString(L"cannot open ") + key : error;
       return nullptr;
     }
+    lib->m_store->location = location;  // filename() answers the location as the caller gave it
     m_open[key] = lib;
   }
   if (auto r = reactor()) r->onOpened(lib);

@@ -95,7 +95,7 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
   Library(const Library&) = delete;
   Library& operator=(const Library&) = delete;
 
-  /// filename: the location the library was opened with ("memvfs://NAME" or an absolute path).
+  /// filename: the location exactly as given to the open or create that opened the library.
   const OdString& filename() const;
   /// isNew: true when LibraryManager::create made this library's file.
   bool isNew() const;
