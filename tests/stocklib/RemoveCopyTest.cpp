@@ -95,7 +95,8 @@ TEST_F(RemoveCopy, SaveIntoAnotherLibraryCopiesWhatItRefersTo) {
   // Saving it again with the same mapping answers the same copy; without, the key is taken.
   EXPECT_EQ(set->save(b, mapping)->id(), copy->id());
   EXPECT_THROW(set->save(b), ObjectNotUnique);
-  IdMapping other(b.get());
+  IdMapping forA(a.get());
+  EXPECT_THROW(set->save(b, forA), Exception);  // a mapping serves one target
   auto c = make("c.stocklib");
   auto cTag = Tag::create(L"c")->save(c);
   EXPECT_THROW(cTag->save(b, mapping), Exception);  // one mapping, one source

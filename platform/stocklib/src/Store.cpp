@@ -215,6 +215,7 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
     return false;
   }
   sqlite3_extended_result_codes(db, 1);
+  sqlite3_busy_timeout(db, 5000);  // another process's write transaction: wait, then fail
   try {
     exec("PRAGMA foreign_keys=ON");
     exec("PRAGMA cache_size=-32000");
@@ -655,6 +656,8 @@ double Store::lengthFactor(const std::shared_ptr<Library>& source) const {
 
 KcSmartPtr<Object> Store::save(const Object& object, Object* self, IdMapping* mapping) {
   if (readOnly) throw Exception(utf8(location) + " is read-only");
+  if (mapping && mapping->target() && mapping->target() != &m_owner)
+    throw Exception(utf8(location) + ": the IdMapping was made for another library");
   SaveArgs args;
   args.mapping = mapping;
   args.adopt = self != nullptr;
@@ -1098,6 +1101,8 @@ void Store::remove(const std::set<ObjectKey>& keys,
 
 void Store::copyAll(Library& source, IdMapping& mapping) {
   if (&source == &m_owner) throw Exception(utf8(location) + ": a library cannot copy itself");
+  if (mapping.target() && mapping.target() != &m_owner)
+    throw Exception(utf8(location) + ": the IdMapping was made for another library");
   mapping.bindSource(&source);
   Store& from = *source.m_store;
   inBulk([&] {

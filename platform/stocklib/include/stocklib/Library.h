@@ -52,7 +52,8 @@ class STOCKLIB_API IdMapping {
 };
 
 /// Library: one open library. Made by LibraryManager only and shared by std::shared_ptr;
-/// the file is closed when the last holder lets go.
+/// the file is closed when the last holder lets go. A library and its objects are used from one
+/// thread at a time.
 class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
  public:
   /// RemoveResult: 0 removed, 1 not removed (not found, empty object or no library), 2 kept
