@@ -1,20 +1,10 @@
 // The property-definition object types: their descriptions for the storage engine, their
 // runtime classes and their accessors.
 #include <algorithm>
-#include <type_traits>
 
-#include "Schema.h"
+#include "TypeTable.h"
 #include "stocklib/Library.h"
 #include "stocklib/Objects.h"
-
-// Runtime classes are registered as "stocklib::<Class>".
-#define STOCKLIB_DEFINE_OBJECT(T, Parent)                                                     \
-  ODRX_DEFINE_MEMBERS_EX(stocklib::T, stocklib::Parent, OdString("stocklib::" #T),            \
-                         OdRxObjectPtr(KcRxObjectImpl<stocklib::T>::createObject()), 0, 0, 0, \
-                         OdString(), OdString())
-#define STOCKLIB_DEFINE_ABSTRACT(T, Parent)                                        \
-  ODRX_DEFINE_MEMBERS_EX(stocklib::T, stocklib::Parent, OdString("stocklib::" #T), \
-                         OdRxObjectPtr(), 0, 0, 0, OdString(), OdString())
 
 STOCKLIB_DEFINE_OBJECT(Measure, Object)
 STOCKLIB_DEFINE_OBJECT(Unit, Object)
@@ -30,33 +20,6 @@ STOCKLIB_DEFINE_OBJECT(PropertySet, Object)
 
 namespace stocklib {
 namespace detail {
-
-namespace {
-// describe<T>: the description of class T; `abstract` classes make no objects.
-template <class T, bool abstract = false>
-TypeDesc describe(ObjectType type, const char* name, ObjectType parent,
-                  std::vector<FieldDesc> fields, std::vector<const char*> key,
-                  std::vector<ListDesc> lists = {}) {
-  TypeDesc t;
-  t.type = type;
-  t.name = name;
-  t.parent = parent;
-  t.abstract = abstract;
-  t.fields = std::move(fields);
-  t.key = std::move(key);
-  t.lists = std::move(lists);
-  t.rxClass = &T::desc;
-  t.rxInit = [] { T::rxInit(); };
-  t.rxUninit = &T::rxUninit;
-  if constexpr (!abstract) t.make = [] { return OdRxObjectPtr(KcRxObjectImpl<T>::createObject()); };
-  return t;
-}
-constexpr FieldKind kText = FieldKind::Text;
-constexpr FieldKind kBool = FieldKind::Bool;
-constexpr FieldKind kInt = FieldKind::Int;
-constexpr FieldKind kReal = FieldKind::Real;
-constexpr FieldKind kRef = FieldKind::Ref;
-}  // namespace
 
 void addPropertyTypes(std::vector<TypeDesc>& out) {
   using OT = ObjectType;

@@ -1,5 +1,11 @@
 // Per-type descriptions of library objects: fields, unique key, lists, runtime class. The
 // storage engine works from these tables only; a new object type is one more description.
+//
+// Adding a type: declare the class (STOCKLIB_DECLARE_OBJECT(T); a constructor passing
+// typeDesc(ObjectType::T); accessors by field index, the parent's fields first), define its
+// runtime class (STOCKLIB_DEFINE_OBJECT in TypeTable.h), add describe<T>(...) to a type-table
+// function (a new family's function is called once from Schema.cpp), and specialise
+// ObjectTraits<T>. Tables, SQL, loading, saving, copying, removal and XML follow.
 #pragma once
 
 #include <cstdint>
