@@ -148,6 +148,19 @@ TEST_F(Objects, UniqueKeysAndPolymorphicLookups) {
   EXPECT_EQ(sets[0]->namespace_id(), other->id());
   EXPECT_EQ(lib->get<PropertySet>(sets, PropertySetCriteria(StringCriteria(L"Se", 2), 0)), 2u);
 
+  // The library's typed forms, with mutable and constant objects.
+  KcSmartPtr<const Tag> constTag = lib->save<Tag>(KcSmartPtr<const Tag>(Tag::create(L"ct")));
+  IdMapping mapping(lib.get());
+  KcSmartPtr<Tag> tag = lib->save<Tag>(Tag::create(L"t"), mapping);
+  EXPECT_EQ(lib->get<Tag>(constTag->id())->name(), L"ct");
+  EXPECT_EQ(constTag->save(), constTag);  // into its own library: itself
+  EXPECT_EQ(lib->save<Tag>(constTag, mapping), constTag);
+  KcSmartPtr<Tag> plain = Tag::create(L"p");
+  EXPECT_EQ(lib->save<Tag>(plain), plain);
+  EXPECT_EQ(lib->remove<const Tag>(constTag), Library::kRemoved);
+  EXPECT_EQ(lib->remove(tag), Library::kRemoved);
+  EXPECT_THROW(lib->save<Tag>(KcSmartPtr<Tag>()), Exception);
+
   CustomProperty::create(L"Colour", 1)->save(lib);
   CustomProperty::create(L"Colour", 2)->save(lib);
   EXPECT_THROW(CustomProperty::create(L"Colour", 1)->save(lib), ObjectNotUnique);

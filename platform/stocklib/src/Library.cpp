@@ -74,9 +74,8 @@ std::shared_ptr<Library> Library::self() {
   return shared_from_this();
 }
 
-const Object* Library::nonNull(const Object* object) {
-  if (!object) throw Exception("cannot save a null object");
-  return object;
+void Library::throwNullObject() {
+  throw Exception("cannot save a null object");
 }
 
 const OdString& Library::filename() const {

@@ -199,7 +199,12 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
   friend class Object;
   Library();
   std::shared_ptr<Library> self();
-  static const Object* nonNull(const Object* object);
+  template <class P>
+  static P* nonNull(P* object) {
+    if (!object) throwNullObject();
+    return object;
+  }
+  [[noreturn]] static void throwNullObject();
   template <class P>
   std::size_t collect(ObjectType type, const Criteria* criteria,
                       std::vector<KcSmartPtr<P>>& out) const {
