@@ -140,6 +140,9 @@ TEST_F(Objects, UniqueKeysAndPolymorphicLookups) {
   EXPECT_FALSE(lib->get<PropertySet>(ns->id()));
   EXPECT_FALSE(lib->get<PropertySet>(0u));
   EXPECT_TRUE(lib->get<Object>(ns->id()));
+  std::vector<KcSmartPtr<Object>> everything;
+  // Namespaces A, B, C; two sets; three definitions; nothing of the refused saves.
+  EXPECT_EQ(lib->get<Object>(everything), 8u);
   EXPECT_THROW(lib->get<PropertySet>(NameKey(L"Set")), Exception);  // wrong kind of key
 
   std::vector<KcSmartPtr<const PropertySet>> sets;
@@ -241,4 +244,25 @@ TEST_F(Objects, ObjectReactorsHearModifiedSavedRemoved) {
   tag->removeReactor(&l);
   tag->set_description(L"z");
   EXPECT_EQ(l.heard.size(), 3u);
+}
+
+TEST(ObjectClasses, RegisteredWhileTheLibraryIsLoaded) {
+  OdRxClassDictionary* classes = odrxClassDictionary();
+  ASSERT_NE(classes->getAt(L"stocklib::PropertyDefinition"), nullptr);
+  EXPECT_EQ(classes->getAt(L"stocklib::PropertyDefinition"), PropertyDefinition::desc());
+  EXPECT_TRUE(PropertyDefinition::desc()->isDerivedFrom(AbstractDefinition::desc()));
+  EXPECT_TRUE(AbstractDefinition::desc()->isDerivedFrom(Object::desc()));
+  EXPECT_TRUE(Object::desc()->isDerivedFrom(KcRxObject::desc()));
+  auto def = PropertyDefinition::create(L"d", PropertyType(1, 1));
+  EXPECT_EQ(def->isA(), PropertyDefinition::desc());
+  EXPECT_TRUE(def->isKindOf(AbstractDefinition::desc()));
+  EXPECT_FALSE(def->isKindOf(PropertySet::desc()));
+  // The pseudo-constructor makes an empty object; an abstract class makes none.
+  KcSmartPtr<PropertySet> made = PropertySet::createObject();
+  ASSERT_TRUE(made);
+  EXPECT_EQ(made->id(), 0u);
+  EXPECT_TRUE(made->name().isEmpty());
+  EXPECT_FALSE(AbstractDefinition::desc()->create());
+  EXPECT_EQ(objectTypeName(ObjectType::PropertySet), L"PropertySet");
+  EXPECT_EQ(objectTypeName(static_cast<ObjectType>(41)), L"ObjectType(41)");
 }

@@ -97,6 +97,12 @@ TypeRegistry::TypeRegistry() {
   };
   for (const TypeDesc* t : m_types)
     visit(t);
+  for (const TypeDesc* t : m_ordered)
+    if (!t->abstract) m_stored.push_back(t);
+}
+
+const std::vector<const TypeDesc*>& TypeRegistry::concrete(ObjectType base) const {
+  return base == ObjectType::None ? m_stored : typeDesc(base).concrete;
 }
 
 const TypeRegistry& TypeRegistry::get() {

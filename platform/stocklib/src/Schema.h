@@ -82,6 +82,9 @@ class TypeRegistry {
   /// byName: the description of the class `name`; null when unknown.
   const TypeDesc* byName(const char* name) const;
   const std::vector<const TypeDesc*>& all() const { return m_ordered; }
+  /// concrete: the stored types of `base` (every stored type for ObjectType::None), in
+  /// dependency order; Exception for an unknown type.
+  const std::vector<const TypeDesc*>& concrete(ObjectType base) const;
   /// registerClasses / unregisterClasses: the runtime classes, parents first / last.
   void registerClasses() const;
   void unregisterClasses() const;
@@ -90,6 +93,7 @@ class TypeRegistry {
   TypeRegistry();
   std::vector<TypeDesc*> m_types;
   std::vector<const TypeDesc*> m_ordered;
+  std::vector<const TypeDesc*> m_stored;
 };
 
 /// typeDesc: the description of a type; throws Exception for an unknown type.

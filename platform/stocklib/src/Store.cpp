@@ -539,7 +539,7 @@ KcSmartPtr<Object> Store::getByKey(ObjectType base, const Key& key) {
   values.clear();
   key.values(values);
   bool fits = false;
-  for (const TypeDesc* t : typeDesc(base).concrete) {
+  for (const TypeDesc* t : TypeRegistry::get().concrete(base)) {
     if (t->keyFields.size() != values.size()) continue;
     fits = true;
     if (!hasTable(*t)) continue;
@@ -557,7 +557,7 @@ KcSmartPtr<Object> Store::getByKey(ObjectType base, const Key& key) {
 
 void Store::getAll(ObjectType base, const Criteria* criteria,
                    std::vector<KcSmartPtr<Object>>& out) {
-  for (const TypeDesc* t : typeDesc(base).concrete) {
+  for (const TypeDesc* t : TypeRegistry::get().concrete(base)) {
     if (!hasTable(*t)) continue;
     Filter f(*t);
     if (criteria) criteria->apply(f);
