@@ -145,8 +145,7 @@ void Store::exec(const char* sql) {
   char* err = nullptr;
   int rc = sqlite3_exec(db, sql, nullptr, nullptr, &err);
   if (rc != SQLITE_OK) {
-    std::string e = err ? err : "";
-    sqlite3_free(err);
+    sqlite3_free(err);  // fail() reads the same message from the connection
     fail(std::string(sql).substr(0, 60), rc);
   }
 }
