@@ -25,7 +25,8 @@ using OdDbObjectExtensionFactory = OdDbObjectExtensionPtr (*)();
 
 /// odDbRegisterObjectExtension: registers the factory of `kind` (a stable name that is stored in
 /// drawings). Throws OdError(eAlreadyRegistered) when the kind is registered already.
-ODSDK_API void odDbRegisterObjectExtension(const OdString& kind, OdDbObjectExtensionFactory factory);
+ODSDK_API void odDbRegisterObjectExtension(const OdString& kind,
+                                           OdDbObjectExtensionFactory factory);
 /// odDbUnregisterObjectExtension: removes the kind; throws OdError(eNotRegistered) when unknown.
 /// Objects keep their data of that kind (as bytes, written back unchanged).
 ODSDK_API void odDbUnregisterObjectExtension(const OdString& kind);

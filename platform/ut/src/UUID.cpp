@@ -14,7 +14,9 @@ const UUID UUID::s_cURLNameSpace(UUID::Bytes{0x6b, 0xa7, 0xb8, 0x11, 0x9d, 0xad,
 const UUID UUID::s_cDNSNameSpace(UUID::Bytes{0x6b, 0xa7, 0xb8, 0x10, 0x9d, 0xad, 0x11, 0xd1, 0x80,
                                              0xb4, 0x00, 0xc0, 0x4f, 0xd4, 0x30, 0xc8});
 
-UUID UUID::generate(const OdString& text) const { return generate(text.toUtf8()); }
+UUID UUID::generate(const OdString& text) const {
+  return generate(text.toUtf8());
+}
 
 UUID UUID::generate(const std::string& text) const {
   boost::uuids::uuid ns;
@@ -72,7 +74,8 @@ bool UUID::isNull() const {
 
 std::size_t UUID::hash() const {
   std::size_t h = 0;
-  for (std::uint8_t b : m_bytes) h = h * 131 + b;
+  for (std::uint8_t b : m_bytes)
+    h = h * 131 + b;
   return h;
 }
 

@@ -20,7 +20,8 @@ class vector_map {
 
   vector_map() = default;
   vector_map(std::initializer_list<value_type> items) {
-    for (const auto& item : items) insert(item);
+    for (const auto& item : items)
+      insert(item);
   }
 
   /// insert: adds the pair unless the key is present; answers the entry and whether it was added.
@@ -55,12 +56,14 @@ class vector_map {
   iterator erase(const_iterator it) { return m_items.erase(it); }
 
   iterator lower_bound(const Key& key) {
-    return std::lower_bound(m_items.begin(), m_items.end(), key,
-                            [this](const value_type& a, const Key& k) { return m_less(a.first, k); });
+    return std::lower_bound(
+        m_items.begin(), m_items.end(), key,
+        [this](const value_type& a, const Key& k) { return m_less(a.first, k); });
   }
   const_iterator lower_bound(const Key& key) const {
-    return std::lower_bound(m_items.begin(), m_items.end(), key,
-                            [this](const value_type& a, const Key& k) { return m_less(a.first, k); });
+    return std::lower_bound(
+        m_items.begin(), m_items.end(), key,
+        [this](const value_type& a, const Key& k) { return m_less(a.first, k); });
   }
 
   size_type size() const { return m_items.size(); }

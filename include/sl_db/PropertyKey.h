@@ -1,0 +1,115 @@
+// Keys and types of the property model: the namespace-and-name key of a definition with its
+// stored string form, the structure-and-element type of a definition, and the kind-and-id key
+// of a library definition object.
+#pragma once
+
+#include <cstdint>
+
+#include "OdString.h"
+#include "sl_db/SlDbExport.h"
+
+namespace sl_db {
+
+/// PropertyKey: namespace and name of a definition. Its string form, the name, "~" and the
+/// namespace (the name alone for an empty namespace), is the name under which an entity's value
+/// is stored in drawings: it must never change.
+class SLDB_API PropertyKey {
+ public:
+  static const wchar_t KEY_DELIMITER = L'~';
+
+  PropertyKey() = default;
+  PropertyKey(const OdString& ns, const OdString& name) : m_ns(ns), m_name(name) {}
+
+  const OdString& ns() const { return m_ns; }
+  const OdString& name() const { return m_name; }
+  void setNs(const OdString& ns) { m_ns = ns; }
+  void setName(const OdString& name) { m_name = name; }
+
+  /// str: "name~ns", or "name" when the namespace is empty.
+  OdString str() const;
+  /// fromString: splits at the last "~": name before, namespace after (possibly empty); without
+  /// a "~" the whole text is the name. Nothing is trimmed or rejected.
+  static PropertyKey fromString(const OdString& text);
+
+  /// Ordering: name first, then namespace, each by UTF-16 code units (case-sensitive).
+  bool operator<(const PropertyKey& other) const;
+  bool operator==(const PropertyKey& other) const {
+    return m_name == other.m_name && m_ns == other.m_ns;
+  }
+  bool operator!=(const PropertyKey& other) const { return !(*this == other); }
+
+ private:
+  OdString m_ns;
+  OdString m_name;
+};
+
+/// PropertyType: how a definition's values are arranged and of which element type. The element
+/// codes are those of the drawing property storage and are passed through unchanged.
+struct SLDB_API PropertyType {
+  enum class Structure : std::int32_t { Single = 1, Array = 2, Map = 3 };
+  /// Element codes 0..18: bool, int8, uint8, int16, uint16, int32, uint32, int64, uint64,
+  /// double, string, handle, typed id, 2D vector, 2D point, 3D vector, 3D point, bytes, nested.
+  enum Type : std::int32_t {
+    kBool = 0,
+    kInt8,
+    kUInt8,
+    kInt16,
+    kUInt16,
+    kInt32,
+    kUInt32,
+    kInt64,
+    kUInt64,
+    kDouble,
+    kString,
+    kHandle,
+    kTypedId,
+    kVector2d,
+    kPoint2d,
+    kVector3d,
+    kPoint3d,
+    kBytes,
+    kNested,
+  };
+
+  Structure structure;
+  Type type;
+
+  PropertyType(Structure s, Type t) : structure(s), type(t) {}
+  static PropertyType Single(Type t) { return PropertyType(Structure::Single, t); }
+
+  bool operator==(const PropertyType& o) const {
+    return structure == o.structure && type == o.type;
+  }
+  bool operator!=(const PropertyType& o) const { return !(*this == o); }
+};
+
+/// ObjectTypeWrapper: the kind of a library definition object.
+struct SLDB_API ObjectTypeWrapper {
+  enum ObjectType : std::int32_t {
+    None = 0,
+    // 1 and 2 name two further library object kinds that only pass through bulk removal.
+    PropertyDefinition = 3,
+    ValueDefinition = 4,
+  };
+
+  ObjectType type;
+
+  ObjectTypeWrapper(ObjectType t) : type(t) {}
+  bool operator==(const ObjectTypeWrapper& o) const { return type == o.type; }
+  bool operator!=(const ObjectTypeWrapper& o) const { return type != o.type; }
+  bool operator<(const ObjectTypeWrapper& o) const { return type < o.type; }
+};
+
+/// ObjectKey: kind and library id of a definition object. Ordered by kind, then id.
+struct SLDB_API ObjectKey {
+  std::uint32_t id;
+  ObjectTypeWrapper type;
+
+  ObjectKey(ObjectTypeWrapper::ObjectType t, unsigned int objectId) : id(objectId), type(t) {}
+  bool operator<(const ObjectKey& o) const {
+    return type.type != o.type.type ? type.type < o.type.type : id < o.id;
+  }
+  bool operator==(const ObjectKey& o) const { return type == o.type && id == o.id; }
+};
+
+}  // namespace sl_db
