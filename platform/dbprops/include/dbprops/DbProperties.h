@@ -16,10 +16,27 @@
 
 class OdDbObject;
 
+/// Orders names by UTF-16 code units, as OdString's operator< does, without measuring the
+/// strings again: characters below U+D800 order the same as their code units.
+struct DbPropertyNameLess {
+  bool operator()(const OdString& a, const OdString& b) const {
+    const std::size_t na = static_cast<std::size_t>(a.getLength());
+    const std::size_t nb = static_cast<std::size_t>(b.getLength());
+    const wchar_t* pa = a.c_str();
+    const wchar_t* pb = b.c_str();
+    const std::size_t n = na < nb ? na : nb;
+    std::size_t i = 0;
+    while (i < n && pa[i] == pb[i]) ++i;
+    if (i == n) return na < nb;
+    if (pa[i] < 0xD800 && pb[i] < 0xD800) return pa[i] < pb[i];
+    return odCompareUtf16(pa + i, na - i, pb + i, nb - i) < 0;
+  }
+};
+
 class DBPROPS_API DbProperties : public OdDbObjectExtension {
  public:
   /// Values by name, names in ascending UTF-16 code-unit order.
-  using Map = std::map<OdString, std::shared_ptr<DbProperty>, OdStringLessUtf16>;
+  using Map = std::map<OdString, std::shared_ptr<DbProperty>, DbPropertyNameLess>;
   using const_iterator = Map::const_iterator;
 
   /// The extension kind under which containers are attached (stored in drawings; stable).
