@@ -55,9 +55,11 @@ class DBPROPS_API DbProperty {
  private:
   template <class T>
   friend class DbPropertyContainer;
-  explicit DbProperty(void* value) : m_value(value) {}
+  DbProperty(const DbPropertyType& type, void* value) : m_type(type), m_value(value) {}
 
-  void* m_value;  // the container's T, reached after the descriptor check
+  // The container's descriptor and T, kept here so that typed access needs no virtual call.
+  DbPropertyType m_type;
+  void* m_value;
   bool m_set = false;
   bool m_mapped = false;
 };
@@ -67,9 +69,10 @@ template <class T>
 class DBPROPS_API DbPropertyContainer : public DbProperty {
  public:
   /// An empty value (the default of T, isSet() false).
-  DbPropertyContainer() : DbProperty(&m_held), m_held() {}
+  DbPropertyContainer() : DbProperty(DbPropertyType::get<T>(), &m_held), m_held() {}
   /// A set value.
-  explicit DbPropertyContainer(const T& value) : DbProperty(&m_held), m_held(value) {
+  explicit DbPropertyContainer(const T& value)
+      : DbProperty(DbPropertyType::get<T>(), &m_held), m_held(value) {
     m_set = true;
   }
   ~DbPropertyContainer() override;
@@ -93,14 +96,14 @@ class DBPROPS_API DbPropertyContainer : public DbProperty {
 
 template <class T>
 bool DbProperty::get(T& value) const {
-  if (type() != DbPropertyType::get<T>()) return false;
+  if (m_type != DbPropertyType::get<T>()) return false;
   value = *static_cast<const T*>(m_value);
   return true;
 }
 
 template <class T>
 bool DbProperty::set(const T& value) {
-  if (type() != DbPropertyType::get<T>()) return false;
+  if (m_type != DbPropertyType::get<T>()) return false;
   *static_cast<T*>(m_value) = value;
   m_set = true;
   return true;
