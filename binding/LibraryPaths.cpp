@@ -11,7 +11,9 @@ namespace {
 
 const wchar_t kSupport[] = L"Support";
 
-bool isImperial(const OdDbDatabase* db) { return db && db->getMEASUREMENT() == 0; }
+bool isImperial(const OdDbDatabase* db) {
+  return db && db->getMEASUREMENT() == 0;
+}
 
 }  // namespace
 
@@ -69,7 +71,9 @@ void storeDefaultSecondaryLibraryPath(const OdString& path, OdDbDatabase* db) {
   }
 }
 
-OdString initLibraryPath(OdDbDatabase*) { return detail::supportFolderPath() + L"/stocklib.xml"; }
+OdString initLibraryPath(OdDbDatabase*) {
+  return detail::supportFolderPath() + L"/stocklib.xml";
+}
 
 OdString unitsLibraryPath(OdDbDatabase*) {
   return detail::supportFolderPath() + L"/stocklib_units.xml";

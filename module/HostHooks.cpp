@@ -16,27 +16,34 @@ DbPreferencesProvider::~DbPreferencesProvider() = default;
 void DbPreferencesProvider::setDefaultStocklibImperial(const OdString& path) {
   m_defaultImperial = path;
 }
-OdString DbPreferencesProvider::getDefaultStocklibImperial() const { return m_defaultImperial; }
+OdString DbPreferencesProvider::getDefaultStocklibImperial() const {
+  return m_defaultImperial;
+}
 void DbPreferencesProvider::setDefaultStocklibMetric(const OdString& path) {
   m_defaultMetric = path;
 }
-OdString DbPreferencesProvider::getDefaultStocklibMetric() const { return m_defaultMetric; }
+OdString DbPreferencesProvider::getDefaultStocklibMetric() const {
+  return m_defaultMetric;
+}
 void DbPreferencesProvider::setRoamableRootFolder(const OdString& folder) {
   m_roamableRoot = folder;
 }
-OdString DbPreferencesProvider::getRoamableRootFolder() const { return m_roamableRoot; }
+OdString DbPreferencesProvider::getRoamableRootFolder() const {
+  return m_roamableRoot;
+}
 
 void DbPreferencesProvider::setInstance(DbPreferencesProvider* provider) {
   m_pInstance = provider;
 }
-DbPreferencesProvider* DbPreferencesProvider::getInstance() { return m_pInstance; }
+DbPreferencesProvider* DbPreferencesProvider::getInstance() {
+  return m_pInstance;
+}
 
 FileFinder* FileFinder::m_pInstance = nullptr;
 
 FileFinder::~FileFinder() = default;
 
-bool FileFinder::findReferenceFile(OdString& foundPath, const wchar_t* fileName,
-                                   OdDbDatabase* db) {
+bool FileFinder::findReferenceFile(OdString& foundPath, const wchar_t* fileName, OdDbDatabase* db) {
   if (!fileName || !db) return false;
   foundPath.empty();
   if (ut::fileExists(OdString(fileName))) {
@@ -54,8 +61,12 @@ bool FileFinder::findReferenceFile(OdString& foundPath, const wchar_t* fileName,
   return false;
 }
 
-void FileFinder::setInstance(FileFinder* finder) { m_pInstance = finder; }
-FileFinder* FileFinder::getInstance() { return m_pInstance; }
+void FileFinder::setInstance(FileFinder* finder) {
+  m_pInstance = finder;
+}
+FileFinder* FileFinder::getInstance() {
+  return m_pInstance;
+}
 
 MaterialFetcher::~MaterialFetcher() = default;
 

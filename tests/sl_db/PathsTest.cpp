@@ -91,7 +91,8 @@ TEST(FileFinder, FindsTheFileOrItsNameNextToTheDrawing) {
 
   // A drawing deep in folders (a path far over 260 characters) finds its neighbour.
   std::string deepFolder;
-  for (int i = 0; i < 3; ++i) deepFolder += std::string(120, char('a' + i)) + "/";
+  for (int i = 0; i < 3; ++i)
+    deepFolder += std::string(120, char('a' + i)) + "/";
   OdString neighbour = dir.touch((deepFolder + "z.stocklib").c_str());
   OdDbDatabasePtr deepDb = odDbCreateDatabase(true);
   deepDb->writeFile(dir.file((deepFolder + "d.sldrw").c_str()));

@@ -14,7 +14,9 @@
 #include "sl_db/FileFinder.h"
 
 /// Lets GoogleTest print strings in failure messages.
-inline void PrintTo(const OdString& s, std::ostream* os) { *os << '"' << s.toUtf8() << '"'; }
+inline void PrintTo(const OdString& s, std::ostream* os) {
+  *os << '"' << s.toUtf8() << '"';
+}
 
 namespace sltest {
 
