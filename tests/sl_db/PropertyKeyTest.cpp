@@ -42,7 +42,8 @@ TEST(PropertyKey, OrderingAndEquality) {
   EXPECT_EQ(PropertyKey(L"Door", L"Width"), PropertyKey::fromString(L"Width~Door"));
   std::set<PropertyKey> keys{{L"b", L"Name"}, {L"a", L"Name"}, {L"z", L"Area"}, {L"", L"name"}};
   std::vector<OdString> order;
-  for (const auto& k : keys) order.push_back(k.str());
+  for (const auto& k : keys)
+    order.push_back(k.str());
   // Name first (upper case before lower case), then namespace.
   ASSERT_EQ(order.size(), 4u);
   EXPECT_EQ(order[0], L"Area~z");

@@ -22,6 +22,8 @@ class ODSDK_API OdString {
   /// Builds from UTF-8 text (ASCII is the common case); invalid sequences become U+FFFD.
   OdString(const char* utf8);
   explicit OdString(const std::wstring& text);
+  /// Takes over the characters of `text` without copying them.
+  explicit OdString(std::wstring&& text);
   OdString(const OdString&) = default;
   OdString(OdString&&) noexcept = default;
   OdString& operator=(const OdString&) = default;

@@ -75,8 +75,10 @@ class OdSmartPtr {
   explicit OdSmartPtr(U* p) {
     internalQueryX(p);
   }
+  /// From a pointer to another class (say, an opened OdDbObject to OdDbLine): asks the object
+  /// for T; throws OdError_NotThatKindOfClass when it is no T, stays empty for empty.
   template <class U, std::enable_if_t<!std::is_convertible_v<U*, T*>, int> = 0>
-  explicit OdSmartPtr(const OdSmartPtr<U>& o) {
+  OdSmartPtr(const OdSmartPtr<U>& o) {
     internalQueryX(o.get());
   }
   ~OdSmartPtr() {
@@ -89,6 +91,11 @@ class OdSmartPtr {
   }
   OdSmartPtr& operator=(OdSmartPtr&& o) noexcept {
     OdSmartPtr(std::move(o)).swap(*this);
+    return *this;
+  }
+  template <class U>
+  OdSmartPtr& operator=(const OdSmartPtr<U>& o) {
+    OdSmartPtr(o).swap(*this);
     return *this;
   }
   OdSmartPtr& operator=(T* p) {
@@ -152,8 +159,9 @@ class OdSmartPtr {
   T* m_p = nullptr;
 };
 
-/// OdRxObjectImpl<T>: a T whose reference count starts at 1 and deletes itself at 0.
-template <class T, class TInterface = T>
+/// OdRxObjectImpl<T>: a T whose reference count starts at 1 and deletes itself at 0. `Enable`
+/// lets a family of classes that counts its own references specialise it (drawing objects do).
+template <class T, class TInterface = T, class Enable = void>
 class OdRxObjectImpl : public T {
  public:
   template <class... Args>

@@ -88,6 +88,10 @@ OdString::OdString(const std::wstring& text) {
   if (!text.empty()) m_data = std::make_shared<const std::wstring>(text);
 }
 
+OdString::OdString(std::wstring&& text) {
+  if (!text.empty()) m_data = std::make_shared<const std::wstring>(std::move(text));
+}
+
 OdString& OdString::operator=(const wchar_t* text) {
   *this = OdString(text);
   return *this;
@@ -140,7 +144,7 @@ OdString OdString::fromUtf8(const char* data, std::size_t size) {
     out.push_back(static_cast<wchar_t>(cp));
     p += extra + 1;
   }
-  return OdString(out);
+  return OdString(std::move(out));
 }
 
 std::string OdString::toUtf8() const {

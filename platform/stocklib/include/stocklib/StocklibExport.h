@@ -1,0 +1,4 @@
+// Export macro of the library store.
+#pragma once
+
+#define STOCKLIB_API __attribute__((visibility("default")))

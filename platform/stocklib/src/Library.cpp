@@ -1,0 +1,249 @@
+// Library (the public face of one store), IdMapping, LibraryManager, the reactor's defaults,
+// the exceptions, and the registration of the runtime classes while the library is loaded.
+#include "stocklib/Library.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "Schema.h"
+#include "Store.h"
+#include "stocklib/Objects.h"
+
+namespace stocklib {
+
+Exception::Exception(const char* message) : std::runtime_error(message) {}
+Exception::Exception(const std::string& message) : std::runtime_error(message) {}
+Exception::Exception(const OdString& message) : std::runtime_error(message.toUtf8()) {}
+Exception::~Exception() = default;
+ObjectNotUnique::~ObjectNotUnique() = default;
+ConsistencyError::~ConsistencyError() = default;
+
+OdString objectTypeName(ObjectType type) {
+  if (const detail::TypeDesc* t = detail::TypeRegistry::get().find(type)) return OdString(t->name);
+  return OdString::formatted(L"ObjectType(%d)", static_cast<int>(type));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+IdMapping::IdMapping(const Library* target) : m_target(target) {}
+
+uint32_t IdMapping::get(ObjectType type, uint32_t oldId) const {
+  auto it = m_ids.find(ObjectKey(type, oldId));
+  return it == m_ids.end() ? 0 : it->second;
+}
+
+uint32_t IdMapping::get(uint32_t oldId) const {
+  auto it = m_byId.find(oldId);
+  return it == m_byId.end() ? 0 : it->second;
+}
+
+void IdMapping::set(ObjectType type, uint32_t oldId, uint32_t newId) {
+  m_ids[ObjectKey(type, oldId)] = newId;
+  m_byId[oldId] = newId;
+}
+
+void IdMapping::bindSource(const Library* source) {
+  if (!m_source) m_source = source;
+  if (m_source != source)
+    throw Exception("an IdMapping serves one source library; it was used with another");
+}
+
+// ---------------------------------------------------------------------------------------------
+
+Library::Reactor::~Reactor() = default;
+void Library::Reactor::onSaved(const std::shared_ptr<const Library>&, const ObjectKey&) {}
+RemoveResolution Library::Reactor::onRemove(const std::shared_ptr<const Library>&,
+                                            const ObjectKey&) {
+  return kRemoveObject;
+}
+void Library::Reactor::onRemoved(const std::shared_ptr<const Library>&, const ObjectKey&) {}
+void Library::Reactor::onModified(const std::shared_ptr<const Library>&, ObjectType) {}
+void Library::Reactor::onOpened(const std::shared_ptr<const Library>&) {}
+void Library::Reactor::onClosed(const OdString&) {}
+
+Library::Library() : m_store(std::make_unique<detail::Store>(*this)) {}
+
+Library::~Library() {
+  OdString name = m_store->location;
+  m_store.reset();
+  if (auto reactor = LibraryManager::instance().reactor()) reactor->onClosed(name);
+}
+
+std::shared_ptr<Library> Library::self() {
+  return shared_from_this();
+}
+
+void Library::throwNullObject() {
+  throw Exception("cannot save a null object");
+}
+
+const OdString& Library::filename() const {
+  return m_store->location;
+}
+bool Library::isNew() const {
+  return m_store->isNew;
+}
+bool Library::isReadOnly() const {
+  return m_store->readOnly;
+}
+LibraryUnit Library::unit() const {
+  return m_store->unit;
+}
+OdString Library::name() const {
+  return m_store->meta("name");
+}
+OdString Library::locale() const {
+  return m_store->meta("locale");
+}
+void Library::locale(const OdString& locale) {
+  m_store->setMeta("locale", locale);
+}
+OdString Library::region() const {
+  return m_store->meta("region");
+}
+void Library::region(const OdString& region) {
+  m_store->setMeta("region", region);
+}
+
+KcSmartPtr<Unit> Library::defaultUnit(const OdString& measureName) const {
+  KcSmartPtr<Object> u = m_store->defaultUnit(measureName);
+  return KcSmartPtr<Unit>(static_cast<Unit*>(u.get()));
+}
+
+void Library::setDefaultUnit(const Unit* unit) {
+  // An unsaved unit (as made for a missing default) is stored here first.
+  if (unit && unit->id() == 0 && !unit->library() && unit->measure()) {
+    KcSmartPtr<Unit> stored = KcSmartPtr<Unit>(const_cast<Unit*>(unit))->save(self());
+    m_store->setDefaultUnit(stored.get());
+    return;
+  }
+  m_store->setDefaultUnit(unit);
+}
+
+KcSmartPtr<Object> Library::getObject(ObjectType type, uint32_t id) const {
+  return m_store->getById(type, id);
+}
+
+KcSmartPtr<Object> Library::getObject(ObjectType type, const Key& key) const {
+  return m_store->getByKey(type, key);
+}
+
+void Library::getObjects(ObjectType type, const Criteria* criteria,
+                         std::vector<KcSmartPtr<Object>>& out) const {
+  m_store->getAll(type, criteria, out);
+}
+
+Library::RemoveResult Library::removeObject(const Object* object) {
+  return m_store->remove(object);
+}
+
+void Library::remove(const std::set<ObjectKey>& keys, std::map<ObjectKey, RemoveResult>& results) {
+  m_store->remove(keys, results);
+}
+
+void Library::copyAll(const std::shared_ptr<const Library>& source, IdMapping& mapping) {
+  if (!source) throw Exception("copyAll: no source library");
+  m_store->copyAll(const_cast<Library&>(*source), mapping);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+thread_local OdString g_lastError;
+
+// An absolute, normalised form of a file location, so that two spellings open one library.
+OdString normalise(const OdString& location) {
+  if (location.getLength() >= 9 && location.left(9) == L"memvfs://") return location;
+  std::string path = location.toUtf8();
+  if (path.empty()) return location;
+  if (path[0] != '/') {
+    char cwd[PATH_MAX];
+    if (::getcwd(cwd, sizeof cwd)) path = std::string(cwd) + "/" + path;
+  }
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved)) return OdString::fromUtf8(resolved);
+  std::string::size_type slash = path.find_last_of('/');
+  std::string dir = path.substr(0, slash);
+  if (::realpath(dir.empty() ? "/" : dir.c_str(), resolved))
+    return OdString::fromUtf8(std::string(resolved) + path.substr(slash));
+  return OdString::fromUtf8(path);
+}
+}  // namespace
+
+LibraryManager::LibraryManager() = default;
+LibraryManager::~LibraryManager() = default;
+
+LibraryManager& LibraryManager::instance() {
+  static LibraryManager* manager = new LibraryManager();  // outlives every library
+  return *manager;
+}
+
+OdString LibraryManager::lastError() const {
+  return g_lastError;
+}
+
+void LibraryManager::setReactor(std::shared_ptr<Library::Reactor> reactor) {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  m_reactor = std::move(reactor);
+}
+
+void LibraryManager::setReactor(Library::Reactor* reactor) {
+  setReactor(std::shared_ptr<Library::Reactor>(reactor, [](Library::Reactor*) {}));
+}
+
+std::shared_ptr<Library::Reactor> LibraryManager::reactor() const {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  return m_reactor;
+}
+
+std::shared_ptr<Library> LibraryManager::open(const OdString& location, bool readOnly) {
+  return openOrCreate(location, readOnly, false, kLibraryUnitMillimeter, OdString());
+}
+
+std::shared_ptr<Library> LibraryManager::create(const OdString& location, LibraryUnit unit,
+                                                const OdString& name) {
+  return openOrCreate(location, false, true, unit, name);
+}
+
+std::shared_ptr<Library> LibraryManager::openOrCreate(const OdString& location, bool readOnly,
+                                                      bool create, LibraryUnit unit,
+                                                      const OdString& name) {
+  g_lastError = OdString();
+  if (location.isEmpty() || location == L":memory:") {
+    g_lastError = L"no library location given";
+    return nullptr;
+  }
+  OdString key = normalise(location);
+  std::shared_ptr<Library> lib;
+  {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    auto it = m_open.find(key);
+    if (it != m_open.end()) {
+      if ((lib = it->second.lock())) return lib;
+      m_open.erase(it);
+    }
+    lib.reset(new Library());
+    OdString error;
+    if (!lib->m_store->open(key, readOnly, create, unit, name, error)) {
+      g_lastError = error.isEmpty() ? OdString(L"cannot open ") + key : error;
+      return nullptr;
+    }
+    lib->m_store->location = location;  // filename() answers the location as the caller gave it
+    m_open[key] = lib;
+  }
+  if (auto r = reactor()) r->onOpened(lib);
+  return lib;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+// The runtime classes exist while this library is loaded.
+struct ClassRegistration {
+  ClassRegistration() { detail::TypeRegistry::get().registerClasses(); }
+  ~ClassRegistration() { detail::TypeRegistry::get().unregisterClasses(); }
+} g_classRegistration;
+}  // namespace
+
+}  // namespace stocklib

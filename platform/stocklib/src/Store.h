@@ -1,0 +1,178 @@
+// The storage engine of one library: the SQLite connection, cached statements, loading,
+// saving, copying and removing objects by their type descriptions, transactions and events.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "Schema.h"
+#include "stocklib/Library.h"
+
+namespace stocklib::detail {
+
+/// Access: the store's view of an object's private state.
+struct Access {
+  static uint32_t& id(Object& o) { return o.m_id; }
+  static std::weak_ptr<Library>& library(Object& o) { return o.m_library; }
+  static std::vector<Value>& values(Object& o) { return o.m_values; }
+  static const std::vector<Value>& values(const Object& o) { return o.m_values; }
+  static std::vector<std::vector<Ref>>& lists(Object& o) { return o.m_lists; }
+  static const std::vector<std::vector<Ref>>& lists(const Object& o) { return o.m_lists; }
+  static const TypeDesc& type(const Object& o) { return *o.m_type; }
+  static std::vector<ObjectReactor*> reactors(const Object& o) { return o.m_reactors; }
+};
+
+/// Filter: the conditions a Criteria adds for one stored type.
+class Filter {
+ public:
+  explicit Filter(const TypeDesc& type) : m_type(type) {}
+  /// text: the field passes the string test.
+  void text(const char* field, const StringCriteria& criteria);
+  /// ref: the field refers to `id` (0: no condition).
+  void ref(const char* field, uint32_t id);
+  /// real: the field equals `value` within a relative tolerance.
+  void real(const char* field, double value, double relTolerance);
+
+  const TypeDesc& type() const { return m_type; }
+  std::string where;
+  std::vector<Value> binds;
+  std::vector<std::function<bool(const Object&)>> predicates;
+  bool never = false;
+
+ private:
+  int column(const char* field) const;
+  void add(const std::string& condition);
+  const TypeDesc& m_type;
+};
+
+class Store {
+ public:
+  explicit Store(Library& owner) : m_owner(owner) {}
+  ~Store();
+
+  /// open: opens (or creates) the database; false with `error` set on failure.
+  bool open(const OdString& location, bool readOnly, bool create, LibraryUnit unit,
+            const OdString& name, OdString& error);
+
+  // Settings.
+  OdString meta(const char* key) const;
+  void setMeta(const char* key, const OdString& value);
+  KcSmartPtr<Object> defaultUnit(const OdString& measureName);
+  void setDefaultUnit(const Object* unit);
+
+  // Reading.
+  KcSmartPtr<Object> getById(ObjectType base, uint32_t id);
+  KcSmartPtr<Object> getByKey(ObjectType base, const Key& key);
+  void getAll(ObjectType base, const Criteria* criteria, std::vector<KcSmartPtr<Object>>& out);
+
+  // Writing.
+  KcSmartPtr<Object> save(const Object& object, Object* self, IdMapping* mapping);
+  Library::RemoveResult remove(const Object* object);
+  void remove(const std::set<ObjectKey>& keys, std::map<ObjectKey, Library::RemoveResult>& out);
+  void copyAll(Library& source, IdMapping& mapping);
+  /// inBulk: runs `work` in one transaction whose events are one onModified per touched type.
+  void inBulk(const std::function<void()>& work);
+  void touched(ObjectType type) { m_ctx.modified.insert(type); }
+  /// storeImported: saves an object made by an import, keeping or replacing a same-key object.
+  uint32_t storeImported(Object& object, bool replace);
+  uint32_t findKeyOf(const Object& object);
+
+  OdString location;
+  bool isNew = false;
+  bool readOnly = false;
+  LibraryUnit unit = kLibraryUnitMillimeter;
+  sqlite3* db = nullptr;
+
+ private:
+  class Stmt;
+  friend class Stmt;
+  struct Cached {
+    sqlite3_stmt* stmt = nullptr;
+    bool busy = false;
+  };
+  struct Ctx {
+    int depth = 0;
+    bool failed = false;
+    bool bulk = false;
+    std::vector<ObjectKey> saved, removed;
+    std::vector<KcSmartPtr<Object>> savedObjects, removedObjects;
+    struct Adopted {
+      KcSmartPtr<Object> object;
+      uint32_t oldId;
+      std::weak_ptr<Library> oldLibrary;
+    };
+    std::vector<Adopted> adopted;
+    std::set<ObjectType> modified;
+  };
+  class Txn;
+
+  void exec(const char* sql);
+  [[noreturn]] void fail(const std::string& what, int rc) const;
+  void createSchema(LibraryUnit unit, const OdString& name);
+  void ensureTables();
+  std::string tableName(const TypeDesc& t) const { return std::string("o_") + t.name; }
+  std::string listTable(const TypeDesc& t, const ListDesc& l) const;
+  const std::string& selectColumns(const TypeDesc& t);
+  bool hasTable(const TypeDesc& t) const { return m_tables.count(&t) != 0; }
+
+  KcSmartPtr<Object> materialize(const TypeDesc& t, sqlite3_stmt* s);
+  void loadLists(Object& o);
+  ObjectType storedType(uint32_t id);
+  KcSmartPtr<Object> loadConcrete(const TypeDesc& t, uint32_t id);
+  uint32_t findKey(const TypeDesc& t, const std::vector<Value>& key, uint32_t exclude);
+  void keyValues(const TypeDesc& t, const std::vector<Value>& row, std::vector<Value>& key);
+
+  // Saving. `source`: the library `object` belongs to (null when unsaved); `adopt`: the object
+  // (and its unsaved parts) may be given ids and updated in memory.
+  struct SaveArgs {
+    IdMapping* mapping = nullptr;
+    bool adopt = false;
+    bool reuse = false;  // a same-key object in this library is reused, not refused
+    uint32_t owner = 0;  // child saves: the owner and the position in its list
+    int64_t position = -1;
+    const Value* sync = nullptr;  // child saves: the field value taken from the owner
+    int syncField = -1;
+  };
+  uint32_t saveImpl(const Object& object, Object* self, SaveArgs args);
+  uint32_t resolveRef(const Ref& ref, const std::shared_ptr<Library>& holder, Object* holderSelf,
+                      IdMapping* mapping, bool adopt);
+  void writeLists(const Object& object, Object* self, uint32_t id,
+                  const std::shared_ptr<Library>& holder, IdMapping* mapping, bool adopt,
+                  bool updating, const std::vector<Value>& row);
+  double lengthFactor(const std::shared_ptr<Library>& source) const;
+  void mapChildrenByKey(const Object& object, uint32_t targetId, IdMapping& mapping);
+
+  // Removing.
+  std::string referrer(uint32_t id, const std::set<uint32_t>& ignore);
+  void collectTree(uint32_t id, std::set<uint32_t>& ids, std::vector<uint32_t>* order = nullptr);
+  void removeTree(uint32_t id);
+
+  void begin();
+  void end(bool ok);
+  void dispatch(Ctx& ctx);
+
+  Library& m_owner;
+  std::unordered_map<std::string, Cached> m_cache;
+  std::set<const TypeDesc*> m_tables;
+  std::unordered_map<const TypeDesc*, std::string> m_columns;
+  Ctx m_ctx;
+};
+
+/// SessionAccess: the identity map of the current odb::session (no-ops without one).
+struct SessionAccess {
+  static KcSmartPtr<Object> find(const Library* library, uint32_t id);
+  static void put(const Library* library, Object* object);
+  static void drop(const Library* library, uint32_t id);
+  static void forget(const Library* library);
+};
+
+/// unitFactor: millimetres per unit of a library unit.
+double unitFactor(int32_t unit);
+
+}  // namespace stocklib::detail

@@ -1,0 +1,49 @@
+// What a type table needs: describe<T>, which fills the TypeDesc of class T, short names for the
+// field kinds, and the macros that define the runtime-class members of an object class.
+#pragma once
+
+#include <utility>
+#include <vector>
+
+#include "Schema.h"
+
+// Runtime classes are registered as "stocklib::<Class>".
+#define STOCKLIB_DEFINE_OBJECT(T, Parent)                                                     \
+  ODRX_DEFINE_MEMBERS_EX(stocklib::T, stocklib::Parent, OdString("stocklib::" #T),            \
+                         OdRxObjectPtr(KcRxObjectImpl<stocklib::T>::createObject()), 0, 0, 0, \
+                         OdString(), OdString())
+#define STOCKLIB_DEFINE_ABSTRACT(T, Parent)                                        \
+  ODRX_DEFINE_MEMBERS_EX(stocklib::T, stocklib::Parent, OdString("stocklib::" #T), \
+                         OdRxObjectPtr(), 0, 0, 0, OdString(), OdString())
+
+namespace stocklib::detail {
+
+/// describe<T>: the description of class T (own fields after the parent's, key field names,
+/// own lists); `abstract` classes make no objects.
+template <class T, bool abstract = false>
+TypeDesc describe(ObjectType type, const char* name, ObjectType parent,
+                  std::vector<FieldDesc> fields, std::vector<const char*> key,
+                  std::vector<ListDesc> lists = {}) {
+  TypeDesc t;
+  t.type = type;
+  t.name = name;
+  t.parent = parent;
+  t.abstract = abstract;
+  t.fields = std::move(fields);
+  t.key = std::move(key);
+  t.lists = std::move(lists);
+  t.rxClass = &T::desc;
+  t.rxInit = [] { T::rxInit(); };
+  t.rxUninit = &T::rxUninit;
+  if constexpr (!abstract) t.make = [] { return OdRxObjectPtr(KcRxObjectImpl<T>::createObject()); };
+  return t;
+}
+
+constexpr FieldKind kText = FieldKind::Text;
+constexpr FieldKind kBool = FieldKind::Bool;
+constexpr FieldKind kInt = FieldKind::Int;
+constexpr FieldKind kReal = FieldKind::Real;
+constexpr FieldKind kLength = FieldKind::Length;
+constexpr FieldKind kRef = FieldKind::Ref;
+
+}  // namespace stocklib::detail

@@ -1,0 +1,174 @@
+// Hostile drawing files: missing, foreign, truncated at every offset, flipped bytes and absurd
+// counts all give an OdError, and the drawing they were read into stays as it was.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "DbDatabase.h"
+#include "DbDictionary.h"
+#include "DbEntity.h"
+#include "DbTestSupport.h"
+
+namespace {
+
+using dbtest::ScratchDir;
+using Bytes = std::vector<std::uint8_t>;
+
+// The file's checksum (CRC-32C), recomputed so that crafted files reach the parser.
+std::uint32_t crc32c(const Bytes& b, std::size_t n) {
+  std::uint32_t c = ~0u;
+  for (std::size_t i = 0; i < n; ++i) {
+    c ^= b[i];
+    for (int k = 0; k < 8; ++k)
+      c = (c >> 1) ^ (0x82F63B78u & (0u - (c & 1u)));
+  }
+  return ~c;
+}
+void reseal(Bytes& b) {
+  std::uint32_t c = crc32c(b, b.size() - 4);
+  std::memcpy(b.data() + b.size() - 4, &c, 4);
+}
+template <class T>
+void poke(Bytes& b, std::size_t at, T value) {
+  std::memcpy(b.data() + at, &value, sizeof value);
+  reseal(b);
+}
+
+Bytes smallDrawing(const ScratchDir& dir) {
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+  OdDbPolylinePtr pl = OdDbPolyline::createObject();
+  pl->addVertexAt(0, OdGePoint2d(1, 2));
+  ms->appendOdDbEntity(pl);
+  OdDbDictionaryPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
+  nod->setAt(OdString(L"D"), OdDbDictionary::createObject());
+  ms = nullptr;
+  nod = nullptr;
+  pl = nullptr;
+  db->writeFile(dir.file("small.sldrw"));
+  return dbtest::readBytes(dir.file("small.sldrw"));
+}
+
+// Reads `bytes` into a drawing that has content of its own; answers the error code (eOk when
+// it was read) and checks the drawing is untouched on failure.
+OdResult readInto(const ScratchDir& dir, const Bytes& bytes) {
+  OdString path = dir.file("bad.sldrw");
+  dbtest::writeBytes(path, bytes);
+  OdDbDatabasePtr db = odDbCreateDatabase(false);
+  OdDbObjectId before = db->getNamedObjectsDictionaryId();
+  try {
+    db->readFile(path);
+    return eOk;
+  } catch (const OdError& e) {
+    EXPECT_EQ(db->getMEASUREMENT(), 0);
+    EXPECT_EQ(db->getNamedObjectsDictionaryId(), before);
+    EXPECT_TRUE(db->getFilename().isEmpty());
+    EXPECT_FALSE(e.description().isEmpty());
+    return e.code();
+  }
+}
+
+// Offsets of the file's parts, found by walking it as the format describes.
+struct Layout {
+  std::size_t classCount, firstClassName, objectCount, firstRecord;
+};
+Layout layoutOf(const Bytes& b) {
+  auto u32 = [&](std::size_t at) {
+    std::uint32_t v;
+    std::memcpy(&v, b.data() + at, 4);
+    return v;
+  };
+  Layout l{};
+  l.classCount = 12 + 4 + u32(12);
+  l.firstClassName = l.classCount + 4;
+  std::size_t at = l.firstClassName;
+  for (std::uint32_t c = 0; c < u32(l.classCount); ++c) {
+    for (int s = 0; s < 4; ++s)
+      at += 4 + u32(at);
+    at += 12;
+  }
+  l.objectCount = at;
+  l.firstRecord = at + 8;
+  return l;
+}
+
+TEST(DbCorruptFile, MissingAndForeignFiles) {
+  ScratchDir dir;
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  try {
+    db->readFile(dir.file("none.sldrw"));
+    FAIL();
+  } catch (const OdError& e) {
+    EXPECT_EQ(e.code(), eFileNotFound);
+  }
+  EXPECT_EQ(readInto(dir, Bytes{'h', 'e', 'l', 'l', 'o', '\n'}), eNotADrawing);
+  EXPECT_EQ(readInto(dir, Bytes{}), eNotADrawing);
+  Bytes good = smallDrawing(dir);
+  EXPECT_EQ(readInto(dir, good), eOk);
+  Bytes newer = good;
+  poke<std::uint16_t>(newer, 8, 2);
+  EXPECT_EQ(readInto(dir, newer), eUnsupportedVersion);
+}
+
+TEST(DbCorruptFile, TruncatedAtEveryOffset) {
+  ScratchDir dir;
+  Bytes good = smallDrawing(dir);
+  for (std::size_t n = 0; n < good.size(); ++n) {
+    Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n));
+    OdResult r = readInto(dir, cut);
+    EXPECT_TRUE(r == eNotADrawing || r == eBadDrawingFile) << "cut at " << n << ": " << r;
+  }
+}
+
+TEST(DbCorruptFile, FlippedBytes) {
+  ScratchDir dir;
+  Bytes good = smallDrawing(dir);
+  for (std::size_t i = 0; i < good.size(); ++i) {
+    Bytes bad = good;
+    bad[i] ^= 0x5A;
+    EXPECT_NE(readInto(dir, bad), eOk) << "flip at " << i;
+  }
+  // Flips behind a valid checksum reach the parser: every one is refused or read whole.
+  Layout l = layoutOf(good);
+  for (std::size_t i = l.classCount; i + 4 < good.size(); ++i) {
+    Bytes bad = good;
+    bad[i] ^= 0xFF;
+    reseal(bad);
+    OdResult r = readInto(dir, bad);
+    EXPECT_TRUE(r == eOk || r == eBadDrawingFile) << "flip at " << i << ": " << r;
+  }
+}
+
+TEST(DbCorruptFile, AbsurdCountsAndSizes) {
+  ScratchDir dir;
+  Bytes good = smallDrawing(dir);
+  Layout l = layoutOf(good);
+  const std::size_t ownerExtCount = l.firstRecord + 28 + 8;  // record frame, then owner handle
+  struct Case {
+    const char* what;
+    std::size_t at;
+    std::uint64_t value;
+    int width;
+  } cases[] = {
+      {"header size", 12, 0xFFFFFFF0u, 4},
+      {"class count", l.classCount, 0xFFFFFFFFu, 4},
+      {"class name length", l.firstClassName, 0x7FFFFFFFu, 4},
+      {"object count", l.objectCount, UINT64_MAX, 8},
+      {"object count", l.objectCount, 1ull << 40, 8},
+      {"class index", l.firstRecord + 8, 1000, 4},
+      {"null handle", l.firstRecord, 0, 8},
+      {"data length", l.firstRecord + 20, UINT64_MAX - 3, 8},
+      {"extension count", ownerExtCount, 0xFFFFFFFFu, 4},
+  };
+  for (const Case& c : cases) {
+    Bytes bad = good;
+    if (c.width == 4) {
+      poke<std::uint32_t>(bad, c.at, static_cast<std::uint32_t>(c.value));
+    } else {
+      poke<std::uint64_t>(bad, c.at, c.value);
+    }
+    EXPECT_EQ(readInto(dir, bad), eBadDrawingFile) << c.what;
+  }
+}
+
+}  // namespace

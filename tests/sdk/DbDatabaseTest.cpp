@@ -1,0 +1,117 @@
+// Drawings: new drawings, system variables, dictionaries, database reactors.
+#include <gtest/gtest.h>
+
+#include "DbDatabase.h"
+#include "DbDictionary.h"
+#include "DbEntity.h"
+
+namespace {
+
+TEST(DbDatabase, NewDrawings) {
+  OdDbDatabasePtr metric = odDbCreateDatabase(true);
+  EXPECT_EQ(metric->getMEASUREMENT(), 1);
+  EXPECT_EQ(metric->getINSUNITS(), 4);
+  EXPECT_TRUE(metric->getFilename().isEmpty());
+  OdDbDatabasePtr imperial = odDbCreateDatabase(false);
+  EXPECT_EQ(imperial->getMEASUREMENT(), 0);
+  EXPECT_EQ(imperial->getINSUNITS(), 1);
+  EXPECT_THROW(imperial->setMEASUREMENT(static_cast<OdDb::MeasurementValue>(2)), OdError);
+  EXPECT_THROW(imperial->setINSUNITS(static_cast<OdDb::UnitsValue>(21)), OdError);
+  EXPECT_EQ(imperial->getINSUNITS(), 1);
+
+  OdDbDictionaryPtr nod = metric->getNamedObjectsDictionaryId().safeOpenObject();
+  EXPECT_EQ(nod->numEntries(), 0u);
+  EXPECT_EQ(metric->getOdDbObjectId(metric->getModelSpaceId().handle()), metric->getModelSpaceId());
+  EXPECT_TRUE(metric->getOdDbObjectId(OdDbHandle(999)).isNull());
+}
+
+TEST(DbDatabase, DictionaryEntriesInNameOrder) {
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  OdDbDictionaryPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
+  OdDbObjectId b = nod->setAt(OdString(L"b"), OdDbDictionary::createObject());
+  OdDbObjectId a = nod->setAt(OdString(L"a"), OdDbDictionary::createObject());
+  // By UTF-16 code units U+1F600 (0xD83D 0xDE00) sorts before U+FF5E.
+  nod->setAt(OdString(L"\U0001F600"), OdDbDictionary::createObject());
+  nod->setAt(OdString(L"\uFF5E"), OdDbDictionary::createObject());
+  EXPECT_EQ(nod->getAt(OdString(L"a")), a);
+  EXPECT_TRUE(nod->getAt(OdString(L"A")).isNull());  // names are exact
+  EXPECT_EQ(nod->nameAt(b), OdString(L"b"));
+  auto entries = nod->entries();
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[0].first, OdString(L"a"));
+  EXPECT_EQ(entries[1].first, OdString(L"b"));
+  EXPECT_EQ(entries[2].first, OdString(L"\U0001F600"));
+  EXPECT_EQ(entries[3].first, OdString(L"\uFF5E"));
+
+  OdDbObjectPtr sub = nod->getAt(OdString(L"a"), OdDb::kForRead);
+  ASSERT_FALSE(sub.isNull());
+  EXPECT_EQ(sub->ownerId(), nod->objectId());
+  EXPECT_EQ(nod->remove(OdString(L"a")), a);
+  EXPECT_FALSE(nod->has(OdString(L"a")));
+  EXPECT_TRUE(nod->remove(OdString(L"a")).isNull());
+  EXPECT_EQ(nod->numEntries(), 3u);
+
+  // An erased entry counts as absent.
+  nod->getAt(OdString(L"b"), OdDb::kForWrite)->erase();
+  EXPECT_FALSE(nod->has(OdString(L"b")));
+
+  // An object of another drawing cannot be referred to.
+  OdDbDatabasePtr other = odDbCreateDatabase();
+  EXPECT_THROW(nod->setAt(OdString(L"x"), other->getModelSpaceId().safeOpenObject()), OdError);
+  EXPECT_FALSE(nod->has(OdString(L"x")));
+
+  // A dictionary in no drawing cannot add objects.
+  OdDbDictionaryPtr loose = OdDbDictionary::createObject();
+  try {
+    loose->setAt(OdString(L"x"), OdDbDictionary::createObject());
+    FAIL();
+  } catch (const OdError& e) {
+    EXPECT_EQ(e.code(), eNoDatabase);
+  }
+}
+
+class Listener : public OdDbDatabaseReactor {
+ public:
+  int appended = 0, modified = 0, erased = 0, goodbyes = 0;
+  bool dictionaryOpenInGoodbye = false;
+  void objectAppended(const OdDbDatabase*, const OdDbObject*) override { ++appended; }
+  void objectModified(const OdDbDatabase*, const OdDbObject*) override { ++modified; }
+  void objectErased(const OdDbDatabase*, const OdDbObject*, bool) override { ++erased; }
+  void goodbye(const OdDbDatabase* db) override {
+    ++goodbyes;
+    dictionaryOpenInGoodbye = !db->getNamedObjectsDictionaryId().openObject().isNull();
+  }
+};
+
+TEST(DbDatabase, ReactorsHearChangesAndGoodbye) {
+  OdStaticRxObject<Listener> listener;
+  OdDbObjectId kept;
+  OdDbLinePtr survivor;
+  {
+    OdDbDatabasePtr db = odDbCreateDatabase();
+    db->addReactor(&listener);
+    db->addReactor(&listener);
+    OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+    OdDbLinePtr line = OdDbLine::createObject();
+    kept = ms->appendOdDbEntity(line);
+    line = nullptr;
+    ms = nullptr;
+    EXPECT_EQ(listener.appended, 1);
+    {
+      OdDbLinePtr w = kept.safeOpenObject(OdDb::kForWrite);
+      w->setEndPoint(OdGePoint3d(1, 1, 1));
+      w->erase();
+    }
+    EXPECT_EQ(listener.erased, 1);
+    EXPECT_GE(listener.modified, 1);
+    survivor = kept.openObject(OdDb::kForRead, true);
+    EXPECT_EQ(listener.goodbyes, 0);
+  }
+  EXPECT_EQ(listener.goodbyes, 1);
+  EXPECT_TRUE(listener.dictionaryOpenInGoodbye);  // objects still there during goodbye
+  // An object held past its drawing stays usable and is in no drawing.
+  EXPECT_EQ(survivor->database(), nullptr);
+  EXPECT_EQ(survivor->endPoint(), OdGePoint3d(1, 1, 1));
+}
+
+}  // namespace

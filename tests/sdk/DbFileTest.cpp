@@ -1,0 +1,247 @@
+// The drawing file: round trips of system variables, dictionaries, entities, every filed value
+// kind, extension data of registered and unregistered kinds, and proxies kept byte for byte.
+#include <gtest/gtest.h>
+
+#include "DbDatabase.h"
+#include "DbDictionary.h"
+#include "DbEntity.h"
+#include "DbProxyObject.h"
+#include "DbTestSupport.h"
+
+namespace dbfiletest {
+
+/// Fails in the middle of a save, after other objects were written.
+class Exploding : public OdDbObject {
+  ODRX_DECLARE_MEMBERS(Exploding)
+ public:
+  void dwgOutFields(OdDbDwgFiler* f) const override {
+    OdDbObject::dwgOutFields(f);
+    throw OdError(eFileWriteError, OdString(L"injected failure"));
+  }
+};
+ODRX_DEFINE_MEMBERS(Exploding, OdDbObject)
+
+}  // namespace dbfiletest
+
+namespace {
+
+using dbtest::AllKinds;
+using dbtest::ScratchDir;
+
+class Note : public OdDbObjectExtension {
+ public:
+  OdString text;
+  std::int32_t number = 0;
+  void dwgOut(OdDbDwgFiler* f) const override {
+    f->wrString(text);
+    f->wrInt32(number);
+  }
+  OdResult dwgIn(OdDbDwgFiler* f) override {
+    text = f->rdString();
+    number = f->rdInt32();
+    return eOk;
+  }
+  static OdDbObjectExtensionPtr make() { return OdRxObjectImpl<Note>::createObject(); }
+};
+OdSmartPtr<Note> note(const OdString& text, std::int32_t number) {
+  auto n = OdRxObjectImpl<Note>::createObject();
+  n->text = text;
+  n->number = number;
+  return n;
+}
+
+TEST(DbFile, RoundTripOfContents) {
+  ScratchDir dir;
+  dbtest::AllKindsClass allKinds;
+  OdString path = dir.file("a.sldrw");
+  OdDbHandle lineHandle, kindsHandle;
+  {
+    OdDbDatabasePtr db = odDbCreateDatabase(false);
+    db->setINSUNITS(OdDb::kUnitsFeet);
+    OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+    OdDbLinePtr line = OdDbLine::createObject();
+    line->setStartPoint(OdGePoint3d(1, 2, 3));
+    line->setEndPoint(OdGePoint3d(4, 5, 6));
+    line->setColorIndex(7);
+    lineHandle = ms->appendOdDbEntity(line).handle();
+    OdDbCirclePtr circle = OdDbCircle::createObject();
+    circle->setRadius(2.5);
+    ms->appendOdDbEntity(circle);
+    OdDbPolylinePtr pl = OdDbPolyline::createObject();
+    pl->addVertexAt(0, OdGePoint2d(0, 0));
+    pl->addVertexAt(1, OdGePoint2d(1, 0));
+    pl->addVertexAt(2, OdGePoint2d(1, 1));
+    pl->setClosed(true);
+    ms->appendOdDbEntity(pl);
+    OdDbLinePtr gone = OdDbLine::createObject();
+    ms->appendOdDbEntity(gone);
+    gone->erase();  // erased objects are not saved
+
+    OdDbDictionaryPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
+    OdDbDictionaryPtr sub = OdDbDictionary::createObject();
+    nod->setAt(OdString(L"SUB"), sub);
+    OdSmartPtr<AllKinds> kinds = AllKinds::createObject();
+    kinds->fillSample();
+    kindsHandle = sub->setAt(OdString(L"kinds"), kinds).handle();
+    db->writeFile(path);
+    EXPECT_EQ(db->getFilename(), path);
+  }
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  db->readFile(path);
+  EXPECT_EQ(db->getFilename(), path);
+  EXPECT_EQ(db->getMEASUREMENT(), 0);
+  EXPECT_EQ(db->getINSUNITS(), 2);
+  EXPECT_EQ(db->numObjects(), 7u);  // nod, ms, 3 entities, sub, kinds
+
+  OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject();
+  auto ids = ms->entityIds();
+  ASSERT_EQ(ids.size(), 3u);
+  EXPECT_EQ(ids[0].handle(), lineHandle);
+  OdDbLinePtr line = ids[0].safeOpenObject();
+  EXPECT_EQ(line->startPoint(), OdGePoint3d(1, 2, 3));
+  EXPECT_EQ(line->endPoint(), OdGePoint3d(4, 5, 6));
+  EXPECT_EQ(line->colorIndex(), 7);
+  EXPECT_EQ(line->ownerId(), db->getModelSpaceId());
+  EXPECT_EQ(OdDbCirclePtr(ids[1].safeOpenObject())->radius(), 2.5);
+  OdDbPolylinePtr pl = ids[2].safeOpenObject();
+  EXPECT_EQ(pl->numVerts(), 3u);
+  EXPECT_EQ(pl->getPointAt(2), OdGePoint2d(1, 1));
+  EXPECT_TRUE(pl->isClosed());
+
+  OdDbDictionaryPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject();
+  OdDbDictionaryPtr sub = nod->getAt(OdString(L"SUB"), OdDb::kForRead);
+  ASSERT_FALSE(sub.isNull());
+  OdSmartPtr<AllKinds> kinds = sub->getAt(OdString(L"kinds"), OdDb::kForRead);
+  ASSERT_FALSE(kinds.isNull());
+  EXPECT_EQ(kinds->objectId().handle(), kindsHandle);
+  OdSmartPtr<AllKinds> sample = AllKinds::createObject();
+  sample->fillSample();
+  EXPECT_TRUE(kinds->sameAs(*sample));
+  // New objects never reuse a handle of the file.
+  EXPECT_GT(db->handseed().value(), kindsHandle.value());
+}
+
+TEST(DbFile, ExtensionDataOfRegisteredAndUnknownKinds) {
+  ScratchDir dir;
+  OdString first = dir.file("ext1.sldrw"), second = dir.file("ext2.sldrw");
+  const OdString known(L"test.note"), unknown(L"test.later");
+  odDbRegisterObjectExtension(known, &Note::make);
+  odDbRegisterObjectExtension(unknown, &Note::make);
+  {
+    OdDbDatabasePtr db = odDbCreateDatabase();
+    OdDbObjectPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
+    nod->setExtension(known, note(OdString(L"kept"), 42));
+    nod->setExtension(unknown, note(OdString(L"bytes"), -1));
+    nod = nullptr;
+    odDbUnregisterObjectExtension(unknown);  // live data becomes bytes
+    EXPECT_THROW(odDbUnregisterObjectExtension(unknown), OdError);
+    db->writeFile(first);
+  }
+  {
+    OdDbDatabasePtr db = odDbCreateDatabase();
+    db->readFile(first);
+    OdDbObjectPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject();
+    auto* n = dynamic_cast<Note*>(nod->extension(known));
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(n->text, OdString(L"kept"));
+    EXPECT_EQ(n->number, 42);
+    EXPECT_EQ(nod->extension(unknown), nullptr);  // kept as bytes
+    EXPECT_EQ(nod->extensionKinds().size(), 2u);
+    nod = nullptr;
+    db->writeFile(second);
+    odDbRegisterObjectExtension(unknown, &Note::make);
+    nod = db->getNamedObjectsDictionaryId().safeOpenObject();
+    n = dynamic_cast<Note*>(nod->extension(unknown));  // converted once the kind is known
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(n->text, OdString(L"bytes"));
+  }
+  EXPECT_EQ(dbtest::readBytes(first), dbtest::readBytes(second));
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  db->readFile(second);
+  OdDbObjectPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject();
+  auto* n = dynamic_cast<Note*>(nod->extension(unknown));
+  ASSERT_NE(n, nullptr);
+  EXPECT_EQ(n->number, -1);
+  odDbUnregisterObjectExtension(unknown);
+  odDbUnregisterObjectExtension(known);
+}
+
+TEST(DbFile, ProxyKeepsUnknownClassByteForByte) {
+  ScratchDir dir;
+  OdString first = dir.file("p1.sldrw"), second = dir.file("p2.sldrw");
+  OdDbHandle handle;
+  {
+    dbtest::AllKindsClass allKinds;
+    OdDbDatabasePtr db = odDbCreateDatabase();
+    OdDbDictionaryPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
+    OdSmartPtr<AllKinds> kinds = AllKinds::createObject();
+    kinds->fillSample();
+    handle = nod->setAt(OdString(L"K"), kinds).handle();
+    nod = nullptr;
+    kinds = nullptr;
+    db->writeFile(first);
+  }
+  {
+    OdDbDatabasePtr db = odDbCreateDatabase();
+    db->readFile(first);  // class not registered now
+    OdDbProxyObjectPtr proxy = db->getOdDbObjectId(handle).safeOpenObject();
+    EXPECT_EQ(proxy->originalClass().name, OdString(L"AllKinds"));
+    EXPECT_EQ(proxy->originalClass().parentName, OdString(L"OdDbObject"));
+    EXPECT_EQ(proxy->ownerId(), db->getNamedObjectsDictionaryId());
+    EXPECT_FALSE(proxy->data().empty());
+    proxy = nullptr;
+    db->writeFile(second);
+  }
+  EXPECT_EQ(dbtest::readBytes(first), dbtest::readBytes(second));
+
+  dbtest::AllKindsClass allKinds;  // known again: loads as its class
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  db->readFile(second);
+  OdSmartPtr<AllKinds> kinds = db->getOdDbObjectId(handle).safeOpenObject();
+  OdSmartPtr<AllKinds> sample = AllKinds::createObject();
+  sample->fillSample();
+  EXPECT_TRUE(kinds->sameAs(*sample));
+}
+
+TEST(DbFile, WriteReplacesAtomically) {
+  ScratchDir dir;
+  OdString path = dir.file("w.sldrw");
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  db->writeFile(path);
+  db->setINSUNITS(OdDb::kUnitsMeters);
+  db->writeFile(path);
+  OdDbDatabasePtr back = odDbCreateDatabase();
+  back->readFile(path);
+  EXPECT_EQ(back->getINSUNITS(), 6);
+  // No temporary files are left beside it.
+  int files = 0;
+  for (auto& e :
+       std::filesystem::directory_iterator(std::filesystem::path(path.toUtf8()).parent_path()))
+    files += e.is_regular_file();
+  EXPECT_EQ(files, 1);
+  try {
+    db->writeFile(dir.file("missing-folder/x.sldrw"));
+    FAIL();
+  } catch (const OdError& e) {
+    EXPECT_EQ(e.code(), eFileWriteError);
+  }
+
+  // A save that fails half-way leaves the previous file and no temporary one.
+  std::vector<std::uint8_t> before = dbtest::readBytes(path);
+  dbfiletest::Exploding::rxInit();
+  {
+    OdDbDictionaryPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
+    nod->setAt(OdString(L"boom"), dbfiletest::Exploding::createObject());
+  }
+  EXPECT_THROW(db->writeFile(path), OdError);
+  EXPECT_EQ(dbtest::readBytes(path), before);
+  files = 0;
+  for (auto& e :
+       std::filesystem::directory_iterator(std::filesystem::path(path.toUtf8()).parent_path()))
+    files += e.is_regular_file();
+  EXPECT_EQ(files, 1);
+  db = nullptr;
+  dbfiletest::Exploding::rxUninit();
+}
+
+}  // namespace

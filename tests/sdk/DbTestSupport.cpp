@@ -1,0 +1,6 @@
+// Runtime class of the shared test object.
+#include "DbTestSupport.h"
+
+namespace dbtest {
+ODRX_DEFINE_MEMBERS(AllKinds, OdDbObject)
+}

@@ -1,0 +1,126 @@
+// In-memory files and libraries living in them: block access, growth and truncation, copying a
+// library's bytes out and back, removal while open, counted registration.
+#include <cstring>
+
+#include "TestSupport.h"
+
+using namespace stocklib;
+
+namespace {
+class MemVfs : public sltest::TempDir {};
+}  // namespace
+
+TEST(MemFile, WriteReadGrowTruncateAndBlocks) {
+  auto f = MemFs::instance().createUnique();
+  ASSERT_TRUE(f);
+  EXPECT_TRUE(MemFs::instance().exists(f->filename()));
+  EXPECT_NE(MemFs::instance().createUnique()->filename(), f->filename());
+  const std::size_t b = f->blocksize();
+  EXPECT_EQ(f->size(), 0u);
+  EXPECT_EQ(static_cast<const MemFile&>(*f).rawBlock(0), nullptr);
+
+  std::string text(b + 10, 'a');
+  f->write(text.data(), text.size(), b - 5);  // spans the first two blocks and a third
+  EXPECT_EQ(f->size(), 2 * b + 5);
+  const MemFile& cf = *f;
+  ASSERT_NE(cf.rawBlock(2), nullptr);
+  EXPECT_EQ(cf.rawBlock(3), nullptr);
+  EXPECT_EQ(static_cast<const char*>(cf.rawBlock(0))[0], 0);
+  EXPECT_EQ(static_cast<const char*>(cf.rawBlock(0))[b - 5], 'a');
+  EXPECT_EQ(static_cast<const char*>(cf.rawBlock(2))[4], 'a');
+
+  char buf[8];
+  EXPECT_EQ(f->read(buf, 8, 2 * b + 1), 4u);  // only four bytes left
+  EXPECT_EQ(f->read(buf, 8, 10 * b), 0u);
+
+  f->truncate(b - 2);  // bytes past the end read as zero when the file grows again
+  EXPECT_EQ(f->size(), b - 2);
+  f->write(nullptr, 4, b - 2);
+  EXPECT_EQ(f->size(), b + 2);
+  EXPECT_EQ(f->read(buf, 4, b - 3), 4u);
+  EXPECT_EQ(buf[0], 'a');
+  EXPECT_EQ(buf[1], 0);
+  EXPECT_EQ(buf[3], 0);
+  static_cast<char*>(f->rawBlock(0))[0] = 'z';
+  EXPECT_EQ(f->read(buf, 1, 0), 1u);
+  EXPECT_EQ(buf[0], 'z');
+  EXPECT_TRUE(MemFs::instance().remove(f->filename()));
+  EXPECT_FALSE(MemFs::instance().remove(f->filename()));
+  EXPECT_FALSE(MemFs::instance().open(f->filename(), false));
+}
+
+TEST_F(MemVfs, LibraryBytesCopiedOutOpenAsTheSameLibrary) {
+  auto file = MemFs::instance().createUnique();
+  OdString location = OdString(L"memvfs://") + file->filename();
+  auto lib = LibraryManager::instance().create(location, kLibraryUnitMillimeter, L"Embedded");
+  ASSERT_TRUE(lib) << LibraryManager::instance().lastError().toUtf8();
+  EXPECT_TRUE(lib->isNew());
+  auto ns = PropertyNamespace::create(L"User")->save(lib);
+  auto set = PropertySet::create(ns, L"Fire");
+  set->append_property_definition(L"Rating", PropertyType(1, 4))->set_default_int(90);
+  set = set->save(lib);
+  EXPECT_GT(file->size(), 0u);
+
+  // Copy block by block between transactions, as a drawing save does.
+  auto copy = MemFs::instance().createUnique();
+  const MemFile& source = *file;
+  uint64_t left = source.size();
+  for (std::size_t i = 0; left > 0; ++i) {
+    std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(left, source.blocksize()));
+    copy->write(source.rawBlock(i), n, i * source.blocksize());
+    left -= n;
+  }
+  auto twin = LibraryManager::instance().open(OdString(L"memvfs://") + copy->filename(), false);
+  ASSERT_TRUE(twin) << LibraryManager::instance().lastError().toUtf8();
+  EXPECT_NE(twin, lib);
+  EXPECT_EQ(twin->name(), L"Embedded");
+  auto fire = twin->get<PropertySet>(DefinitionKey(L"Fire", ns->id()));
+  ASSERT_TRUE(fire);
+  ASSERT_EQ(fire->property_definitions().size(), 1u);
+  EXPECT_EQ(fire->property_definitions()[0]->default_int(), 90);
+  EXPECT_EQ(fire->property_definitions()[0]->id(), set->property_definitions()[0]->id());
+
+  // Removing the name while the library is open keeps its bytes for the library.
+  EXPECT_TRUE(MemFs::instance().remove(copy->filename()));
+  copy.reset();
+  PropertyNamespace::create(L"More")->save(twin);
+  EXPECT_TRUE(twin->get<PropertyNamespace>(NameKey(L"More")));
+  twin.reset();
+  lib.reset();
+  MemFs::instance().remove(file->filename());
+}
+
+TEST_F(MemVfs, RegistrationIsCountedAndKeptWhileInUse) {
+  // The fixture holds one registration.
+  EXPECT_TRUE(memvfs_registered());
+  EXPECT_EQ(register_memvfs(), 2);
+  EXPECT_EQ(unregister_memvfs(), 1);
+  EXPECT_TRUE(memvfs_registered());
+
+  auto file = MemFs::instance().createUnique();
+  auto lib = LibraryManager::instance().create(OdString(L"memvfs://") + file->filename(),
+                                               kLibraryUnitInch, L"");
+  ASSERT_TRUE(lib);
+  EXPECT_EQ(unregister_memvfs(), 0);
+  EXPECT_TRUE(memvfs_registered());  // a database still uses it
+  PropertyNamespace::create(L"Still")->save(lib);
+  lib.reset();
+  EXPECT_FALSE(memvfs_registered());
+  EXPECT_FALSE(LibraryManager::instance().open(OdString(L"memvfs://") + file->filename(), false));
+  EXPECT_EQ(unregister_memvfs(), 0);  // never below zero
+  register_memvfs();                  // for the fixture's TearDown
+  auto back = LibraryManager::instance().open(OdString(L"memvfs://") + file->filename(), false);
+  ASSERT_TRUE(back);
+  EXPECT_TRUE(back->get<PropertyNamespace>(NameKey(L"Still")));
+  EXPECT_FALSE(LibraryManager::instance().open(L"memvfs://no-such-file", false));
+  // An empty in-memory file opens as no library; create makes one in it.
+  auto empty = MemFs::instance().createUnique();
+  OdString emptyLocation = OdString(L"memvfs://") + empty->filename();
+  EXPECT_FALSE(LibraryManager::instance().open(emptyLocation, false));
+  EXPECT_NE(LibraryManager::instance().lastError().find(L"is empty"), -1);
+  EXPECT_EQ(empty->size(), 0u);
+  EXPECT_TRUE(LibraryManager::instance().create(emptyLocation, kLibraryUnitInch, L""));
+  MemFs::instance().remove(empty->filename());
+  back.reset();
+  MemFs::instance().remove(file->filename());
+}

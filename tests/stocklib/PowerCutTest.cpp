@@ -1,0 +1,78 @@
+// A power cut in the middle of a large save: a child process is killed while saving; the file
+// must then hold all or nothing of that save and pass SQLite's integrity check.
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <thread>
+
+#include "TestSupport.h"
+
+using namespace stocklib;
+
+namespace {
+class PowerCut : public sltest::TempDir {};
+constexpr int kDefinitions = 20000;
+}  // namespace
+
+TEST_F(PowerCut, KilledSaveLeavesAllOrNothing) {
+  OdString file = path("cut.stocklib");
+  {
+    auto lib = LibraryManager::instance().create(file, kLibraryUnitMillimeter, L"");
+    ASSERT_TRUE(lib);
+    PropertyNamespace::create(L"Before")->save(lib);
+  }
+  for (int delayMs : {5, 60, 250}) {
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // The child never returns into the test framework.
+      ::close(pipeFds[0]);
+      try {
+        auto lib = LibraryManager::instance().open(file, false);
+        if (!lib) ::_exit(2);
+        auto ns = lib->get<PropertyNamespace>(NameKey(L"Before"));
+        auto set = PropertySet::create(ns, OdString::formatted(L"Big%d", delayMs));
+        for (int i = 0; i < kDefinitions; ++i)
+          set->append_property_definition(OdString::formatted(L"D%d", i), PropertyType(1, 4))
+              ->set_description(OdString(L'd', 100));
+        char go = 1;
+        if (::write(pipeFds[1], &go, 1) != 1) ::_exit(3);
+        set->save(lib);
+      } catch (...) {
+        ::_exit(4);
+      }
+      ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    char go = 0;
+    ASSERT_EQ(::read(pipeFds[0], &go, 1), 1);
+    ::close(pipeFds[0]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+
+    // Opening recovers from the interrupted transaction.
+    auto lib = LibraryManager::instance().open(file, false);
+    ASSERT_TRUE(lib) << LibraryManager::instance().lastError().toUtf8();
+    auto ns = lib->get<PropertyNamespace>(NameKey(L"Before"));
+    ASSERT_TRUE(ns);
+    std::vector<KcSmartPtr<PropertyDefinition>> defs;
+    lib->get<PropertyDefinition>(defs, StringCriteria(OdString(L"D"), StringCriteria::kBeginsWith));
+    auto set =
+        lib->get<PropertySet>(DefinitionKey(OdString::formatted(L"Big%d", delayMs), ns->id()));
+    std::size_t mine = set ? set->property_definitions().size() : 0;
+    RecordProperty("definitions_after_" + std::to_string(delayMs) + "ms", static_cast<int>(mine));
+    EXPECT_TRUE(mine == 0 || mine == static_cast<std::size_t>(kDefinitions)) << mine;
+    EXPECT_EQ(set ? 1 : 0, mine ? 1 : 0);
+    // Remove what a finished child left, so that the next round starts alike.
+    if (set) {
+      EXPECT_EQ(lib->remove(set), Library::kRemoved);
+    }
+    lib.reset();
+    EXPECT_TRUE(sltest::integrityOk(pathUtf8("cut.stocklib"))) << "after " << delayMs << " ms";
+  }
+}

@@ -1,0 +1,165 @@
+// Removal results and their events, saving into another library, and copyAll into a library
+// that already holds some of the objects.
+#include "TestSupport.h"
+
+using namespace stocklib;
+
+namespace {
+class RemoveCopy : public sltest::TempDir {
+ protected:
+  std::shared_ptr<Library> make(const char* name, LibraryUnit unit = kLibraryUnitMillimeter) {
+    return LibraryManager::instance().create(path(name), unit, L"");
+  }
+};
+}  // namespace
+
+TEST_F(RemoveCopy, RemoveResultsAndEventsInOrder) {
+  auto lib = make("r.stocklib");
+  ASSERT_TRUE(lib);
+  auto rec = std::make_shared<sltest::Recorder>();
+  LibraryManager::instance().setReactor(rec);
+  auto length = Measure::create(L"LENGTH")->save(lib);
+  auto unit = Unit::create(L"m", 1, length)->save(lib);
+  auto ns = PropertyNamespace::create(L"N")->save(lib);
+  auto set = PropertySet::create(ns, L"S");
+  auto def = set->append_property_definition(L"D", PropertyType(1, 8));
+  def->set_unit(unit);
+  set->save(lib);
+  rec->events.clear();
+
+  // 3: still referenced (the unit by the definition, the namespace by the set).
+  EXPECT_EQ(lib->remove(unit), Library::kStillReferenced);
+  EXPECT_EQ(lib->remove(ns), Library::kStillReferenced);
+  // 2: kept by the reactor.
+  rec->keepId = static_cast<int>(set->id());
+  EXPECT_EQ(lib->remove(set), Library::kKeptByReactor);
+  EXPECT_TRUE(lib->get<PropertySet>(set->id()));
+  rec->keepId = 0;
+  // 1: not removed.
+  EXPECT_EQ(lib->remove(KcSmartPtr<PropertySet>()), Library::kNotRemoved);
+  EXPECT_EQ(lib->remove(PropertySet::create(ns, L"unsaved")), Library::kNotRemoved);
+  // 0: removed, with the definitions it owns.
+  rec->events.clear();
+  uint32_t setId = set->id(), defId = def->id();
+  EXPECT_EQ(lib->remove(set), Library::kRemoved);
+  EXPECT_FALSE(lib->get<PropertyDefinition>(defId));
+  EXPECT_EQ(rec->events, (std::vector<std::string>{"remove " + std::to_string(setId),
+                                                   "removed " + std::to_string(defId),
+                                                   "removed " + std::to_string(setId)}));
+  // Now free: one call removes objects that refer to each other, in a working order.
+  std::map<ObjectKey, Library::RemoveResult> results;
+  std::set<ObjectKey> keys{length->objectKey(), unit->objectKey(), ns->objectKey(),
+                           ObjectKey(ObjectType::Unit, 999), ObjectKey(ObjectType::Tag, ns->id())};
+  lib->remove(keys, results);
+  EXPECT_EQ(results[length->objectKey()], Library::kRemoved);
+  EXPECT_EQ(results[unit->objectKey()], Library::kRemoved);
+  EXPECT_EQ(results[ns->objectKey()], Library::kRemoved);
+  EXPECT_EQ(results[ObjectKey(ObjectType::Unit, 999)], Library::kNotRemoved);
+  EXPECT_EQ(results[ObjectKey(ObjectType::Tag, ns->id())], Library::kNotRemoved);
+  EXPECT_FALSE(lib->get<Measure>(NameKey(L"LENGTH")));
+  // Ids are never reused.
+  EXPECT_GT(Tag::create(L"new")->save(lib)->id(), setId);
+  lib.reset();
+  EXPECT_TRUE(sltest::integrityOk(pathUtf8("r.stocklib")));
+}
+
+TEST_F(RemoveCopy, SaveIntoAnotherLibraryCopiesWhatItRefersTo) {
+  auto a = make("a.stocklib");
+  auto b = make("b.stocklib");
+  ASSERT_TRUE(a && b);
+  auto length = Measure::create(L"LENGTH")->save(a);
+  auto m = Unit::create(L"m", 1, length)->save(a);
+  auto ns = PropertyNamespace::create(L"N")->save(a);
+  auto set = PropertySet::create(ns, L"S");
+  set->insert_entity_type(L"AcDbLine");
+  set->append_property_definition(L"D", PropertyType(1, 8))->set_unit(m);
+  set->save(a);
+  auto bLength = Measure::create(L"LENGTH")->save(b);  // reused by key
+
+  auto rec = std::make_shared<sltest::Recorder>();
+  LibraryManager::instance().setReactor(rec);
+  IdMapping mapping(b.get());
+  KcSmartPtr<const PropertySet> constSet = set;
+  auto copy = constSet->save(b, mapping);
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(set->library(), a);  // the source is unchanged
+  EXPECT_EQ(copy->library(), b);
+  EXPECT_EQ(mapping.get(ObjectType::Measure, length->id()), bLength->id());
+  EXPECT_EQ(mapping.get(ObjectType::PropertySet, set->id()), copy->id());
+  EXPECT_EQ(mapping.get(set->property_definitions()[0]->id()),
+            copy->property_definitions()[0]->id());
+  EXPECT_EQ(copy->property_definitions()[0]->unit()->measure()->id(), bLength->id());
+  EXPECT_EQ(copy->property_namespace()->library(), b);
+  EXPECT_EQ(copy->entity_type_names(), (std::vector<OdString>{L"AcDbLine"}));
+  EXPECT_FALSE(rec->events.empty());
+  // Saving it again with the same mapping answers the same copy; without, the key is taken.
+  EXPECT_EQ(set->save(b, mapping)->id(), copy->id());
+  EXPECT_THROW(set->save(b), ObjectNotUnique);
+  IdMapping forA(a.get());
+  EXPECT_THROW(set->save(b, forA), Exception);  // a mapping serves one target
+  auto c = make("c.stocklib");
+  auto cTag = Tag::create(L"c")->save(c);
+  EXPECT_THROW(cTag->save(b, mapping), Exception);  // one mapping, one source
+  // A library-less object and an empty library are refused.
+  EXPECT_THROW(Tag::create(L"x")->save(std::shared_ptr<Library>()), Exception);
+  EXPECT_THROW(Tag::create(L"x")->save(), Exception);
+  // An object of one library cannot be referred to by an object saved into another one.
+  auto d = PropertySet::create(ns, L"Foreign");
+  EXPECT_THROW(d->save(b), ConsistencyError);
+}
+
+TEST_F(RemoveCopy, CopyAllReusesExistingObjectsAndReportsOncePerType) {
+  auto source = make("s.stocklib", kLibraryUnitInch);
+  auto target = make("t.stocklib");
+  ASSERT_TRUE(source && target);
+  auto length = Measure::create(L"LENGTH")->save(source);
+  auto in = Unit::create(L"in", 0.0254, length)->save(source);
+  source->setDefaultUnit(in);
+  auto user = PropertyNamespace::create(L"User")->save(source);
+  for (int i = 0; i < 3; ++i) {
+    auto set = PropertySet::create(user, OdString::formatted(L"Set%d", i));
+    set->append_property_definition(OdString::formatted(L"Def%d", i), PropertyType(1, 1));
+    set->save(source);
+  }
+  Layer::create(L"L1")->save(source);
+  Tag::create(L"T1")->save(source);
+  CustomProperty::create(L"C", 3)->save(source);
+  // The target already has some of them.
+  auto tUser = PropertyNamespace::create(L"User")->save(target);
+  auto existing = PropertySet::create(tUser, L"Set1");
+  existing->append_property_definition(L"Def1", PropertyType(1, 1));
+  existing->append_property_definition(L"Extra", PropertyType(1, 1));
+  existing->save(target);
+  Layer::create(L"L1")->save(target);
+
+  auto rec = std::make_shared<sltest::Recorder>();
+  LibraryManager::instance().setReactor(rec);
+  IdMapping mapping(target.get());
+  target->copyAll(source, mapping);
+
+  std::vector<KcSmartPtr<PropertySet>> sets;
+  EXPECT_EQ(target->get<PropertySet>(sets), 3u);
+  std::vector<KcSmartPtr<PropertyNamespace>> namespaces;
+  EXPECT_EQ(target->get<PropertyNamespace>(namespaces), 1u);
+  EXPECT_EQ(mapping.get(ObjectType::PropertyNamespace, user->id()), tUser->id());
+  auto srcSet1 = source->get<PropertySet>(DefinitionKey(L"Set1", user->id()));
+  EXPECT_EQ(mapping.get(ObjectType::PropertySet, srcSet1->id()), existing->id());
+  EXPECT_EQ(mapping.get(srcSet1->property_definitions()[0]->id()),
+            existing->property_definitions()[0]->id());
+  EXPECT_EQ(target->get<PropertySet>(existing->id())->property_definitions().size(), 2u);
+  ASSERT_TRUE(target->defaultUnit(L"LENGTH"));
+  EXPECT_EQ(target->defaultUnit(L"LENGTH")->symbol(), L"in");
+  EXPECT_TRUE(target->get<CustomProperty>(NameTypeKey(L"C", 3)));
+  // One onModified per type, no per-object events.
+  for (const std::string& e : rec->events)
+    EXPECT_EQ(e.rfind("modified ", 0), 0u) << e;
+  std::set<std::string> unique(rec->events.begin(), rec->events.end());
+  EXPECT_EQ(unique.size(), rec->events.size());
+  EXPECT_TRUE(
+      unique.count("modified " + std::to_string(static_cast<int>(ObjectType::PropertySet))));
+  // Copying again changes nothing.
+  IdMapping again(target.get());
+  target->copyAll(source, again);
+  EXPECT_EQ(target->get<PropertySet>(sets), 3u);
+  EXPECT_THROW(target->copyAll(target, again), Exception);
+}

@@ -1,0 +1,80 @@
+// Shared fixtures of the library-store tests: a temporary folder and an event recorder.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "stocklib/Library.h"
+#include "stocklib/MemFs.h"
+#include "stocklib/Objects.h"
+
+namespace sltest {
+
+/// A folder removed after the test, with the reactor and in-memory file system reset.
+class TempDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/stocklib-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    m_dir = pattern;
+    stocklib::register_memvfs();
+  }
+  void TearDown() override {
+    stocklib::LibraryManager::instance().setReactor(std::shared_ptr<stocklib::Library::Reactor>());
+    stocklib::unregister_memvfs();
+    std::error_code ec;
+    std::filesystem::remove_all(m_dir, ec);
+  }
+  OdString path(const char* name) const { return OdString::fromUtf8(m_dir + "/" + name); }
+  std::string pathUtf8(const char* name) const { return m_dir + "/" + name; }
+
+  std::string m_dir;
+};
+
+/// Records every library event as a line of text, in order.
+class Recorder : public stocklib::Library::Reactor {
+ public:
+  std::vector<std::string> events;
+  int keepId = 0;  // onRemove answers kKeepObject for this id
+  void onSaved(const std::shared_ptr<const stocklib::Library>&,
+               const stocklib::ObjectKey& k) override {
+    events.push_back("saved " + std::to_string(static_cast<int>(k.type)) + ":" +
+                     std::to_string(k.id));
+  }
+  stocklib::RemoveResolution onRemove(const std::shared_ptr<const stocklib::Library>&,
+                                      const stocklib::ObjectKey& k) override {
+    events.push_back("remove " + std::to_string(k.id));
+    return static_cast<int>(k.id) == keepId ? stocklib::kKeepObject : stocklib::kRemoveObject;
+  }
+  void onRemoved(const std::shared_ptr<const stocklib::Library>&,
+                 const stocklib::ObjectKey& k) override {
+    events.push_back("removed " + std::to_string(k.id));
+  }
+  void onModified(const std::shared_ptr<const stocklib::Library>&,
+                  stocklib::ObjectType t) override {
+    events.push_back("modified " + std::to_string(static_cast<int>(t)));
+  }
+};
+
+/// integrityOk: `PRAGMA integrity_check` of a file answers "ok".
+inline bool integrityOk(const std::string& file) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return false;
+  }
+  sqlite3_stmt* s = nullptr;
+  bool ok = sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK &&
+            sqlite3_step(s) == SQLITE_ROW &&
+            std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, 0))) == "ok";
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+  return ok;
+}
+
+}  // namespace sltest
