@@ -1,0 +1,239 @@
+// The module's wrapper of one open library: one shared wrapper per library, in-memory indexes of
+// property sets and definitions, a cache of parsed type specifications, and typed access.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <tuple>
+#include <vector>
+
+#include "OdArray.h"
+#include "OdString.h"
+#include "sl_db/PropertyKey.h"
+#include "sl_db/SlDbExport.h"
+#include "stocklib/Library.h"
+#include "stocklib/Objects.h"
+
+class OdDbDatabase;
+class OdRxClass;
+namespace pugi {
+class xml_node;
+}
+
+namespace sl_db {
+
+/// TypeSpecCacheSet<T>: values of type T parsed from property definitions' type specifications,
+/// one entry per definition, each with the very specification string it was parsed from. An
+/// entry is dropped when its definition reports a change or removal, and by prune() when the
+/// definition's specification is no longer that same shared string or nobody else holds the
+/// definition any more.
+template <class T>
+class TypeSpecCacheSet : public stocklib::ObjectReactor {
+ public:
+  struct Entry {
+    KcSmartPtr<const stocklib::PropertyDefinition> definition;
+    OdString typeSpec;
+    std::set<T> values;
+  };
+
+  TypeSpecCacheSet() = default;
+  ~TypeSpecCacheSet() override = default;
+
+  /// find: the values cached for `definition`; null when there is no entry (or for null).
+  const std::set<T>* find(const stocklib::PropertyDefinition* definition) const {
+    auto it = m_entries.find(definition);
+    return it == m_entries.end() ? nullptr : &it->second.values;
+  }
+  /// insert: caches `values` for `definition` against its current type specification,
+  /// replacing an earlier entry, and answers the stored values. A null definition is refused
+  /// (nothing stored, null answered).
+  const std::set<T>* insert(const stocklib::PropertyDefinition* definition, std::set<T> values) {
+    if (!definition) return nullptr;
+    Entry& e = m_entries[definition];
+    e.definition = KcSmartPtr<const stocklib::PropertyDefinition>(definition);
+    e.typeSpec = definition->type_spec();
+    e.values = std::move(values);
+    definition->addReactor(this);
+    return &e.values;
+  }
+  /// erase: drops the entry of `definition`; false when there was none.
+  bool erase(const stocklib::Object* definition) {
+    auto it = m_entries.find(definition);
+    if (it == m_entries.end()) return false;
+    definition->removeReactor(this);
+    m_entries.erase(it);
+    return true;
+  }
+  /// prune: drops every entry whose definition's type specification is no longer the shared
+  /// string it was parsed from, or whose definition only this cache still holds.
+  void prune() {
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+      const Entry& e = it->second;
+      bool stale = !e.definition || e.definition->numRefs() <= 1 ||
+                   !e.definition->type_spec().sharesDataWith(e.typeSpec);
+      if (stale) {
+        if (e.definition) e.definition->removeReactor(this);
+        it = m_entries.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  std::size_t size() const { return m_entries.size(); }
+
+  // A change to, or the removal of, a cached definition invalidates its entry.
+  void modified(const stocklib::Object* object) override { drop(object); }
+  void removed(const stocklib::Object* object) override { drop(object); }
+
+ private:
+  void drop(const stocklib::Object* object) {
+    if (object && object->isKindOf(stocklib::PropertyDefinition::desc())) erase(object);
+  }
+  std::map<const stocklib::Object*, Entry> m_entries;
+};
+
+/// TypeSpecCache: one TypeSpecCacheSet for each of the eleven value types.
+class TypeSpecCache {
+ public:
+  template <class T>
+  TypeSpecCacheSet<T>& get() {
+    return std::get<TypeSpecCacheSet<T>>(m_sets);
+  }
+  template <class T>
+  const TypeSpecCacheSet<T>& get() const {
+    return std::get<TypeSpecCacheSet<T>>(m_sets);
+  }
+  /// prune: prunes every set.
+  void prune() {
+    std::apply([](auto&... set) { (set.prune(), ...); }, m_sets);
+  }
+
+ private:
+  std::tuple<TypeSpecCacheSet<bool>, TypeSpecCacheSet<int8_t>, TypeSpecCacheSet<uint8_t>,
+             TypeSpecCacheSet<int16_t>, TypeSpecCacheSet<uint16_t>, TypeSpecCacheSet<int32_t>,
+             TypeSpecCacheSet<uint32_t>, TypeSpecCacheSet<int64_t>, TypeSpecCacheSet<uint64_t>,
+             TypeSpecCacheSet<double>, TypeSpecCacheSet<OdString>>
+      m_sets;
+};
+
+using PropertySetList = std::vector<KcSmartPtr<const stocklib::PropertySet>>;
+
+/// Library: the one live wrapper of an open stocklib::Library. Its indexes reflect the library
+/// as it was at the last build (creation, reload or importFromXml); lookups never query the
+/// library and never throw.
+class SLDB_API Library {
+ public:
+  ~Library();
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+
+  /// get: the shared wrapper of `library`, built on first use or when the previous one was
+  /// released; empty for an empty `library`. Errors of the store while building pass through
+  /// and nothing is cached.
+  static std::shared_ptr<Library> get(const std::shared_ptr<stocklib::Library>& library);
+  static std::shared_ptr<const Library> get(const std::shared_ptr<const stocklib::Library>& library);
+
+  const std::shared_ptr<stocklib::Library>& library();
+  std::shared_ptr<const stocklib::Library> library() const;
+
+  /// reload: rebuilds every index from the library (the type-spec cache is kept).
+  void reload();
+  /// importFromXml: imports `node` into the library, then rebuilds the indexes.
+  void importFromXml(pugi::xml_node& node, const stocklib::Library::ImportOptions& options);
+  /// typeSpecCache: the cache, pruned first.
+  TypeSpecCache& typeSpecCache();
+
+  /// initLibrary: a hook for other modules (library, drawing, is new, source library); empty
+  /// until someone sets it. This module never calls it.
+  static std::function<void(const std::shared_ptr<stocklib::Library>&, OdDbDatabase*, bool,
+                            const std::shared_ptr<const stocklib::Library>&)>
+      initLibrary;
+
+  // Lookups. Answers are owned by the indexes; null or an unchanged vector means absent.
+
+  /// propertyNamespace: the namespace of that name, if some property set is in it.
+  const stocklib::PropertyNamespace* propertyNamespace(const OdString& name) const;
+  /// propertyNamespaces: appends every namespace holding a property set, by ascending name.
+  void propertyNamespaces(std::vector<KcSmartPtr<const stocklib::PropertyNamespace>>& out) const;
+  /// propertySet: the first set (in library order) with that name and namespace name.
+  const stocklib::PropertySet* propertySet(const PropertyKey& key) const;
+  /// propertyDefinition / valueDefinition: by id (0: null) or by (namespace, name) key.
+  const stocklib::PropertyDefinition* propertyDefinition(unsigned int id) const;
+  const stocklib::PropertyDefinition* propertyDefinition(const PropertyKey& key) const;
+  const stocklib::ValueDefinition* valueDefinition(unsigned int id) const;
+  const stocklib::ValueDefinition* valueDefinition(const PropertyKey& key) const;
+  /// propertySets: every set, in library order.
+  const PropertySetList& propertySets() const;
+  /// propertySets(out, ns): replaces `out` with the sets of `ns`; `out` unchanged for a null
+  /// or unknown namespace.
+  void propertySets(PropertySetList& out, const stocklib::PropertyNamespace* ns) const;
+  /// propertySets(out, cls): appends the sets of exactly class `cls` (not its bases).
+  void propertySets(PropertySetList& out, const OdRxClass* cls) const;
+  /// propertySets(out, cls, ns): appends the sets of `cls` in namespace `ns`; nothing for null.
+  void propertySets(PropertySetList& out, const OdRxClass* cls,
+                    const stocklib::PropertyNamespace* ns) const;
+  /// propertySets(out, cls, enabledKeys): appends the sets of `cls`, leaving out per-instance
+  /// sets whose key string is not among `enabledKeys`.
+  void propertySets(PropertySetList& out, const OdRxClass* cls,
+                    const OdArray<OdString>& enabledKeys) const;
+
+  // Typed access to library objects (empty answers when the wrapper holds no library).
+
+  /// get<T>(id): the T of that id; empty for id 0 or when there is none.
+  template <class T>
+  KcSmartPtr<T> get(unsigned int id) {
+    const auto& lib = library();
+    return (lib && id != 0) ? lib->get<T>(id) : KcSmartPtr<T>();
+  }
+  /// get<T>(key): the T of that unique key; empty when there is none.
+  template <class T>
+  KcSmartPtr<T> get(const typename stocklib::ObjectTraits<T>::unique_key_type& key) {
+    const auto& lib = library();
+    return lib ? lib->get<T>(key) : KcSmartPtr<T>();
+  }
+  /// save<T>: stores `object` (not empty) into this library and answers it as stored here.
+  /// The indexes are not rebuilt.
+  /// An empty object throws stocklib::Exception.
+  template <class T>
+  KcSmartPtr<T> save(const KcSmartPtr<T>& object) {
+    return library()->save(object);
+  }
+  template <class T>
+  KcSmartPtr<const T> save(const KcSmartPtr<const T>& object) {
+    return library()->save(object);
+  }
+  template <class T>
+  KcSmartPtr<T> save(const KcSmartPtr<T>& object, stocklib::IdMapping& mapping) {
+    return library()->save(object, mapping);
+  }
+  template <class T>
+  KcSmartPtr<const T> save(const KcSmartPtr<const T>& object, stocklib::IdMapping& mapping) {
+    return library()->save(object, mapping);
+  }
+  /// uniqueName<T>: a name no T of this library has, derived from `key`'s name: the name itself
+  /// when free, else BASE-2, BASE-3 ... where BASE is the name without a trailing "-digits".
+  /// Other key fields (a definition's namespace) stay as given.
+  template <class T>
+  OdString uniqueName(const typename stocklib::ObjectTraits<T>::unique_key_type& key) {
+    auto candidate = key;
+    const auto& lib = library();
+    if (!lib) return candidate.name();
+    const OdString base = uniqueNameBase(key.name());
+    for (uint64_t n = 2; lib->get<T>(candidate); ++n)
+      candidate.set_name(numberedName(base, n));
+    return candidate.name();
+  }
+
+ private:
+  struct Impl;
+  explicit Library(const std::shared_ptr<stocklib::Library>& library);
+  void build();
+  static OdString uniqueNameBase(const OdString& name);
+  static OdString numberedName(const OdString& base, uint64_t n);
+  std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace sl_db

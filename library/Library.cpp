@@ -1,0 +1,293 @@
+// The library wrapper: the process-wide cache of wrappers and the indexes built from one library.
+#include "sl_db/Library.h"
+
+#include <cwctype>
+#include <mutex>
+#include <unordered_map>
+
+#include "RxClass.h"
+#include "odb/session.hxx"
+
+namespace sl_db {
+
+namespace {
+
+struct PropertyKeyHash {
+  std::size_t operator()(const PropertyKey& k) const noexcept {
+    return k.name().hash() * 31u + k.ns().hash();
+  }
+};
+
+template <class T>
+struct DefinitionIndex {
+  std::unordered_map<uint32_t, KcSmartPtr<T>> byId;
+  std::unordered_map<PropertyKey, KcSmartPtr<T>, PropertyKeyHash> byKey;
+
+  void clear() {
+    byId.clear();
+    byKey.clear();
+  }
+  const T* find(unsigned int id) const {
+    if (id == 0) return nullptr;
+    auto it = byId.find(id);
+    return it == byId.end() ? nullptr : it->second.get();
+  }
+  const T* find(const PropertyKey& key) const {
+    auto it = byKey.find(key);
+    return it == byKey.end() ? nullptr : it->second.get();
+  }
+};
+
+struct NamespaceEntry {
+  KcSmartPtr<const stocklib::PropertyNamespace> ns;  // null for sets without a namespace
+  PropertySetList sets;
+};
+
+// The process-wide wrapper cache. A lock keeps concurrent first uses of different libraries from
+// corrupting the map; wrappers themselves are used from one thread.
+struct WrapperCache {
+  std::mutex mutex;
+  std::unordered_map<const stocklib::Library*, std::weak_ptr<Library>> wrappers;
+};
+
+WrapperCache& wrapperCache() {
+  static WrapperCache cache;
+  return cache;
+}
+
+// Indexes 2 to 8: built aside and swapped in, so a failed build keeps the previous ones.
+struct Indexes {
+  DefinitionIndex<stocklib::PropertyDefinition> propertyDefinitions;
+  DefinitionIndex<stocklib::ValueDefinition> valueDefinitions;
+  PropertySetList propertySets;
+  std::unordered_map<const OdRxClass*, PropertySetList> setsByClass;
+  std::map<OdString, NamespaceEntry> setsByNamespace;
+  // Namespace name of each set, so that lookups never load the namespace from the library.
+  std::unordered_map<const stocklib::PropertySet*, OdString> setNamespace;
+
+  const OdString& namespaceOf(const stocklib::PropertySet* set) const {
+    static const OdString none;
+    auto it = setNamespace.find(set);
+    return it == setNamespace.end() ? none : it->second;
+  }
+};
+
+}  // namespace
+
+struct Library::Impl {
+  std::shared_ptr<stocklib::Library> library;
+  Indexes idx;
+  TypeSpecCache typeSpecCache;
+};
+
+std::function<void(const std::shared_ptr<stocklib::Library>&, OdDbDatabase*, bool,
+                   const std::shared_ptr<const stocklib::Library>&)>
+    Library::initLibrary;
+
+Library::Library(const std::shared_ptr<stocklib::Library>& library)
+    : m_impl(std::make_unique<Impl>()) {
+  m_impl->library = library;
+  build();
+}
+
+Library::~Library() = default;
+
+std::shared_ptr<Library> Library::get(const std::shared_ptr<stocklib::Library>& library) {
+  if (!library) return std::shared_ptr<Library>();
+  WrapperCache& cache = wrapperCache();
+  {
+    std::lock_guard<std::mutex> lock(cache.mutex);
+    auto it = cache.wrappers.find(library.get());
+    if (it != cache.wrappers.end())
+      if (std::shared_ptr<Library> live = it->second.lock()) return live;
+  }
+  // Built outside the lock: building reads the whole library.
+  std::shared_ptr<Library> made(new Library(library));
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  std::weak_ptr<Library>& slot = cache.wrappers[library.get()];
+  if (std::shared_ptr<Library> winner = slot.lock()) return winner;
+  slot = made;
+  return made;
+}
+
+std::shared_ptr<const Library> Library::get(
+    const std::shared_ptr<const stocklib::Library>& library) {
+  return get(std::const_pointer_cast<stocklib::Library>(library));
+}
+
+const std::shared_ptr<stocklib::Library>& Library::library() {
+  return m_impl->library;
+}
+
+std::shared_ptr<const stocklib::Library> Library::library() const {
+  return m_impl->library;
+}
+
+void Library::reload() {
+  build();
+}
+
+void Library::importFromXml(pugi::xml_node& node,
+                            const stocklib::Library::ImportOptions& options) {
+  m_impl->library->importFromXml(node, options);
+  build();
+}
+
+TypeSpecCache& Library::typeSpecCache() {
+  m_impl->typeSpecCache.prune();
+  return m_impl->typeSpecCache;
+}
+
+namespace {
+
+template <class T>
+void indexDefinitions(const stocklib::Library& library,
+                      const std::unordered_map<uint32_t, OdString>& namespaceNames,
+                      DefinitionIndex<T>& index) {
+  std::vector<KcSmartPtr<T>> all;
+  library.get<T>(all);
+  index.byId.reserve(all.size());
+  index.byKey.reserve(all.size());
+  static const OdString none;
+  for (auto& d : all) {
+    auto ns = namespaceNames.find(d->namespace_id());
+    index.byId[d->id()] = d;
+    index.byKey[PropertyKey(ns == namespaceNames.end() ? none : ns->second, d->name())] = d;
+  }
+}
+
+}  // namespace
+
+void Library::build() {
+  Indexes m;
+  odb::session session;
+  const stocklib::Library& lib = *m_impl->library;
+
+  // Namespaces and entity types first: the sets' references to them then resolve from the
+  // session instead of one query each.
+  std::vector<KcSmartPtr<const stocklib::PropertyNamespace>> namespaces;
+  lib.get<stocklib::PropertyNamespace>(namespaces);
+  std::unordered_map<uint32_t, OdString> namespaceNames;
+  std::unordered_map<uint32_t, KcSmartPtr<const stocklib::PropertyNamespace>> namespaceById;
+  for (const auto& ns : namespaces) {
+    namespaceNames[ns->id()] = ns->name();
+    namespaceById[ns->id()] = ns;
+  }
+  std::vector<KcSmartPtr<const stocklib::EntityType>> entityTypes;
+  lib.get<stocklib::EntityType>(entityTypes);
+
+  indexDefinitions(lib, namespaceNames, m.propertyDefinitions);
+  indexDefinitions(lib, namespaceNames, m.valueDefinitions);
+
+  lib.get<stocklib::PropertySet>(m.propertySets);
+  std::unordered_map<OdString, const OdRxClass*> classes;  // per build: classes may come and go
+  OdRxClassDictionary* dictionary = odrxClassDictionary();
+  for (const auto& set : m.propertySets) {
+    const stocklib::PropertySet* raw = set.get();
+    auto nsName = namespaceNames.find(set->namespace_id());
+    const OdString name = nsName == namespaceNames.end() ? OdString() : nsName->second;
+    m.setNamespace[raw] = name;
+    NamespaceEntry& entry = m.setsByNamespace[name];
+    if (entry.sets.empty()) {
+      auto ns = namespaceById.find(set->namespace_id());
+      if (ns != namespaceById.end()) entry.ns = ns->second;
+    }
+    entry.sets.push_back(set);
+    for (const OdString& typeName : set->entity_type_names()) {
+      auto known = classes.find(typeName);
+      if (known == classes.end())
+        known = classes.emplace(typeName, dictionary ? dictionary->getAt(typeName) : nullptr).first;
+      if (known->second) m.setsByClass[known->second].push_back(set);
+    }
+  }
+  std::swap(m_impl->idx, m);
+}
+
+const stocklib::PropertyNamespace* Library::propertyNamespace(const OdString& name) const {
+  auto it = m_impl->idx.setsByNamespace.find(name);
+  return it == m_impl->idx.setsByNamespace.end() ? nullptr : it->second.ns.get();
+}
+
+void Library::propertyNamespaces(
+    std::vector<KcSmartPtr<const stocklib::PropertyNamespace>>& out) const {
+  for (const auto& [name, entry] : m_impl->idx.setsByNamespace)
+    if (entry.ns) out.push_back(entry.ns);
+}
+
+const stocklib::PropertySet* Library::propertySet(const PropertyKey& key) const {
+  for (const auto& set : m_impl->idx.propertySets)
+    if (set->name() == key.name() && m_impl->idx.namespaceOf(set.get()) == key.ns()) return set.get();
+  return nullptr;
+}
+
+const stocklib::PropertyDefinition* Library::propertyDefinition(unsigned int id) const {
+  return m_impl->idx.propertyDefinitions.find(id);
+}
+
+const stocklib::PropertyDefinition* Library::propertyDefinition(const PropertyKey& key) const {
+  return m_impl->idx.propertyDefinitions.find(key);
+}
+
+const stocklib::ValueDefinition* Library::valueDefinition(unsigned int id) const {
+  return m_impl->idx.valueDefinitions.find(id);
+}
+
+const stocklib::ValueDefinition* Library::valueDefinition(const PropertyKey& key) const {
+  return m_impl->idx.valueDefinitions.find(key);
+}
+
+const PropertySetList& Library::propertySets() const {
+  return m_impl->idx.propertySets;
+}
+
+void Library::propertySets(PropertySetList& out, const stocklib::PropertyNamespace* ns) const {
+  if (!ns) return;
+  auto it = m_impl->idx.setsByNamespace.find(ns->name());
+  if (it != m_impl->idx.setsByNamespace.end()) out = it->second.sets;
+}
+
+void Library::propertySets(PropertySetList& out, const OdRxClass* cls) const {
+  auto it = m_impl->idx.setsByClass.find(cls);
+  if (it != m_impl->idx.setsByClass.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+}
+
+void Library::propertySets(PropertySetList& out, const OdRxClass* cls,
+                           const stocklib::PropertyNamespace* ns) const {
+  if (!ns) return;
+  auto it = m_impl->idx.setsByClass.find(cls);
+  if (it == m_impl->idx.setsByClass.end()) return;
+  for (const auto& set : it->second)
+    if (m_impl->idx.namespaceOf(set.get()) == ns->name()) out.push_back(set);
+}
+
+void Library::propertySets(PropertySetList& out, const OdRxClass* cls,
+                           const OdArray<OdString>& enabledKeys) const {
+  auto it = m_impl->idx.setsByClass.find(cls);
+  if (it == m_impl->idx.setsByClass.end()) return;
+  for (const auto& set : it->second) {
+    bool keep = !set->per_instance();
+    if (!keep) {
+      const OdString key = PropertyKey(m_impl->idx.namespaceOf(set.get()), set->name()).str();
+      for (unsigned i = 0; i < enabledKeys.size() && !keep; ++i)
+        keep = enabledKeys[i] == key;
+    }
+    if (keep) out.push_back(set);
+  }
+}
+
+OdString Library::uniqueNameBase(const OdString& name) {
+  const wchar_t* s = name.c_str();
+  const int dash = name.reverseFind(L'-');
+  if (dash < 0 || s[dash + 1] == L'\0') return name;
+  for (const wchar_t* p = s + dash + 1; *p; ++p)
+    if (!std::iswdigit(static_cast<wint_t>(*p))) return name;
+  return name.left(dash);
+}
+
+OdString Library::numberedName(const OdString& base, uint64_t n) {
+  OdString text;
+  text.format(L"%ls-%llu", base.c_str(), static_cast<unsigned long long>(n));
+  return text;
+}
+
+}  // namespace sl_db

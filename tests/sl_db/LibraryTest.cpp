@@ -1,0 +1,321 @@
+// The library wrapper: one shared wrapper per library, its lookups and indexes, the type-spec
+// cache, typed access and unique names, on real library files.
+#include "sl_db/Library.h"
+
+#include <pugixml.hpp>
+
+#include "RxClass.h"
+#include "TestSupport.h"
+
+using namespace stocklib;
+using sl_db::PropertyKey;
+using sl_db::PropertySetList;
+
+namespace {
+
+std::vector<OdString> names(const PropertySetList& sets) {
+  std::vector<OdString> out;
+  for (const auto& s : sets)
+    out.push_back(s ? s->name() : OdString(L"<null>"));
+  return out;
+}
+
+OdRxClass* rxClass(const wchar_t* name) {
+  return odrxClassDictionary()->getAt(name);
+}
+
+class LibraryTest : public ::testing::Test {
+ protected:
+  std::shared_ptr<stocklib::Library> create(const char* name) {
+    auto lib = LibraryManager::instance().create(dir.file(name), kLibraryUnitMillimeter, L"t");
+    EXPECT_TRUE(lib) << LibraryManager::instance().lastError().toUtf8();
+    return lib;
+  }
+  // A set in `ns` applying to `types`, with one property and one value definition named
+  // after the set.
+  KcSmartPtr<PropertySet> addSet(const std::shared_ptr<stocklib::Library>& lib,
+                                 const PropertyNamespace* ns, const OdString& name,
+                                 std::initializer_list<const wchar_t*> types,
+                                 bool perInstance = false) {
+    auto set = PropertySet::create(ns, name);
+    for (const wchar_t* t : types)
+      set->insert_entity_type(t);
+    set->set_per_instance(perInstance);
+    set->append_property_definition(name + L"P", stocklib::PropertyType(1, 5));
+    set->append_value_definition(name + L"V", stocklib::PropertyType(1, 9));
+    return set->save(lib);
+  }
+  // Arch: Door (line, unregistered), Window (unregistered only), Wall (circle, per instance).
+  // Struct: Beam (line, per instance), Column (line). Empty: no sets.
+  void fill(const std::shared_ptr<stocklib::Library>& lib) {
+    arch = PropertyNamespace::create(L"Arch")->save(lib);
+    strukt = PropertyNamespace::create(L"Struct")->save(lib);
+    empty = PropertyNamespace::create(L"Empty")->save(lib);
+    addSet(lib, arch, L"Door", {L"OdDbLine", L"NoSuchClass"});
+    addSet(lib, arch, L"Window", {L"NoSuchClass"});
+    addSet(lib, arch, L"Wall", {L"OdDbCircle"}, true);
+    addSet(lib, strukt, L"Beam", {L"OdDbLine"}, true);
+    addSet(lib, strukt, L"Column", {L"OdDbLine"});
+  }
+
+  sltest::ScratchDir dir;
+  KcSmartPtr<PropertyNamespace> arch, strukt, empty;
+};
+
+}  // namespace
+
+TEST_F(LibraryTest, OneWrapperPerLibraryWhileHeld) {
+  EXPECT_FALSE(sl_db::Library::get(std::shared_ptr<stocklib::Library>()));
+  EXPECT_FALSE(sl_db::Library::get(std::shared_ptr<const stocklib::Library>()));
+  auto lib = create("a.stocklib");
+  auto other = create("b.stocklib");
+  auto w1 = sl_db::Library::get(lib);
+  ASSERT_TRUE(w1);
+  EXPECT_EQ(w1->library(), lib);
+  EXPECT_EQ(sl_db::Library::get(lib), w1);
+  EXPECT_EQ(sl_db::Library::get(std::shared_ptr<const stocklib::Library>(lib)), w1);
+  EXPECT_NE(sl_db::Library::get(other), w1);
+
+  // Released by every holder: the next get builds a new wrapper that sees the current content.
+  std::weak_ptr<sl_db::Library> old = w1;
+  w1.reset();
+  EXPECT_TRUE(old.expired());
+  fill(lib);
+  auto w2 = sl_db::Library::get(lib);
+  ASSERT_TRUE(w2);
+  EXPECT_EQ(w2->propertySets().size(), 5u);
+}
+
+TEST_F(LibraryTest, NamespaceSetAndDefinitionLookups) {
+  auto lib = create("a.stocklib");
+  fill(lib);
+  auto w = sl_db::Library::get(lib);
+
+  ASSERT_TRUE(w->propertyNamespace(L"Arch"));
+  EXPECT_EQ(w->propertyNamespace(L"Arch")->id(), arch->id());
+  EXPECT_FALSE(w->propertyNamespace(L"Empty"));  // no set in it
+  EXPECT_FALSE(w->propertyNamespace(L"arch"));
+  std::vector<KcSmartPtr<const PropertyNamespace>> nss{KcSmartPtr<const PropertyNamespace>(empty)};
+  w->propertyNamespaces(nss);
+  ASSERT_EQ(nss.size(), 3u);
+  EXPECT_EQ(nss[1]->name(), L"Arch");
+  EXPECT_EQ(nss[2]->name(), L"Struct");
+
+  ASSERT_TRUE(w->propertySet(PropertyKey(L"Struct", L"Beam")));
+  EXPECT_EQ(w->propertySet(PropertyKey(L"Struct", L"Beam"))->name(), L"Beam");
+  EXPECT_FALSE(w->propertySet(PropertyKey(L"Arch", L"Beam")));
+  EXPECT_FALSE(w->propertySet(PropertyKey(L"Struct", L"beam")));
+
+  const PropertyDefinition* p = w->propertyDefinition(PropertyKey(L"Arch", L"DoorP"));
+  ASSERT_TRUE(p);
+  EXPECT_EQ(w->propertyDefinition(p->id()), p);
+  EXPECT_FALSE(w->propertyDefinition(0u));
+  EXPECT_FALSE(w->propertyDefinition(PropertyKey(L"Struct", L"DoorP")));
+  EXPECT_FALSE(w->valueDefinition(PropertyKey(L"Arch", L"DoorP")));
+  EXPECT_FALSE(w->valueDefinition(p->id()));
+  const ValueDefinition* v = w->valueDefinition(PropertyKey(L"Struct", L"ColumnV"));
+  ASSERT_TRUE(v);
+  EXPECT_EQ(w->valueDefinition(v->id()), v);
+  EXPECT_FALSE(w->propertyDefinition(v->id()));
+
+  EXPECT_EQ(names(w->propertySets()),
+            (std::vector<OdString>{L"Door", L"Window", L"Wall", L"Beam", L"Column"}));
+}
+
+TEST_F(LibraryTest, PropertySetsByNamespaceClassAndEnabledKeys) {
+  auto lib = create("a.stocklib");
+  fill(lib);
+  auto w = sl_db::Library::get(lib);
+  const OdRxClass* line = rxClass(L"OdDbLine");
+  const OdRxClass* circle = rxClass(L"OdDbCircle");
+  ASSERT_TRUE(line && circle);
+  const auto seed = [&] { return PropertySetList{KcSmartPtr<const PropertySet>()}; };
+
+  // By namespace: replaces; unknown or null namespace leaves the vector alone.
+  PropertySetList out = seed();
+  w->propertySets(out, arch.get());
+  EXPECT_EQ(names(out), (std::vector<OdString>{L"Door", L"Window", L"Wall"}));
+  out = seed();
+  w->propertySets(out, empty.get());
+  EXPECT_EQ(out.size(), 1u);
+  w->propertySets(out, static_cast<const PropertyNamespace*>(nullptr));
+  EXPECT_EQ(out.size(), 1u);
+
+  // By class: appends the exact class's sets; the set with only an unregistered type is in
+  // none, bases are not consulted.
+  out = seed();
+  w->propertySets(out, line);
+  EXPECT_EQ(names(out), (std::vector<OdString>{L"<null>", L"Door", L"Beam", L"Column"}));
+  out.clear();
+  w->propertySets(out, circle);
+  EXPECT_EQ(names(out), (std::vector<OdString>{L"Wall"}));
+  out.clear();
+  w->propertySets(out, rxClass(L"OdDbEntity"));
+  w->propertySets(out, static_cast<const OdRxClass*>(nullptr));
+  EXPECT_TRUE(out.empty());
+
+  // By class and namespace.
+  out = seed();
+  w->propertySets(out, line, strukt.get());
+  EXPECT_EQ(names(out), (std::vector<OdString>{L"<null>", L"Beam", L"Column"}));
+  out.clear();
+  w->propertySets(out, line, static_cast<const PropertyNamespace*>(nullptr));
+  EXPECT_TRUE(out.empty());
+
+  // By class and enabled keys: per-instance sets only when enabled by key string.
+  out = seed();
+  w->propertySets(out, line, OdArray<OdString>());
+  EXPECT_EQ(names(out), (std::vector<OdString>{L"<null>", L"Door", L"Column"}));
+  OdArray<OdString> enabled;
+  enabled.push_back(L"Beam~Arch");
+  enabled.push_back(L"Beam~Struct");
+  out.clear();
+  w->propertySets(out, line, enabled);
+  EXPECT_EQ(names(out), (std::vector<OdString>{L"Door", L"Beam", L"Column"}));
+}
+
+TEST_F(LibraryTest, ChangesAreMissedUntilReloadOrImport) {
+  auto lib = create("a.stocklib");
+  fill(lib);
+  auto w = sl_db::Library::get(lib);
+  addSet(lib, strukt, L"Slab", {L"OdDbLine"});
+  EXPECT_FALSE(w->propertySet(PropertyKey(L"Struct", L"Slab")));
+  EXPECT_FALSE(w->propertyDefinition(PropertyKey(L"Struct", L"SlabP")));
+  w->reload();
+  EXPECT_TRUE(w->propertySet(PropertyKey(L"Struct", L"Slab")));
+  EXPECT_TRUE(w->propertyDefinition(PropertyKey(L"Struct", L"SlabP")));
+
+  // importFromXml imports and rebuilds.
+  auto src = create("src.stocklib");
+  addSet(src, PropertyNamespace::create(L"Extra")->save(src), L"Roof", {L"OdDbCircle"});
+  pugi::xml_document doc;
+  pugi::xml_node root = doc.append_child("StockLibrary");
+  src->exportToXml(root);
+  w->importFromXml(root, stocklib::Library::ImportOptions());
+  ASSERT_TRUE(w->propertyNamespace(L"Extra"));
+  PropertySetList out;
+  w->propertySets(out, rxClass(L"OdDbCircle"));
+  EXPECT_EQ(names(out), (std::vector<OdString>{L"Wall", L"Roof"}));
+
+  // A failed import keeps the library and the indexes as they were.
+  pugi::xml_document bad;
+  pugi::xml_node badRoot = bad.append_child("StockLibrary");
+  badRoot.append_child("NoSuchThing");
+  EXPECT_THROW(w->importFromXml(badRoot, stocklib::Library::ImportOptions()), stocklib::Exception);
+  EXPECT_EQ(w->propertySets().size(), 7u);
+}
+
+TEST_F(LibraryTest, TypeSpecCacheDropsChangedDefinitions) {
+  auto lib = create("a.stocklib");
+  fill(lib);
+  auto w = sl_db::Library::get(lib);
+  auto* door = const_cast<PropertyDefinition*>(w->propertyDefinition(PropertyKey(L"Arch", L"DoorP")));
+  auto* beam = const_cast<PropertyDefinition*>(w->propertyDefinition(PropertyKey(L"Struct", L"BeamP")));
+  auto* column =
+      const_cast<PropertyDefinition*>(w->propertyDefinition(PropertyKey(L"Struct", L"ColumnP")));
+  door->set_type_spec(L"1;2");
+  beam->set_type_spec(L"a;b");
+  column->set_type_spec(L"3");
+
+  auto& ints = w->typeSpecCache().get<int32_t>();
+  auto& texts = w->typeSpecCache().get<OdString>();
+  ASSERT_TRUE(ints.insert(door, {1, 2}));
+  texts.insert(beam, {L"a", L"b"});
+  ints.insert(column, {3});
+  EXPECT_FALSE(ints.insert(nullptr, {4}));
+  ASSERT_TRUE(ints.find(door));
+  EXPECT_EQ(*ints.find(door), (std::set<int32_t>{1, 2}));
+  EXPECT_EQ(w->typeSpecCache().get<OdString>().size(), 1u);
+  EXPECT_EQ(w->typeSpecCache().get<double>().size(), 0u);
+
+  // A changed definition reports itself and loses its entry; notifications about other objects
+  // are ignored.
+  door->set_type_spec(L"1;2;3");
+  EXPECT_FALSE(ints.find(door));
+  ints.modified(arch.get());
+  EXPECT_TRUE(ints.find(column));
+
+  // A specification replaced behind the cache's back (no notification) is pruned on access.
+  beam->removeReactor(&texts);
+  beam->set_type_spec(L"a;b");  // equal text, not the same string
+  EXPECT_TRUE(texts.find(beam));
+  EXPECT_FALSE(w->typeSpecCache().get<OdString>().find(beam));
+
+  // An entry whose definition nobody else holds any more is pruned too.
+  {
+    auto loose = PropertyDefinition::create(L"Loose", stocklib::PropertyType(1, 5));
+    ints.insert(loose.get(), {7});
+  }
+  EXPECT_EQ(ints.size(), 2u);
+  EXPECT_EQ(w->typeSpecCache().get<int32_t>().size(), 1u);
+  EXPECT_TRUE(ints.find(column));
+
+  // Removal from the library drops the entry as well.
+  ASSERT_EQ(lib->removeObject(lib->get<PropertySet>(DefinitionKey(L"Column", strukt->id())).get()),
+            stocklib::Library::kRemoved);
+  w->reload();
+  EXPECT_EQ(w->typeSpecCache().get<int32_t>().size(), 0u);
+}
+
+TEST_F(LibraryTest, TypedGetAndSave) {
+  auto lib = create("a.stocklib");
+  auto other = create("b.stocklib");
+  auto w = sl_db::Library::get(lib);
+  EXPECT_FALSE(w->get<Unit>(0));
+  auto length = w->save(Measure::create(L"LENGTH"));
+  ASSERT_NE(length->id(), 0u);
+  auto mm = w->save(Unit::create(L"mm", 0.001, length));
+  EXPECT_EQ(w->get<Unit>(mm->id())->symbol(), L"mm");
+  EXPECT_FALSE(w->get<Measure>(mm->id()));
+  EXPECT_EQ(w->get<Unit>(NameKey(L"mm"))->id(), mm->id());
+  EXPECT_FALSE(w->get<Unit>(NameKey(L"cm")));
+
+  KcSmartPtr<const Layer> layer = Layer::create(L"L1");
+  KcSmartPtr<const Layer> stored = w->save(layer);
+  EXPECT_NE(stored->id(), 0u);
+  EXPECT_EQ(w->get<Layer>(NameKey(L"L1"))->id(), stored->id());
+  w->save(CustomProperty::create(L"C", 3));
+  EXPECT_TRUE(w->get<CustomProperty>(NameTypeKey(L"C", 3)));
+  EXPECT_FALSE(w->get<CustomProperty>(NameTypeKey(L"C", 4)));
+  EXPECT_THROW(w->save(KcSmartPtr<Tag>()), stocklib::Exception);
+
+  // Saving another library's object through a wrapper stores a copy and records its id.
+  auto ow = sl_db::Library::get(other);
+  stocklib::IdMapping mapping(other.get());
+  auto copy = ow->save(mm, mapping);
+  EXPECT_EQ(copy->library(), other);
+  EXPECT_EQ(mapping.get(mm->id()), copy->id());
+  auto tag = w->save(Tag::create(L"T"));
+  stocklib::IdMapping mapping2(other.get());
+  KcSmartPtr<const Tag> constCopy = ow->save(KcSmartPtr<const Tag>(tag), mapping2);
+  EXPECT_EQ(ow->get<Tag>(NameKey(L"T"))->id(), constCopy->id());
+}
+
+TEST_F(LibraryTest, UniqueNames) {
+  auto lib = create("a.stocklib");
+  auto w = sl_db::Library::get(lib);
+  for (const wchar_t* n : {L"Wall", L"Wall-2", L"Wall-5", L"Beam-", L"A-b", L"Plain-7x"})
+    w->save(PropertyNamespace::create(n));
+  EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Free")), L"Free");
+  EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Wall-7")), L"Wall-7");
+  EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Wall")), L"Wall-3");
+  EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Wall-2")), L"Wall-3");
+  EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Beam-")), L"Beam--2");
+  EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"A-b")), L"A-b-2");
+  EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Plain-7x")), L"Plain-7x-2");
+  w->save(PropertyNamespace::create(L"Wall-3"));
+  // Counting starts again at 2 from the base: Wall-5 taken, Wall-4 is the lowest free.
+  EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Wall-5")), L"Wall-4");
+  EXPECT_EQ(w->uniqueName<Unit>(NameKey(L"Wall")), L"Wall");
+
+  // Definitions are unique within their namespace: the namespace part stays.
+  auto a = w->save(PropertyNamespace::create(L"NsA"));
+  auto b = w->save(PropertyNamespace::create(L"NsB"));
+  auto set = PropertySet::create(a, L"S");
+  set->append_property_definition(L"Width", stocklib::PropertyType(1, 9));
+  w->save(set);
+  EXPECT_EQ(w->uniqueName<PropertyDefinition>(DefinitionKey(L"Width", a->id())), L"Width-2");
+  EXPECT_EQ(w->uniqueName<PropertyDefinition>(DefinitionKey(L"Width", b->id())), L"Width");
+  EXPECT_EQ(w->uniqueName<ValueDefinition>(DefinitionKey(L"Width", a->id())), L"Width");
+  EXPECT_EQ(w->uniqueName<PropertySet>(DefinitionKey(L"S", a->id())), L"S-2");
+}
