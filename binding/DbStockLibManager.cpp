@@ -47,11 +47,6 @@ ODRX_DEFINE_MEMBERS_EX(DbStockLibManager, OdDbObject, OdString(kClassName),
                        kEraseAllowed | kDisableProxyWarning, OdString(kClassName),
                        OdString(kAppName))
 
-const OdString& DbStockLibManager::dictionaryKey() {
-  static const OdString key(L"STOCK_LIB_MANAGER");
-  return key;
-}
-
 DbStockLibManager::DbStockLibManager()
     : m_primaryPath(stocklib::MemFs::instance().createUnique()->filename()) {}
 

@@ -68,11 +68,11 @@ TEST(LibraryReactor, PlainEventsPassTheirArgumentsAndStopAtAThrowingHandler) {
     EXPECT_EQ(&m, &mapping);
     ++copies;
   });
-  r.addOnModifiedHandler(OdString("1"), [&](const std::shared_ptr<const stocklib::Library>&,
-                                            stocklib::ObjectType t) {
-    EXPECT_EQ(t, stocklib::ObjectType::Material);
-    if (++modified == 2) throw std::runtime_error("handler failed");
-  });
+  r.addOnModifiedHandler(
+      OdString("1"), [&](const std::shared_ptr<const stocklib::Library>&, stocklib::ObjectType t) {
+        EXPECT_EQ(t, stocklib::ObjectType::Material);
+        if (++modified == 2) throw std::runtime_error("handler failed");
+      });
   r.addOnModifiedHandler(OdString("2"), [&](const std::shared_ptr<const stocklib::Library>&,
                                             stocklib::ObjectType) { ++later; });
   r.onPrimaryCopy(db, lib, mapping);
