@@ -92,8 +92,7 @@ std::shared_ptr<stocklib::Library> getLibrary(OdDbDatabase* db, EDbType type) {
   return library(docLibs(db), type, false);
 }
 
-std::shared_ptr<stocklib::Library> library(DocumentLibraries* docs, EDbType type,
-                                           bool initialize) {
+std::shared_ptr<stocklib::Library> library(DocumentLibraries* docs, EDbType type, bool initialize) {
   if (!docs) return nullptr;
   switch (type) {
     case kPrimary:

@@ -1,6 +1,8 @@
 // sl_db::LibraryReactor: the handler tables and the dispatch of library and drawing events.
 #include "sl_db/LibraryReactor.h"
 
+#include "sl_db/DocumentLibrariesManager.h"
+
 namespace sl_db {
 
 namespace {
@@ -86,6 +88,24 @@ void LibraryReactor::removeOnReactorUnloadHandler(const OdString& name) {
 void LibraryReactor::onSaved(const std::shared_ptr<const stocklib::Library>& library,
                              const stocklib::ObjectKey& key) {
   dispatch(m_onSaved, library, key);
+}
+
+stocklib::RemoveResolution LibraryReactor::onRemove(
+    const std::shared_ptr<const stocklib::Library>& library, const stocklib::ObjectKey& key) {
+  if (!library) return stocklib::kRemoveObject;  // a drawing without a primary is not concerned
+  for (auto it = docLibs_begin(); it != docLibs_end(); ++it) {
+    const DocumentLibraries* docs = it->second;
+    if (!docs || docs->primary() != library) continue;
+    for (const auto& entry : m_onRemove)
+      if (entry.second(it->first, key) == stocklib::kKeepObject) return stocklib::kKeepObject;
+  }
+  return stocklib::kRemoveObject;
+}
+
+void LibraryReactor::onRemoved(const std::shared_ptr<const stocklib::Library>& library,
+                               const stocklib::ObjectKey& key) {
+  for (auto it = docLibs_begin(); it != docLibs_end(); ++it)
+    if (it->second) dispatch(m_onRemoved, it->first, library, key);
 }
 
 void LibraryReactor::onModified(const std::shared_ptr<const stocklib::Library>& library,

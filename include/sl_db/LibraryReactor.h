@@ -59,6 +59,14 @@ class SLDB_API LibraryReactor : public stocklib::Library::Reactor {
   // Library-store events.
   void onSaved(const std::shared_ptr<const stocklib::Library>& library,
                const stocklib::ObjectKey& key) override;
+  /// onRemove: asks the OnRemove handlers once per bound drawing whose primary library is
+  /// `library` (secondaries do not count), in registry order; the first answer kKeepObject ends
+  /// the walk and is returned; otherwise kRemoveObject.
+  stocklib::RemoveResolution onRemove(const std::shared_ptr<const stocklib::Library>& library,
+                                      const stocklib::ObjectKey& key) override;
+  /// onRemoved: tells the OnRemoved handlers once per bound drawing, whatever its libraries.
+  void onRemoved(const std::shared_ptr<const stocklib::Library>& library,
+                 const stocklib::ObjectKey& key) override;
   void onModified(const std::shared_ptr<const stocklib::Library>& library,
                   stocklib::ObjectType type) override;
 

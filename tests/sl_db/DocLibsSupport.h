@@ -57,12 +57,12 @@ class DocLibsTest : public ::testing::Test {
   }
 
   /// A library file made in the scratch folder holding tags of the given names.
-  std::shared_ptr<stocklib::Library> makeLibrary(const char* name,
-                                                 const std::vector<const char*>& tags,
-                                                 stocklib::LibraryUnit unit =
-                                                     stocklib::kLibraryUnitMillimeter) {
+  std::shared_ptr<stocklib::Library> makeLibrary(
+      const char* name, const std::vector<const char*>& tags,
+      stocklib::LibraryUnit unit = stocklib::kLibraryUnitMillimeter) {
     auto lib = stocklib::LibraryManager::instance().create(dir.file(name), unit, OdString());
-    for (const char* tag : tags) lib->save(stocklib::Tag::create(OdString(tag)));
+    for (const char* tag : tags)
+      lib->save(stocklib::Tag::create(OdString(tag)));
     return lib;
   }
   static bool hasTag(const std::shared_ptr<const stocklib::Library>& lib, const char* tag) {
@@ -71,7 +71,8 @@ class DocLibsTest : public ::testing::Test {
   static std::vector<std::string> secondaryPaths(sl_db::DocumentLibraries* docs) {
     std::vector<std::string> out;
     if (auto record = docs->stocklibManager(OdDb::kForRead, false))
-      for (const OdString& p : record->secondaryLibraryPaths()) out.push_back(p.toUtf8());
+      for (const OdString& p : record->secondaryLibraryPaths())
+        out.push_back(p.toUtf8());
     return out;
   }
   static bool bound(const OdDbDatabase* db) {
