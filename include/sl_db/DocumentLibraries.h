@@ -12,6 +12,7 @@
 #include "sl_db/DbStockLibManager.h"
 #include "sl_db/SlDbExport.h"
 #include "stocklib/Library.h"
+#include "stocklib/Objects.h"
 
 namespace sl_db {
 
@@ -100,6 +101,29 @@ class SLDB_API DocumentLibraries {
   /// closeSecondary: closes that secondary (reported closed) and drops the first record path
   /// that the FileFinder resolves to its file name.
   void closeSecondary(Libraries::const_iterator it);
+
+  // Typed access across the drawing's libraries, for every stored type T and its unique key
+  // type Key<T>. Absence is an empty answer; errors of the library store pass through.
+
+  template <class T>
+  using Key = typename stocklib::ObjectTraits<T>::unique_key_type;
+
+  /// getFromPrimary: the T of that id (0 asks nothing) or key in the primary library.
+  template <class T>
+  KcSmartPtr<T> getFromPrimary(unsigned int id) const;
+  template <class T>
+  KcSmartPtr<T> getFromPrimary(const Key<T>& key) const;
+  /// getFromSecondaries: the T of that key in the first secondary library that has one.
+  template <class T>
+  KcSmartPtr<T> getFromSecondaries(const Key<T>& key) const;
+  /// get: the primary's T of that key, else the first secondary's.
+  template <class T>
+  KcSmartPtr<T> get(const Key<T>& key) const;
+  /// getAndSaveToPrimary: as get, but a T found only in a secondary is saved into the primary
+  /// (a drawing without a record gets an embedded one first) and the primary's copy returned.
+  /// Empty, with nothing stored, when the drawing still has no primary.
+  template <class T>
+  KcSmartPtr<T> getAndSaveToPrimary(const Key<T>& key);
 
  private:
   friend class DocumentLibrariesManager;

@@ -14,19 +14,19 @@ TEST_F(DocLibsTest, OnRemoveAsksOnlyDrawingsWhosePrimaryItIsAndStopsAtKeep) {
   // No drawing bound: nobody is asked or told.
   Calls calls;
   stocklib::RemoveResolution answerOfA = stocklib::kRemoveObject;
-  reactor.addOnRemoveHandler(OdString("a"), [&](const OdDbDatabase* db, const stocklib::ObjectKey&) {
-    calls.emplace_back("a", db);
-    return answerOfA;
-  });
-  reactor.addOnRemoveHandler(OdString("B"), [&](const OdDbDatabase* db, const stocklib::ObjectKey&) {
-    calls.emplace_back("B", db);
-    return static_cast<stocklib::RemoveResolution>(7);  // neither answer: the walk goes on
-  });
-  reactor.addOnRemovedHandler(OdString("r"), [&](const OdDbDatabase* db,
-                                                 const std::shared_ptr<const stocklib::Library>&,
-                                                 const stocklib::ObjectKey&) {
-    calls.emplace_back("removed", db);
-  });
+  reactor.addOnRemoveHandler(OdString("a"),
+                             [&](const OdDbDatabase* db, const stocklib::ObjectKey&) {
+                               calls.emplace_back("a", db);
+                               return answerOfA;
+                             });
+  reactor.addOnRemoveHandler(
+      OdString("B"), [&](const OdDbDatabase* db, const stocklib::ObjectKey&) {
+        calls.emplace_back("B", db);
+        return static_cast<stocklib::RemoveResolution>(7);  // neither answer: the walk goes on
+      });
+  reactor.addOnRemovedHandler(
+      OdString("r"), [&](const OdDbDatabase* db, const std::shared_ptr<const stocklib::Library>&,
+                         const stocklib::ObjectKey&) { calls.emplace_back("removed", db); });
   auto lone = makeLibrary("lone.stocklib", {});
   stocklib::ObjectKey key(stocklib::ObjectType::Tag, 1);
   ASSERT_EQ(sl_db::docLibs_begin(), sl_db::docLibs_end());
@@ -47,7 +47,10 @@ TEST_F(DocLibsTest, OnRemoveAsksOnlyDrawingsWhosePrimaryItIsAndStopsAtKeep) {
 
   auto tag = primary->save(stocklib::Tag::create(OdString("t")));
   EXPECT_EQ(primary->remove(tag), stocklib::Library::kRemoved);
-  EXPECT_EQ(calls, (Calls{{"B", lo}, {"a", lo}, {"B", hi}, {"a", hi},
+  EXPECT_EQ(calls, (Calls{{"B", lo},
+                          {"a", lo},
+                          {"B", hi},
+                          {"a", hi},
                           {"removed", sl_db::docLibs_begin()->first},
                           {"removed", std::next(sl_db::docLibs_begin())->first},
                           {"removed", std::next(sl_db::docLibs_begin(), 2)->first}}));
@@ -65,5 +68,6 @@ TEST_F(DocLibsTest, OnRemoveAsksOnlyDrawingsWhosePrimaryItIsAndStopsAtKeep) {
   auto x = other->get<stocklib::Tag>(stocklib::NameKey(OdString("x")));
   EXPECT_EQ(other->remove(x), stocklib::Library::kRemoved);
   ASSERT_EQ(calls.size(), 3u);
-  for (const auto& call : calls) EXPECT_EQ(call.first, "removed");
+  for (const auto& call : calls)
+    EXPECT_EQ(call.first, "removed");
 }
