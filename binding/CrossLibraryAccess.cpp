@@ -45,15 +45,15 @@ KcSmartPtr<T> DocumentLibraries::getAndSaveToPrimary(const Key<T>& key) {
   return found->save(primary);
 }
 
-#define SLDB_CROSS_LIBRARY_ACCESS(T)                                                            \
-  template SLDB_API KcSmartPtr<stocklib::T> DocumentLibraries::getFromPrimary<stocklib::T>(     \
-      unsigned int) const;                                                                      \
-  template SLDB_API KcSmartPtr<stocklib::T> DocumentLibraries::getFromPrimary<stocklib::T>(     \
-      const Key<stocklib::T>&) const;                                                           \
-  template SLDB_API KcSmartPtr<stocklib::T> DocumentLibraries::getFromSecondaries<stocklib::T>( \
-      const Key<stocklib::T>&) const;                                                           \
-  template SLDB_API KcSmartPtr<stocklib::T> DocumentLibraries::get<stocklib::T>(                \
-      const Key<stocklib::T>&) const;                                                           \
+#define SLDB_CROSS_LIBRARY_ACCESS(T)                                                             \
+  template SLDB_API KcSmartPtr<stocklib::T> DocumentLibraries::getFromPrimary<stocklib::T>(      \
+      unsigned int) const;                                                                       \
+  template SLDB_API KcSmartPtr<stocklib::T> DocumentLibraries::getFromPrimary<stocklib::T>(      \
+      const Key<stocklib::T>&) const;                                                            \
+  template SLDB_API KcSmartPtr<stocklib::T> DocumentLibraries::getFromSecondaries<stocklib::T>(  \
+      const Key<stocklib::T>&) const;                                                            \
+  template SLDB_API KcSmartPtr<stocklib::T> DocumentLibraries::get<stocklib::T>(                 \
+      const Key<stocklib::T>&) const;                                                            \
   template SLDB_API KcSmartPtr<stocklib::T> DocumentLibraries::getAndSaveToPrimary<stocklib::T>( \
       const Key<stocklib::T>&);
 

@@ -47,13 +47,7 @@ TEST_F(DocLibsTest, LookupsPreferThePrimaryThenEarlierSecondaries) {
 TEST_F(DocLibsTest, AFetchWithNoPrimaryToStoreIntoStoresNothing) {
   auto secondary = makeLibrary("sec.stocklib", {"t"});
   OdDbDatabasePtr db = odDbCreateDatabase(true);
-  {
-    bool created = false;
-    auto record = DbStockLibManager::cast(
-        DbStockLibManager::getInstance(*db, true, &created).openObject(OdDb::kForWrite));
-    record->setPrimaryLibraryPath(dir.file("gone.stocklib"));
-    record->setSecondaryLibraryPaths().append(secondary->filename());
-  }
+  writeRecord(db.get(), dir.file("gone.stocklib"), {secondary->filename()});
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
   ASSERT_FALSE(docs->primary());
   EXPECT_TRUE(docs->get<Tag>(NameKey(OdString("t"))));

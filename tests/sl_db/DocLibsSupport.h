@@ -75,6 +75,15 @@ class DocLibsTest : public ::testing::Test {
         out.push_back(p.toUtf8());
     return out;
   }
+  /// Writes a record naming an external primary and these secondaries, before any binding.
+  static void writeRecord(OdDbDatabase* db, const OdString& primary,
+                          const std::vector<OdString>& secondaries) {
+    auto record = DbStockLibManager::cast(
+        DbStockLibManager::getInstance(*db, true, nullptr).openObject(OdDb::kForWrite));
+    record->setPrimaryLibraryPath(primary);
+    for (const OdString& path : secondaries)
+      record->setSecondaryLibraryPaths().append(path);
+  }
   static bool bound(const OdDbDatabase* db) {
     for (auto it = sl_db::docLibs_begin(); it != sl_db::docLibs_end(); ++it)
       if (it->first == db) return true;

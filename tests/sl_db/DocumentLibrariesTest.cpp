@@ -146,14 +146,7 @@ TEST_F(DocLibsTest, ARecordChangedElsewhereIsFollowedOnceOpenedAndRebuildsOnce) 
 TEST_F(DocLibsTest, MissingLibrariesAreReportedAndANestedLookupFindsTheSameEntry) {
   auto secondary = makeLibrary("s.stocklib", {"s"});
   OdDbDatabasePtr db = odDbCreateDatabase(true);
-  {
-    bool created = false;
-    auto record = DbStockLibManager::cast(
-        DbStockLibManager::getInstance(*db, true, &created).openObject(OdDb::kForWrite));
-    record->setPrimaryLibraryPath(dir.file("gone.stocklib"));
-    record->setSecondaryLibraryPaths().append(secondary->filename());
-    record->setSecondaryLibraryPaths().append(secondary->filename());
-  }
+  writeRecord(db.get(), dir.file("gone.stocklib"), {secondary->filename(), secondary->filename()});
   std::vector<sl_db::DocumentLibraries*> nested;
   reactor.onMissing = [&](OdDbDatabase* d) { nested.push_back(sl_db::docLibs(d)); };
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
