@@ -18,13 +18,14 @@ struct Outcome {
 
 /// Runs sldb with `args` in `folder`, stdout and stderr together.
 Outcome sldb(const std::string& folder, const std::string& args) {
-  std::string command = "cd '" + folder + "' && " + SLDB_TOOL_PATH + " --roaming '" + folder +
-                        "' " + args + " 2>&1";
+  std::string command =
+      "cd '" + folder + "' && " + SLDB_TOOL_PATH + " --roaming '" + folder + "' " + args + " 2>&1";
   Outcome run{-1, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe)) run.out += buffer;
+  while (std::fgets(buffer, sizeof buffer, pipe))
+    run.out += buffer;
   int status = pclose(pipe);
   run.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
@@ -68,15 +69,23 @@ TEST(Tool, LibraryCommandsBindADrawingAndSaveOnlyOnChange) {
 
   // Each failure is one line and a non-zero exit, and the drawing is left alone.
   before = stamp();
-  for (const char* bad : {"info missing.dwg", "init missing.dwg", "list d.dwg material",
-                          "fetch d.dwg tag nothing", "move-primary d.dwg sec.stocklib",
-                          "move-primary d.dwg absent.stocklib --repoint",
-                          "close-secondary d.dwg sec.stocklib",
-                          "set-primary d.dwg /no/such/folder/x.stocklib",
-                          "add-secondary d.dwg moved.stocklib"}) {
+  for (const char* bad :
+       {"info missing.dwg", "init missing.dwg", "list d.dwg material", "fetch d.dwg tag nothing",
+        "move-primary d.dwg sec.stocklib", "move-primary d.dwg absent.stocklib --repoint",
+        "close-secondary d.dwg sec.stocklib", "set-primary d.dwg /no/such/folder/x.stocklib",
+        "add-secondary d.dwg moved.stocklib"}) {
     Outcome r = sldb(d, bad);
     EXPECT_NE(r.rc, 0) << bad;
     EXPECT_EQ(lines(r.out), 1) << bad << ": " << r.out;
   }
   EXPECT_EQ(stamp(), before);
+}
+
+TEST(Tool, DemoFetchesFromTheDefaultLibraryIntoAnEmbeddedPrimary) {
+  sltest::ScratchDir dir;
+  Outcome demo = sldb(dir.path().toUtf8(), "demo");
+  EXPECT_EQ(demo.rc, 0) << demo.out;
+  EXPECT_NE(demo.out.find("library record: embedded primary"), std::string::npos) << demo.out;
+  EXPECT_NE(demo.out.find("1 layer, 1 tag"), std::string::npos) << demo.out;
+  EXPECT_NE(demo.out.find("3 layer, 2 tag"), std::string::npos) << demo.out;
 }

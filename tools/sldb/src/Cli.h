@@ -49,6 +49,9 @@ int cmdAddSecondary(const Args& args);
 int cmdCloseSecondary(const Args& args);
 int cmdList(const Args& args);
 int cmdFetch(const Args& args);
+/// libraryTour: the demo's library steps on the saved drawing `drawing`, with the roaming root
+/// `folder`: a default secondary library made, objects fetched into a new embedded primary, saved.
+void libraryTour(const std::string& folder, const std::string& drawing);
 /// printLibraries: the drawing's bound libraries (location, unit, read-only, object counts).
 void printLibraries(OdDbDatabase* db, std::ostream& out);
 

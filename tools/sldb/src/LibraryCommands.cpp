@@ -1,5 +1,6 @@
 // The library commands of the command-line host: binding a drawing to its libraries, listing
 // and fetching library objects. Each saves the drawing only when its library record changed.
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -129,7 +130,8 @@ TypeEntry typeEntry(const char* name) {
             std::vector<KcSmartPtr<T>> objects;
             lib.get(objects);
             std::vector<OdString> names;
-            for (const auto& o : objects) names.push_back(o->name());
+            for (const auto& o : objects)
+              names.push_back(o->name());
             return names;
           },
           [](sl_db::DocumentLibraries& docs, const OdString& key) {
@@ -154,7 +156,8 @@ const TypeEntry& findType(const std::string& name) {
   for (const TypeEntry& t : types())
     if (name == t.name) return t;
   std::string known;
-  for (const TypeEntry& t : types()) known += std::string(known.empty() ? "" : ", ") + t.name;
+  for (const TypeEntry& t : types())
+    known += std::string(known.empty() ? "" : ", ") + t.name;
   throw Failure{"unknown type '" + name + "' (known: " + known + ")"};
 }
 
@@ -230,8 +233,8 @@ int cmdAddSecondary(const Args& args) {
 int cmdCloseSecondary(const Args& args) {
   if (args.size() != 2) throw UsageError{"close-secondary needs a drawing and a library path"};
   return withDrawing(args[0], [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
-    OdString path = sl_db::detail::absoluteLibraryPath(OdString::fromUtf8(args[1]),
-                                                       db->getFilename());
+    OdString path =
+        sl_db::detail::absoluteLibraryPath(OdString::fromUtf8(args[1]), db->getFilename());
     const auto& list = docs->secondaries();
     for (auto it = list.begin(); it != list.end(); ++it) {
       if (sl_db::detail::absoluteLibraryPath((*it)->filename(), db->getFilename()) != path)
@@ -263,10 +266,12 @@ int cmdList(const Args& args) {
     std::vector<std::shared_ptr<const stocklib::Library>> libraries;
     if (from != "secondaries" && docs->primary()) libraries.push_back(docs->primary());
     if (from != "primary")
-      for (const auto& s : docs->secondaries()) libraries.push_back(s);
+      for (const auto& s : docs->secondaries())
+        libraries.push_back(s);
     for (const auto& library : libraries) {
       std::cout << describe(library) << ":\n";
-      for (const OdString& name : type.names(*library)) std::cout << "  " << name.toUtf8() << "\n";
+      for (const OdString& name : type.names(*library))
+        std::cout << "  " << name.toUtf8() << "\n";
     }
     return 0;
   });
@@ -278,8 +283,8 @@ int cmdFetch(const Args& args) {
   return withDrawing(args[0], [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
     auto object = type.fetch(*docs, OdString::fromUtf8(args[2]));
     if (!object) throw Failure{"no " + args[1] + " named '" + args[2] + "' in the libraries"};
-    std::cout << "fetched " << args[1] << " '" << args[2] << "' into "
-              << describe(docs->primary()) << " (id " << object->id() << ")\n";
+    std::cout << "fetched " << args[1] << " '" << args[2] << "' into " << describe(docs->primary())
+              << " (id " << object->id() << ")\n";
     return 0;
   });
 }
@@ -290,7 +295,8 @@ void printLibraries(OdDbDatabase* db, std::ostream& out) {
     out << role << describe(library) << "\n      unit "
         << (library->unit() == stocklib::kLibraryUnitMillimeter ? "mm" : "inch")
         << (library->isReadOnly() ? ", read-only" : ", writable");
-    for (const TypeEntry& t : types()) out << ", " << t.names(*library).size() << " " << t.name;
+    for (const TypeEntry& t : types())
+      out << ", " << t.names(*library).size() << " " << t.name;
     out << "\n";
   };
   if (docs->primary()) {
@@ -298,7 +304,49 @@ void printLibraries(OdDbDatabase* db, std::ostream& out) {
   } else {
     out << "  primary:   none\n";
   }
-  for (const auto& s : docs->secondaries()) show("  secondary: ", s);
+  for (const auto& s : docs->secondaries())
+    show("  secondary: ", s);
+}
+
+}  // namespace sldb
+
+namespace sldb {
+
+void libraryTour(const std::string& folder, const std::string& drawing) {
+  sl_db::DbPreferencesProvider* prefs = sl_db::DbPreferencesProvider::getInstance();
+  if (!prefs) throw Failure{"the module installed no preferences provider"};
+  prefs->setRoamableRootFolder(OdString::fromUtf8(folder));
+  prefs->setDefaultStocklibMetric(OdString());
+  std::filesystem::create_directories(folder + "/Support");
+
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  db->readFile(OdString::fromUtf8(drawing));
+  OdString defaultPath = sl_db::defaultSecondaryLibraryPath(db.get());
+  std::cout << "1. the metric drawing's default secondary library is " << defaultPath.toUtf8()
+            << "\n";
+  {
+    auto library = stocklib::LibraryManager::instance().create(
+        defaultPath, stocklib::kLibraryUnitMillimeter, OdString(L"defaults"));
+    if (!library) throw Failure{"cannot make the default library" + storeError()};
+    for (const wchar_t* name : {L"Walls", L"Beams", L"Columns"})
+      library->save(stocklib::Layer::create(OdString(name)));
+    for (const wchar_t* name : {L"load-bearing", L"fire-rated"})
+      library->save(stocklib::Tag::create(OdString(name)));
+    std::cout << "   made it with the layers Walls, Beams, Columns and the tags load-bearing,"
+                 " fire-rated\n";
+  }
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  std::cout << "2. bound the drawing: "
+            << (docs->primary() ? "a primary library" : "no primary library yet") << ", "
+            << docs->secondaries().size() << " secondary (" << describe(docs->secondary()) << ")\n";
+  auto layer = docs->getAndSaveToPrimary<stocklib::Layer>(stocklib::NameKey(OdString(L"Beams")));
+  auto tag = docs->getAndSaveToPrimary<stocklib::Tag>(stocklib::NameKey(OdString(L"fire-rated")));
+  if (!layer || !tag) throw Failure{"the fetch from the default library failed"};
+  std::cout << "3. fetched the layer Beams and the tag fire-rated: the drawing now has an "
+            << (docs->isPrimaryEmbedded() ? "embedded" : "external") << " primary library ("
+            << describe(docs->primary()) << ") holding both\n";
+  db->writeFile(OdString::fromUtf8(drawing));
+  std::cout << "4. saved " << drawing << "; the embedded library travels inside it\n";
 }
 
 }  // namespace sldb

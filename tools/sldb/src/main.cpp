@@ -282,6 +282,9 @@ int cmdDemo(const Args& args) {
     nod = nullptr;
     db->writeFile(OdString::fromUtf8(path));
   }
+  std::cout << "wrote a new metric drawing with a line, a circle and an outline: " << path << "\n";
+  sldb::libraryTour(folder, path);
+  std::cout << "5. read it back:\n";
   printInfo(readDrawing(path), std::cout);
   if (keep) {
     std::cout << "kept " << folder << "\n";
