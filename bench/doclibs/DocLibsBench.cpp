@@ -46,8 +46,10 @@ struct Setup {
       libs[l] = stocklib::LibraryManager::instance().create(
           OdString::fromUtf8(folder + names[l]), stocklib::kLibraryUnitMillimeter, OdString());
       std::vector<KcSmartPtr<stocklib::Tag>> tags;
-      for (int i = 0; i < kObjects; ++i) tags.push_back(stocklib::Tag::create(key(l, i)));
-      for (auto& t : tags) libs[l]->save(t);
+      for (int i = 0; i < kObjects; ++i)
+        tags.push_back(stocklib::Tag::create(key(l, i)));
+      for (auto& t : tags)
+        libs[l]->save(t);
     }
     drawing = odDbCreateDatabase();
     docs = new sl_db::DocumentLibraries(drawing.get(), false);
@@ -55,22 +57,24 @@ struct Setup {
     docs->openSecondary(libs[1]->filename());
     docs->openSecondary(libs[2]->filename());
 
-    // A drawing whose embedded library holds 50 MiB of objects' text.
+    // A drawing whose embedded library file is 50 MiB (layers with long names).
     OdDbDatabasePtr big = odDbCreateDatabase();
     auto embedded = sl_db::docLibs(big.get())->openEmbeddedPrimary();
+    auto file = stocklib::MemFs::instance().open(
+        DbStockLibManager::cast(DbStockLibManager::getInstance(*big).openObject())
+            ->primaryLibraryPath(),
+        false);
     std::string text(64 * 1024, 'x');
-    for (std::size_t bytes = 0; bytes < kEmbedded; bytes += text.size()) {
-      auto tag = stocklib::Tag::create(OdString::fromUtf8("big-" + std::to_string(bytes)));
-      embedded->save(tag);
-      embedded->save(stocklib::Layer::create(OdString::fromUtf8(text + std::to_string(bytes))));
-    }
+    for (int n = 0; file->size() < kEmbedded; ++n)
+      embedded->save(stocklib::Layer::create(OdString::fromUtf8(text + std::to_string(n))));
     bigDrawing = OdString::fromUtf8(folder + "/big.sldrw");
     big->writeFile(bigDrawing);
   }
   ~Setup() {
     delete docs;
     drawing = nullptr;
-    for (auto& l : libs) l.reset();
+    for (auto& l : libs)
+      l.reset();
     odrxModuleManager()->unloadModule(module);
     std::filesystem::remove_all(folder);
   }
@@ -150,6 +154,8 @@ void BM_BindEmbedded(benchmark::State& state) {
     auto name = DbStockLibManager::cast(DbStockLibManager::getInstance(*db).openObject())
                     ->primaryLibraryPath();
     bytes += static_cast<std::int64_t>(stocklib::MemFs::instance().open(name, false)->size());
+    state.counters["library_MiB"] =
+        static_cast<double>(stocklib::MemFs::instance().open(name, false)->size()) / (1 << 20);
   }
   state.SetBytesProcessed(bytes);
 }
