@@ -246,3 +246,21 @@ TEST_F(DocLibsTest, DrawingsSharingAPrimaryFileShareOneLibraryObject) {
   EXPECT_EQ(first, second);
   EXPECT_EQ(sl_db::getPrimaryLibrary(one.get()), sl_db::getPrimaryLibrary(two.get()));
 }
+
+TEST_F(DocLibsTest, AFollowedRecordListingTwoSecondariesSettlesOnOneInSingleMode) {
+  auto s1 = makeLibrary("one.stocklib", {}), s2 = makeLibrary("two.stocklib", {});
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  docs->openEmbeddedPrimary();  // the record now exists and is followed
+  reactor.events.clear();
+  {
+    auto record = openRecord(db.get(), OdDb::kForWrite);
+    record->setSecondaryLibraryPaths().append(s1->filename());
+    record->setSecondaryLibraryPaths().append(s2->filename());
+  }
+  // The rebuild closes the first to open the second, which rewrites the record; that change
+  // must not leave the second listed twice.
+  EXPECT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{s2}));
+  EXPECT_EQ(secondaryPaths(docs), (std::vector<std::string>{s2->filename().toUtf8()}));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + s1->filename().toUtf8()}));
+}
