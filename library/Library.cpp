@@ -127,8 +127,7 @@ void Library::reload() {
   build();
 }
 
-void Library::importFromXml(pugi::xml_node& node,
-                            const stocklib::Library::ImportOptions& options) {
+void Library::importFromXml(pugi::xml_node& node, const stocklib::Library::ImportOptions& options) {
   m_impl->library->importFromXml(node, options);
   build();
 }
@@ -216,7 +215,8 @@ void Library::propertyNamespaces(
 
 const stocklib::PropertySet* Library::propertySet(const PropertyKey& key) const {
   for (const auto& set : m_impl->idx.propertySets)
-    if (set->name() == key.name() && m_impl->idx.namespaceOf(set.get()) == key.ns()) return set.get();
+    if (set->name() == key.name() && m_impl->idx.namespaceOf(set.get()) == key.ns())
+      return set.get();
   return nullptr;
 }
 
@@ -248,7 +248,8 @@ void Library::propertySets(PropertySetList& out, const stocklib::PropertyNamespa
 
 void Library::propertySets(PropertySetList& out, const OdRxClass* cls) const {
   auto it = m_impl->idx.setsByClass.find(cls);
-  if (it != m_impl->idx.setsByClass.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+  if (it != m_impl->idx.setsByClass.end())
+    out.insert(out.end(), it->second.begin(), it->second.end());
 }
 
 void Library::propertySets(PropertySetList& out, const OdRxClass* cls,

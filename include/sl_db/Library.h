@@ -134,7 +134,8 @@ class SLDB_API Library {
   /// released; empty for an empty `library`. Errors of the store while building pass through
   /// and nothing is cached.
   static std::shared_ptr<Library> get(const std::shared_ptr<stocklib::Library>& library);
-  static std::shared_ptr<const Library> get(const std::shared_ptr<const stocklib::Library>& library);
+  static std::shared_ptr<const Library> get(
+      const std::shared_ptr<const stocklib::Library>& library);
 
   const std::shared_ptr<stocklib::Library>& library();
   std::shared_ptr<const stocklib::Library> library() const;

@@ -20,8 +20,9 @@ class SLDB_API LibraryReactor : public stocklib::Library::Reactor {
  public:
   using OnRemoveHandler =
       std::function<stocklib::RemoveResolution(const OdDbDatabase*, const stocklib::ObjectKey&)>;
-  using OnRemovedHandler = std::function<void(
-      const OdDbDatabase*, const std::shared_ptr<const stocklib::Library>&, const stocklib::ObjectKey&)>;
+  using OnRemovedHandler =
+      std::function<void(const OdDbDatabase*, const std::shared_ptr<const stocklib::Library>&,
+                         const stocklib::ObjectKey&)>;
   using OnSavedHandler = std::function<void(const std::shared_ptr<const stocklib::Library>&,
                                             const stocklib::ObjectKey&)>;
   using OnModifiedHandler =
@@ -58,11 +59,12 @@ class SLDB_API LibraryReactor : public stocklib::Library::Reactor {
   // Library-store events.
   void onSaved(const std::shared_ptr<const stocklib::Library>& library,
                const stocklib::ObjectKey& key) override;
-  /// onRemove: asks the OnRemove handlers once per open drawing whose primary library is
-  /// `library`; the first answer 1 ends the walk and is returned; otherwise 0.
+  /// onRemove: asks the OnRemove handlers once per bound drawing whose primary library is
+  /// `library` (secondaries do not count), in registry order; the first answer kKeepObject ends
+  /// the walk and is returned; otherwise kRemoveObject.
   stocklib::RemoveResolution onRemove(const std::shared_ptr<const stocklib::Library>& library,
                                       const stocklib::ObjectKey& key) override;
-  /// onRemoved: tells the OnRemoved handlers once per open drawing, whatever its libraries.
+  /// onRemoved: tells the OnRemoved handlers once per bound drawing, whatever its libraries.
   void onRemoved(const std::shared_ptr<const stocklib::Library>& library,
                  const stocklib::ObjectKey& key) override;
   void onModified(const std::shared_ptr<const stocklib::Library>& library,

@@ -1,5 +1,6 @@
 // sldb: the command-line host. One small function per subcommand, listed in one table; errors
 // go to stderr as one line with a non-zero exit code.
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,21 +12,19 @@
 
 #include <fstream>
 
+#include "Cli.h"
 #include "DbDatabase.h"
 #include "DbDictionary.h"
 #include "DbEntity.h"
 #include "DbMemoryFiler.h"
 #include "DbProxyObject.h"
 #include "RxModule.h"
+#include "sl_db/DocumentLibrariesManager.h"
 
 namespace {
 
-using Args = std::vector<std::string>;
-
-/// Thrown for a wrong command line; main prints it with the usage hint (exit code 2).
-struct UsageError {
-  std::string message;
-};
+using sldb::Args;
+using sldb::UsageError;
 
 const char* unitName(int insunits) {
   static const char* const names[] = {"unitless",
@@ -166,6 +165,8 @@ void printInfo(OdDbDatabase* db, std::ostream& out) {
   for (const auto& [name, count] : classes)
     out << "  " << count << "  " << name << "\n";
   printRecord(db, out);
+  out << "libraries:\n";
+  sldb::printLibraries(db, out);
 }
 
 OdDbDatabasePtr readDrawing(const std::string& path) {
@@ -281,6 +282,9 @@ int cmdDemo(const Args& args) {
     nod = nullptr;
     db->writeFile(OdString::fromUtf8(path));
   }
+  std::cout << "wrote a new metric drawing with a line, a circle and an outline: " << path << "\n";
+  sldb::libraryTour(folder, path);
+  std::cout << "5. read it back:\n";
   printInfo(readDrawing(path), std::cout);
   if (keep) {
     std::cout << "kept " << folder << "\n";
@@ -310,13 +314,39 @@ const Command kCommands[] = {
     {"demo", "demo [--keep]",
      "make, save and read back a small drawing in a temporary folder, then print its info",
      cmdDemo},
+    {"init", "init DRAWING", "give a drawing without libraries an embedded primary library",
+     sldb::cmdInit},
+    {"embed", "embed DRAWING",
+     "make the primary library embedded (an external primary is copied into it)", sldb::cmdEmbed},
+    {"set-primary", "set-primary DRAWING PATH",
+     "make the library at PATH (created when missing) the primary; the old one is copied in",
+     sldb::cmdSetPrimary},
+    {"move-primary", "move-primary DRAWING PATH [--repoint]",
+     "move the external primary's file to PATH, or with --repoint use the file at PATH",
+     sldb::cmdMovePrimary},
+    {"add-secondary", "add-secondary DRAWING PATH",
+     "open the library at PATH (created when missing) as the secondary library",
+     sldb::cmdAddSecondary},
+    {"close-secondary", "close-secondary DRAWING PATH", "close that secondary library",
+     sldb::cmdCloseSecondary},
+    {"list", "list DRAWING TYPE [--from primary|secondaries|all]",
+     "list the names of objects of TYPE (measure, unit, property-namespace, entity-type, layer, "
+     "tag)",
+     sldb::cmdList},
+    {"fetch", "fetch DRAWING TYPE NAME",
+     "copy the object NAME of TYPE from a secondary library into the primary on first use",
+     sldb::cmdFetch},
     {"help", "help", "print this help", cmdHelp},
 };
 
 int cmdHelp(const Args&) {
-  std::cout << "usage: sldb [--module PATH] COMMAND [ARGS]\n\n"
-               "  --module PATH  the stocklib_db.tx module to load (default: the build's or the\n"
-               "                 installed copy)\n\ncommands:\n";
+  std::cout
+      << "usage: sldb [OPTIONS] COMMAND [ARGS]\n\n"
+         "  --module PATH           the stocklib_db.tx module to load (default: the one this\n"
+         "                          host is linked with)\n"
+         "  --roaming DIR           root folder whose Support folder holds the defaults\n"
+         "  --default-library PATH  default secondary library\n"
+         "  --verbose               print every library event\n\ncommands:\n";
   for (const Command& c : kCommands)
     std::cout << "  " << c.usage << "\n      " << c.summary << "\n";
   std::cout << "\ndrawings use the extension " << OdString(OD_DRAWING_FILE_EXTENSION).toUtf8()
@@ -324,17 +354,18 @@ int cmdHelp(const Args&) {
   return 0;
 }
 
-/// defaultModulePath: the build's copy when it exists, else the copy installed beside the host.
-std::string defaultModulePath(const char* argv0) {
-  if (std::filesystem::exists(SLDB_BUILD_MODULE)) return SLDB_BUILD_MODULE;
-  std::error_code ec;
-  std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", ec);
-  if (ec) self = std::filesystem::absolute(argv0);
-  for (const char* relative : {"stocklib_db.tx", "../lib/stocklib_db.tx"}) {
-    std::filesystem::path candidate = self.parent_path() / relative;
-    if (std::filesystem::exists(candidate)) return candidate.string();
-  }
+/// linkedModulePath: the module file this host is linked with.
+std::string linkedModulePath() {
+  Dl_info info{};
+  auto symbol = static_cast<sl_db::DocumentLibraries* (*)(OdDbDatabase*)>(&sl_db::docLibs);
+  if (dladdr(reinterpret_cast<void*>(symbol), &info) && info.dli_fname) return info.dli_fname;
   return SLDB_BUILD_MODULE;
+}
+
+/// sameFile: both paths name one file.
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec);
 }
 
 /// Loads the module for the life of the command, as a host does, and unloads it afterwards.
@@ -359,23 +390,47 @@ class LoadedModule {
 int main(int argc, char** argv) {
   Args args(argv + 1, argv + argc);
   std::string modulePath;
-  if (args.size() >= 2 && args[0] == "--module") {
-    modulePath = args[1];
+  sldb::LibraryOptions options;
+  while (!args.empty() && args[0].rfind("--", 0) == 0 && args[0] != "--help") {
+    const std::string option = args[0];
+    if (option == "--verbose") {
+      options.verbose = true;
+      args.erase(args.begin());
+      continue;
+    }
+    if (option != "--module" && option != "--roaming" && option != "--default-library") break;
+    if (args.size() < 2) {
+      std::cerr << "sldb: " << option << " needs a value (see sldb --help)\n";
+      return 2;
+    }
+    (option == "--module"    ? modulePath
+     : option == "--roaming" ? options.roaming
+                             : options.defaultLibrary) = args[1];
     args.erase(args.begin(), args.begin() + 2);
-  } else if (!args.empty() && args[0] == "--module") {
-    std::cerr << "sldb: --module needs a path (see sldb --help)\n";
-    return 2;
   }
   if (args.empty() || args[0] == "--help" || args[0] == "-h") return cmdHelp(args);
-  if (modulePath.empty()) modulePath = defaultModulePath(argv[0]);
+  const std::string linked = linkedModulePath();
+  if (modulePath.empty()) modulePath = linked;
   for (const Command& c : kCommands) {
     if (args[0] != c.name) continue;
     try {
       LoadedModule module(modulePath);
+      // The library commands call the module this host is linked with; another copy would
+      // keep its own drawings' bindings apart from them.
+      if (c.run != cmdNew && c.run != cmdExportEmbedded && c.run != cmdHelp &&
+          !sameFile(modulePath, linked)) {
+        std::cerr << "sldb: " << c.name << " needs the module " << linked << ", not " << modulePath
+                  << "\n";
+        return 1;
+      }
+      sldb::AppliedOptions applied(options);
       return c.run(Args(args.begin() + 1, args.end()));
     } catch (const UsageError& e) {
       std::cerr << "sldb " << c.name << ": " << e.message << " (usage: sldb " << c.usage << ")\n";
       return 2;
+    } catch (const sldb::Failure& e) {
+      std::cerr << "sldb " << c.name << ": " << e.message << "\n";
+      return 1;
     } catch (const OdError& e) {
       std::cerr << "sldb: " << e.description().toUtf8() << "\n";
       return 1;

@@ -1,0 +1,171 @@
+// A drawing bound to a primary and two secondaries of 10,000 objects each: get and
+// getAndSaveToPrimary per second, beside the store's own lookup in the same run; and binding a
+// drawing whose embedded library is 50 MiB (load + rebuild) beside memcpy of the same bytes.
+// Files go to $BENCH_DIR (default: the system's temporary folder).
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "RxModule.h"
+#include "sl_db/DocumentLibrariesManager.h"
+#include "stocklib/Library.h"
+#include "stocklib/MemFs.h"
+#include "stocklib/Objects.h"
+
+namespace {
+
+constexpr int kObjects = 10000;
+constexpr std::size_t kEmbedded = 50u << 20;
+
+OdString key(int library, int i) {
+  return OdString::fromUtf8("tag-" + std::to_string(library) + "-" + std::to_string(i));
+}
+
+struct Setup {
+  std::string folder;
+  OdRxModulePtr module;
+  OdDbDatabasePtr drawing;
+  sl_db::DocumentLibraries* docs = nullptr;
+  std::shared_ptr<stocklib::Library> libs[3];
+  OdString bigDrawing;
+
+  Setup() {
+    const char* base = std::getenv("BENCH_DIR");
+    folder = (std::filesystem::path(base ? base : std::filesystem::temp_directory_path().c_str()) /
+              "doclibs-XXXXXX")
+                 .string();
+    if (!::mkdtemp(folder.data())) std::abort();
+    module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_FILE));
+    const char* names[] = {"/primary.stocklib", "/second.stocklib", "/third.stocklib"};
+    for (int l = 0; l < 3; ++l) {
+      libs[l] = stocklib::LibraryManager::instance().create(
+          OdString::fromUtf8(folder + names[l]), stocklib::kLibraryUnitMillimeter, OdString());
+      std::vector<KcSmartPtr<stocklib::Tag>> tags;
+      for (int i = 0; i < kObjects; ++i)
+        tags.push_back(stocklib::Tag::create(key(l, i)));
+      for (auto& t : tags)
+        libs[l]->save(t);
+    }
+    drawing = odDbCreateDatabase();
+    docs = new sl_db::DocumentLibraries(drawing.get(), false);
+    docs->openPrimary(libs[0]->filename());
+    docs->openSecondary(libs[1]->filename());
+    docs->openSecondary(libs[2]->filename());
+
+    // A drawing whose embedded library file is 50 MiB (layers with long names).
+    OdDbDatabasePtr big = odDbCreateDatabase();
+    auto embedded = sl_db::docLibs(big.get())->openEmbeddedPrimary();
+    auto file = stocklib::MemFs::instance().open(
+        DbStockLibManager::cast(DbStockLibManager::getInstance(*big).openObject())
+            ->primaryLibraryPath(),
+        false);
+    std::string text(64 * 1024, 'x');
+    for (int n = 0; file->size() < kEmbedded; ++n)
+      embedded->save(stocklib::Layer::create(OdString::fromUtf8(text + std::to_string(n))));
+    bigDrawing = OdString::fromUtf8(folder + "/big.sldrw");
+    big->writeFile(bigDrawing);
+  }
+  ~Setup() {
+    delete docs;
+    drawing = nullptr;
+    for (auto& l : libs)
+      l.reset();
+    odrxModuleManager()->unloadModule(module);
+    std::filesystem::remove_all(folder);
+  }
+};
+
+Setup& setup() {
+  static Setup s;
+  return s;
+}
+
+// Baseline: the store's own lookup by name in the library that holds the object.
+void BM_StoreGet(benchmark::State& state) {
+  Setup& s = setup();
+  int i = 0;
+  for (auto _ : state) {
+    auto t = s.libs[2]->get<stocklib::Tag>(stocklib::NameKey(key(2, i++ % kObjects)));
+    benchmark::DoNotOptimize(t.get());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+// Found in the last secondary: a miss in the primary and the first secondary first.
+void BM_GetFromLastSecondary(benchmark::State& state) {
+  Setup& s = setup();
+  int i = 0;
+  for (auto _ : state) {
+    auto t = s.docs->get<stocklib::Tag>(stocklib::NameKey(key(2, i++ % kObjects)));
+    benchmark::DoNotOptimize(t.get());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_GetFromPrimary(benchmark::State& state) {
+  Setup& s = setup();
+  int i = 0;
+  for (auto _ : state) {
+    auto t = s.docs->get<stocklib::Tag>(stocklib::NameKey(key(0, i++ % kObjects)));
+    benchmark::DoNotOptimize(t.get());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+// First use of secondary objects: each is copied into the primary (a new key each time, so
+// every iteration writes; the run stops before the keys run out).
+void BM_GetAndSaveToPrimary(benchmark::State& state) {
+  Setup& s = setup();
+  static int next = 0;
+  for (auto _ : state) {
+    auto t = s.docs->getAndSaveToPrimary<stocklib::Tag>(stocklib::NameKey(key(1, next++)));
+    if (!t) state.SkipWithError("keys ran out");
+    benchmark::DoNotOptimize(t.get());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_MemcpyCold(benchmark::State& state) {
+  std::vector<std::uint8_t> from(kEmbedded, 1);
+  for (auto _ : state) {
+    auto* to = static_cast<std::uint8_t*>(std::malloc(kEmbedded));
+    std::memcpy(to, from.data(), kEmbedded);
+    benchmark::DoNotOptimize(to);
+    benchmark::ClobberMemory();
+    std::free(to);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kEmbedded));
+}
+
+// Reading the drawing (the embedded bytes into an in-memory file) and binding it.
+void BM_BindEmbedded(benchmark::State& state) {
+  Setup& s = setup();
+  std::int64_t bytes = 0;
+  for (auto _ : state) {
+    OdDbDatabasePtr db = odDbCreateDatabase();
+    db->readFile(s.bigDrawing);
+    auto primary = sl_db::docLibs(db.get())->primary();
+    if (!primary) state.SkipWithError("no embedded primary");
+    auto name = DbStockLibManager::cast(DbStockLibManager::getInstance(*db).openObject())
+                    ->primaryLibraryPath();
+    bytes += static_cast<std::int64_t>(stocklib::MemFs::instance().open(name, false)->size());
+    state.counters["library_MiB"] =
+        static_cast<double>(stocklib::MemFs::instance().open(name, false)->size()) / (1 << 20);
+  }
+  state.SetBytesProcessed(bytes);
+}
+
+}  // namespace
+
+BENCHMARK(BM_StoreGet);
+BENCHMARK(BM_GetFromLastSecondary);
+BENCHMARK(BM_GetFromPrimary);
+BENCHMARK(BM_GetAndSaveToPrimary)->Iterations(500);
+BENCHMARK(BM_MemcpyCold)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BindEmbedded)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

@@ -1,0 +1,368 @@
+// DocumentLibraries: opening, creating and closing a drawing's libraries, the rebuild from the
+// record, the record reactor and its suspension.
+#include "sl_db/DocumentLibraries.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "binding/DocumentLibrariesImpl.h"
+#include "binding/NewLibrarySeeding.h"
+#include "sl_db/DocumentLibrariesManager.h"
+#include "sl_db/FileFinder.h"
+#include "sl_db/LibraryPaths.h"
+#include "sl_db/LibraryReactor.h"
+#include "ut/FileUtils.h"
+
+namespace sl_db {
+
+using Impl = DocumentLibraries::Impl;
+
+// ---- The record reactor ----
+
+void Impl::StockLibManagerReactor::modified(const OdDbObject* object) {
+  if (!m_suspended) {
+    if (DocumentLibraries* docs = docLibs(object->database())) docs->refresh();
+    return;
+  }
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  m_pendingRecords.insert(object->objectId());
+}
+
+void Impl::StockLibManagerReactor::setSuspended(bool suspended) {
+  if (suspended == m_suspended) return;
+  m_suspended = suspended;
+  if (suspended) return;
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  // Taken out first: a rebuild may suspend and resume again and must not see this walk.
+  std::set<OdDbObjectId> pending;
+  pending.swap(m_pendingRecords);
+  for (const OdDbObjectId& id : pending) {
+    OdDbDatabase* db = nullptr;
+    if (OdDbObjectPtr record = id.openObject(OdDb::kForRead)) db = record->database();
+    if (!db) continue;
+    if (DocumentLibraries* docs = docLibs(db)) docs->refresh();
+  }
+}
+
+Impl::Suspension::Suspension()
+    : m_saved(StockLibManagerReactor::instance().suspended()),
+      m_uncaught(std::uncaught_exceptions()) {
+  StockLibManagerReactor::instance().setSuspended(true);
+}
+
+Impl::Suspension::~Suspension() noexcept(false) {
+  if (std::uncaught_exceptions() == m_uncaught) {
+    StockLibManagerReactor::instance().setSuspended(m_saved);
+    return;
+  }
+  try {
+    StockLibManagerReactor::instance().setSuspended(m_saved);
+  } catch (...) {
+  }
+}
+
+// ---- Impl ----
+
+OdString Impl::resolve(const OdString& location, unsigned flags) const {
+  if (namesNoFile(location)) return OdString();
+  if (flags & kEmbedded) return OdString(L"memvfs://") + location;
+  if ((flags & (kCreate | kSearch)) == kSearch) {
+    FileFinder* finder = FileFinder::getInstance();
+    OdString found;
+    if (!finder || !finder->findReferenceFile(found, location.c_str(), db)) return OdString();
+    return found;
+  }
+  return detail::absoluteLibraryPath(location, db->getFilename());
+}
+
+stocklib::LibraryUnit Impl::drawingUnit() const {
+  return db->getMEASUREMENT() != 0 ? stocklib::kLibraryUnitMillimeter : stocklib::kLibraryUnitInch;
+}
+
+std::shared_ptr<stocklib::Library> Impl::primaryLib() const {
+  return primary ? primary->library() : std::shared_ptr<stocklib::Library>();
+}
+
+void Impl::missing(const OdString& path, EDbType type) const {
+  if (LibraryReactor* reactor = LibraryReactor::instance())
+    reactor->onLibraryFileMissing(db, path, type);
+}
+
+OdSmartPtr<DbStockLibManager> Impl::openRecord(OdDb::OpenMode mode, bool create) {
+  bool created = false;
+  OdDbObjectId id = DbStockLibManager::getInstance(*db, create, &created);
+  if (id.isNull()) return OdSmartPtr<DbStockLibManager>();
+  if (!created) return DbStockLibManager::cast(id.openObject(mode));
+  OdSmartPtr<DbStockLibManager> record = DbStockLibManager::cast(id.openObject(OdDb::kForWrite));
+  if (!record) return record;
+  record->addReactor(&StockLibManagerReactor::instance());
+  for (const auto& secondary : secondaries)
+    record->setSecondaryLibraryPaths().append(secondary->filename());
+  if (mode != OdDb::kForWrite) record->downgradeOpen();
+  return record;
+}
+
+void Impl::load() {
+  // The rebuild may write the record (closing a secondary drops its path); that change is
+  // folded into one more rebuild afterwards instead of one nested inside this one.
+  Suspension suspension;
+  bool hasRecord = false, embedded = false;
+  OdString primaryPath;
+  OdArray<OdString> secondaryPaths;
+  if (OdSmartPtr<DbStockLibManager> record = openRecord(OdDb::kForRead, false)) {
+    hasRecord = true;
+    embedded = record->isPrimaryLibraryEmbedded();
+    primaryPath = record->primaryLibraryPath();
+    secondaryPaths = record->secondaryLibraryPaths();
+  }  // closed here: what follows may open it for write
+  if (!hasRecord) {
+    closePrimary();
+  } else if (embedded) {
+    openPrimary(primaryPath, kEmbedded);
+  } else if (!openPrimary(primaryPath, kSearch) && !namesNoFile(primaryPath)) {
+    missing(primaryPath, kPrimary);
+  }
+  if (hasRecord) {
+    Libraries kept;
+    kept.swap(secondaries);
+    for (const OdString& path : secondaryPaths)
+      if (!openSecondary(path, kSearch).second) missing(path, kSecondary);
+  }
+  if (secondaries.empty()) openSecondary(defaultSecondaryLibraryPath(db), kSearch);
+}
+
+std::shared_ptr<stocklib::Library> Impl::openPrimary(const OdString& location, unsigned flags) {
+  OdString resolved = resolve(location, flags);
+  if (resolved.isEmpty()) return nullptr;
+  std::shared_ptr<Library> old = primary;
+  std::shared_ptr<stocklib::Library> oldLib = primaryLib();
+  std::shared_ptr<stocklib::Library> library;
+  if (flags & kCreate) {
+    stocklib::LibraryUnit unit = oldLib ? oldLib->unit() : drawingUnit();
+    library = manager.create(resolved, unit, OdString());
+    if (library && !oldLib && library->isNew()) detail::seedCreatedLibrary(library, db);
+  } else {
+    library = manager.open(resolved, false);
+    if (library) detail::seedOpenedPrimary(library, db);
+  }
+  primary = Library::get(library);
+  LibraryReactor* reactor = LibraryReactor::instance();
+  if (oldLib && oldLib != library && reactor) reactor->onClosed(db, oldLib.get());
+  if (library) {
+    auto it = std::find(secondaries.begin(), secondaries.end(), library);
+    if (it != secondaries.end()) closeSecondary(it);
+  }
+  if (oldLib && library && oldLib != library) {
+    stocklib::IdMapping mapping(library.get());
+    library->copyAll(oldLib, mapping);
+    if ((reactor = LibraryReactor::instance())) reactor->onPrimaryCopy(db, oldLib.get(), mapping);
+  }
+  return library;
+}
+
+std::pair<std::shared_ptr<stocklib::Library>, bool> Impl::openSecondary(const OdString& location,
+                                                                        unsigned flags) {
+  OdString resolved = resolve(location, flags & ~kEmbedded);
+  if (resolved.isEmpty()) return {nullptr, false};
+  std::shared_ptr<stocklib::Library> library;
+  if (flags & kCreate) {
+    library = manager.create(resolved, drawingUnit(), OdString());
+    if (library && library->isNew()) detail::seedCreatedLibrary(library, db);
+  } else {
+    library = manager.open(resolved, false);
+  }
+  if (!library || library == primaryLib()) return {nullptr, false};
+  if (std::find(secondaries.begin(), secondaries.end(), library) != secondaries.end())
+    return {library, false};
+  if (singleSecondary)
+    while (!secondaries.empty())
+      closeSecondary(secondaries.begin());
+  secondaries.push_back(library);
+  return {library, true};
+}
+
+void Impl::closePrimary() {
+  if (!primary) return;
+  std::shared_ptr<stocklib::Library> library = primaryLib();
+  primary.reset();
+  if (LibraryReactor* reactor = LibraryReactor::instance()) reactor->onClosed(db, library.get());
+}
+
+void Impl::closeSecondary(Libraries::const_iterator it) {
+  std::shared_ptr<stocklib::Library> library = *it;
+  secondaries.erase(it);
+  if (LibraryReactor* reactor = LibraryReactor::instance()) reactor->onClosed(db, library.get());
+  OdSmartPtr<DbStockLibManager> record = openRecord(OdDb::kForWrite, false);
+  FileFinder* finder = FileFinder::getInstance();
+  if (!record || !finder) return;
+  const OdArray<OdString>& paths = record->secondaryLibraryPaths();
+  for (unsigned i = 0; i < paths.size(); ++i) {
+    OdString found;
+    if (finder->findReferenceFile(found, paths[i].c_str(), db) && found == library->filename()) {
+      record->setSecondaryLibraryPaths().removeAt(i);
+      return;
+    }
+  }
+}
+
+// ---- DocumentLibraries ----
+
+DocumentLibraries::DocumentLibraries(OdDbDatabase* db, bool singleSecondary, Unbound)
+    : m_impl(std::make_unique<Impl>(stocklib::LibraryManager::instance(), db, singleSecondary)) {}
+
+DocumentLibraries::DocumentLibraries(OdDbDatabase* db, bool singleSecondary)
+    : DocumentLibraries(db, singleSecondary, Unbound()) {
+  m_impl->load();
+}
+
+DocumentLibraries::DocumentLibraries(stocklib::LibraryManager& manager, OdDbDatabase* db,
+                                     bool singleSecondary)
+    : m_impl(std::make_unique<Impl>(manager, db, singleSecondary)) {
+  m_impl->load();
+}
+
+DocumentLibraries::~DocumentLibraries() = default;
+
+OdDbDatabase* DocumentLibraries::database() const {
+  return m_impl->db;
+}
+
+OdDbObjectId DocumentLibraries::stocklibManagerId() const {
+  return DbStockLibManager::getInstance(*m_impl->db, false, nullptr);
+}
+
+OdSmartPtr<const DbStockLibManager> DocumentLibraries::stocklibManager() const {
+  OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForRead, false);
+  if (record) record->addReactor(&Impl::StockLibManagerReactor::instance());
+  return OdSmartPtr<const DbStockLibManager>(record);
+}
+
+OdSmartPtr<DbStockLibManager> DocumentLibraries::stocklibManager(OdDb::OpenMode mode, bool create) {
+  return m_impl->openRecord(mode, create);
+}
+
+void DocumentLibraries::refresh() {
+  m_impl->load();
+}
+
+bool DocumentLibraries::isInitialized() const {
+  return !stocklibManagerId().isNull();
+}
+
+void DocumentLibraries::initialize() {
+  if (!isInitialized()) openEmbeddedPrimary();
+}
+
+bool DocumentLibraries::isPrimaryEmbedded() const {
+  OdSmartPtr<const DbStockLibManager> record = stocklibManager();
+  return record && record->isPrimaryLibraryEmbedded();
+}
+
+std::shared_ptr<const stocklib::Library> DocumentLibraries::primary() const {
+  return m_impl->primaryLib();
+}
+
+std::shared_ptr<stocklib::Library> DocumentLibraries::primary(bool init) {
+  if (init) initialize();
+  return m_impl->primaryLib();
+}
+
+std::shared_ptr<const Library> DocumentLibraries::primaryLibrary() const {
+  return m_impl->primary;
+}
+
+std::shared_ptr<Library> DocumentLibraries::primaryLibrary(bool init) {
+  if (init) initialize();
+  return m_impl->primary;
+}
+
+bool DocumentLibraries::isSingleSecondary() const {
+  return m_impl->secondaries.size() < 2;
+}
+
+std::shared_ptr<stocklib::Library> DocumentLibraries::secondary() const {
+  return m_impl->secondaries.empty() ? nullptr : m_impl->secondaries.front();
+}
+
+const DocumentLibraries::Libraries& DocumentLibraries::secondaries() const {
+  return m_impl->secondaries;
+}
+
+bool DocumentLibraries::has(const std::shared_ptr<const stocklib::Library>& library) const {
+  if (!library) return false;
+  if (library == m_impl->primaryLib()) return true;
+  const auto& list = m_impl->secondaries;
+  return std::find(list.begin(), list.end(), library) != list.end();
+}
+
+std::shared_ptr<stocklib::Library> DocumentLibraries::openEmbeddedPrimary() {
+  if (isPrimaryEmbedded()) return m_impl->primaryLib();
+  Impl::Suspension suspension;
+  OdString name;
+  {
+    OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, true);
+    if (!record) return nullptr;
+    record->setPrimaryLibraryEmbedded();
+    name = record->primaryLibraryPath();
+  }  // closed: opening the library may close a secondary, which writes the record
+  auto library = m_impl->openPrimary(name, kEmbedded | kCreate);
+  return library;
+}
+
+namespace {
+
+// Stores the primary's path in the record; empty when no library came back.
+void recordPrimaryPath(Impl& impl, const std::shared_ptr<stocklib::Library>& library,
+                       const OdString& path) {
+  if (OdSmartPtr<DbStockLibManager> record = impl.openRecord(OdDb::kForWrite, false))
+    record->setPrimaryLibraryPath(library ? path : OdString());
+}
+
+}  // namespace
+
+std::shared_ptr<stocklib::Library> DocumentLibraries::openPrimary(const OdString& path) {
+  if (namesNoFile(path)) return nullptr;
+  Impl::Suspension suspension;
+  if (!m_impl->openRecord(OdDb::kForWrite, true)) return nullptr;
+  auto library = m_impl->openPrimary(path, kCreate);
+  recordPrimaryPath(*m_impl, library, path);
+  return library;
+}
+
+std::shared_ptr<stocklib::Library> DocumentLibraries::movePrimary(const OdString& path,
+                                                                  bool moveFile) {
+  if (namesNoFile(path)) return nullptr;
+  Impl::Suspension suspension;
+  OdString source;
+  {
+    OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, true);
+    if (!record || record->isPrimaryLibraryEmbedded()) return nullptr;
+    source = record->primaryLibraryPath();
+  }
+  const OdString base = m_impl->db->getFilename();
+  const OdString target = detail::absoluteLibraryPath(path, base);
+  if (ut::fileExists(target) == moveFile) return nullptr;
+  source = detail::absoluteLibraryPath(source, base);
+  if (moveFile && !ut::copyFile(source, target, true)) return nullptr;
+  m_impl->closePrimary();
+  auto library = m_impl->openPrimary(path, kCreate);
+  recordPrimaryPath(*m_impl, library, path);
+  if (moveFile) ut::removeFile(library ? source : target);
+  return library;
+}
+
+std::shared_ptr<stocklib::Library> DocumentLibraries::openSecondary(const OdString& path) {
+  Impl::Suspension suspension;
+  auto [library, added] = m_impl->openSecondary(path, kCreate);
+  if (added)
+    if (OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, false))
+      record->setSecondaryLibraryPaths().append(path);
+  return library;
+}
+
+void DocumentLibraries::closeSecondary(Libraries::const_iterator it) {
+  Impl::Suspension suspension;
+  m_impl->closeSecondary(it);
+}
+
+}  // namespace sl_db

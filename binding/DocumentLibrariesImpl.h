@@ -1,0 +1,84 @@
+// Private state of DocumentLibraries and the process-wide reactor that follows library records.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <set>
+#include <utility>
+
+#include "DbObject.h"
+#include "sl_db/DocumentLibraries.h"
+#include "sl_db/EDbType.h"
+#include "sl_db/Library.h"
+
+namespace sl_db {
+
+class DocumentLibraries::Impl {
+ public:
+  /// Follows the records of bound drawings: a change rebuilds the drawing's binding at once, or,
+  /// while suspended, once when the suspension ends.
+  class StockLibManagerReactor : public OdStaticRxObject<OdDbObjectReactor> {
+   public:
+    static StockLibManagerReactor& instance();
+
+    void modified(const OdDbObject* object) override;
+    bool suspended() const { return m_suspended; }
+    /// setSuspended: ending a suspension rebuilds every drawing whose record changed meanwhile,
+    /// once each. Errors of those rebuilds pass to the caller.
+    void setSuspended(bool suspended);
+
+   private:
+    bool m_suspended = false;
+    std::recursive_mutex m_mutex;
+    std::set<OdDbObjectId> m_pendingRecords;
+  };
+
+  /// Suspends the record reactor for a scope. Leaving the scope normally ends the suspension
+  /// and lets errors of the resulting rebuilds out; leaving it by an error restores the flag and
+  /// drops such errors, since another one is already on its way.
+  class Suspension {
+   public:
+    Suspension();
+    ~Suspension() noexcept(false);
+    Suspension(const Suspension&) = delete;
+    Suspension& operator=(const Suspension&) = delete;
+
+   private:
+    bool m_saved;
+    int m_uncaught;
+  };
+
+  Impl(stocklib::LibraryManager& manager, OdDbDatabase* db, bool singleSecondary)
+      : manager(manager), db(db), singleSecondary(singleSecondary) {}
+
+  /// load: the rebuild from the record.
+  void load();
+  /// openRecord: the record open in `mode` (made when `create`; a new one is followed and lists
+  /// the open secondaries); null when there is none.
+  OdSmartPtr<DbStockLibManager> openRecord(OdDb::OpenMode mode, bool create);
+  std::shared_ptr<stocklib::Library> openPrimary(const OdString& location, unsigned flags);
+  /// openSecondary: the library and whether it was added to the list.
+  std::pair<std::shared_ptr<stocklib::Library>, bool> openSecondary(const OdString& location,
+                                                                    unsigned flags);
+  void closePrimary();
+  void closeSecondary(Libraries::const_iterator it);
+
+  /// resolve: the location to open, or empty when there is none (no name, not found).
+  OdString resolve(const OdString& location, unsigned flags) const;
+  stocklib::LibraryUnit drawingUnit() const;
+  std::shared_ptr<stocklib::Library> primaryLib() const;
+  void missing(const OdString& path, EDbType type) const;
+
+  stocklib::LibraryManager& manager;
+  OdDbDatabase* db;
+  bool singleSecondary;
+  std::shared_ptr<Library> primary;
+  Libraries secondaries;
+};
+
+/// Whether a stored library name names a file at all.
+inline bool namesNoFile(const OdString& location) {
+  return location.isEmpty() || location == L":memory:";
+}
+
+}  // namespace sl_db

@@ -1,0 +1,266 @@
+// A drawing's libraries end to end: the registry, embedded and external primaries through save
+// and reload, replacing and moving a primary, secondaries, following the record, missing files.
+#include <algorithm>
+
+#include "DocLibsSupport.h"
+#include "sl_db/Library.h"
+#include "ut/FileUtils.h"
+
+using sltest::DocLibsTest;
+
+namespace {
+
+/// Counts the changes of the objects it is attached to.
+class ChangeCounter : public OdStaticRxObject<OdDbObjectReactor> {
+ public:
+  void modified(const OdDbObject*) override { ++count; }
+  int count = 0;
+};
+
+OdSmartPtr<DbStockLibManager> openRecord(OdDbDatabase* db, OdDb::OpenMode mode) {
+  return DbStockLibManager::cast(DbStockLibManager::getInstance(*db).openObject(mode));
+}
+
+}  // namespace
+
+TEST_F(DocLibsTest, RegistryKeepsOneEntryPerDrawingUntilTheDrawingGoes) {
+  EXPECT_EQ(sl_db::docLibs(static_cast<OdDbDatabase*>(nullptr)), nullptr);
+  EXPECT_FALSE(sl_db::getPrimary(static_cast<const OdDbDatabase*>(nullptr)));
+  EXPECT_FALSE(sl_db::library(nullptr, sl_db::kPrimary, true));
+  EXPECT_FALSE(sl_db::writable(nullptr, sl_db::kPrimary));
+  EXPECT_FALSE(sl_db::writable(std::shared_ptr<const stocklib::Library>()));
+
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  ASSERT_TRUE(docs);
+  EXPECT_EQ(sl_db::docLibs(db.get()), docs);
+  EXPECT_EQ(sl_db::docLibs(static_cast<const OdDbDatabase*>(db.get())), docs);
+  EXPECT_TRUE(bound(db.get()));
+
+  // Questions that must not make a record.
+  EXPECT_FALSE(sl_db::library(docs, sl_db::kSecondary, true));
+  EXPECT_FALSE(sl_db::writable(docs, sl_db::kPrimary));
+  EXPECT_FALSE(sl_db::library(docs, static_cast<sl_db::EDbType>(2), true));
+  EXPECT_FALSE(sl_db::writable(docs, static_cast<sl_db::EDbType>(2)));
+  EXPECT_FALSE(sl_db::getPrimary(db.get(), false));
+  EXPECT_FALSE(docs->isInitialized());
+  EXPECT_FALSE(docs->has(nullptr));
+
+  std::shared_ptr<stocklib::Library> primary = sl_db::getPrimary(db.get(), true);
+  ASSERT_TRUE(primary);
+  EXPECT_TRUE(docs->isInitialized());
+  EXPECT_TRUE(docs->isPrimaryEmbedded());
+  EXPECT_TRUE(sl_db::writable(docs, sl_db::kPrimary));
+  EXPECT_EQ(sl_db::getLibrary(db.get(), sl_db::kPrimary), primary);
+  EXPECT_EQ(sl_db::getPrimaryLibrary(db.get(), false)->library(), primary);
+  EXPECT_TRUE(docs->has(primary));
+  // A new embedded primary is seeded.
+  EXPECT_TRUE(primary->get<stocklib::PropertyNamespace>(stocklib::NameKey(OdString("User"))));
+
+  std::weak_ptr<stocklib::Library> weak = primary;
+  primary.reset();
+  const OdDbDatabase* address = db.get();
+  db.release();
+  EXPECT_FALSE(bound(address));
+  EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(DocLibsTest, EmbeddedPrimarySurvivesSaveCloseAndReopen) {
+  const OdString file = dir.file("d.dwg");
+  {
+    OdDbDatabasePtr db = odDbCreateDatabase(true);
+    sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+    auto lib = docs->openEmbeddedPrimary();
+    ASSERT_TRUE(lib);
+    lib->save(stocklib::Tag::create(OdString("kept")));
+
+    ChangeCounter changes;
+    openRecord(db.get(), OdDb::kForRead)->addReactor(&changes);
+    reactor.events.clear();
+    EXPECT_EQ(docs->openEmbeddedPrimary(), lib);
+    EXPECT_EQ(changes.count, 0);
+    EXPECT_TRUE(reactor.events.empty());
+    openRecord(db.get(), OdDb::kForRead)->removeReactor(&changes);
+    db->writeFile(file);
+  }
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  db->readFile(file);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  EXPECT_TRUE(hasTag(docs->primary(), "kept"));
+  EXPECT_TRUE(docs->isPrimaryEmbedded());
+  EXPECT_TRUE(reactor.events.empty());
+}
+
+TEST_F(DocLibsTest, ReplacingThePrimaryCopiesItAndReportsEveryId) {
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  auto embedded = docs->openEmbeddedPrimary();
+  ASSERT_TRUE(embedded);
+  std::vector<KcSmartPtr<stocklib::Tag>> tags;
+  for (const char* name : {"a", "b", "c"})
+    tags.push_back(embedded->save(stocklib::Tag::create(OdString(name))));
+  const std::string from = embedded->filename().toUtf8();
+
+  reactor.events.clear();
+  const OdString path = dir.file("ext.stocklib");
+  auto external = docs->openPrimary(path);
+  ASSERT_TRUE(external);
+  EXPECT_EQ(docs->primary(), external);
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + from, "copy " + from}));
+  for (const auto& tag : tags) {
+    auto it = reactor.lastMapping.find(stocklib::ObjectKey(stocklib::ObjectType::Tag, tag->id()));
+    ASSERT_NE(it, reactor.lastMapping.end());
+    auto copy = external->get<stocklib::Tag>(it->second);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->name(), tag->name());
+  }
+  EXPECT_FALSE(docs->isPrimaryEmbedded());
+  EXPECT_EQ(docs->stocklibManager()->primaryLibraryPath(), path);
+
+  // Empty and ":memory:" names change nothing.
+  EXPECT_FALSE(docs->openPrimary(OdString()));
+  EXPECT_FALSE(docs->openPrimary(OdString(":memory:")));
+  EXPECT_EQ(docs->primary(), external);
+  EXPECT_EQ(docs->stocklibManager()->primaryLibraryPath(), path);
+}
+
+TEST_F(DocLibsTest, ARecordChangedElsewhereIsFollowedOnceOpenedAndRebuildsOnce) {
+  const OdString file = dir.file("followed.dwg");
+  {
+    OdDbDatabasePtr db = odDbCreateDatabase(true);
+    sl_db::docLibs(db.get())->openEmbeddedPrimary();
+    db->writeFile(file);
+  }
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  db->readFile(file);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  reactor.events.clear();
+  openRecord(db.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString("one.lib"));
+  EXPECT_TRUE(reactor.events.empty());  // not followed yet
+
+  ASSERT_TRUE(docs->stocklibManager());
+  openRecord(db.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString("two.lib"));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"missing S one.lib", "missing S two.lib"}));
+}
+
+TEST_F(DocLibsTest, MissingLibrariesAreReportedAndANestedLookupFindsTheSameEntry) {
+  auto secondary = makeLibrary("s.stocklib", {"s"});
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  writeRecord(db.get(), dir.file("gone.stocklib"), {secondary->filename(), secondary->filename()});
+  std::vector<sl_db::DocumentLibraries*> nested;
+  reactor.onMissing = [&](OdDbDatabase* d) { nested.push_back(sl_db::docLibs(d)); };
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  reactor.onMissing = nullptr;
+  EXPECT_EQ(reactor.events,
+            (std::vector<std::string>{"missing P " + dir.file("gone.stocklib").toUtf8(),
+                                      "missing S " + secondary->filename().toUtf8()}));
+  EXPECT_EQ(nested, (std::vector<sl_db::DocumentLibraries*>{docs, docs}));
+  EXPECT_EQ(std::count_if(sl_db::docLibs_begin(), sl_db::docLibs_end(),
+                          [&](const auto& e) { return e.first == db.get(); }),
+            1);
+  EXPECT_FALSE(docs->primary());
+  EXPECT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{secondary}));
+  EXPECT_TRUE(docs->isSingleSecondary());
+}
+
+TEST_F(DocLibsTest, MovePrimaryMovesOrRepointsAndOtherwiseChangesNothing) {
+  const OdString a = dir.file("a.stocklib"), b = dir.file("b.stocklib");
+  makeLibrary("a.stocklib", {"t"});
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  auto primary = docs->openPrimary(a);
+  ASSERT_TRUE(hasTag(primary, "t"));
+
+  const OdString taken = dir.touch("taken.stocklib");
+  const OdString absent = dir.file("absent.stocklib");
+  reactor.events.clear();
+  EXPECT_FALSE(docs->movePrimary(OdString(), true));
+  EXPECT_FALSE(docs->movePrimary(OdString(":memory:"), false));
+  EXPECT_FALSE(docs->movePrimary(taken, true));
+  EXPECT_FALSE(docs->movePrimary(absent, false));
+  EXPECT_FALSE(ut::fileExists(absent));
+  EXPECT_EQ(docs->primary(), primary);
+  EXPECT_EQ(docs->stocklibManager()->primaryLibraryPath(), a);
+  EXPECT_TRUE(reactor.events.empty());
+
+  primary.reset();
+  auto moved = docs->movePrimary(b, true);
+  ASSERT_TRUE(moved);
+  EXPECT_TRUE(hasTag(moved, "t"));
+  EXPECT_FALSE(ut::fileExists(a));
+  EXPECT_TRUE(ut::fileExists(b));
+  EXPECT_EQ(docs->primary(), moved);
+  EXPECT_EQ(docs->stocklibManager()->primaryLibraryPath(), b);
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + a.toUtf8()}));
+
+  auto other = makeLibrary("c.stocklib", {"u"});
+  auto repointed = docs->movePrimary(other->filename(), false);
+  EXPECT_EQ(repointed, other);
+  EXPECT_TRUE(ut::fileExists(b));
+  EXPECT_EQ(docs->stocklibManager()->primaryLibraryPath(), other->filename());
+
+  docs->openEmbeddedPrimary();
+  EXPECT_FALSE(docs->movePrimary(dir.file("d.stocklib"), true));
+  EXPECT_FALSE(ut::fileExists(dir.file("d.stocklib")));
+  EXPECT_TRUE(docs->isPrimaryEmbedded());
+}
+
+TEST_F(DocLibsTest, SecondariesAreKeptDistinctAndSingleModeReplacesTheOpenOne) {
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  auto primary = docs->openPrimary(dir.file("p.stocklib"));
+  ASSERT_TRUE(primary);
+  EXPECT_FALSE(docs->openSecondary(primary->filename()));
+  EXPECT_TRUE(docs->secondaries().empty());
+
+  const OdString first = dir.file("s1.stocklib"), second = dir.file("s2.stocklib");
+  auto s1 = docs->openSecondary(first);
+  ASSERT_TRUE(s1);
+  EXPECT_EQ(docs->openSecondary(first), s1);
+  EXPECT_EQ(secondaryPaths(docs), (std::vector<std::string>{first.toUtf8()}));
+
+  reactor.events.clear();
+  auto s2 = docs->openSecondary(second);
+  ASSERT_TRUE(s2);
+  EXPECT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{s2}));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + first.toUtf8()}));
+  EXPECT_EQ(secondaryPaths(docs), (std::vector<std::string>{second.toUtf8()}));
+  EXPECT_TRUE(docs->has(s2));
+  EXPECT_FALSE(docs->has(s1));
+
+  // A drawing bound by a caller in multi-secondary mode keeps both.
+  sl_db::DocumentLibraries own(db.get(), false);
+  own.openSecondary(first);
+  EXPECT_EQ(own.secondaries(), (sl_db::DocumentLibraries::Libraries{s2, s1}));
+  EXPECT_FALSE(own.isSingleSecondary());
+  own.closeSecondary(own.secondaries().begin());
+  EXPECT_EQ(own.secondaries(), (sl_db::DocumentLibraries::Libraries{s1}));
+}
+
+TEST_F(DocLibsTest, DrawingsSharingAPrimaryFileShareOneLibraryObject) {
+  const OdString path = dir.file("shared.stocklib");
+  OdDbDatabasePtr one = odDbCreateDatabase(true), two = odDbCreateDatabase(false);
+  auto first = sl_db::docLibs(one.get())->openPrimary(path);
+  auto second = sl_db::docLibs(two.get())->openPrimary(path);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(sl_db::getPrimaryLibrary(one.get()), sl_db::getPrimaryLibrary(two.get()));
+}
+
+TEST_F(DocLibsTest, AFollowedRecordListingTwoSecondariesSettlesOnOneInSingleMode) {
+  auto s1 = makeLibrary("one.stocklib", {}), s2 = makeLibrary("two.stocklib", {});
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  docs->openEmbeddedPrimary();  // the record now exists and is followed
+  reactor.events.clear();
+  {
+    auto record = openRecord(db.get(), OdDb::kForWrite);
+    record->setSecondaryLibraryPaths().append(s1->filename());
+    record->setSecondaryLibraryPaths().append(s2->filename());
+  }
+  // The rebuild closes the first to open the second, which rewrites the record; that change
+  // must not leave the second listed twice.
+  EXPECT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{s2}));
+  EXPECT_EQ(secondaryPaths(docs), (std::vector<std::string>{s2->filename().toUtf8()}));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + s1->filename().toUtf8()}));
+}

@@ -1,0 +1,58 @@
+// Shared pieces of the command-line host: arguments, usage errors and the library commands.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+class OdDbDatabase;
+
+namespace sldb {
+
+using Args = std::vector<std::string>;
+
+/// Thrown for a wrong command line; main prints it with the usage hint (exit code 2).
+struct UsageError {
+  std::string message;
+};
+
+/// Thrown for a failure the user can act on; main prints it as one line (exit code 1).
+struct Failure {
+  std::string message;
+};
+
+/// Global options of the library commands, applied once the module is loaded.
+struct LibraryOptions {
+  std::string roaming;         // root folder whose Support folder holds the defaults
+  std::string defaultLibrary;  // default secondary library for both unit systems
+  bool verbose = false;        // print every library event
+};
+
+/// applyLibraryOptions: installs the preferences and, with verbose, an event printer. Called
+/// after the module is loaded; the returned object undoes it when destroyed.
+struct AppliedOptions {
+  explicit AppliedOptions(const LibraryOptions& options);
+  ~AppliedOptions();
+  AppliedOptions(const AppliedOptions&) = delete;
+  AppliedOptions& operator=(const AppliedOptions&) = delete;
+
+ private:
+  struct State;
+  State* m_state;
+};
+
+int cmdInit(const Args& args);
+int cmdEmbed(const Args& args);
+int cmdSetPrimary(const Args& args);
+int cmdMovePrimary(const Args& args);
+int cmdAddSecondary(const Args& args);
+int cmdCloseSecondary(const Args& args);
+int cmdList(const Args& args);
+int cmdFetch(const Args& args);
+/// libraryTour: the demo's library steps on the saved drawing `drawing`, with the roaming root
+/// `folder`: a default secondary library made, objects fetched into a new embedded primary, saved.
+void libraryTour(const std::string& folder, const std::string& drawing);
+/// printLibraries: the drawing's bound libraries (location, unit, read-only, object counts).
+void printLibraries(OdDbDatabase* db, std::ostream& out);
+
+}  // namespace sldb
