@@ -11,13 +11,16 @@ namespace sldb {
 
 using Args = std::vector<std::string>;
 
+// Thrown in the commands module and caught in the host: their type information is shared.
+#define SLDB_SHARED __attribute__((visibility("default")))
+
 /// Thrown for a wrong command line; main prints it with the usage hint (exit code 2).
-struct UsageError {
+struct SLDB_SHARED UsageError {
   std::string message;
 };
 
 /// Thrown for a failure the user can act on; main prints it as one line (exit code 1).
-struct Failure {
+struct SLDB_SHARED Failure {
   std::string message;
 };
 
@@ -54,5 +57,25 @@ int cmdFetch(const Args& args);
 void libraryTour(const std::string& folder, const std::string& drawing);
 /// printLibraries: the drawing's bound libraries (location, unit, read-only, object counts).
 void printLibraries(OdDbDatabase* db, std::ostream& out);
+
+/// The library commands as the commands module hands them to the host. The host loads the
+/// module with the module manager (after stocklib_db.tx, which the module links) and finds this
+/// table under the C name "sldbLibraryCommands".
+struct LibraryCommandTable {
+  int (*init)(const Args&);
+  int (*embed)(const Args&);
+  int (*setPrimary)(const Args&);
+  int (*movePrimary)(const Args&);
+  int (*addSecondary)(const Args&);
+  int (*closeSecondary)(const Args&);
+  int (*list)(const Args&);
+  int (*fetch)(const Args&);
+  /// applyOptions / releaseOptions: an AppliedOptions made and destroyed in the module.
+  void* (*applyOptions)(const LibraryOptions&);
+  void (*releaseOptions)(void*);
+  void (*libraryTour)(const std::string& folder, const std::string& drawing);
+  void (*printLibraries)(OdDbDatabase* db, std::ostream& out);
+};
+using LibraryCommandsEntry = const LibraryCommandTable* (*)();
 
 }  // namespace sldb

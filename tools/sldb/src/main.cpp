@@ -19,12 +19,44 @@
 #include "DbMemoryFiler.h"
 #include "DbProxyObject.h"
 #include "RxModule.h"
-#include "sl_db/DocumentLibrariesManager.h"
 
 namespace {
 
 using sldb::Args;
 using sldb::UsageError;
+
+/// The library commands, found in the commands module once it is loaded.
+const sldb::LibraryCommandTable* g_library = nullptr;
+
+const sldb::LibraryCommandTable& library() {
+  if (!g_library) throw sldb::Failure{"the library commands module is not loaded"};
+  return *g_library;
+}
+
+int runInit(const Args& a) {
+  return library().init(a);
+}
+int runEmbed(const Args& a) {
+  return library().embed(a);
+}
+int runSetPrimary(const Args& a) {
+  return library().setPrimary(a);
+}
+int runMovePrimary(const Args& a) {
+  return library().movePrimary(a);
+}
+int runAddSecondary(const Args& a) {
+  return library().addSecondary(a);
+}
+int runCloseSecondary(const Args& a) {
+  return library().closeSecondary(a);
+}
+int runList(const Args& a) {
+  return library().list(a);
+}
+int runFetch(const Args& a) {
+  return library().fetch(a);
+}
 
 const char* unitName(int insunits) {
   static const char* const names[] = {"unitless",
@@ -166,7 +198,7 @@ void printInfo(OdDbDatabase* db, std::ostream& out) {
     out << "  " << count << "  " << name << "\n";
   printRecord(db, out);
   out << "libraries:\n";
-  sldb::printLibraries(db, out);
+  library().printLibraries(db, out);
 }
 
 OdDbDatabasePtr readDrawing(const std::string& path) {
@@ -283,7 +315,7 @@ int cmdDemo(const Args& args) {
     db->writeFile(OdString::fromUtf8(path));
   }
   std::cout << "wrote a new metric drawing with a line, a circle and an outline: " << path << "\n";
-  sldb::libraryTour(folder, path);
+  library().libraryTour(folder, path);
   std::cout << "5. read it back:\n";
   printInfo(readDrawing(path), std::cout);
   if (keep) {
@@ -315,35 +347,34 @@ const Command kCommands[] = {
      "make, save and read back a small drawing in a temporary folder, then print its info",
      cmdDemo},
     {"init", "init DRAWING", "give a drawing without libraries an embedded primary library",
-     sldb::cmdInit},
+     runInit},
     {"embed", "embed DRAWING",
-     "make the primary library embedded (an external primary is copied into it)", sldb::cmdEmbed},
+     "make the primary library embedded (an external primary is copied into it)", runEmbed},
     {"set-primary", "set-primary DRAWING PATH",
      "make the library at PATH (created when missing) the primary; the old one is copied in",
-     sldb::cmdSetPrimary},
+     runSetPrimary},
     {"move-primary", "move-primary DRAWING PATH [--repoint]",
      "move the external primary's file to PATH, or with --repoint use the file at PATH",
-     sldb::cmdMovePrimary},
+     runMovePrimary},
     {"add-secondary", "add-secondary DRAWING PATH",
-     "open the library at PATH (created when missing) as the secondary library",
-     sldb::cmdAddSecondary},
+     "open the library at PATH (created when missing) as the secondary library", runAddSecondary},
     {"close-secondary", "close-secondary DRAWING PATH", "close that secondary library",
-     sldb::cmdCloseSecondary},
+     runCloseSecondary},
     {"list", "list DRAWING TYPE [--from primary|secondaries|all]",
      "list the names of objects of TYPE (measure, unit, property-namespace, entity-type, layer, "
      "tag)",
-     sldb::cmdList},
+     runList},
     {"fetch", "fetch DRAWING TYPE NAME",
      "copy the object NAME of TYPE from a secondary library into the primary on first use",
-     sldb::cmdFetch},
+     runFetch},
     {"help", "help", "print this help", cmdHelp},
 };
 
 int cmdHelp(const Args&) {
   std::cout
       << "usage: sldb [OPTIONS] COMMAND [ARGS]\n\n"
-         "  --module PATH           the stocklib_db.tx module to load (default: the one this\n"
-         "                          host is linked with)\n"
+         "  --module PATH           the stocklib_db.tx module to load (default: the build's or\n"
+         "                          the installed copy)\n"
          "  --roaming DIR           root folder whose Support folder holds the defaults\n"
          "  --default-library PATH  default secondary library\n"
          "  --verbose               print every library event\n\ncommands:\n";
@@ -354,18 +385,16 @@ int cmdHelp(const Args&) {
   return 0;
 }
 
-/// linkedModulePath: the module file this host is linked with.
-std::string linkedModulePath() {
-  Dl_info info{};
-  auto symbol = static_cast<sl_db::DocumentLibraries* (*)(OdDbDatabase*)>(&sl_db::docLibs);
-  if (dladdr(reinterpret_cast<void*>(symbol), &info) && info.dli_fname) return info.dli_fname;
-  return SLDB_BUILD_MODULE;
-}
-
-/// sameFile: both paths name one file.
-bool sameFile(const std::string& a, const std::string& b) {
+/// defaultPath: the build's copy when it exists, else the copy installed beside the host.
+std::string defaultPath(const char* built, const char* fileName) {
+  if (std::filesystem::exists(built)) return built;
   std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec);
+  std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", ec);
+  for (const std::string& relative : {std::string(fileName), "../lib/" + std::string(fileName)}) {
+    std::filesystem::path candidate = self.parent_path() / relative;
+    if (!ec && std::filesystem::exists(candidate)) return candidate.string();
+  }
+  return built;
 }
 
 /// Loads the module for the life of the command, as a host does, and unloads it afterwards.
@@ -373,6 +402,8 @@ class LoadedModule {
  public:
   explicit LoadedModule(const std::string& path)
       : m_module(odrxModuleManager()->loadModule(OdString::fromUtf8(path))) {}
+  /// entry: the address of the module's C entry point `name`, or null.
+  void* entry(const char* name) const { return dlsym(m_module->sysData(), name); }
   ~LoadedModule() {
     try {
       odrxModuleManager()->unloadModule(m_module);
@@ -384,6 +415,26 @@ class LoadedModule {
  private:
   OdRxModulePtr m_module;
 };
+
+/// reporting: runs `body` and turns what it throws into one line on stderr and an exit code.
+template <class Body>
+int reporting(const Command& c, Body body) {
+  try {
+    return body();
+  } catch (const UsageError& e) {
+    std::cerr << "sldb " << c.name << ": " << e.message << " (usage: sldb " << c.usage << ")\n";
+    return 2;
+  } catch (const sldb::Failure& e) {
+    std::cerr << "sldb " << c.name << ": " << e.message << "\n";
+    return 1;
+  } catch (const OdError& e) {
+    std::cerr << "sldb: " << e.description().toUtf8() << "\n";
+    return 1;
+  } catch (const std::exception& e) {
+    std::cerr << "sldb: " << e.what() << "\n";
+    return 1;
+  }
+}
 
 }  // namespace
 
@@ -409,35 +460,25 @@ int main(int argc, char** argv) {
     args.erase(args.begin(), args.begin() + 2);
   }
   if (args.empty() || args[0] == "--help" || args[0] == "-h") return cmdHelp(args);
-  const std::string linked = linkedModulePath();
-  if (modulePath.empty()) modulePath = linked;
+  if (modulePath.empty()) modulePath = defaultPath(SLDB_BUILD_MODULE, "stocklib_db.tx");
+  const std::string commandsPath = defaultPath(SLDB_BUILD_COMMANDS, "sldb_commands.tx");
   for (const Command& c : kCommands) {
     if (args[0] != c.name) continue;
-    try {
+    return reporting(c, [&] {
       LoadedModule module(modulePath);
-      // The library commands call the module this host is linked with; another copy would
-      // keep its own drawings' bindings apart from them.
-      if (c.run != cmdNew && c.run != cmdExportEmbedded && c.run != cmdHelp &&
-          !sameFile(modulePath, linked)) {
-        std::cerr << "sldb: " << c.name << " needs the module " << linked << ", not " << modulePath
-                  << "\n";
-        return 1;
-      }
-      sldb::AppliedOptions applied(options);
-      return c.run(Args(args.begin() + 1, args.end()));
-    } catch (const UsageError& e) {
-      std::cerr << "sldb " << c.name << ": " << e.message << " (usage: sldb " << c.usage << ")\n";
-      return 2;
-    } catch (const sldb::Failure& e) {
-      std::cerr << "sldb " << c.name << ": " << e.message << "\n";
-      return 1;
-    } catch (const OdError& e) {
-      std::cerr << "sldb: " << e.description().toUtf8() << "\n";
-      return 1;
-    } catch (const std::exception& e) {
-      std::cerr << "sldb: " << e.what() << "\n";
-      return 1;
-    }
+      // The commands module links stocklib_db.tx; loaded second, it shares the copy just loaded.
+      LoadedModule commands(commandsPath);
+      auto entry =
+          reinterpret_cast<sldb::LibraryCommandsEntry>(commands.entry("sldbLibraryCommands"));
+      if (!entry) throw sldb::Failure{commandsPath + " holds no library commands"};
+      g_library = entry();
+      struct Options {
+        void* applied;
+        ~Options() { g_library->releaseOptions(applied); }
+      } applied{g_library->applyOptions(options)};
+      // Errors of the command are reported while the modules that threw them are still loaded.
+      return reporting(c, [&] { return c.run(Args(args.begin() + 1, args.end())); });
+    });
   }
   std::cerr << "sldb: unknown command '" << args[0] << "' (see sldb --help)\n";
   return 2;
