@@ -16,8 +16,8 @@ class TempDir {
  public:
   TempDir() {
     m_path = std::filesystem::temp_directory_path() /
-             ("dbprops_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-              "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+             ("dbprops_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(m_path);
   }
   ~TempDir() { std::filesystem::remove_all(m_path); }
@@ -40,10 +40,13 @@ void storeAll(DbProperties* container, const OdDbObjectId& target) {
   auto store = [&](std::shared_ptr<DbProperty> value) {
     EXPECT_TRUE(container->setProperty(OdString::formatted(L"V%02d", index++), value));
   };
-#define STORE_SINGLE_(T, C) store(std::make_shared<DbPropertyContainer<T>>(samples::Sample<T>::get()));
-#define STORE_ARRAY_(T, C) store(std::make_shared<DbPropertyContainer<DbArray<T>>>(samples::Sample<DbArray<T>>::get()));
-#define STORE_MAP_(K, KC, V, VC) \
-  store(std::make_shared<DbPropertyContainer<std::map<K, V>>>(samples::Sample<std::map<K, V>>::get()));
+#define STORE_SINGLE_(T, C) \
+  store(std::make_shared<DbPropertyContainer<T>>(samples::Sample<T>::get()));
+#define STORE_ARRAY_(T, C) \
+  store(std::make_shared<DbPropertyContainer<DbArray<T>>>(samples::Sample<DbArray<T>>::get()));
+#define STORE_MAP_(K, KC, V, VC)                               \
+  store(std::make_shared<DbPropertyContainer<std::map<K, V>>>( \
+      samples::Sample<std::map<K, V>>::get()));
   DBPROPS_FOR_EACH_TYPE(STORE_SINGLE_, STORE_ARRAY_, STORE_MAP_)
 #undef STORE_SINGLE_
 #undef STORE_ARRAY_
@@ -58,7 +61,8 @@ void storeAll(DbProperties* container, const OdDbObjectId& target) {
 
 std::vector<std::pair<OdString, std::vector<unsigned char>>> contents(const DbProperties* c) {
   std::vector<std::pair<OdString, std::vector<unsigned char>>> out;
-  for (const auto& entry : *c) out.emplace_back(entry.first, samples::filed(*entry.second));
+  for (const auto& entry : *c)
+    out.emplace_back(entry.first, samples::filed(*entry.second));
   return out;
 }
 
@@ -88,13 +92,14 @@ TEST(DbPropertiesOnObjects, EveryEntityHasAContainerOtherObjectsNone) {
   ASSERT_NE(container, nullptr);
   EXPECT_EQ(DbProperties::get(line.get()), container);
   EXPECT_EQ(DbProperties::get(static_cast<const OdRxObject*>(line.get())), container);
-  EXPECT_TRUE(container->setProperty(L"Width~Door", std::make_shared<DbPropertyContainer<double>>(1.0)));
+  EXPECT_TRUE(
+      container->setProperty(L"Width~Door", std::make_shared<DbPropertyContainer<double>>(1.0)));
   line->close();
 
   // Changes need write access; a cast through a read-open entity stores nothing.
   line = lineId.safeOpenObject(OdDb::kForRead);
-  DbProperties* reading = const_cast<DbProperties*>(
-      DbProperties::get(static_cast<const OdRxObject*>(line.get())));
+  DbProperties* reading =
+      const_cast<DbProperties*>(DbProperties::get(static_cast<const OdRxObject*>(line.get())));
   EXPECT_THROW(reading->setProperty(L"X", std::make_shared<DbPropertyContainer<double>>(2.0)),
                OdError);
   EXPECT_THROW(reading->resetProperty(L"Width~Door"), OdError);
