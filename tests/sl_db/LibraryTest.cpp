@@ -209,8 +209,10 @@ TEST_F(LibraryTest, TypeSpecCacheDropsChangedDefinitions) {
   auto lib = create("a.stocklib");
   fill(lib);
   auto w = sl_db::Library::get(lib);
-  auto* door = const_cast<PropertyDefinition*>(w->propertyDefinition(PropertyKey(L"Arch", L"DoorP")));
-  auto* beam = const_cast<PropertyDefinition*>(w->propertyDefinition(PropertyKey(L"Struct", L"BeamP")));
+  auto* door =
+      const_cast<PropertyDefinition*>(w->propertyDefinition(PropertyKey(L"Arch", L"DoorP")));
+  auto* beam =
+      const_cast<PropertyDefinition*>(w->propertyDefinition(PropertyKey(L"Struct", L"BeamP")));
   auto* column =
       const_cast<PropertyDefinition*>(w->propertyDefinition(PropertyKey(L"Struct", L"ColumnP")));
   door->set_type_spec(L"1;2");
