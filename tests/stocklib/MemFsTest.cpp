@@ -47,6 +47,17 @@ TEST(MemFile, WriteReadGrowTruncateAndBlocks) {
   EXPECT_TRUE(MemFs::instance().remove(f->filename()));
   EXPECT_FALSE(MemFs::instance().remove(f->filename()));
   EXPECT_FALSE(MemFs::instance().open(f->filename(), false));
+
+  // install replaces a file under its name; whoever held the old one keeps its bytes.
+  auto old = MemFs::instance().createUnique();
+  old->write("old", 3, 0);
+  auto fresh = std::make_shared<MemFile>(old->filename());
+  fresh->write("fresh", 5, 0);
+  EXPECT_FALSE(MemFs::instance().install(nullptr));
+  EXPECT_TRUE(MemFs::instance().install(fresh));
+  EXPECT_EQ(MemFs::instance().open(old->filename(), false), fresh);
+  EXPECT_EQ(old->size(), 3u);
+  EXPECT_TRUE(MemFs::instance().remove(fresh->filename()));
 }
 
 TEST_F(MemVfs, LibraryBytesCopiedOutOpenAsTheSameLibrary) {

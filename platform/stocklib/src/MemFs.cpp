@@ -118,6 +118,13 @@ std::shared_ptr<MemFile> MemFs::open(const OdString& name, bool create) {
   return file;
 }
 
+bool MemFs::install(const std::shared_ptr<MemFile>& file) {
+  if (!file || file->filename().isEmpty()) return false;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_files[file->filename()] = file;
+  return true;
+}
+
 bool MemFs::remove(const OdString& name) {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_files.erase(name) > 0;

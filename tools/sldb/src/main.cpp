@@ -9,10 +9,14 @@
 #include <string>
 #include <vector>
 
+#include <fstream>
+
 #include "DbDatabase.h"
 #include "DbDictionary.h"
 #include "DbEntity.h"
+#include "DbMemoryFiler.h"
 #include "DbProxyObject.h"
+#include "RxModule.h"
 
 namespace {
 
@@ -48,6 +52,99 @@ const char* unitName(int insunits) {
   return insunits >= 0 && insunits <= 20 ? names[insunits] : "?";
 }
 
+const wchar_t kRecordKey[] = L"STOCK_LIB_MANAGER";
+const wchar_t kRecordClass[] = L"StockLibManager";
+
+/// The library record of a drawing, read from its filed data: the host knows the record's file
+/// layout, not the module's classes.
+struct RecordInfo {
+  enum State { kNone, kForeign, kProxy, kRecord } state = kNone;
+  OdString className;
+  bool embedded = false;
+  OdString primaryPath;
+  std::vector<std::uint8_t> embeddedBytes;
+  OdArray<OdString> secondaryPaths;
+  OdArray<OdString> filterTags;
+};
+
+OdArray<OdString> readStrings(OdDbDwgFiler* filer) {
+  OdArray<OdString> strings;
+  std::int32_t count = filer->rdInt32();
+  if (count < 0 || static_cast<std::uint64_t>(count) > filer->bytesLeft()) {
+    throw OdError(eBadDrawingFile, OdString(L"the library record holds an absurd count"));
+  }
+  for (std::int32_t i = 0; i < count; ++i)
+    strings.append(filer->rdString());
+  return strings;
+}
+
+RecordInfo readRecord(OdDbDatabase* db) {
+  RecordInfo info;
+  OdDbDictionaryPtr root = db->getNamedObjectsDictionaryId().safeOpenObject();
+  OdDbObjectPtr object = root->getAt(kRecordKey, OdDb::kForRead);
+  if (!object) return info;
+  if (auto proxy = OdDbProxyObject::cast(object)) {
+    info.className = proxy->originalClass().name;
+    info.state = info.className == kRecordClass ? RecordInfo::kProxy : RecordInfo::kForeign;
+    return info;
+  }
+  info.className = object->isA()->name();
+  if (info.className != kRecordClass) {
+    info.state = RecordInfo::kForeign;
+    return info;
+  }
+  info.state = RecordInfo::kRecord;
+  std::vector<std::uint8_t> base, all;
+  object->OdDbObject::dwgOutFields(odDbCreateMemoryWriter(base, OdDbFiler::kFileFiler, db));
+  object->dwgOutFields(odDbCreateMemoryWriter(all, OdDbFiler::kFileFiler, db));
+  OdDbDwgFilerPtr in = odDbCreateMemoryReader(all.data() + base.size(), all.size() - base.size(),
+                                              OdDbFiler::kFileFiler, db);
+  std::uint8_t version = in->rdUInt8();
+  info.embedded = version == 0 || (in->rdUInt8() & 1) != 0;
+  if (info.embedded) {
+    std::int64_t size = in->rdInt64();
+    if (size < 0 || static_cast<std::uint64_t>(size) > in->bytesLeft()) {
+      throw OdError(eBadDrawingFile, OdString(L"the library record holds an absurd size"));
+    }
+    info.embeddedBytes.resize(static_cast<std::size_t>(size));
+    in->rdBytes(info.embeddedBytes.data(), info.embeddedBytes.size());
+  } else {
+    info.primaryPath = in->rdString();
+  }
+  if (version == 1) {
+    info.secondaryPaths = readStrings(in);
+    info.filterTags = readStrings(in);
+  }
+  return info;
+}
+
+void printRecord(OdDbDatabase* db, std::ostream& out) {
+  RecordInfo record = readRecord(db);
+  switch (record.state) {
+    case RecordInfo::kNone:
+      out << "library record: no library record\n";
+      return;
+    case RecordInfo::kForeign:
+      out << "library record: the key holds an object of another class ("
+          << record.className.toUtf8() << ")\n";
+      return;
+    case RecordInfo::kProxy:
+      out << "library record: kept as a proxy (the module is not loaded)\n";
+      return;
+    case RecordInfo::kRecord:
+      break;
+  }
+  if (record.embedded) {
+    out << "library record: embedded primary, " << record.embeddedBytes.size() << " bytes\n";
+  } else {
+    out << "library record: external primary " << record.primaryPath.toUtf8() << "\n";
+  }
+  for (const OdString& path : record.secondaryPaths)
+    out << "  secondary:   " << path.toUtf8() << "\n";
+  for (const OdString& tag : record.filterTags)
+    out << "  filter tag:  " << tag.toUtf8() << "\n";
+}
+
 /// printInfo: system variables, classes with their object counts, and the number of objects.
 void printInfo(OdDbDatabase* db, std::ostream& out) {
   out << "drawing:     " << db->getFilename().toUtf8() << "\n";
@@ -68,6 +165,7 @@ void printInfo(OdDbDatabase* db, std::ostream& out) {
   out << "classes:\n";
   for (const auto& [name, count] : classes)
     out << "  " << count << "  " << name << "\n";
+  printRecord(db, out);
 }
 
 OdDbDatabasePtr readDrawing(const std::string& path) {
@@ -118,6 +216,35 @@ int cmdNew(const Args& args) {
 int cmdInfo(const Args& args) {
   if (args.size() != 1) throw UsageError{"info needs exactly one drawing file name"};
   printInfo(readDrawing(args[0]), std::cout);
+  return 0;
+}
+
+int cmdExportEmbedded(const Args& args) {
+  if (args.size() != 2) throw UsageError{"export-embedded needs a drawing and an output file"};
+  OdDbDatabasePtr db = readDrawing(args[0]);
+  RecordInfo record = readRecord(db);
+  if (record.state != RecordInfo::kRecord || !record.embedded) {
+    std::cerr << "sldb: " << args[0] << " has no embedded library\n";
+    return 1;
+  }
+  // Written beside the target and renamed, so a failure leaves no half-written library.
+  std::string temporary = args[1] + ".sldb-tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(record.embeddedBytes.data()),
+              static_cast<std::streamsize>(record.embeddedBytes.size()));
+    if (!out.flush()) {
+      std::remove(temporary.c_str());
+      std::cerr << "sldb: cannot write " << args[1] << "\n";
+      return 1;
+    }
+  }
+  if (std::rename(temporary.c_str(), args[1].c_str()) != 0) {
+    std::remove(temporary.c_str());
+    std::cerr << "sldb: cannot write " << args[1] << "\n";
+    return 1;
+  }
+  std::cout << "wrote " << record.embeddedBytes.size() << " bytes to " << args[1] << "\n";
   return 0;
 }
 
@@ -175,7 +302,11 @@ struct Command {
 const Command kCommands[] = {
     {"new", "new DRAWING [--imperial] [--insunits N] [--force]",
      "write an empty drawing (metric: MEASUREMENT 1, INSUNITS 4; imperial: 0 and 1)", cmdNew},
-    {"info", "info DRAWING", "print system variables, classes and the number of objects", cmdInfo},
+    {"info", "info DRAWING",
+     "print system variables, classes, the number of objects and the library record", cmdInfo},
+    {"export-embedded", "export-embedded DRAWING OUT",
+     "write the drawing's embedded library to a file (an ordinary library file)",
+     cmdExportEmbedded},
     {"demo", "demo [--keep]",
      "make, save and read back a small drawing in a temporary folder, then print its info",
      cmdDemo},
@@ -183,7 +314,9 @@ const Command kCommands[] = {
 };
 
 int cmdHelp(const Args&) {
-  std::cout << "usage: sldb COMMAND [ARGS]\n\ncommands:\n";
+  std::cout << "usage: sldb [--module PATH] COMMAND [ARGS]\n\n"
+               "  --module PATH  the stocklib_db.tx module to load (default: the build's or the\n"
+               "                 installed copy)\n\ncommands:\n";
   for (const Command& c : kCommands)
     std::cout << "  " << c.usage << "\n      " << c.summary << "\n";
   std::cout << "\ndrawings use the extension " << OdString(OD_DRAWING_FILE_EXTENSION).toUtf8()
@@ -191,14 +324,54 @@ int cmdHelp(const Args&) {
   return 0;
 }
 
+/// defaultModulePath: the build's copy when it exists, else the copy installed beside the host.
+std::string defaultModulePath(const char* argv0) {
+  if (std::filesystem::exists(SLDB_BUILD_MODULE)) return SLDB_BUILD_MODULE;
+  std::error_code ec;
+  std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", ec);
+  if (ec) self = std::filesystem::absolute(argv0);
+  for (const char* relative : {"stocklib_db.tx", "../lib/stocklib_db.tx"}) {
+    std::filesystem::path candidate = self.parent_path() / relative;
+    if (std::filesystem::exists(candidate)) return candidate.string();
+  }
+  return SLDB_BUILD_MODULE;
+}
+
+/// Loads the module for the life of the command, as a host does, and unloads it afterwards.
+class LoadedModule {
+ public:
+  explicit LoadedModule(const std::string& path)
+      : m_module(odrxModuleManager()->loadModule(OdString::fromUtf8(path))) {}
+  ~LoadedModule() {
+    try {
+      odrxModuleManager()->unloadModule(m_module);
+    } catch (const OdError& e) {
+      std::cerr << "sldb: unloading the module: " << e.description().toUtf8() << "\n";
+    }
+  }
+
+ private:
+  OdRxModulePtr m_module;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Args args(argv + 1, argv + argc);
+  std::string modulePath;
+  if (args.size() >= 2 && args[0] == "--module") {
+    modulePath = args[1];
+    args.erase(args.begin(), args.begin() + 2);
+  } else if (!args.empty() && args[0] == "--module") {
+    std::cerr << "sldb: --module needs a path (see sldb --help)\n";
+    return 2;
+  }
   if (args.empty() || args[0] == "--help" || args[0] == "-h") return cmdHelp(args);
+  if (modulePath.empty()) modulePath = defaultModulePath(argv[0]);
   for (const Command& c : kCommands) {
     if (args[0] != c.name) continue;
     try {
+      LoadedModule module(modulePath);
       return c.run(Args(args.begin() + 1, args.end()));
     } catch (const UsageError& e) {
       std::cerr << "sldb " << c.name << ": " << e.message << " (usage: sldb " << c.usage << ")\n";
