@@ -17,7 +17,8 @@ const wchar_t kAppName[] = L"StockLibDbModule|Description: Draftor StockLib Db M
 // Writes the non-empty strings of `strings`, preceded by their count.
 void writeStrings(OdDbDwgFiler* filer, const OdArray<OdString>& strings) {
   std::int32_t count = 0;
-  for (const OdString& s : strings) count += s.isEmpty() ? 0 : 1;
+  for (const OdString& s : strings)
+    count += s.isEmpty() ? 0 : 1;
   filer->wrInt32(count);
   for (const OdString& s : strings) {
     if (!s.isEmpty()) filer->wrString(s);
@@ -136,7 +137,8 @@ void DbStockLibManager::dwgOutFields(OdDbDwgFiler* filer) const {
   filer->wrInt8(static_cast<std::int8_t>(kFormatVersion));
   filer->wrUInt8(m_embedded ? 1 : 0);
   if (m_embedded) {
-    std::shared_ptr<stocklib::MemFile> file = stocklib::MemFs::instance().open(m_primaryPath, false);
+    std::shared_ptr<stocklib::MemFile> file =
+        stocklib::MemFs::instance().open(m_primaryPath, false);
     if (!file) {
       filer->wrInt64(0);
     } else {

@@ -25,15 +25,24 @@ struct UnitSystem {
 UnitSystem unitSystem(OdDbDatabase* db) {
   const int insunits = db ? static_cast<int>(db->getINSUNITS()) : 0;
   switch (insunits) {
-    case 1: return {{L"in", 0.0254}, false};
-    case 2: return {{L"ft", 0.3048}, false};
-    case 3: return {{L"mi", 1609.344}, false};
-    case 4: return {{L"mm", 0.001}, true};
-    case 5: return {{L"cm", 0.01}, true};
-    case 6: return {{L"m", 1.0}, true};
-    case 7: return {{L"km", 1000.0}, true};
-    case 10: return {{L"yd", 0.9144}, false};
-    default: break;
+    case 1:
+      return {{L"in", 0.0254}, false};
+    case 2:
+      return {{L"ft", 0.3048}, false};
+    case 3:
+      return {{L"mi", 1609.344}, false};
+    case 4:
+      return {{L"mm", 0.001}, true};
+    case 5:
+      return {{L"cm", 0.01}, true};
+    case 6:
+      return {{L"m", 1.0}, true};
+    case 7:
+      return {{L"km", 1000.0}, true};
+    case 10:
+      return {{L"yd", 0.9144}, false};
+    default:
+      break;
   }
   const bool metric = !db || db->getMEASUREMENT() != OdDb::kEnglish;
   return metric ? UnitSystem{{L"mm", 0.001}, true} : UnitSystem{{L"in", 0.0254}, false};
@@ -49,9 +58,8 @@ void setDefaultUnit(stocklib::Library& library, const OdString& measureName,
   if (!measure) measure = library.save(stocklib::Measure::create(measureName));
   std::vector<KcSmartPtr<stocklib::Unit>> units;
   library.get<stocklib::Unit>(units, stocklib::UnitCriteria(measure.get(), choice.factor));
-  KcSmartPtr<stocklib::Unit> unit = units.empty()
-                                        ? stocklib::Unit::create(choice.symbol, choice.factor, measure)
-                                        : units.front();
+  KcSmartPtr<stocklib::Unit> unit =
+      units.empty() ? stocklib::Unit::create(choice.symbol, choice.factor, measure) : units.front();
   library.setDefaultUnit(unit.get());
 }
 
@@ -94,12 +102,12 @@ void setDefaultUnits(const std::shared_ptr<stocklib::Library>& library, OdDbData
   if (!library) return;
   const UnitSystem system = unitSystem(db);
   setDefaultUnit(*library, L"LENGTH", system.length);
-  setDefaultUnit(*library, L"AREA", system.metric ? UnitChoice{L"m^2", 1.0}
-                                                  : UnitChoice{L"ft^2", 0.09290304});
-  setDefaultUnit(*library, L"VOLUME", system.metric ? UnitChoice{L"m^3", 1.0}
-                                                    : UnitChoice{L"ft^3", 0.028316846592});
-  setDefaultUnit(*library, L"MASS", system.metric ? UnitChoice{L"kg", 1.0}
-                                                  : UnitChoice{L"lbs", 0.45359237});
+  setDefaultUnit(*library, L"AREA",
+                 system.metric ? UnitChoice{L"m^2", 1.0} : UnitChoice{L"ft^2", 0.09290304});
+  setDefaultUnit(*library, L"VOLUME",
+                 system.metric ? UnitChoice{L"m^3", 1.0} : UnitChoice{L"ft^3", 0.028316846592});
+  setDefaultUnit(*library, L"MASS",
+                 system.metric ? UnitChoice{L"kg", 1.0} : UnitChoice{L"lbs", 0.45359237});
 }
 
 KcSmartPtr<stocklib::PropertyNamespace> addUserNamespace() {

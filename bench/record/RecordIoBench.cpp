@@ -35,7 +35,8 @@ struct Setup {
     DbStockLibManagerPtr record = recordId.safeOpenObject();
     auto file = stocklib::MemFs::instance().open(record->primaryLibraryPath(), false);
     std::vector<std::uint8_t> bytes(kTotal);
-    for (std::size_t k = 0; k < kTotal; ++k) bytes[k] = static_cast<std::uint8_t>(k * 31);
+    for (std::size_t k = 0; k < kTotal; ++k)
+      bytes[k] = static_cast<std::uint8_t>(k * 31);
     file->write(bytes.data(), bytes.size(), 0);
     record = nullptr;
     drawing->writeFile(path);

@@ -1,9 +1,9 @@
 // Building the library wrapper's indexes for 10,000 property sets and 100,000 definitions,
 // beside reading the same rows with prepared SQLite statements; then lookups by key, id, class.
 #include <benchmark/benchmark.h>
-#include <pugixml.hpp>
 #include <sqlite3.h>
 #include <unistd.h>
+#include <pugixml.hpp>
 
 #include <filesystem>
 #include <random>
@@ -21,8 +21,8 @@ namespace {
 constexpr int kNamespaces = 20;
 constexpr int kSets = 10000;
 constexpr int kPropertiesPerSet = 5;  // and as many value definitions: 100,000 in all
-const wchar_t* const kEntityTypes[] = {L"OdDbLine", L"OdDbCircle", L"OdDbPolyline",
-                                       L"OdDbEntity", L"AppWall", L"AppSlab"};
+const wchar_t* const kEntityTypes[] = {L"OdDbLine",   L"OdDbCircle", L"OdDbPolyline",
+                                       L"OdDbEntity", L"AppWall",    L"AppSlab"};
 
 struct Fixture {
   std::string dir;
@@ -128,9 +128,9 @@ void readAll(Statement& st, std::vector<Row>& rows) {
     for (int c = 0; c < n; ++c) {
       if (st.textMask & (1 << c)) {
         const unsigned char* t = sqlite3_column_text(st.s, c);
-        r.texts.push_back(t ? OdString::fromUtf8(reinterpret_cast<const char*>(t),
-                                                 sqlite3_column_bytes(st.s, c))
-                            : OdString());
+        r.texts.push_back(
+            t ? OdString::fromUtf8(reinterpret_cast<const char*>(t), sqlite3_column_bytes(st.s, c))
+              : OdString());
       } else {
         r.ints.push_back(sqlite3_column_int64(st.s, c));
       }
@@ -151,7 +151,8 @@ void BM_Build_RawSqlite(benchmark::State& state) {
                    "SELECT id, owner, position, namespace, name, label, description, visible, "
                    "structure, type, key_type, unit, value_spec FROM o_ValueDefinition",
                    (1 << 4) | (1 << 5) | (1 << 6) | (1 << 12));
-  Statement sets(f.db, "SELECT id, namespace, name, label, visible, per_instance FROM o_PropertySet",
+  Statement sets(f.db,
+                 "SELECT id, namespace, name, label, visible, per_instance FROM o_PropertySet",
                  (1 << 2) | (1 << 3));
   Statement lists(f.db, "SELECT owner, pos, item FROM l_PropertySet_entity_types", 0);
   Statement nss(f.db, "SELECT id, name, label, visible, editable FROM o_PropertyNamespace",
@@ -171,7 +172,8 @@ void BM_Build_RawSqlite(benchmark::State& state) {
   }
   state.counters["sets"] = static_cast<double>(e.size());
   state.counters["definitions"] = static_cast<double>(c.size() + d.size());
-  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(c.size() + d.size() + e.size()));
+  state.SetItemsProcessed(state.iterations() *
+                          static_cast<int64_t>(c.size() + d.size() + e.size()));
 }
 
 void BM_Lookup_ByKey(benchmark::State& state) {

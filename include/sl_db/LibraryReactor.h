@@ -20,8 +20,9 @@ class SLDB_API LibraryReactor : public stocklib::Library::Reactor {
  public:
   using OnRemoveHandler =
       std::function<stocklib::RemoveResolution(const OdDbDatabase*, const stocklib::ObjectKey&)>;
-  using OnRemovedHandler = std::function<void(
-      const OdDbDatabase*, const std::shared_ptr<const stocklib::Library>&, const stocklib::ObjectKey&)>;
+  using OnRemovedHandler =
+      std::function<void(const OdDbDatabase*, const std::shared_ptr<const stocklib::Library>&,
+                         const stocklib::ObjectKey&)>;
   using OnSavedHandler = std::function<void(const std::shared_ptr<const stocklib::Library>&,
                                             const stocklib::ObjectKey&)>;
   using OnModifiedHandler =

@@ -308,7 +308,9 @@ TEST_F(LibraryTest, UniqueNames) {
   w->save(PropertyNamespace::create(L"Wall-3"));
   // Counting starts again at 2 from the base: Wall-5 taken, Wall-4 is the lowest free.
   EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Wall-5")), L"Wall-4");
-  EXPECT_EQ(w->uniqueName<Unit>(NameKey(L"Wall")), L"Wall");
+  EXPECT_EQ(w->uniqueName<Unit>(NameKey(L"Wall")), L"Wall");  // per type
+  w->save(Unit::create(L"Wall-5", 1.0, nullptr));
+  EXPECT_EQ(w->uniqueName<Unit>(NameKey(L"Wall-5")), L"Wall-2");
 
   // Definitions are unique within their namespace: the namespace part stays.
   auto a = w->save(PropertyNamespace::create(L"NsA"));

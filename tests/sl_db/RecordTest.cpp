@@ -29,7 +29,8 @@ class Record : public ::testing::Test {
 
   static Bytes pattern(std::size_t size) {
     Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    for (std::size_t i = 0; i < size; ++i)
+      bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
     return bytes;
   }
   static Bytes memFileBytes(const OdString& name) {
@@ -81,8 +82,8 @@ TEST_F(Record, GetInstanceFindsCreatesAndRespectsForeignEntries) {
   // Another class under the key: no record, nothing replaced, nothing created.
   OdDbDatabasePtr other = odDbCreateDatabase(true);
   OdDbDictionaryPtr root = other->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
-  OdDbObjectId foreign = root->setAt(DbStockLibManager::dictionaryKey(),
-                                     OdDbDictionary::createObject());
+  OdDbObjectId foreign =
+      root->setAt(DbStockLibManager::dictionaryKey(), OdDbDictionary::createObject());
   root->close();
   EXPECT_TRUE(DbStockLibManager::getInstance(*other, true, &created).isNull());
   EXPECT_FALSE(created);

@@ -67,9 +67,9 @@ TEST_F(Seeding, TemplateIsImportedWithItsMeta) {
   auto set = PropertySet::create(ns, L"Lines");
   set->insert_entity_type(L"OdDbLine");
   set->save(source);
-  writeSupport("stocklib.xml",
-               exported(*source, "<meta><locale>de</locale><region>CH</region>"
-                                 "<Unit>Inch</Unit></meta>"));
+  writeSupport("stocklib.xml", exported(*source,
+                                        "<meta><locale>de</locale><region>CH</region>"
+                                        "<Unit>Inch</Unit></meta>"));
 
   auto lib = create("new.stocklib");
   seed::seedNewLibrary(lib, nullptr);
@@ -100,12 +100,10 @@ TEST_F(Seeding, DefaultUnitsFollowInsunits) {
     bool metric;
   };
   const Row rows[] = {
-      {1, 1, L"in", 0.0254, false},   {2, 1, L"ft", 0.3048, false},
-      {3, 1, L"mi", 1609.344, false}, {4, 0, L"mm", 0.001, true},
-      {5, 0, L"cm", 0.01, true},      {6, 0, L"m", 1.0, true},
-      {7, 0, L"km", 1000.0, true},    {10, 1, L"yd", 0.9144, false},
-      {0, 1, L"mm", 0.001, true},     {0, 0, L"in", 0.0254, false},
-      {8, 1, L"mm", 0.001, true},     {20, 0, L"in", 0.0254, false},
+      {1, 1, L"in", 0.0254, false}, {2, 1, L"ft", 0.3048, false},  {3, 1, L"mi", 1609.344, false},
+      {4, 0, L"mm", 0.001, true},   {5, 0, L"cm", 0.01, true},     {6, 0, L"m", 1.0, true},
+      {7, 0, L"km", 1000.0, true},  {10, 1, L"yd", 0.9144, false}, {0, 1, L"mm", 0.001, true},
+      {0, 0, L"in", 0.0254, false}, {8, 1, L"mm", 0.001, true},    {20, 0, L"in", 0.0254, false},
   };
   // In-memory libraries: a dozen files would each wait for the disk.
   struct MemFsScope {
@@ -114,8 +112,8 @@ TEST_F(Seeding, DefaultUnitsFollowInsunits) {
   } memfs;
   int n = 0;
   for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << "INSUNITS " << r.insunits << " MEASUREMENT "
-                                    << r.measurement);
+    SCOPED_TRACE(testing::Message()
+                 << "INSUNITS " << r.insunits << " MEASUREMENT " << r.measurement);
     auto lib = LibraryManager::instance().create(OdString::formatted(L"memvfs://u%d", n++),
                                                  kLibraryUnitMillimeter, L"");
     ASSERT_TRUE(lib);

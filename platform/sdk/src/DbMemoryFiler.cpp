@@ -10,6 +10,5 @@ OdDbDwgFilerPtr odDbCreateMemoryWriter(std::vector<std::uint8_t>& out, OdDbFiler
 
 OdDbDwgFilerPtr odDbCreateMemoryReader(const std::uint8_t* data, std::size_t size,
                                        OdDbFiler::FilerType type, OdDbDatabase* db) {
-  return OdRxObjectImpl<OdDbDetail::BufferReader, OdDbDwgFiler>::createObject(data, size, type,
-                                                                               db);
+  return OdRxObjectImpl<OdDbDetail::BufferReader, OdDbDwgFiler>::createObject(data, size, type, db);
 }
