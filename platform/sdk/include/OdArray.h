@@ -1,6 +1,7 @@
 // OdArray: the SDK's dynamic array. The allocator parameter names how elements are moved
 // (plain memory, constructed objects, or memory cleared on release); all three behave as
-// constructed objects here, which is correct for every element type.
+// constructed objects here, which is correct for every element type. Exported so that templates
+// instantiated over arrays are visible across libraries.
 #pragma once
 
 #include <algorithm>
@@ -9,16 +10,17 @@
 #include <vector>
 
 #include "OdError.h"
+#include "OdExport.h"
 
 template <class T>
-struct OdMemoryAllocator {};
+struct ODSDK_API OdMemoryAllocator {};
 template <class T>
-struct OdObjectsAllocator {};
+struct ODSDK_API OdObjectsAllocator {};
 template <class T>
-struct OdClrMemAllocator {};
+struct ODSDK_API OdClrMemAllocator {};
 
 template <class T, class A = OdObjectsAllocator<T>>
-class OdArray {
+class ODSDK_API OdArray {
  public:
   using size_type = unsigned int;
   using value_type = T;

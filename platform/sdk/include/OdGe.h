@@ -1,9 +1,12 @@
-// Geometry value types: 2D and 3D points and vectors.
+// Geometry value types: 2D and 3D points and vectors. Exported so that templates instantiated
+// over them (stored values of other libraries) are visible across libraries.
 #pragma once
 
 #include <tuple>
 
-struct OdGeVector2d {
+#include "OdExport.h"
+
+struct ODSDK_API OdGeVector2d {
   double x = 0.0;
   double y = 0.0;
   OdGeVector2d() = default;
@@ -13,7 +16,7 @@ struct OdGeVector2d {
   bool operator<(const OdGeVector2d& o) const { return std::tie(x, y) < std::tie(o.x, o.y); }
 };
 
-struct OdGePoint2d {
+struct ODSDK_API OdGePoint2d {
   double x = 0.0;
   double y = 0.0;
   OdGePoint2d() = default;
@@ -25,7 +28,7 @@ struct OdGePoint2d {
   OdGeVector2d operator-(const OdGePoint2d& p) const { return {x - p.x, y - p.y}; }
 };
 
-struct OdGeVector3d {
+struct ODSDK_API OdGeVector3d {
   double x = 0.0;
   double y = 0.0;
   double z = 0.0;
@@ -38,7 +41,7 @@ struct OdGeVector3d {
   }
 };
 
-struct OdGePoint3d {
+struct ODSDK_API OdGePoint3d {
   double x = 0.0;
   double y = 0.0;
   double z = 0.0;

@@ -2,9 +2,6 @@
 // intrusive KcSmartPtr, all on top of the SDK's runtime objects.
 #pragma once
 
-#include <atomic>
-#include <utility>
-
 #include "RxObject.h"
 #include "ut/UtExport.h"
 
@@ -20,28 +17,9 @@ class UT_API KcRxObject : public OdRxObject {
 };
 
 /// KcRxObjectImpl<T, TInterface>: a T whose reference count starts at 1 when created and that
-/// deletes itself when the last reference goes.
+/// deletes itself when the last reference goes; the SDK's counting implementation.
 template <class T, class TInterface = T>
-class KcRxObjectImpl : public T {
- public:
-  template <class... Args>
-  explicit KcRxObjectImpl(Args&&... args) : T(std::forward<Args>(args)...) {}
-
-  void addRef() const override { m_refs.fetch_add(1, std::memory_order_relaxed); }
-  void release() const override {
-    if (m_refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
-  }
-  long numRefs() const override { return m_refs.load(std::memory_order_relaxed); }
-
-  /// createObject: a new object; the returned pointer holds its only reference.
-  template <class... Args>
-  static KcSmartPtr<TInterface> createObject(Args&&... args) {
-    return KcSmartPtr<TInterface>(new KcRxObjectImpl(std::forward<Args>(args)...), kOdRxObjAttach);
-  }
-
- private:
-  mutable std::atomic<long> m_refs{1};
-};
+using KcRxObjectImpl = OdRxObjectImpl<T, TInterface>;
 
 /// newKcRxClass: registers a runtime class of the maker's objects (see newOdRxClass).
 UT_API OdRxClass* newKcRxClass(const OdString& name, OdRxClass* parent,
