@@ -31,6 +31,11 @@ class TempDir : public ::testing::Test {
     std::filesystem::remove_all(m_dir, ec);
   }
   OdString path(const char* name) const { return OdString::fromUtf8(m_dir + "/" + name); }
+  /// library: a new library file `name` in the folder (or the open one of that name).
+  std::shared_ptr<stocklib::Library> library(
+      const char* name, stocklib::LibraryUnit unit = stocklib::kLibraryUnitMillimeter) const {
+    return stocklib::LibraryManager::instance().create(path(name), unit, L"");
+  }
   std::string pathUtf8(const char* name) const { return m_dir + "/" + name; }
 
   std::string m_dir;

@@ -26,6 +26,8 @@ std::vector<TypeDesc>& storage() {
   static std::vector<TypeDesc> types = [] {
     std::vector<TypeDesc> t;
     addPropertyTypes(t);
+    addMaterialTypes(t);
+    addProfileTypes(t);
     return t;
   }();
   return types;

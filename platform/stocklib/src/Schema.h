@@ -23,12 +23,14 @@ namespace stocklib::detail {
 enum class FieldKind : uint8_t { Text, Int, Real, Bool, Length, Ref, Owner, Position };
 
 struct FieldDesc {
-  FieldDesc(const char* n, FieldKind k, bool req = false, ObjectType ref = ObjectType::None)
-      : name(n), kind(k), required(req), refType(ref) {}
+  FieldDesc(const char* n, FieldKind k, bool req = false, ObjectType ref = ObjectType::None,
+            bool casc = false)
+      : name(n), kind(k), required(req), refType(ref), cascade(casc) {}
   const char* name;  // column name; also the name criteria and XML use
   FieldKind kind;
   bool required;       // NOT NULL
   ObjectType refType;  // Ref: the (possibly abstract) type referred to
+  bool cascade;        // Ref: saving the holder into its library saves the loaded referent too
 };
 
 /// ListKind: Refs: ordered references to objects that live on their own (entity types of a
@@ -101,5 +103,7 @@ const TypeDesc& typeDesc(ObjectType type);
 
 /// Type tables, one function per family of types.
 void addPropertyTypes(std::vector<TypeDesc>& out);
+void addMaterialTypes(std::vector<TypeDesc>& out);
+void addProfileTypes(std::vector<TypeDesc>& out);
 
 }  // namespace stocklib::detail

@@ -534,12 +534,24 @@ uint32_t Store::findKeyOf(const Object& object) {
 }
 
 KcSmartPtr<Object> Store::getByKey(ObjectType base, const Key& key) {
-  thread_local std::vector<Value> values;
+  // One reused buffer per thread, unless a key's resolution looks up another key meanwhile.
+  thread_local std::vector<Value> shared;
+  thread_local bool sharedBusy = false;
+  std::vector<Value> own;
+  std::vector<Value>& values = sharedBusy ? own : shared;
+  struct Busy {
+    bool& flag;
+    bool was;
+    ~Busy() { flag = was; }
+  } busy{sharedBusy, sharedBusy};
+  sharedBusy = true;
   values.clear();
-  key.values(values);
+  if (!key.resolve(m_owner, values)) return KcSmartPtr<Object>();
   bool fits = false;
+  ObjectType only = key.objectType();
   for (const TypeDesc* t : TypeRegistry::get().concrete(base)) {
     if (t->keyFields.size() != values.size()) continue;
+    if (only != ObjectType::None && !t->isA(only)) continue;
     fits = true;
     if (!hasTable(*t)) continue;
     Stmt s(*this, selectColumns(*t) + " WHERE " + keyWhere(*t));
@@ -672,13 +684,22 @@ KcSmartPtr<Object> Store::save(const Object& object, Object* self, IdMapping* ma
 }
 
 uint32_t Store::resolveRef(const Ref& ref, const std::shared_ptr<Library>& holder,
-                           Object* /*holderSelf*/, IdMapping* mapping, bool adopt) {
+                           Object* /*holderSelf*/, IdMapping* mapping, bool adopt, bool cascade) {
   Library* me = &m_owner;
   bool copying = holder && holder.get() != me;
   if (ref.object) {
     Object& r = *ref.object;
     std::shared_ptr<Library> rl = r.library();
-    if (r.id() && rl.get() == me) return r.id();
+    if (r.id() && rl.get() == me) {
+      // A referent saved with its holder (a material's assets) keeps its in-memory edits.
+      if (cascade && adopt && !copying) {
+        SaveArgs a;
+        a.mapping = mapping;
+        a.adopt = true;
+        saveImpl(r, &r, a);
+      }
+      return r.id();
+    }
     SaveArgs a;
     a.mapping = mapping;
     a.reuse = true;
@@ -735,7 +756,7 @@ uint32_t Store::saveImpl(const Object& o, Object* self, SaveArgs args) {
         } else {
           const Ref* r = std::get_if<Ref>(&v);
           uint32_t rid = r ? resolveRef(*r, src, selfObj, copying ? mapping : args.mapping,
-                                        args.adopt && !copying)
+                                        args.adopt && !copying, f.cascade)
                            : 0;
           row[i] = rid ? Value(Ref{rid, nullptr}) : Value();
           if (selfObj && r) {
@@ -845,7 +866,7 @@ void Store::writeLists(const Object& o, Object* self, uint32_t id,
     if (l.kind == ListKind::Refs) {
       std::vector<uint32_t> ids;
       for (std::size_t k = 0; k < items.size(); ++k) {
-        uint32_t rid = resolveRef(items[k], src, self, mapping, adopt);
+        uint32_t rid = resolveRef(items[k], src, self, mapping, adopt, false);
         ids.push_back(rid);
         if (self) {
           Ref& mine = Access::lists(*self)[li][k];
@@ -1234,6 +1255,13 @@ void UnitCriteria::apply(detail::Filter& filter) const {
 }
 
 Key::~Key() = default;
+bool Key::resolve(const Library&, std::vector<detail::Value>& out) const {
+  values(out);
+  return true;
+}
+ObjectType Key::objectType() const {
+  return ObjectType::None;
+}
 Criteria::~Criteria() = default;
 
 void NameKey::values(std::vector<detail::Value>& out) const {

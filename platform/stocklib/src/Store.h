@@ -141,7 +141,7 @@ class Store {
   };
   uint32_t saveImpl(const Object& object, Object* self, SaveArgs args);
   uint32_t resolveRef(const Ref& ref, const std::shared_ptr<Library>& holder, Object* holderSelf,
-                      IdMapping* mapping, bool adopt);
+                      IdMapping* mapping, bool adopt, bool cascade);
   void writeLists(const Object& object, Object* self, uint32_t id,
                   const std::shared_ptr<Library>& holder, IdMapping* mapping, bool adopt,
                   bool updating, const std::vector<Value>& row);

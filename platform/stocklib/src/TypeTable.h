@@ -39,6 +39,20 @@ TypeDesc describe(ObjectType type, const char* name, ObjectType parent,
   return t;
 }
 
+/// makeNamed<T>: a new T with that name.
+template <class T>
+KcSmartPtr<T> makeNamed(const OdString& name) {
+  KcSmartPtr<T> o = KcRxObjectImpl<T>::createObject();
+  o->set_name(name);
+  return o;
+}
+
+/// nonConst<T>: a referenced object as the mutable T that accessors hand out.
+template <class T>
+KcSmartPtr<T> nonConst(const KcSmartPtr<Object>& o) {
+  return KcSmartPtr<T>(static_cast<T*>(o.get()));
+}
+
 constexpr FieldKind kText = FieldKind::Text;
 constexpr FieldKind kBool = FieldKind::Bool;
 constexpr FieldKind kInt = FieldKind::Int;

@@ -1,11 +1,13 @@
 // XML import and export of library objects, driven by the type descriptions: one element per
-// object, named after its class; fields as attributes; references by the referred object's key.
+// object named after its class, one attribute per field, references by the referent's key.
 #include <pugixml.hpp>
 
-#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
+#include <cstring>
 #include <map>
+#include <set>
+#include <string>
 
 #include "Schema.h"
 #include "Store.h"
@@ -13,248 +15,459 @@
 #include "stocklib/Objects.h"
 
 namespace stocklib {
-
+namespace detail {
 namespace {
 
-using detail::Access;
-using detail::FieldKind;
-using detail::ListKind;
-using detail::TypeDesc;
-using detail::Value;
-
-const char kItem[] = "item";
+const char kMeta[] = "meta";
 const char kDefaultUnit[] = "DefaultUnit";
 
-std::string nodePath(const pugi::xml_node& n) {
-  std::string p;
-  for (pugi::xml_node a = n; a && a.type() == pugi::node_element; a = a.parent())
-    p = "/" + std::string(a.name()) + p;
-  return p + " (offset " + std::to_string(n.offset_debug()) + ")";
+std::string numberText(double v) {
+  char buf[40];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
 }
 
-// keyText: an object's key values joined by '|'; references by their own key text, looked up
-// in `lib` when only their id is known.
-std::string keyText(const Object& o, const Library& lib) {
-  const TypeDesc& t = Access::type(o);
-  std::string out;
-  for (std::size_t i = 0; i < t.keyFields.size(); ++i) {
-    if (i) out += '|';
-    const Value& v = Access::values(o)[t.keyFields[i]];
-    if (auto* s = std::get_if<OdString>(&v)) out += s->toUtf8();
-    if (auto* n = std::get_if<int64_t>(&v)) out += std::to_string(*n);
-    if (auto* r = std::get_if<detail::Ref>(&v)) {
-      KcSmartPtr<Object> ref = r->object ? r->object : lib.getObject(ObjectType::None, r->id);
-      if (ref) out += keyText(*ref, lib);
-    }
-  }
-  return out;
+bool parseNumber(const char* text, double& out) {
+  const char* end = text + std::strlen(text);
+  auto r = std::from_chars(text, end, out);
+  return r.ec == std::errc() && r.ptr == end && std::isfinite(out);
 }
 
-// Ids of the library's objects of one (possibly abstract) type, by key text.
-class KeyIndex {
+bool parseInteger(const char* text, int64_t& out) {
+  const char* end = text + std::strlen(text);
+  auto r = std::from_chars(text, end, out);
+  return r.ec == std::errc() && r.ptr == end;
+}
+
+bool parseBool(const char* text, int64_t& out) {
+  if (!std::strcmp(text, "true") || !std::strcmp(text, "1")) return out = 1, true;
+  if (!std::strcmp(text, "false") || !std::strcmp(text, "0")) return out = 0, true;
+  return false;
+}
+
+/// lineOf: the line of an element in the text it was parsed from; 0 when unknown (a document
+/// built in memory). Counts the line breaks before the element in the parse buffer, which holds
+/// the text as read except inside attribute values and decoded text. Linear in the offset: for
+/// messages only.
+int lineOf(const pugi::xml_node& n) {
+  std::ptrdiff_t offset = n.offset_debug();
+  if (offset < 0 || n.type() != pugi::node_element) return 0;
+  const char* name = n.name();
+  const char* start = name - offset;
+  int line = 1;
+  for (const char* p = start; p < name; ++p)
+    if (*p == '\n') ++line;
+  return line;
+}
+
+/// where: "line N, <Element name="...">" for messages.
+std::string where(const pugi::xml_node& n) {
+  std::string s;
+  if (int line = lineOf(n)) s = "line " + std::to_string(line) + ", ";
+  s += std::string("<") + n.name();
+  if (pugi::xml_attribute a = n.attribute("name")) s += std::string(" name=\"") + a.value() + "\"";
+  return s + ">";
+}
+
+/// primaryKey: the key field written as the reference attribute itself: "name" when the key
+/// has it, else the first key field; -1 for types without a key.
+int primaryKey(const TypeDesc& t) {
+  for (int k : t.keyFields)
+    if (!std::strcmp(t.allFields[k].name, "name")) return k;
+  return t.keyFields.empty() ? -1 : t.keyFields.front();
+}
+
+/// RawKey: key values already in the stored form, for one concrete type.
+class RawKey : public Key {
  public:
-  explicit KeyIndex(const Library& lib) : m_lib(lib) {}
-  uint32_t find(ObjectType type, const std::string& key) {
-    auto& index = indexFor(type);
-    auto it = index.find(key);
-    return it == index.end() ? 0 : it->second;
+  RawKey(ObjectType type, std::vector<Value> v) : m_type(type), m_values(std::move(v)) {}
+  void values(std::vector<Value>& out) const override {
+    out.insert(out.end(), m_values.begin(), m_values.end());
   }
-  void add(const Object& o, uint32_t id) {
-    for (auto& [type, index] : m_index)
-      if (Access::type(o).isA(type)) index[keyText(o, m_lib)] = id;
+  ObjectType objectType() const override { return m_type; }
+
+ private:
+  ObjectType m_type;
+  std::vector<Value> m_values;
+};
+
+class Importer {
+ public:
+  Importer(Library& library, Store& store, const Library::ImportOptions& options)
+      : m_library(library), m_store(store), m_replace(options.replace) {
+    if (options.unit == kLibraryUnitInch || options.unit == kLibraryUnitMillimeter)
+      m_lengthFactor = unitFactor(options.unit) / unitFactor(store.unit);
+    else if (options.unit != -1)
+      throw Exception("import: unknown length unit " + std::to_string(options.unit) +
+                      " (0 inch, 1 millimetre, -1 the library's own)");
+  }
+
+  void run(const pugi::xml_node& root) {
+    for (pugi::xml_node n = root.first_child(); n; n = n.next_sibling()) {
+      if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) fail(n, "unexpected text");
+      if (n.type() != pugi::node_element) continue;
+      if (!std::strcmp(n.name(), kMeta)) continue;
+      if (!std::strcmp(n.name(), kDefaultUnit)) {
+        defaultUnit(n);
+        continue;
+      }
+      const TypeDesc* t = TypeRegistry::get().byName(n.name());
+      if (!t || t->abstract) fail(n, "unknown element");
+      KcSmartPtr<Object> o = build(n, *t, -1);
+      uint32_t id = m_store.storeImported(*o, m_replace);
+      auto [it, fresh] = m_made.emplace(id, n);
+      if (!fresh && !t->keyFields.empty()) {
+        int line = lineOf(it->second);
+        fail(n, "duplicate: the same " + std::string(t->name) + " is defined" +
+                    (line ? " at line " + std::to_string(line) : " above"));
+      }
+    }
   }
 
  private:
-  std::map<std::string, uint32_t>& indexFor(ObjectType type) {
-    auto it = m_index.find(type);
-    if (it != m_index.end()) return it->second;
-    auto& index = m_index[type];
-    std::vector<KcSmartPtr<Object>> all;
-    m_lib.getObjects(type, nullptr, all);
-    for (auto& o : all)
-      index[keyText(*o, m_lib)] = o->id();
-    return index;
-  }
-  const Library& m_lib;
-  std::map<ObjectType, std::map<std::string, uint32_t>> m_index;
-};
-
-int64_t parseInt(const pugi::xml_attribute& a, const pugi::xml_node& n) {
-  const char* text = a.value();
-  char* end = nullptr;
-  errno = 0;
-  long long v = std::strtoll(text, &end, 10);
-  if (!*text || *end || errno)
-    throw Exception("attribute " + std::string(a.name()) + "=\"" + text +
-                    "\" is not an integer at " + nodePath(n));
-  return v;
-}
-
-double parseReal(const pugi::xml_attribute& a, const pugi::xml_node& n) {
-  const char* text = a.value();
-  char* end = nullptr;
-  double v = std::strtod(text, &end);
-  if (!*text || *end || !std::isfinite(v))
-    throw Exception("attribute " + std::string(a.name()) + "=\"" + text + "\" is not a number at " +
-                    nodePath(n));
-  return v;
-}
-
-struct Importer {
-  Library& lib;
-  detail::Store& store;
-  KeyIndex keys;
-  double lengthFactor;
-
-  uint32_t resolve(ObjectType type, const std::string& key, const pugi::xml_node& n,
-                   const char* what) {
-    uint32_t id = keys.find(type, key);
-    if (!id)
-      throw ConsistencyError(std::string(what) + " refers to " + objectTypeName(type).toUtf8() +
-                             " \"" + key + "\", which the library does not have, at " +
-                             nodePath(n));
-    return id;
+  [[noreturn]] void fail(const pugi::xml_node& n, const std::string& what) const {
+    throw Exception("XML " + where(n) + ": " + what);
   }
 
-  // Builds the object an element describes (children included), unsaved.
-  KcSmartPtr<Object> build(const TypeDesc& t, const pugi::xml_node& n) {
-    if (t.abstract || !t.make)
-      throw Exception("element <" + std::string(n.name()) + "> names an abstract type at " +
-                      nodePath(n));
+  // An object of type `t` from element `n`; `syncField`: the field a child takes from its owner.
+  KcSmartPtr<Object> build(const pugi::xml_node& n, const TypeDesc& t, int syncField) {
     KcSmartPtr<Object> o(static_cast<Object*>(t.make().detach()), kOdRxObjAttach);
     std::vector<Value>& values = Access::values(*o);
-    for (pugi::xml_attribute a : n.attributes()) {
-      int i = t.fieldIndex(a.name());
-      if (i < 0)
-        throw Exception("unknown attribute " + std::string(a.name()) + " at " + nodePath(n));
-      const detail::FieldDesc& f = t.allFields[i];
-      switch (f.kind) {
-        case FieldKind::Text:
-          values[i] = OdString::fromUtf8(a.value());
-          break;
-        case FieldKind::Int:
-        case FieldKind::Bool:
-          values[i] = parseInt(a, n);
-          break;
-        case FieldKind::Real:
-          values[i] = parseReal(a, n);
-          break;
-        case FieldKind::Length:
-          values[i] = parseReal(a, n) * lengthFactor;
-          break;
-        case FieldKind::Ref:
-          values[i] = detail::Ref{resolve(f.refType, a.value(), n, a.name()), nullptr};
-          break;
-        default:
-          throw Exception("attribute " + std::string(a.name()) + " cannot be set at " +
-                          nodePath(n));
-      }
+    for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+      std::string name = a.name();
+      std::size_t dot = name.find('.');
+      int i = t.fieldIndex(name.substr(0, dot).c_str());
+      if (i < 0 || i == syncField || t.allFields[i].kind == FieldKind::Owner ||
+          t.allFields[i].kind == FieldKind::Position)
+        fail(n, "unknown attribute \"" + name + "\"");
+      const FieldDesc& f = t.allFields[i];
+      if (f.kind == FieldKind::Ref) continue;  // resolved below, with its parts
+      if (dot != std::string::npos) fail(n, "unknown attribute \"" + name + "\"");
+      values[i] = parse(n, a, f);
     }
-    auto& lists = Access::lists(*o);
-    for (pugi::xml_node c : n.children()) {
+    for (std::size_t i = 0; i < t.allFields.size(); ++i) {
+      const FieldDesc& f = t.allFields[i];
+      if (f.kind != FieldKind::Ref || static_cast<int>(i) == syncField) continue;
+      if (uint32_t id = reference(n, f.name, f.refType)) values[i] = Ref{id, nullptr};
+    }
+    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+      if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) fail(n, "unexpected text");
       if (c.type() != pugi::node_element) continue;
-      bool used = false;
-      for (std::size_t li = 0; li < t.allLists.size() && !used; ++li) {
-        const detail::ListDesc& l = t.allLists[li];
-        if (l.kind == ListKind::Refs && std::string(c.name()) == l.name) {
-          for (pugi::xml_node item : c.children(kItem))
-            lists[li].push_back(detail::Ref{
-                resolve(l.itemType, item.attribute("key").value(), item, "item"), nullptr});
-          used = true;
-        } else if (l.kind == ListKind::Children) {
-          const TypeDesc* ct = detail::TypeRegistry::get().byName(c.name());
-          if (ct && ct->isA(l.itemType)) {
-            KcSmartPtr<Object> child = build(*ct, c);
-            lists[li].push_back(detail::Ref{0, child});
-            used = true;
-          }
-        }
-      }
-      if (!used)
-        throw Exception("unexpected element <" + std::string(c.name()) + "> at " + nodePath(c));
+      listItem(n, c, *o, t);
     }
     return o;
   }
-};
 
-void writeObject(const Object& o, const Library& lib, pugi::xml_node parent) {
-  const TypeDesc& t = Access::type(o);
-  pugi::xml_node n = parent.append_child(t.name);
-  const std::vector<Value>& values = Access::values(o);
-  for (std::size_t i = 0; i < t.allFields.size(); ++i) {
-    const detail::FieldDesc& f = t.allFields[i];
-    const Value& v = values[i];
-    if (v.index() == 0 || f.kind == FieldKind::Owner || f.kind == FieldKind::Position) continue;
-    pugi::xml_attribute a = n.append_attribute(f.name);
-    if (auto* s = std::get_if<OdString>(&v)) a.set_value(s->toUtf8().c_str());
-    if (auto* d = std::get_if<double>(&v)) a.set_value(*d, 17);
-    if (auto* k = std::get_if<int64_t>(&v)) a.set_value(static_cast<long long>(*k));
-    if (std::get_if<detail::Ref>(&v)) {
-      KcSmartPtr<Object> r = lib.getObject(ObjectType::None, std::get<detail::Ref>(v).id);
-      a.set_value(r ? keyText(*r, lib).c_str() : "");
-    }
-  }
-  for (std::size_t li = 0; li < t.allLists.size(); ++li) {
-    const detail::ListDesc& l = t.allLists[li];
-    const auto& items = Access::lists(o)[li];
-    if (l.kind == ListKind::Refs) {
-      if (items.empty()) continue;
-      pugi::xml_node list = n.append_child(l.name);
-      for (const detail::Ref& r : items) {
-        KcSmartPtr<Object> item = r.object ? r.object : lib.getObject(ObjectType::None, r.id);
-        if (item)
-          list.append_child(kItem).append_attribute("key").set_value(keyText(*item, lib).c_str());
+  Value parse(const pugi::xml_node& n, const pugi::xml_attribute& a, const FieldDesc& f) {
+    const char* text = a.value();
+    switch (f.kind) {
+      case FieldKind::Text:
+        return OdString::fromUtf8(text, std::strlen(text));
+      case FieldKind::Real:
+      case FieldKind::Length: {
+        double v = 0;
+        if (!parseNumber(text, v))
+          fail(n, "attribute \"" + std::string(a.name()) + "\": \"" + text + "\" is not a number");
+        return f.kind == FieldKind::Length ? v * m_lengthFactor : v;
       }
-    } else {
-      for (const detail::Ref& r : items)
-        if (r.object) writeObject(*r.object, lib, n);
+      case FieldKind::Bool: {
+        int64_t v = 0;
+        if (!parseBool(text, v))
+          fail(n, "attribute \"" + std::string(a.name()) + "\": \"" + text +
+                      "\" is not true or false");
+        return v;
+      }
+      default: {
+        int64_t v = 0;
+        if (!parseInteger(text, v))
+          fail(n,
+               "attribute \"" + std::string(a.name()) + "\": \"" + text + "\" is not an integer");
+        return v;
+      }
     }
   }
-}
 
-}  // namespace
+  // A child element of an object: an owned child or an item of a reference list.
+  void listItem(const pugi::xml_node& n, const pugi::xml_node& c, Object& o, const TypeDesc& t) {
+    for (std::size_t li = 0; li < t.allLists.size(); ++li) {
+      const ListDesc& l = t.allLists[li];
+      for (const TypeDesc* ct : typeDesc(l.itemType).concrete) {
+        if (std::strcmp(ct->name, c.name()) != 0) continue;
+        if (l.kind == ListKind::Children) {
+          int sync = l.sync ? ct->fieldIndex(l.sync) : -1;
+          KcSmartPtr<Object> child = build(c, *ct, sync);
+          Access::lists(o)[li].push_back(Ref{0, child});
+        } else {
+          uint32_t id = keyOf(c, *ct, "");
+          if (!id) fail(c, std::string("unknown ") + ct->name);
+          Access::lists(o)[li].push_back(Ref{id, nullptr});
+        }
+        return;
+      }
+    }
+    fail(c, std::string("unexpected in <") + n.name() + ">");
+  }
 
-void Library::importFromXml(pugi::xml_node& node, const ImportOptions& options) {
-  double factor =
-      options.unit < 0 ? 1.0 : detail::unitFactor(options.unit) / detail::unitFactor(unit());
-  Importer importer{*this, *m_store, KeyIndex(*this), factor};
-  m_store->inBulk([&] {
-    for (pugi::xml_node c : node.children()) {
-      if (c.type() != pugi::node_element || std::string(c.name()) == "meta") continue;
-      if (std::string(c.name()) == kDefaultUnit) {
-        uint32_t id = importer.resolve(ObjectType::Unit, c.attribute("unit").value(), c, "unit");
-        KcSmartPtr<Unit> u = get<Unit>(id);
-        KcSmartPtr<const Measure> m = u ? u->measure() : KcSmartPtr<const Measure>();
-        if (!m) throw ConsistencyError("a default unit without a measure at " + nodePath(c));
-        if (options.replace || !defaultUnit(m->name())) m_store->setDefaultUnit(u);
+  // The id named by the reference attributes `prefix` (and `prefix.part`) of `n`; 0 when `n`
+  // has none of them. Fails when they name nothing.
+  uint32_t reference(const pugi::xml_node& n, const std::string& prefix, ObjectType refType) {
+    bool present = false;
+    std::string parts = prefix + ".";
+    for (pugi::xml_attribute a = n.first_attribute(); a && !present; a = a.next_attribute())
+      present = prefix == a.name() || !std::strncmp(a.name(), parts.c_str(), parts.size());
+    if (!present) return 0;
+    const TypeDesc& base = typeDesc(refType);
+    pugi::xml_attribute kind = n.attribute((parts + "class").c_str());
+    for (const TypeDesc* t : base.concrete) {
+      if (kind && std::strcmp(kind.value(), t->name) != 0) continue;
+      if (uint32_t id = keyOf(n, *t, prefix)) return id;
+    }
+    std::string text = n.attribute(prefix.c_str()).value();
+    fail(n, "attribute \"" + prefix + "\": no " + base.name + " \"" + text +
+                "\" in the document above or in the library");
+  }
+
+  // The id of the `t` whose key the attributes of `n` give: the primary key field as `prefix`
+  // (or by its own name when `prefix` is empty), the others as `prefix.field`; 0 when none.
+  uint32_t keyOf(const pugi::xml_node& n, const TypeDesc& t, const std::string& prefix) {
+    if (t.keyFields.empty()) fail(n, std::string(t.name) + " cannot be referred to");
+    int primary = primaryKey(t);
+    std::vector<Value> key;
+    std::string cacheKey = t.name;
+    for (int k : t.keyFields) {
+      const FieldDesc& f = t.allFields[k];
+      std::string attr = prefix.empty() ? std::string(f.name)
+                         : k == primary ? prefix
+                                        : prefix + "." + f.name;
+      if (f.kind == FieldKind::Ref) {
+        uint32_t id = reference(n, attr, f.refType);
+        key.push_back(id ? Value(Ref{id, nullptr}) : Value());
+        cacheKey += '\x1f' + std::to_string(id);
         continue;
       }
-      const TypeDesc* t = detail::TypeRegistry::get().byName(c.name());
-      if (!t) throw Exception("unknown element <" + std::string(c.name()) + "> at " + nodePath(c));
-      KcSmartPtr<Object> o = importer.build(*t, c);
-      importer.keys.add(*o, m_store->storeImported(*o, options.replace));
+      pugi::xml_attribute a = n.attribute(attr.c_str());
+      key.push_back(a ? parse(n, a, f) : Value());
+      cacheKey += '\x1f' + std::string(a ? a.value() : "\x1e");
     }
-  });
+    auto cached = m_keys.find(cacheKey);
+    if (cached != m_keys.end()) return cached->second;
+    KcSmartPtr<Object> found = m_store.getByKey(t.type, RawKey(t.type, std::move(key)));
+    uint32_t id = found ? found->id() : 0;
+    if (id) m_keys.emplace(cacheKey, id);
+    return id;
+  }
+
+  void defaultUnit(const pugi::xml_node& n) {
+    uint32_t measure = reference(n, "measure", ObjectType::Measure);
+    uint32_t unit = reference(n, "unit", ObjectType::Unit);
+    if (!measure || !unit) fail(n, "needs a measure and a unit");
+    KcSmartPtr<Object> u = m_store.getById(ObjectType::Unit, unit);
+    if (static_cast<const Unit*>(u.get())->measure_id() != measure)
+      fail(n, "the unit is not of that measure");
+    KcSmartPtr<Object> m = m_store.getById(ObjectType::Measure, measure);
+    if (!m_replace && m_library.defaultUnit(static_cast<const Measure*>(m.get())->name())) return;
+    m_store.setDefaultUnit(u.get());
+  }
+
+  Library& m_library;
+  Store& m_store;
+  bool m_replace;
+  double m_lengthFactor = 1.0;
+  std::map<uint32_t, pugi::xml_node> m_made;  // ids stored by this import -> their element
+  std::map<std::string, uint32_t> m_keys;     // resolved references
+};
+
+class Exporter {
+ public:
+  explicit Exporter(Store& store) : m_store(store) {}
+
+  void meta(pugi::xml_node& root, const Library& library) {
+    pugi::xml_node m = root.append_child(kMeta);
+    m.append_child("locale").text().set(library.locale().toUtf8().c_str());
+    m.append_child("region").text().set(library.region().toUtf8().c_str());
+    m.append_child("Unit").text().set(library.unit() == kLibraryUnitInch ? "Inch" : "Millimeter");
+  }
+
+  /// objects: writes every stored object of `wanted` (all when null), by type in dependency
+  /// order and by id within a type; owned objects inside their owners.
+  void objects(pugi::xml_node& root, const std::set<uint32_t>* wanted) {
+    for (const TypeDesc* t : TypeRegistry::get().all()) {
+      if (t->abstract) continue;
+      std::vector<KcSmartPtr<Object>> all;
+      m_store.getAll(t->type, nullptr, all);
+      for (const KcSmartPtr<Object>& o : all) {
+        if (&Access::type(*o) != t) continue;
+        if (t->ownerField >= 0 && Access::values(*o)[t->ownerField].index() != 0) continue;
+        if (wanted && !wanted->count(o->id())) continue;
+        write(root, *o, -1);
+      }
+      if (t->type == ObjectType::Unit) defaultUnits(root, wanted);
+    }
+  }
+
+  /// closure: `o` and everything it refers to, directly or through what it owns.
+  void closure(const Object& o, std::set<uint32_t>& ids) {
+    if (!o.id() || !ids.insert(o.id()).second) return;
+    refs(o, ids);
+  }
+
+ private:
+  void refs(const Object& o, std::set<uint32_t>& ids) {
+    const TypeDesc& t = Access::type(o);
+    const auto& values = Access::values(o);
+    for (std::size_t i = 0; i < t.allFields.size(); ++i)
+      if (const Ref* r = std::get_if<Ref>(&values[i]))
+        if (KcSmartPtr<Object> target = load(r->id)) closure(*target, ids);
+    for (std::size_t li = 0; li < t.allLists.size(); ++li)
+      for (const Ref& item : Access::lists(o)[li]) {
+        KcSmartPtr<Object> target = item.object ? item.object : load(item.id);
+        if (!target) continue;
+        if (t.allLists[li].kind == ListKind::Children)
+          refs(*target, ids);
+        else
+          closure(*target, ids);
+      }
+  }
+
+  KcSmartPtr<Object> load(uint32_t id) {
+    if (!id) return KcSmartPtr<Object>();
+    auto it = m_loaded.find(id);
+    if (it != m_loaded.end()) return it->second;
+    KcSmartPtr<Object> o = m_store.getById(ObjectType::None, id);
+    m_loaded.emplace(id, o);
+    return o;
+  }
+
+  void write(pugi::xml_node& parent, const Object& o, int syncField) {
+    const TypeDesc& t = Access::type(o);
+    pugi::xml_node e = parent.append_child(t.name);
+    const auto& values = Access::values(o);
+    for (std::size_t i = 0; i < t.allFields.size(); ++i) {
+      const FieldDesc& f = t.allFields[i];
+      const Value& v = values[i];
+      if (v.index() == 0 || static_cast<int>(i) == syncField) continue;
+      switch (f.kind) {
+        case FieldKind::Owner:
+        case FieldKind::Position:
+          break;
+        case FieldKind::Ref:
+          if (KcSmartPtr<Object> target = load(std::get<Ref>(v).id))
+            reference(e, f.name, f.refType, *target);
+          break;
+        default:
+          attribute(e, f.name, f, v);
+      }
+    }
+    for (std::size_t li = 0; li < t.allLists.size(); ++li) {
+      const ListDesc& l = t.allLists[li];
+      for (const Ref& item : Access::lists(o)[li]) {
+        KcSmartPtr<Object> target = item.object ? item.object : load(item.id);
+        if (!target) continue;
+        const TypeDesc& ct = Access::type(*target);
+        if (l.kind == ListKind::Children) {
+          write(e, *target, l.sync ? ct.fieldIndex(l.sync) : -1);
+        } else {
+          pugi::xml_node r = e.append_child(ct.name);
+          keyAttributes(r, "", *target);
+        }
+      }
+    }
+  }
+
+  void attribute(pugi::xml_node& e, const std::string& name, const FieldDesc& f, const Value& v) {
+    pugi::xml_attribute a = e.append_attribute(name.c_str());
+    if (const auto* s = std::get_if<OdString>(&v)) {
+      a.set_value(s->toUtf8().c_str());
+    } else if (const auto* d = std::get_if<double>(&v)) {
+      a.set_value(numberText(*d).c_str());
+    } else if (const auto* i = std::get_if<int64_t>(&v)) {
+      if (f.kind == FieldKind::Bool)
+        a.set_value(*i ? "true" : "false");
+      else
+        a.set_value(std::to_string(*i).c_str());
+    }
+  }
+
+  void reference(pugi::xml_node& e, const std::string& prefix, ObjectType refType,
+                 const Object& target) {
+    const TypeDesc& t = Access::type(target);
+    if (typeDesc(refType).concrete.size() > 1)
+      e.append_attribute((prefix + ".class").c_str()).set_value(t.name);
+    keyAttributes(e, prefix, target);
+  }
+
+  void keyAttributes(pugi::xml_node& e, const std::string& prefix, const Object& target) {
+    const TypeDesc& t = Access::type(target);
+    int primary = primaryKey(t);
+    const auto& values = Access::values(target);
+    // The primary key field first: references read as name="HEA" name.standard="EN 10365".
+    std::vector<int> order{primary};
+    for (int k : t.keyFields)
+      if (k != primary) order.push_back(k);
+    for (int k : order) {
+      const FieldDesc& f = t.allFields[k];
+      std::string name = prefix.empty() ? std::string(f.name)
+                         : k == primary ? prefix
+                                        : prefix + "." + f.name;
+      const Value& v = values[k];
+      if (v.index() == 0) continue;
+      if (f.kind == FieldKind::Ref) {
+        if (KcSmartPtr<Object> r = load(std::get<Ref>(v).id)) reference(e, name, f.refType, *r);
+      } else {
+        attribute(e, name, f, v);
+      }
+    }
+  }
+
+  void defaultUnits(pugi::xml_node& root, const std::set<uint32_t>* wanted) {
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(m_store.db, "SELECT measure, unit FROM default_units ORDER BY measure",
+                           -1, &s, nullptr) != SQLITE_OK)
+      throw Exception("export: cannot read the default units");
+    std::vector<std::pair<uint32_t, uint32_t>> rows;
+    while (sqlite3_step(s) == SQLITE_ROW)
+      rows.emplace_back(static_cast<uint32_t>(sqlite3_column_int64(s, 0)),
+                        static_cast<uint32_t>(sqlite3_column_int64(s, 1)));
+    sqlite3_finalize(s);
+    for (auto [measure, unit] : rows) {
+      if (wanted && !wanted->count(unit)) continue;
+      KcSmartPtr<Object> m = load(measure), u = load(unit);
+      if (!m || !u) continue;
+      pugi::xml_node e = root.append_child(kDefaultUnit);
+      reference(e, "measure", ObjectType::Measure, *m);
+      reference(e, "unit", ObjectType::Unit, *u);
+    }
+  }
+
+  Store& m_store;
+  std::map<uint32_t, KcSmartPtr<Object>> m_loaded;
+};
+
+}  // namespace
+}  // namespace detail
+
+void Library::importFromXml(pugi::xml_node& node, const ImportOptions& options) {
+  detail::Importer importer(*this, *m_store, options);
+  m_store->inBulk([&] { importer.run(node); });
 }
 
 void Library::exportToXml(pugi::xml_node& node) const {
-  for (const TypeDesc* t : detail::TypeRegistry::get().all()) {
-    if (t->abstract) continue;
-    std::vector<KcSmartPtr<Object>> objects;
-    getObjects(t->type, nullptr, objects);
-    for (const auto& o : objects) {
-      if (&Access::type(*o) != t) continue;
-      if (t->ownerField >= 0 && Access::values(*o)[t->ownerField].index() != 0) continue;
-      writeObject(*o, *this, node);
-    }
+  detail::Exporter exporter(*m_store);
+  exporter.meta(node, *this);
+  exporter.objects(node, nullptr);
+}
+
+void Library::exportToXml(pugi::xml_node& node,
+                          const std::vector<KcSmartPtr<const Object>>& objects) const {
+  detail::Exporter exporter(*m_store);
+  std::set<uint32_t> ids;
+  for (const auto& o : objects) {
+    if (!o || o->library().get() != this)
+      throw Exception("export: an object to export is not stored in " + filename().toUtf8());
+    exporter.closure(*o, ids);
   }
-  std::vector<KcSmartPtr<Object>> measures;
-  getObjects(ObjectType::Measure, nullptr, measures);
-  for (const auto& m : measures) {
-    KcSmartPtr<Unit> u = defaultUnit(static_cast<const Measure*>(m.get())->name());
-    if (!u) continue;
-    node.append_child(kDefaultUnit).append_attribute("unit").set_value(keyText(*u, *this).c_str());
-  }
+  exporter.meta(node, *this);
+  exporter.objects(node, &ids);
 }
 
 }  // namespace stocklib

@@ -6,10 +6,12 @@
 
 #include "OdString.h"
 #include "stocklib/StocklibExport.h"
+#include "stocklib/Types.h"
 #include "stocklib/Value.h"
 
 namespace stocklib {
 
+class Library;
 class Measure;
 namespace detail {
 class Filter;
@@ -21,6 +23,13 @@ class STOCKLIB_API Key {
   virtual ~Key();
   /// values: appends the key's field values, in order, to `out`.
   virtual void values(std::vector<detail::Value>& out) const = 0;
+  /// resolve: appends the key's field values as `library` stores them (a key that names other
+  /// objects by their names answers their ids there); false when it names nothing there.
+  /// Default: values().
+  virtual bool resolve(const Library& library, std::vector<detail::Value>& out) const;
+  /// objectType: the kind of object the key is restricted to (with its descendants); None when
+  /// the key fits any type whose key has as many fields.
+  virtual ObjectType objectType() const;
 };
 
 /// NameKey: objects unique by name (namespaces, units by symbol, measures, entity types ...).

@@ -184,8 +184,13 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
   /// importFromXml: reads the objects under `node` (as written by exportToXml) into this library
   /// in one transaction. Throws Exception naming the element at fault; nothing is kept then.
   void importFromXml(pugi::xml_node& node, const ImportOptions& options);
-  /// exportToXml: writes every object of this library as children of `node`.
+  /// exportToXml: writes the library's settings (element "meta") and every object of this
+  /// library as children of `node`, so that importing them gives an equal library.
   void exportToXml(pugi::xml_node& node) const;
+  /// exportToXml: as above, but only `objects` (stored in this library) and what they refer
+  /// to. Exception for an object of another library or an unsaved one.
+  void exportToXml(pugi::xml_node& node,
+                   const std::vector<KcSmartPtr<const Object>>& objects) const;
 
   // The non-template core of get (also usable with a run-time type).
   KcSmartPtr<Object> getObject(ObjectType type, uint32_t id) const;

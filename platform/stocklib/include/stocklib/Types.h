@@ -58,6 +58,8 @@ enum class ObjectType : int32_t {
   PropertyDefinition = 42,
   ValueDefinition = 43,
   PropertyNamespace = 44,
+  CustomValue = 45,    // a custom value held by a material or a composition
+  ProfileVertex = 46,  // a vertex of a custom profile's outline
 };
 
 /// ObjectKey: one stored object, by type and id; ordered by type (as a signed 32-bit number),

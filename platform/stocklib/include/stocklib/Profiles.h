@@ -1,0 +1,394 @@
+// Structural profiles of the library store: profile standards and names, the profile base, the
+// custom outline profile and the sixteen parametrized shapes, their keys and criteria, and the
+// scale comparison used to repair profiles stored at a wrong scale.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "stocklib/Objects.h"
+
+namespace stocklib {
+
+class ProfileStandard;
+
+/// ProfileType: what a profile is used for (single bits; stored numbers).
+enum ProfileType : int32_t {
+  kProfileGeneric = 1,
+  kProfileStructuralConcrete = 2,
+  kProfileStructuralSteel = 4,
+  kProfileHVAC = 8,
+  kProfilePiping = 16,
+  kProfileElectrical = 32,
+};
+
+/// ProfileStandard: the standard a family of profiles follows ("EN 10365"), unique by name.
+class STOCKLIB_API ProfileStandard : public Object {
+  STOCKLIB_DECLARE_OBJECT(ProfileStandard)
+ public:
+  ProfileStandard();
+  static KcSmartPtr<ProfileStandard> create(const OdString& name);
+  STOCKLIB_NAME(0)
+};
+
+/// ProfileName: a family of profiles ("HEA") in a standard (or none), unique by standard and
+/// name.
+class STOCKLIB_API ProfileName : public Object {
+  STOCKLIB_DECLARE_OBJECT(ProfileName)
+ public:
+  ProfileName();
+  /// create: a new name in `standard` (null: no standard).
+  static KcSmartPtr<ProfileName> create(const OdString& name, const ProfileStandard* standard);
+  /// standard: null when the name has none.
+  KcSmartPtr<ProfileStandard> standard() const;
+  void set_standard(const ProfileStandard* standard);
+  STOCKLIB_NAME(1)
+};
+
+/// Profile: a cross-section: its family name, its size designation and what it is used for.
+/// Unique by name and size among profiles of the same shape. Lengths are in the library's unit.
+class STOCKLIB_API Profile : public Object {
+  STOCKLIB_DECLARE_OBJECT(Profile)
+ public:
+  /// name: the profile name; null when it has none.
+  KcSmartPtr<ProfileName> name() const;
+  void set_name(const ProfileName* name);
+  /// size: the size designation as written in the tables ("200", "2-1/2x2-1/2x1/4").
+  const OdString& size() const { return textField(1); }
+  void set_size(const OdString& size) { setText(1, size); }
+  /// profile_type: ProfileType bits; kProfileGeneric for a new profile.
+  int32_t profile_type() const { return static_cast<int32_t>(intField(2, kProfileGeneric)); }
+  void set_profile_type(int32_t type) { setInt(2, type); }
+
+ protected:
+  explicit Profile(const detail::TypeDesc& type);
+};
+
+/// OutlinePoint: a vertex of a custom outline; `bulge` is the tangent of a quarter of the arc
+/// angle to the next vertex (0: straight).
+struct OutlinePoint {
+  double x = 0.0;
+  double y = 0.0;
+  double bulge = 0.0;
+  bool operator==(const OutlinePoint& o) const { return x == o.x && y == o.y && bulge == o.bulge; }
+};
+
+/// ProfileVertex: one stored vertex of a custom outline, owned by its profile.
+class STOCKLIB_API ProfileVertex : public Object {
+  STOCKLIB_DECLARE_OBJECT(ProfileVertex)
+ public:
+  ProfileVertex();
+  double x() const { return realField(2); }
+  double y() const { return realField(3); }
+  double bulge() const { return realField(4); }
+  void set(const OutlinePoint& p);
+};
+
+/// CustomProfile: a profile given by a closed outline.
+class STOCKLIB_API CustomProfile : public Profile {
+  STOCKLIB_DECLARE_OBJECT(CustomProfile)
+ public:
+  CustomProfile();
+  static KcSmartPtr<CustomProfile> create(const ProfileName* name, const OdString& size);
+  /// outline: the vertices in order; empty for a new profile.
+  std::vector<OutlinePoint> outline() const;
+  void set_outline(const std::vector<OutlinePoint>& points);
+};
+
+/// ParametrizedProfile: a profile of a fixed shape given by named dimensions. The generic
+/// access below reaches the dimensions of every shape; each shape also names them.
+class STOCKLIB_API ParametrizedProfile : public Profile {
+  STOCKLIB_DECLARE_OBJECT(ParametrizedProfile)
+ public:
+  /// dimension_count: how many dimensions the shape has.
+  std::size_t dimension_count() const;
+  /// dimension_name: the name of dimension `index` ("height"); empty when out of range.
+  OdString dimension_name(std::size_t index) const;
+  /// dimension_is_length: true for lengths (scaled and converted between library units);
+  /// false for ratios such as a flange slope, and out of range.
+  bool dimension_is_length(std::size_t index) const;
+  /// has_dimension: whether dimension `index` was set.
+  bool has_dimension(std::size_t index) const;
+  /// dimension: its value; 0 when not set or out of range.
+  double dimension(std::size_t index) const;
+  /// set_dimension: false when out of range.
+  bool set_dimension(std::size_t index, double value);
+  /// dimension_index: the index of the dimension of that name; -1 when the shape has none.
+  int dimension_index(const OdString& name) const;
+
+ protected:
+  explicit ParametrizedProfile(const detail::TypeDesc& type);
+};
+
+}  // namespace stocklib
+
+// One dimension accessor pair of a shape: `name()` (0 when not set) and `set_name(value)`.
+#define STOCKLIB_PROFILE_DIMENSION(name, index) \
+  double name() const {                         \
+    return realField(index);                    \
+  }                                             \
+  void set_##name(double value) {               \
+    setReal(index, value);                      \
+  }
+
+// A shape class: its runtime class, constructor and `create`; dimensions follow.
+#define STOCKLIB_DECLARE_SHAPE(T) \
+  STOCKLIB_DECLARE_OBJECT(T)      \
+ public:                          \
+  T();                            \
+  static KcSmartPtr<T> create(const ::stocklib::ProfileName* name, const OdString& size);
+
+namespace stocklib {
+
+class STOCKLIB_API CircleProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(CircleProfile)
+  STOCKLIB_PROFILE_DIMENSION(diameter, 3)
+};
+
+class STOCKLIB_API CircleHollowProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(CircleHollowProfile)
+  STOCKLIB_PROFILE_DIMENSION(diameter, 3)
+  STOCKLIB_PROFILE_DIMENSION(wall_thickness, 4)
+};
+
+/// EllipseProfile: full axes, width along x and height along y.
+class STOCKLIB_API EllipseProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(EllipseProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(width, 4)
+};
+
+class STOCKLIB_API RectangleProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(RectangleProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(width, 4)
+};
+
+class STOCKLIB_API RectangleHollowProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(RectangleHollowProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(width, 4)
+  STOCKLIB_PROFILE_DIMENSION(wall_thickness, 5)
+  STOCKLIB_PROFILE_DIMENSION(inner_radius, 6)
+  STOCKLIB_PROFILE_DIMENSION(outer_radius, 7)
+};
+
+class STOCKLIB_API RoundedRectangleProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(RoundedRectangleProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(width, 4)
+  STOCKLIB_PROFILE_DIMENSION(radius, 5)
+};
+
+/// TrapeziumProfile: `top_offset` shifts the top edge's centre from the bottom edge's.
+class STOCKLIB_API TrapeziumProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(TrapeziumProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(bottom_width, 4)
+  STOCKLIB_PROFILE_DIMENSION(top_width, 5)
+  STOCKLIB_PROFILE_DIMENSION(top_offset, 6)
+};
+
+/// Crane rails: head on a web on a foot.
+class STOCKLIB_API CraneRailAShapeProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(CraneRailAShapeProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(head_width, 4)
+  STOCKLIB_PROFILE_DIMENSION(head_height, 5)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness, 6)
+  STOCKLIB_PROFILE_DIMENSION(base_width, 7)
+  STOCKLIB_PROFILE_DIMENSION(base_height, 8)
+};
+
+class STOCKLIB_API CraneRailFShapeProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(CraneRailFShapeProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(head_width, 4)
+  STOCKLIB_PROFILE_DIMENSION(head_height, 5)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness, 6)
+  STOCKLIB_PROFILE_DIMENSION(base_width, 7)
+  STOCKLIB_PROFILE_DIMENSION(base_height, 8)
+};
+
+class STOCKLIB_API TShapeProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(TShapeProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(width, 4)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness, 5)
+  STOCKLIB_PROFILE_DIMENSION(flange_thickness, 6)
+  STOCKLIB_PROFILE_DIMENSION(fillet_radius, 7)
+};
+
+class STOCKLIB_API ZShapeProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(ZShapeProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(width, 4)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness, 5)
+  STOCKLIB_PROFILE_DIMENSION(flange_thickness, 6)
+  STOCKLIB_PROFILE_DIMENSION(fillet_radius, 7)
+};
+
+/// CShapeProfile: a lipped (cold-formed) channel of one wall thickness.
+class STOCKLIB_API CShapeProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(CShapeProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(width, 4)
+  STOCKLIB_PROFILE_DIMENSION(wall_thickness, 5)
+  STOCKLIB_PROFILE_DIMENSION(lip_length, 6)
+  STOCKLIB_PROFILE_DIMENSION(inner_radius, 7)
+};
+
+/// UShapeProfile: a rolled channel; `flange_slope` is a ratio (0.08 for 8 %), not a length.
+class STOCKLIB_API UShapeProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(UShapeProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(width, 4)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness, 5)
+  STOCKLIB_PROFILE_DIMENSION(flange_thickness, 6)
+  STOCKLIB_PROFILE_DIMENSION(fillet_radius, 7)
+  STOCKLIB_PROFILE_DIMENSION(flange_slope, 8)
+};
+
+/// LShapeProfile: an angle; `height` is the first leg, `width` the second.
+class STOCKLIB_API LShapeProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(LShapeProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(width, 4)
+  STOCKLIB_PROFILE_DIMENSION(thickness, 5)
+  STOCKLIB_PROFILE_DIMENSION(root_radius, 6)
+  STOCKLIB_PROFILE_DIMENSION(toe_radius, 7)
+};
+
+class STOCKLIB_API IShapeProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(IShapeProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(width, 4)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness, 5)
+  STOCKLIB_PROFILE_DIMENSION(flange_thickness, 6)
+  STOCKLIB_PROFILE_DIMENSION(fillet_radius, 7)
+};
+
+class STOCKLIB_API AsymmetricIShapeProfile : public ParametrizedProfile {
+  STOCKLIB_DECLARE_SHAPE(AsymmetricIShapeProfile)
+  STOCKLIB_PROFILE_DIMENSION(height, 3)
+  STOCKLIB_PROFILE_DIMENSION(top_width, 4)
+  STOCKLIB_PROFILE_DIMENSION(bottom_width, 5)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness, 6)
+  STOCKLIB_PROFILE_DIMENSION(top_flange_thickness, 7)
+  STOCKLIB_PROFILE_DIMENSION(bottom_flange_thickness, 8)
+  STOCKLIB_PROFILE_DIMENSION(fillet_radius, 9)
+};
+
+/// ProfileNameKey: a profile name by the names of its standard (empty: none) and itself.
+class STOCKLIB_API ProfileNameKey : public Key {
+ public:
+  ProfileNameKey() = default;
+  ProfileNameKey(const OdString& standard, const OdString& name)
+      : m_standard(standard), m_name(name) {}
+  const OdString& standard() const { return m_standard; }
+  const OdString& name() const { return m_name; }
+  /// values: the standard's name and the name, as given.
+  void values(std::vector<detail::Value>& out) const override;
+  /// resolve: the standard's id there and the name; false when the standard is not there.
+  bool resolve(const Library& library, std::vector<detail::Value>& out) const override;
+
+ private:
+  OdString m_standard;
+  OdString m_name;
+};
+
+/// ProfileKey: a profile by standard, name and size (empty standard and name: a profile
+/// without them).
+class STOCKLIB_API ProfileKey : public Key {
+ public:
+  ProfileKey() = default;
+  ProfileKey(const OdString& standard, const OdString& name, const OdString& size)
+      : m_standard(standard), m_name(name), m_size(size) {}
+  const OdString& standard() const { return m_standard; }
+  const OdString& name() const { return m_name; }
+  const OdString& size() const { return m_size; }
+  void values(std::vector<detail::Value>& out) const override;
+  /// resolve: the profile name's id there and the size; false when the name is not there.
+  bool resolve(const Library& library, std::vector<detail::Value>& out) const override;
+
+ private:
+  OdString m_standard;
+  OdString m_name;
+  OdString m_size;
+};
+
+/// ProfileCriteria: profiles by size text, standard name, profile name and shape. The default
+/// passes every profile; an empty standard or name, and a shape of None, test nothing.
+class STOCKLIB_API ProfileCriteria : public Criteria {
+ public:
+  ProfileCriteria() = default;
+  explicit ProfileCriteria(const StringCriteria& size, const OdString& standard = OdString(),
+                           const OdString& name = OdString(), ObjectType shape = ObjectType::None)
+      : m_size(size), m_standard(standard), m_name(name), m_shape(shape) {}
+  const StringCriteria& size() const { return m_size; }
+  const OdString& standard() const { return m_standard; }
+  const OdString& name() const { return m_name; }
+  ObjectType shape() const { return m_shape; }
+  void apply(detail::Filter& filter) const override;
+
+ private:
+  StringCriteria m_size;
+  OdString m_standard;
+  OdString m_name;
+  ObjectType m_shape = ObjectType::None;
+};
+
+/// scaledEqualProfiles: true when `a` and `b` are of the same class and every length of `b`
+/// is the one of `a` times one common factor other than 1 (relative tolerance 1e-6), while
+/// their other values (slopes, bulges) are equal; `scale` receives that factor. False (scale
+/// untouched) for null profiles, other classes, equal profiles, or a profile of no non-zero
+/// length.
+STOCKLIB_API bool scaledEqualProfiles(const Profile* a, const Profile* b, double& scale);
+
+/// scaleProfile: multiplies every length of `profile` (dimensions or outline) by `scale`, in
+/// memory; the caller saves it. A null profile is ignored.
+STOCKLIB_API void scaleProfile(Profile* profile, double scale);
+
+template <>
+struct ObjectTraits<ProfileStandard> {
+  static constexpr ObjectType type = ObjectType::ProfileStandard;
+  using unique_key_type = NameKey;
+};
+template <>
+struct ObjectTraits<ProfileName> {
+  static constexpr ObjectType type = ObjectType::ProfileName;
+  using unique_key_type = ProfileNameKey;
+};
+template <>
+struct ObjectTraits<ProfileVertex> {
+  static constexpr ObjectType type = ObjectType::ProfileVertex;
+};
+
+#define STOCKLIB_PROFILE_TRAITS(T)                    \
+  template <>                                         \
+  struct ObjectTraits<T> {                            \
+    static constexpr ObjectType type = ObjectType::T; \
+    using unique_key_type = ProfileKey;               \
+  };
+STOCKLIB_PROFILE_TRAITS(Profile)
+STOCKLIB_PROFILE_TRAITS(CustomProfile)
+STOCKLIB_PROFILE_TRAITS(ParametrizedProfile)
+STOCKLIB_PROFILE_TRAITS(CircleProfile)
+STOCKLIB_PROFILE_TRAITS(CircleHollowProfile)
+STOCKLIB_PROFILE_TRAITS(EllipseProfile)
+STOCKLIB_PROFILE_TRAITS(RectangleProfile)
+STOCKLIB_PROFILE_TRAITS(RectangleHollowProfile)
+STOCKLIB_PROFILE_TRAITS(RoundedRectangleProfile)
+STOCKLIB_PROFILE_TRAITS(TrapeziumProfile)
+STOCKLIB_PROFILE_TRAITS(CraneRailAShapeProfile)
+STOCKLIB_PROFILE_TRAITS(CraneRailFShapeProfile)
+STOCKLIB_PROFILE_TRAITS(TShapeProfile)
+STOCKLIB_PROFILE_TRAITS(ZShapeProfile)
+STOCKLIB_PROFILE_TRAITS(CShapeProfile)
+STOCKLIB_PROFILE_TRAITS(UShapeProfile)
+STOCKLIB_PROFILE_TRAITS(LShapeProfile)
+STOCKLIB_PROFILE_TRAITS(IShapeProfile)
+STOCKLIB_PROFILE_TRAITS(AsymmetricIShapeProfile)
+#undef STOCKLIB_PROFILE_TRAITS
+
+}  // namespace stocklib

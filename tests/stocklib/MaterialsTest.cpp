@@ -1,0 +1,223 @@
+// Materials with assets, patterns and custom values, and compositions with plies: saving,
+// reading back, copying into another library (also of the other length unit) and removal.
+#include "TestSupport.h"
+#include "stocklib/Materials.h"
+
+using namespace stocklib;
+
+namespace {
+class Materials : public sltest::TempDir {
+ protected:
+  // A material with every kind of data, saved into `lib`.
+  KcSmartPtr<Material> concrete(const std::shared_ptr<Library>& lib) {
+    auto m = Material::create(L"Concrete C25/30");
+    m->set_description(L"Normal-weight concrete");
+    m->set_comments(L"EN 206");
+    m->set_appearance(L"Concrete, grey");
+    m->set_type(MaterialType::create(L"Concrete"));
+    m->set_cut_pattern(Pattern(Pattern::kPredefined, L"CONCRETE", 2.0, 0.5, true));
+    auto info = InformationAsset::create(L"C25/30");
+    info->set_manufacturer(L"Any");
+    info->set_cost(L"95 EUR/m3");
+    info->set_unique_code(L"U-1");
+    m->set_information_asset(info);
+    auto phys = PhysicalAsset::create(L"C25/30");
+    phys->set_density(2400);
+    phys->set_thermal_conductivity(2.0);
+    m->set_physical_asset(phys);
+    auto bim = BimAsset::create(L"C25/30");
+    bim->set_union_section(true);
+    bim->set_default_function(kFunctionStructure);
+    m->set_bim_asset(bim);
+    auto fire = CustomProperty::create(L"Reaction to fire", 0);
+    auto mark = CustomProperty::create(L"Mark", 0);
+    m->set_custom_value(fire, L"A1");
+    m->set_custom_value(mark, L"C1");
+    return m->save(lib);
+  }
+};
+}  // namespace
+
+TEST_F(Materials, SavedMaterialReadsBackWithAssetsPatternsAndCustomValues) {
+  auto lib = library("m.stocklib");
+  ASSERT_TRUE(lib);
+  uint32_t id = concrete(lib)->id();
+  ASSERT_NE(id, 0u);
+
+  auto m = lib->get<Material>(NameKey(L"Concrete C25/30"));
+  ASSERT_TRUE(m);
+  EXPECT_EQ(m->id(), id);
+  EXPECT_EQ(m->comments(), L"EN 206");
+  ASSERT_TRUE(m->type());
+  EXPECT_EQ(m->type()->name(), L"Concrete");
+  EXPECT_EQ(m->cut_pattern(), Pattern(Pattern::kPredefined, L"CONCRETE", 2.0, 0.5, true));
+  EXPECT_EQ(m->surface_pattern(), Pattern());  // never set: none, scale 1
+  EXPECT_EQ(m->surface_pattern().type(), Pattern::kNone);
+  ASSERT_TRUE(m->information_asset());
+  EXPECT_EQ(m->information_asset()->cost(), L"95 EUR/m3");
+  EXPECT_TRUE(m->information_asset()->has_unique_code());
+  ASSERT_TRUE(m->physical_asset());
+  EXPECT_EQ(m->physical_asset()->density(), 2400);
+  EXPECT_FALSE(m->physical_asset()->has_specific_heat());
+  EXPECT_EQ(m->bim_asset()->default_function(), kFunctionStructure);
+  EXPECT_FALSE(m->bim_asset()->variable_thickness());
+
+  // Custom values come ordered by the property's name.
+  CustomValues values = m->custom_values();
+  ASSERT_EQ(values.size(), 2u);
+  EXPECT_EQ(values.begin()->first.name(), L"Mark");
+  EXPECT_EQ(values.begin()->second, L"C1");
+  auto fire = lib->get<CustomProperty>(NameTypeKey(L"Reaction to fire", 0));
+  ASSERT_TRUE(fire);
+  EXPECT_TRUE(m->has_custom_value(fire));
+  EXPECT_EQ(m->custom_value(fire), L"A1");
+
+  // Assets: each kind by name, and an Asset by kind and name.
+  EXPECT_TRUE(lib->get<PhysicalAsset>(NameKey(L"C25/30")));
+  auto asset = lib->get<Asset>(AssetKey(ObjectType::BimAsset, L"C25/30"));
+  ASSERT_TRUE(asset);
+  EXPECT_EQ(asset->objectType(), ObjectType::BimAsset);
+  EXPECT_FALSE(lib->get<Asset>(AssetKey(ObjectType::BimAsset, L"other")));
+
+  // Edits of a loaded asset and of custom values are saved with the material.
+  m->physical_asset()->set_specific_heat(1000);
+  m->physical_asset()->clear_thermal_conductivity();
+  EXPECT_TRUE(m->clear_custom_value(fire));
+  EXPECT_FALSE(m->clear_custom_value(fire));
+  m->set_custom_value(lib->get<CustomProperty>(NameTypeKey(L"Mark", 0)), L"C2");
+  m->save();
+  auto again = lib->get<Material>(id);
+  EXPECT_EQ(again->physical_asset()->specific_heat(), 1000);
+  EXPECT_FALSE(again->physical_asset()->has_thermal_conductivity());
+  ASSERT_EQ(again->custom_values().size(), 1u);
+  EXPECT_EQ(again->custom_values().begin()->second, L"C2");
+  EXPECT_TRUE(sltest::integrityOk(pathUtf8("m.stocklib")));
+}
+
+TEST_F(Materials, UniqueNamesAndRemovalWhileReferenced) {
+  auto lib = library("u.stocklib");
+  auto m = concrete(lib);
+  EXPECT_THROW(Material::create(L"Concrete C25/30")->save(lib), ObjectNotUnique);
+  // The same name is free for an asset of another kind, not of the same kind.
+  EXPECT_NO_THROW(PhysicalAsset::create(L"Concrete C25/30")->save(lib));
+  EXPECT_THROW(BimAsset::create(L"C25/30")->save(lib), ObjectNotUnique);
+
+  auto wall = Composition::create(L"Wall");
+  wall->append_ply(m, 200, kFunctionStructure);
+  wall->save(lib);
+  auto fire = lib->get<CustomProperty>(NameTypeKey(L"Reaction to fire", 0));
+  EXPECT_EQ(lib->remove(m), Library::kStillReferenced);     // by the ply
+  EXPECT_EQ(lib->remove(fire), Library::kStillReferenced);  // by the custom value
+  EXPECT_EQ(lib->remove(m->type()), Library::kStillReferenced);
+  EXPECT_EQ(lib->remove(wall), Library::kRemoved);
+  EXPECT_EQ(lib->remove(m), Library::kRemoved);  // its custom values go with it
+  EXPECT_EQ(lib->remove(fire), Library::kRemoved);
+  EXPECT_TRUE(sltest::integrityOk(pathUtf8("u.stocklib")));
+}
+
+TEST_F(Materials, CompositionPliesInOrderAndPlyNumbers) {
+  auto lib = library("c.stocklib");
+  auto m = concrete(lib);
+  auto wool = Material::create(L"Mineral wool")->save(lib);
+  auto c = Composition::create(L"Wall 300");
+  EXPECT_EQ(c->type(), Composition::kGeneric);
+  c->set_type(Composition::kUserDefined);
+  c->set_composition_type(CompositionType::create(L"Curtain wall"));
+  c->append_ply(wool, 100, kFunctionInsulation);
+  c->insert_ply(0, m, 200, kFunctionStructure);
+  c->append_ply(nullptr, 0.5, kFunctionMembrane);
+  c->set_first_core_ply(0);
+  c->set_last_core_ply(1);
+  c->set_structural_ply(0);
+  c->set_variable_ply(1);
+  c->set_variable_ply_min_thickness(50);
+  c->set_custom_value(CustomProperty::create(L"Fire resistance", 0), L"REI 90");
+  uint32_t id = c->save(lib)->id();
+
+  auto back = lib->get<Composition>(id);
+  ASSERT_TRUE(back);
+  ASSERT_EQ(back->plies_size(), 3u);
+  EXPECT_EQ(back->ply(0)->material()->name(), L"Concrete C25/30");
+  EXPECT_EQ(back->ply(0)->thickness(), 200);
+  EXPECT_EQ(back->ply(1)->function(), kFunctionInsulation);
+  EXPECT_FALSE(back->ply(2)->material());
+  EXPECT_FALSE(back->ply(3));
+  EXPECT_EQ(back->type(), Composition::kUserDefined);
+  EXPECT_EQ(back->composition_type()->name(), L"Curtain wall");
+  EXPECT_EQ(back->last_core_ply(), 1u);
+  EXPECT_TRUE(back->has_variable_ply());
+  EXPECT_EQ(back->variable_ply(), 1u);
+  EXPECT_FALSE(back->has_variable_ply_max_thickness());
+  EXPECT_EQ(back->custom_values().size(), 1u);
+
+  // Reordering and removing plies is saved; the dropped ply is deleted from the file.
+  EXPECT_TRUE(back->swap_plies(0, 1));
+  EXPECT_FALSE(back->swap_plies(0, 3));
+  uint32_t dropped = back->ply(2)->id();
+  EXPECT_TRUE(back->remove_ply(2));
+  EXPECT_FALSE(back->remove_ply(2));
+  back->clear_variable_ply();
+  back->save();
+  auto again = lib->get<Composition>(id);
+  ASSERT_EQ(again->plies_size(), 2u);
+  EXPECT_EQ(again->ply(0)->material()->name(), L"Mineral wool");
+  EXPECT_FALSE(again->has_variable_ply());
+  EXPECT_FALSE(lib->get<Ply>(dropped));
+  EXPECT_TRUE(sltest::integrityOk(pathUtf8("c.stocklib")));
+}
+
+TEST_F(Materials, CopyIntoOtherLibrariesWithReferencesAndUnits) {
+  auto mm = library("mm.stocklib");
+  auto m = concrete(mm);
+  auto c = Composition::create(L"Slab");
+  c->set_type(Composition::kSlab);
+  c->append_ply(m, 254, kFunctionStructure);
+  c->set_variable_ply(0);
+  c->set_variable_ply_min_thickness(127);
+  c->set_variable_ply_max_thickness(508);
+  c = c->save(mm);
+
+  // Into an inch library: the composition brings its material, the material its type, assets
+  // and custom properties; lengths become inches, other values are kept.
+  auto in = library("in.stocklib", kLibraryUnitInch);
+  IdMapping mapping(in.get());
+  auto copy = c->save(in, mapping);
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(copy->library(), in);
+  EXPECT_EQ(copy->ply(0)->thickness(), 10.0);
+  EXPECT_EQ(copy->variable_ply_min_thickness(), 5.0);
+  EXPECT_EQ(copy->variable_ply_max_thickness(), 20.0);
+  auto copiedMaterial = copy->ply(0)->material();
+  ASSERT_TRUE(copiedMaterial);
+  EXPECT_EQ(copiedMaterial->library(), in);
+  EXPECT_EQ(copiedMaterial->physical_asset()->density(), 2400);  // not a length
+  EXPECT_EQ(copiedMaterial->cut_pattern().scale(), 2.0);
+  EXPECT_EQ(copiedMaterial->custom_values().size(), 2u);
+  EXPECT_EQ(mapping.get(ObjectType::Material, m->id()), copiedMaterial->id());
+  EXPECT_EQ(c->library(), mm);  // the source is untouched
+  EXPECT_EQ(c->ply(0)->thickness(), 254);
+
+  // Copying again makes no duplicate: with the same mapping the copy is found again; with a
+  // fresh one the material itself is refused, while what it refers to is reused.
+  std::vector<KcSmartPtr<Material>> materials;
+  EXPECT_EQ(c->save(in, mapping)->id(), copy->id());
+  IdMapping fresh(in.get());
+  EXPECT_THROW(m->save(in, fresh), ObjectNotUnique);
+  auto wall = Composition::create(L"Wall");
+  wall->append_ply(m, 100);
+  EXPECT_EQ(wall->save(mm)->save(in, fresh)->ply(0)->material()->id(), copiedMaterial->id());
+  EXPECT_EQ(in->get(materials), 1u);
+  std::vector<KcSmartPtr<PhysicalAsset>> assets;
+  EXPECT_EQ(in->get(assets), 1u);
+
+  // And back into a third millimetre library: 254 mm again.
+  auto mm2 = library("mm2.stocklib");
+  IdMapping back(mm2.get());
+  mm2->copyAll(in, back);
+  auto round = mm2->get<Composition>(NameKey(L"Slab"));
+  ASSERT_TRUE(round);
+  EXPECT_NEAR(round->ply(0)->thickness(), 254, 1e-9);
+  EXPECT_EQ(round->ply(0)->material()->name(), L"Concrete C25/30");
+  for (const char* f : {"mm.stocklib", "in.stocklib", "mm2.stocklib"})
+    EXPECT_TRUE(sltest::integrityOk(pathUtf8(f))) << f;
+}
