@@ -5,6 +5,7 @@
 
 #include "DbDatabase.h"
 #include "sl_db/LibraryPaths.h"
+#include "stocklib/Materials.h"
 #include "stocklib/Translations.h"
 
 namespace sl_db::detail {
@@ -63,6 +64,21 @@ void setDefaultUnit(stocklib::Library& library, const OdString& measureName,
   library.setDefaultUnit(unit.get());
 }
 
+// sameShape: same class and the very same dimensions or outline.
+bool sameShape(const stocklib::Profile& a, const stocklib::Profile& b) {
+  if (a.isA() != b.isA()) return false;
+  if (auto* pa = dynamic_cast<const stocklib::ParametrizedProfile*>(&a)) {
+    auto& pb = static_cast<const stocklib::ParametrizedProfile&>(b);
+    for (std::size_t i = 0; i < pa->dimension_count(); ++i)
+      if (pa->has_dimension(i) != pb.has_dimension(i) || pa->dimension(i) != pb.dimension(i))
+        return false;
+    return true;
+  }
+  if (auto* ca = dynamic_cast<const stocklib::CustomProfile*>(&a))
+    return ca->outline() == static_cast<const stocklib::CustomProfile&>(b).outline();
+  return false;
+}
+
 pugi::xml_parse_result loadXml(pugi::xml_document& doc, const OdString& path) {
   return doc.load_file(path.toUtf8().c_str());
 }
@@ -76,9 +92,15 @@ OdString childText(const pugi::xml_node& node, const char* name) {
 void seedNewLibrary(const std::shared_ptr<stocklib::Library>& library, OdDbDatabase* db) {
   if (!library) return;
   pugi::xml_document doc;
-  // A missing template is to be answered with the default material types once the store has
-  // them; any other failure seeds nothing.
-  if (!loadXml(doc, initLibraryPath(db))) return;
+  pugi::xml_parse_result loaded = loadXml(doc, initLibraryPath(db));
+  if (loaded.status == pugi::status_file_not_found) {
+    for (const wchar_t* word :
+         {L"Ceramic", L"Concrete", L"Earth", L"Gas", L"Generic", L"Glass", L"Liquid", L"Masonry",
+          L"Metal", L"Paint", L"Plastic", L"Stone", L"Textile", L"Wood"})
+      library->save(stocklib::MaterialType::create(translate(word)));
+    return;
+  }
+  if (!loaded) return;
   pugi::xml_node root = doc.first_child();
   pugi::xml_node meta = root.child("meta");
   library->locale(childText(meta, "locale"));
@@ -120,6 +142,34 @@ OdString translate(const OdString& word) {
   OdString out = word;
   if (const stocklib::Translations* t = stocklib::Translations::get()) t->translate(word, out);
   return out;
+}
+
+void repairProfileScales(const std::shared_ptr<stocklib::Library>& primary,
+                         const std::shared_ptr<const stocklib::Library>& secondary) {
+  if (!primary || !secondary) return;
+  std::vector<KcSmartPtr<stocklib::Profile>> profiles;
+  primary->get<stocklib::Profile>(profiles, stocklib::ProfileCriteria());
+  std::vector<KcSmartPtr<const stocklib::Profile>> candidates;
+  for (const auto& profile : profiles) {
+    secondary->get<stocklib::Profile>(candidates,
+                                      stocklib::ProfileCriteria(stocklib::StringCriteria(
+                                          profile->size(), stocklib::StringCriteria::kEqual)));
+    // A profile that already equals a candidate is right as it is: rescaling it to match a
+    // later candidate would change it back and forth on every rebuild.
+    bool matched = false;
+    for (const auto& candidate : candidates)
+      matched = matched || sameShape(*profile, *candidate);
+    if (matched) continue;
+    for (const auto& candidate : candidates) {
+      double scale = 1.0;
+      if (candidate->isA() != profile->isA() ||
+          !stocklib::scaledEqualProfiles(profile.get(), candidate.get(), scale))
+        continue;
+      stocklib::scaleProfile(profile.get(), scale);
+      profile->save();
+      break;
+    }
+  }
 }
 
 }  // namespace sl_db::detail

@@ -16,7 +16,9 @@
 #include "sl_db/PropertyKey.h"
 #include "sl_db/SlDbExport.h"
 #include "stocklib/Library.h"
+#include "stocklib/Materials.h"
 #include "stocklib/Objects.h"
+#include "stocklib/Profiles.h"
 
 class OdDbDatabase;
 class OdRxClass;
@@ -148,6 +150,32 @@ SLDB_KEY_LOOKUP(PropertySet)
 SLDB_KEY_LOOKUP(ValueDefinition)
 SLDB_KEY_LOOKUP(PropertyDefinition)
 SLDB_KEY_LOOKUP(CustomProperty)
+SLDB_KEY_LOOKUP(CustomProfile)
+SLDB_KEY_LOOKUP(AsymmetricIShapeProfile)
+SLDB_KEY_LOOKUP(IShapeProfile)
+SLDB_KEY_LOOKUP(LShapeProfile)
+SLDB_KEY_LOOKUP(UShapeProfile)
+SLDB_KEY_LOOKUP(CShapeProfile)
+SLDB_KEY_LOOKUP(ZShapeProfile)
+SLDB_KEY_LOOKUP(TShapeProfile)
+SLDB_KEY_LOOKUP(TrapeziumProfile)
+SLDB_KEY_LOOKUP(RoundedRectangleProfile)
+SLDB_KEY_LOOKUP(RectangleHollowProfile)
+SLDB_KEY_LOOKUP(RectangleProfile)
+SLDB_KEY_LOOKUP(EllipseProfile)
+SLDB_KEY_LOOKUP(CircleHollowProfile)
+SLDB_KEY_LOOKUP(CircleProfile)
+SLDB_KEY_LOOKUP(CraneRailFShapeProfile)
+SLDB_KEY_LOOKUP(CraneRailAShapeProfile)
+SLDB_KEY_LOOKUP(ProfileName)
+SLDB_KEY_LOOKUP(ProfileStandard)
+SLDB_KEY_LOOKUP(Composition)
+SLDB_KEY_LOOKUP(CompositionType)
+SLDB_KEY_LOOKUP(Material)
+SLDB_KEY_LOOKUP(MaterialType)
+SLDB_KEY_LOOKUP(BimAsset)
+SLDB_KEY_LOOKUP(PhysicalAsset)
+SLDB_KEY_LOOKUP(InformationAsset)
 
 SLDB_UNIQUE_NAMING(PropertySet)
 SLDB_UNIQUE_NAMING(ValueDefinition)

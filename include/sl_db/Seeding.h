@@ -9,6 +9,7 @@
 #include "sl_db/SlDbExport.h"
 #include "stocklib/Library.h"
 #include "stocklib/Objects.h"
+#include "stocklib/Profiles.h"
 
 class OdDbDatabase;
 
@@ -16,8 +17,9 @@ namespace sl_db::detail {
 
 /// seedNewLibrary: fills a newly created library from the support folder's initial XML file:
 /// its meta locale and region, then its objects (lengths read as inches when meta Unit is
-/// "Inch", millimetres when "Millimeter", else in the library's unit). A missing or malformed
-/// file seeds nothing. Errors of the store while importing pass to the caller.
+/// "Inch", millimetres when "Millimeter", else in the library's unit). A missing file seeds the
+/// fourteen default material types under translated names instead; a file that does not load
+/// for another reason (malformed, unreadable) seeds nothing. Errors of the store pass through.
 SLDB_API void seedNewLibrary(const std::shared_ptr<stocklib::Library>& library, OdDbDatabase* db);
 /// importUnits: imports the support folder's units XML file (objects already present are kept)
 /// and then sets default units; nothing happens when the file does not load.
@@ -31,5 +33,11 @@ SLDB_API void setDefaultUnits(const std::shared_ptr<stocklib::Library>& library,
 SLDB_API KcSmartPtr<stocklib::PropertyNamespace> addUserNamespace();
 /// translate: the installed catalogue's translation of `word`; the word itself without one.
 SLDB_API OdString translate(const OdString& word);
+/// repairProfileScales: rescales and saves each profile of `primary` that equals, up to one
+/// length factor, the first profile of `secondary` with the same size text and class. Profiles
+/// without such a match, or equal to one of those candidates already, are left alone; nothing
+/// happens when either library is empty.
+SLDB_API void repairProfileScales(const std::shared_ptr<stocklib::Library>& primary,
+                                  const std::shared_ptr<const stocklib::Library>& secondary);
 
 }  // namespace sl_db::detail

@@ -280,6 +280,12 @@ TEST_F(LibraryTest, TypedGetAndSave) {
   EXPECT_TRUE(w->get<CustomProperty>(NameTypeKey(L"C", 3)));
   EXPECT_FALSE(w->get<CustomProperty>(NameTypeKey(L"C", 4)));
   EXPECT_THROW(w->save(KcSmartPtr<Tag>()), stocklib::Exception);
+  auto concrete = w->save(MaterialType::create(L"Concrete"));
+  EXPECT_EQ(w->get<MaterialType>(NameKey(L"Concrete"))->id(), concrete->id());
+  EXPECT_FALSE(w->get<Material>(NameKey(L"Concrete")));
+  auto profile = w->save(CircleProfile::create(nullptr, L"D20"));
+  EXPECT_EQ(w->get<CircleProfile>(ProfileKey(L"", L"", L"D20"))->id(), profile->id());
+  EXPECT_EQ(w->get<Profile>(profile->id())->size(), L"D20");
 
   // Saving another library's object through a wrapper stores a copy and records its id.
   auto ow = sl_db::Library::get(other);

@@ -4,11 +4,15 @@
 
 #include <pugixml.hpp>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "DbDatabase.h"
+#include "RxClass.h"
 #include "TestSupport.h"
+#include "sl_db/Library.h"
+#include "stocklib/Materials.h"
 #include "stocklib/MemFs.h"
 #include "stocklib/Translations.h"
 
@@ -80,16 +84,60 @@ TEST_F(Seeding, TemplateIsImportedWithItsMeta) {
   EXPECT_TRUE(lib->get<PropertySet>(DefinitionKey(L"Lines", starter->id())));
 }
 
-TEST_F(Seeding, MissingOrMalformedTemplateSeedsNoTemplateContent) {
+TEST_F(Seeding, ShippedSupportFolderSeedsListableContent) {
+  const char* source = std::getenv("SL_SOURCE_DIR");
+  ASSERT_TRUE(source) << "SL_SOURCE_DIR names the source tree";
+  for (const char* name : {"stocklib.xml", "stocklib_units.xml"}) {
+    std::ifstream in(std::string(source) + "/data/support/" + name);
+    ASSERT_TRUE(in) << name;
+    std::ostringstream text;
+    text << in.rdbuf();
+    writeSupport(name, text.str());
+  }
+  auto lib = create("new.stocklib");
+  OdDbDatabasePtr db = drawing(4, 1);
+  seed::seedNewLibrary(lib, db.get());
+  seed::importUnits(lib, db.get());
+  EXPECT_FALSE(lib->locale().isEmpty());
+  EXPECT_TRUE(lib->get<MaterialType>(NameKey(L"Concrete")));
+  EXPECT_EQ(defaultSymbol(*lib, L"LENGTH"), L"mm");
+  EXPECT_EQ(defaultSymbol(*lib, L"MASS"), L"kg");
+
+  // The starter sets apply to entity classes the SDK registers.
+  auto w = sl_db::Library::get(lib);
+  sl_db::PropertySetList lines, circles;
+  w->propertySets(lines, odrxClassDictionary()->getAt(L"OdDbLine"));
+  w->propertySets(circles, odrxClassDictionary()->getAt(L"OdDbCircle"));
+  EXPECT_FALSE(lines.empty());
+  EXPECT_FALSE(circles.empty());
+}
+
+TEST_F(Seeding, MissingTemplateGivesMaterialTypesMalformedGivesNothing) {
   auto lib = create("new.stocklib");
   seed::seedNewLibrary(lib, nullptr);  // no Support folder at all
+  std::vector<KcSmartPtr<MaterialType>> types;
+  ASSERT_EQ(lib->get<MaterialType>(types), 14u);
+  EXPECT_EQ(types.front()->name(), L"Ceramic");
+  EXPECT_EQ(types.back()->name(), L"Wood");
   std::vector<KcSmartPtr<PropertyNamespace>> nss;
   EXPECT_EQ(lib->get<PropertyNamespace>(nss), 0u);
 
+  auto catalogue = std::make_shared<Translations>();
+  catalogue->add(L"Wood", L"Holz");
+  Translations::set(catalogue);
+  auto translated = create("translated.stocklib");
+  seed::seedNewLibrary(translated, nullptr);
+  Translations::set(nullptr);
+  EXPECT_TRUE(translated->get<MaterialType>(NameKey(L"Holz")));
+  EXPECT_FALSE(translated->get<MaterialType>(NameKey(L"Wood")));
+  EXPECT_TRUE(translated->get<MaterialType>(NameKey(L"Stone")));
+
   writeSupport("stocklib.xml", "<StockLibrary><meta><locale>fr</locale></meta><PropertyNamespace");
-  seed::seedNewLibrary(lib, nullptr);
-  EXPECT_EQ(lib->locale(), L"");
-  EXPECT_EQ(lib->get<PropertyNamespace>(nss), 0u);
+  auto malformed = create("malformed.stocklib");
+  seed::seedNewLibrary(malformed, nullptr);
+  EXPECT_EQ(malformed->locale(), L"");
+  EXPECT_EQ(malformed->get<MaterialType>(types), 0u);
+  EXPECT_EQ(malformed->get<PropertyNamespace>(nss), 0u);
 }
 
 TEST_F(Seeding, DefaultUnitsFollowInsunits) {
@@ -191,4 +239,46 @@ TEST_F(Seeding, UserNamespaceAndTranslations) {
   EXPECT_EQ(seed::addUserNamespace()->label(), L"Benutzer");
   EXPECT_EQ(seed::addUserNamespace()->name(), L"User");
   Translations::set(nullptr);
+}
+
+TEST_F(Seeding, ProfilesStoredAtAWrongScaleAreRepaired) {
+  auto primary = create("primary.stocklib");
+  auto secondary = create("secondary.stocklib");
+  const auto rect = [](const std::shared_ptr<stocklib::Library>& lib, const ProfileName* name,
+                       const wchar_t* size, double h, double w) {
+    auto p = RectangleProfile::create(name, size);
+    p->set_height(h);
+    p->set_width(w);
+    return p->save(lib);
+  };
+  auto a = ProfileName::create(L"A", nullptr)->save(secondary);
+  auto b = ProfileName::create(L"B", nullptr)->save(secondary);
+  // Two candidates of the size: the first in order decides the factor.
+  rect(secondary, a, L"100x50", 100, 50);
+  rect(secondary, b, L"100x50", 1000, 500);
+  auto circle = CircleProfile::create(nullptr, L"80x40");
+  circle->set_diameter(80);
+  circle->save(secondary);
+  rect(secondary, nullptr, L"120x60", 120, 70);
+
+  auto wrong = rect(primary, nullptr, L"100x50", 10, 5);
+  auto otherClass = rect(primary, nullptr, L"80x40", 8, 4);
+  auto noSize = rect(primary, nullptr, L"60x30", 6, 3);
+  auto notScaled = rect(primary, nullptr, L"120x60", 12, 6);
+
+  seed::repairProfileScales(primary, secondary);
+  const auto stored = [&](const KcSmartPtr<RectangleProfile>& p) {
+    auto s = primary->get<RectangleProfile>(p->id());
+    return std::make_pair(s->height(), s->width());
+  };
+  EXPECT_EQ(stored(wrong), std::make_pair(100.0, 50.0));
+  EXPECT_EQ(stored(otherClass), std::make_pair(8.0, 4.0));
+  EXPECT_EQ(stored(noSize), std::make_pair(6.0, 3.0));
+  EXPECT_EQ(stored(notScaled), std::make_pair(12.0, 6.0));
+
+  // Repaired profiles now equal their first match: a second run leaves them alone instead of
+  // scaling them to the next candidate.
+  seed::repairProfileScales(primary, secondary);
+  EXPECT_EQ(stored(wrong), std::make_pair(100.0, 50.0));
+  seed::repairProfileScales(primary, nullptr);
 }
