@@ -11,6 +11,7 @@
 #include "sl_db/FileFinder.h"
 #include "sl_db/LibraryPaths.h"
 #include "sl_db/LibraryReactor.h"
+#include "sl_db/Seeding.h"
 #include "ut/FileUtils.h"
 
 namespace sl_db {
@@ -129,6 +130,11 @@ void Impl::load() {
       if (!openSecondary(path, kSearch).second) missing(path, kSecondary);
   }
   if (secondaries.empty()) openSecondary(defaultSecondaryLibraryPath(db), kSearch);
+  // Profiles stored at a wrong scale in an older primary are repaired against the reference.
+  std::shared_ptr<stocklib::Library> primaryLibrary = primaryLib();
+  if (primaryLibrary && !primaryLibrary->isNew() && !secondaries.empty() && secondaries.front()) {
+    detail::repairProfileScales(primaryLibrary, secondaries.front());
+  }
 }
 
 std::shared_ptr<stocklib::Library> Impl::openPrimary(const OdString& location, unsigned flags) {

@@ -3,14 +3,8 @@
 
 #include <vector>
 
-#include "stocklib/Objects.h"
-
-// The seeding functions (template, units) come with their own header; until it is part of the
-// build, new libraries get the "User" namespace only.
-#if __has_include("sl_db/Seeding.h")
 #include "sl_db/Seeding.h"
-#define SLDB_HAS_SEEDING 1
-#endif
+#include "stocklib/Objects.h"
 
 namespace sl_db::detail {
 
@@ -24,20 +18,7 @@ bool hasNamespace(const std::shared_ptr<stocklib::Library>& library) {
 // Adds "User" unless a template brought it already.
 void addUser(const std::shared_ptr<stocklib::Library>& library) {
   if (library->get<stocklib::PropertyNamespace>(stocklib::NameKey(OdString(L"User")))) return;
-#ifdef SLDB_HAS_SEEDING
   library->save(addUserNamespace());
-#else
-  library->save(stocklib::PropertyNamespace::create(OdString(L"User")));
-#endif
-}
-
-void addUnits(const std::shared_ptr<stocklib::Library>& library, OdDbDatabase* db) {
-#ifdef SLDB_HAS_SEEDING
-  importUnits(library, db);
-#else
-  (void)library;
-  (void)db;
-#endif
 }
 
 }  // namespace
@@ -46,16 +27,14 @@ void seedCreatedLibrary(const std::shared_ptr<stocklib::Library>& library, OdDbD
   // A library stays "new" for as long as it is open, and a second drawing (or a second role in
   // one drawing) gets the same object: only the first user seeds it.
   if (hasNamespace(library)) return;
-#ifdef SLDB_HAS_SEEDING
   seedNewLibrary(library, db);
-#endif
-  addUnits(library, db);
+  importUnits(library, db);
   addUser(library);
 }
 
 void seedOpenedPrimary(const std::shared_ptr<stocklib::Library>& library, OdDbDatabase* db) {
   if (library->isReadOnly() || hasNamespace(library)) return;
-  addUnits(library, db);
+  importUnits(library, db);
   addUser(library);
 }
 

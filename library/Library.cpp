@@ -12,9 +12,17 @@ namespace sl_db {
 
 namespace {
 
+// FNV-1a over the characters: OdString::hash copies the text first, which dominated lookups.
+inline std::size_t textHash(const OdString& text, std::size_t h) {
+  const wchar_t* p = text.c_str();
+  for (int i = 0, n = text.getLength(); i < n; ++i)
+    h = (h ^ static_cast<std::size_t>(p[i])) * 1099511628211ull;
+  return h;
+}
+
 struct PropertyKeyHash {
   std::size_t operator()(const PropertyKey& k) const noexcept {
-    return k.name().hash() * 31u + k.ns().hash();
+    return textHash(k.ns(), textHash(k.name(), 14695981039346656037ull) * 31u);
   }
 };
 
@@ -62,14 +70,20 @@ struct Indexes {
   PropertySetList propertySets;
   std::unordered_map<const OdRxClass*, PropertySetList> setsByClass;
   std::map<OdString, NamespaceEntry> setsByNamespace;
-  // Namespace name of each set, so that lookups never load the namespace from the library.
-  std::unordered_map<const stocklib::PropertySet*, OdString> setNamespace;
+  // Namespace name and key string of each set, so that lookups never load the namespace from
+  // the library nor compose keys.
+  struct SetNames {
+    OdString ns;
+    OdString key;
+  };
+  std::unordered_map<const stocklib::PropertySet*, SetNames> setNames;
 
-  const OdString& namespaceOf(const stocklib::PropertySet* set) const {
-    static const OdString none;
-    auto it = setNamespace.find(set);
-    return it == setNamespace.end() ? none : it->second;
+  const SetNames& namesOf(const stocklib::PropertySet* set) const {
+    static const SetNames none;
+    auto it = setNames.find(set);
+    return it == setNames.end() ? none : it->second;
   }
+  const OdString& namespaceOf(const stocklib::PropertySet* set) const { return namesOf(set).ns; }
 };
 
 }  // namespace
@@ -185,7 +199,7 @@ void Library::build() {
     const stocklib::PropertySet* raw = set.get();
     auto nsName = namespaceNames.find(set->namespace_id());
     const OdString name = nsName == namespaceNames.end() ? OdString() : nsName->second;
-    m.setNamespace[raw] = name;
+    m.setNames[raw] = {name, PropertyKey(name, set->name()).str()};
     NamespaceEntry& entry = m.setsByNamespace[name];
     if (entry.sets.empty()) {
       auto ns = namespaceById.find(set->namespace_id());
@@ -268,7 +282,7 @@ void Library::propertySets(PropertySetList& out, const OdRxClass* cls,
   for (const auto& set : it->second) {
     bool keep = !set->per_instance();
     if (!keep) {
-      const OdString key = PropertyKey(m_impl->idx.namespaceOf(set.get()), set->name()).str();
+      const OdString& key = m_impl->idx.namesOf(set.get()).key;
       for (unsigned i = 0; i < enabledKeys.size() && !keep; ++i)
         keep = enabledKeys[i] == key;
     }

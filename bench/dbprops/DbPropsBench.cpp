@@ -97,7 +97,8 @@ void BM_GetPropertyByName200(benchmark::State& state) {
   }
   // Lookups use separate copies of the text, as a caller building the name would.
   std::vector<OdString> keys;
-  for (const OdString& name : names) keys.emplace_back(OdString(name.c_str()));
+  for (const OdString& name : names)
+    keys.emplace_back(OdString(name.c_str()));
   const DbProperties& reader = container;
   std::size_t i = 0;
   for (auto _ : state) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "OdArray.h"
@@ -15,7 +16,9 @@
 #include "sl_db/PropertyKey.h"
 #include "sl_db/SlDbExport.h"
 #include "stocklib/Library.h"
+#include "stocklib/Materials.h"
 #include "stocklib/Objects.h"
+#include "stocklib/Profiles.h"
 
 class OdDbDatabase;
 class OdRxClass;
@@ -121,6 +124,67 @@ class TypeSpecCache {
 
 using PropertySetList = std::vector<KcSmartPtr<const stocklib::PropertySet>>;
 
+namespace detail {
+/// KeyLookup<T> / UniqueNaming<T>: the object types that Library::get<T>(key) and
+/// Library::uniqueName<T> serve. A new type is one line in the lists below.
+template <class T>
+struct KeyLookup : std::false_type {};
+template <class T>
+struct UniqueNaming : std::false_type {};
+}  // namespace detail
+
+#define SLDB_KEY_LOOKUP(T) \
+  template <>              \
+  struct detail::KeyLookup<stocklib::T> : std::true_type {};
+#define SLDB_UNIQUE_NAMING(T) \
+  template <>                 \
+  struct detail::UniqueNaming<stocklib::T> : std::true_type {};
+
+SLDB_KEY_LOOKUP(PropertyNamespace)
+SLDB_KEY_LOOKUP(EntityType)
+SLDB_KEY_LOOKUP(Unit)
+SLDB_KEY_LOOKUP(Measure)
+SLDB_KEY_LOOKUP(Layer)
+SLDB_KEY_LOOKUP(Tag)
+SLDB_KEY_LOOKUP(PropertySet)
+SLDB_KEY_LOOKUP(ValueDefinition)
+SLDB_KEY_LOOKUP(PropertyDefinition)
+SLDB_KEY_LOOKUP(CustomProperty)
+SLDB_KEY_LOOKUP(CustomProfile)
+SLDB_KEY_LOOKUP(AsymmetricIShapeProfile)
+SLDB_KEY_LOOKUP(IShapeProfile)
+SLDB_KEY_LOOKUP(LShapeProfile)
+SLDB_KEY_LOOKUP(UShapeProfile)
+SLDB_KEY_LOOKUP(CShapeProfile)
+SLDB_KEY_LOOKUP(ZShapeProfile)
+SLDB_KEY_LOOKUP(TShapeProfile)
+SLDB_KEY_LOOKUP(TrapeziumProfile)
+SLDB_KEY_LOOKUP(RoundedRectangleProfile)
+SLDB_KEY_LOOKUP(RectangleHollowProfile)
+SLDB_KEY_LOOKUP(RectangleProfile)
+SLDB_KEY_LOOKUP(EllipseProfile)
+SLDB_KEY_LOOKUP(CircleHollowProfile)
+SLDB_KEY_LOOKUP(CircleProfile)
+SLDB_KEY_LOOKUP(CraneRailFShapeProfile)
+SLDB_KEY_LOOKUP(CraneRailAShapeProfile)
+SLDB_KEY_LOOKUP(ProfileName)
+SLDB_KEY_LOOKUP(ProfileStandard)
+SLDB_KEY_LOOKUP(Composition)
+SLDB_KEY_LOOKUP(CompositionType)
+SLDB_KEY_LOOKUP(Material)
+SLDB_KEY_LOOKUP(MaterialType)
+SLDB_KEY_LOOKUP(BimAsset)
+SLDB_KEY_LOOKUP(PhysicalAsset)
+SLDB_KEY_LOOKUP(InformationAsset)
+
+SLDB_UNIQUE_NAMING(PropertySet)
+SLDB_UNIQUE_NAMING(ValueDefinition)
+SLDB_UNIQUE_NAMING(PropertyDefinition)
+SLDB_UNIQUE_NAMING(PropertyNamespace)
+SLDB_UNIQUE_NAMING(EntityType)
+SLDB_UNIQUE_NAMING(Unit)
+SLDB_UNIQUE_NAMING(Measure)
+
 /// Library: the one live wrapper of an open stocklib::Library. Its indexes reflect the library
 /// as it was at the last build (creation, reload or importFromXml); lookups never query the
 /// library and never throw.
@@ -192,6 +256,7 @@ class SLDB_API Library {
   /// get<T>(key): the T of that unique key; empty when there is none.
   template <class T>
   KcSmartPtr<T> get(const typename stocklib::ObjectTraits<T>::unique_key_type& key) {
+    static_assert(detail::KeyLookup<T>::value, "no lookup by key for this type");
     const auto& lib = library();
     return lib ? lib->get<T>(key) : KcSmartPtr<T>();
   }
@@ -219,6 +284,7 @@ class SLDB_API Library {
   /// Other key fields (a definition's namespace) stay as given.
   template <class T>
   OdString uniqueName(const typename stocklib::ObjectTraits<T>::unique_key_type& key) {
+    static_assert(detail::UniqueNaming<T>::value, "no unique names for this type");
     auto candidate = key;
     const auto& lib = library();
     if (!lib) return candidate.name();

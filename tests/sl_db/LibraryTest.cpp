@@ -280,6 +280,12 @@ TEST_F(LibraryTest, TypedGetAndSave) {
   EXPECT_TRUE(w->get<CustomProperty>(NameTypeKey(L"C", 3)));
   EXPECT_FALSE(w->get<CustomProperty>(NameTypeKey(L"C", 4)));
   EXPECT_THROW(w->save(KcSmartPtr<Tag>()), stocklib::Exception);
+  auto concrete = w->save(MaterialType::create(L"Concrete"));
+  EXPECT_EQ(w->get<MaterialType>(NameKey(L"Concrete"))->id(), concrete->id());
+  EXPECT_FALSE(w->get<Material>(NameKey(L"Concrete")));
+  auto profile = w->save(CircleProfile::create(nullptr, L"D20"));
+  EXPECT_EQ(w->get<CircleProfile>(ProfileKey(L"", L"", L"D20"))->id(), profile->id());
+  EXPECT_EQ(w->get<Profile>(profile->id())->size(), L"D20");
 
   // Saving another library's object through a wrapper stores a copy and records its id.
   auto ow = sl_db::Library::get(other);
@@ -308,7 +314,9 @@ TEST_F(LibraryTest, UniqueNames) {
   w->save(PropertyNamespace::create(L"Wall-3"));
   // Counting starts again at 2 from the base: Wall-5 taken, Wall-4 is the lowest free.
   EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Wall-5")), L"Wall-4");
-  EXPECT_EQ(w->uniqueName<Unit>(NameKey(L"Wall")), L"Wall");
+  EXPECT_EQ(w->uniqueName<Unit>(NameKey(L"Wall")), L"Wall");  // per type
+  w->save(Unit::create(L"Wall-5", 1.0, nullptr));
+  EXPECT_EQ(w->uniqueName<Unit>(NameKey(L"Wall-5")), L"Wall-2");
 
   // Definitions are unique within their namespace: the namespace part stays.
   auto a = w->save(PropertyNamespace::create(L"NsA"));

@@ -26,7 +26,8 @@ struct DbPropertyNameLess {
     const wchar_t* pb = b.c_str();
     const std::size_t n = na < nb ? na : nb;
     std::size_t i = 0;
-    while (i < n && pa[i] == pb[i]) ++i;
+    while (i < n && pa[i] == pb[i])
+      ++i;
     if (i == n) return na < nb;
     if (pa[i] < 0xD800 && pb[i] < 0xD800) return pa[i] < pb[i];
     return odCompareUtf16(pa + i, na - i, pb + i, nb - i) < 0;

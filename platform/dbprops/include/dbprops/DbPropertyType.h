@@ -58,30 +58,32 @@ using DbArray = OdArray<T, typename DbArrayAllocator<T>::type>;
 
 // The supported value types with their codes. SINGLE(T, code), ARRAY(element T, code),
 // MAP(key K, key code, value V, value code).
-#define DBPROPS_SINGLE_TYPES(SINGLE)                                                              \
-  SINGLE(bool, 0)                                                                                 \
-  SINGLE(std::int8_t, 1) SINGLE(std::uint8_t, 2) SINGLE(std::int16_t, 3) SINGLE(std::uint16_t, 4) \
-      SINGLE(std::int32_t, 5) SINGLE(std::uint32_t, 6) SINGLE(std::int64_t, 7)                    \
-          SINGLE(std::uint64_t, 8) SINGLE(double, 9) SINGLE(OdString, 10) SINGLE(OdDbHandle, 11)  \
-              SINGLE(OdDbTypedId, 12) SINGLE(OdGeVector2d, 13) SINGLE(OdGePoint2d, 14)            \
-                  SINGLE(OdGeVector3d, 15) SINGLE(OdGePoint3d, 16) SINGLE(DbBytes, 17)
-#define DBPROPS_ARRAY_TYPES(ARRAY)                                                            \
-  ARRAY(bool, 0)                                                                              \
-  ARRAY(std::int8_t, 1) ARRAY(std::int32_t, 5) ARRAY(std::uint32_t, 6) ARRAY(double, 9)       \
-      ARRAY(OdString, 10) ARRAY(OdDbHandle, 11) ARRAY(OdDbTypedId, 12) ARRAY(OdGePoint2d, 14) \
-          ARRAY(OdGeVector3d, 15) ARRAY(OdGePoint3d, 16) ARRAY(DbBytes, 17)                   \
-              ARRAY(DbPropertyPtr, 18)
-#define DBPROPS_MAP_VALUES_(MAP, K, KC)                                               \
-  MAP(K, KC, bool, 0)                                                                 \
-  MAP(K, KC, std::int8_t, 1) MAP(K, KC, std::int32_t, 5) MAP(K, KC, double, 9)        \
-      MAP(K, KC, OdString, 10) MAP(K, KC, OdDbHandle, 11) MAP(K, KC, OdDbTypedId, 12) \
-          MAP(K, KC, DbBytes, 17) MAP(K, KC, DbPropertyPtr, 18)
-#define DBPROPS_MAP_TYPES(MAP)                                                               \
-  DBPROPS_MAP_VALUES_(MAP, bool, 0)                                                          \
-  DBPROPS_MAP_VALUES_(MAP, std::int8_t, 1) DBPROPS_MAP_VALUES_(MAP, std::int32_t, 5)         \
-      DBPROPS_MAP_VALUES_(MAP, double, 9) DBPROPS_MAP_VALUES_(MAP, OdString, 10)             \
-          DBPROPS_MAP_VALUES_(MAP, OdDbHandle, 11) DBPROPS_MAP_VALUES_(MAP, OdDbTypedId, 12) \
-              MAP(std::uint32_t, 6, DbPropertyPtr, 18)
+#define DBPROPS_SINGLE_TYPES(SINGLE)                                                               \
+  SINGLE(bool, 0)                                                                                  \
+  SINGLE(std::int8_t, 1)                                                                           \
+  SINGLE(std::uint8_t, 2) SINGLE(std::int16_t, 3) SINGLE(std::uint16_t, 4) SINGLE(std::int32_t, 5) \
+      SINGLE(std::uint32_t, 6) SINGLE(std::int64_t, 7) SINGLE(std::uint64_t, 8) SINGLE(double, 9)  \
+          SINGLE(OdString, 10) SINGLE(OdDbHandle, 11) SINGLE(OdDbTypedId, 12)                      \
+              SINGLE(OdGeVector2d, 13) SINGLE(OdGePoint2d, 14) SINGLE(OdGeVector3d, 15)            \
+                  SINGLE(OdGePoint3d, 16) SINGLE(DbBytes, 17)
+#define DBPROPS_ARRAY_TYPES(ARRAY)                                                                \
+  ARRAY(bool, 0)                                                                                  \
+  ARRAY(std::int8_t, 1)                                                                           \
+  ARRAY(std::int32_t, 5) ARRAY(std::uint32_t, 6) ARRAY(double, 9) ARRAY(OdString, 10)             \
+      ARRAY(OdDbHandle, 11) ARRAY(OdDbTypedId, 12) ARRAY(OdGePoint2d, 14) ARRAY(OdGeVector3d, 15) \
+          ARRAY(OdGePoint3d, 16) ARRAY(DbBytes, 17) ARRAY(DbPropertyPtr, 18)
+#define DBPROPS_MAP_VALUES_(MAP, K, KC)                                              \
+  MAP(K, KC, bool, 0)                                                                \
+  MAP(K, KC, std::int8_t, 1)                                                         \
+  MAP(K, KC, std::int32_t, 5) MAP(K, KC, double, 9) MAP(K, KC, OdString, 10)         \
+      MAP(K, KC, OdDbHandle, 11) MAP(K, KC, OdDbTypedId, 12) MAP(K, KC, DbBytes, 17) \
+          MAP(K, KC, DbPropertyPtr, 18)
+#define DBPROPS_MAP_TYPES(MAP)                                                        \
+  DBPROPS_MAP_VALUES_(MAP, bool, 0)                                                   \
+  DBPROPS_MAP_VALUES_(MAP, std::int8_t, 1)                                            \
+  DBPROPS_MAP_VALUES_(MAP, std::int32_t, 5) DBPROPS_MAP_VALUES_(MAP, double, 9)       \
+      DBPROPS_MAP_VALUES_(MAP, OdString, 10) DBPROPS_MAP_VALUES_(MAP, OdDbHandle, 11) \
+          DBPROPS_MAP_VALUES_(MAP, OdDbTypedId, 12) MAP(std::uint32_t, 6, DbPropertyPtr, 18)
 #define DBPROPS_FOR_EACH_TYPE(SINGLE, ARRAY, MAP) \
   DBPROPS_SINGLE_TYPES(SINGLE) DBPROPS_ARRAY_TYPES(ARRAY) DBPROPS_MAP_TYPES(MAP)
 

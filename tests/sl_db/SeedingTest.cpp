@@ -1,0 +1,284 @@
+// Seeding of new libraries: the initial template from the support folder, units and the
+// default units chosen from a drawing's INSUNITS and MEASUREMENT, the "User" namespace.
+#include "sl_db/Seeding.h"
+
+#include <pugixml.hpp>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "DbDatabase.h"
+#include "RxClass.h"
+#include "TestSupport.h"
+#include "sl_db/Library.h"
+#include "stocklib/Materials.h"
+#include "stocklib/MemFs.h"
+#include "stocklib/Translations.h"
+
+using namespace stocklib;
+namespace seed = sl_db::detail;
+
+namespace {
+
+class Seeding : public ::testing::Test {
+ protected:
+  Seeding() { hooks.provider.setRoamableRootFolder(dir.path()); }
+
+  std::shared_ptr<stocklib::Library> create(const char* name) {
+    auto lib = LibraryManager::instance().create(dir.file(name), kLibraryUnitMillimeter, L"");
+    EXPECT_TRUE(lib) << LibraryManager::instance().lastError().toUtf8();
+    return lib;
+  }
+  // Writes Support/NAME with `text`.
+  void writeSupport(const char* name, const std::string& text) {
+    std::ofstream(dir.touch((std::string("Support/") + name).c_str()).toUtf8()) << text;
+  }
+  // `source` exported as XML under <StockLibrary>, with a meta element when `meta` is given.
+  static std::string exported(const stocklib::Library& source, const char* meta = nullptr) {
+    pugi::xml_document doc;
+    pugi::xml_node root = doc.append_child("StockLibrary");
+    if (meta) {
+      pugi::xml_document m;
+      m.load_string(meta);
+      root.append_copy(m.first_child());
+    }
+    source.exportToXml(root);
+    std::ostringstream out;
+    doc.save(out);
+    return out.str();
+  }
+  static OdDbDatabasePtr drawing(int insunits, int measurement) {
+    OdDbDatabasePtr db = odDbCreateDatabase(measurement != 0);
+    db->setINSUNITS(static_cast<OdDb::UnitsValue>(insunits));
+    db->setMEASUREMENT(static_cast<OdDb::MeasurementValue>(measurement));
+    return db;
+  }
+  static OdString defaultSymbol(const stocklib::Library& lib, const wchar_t* measure) {
+    KcSmartPtr<Unit> u = lib.defaultUnit(measure);
+    return u ? u->symbol() : OdString(L"<none>");
+  }
+
+  sltest::ScratchDir dir;
+  sltest::InstalledHooks hooks;
+};
+
+}  // namespace
+
+TEST_F(Seeding, TemplateIsImportedWithItsMeta) {
+  auto source = create("source.stocklib");
+  auto ns = PropertyNamespace::create(L"Starter")->save(source);
+  auto set = PropertySet::create(ns, L"Lines");
+  set->insert_entity_type(L"OdDbLine");
+  set->save(source);
+  writeSupport("stocklib.xml", exported(*source,
+                                        "<meta><locale>de</locale><region>CH</region>"
+                                        "<Unit>Inch</Unit></meta>"));
+
+  auto lib = create("new.stocklib");
+  seed::seedNewLibrary(lib, nullptr);
+  EXPECT_EQ(lib->locale(), L"de");
+  EXPECT_EQ(lib->region(), L"CH");
+  auto starter = lib->get<PropertyNamespace>(NameKey(L"Starter"));
+  ASSERT_TRUE(starter);
+  EXPECT_TRUE(lib->get<PropertySet>(DefinitionKey(L"Lines", starter->id())));
+}
+
+TEST_F(Seeding, ShippedSupportFolderSeedsListableContent) {
+  const char* source = std::getenv("SL_SOURCE_DIR");
+  ASSERT_TRUE(source) << "SL_SOURCE_DIR names the source tree";
+  for (const char* name : {"stocklib.xml", "stocklib_units.xml"}) {
+    std::ifstream in(std::string(source) + "/data/support/" + name);
+    ASSERT_TRUE(in) << name;
+    std::ostringstream text;
+    text << in.rdbuf();
+    writeSupport(name, text.str());
+  }
+  auto lib = create("new.stocklib");
+  OdDbDatabasePtr db = drawing(4, 1);
+  seed::seedNewLibrary(lib, db.get());
+  seed::importUnits(lib, db.get());
+  EXPECT_FALSE(lib->locale().isEmpty());
+  EXPECT_TRUE(lib->get<MaterialType>(NameKey(L"Concrete")));
+  EXPECT_EQ(defaultSymbol(*lib, L"LENGTH"), L"mm");
+  EXPECT_EQ(defaultSymbol(*lib, L"MASS"), L"kg");
+
+  // The starter sets apply to entity classes the SDK registers.
+  auto w = sl_db::Library::get(lib);
+  sl_db::PropertySetList lines, circles;
+  w->propertySets(lines, odrxClassDictionary()->getAt(L"OdDbLine"));
+  w->propertySets(circles, odrxClassDictionary()->getAt(L"OdDbCircle"));
+  EXPECT_FALSE(lines.empty());
+  EXPECT_FALSE(circles.empty());
+}
+
+TEST_F(Seeding, MissingTemplateGivesMaterialTypesMalformedGivesNothing) {
+  auto lib = create("new.stocklib");
+  seed::seedNewLibrary(lib, nullptr);  // no Support folder at all
+  std::vector<KcSmartPtr<MaterialType>> types;
+  ASSERT_EQ(lib->get<MaterialType>(types), 14u);
+  EXPECT_EQ(types.front()->name(), L"Ceramic");
+  EXPECT_EQ(types.back()->name(), L"Wood");
+  std::vector<KcSmartPtr<PropertyNamespace>> nss;
+  EXPECT_EQ(lib->get<PropertyNamespace>(nss), 0u);
+
+  auto catalogue = std::make_shared<Translations>();
+  catalogue->add(L"Wood", L"Holz");
+  Translations::set(catalogue);
+  auto translated = create("translated.stocklib");
+  seed::seedNewLibrary(translated, nullptr);
+  Translations::set(nullptr);
+  EXPECT_TRUE(translated->get<MaterialType>(NameKey(L"Holz")));
+  EXPECT_FALSE(translated->get<MaterialType>(NameKey(L"Wood")));
+  EXPECT_TRUE(translated->get<MaterialType>(NameKey(L"Stone")));
+
+  writeSupport("stocklib.xml", "<StockLibrary><meta><locale>fr</locale></meta><PropertyNamespace");
+  auto malformed = create("malformed.stocklib");
+  seed::seedNewLibrary(malformed, nullptr);
+  EXPECT_EQ(malformed->locale(), L"");
+  EXPECT_EQ(malformed->get<MaterialType>(types), 0u);
+  EXPECT_EQ(malformed->get<PropertyNamespace>(nss), 0u);
+}
+
+TEST_F(Seeding, DefaultUnitsFollowInsunits) {
+  struct Row {
+    int insunits, measurement;
+    const wchar_t* length;
+    double factor;
+    bool metric;
+  };
+  const Row rows[] = {
+      {1, 1, L"in", 0.0254, false}, {2, 1, L"ft", 0.3048, false},  {3, 1, L"mi", 1609.344, false},
+      {4, 0, L"mm", 0.001, true},   {5, 0, L"cm", 0.01, true},     {6, 0, L"m", 1.0, true},
+      {7, 0, L"km", 1000.0, true},  {10, 1, L"yd", 0.9144, false}, {0, 1, L"mm", 0.001, true},
+      {0, 0, L"in", 0.0254, false}, {8, 1, L"mm", 0.001, true},    {20, 0, L"in", 0.0254, false},
+  };
+  // In-memory libraries: a dozen files would each wait for the disk.
+  struct MemFsScope {
+    MemFsScope() { register_memvfs(); }
+    ~MemFsScope() { unregister_memvfs(); }
+  } memfs;
+  int n = 0;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message()
+                 << "INSUNITS " << r.insunits << " MEASUREMENT " << r.measurement);
+    auto lib = LibraryManager::instance().create(OdString::formatted(L"memvfs://u%d", n++),
+                                                 kLibraryUnitMillimeter, L"");
+    ASSERT_TRUE(lib);
+    OdDbDatabasePtr db = drawing(r.insunits, r.measurement);
+    seed::setDefaultUnits(lib, db.get());
+    KcSmartPtr<Unit> length = lib->defaultUnit(L"LENGTH");
+    ASSERT_TRUE(length);
+    EXPECT_EQ(length->symbol(), r.length);
+    EXPECT_DOUBLE_EQ(length->factor(), r.factor);
+    ASSERT_TRUE(length->measure());
+    EXPECT_EQ(length->measure()->name(), L"LENGTH");
+    EXPECT_EQ(defaultSymbol(*lib, L"AREA"), r.metric ? L"m^2" : L"ft^2");
+    EXPECT_EQ(defaultSymbol(*lib, L"VOLUME"), r.metric ? L"m^3" : L"ft^3");
+    EXPECT_EQ(defaultSymbol(*lib, L"MASS"), r.metric ? L"kg" : L"lbs");
+    EXPECT_DOUBLE_EQ(lib->defaultUnit(L"VOLUME")->factor(), r.metric ? 1.0 : 0.028316846592);
+  }
+  auto lib = create("null.stocklib");
+  seed::setDefaultUnits(lib, nullptr);
+  EXPECT_EQ(defaultSymbol(*lib, L"LENGTH"), L"mm");
+}
+
+TEST_F(Seeding, ExistingDefaultsAndUnitsAreKept) {
+  auto lib = create("a.stocklib");
+  auto length = lib->save(Measure::create(L"LENGTH"));
+  auto area = lib->save(Measure::create(L"AREA"));
+  auto cm = lib->save(Unit::create(L"cm", 0.01, length));
+  lib->setDefaultUnit(cm.get());
+  // A unit of AREA with the metric factor under another symbol, and a LENGTH unit with it too:
+  // only the one of the right measure is taken.
+  lib->save(Unit::create(L"m", 1.0, length));
+  auto sqm = lib->save(Unit::create(L"sq m", 1.0, area));
+
+  seed::setDefaultUnits(lib, drawing(4, 1).get());
+  EXPECT_EQ(defaultSymbol(*lib, L"LENGTH"), L"cm");
+  EXPECT_EQ(lib->defaultUnit(L"AREA")->id(), sqm->id());
+  EXPECT_FALSE(lib->get<Unit>(NameKey(L"m^2")));
+  EXPECT_FALSE(lib->get<Unit>(NameKey(L"mm")));
+  EXPECT_EQ(defaultSymbol(*lib, L"MASS"), L"kg");
+}
+
+TEST_F(Seeding, UnitsFileIsImportedThenDefaultsSet) {
+  auto lib = create("a.stocklib");
+  seed::importUnits(lib, nullptr);  // no file: nothing at all
+  EXPECT_FALSE(lib->defaultUnit(L"LENGTH"));
+
+  auto source = create("units.stocklib");
+  auto length = source->save(Measure::create(L"LENGTH"));
+  auto in = Unit::create(L"in", 0.0254, length);
+  in->set_label(L"inch");
+  source->save(in);
+  writeSupport("stocklib_units.xml", exported(*source));
+  seed::importUnits(lib, drawing(1, 0).get());
+  ASSERT_TRUE(lib->defaultUnit(L"LENGTH"));
+  EXPECT_EQ(lib->defaultUnit(L"LENGTH")->label(), L"inch");  // the imported unit itself
+  EXPECT_EQ(defaultSymbol(*lib, L"AREA"), L"ft^2");
+
+  auto other = create("b.stocklib");
+  writeSupport("stocklib_units.xml", "<StockLibrary><Unit");
+  seed::importUnits(other, drawing(1, 0).get());
+  EXPECT_FALSE(other->defaultUnit(L"LENGTH"));
+}
+
+TEST_F(Seeding, UserNamespaceAndTranslations) {
+  EXPECT_EQ(seed::translate(L"Wood"), L"Wood");
+  auto ns = seed::addUserNamespace();
+  EXPECT_EQ(ns->name(), L"User");
+  EXPECT_EQ(ns->label(), L"User");
+  EXPECT_EQ(ns->id(), 0u);
+
+  auto catalogue = std::make_shared<Translations>();
+  catalogue->add(L"User", OdString::fromUtf8("Benutzer"));
+  Translations::set(catalogue);
+  EXPECT_EQ(seed::translate(L"User"), L"Benutzer");
+  EXPECT_EQ(seed::translate(L"Wood"), L"Wood");
+  EXPECT_EQ(seed::addUserNamespace()->label(), L"Benutzer");
+  EXPECT_EQ(seed::addUserNamespace()->name(), L"User");
+  Translations::set(nullptr);
+}
+
+TEST_F(Seeding, ProfilesStoredAtAWrongScaleAreRepaired) {
+  auto primary = create("primary.stocklib");
+  auto secondary = create("secondary.stocklib");
+  const auto rect = [](const std::shared_ptr<stocklib::Library>& lib, const ProfileName* name,
+                       const wchar_t* size, double h, double w) {
+    auto p = RectangleProfile::create(name, size);
+    p->set_height(h);
+    p->set_width(w);
+    return p->save(lib);
+  };
+  auto a = ProfileName::create(L"A", nullptr)->save(secondary);
+  auto b = ProfileName::create(L"B", nullptr)->save(secondary);
+  // Two candidates of the size: the first in order decides the factor.
+  rect(secondary, a, L"100x50", 100, 50);
+  rect(secondary, b, L"100x50", 1000, 500);
+  auto circle = CircleProfile::create(nullptr, L"80x40");
+  circle->set_diameter(80);
+  circle->save(secondary);
+  rect(secondary, nullptr, L"120x60", 120, 70);
+
+  auto wrong = rect(primary, nullptr, L"100x50", 10, 5);
+  auto otherClass = rect(primary, nullptr, L"80x40", 8, 4);
+  auto noSize = rect(primary, nullptr, L"60x30", 6, 3);
+  auto notScaled = rect(primary, nullptr, L"120x60", 12, 6);
+
+  seed::repairProfileScales(primary, secondary);
+  const auto stored = [&](const KcSmartPtr<RectangleProfile>& p) {
+    auto s = primary->get<RectangleProfile>(p->id());
+    return std::make_pair(s->height(), s->width());
+  };
+  EXPECT_EQ(stored(wrong), std::make_pair(100.0, 50.0));
+  EXPECT_EQ(stored(otherClass), std::make_pair(8.0, 4.0));
+  EXPECT_EQ(stored(noSize), std::make_pair(6.0, 3.0));
+  EXPECT_EQ(stored(notScaled), std::make_pair(12.0, 6.0));
+
+  // Repaired profiles now equal their first match: a second run leaves them alone instead of
+  // scaling them to the next candidate.
+  seed::repairProfileScales(primary, secondary);
+  EXPECT_EQ(stored(wrong), std::make_pair(100.0, 50.0));
+  seed::repairProfileScales(primary, nullptr);
+}
