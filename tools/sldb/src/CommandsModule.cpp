@@ -16,16 +16,20 @@ void* applyOptions(const sldb::LibraryOptions& options) {
   return new sldb::AppliedOptions(options);
 }
 
-void releaseOptions(void* applied) { delete static_cast<sldb::AppliedOptions*>(applied); }
+void releaseOptions(void* applied) {
+  delete static_cast<sldb::AppliedOptions*>(applied);
+}
 
 const sldb::LibraryCommandTable kTable = {
-    sldb::cmdInit,        sldb::cmdEmbed,          sldb::cmdSetPrimary, sldb::cmdMovePrimary,
+    sldb::cmdInit,         sldb::cmdEmbed,          sldb::cmdSetPrimary, sldb::cmdMovePrimary,
     sldb::cmdAddSecondary, sldb::cmdCloseSecondary, sldb::cmdList,       sldb::cmdFetch,
-    applyOptions,         releaseOptions,          sldb::libraryTour,   sldb::printLibraries,
+    applyOptions,          releaseOptions,          sldb::libraryTour,   sldb::printLibraries,
 };
 
 }  // namespace
 
 ODRX_DEFINE_DYNAMIC_MODULE(SldbCommandsModule)
 
-ODRX_MODULE_ENTRY const sldb::LibraryCommandTable* sldbLibraryCommands() { return &kTable; }
+ODRX_MODULE_ENTRY const sldb::LibraryCommandTable* sldbLibraryCommands() {
+  return &kTable;
+}

@@ -58,6 +58,7 @@ using DbArray = OdArray<T, typename DbArrayAllocator<T>::type>;
 
 // The supported value types with their codes. SINGLE(T, code), ARRAY(element T, code),
 // MAP(key K, key code, value V, value code).
+// clang-format off
 #define DBPROPS_SINGLE_TYPES(SINGLE)                                                               \
   SINGLE(bool, 0)                                                                                  \
   SINGLE(std::int8_t, 1)                                                                           \
@@ -86,6 +87,7 @@ using DbArray = OdArray<T, typename DbArrayAllocator<T>::type>;
           DBPROPS_MAP_VALUES_(MAP, OdDbTypedId, 12) MAP(std::uint32_t, 6, DbPropertyPtr, 18)
 #define DBPROPS_FOR_EACH_TYPE(SINGLE, ARRAY, MAP) \
   DBPROPS_SINGLE_TYPES(SINGLE) DBPROPS_ARRAY_TYPES(ARRAY) DBPROPS_MAP_TYPES(MAP)
+// clang-format on
 
 /// DbPropertyTraits<T>: the descriptor of value type T; defined only for supported types.
 template <class T>
