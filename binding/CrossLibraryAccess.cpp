@@ -2,7 +2,9 @@
 // secondary's object into the primary on first use.
 #include "binding/DocumentLibrariesImpl.h"
 #include "sl_db/DocumentLibraries.h"
+#include "stocklib/Materials.h"
 #include "stocklib/Objects.h"
+#include "stocklib/Profiles.h"
 
 namespace sl_db {
 
@@ -68,5 +70,34 @@ SLDB_CROSS_LIBRARY_ACCESS(AbstractDefinition)
 SLDB_CROSS_LIBRARY_ACCESS(PropertyDefinition)
 SLDB_CROSS_LIBRARY_ACCESS(ValueDefinition)
 SLDB_CROSS_LIBRARY_ACCESS(PropertySet)
+SLDB_CROSS_LIBRARY_ACCESS(Material)
+SLDB_CROSS_LIBRARY_ACCESS(MaterialType)
+SLDB_CROSS_LIBRARY_ACCESS(Asset)
+SLDB_CROSS_LIBRARY_ACCESS(InformationAsset)
+SLDB_CROSS_LIBRARY_ACCESS(PhysicalAsset)
+SLDB_CROSS_LIBRARY_ACCESS(BimAsset)
+SLDB_CROSS_LIBRARY_ACCESS(Composition)
+SLDB_CROSS_LIBRARY_ACCESS(CompositionType)
+SLDB_CROSS_LIBRARY_ACCESS(ProfileStandard)
+SLDB_CROSS_LIBRARY_ACCESS(ProfileName)
+SLDB_CROSS_LIBRARY_ACCESS(Profile)
+SLDB_CROSS_LIBRARY_ACCESS(ParametrizedProfile)
+SLDB_CROSS_LIBRARY_ACCESS(CustomProfile)
+SLDB_CROSS_LIBRARY_ACCESS(CircleProfile)
+SLDB_CROSS_LIBRARY_ACCESS(CircleHollowProfile)
+SLDB_CROSS_LIBRARY_ACCESS(EllipseProfile)
+SLDB_CROSS_LIBRARY_ACCESS(RectangleProfile)
+SLDB_CROSS_LIBRARY_ACCESS(RectangleHollowProfile)
+SLDB_CROSS_LIBRARY_ACCESS(RoundedRectangleProfile)
+SLDB_CROSS_LIBRARY_ACCESS(TrapeziumProfile)
+SLDB_CROSS_LIBRARY_ACCESS(CraneRailAShapeProfile)
+SLDB_CROSS_LIBRARY_ACCESS(CraneRailFShapeProfile)
+SLDB_CROSS_LIBRARY_ACCESS(TShapeProfile)
+SLDB_CROSS_LIBRARY_ACCESS(ZShapeProfile)
+SLDB_CROSS_LIBRARY_ACCESS(CShapeProfile)
+SLDB_CROSS_LIBRARY_ACCESS(UShapeProfile)
+SLDB_CROSS_LIBRARY_ACCESS(LShapeProfile)
+SLDB_CROSS_LIBRARY_ACCESS(IShapeProfile)
+SLDB_CROSS_LIBRARY_ACCESS(AsymmetricIShapeProfile)
 
 }  // namespace sl_db

@@ -1,6 +1,8 @@
 // Typed lookups across a drawing's libraries: which library answers, and the copy of a
 // secondary's object into the primary on first use.
 #include "DocLibsSupport.h"
+#include "stocklib/Materials.h"
+#include "stocklib/Profiles.h"
 
 using sltest::DocLibsTest;
 using stocklib::NameKey;
@@ -54,4 +56,35 @@ TEST_F(DocLibsTest, AFetchWithNoPrimaryToStoreIntoStoresNothing) {
   EXPECT_FALSE(docs->getAndSaveToPrimary<Tag>(NameKey(OdString("t"))));
   EXPECT_FALSE(docs->primary());
   EXPECT_FALSE(docs->isPrimaryEmbedded());
+}
+
+TEST_F(DocLibsTest, AFetchFromAnImperialSecondaryConvertsLengths) {
+  auto imperial = makeLibrary("imperial.stocklib", {}, stocklib::kLibraryUnitInch);
+  auto standard = imperial->save(stocklib::ProfileStandard::create(OdString("AISC")));
+  auto name = imperial->save(stocklib::ProfileName::create(OdString("L"), standard));
+  auto angle = stocklib::LShapeProfile::create(name, OdString("4x4x1/2"));
+  angle->set_height(4.0);
+  angle->set_width(4.0);
+  angle->set_thickness(0.5);
+  imperial->save(angle);
+  auto material = stocklib::Material::create(OdString("Steel"));
+  imperial->save(material);
+
+  OdDbDatabasePtr db = odDbCreateDatabase(true);  // metric: a new primary is in millimetres
+  sl_db::DocumentLibraries docs(db.get(), false);
+  docs.openSecondary(imperial->filename());
+  stocklib::ProfileKey key(OdString("AISC"), OdString("L"), OdString("4x4x1/2"));
+  EXPECT_FALSE(docs.getFromPrimary<stocklib::LShapeProfile>(key));
+  KcSmartPtr<stocklib::LShapeProfile> copy = docs.getAndSaveToPrimary<stocklib::LShapeProfile>(key);
+  ASSERT_TRUE(copy);
+  ASSERT_TRUE(docs.primary());
+  EXPECT_EQ(docs.primary()->unit(), stocklib::kLibraryUnitMillimeter);
+  EXPECT_EQ(copy->library(), docs.primary());
+  EXPECT_NEAR(copy->width(), 101.6, 1e-9);
+  EXPECT_NEAR(copy->height(), 101.6, 1e-9);
+  EXPECT_NEAR(copy->thickness(), 12.7, 1e-9);
+  // The general profile type finds the same object; the source keeps its inches.
+  EXPECT_EQ(docs.getFromPrimary<stocklib::Profile>(key)->id(), copy->id());
+  EXPECT_NEAR(imperial->get<stocklib::LShapeProfile>(key)->width(), 4.0, 1e-12);
+  EXPECT_TRUE(docs.getAndSaveToPrimary<stocklib::Material>(stocklib::NameKey(OdString("Steel"))));
 }
