@@ -8,6 +8,8 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "stocklib/Library.h"
+#include "stocklib/Objects.h"
 
 namespace {
 
@@ -16,12 +18,19 @@ struct Outcome {
   std::string out;
 };
 
-/// Runs sldb with `args` in `folder`, stdout and stderr together.
-Outcome sldb(const std::string& folder, const std::string& args) {
+/// The root folder of the shipped support data of the build.
+std::string shippedRoot() {
+  return std::filesystem::path(SL_SUPPORT_DIR).parent_path().string();
+}
+
+/// Runs sldb with `args` in `folder`, with the roaming root `roaming` (default: `folder`),
+/// stdout and stderr together.
+Outcome sldb(const std::string& folder, const std::string& args, std::string roaming = {}) {
+  if (roaming.empty()) roaming = folder;
   // The leak checker's thread tracer cannot walk the thread-local storage of modules unloaded
   // before exit, and sldb unloads its modules; leaks are checked in this process instead.
   std::string command = "cd '" + folder + "' && ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" " +
-                        SLDB_TOOL_PATH + " --roaming '" + folder + "' " + args + " 2>&1";
+                        SLDB_TOOL_PATH + " --roaming '" + roaming + "' " + args + " 2>&1";
   Outcome run{-1, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
@@ -72,7 +81,7 @@ TEST(Tool, LibraryCommandsBindADrawingAndSaveOnlyOnChange) {
   // Each failure is one line and a non-zero exit, and the drawing is left alone.
   before = stamp();
   for (const char* bad :
-       {"info missing.dwg", "init missing.dwg", "list d.dwg material", "fetch d.dwg tag nothing",
+       {"info missing.dwg", "init missing.dwg", "list d.dwg beam", "fetch d.dwg tag nothing",
         "move-primary d.dwg sec.stocklib", "move-primary d.dwg absent.stocklib --repoint",
         "close-secondary d.dwg sec.stocklib", "set-primary d.dwg /no/such/folder/x.stocklib",
         "add-secondary d.dwg moved.stocklib"}) {
@@ -83,11 +92,72 @@ TEST(Tool, LibraryCommandsBindADrawingAndSaveOnlyOnChange) {
   EXPECT_EQ(stamp(), before);
 }
 
-TEST(Tool, DemoFetchesFromTheDefaultLibraryIntoAnEmbeddedPrimary) {
+TEST(Tool, MaterialsAndProfilesAreListedAndFetchedByTheirNames) {
   sltest::ScratchDir dir;
-  Outcome demo = sldb(dir.path().toUtf8(), "demo");
+  const std::string d = dir.path().toUtf8();
+  const std::string shipped = shippedRoot();
+  ASSERT_EQ(sldb(d, "new d.dwg").rc, 0);
+  ASSERT_EQ(sldb(d, "init d.dwg", shipped).rc, 0);
+
+  Outcome materials = sldb(d, "list d.dwg material --from secondaries", shipped);
+  EXPECT_NE(materials.out.find("\n  Concrete C30/37\n"), std::string::npos) << materials.out;
+  Outcome profiles = sldb(d, "list d.dwg profile --from secondaries", shipped);
+  EXPECT_NE(profiles.out.find("\n  EN 10365 HEA 200\n"), std::string::npos) << profiles.out;
+
+  // A profile is found by standard, name and size, also when the standard's name has spaces.
+  Outcome fetch = sldb(d, "fetch d.dwg profile 'EN 10365 HEA 200'", shipped);
+  EXPECT_EQ(fetch.rc, 0) << fetch.out;
+  EXPECT_NE(fetch.out.find("saved d.dwg"), std::string::npos) << fetch.out;
+  EXPECT_EQ(sldb(d, "fetch d.dwg material 'Concrete C30/37'", shipped).rc, 0);
+  Outcome inPrimary = sldb(d, "list d.dwg profile --from primary", shipped);
+  EXPECT_NE(inPrimary.out.find(":\n  EN 10365 HEA 200\n"), std::string::npos) << inPrimary.out;
+  Outcome again = sldb(d, "fetch d.dwg profile 'EN 10365 HEA 200'", shipped);
+  EXPECT_EQ(again.rc, 0);
+  EXPECT_EQ(again.out.find("saved"), std::string::npos) << "already in the primary: " << again.out;
+  Outcome info = sldb(d, "info d.dwg", shipped);
+  EXPECT_NE(info.out.find("1 profile"), std::string::npos) << info.out;
+
+  for (const char* bad : {"fetch d.dwg profile 'EN 10365 HEA 999'", "fetch d.dwg profile HEA",
+                          "fetch d.dwg property-set Anything", "fetch d.dwg beam 'HEA 200'",
+                          "fetch d.dwg material 'Concrete C99/99'"}) {
+    Outcome r = sldb(d, bad, shipped);
+    EXPECT_NE(r.rc, 0) << bad;
+    EXPECT_EQ(lines(r.out), 1) << bad << ": " << r.out;
+  }
+}
+
+TEST(Tool, LanguageNamesTheObjectsOfNewLibraries) {
+  sltest::ScratchDir dir;
+  const std::string d = dir.path().toUtf8();
+  const std::string shipped = shippedRoot();
+  ASSERT_EQ(sldb(d, "new d.dwg").rc, 0);
+  Outcome german = sldb(d, "--lang de set-primary d.dwg p.stocklib", shipped);
+  ASSERT_EQ(german.rc, 0) << german.out;
+  auto library =
+      stocklib::LibraryManager::instance().open(OdString::fromUtf8(d + "/p.stocklib"), true);
+  ASSERT_TRUE(library);
+  auto user = library->get<stocklib::PropertyNamespace>(stocklib::NameKey(OdString(L"User")));
+  ASSERT_TRUE(user);
+  EXPECT_EQ(user->label(), OdString(L"Benutzer"));
+
+  for (const char* bad : {"--lang xx init d.dwg", "--lang ../../de init d.dwg", "--lang"}) {
+    Outcome r = sldb(d, bad, shipped);
+    EXPECT_NE(r.rc, 0) << bad;
+    EXPECT_EQ(lines(r.out), 1) << bad << ": " << r.out;
+  }
+}
+
+TEST(Tool, DemoFetchesAMaterialAndAProfileIntoAnEmbeddedPrimary) {
+  sltest::ScratchDir dir;
+  Outcome demo = sldb(dir.path().toUtf8(), "demo", shippedRoot());
   EXPECT_EQ(demo.rc, 0) << demo.out;
   EXPECT_NE(demo.out.find("library record: embedded primary"), std::string::npos) << demo.out;
-  EXPECT_NE(demo.out.find("1 layer, 1 tag"), std::string::npos) << demo.out;
-  EXPECT_NE(demo.out.find("3 layer, 2 tag"), std::string::npos) << demo.out;
+  EXPECT_NE(demo.out.find("fetched the material 'Concrete C30/37' and the profile"),
+            std::string::npos)
+      << demo.out;
+  // The profile's copy keeps the shipped dimensions, and survives the save and reload.
+  EXPECT_NE(demo.out.find("height 190 width 200"), std::string::npos) << demo.out;
+  EXPECT_NE(demo.out.find("(embedded)\n      unit mm, writable\n      holds"), std::string::npos)
+      << demo.out;
+  EXPECT_NE(demo.out.find(" 1 profile"), std::string::npos) << demo.out;
 }

@@ -1,6 +1,7 @@
 // Shared pieces of the command-line host: arguments, usage errors and the library commands.
 #pragma once
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -28,12 +29,14 @@ struct SLDB_SHARED Failure {
 struct LibraryOptions {
   std::string roaming;         // root folder whose Support folder holds the defaults
   std::string defaultLibrary;  // default secondary library for both unit systems
+  std::string language;        // catalogue of names for new libraries ("de"); empty: none
   bool verbose = false;        // print every library event
 };
 
-/// applyLibraryOptions: installs the preferences and, with verbose, an event printer. Called
-/// after the module is loaded; the returned object undoes it when destroyed.
+/// AppliedOptions: installs the preferences, the language's catalogue and, with verbose, an
+/// event printer. Made after the module is loaded; undoes it all when destroyed.
 struct AppliedOptions {
+  /// Throws Failure when the language has no catalogue in the support folder.
   explicit AppliedOptions(const LibraryOptions& options);
   ~AppliedOptions();
   AppliedOptions(const AppliedOptions&) = delete;
@@ -41,7 +44,7 @@ struct AppliedOptions {
 
  private:
   struct State;
-  State* m_state;
+  std::unique_ptr<State> m_state;
 };
 
 int cmdInit(const Args& args);
@@ -52,8 +55,9 @@ int cmdAddSecondary(const Args& args);
 int cmdCloseSecondary(const Args& args);
 int cmdList(const Args& args);
 int cmdFetch(const Args& args);
-/// libraryTour: the demo's library steps on the saved drawing `drawing`, with the roaming root
-/// `folder`: a default secondary library made, objects fetched into a new embedded primary, saved.
+/// libraryTour: the demo's library steps on the saved metric drawing `drawing`: the support
+/// folder in use is copied into `folder`, which becomes the roaming root; a material and a
+/// profile are fetched from the default library into a new embedded primary; the drawing is saved.
 void libraryTour(const std::string& folder, const std::string& drawing);
 /// printLibraries: the drawing's bound libraries (location, unit, read-only, object counts).
 void printLibraries(OdDbDatabase* db, std::ostream& out);

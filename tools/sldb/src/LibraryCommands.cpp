@@ -4,6 +4,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "Cli.h"
 #include "DbDatabase.h"
@@ -13,7 +14,10 @@
 #include "sl_db/LibraryPaths.h"
 #include "sl_db/LibraryReactor.h"
 #include "stocklib/Library.h"
+#include "stocklib/Materials.h"
 #include "stocklib/Objects.h"
+#include "stocklib/Profiles.h"
+#include "stocklib/Translations.h"
 #include "ut/FileUtils.h"
 
 namespace sldb {
@@ -56,6 +60,7 @@ class PrintingReactor : public sl_db::LibraryReactor {
 struct AppliedOptions::State {
   std::unique_ptr<PrintingReactor> reactor;
   std::shared_ptr<stocklib::Library::Reactor> oldReactor;
+  bool translations = false;
 };
 
 AppliedOptions::AppliedOptions(const LibraryOptions& options) : m_state(new State) {
@@ -66,6 +71,18 @@ AppliedOptions::AppliedOptions(const LibraryOptions& options) : m_state(new Stat
       prefs->setDefaultStocklibImperial(OdString::fromUtf8(options.defaultLibrary));
     }
   }
+  if (!options.language.empty()) {
+    // Names given to the objects of new libraries come from the store's catalogue.
+    OdString path = sl_db::detail::supportFolderPath() + L"/locale/" +
+                    OdString::fromUtf8(options.language) + L"/LC_MESSAGES/stocklib.mo";
+    OdString error;
+    auto catalogue = stocklib::Translations::loadMo(path, &error);
+    if (!catalogue)
+      throw Failure{"no translations for the language '" + options.language +
+                    "': " + error.toUtf8()};
+    stocklib::Translations::set(catalogue);
+    m_state->translations = true;
+  }
   if (options.verbose) {
     m_state->reactor = std::make_unique<PrintingReactor>();
     m_state->oldReactor = stocklib::LibraryManager::instance().reactor();
@@ -75,7 +92,7 @@ AppliedOptions::AppliedOptions(const LibraryOptions& options) : m_state(new Stat
 
 AppliedOptions::~AppliedOptions() {
   if (m_state->reactor) stocklib::LibraryManager::instance().setReactor(m_state->oldReactor);
-  delete m_state;
+  if (m_state->translations) stocklib::Translations::set(nullptr);
 }
 
 namespace {
@@ -117,48 +134,131 @@ std::string describe(const std::shared_ptr<const stocklib::Library>& library) {
 
 // ---- Types the host can list and fetch ----
 
+/// The libraries to look in, primary first.
+std::vector<std::shared_ptr<const stocklib::Library>> boundLibraries(
+    const sl_db::DocumentLibraries& docs) {
+  std::vector<std::shared_ptr<const stocklib::Library>> libraries;
+  if (docs.primary()) libraries.push_back(docs.primary());
+  for (const auto& s : docs.secondaries())
+    if (s) libraries.push_back(s);
+  return libraries;
+}
+
+/// How a type is shown and named on the command line: by its name, and fetched by a name key.
+template <class T>
+struct Naming {
+  static OdString label(const T& object) { return object.name(); }
+  static std::optional<stocklib::NameKey> key(const sl_db::DocumentLibraries&,
+                                              const OdString& label) {
+    return stocklib::NameKey(label);
+  }
+};
+
+/// A profile is shown as its standard, name and size ("EN 10365 HEA 200"); parts it lacks are
+/// left out. The text is not split back (names hold spaces): the libraries are searched for it.
+template <>
+struct Naming<stocklib::Profile> {
+  static OdString label(const stocklib::Profile& profile) {
+    OdString text;
+    auto add = [&](const OdString& part) {
+      if (part.isEmpty()) return;
+      if (!text.isEmpty()) text += L" ";
+      text += part;
+    };
+    if (KcSmartPtr<stocklib::ProfileName> name = profile.name()) {
+      if (KcSmartPtr<stocklib::ProfileStandard> standard = name->standard()) add(standard->name());
+      add(name->name());
+    }
+    add(profile.size());
+    return text;
+  }
+  static std::optional<stocklib::ProfileKey> key(const sl_db::DocumentLibraries& docs,
+                                                 const OdString& label) {
+    for (const auto& library : boundLibraries(docs)) {
+      std::vector<KcSmartPtr<stocklib::Profile>> profiles;
+      library->get(profiles);
+      for (const auto& p : profiles) {
+        if (Naming::label(*p) != label) continue;
+        KcSmartPtr<stocklib::ProfileName> name = p->name();
+        KcSmartPtr<stocklib::ProfileStandard> standard = name ? name->standard() : nullptr;
+        return stocklib::ProfileKey(standard ? standard->name() : OdString(),
+                                    name ? name->name() : OdString(), p->size());
+      }
+    }
+    return std::nullopt;
+  }
+};
+
+/// Property sets are keyed by a namespace id of one library, which another library does not
+/// share: they are listed, not fetched.
+template <>
+struct Naming<stocklib::PropertySet> {
+  static OdString label(const stocklib::PropertySet& set) { return set.name(); }
+};
+
 struct TypeEntry {
   const char* name;
-  std::function<std::vector<OdString>(const stocklib::Library&)> names;
+  /// labels: the names of the library's objects of this type, in the store's order.
+  std::function<std::vector<OdString>(const stocklib::Library&)> labels;
+  /// fetch: the primary's object of that name, copied there on first use; empty when there is
+  /// none. Null for a type that is only listed.
   std::function<KcSmartPtr<stocklib::Object>(sl_db::DocumentLibraries&, const OdString&)> fetch;
 };
 
 template <class T>
-TypeEntry typeEntry(const char* name) {
-  return {name,
-          [](const stocklib::Library& lib) {
-            std::vector<KcSmartPtr<T>> objects;
-            lib.get(objects);
-            std::vector<OdString> names;
-            for (const auto& o : objects)
-              names.push_back(o->name());
-            return names;
-          },
-          [](sl_db::DocumentLibraries& docs, const OdString& key) {
-            return KcSmartPtr<stocklib::Object>(
-                docs.getAndSaveToPrimary<T>(stocklib::NameKey(key)).get());
+std::vector<OdString> labelsOf(const stocklib::Library& library) {
+  std::vector<KcSmartPtr<T>> objects;
+  library.get(objects);
+  std::vector<OdString> labels;
+  labels.reserve(objects.size());
+  for (const auto& o : objects)
+    labels.push_back(Naming<T>::label(*o));
+  return labels;
+}
+
+template <class T>
+TypeEntry listedType(const char* name) {
+  return {name, labelsOf<T>, nullptr};
+}
+
+template <class T>
+TypeEntry fetchedType(const char* name) {
+  return {name, labelsOf<T>, [](sl_db::DocumentLibraries& docs, const OdString& label) {
+            auto key = Naming<T>::key(docs, label);
+            if (!key) return KcSmartPtr<stocklib::Object>();
+            return KcSmartPtr<stocklib::Object>(docs.getAndSaveToPrimary<T>(*key).get());
           }};
 }
 
 const std::vector<TypeEntry>& types() {
   static const std::vector<TypeEntry> table = {
-      typeEntry<stocklib::Measure>("measure"),
-      typeEntry<stocklib::Unit>("unit"),
-      typeEntry<stocklib::PropertyNamespace>("property-namespace"),
-      typeEntry<stocklib::EntityType>("entity-type"),
-      typeEntry<stocklib::Layer>("layer"),
-      typeEntry<stocklib::Tag>("tag"),
+      fetchedType<stocklib::Material>("material"),
+      fetchedType<stocklib::MaterialType>("material-type"),
+      fetchedType<stocklib::Composition>("composition"),
+      fetchedType<stocklib::CompositionType>("composition-type"),
+      fetchedType<stocklib::Profile>("profile"),
+      fetchedType<stocklib::PropertyNamespace>("property-namespace"),
+      listedType<stocklib::PropertySet>("property-set"),
+      fetchedType<stocklib::Measure>("measure"),
+      fetchedType<stocklib::Unit>("unit"),
+      fetchedType<stocklib::EntityType>("entity-type"),
+      fetchedType<stocklib::Layer>("layer"),
+      fetchedType<stocklib::Tag>("tag"),
   };
   return table;
+}
+
+std::string typeNames() {
+  std::string known;
+  for (const TypeEntry& t : types())
+    known += std::string(known.empty() ? "" : ", ") + t.name;
+  return known;
 }
 
 const TypeEntry& findType(const std::string& name) {
   for (const TypeEntry& t : types())
     if (name == t.name) return t;
-  std::string known;
-  for (const TypeEntry& t : types())
-    known += std::string(known.empty() ? "" : ", ") + t.name;
-  throw Failure{"unknown type '" + name + "' (known: " + known + ")"};
+  throw Failure{"unknown type '" + name + "' (known: " + typeNames() + ")"};
 }
 
 }  // namespace
@@ -263,15 +363,12 @@ int cmdList(const Args& args) {
   if (rest.size() != 2) throw UsageError{"list needs a drawing and a type"};
   const TypeEntry& type = findType(rest[1]);
   return withDrawing(rest[0], [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    std::vector<std::shared_ptr<const stocklib::Library>> libraries;
-    if (from != "secondaries" && docs->primary()) libraries.push_back(docs->primary());
-    if (from != "primary")
-      for (const auto& s : docs->secondaries())
-        libraries.push_back(s);
-    for (const auto& library : libraries) {
+    for (const auto& library : boundLibraries(*docs)) {
+      bool primary = library == docs->primary();
+      if ((from == "primary" && !primary) || (from == "secondaries" && primary)) continue;
       std::cout << describe(library) << ":\n";
-      for (const OdString& name : type.names(*library))
-        std::cout << "  " << name.toUtf8() << "\n";
+      for (const OdString& label : type.labels(*library))
+        std::cout << "  " << label.toUtf8() << "\n";
     }
     return 0;
   });
@@ -280,9 +377,13 @@ int cmdList(const Args& args) {
 int cmdFetch(const Args& args) {
   if (args.size() != 3) throw UsageError{"fetch needs a drawing, a type and a name"};
   const TypeEntry& type = findType(args[1]);
+  if (!type.fetch) throw Failure{std::string(type.name) + " objects are listed, not fetched"};
   return withDrawing(args[0], [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
     auto object = type.fetch(*docs, OdString::fromUtf8(args[2]));
-    if (!object) throw Failure{"no " + args[1] + " named '" + args[2] + "' in the libraries"};
+    if (!object) {
+      if (boundLibraries(*docs).empty()) throw Failure{args[0] + " has no libraries"};
+      throw Failure{"no " + args[1] + " named '" + args[2] + "' in the libraries of " + args[0]};
+    }
     std::cout << "fetched " << args[1] << " '" << args[2] << "' into " << describe(docs->primary())
               << " (id " << object->id() << ")\n";
     return 0;
@@ -292,12 +393,19 @@ int cmdFetch(const Args& args) {
 void printLibraries(OdDbDatabase* db, std::ostream& out) {
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db);
   auto show = [&](const char* role, const std::shared_ptr<const stocklib::Library>& library) {
-    out << role << describe(library) << "\n      unit "
-        << (library->unit() == stocklib::kLibraryUnitMillimeter ? "mm" : "inch")
-        << (library->isReadOnly() ? ", read-only" : ", writable");
-    for (const TypeEntry& t : types())
-      out << ", " << t.names(*library).size() << " " << t.name;
-    out << "\n";
+    out << role << describe(library)
+        << (library == docs->primary() && docs->isPrimaryEmbedded() ? " (embedded)" : "")
+        << "\n      unit " << (library->unit() == stocklib::kLibraryUnitMillimeter ? "mm" : "inch")
+        << (library->isReadOnly() ? ", read-only" : ", writable") << "\n      holds";
+    std::size_t shown = 0;
+    for (const TypeEntry& t : types()) {
+      std::size_t count = t.labels(*library).size();
+      if (count == 0) continue;
+      const char* separator = shown == 0 ? " " : shown % 4 == 0 ? ",\n            " : ", ";
+      out << separator << count << " " << t.name;
+      ++shown;
+    }
+    out << (shown ? "\n" : " no objects of the listed types\n");
   };
   if (docs->primary()) {
     show("  primary:   ", docs->primary());
@@ -315,36 +423,42 @@ namespace sldb {
 void libraryTour(const std::string& folder, const std::string& drawing) {
   sl_db::DbPreferencesProvider* prefs = sl_db::DbPreferencesProvider::getInstance();
   if (!prefs) throw Failure{"the module installed no preferences provider"};
+  const std::string shipped = sl_db::detail::supportFolderPath().toUtf8();
+  if (!std::filesystem::exists(shipped + "/metric.stocklib"))
+    throw Failure{"no support data at " + shipped + " (build the project or pass --roaming)"};
+  std::filesystem::copy(shipped, folder + "/Support", std::filesystem::copy_options::recursive);
   prefs->setRoamableRootFolder(OdString::fromUtf8(folder));
   prefs->setDefaultStocklibMetric(OdString());
-  std::filesystem::create_directories(folder + "/Support");
 
   OdDbDatabasePtr db = odDbCreateDatabase();
   db->readFile(OdString::fromUtf8(drawing));
-  OdString defaultPath = sl_db::defaultSecondaryLibraryPath(db.get());
-  std::cout << "1. the metric drawing's default secondary library is " << defaultPath.toUtf8()
-            << "\n";
-  {
-    auto library = stocklib::LibraryManager::instance().create(
-        defaultPath, stocklib::kLibraryUnitMillimeter, OdString(L"defaults"));
-    if (!library) throw Failure{"cannot make the default library" + storeError()};
-    for (const wchar_t* name : {L"Walls", L"Beams", L"Columns"})
-      library->save(stocklib::Layer::create(OdString(name)));
-    for (const wchar_t* name : {L"load-bearing", L"fire-rated"})
-      library->save(stocklib::Tag::create(OdString(name)));
-    std::cout << "   made it with the layers Walls, Beams, Columns and the tags load-bearing,"
-                 " fire-rated\n";
-  }
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  std::cout << "1. its default secondary library is the shipped metric library, copied to\n   "
+            << sl_db::defaultSecondaryLibraryPath(db.get()).toUtf8() << "\n";
+  if (!docs->secondary()) throw Failure{"the default library cannot be opened" + storeError()};
   std::cout << "2. bound the drawing: "
             << (docs->primary() ? "a primary library" : "no primary library yet") << ", "
-            << docs->secondaries().size() << " secondary (" << describe(docs->secondary()) << ")\n";
-  auto layer = docs->getAndSaveToPrimary<stocklib::Layer>(stocklib::NameKey(OdString(L"Beams")));
-  auto tag = docs->getAndSaveToPrimary<stocklib::Tag>(stocklib::NameKey(OdString(L"fire-rated")));
-  if (!layer || !tag) throw Failure{"the fetch from the default library failed"};
-  std::cout << "3. fetched the layer Beams and the tag fire-rated: the drawing now has an "
-            << (docs->isPrimaryEmbedded() ? "embedded" : "external") << " primary library ("
-            << describe(docs->primary()) << ") holding both\n";
+            << docs->secondaries().size() << " secondary library\n   holding "
+            << labelsOf<stocklib::Material>(*docs->secondary()).size() << " materials and "
+            << labelsOf<stocklib::Profile>(*docs->secondary()).size() << " profiles\n";
+
+  const OdString materialName(L"Concrete C30/37");
+  const OdString profileName(L"EN 10365 HEA 200");
+  auto material = docs->getAndSaveToPrimary<stocklib::Material>(stocklib::NameKey(materialName));
+  auto profileKey = Naming<stocklib::Profile>::key(*docs, profileName);
+  auto profile = profileKey ? docs->getAndSaveToPrimary<stocklib::Profile>(*profileKey) : nullptr;
+  if (!material || !profile) throw Failure{"the fetch from the default library failed"};
+  std::cout << "3. fetched the material '" << materialName.toUtf8() << "' and the profile '"
+            << profileName.toUtf8() << "';\n   the drawing now has an "
+            << (docs->isPrimaryEmbedded() ? "embedded" : "external")
+            << " primary library holding their copies:\n";
+  std::cout << "   " << material->description().toUtf8() << "\n  ";
+  if (auto shape = stocklib::ParametrizedProfile::cast(profile.get())) {
+    for (std::size_t i = 0; i < shape->dimension_count(); ++i)
+      if (shape->has_dimension(i))
+        std::cout << " " << shape->dimension_name(i).toUtf8() << " " << shape->dimension(i);
+    std::cout << " (mm)\n";
+  }
   db->writeFile(OdString::fromUtf8(drawing));
   std::cout << "4. saved " << drawing << "; the embedded library travels inside it\n";
 }

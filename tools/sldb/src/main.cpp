@@ -281,7 +281,8 @@ int cmdExportEmbedded(const Args& args) {
   return 0;
 }
 
-// A new metric drawing in a fresh temporary folder, with a few entities, saved and read back.
+// A new metric drawing in a fresh temporary folder, with a few entities; the library tour binds
+// it and fetches from the default library; the saved drawing is read back and shown.
 int cmdDemo(const Args& args) {
   bool keep = !args.empty() && args[0] == "--keep";
   if (args.size() > (keep ? 1u : 0u)) throw UsageError{"demo takes only --keep"};
@@ -291,6 +292,19 @@ int cmdDemo(const Args& args) {
               << std::filesystem::temp_directory_path() << "\n";
     return 1;
   }
+  // The folder goes when the tour ends, also when it fails, unless asked to keep it.
+  struct Cleanup {
+    const std::string& folder;
+    bool keep;
+    ~Cleanup() {
+      std::error_code ec;
+      if (keep) {
+        std::cout << "kept " << folder << "\n";
+      } else {
+        std::filesystem::remove_all(folder, ec);
+      }
+    }
+  } cleanup{folder, keep};
   std::string path = folder + "/demo" + OdString(OD_DRAWING_FILE_EXTENSION).toUtf8();
   {
     OdDbDatabasePtr db = odDbCreateDatabase(true);
@@ -318,11 +332,6 @@ int cmdDemo(const Args& args) {
   library().libraryTour(folder, path);
   std::cout << "5. read it back:\n";
   printInfo(readDrawing(path), std::cout);
-  if (keep) {
-    std::cout << "kept " << folder << "\n";
-  } else {
-    std::filesystem::remove_all(folder);
-  }
   return 0;
 }
 
@@ -344,7 +353,8 @@ const Command kCommands[] = {
      "write the drawing's embedded library to a file (an ordinary library file)",
      cmdExportEmbedded},
     {"demo", "demo [--keep]",
-     "make, save and read back a small drawing in a temporary folder, then print its info",
+     "a tour in a temporary folder: a new drawing gets a material and a profile from the\n"
+     "      shipped library in an embedded primary, is saved, read back and shown",
      cmdDemo},
     {"init", "init DRAWING", "give a drawing without libraries an embedded primary library",
      runInit},
@@ -361,11 +371,13 @@ const Command kCommands[] = {
     {"close-secondary", "close-secondary DRAWING PATH", "close that secondary library",
      runCloseSecondary},
     {"list", "list DRAWING TYPE [--from primary|secondaries|all]",
-     "list the names of objects of TYPE (measure, unit, property-namespace, entity-type, layer, "
-     "tag)",
+     "list the names of objects of TYPE: material, material-type, composition,\n"
+     "      composition-type, profile (\"STANDARD NAME SIZE\"), property-namespace, property-set,\n"
+     "      measure, unit, entity-type, layer, tag",
      runList},
     {"fetch", "fetch DRAWING TYPE NAME",
-     "copy the object NAME of TYPE from a secondary library into the primary on first use",
+     "copy the object NAME of TYPE from a secondary library into the primary on first use\n"
+     "      (every type but property-set; a profile as \"EN 10365 HEA 200\")",
      runFetch},
     {"help", "help", "print this help", cmdHelp},
 };
@@ -376,7 +388,9 @@ int cmdHelp(const Args&) {
          "  --module PATH           the stocklib_db.tx module to load (default: the build's or\n"
          "                          the installed copy)\n"
          "  --roaming DIR           root folder whose Support folder holds the defaults\n"
+         "                          (default: the build's or the installed support data)\n"
          "  --default-library PATH  default secondary library\n"
+         "  --lang CODE             name the objects of new libraries in that language (de)\n"
          "  --verbose               print every library event\n\ncommands:\n";
   for (const Command& c : kCommands)
     std::cout << "  " << c.usage << "\n      " << c.summary << "\n";
@@ -395,6 +409,19 @@ std::string defaultPath(const char* built, const char* fileName) {
     if (!ec && std::filesystem::exists(candidate)) return candidate.string();
   }
   return built;
+}
+
+/// defaultRoaming: the build's root folder when its Support folder exists, else the installed
+/// one beside the host (its folder or the one above); empty when there is none.
+std::string defaultRoaming() {
+  std::error_code ec;
+  std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", ec);
+  std::vector<std::filesystem::path> candidates = {SLDB_BUILD_ROAMING};
+  if (!ec)
+    candidates.insert(candidates.end(), {self.parent_path(), self.parent_path().parent_path()});
+  for (const std::filesystem::path& root : candidates)
+    if (std::filesystem::is_directory(root / "Support", ec)) return root.string();
+  return std::string();
 }
 
 /// Loads the module for the life of the command, as a host does, and unloads it afterwards.
@@ -449,19 +476,30 @@ int main(int argc, char** argv) {
       args.erase(args.begin());
       continue;
     }
-    if (option != "--module" && option != "--roaming" && option != "--default-library") break;
+    if (option != "--module" && option != "--roaming" && option != "--default-library" &&
+        option != "--lang")
+      break;
     if (args.size() < 2) {
       std::cerr << "sldb: " << option << " needs a value (see sldb --help)\n";
       return 2;
     }
     (option == "--module"    ? modulePath
      : option == "--roaming" ? options.roaming
+     : option == "--lang"    ? options.language
                              : options.defaultLibrary) = args[1];
     args.erase(args.begin(), args.begin() + 2);
+  }
+  // The code becomes part of a path: a plain code ("de", "pt_BR", "sr@latin") only.
+  if (options.language.find_first_not_of(
+          "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_@") != std::string::npos) {
+    std::cerr << "sldb: --lang wants a language code such as de or pt_BR, not '" << options.language
+              << "'\n";
+    return 2;
   }
   if (args.empty() || args[0] == "--help" || args[0] == "-h") return cmdHelp(args);
   if (modulePath.empty()) modulePath = defaultPath(SLDB_BUILD_MODULE, "stocklib_db.tx");
   const std::string commandsPath = defaultPath(SLDB_BUILD_COMMANDS, "sldb_commands.tx");
+  if (options.roaming.empty()) options.roaming = defaultRoaming();
   for (const Command& c : kCommands) {
     if (args[0] != c.name) continue;
     return reporting(c, [&] {
@@ -472,12 +510,15 @@ int main(int argc, char** argv) {
           reinterpret_cast<sldb::LibraryCommandsEntry>(commands.entry("sldbLibraryCommands"));
       if (!entry) throw sldb::Failure{commandsPath + " holds no library commands"};
       g_library = entry();
-      struct Options {
-        void* applied;
-        ~Options() { g_library->releaseOptions(applied); }
-      } applied{g_library->applyOptions(options)};
-      // Errors of the command are reported while the modules that threw them are still loaded.
-      return reporting(c, [&] { return c.run(Args(args.begin() + 1, args.end())); });
+      // Errors of the options and the command are reported while the modules that threw them
+      // are still loaded: the thrown objects' code lives there.
+      return reporting(c, [&] {
+        struct Options {
+          void* applied;
+          ~Options() { g_library->releaseOptions(applied); }
+        } applied{g_library->applyOptions(options)};
+        return c.run(Args(args.begin() + 1, args.end()));
+      });
     });
   }
   std::cerr << "sldb: unknown command '" << args[0] << "' (see sldb --help)\n";
