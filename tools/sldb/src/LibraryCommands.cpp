@@ -28,23 +28,35 @@ namespace {
 
 class PrintingReactor : public sl_db::LibraryReactor {
  public:
+  static std::string what(const stocklib::ObjectKey& key) {
+    return stocklib::objectTypeName(key.type).toUtf8() + " " + std::to_string(key.id);
+  }
   PrintingReactor() {
-    addOnSavedHandler(OdString(L"sldb"), [](const std::shared_ptr<const stocklib::Library>& l,
-                                            const stocklib::ObjectKey& k) {
-      std::cout << "event: saved object " << k.id << " of type " << static_cast<int>(k.type)
-                << " in " << l->filename().toUtf8() << "\n";
+    const OdString name(L"sldb");
+    addOnSavedHandler(
+        name, [](const std::shared_ptr<const stocklib::Library>& l, const stocklib::ObjectKey& k) {
+          std::cout << "event: saved " << what(k) << " in " << l->filename().toUtf8() << "\n";
+        });
+    addOnModifiedHandler(
+        name, [](const std::shared_ptr<const stocklib::Library>& l, stocklib::ObjectType t) {
+          std::cout << "event: objects of type " << stocklib::objectTypeName(t).toUtf8()
+                    << " changed in " << l->filename().toUtf8() << "\n";
+        });
+    addOnRemoveHandler(name, [](const OdDbDatabase*, const stocklib::ObjectKey& k) {
+      std::cout << "event: asked whether " << what(k) << " may be removed\n";
+      return stocklib::kRemoveObject;
     });
-    addOnModifiedHandler(OdString(L"sldb"), [](const std::shared_ptr<const stocklib::Library>& l,
-                                               stocklib::ObjectType t) {
-      std::cout << "event: objects of type " << static_cast<int>(t) << " changed in "
-                << l->filename().toUtf8() << "\n";
-    });
-    addOnPrimaryCopyHandler(OdString(L"sldb"), [](OdDbDatabase*, const stocklib::Library* from,
-                                                  const stocklib::IdMapping& mapping) {
-      std::cout << "event: primary received a copy of " << from->filename().toUtf8() << " ("
-                << mapping.entries().size() << " objects)\n";
-    });
-    addOnClosedHandler(OdString(L"sldb"), [](OdDbDatabase*, const stocklib::Library* l) {
+    addOnRemovedHandler(
+        name, [](const OdDbDatabase*, const std::shared_ptr<const stocklib::Library>& l,
+                 const stocklib::ObjectKey& k) {
+          std::cout << "event: removed " << what(k) << " from " << l->filename().toUtf8() << "\n";
+        });
+    addOnPrimaryCopyHandler(
+        name, [](OdDbDatabase*, const stocklib::Library* from, const stocklib::IdMapping& mapping) {
+          std::cout << "event: primary received a copy of " << from->filename().toUtf8() << " ("
+                    << mapping.entries().size() << " objects)\n";
+        });
+    addOnClosedHandler(name, [](OdDbDatabase*, const stocklib::Library* l) {
       std::cout << "event: closed " << l->filename().toUtf8() << "\n";
     });
   }
