@@ -1,4 +1,4 @@
-// A drawing bound to a primary and two secondaries of 10,000 objects each: get and
+// A drawing bound to a primary and two secondaries of 10,000 materials each: get and
 // getAndSaveToPrimary per second, beside the store's own lookup in the same run; and binding a
 // drawing whose embedded library is 50 MiB (load + rebuild) beside memcpy of the same bytes.
 // Files go to $BENCH_DIR (default: the system's temporary folder).
@@ -14,6 +14,7 @@
 #include "RxModule.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "stocklib/Library.h"
+#include "stocklib/Materials.h"
 #include "stocklib/MemFs.h"
 #include "stocklib/Objects.h"
 
@@ -23,7 +24,7 @@ constexpr int kObjects = 10000;
 constexpr std::size_t kEmbedded = 50u << 20;
 
 OdString key(int library, int i) {
-  return OdString::fromUtf8("tag-" + std::to_string(library) + "-" + std::to_string(i));
+  return OdString::fromUtf8("Material " + std::to_string(library) + "-" + std::to_string(i));
 }
 
 struct Setup {
@@ -45,11 +46,11 @@ struct Setup {
     for (int l = 0; l < 3; ++l) {
       libs[l] = stocklib::LibraryManager::instance().create(
           OdString::fromUtf8(folder + names[l]), stocklib::kLibraryUnitMillimeter, OdString());
-      std::vector<KcSmartPtr<stocklib::Tag>> tags;
-      for (int i = 0; i < kObjects; ++i)
-        tags.push_back(stocklib::Tag::create(key(l, i)));
-      for (auto& t : tags)
-        libs[l]->save(t);
+      for (int i = 0; i < kObjects; ++i) {
+        auto material = stocklib::Material::create(key(l, i));
+        material->set_description(OdString(L"Generated for the benchmark"));
+        libs[l]->save(material);
+      }
     }
     drawing = odDbCreateDatabase();
     docs = new sl_db::DocumentLibraries(drawing.get(), false);
@@ -90,7 +91,7 @@ void BM_StoreGet(benchmark::State& state) {
   Setup& s = setup();
   int i = 0;
   for (auto _ : state) {
-    auto t = s.libs[2]->get<stocklib::Tag>(stocklib::NameKey(key(2, i++ % kObjects)));
+    auto t = s.libs[2]->get<stocklib::Material>(stocklib::NameKey(key(2, i++ % kObjects)));
     benchmark::DoNotOptimize(t.get());
   }
   state.SetItemsProcessed(state.iterations());
@@ -101,7 +102,7 @@ void BM_GetFromLastSecondary(benchmark::State& state) {
   Setup& s = setup();
   int i = 0;
   for (auto _ : state) {
-    auto t = s.docs->get<stocklib::Tag>(stocklib::NameKey(key(2, i++ % kObjects)));
+    auto t = s.docs->get<stocklib::Material>(stocklib::NameKey(key(2, i++ % kObjects)));
     benchmark::DoNotOptimize(t.get());
   }
   state.SetItemsProcessed(state.iterations());
@@ -111,7 +112,7 @@ void BM_GetFromPrimary(benchmark::State& state) {
   Setup& s = setup();
   int i = 0;
   for (auto _ : state) {
-    auto t = s.docs->get<stocklib::Tag>(stocklib::NameKey(key(0, i++ % kObjects)));
+    auto t = s.docs->get<stocklib::Material>(stocklib::NameKey(key(0, i++ % kObjects)));
     benchmark::DoNotOptimize(t.get());
   }
   state.SetItemsProcessed(state.iterations());
@@ -123,7 +124,7 @@ void BM_GetAndSaveToPrimary(benchmark::State& state) {
   Setup& s = setup();
   static int next = 0;
   for (auto _ : state) {
-    auto t = s.docs->getAndSaveToPrimary<stocklib::Tag>(stocklib::NameKey(key(1, next++)));
+    auto t = s.docs->getAndSaveToPrimary<stocklib::Material>(stocklib::NameKey(key(1, next++)));
     if (!t) state.SkipWithError("keys ran out");
     benchmark::DoNotOptimize(t.get());
   }
