@@ -140,8 +140,10 @@ std::string storeError() {
   return error.isEmpty() ? std::string() : ": " + error.toUtf8();
 }
 
+/// describe: the library's location; an embedded library's in-memory name says so.
 std::string describe(const std::shared_ptr<const stocklib::Library>& library) {
-  return library->filename().toUtf8();
+  std::string name = library->filename().toUtf8();
+  return name.rfind("memvfs://", 0) == 0 ? name + " (embedded)" : name;
 }
 
 // ---- Types the host can list and fetch ----
@@ -405,9 +407,8 @@ int cmdFetch(const Args& args) {
 void printLibraries(OdDbDatabase* db, std::ostream& out) {
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db);
   auto show = [&](const char* role, const std::shared_ptr<const stocklib::Library>& library) {
-    out << role << describe(library)
-        << (library == docs->primary() && docs->isPrimaryEmbedded() ? " (embedded)" : "")
-        << "\n      unit " << (library->unit() == stocklib::kLibraryUnitMillimeter ? "mm" : "inch")
+    out << role << describe(library) << "\n      unit "
+        << (library->unit() == stocklib::kLibraryUnitMillimeter ? "mm" : "inch")
         << (library->isReadOnly() ? ", read-only" : ", writable") << "\n      holds";
     std::size_t shown = 0;
     for (const TypeEntry& t : types()) {
