@@ -4,13 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include "MemoryFiler.h"
+#include "DbMemoryFiler.h"
 #include "Samples.h"
 
 namespace {
 
 std::shared_ptr<DbProperty> real(double v) {
   return std::make_shared<DbPropertyContainer<double>>(v);
+}
+
+OdDbDwgFilerPtr reader(const std::vector<std::uint8_t>& bytes) {
+  return odDbCreateMemoryReader(bytes.data(), bytes.size(), OdDbFiler::kFileFiler);
 }
 
 std::vector<OdString> names(const DbProperties& container) {
@@ -70,12 +74,12 @@ TEST(DbProperties, InstanceSetKeysAndFiledForm) {
   container.setProperty(L"Nested", std::make_shared<DbPropertyContainer<DbArray<DbPropertyPtr>>>(
                                        DbArray<DbPropertyPtr>{real(3), nullptr}));
 
-  MemoryFiler filer;
-  container.dwgOut(&filer);
-  filer.rewind();
+  std::vector<std::uint8_t> bytes;
+  container.dwgOut(odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler).get());
+  OdDbDwgFilerPtr filer = reader(bytes);
   OdStaticRxObject<DbProperties> back;
-  ASSERT_EQ(back.dwgIn(&filer), eOk);
-  EXPECT_EQ(filer.bytesLeft(), 0u);
+  ASSERT_EQ(back.dwgIn(filer.get()), eOk);
+  EXPECT_EQ(filer->bytesLeft(), 0u);
   ASSERT_EQ(back.instancePropertySets().size(), 2u);
   EXPECT_EQ(back.instancePropertySets()[0], L"Fire~Safety");
   EXPECT_EQ(back.instancePropertySets()[1], L"Acoustic~Safety");
@@ -95,9 +99,8 @@ TEST(DbProperties, RefusedDataLeavesTheContainerAsItWas) {
   OdStaticRxObject<DbProperties> source;
   source.setProperty(L"A", real(1));
   source.setProperty(L"B", std::make_shared<DbPropertyContainer<OdString>>(OdString(L"b")));
-  MemoryFiler good;
-  source.dwgOut(&good);
-  const std::vector<unsigned char> bytes = good.bytes();
+  std::vector<std::uint8_t> bytes;
+  source.dwgOut(odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler).get());
 
   OdStaticRxObject<DbProperties> target;
   target.setProperty(L"Kept", real(7));
@@ -109,38 +112,39 @@ TEST(DbProperties, RefusedDataLeavesTheContainerAsItWas) {
   };
   // Every truncation of good data is refused.
   for (std::size_t length = 0; length < bytes.size(); ++length) {
-    MemoryFiler cut(std::vector<unsigned char>(bytes.begin(), bytes.begin() + length));
-    EXPECT_NE(target.dwgIn(&cut), eOk) << length;
+    EXPECT_NE(
+        target.dwgIn(odDbCreateMemoryReader(bytes.data(), length, OdDbFiler::kFileFiler).get()),
+        eOk)
+        << length;
     expectUnchanged();
   }
   // An unknown version, and a value count beyond the data.
-  std::vector<unsigned char> version = bytes;
+  std::vector<std::uint8_t> version = bytes;
   version[0] = 2;
-  MemoryFiler badVersion(version);
-  EXPECT_EQ(target.dwgIn(&badVersion), eBadDrawingFile);
-  std::vector<unsigned char> count = bytes;
+  EXPECT_EQ(target.dwgIn(reader(version).get()), eBadDrawingFile);
+  std::vector<std::uint8_t> count = bytes;
   count[7] = 0x7f;
-  MemoryFiler badCount(count);
-  EXPECT_EQ(target.dwgIn(&badCount), eBadDrawingFile);
+  EXPECT_EQ(target.dwgIn(reader(count).get()), eBadDrawingFile);
   // The same name twice.
-  MemoryFiler twice;
-  twice.wrInt32(1);
-  twice.wrUInt32(2);
-  for (int i = 0; i < 2; ++i) {
-    twice.wrString(L"A");
-    twice.wrInt32(1);
-    twice.wrInt32(0);
-    twice.wrInt32(0);
-    twice.wrUInt8(1);
-    twice.wrBool(true);
+  std::vector<std::uint8_t> twice;
+  {
+    OdDbDwgFilerPtr out = odDbCreateMemoryWriter(twice, OdDbFiler::kFileFiler);
+    out->wrInt32(1);
+    out->wrUInt32(2);
+    for (int i = 0; i < 2; ++i) {
+      out->wrString(L"A");
+      out->wrInt32(1);
+      out->wrInt32(0);
+      out->wrInt32(0);
+      out->wrUInt8(1);
+      out->wrBool(true);
+    }
+    out->wrUInt32(0);
   }
-  twice.wrUInt32(0);
-  twice.rewind();
-  EXPECT_EQ(target.dwgIn(&twice), eBadDrawingFile);
+  EXPECT_EQ(target.dwgIn(reader(twice).get()), eBadDrawingFile);
   expectUnchanged();
 
-  MemoryFiler whole(bytes);
-  ASSERT_EQ(target.dwgIn(&whole), eOk);
+  ASSERT_EQ(target.dwgIn(reader(bytes).get()), eOk);
   EXPECT_EQ(target.size(), 2u);
   EXPECT_TRUE(target.instancePropertySets().isEmpty());
 }

@@ -27,12 +27,12 @@ void roundTrip() {
 
   // Through filing, with the mapped mark.
   value->setMapped(true);
-  MemoryFiler filer;
-  value->writeDataToDwg(&filer);
-  filer.rewind();
+  samples::FiledBytes filed;
+  value->writeDataToDwg(filed.out());
+  OdDbDwgFilerPtr in = filed.in();
   std::shared_ptr<DbProperty> back = DbPropertyType::get<T>().createProperty();
-  ASSERT_EQ(back->readDataFromDwg(&filer), eOk);
-  EXPECT_EQ(filer.bytesLeft(), 0u);
+  ASSERT_EQ(back->readDataFromDwg(in.get()), eOk);
+  EXPECT_EQ(in->bytesLeft(), 0u);
   EXPECT_TRUE(back->isMapped());
   EXPECT_TRUE(back->isSet());
   EXPECT_EQ(samples::filed(*back), samples::filed(*value));
@@ -92,9 +92,9 @@ TEST(DbProperty, TypedAccessIsExact) {
 TEST(DbProperty, RefusedDataLeavesTheValueAsItWas) {
   DbPropertyContainer<DbArray<OdString>> value(DbArray<OdString>{L"kept"});
   const auto before = samples::filed(value);
-  auto refuse = [&](std::vector<unsigned char> bytes, OdResult expected) {
-    MemoryFiler filer(std::move(bytes));
-    EXPECT_EQ(value.readDataFromDwg(&filer), expected);
+  auto refuse = [&](std::vector<std::uint8_t> bytes, OdResult expected) {
+    samples::FiledBytes filed(std::move(bytes));
+    EXPECT_EQ(value.readDataFromDwg(filed.in().get()), expected);
     EXPECT_EQ(samples::filed(value), before);
   };
   // Flags set, then a count far beyond the data.
@@ -107,48 +107,44 @@ TEST(DbProperty, RefusedDataLeavesTheValueAsItWas) {
 
   // A nested value of an unknown code.
   DbPropertyContainer<DbArray<DbPropertyPtr>> nested;
-  MemoryFiler bad;
-  bad.wrUInt8(1);
-  bad.wrUInt32(1);
-  bad.wrInt32(1);
-  bad.wrInt32(19);
-  bad.wrInt32(0);
-  bad.rewind();
-  EXPECT_EQ(nested.readDataFromDwg(&bad), eBadDrawingFile);
+  samples::FiledBytes bad;
+  bad.out()->wrUInt8(1);
+  bad.out()->wrUInt32(1);
+  bad.out()->wrInt32(1);
+  bad.out()->wrInt32(19);
+  bad.out()->wrInt32(0);
+  EXPECT_EQ(nested.readDataFromDwg(bad.in().get()), eBadDrawingFile);
   EXPECT_FALSE(nested.isSet());
 
   // A map repeating a key.
   DbPropertyContainer<std::map<std::int32_t, bool>> map;
-  MemoryFiler repeated;
-  repeated.wrUInt8(1);
-  repeated.wrUInt32(2);
+  samples::FiledBytes repeated;
+  repeated.out()->wrUInt8(1);
+  repeated.out()->wrUInt32(2);
   for (int i = 0; i < 2; ++i) {
-    repeated.wrInt32(4);
-    repeated.wrBool(true);
+    repeated.out()->wrInt32(4);
+    repeated.out()->wrBool(true);
   }
-  repeated.rewind();
-  EXPECT_EQ(map.readDataFromDwg(&repeated), eBadDrawingFile);
+  EXPECT_EQ(map.readDataFromDwg(repeated.in().get()), eBadDrawingFile);
 
   // Values nested without end are refused, not followed down the stack.
-  MemoryFiler deep;
+  samples::FiledBytes deep;
   for (int i = 0; i < 1000; ++i) {
-    deep.wrUInt8(1);
-    deep.wrUInt32(1);
-    deep.wrInt32(2);
-    deep.wrInt32(18);
-    deep.wrInt32(0);
+    deep.out()->wrUInt8(1);
+    deep.out()->wrUInt32(1);
+    deep.out()->wrInt32(2);
+    deep.out()->wrInt32(18);
+    deep.out()->wrInt32(0);
   }
-  deep.rewind();
-  EXPECT_EQ(nested.readDataFromDwg(&deep), eBadDrawingFile);
+  EXPECT_EQ(nested.readDataFromDwg(deep.in().get()), eBadDrawingFile);
 
   // A typed id with an unknown reference kind.
   DbPropertyContainer<OdDbTypedId> id;
-  MemoryFiler badId;
-  badId.wrUInt8(1);
-  badId.wrDbHandle(OdDbHandle(5));
-  badId.wrInt8(9);
-  badId.rewind();
-  EXPECT_EQ(id.readDataFromDwg(&badId), eBadDrawingFile);
+  samples::FiledBytes badId;
+  badId.out()->wrUInt8(1);
+  badId.out()->wrDbHandle(OdDbHandle(5));
+  badId.out()->wrInt8(9);
+  EXPECT_EQ(id.readDataFromDwg(badId.in().get()), eBadDrawingFile);
 }
 
 TEST(DbProperty, NestedValuesAreDeepCopied) {

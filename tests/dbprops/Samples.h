@@ -2,10 +2,36 @@
 // their filed bytes.
 #pragma once
 
-#include "MemoryFiler.h"
+#include <cstdint>
+#include <vector>
+
+#include "DbMemoryFiler.h"
 #include "dbprops/DbProperty.h"
 
 namespace samples {
+
+/// Bytes filed through the SDK's memory filers: written with `out`, read from the start with
+/// `in` (each call a new reader).
+class FiledBytes {
+ public:
+  FiledBytes() = default;
+  explicit FiledBytes(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
+  FiledBytes(const FiledBytes&) = delete;
+  FiledBytes& operator=(const FiledBytes&) = delete;
+
+  OdDbDwgFiler* out() {
+    if (!m_writer) m_writer = odDbCreateMemoryWriter(m_bytes, OdDbFiler::kFileFiler);
+    return m_writer.get();
+  }
+  OdDbDwgFilerPtr in() const {
+    return odDbCreateMemoryReader(m_bytes.data(), m_bytes.size(), OdDbFiler::kFileFiler);
+  }
+  const std::vector<std::uint8_t>& bytes() const { return m_bytes; }
+
+ private:
+  std::vector<std::uint8_t> m_bytes;
+  OdDbDwgFilerPtr m_writer;  // after m_bytes: destroyed first
+};
 
 template <class T>
 struct Sample;
@@ -64,14 +90,14 @@ struct Sample<std::map<K, V>> {
 };
 
 /// filed: the bytes a value files as (descriptor and data): equal bytes, equal values.
-inline std::vector<unsigned char> filed(const DbProperty& value) {
-  MemoryFiler filer;
+inline std::vector<std::uint8_t> filed(const DbProperty& value) {
+  FiledBytes filed;
   DbPropertyType type = value.type();
-  filer.wrInt32(type.structure());
-  filer.wrInt32(type.type());
-  filer.wrInt32(type.keyType());
-  value.writeDataToDwg(&filer);
-  return filer.bytes();
+  filed.out()->wrInt32(type.structure());
+  filed.out()->wrInt32(type.type());
+  filed.out()->wrInt32(type.keyType());
+  value.writeDataToDwg(filed.out());
+  return filed.bytes();
 }
 
 }  // namespace samples
