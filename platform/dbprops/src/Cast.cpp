@@ -3,6 +3,8 @@
 // code) and built again as the target type.
 #include "Cast.h"
 
+#include "ut/NumberText.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cwchar>
@@ -97,23 +99,12 @@ bool numberTo(S v, E& out) {
   }
 }
 
-OdString realText(double v) {
-  if (std::isnan(v)) return OdString(L"nan");
-  if (std::isinf(v)) return OdString(v < 0 ? L"-inf" : L"inf");
-  wchar_t buffer[64];
-  for (int precision = 1; precision <= 17; ++precision) {
-    std::swprintf(buffer, 64, L"%.*g", precision, v);
-    if (std::wcstod(buffer, nullptr) == v) break;
-  }
-  return OdString(buffer);
-}
-
 template <class S>
 OdString numberText(S v) {
   if constexpr (std::is_same_v<S, bool>) {
     return OdString(v ? L"true" : L"false");
   } else if constexpr (std::is_same_v<S, double>) {
-    return realText(v);
+    return ut::realText(v);
   } else if constexpr (std::is_signed_v<S>) {
     return OdString::formatted(L"%lld", static_cast<long long>(v));
   } else {
@@ -142,10 +133,7 @@ bool textTo(const OdString& source, E& out) {
     }
     return false;
   } else if constexpr (std::is_same_v<E, double>) {
-    double v = std::wcstod(begin, &end);
-    if (*end != 0 || errno == ERANGE || !std::isfinite(v)) return false;
-    out = v;
-    return true;
+    return ut::realFromText(text, out);
   } else if constexpr (std::is_signed_v<E>) {
     long long v = std::wcstoll(begin, &end, 10);
     if (*end != 0 || errno == ERANGE) return false;

@@ -1,6 +1,8 @@
 // Plain-text rendering of a palette: sources, categories by weight, values, children.
 #include "oa/PaletteText.h"
 
+#include "ut/NumberText.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
@@ -11,17 +13,6 @@ namespace oa {
 namespace {
 
 const wchar_t* const kGeneral = L"General";
-
-OdString realText(double value) {
-  if (std::isnan(value)) return OdString(L"nan");
-  if (std::isinf(value)) return OdString(value < 0 ? L"-inf" : L"inf");
-  wchar_t buffer[64];
-  for (int precision = 1; precision <= 17; ++precision) {
-    std::swprintf(buffer, 64, L"%.*g", precision, value);
-    if (std::wcstod(buffer, nullptr) == value) break;
-  }
-  return OdString(buffer);
-}
 
 // One top-level definition and the lines of its subtree.
 struct Entry {
@@ -79,7 +70,7 @@ OdString formatPaletteValue(const PropertyDefinition& definition, const tdx::Pro
     case tdx::PropertyValue::kReal: {
       double number = 0.0;
       value.get(number);
-      return realText(number);
+      return ut::realText(number);
     }
     case tdx::PropertyValue::kString: {
       OdString text;
