@@ -86,36 +86,35 @@ Setup& setup() {
   return s;
 }
 
+/// Runs `lookup(i)` for i cycling over the keys, counting one item per lookup.
+template <class Lookup>
+void lookups(benchmark::State& state, Lookup lookup) {
+  int i = 0;
+  for (auto _ : state) {
+    auto found = lookup(i++ % kObjects);
+    benchmark::DoNotOptimize(found.get());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
 // Baseline: the store's own lookup by name in the library that holds the object.
 void BM_StoreGet(benchmark::State& state) {
   Setup& s = setup();
-  int i = 0;
-  for (auto _ : state) {
-    auto t = s.libs[2]->get<stocklib::Material>(stocklib::NameKey(key(2, i++ % kObjects)));
-    benchmark::DoNotOptimize(t.get());
-  }
-  state.SetItemsProcessed(state.iterations());
+  lookups(state,
+          [&](int i) { return s.libs[2]->get<stocklib::Material>(stocklib::NameKey(key(2, i))); });
 }
 
 // Found in the last secondary: a miss in the primary and the first secondary first.
 void BM_GetFromLastSecondary(benchmark::State& state) {
   Setup& s = setup();
-  int i = 0;
-  for (auto _ : state) {
-    auto t = s.docs->get<stocklib::Material>(stocklib::NameKey(key(2, i++ % kObjects)));
-    benchmark::DoNotOptimize(t.get());
-  }
-  state.SetItemsProcessed(state.iterations());
+  lookups(state,
+          [&](int i) { return s.docs->get<stocklib::Material>(stocklib::NameKey(key(2, i))); });
 }
 
 void BM_GetFromPrimary(benchmark::State& state) {
   Setup& s = setup();
-  int i = 0;
-  for (auto _ : state) {
-    auto t = s.docs->get<stocklib::Material>(stocklib::NameKey(key(0, i++ % kObjects)));
-    benchmark::DoNotOptimize(t.get());
-  }
-  state.SetItemsProcessed(state.iterations());
+  lookups(state,
+          [&](int i) { return s.docs->get<stocklib::Material>(stocklib::NameKey(key(0, i))); });
 }
 
 // First use of secondary objects: each is copied into the primary (a new key each time, so

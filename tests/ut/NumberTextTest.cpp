@@ -29,8 +29,8 @@ TEST(NumberText, OnlyAWholeFiniteNumberIsRead) {
   EXPECT_TRUE(ut::realFromText(OdString(L"-3e-4"), v));
   EXPECT_EQ(v, -3e-4);
   v = 42;
-  for (const wchar_t* bad : {L"", L"+", L"1,5", L"1.5x", L" 1", L"++1", L"+-1", L"1e999", L"nan",
-                             L"inf", L"0x10"}) {
+  for (const wchar_t* bad :
+       {L"", L"+", L"1,5", L"1.5x", L" 1", L"++1", L"+-1", L"1e999", L"nan", L"inf", L"0x10"}) {
     EXPECT_FALSE(ut::realFromText(OdString(bad), v)) << OdString(bad).toUtf8();
     EXPECT_EQ(v, 42.0);
   }
