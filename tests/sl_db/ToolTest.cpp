@@ -117,6 +117,13 @@ TEST(Tool, MaterialsAndProfilesAreListedAndFetchedByTheirNames) {
   Outcome info = sldb(d, "info d.dwg", shipped);
   EXPECT_NE(info.out.find("1 profile"), std::string::npos) << info.out;
 
+  // Without a default library (none in the scratch folder), a new drawing has none at all.
+  ASSERT_EQ(sldb(d, "new bare.dwg").rc, 0);
+  for (const char* bad : {"list bare.dwg material", "fetch bare.dwg material 'Concrete C30/37'"}) {
+    Outcome r = sldb(d, bad);
+    EXPECT_NE(r.rc, 0) << bad;
+    EXPECT_EQ(lines(r.out), 1) << bad << ": " << r.out;
+  }
   for (const char* bad : {"fetch d.dwg profile 'EN 10365 HEA 999'", "fetch d.dwg profile HEA",
                           "fetch d.dwg property-set Anything", "fetch d.dwg beam 'HEA 200'",
                           "fetch d.dwg material 'Concrete C99/99'"}) {

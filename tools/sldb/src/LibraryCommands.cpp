@@ -377,9 +377,19 @@ int cmdList(const Args& args) {
   if (rest.size() != 2) throw UsageError{"list needs a drawing and a type"};
   const TypeEntry& type = findType(rest[1]);
   return withDrawing(rest[0], [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
+    std::vector<std::shared_ptr<const stocklib::Library>> chosen;
     for (const auto& library : boundLibraries(*docs)) {
       bool primary = library == docs->primary();
       if ((from == "primary" && !primary) || (from == "secondaries" && primary)) continue;
+      chosen.push_back(library);
+    }
+    if (chosen.empty()) {
+      throw Failure{rest[0] + " has no " +
+                    (from == "all"       ? "libraries"
+                     : from == "primary" ? "primary library"
+                                         : "secondary libraries")};
+    }
+    for (const auto& library : chosen) {
       std::cout << describe(library) << ":\n";
       for (const OdString& label : type.labels(*library))
         std::cout << "  " << label.toUtf8() << "\n";
