@@ -47,9 +47,11 @@ function(sl_add_test name)
 endfunction()
 
 # sl_add_bench(NAME SOURCES ... [LIBS ...])
+# `bench/common` (header-only helpers shared by benchmarks) is on the include path.
 function(sl_add_bench name)
   cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/bench/common)
   target_link_libraries(${name} PRIVATE ${A_LIBS} benchmark::benchmark)
   sl_strict(${name})
   set_property(GLOBAL APPEND PROPERTY SL_BENCHES ${name})

@@ -2,13 +2,10 @@
 // the same bytes in the same run; and the record's own filing into memory, without the file.
 // The drawing's folder is $BENCH_DIR (default: the system's temporary folder).
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "DbMemoryFiler.h"
 #include "sl_db/DbStockLibManager.h"
 #include "stocklib/MemFs.h"
@@ -18,18 +15,13 @@ namespace {
 constexpr std::size_t kTotal = 64u << 20;
 
 struct Setup {
-  std::string folder;
+  benchsupport::BenchFolder folder{"record-io"};
   OdString path;
   OdDbDatabasePtr drawing;
   OdDbObjectId recordId;
   Setup() {
     DbStockLibManager::rxInit();
-    const char* base = std::getenv("BENCH_DIR");
-    folder = (std::filesystem::path(base ? base : std::filesystem::temp_directory_path().c_str()) /
-              "record-io-XXXXXX")
-                 .string();
-    if (!::mkdtemp(folder.data())) std::abort();
-    path = OdString((folder + "/bench.sldrw").c_str());
+    path = OdString(folder.file("bench.sldrw").c_str());
     drawing = odDbCreateDatabase();
     recordId = DbStockLibManager::getInstance(*drawing, true, nullptr);
     DbStockLibManagerPtr record = recordId.safeOpenObject();
@@ -44,7 +36,6 @@ struct Setup {
   ~Setup() {
     drawing = nullptr;
     DbStockLibManager::rxUninit();
-    std::filesystem::remove_all(folder);
   }
 };
 
@@ -54,25 +45,11 @@ Setup& setup() {
 }
 
 void BM_MemcpyWarm(benchmark::State& state) {
-  std::vector<std::uint8_t> from(kTotal, 1), to(kTotal, 0);
-  for (auto _ : state) {
-    std::memcpy(to.data(), from.data(), kTotal);
-    benchmark::DoNotOptimize(to.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kTotal));
+  benchsupport::memcpyWarm(state, kTotal);
 }
 
 void BM_MemcpyCold(benchmark::State& state) {
-  std::vector<std::uint8_t> from(kTotal, 1);
-  for (auto _ : state) {
-    auto* to = static_cast<std::uint8_t*>(std::malloc(kTotal));
-    std::memcpy(to, from.data(), kTotal);
-    benchmark::DoNotOptimize(to);
-    benchmark::ClobberMemory();
-    std::free(to);
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kTotal));
+  benchsupport::memcpyCold(state, kTotal);
 }
 
 // The record alone: its bytes filed into memory and read back into a record.

@@ -6,11 +6,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "DbDatabase.h"
 #include "DbDictionary.h"
 
@@ -47,17 +45,12 @@ namespace {
 using namespace drawingio;
 
 struct Setup {
-  std::string folder;
+  benchsupport::BenchFolder folder{"drawing-io"};
   OdString path;
   OdDbDatabasePtr drawing;
   Setup() {
     Blob::rxInit();
-    const char* base = std::getenv("BENCH_DIR");
-    folder = (std::filesystem::path(base ? base : std::filesystem::temp_directory_path().c_str()) /
-              "drawing-io-XXXXXX")
-                 .string();
-    if (!::mkdtemp(folder.data())) std::abort();
-    path = OdString((folder + "/bench.sldrw").c_str());
+    path = OdString(folder.file("bench.sldrw").c_str());
     drawing = odDbCreateDatabase();
     OdDbDictionaryPtr nod = drawing->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
     for (std::size_t i = 0; i < kObjects; ++i) {
@@ -73,7 +66,6 @@ struct Setup {
   ~Setup() {
     drawing = nullptr;
     Blob::rxUninit();
-    std::filesystem::remove_all(folder);
   }
 };
 
@@ -91,25 +83,11 @@ void dropFromPageCache(const OdString& path) {
 }
 
 void BM_MemcpyWarm(benchmark::State& state) {
-  std::vector<std::uint8_t> from(kTotal, 1), to(kTotal, 0);
-  for (auto _ : state) {
-    std::memcpy(to.data(), from.data(), kTotal);
-    benchmark::DoNotOptimize(to.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kTotal));
+  benchsupport::memcpyWarm(state, kTotal);
 }
 
 void BM_MemcpyCold(benchmark::State& state) {
-  std::vector<std::uint8_t> from(kTotal, 1);
-  for (auto _ : state) {
-    auto* to = static_cast<std::uint8_t*>(std::malloc(kTotal));  // fresh pages every time
-    std::memcpy(to, from.data(), kTotal);
-    benchmark::DoNotOptimize(to);
-    benchmark::ClobberMemory();
-    std::free(to);
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kTotal));
+  benchsupport::memcpyCold(state, kTotal);
 }
 
 // Writing: serialise every object, checksum, write, fsync and rename.

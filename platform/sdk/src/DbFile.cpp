@@ -22,6 +22,7 @@
 using OdDbDetail::BufferReader;
 using OdDbDetail::BufferWriter;
 using OdDbDetail::ObjectAccess;
+using OdDbDetail::SizingWriter;
 
 namespace {
 
@@ -31,6 +32,8 @@ const std::uint16_t kMinor = 0;
 // Smallest encodings, for checking counts against the bytes left.
 const std::uint64_t kMinClassRecord = 4 * 4 + 3 * 4;
 const std::uint64_t kMinObjectRecord = 8 + 4 + 8 + 8;
+// Objects up to this size are filed once, through memory; larger ones are streamed.
+const std::size_t kKeepLimit = 64u << 10;
 
 std::string native(const OdString& path) {
   return path.toUtf8();
@@ -46,30 +49,28 @@ OdString absolutePath(const std::string& path) {
   return OdString::fromUtf8(path);
 }
 
-/// Buffered output to a file descriptor that keeps the running CRC-32C of what it wrote.
+/// Buffered output to a file descriptor that keeps the running CRC-32C of what it wrote. Runs of
+/// at least kPassThrough bytes go to `write` as they are, after what is buffered.
 class FileSink {
  public:
-  explicit FileSink(int fd) : m_fd(fd) { m_buffer.reserve(kCapacity); }
-  std::vector<std::uint8_t>& buffer() { return m_buffer; }
-  void append(const std::vector<std::uint8_t>& bytes) {
-    if (m_buffer.size() + bytes.size() > kCapacity) flush();
-    if (bytes.size() >= kCapacity) {
-      put(bytes.data(), bytes.size());
-    } else {
-      m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
+  explicit FileSink(int fd) : m_fd(fd), m_buffer(new std::uint8_t[kCapacity]) {}
+  void append(const void* data, std::size_t size) {
+    if (size > kCapacity - m_used || size >= kPassThrough) {
+      flush();
+      if (size >= kPassThrough) return put(static_cast<const std::uint8_t*>(data), size);
     }
-  }
-  void flushIfFull() {
-    if (m_buffer.size() >= kCapacity) flush();
+    std::memcpy(m_buffer.get() + m_used, data, size);
+    m_used += size;
   }
   void flush() {
-    put(m_buffer.data(), m_buffer.size());
-    m_buffer.clear();
+    put(m_buffer.get(), m_used);
+    m_used = 0;
   }
   std::uint32_t crc() const { return m_crc; }
 
  private:
   static constexpr std::size_t kCapacity = 1 << 20;
+  static constexpr std::size_t kPassThrough = kCapacity;
   void put(const std::uint8_t* p, std::size_t size) {
     m_crc = OdDbDetail::crc32c(m_crc, p, size);
     while (size) {
@@ -81,8 +82,24 @@ class FileSink {
     }
   }
   int m_fd;
-  std::vector<std::uint8_t> m_buffer;
+  std::unique_ptr<std::uint8_t[]> m_buffer;
+  std::size_t m_used = 0;
   std::uint32_t m_crc = 0;
+};
+
+/// A file filer that writes straight into a FileSink and counts what it wrote.
+class SinkWriter : public OdDbDetail::WriterOf<SinkWriter> {
+ public:
+  SinkWriter(FileSink& sink, OdDbDatabase* db) : WriterOf(kFileFiler, db), m_sink(sink) {}
+  void append(const void* data, std::size_t size) {
+    m_sink.append(data, size);
+    m_size += size;
+  }
+  std::uint64_t size() const { return m_size; }
+
+ private:
+  FileSink& m_sink;
+  std::uint64_t m_size = 0;
 };
 
 OdDbClassRecord classRecordOf(const OdDbObject* object) {
@@ -135,7 +152,7 @@ void writeContents(OdDbDatabase::Impl& db, FileSink& sink) {
     objectClass.push_back(it->second);
   }
 
-  BufferWriter out(sink.buffer(), OdDbFiler::kFileFiler, db.self);
+  SinkWriter out(sink, db.self);
   out.wrBytes(kMagic, sizeof kMagic);
   out.wrUInt16(kMajor);
   out.wrUInt16(kMinor);
@@ -160,22 +177,40 @@ void writeContents(OdDbDatabase::Impl& db, FileSink& sink) {
     out.wrInt32(c.proxyFlags);
   }
 
+  // An object is filed once into a warm buffer; one that outgrows it is only counted, then
+  // filed again straight into the file, so its data is never gathered in memory.
   out.wrUInt64(objects.size());
-  std::vector<std::uint8_t> data;  // reused: stays warm across records
+  std::vector<std::uint8_t> data;
   for (std::size_t i = 0; i < objects.size(); ++i) {
     OdDbObject* object = objects[i];
     data.clear();
+    SizingWriter sizing(data, kKeepLimit, OdDbFiler::kFileFiler, db.self);
     {
       ReadScope scope(object);
-      BufferWriter record(data, OdDbFiler::kFileFiler, db.self);
-      object->dwgOutFields(&record);
+      object->dwgOutFields(&sizing);
     }
     out.wrDbHandle(object->objectId().handle());
     out.wrUInt32(objectClass[i]);
     out.wrDbHandle(object->ownerId().handle());
-    out.wrUInt64(data.size());
-    sink.append(data);
-    sink.flushIfFull();
+    out.wrUInt64(sizing.size());
+    if (sizing.keptAll()) {
+      out.wrBytes(data.data(), data.size());
+      continue;
+    }
+    std::uint64_t before = out.size();
+    {
+      ReadScope scope(object);
+      object->dwgOutFields(&out);
+    }
+    std::uint64_t written = out.size() - before;
+    if (written != sizing.size()) {
+      throw OdError(eFileWriteError,
+                    OdString(L"object ") + object->objectId().handle().ascii() + L" (" +
+                        classes[objectClass[i]].name +
+                        OdString::formatted(L") filed %llu bytes, then %llu",
+                                            static_cast<unsigned long long>(sizing.size()),
+                                            static_cast<unsigned long long>(written)));
+    }
   }
   sink.flush();
   std::uint32_t crc = sink.crc();

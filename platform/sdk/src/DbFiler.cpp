@@ -10,60 +10,8 @@ OdDbDwgFiler::~OdDbDwgFiler() = default;
 
 namespace OdDbDetail {
 
-namespace {
-[[noreturn]] void wrongDirection(const char* what) {
+void wrongDirection(const char* what) {
   throw OdError(eNotApplicable, OdString(what));
-}
-}  // namespace
-
-// A writer cannot read.
-bool BufferWriter::rdBool() {
-  wrongDirection("a writing filer cannot read");
-}
-std::int8_t BufferWriter::rdInt8() {
-  wrongDirection("a writing filer cannot read");
-}
-std::uint8_t BufferWriter::rdUInt8() {
-  wrongDirection("a writing filer cannot read");
-}
-std::int16_t BufferWriter::rdInt16() {
-  wrongDirection("a writing filer cannot read");
-}
-std::int32_t BufferWriter::rdInt32() {
-  wrongDirection("a writing filer cannot read");
-}
-std::int64_t BufferWriter::rdInt64() {
-  wrongDirection("a writing filer cannot read");
-}
-double BufferWriter::rdDouble() {
-  wrongDirection("a writing filer cannot read");
-}
-void BufferWriter::rdBytes(void*, std::size_t) {
-  wrongDirection("a writing filer cannot read");
-}
-OdString BufferWriter::rdString() {
-  wrongDirection("a writing filer cannot read");
-}
-OdDbHandle BufferWriter::rdDbHandle() {
-  wrongDirection("a writing filer cannot read");
-}
-OdGePoint2d BufferWriter::rdPoint2d() {
-  wrongDirection("a writing filer cannot read");
-}
-OdGePoint3d BufferWriter::rdPoint3d() {
-  wrongDirection("a writing filer cannot read");
-}
-OdGeVector2d BufferWriter::rdVector2d() {
-  wrongDirection("a writing filer cannot read");
-}
-OdGeVector3d BufferWriter::rdVector3d() {
-  wrongDirection("a writing filer cannot read");
-}
-
-void BufferWriter::wrString(const OdString& value) {
-  std::string utf8 = value.toUtf8();
-  put<std::uint32_t>(static_cast<std::uint32_t>(utf8.size()));
-  wrBytes(utf8.data(), utf8.size());
 }
 
 // A reader cannot write.
