@@ -3,14 +3,10 @@
 // drawing whose embedded library is 50 MiB (load + rebuild) beside memcpy of the same bytes.
 // Files go to $BENCH_DIR (default: the system's temporary folder).
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <string>
-#include <vector>
 
+#include "BenchSupport.h"
 #include "RxModule.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "stocklib/Library.h"
@@ -28,7 +24,7 @@ OdString key(int library, int i) {
 }
 
 struct Setup {
-  std::string folder;
+  benchsupport::BenchFolder folder{"doclibs"};
   OdRxModulePtr module;
   OdDbDatabasePtr drawing;
   sl_db::DocumentLibraries* docs = nullptr;
@@ -36,16 +32,11 @@ struct Setup {
   OdString bigDrawing;
 
   Setup() {
-    const char* base = std::getenv("BENCH_DIR");
-    folder = (std::filesystem::path(base ? base : std::filesystem::temp_directory_path().c_str()) /
-              "doclibs-XXXXXX")
-                 .string();
-    if (!::mkdtemp(folder.data())) std::abort();
     module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_FILE));
-    const char* names[] = {"/primary.stocklib", "/second.stocklib", "/third.stocklib"};
+    const char* names[] = {"primary.stocklib", "second.stocklib", "third.stocklib"};
     for (int l = 0; l < 3; ++l) {
       libs[l] = stocklib::LibraryManager::instance().create(
-          OdString::fromUtf8(folder + names[l]), stocklib::kLibraryUnitMillimeter, OdString());
+          OdString::fromUtf8(folder.file(names[l])), stocklib::kLibraryUnitMillimeter, OdString());
       for (int i = 0; i < kObjects; ++i) {
         auto material = stocklib::Material::create(key(l, i));
         material->set_description(OdString(L"Generated for the benchmark"));
@@ -68,7 +59,7 @@ struct Setup {
     std::string text(64 * 1024, 'x');
     for (int n = 0; file->size() < kEmbedded; ++n)
       embedded->save(stocklib::Layer::create(OdString::fromUtf8(text + std::to_string(n))));
-    bigDrawing = OdString::fromUtf8(folder + "/big.sldrw");
+    bigDrawing = OdString::fromUtf8(folder.file("big.sldrw"));
     big->writeFile(bigDrawing);
   }
   ~Setup() {
@@ -77,7 +68,6 @@ struct Setup {
     for (auto& l : libs)
       l.reset();
     odrxModuleManager()->unloadModule(module);
-    std::filesystem::remove_all(folder);
   }
 };
 
@@ -131,15 +121,7 @@ void BM_GetAndSaveToPrimary(benchmark::State& state) {
 }
 
 void BM_MemcpyCold(benchmark::State& state) {
-  std::vector<std::uint8_t> from(kEmbedded, 1);
-  for (auto _ : state) {
-    auto* to = static_cast<std::uint8_t*>(std::malloc(kEmbedded));
-    std::memcpy(to, from.data(), kEmbedded);
-    benchmark::DoNotOptimize(to);
-    benchmark::ClobberMemory();
-    std::free(to);
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kEmbedded));
+  benchsupport::memcpyCold(state, kEmbedded);
 }
 
 // Reading the drawing (the embedded bytes into an in-memory file) and binding it.

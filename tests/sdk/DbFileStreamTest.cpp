@@ -95,9 +95,17 @@ TEST(DbFileStream, ObjectsOfEverySizeFileAsInMemory) {
   OdString first = dir.file("s1.sldrw"), second = dir.file("s2.sldrw");
   // Around the sizes where the writer changes course (memory or streaming, buffer or `write`),
   // a large object, and many small ones after it.
-  const std::size_t sizes[] = {0,         1000,          (64u << 10) - 60, (64u << 10) - 40,
-                               64u << 10, (1u << 20) - 1, 1u << 20,         (1u << 20) + 1,
-                               6u << 20,  3,             17};
+  const std::size_t sizes[] = {0,
+                               1000,
+                               (64u << 10) - 60,
+                               (64u << 10) - 40,
+                               64u << 10,
+                               (1u << 20) - 1,
+                               1u << 20,
+                               (1u << 20) + 1,
+                               6u << 20,
+                               3,
+                               17};
   std::vector<OdDbHandle> handles;
   std::vector<std::vector<std::uint8_t>> expected;
   Payload::rxInit();
