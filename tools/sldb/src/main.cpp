@@ -348,7 +348,9 @@ const Command kCommands[] = {
     {"new", "new DRAWING [--imperial] [--insunits N] [--force]",
      "write an empty drawing (metric: MEASUREMENT 1, INSUNITS 4; imperial: 0 and 1)", cmdNew},
     {"info", "info DRAWING",
-     "print system variables, classes, the number of objects and the library record", cmdInfo},
+     "print system variables, classes, the number of objects, the library record and the\n"
+     "      bound libraries (location, unit, read-only, object counts)",
+     cmdInfo},
     {"export-embedded", "export-embedded DRAWING OUT",
      "write the drawing's embedded library to a file (an ordinary library file)",
      cmdExportEmbedded},
