@@ -16,6 +16,11 @@ void dispatch(const Table& table, Args&&... args) {
 
 }  // namespace
 
+bool LibraryReactor::NameOrder::operator()(const OdString& a, const OdString& b) const {
+  return odCompareUtf16(a.c_str(), static_cast<std::size_t>(a.getLength()), b.c_str(),
+                        static_cast<std::size_t>(b.getLength())) < 0;
+}
+
 LibraryReactor::LibraryReactor() = default;
 LibraryReactor::LibraryReactor(const LibraryReactor& other) = default;
 
@@ -33,7 +38,16 @@ LibraryReactor& LibraryReactor::operator=(const LibraryReactor& other) {
 }
 
 LibraryReactor::~LibraryReactor() {
-  dispatch(m_onReactorUnload);
+  // Taken out first: a module told of the unload typically removes its own handlers.
+  const Table<OnReactorUnloadHandler> unload = std::move(m_onReactorUnload);
+  m_onReactorUnload.clear();
+  for (const auto& entry : unload) {
+    // An error cannot leave a destructor, and every other handler must still learn of the end.
+    try {
+      if (entry.second) entry.second();
+    } catch (...) {
+    }
+  }
 }
 
 LibraryReactor* LibraryReactor::instance() {

@@ -61,7 +61,7 @@ class SLDB_API LibraryReactor : public stocklib::Library::Reactor {
                const stocklib::ObjectKey& key) override;
   /// onRemove: asks the OnRemove handlers once per bound drawing whose primary library is
   /// `library` (secondaries do not count), in registry order; the first answer kKeepObject ends
-  /// the walk and is returned; otherwise kRemoveObject.
+  /// the walk and is returned; otherwise kRemoveObject. An empty `library` asks nobody.
   stocklib::RemoveResolution onRemove(const std::shared_ptr<const stocklib::Library>& library,
                                       const stocklib::ObjectKey& key) override;
   /// onRemoved: tells the OnRemoved handlers once per bound drawing, whatever its libraries.
@@ -78,12 +78,18 @@ class SLDB_API LibraryReactor : public stocklib::Library::Reactor {
   virtual void onLibraryFileMissing(OdDbDatabase* db, const OdString& path, EDbType type);
 
  protected:
-  /// Calls every OnReactorUnload handler once, then drops all tables.
+  /// Calls every OnReactorUnload handler once, then drops all tables. A handler may remove
+  /// handlers meanwhile; one that throws (or is empty) is passed over, so the others are still
+  /// told.
   ~LibraryReactor() override;
 
  private:
+  // Whole names by UTF-16 code units, also past an embedded zero character.
+  struct NameOrder {
+    bool operator()(const OdString& a, const OdString& b) const;
+  };
   template <class F>
-  using Table = std::map<OdString, F>;
+  using Table = std::map<OdString, F, NameOrder>;
 
   Table<OnRemoveHandler> m_onRemove;
   Table<OnRemovedHandler> m_onRemoved;

@@ -1,5 +1,7 @@
 // Typed lookups across a drawing's libraries: which library answers, and the copy of a
 // secondary's object into the primary on first use.
+#include <type_traits>
+
 #include "DocLibsSupport.h"
 #include "stocklib/Materials.h"
 #include "stocklib/Profiles.h"
@@ -7,6 +9,54 @@
 using sltest::DocLibsTest;
 using stocklib::NameKey;
 using stocklib::Tag;
+
+namespace {
+
+// Each type with the key it is looked up by; every one of the five lookups must exist for it
+// and answer a key found nowhere with nothing, creating nothing.
+template <class Key, class... T>
+int lookUpNowhere(sl_db::DocumentLibraries& docs) {
+  int answered = 0;
+  auto one = [&](auto* type) {
+    using U = std::remove_pointer_t<decltype(type)>;
+    static_assert(std::is_same_v<sl_db::DocumentLibraries::Key<U>, Key>);
+    const Key key;
+    answered += bool(docs.getFromPrimary<U>(1u)) + bool(docs.getFromPrimary<U>(key)) +
+                bool(docs.getFromSecondaries<U>(key)) + bool(docs.get<U>(key)) +
+                bool(docs.getAndSaveToPrimary<U>(key));
+  };
+  (one(static_cast<T*>(nullptr)), ...);
+  return answered;
+}
+
+}  // namespace
+
+TEST_F(DocLibsTest, EveryStoredTypeHasTheFiveLookupsByItsKey) {
+  using namespace stocklib;
+  auto empty = makeLibrary("empty.stocklib", {});
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries docs(db.get(), false);
+  docs.openSecondary(empty->filename());
+  ASSERT_EQ(docs.secondaries().size(), 1u);
+  int answered =
+      lookUpNowhere<ProfileKey, CustomProfile, AsymmetricIShapeProfile, IShapeProfile,
+                    LShapeProfile, UShapeProfile, CShapeProfile, ZShapeProfile, TShapeProfile,
+                    TrapeziumProfile, RoundedRectangleProfile, RectangleHollowProfile,
+                    RectangleProfile, EllipseProfile, CircleHollowProfile, CircleProfile,
+                    CraneRailFShapeProfile, CraneRailAShapeProfile, ParametrizedProfile, Profile>(
+          docs);
+  answered += lookUpNowhere<ProfileNameKey, ProfileName>(docs);
+  answered += lookUpNowhere<NameKey, ProfileStandard, Composition, CompositionType, Material,
+                            MaterialType, BimAsset, PhysicalAsset, InformationAsset,
+                            PropertyNamespace, EntityType, Unit, Measure, Layer, Tag>(docs);
+  answered += lookUpNowhere<ObjectTraits<Asset>::unique_key_type, Asset>(docs);
+  answered += lookUpNowhere<DefinitionKey, PropertySet, ValueDefinition, PropertyDefinition,
+                            AbstractDefinition>(docs);
+  answered += lookUpNowhere<NameTypeKey, CustomProperty>(docs);
+  EXPECT_EQ(answered, 0);
+  EXPECT_FALSE(docs.isInitialized());
+  EXPECT_FALSE(docs.primary());
+}
 
 TEST_F(DocLibsTest, LookupsPreferThePrimaryThenEarlierSecondaries) {
   auto first = makeLibrary("first.stocklib", {"both", "only-first"});
@@ -75,8 +125,10 @@ TEST_F(DocLibsTest, AFetchFromAnImperialSecondaryConvertsLengths) {
   docs.openSecondary(imperial->filename());
   stocklib::ProfileKey key(OdString("AISC"), OdString("L"), OdString("4x4x1/2"));
   EXPECT_FALSE(docs.getFromPrimary<stocklib::LShapeProfile>(key));
+  reactor.events.clear();
   KcSmartPtr<stocklib::LShapeProfile> copy = docs.getAndSaveToPrimary<stocklib::LShapeProfile>(key);
   ASSERT_TRUE(copy);
+  EXPECT_EQ(reactor.events, std::vector<std::string>{});  // a fetch is no primary copy
   ASSERT_TRUE(docs.primary());
   EXPECT_EQ(docs.primary()->unit(), stocklib::kLibraryUnitMillimeter);
   EXPECT_EQ(copy->library(), docs.primary());

@@ -53,6 +53,18 @@ TEST(LibraryReactor, HandlersRunInCodeUnitOrderAndNamesReplace) {
   r.removeOnClosedHandler(OdString("a"));
   r.onClosed(nullptr, nullptr);
   EXPECT_EQ(calls, (std::vector<std::string>{"B", "b"}));
+
+  // A character above U+FFFF sorts as its surrogate pair, before U+FF01; names are compared
+  // whole, also past an embedded zero character.
+  calls.clear();
+  Reactor wide;
+  wide.addOnClosedHandler(OdString(L"\xFF01"), closed("fullwidth"));
+  wide.addOnClosedHandler(OdString(std::wstring(L"\U0001F600")), closed("astral"));
+  wide.addOnClosedHandler(OdString(L"x"), closed("x"));
+  wide.addOnClosedHandler(OdString(std::wstring(L"x\0y", 3)), closed("x-zero-y"));
+  wide.addOnClosedHandler(OdString(std::wstring(L"x\0z", 3)), closed("x-zero-z"));
+  wide.onClosed(nullptr, nullptr);
+  EXPECT_EQ(calls, (std::vector<std::string>{"x", "x-zero-y", "x-zero-z", "astral", "fullwidth"}));
 }
 
 TEST(LibraryReactor, PlainEventsPassTheirArgumentsAndStopAtAThrowingHandler) {
@@ -144,4 +156,25 @@ TEST(LibraryReactor, CopiesKeepTheTablesAndUnloadHandlersRunOnceOnDestruction) {
     third.removeOnReactorUnloadHandler(OdString("u"));
   }
   EXPECT_EQ(unloads, 1);
+
+  // Told of the unload, a module drops its handlers; a failing or empty handler does not keep
+  // the others from being told, nor end the process.
+  std::vector<std::string> told;
+  {
+    Reactor going;
+    going.addOnReactorUnloadHandler(OdString("a-throws"), [&] {
+      told.push_back("a");
+      throw std::runtime_error("unload failed");
+    });
+    going.addOnReactorUnloadHandler(OdString("b-empty"), nullptr);
+    going.addOnReactorUnloadHandler(OdString("c-leaves"), [&] {
+      told.push_back("c");
+      going.removeOnReactorUnloadHandler(OdString("c-leaves"));
+      going.removeOnReactorUnloadHandler(OdString("d"));
+      going.removeOnClosedHandler(OdString("c-leaves"));
+    });
+    going.addOnReactorUnloadHandler(OdString("d"), [&] { told.push_back("d"); });
+    going.addOnClosedHandler(OdString("c-leaves"), [](OdDbDatabase*, const stocklib::Library*) {});
+  }
+  EXPECT_EQ(told, (std::vector<std::string>{"a", "c", "d"}));
 }

@@ -14,19 +14,24 @@ TEST_F(DocLibsTest, OnRemoveAsksOnlyDrawingsWhosePrimaryItIsAndStopsAtKeep) {
   // No drawing bound: nobody is asked or told.
   Calls calls;
   stocklib::RemoveResolution answerOfA = stocklib::kRemoveObject;
+  auto answerOfB = static_cast<stocklib::RemoveResolution>(7);  // neither answer: the walk goes on
+  std::shared_ptr<const stocklib::Library> removedFrom;
   reactor.addOnRemoveHandler(OdString("a"),
                              [&](const OdDbDatabase* db, const stocklib::ObjectKey&) {
                                calls.emplace_back("a", db);
                                return answerOfA;
                              });
-  reactor.addOnRemoveHandler(
-      OdString("B"), [&](const OdDbDatabase* db, const stocklib::ObjectKey&) {
-        calls.emplace_back("B", db);
-        return static_cast<stocklib::RemoveResolution>(7);  // neither answer: the walk goes on
-      });
+  reactor.addOnRemoveHandler(OdString("B"),
+                             [&](const OdDbDatabase* db, const stocklib::ObjectKey&) {
+                               calls.emplace_back("B", db);
+                               return answerOfB;
+                             });
   reactor.addOnRemovedHandler(
-      OdString("r"), [&](const OdDbDatabase* db, const std::shared_ptr<const stocklib::Library>&,
-                         const stocklib::ObjectKey&) { calls.emplace_back("removed", db); });
+      OdString("r"), [&](const OdDbDatabase* db, const std::shared_ptr<const stocklib::Library>& l,
+                         const stocklib::ObjectKey&) {
+        calls.emplace_back("removed", db);
+        removedFrom = l;
+      });
   auto lone = makeLibrary("lone.stocklib", {});
   stocklib::ObjectKey key(stocklib::ObjectType::Tag, 1);
   ASSERT_EQ(sl_db::docLibs_begin(), sl_db::docLibs_end());
@@ -61,6 +66,17 @@ TEST_F(DocLibsTest, OnRemoveAsksOnlyDrawingsWhosePrimaryItIsAndStopsAtKeep) {
   EXPECT_EQ(primary->remove(tag), stocklib::Library::kKeptByReactor);
   EXPECT_EQ(calls, (Calls{{"B", lo}, {"a", lo}}));
 
+  // The first handler in name order keeping the object: the next one is not asked either.
+  calls.clear();
+  answerOfB = stocklib::kKeepObject;
+  EXPECT_EQ(primary->remove(tag), stocklib::Library::kKeptByReactor);
+  EXPECT_EQ(calls, (Calls{{"B", lo}}));
+
+  // No library is no drawing's primary, not even of the drawing that has none.
+  calls.clear();
+  EXPECT_EQ(reactor.onRemove(nullptr, key), stocklib::kRemoveObject);
+  EXPECT_TRUE(calls.empty());
+
   // A library used only as a secondary asks nobody; removal is still told to every drawing.
   calls.clear();
   auto other = makeLibrary("other.stocklib", {"x"});
@@ -70,4 +86,5 @@ TEST_F(DocLibsTest, OnRemoveAsksOnlyDrawingsWhosePrimaryItIsAndStopsAtKeep) {
   ASSERT_EQ(calls.size(), 3u);
   for (const auto& call : calls)
     EXPECT_EQ(call.first, "removed");
+  EXPECT_EQ(removedFrom, other);
 }
