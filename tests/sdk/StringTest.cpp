@@ -48,6 +48,13 @@ TEST(OdString, OrdersByUtf16CodeUnits) {
   std::map<OdString, int> m{{OdString(L"b"), 1}, {OdString(L"B"), 2}, {OdString(L"a"), 3}};
   EXPECT_EQ(m.begin()->first, OdString(L"B"));
   EXPECT_EQ(OdString(L"Abc").iCompare(L"aBC"), 0);
+  // Embedded zero characters take part: unequal strings never order as equal.
+  OdString x(L"x"), x0y(L"x\0y", 3), x0z(L"x\0z", 3);
+  EXPECT_LT(x, x0y);
+  EXPECT_LT(x0y, x0z);
+  EXPECT_FALSE(x0y < x || x0z < x0y);
+  std::map<OdString, int> zeros{{x, 1}, {x0y, 2}, {x0z, 3}};
+  EXPECT_EQ(zeros.size(), 3u);
 }
 
 TEST(OdString, EditingAndFormatting) {

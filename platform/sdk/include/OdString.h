@@ -80,6 +80,8 @@ class ODSDK_API OdString {
 
   /// compare: <0, 0, >0 ordering by UTF-16 code units, case-sensitive.
   int compare(const wchar_t* text) const;
+  /// compare: the same against the whole of `other`, also past an embedded zero character.
+  int compare(const OdString& other) const;
   /// iCompare: as compare, but ignoring case of the characters.
   int iCompare(const wchar_t* text) const;
 
@@ -88,8 +90,8 @@ class ODSDK_API OdString {
   bool operator==(const wchar_t* text) const;
   bool operator!=(const wchar_t* text) const { return !(*this == text); }
   /// Ordering by UTF-16 code units, so that std::map<OdString, ...> sorts as the files expect.
-  bool operator<(const OdString& other) const { return compare(other.c_str()) < 0; }
-  bool operator>(const OdString& other) const { return compare(other.c_str()) > 0; }
+  bool operator<(const OdString& other) const { return compare(other) < 0; }
+  bool operator>(const OdString& other) const { return compare(other) > 0; }
 
   std::size_t hash() const;
 

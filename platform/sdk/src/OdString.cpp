@@ -335,11 +335,16 @@ int OdString::compare(const wchar_t* text) const {
   return odCompareUtf16(c_str(), static_cast<std::size_t>(getLength()), text, std::wcslen(text));
 }
 
+int OdString::compare(const OdString& other) const {
+  return odCompareUtf16(c_str(), static_cast<std::size_t>(getLength()), other.c_str(),
+                        static_cast<std::size_t>(other.getLength()));
+}
+
 int OdString::iCompare(const wchar_t* text) const {
   OdString a(*this), b(text);
   a.makeLower();
   b.makeLower();
-  return a.compare(b.c_str());
+  return a.compare(b);
 }
 
 bool OdString::operator==(const OdString& other) const {
