@@ -37,11 +37,19 @@ void Impl::StockLibManagerReactor::setSuspended(bool suspended) {
   // Taken out first: a rebuild may suspend and resume again and must not see this walk.
   std::set<OdDbObjectId> pending;
   pending.swap(m_pendingRecords);
-  for (const OdDbObjectId& id : pending) {
-    OdDbDatabase* db = nullptr;
-    if (OdDbObjectPtr record = id.openObject(OdDb::kForRead)) db = record->database();
-    if (!db) continue;
-    if (DocumentLibraries* docs = docLibs(db)) docs->refresh();
+  while (!pending.empty()) {
+    const OdDbObjectId id = *pending.begin();
+    pending.erase(pending.begin());
+    try {
+      OdDbDatabase* db = nullptr;
+      if (OdDbObjectPtr record = id.openObject(OdDb::kForRead)) db = record->database();
+      if (!db) continue;
+      if (DocumentLibraries* docs = docLibs(db)) docs->refresh();
+    } catch (...) {
+      // The drawings not reached yet still follow their records: the next resume rebuilds them.
+      m_pendingRecords.insert(pending.begin(), pending.end());
+      throw;
+    }
   }
 }
 
@@ -341,7 +349,9 @@ std::shared_ptr<stocklib::Library> DocumentLibraries::movePrimary(const OdString
   Impl::Suspension suspension;
   OdString source;
   {
-    OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, true);
+    // Not created: a new record would be embedded, so the move would fail having changed the
+    // drawing (a record, and an embedded primary from its rebuild).
+    OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForRead, false);
     if (!record || record->isPrimaryLibraryEmbedded()) return nullptr;
     source = record->primaryLibraryPath();
   }
