@@ -349,3 +349,24 @@ TEST_F(DocLibsTest, FailingRebuildsLeaveNoEntryAndLoseNoPendingDrawing) {
   reactor.onMissing = nullptr;
   reactor.removeOnClosedHandler(OdString("touch"));
 }
+
+TEST_F(DocLibsTest, AnAdoptedPrimaryWithoutNamespacesIsSeededUnlessReadOnly) {
+  const OdString writable = dir.file("w.stocklib"), readOnly = dir.file("r.stocklib");
+  makeLibrary("w.stocklib", {"t"});
+  makeLibrary("r.stocklib", {"t"});
+  auto held = stocklib::LibraryManager::instance().open(readOnly, true);
+  ASSERT_TRUE(held && held->isReadOnly());
+
+  OdDbDatabasePtr one = odDbCreateDatabase(true), two = odDbCreateDatabase(true);
+  writeRecord(one.get(), writable, {});
+  writeRecord(two.get(), readOnly, {});
+  auto seeded = sl_db::getPrimary(static_cast<const OdDbDatabase*>(one.get()));
+  ASSERT_TRUE(hasTag(seeded, "t"));
+  EXPECT_TRUE(seeded->get<stocklib::PropertyNamespace>(stocklib::NameKey(OdString("User"))));
+
+  // A read-only primary cannot take them: it is bound as it is.
+  EXPECT_EQ(sl_db::getPrimary(static_cast<const OdDbDatabase*>(two.get())), held);
+  std::vector<KcSmartPtr<stocklib::PropertyNamespace>> namespaces;
+  EXPECT_EQ(held->get(namespaces), 0u);
+  EXPECT_FALSE(sl_db::writable(sl_db::docLibs(two.get()), sl_db::kPrimary));
+}
