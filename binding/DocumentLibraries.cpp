@@ -337,9 +337,21 @@ void recordPrimaryPath(Impl& impl, const std::shared_ptr<stocklib::Library>& lib
 std::shared_ptr<stocklib::Library> DocumentLibraries::openPrimary(const OdString& path) {
   if (namesNoFile(path)) return nullptr;
   Impl::Suspension suspension;
-  if (!m_impl->openRecord(OdDb::kForWrite, true)) return nullptr;
+  const bool hadRecord = isInitialized();
+  bool wasEmbedded = false;
+  {
+    OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, true);
+    if (!record) return nullptr;
+    wasEmbedded = hadRecord && record->isPrimaryLibraryEmbedded();
+  }
   auto library = m_impl->openPrimary(path, kCreate);
-  recordPrimaryPath(*m_impl, library, path);
+  if (library || !wasEmbedded) {
+    recordPrimaryPath(*m_impl, library, path);
+  } else {
+    // An embedded primary exists only in the record's in-memory file: naming no primary would
+    // free it and lose its contents. The record keeps it and it is bound again.
+    m_impl->load();
+  }
   return library;
 }
 

@@ -85,8 +85,9 @@ class SLDB_API DocumentLibraries {
   std::shared_ptr<stocklib::Library> openEmbeddedPrimary();
   /// openPrimary: makes the library at `path` (relative to the drawing's folder, created when
   /// missing) the primary; the old primary is copied into it. Empty for an empty path or
-  /// ":memory:" (nothing changes) and when the library cannot be opened (the record then names
-  /// no primary).
+  /// ":memory:" (nothing changes) and when the library cannot be opened: the old primary is
+  /// reported closed and the record then names no primary, except that an embedded primary is
+  /// kept in the record (freeing it would lose its contents) and bound again.
   std::shared_ptr<stocklib::Library> openPrimary(const OdString& path);
   /// movePrimary: moves the external primary's file to `path` (moveFile; `path` must not exist)
   /// or re-points the primary to the existing file at `path` (!moveFile). Empty, with nothing

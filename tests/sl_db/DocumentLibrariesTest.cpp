@@ -370,3 +370,31 @@ TEST_F(DocLibsTest, AnAdoptedPrimaryWithoutNamespacesIsSeededUnlessReadOnly) {
   EXPECT_EQ(held->get(namespaces), 0u);
   EXPECT_FALSE(sl_db::writable(sl_db::docLibs(two.get()), sl_db::kPrimary));
 }
+
+TEST_F(DocLibsTest, APrimaryThatCannotBeOpenedKeepsAnEmbeddedOneOnly) {
+  const OdString unreachable = dir.file("no/such/folder/x.stocklib");
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  std::string embedded;
+  {
+    auto lib = docs->openEmbeddedPrimary();
+    ASSERT_TRUE(lib);
+    lib->save(stocklib::Tag::create(OdString("kept")));
+    embedded = lib->filename().toUtf8();
+  }
+  reactor.events.clear();
+  EXPECT_FALSE(docs->openPrimary(unreachable));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + embedded}));
+  EXPECT_TRUE(docs->isPrimaryEmbedded());
+  EXPECT_TRUE(hasTag(docs->primary(), "kept"));
+
+  // An external primary is only named by the record: the record then names none.
+  const OdString external = dir.file("e.stocklib");
+  ASSERT_TRUE(docs->openPrimary(external));
+  reactor.events.clear();
+  EXPECT_FALSE(docs->openPrimary(unreachable));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + external.toUtf8()}));
+  EXPECT_FALSE(docs->primary());
+  EXPECT_FALSE(docs->isPrimaryEmbedded());
+  EXPECT_TRUE(docs->stocklibManager()->primaryLibraryPath().isEmpty());
+}
