@@ -22,8 +22,14 @@ using Impl = DocumentLibraries::Impl;
 
 void Impl::StockLibManagerReactor::modified(const OdDbObject* object) {
   if (!m_suspended) {
-    if (DocumentLibraries* docs = docLibs(object->database())) docs->refresh();
-    return;
+    // The record is often closed by a smart pointer's destructor, where an error would end the
+    // process. A failed rebuild is left pending instead: the next resume retries it and lets
+    // its error reach that caller.
+    try {
+      if (DocumentLibraries* docs = docLibs(object->database())) docs->refresh();
+      return;
+    } catch (...) {
+    }
   }
   std::lock_guard<std::recursive_mutex> lock(m_mutex);
   m_pendingRecords.insert(object->objectId());

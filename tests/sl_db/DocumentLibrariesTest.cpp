@@ -398,3 +398,19 @@ TEST_F(DocLibsTest, APrimaryThatCannotBeOpenedKeepsAnEmbeddedOneOnly) {
   EXPECT_FALSE(docs->isPrimaryEmbedded());
   EXPECT_TRUE(docs->stocklibManager()->primaryLibraryPath().isEmpty());
 }
+
+TEST_F(DocLibsTest, ARebuildFailingOnAChangeMadeElsewhereIsRetriedLater) {
+  OdDbDatabasePtr a = odDbCreateDatabase(true), c = odDbCreateDatabase(true);
+  ASSERT_TRUE(sl_db::docLibs(a.get())->openEmbeddedPrimary());
+  int failures = 1;
+  reactor.onMissing = [&](OdDbDatabase*) {
+    if (failures-- > 0) throw std::runtime_error("handler failed");
+  };
+  reactor.events.clear();
+  // Closed by the smart pointer's destructor: the failure must not escape from there.
+  openRecord(a.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString("xa.lib"));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"missing S xa.lib"}));
+  sl_db::docLibs(c.get())->openSecondary(dir.file("s.stocklib"));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"missing S xa.lib", "missing S xa.lib"}));
+  reactor.onMissing = nullptr;
+}
