@@ -414,3 +414,23 @@ TEST_F(DocLibsTest, ARebuildFailingOnAChangeMadeElsewhereIsRetriedLater) {
   EXPECT_EQ(reactor.events, (std::vector<std::string>{"missing S xa.lib", "missing S xa.lib"}));
   reactor.onMissing = nullptr;
 }
+
+TEST_F(DocLibsTest, NewLibrariesTakeTheOldPrimarysUnitElseTheDrawings) {
+  auto inches = makeLibrary("inch.stocklib", {"t"}, stocklib::kLibraryUnitInch);
+  OdDbDatabasePtr metric = odDbCreateDatabase(true), imperial = odDbCreateDatabase(false);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(metric.get());
+  ASSERT_EQ(docs->openPrimary(inches->filename()), inches);
+  auto replaced = docs->openPrimary(dir.file("next.stocklib"));
+  ASSERT_TRUE(replaced);
+  EXPECT_EQ(replaced->unit(), stocklib::kLibraryUnitInch);
+  EXPECT_TRUE(hasTag(replaced, "t"));
+  auto secondary = docs->openSecondary(dir.file("sec.stocklib"));
+  ASSERT_TRUE(secondary);
+  EXPECT_EQ(secondary->unit(), stocklib::kLibraryUnitMillimeter);
+  // A library the binding creates is seeded, a secondary too.
+  EXPECT_TRUE(secondary->get<stocklib::PropertyNamespace>(stocklib::NameKey(OdString("User"))));
+
+  auto first = sl_db::docLibs(imperial.get())->openPrimary(dir.file("imp.stocklib"));
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->unit(), stocklib::kLibraryUnitInch);
+}
