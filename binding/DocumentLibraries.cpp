@@ -22,8 +22,14 @@ using Impl = DocumentLibraries::Impl;
 
 void Impl::StockLibManagerReactor::modified(const OdDbObject* object) {
   if (!m_suspended) {
-    if (DocumentLibraries* docs = docLibs(object->database())) docs->refresh();
-    return;
+    // The record is often closed by a smart pointer's destructor, where an error would end the
+    // process. A failed rebuild is left pending instead: the next resume retries it and lets
+    // its error reach that caller.
+    try {
+      if (DocumentLibraries* docs = docLibs(object->database())) docs->refresh();
+      return;
+    } catch (...) {
+    }
   }
   std::lock_guard<std::recursive_mutex> lock(m_mutex);
   m_pendingRecords.insert(object->objectId());
@@ -37,11 +43,19 @@ void Impl::StockLibManagerReactor::setSuspended(bool suspended) {
   // Taken out first: a rebuild may suspend and resume again and must not see this walk.
   std::set<OdDbObjectId> pending;
   pending.swap(m_pendingRecords);
-  for (const OdDbObjectId& id : pending) {
-    OdDbDatabase* db = nullptr;
-    if (OdDbObjectPtr record = id.openObject(OdDb::kForRead)) db = record->database();
-    if (!db) continue;
-    if (DocumentLibraries* docs = docLibs(db)) docs->refresh();
+  while (!pending.empty()) {
+    const OdDbObjectId id = *pending.begin();
+    pending.erase(pending.begin());
+    try {
+      OdDbDatabase* db = nullptr;
+      if (OdDbObjectPtr record = id.openObject(OdDb::kForRead)) db = record->database();
+      if (!db) continue;
+      if (DocumentLibraries* docs = docLibs(db)) docs->refresh();
+    } catch (...) {
+      // The drawings not reached yet still follow their records: the next resume rebuilds them.
+      m_pendingRecords.insert(pending.begin(), pending.end());
+      throw;
+    }
   }
 }
 
@@ -329,9 +343,21 @@ void recordPrimaryPath(Impl& impl, const std::shared_ptr<stocklib::Library>& lib
 std::shared_ptr<stocklib::Library> DocumentLibraries::openPrimary(const OdString& path) {
   if (namesNoFile(path)) return nullptr;
   Impl::Suspension suspension;
-  if (!m_impl->openRecord(OdDb::kForWrite, true)) return nullptr;
+  const bool hadRecord = isInitialized();
+  bool wasEmbedded = false;
+  {
+    OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, true);
+    if (!record) return nullptr;
+    wasEmbedded = hadRecord && record->isPrimaryLibraryEmbedded();
+  }
   auto library = m_impl->openPrimary(path, kCreate);
-  recordPrimaryPath(*m_impl, library, path);
+  if (library || !wasEmbedded) {
+    recordPrimaryPath(*m_impl, library, path);
+  } else {
+    // An embedded primary exists only in the record's in-memory file: naming no primary would
+    // free it and lose its contents. The record keeps it and it is bound again.
+    m_impl->load();
+  }
   return library;
 }
 
@@ -341,7 +367,9 @@ std::shared_ptr<stocklib::Library> DocumentLibraries::movePrimary(const OdString
   Impl::Suspension suspension;
   OdString source;
   {
-    OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, true);
+    // Not created: a new record would be embedded, so the move would fail having changed the
+    // drawing (a record, and an embedded primary from its rebuild).
+    OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForRead, false);
     if (!record || record->isPrimaryLibraryEmbedded()) return nullptr;
     source = record->primaryLibraryPath();
   }

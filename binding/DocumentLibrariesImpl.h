@@ -16,7 +16,8 @@ namespace sl_db {
 class DocumentLibraries::Impl {
  public:
   /// Follows the records of bound drawings: a change rebuilds the drawing's binding at once, or,
-  /// while suspended, once when the suspension ends.
+  /// while suspended, once when the suspension ends. A rebuild that fails at once never throws
+  /// from modified(); it is retried when the next suspension ends.
   class StockLibManagerReactor : public OdStaticRxObject<OdDbObjectReactor> {
    public:
     static StockLibManagerReactor& instance();

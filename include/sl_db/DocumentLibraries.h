@@ -49,8 +49,9 @@ class SLDB_API DocumentLibraries {
   OdSmartPtr<DbStockLibManager> stocklibManager(OdDb::OpenMode mode, bool create);
 
   /// refresh: rebuilds the binding from the record. A missing external primary or secondary is
-  /// reported to LibraryReactor::onLibraryFileMissing; without a secondary the drawing's
-  /// default secondary library is opened when it can be found.
+  /// reported to LibraryReactor::onLibraryFileMissing (a record naming no primary file reports
+  /// nothing); without a secondary the drawing's default secondary library is opened when it
+  /// can be found.
   void refresh();
   /// isInitialized: the drawing has a record.
   bool isInitialized() const;
@@ -84,14 +85,15 @@ class SLDB_API DocumentLibraries {
   std::shared_ptr<stocklib::Library> openEmbeddedPrimary();
   /// openPrimary: makes the library at `path` (relative to the drawing's folder, created when
   /// missing) the primary; the old primary is copied into it. Empty for an empty path or
-  /// ":memory:" (nothing changes) and when the library cannot be opened (the record then names
-  /// no primary).
+  /// ":memory:" (nothing changes) and when the library cannot be opened: the old primary is
+  /// reported closed and the record then names no primary, except that an embedded primary is
+  /// kept in the record (freeing it would lose its contents) and bound again.
   std::shared_ptr<stocklib::Library> openPrimary(const OdString& path);
   /// movePrimary: moves the external primary's file to `path` (moveFile; `path` must not exist)
   /// or re-points the primary to the existing file at `path` (!moveFile). Empty, with nothing
-  /// changed, for an empty path or ":memory:", an embedded primary, a target whose existence
-  /// does not fit, or a failed copy; empty when the moved library cannot be opened (the copy is
-  /// removed and the record names no primary).
+  /// changed, for an empty path or ":memory:", a drawing without a record or with an embedded
+  /// primary, a target whose existence does not fit, or a failed copy; empty when the moved
+  /// library cannot be opened (the copy is removed and the record names no primary).
   std::shared_ptr<stocklib::Library> movePrimary(const OdString& path, bool moveFile);
   /// openSecondary: opens (creating when missing) the library at `path` as a secondary and
   /// records `path`; in single-secondary mode the other secondaries are closed first. Returns

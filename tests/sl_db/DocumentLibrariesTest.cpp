@@ -1,6 +1,8 @@
 // A drawing's libraries end to end: the registry, embedded and external primaries through save
 // and reload, replacing and moving a primary, secondaries, following the record, missing files.
 #include <algorithm>
+#include <stdexcept>
+#include <utility>
 
 #include "DocLibsSupport.h"
 #include "sl_db/Library.h"
@@ -263,4 +265,172 @@ TEST_F(DocLibsTest, AFollowedRecordListingTwoSecondariesSettlesOnOneInSingleMode
   EXPECT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{s2}));
   EXPECT_EQ(secondaryPaths(docs), (std::vector<std::string>{s2->filename().toUtf8()}));
   EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + s1->filename().toUtf8()}));
+}
+
+TEST_F(DocLibsTest, ADrawingWithoutARecordGetsNoneFromFailedOrReadOnlyCalls) {
+  auto s = makeLibrary("s.stocklib", {});
+  const OdString existing = dir.touch("existing.stocklib");
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  EXPECT_FALSE(docs->movePrimary(dir.file("to.stocklib"), true));
+  EXPECT_FALSE(docs->movePrimary(existing, false));
+  EXPECT_FALSE(docs->openPrimary(OdString(":memory:")));
+  EXPECT_FALSE(docs->isPrimaryEmbedded());
+  EXPECT_FALSE(docs->isInitialized());
+  EXPECT_FALSE(docs->primary());
+  EXPECT_FALSE(ut::fileExists(dir.file("to.stocklib")));
+
+  // A secondary opened before there is a record is listed in the record made later.
+  ASSERT_EQ(docs->openSecondary(s->filename()), s);
+  EXPECT_FALSE(docs->isInitialized());
+  ASSERT_TRUE(docs->openEmbeddedPrimary());
+  EXPECT_EQ(secondaryPaths(docs), (std::vector<std::string>{s->filename().toUtf8()}));
+  EXPECT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{s}));
+}
+
+TEST_F(DocLibsTest, ASecondaryTakenAsPrimaryLeavesTheSecondariesInOrderOfEvents) {
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  auto primary = docs->openPrimary(dir.file("p.stocklib"));
+  auto secondary = docs->openSecondary(dir.file("s.stocklib"));
+  ASSERT_TRUE(primary && secondary);
+  primary->save(stocklib::Tag::create(OdString("old")));
+
+  reactor.events.clear();
+  EXPECT_EQ(docs->openPrimary(secondary->filename()), secondary);
+  const std::string p = primary->filename().toUtf8(), s = secondary->filename().toUtf8();
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + p, "closed " + s, "copy " + p}));
+  EXPECT_TRUE(docs->secondaries().empty());
+  EXPECT_TRUE(secondaryPaths(docs).empty());
+  EXPECT_TRUE(hasTag(docs->primary(), "old"));
+
+  // A record that names no primary file (a failed open left it so) is not reported missing.
+  OdDbDatabasePtr other = odDbCreateDatabase(true);
+  writeRecord(other.get(), OdString(), {});
+  sl_db::docLibs(other.get());
+  EXPECT_EQ(reactor.events.size(), 3u);
+}
+
+TEST_F(DocLibsTest, FailingRebuildsLeaveNoEntryAndLoseNoPendingDrawing) {
+  OdDbDatabasePtr failing = odDbCreateDatabase(true);
+  writeRecord(failing.get(), dir.file("gone.stocklib"), {});
+  reactor.onMissing = [](OdDbDatabase*) { throw std::runtime_error("handler failed"); };
+  EXPECT_THROW(sl_db::docLibs(failing.get()), std::runtime_error);
+  EXPECT_FALSE(bound(failing.get()));
+  reactor.onMissing = nullptr;
+  EXPECT_TRUE(sl_db::docLibs(failing.get()));
+
+  // Two followed drawings change while a third one's operation runs; the first rebuild fails.
+  OdDbDatabasePtr a = odDbCreateDatabase(true), b = odDbCreateDatabase(true);
+  for (OdDbDatabase* d : {a.get(), b.get()})
+    ASSERT_TRUE(sl_db::docLibs(d)->openEmbeddedPrimary());
+  OdDbDatabasePtr c = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(c.get());
+  docs->openSecondary(dir.file("s1.stocklib"));
+  bool touched = false;
+  reactor.addOnClosedHandler(OdString("touch"), [&](OdDbDatabase*, const stocklib::Library*) {
+    if (std::exchange(touched, true)) return;
+    for (auto [d, name] : {std::pair(a.get(), "xa.stocklib"), std::pair(b.get(), "xb.stocklib")})
+      openRecord(d, OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString(name));
+  });
+  int failures = 1;
+  reactor.onMissing = [&](OdDbDatabase*) {
+    if (failures-- > 0) throw std::runtime_error("handler failed");
+  };
+  reactor.events.clear();
+  EXPECT_THROW(docs->openSecondary(dir.file("s2.stocklib")), std::runtime_error);
+  EXPECT_EQ(std::count_if(reactor.events.begin(), reactor.events.end(),
+                          [](const std::string& e) { return e.rfind("missing", 0) == 0; }),
+            1);
+  docs->refresh();  // any later resume rebuilds the drawing not reached
+  EXPECT_EQ(std::count_if(reactor.events.begin(), reactor.events.end(),
+                          [](const std::string& e) { return e.rfind("missing", 0) == 0; }),
+            2);
+  reactor.onMissing = nullptr;
+  reactor.removeOnClosedHandler(OdString("touch"));
+}
+
+TEST_F(DocLibsTest, AnAdoptedPrimaryWithoutNamespacesIsSeededUnlessReadOnly) {
+  const OdString writable = dir.file("w.stocklib"), readOnly = dir.file("r.stocklib");
+  makeLibrary("w.stocklib", {"t"});
+  makeLibrary("r.stocklib", {"t"});
+  auto held = stocklib::LibraryManager::instance().open(readOnly, true);
+  ASSERT_TRUE(held && held->isReadOnly());
+
+  OdDbDatabasePtr one = odDbCreateDatabase(true), two = odDbCreateDatabase(true);
+  writeRecord(one.get(), writable, {});
+  writeRecord(two.get(), readOnly, {});
+  auto seeded = sl_db::getPrimary(static_cast<const OdDbDatabase*>(one.get()));
+  ASSERT_TRUE(hasTag(seeded, "t"));
+  EXPECT_TRUE(seeded->get<stocklib::PropertyNamespace>(stocklib::NameKey(OdString("User"))));
+
+  // A read-only primary cannot take them: it is bound as it is.
+  EXPECT_EQ(sl_db::getPrimary(static_cast<const OdDbDatabase*>(two.get())), held);
+  std::vector<KcSmartPtr<stocklib::PropertyNamespace>> namespaces;
+  EXPECT_EQ(held->get(namespaces), 0u);
+  EXPECT_FALSE(sl_db::writable(sl_db::docLibs(two.get()), sl_db::kPrimary));
+}
+
+TEST_F(DocLibsTest, APrimaryThatCannotBeOpenedKeepsAnEmbeddedOneOnly) {
+  const OdString unreachable = dir.file("no/such/folder/x.stocklib");
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  std::string embedded;
+  {
+    auto lib = docs->openEmbeddedPrimary();
+    ASSERT_TRUE(lib);
+    lib->save(stocklib::Tag::create(OdString("kept")));
+    embedded = lib->filename().toUtf8();
+  }
+  reactor.events.clear();
+  EXPECT_FALSE(docs->openPrimary(unreachable));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + embedded}));
+  EXPECT_TRUE(docs->isPrimaryEmbedded());
+  EXPECT_TRUE(hasTag(docs->primary(), "kept"));
+
+  // An external primary is only named by the record: the record then names none.
+  const OdString external = dir.file("e.stocklib");
+  ASSERT_TRUE(docs->openPrimary(external));
+  reactor.events.clear();
+  EXPECT_FALSE(docs->openPrimary(unreachable));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + external.toUtf8()}));
+  EXPECT_FALSE(docs->primary());
+  EXPECT_FALSE(docs->isPrimaryEmbedded());
+  EXPECT_TRUE(docs->stocklibManager()->primaryLibraryPath().isEmpty());
+}
+
+TEST_F(DocLibsTest, ARebuildFailingOnAChangeMadeElsewhereIsRetriedLater) {
+  OdDbDatabasePtr a = odDbCreateDatabase(true), c = odDbCreateDatabase(true);
+  ASSERT_TRUE(sl_db::docLibs(a.get())->openEmbeddedPrimary());
+  int failures = 1;
+  reactor.onMissing = [&](OdDbDatabase*) {
+    if (failures-- > 0) throw std::runtime_error("handler failed");
+  };
+  reactor.events.clear();
+  // Closed by the smart pointer's destructor: the failure must not escape from there.
+  openRecord(a.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString("xa.lib"));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"missing S xa.lib"}));
+  sl_db::docLibs(c.get())->openSecondary(dir.file("s.stocklib"));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"missing S xa.lib", "missing S xa.lib"}));
+  reactor.onMissing = nullptr;
+}
+
+TEST_F(DocLibsTest, NewLibrariesTakeTheOldPrimarysUnitElseTheDrawings) {
+  auto inches = makeLibrary("inch.stocklib", {"t"}, stocklib::kLibraryUnitInch);
+  OdDbDatabasePtr metric = odDbCreateDatabase(true), imperial = odDbCreateDatabase(false);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(metric.get());
+  ASSERT_EQ(docs->openPrimary(inches->filename()), inches);
+  auto replaced = docs->openPrimary(dir.file("next.stocklib"));
+  ASSERT_TRUE(replaced);
+  EXPECT_EQ(replaced->unit(), stocklib::kLibraryUnitInch);
+  EXPECT_TRUE(hasTag(replaced, "t"));
+  auto secondary = docs->openSecondary(dir.file("sec.stocklib"));
+  ASSERT_TRUE(secondary);
+  EXPECT_EQ(secondary->unit(), stocklib::kLibraryUnitMillimeter);
+  // A library the binding creates is seeded, a secondary too.
+  EXPECT_TRUE(secondary->get<stocklib::PropertyNamespace>(stocklib::NameKey(OdString("User"))));
+
+  auto first = sl_db::docLibs(imperial.get())->openPrimary(dir.file("imp.stocklib"));
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->unit(), stocklib::kLibraryUnitInch);
 }
