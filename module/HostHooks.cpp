@@ -5,6 +5,8 @@
 
 #include "DbDatabase.h"
 #include "binding/PathSplit.h"
+#include "sl_db/LibraryPaths.h"
+#include "ut/FileName.h"
 #include "ut/FileUtils.h"
 
 namespace sl_db {
@@ -49,6 +51,16 @@ bool FileFinder::findReferenceFile(OdString& foundPath, const wchar_t* fileName,
   if (ut::fileExists(OdString(fileName))) {
     foundPath = fileName;
     return true;
+  }
+  // A relative path with folders ("sub/lib.stocklib", as stored when the user named it so) is
+  // taken in the drawing's folder before its bare name is: the process's own folder is arbitrary.
+  const OdString drawingFile = db->getFilename();
+  if (!drawingFile.isEmpty() && ut::FileName(OdString(fileName)).isRelative()) {
+    OdString beside = detail::absoluteLibraryPath(OdString(fileName), drawingFile);
+    if (ut::fileExists(beside)) {
+      foundPath = beside;
+      return true;
+    }
   }
   // The file's name and extension, in the drawing's folder.
   detail::PathParts drawing = detail::splitPath(db->getFilename());

@@ -16,7 +16,8 @@ class SLDB_API FileFinder {
   FileFinder& operator=(const FileFinder&) = default;
 
   /// findReferenceFile: true with `foundPath` set when the file was found: `fileName` itself
-  /// when it exists, else a file of the same name and extension in the drawing's folder. False
+  /// when it exists, else a relative `fileName` taken in the drawing's folder, else a file of
+  /// the same name and extension in the drawing's folder. False
   /// for a null name or drawing (`foundPath` untouched) and when nothing exists (`foundPath`
   /// empty).
   virtual bool findReferenceFile(OdString& foundPath, const wchar_t* fileName, OdDbDatabase* db);

@@ -88,6 +88,11 @@ TEST(FileFinder, FindsTheFileOrItsNameNextToTheDrawing) {
   EXPECT_TRUE(finder.findReferenceFile(found, deep.c_str(), db));
   EXPECT_EQ(found, deep);
   EXPECT_TRUE(finder.findReferenceFile(found, dir.path().c_str(), db));
+  // A relative path with folders is taken in the drawing's folder, wherever the process runs,
+  // before a file of the same name beside the drawing.
+  OdString nested = dir.touch("sub/x.stocklib");
+  EXPECT_TRUE(finder.findReferenceFile(found, L"sub/x.stocklib", db));
+  EXPECT_EQ(found, nested);
 
   // A drawing deep in folders (a path far over 260 characters) finds its neighbour.
   std::string deepFolder;
