@@ -338,6 +338,18 @@ void recordPrimaryPath(Impl& impl, const std::shared_ptr<stocklib::Library>& lib
     record->setPrimaryLibraryPath(library ? path : OdString());
 }
 
+/// boundElsewhere: whether a registered drawing other than `db` has `library` open.
+bool boundElsewhere(const std::shared_ptr<stocklib::Library>& library, const OdDbDatabase* db) {
+  if (!library) return false;
+  for (auto it = docLibs_begin(); it != docLibs_end(); ++it) {
+    if (it->first == db || !it->second) continue;
+    if (it->second->primary() == library) return true;
+    for (const auto& secondary : it->second->secondaries())
+      if (secondary == library) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::shared_ptr<stocklib::Library> DocumentLibraries::openPrimary(const OdString& path) {
@@ -377,6 +389,8 @@ std::shared_ptr<stocklib::Library> DocumentLibraries::movePrimary(const OdString
   const OdString target = detail::absoluteLibraryPath(path, base);
   if (ut::fileExists(target) == moveFile) return nullptr;
   source = detail::absoluteLibraryPath(source, base);
+  // Another drawing bound to the file would go on writing to the removed source.
+  if (moveFile && boundElsewhere(m_impl->primaryLib(), m_impl->db)) return nullptr;
   if (moveFile && !ut::copyFile(source, target, true)) return nullptr;
   m_impl->closePrimary();
   auto library = m_impl->openPrimary(path, kCreate);

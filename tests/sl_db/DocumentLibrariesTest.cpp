@@ -247,6 +247,18 @@ TEST_F(DocLibsTest, DrawingsSharingAPrimaryFileShareOneLibraryObject) {
   ASSERT_TRUE(first);
   EXPECT_EQ(first, second);
   EXPECT_EQ(sl_db::getPrimaryLibrary(one.get()), sl_db::getPrimaryLibrary(two.get()));
+
+  // The shared file is not moved from under the other drawing; re-pointing is still allowed.
+  first.reset();
+  second.reset();
+  const OdString target = dir.file("moved.stocklib");
+  EXPECT_FALSE(sl_db::docLibs(one.get())->movePrimary(target, true));
+  EXPECT_TRUE(ut::fileExists(path));
+  EXPECT_FALSE(ut::fileExists(target));
+  EXPECT_EQ(sl_db::docLibs(one.get())->stocklibManager()->primaryLibraryPath(), path);
+  two = nullptr;  // the other drawing goes: the file is this drawing's alone
+  EXPECT_TRUE(sl_db::docLibs(one.get())->movePrimary(target, true));
+  EXPECT_FALSE(ut::fileExists(path));
 }
 
 TEST_F(DocLibsTest, AFollowedRecordListingTwoSecondariesSettlesOnOneInSingleMode) {
