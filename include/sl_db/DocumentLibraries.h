@@ -92,7 +92,8 @@ class SLDB_API DocumentLibraries {
   /// movePrimary: moves the external primary's file to `path` (moveFile; `path` must not exist)
   /// or re-points the primary to the existing file at `path` (!moveFile). Empty, with nothing
   /// changed, for an empty path or ":memory:", a drawing without a record or with an embedded
-  /// primary, a target whose existence does not fit, or a failed copy; empty when the moved
+  /// primary, a target whose existence does not fit, a file that another bound drawing has open
+  /// (moveFile; it would go on writing to the removed file), or a failed copy; empty when the moved
   /// library cannot be opened (the copy is removed and the record names no primary).
   std::shared_ptr<stocklib::Library> movePrimary(const OdString& path, bool moveFile);
   /// openSecondary: opens (creating when missing) the library at `path` as a secondary and
