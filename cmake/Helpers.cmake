@@ -36,10 +36,12 @@ function(sl_add_module name)
 endfunction()
 
 # sl_add_test(NAME SOURCES ... [LIBS ...])
-# One GoogleTest binary per library; every test case becomes a CTest test.
+# One GoogleTest binary per library; every test case becomes a CTest test. `tests/common`
+# (header-only helpers shared by tests) is on the include path.
 function(sl_add_test name)
   cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common)
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   sl_strict(${name})
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST

@@ -16,11 +16,6 @@ void dispatch(const Table& table, Args&&... args) {
 
 }  // namespace
 
-bool LibraryReactor::NameOrder::operator()(const OdString& a, const OdString& b) const {
-  return odCompareUtf16(a.c_str(), static_cast<std::size_t>(a.getLength()), b.c_str(),
-                        static_cast<std::size_t>(b.getLength())) < 0;
-}
-
 LibraryReactor::LibraryReactor() = default;
 LibraryReactor::LibraryReactor(const LibraryReactor& other) = default;
 

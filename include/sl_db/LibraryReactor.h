@@ -84,12 +84,9 @@ class SLDB_API LibraryReactor : public stocklib::Library::Reactor {
   ~LibraryReactor() override;
 
  private:
-  // Whole names by UTF-16 code units, also past an embedded zero character.
-  struct NameOrder {
-    bool operator()(const OdString& a, const OdString& b) const;
-  };
+  // OdString orders whole names by UTF-16 code units.
   template <class F>
-  using Table = std::map<OdString, F, NameOrder>;
+  using Table = std::map<OdString, F>;
 
   Table<OnRemoveHandler> m_onRemove;
   Table<OnRemovedHandler> m_onRemoved;

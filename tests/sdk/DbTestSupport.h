@@ -14,22 +14,11 @@
 
 #include "DbDatabase.h"
 #include "DbObject.h"
+#include "ScratchDir.h"
 
 namespace dbtest {
 
-/// A fresh folder removed at the end of the test.
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sdkdb-XXXXXX").string();
-    m_path = ::mkdtemp(pattern.data());
-  }
-  ~ScratchDir() { std::filesystem::remove_all(m_path); }
-  OdString file(const char* name) const { return OdString((m_path + "/" + name).c_str()); }
-
- private:
-  std::string m_path;
-};
+using testsupport::ScratchDir;
 
 inline std::vector<std::uint8_t> readBytes(const OdString& path) {
   std::ifstream in(path.toUtf8(), std::ios::binary);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "OdString.h"
+#include "ScratchDir.h"
 #include "sl_db/DbPreferencesProvider.h"
 #include "sl_db/FileFinder.h"
 
@@ -20,27 +21,7 @@ inline void PrintTo(const OdString& s, std::ostream* os) {
 
 namespace sltest {
 
-/// A fresh folder, removed at the end of the test.
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sldb-XXXXXX").string();
-    m_path = ::mkdtemp(pattern.data());
-  }
-  ~ScratchDir() { std::filesystem::remove_all(m_path); }
-  OdString path() const { return OdString(m_path.c_str()); }
-  OdString file(const char* name) const { return OdString((m_path + "/" + name).c_str()); }
-  /// touch: creates an empty file `name` (folders included) and answers its path.
-  OdString touch(const char* name) const {
-    std::filesystem::path p = std::filesystem::path(m_path) / name;
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p.string()).put('x');
-    return OdString(p.string().c_str());
-  }
-
- private:
-  std::string m_path;
-};
+using testsupport::ScratchDir;
 
 /// Installs a provider and a finder for one scope and restores what was installed before.
 class InstalledHooks {

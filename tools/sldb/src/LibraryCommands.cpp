@@ -214,6 +214,8 @@ struct TypeEntry {
   const char* name;
   /// labels: the names of the library's objects of this type, in the store's order.
   std::function<std::vector<OdString>(const stocklib::Library&)> labels;
+  /// count: how many the library holds (without making their names).
+  std::function<std::size_t(const stocklib::Library&)> count;
   /// fetch: the primary's object of that name, copied there on first use; empty when there is
   /// none. Null for a type that is only listed.
   std::function<KcSmartPtr<stocklib::Object>(sl_db::DocumentLibraries&, const OdString&)> fetch;
@@ -231,13 +233,19 @@ std::vector<OdString> labelsOf(const stocklib::Library& library) {
 }
 
 template <class T>
+std::size_t countOf(const stocklib::Library& library) {
+  std::vector<KcSmartPtr<T>> objects;
+  return library.get(objects);
+}
+
+template <class T>
 TypeEntry listedType(const char* name) {
-  return {name, labelsOf<T>, nullptr};
+  return {name, labelsOf<T>, countOf<T>, nullptr};
 }
 
 template <class T>
 TypeEntry fetchedType(const char* name) {
-  return {name, labelsOf<T>, [](sl_db::DocumentLibraries& docs, const OdString& label) {
+  return {name, labelsOf<T>, countOf<T>, [](sl_db::DocumentLibraries& docs, const OdString& label) {
             auto key = Naming<T>::key(docs, label);
             if (!key) return KcSmartPtr<stocklib::Object>();
             return KcSmartPtr<stocklib::Object>(docs.getAndSaveToPrimary<T>(*key).get());
@@ -422,7 +430,7 @@ void printLibraries(OdDbDatabase* db, std::ostream& out) {
         << (library->isReadOnly() ? ", read-only" : ", writable") << "\n      holds";
     std::size_t shown = 0;
     for (const TypeEntry& t : types()) {
-      std::size_t count = t.labels(*library).size();
+      std::size_t count = t.count(*library);
       if (count == 0) continue;
       const char* separator = shown == 0 ? " " : shown % 4 == 0 ? ",\n            " : ", ";
       out << separator << count << " " << t.name;
@@ -462,8 +470,8 @@ void libraryTour(const std::string& folder, const std::string& drawing) {
   std::cout << "2. bound the drawing: "
             << (docs->primary() ? "a primary library" : "no primary library yet") << ", "
             << docs->secondaries().size() << " secondary library\n   holding "
-            << labelsOf<stocklib::Material>(*docs->secondary()).size() << " materials and "
-            << labelsOf<stocklib::Profile>(*docs->secondary()).size() << " profiles\n";
+            << countOf<stocklib::Material>(*docs->secondary()) << " materials and "
+            << countOf<stocklib::Profile>(*docs->secondary()) << " profiles\n";
 
   const OdString materialName(L"Concrete C30/37");
   const OdString profileName(L"EN 10365 HEA 200");

@@ -33,31 +33,6 @@ const sldb::LibraryCommandTable& library() {
   return *g_library;
 }
 
-int runInit(const Args& a) {
-  return library().init(a);
-}
-int runEmbed(const Args& a) {
-  return library().embed(a);
-}
-int runSetPrimary(const Args& a) {
-  return library().setPrimary(a);
-}
-int runMovePrimary(const Args& a) {
-  return library().movePrimary(a);
-}
-int runAddSecondary(const Args& a) {
-  return library().addSecondary(a);
-}
-int runCloseSecondary(const Args& a) {
-  return library().closeSecondary(a);
-}
-int runList(const Args& a) {
-  return library().list(a);
-}
-int runFetch(const Args& a) {
-  return library().fetch(a);
-}
-
 const char* unitName(int insunits) {
   static const char* const names[] = {"unitless",
                                       "inches",
@@ -337,11 +312,15 @@ int cmdDemo(const Args& args) {
 
 int cmdHelp(const Args&);
 
+/// A library command: an entry of the commands module's table.
+using LibraryCommand = int (*sldb::LibraryCommandTable::*)(const Args&);
+
 struct Command {
   const char* name;
   const char* usage;
   const char* summary;
-  int (*run)(const Args&);
+  int (*run)(const Args&);              // a command of the host itself, or
+  LibraryCommand fromModule = nullptr;  // one of the commands module
 };
 
 const Command kCommands[] = {
@@ -359,28 +338,30 @@ const Command kCommands[] = {
      "      shipped library in an embedded primary, is saved, read back and shown",
      cmdDemo},
     {"init", "init DRAWING", "give a drawing without libraries an embedded primary library",
-     runInit},
+     nullptr, &sldb::LibraryCommandTable::init},
     {"embed", "embed DRAWING",
-     "make the primary library embedded (an external primary is copied into it)", runEmbed},
+     "make the primary library embedded (an external primary is copied into it)", nullptr,
+     &sldb::LibraryCommandTable::embed},
     {"set-primary", "set-primary DRAWING PATH",
      "make the library at PATH (created when missing) the primary; the old one is copied in",
-     runSetPrimary},
+     nullptr, &sldb::LibraryCommandTable::setPrimary},
     {"move-primary", "move-primary DRAWING PATH [--repoint]",
-     "move the external primary's file to PATH, or with --repoint use the file at PATH",
-     runMovePrimary},
+     "move the external primary's file to PATH, or with --repoint use the file at PATH", nullptr,
+     &sldb::LibraryCommandTable::movePrimary},
     {"add-secondary", "add-secondary DRAWING PATH",
-     "open the library at PATH (created when missing) as the secondary library", runAddSecondary},
-    {"close-secondary", "close-secondary DRAWING PATH", "close that secondary library",
-     runCloseSecondary},
+     "open the library at PATH (created when missing) as the secondary library", nullptr,
+     &sldb::LibraryCommandTable::addSecondary},
+    {"close-secondary", "close-secondary DRAWING PATH", "close that secondary library", nullptr,
+     &sldb::LibraryCommandTable::closeSecondary},
     {"list", "list DRAWING TYPE [--from primary|secondaries|all]",
      "list the names of objects of TYPE: material, material-type, composition,\n"
      "      composition-type, profile (\"STANDARD NAME SIZE\"), property-namespace, property-set,\n"
      "      measure, unit, entity-type, layer, tag",
-     runList},
+     nullptr, &sldb::LibraryCommandTable::list},
     {"fetch", "fetch DRAWING TYPE NAME",
      "copy the object NAME of TYPE from a secondary library into the primary on first use\n"
      "      (every type but property-set; a profile as \"EN 10365 HEA 200\")",
-     runFetch},
+     nullptr, &sldb::LibraryCommandTable::fetch},
     {"help", "help", "print this help", cmdHelp},
 };
 
@@ -519,7 +500,8 @@ int main(int argc, char** argv) {
           void* applied;
           ~Options() { g_library->releaseOptions(applied); }
         } applied{g_library->applyOptions(options)};
-        return c.run(Args(args.begin() + 1, args.end()));
+        const Args rest(args.begin() + 1, args.end());
+        return c.run ? c.run(rest) : (library().*c.fromModule)(rest);
       });
     });
   }
