@@ -49,8 +49,8 @@ TEST(PaletteSources, OneManagerHoldsTheStaticThenTheDynamicSource) {
 //   python3 -c "import uuid; print(uuid.uuid5(uuid.NAMESPACE_URL,
 //               'http://sl-db.invalid/properties/sl_db/Stocklib'))"
 // and, for "Name", uuid.uuid5(uuid.uuid5(uuid.NAMESPACE_URL,
-//   'http://sl-db.invalid/properties/sl_db/Stocklib/definition'), 'Name'), likewise for the
-// custom root '.../Custom-Stocklib/definition'.
+//   'http://sl-db.invalid/properties/sl_db/Stocklib/definition'), 'Name'), likewise for
+// "MaterialType" and for the custom root '.../Custom-Stocklib/definition'.
 TEST(PaletteSources, IdentifiersAreNameBasedFromOurHost) {
   // The published version-5 example of RFC 9562 (appendix A.4) checks the generator itself.
   EXPECT_EQ(ut::UUID::s_cDNSNameSpace.generate("www.example.com"),
@@ -63,6 +63,8 @@ TEST(PaletteSources, IdentifiersAreNameBasedFromOurHost) {
   oa::PropertyDefinitionPtr compositionName = staticDefinition(composition, L"Name");
   EXPECT_EQ(materialName->GUID(), uuid(L"4200a9da-0ea9-5306-a9dd-a55274e23505"));
   EXPECT_EQ(compositionName->GUID(), materialName->GUID());
+  EXPECT_EQ(staticDefinition(material, L"MaterialType")->GUID(),
+            uuid(L"111b31b3-5af0-5645-8473-c2e37c5c0da7"));
   EXPECT_NE(compositionName.get(), materialName.get());
   EXPECT_EQ(materialName->qualifiedName(), L"Stocklib/Name");
 

@@ -84,6 +84,8 @@ TEST(PaletteMaterial, ValuesAreReadAndWrittenByKind) {
   EXPECT_FALSE(section->setValue(m, Value(Value::kBoolean, 0, Value::kVaries), nullptr));
   EXPECT_TRUE(m->bim_asset()->union_section());
   EXPECT_EQ(read(function, m), Value::integer(0, 0x30));
+  EXPECT_TRUE(function->setValue(m, Value::integer(6), nullptr));
+  EXPECT_EQ(m->bim_asset()->default_function(), stocklib::kFunctionMembrane);
   EXPECT_TRUE(function->setValue(m, Value::integer(3), nullptr));
   for (const Value& wrong : {Value::integer(7), Value::integer(-1), Value::integer(4, 2),
                              Value::integer((1ll << 32) + 1), Value(3.0)})
