@@ -7,6 +7,10 @@
 #include "sl_db/SlDbExport.h"
 #include "ut/KcRxObject.h"
 
+// Identifiers (of the manager, the sources, the categories and every definition) are
+// version-5 UUIDs of URLs on the host "sl-db.invalid": the ".invalid" name is reserved, so no
+// company or product can hold it, and the values never change between runs or builds.
+
 namespace sl_db {
 
 /// stocklibPropertySources: the process-wide manager "STOCKLIB". Made on the first call; on
