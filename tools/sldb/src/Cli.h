@@ -55,6 +55,8 @@ int cmdAddSecondary(const Args& args);
 int cmdCloseSecondary(const Args& args);
 int cmdList(const Args& args);
 int cmdFetch(const Args& args);
+int cmdSection(const Args& args);
+int cmdDraw(const Args& args);
 /// libraryTour: the demo's library steps on the saved metric drawing `drawing`: the support
 /// folder in use is copied into `folder`, which becomes the roaming root; a material and a
 /// profile are fetched from the default library into a new embedded primary; the drawing is saved.
@@ -79,6 +81,8 @@ struct LibraryCommandTable {
   void (*releaseOptions)(void*);
   void (*libraryTour)(const std::string& folder, const std::string& drawing);
   void (*printLibraries)(OdDbDatabase* db, std::ostream& out);
+  int (*section)(const Args&);
+  int (*draw)(const Args&);
 };
 using LibraryCommandsEntry = const LibraryCommandTable* (*)();
 
