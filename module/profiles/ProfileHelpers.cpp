@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <unordered_map>
 
 #include "sl_db/DocumentLibrariesManager.h"
@@ -43,12 +44,18 @@ bool isPositivePowerOfTwo(int n) {
   return n == 1;
 }
 
-// What the order compares of one profile, read once per sort.
+// What the order compares of one profile, read once per sort; the size's tokens are made when
+// first compared, so that each size is split at most once.
 struct SortKey {
   bool hasStandard = false;
   OdString standard;
   OdString name;
   OdString size;
+  std::optional<Tokens> tokens;
+  const Tokens& sizeTokens(const Sorter& sorter) {
+    if (!tokens) tokens = sorter.tokens(size);
+    return *tokens;
+  }
 };
 
 SortKey sortKey(const stocklib::Profile* profile) {
@@ -143,19 +150,21 @@ void fractionTokenHook(Tokens& tokens) {
 
 void sortProfiles(std::vector<KcSmartPtr<stocklib::Profile>>& profiles) {
   try {
+    const Sorter sorter(fractionTokenHook);
     std::unordered_map<const stocklib::Profile*, SortKey> keys;
     keys.reserve(profiles.size());
     for (const auto& p : profiles)
       keys.emplace(p.get(), sortKey(p.get()));
-    const Sorter sorter(fractionTokenHook);
     std::sort(profiles.begin(), profiles.end(), [&](const auto& a, const auto& b) {
-      const SortKey& ka = keys.at(a.get());
-      const SortKey& kb = keys.at(b.get());
+      SortKey& ka = keys.at(a.get());
+      SortKey& kb = keys.at(b.get());
       if (ka.hasStandard != kb.hasStandard) return ka.hasStandard;
       if (!ka.hasStandard) return false;
       if (ka.standard != kb.standard) return ka.standard < kb.standard;
       if (ka.name != kb.name) return ka.name < kb.name;
-      return sorter.isLess(ka.size, kb.size);
+      // The sorter's own order: tokens first, equal token lists by their plain texts.
+      int byTokens = Sorter::compareTokens(ka.sizeTokens(sorter), kb.sizeTokens(sorter));
+      return byTokens != 0 ? byTokens < 0 : ka.size < kb.size;
     });
   } catch (...) {
     // Presenting a list must not fail because one size could not be read or compared.
