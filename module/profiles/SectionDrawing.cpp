@@ -243,8 +243,14 @@ std::string compositionSvg(const stocklib::Composition* composition) {
     total += std::max(0.0, ply->thickness());
   if (plies.empty() || !(total > 0) || !std::isfinite(total)) return std::string();
   const std::string unit = unitName(composition->library());
+  // Labels stand upright below their plies: room for the longest, at about 6 px a character.
+  std::size_t longest = 0;
+  for (const auto& ply : plies) {
+    KcSmartPtr<stocklib::Material> material = ply->material();
+    longest = std::max(longest, (material ? material->name().toUtf8().size() : 13) + 16);
+  }
   const double k = 480.0 / total, left = 60, top = 90, bandHeight = 260;
-  const double width = left * 2 + total * k, height = top + bandHeight + 190;
+  const double width = left * 2 + total * k, height = top + bandHeight + 6.0 * longest + 50;
   const std::string name = composition->name().toUtf8();
   pugi::xml_document doc = newDocument(width, height, name, kCompositionStyle);
   pugi::xml_node svg = doc.child("svg");
