@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "SldbRun.h"
@@ -136,4 +140,64 @@ TEST(Tool, DemoFetchesAMaterialAndAProfileIntoAnEmbeddedPrimary) {
   EXPECT_NE(demo.out.find("(embedded)\n      unit mm, writable\n      holds"), std::string::npos)
       << demo.out;
   EXPECT_NE(demo.out.find(" 1 profile"), std::string::npos) << demo.out;
+}
+
+TEST(Tool, ProfilesListInNaturalOrderWithSectionPropertiesAndPictures) {
+  sltest::ScratchDir dir;
+  const std::string d = dir.path().toUtf8();
+  const std::string shipped = shippedRoot();
+  ASSERT_EQ(sldb(d, "new d.dwg").rc, 0);
+  ASSERT_EQ(sldb(d, "init d.dwg", shipped).rc, 0);
+
+  // Full names, user-defined ones without their standard, in natural order.
+  const std::string list = sldb(d, "list d.dwg profile --from secondaries", shipped).out;
+  auto at = [&](const char* name) { return list.find(std::string("\n  ") + name + "\n"); };
+  EXPECT_NE(at("Round column 300"), std::string::npos) << list;
+  EXPECT_EQ(list.find("user defined"), std::string::npos) << list;
+  EXPECT_LT(at("EN 10365 IPE 80"), at("EN 10365 IPE 100"));
+  EXPECT_LT(at("EN 10365 IPE 600"), at("Round column 300"));
+  EXPECT_EQ(sldb(d, "fetch d.dwg profile 'Round column 300'", shipped).rc, 0);
+
+  // The published HEA 200 (53.8 cm2, 3690 cm4) in millimetres, 42.3 kg/m of steel.
+  Outcome json = sldb(d, "section d.dwg 'EN 10365 HEA 200' --json --density 7850", shipped);
+  ASSERT_EQ(json.rc, 0) << json.out;
+  auto value = [&](const char* key) {
+    std::size_t at = json.out.find(std::string("\"") + key + "\": ");
+    return at == std::string::npos
+               ? -1.0
+               : std::strtod(json.out.c_str() + at + std::strlen(key) + 4, nullptr);
+  };
+  EXPECT_NE(json.out.find("\"unit\": \"mm\""), std::string::npos) << json.out;
+  EXPECT_NEAR(value("area"), 5380, 27);
+  EXPECT_NEAR(value("Iy"), 36.9e6, 0.2e6);
+  EXPECT_NEAR(value("Wel_y"), value("Iy") / 95, 1);
+  EXPECT_NEAR(value("mass_per_length"), 42.3, 0.2);
+  for (const char* key :
+       {"centroid_y", "centroid_z", "Iz", "Iu", "Iv", "alpha", "Wel_z", "iy", "iz", "perimeter"})
+    EXPECT_GE(value(key), 0) << key;
+  Outcome text = sldb(d, "section d.dwg 'EN 10365 HEA 200'", shipped);
+  EXPECT_NE(text.out.find("mm4"), std::string::npos) << text.out;
+  EXPECT_EQ(text.out.find("mass"), std::string::npos) << text.out;
+
+  Outcome draw = sldb(d, "draw d.dwg profile 'EN 10365 HEA 200' hea.svg", shipped);
+  EXPECT_EQ(draw.rc, 0) << draw.out;
+  Outcome wall = sldb(d, "draw d.dwg composition 'Exterior wall, cavity brick' wall.svg", shipped);
+  EXPECT_EQ(wall.rc, 0) << wall.out;
+  for (const char* file : {"/hea.svg", "/wall.svg"}) {
+    std::ifstream in(d + file);
+    std::string svg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(svg.find("<svg xmlns=\"http://www.w3.org/2000/svg\""), std::string::npos) << file;
+  }
+
+  for (const char* bad :
+       {"section d.dwg 'EN 10365 HEA 999'", "section d.dwg",
+        "section d.dwg 'EN 10365 HEA 200' --density -1",
+        "section d.dwg 'EN 10365 HEA 200' --density", "section nothere.dwg X",
+        "draw d.dwg beam 'EN 10365 HEA 200' x.svg", "draw d.dwg composition Nothing x.svg",
+        "draw d.dwg profile X", "draw d.dwg profile 'EN 10365 HEA 200' /nonexistent/x.svg"}) {
+    Outcome r = sldb(d, bad, shipped);
+    EXPECT_NE(r.rc, 0) << bad;
+    EXPECT_EQ(lines(r.out), 1) << bad << ": " << r.out;
+  }
+  EXPECT_FALSE(std::filesystem::exists(d + "/x.svg"));
 }

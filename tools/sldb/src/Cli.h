@@ -68,6 +68,8 @@ int withDrawing(const std::string& path,
 /// setPaletteLanguage: palette labels in `language` from the support folder's catalogue from now
 /// on; empty: untranslated again. False, nothing changed, when there is no such catalogue.
 bool setPaletteLanguage(const std::string& language);
+int cmdSection(const Args& args);
+int cmdDraw(const Args& args);
 /// libraryTour: the demo's library steps on the saved metric drawing `drawing`: the support
 /// folder in use is copied into `folder`, which becomes the roaming root; a material and a
 /// profile are fetched from the default library into a new embedded primary; the drawing is saved.
@@ -93,6 +95,8 @@ struct LibraryCommandTable {
   void (*libraryTour)(const std::string& folder, const std::string& drawing);
   void (*printLibraries)(OdDbDatabase* db, std::ostream& out);
   int (*palette)(const Args&);
+  int (*section)(const Args&);
+  int (*draw)(const Args&);
 };
 using LibraryCommandsEntry = const LibraryCommandTable* (*)();
 

@@ -9,10 +9,12 @@
 #include "Cli.h"
 #include "DbDatabase.h"
 #include "DbMemoryFiler.h"
+#include "ProfileLookup.h"
 #include "sl_db/DbPreferencesProvider.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "sl_db/LibraryPaths.h"
 #include "sl_db/LibraryReactor.h"
+#include "sl_db/ProfileHelpers.h"
 #include "stocklib/Library.h"
 #include "stocklib/Materials.h"
 #include "stocklib/Objects.h"
@@ -158,38 +160,21 @@ struct Naming {
   }
 };
 
-/// A profile is shown as its standard, name and size ("EN 10365 HEA 200"); parts it lacks are
-/// left out. The text is not split back (names hold spaces): the libraries are searched for it.
+/// A profile is shown by its full name ("EN 10365 HEA 200", "Round column 300"). The text is not
+/// split back (names hold spaces): the libraries are searched for it.
 template <>
 struct Naming<stocklib::Profile> {
   static OdString label(const stocklib::Profile& profile) {
-    OdString text;
-    auto add = [&](const OdString& part) {
-      if (part.isEmpty()) return;
-      if (!text.isEmpty()) text += L" ";
-      text += part;
-    };
-    if (KcSmartPtr<stocklib::ProfileName> name = profile.name()) {
-      if (KcSmartPtr<stocklib::ProfileStandard> standard = name->standard()) add(standard->name());
-      add(name->name());
-    }
-    add(profile.size());
-    return text;
+    return sl_db::fullProfileName(&profile);
   }
   static std::optional<stocklib::ProfileKey> key(const sl_db::DocumentLibraries& docs,
                                                  const OdString& label) {
-    for (const auto& library : boundLibraries(docs)) {
-      std::vector<KcSmartPtr<stocklib::Profile>> profiles;
-      library->get(profiles);
-      for (const auto& p : profiles) {
-        if (Naming::label(*p) != label) continue;
-        KcSmartPtr<stocklib::ProfileName> name = p->name();
-        KcSmartPtr<stocklib::ProfileStandard> standard = name ? name->standard() : nullptr;
-        return stocklib::ProfileKey(standard ? standard->name() : OdString(),
-                                    name ? name->name() : OdString(), p->size());
-      }
-    }
-    return std::nullopt;
+    KcSmartPtr<stocklib::Profile> p = findProfile(docs, label);
+    if (!p) return std::nullopt;
+    KcSmartPtr<stocklib::ProfileName> name = p->name();
+    KcSmartPtr<stocklib::ProfileStandard> standard = name ? name->standard() : nullptr;
+    return stocklib::ProfileKey(standard ? standard->name() : OdString(),
+                                name ? name->name() : OdString(), p->size());
   }
 };
 
@@ -215,6 +200,7 @@ template <class T>
 std::vector<OdString> labelsOf(const stocklib::Library& library) {
   std::vector<KcSmartPtr<T>> objects;
   library.get(objects);
+  if constexpr (std::is_same_v<T, stocklib::Profile>) sl_db::sortProfiles(objects);
   std::vector<OdString> labels;
   labels.reserve(objects.size());
   for (const auto& o : objects)
@@ -274,6 +260,17 @@ const TypeEntry& findType(const std::string& name) {
 }
 
 }  // namespace
+
+KcSmartPtr<stocklib::Profile> findProfile(const sl_db::DocumentLibraries& docs,
+                                          const OdString& name) {
+  for (const auto& library : boundLibraries(docs)) {
+    std::vector<KcSmartPtr<stocklib::Profile>> profiles;
+    library->get(profiles);
+    for (const auto& p : profiles)
+      if (sl_db::fullProfileName(p.get()) == name) return p;
+  }
+  return nullptr;
+}
 
 // ---- Commands ----
 

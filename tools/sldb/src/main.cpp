@@ -355,7 +355,7 @@ const Command kCommands[] = {
      &sldb::LibraryCommandTable::closeSecondary},
     {"list", "list DRAWING TYPE [--from primary|secondaries|all]",
      "list the names of objects of TYPE: material, material-type, composition,\n"
-     "      composition-type, profile (\"STANDARD NAME SIZE\"), property-namespace, property-set,\n"
+     "      composition-type, profile (full names, sorted), property-namespace, property-set,\n"
      "      measure, unit, entity-type, layer, tag",
      nullptr, &sldb::LibraryCommandTable::list},
     {"fetch", "fetch DRAWING TYPE NAME",
@@ -369,6 +369,14 @@ const Command kCommands[] = {
      "      custom values; with --lang de in German); each --set edits a property as the\n"
      "      palette does (an empty VALUE clears) and saves the object into the primary",
      nullptr, &sldb::LibraryCommandTable::palette},
+    {"section", "section DRAWING NAME [--json] [--density KG_PER_M3]",
+     "print the section properties of the profile NAME (its full name, as list prints it)\n"
+     "      in its library's unit; --json as one object (alpha in degrees), --density adds\n"
+     "      the mass per length in kg/m",
+     nullptr, &sldb::LibraryCommandTable::section},
+    {"draw", "draw DRAWING profile|composition NAME OUT.svg",
+     "draw a profile's cross-section or a composition's plies to scale as an SVG picture", nullptr,
+     &sldb::LibraryCommandTable::draw},
     {"help", "help", "print this help", cmdHelp},
 };
 

@@ -1,0 +1,94 @@
+// Section properties of profiles computed from their dimensions: each shape becomes an outline
+// of straight edges and circular arcs, whose area integrals are taken exactly.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "sl_db/SlDbExport.h"
+#include "stocklib/Profiles.h"
+#include "stocklib/Types.h"
+
+namespace sl_db {
+
+/// SectionContour: one closed loop of a cross-section. Each point's bulge (tangent of a quarter
+/// of the arc's angle, positive counter-clockwise) bends the edge to the next point.
+struct SectionContour {
+  std::vector<stocklib::OutlinePoint> points;
+  bool hole = false;
+};
+
+/// SectionOutline: the loops of a cross-section in its own plane: x across (the section's y
+/// axis), y upwards (its z axis). Parametrized shapes are placed with the lower-left corner of
+/// their bounding box at the origin; a custom outline keeps its own coordinates.
+struct SectionOutline {
+  std::vector<SectionContour> contours;
+  /// exactEllipse: the loops approximate an ellipse of these full axes (width, height) whose
+  /// properties are taken in closed form; 0 for every other shape.
+  double ellipseWidth = 0.0;
+  double ellipseHeight = 0.0;
+};
+
+/// SectionProperties: lengths in the library's unit (area in unit², second moments in unit⁴);
+/// y is the horizontal axis (the strong axis of a beam standing upright), z the vertical one.
+struct SectionProperties {
+  stocklib::LibraryUnit unit = stocklib::kLibraryUnitMillimeter;
+  double area = 0.0;
+  /// centroidY / centroidZ: the centroid in the outline's coordinates.
+  double centroidY = 0.0;
+  double centroidZ = 0.0;
+  /// Iy / Iz / Iyz: second moments and product about the centroidal y and z axes.
+  double Iy = 0.0;
+  double Iz = 0.0;
+  double Iyz = 0.0;
+  /// Iu / Iv: the largest and smallest second moments (principal axes); alpha: the angle from
+  /// the y axis to the u axis, radians in (-pi/2, pi/2], counter-clockwise positive.
+  double Iu = 0.0;
+  double Iv = 0.0;
+  double alpha = 0.0;
+  /// WelY / WelZ: elastic moduli, Iy over the farthest fibre's z distance and Iz over its y
+  /// distance from the centroid.
+  double WelY = 0.0;
+  double WelZ = 0.0;
+  /// iy / iz: radii of gyration.
+  double iy = 0.0;
+  double iz = 0.0;
+  /// perimeter: the length of the outer loops (holes left out): the painted surface per length.
+  double perimeter = 0.0;
+
+  /// massPerLength: kg per metre for a density in kg/m³.
+  double massPerLength(double densityKgPerM3) const {
+    const double metres = unit == stocklib::kLibraryUnitInch ? 0.0254 : 0.001;
+    return area * metres * metres * densityKgPerM3;
+  }
+};
+
+/// OutlineBounds: the smallest box holding every loop, arcs included.
+struct OutlineBounds {
+  double minX = 0, maxX = 0, minY = 0, maxY = 0;
+};
+
+/// outlineBounds: the box of `outline`; all zero for an outline without points.
+SLDB_API OutlineBounds outlineBounds(const SectionOutline& outline);
+
+/// profileOutline: the cross-section of `profile`. Empty for a null profile, an abstract one,
+/// a shape with a length missing or not positive (radii may be 0), dimensions that do not fit
+/// together (a wall as thick as the section, radii longer than their edges), or a custom
+/// outline of fewer than three points or without area.
+[[nodiscard]] SLDB_API std::optional<SectionOutline> profileOutline(
+    const stocklib::Profile* profile);
+
+/// sectionProperties: the properties of `outline`; empty when its area is not positive.
+[[nodiscard]] SLDB_API std::optional<SectionProperties> sectionProperties(
+    const SectionOutline& outline, stocklib::LibraryUnit unit);
+
+/// sectionProperties: the properties of `profile` in its library's unit (millimetres for a
+/// profile in no library); empty whenever profileOutline is.
+[[nodiscard]] SLDB_API std::optional<SectionProperties> sectionProperties(
+    const stocklib::Profile* profile);
+
+/// Tapered channels carry no toe radius of their own: the tables give them half the root
+/// radius, and so does the outline.
+constexpr double kTaperedChannelToeRatio = 0.5;
+
+}  // namespace sl_db
