@@ -28,6 +28,15 @@ template <class T>
 T* as(OdRxObject* object) {
   return object && object->isKindOf(T::desc()) ? static_cast<T*>(object) : nullptr;
 }
+/// wrapAll<I>: one interface per library object, in order.
+template <class I, class T>
+std::vector<std::shared_ptr<I>> wrapAll(const std::vector<KcSmartPtr<T>>& objects) {
+  std::vector<std::shared_ptr<I>> out;
+  out.reserve(objects.size());
+  for (const auto& o : objects)
+    out.push_back(I::create(o.get()));
+  return out;
+}
 /// objectOf<T>: the library object of an interface when it is a T; null otherwise.
 template <class T, class I>
 T* objectOf(const std::shared_ptr<I>& wrapped) {
@@ -211,14 +220,14 @@ class PropertySetImpl final : public IPropertySet {
   }
   OdRxObject* object() const override { return m_object.get(); }
   std::vector<std::shared_ptr<IPropertyDefinition>> propertyDefinitions() const override {
-    return wrapAll<IPropertyDefinition>(
+    return detail::wrapAll<IPropertyDefinition>(
         m_object ? m_object->property_definitions()
                  : std::vector<KcSmartPtr<stocklib::PropertyDefinition>>());
   }
   std::vector<std::shared_ptr<IValueDefinition>> valueDefinitions() const override {
-    return wrapAll<IValueDefinition>(m_object
-                                         ? m_object->value_definitions()
-                                         : std::vector<KcSmartPtr<stocklib::ValueDefinition>>());
+    return detail::wrapAll<IValueDefinition>(
+        m_object ? m_object->value_definitions()
+                 : std::vector<KcSmartPtr<stocklib::ValueDefinition>>());
   }
   void setLabel(const OdString& label) override {
     if (m_object) m_object->set_label(label);
@@ -272,15 +281,6 @@ class PropertySetImpl final : public IPropertySet {
   void save(std::shared_ptr<ILibrary> library) override;
 
  private:
-  template <class I, class D>
-  static std::vector<std::shared_ptr<I>> wrapAll(const std::vector<KcSmartPtr<D>>& objects) {
-    std::vector<std::shared_ptr<I>> out;
-    out.reserve(objects.size());
-    for (const auto& o : objects)
-      out.push_back(I::create(o.get()));
-    return out;
-  }
-
   KcSmartPtr<T> m_object;
 };
 

@@ -21,15 +21,6 @@ constexpr KindPair kKinds[] = {
     {ObjectTypeWrapper::ValueDefinition, stocklib::ObjectType::ValueDefinition},
 };
 
-template <class I, class T>
-std::vector<std::shared_ptr<I>> wrapAll(const std::vector<KcSmartPtr<T>>& objects) {
-  std::vector<std::shared_ptr<I>> out;
-  out.reserve(objects.size());
-  for (const auto& o : objects)
-    out.push_back(I::create(o.get()));
-  return out;
-}
-
 std::uint32_t namespaceId(const std::shared_ptr<IPropertyNamespace>& ns) {
   const stocklib::PropertyNamespace* object = objectOf<stocklib::PropertyNamespace>(ns);
   return object ? object->id() : 0;
