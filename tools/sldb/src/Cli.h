@@ -8,6 +8,7 @@
 #include <vector>
 
 class OdDbDatabase;
+class DbPropertyType;
 namespace sl_db {
 class DocumentLibraries;
 }
@@ -70,6 +71,15 @@ int withDrawing(const std::string& path,
 bool setPaletteLanguage(const std::string& language);
 int cmdSection(const Args& args);
 int cmdDraw(const Args& args);
+int cmdDefs(const Args& args);
+int cmdDefAdd(const Args& args);
+int cmdDefRm(const Args& args);
+/// typeWord: a storage type as written on the command line ("double", "array<string>",
+/// "map<string,double>": key, then element).
+std::string typeWord(const DbPropertyType& type);
+/// parseTypeWord: the storage type a word names (spaces ignored); the empty descriptor when it
+/// names none the property storage holds.
+DbPropertyType parseTypeWord(const std::string& word);
 /// libraryTour: the demo's library steps on the saved metric drawing `drawing`: the support
 /// folder in use is copied into `folder`, which becomes the roaming root; a material and a
 /// profile are fetched from the default library into a new embedded primary; the drawing is saved.
@@ -97,6 +107,9 @@ struct LibraryCommandTable {
   int (*palette)(const Args&);
   int (*section)(const Args&);
   int (*draw)(const Args&);
+  int (*defs)(const Args&);
+  int (*defAdd)(const Args&);
+  int (*defRm)(const Args&);
 };
 using LibraryCommandsEntry = const LibraryCommandTable* (*)();
 

@@ -24,7 +24,8 @@ const sldb::LibraryCommandTable kTable = {
     sldb::cmdInit,         sldb::cmdEmbed,          sldb::cmdSetPrimary, sldb::cmdMovePrimary,
     sldb::cmdAddSecondary, sldb::cmdCloseSecondary, sldb::cmdList,       sldb::cmdFetch,
     applyOptions,          releaseOptions,          sldb::libraryTour,   sldb::printLibraries,
-    sldb::cmdPalette,      sldb::cmdSection,        sldb::cmdDraw,
+    sldb::cmdPalette,      sldb::cmdSection,        sldb::cmdDraw,       sldb::cmdDefs,
+    sldb::cmdDefAdd,       sldb::cmdDefRm,
 };
 
 }  // namespace

@@ -377,6 +377,16 @@ const Command kCommands[] = {
     {"draw", "draw DRAWING profile|composition NAME OUT.svg",
      "draw a profile's cross-section or a composition's plies to scale as an SVG picture", nullptr,
      &sldb::LibraryCommandTable::draw},
+    {"defs", "defs DRAWING [--namespace NS]",
+     "list the primary library's property namespaces, their sets (entity types, per instance)\n"
+     "      and definitions (key, kind, type, unit, default)",
+     nullptr, &sldb::LibraryCommandTable::defs},
+    {"def-add", "def-add DRAWING SET~NS NAME TYPE [--value]",
+     "append a property (or value) definition of TYPE (double, array<string>,\n"
+     "      map<string,double> ...) to the set, created in namespace NS when missing",
+     nullptr, &sldb::LibraryCommandTable::defAdd},
+    {"def-rm", "def-rm DRAWING NAME~NS", "remove a property or value definition", nullptr,
+     &sldb::LibraryCommandTable::defRm},
     {"help", "help", "print this help", cmdHelp},
 };
 
