@@ -28,8 +28,9 @@ bench: build
 docs: setup
 	doxygen docs/Doxyfile
 
-install: build
+install:
 	@test -n "$(PREFIX)" || { echo "make install: give PREFIX=DIR"; exit 2; }
+	$(MAKE) build
 	cmake --install build/default --prefix "$(PREFIX)"
 
 format:
