@@ -57,4 +57,5 @@ sl_pkg_config(stocklib_db-propfw "Property palette framework" "stocklib_db-odsdk
               "-L\${libdir} -lpropfw")
 # The module has no `lib` prefix: it is linked by its path.
 sl_pkg_config(stocklib_db "Building-information libraries bound to drawings"
-              "stocklib_db-odsdk stocklib_db-ut stocklib_db-stocklib" "\${libdir}/stocklib_db.tx")
+              "stocklib_db-odsdk stocklib_db-ut stocklib_db-stocklib stocklib_db-propfw"
+              "\${libdir}/stocklib_db.tx")

@@ -1,12 +1,16 @@
 // Shared pieces of the command-line host: arguments, usage errors and the library commands.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 class OdDbDatabase;
+namespace sl_db {
+class DocumentLibraries;
+}
 
 namespace sldb {
 
@@ -55,6 +59,15 @@ int cmdAddSecondary(const Args& args);
 int cmdCloseSecondary(const Args& args);
 int cmdList(const Args& args);
 int cmdFetch(const Args& args);
+int cmdPalette(const Args& args);
+/// withDrawing: runs `change` on the drawing at `path` and its libraries, and saves the drawing
+/// when `change` answers 0 and the drawing's library record changed. Throws Failure when there
+/// is no drawing at `path`.
+int withDrawing(const std::string& path,
+                const std::function<int(OdDbDatabase*, sl_db::DocumentLibraries*)>& change);
+/// setPaletteLanguage: palette labels in `language` from the support folder's catalogue from now
+/// on; empty: untranslated again. False, nothing changed, when there is no such catalogue.
+bool setPaletteLanguage(const std::string& language);
 /// libraryTour: the demo's library steps on the saved metric drawing `drawing`: the support
 /// folder in use is copied into `folder`, which becomes the roaming root; a material and a
 /// profile are fetched from the default library into a new embedded primary; the drawing is saved.
@@ -79,6 +92,7 @@ struct LibraryCommandTable {
   void (*releaseOptions)(void*);
   void (*libraryTour)(const std::string& folder, const std::string& drawing);
   void (*printLibraries)(OdDbDatabase* db, std::ostream& out);
+  int (*palette)(const Args&);
 };
 using LibraryCommandsEntry = const LibraryCommandTable* (*)();
 

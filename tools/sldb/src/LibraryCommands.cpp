@@ -73,6 +73,7 @@ struct AppliedOptions::State {
   std::unique_ptr<PrintingReactor> reactor;
   std::shared_ptr<stocklib::Library::Reactor> oldReactor;
   bool translations = false;
+  bool paletteLanguage = false;
 };
 
 AppliedOptions::AppliedOptions(const LibraryOptions& options) : m_state(new State) {
@@ -94,6 +95,10 @@ AppliedOptions::AppliedOptions(const LibraryOptions& options) : m_state(new Stat
                     "': " + error.toUtf8()};
     stocklib::Translations::set(catalogue);
     m_state->translations = true;
+    // Palette labels come from the same catalogue, through the application's translations.
+    if (!setPaletteLanguage(options.language))
+      throw Failure{"no palette labels for the language '" + options.language + "'"};
+    m_state->paletteLanguage = true;
   }
   if (options.verbose) {
     m_state->reactor = std::make_unique<PrintingReactor>();
@@ -105,6 +110,7 @@ AppliedOptions::AppliedOptions(const LibraryOptions& options) : m_state(new Stat
 AppliedOptions::~AppliedOptions() {
   if (m_state->reactor) stocklib::LibraryManager::instance().setReactor(m_state->oldReactor);
   if (m_state->translations) stocklib::Translations::set(nullptr);
+  if (m_state->paletteLanguage) setPaletteLanguage(std::string());
 }
 
 namespace {
@@ -117,22 +123,6 @@ std::vector<std::uint8_t> recordBytes(OdDbDatabase* db) {
   OdDbObjectPtr record = DbStockLibManager::getInstance(*db).openObject(OdDb::kForRead);
   if (record) record->dwgOutFields(odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler, db));
   return bytes;
-}
-
-/// Runs `change` on the drawing's libraries and saves the drawing when its record changed.
-int withDrawing(const std::string& path,
-                const std::function<int(OdDbDatabase*, sl_db::DocumentLibraries*)>& change) {
-  OdString file = OdString::fromUtf8(path);
-  if (!ut::fileExists(file)) throw Failure{"no drawing at " + path};
-  OdDbDatabasePtr db = odDbCreateDatabase();
-  db->readFile(file);
-  std::vector<std::uint8_t> before = recordBytes(db.get());
-  int rc = change(db.get(), sl_db::docLibs(db.get()));
-  if (rc == 0 && recordBytes(db.get()) != before) {
-    db->writeFile(file);
-    std::cout << "saved " << path << "\n";
-  }
-  return rc;
 }
 
 std::string storeError() {
@@ -286,6 +276,21 @@ const TypeEntry& findType(const std::string& name) {
 }  // namespace
 
 // ---- Commands ----
+
+int withDrawing(const std::string& path,
+                const std::function<int(OdDbDatabase*, sl_db::DocumentLibraries*)>& change) {
+  OdString file = OdString::fromUtf8(path);
+  if (!ut::fileExists(file)) throw Failure{"no drawing at " + path};
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  db->readFile(file);
+  std::vector<std::uint8_t> before = recordBytes(db.get());
+  int rc = change(db.get(), sl_db::docLibs(db.get()));
+  if (rc == 0 && recordBytes(db.get()) != before) {
+    db->writeFile(file);
+    std::cout << "saved " << path << "\n";
+  }
+  return rc;
+}
 
 int cmdInit(const Args& args) {
   if (args.size() != 1) throw UsageError{"init needs exactly one drawing"};

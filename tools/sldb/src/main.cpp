@@ -362,6 +362,13 @@ const Command kCommands[] = {
      "copy the object NAME of TYPE from a secondary library into the primary on first use\n"
      "      (every type but property-set; a profile as \"EN 10365 HEA 200\")",
      nullptr, &sldb::LibraryCommandTable::fetch},
+    {"palette",
+     "palette DRAWING material|composition NAME [--from primary|secondaries]\n"
+     "      [--set LABEL=VALUE]...",
+     "show the object's palette (categories, labels, values, read-only marks, children,\n"
+     "      custom values; with --lang de in German); each --set edits a property as the\n"
+     "      palette does (an empty VALUE clears) and saves the object into the primary",
+     nullptr, &sldb::LibraryCommandTable::palette},
     {"help", "help", "print this help", cmdHelp},
 };
 

@@ -1,0 +1,166 @@
+// The palette sources: one manager with both sources, option bits and class checks, the
+// name-based identifiers, and the custom-value definitions.
+#include "sl_db/PropertySources.h"
+
+#include "palette/PaletteSupport.h"
+
+using namespace paltest;
+using stocklib::Composition;
+using stocklib::CustomProperty;
+using stocklib::Material;
+
+namespace {
+
+ut::UUID uuid(const wchar_t* text) {
+  ut::UUID id;
+  EXPECT_TRUE(ut::UUID::fromString(text, id)) << OdString(text).toUtf8();
+  return id;
+}
+
+}  // namespace
+
+TEST(PaletteSources, OneManagerHoldsTheStaticThenTheDynamicSource) {
+  oa::PropertySourceManager& manager = sl_db::stocklibPropertySources();
+  EXPECT_EQ(&manager, &sl_db::stocklibPropertySources());
+  EXPECT_EQ(manager.name(), L"STOCKLIB");
+  ASSERT_EQ(manager.size(), 2u);
+  EXPECT_EQ((*manager.begin())->name(), L"STOCKLIB-Static");
+  EXPECT_EQ((*(manager.begin() + 1))->name(), L"STOCKLIB-Dynamic");
+
+  // Emptied by someone else, it is given both again on the next call.
+  KcSmartPtr<oa::PropertySource> first = *manager.begin();
+  KcSmartPtr<oa::PropertySource> second = *(manager.begin() + 1);
+  manager.remove(first);
+  manager.remove(second);
+  EXPECT_EQ(sl_db::stocklibPropertySources().size(), 2u);
+
+  KcSmartPtr<oa::PropertySource> a = sl_db::createStocklibStaticPropertySource();
+  const long refs = a->numRefs();
+  KcSmartPtr<oa::PropertySource> b = sl_db::createStocklibStaticPropertySource();
+  EXPECT_EQ(a.get(), b.get());
+  EXPECT_EQ(b->numRefs(), refs + 1);
+  EXPECT_EQ(a.get(), first.get());
+  EXPECT_EQ(sl_db::createStocklibDynamicPropertySource().get(), second.get());
+}
+
+// Expected identifiers were computed outside this code with Python's uuid module, once:
+//   python3 -c "import uuid; print(uuid.uuid5(uuid.NAMESPACE_URL,
+//               'http://sl-db.invalid/properties/sl_db/Stocklib'))"
+// and, for "Name", uuid.uuid5(uuid.uuid5(uuid.NAMESPACE_URL,
+//   'http://sl-db.invalid/properties/sl_db/Stocklib/definition'), 'Name'), likewise for
+// "MaterialType" and for the custom root '.../Custom-Stocklib/definition'.
+TEST(PaletteSources, IdentifiersAreNameBasedFromOurHost) {
+  // The published version-5 example of RFC 9562 (appendix A.4) checks the generator itself.
+  EXPECT_EQ(ut::UUID::s_cDNSNameSpace.generate("www.example.com"),
+            uuid(L"2ed6657d-e927-568b-95e1-2665a8aea6a2"));
+
+  EXPECT_EQ(sl_db::stocklibPropertySources().GUID(), uuid(L"cd1625de-30e5-533d-ae57-9e0d19c319f5"));
+  KcSmartPtr<Material> material = Material::create(L"M");
+  KcSmartPtr<Composition> composition = Composition::create(L"C");
+  oa::PropertyDefinitionPtr materialName = staticDefinition(material, L"Name");
+  oa::PropertyDefinitionPtr compositionName = staticDefinition(composition, L"Name");
+  EXPECT_EQ(materialName->GUID(), uuid(L"4200a9da-0ea9-5306-a9dd-a55274e23505"));
+  EXPECT_EQ(compositionName->GUID(), materialName->GUID());
+  EXPECT_EQ(staticDefinition(material, L"MaterialType")->GUID(),
+            uuid(L"111b31b3-5af0-5645-8473-c2e37c5c0da7"));
+  EXPECT_NE(compositionName.get(), materialName.get());
+  EXPECT_EQ(materialName->qualifiedName(), L"Stocklib/Name");
+
+  KcSmartPtr<CustomProperty> name = CustomProperty::create(L"Name", 0);
+  material->set_custom_value(name, L"x");
+  auto custom = definitions(*sl_db::createStocklibDynamicPropertySource(), material, 2);
+  ASSERT_EQ(custom.size(), 1u);
+  EXPECT_EQ(custom[0]->GUID(), uuid(L"7d91e8ba-3625-59a9-9f0d-2904a659024c"));
+  EXPECT_NE(custom[0]->GUID(), materialName->GUID());
+  EXPECT_EQ(custom[0]->qualifiedName(), L"Stocklib/Custom/MaterialName");
+
+  auto category = [](const oa::PropertyDefinitionPtr& def, const OdRxObject* o) {
+    return oa::CategoryAttribute::cast(
+               def->getAttribute(oa::CategoryAttribute::desc(), o, nullptr).get())
+        ->category();
+  };
+  EXPECT_EQ(category(materialName, material)->globalName(), L"Physical Material");
+  EXPECT_EQ(category(compositionName, composition)->globalName(), L"Composition");
+  EXPECT_NE(category(materialName, material)->GUID(),
+            category(compositionName, composition)->GUID());
+  EXPECT_EQ(category(custom[0], material), category(materialName, material));
+}
+
+TEST(PaletteSources, OptionBitsAndClassesChooseWhatIsListed) {
+  KcSmartPtr<oa::PropertySource> s = sl_db::createStocklibStaticPropertySource();
+  KcSmartPtr<oa::PropertySource> d = sl_db::createStocklibDynamicPropertySource();
+  KcSmartPtr<CustomProperty> fire = CustomProperty::create(L"Fire", 0);
+  KcSmartPtr<Material> material = Material::create(L"M");
+  material->set_custom_value(fire, L"A1");
+  KcSmartPtr<Material> derived = KcRxObjectImpl<DerivedMaterial>::createObject();
+  derived->set_custom_value(fire, L"B");
+
+  EXPECT_EQ(definitions(*s, material, 1).size(), 23u);
+  EXPECT_EQ(definitions(*s, Composition::create(L"C"), 1).size(), 11u);
+  EXPECT_TRUE(definitions(*s, material, 2).empty());
+  EXPECT_TRUE(definitions(*s, derived, 1).empty());  // the class must be exactly Material
+  EXPECT_TRUE(definitions(*s, nullptr, 3).empty());
+  EXPECT_TRUE(definitions(*s, fire, 3).empty());
+
+  EXPECT_EQ(definitions(*d, material, 2).size(), 1u);
+  EXPECT_TRUE(definitions(*d, material, 1).empty());
+  EXPECT_EQ(definitions(*d, derived, 2).size(), 1u);  // derived classes are served
+  EXPECT_TRUE(definitions(*d, nullptr, 3).empty());
+
+  // Appended to what the list holds.
+  oa::PropertyDefinitionArray list = definitions(*s, material, 1);
+  EXPECT_TRUE(d->getPropertyDefinitions(list, material, oa::PropertyOptions::Object(3)));
+  EXPECT_EQ(list.size(), 24u);
+  EXPECT_EQ(list[0]->globalName(), L"Name");
+  EXPECT_EQ(list[22]->globalName(), L"VariableThickness");
+  EXPECT_EQ(list[23]->globalName(), L"MaterialFire");
+}
+
+TEST(PaletteCustomValues, OneTextPerValueInMapOrderReadAndWrittenOnTheObject) {
+  sltest::ScratchDir dir;
+  auto library = stocklib::LibraryManager::instance().create(
+      dir.file("c.stocklib"), stocklib::kLibraryUnitMillimeter, L"t");
+  ASSERT_TRUE(library);
+  KcSmartPtr<oa::PropertySource> d = sl_db::createStocklibDynamicPropertySource();
+  auto b = CustomProperty::create(L"B", 0)->save(library);
+  auto a = CustomProperty::create(L"A", 0)->save(library);
+  auto c = CustomProperty::create(L"C", 0)->save(library);
+  KcSmartPtr<Material> m1 = Material::create(L"M1");
+  KcSmartPtr<Material> m2 = Material::create(L"M2");
+  KcSmartPtr<Composition> wall = Composition::create(L"W");
+  EXPECT_TRUE(definitions(*d, m1, 2).empty());
+  for (const auto& p : {b, c, a})
+    m1->set_custom_value(p, p->name() + L"1");
+  m2->set_custom_value(b, L"b2");
+  wall->set_custom_value(b, L"w");
+
+  auto defs = definitions(*d, m1, 2);
+  EXPECT_EQ(globalNames(defs), (std::vector<OdString>{L"MaterialA", L"MaterialB", L"MaterialC"}));
+  auto inM2 = definitions(*d, m2, 2);
+  auto inWall = definitions(*d, wall, 2);
+  EXPECT_NE(inM2[0].get(), defs[1].get());
+  EXPECT_EQ(inM2[0]->GUID(), defs[1]->GUID());
+  EXPECT_EQ(inM2[0]->globalName(), defs[1]->globalName());
+  EXPECT_EQ(inWall[0]->GUID(), defs[1]->GUID());
+  EXPECT_EQ(inWall[0]->globalName(), L"CompositionB");
+  EXPECT_EQ(read(defs[1], m2), Value(OdString(L"b2")));
+  EXPECT_EQ(read(defs[1], wall).kind(), Value::kNone);  // a material's definition
+
+  // Renamed, the label follows the property; the global name and identifier do not.
+  const ut::UUID before = defs[1]->GUID();
+  b->set_name(L"Fire");
+  EXPECT_EQ(defs[1]->localName(), L"Fire");
+  EXPECT_EQ(defs[1]->globalName(), L"MaterialB");
+  EXPECT_EQ(defs[1]->GUID(), before);
+
+  // An absent string clears; then it reads as a string without value.
+  EXPECT_TRUE(defs[1]->setValue(m1, Value(OdString(L"new")), nullptr));
+  EXPECT_EQ(m1->custom_value(b), L"new");
+  EXPECT_FALSE(defs[1]->setValue(m1, Value(Value::kString, 0, Value::kVaries), nullptr));
+  EXPECT_FALSE(defs[1]->setValue(wall, Value(OdString(L"x")), nullptr));
+  EXPECT_EQ(m1->custom_value(b), L"new");
+  EXPECT_TRUE(defs[1]->setValue(m1, Value(Value::kString, 0, Value::kNoValue), nullptr));
+  EXPECT_FALSE(m1->has_custom_value(b));
+  EXPECT_EQ(read(defs[1], m1), Value(Value::kString, 0, Value::kNoValue));
+  EXPECT_EQ(definitions(*d, m1, 2).size(), 2u);
+}

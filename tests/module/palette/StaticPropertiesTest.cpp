@@ -1,0 +1,214 @@
+// The fixed palette properties of materials and compositions: reading and writing rules,
+// clearable values, read-only ones, pattern children, enumerations and composition types.
+#include "palette/PaletteSupport.h"
+
+using namespace paltest;
+using stocklib::Composition;
+using stocklib::Material;
+using stocklib::Pattern;
+
+namespace {
+
+Value absent(Value::Kind kind, std::uint32_t extra = 0) {
+  return Value(kind, 0, Value::kNoValue | extra);
+}
+
+std::vector<OdString> childNames(const oa::PropertyDefinitionPtr& parent, const OdRxObject* o,
+                                 bool* answered = nullptr) {
+  oa::PropertyDefinitionArray children;
+  bool result = parent->getChildren(children, o, oa::PropertyOptions::Object());
+  if (answered) *answered = result;
+  for (const auto& child : children)
+    EXPECT_EQ(child->getParent().get(), parent.get());
+  return globalNames(children);
+}
+
+/// The items of the definition's enumeration: label and value, in the attribute's order.
+std::vector<std::pair<OdString, Value>> items(const oa::PropertyDefinitionPtr& d,
+                                              const OdRxObject* o) {
+  auto attribute = d->getAttribute(oa::EnumerationAttribute::desc(), o, nullptr);
+  auto e = oa::EnumerationAttribute::cast(attribute.get());
+  if (!e) return {};
+  return {e->items().begin(), e->items().end()};
+}
+
+}  // namespace
+
+TEST(PaletteMaterial, ValuesAreReadAndWrittenByKind) {
+  KcSmartPtr<Material> m = Material::create(L"Brick");
+  auto density = staticDefinition(m, L"Density");
+  auto code = staticDefinition(m, L"UniqueCode");
+  auto section = staticDefinition(m, L"UnionSection");
+  auto function = staticDefinition(m, L"DefaultFunction");
+  auto type = staticDefinition(m, L"MaterialType");
+  auto name = staticDefinition(m, L"Name");
+
+  // Without assets nothing of theirs reads or writes.
+  for (const wchar_t* n :
+       {L"Label", L"UniqueCode", L"Density", L"UnionSection", L"DefaultFunction"})
+    EXPECT_EQ(read(staticDefinition(m, n), m).kind(), Value::kNone) << OdString(n).toUtf8();
+  EXPECT_FALSE(density->setValue(m, Value(2.5), nullptr));
+  EXPECT_FALSE(section->setValue(m, Value(true), nullptr));
+  EXPECT_EQ(read(type, m).kind(), Value::kNone);
+
+  m->set_information_asset(stocklib::InformationAsset::create(L"I"));
+  m->set_physical_asset(stocklib::PhysicalAsset::create(L"P"));
+  m->set_bim_asset(stocklib::BimAsset::create(L"B"));
+  m->set_type(stocklib::MaterialType::create(L"Masonry"));
+  EXPECT_EQ(read(type, m), Value(OdString(L"Masonry")));
+
+  // A density without value: read as such, written back it clears; 2.5 sets it; text refused.
+  EXPECT_EQ(read(density, m), absent(Value::kReal));
+  EXPECT_TRUE(density->setValue(m, Value(2.5), nullptr));
+  EXPECT_EQ(m->physical_asset()->density(), 2.5);
+  for (const Value& wrong : {Value(OdString(L"3")), Value(Value::kReal, 0, Value::kVaries),
+                             absent(Value::kReal, Value::kVaries), absent(Value::kInteger)})
+    EXPECT_FALSE(density->setValue(m, wrong, nullptr));
+  EXPECT_EQ(m->physical_asset()->density(), 2.5);
+  EXPECT_TRUE(density->setValue(m, absent(Value::kReal), nullptr));
+  EXPECT_FALSE(m->physical_asset()->has_density());
+
+  // The one clearable text.
+  EXPECT_EQ(read(code, m), absent(Value::kString));
+  EXPECT_TRUE(code->setValue(m, Value(OdString(L"X-1")), nullptr));
+  EXPECT_TRUE(code->setValue(m, absent(Value::kString), nullptr));
+  EXPECT_FALSE(m->information_asset()->has_unique_code());
+
+  // Booleans and the function enumeration take their own kind only, without state bits.
+  EXPECT_TRUE(section->setValue(m, Value(true), nullptr));
+  EXPECT_FALSE(section->setValue(m, Value::integer(0), nullptr));
+  EXPECT_EQ(read(function, m), Value::integer(0, 0x30));
+  EXPECT_TRUE(function->setValue(m, Value::integer(6), nullptr));
+  EXPECT_EQ(m->bim_asset()->default_function(), stocklib::kFunctionMembrane);
+  EXPECT_TRUE(function->setValue(m, Value::integer(3), nullptr));
+  for (const Value& wrong : {Value::integer(7), Value::integer(-1), Value::integer(4, 2),
+                             Value::integer((1ll << 32) + 1), Value(3.0)})
+    EXPECT_FALSE(function->setValue(m, wrong, nullptr));
+  EXPECT_EQ(m->bim_asset()->default_function(), stocklib::kFunctionInsulation);
+
+  // Read-only ones refuse every write; a material's definition refuses a composition.
+  EXPECT_TRUE(type->isReadOnly(nullptr, nullptr));
+  EXPECT_FALSE(type->setValue(m, Value(OdString(L"Wood")), nullptr));
+  EXPECT_EQ(m->type()->name(), L"Masonry");
+  KcSmartPtr<Composition> c = Composition::create(L"Wall");
+  EXPECT_FALSE(name->setValue(c, Value(OdString(L"X")), nullptr));
+  EXPECT_EQ(read(name, c).kind(), Value::kNone);
+  EXPECT_EQ(c->name(), L"Wall");
+}
+
+TEST(PaletteMaterial, PatternTypesShowTheirPartsAsReadOnlyChildren) {
+  KcSmartPtr<Material> m = Material::create(L"M");
+  auto cut = staticDefinition(m, L"CutPatternType");
+  auto surface = staticDefinition(m, L"SurfacePatternType");
+  using Names = std::vector<OdString>;
+  bool answered = false;
+  EXPECT_EQ(childNames(cut, nullptr, &answered),
+            (Names{L"CutPatternName", L"CutPatternScale", L"CutPatternAngle", L"CutPatternCross"}));
+  EXPECT_TRUE(answered);
+  EXPECT_TRUE(childNames(cut, m, &answered).empty());  // a default pattern is "none"
+  EXPECT_TRUE(answered);
+  EXPECT_TRUE(childNames(cut, Composition::create(L"C"), &answered).empty());
+  EXPECT_FALSE(answered);
+
+  m->set_cut_pattern(Pattern(Pattern::kUserDefined, L"", 2.0, 0.5, true));
+  m->set_surface_pattern(Pattern(Pattern::kCustom, L"BRICK", 3.0));
+  EXPECT_EQ(childNames(cut, m),
+            (Names{L"CutPatternScale", L"CutPatternAngle", L"CutPatternCross"}));
+  EXPECT_EQ(childNames(surface, m),
+            (Names{L"SurfacePatternName", L"SurfacePatternScale", L"SurfacePatternAngle"}));
+  m->set_surface_pattern(Pattern(Pattern::kPredefined, L"SAND"));
+  EXPECT_EQ(childNames(surface, m).size(), 3u);
+  m->set_surface_pattern(Pattern(3, L"ODD"));
+  EXPECT_TRUE(childNames(surface, m).empty());
+
+  oa::PropertyDefinitionArray children;
+  cut->getChildren(children, m, oa::PropertyOptions::Object());
+  EXPECT_EQ(read(children[0], m), Value(2.0));
+  EXPECT_EQ(read(children[2], m), Value(true));
+  EXPECT_EQ(read(cut, m), Value::integer(0, 0x30));
+  for (const auto& d : {cut, children[0], children[2]}) {
+    EXPECT_TRUE(d->isReadOnly(m, nullptr));
+    EXPECT_FALSE(d->setValue(m, read(d, m), nullptr));
+  }
+  EXPECT_EQ(m->cut_pattern(), Pattern(Pattern::kUserDefined, L"", 2.0, 0.5, true));
+
+  EXPECT_EQ(items(cut, m).size(), 4u);
+  EXPECT_EQ(items(surface, m).size(), 4u);
+  auto functions = items(staticDefinition(m, L"DefaultFunction"), m);
+  ASSERT_EQ(functions.size(), 7u);
+  auto none = std::find_if(functions.begin(), functions.end(),
+                           [](const auto& item) { return item.first == L"None"; });
+  ASSERT_NE(none, functions.end());
+  EXPECT_EQ(none->second, Value::integer(0, 0x30));
+}
+
+TEST(PaletteComposition, TypesPlyNumbersAndThicknesses) {
+  sltest::ScratchDir dir;
+  auto library = stocklib::LibraryManager::instance().create(
+      dir.file("c.stocklib"), stocklib::kLibraryUnitMillimeter, L"t");
+  ASSERT_TRUE(library);
+  auto frame = stocklib::CompositionType::create(L"Timber frame")->save(library);
+  stocklib::CompositionType::create(L"slab")->save(library);
+  KcSmartPtr<Composition> c = Composition::create(L"W")->save(library);
+  auto type = staticDefinition(c, L"CompositionType");
+
+  c->set_type(Composition::kRoof);
+  EXPECT_EQ(read(type, c), Value(OdString(L"Roof")));
+  c->set_type(0);
+  EXPECT_EQ(read(type, c).kind(), Value::kNone);
+
+  // A library type is found ignoring case; built-in words only with their case.
+  EXPECT_TRUE(type->setValue(c, Value(OdString(L"timber FRAME")), nullptr));
+  EXPECT_EQ(c->type(), Composition::kUserDefined);
+  EXPECT_EQ(c->composition_type()->id(), frame->id());
+  EXPECT_EQ(read(type, c), Value(OdString(L"Timber frame")));
+  EXPECT_TRUE(type->setValue(c, Value(OdString(L"Slab")), nullptr));
+  EXPECT_EQ(c->type(), Composition::kSlab);
+  EXPECT_FALSE(c->composition_type());
+  EXPECT_TRUE(type->setValue(c, Value(OdString(L"SLAB")), nullptr));
+  EXPECT_EQ(c->type(), Composition::kUserDefined);
+  EXPECT_EQ(c->composition_type()->name(), L"slab");
+  EXPECT_FALSE(type->setValue(c, Value(OdString(L"Igloo")), nullptr));
+  EXPECT_FALSE(type->setValue(Composition::create(L"Unsaved"), Value(OdString(L"x")), nullptr));
+  EXPECT_EQ(c->composition_type()->name(), L"slab");
+
+  // The enumeration: the four built-ins and, for a composition of a library, its types.
+  auto listed = items(type, c);
+  EXPECT_EQ(listed.size(), 6u);
+  EXPECT_NE(std::find(listed.begin(), listed.end(),
+                      std::make_pair(OdString(L"Timber frame"), Value(OdString(L"Timber frame")))),
+            listed.end());
+  EXPECT_EQ(items(type, Material::create(L"M")).size(), 4u);
+
+  // Ply numbers: without a variable ply it reads state 9, which written back clears it.
+  auto variable = staticDefinition(c, L"VariablePly");
+  auto first = staticDefinition(c, L"FirstCorePly");
+  auto plies = staticDefinition(c, L"Plies");
+  auto minimum = staticDefinition(c, L"VariablePlyMinThickness");
+  auto maximum = staticDefinition(c, L"VariablePlyMaxThickness");
+  EXPECT_EQ(read(variable, c), Value::integer(0, 9));
+  EXPECT_TRUE(variable->setValue(c, Value::integer(2), nullptr));
+  EXPECT_EQ(read(variable, c), Value::integer(2, 8));
+  EXPECT_TRUE(variable->setValue(c, Value::integer(0, 9), nullptr));
+  EXPECT_FALSE(c->has_variable_ply());
+  EXPECT_TRUE(first->setValue(c, Value::integer(4294967295ll), nullptr));
+  EXPECT_EQ(c->first_core_ply(), 4294967295u);
+  for (const Value& wrong : {Value::integer(4294967296ll), Value::integer(-1), Value::integer(0, 9),
+                             Value::integer(1, 2), Value(1.0)})
+    EXPECT_FALSE(first->setValue(c, wrong, nullptr));
+  EXPECT_EQ(c->first_core_ply(), 4294967295u);
+
+  c->append_ply(nullptr, 100.0);
+  c->append_ply(nullptr, 50.0);
+  EXPECT_EQ(read(plies, c), Value::integer(2, 8));
+  EXPECT_FALSE(plies->setValue(c, Value::integer(3), nullptr));
+  EXPECT_EQ(first->type(), oa::PropType::Unsigned::getType());
+
+  EXPECT_EQ(read(maximum, c), absent(Value::kReal));
+  EXPECT_TRUE(maximum->setValue(c, Value(300.0), nullptr));
+  EXPECT_TRUE(maximum->setValue(c, absent(Value::kReal), nullptr));
+  EXPECT_FALSE(c->has_variable_ply_max_thickness());
+  EXPECT_TRUE(minimum->setValue(c, Value(80.0), nullptr));
+  EXPECT_FALSE(minimum->setValue(c, absent(Value::kReal), nullptr));
+  EXPECT_EQ(read(minimum, c), Value(80.0));
+}

@@ -1,0 +1,265 @@
+// sldb palette: a material's or composition's palette as the module's sources show it, and
+// edits through their definitions exactly as a palette makes them, saved into the primary.
+#include <wx/arrstr.h>
+#include <wx/translation.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+#include "Cli.h"
+#include "DbDatabase.h"
+#include "oa/PaletteText.h"
+#include "sl_db/DocumentLibrariesManager.h"
+#include "sl_db/LibraryPaths.h"
+#include "sl_db/PropertySources.h"
+#include "stocklib/Library.h"
+#include "stocklib/Materials.h"
+#include "ut/FileUtils.h"
+#include "ut/NumberText.h"
+
+namespace sldb {
+
+namespace {
+
+// ---- Language of the palette's labels ----
+
+/// Loads a language's catalogue from the support folder only, so no other installed catalogue
+/// of the same domain can answer in its place.
+class SupportFolderLoader : public wxTranslationsLoader {
+ public:
+  wxMsgCatalog* LoadCatalog(const wxString& domain, const wxString& language) override {
+    const OdString path = sl_db::detail::supportFolderPath() + L"/locale/" +
+                          OdString(language.wc_str()) + L"/LC_MESSAGES/" +
+                          OdString(domain.wc_str()) + L".mo";
+    if (!ut::fileExists(path)) return nullptr;
+    return wxMsgCatalog::CreateFromFile(wxString(path.c_str()), domain);
+  }
+  wxArrayString GetAvailableTranslations(const wxString&) const override { return wxArrayString(); }
+};
+
+// ---- Finding the object and its definitions ----
+
+struct Found {
+  KcSmartPtr<stocklib::Object> object;
+  bool inPrimary = false;
+};
+
+template <class T>
+Found find(const sl_db::DocumentLibraries& docs, const OdString& name, const std::string& from) {
+  const stocklib::NameKey key(name);
+  if (from != "secondaries") {
+    if (KcSmartPtr<T> object = docs.getFromPrimary<T>(key)) return {object, true};
+  }
+  if (from != "primary") {
+    if (KcSmartPtr<T> object = docs.getFromSecondaries<T>(key)) return {object, false};
+  }
+  return {};
+}
+
+/// The definition labelled `label` (else of that global name) among everything the palette
+/// shows for `object`, children included; null when none.
+oa::PropertyDefinitionPtr definitionNamed(const OdRxObject* object, const OdString& label) {
+  oa::PropertyInfoArray infos;
+  for (const oa::PropertySourcePtr& source : sl_db::stocklibPropertySources())
+    source->getAllPropertyDefinitions(infos, object);
+  for (const oa::PropertyInfo& info : infos)
+    if (info.definition->label() == label) return info.definition;
+  for (const oa::PropertyInfo& info : infos)
+    if (info.definition->globalName() == label) return info.definition;
+  return oa::PropertyDefinitionPtr();
+}
+
+// ---- Typed text to palette values ----
+
+std::string quoted(const OdString& text) {
+  return "'" + text.toUtf8() + "'";
+}
+
+/// itemValue: the value of the enumeration item labelled `text`, or whose number is `text`.
+bool itemValue(const oa::PropertyDefinition& definition, const OdRxObject* object,
+               const OdString& text, tdx::PropertyValue& value) {
+  KcSmartPtr<const oa::Attribute> attribute =
+      definition.getAttribute(oa::EnumerationAttribute::desc(), object, nullptr);
+  auto items = oa::EnumerationAttribute::cast(attribute.get());
+  if (!items) return false;
+  for (const auto& item : items->items()) {
+    if (item.first == text) {
+      value = item.second;
+      return true;
+    }
+  }
+  double number = 0.0;
+  if (!ut::realFromText(text, number)) return false;
+  for (const auto& item : items->items()) {
+    if (item.second.kind() == tdx::PropertyValue::kInteger &&
+        static_cast<double>(static_cast<std::int64_t>(item.second.payload())) == number) {
+      value = item.second;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string itemLabels(const oa::PropertyDefinition& definition, const OdRxObject* object) {
+  KcSmartPtr<const oa::Attribute> attribute =
+      definition.getAttribute(oa::EnumerationAttribute::desc(), object, nullptr);
+  std::string labels;
+  if (auto items = oa::EnumerationAttribute::cast(attribute.get()))
+    for (const auto& item : items->items())
+      labels += (labels.empty() ? "" : ", ") + item.first.toUtf8();
+  return labels;
+}
+
+/// paletteValue: `text` as the palette would pass it to `definition`: a number for reals and
+/// whole numbers, an item label or number for enumerations, yes/no for booleans; an empty text
+/// is a value without value (a request to clear). Throws Failure for text of the wrong kind.
+tdx::PropertyValue paletteValue(const oa::PropertyDefinition& definition, const OdRxObject* object,
+                                const OdString& label, const OdString& text) {
+  using Value = tdx::PropertyValue;
+  const oa::PropType* type = definition.type();
+  const Value::Kind kind = type->valueKind();
+  Value value;
+  if (itemValue(definition, object, text, value)) return value;
+  if (text.isEmpty()) return Value(kind, 0, Value::kNoValue);
+  if (type == oa::PropType::Enumeration::getType()) {
+    throw Failure{quoted(label) + " wants one of " + itemLabels(definition, object) + ", not " +
+                  quoted(text)};
+  }
+  switch (kind) {
+    case Value::kString:
+      return Value(text);
+    case Value::kBoolean: {
+      auto labels = oa::BooleanValueAttribute::cast(
+          definition.getAttribute(oa::BooleanValueAttribute::desc(), object, nullptr).get());
+      const oa::BooleanValueAttribute* yesNo =
+          labels ? labels.get() : oa::BooleanValueAttribute::getYesNo();
+      if (text == yesNo->trueLabel() || text == L"true" || text == L"1") return Value(true);
+      if (text == yesNo->falseLabel() || text == L"false" || text == L"0") return Value(false);
+      throw Failure{quoted(label) + " wants " + yesNo->trueLabel().toUtf8() + " or " +
+                    yesNo->falseLabel().toUtf8() + ", not " + quoted(text)};
+    }
+    case Value::kReal: {
+      double number = 0.0;
+      if (!ut::realFromText(text, number))
+        throw Failure{quoted(label) + " wants a number, not " + quoted(text)};
+      return Value(number);
+    }
+    case Value::kInteger: {
+      const std::string digits = text.toUtf8();
+      char* end = nullptr;
+      errno = 0;
+      long long number = std::strtoll(digits.c_str(), &end, 10);
+      const bool isUnsigned = type == oa::PropType::Unsigned::getType();
+      if (*end || errno == ERANGE || (isUnsigned && (number < 0 || digits[0] == '-')))
+        throw Failure{quoted(label) + " wants a whole number" + (isUnsigned ? " from 0" : "") +
+                      ", not " + quoted(text)};
+      return Value::integer(number);
+    }
+    default:
+      throw Failure{quoted(label) + " cannot be edited here"};
+  }
+}
+
+/// applyEdits: writes every "LABEL=VALUE" of `edits` to `object` through its definitions, checking
+/// each as a palette does. Throws Failure at the first that cannot be written.
+void applyEdits(OdRxObject* object, const std::vector<std::string>& edits) {
+  for (const std::string& edit : edits) {
+    const std::size_t equals = edit.find('=');
+    const OdString label = OdString::fromUtf8(edit.substr(0, equals));
+    const OdString text = OdString::fromUtf8(edit.substr(equals + 1));
+    oa::PropertyDefinitionPtr definition = definitionNamed(object, label);
+    if (!definition) throw Failure{"no property " + quoted(label)};
+    if (definition->isReadOnly(object, nullptr)) throw Failure{quoted(label) + " is read-only"};
+    tdx::PropertyValue value = paletteValue(*definition, object, label, text);
+    bool written = definition->validateValue(object, value, nullptr) &&
+                   definition->setValue(object, value, nullptr);
+    // A text property that cannot be cleared takes the empty text instead.
+    if (!written && text.isEmpty() && value.kind() == tdx::PropertyValue::kString) {
+      value = tdx::PropertyValue(OdString());
+      written = definition->setValue(object, value, nullptr);
+    }
+    if (!written) throw Failure{"cannot set " + quoted(label) + " to " + quoted(text)};
+  }
+}
+
+}  // namespace
+
+bool setPaletteLanguage(const std::string& language) {
+  if (language.empty()) {
+    wxTranslations::Set(nullptr);
+    return true;
+  }
+  auto translations = std::make_unique<wxTranslations>();
+  translations->SetLoader(new SupportFolderLoader);
+  translations->SetLanguage(wxString::FromUTF8(language));
+  if (!translations->AddCatalog("stocklib")) return false;
+  wxTranslations::Set(translations.release());
+  return true;
+}
+
+int cmdPalette(const Args& args) {
+  std::string from = "all";
+  std::vector<std::string> edits;
+  Args rest;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--from" || args[i] == "--set") {
+      if (i + 1 == args.size()) throw UsageError{args[i] + " needs a value"};
+      const std::string& value = args[++i];
+      if (args[i - 1] == "--set") {
+        if (value.find('=') == std::string::npos || value[0] == '=')
+          throw UsageError{"--set wants LABEL=VALUE, not '" + value + "'"};
+        edits.push_back(value);
+      } else if (value != "primary" && value != "secondaries") {
+        throw UsageError{"--from wants primary or secondaries, not '" + value + "'"};
+      } else {
+        from = value;
+      }
+    } else {
+      rest.push_back(args[i]);
+    }
+  }
+  if (rest.size() != 3) throw UsageError{"palette needs a drawing, a type and a name"};
+  const bool material = rest[1] == "material";
+  if (!material && rest[1] != "composition")
+    throw UsageError{"palette shows a material or a composition, not '" + rest[1] + "'"};
+  const OdString name = OdString::fromUtf8(rest[2]);
+  return withDrawing(rest[0], [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
+    Found found = material ? find<stocklib::Material>(*docs, name, from)
+                           : find<stocklib::Composition>(*docs, name, from);
+    if (!found.object) {
+      const std::string where = from == "all"       ? "libraries"
+                                : from == "primary" ? "primary library"
+                                                    : "secondary libraries";
+      throw Failure{"no " + rest[1] + " named " + quoted(name) + " in the " + where + " of " +
+                    rest[0]};
+    }
+    KcSmartPtr<stocklib::Object> target = found.object;
+    if (!edits.empty()) {
+      // Edits are made in memory first; only when all of them took is anything stored.
+      applyEdits(found.object.get(), edits);
+      if (!found.inPrimary) {
+        // The primary's object of that name, as a fetch would answer; else the edited object
+        // is copied there with what it refers to (a composition type of its library).
+        Found own = material ? find<stocklib::Material>(*docs, name, "primary")
+                             : find<stocklib::Composition>(*docs, name, "primary");
+        if (own.object) {
+          target = own.object;
+          applyEdits(target.get(), edits);
+        } else {
+          std::shared_ptr<stocklib::Library> primary = docs->primary(true);
+          if (!primary) throw Failure{"the drawing's primary library cannot be opened"};
+          target = found.object->saveObject(primary, nullptr);
+        }
+      }
+      target->saveObject(target->library(), nullptr);
+      std::cout << "saved " << rest[1] << " " << quoted(name) << " into the primary library\n";
+    }
+    std::cout << oa::renderPaletteText(sl_db::stocklibPropertySources(), target.get()).toUtf8();
+    return 0;
+  });
+}
+
+}  // namespace sldb
