@@ -1,6 +1,5 @@
-# `cmake --install`: headers, libraries, modules, programs and support data under one prefix, with
-# a CMake package and pkg-config files. Nothing installed names the build tree: every path is
-# relative to the prefix, so the tree may be moved.
+# `cmake --install`: headers, libraries, modules, programs, support data, a CMake package and
+# pkg-config files under one prefix; every installed path is relative to it, so the tree may move.
 include(CMakePackageConfigHelpers)
 
 set(SL_PACKAGE StocklibDb)

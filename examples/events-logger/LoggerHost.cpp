@@ -1,6 +1,5 @@
-// logger-host: a minimal host. It owns the library reactor, loads stocklib_db.tx and the logger
-// through the module manager, changes libraries of a drawing, unloads the logger, changes them
-// once more and prints the log. Usage: logger-host FOLDER (an empty, writable folder).
+// logger-host FOLDER: a minimal host that loads stocklib_db.tx and the logger, changes a drawing's
+// libraries in FOLDER, unloads the logger, changes them again and prints the log.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>

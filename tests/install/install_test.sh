@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Installs into a temporary prefix, moves it, and uses it as a user would: the layout, no build
-# paths, the installed sldb's demo, pkg-config, and the events-logger example built as a separate
-# CMake project against the package, run, and its log checked.
-# Usage: install_test.sh BUILD_DIR SOURCE_DIR
+# install_test.sh BUILD_DIR SOURCE_DIR: installs, moves the prefix and uses it as a user would:
+# layout, no build paths, sldb demo, pkg-config, and the events-logger example built and run.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 source=$(cd "$2" && pwd)
