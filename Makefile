@@ -1,5 +1,6 @@
-# The two commands of the README: `make run` and `make test`. `make bench` runs the benchmarks.
-.PHONY: setup build build-asan run test bench format format-check clean
+# The two commands of the README: `make run` and `make test`. `make bench` runs the benchmarks,
+# `make docs` writes the API reference, `make install PREFIX=DIR` installs the package.
+.PHONY: setup build build-asan run test bench docs install format format-check clean
 
 JOBS ?= 2
 
@@ -23,6 +24,14 @@ test: build build-asan
 
 bench: build
 	scripts/run-bench build/default
+
+docs: setup
+	doxygen docs/Doxyfile
+
+install:
+	@test -n "$(PREFIX)" || { echo "make install: give PREFIX=DIR"; exit 2; }
+	$(MAKE) build
+	cmake --install build/default --prefix "$(PREFIX)"
 
 format:
 	scripts/check-format --fix

@@ -3,6 +3,7 @@
 // primary is embedded, the object owns the in-memory file that holds the library's bytes and
 // carries those bytes through drawing save and load.
 #pragma once
+/// @file
 
 #include "DbDatabase.h"
 #include "DbObject.h"
@@ -10,6 +11,8 @@
 #include "OdString.h"
 #include "sl_db/SlDbExport.h"
 
+/// DbStockLibManager: a drawing's library record, under dictionaryKey() in its named-objects
+/// dictionary.
 class SLDB_API DbStockLibManager : public OdDbObject {
   ODRX_DECLARE_MEMBERS_API(SLDB_API, DbStockLibManager)
  public:
@@ -31,7 +34,9 @@ class SLDB_API DbStockLibManager : public OdDbObject {
   static OdDbObjectId getInstance(const OdDbDatabase& db);
 
   // Readers need the object open for read, writers open for write (undo-recorded, modified).
+  /// isPrimaryLibraryEmbedded: whether the primary lives in the drawing (the default).
   bool isPrimaryLibraryEmbedded() const;
+  /// primaryLibraryPath: the external primary's path as recorded; empty while embedded.
   OdString primaryLibraryPath() const;
   /// setPrimaryLibraryEmbedded: when external, a new empty in-memory file becomes the primary;
   /// when embedded already, nothing changes.
@@ -39,9 +44,13 @@ class SLDB_API DbStockLibManager : public OdDbObject {
   /// setPrimaryLibraryPath: frees the in-memory file when embedded, then names `path` as the
   /// external primary.
   void setPrimaryLibraryPath(const OdString& path);
+  /// secondaryLibraryPaths: the secondary libraries' paths in list order; may be empty.
   const OdArray<OdString>& secondaryLibraryPaths() const;
+  /// setSecondaryLibraryPaths: the same list to change in place (the object open for write).
   OdArray<OdString>& setSecondaryLibraryPaths();
+  /// filterTags: the tags the drawing filters library objects by; may be empty.
   const OdArray<OdString>& filterTags() const;
+  /// setFilterTags: the same list to change in place (the object open for write).
   OdArray<OdString>& setFilterTags();
 
   /// Reads the record written by dwgOutFields. The undo filer reads nothing. A newer format
@@ -61,4 +70,5 @@ class SLDB_API DbStockLibManager : public OdDbObject {
   OdArray<OdString> m_filterTags;
 };
 
+/// A smart pointer to an open record.
 using DbStockLibManagerPtr = OdSmartPtr<DbStockLibManager>;

@@ -2,6 +2,7 @@
 // the drawing or an external file) and an ordered list of secondary ones, following the
 // drawing's library record (DbStockLibManager). Used from the thread that works on the drawing.
 #pragma once
+/// @file
 
 #include <memory>
 #include <vector>
@@ -19,6 +20,7 @@ namespace sl_db {
 class Library;
 class DocumentLibrariesManager;
 
+/// DocumentLibraries: one drawing's libraries, reached through docLibs(db); the registry owns it.
 class SLDB_API DocumentLibraries {
  public:
   /// How the internal opens find a library: kEmbedded names an in-memory file; kCreate makes the
@@ -27,17 +29,20 @@ class SLDB_API DocumentLibraries {
   enum OpenFlags : unsigned { kEmbedded = 1, kCreate = 2, kSearch = 4 };
 
   class Impl;
+  /// The secondary libraries, in list order.
   using Libraries = std::vector<std::shared_ptr<stocklib::Library>>;
 
   /// Both constructors bind the drawing at once from its record (see refresh). `manager` opens
   /// and creates every library of this object; the first form uses the process's manager.
   DocumentLibraries(OdDbDatabase* db, bool singleSecondary);
+  /// As above, with `manager` opening and creating every library of this object.
   DocumentLibraries(stocklib::LibraryManager& manager, OdDbDatabase* db, bool singleSecondary);
   /// Releases the libraries without sending events; the record is not touched.
   ~DocumentLibraries();
   DocumentLibraries(const DocumentLibraries&) = delete;
   DocumentLibraries& operator=(const DocumentLibraries&) = delete;
 
+  /// database: the drawing bound (never null).
   OdDbDatabase* database() const;
   /// stocklibManagerId: the drawing's record, or null when it has none.
   OdDbObjectId stocklibManagerId() const;
@@ -62,9 +67,11 @@ class SLDB_API DocumentLibraries {
 
   /// primary: the primary library, or empty. With `initialize`, initialize() runs first.
   std::shared_ptr<const stocklib::Library> primary() const;
+  /// primary: as above, writable.
   std::shared_ptr<stocklib::Library> primary(bool initialize);
   /// primaryLibrary: the primary's shared wrapper, or empty.
   std::shared_ptr<const Library> primaryLibrary() const;
+  /// primaryLibrary: as above, writable.
   std::shared_ptr<Library> primaryLibrary(bool initialize);
 
   /// isSingleSecondary: fewer than two secondaries are open (not the mode of this object).
@@ -108,12 +115,14 @@ class SLDB_API DocumentLibraries {
   // Typed access across the drawing's libraries, for every stored type T and its unique key
   // type Key<T>. Absence is an empty answer; errors of the library store pass through.
 
+  /// Key<T>: the unique key type of T (a name, a standard and name...).
   template <class T>
   using Key = typename stocklib::ObjectTraits<T>::unique_key_type;
 
   /// getFromPrimary: the T of that id (0 asks nothing) or key in the primary library.
   template <class T>
   KcSmartPtr<T> getFromPrimary(unsigned int id) const;
+  /// getFromPrimary: as above, by key.
   template <class T>
   KcSmartPtr<T> getFromPrimary(const Key<T>& key) const;
   /// getFromSecondaries: the T of that key in the first secondary library that has one.

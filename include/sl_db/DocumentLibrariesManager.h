@@ -1,6 +1,7 @@
 // The registry of bound drawings (one DocumentLibraries per drawing, made on first use, deleted
 // when the drawing is destroyed) and the one-call accessors to a drawing's libraries.
 #pragma once
+/// @file
 
 #include <map>
 #include <memory>
@@ -13,8 +14,10 @@
 
 namespace sl_db {
 
+/// DocumentLibrariesManager: the registry; a reactor of every drawing it holds.
 class SLDB_API DocumentLibrariesManager : public OdDbDatabaseReactor {
  public:
+  /// Each bound drawing's libraries, ordered by the drawing's address.
   using Map = std::map<const OdDbDatabase*, DocumentLibraries*>;
 
   /// instance: the process's registry.
@@ -27,6 +30,7 @@ class SLDB_API DocumentLibrariesManager : public OdDbDatabaseReactor {
   /// handler the binding calls, on the same thread) answers the object being bound: it is
   /// registered before it binds, so the drawing always ends with exactly this one entry.
   DocumentLibraries* get(OdDbDatabase* db);
+  /// map: every bound drawing, for reading; empty when none is bound.
   const Map& map() const { return m_map; }
 
   /// goodbye: the drawing is being destroyed: its DocumentLibraries is deleted (no events).
@@ -43,19 +47,29 @@ class SLDB_API DocumentLibrariesManager : public OdDbDatabaseReactor {
 
 /// docLibs: DocumentLibrariesManager::instance().get(db); the const form also makes the entry.
 SLDB_API DocumentLibraries* docLibs(OdDbDatabase* db);
+/// docLibs: as above, for reading; the entry is made (and the drawing bound) all the same.
 SLDB_API const DocumentLibraries* docLibs(const OdDbDatabase* db);
 /// The bound drawings in drawing-pointer order. Not locked: iterate only while no drawing is
 /// being bound or destroyed.
 SLDB_API DocumentLibrariesManager::Map::const_iterator docLibs_begin();
+/// The end of the bound drawings, as above.
 SLDB_API DocumentLibrariesManager::Map::const_iterator docLibs_end();
 
 // Accessors; each binds the drawing on first use. A null drawing gives an empty answer.
+/// getPrimary: the drawing's primary library, or empty.
 SLDB_API std::shared_ptr<const stocklib::Library> getPrimary(const OdDbDatabase* db);
+/// getPrimary: as above, writable; with `initialize` a drawing without a record gets an
+/// embedded, seeded primary first.
 SLDB_API std::shared_ptr<stocklib::Library> getPrimary(OdDbDatabase* db, bool initialize);
+/// getPrimaryLibrary: the shared wrapper of the drawing's primary, or empty.
 SLDB_API std::shared_ptr<const Library> getPrimaryLibrary(const OdDbDatabase* db);
+/// getPrimaryLibrary: as above, writable, initialising as getPrimary does.
 SLDB_API std::shared_ptr<Library> getPrimaryLibrary(OdDbDatabase* db, bool initialize);
+/// getLibrary: getPrimaryLibrary(db).
 SLDB_API std::shared_ptr<const Library> getLibrary(const OdDbDatabase* db);
+/// getLibrary: getPrimaryLibrary(db, initialize).
 SLDB_API std::shared_ptr<Library> getLibrary(OdDbDatabase* db, bool initialize);
+/// getLibrary: library(docLibs(db), type, false): never initialises.
 SLDB_API std::shared_ptr<stocklib::Library> getLibrary(OdDbDatabase* db, EDbType type);
 
 /// library: kPrimary gives docs->primary(initialize), kSecondary the first secondary (never
@@ -64,6 +78,7 @@ SLDB_API std::shared_ptr<stocklib::Library> library(DocumentLibraries* docs, EDb
                                                     bool initialize);
 /// writable: that library exists and is not read-only; never initialises.
 SLDB_API bool writable(DocumentLibraries* docs, EDbType type);
+/// writable: `library` exists and is not read-only.
 SLDB_API bool writable(const std::shared_ptr<const stocklib::Library>& library);
 
 }  // namespace sl_db

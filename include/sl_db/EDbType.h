@@ -1,5 +1,6 @@
 // Which library of a drawing is meant: the primary one or the first secondary one.
 #pragma once
+/// @file
 
 namespace sl_db {
 

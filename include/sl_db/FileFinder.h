@@ -1,6 +1,7 @@
 // Host hook: finds a reference file (a library named by a drawing) on disk. The module installs
 // the default lookup when it is initialised; a host replaces it with setInstance afterwards.
 #pragma once
+/// @file
 
 #include "OdString.h"
 #include "sl_db/SlDbExport.h"
@@ -9,10 +10,14 @@ class OdDbDatabase;
 
 namespace sl_db {
 
+/// FileFinder: the default lookup tries the name, then the drawing's folder; a host derives to
+/// search its own project folders.
 class SLDB_API FileFinder {
  public:
   FileFinder() = default;
+  /// The finder holds no state; copies are interchangeable.
   FileFinder(const FileFinder&) = default;
+  /// The finder holds no state; copies are interchangeable.
   FileFinder& operator=(const FileFinder&) = default;
 
   /// findReferenceFile: true with `foundPath` set when the file was found: `fileName` itself

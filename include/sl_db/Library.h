@@ -1,6 +1,7 @@
 // The module's wrapper of one open library: one shared wrapper per library, in-memory indexes of
 // property sets and definitions, a cache of parsed type specifications, and typed access.
 #pragma once
+/// @file
 
 #include <cstdint>
 #include <functional>
@@ -36,10 +37,11 @@ namespace sl_db {
 template <class T>
 class TypeSpecCacheSet : public stocklib::ObjectReactor {
  public:
+  /// Entry: one definition's values and the specification they were parsed from.
   struct Entry {
-    KcSmartPtr<const stocklib::PropertyDefinition> definition;
-    OdString typeSpec;
-    std::set<T> values;
+    KcSmartPtr<const stocklib::PropertyDefinition> definition;  ///< held while cached
+    OdString typeSpec;                                          ///< the parsed specification
+    std::set<T> values;                                         ///< what it parsed to
   };
 
   TypeSpecCacheSet() = default;
@@ -85,10 +87,12 @@ class TypeSpecCacheSet : public stocklib::ObjectReactor {
       }
     }
   }
+  /// size: the number of entries.
   std::size_t size() const { return m_entries.size(); }
 
-  // A change to, or the removal of, a cached definition invalidates its entry.
+  /// modified: a change to a cached definition drops its entry.
   void modified(const stocklib::Object* object) override { drop(object); }
+  /// removed: the removal of a cached definition drops its entry.
   void removed(const stocklib::Object* object) override { drop(object); }
 
  private:
@@ -101,10 +105,12 @@ class TypeSpecCacheSet : public stocklib::ObjectReactor {
 /// TypeSpecCache: one TypeSpecCacheSet for each of the eleven value types.
 class TypeSpecCache {
  public:
+  /// get<T>: the set of values of type T.
   template <class T>
   TypeSpecCacheSet<T>& get() {
     return std::get<TypeSpecCacheSet<T>>(m_sets);
   }
+  /// get<T>: the set of values of type T, for reading.
   template <class T>
   const TypeSpecCacheSet<T>& get() const {
     return std::get<TypeSpecCacheSet<T>>(m_sets);
@@ -122,6 +128,7 @@ class TypeSpecCache {
       m_sets;
 };
 
+/// A list of property sets, held while listed.
 using PropertySetList = std::vector<KcSmartPtr<const stocklib::PropertySet>>;
 
 namespace detail {
@@ -133,9 +140,11 @@ template <class T>
 struct UniqueNaming : std::false_type {};
 }  // namespace detail
 
+/// SLDB_KEY_LOOKUP(T): Library::get<stocklib::T>(key) is served.
 #define SLDB_KEY_LOOKUP(T) \
   template <>              \
   struct detail::KeyLookup<stocklib::T> : std::true_type {};
+/// SLDB_UNIQUE_NAMING(T): Library::uniqueName<stocklib::T> is served.
 #define SLDB_UNIQUE_NAMING(T) \
   template <>                 \
   struct detail::UniqueNaming<stocklib::T> : std::true_type {};
@@ -198,10 +207,13 @@ class SLDB_API Library {
   /// released; empty for an empty `library`. Errors of the store while building pass through
   /// and nothing is cached.
   static std::shared_ptr<Library> get(const std::shared_ptr<stocklib::Library>& library);
+  /// get: as above, for reading.
   static std::shared_ptr<const Library> get(
       const std::shared_ptr<const stocklib::Library>& library);
 
+  /// library: the wrapped library.
   const std::shared_ptr<stocklib::Library>& library();
+  /// library: the wrapped library, for reading.
   std::shared_ptr<const stocklib::Library> library() const;
 
   /// reload: rebuilds every index from the library (the type-spec cache is kept).
@@ -227,8 +239,11 @@ class SLDB_API Library {
   const stocklib::PropertySet* propertySet(const PropertyKey& key) const;
   /// propertyDefinition / valueDefinition: by id (0: null) or by (namespace, name) key.
   const stocklib::PropertyDefinition* propertyDefinition(unsigned int id) const;
+  /// propertyDefinition: by key; null when absent.
   const stocklib::PropertyDefinition* propertyDefinition(const PropertyKey& key) const;
+  /// valueDefinition: by id; null for 0 or when absent.
   const stocklib::ValueDefinition* valueDefinition(unsigned int id) const;
+  /// valueDefinition: by key; null when absent.
   const stocklib::ValueDefinition* valueDefinition(const PropertyKey& key) const;
   /// propertySets: every set, in library order.
   const PropertySetList& propertySets() const;
@@ -267,14 +282,17 @@ class SLDB_API Library {
   KcSmartPtr<T> save(const KcSmartPtr<T>& object) {
     return library()->save(object);
   }
+  /// save<T>: as above, for a read-only object.
   template <class T>
   KcSmartPtr<const T> save(const KcSmartPtr<const T>& object) {
     return library()->save(object);
   }
+  /// save<T>: as above, recording in `mapping` the ids of the objects copied along.
   template <class T>
   KcSmartPtr<T> save(const KcSmartPtr<T>& object, stocklib::IdMapping& mapping) {
     return library()->save(object, mapping);
   }
+  /// save<T>: as above, read-only, recording the ids in `mapping`.
   template <class T>
   KcSmartPtr<const T> save(const KcSmartPtr<const T>& object, stocklib::IdMapping& mapping) {
     return library()->save(object, mapping);

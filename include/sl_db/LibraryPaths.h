@@ -2,6 +2,7 @@
 // support folder and its templates, and stored paths made absolute against the drawing.
 // Composed paths use "/"; nothing here checks that a composed path exists.
 #pragma once
+/// @file
 
 #include "OdString.h"
 #include "sl_db/SlDbExport.h"

@@ -2,6 +2,7 @@
 // register under a name. Handlers of one table are called in ascending name order (UTF-16 code
 // units, case-sensitive), synchronously; a handler that throws ends the dispatch.
 #pragma once
+/// @file
 
 #include <functional>
 #include <map>
@@ -16,31 +17,46 @@ class OdDbDatabase;
 
 namespace sl_db {
 
+/// LibraryReactor: the process's dispatcher of library events. The host makes one (of a class of
+/// its own: the destructor is protected) and installs it with stocklib::LibraryManager::setReactor;
+/// modules find it with instance() and register their handlers under a name of their own.
 class SLDB_API LibraryReactor : public stocklib::Library::Reactor {
  public:
+  /// Asked before an object of a drawing's primary goes; stocklib::kKeepObject keeps it.
   using OnRemoveHandler =
       std::function<stocklib::RemoveResolution(const OdDbDatabase*, const stocklib::ObjectKey&)>;
+  /// Told, once per bound drawing, that an object was removed from a library.
   using OnRemovedHandler =
       std::function<void(const OdDbDatabase*, const std::shared_ptr<const stocklib::Library>&,
                          const stocklib::ObjectKey&)>;
+  /// Told that an object was saved into a library.
   using OnSavedHandler = std::function<void(const std::shared_ptr<const stocklib::Library>&,
                                             const stocklib::ObjectKey&)>;
+  /// Told that objects of a type changed in a library.
   using OnModifiedHandler =
       std::function<void(const std::shared_ptr<const stocklib::Library>&, stocklib::ObjectType)>;
+  /// Told that a drawing's primary received a copy of another library, with the ids mapped.
   using OnPrimaryCopyHandler =
       std::function<void(OdDbDatabase*, const stocklib::Library*, const stocklib::IdMapping&)>;
+  /// Told that a drawing closed one of its libraries.
   using OnClosedHandler = std::function<void(OdDbDatabase*, const stocklib::Library*)>;
+  /// Told that the reactor is being destroyed; remove nothing from it afterwards.
   using OnReactorUnloadHandler = std::function<void()>;
 
+  /// A reactor with no handlers.
   LibraryReactor();
+  /// Copies every handler table.
   LibraryReactor(const LibraryReactor& other);
+  /// Replaces every handler table with a copy of `other`'s.
   LibraryReactor& operator=(const LibraryReactor& other);
 
   /// instance: the reactor held by the library manager when it is a LibraryReactor, else null.
   static LibraryReactor* instance();
 
   // Registration: adding under a taken name replaces that handler; removing an unknown name
-  // does nothing.
+  // does nothing. A module removes its handlers before it is unloaded: their code lives in it.
+  ///@{
+  /// addOnRemoveHandler: registers `handler` under `name`.
   void addOnRemoveHandler(const OdString& name, OnRemoveHandler handler);
   void addOnRemovedHandler(const OdString& name, OnRemovedHandler handler);
   void addOnSavedHandler(const OdString& name, OnSavedHandler handler);
@@ -48,6 +64,9 @@ class SLDB_API LibraryReactor : public stocklib::Library::Reactor {
   void addOnPrimaryCopyHandler(const OdString& name, OnPrimaryCopyHandler handler);
   void addOnClosedHandler(const OdString& name, OnClosedHandler handler);
   void addOnReactorUnloadHandler(const OdString& name, OnReactorUnloadHandler handler);
+  ///@}
+  ///@{
+  /// removeOnRemoveHandler: drops the handler registered under `name`, if any.
   void removeOnRemoveHandler(const OdString& name);
   void removeOnRemovedHandler(const OdString& name);
   void removeOnSavedHandler(const OdString& name);
@@ -55,8 +74,10 @@ class SLDB_API LibraryReactor : public stocklib::Library::Reactor {
   void removeOnPrimaryCopyHandler(const OdString& name);
   void removeOnClosedHandler(const OdString& name);
   void removeOnReactorUnloadHandler(const OdString& name);
+  ///@}
 
   // Library-store events.
+  /// onSaved: tells the OnSaved handlers.
   void onSaved(const std::shared_ptr<const stocklib::Library>& library,
                const stocklib::ObjectKey& key) override;
   /// onRemove: asks the OnRemove handlers once per bound drawing whose primary library is
@@ -67,12 +88,15 @@ class SLDB_API LibraryReactor : public stocklib::Library::Reactor {
   /// onRemoved: tells the OnRemoved handlers once per bound drawing, whatever its libraries.
   void onRemoved(const std::shared_ptr<const stocklib::Library>& library,
                  const stocklib::ObjectKey& key) override;
+  /// onModified: tells the OnModified handlers.
   void onModified(const std::shared_ptr<const stocklib::Library>& library,
                   stocklib::ObjectType type) override;
 
   // Drawing events raised by the document libraries.
+  /// onPrimaryCopy: tells the OnPrimaryCopy handlers.
   virtual void onPrimaryCopy(OdDbDatabase* db, const stocklib::Library* source,
                              const stocklib::IdMapping& mapping);
+  /// onClosed: tells the OnClosed handlers.
   virtual void onClosed(OdDbDatabase* db, const stocklib::Library* library);
   /// onLibraryFileMissing: a hook for derived reactors; does nothing here.
   virtual void onLibraryFileMissing(OdDbDatabase* db, const OdString& path, EDbType type);

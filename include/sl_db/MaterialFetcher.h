@@ -1,6 +1,7 @@
 // Host hook for other modules: one installable material fetcher, owned by a process-wide
 // manager. This module stores it and never calls it.
 #pragma once
+/// @file
 
 #include <memory>
 
@@ -18,12 +19,15 @@ struct SLDB_API MaterialFetcher {
   virtual bool fetch(const OdString& name) = 0;
 };
 
+/// MaterialFetcherManager: holds at most one fetcher and owns it.
 class SLDB_API MaterialFetcherManager {
  public:
   MaterialFetcherManager() = default;
   MaterialFetcherManager(const MaterialFetcherManager&) = delete;
   MaterialFetcherManager& operator=(const MaterialFetcherManager&) = delete;
+  /// Takes the fetcher of `other`, which is left empty.
   MaterialFetcherManager(MaterialFetcherManager&& other) noexcept;
+  /// Destroys the fetcher held, then takes the one of `other`, which is left empty.
   MaterialFetcherManager& operator=(MaterialFetcherManager&& other) noexcept;
   ~MaterialFetcherManager();
 

@@ -2,6 +2,7 @@
 // stored string form, the structure-and-element type of a definition, and the kind-and-id key
 // of a library definition object.
 #pragma once
+/// @file
 
 #include <cstdint>
 
@@ -17,18 +18,24 @@ class IAbstractDefinition;
 /// is stored in drawings: it must never change.
 class SLDB_API PropertyKey {
  public:
-  // constexpr makes it an inline definition: binding it to a reference links everywhere.
+  /// The character between name and namespace in the string form; constexpr, so binding it to a
+  /// reference links everywhere.
   static constexpr wchar_t KEY_DELIMITER = L'~';
 
   PropertyKey() = default;
+  /// A key of namespace `ns` (may be empty) and `name`, taken as they are.
   PropertyKey(const OdString& ns, const OdString& name) : m_ns(ns), m_name(name) {}
   /// The key of a definition: its namespace's name and its name; empty parts for a definition
   /// that wraps no library object.
   explicit PropertyKey(const IAbstractDefinition& definition);
 
+  /// ns: the namespace; empty for none.
   const OdString& ns() const { return m_ns; }
+  /// name: the definition's name.
   const OdString& name() const { return m_name; }
+  /// setNs: replaces the namespace.
   void setNs(const OdString& ns) { m_ns = ns; }
+  /// setName: replaces the name.
   void setName(const OdString& name) { m_name = name; }
 
   /// str: "name~ns", or "name" when the namespace is empty.
@@ -40,9 +47,11 @@ class SLDB_API PropertyKey {
   /// Ordering: name first, then namespace, each whole string by UTF-16 code units
   /// (case-sensitive, also past an embedded zero character).
   bool operator<(const PropertyKey& other) const;
+  /// Equal when name and namespace are equal, case-sensitive.
   bool operator==(const PropertyKey& other) const {
     return m_name == other.m_name && m_ns == other.m_ns;
   }
+  /// The negation of ==.
   bool operator!=(const PropertyKey& other) const { return !(*this == other); }
 
  private:
@@ -53,6 +62,7 @@ class SLDB_API PropertyKey {
 /// PropertyType: how a definition's values are arranged and of which element type. The element
 /// codes are those of the drawing property storage and are passed through unchanged.
 struct SLDB_API PropertyType {
+  /// Structure: one value, an array of values or a map of named values.
   enum class Structure : std::int32_t { Single = 1, Array = 2, Map = 3 };
   /// Element codes 0..18: bool, int8, uint8, int16, uint16, int32, uint32, int64, uint64,
   /// double, string, handle, typed id, 2D vector, 2D point, 3D vector, 3D point, bytes, nested.
@@ -78,20 +88,25 @@ struct SLDB_API PropertyType {
     kNested,
   };
 
-  Structure structure;
-  Type type;
+  Structure structure;  ///< how the values are arranged
+  Type type;            ///< the element type
 
+  /// A type of structure `s` and element `t`, unchecked.
   PropertyType(Structure s, Type t) : structure(s), type(t) {}
+  /// Single: a single value of element type `t`.
   static PropertyType Single(Type t) { return PropertyType(Structure::Single, t); }
 
+  /// Equal when structure and element type are.
   bool operator==(const PropertyType& o) const {
     return structure == o.structure && type == o.type;
   }
+  /// The negation of ==.
   bool operator!=(const PropertyType& o) const { return !(*this == o); }
 };
 
 /// ObjectTypeWrapper: the kind of a library definition object.
 struct SLDB_API ObjectTypeWrapper {
+  /// ObjectType: the kinds; other numbers may pass through unnamed.
   enum ObjectType : std::int32_t {
     None = 0,
     // 1 and 2 name two further library object kinds that only pass through bulk removal.
@@ -99,23 +114,30 @@ struct SLDB_API ObjectTypeWrapper {
     ValueDefinition = 4,
   };
 
-  ObjectType type;
+  ObjectType type;  ///< the kind
 
+  /// Wraps `t` (implicit, so that a kind converts where a wrapper is wanted).
   ObjectTypeWrapper(ObjectType t) : type(t) {}
+  /// Equal when the kinds are.
   bool operator==(const ObjectTypeWrapper& o) const { return type == o.type; }
+  /// The negation of ==.
   bool operator!=(const ObjectTypeWrapper& o) const { return type != o.type; }
+  /// Ordered by the kind's number.
   bool operator<(const ObjectTypeWrapper& o) const { return type < o.type; }
 };
 
 /// ObjectKey: kind and library id of a definition object. Ordered by kind, then id.
 struct SLDB_API ObjectKey {
-  std::uint32_t id;
-  ObjectTypeWrapper type;
+  std::uint32_t id;        ///< the object's id in its library
+  ObjectTypeWrapper type;  ///< the object's kind
 
+  /// The key of the object `objectId` of kind `t`.
   ObjectKey(ObjectTypeWrapper::ObjectType t, unsigned int objectId) : id(objectId), type(t) {}
+  /// By kind, then id.
   bool operator<(const ObjectKey& o) const {
     return type.type != o.type.type ? type.type < o.type.type : id < o.id;
   }
+  /// Equal when kind and id are.
   bool operator==(const ObjectKey& o) const { return type == o.type && id == o.id; }
 };
 

@@ -1,6 +1,7 @@
 // The module's property-palette sources: one manager "STOCKLIB" holding the static source (the
 // fixed properties of materials and compositions) and the dynamic source (their custom values).
 #pragma once
+/// @file
 
 #include "oa/PropertySource.h"
 #include "oa/PropertySourceManager.h"

@@ -2,6 +2,7 @@
 // from a drawing's units, the "User" namespace, and translated names of seeded objects.
 // Internal operations of the drawing binding, exported so that tests can call them directly.
 #pragma once
+/// @file
 
 #include <memory>
 

@@ -407,26 +407,42 @@ int cmdHelp(const Args&) {
   return 0;
 }
 
-/// defaultPath: the build's copy when it exists, else the copy installed beside the host.
+#ifdef SLDB_BUILD_MODULE
+const char* const kBuildModule = SLDB_BUILD_MODULE;
+const char* const kBuildCommands = SLDB_BUILD_COMMANDS;
+const char* const kBuildRoaming = SLDB_BUILD_ROAMING;
+#else
+// The installed copy knows no build: only what lies beside it counts.
+const char* const kBuildModule = "";
+const char* const kBuildCommands = "";
+const char* const kBuildRoaming = "";
+#endif
+
+/// defaultPath: the build's copy when it exists, else the copy installed beside the host or in
+/// the prefix's lib folder; that last path when there is none, for the error to name it.
 std::string defaultPath(const char* built, const char* fileName) {
-  if (std::filesystem::exists(built)) return built;
+  if (*built && std::filesystem::exists(built)) return built;
   std::error_code ec;
   std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", ec);
-  for (const std::string& relative : {std::string(fileName), "../lib/" + std::string(fileName)}) {
-    std::filesystem::path candidate = self.parent_path() / relative;
-    if (!ec && std::filesystem::exists(candidate)) return candidate.string();
-  }
-  return built;
+  if (ec) return built;
+  const std::filesystem::path installed = self.parent_path().parent_path() / "lib" / fileName;
+  for (const std::filesystem::path& candidate : {self.parent_path() / fileName, installed})
+    if (std::filesystem::exists(candidate)) return candidate.string();
+  return *built ? built : installed.string();
 }
 
 /// defaultRoaming: the build's root folder when its Support folder exists, else the installed
-/// one beside the host (its folder or the one above); empty when there is none.
+/// one: share/stocklib_db under the prefix, or the host's folder or the one above; empty when
+/// there is none.
 std::string defaultRoaming() {
   std::error_code ec;
   std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", ec);
-  std::vector<std::filesystem::path> candidates = {SLDB_BUILD_ROAMING};
-  if (!ec)
-    candidates.insert(candidates.end(), {self.parent_path(), self.parent_path().parent_path()});
+  std::vector<std::filesystem::path> candidates;
+  if (*kBuildRoaming) candidates.push_back(kBuildRoaming);
+  if (!ec) {
+    const std::filesystem::path bin = self.parent_path(), prefix = bin.parent_path();
+    candidates.insert(candidates.end(), {prefix / "share" / "stocklib_db", bin, prefix});
+  }
   for (const std::filesystem::path& root : candidates)
     if (std::filesystem::is_directory(root / "Support", ec)) return root.string();
   return std::string();
@@ -505,8 +521,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (args.empty() || args[0] == "--help" || args[0] == "-h") return cmdHelp(args);
-  if (modulePath.empty()) modulePath = defaultPath(SLDB_BUILD_MODULE, "stocklib_db.tx");
-  const std::string commandsPath = defaultPath(SLDB_BUILD_COMMANDS, "sldb_commands.tx");
+  if (modulePath.empty()) modulePath = defaultPath(kBuildModule, "stocklib_db.tx");
+  const std::string commandsPath = defaultPath(kBuildCommands, "sldb_commands.tx");
   if (options.roaming.empty()) options.roaming = defaultRoaming();
   for (const Command& c : kCommands) {
     if (args[0] != c.name) continue;
