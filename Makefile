@@ -1,5 +1,6 @@
-# The two commands of the README: `make run` and `make test`. `make bench` runs the benchmarks.
-.PHONY: setup build build-asan run test bench format format-check clean
+# The two commands of the README: `make run` and `make test`. `make bench` runs the benchmarks,
+# `make mutate` the mutation run of tests/mutants.txt (MUTANTS="3 7-9 platform/ut" runs a subset).
+.PHONY: setup build build-asan run test bench mutate format format-check clean
 
 JOBS ?= 2
 
@@ -23,6 +24,9 @@ test: build build-asan
 
 bench: build
 	scripts/run-bench build/default
+
+mutate: setup
+	scripts/mutate $(MUTANTS)
 
 format:
 	scripts/check-format --fix
