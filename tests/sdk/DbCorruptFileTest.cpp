@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "DbDatabase.h"
 #include "DbDictionary.h"
@@ -75,6 +76,7 @@ OdResult readInto(const ScratchDir& dir, const Bytes& bytes) {
 struct Layout {
   std::size_t classCount, firstClassName, objectCount, firstRecord;
   std::uint32_t classes;
+  std::vector<std::size_t> records;
 };
 Layout layoutOf(const Bytes& b) {
   auto u32 = [&](std::size_t at) {
@@ -94,6 +96,13 @@ Layout layoutOf(const Bytes& b) {
   }
   l.objectCount = at;
   l.firstRecord = at + 8;
+  std::uint64_t count, size;
+  std::memcpy(&count, b.data() + at, 8);
+  for (at = l.firstRecord; count > 0; --count) {
+    l.records.push_back(at);
+    std::memcpy(&size, b.data() + at + 20, 8);  // after the handle, class index and owner
+    at += 28 + size;
+  }
   return l;
 }
 
@@ -162,7 +171,6 @@ TEST(DbCorruptFile, AbsurdCountsAndSizes) {
       {"object count", l.objectCount, 1ull << 40, 8},
       {"class index", l.firstRecord + 8, 1000, 4},
       {"class index at the count", l.firstRecord + 8, l.classes, 4},
-      {"null handle", l.firstRecord, 0, 8},
       {"data length", l.firstRecord + 20, UINT64_MAX - 3, 8},
       {"extension count", ownerExtCount, 0xFFFFFFFFu, 4},
   };
@@ -174,6 +182,12 @@ TEST(DbCorruptFile, AbsurdCountsAndSizes) {
       poke<std::uint64_t>(bad, c.at, c.value);
     }
     EXPECT_EQ(readInto(dir, bad), eBadDrawingFile) << c.what;
+  }
+  // The null handle on any object, also one that nothing refers to.
+  for (std::size_t at : l.records) {
+    Bytes bad = good;
+    poke<std::uint64_t>(bad, at, 0);
+    EXPECT_EQ(readInto(dir, bad), eBadDrawingFile) << "null handle at " << at;
   }
   // Bytes between the last object and the checksum, behind a valid checksum.
   Bytes trailing = good;
