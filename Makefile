@@ -1,6 +1,7 @@
 # The two commands of the README: `make run` and `make test`. `make bench` runs the benchmarks,
-# `make docs` writes the API reference, `make install PREFIX=DIR` installs the package.
-.PHONY: setup build build-asan run test bench docs install format format-check clean
+# `make docs` writes the API reference, `make install PREFIX=DIR` installs the package,
+# `make mutate` the mutation run of tests/mutants.txt (MUTANTS="3 7-9 platform/ut" runs a subset).
+.PHONY: setup build build-asan run test bench docs install mutate format format-check clean
 
 JOBS ?= 2
 
@@ -32,6 +33,9 @@ install:
 	@test -n "$(PREFIX)" || { echo "make install: give PREFIX=DIR"; exit 2; }
 	$(MAKE) build
 	cmake --install build/default --prefix "$(PREFIX)"
+
+mutate: setup
+	scripts/mutate $(MUTANTS)
 
 format:
 	scripts/check-format --fix

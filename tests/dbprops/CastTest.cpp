@@ -57,6 +57,14 @@ TEST(CastProperty, NumbersToNumbersWhenTheyFit) {
   EXPECT_FALSE(castsTo(3e9, whole));
   EXPECT_FALSE(castsTo(std::nan(""), whole));
   EXPECT_TRUE(castsTo(-2147483648.0, whole));
+  // The first double past each range is refused (for 64 bits converting it is undefined).
+  EXPECT_FALSE(castsTo(2147483648.0, whole));
+  EXPECT_TRUE(castsTo(127.0, small));
+  EXPECT_FALSE(castsTo(128.0, small));
+  EXPECT_FALSE(castsTo(std::ldexp(1.0, 63), signedBig));
+  EXPECT_TRUE(castsTo(-std::ldexp(1.0, 63), signedBig));
+  EXPECT_EQ(signedBig, std::numeric_limits<std::int64_t>::min());
+  EXPECT_FALSE(castsTo(std::ldexp(1.0, 64), big));
 
   bool truth = false;
   EXPECT_TRUE(castsTo(std::int16_t(1), truth));

@@ -9,6 +9,27 @@
 
 using tdx::PropertyValue;
 
+namespace {
+
+// Each blocking state bit makes get() answer false and leave its output alone; other bits of the
+// state word do not block.
+template <class T>
+void expectStateBlocks(PropertyValue value, const T& kept) {
+  for (std::uint32_t bit :
+       {std::uint32_t(PropertyValue::kNoValue), std::uint32_t(PropertyValue::kVaries)}) {
+    value.setState(bit | 0x30u);
+    T out = kept;
+    EXPECT_FALSE(value.get(out)) << "kind " << value.kind() << ", state " << bit;
+    EXPECT_EQ(out, kept);
+  }
+  value.setState(0x30u);
+  T out = kept;
+  EXPECT_TRUE(value.get(out)) << "kind " << value.kind();
+  EXPECT_NE(out, kept);
+}
+
+}  // namespace
+
 TEST(PropertyValue, EachKindFromItsConstructor) {
   PropertyValue none;
   EXPECT_EQ(none.kind(), PropertyValue::kNone);
@@ -65,7 +86,10 @@ TEST(PropertyValue, StateBitsBlockReading) {
   PropertyValue varies(L"a");
   varies.setState(PropertyValue::kVaries);
   EXPECT_TRUE(varies.varies());
-  EXPECT_FALSE(varies.get(out));
+  expectStateBlocks(PropertyValue(true), false);
+  expectStateBlocks(PropertyValue(2.5), 0.0);
+  expectStateBlocks(PropertyValue::integer(-7), std::int64_t(0));
+  expectStateBlocks(PropertyValue(L"a"), OdString(L"kept"));
 
   PropertyValue emptyText(PropertyValue::kString, 0, 0);
   EXPECT_TRUE(emptyText.get(out));

@@ -2,7 +2,9 @@
 // counts all give an OdError, and the drawing they were read into stays as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "DbDatabase.h"
 #include "DbDictionary.h"
@@ -42,6 +44,8 @@ Bytes smallDrawing(const ScratchDir& dir) {
   ms->appendOdDbEntity(pl);
   OdDbDictionaryPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
   nod->setAt(OdString(L"D"), OdDbDictionary::createObject());
+  nod->setAt(OdString(L"Dup1"), OdDbDictionary::createObject());
+  nod->setAt(OdString(L"Dup2"), OdDbDictionary::createObject());
   ms = nullptr;
   nod = nullptr;
   pl = nullptr;
@@ -71,6 +75,8 @@ OdResult readInto(const ScratchDir& dir, const Bytes& bytes) {
 // Offsets of the file's parts, found by walking it as the format describes.
 struct Layout {
   std::size_t classCount, firstClassName, objectCount, firstRecord;
+  std::uint32_t classes;
+  std::vector<std::size_t> records;
 };
 Layout layoutOf(const Bytes& b) {
   auto u32 = [&](std::size_t at) {
@@ -81,14 +87,22 @@ Layout layoutOf(const Bytes& b) {
   Layout l{};
   l.classCount = 12 + 4 + u32(12);
   l.firstClassName = l.classCount + 4;
+  l.classes = u32(l.classCount);
   std::size_t at = l.firstClassName;
-  for (std::uint32_t c = 0; c < u32(l.classCount); ++c) {
+  for (std::uint32_t c = 0; c < l.classes; ++c) {
     for (int s = 0; s < 4; ++s)
       at += 4 + u32(at);
     at += 12;
   }
   l.objectCount = at;
   l.firstRecord = at + 8;
+  std::uint64_t count, size;
+  std::memcpy(&count, b.data() + at, 8);
+  for (at = l.firstRecord; count > 0; --count) {
+    l.records.push_back(at);
+    std::memcpy(&size, b.data() + at + 20, 8);  // after the handle, class index and owner
+    at += 28 + size;
+  }
   return l;
 }
 
@@ -156,7 +170,7 @@ TEST(DbCorruptFile, AbsurdCountsAndSizes) {
       {"object count", l.objectCount, UINT64_MAX, 8},
       {"object count", l.objectCount, 1ull << 40, 8},
       {"class index", l.firstRecord + 8, 1000, 4},
-      {"null handle", l.firstRecord, 0, 8},
+      {"class index at the count", l.firstRecord + 8, l.classes, 4},
       {"data length", l.firstRecord + 20, UINT64_MAX - 3, 8},
       {"extension count", ownerExtCount, 0xFFFFFFFFu, 4},
   };
@@ -169,6 +183,25 @@ TEST(DbCorruptFile, AbsurdCountsAndSizes) {
     }
     EXPECT_EQ(readInto(dir, bad), eBadDrawingFile) << c.what;
   }
+  // The null handle on any object, also one that nothing refers to.
+  for (std::size_t at : l.records) {
+    Bytes bad = good;
+    poke<std::uint64_t>(bad, at, 0);
+    EXPECT_EQ(readInto(dir, bad), eBadDrawingFile) << "null handle at " << at;
+  }
+  // Bytes between the last object and the checksum, behind a valid checksum.
+  Bytes trailing = good;
+  trailing.insert(trailing.end() - 4, {0, 0, 0, 0});
+  reseal(trailing);
+  EXPECT_EQ(readInto(dir, trailing), eBadDrawingFile);
+  // A dictionary naming one entry twice would lose one of them.
+  const std::uint8_t second[] = {4, 0, 0, 0, 'D', 'u', 'p', '2'};
+  Bytes twice = good;
+  auto at = std::search(twice.begin(), twice.end(), std::begin(second), std::end(second));
+  ASSERT_NE(at, twice.end());
+  at[7] = '1';
+  reseal(twice);
+  EXPECT_EQ(readInto(dir, twice), eBadDrawingFile);
 }
 
 }  // namespace

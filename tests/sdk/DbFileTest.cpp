@@ -54,7 +54,7 @@ TEST(DbFile, RoundTripOfContents) {
   ScratchDir dir;
   dbtest::AllKindsClass allKinds;
   OdString path = dir.file("a.sldrw");
-  OdDbHandle lineHandle, kindsHandle;
+  OdDbHandle lineHandle, kindsHandle, goneHandle;
   {
     OdDbDatabasePtr db = odDbCreateDatabase(false);
     db->setINSUNITS(OdDb::kUnitsFeet);
@@ -73,16 +73,15 @@ TEST(DbFile, RoundTripOfContents) {
     pl->addVertexAt(2, OdGePoint2d(1, 1));
     pl->setClosed(true);
     ms->appendOdDbEntity(pl);
-    OdDbLinePtr gone = OdDbLine::createObject();
-    ms->appendOdDbEntity(gone);
-    gone->erase();  // erased objects are not saved
-
     OdDbDictionaryPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
     OdDbDictionaryPtr sub = OdDbDictionary::createObject();
     nod->setAt(OdString(L"SUB"), sub);
     OdSmartPtr<AllKinds> kinds = AllKinds::createObject();
     kinds->fillSample();
     kindsHandle = sub->setAt(OdString(L"kinds"), kinds).handle();
+    OdDbLinePtr gone = OdDbLine::createObject();
+    goneHandle = ms->appendOdDbEntity(gone).handle();
+    gone->erase();  // erased objects are not saved, their handles are not given again
     db->writeFile(path);
     EXPECT_EQ(db->getFilename(), path);
   }
@@ -117,8 +116,9 @@ TEST(DbFile, RoundTripOfContents) {
   OdSmartPtr<AllKinds> sample = AllKinds::createObject();
   sample->fillSample();
   EXPECT_TRUE(kinds->sameAs(*sample));
-  // New objects never reuse a handle of the file.
-  EXPECT_GT(db->handseed().value(), kindsHandle.value());
+  // New objects never reuse a handle of the file, nor one of an object erased before saving.
+  EXPECT_GT(kindsHandle.value(), lineHandle.value());
+  EXPECT_GT(db->handseed().value(), goneHandle.value());
 }
 
 TEST(DbFile, ExtensionDataOfRegisteredAndUnknownKinds) {

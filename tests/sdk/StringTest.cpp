@@ -45,6 +45,10 @@ TEST(OdString, OrdersByUtf16CodeUnits) {
   OdString high(L"\uFFFD");
   EXPECT_LT(astral, high);
   EXPECT_GT(astral, OdString(L"\uD7FF"));
+  // One high surrogate (D83D) for both: the low ones decide.
+  OdString next(std::wstring(1, static_cast<wchar_t>(0x1F601)));
+  EXPECT_LT(astral, next);
+  EXPECT_FALSE(next < astral);
   std::map<OdString, int> m{{OdString(L"b"), 1}, {OdString(L"B"), 2}, {OdString(L"a"), 3}};
   EXPECT_EQ(m.begin()->first, OdString(L"B"));
   EXPECT_EQ(OdString(L"Abc").iCompare(L"aBC"), 0);

@@ -171,16 +171,24 @@ TEST_F(Objects, UniqueKeysAndPolymorphicLookups) {
 }
 
 TEST_F(Objects, StringCriteriaModes) {
-  for (const wchar_t* n : {L"Wall", L"wall", L"Wallpaper", L"Drywall", L"Stone"})
+  const wchar_t* names[] = {L"Wall", L"wall", L"Wallpaper", L"Drywall", L"Stone"};
+  for (const wchar_t* n : names)
     Layer::create(n)->save(lib);
   std::vector<KcSmartPtr<Layer>> out;
+  // The store's query and the criteria's own test agree on every name.
   auto count = [&](const OdString& text, int mode) {
-    return lib->get<Layer>(out, NameCriteria(text, mode));
+    std::size_t matching = 0;
+    for (const wchar_t* n : names)
+      matching += StringCriteria(text, mode).matches(OdString(n));
+    std::size_t found = lib->get<Layer>(out, NameCriteria(text, mode));
+    EXPECT_EQ(found, matching) << text.toUtf8() << " mode " << mode;
+    return found;
   };
   EXPECT_EQ(count(L"", 0), 5u);
   EXPECT_EQ(count(L"Wall", 1), 1u);
   EXPECT_EQ(count(L"Wall", 2), 2u);
   EXPECT_EQ(count(L"all", 3), 4u);
+  EXPECT_EQ(count(L"Wall", 3), 2u);  // found at the start too
   EXPECT_EQ(count(L"WALL", 4), 2u);
   EXPECT_EQ(count(L"Wall", 9), 0u);
   EXPECT_EQ(lib->get<Layer>(out, StringCriteria(L"Stone", 1)), 1u);

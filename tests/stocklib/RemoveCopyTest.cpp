@@ -46,11 +46,21 @@ TEST_F(RemoveCopy, RemoveResultsAndEventsInOrder) {
   EXPECT_EQ(rec->events, (std::vector<std::string>{"remove " + std::to_string(setId),
                                                    "removed " + std::to_string(defId),
                                                    "removed " + std::to_string(setId)}));
-  // Now free: one call removes objects that refer to each other, in a working order.
+  // One call removes objects that refer to each other, whatever order their keys sort in: the
+  // unit sorts before the set whose definition refers to it, so it needs a second pass.
+  auto other = PropertySet::create(ns, L"S2");
+  other->append_property_definition(L"D", PropertyType(1, 8))->set_unit(unit);
+  other->save(lib);
+  ASSERT_LT(unit->objectKey(), other->objectKey());
   std::map<ObjectKey, Library::RemoveResult> results;
-  std::set<ObjectKey> keys{length->objectKey(), unit->objectKey(), ns->objectKey(),
-                           ObjectKey(ObjectType::Unit, 999), ObjectKey(ObjectType::Tag, ns->id())};
+  std::set<ObjectKey> keys{length->objectKey(),
+                           unit->objectKey(),
+                           ns->objectKey(),
+                           other->objectKey(),
+                           ObjectKey(ObjectType::Unit, 999),
+                           ObjectKey(ObjectType::Tag, ns->id())};
   lib->remove(keys, results);
+  EXPECT_EQ(results[other->objectKey()], Library::kRemoved);
   EXPECT_EQ(results[length->objectKey()], Library::kRemoved);
   EXPECT_EQ(results[unit->objectKey()], Library::kRemoved);
   EXPECT_EQ(results[ns->objectKey()], Library::kRemoved);

@@ -89,6 +89,7 @@ TEST_F(DocLibsTest, LookupsPreferThePrimaryThenEarlierSecondaries) {
   EXPECT_FALSE(docs.getFromPrimary<Tag>(0u));
 
   // The primary's object hides the secondaries' and nothing more is written.
+  EXPECT_EQ(docs.get<Tag>(NameKey(OdString("only-second")))->library(), primary);
   std::vector<KcSmartPtr<Tag>> before, after;
   primary->get(before);
   EXPECT_EQ(docs.getAndSaveToPrimary<Tag>(NameKey(OdString("only-second")))->id(), copy->id());

@@ -302,7 +302,7 @@ TEST_F(LibraryTest, TypedGetAndSave) {
 TEST_F(LibraryTest, UniqueNames) {
   auto lib = create("a.stocklib");
   auto w = sl_db::Library::get(lib);
-  for (const wchar_t* n : {L"Wall", L"Wall-2", L"Wall-5", L"Beam-", L"A-b", L"Plain-7x"})
+  for (const wchar_t* n : {L"Wall", L"Wall-2", L"Wall-5", L"Beam-", L"A-b", L"Plain-7x", L"-5"})
     w->save(PropertyNamespace::create(n));
   EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Free")), L"Free");
   EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Wall-7")), L"Wall-7");
@@ -311,6 +311,8 @@ TEST_F(LibraryTest, UniqueNames) {
   EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Beam-")), L"Beam--2");
   EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"A-b")), L"A-b-2");
   EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Plain-7x")), L"Plain-7x-2");
+  // A dash in front is a number suffix on an empty base.
+  EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"-5")), L"-2");
   w->save(PropertyNamespace::create(L"Wall-3"));
   // Counting starts again at 2 from the base: Wall-5 taken, Wall-4 is the lowest free.
   EXPECT_EQ(w->uniqueName<PropertyNamespace>(NameKey(L"Wall-5")), L"Wall-4");
