@@ -59,6 +59,8 @@ int cmdFetch(const Args& args);
 /// folder in use is copied into `folder`, which becomes the roaming root; a material and a
 /// profile are fetched from the default library into a new embedded primary; the drawing is saved.
 void libraryTour(const std::string& folder, const std::string& drawing);
+int cmdAddEntity(const Args& args);
+int cmdEntities(const Args& args);
 /// printLibraries: the drawing's bound libraries (location, unit, read-only, object counts).
 void printLibraries(OdDbDatabase* db, std::ostream& out);
 
@@ -79,6 +81,8 @@ struct LibraryCommandTable {
   void (*releaseOptions)(void*);
   void (*libraryTour)(const std::string& folder, const std::string& drawing);
   void (*printLibraries)(OdDbDatabase* db, std::ostream& out);
+  int (*addEntity)(const Args&);
+  int (*entities)(const Args&);
 };
 using LibraryCommandsEntry = const LibraryCommandTable* (*)();
 

@@ -362,6 +362,12 @@ const Command kCommands[] = {
      "copy the object NAME of TYPE from a secondary library into the primary on first use\n"
      "      (every type but property-set; a profile as \"EN 10365 HEA 200\")",
      nullptr, &sldb::LibraryCommandTable::fetch},
+    {"add-entity", "add-entity DRAWING line X,Y,Z X,Y,Z | circle X,Y,Z R | polyline X,Y X,Y ...",
+     "add an entity to the model space and print its handle", nullptr,
+     &sldb::LibraryCommandTable::addEntity},
+    {"entities", "entities DRAWING",
+     "list the model space's entities: handle, class, number of stored values", nullptr,
+     &sldb::LibraryCommandTable::entities},
     {"help", "help", "print this help", cmdHelp},
 };
 
