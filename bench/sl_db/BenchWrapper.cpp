@@ -5,12 +5,14 @@
 #include <unistd.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "RxClass.h"
+#include "sl_db/ILibrary.h"
 #include "sl_db/Library.h"
 #include "stocklib/MemFs.h"
 
@@ -212,12 +214,72 @@ void BM_Lookup_ByClassEnabledKeys(benchmark::State& state) {
   sl_db::PropertySetList out;
   OdArray<OdString> enabled;
   enabled.push_back(L"Set 7~Ns7");
-  std::size_t i = 0;
+  std::size_t i = 0, total = 0;
   for (auto _ : state) {
     out.clear();
     f.wrapper->propertySets(out, f.classes[i++ % 4], enabled);
+    total += out.size();
     benchmark::DoNotOptimize(out.data());
   }
+  state.counters["sets_per_lookup"] = static_cast<double>(total) / state.iterations();
+  state.SetItemsProcessed(state.iterations());
+}
+
+// The definitions' ids shuffled (0) or in id order (1), where neighbours share cache lines.
+const std::vector<unsigned int>& idsIn(int64_t order) {
+  static const std::vector<unsigned int> sorted = [] {
+    std::vector<unsigned int> ids = fixture().ids;
+    std::sort(ids.begin(), ids.end());
+    return ids;
+  }();
+  return order == 0 ? fixture().ids : sorted;
+}
+
+void BM_Lookup_ByIdInOrder(benchmark::State& state) {
+  Fixture& f = fixture();
+  const std::vector<unsigned int>& ids = idsIn(state.range(0));
+  std::size_t i = 0;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(f.wrapper->propertyDefinition(ids[i++ % ids.size()]));
+  state.SetItemsProcessed(state.iterations());
+}
+
+// The id lookup plus one reference taken and dropped on the definition found: what holding the
+// result costs any caller (the definitions lie scattered in memory, so this is a cache miss).
+void BM_Lookup_ByIdHeld(benchmark::State& state) {
+  Fixture& f = fixture();
+  const std::vector<unsigned int>& ids = idsIn(state.range(0));
+  std::size_t i = 0;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(KcSmartPtr<const stocklib::PropertyDefinition>(
+        f.wrapper->propertyDefinition(ids[i++ % ids.size()])));
+  state.SetItemsProcessed(state.iterations());
+}
+
+// The same two lookups through the library interface, which wraps every object it returns into a
+// new shared interface object: the difference per returned object is the interface's cost.
+void BM_Interface_ById(benchmark::State& state) {
+  Fixture& f = fixture();
+  auto library = sl_db::ILibrary::create(f.wrapper);
+  const std::vector<unsigned int>& ids = idsIn(state.range(0));
+  std::size_t i = 0;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(library->propertyDefinition(ids[i++ % ids.size()]));
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_Interface_ByClassEnabledKeys(benchmark::State& state) {
+  Fixture& f = fixture();
+  auto library = sl_db::ILibrary::create(f.wrapper);
+  OdArray<OdString> enabled;
+  enabled.push_back(L"Set 7~Ns7");
+  std::size_t i = 0, total = 0;
+  for (auto _ : state) {
+    auto sets = library->propertySets(f.classes[i++ % 4], enabled);
+    total += sets.size();
+    benchmark::DoNotOptimize(sets.data());
+  }
+  state.counters["sets_per_lookup"] = static_cast<double>(total) / state.iterations();
   state.SetItemsProcessed(state.iterations());
 }
 
@@ -229,4 +291,8 @@ BENCHMARK(BM_Lookup_ByKey);
 BENCHMARK(BM_Lookup_ById);
 BENCHMARK(BM_Lookup_ByClass)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Lookup_ByClassEnabledKeys)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Lookup_ByIdInOrder)->Arg(1);
+BENCHMARK(BM_Lookup_ByIdHeld)->Arg(0)->Arg(1);
+BENCHMARK(BM_Interface_ById)->Arg(0)->Arg(1);
+BENCHMARK(BM_Interface_ByClassEnabledKeys)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

@@ -10,15 +10,21 @@
 
 namespace sl_db {
 
+class IAbstractDefinition;
+
 /// PropertyKey: namespace and name of a definition. Its string form, the name, "~" and the
 /// namespace (the name alone for an empty namespace), is the name under which an entity's value
 /// is stored in drawings: it must never change.
 class SLDB_API PropertyKey {
  public:
-  static const wchar_t KEY_DELIMITER = L'~';
+  // constexpr makes it an inline definition: binding it to a reference links everywhere.
+  static constexpr wchar_t KEY_DELIMITER = L'~';
 
   PropertyKey() = default;
   PropertyKey(const OdString& ns, const OdString& name) : m_ns(ns), m_name(name) {}
+  /// The key of a definition: its namespace's name and its name; empty parts for a definition
+  /// that wraps no library object.
+  explicit PropertyKey(const IAbstractDefinition& definition);
 
   const OdString& ns() const { return m_ns; }
   const OdString& name() const { return m_name; }
@@ -31,7 +37,8 @@ class SLDB_API PropertyKey {
   /// a "~" the whole text is the name. Nothing is trimmed or rejected.
   static PropertyKey fromString(const OdString& text);
 
-  /// Ordering: name first, then namespace, each by UTF-16 code units (case-sensitive).
+  /// Ordering: name first, then namespace, each whole string by UTF-16 code units
+  /// (case-sensitive, also past an embedded zero character).
   bool operator<(const PropertyKey& other) const;
   bool operator==(const PropertyKey& other) const {
     return m_name == other.m_name && m_ns == other.m_ns;

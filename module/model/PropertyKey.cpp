@@ -1,7 +1,12 @@
 // sl_db::PropertyKey: the stored string form and its parser.
 #include "sl_db/PropertyKey.h"
 
+#include "sl_db/IDefinitions.h"
+
 namespace sl_db {
+
+PropertyKey::PropertyKey(const IAbstractDefinition& definition)
+    : m_ns(definition.ns()), m_name(definition.name()) {}
 
 OdString PropertyKey::str() const {
   if (m_ns.isEmpty()) return m_name;
@@ -18,9 +23,9 @@ PropertyKey PropertyKey::fromString(const OdString& text) {
 }
 
 bool PropertyKey::operator<(const PropertyKey& other) const {
-  int byName = m_name.compare(other.m_name.c_str());
+  int byName = m_name.compare(other.m_name);
   if (byName != 0) return byName < 0;
-  return m_ns.compare(other.m_ns.c_str()) < 0;
+  return m_ns.compare(other.m_ns) < 0;
 }
 
 }  // namespace sl_db

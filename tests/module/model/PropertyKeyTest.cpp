@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 using sl_db::PropertyKey;
@@ -50,6 +51,15 @@ TEST(PropertyKey, OrderingAndEquality) {
   EXPECT_EQ(order[1], L"Name~a");
   EXPECT_EQ(order[2], L"Name~b");
   EXPECT_EQ(order[3], L"name");
+
+  // Whole strings: names that differ only past a zero character are two keys, either way round.
+  const OdString xa(L"x\0a", 3), xb(L"x\0b", 3);
+  EXPECT_TRUE(PropertyKey(L"", xa) < PropertyKey(L"", xb));
+  EXPECT_FALSE(PropertyKey(L"", xb) < PropertyKey(L"", xa));
+  EXPECT_TRUE(PropertyKey(xa, L"n") < PropertyKey(xb, L"n"));
+  EXPECT_EQ((std::set<PropertyKey>{{L"", xa}, {L"", xb}, {xa, L"n"}, {xb, L"n"}}.size()), 4u);
+  // The delimiter binds to a reference (it has a definition).
+  EXPECT_EQ(std::max(PropertyKey::KEY_DELIMITER, L'a'), L'~');
 }
 
 TEST(PropertyKey, TypesAndObjectKeys) {

@@ -1,12 +1,17 @@
 // Shared pieces of the command-line host: arguments, usage errors and the library commands.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 class OdDbDatabase;
+class DbPropertyType;
+namespace sl_db {
+class DocumentLibraries;
+}
 
 namespace sldb {
 
@@ -55,6 +60,19 @@ int cmdAddSecondary(const Args& args);
 int cmdCloseSecondary(const Args& args);
 int cmdList(const Args& args);
 int cmdFetch(const Args& args);
+int cmdDefs(const Args& args);
+int cmdDefAdd(const Args& args);
+int cmdDefRm(const Args& args);
+/// withDrawing: opens the drawing at `path` (Failure when there is none), runs `change` on its
+/// libraries and saves the drawing when `change` answered 0 and the library record changed.
+int withDrawing(const std::string& path,
+                const std::function<int(OdDbDatabase*, sl_db::DocumentLibraries*)>& change);
+/// typeWord: a storage type as written on the command line ("double", "array<string>",
+/// "map<string,double>": key, then element).
+std::string typeWord(const DbPropertyType& type);
+/// parseTypeWord: the storage type a word names (spaces ignored); the empty descriptor when it
+/// names none the property storage holds.
+DbPropertyType parseTypeWord(const std::string& word);
 /// libraryTour: the demo's library steps on the saved metric drawing `drawing`: the support
 /// folder in use is copied into `folder`, which becomes the roaming root; a material and a
 /// profile are fetched from the default library into a new embedded primary; the drawing is saved.
@@ -81,6 +99,9 @@ struct LibraryCommandTable {
   void (*releaseOptions)(void*);
   void (*libraryTour)(const std::string& folder, const std::string& drawing);
   void (*printLibraries)(OdDbDatabase* db, std::ostream& out);
+  int (*defs)(const Args&);
+  int (*defAdd)(const Args&);
+  int (*defRm)(const Args&);
   int (*addEntity)(const Args&);
   int (*entities)(const Args&);
 };

@@ -24,6 +24,7 @@ const sldb::LibraryCommandTable kTable = {
     sldb::cmdInit,         sldb::cmdEmbed,          sldb::cmdSetPrimary, sldb::cmdMovePrimary,
     sldb::cmdAddSecondary, sldb::cmdCloseSecondary, sldb::cmdList,       sldb::cmdFetch,
     applyOptions,          releaseOptions,          sldb::libraryTour,   sldb::printLibraries,
+    sldb::cmdDefs,         sldb::cmdDefAdd,         sldb::cmdDefRm,
     sldb::cmdAddEntity,    sldb::cmdEntities,
 };
 

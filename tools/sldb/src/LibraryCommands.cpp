@@ -119,7 +119,8 @@ std::vector<std::uint8_t> recordBytes(OdDbDatabase* db) {
   return bytes;
 }
 
-/// Runs `change` on the drawing's libraries and saves the drawing when its record changed.
+}  // namespace
+
 int withDrawing(const std::string& path,
                 const std::function<int(OdDbDatabase*, sl_db::DocumentLibraries*)>& change) {
   OdString file = OdString::fromUtf8(path);
@@ -134,6 +135,8 @@ int withDrawing(const std::string& path,
   }
   return rc;
 }
+
+namespace {
 
 std::string storeError() {
   OdString error = stocklib::LibraryManager::instance().lastError();

@@ -362,6 +362,16 @@ const Command kCommands[] = {
      "copy the object NAME of TYPE from a secondary library into the primary on first use\n"
      "      (every type but property-set; a profile as \"EN 10365 HEA 200\")",
      nullptr, &sldb::LibraryCommandTable::fetch},
+    {"defs", "defs DRAWING [--namespace NS]",
+     "list the primary library's property namespaces, their sets (entity types, per instance)\n"
+     "      and definitions (key, kind, type, unit, default)",
+     nullptr, &sldb::LibraryCommandTable::defs},
+    {"def-add", "def-add DRAWING SET~NS NAME TYPE [--value]",
+     "append a property (or value) definition of TYPE (double, array<string>,\n"
+     "      map<string,double> ...) to the set, created in namespace NS when missing",
+     nullptr, &sldb::LibraryCommandTable::defAdd},
+    {"def-rm", "def-rm DRAWING NAME~NS", "remove a property or value definition", nullptr,
+     &sldb::LibraryCommandTable::defRm},
     {"add-entity", "add-entity DRAWING line X,Y,Z X,Y,Z | circle X,Y,Z R | polyline X,Y X,Y ...",
      "add an entity to the model space and print its handle", nullptr,
      &sldb::LibraryCommandTable::addEntity},

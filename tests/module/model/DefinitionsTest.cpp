@@ -1,0 +1,172 @@
+// The definition interfaces over a real library: answers and type conversions of definitions,
+// a set's definition list and the unit fallback.
+#include "sl_db/IDefinitions.h"
+
+#include "DbObject.h"
+#include "TestSupport.h"
+#include "stocklib/Library.h"
+#include "stocklib/Objects.h"
+
+using namespace sl_db;
+using stocklib::LibraryManager;
+
+namespace {
+
+class DefinitionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    lib = LibraryManager::instance().create(dir.file("d.stocklib"),
+                                            stocklib::kLibraryUnitMillimeter, L"t");
+    ASSERT_TRUE(lib) << LibraryManager::instance().lastError().toUtf8();
+    auto ns = stocklib::PropertyNamespace::create(L"Arch");
+    ns->set_visible(false);
+    auto measure = stocklib::Measure::create(L"LENGTH")->save(lib);
+    mm = stocklib::Unit::create(L"mm", 0.001, measure)->save(lib);
+    mm->set_label(L"millimetre");
+    bare = stocklib::Unit::create(L"u", 1, nullptr)->save(lib);
+    storeSet = stocklib::PropertySet::create(ns->save(lib), L"Door");
+    set = IPropertySet::create(storeSet.get());
+  }
+  std::vector<OdString> names() const {
+    std::vector<OdString> out;
+    for (const auto& d : set->propertyDefinitions())
+      out.push_back(d->name());
+    return out;
+  }
+
+  sltest::ScratchDir dir;
+  std::shared_ptr<stocklib::Library> lib;
+  KcSmartPtr<stocklib::Unit> mm, bare;
+  KcSmartPtr<stocklib::PropertySet> storeSet;
+  std::shared_ptr<IPropertySet> set;
+};
+
+// A unit interface over any object, as another implementation could hand in.
+struct ForeignUnit final : IUnit {
+  explicit ForeignUnit(OdRxObject* o) : o(o) {}
+  const OdString& label() const override { return text; }
+  const OdString& measureName() const override { return text; }
+  OdRxObject* object() const override { return o; }
+  OdRxObject* o;
+  OdString text;
+};
+
+}  // namespace
+
+TEST_F(DefinitionsTest, DefinitionAnswersTypesAndKeys) {
+  auto width = set->appendPropertyDefinition(L"Width", PropertyType::Single(PropertyType::kDouble));
+  auto length = set->appendValueDefinition(L"Length", PropertyType::Single(PropertyType::kDouble));
+  ASSERT_TRUE(width && length);
+  width->setLabel(L"Door width");
+  EXPECT_EQ(width->displayName(true), L"Door width");
+  EXPECT_EQ(width->displayName(false), L"Width");
+  EXPECT_EQ(length->displayName(true), L"Length");
+  width->clearLabel();
+  EXPECT_EQ(width->displayName(true), L"Width");
+  EXPECT_EQ(width->ns(), L"Arch");
+  EXPECT_FALSE(width->namespaceVisible());
+  EXPECT_EQ(PropertyKey(*width).str(), L"Width~Arch");
+  EXPECT_EQ(width->objectType(), ObjectTypeWrapper::PropertyDefinition);
+  EXPECT_EQ(length->objectType(), ObjectTypeWrapper::ValueDefinition);
+  EXPECT_EQ(width->dbPropertyType(), DbPropertyType::get<double>());
+
+  // The library's key code is dropped on reading and written as 0.
+  auto* stored = static_cast<stocklib::PropertyDefinition*>(width->object());
+  stored->set_type(stocklib::PropertyType(3, 9, 10));
+  EXPECT_EQ(width->type(), PropertyType(PropertyType::Structure::Map, PropertyType::kDouble));
+  EXPECT_EQ(width->dbPropertyType(), (DbPropertyType::get<std::map<OdString, double>>()));
+  width->setType(PropertyType(PropertyType::Structure::Map, PropertyType::kString));
+  EXPECT_EQ(stored->type(), stocklib::PropertyType(3, 10, 0));
+  // Codes out of range, unknown structures and types the storage lacks have no storage type.
+  for (auto t :
+       {stocklib::PropertyType(1, 19), stocklib::PropertyType(1, -1), stocklib::PropertyType(4, 9),
+        stocklib::PropertyType(0, 9), stocklib::PropertyType(3, 9, 19),
+        stocklib::PropertyType(1, 18), stocklib::PropertyType(2, 2)}) {
+    stored->set_type(t);
+    EXPECT_FALSE(width->dbPropertyType().isValid()) << t.structure << " " << t.type;
+    EXPECT_EQ(width->dbPropertyType(), DbPropertyType());
+  }
+  stored->set_type(stocklib::PropertyType(2, 18));
+  EXPECT_EQ(width->dbPropertyType(), DbPropertyType::get<DbArray<DbPropertyPtr>>());
+
+  // Defaults of each kind, present or not.
+  double d = -1;
+  EXPECT_FALSE(width->defaultValue(d));
+  EXPECT_EQ(d, -1);
+  stored->set_default_double(2.5);
+  stored->set_default_int(7);
+  EXPECT_TRUE(width->defaultValue(d));
+  EXPECT_EQ(d, 2.5);
+  std::int32_t i = 0;
+  EXPECT_TRUE(width->defaultValue(i));
+  EXPECT_EQ(i, 7);
+  bool b = true;
+  OdString s(L"x");
+  EXPECT_FALSE(width->defaultValue(b) || width->defaultValue(s));
+  EXPECT_TRUE(b);
+  EXPECT_TRUE(width->isValidValue(3.0) && width->isValidValue(std::map<bool, DbBytes>()));
+  OdGePoint3d p;
+  EXPECT_EQ(length->computeValue(p, OdDbObjectPtr(), nullptr),
+            DynamicPropertyResults::TypeMismatch);
+
+  // Units: a measured unit, one without measure, and a foreign object that clears the unit.
+  EXPECT_FALSE(length->unit());
+  auto* value = static_cast<IValueDefinition*>(length.get());
+  value->setUnit(IUnit::create(mm.get()));
+  ASSERT_TRUE(length->unit());
+  EXPECT_EQ(length->unit()->label(), L"millimetre");
+  EXPECT_EQ(length->unit()->measureName(), L"LENGTH");
+  EXPECT_EQ(IUnit::create(bare.get())->measureName(), L"");
+  value->setUnit(std::make_shared<ForeignUnit>(storeSet.get()));
+  EXPECT_FALSE(length->unit());
+  value->setUnit(IUnit::create(mm.get()));
+  value->setUnit(nullptr);
+  EXPECT_FALSE(length->unit());
+}
+
+TEST_F(DefinitionsTest, SetDefinitionListAndEntityTypes) {
+  EXPECT_TRUE(set->propertyDefinitions().empty());
+  auto single = PropertyType::Single(PropertyType::kInt32);
+  auto a = set->appendPropertyDefinition(L"A", single);
+  set->appendPropertyDefinition(L"B", single);
+  set->appendPropertyDefinition(L"C", single);
+  auto v = set->appendValueDefinition(L"V", single);
+  EXPECT_EQ(names(), (std::vector<OdString>{L"A", L"B", L"C"}));
+  EXPECT_TRUE(set->swapPropertyDefinitions(0, 2));
+  EXPECT_EQ(names(), (std::vector<OdString>{L"C", L"B", L"A"}));
+  EXPECT_FALSE(set->swapPropertyDefinitions(0, 3));
+  EXPECT_FALSE(set->swapValueDefinitions(0, 1));
+
+  // Owned through the one enable_shared_from_this base the standard library can register.
+  IAbstractDefinition& base = *a;
+  EXPECT_EQ(base.shared_from_this().get(), &base);
+  set->removePropertyDefinition(a);
+  EXPECT_EQ(names(), (std::vector<OdString>{L"C", L"B"}));
+  set->removeValueDefinition(v);
+  EXPECT_TRUE(set->valueDefinitions().empty());
+
+  set->appendValueDefinition(L"W", single);
+  set->clearDefinitions();
+  EXPECT_TRUE(set->propertyDefinitions().empty() && set->valueDefinitions().empty());
+  set->appendPropertyDefinition(L"D", single);
+  set->appendValueDefinition(L"W", single);
+  set->clearAllDefinitions();
+  EXPECT_TRUE(set->propertyDefinitions().empty() && set->valueDefinitions().empty());
+
+  EXPECT_TRUE(set->insertEntityType(L"OdDbLine"));
+  EXPECT_TRUE(set->insertEntityType(L"OdDbCircle"));
+  EXPECT_FALSE(set->insertEntityType(L"OdDbLine"));
+  set->removeEntityType(L"OdDbLine");
+  ASSERT_EQ(set->entityTypes().size(), 1u);
+  EXPECT_EQ(set->entityTypes()[0], L"OdDbCircle");
+  EXPECT_EQ(set->propertyNamespace()->name(), L"Arch");
+  EXPECT_EQ(set->ns(), L"Arch");
+}
+
+TEST(Definitions, CreatedOverNothingIsEmpty) {
+  EXPECT_FALSE(IPropertyDefinition::create<stocklib::PropertyDefinition>(nullptr));
+  EXPECT_FALSE(IValueDefinition::create<stocklib::ValueDefinition>(nullptr));
+  EXPECT_FALSE(IPropertySet::create<stocklib::PropertySet>(nullptr));
+  EXPECT_FALSE(IPropertyNamespace::create<stocklib::PropertyNamespace>(nullptr));
+  EXPECT_FALSE(IUnit::create<stocklib::Unit>(nullptr));
+}

@@ -1,0 +1,225 @@
+// The library interface over a library wrapper on a real library file: lookups through the
+// wrapper's indexes and the store, creation and saves, removals with their key translation, and
+// the empty answers once the wrapper is gone.
+#include "sl_db/ILibrary.h"
+
+#include "RxClass.h"
+#include "TestSupport.h"
+#include "sl_db/Library.h"
+
+using namespace sl_db;
+using stocklib::LibraryManager;
+
+namespace {
+
+// A namespace interface over any object, as another implementation could hand in.
+struct ForeignNamespace final : IPropertyNamespace {
+  explicit ForeignNamespace(OdRxObject* o) : o(o) {}
+  const OdString& label() const override { return text; }
+  void setLabel(const OdString&) override {}
+  OdString displayName(bool) const override { return text; }
+  const OdString& name() const override { return text; }
+  bool visible() const override { return true; }
+  void setVisible(bool) override {}
+  bool editable() const override { return true; }
+  std::uint32_t id() const override { return 0; }
+  OdRxObject* object() const override { return o; }
+  OdRxObject* o;
+  OdString text;
+};
+
+std::vector<OdString> names(const ILibrary::SetList& sets) {
+  std::vector<OdString> out;
+  for (const auto& s : sets)
+    out.push_back(s->name());
+  return out;
+}
+
+class LibraryInterfaceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    store = LibraryManager::instance().create(dir.file("i.stocklib"),
+                                              stocklib::kLibraryUnitMillimeter, L"t");
+    ASSERT_TRUE(store) << LibraryManager::instance().lastError().toUtf8();
+    safety = stocklib::PropertyNamespace::create(L"Safety")->save(store);
+    stocklib::PropertyNamespace::create(L"Unused")->save(store);
+    // Sets for lines: Fire per instance, Escape for all; Smoke for circles only.
+    for (auto [name, type, perInstance] : {std::make_tuple(L"Fire", L"OdDbLine", true),
+                                           std::make_tuple(L"Escape", L"OdDbLine", false),
+                                           std::make_tuple(L"Smoke", L"OdDbCircle", false)}) {
+      auto set = stocklib::PropertySet::create(safety, name);
+      set->insert_entity_type(type);
+      set->set_per_instance(perInstance);
+      set->append_property_definition(OdString(name) + L"P", stocklib::PropertyType(1, 9));
+      set->append_value_definition(OdString(name) + L"V", stocklib::PropertyType(1, 9));
+      set->save(store);
+    }
+    wrapper = sl_db::Library::get(store);
+    library = ILibrary::create(wrapper);
+    ASSERT_TRUE(library);
+    ns = library->propertyNamespace(safety->id());
+    ASSERT_TRUE(ns);
+  }
+  std::shared_ptr<IPropertyDefinition> firstDefinition(const wchar_t* set) {
+    return library->propertySet(set, safety->id())->propertyDefinitions().at(0);
+  }
+
+  sltest::ScratchDir dir;
+  std::shared_ptr<stocklib::Library> store;
+  KcSmartPtr<stocklib::PropertyNamespace> safety;
+  std::shared_ptr<sl_db::Library> wrapper;
+  std::shared_ptr<ILibrary> library;
+  std::shared_ptr<IPropertyNamespace> ns;
+};
+
+}  // namespace
+
+TEST_F(LibraryInterfaceTest, LookupsThroughIndexesAndStore) {
+  EXPECT_FALSE(ILibrary::create(std::shared_ptr<sl_db::Library>()));
+  EXPECT_EQ(library->library<sl_db::Library>(), wrapper);
+  const OdRxClass* line = odrxClassDictionary()->getAt(L"OdDbLine");
+  OdArray<OdString> instanceSets;
+  EXPECT_EQ(names(library->propertySets(line, instanceSets)), std::vector<OdString>{L"Escape"});
+  instanceSets.append(L"Fire");
+  instanceSets.append(L"Safety~Fire");
+  EXPECT_EQ(names(library->propertySets(line, instanceSets)), std::vector<OdString>{L"Escape"});
+  instanceSets.append(L"Fire~Safety");
+  EXPECT_EQ(names(library->propertySets(line, instanceSets)),
+            (std::vector<OdString>{L"Fire", L"Escape"}));
+  EXPECT_EQ(names(library->propertySets(line)), (std::vector<OdString>{L"Fire", L"Escape"}));
+  const OdRxClass* entity = odrxClassDictionary()->getAt(L"OdDbEntity");
+  EXPECT_TRUE(library->propertySets(entity).empty());
+  EXPECT_TRUE(library->propertySets(entity, instanceSets).empty());
+  EXPECT_EQ(names(library->propertySets(ns)),
+            (std::vector<OdString>{L"Fire", L"Escape", L"Smoke"}));
+
+  // Namespaces holding sets against every namespace of the store.
+  ASSERT_EQ(library->propertyNamespaces().size(), 1u);
+  EXPECT_EQ(library->propertyNamespaces()[0]->name(), L"Safety");
+  EXPECT_EQ(library->allPropertyNamespaces().size(), 2u);
+
+  // The wrapper's indexes answer as of their build; the store answers as it is now.
+  auto fire = library->propertySet(L"Fire", safety->id());
+  ASSERT_TRUE(fire);
+  EXPECT_TRUE(fire->perInstance());
+  EXPECT_FALSE(library->propertySet(L"Fire", 0));
+  auto late = fire->appendPropertyDefinition(L"Late", PropertyType::Single(PropertyType::kBool));
+  fire->save(library);
+  ASSERT_NE(late->id(), 0u);
+  EXPECT_FALSE(library->propertyDefinition(late->id()));
+  EXPECT_EQ(library->storePropertyDefinition(late->id())->name(), L"Late");
+  EXPECT_FALSE(library->propertyDefinition(0));
+  EXPECT_FALSE(library->storePropertyDefinition(0));
+  auto firePV = firstDefinition(L"Fire");
+  EXPECT_EQ(library->propertyDefinition(firePV->id())->name(), L"FireP");
+  EXPECT_FALSE(library->valueDefinition(firePV->id()));
+  auto fireV = fire->valueDefinitions().at(0);
+  EXPECT_EQ(library->valueDefinition(fireV->id())->name(), L"FireV");
+  EXPECT_EQ(library->storeValueDefinition(fireV->id())->name(), L"FireV");
+  EXPECT_EQ(library->storePropertySet(fire->id())->name(), L"Fire");
+  EXPECT_EQ(library->storePropertyNamespace(safety->id())->name(), L"Safety");
+  library->reload();
+  EXPECT_EQ(library->propertyDefinition(late->id())->name(), L"Late");
+}
+
+TEST_F(LibraryInterfaceTest, CreateSaveUniqueNamesAndClassChecks) {
+  auto exit = library->createPropertySet(ns, L"Exit");
+  ASSERT_TRUE(exit);
+  EXPECT_NE(exit->id(), 0u);
+  EXPECT_EQ(exit->ns(), L"Safety");
+  EXPECT_EQ(library->uniquePropertySetName(L"Exit", ns), L"Exit-2");
+  EXPECT_EQ(library->uniquePropertyDefinitionName(L"FireP", ns), L"FireP-2");
+  EXPECT_EQ(library->uniqueValueDefinitionName(L"FireP", ns), L"FireP");
+  EXPECT_THROW(library->createPropertySet(ns, L"Exit"), stocklib::ObjectNotUnique);
+
+  // An object of another class counts as no namespace (id 0) or reaches the store empty.
+  auto foreign = std::make_shared<ForeignNamespace>(exit->object());
+  EXPECT_EQ(library->uniquePropertySetName(L"Exit", foreign), L"Exit");
+  EXPECT_EQ(library->createPropertySet(foreign, L"Loose")->ns(), L"");
+  EXPECT_THROW(library->save(std::shared_ptr<IPropertyNamespace>(foreign)), stocklib::Exception);
+  EXPECT_THROW(library->saveInto(std::shared_ptr<IPropertyNamespace>(foreign)),
+               stocklib::Exception);
+
+  // save and saveInto store changes of objects of this library and copies of others'.
+  exit->setLabel(L"Way out");
+  library->save(exit);
+  EXPECT_EQ(library->storePropertySet(exit->id())->label(), L"Way out");
+  auto def = firstDefinition(L"Escape");
+  def->setDescription(L"metres to the exit");
+  library->saveInto(def);
+  EXPECT_EQ(library->storePropertyDefinition(def->id())->description(), L"metres to the exit");
+
+  auto otherStore = LibraryManager::instance().create(dir.file("o.stocklib"),
+                                                      stocklib::kLibraryUnitMillimeter, L"o");
+  auto otherWrapper = sl_db::Library::get(otherStore);
+  auto other = ILibrary::create(otherWrapper);
+  other->saveInto(ns);
+  other->save(library->propertySet(L"Smoke", safety->id()));
+  auto copied = otherStore->get<stocklib::PropertyNamespace>(stocklib::NameKey(L"Safety"));
+  ASSERT_TRUE(copied);
+  EXPECT_TRUE(other->propertySet(L"Smoke", copied->id()));
+
+  auto measure = stocklib::Measure::create(L"LENGTH")->save(store);
+  auto mm = stocklib::Unit::create(L"mm", 0.001, measure)->save(store);
+  store->setDefaultUnit(mm);
+  EXPECT_EQ(library->defaultUnit(L"LENGTH")->measureName(), L"LENGTH");
+  EXPECT_FALSE(library->defaultUnit(L"AREA"));
+  EXPECT_EQ(library->reservedQuery(), nullptr);
+}
+
+TEST_F(LibraryInterfaceTest, RemovalsTranslateKindsBothWays) {
+  auto escapeP = firstDefinition(L"Escape");
+  const std::uint32_t pId = escapeP->id();
+  EXPECT_EQ(library->remove(escapeP), stocklib::Library::kRemoved);
+  EXPECT_FALSE(store->get<stocklib::PropertyDefinition>(pId));
+  EXPECT_EQ(library->remove(escapeP), stocklib::Library::kNotRemoved);
+
+  auto fire = library->propertySet(L"Fire", safety->id());
+  auto fireV = fire->valueDefinitions().at(0);
+  auto smoke = library->propertySet(L"Smoke", safety->id());
+  const std::uint32_t vId = fireV->id(), setId = smoke->id();
+  using K = ObjectTypeWrapper;
+  // (4, v) is the store's (43, v); (1, set) its (39, set); 0 and an unknown kind (7) both reach
+  // the store as 0 and are removed, or refused, once.
+  std::set<ObjectKey> keys{{K::ValueDefinition, vId},
+                           {static_cast<K::ObjectType>(1), setId},
+                           {K::None, vId},
+                           {static_cast<K::ObjectType>(7), vId}};
+  std::map<ObjectKey, ILibrary::RemoveResult> results;
+  library->remove(keys, results);
+  EXPECT_EQ(results.size(), 3u);
+  EXPECT_EQ(results.at(ObjectKey(K::ValueDefinition, vId)), stocklib::Library::kRemoved);
+  EXPECT_EQ(results.at(ObjectKey(static_cast<K::ObjectType>(1), setId)),
+            stocklib::Library::kRemoved);
+  EXPECT_EQ(results.at(ObjectKey(K::None, vId)), stocklib::Library::kNotRemoved);
+  EXPECT_FALSE(store->get<stocklib::ValueDefinition>(vId));
+  EXPECT_FALSE(store->get<stocklib::PropertySet>(setId));
+  EXPECT_TRUE(library->storePropertySet(fire->id()));
+}
+
+TEST_F(LibraryInterfaceTest, GoneWrapperAnswersEmpty) {
+  auto def = firstDefinition(L"Fire");
+  const std::uint32_t id = def->id();
+  wrapper.reset();
+  EXPECT_FALSE(library->library<sl_db::Library>());
+  const OdRxClass* line = odrxClassDictionary()->getAt(L"OdDbLine");
+  EXPECT_TRUE(library->propertySets(line).empty());
+  EXPECT_TRUE(library->propertySets(ns).empty());
+  EXPECT_TRUE(library->allPropertyNamespaces().empty());
+  EXPECT_FALSE(library->propertyDefinition(id) || library->storePropertyDefinition(id));
+  EXPECT_FALSE(library->propertySet(L"Fire", safety->id()));
+  EXPECT_FALSE(library->createPropertySet(ns, L"New"));
+  EXPECT_EQ(library->uniquePropertySetName(L"Fire", ns), L"Fire");
+  EXPECT_EQ(library->remove(def), stocklib::Library::kNotRemoved);
+  std::map<ObjectKey, ILibrary::RemoveResult> results;
+  library->remove({ObjectKey(ObjectTypeWrapper::PropertyDefinition, id)}, results);
+  EXPECT_TRUE(results.empty());
+  library->save(def);
+  // Nothing reached the store.
+  EXPECT_TRUE(store->get<stocklib::PropertyDefinition>(id));
+  EXPECT_FALSE(store->get<stocklib::PropertySet>(stocklib::DefinitionKey(L"New", safety->id())));
+  // A set saved through a gone library is refused by the store.
+  auto fire = IPropertySet::create(
+      store->get<stocklib::PropertySet>(stocklib::DefinitionKey(L"Fire", safety->id())).get());
+  EXPECT_THROW(fire->save(library), stocklib::Exception);
+}
