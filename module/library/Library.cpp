@@ -80,6 +80,7 @@ struct Indexes {
   // Every namespace of the library, loaded once: sets, definitions and lookups by id all answer
   // these objects, so callers may compare namespaces by identity.
   std::unordered_map<uint32_t, KcSmartPtr<const stocklib::PropertyNamespace>> namespaceById;
+  std::unordered_map<uint32_t, KcSmartPtr<const stocklib::PropertySet>> setById;
 
   const SetNames& namesOf(const stocklib::PropertySet* set) const {
     static const SetNames none;
@@ -200,6 +201,7 @@ void Library::build() {
   OdRxClassDictionary* dictionary = odrxClassDictionary();
   for (const auto& set : m.propertySets) {
     const stocklib::PropertySet* raw = set.get();
+    m.setById[set->id()] = set;
     auto nsName = namespaceNames.find(set->namespace_id());
     const OdString name = nsName == namespaceNames.end() ? OdString() : nsName->second;
     m.setNames[raw] = {name, PropertyKey(name, set->name()).str()};
@@ -246,6 +248,11 @@ const stocklib::PropertySet* Library::propertySet(const PropertyKey& key) const 
 const stocklib::PropertyNamespace* Library::indexedNamespace(unsigned int id) const {
   auto it = m_impl->idx.namespaceById.find(id);
   return it == m_impl->idx.namespaceById.end() ? nullptr : it->second.get();
+}
+
+const stocklib::PropertySet* Library::indexedPropertySet(unsigned int id) const {
+  auto it = m_impl->idx.setById.find(id);
+  return it == m_impl->idx.setById.end() ? nullptr : it->second.get();
 }
 
 const stocklib::PropertyDefinition* Library::propertyDefinition(unsigned int id) const {

@@ -24,8 +24,9 @@ const sldb::LibraryCommandTable kTable = {
     sldb::cmdInit,         sldb::cmdEmbed,          sldb::cmdSetPrimary, sldb::cmdMovePrimary,
     sldb::cmdAddSecondary, sldb::cmdCloseSecondary, sldb::cmdList,       sldb::cmdFetch,
     applyOptions,          releaseOptions,          sldb::libraryTour,   sldb::printLibraries,
-    sldb::cmdDefs,         sldb::cmdDefAdd,         sldb::cmdDefRm,
-    sldb::cmdAddEntity,    sldb::cmdEntities,
+    sldb::cmdDefs,         sldb::cmdDefAdd,         sldb::cmdDefRm,      sldb::cmdAddEntity,
+    sldb::cmdEntities,     sldb::cmdProps,          sldb::cmdSetProp,    sldb::cmdResetProp,
+    sldb::cmdPurgeProps,   sldb::cmdAttachSet,      sldb::cmdDetachSet,  sldb::valueTour,
 };
 
 }  // namespace

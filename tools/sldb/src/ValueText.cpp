@@ -234,7 +234,8 @@ std::string quoted(const OdString& text) {
   return out + "\"";
 }
 
-// The shortest form that reads back as the same number.
+// The shortest form that reads back as the same number, without an exponent where the
+// number's digits allow one of 17 places.
 std::string real(double value) {
   std::string text;
   for (int precision = 1; precision <= 17; ++precision) {
@@ -242,7 +243,7 @@ std::string real(double value) {
     out.precision(precision);
     out << value;
     text = out.str();
-    if (std::strtod(text.c_str(), nullptr) == value) break;
+    if (std::strtod(text.c_str(), nullptr) == value && text.find('e') == std::string::npos) break;
   }
   return text;
 }
