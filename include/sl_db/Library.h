@@ -235,6 +235,11 @@ class SLDB_API Library {
   const stocklib::PropertyNamespace* propertyNamespace(const OdString& name) const;
   /// propertyNamespaces: appends every namespace holding a property set, by ascending name.
   void propertyNamespaces(std::vector<KcSmartPtr<const stocklib::PropertyNamespace>>& out) const;
+  /// indexedNamespace: the namespace of that id as loaded at the last build; null when unknown.
+  const stocklib::PropertyNamespace* indexedNamespace(unsigned int id) const;
+  /// indexedPropertySet: the property set of that id as loaded at the last build; null when
+  /// unknown.
+  const stocklib::PropertySet* indexedPropertySet(unsigned int id) const;
   /// propertySet: the first set (in library order) with that name and namespace name.
   const stocklib::PropertySet* propertySet(const PropertyKey& key) const;
   /// propertyDefinition / valueDefinition: by id (0: null) or by (namespace, name) key.
@@ -262,11 +267,22 @@ class SLDB_API Library {
 
   // Typed access to library objects (empty answers when the wrapper holds no library).
 
-  /// get<T>(id): the T of that id; empty for id 0 or when there is none.
+  /// get<T>(id): the T of that id; empty for id 0 or when there is none. A namespace or a
+  /// property set that the library still has and that was known at the last build is answered
+  /// as the very object the indexes hold, so that callers may compare them by identity.
   template <class T>
   KcSmartPtr<T> get(unsigned int id) {
     const auto& lib = library();
-    return (lib && id != 0) ? lib->get<T>(id) : KcSmartPtr<T>();
+    KcSmartPtr<T> found = (lib && id != 0) ? lib->get<T>(id) : KcSmartPtr<T>();
+    if constexpr (std::is_same_v<std::remove_const_t<T>, stocklib::PropertyNamespace>) {
+      if (const stocklib::PropertyNamespace* known = found ? indexedNamespace(id) : nullptr)
+        return KcSmartPtr<T>(const_cast<stocklib::PropertyNamespace*>(known));
+    }
+    if constexpr (std::is_same_v<std::remove_const_t<T>, stocklib::PropertySet>) {
+      if (const stocklib::PropertySet* known = found ? indexedPropertySet(id) : nullptr)
+        return KcSmartPtr<T>(const_cast<stocklib::PropertySet*>(known));
+    }
+    return found;
   }
   /// get<T>(key): the T of that unique key; empty when there is none.
   template <class T>

@@ -77,6 +77,10 @@ struct Indexes {
     OdString key;
   };
   std::unordered_map<const stocklib::PropertySet*, SetNames> setNames;
+  // Every namespace of the library, loaded once: sets, definitions and lookups by id all answer
+  // these objects, so callers may compare namespaces by identity.
+  std::unordered_map<uint32_t, KcSmartPtr<const stocklib::PropertyNamespace>> namespaceById;
+  std::unordered_map<uint32_t, KcSmartPtr<const stocklib::PropertySet>> setById;
 
   const SetNames& namesOf(const stocklib::PropertySet* set) const {
     static const SetNames none;
@@ -181,7 +185,7 @@ void Library::build() {
   std::vector<KcSmartPtr<const stocklib::PropertyNamespace>> namespaces;
   lib.get<stocklib::PropertyNamespace>(namespaces);
   std::unordered_map<uint32_t, OdString> namespaceNames;
-  std::unordered_map<uint32_t, KcSmartPtr<const stocklib::PropertyNamespace>> namespaceById;
+  auto& namespaceById = m.namespaceById;
   for (const auto& ns : namespaces) {
     namespaceNames[ns->id()] = ns->name();
     namespaceById[ns->id()] = ns;
@@ -197,6 +201,7 @@ void Library::build() {
   OdRxClassDictionary* dictionary = odrxClassDictionary();
   for (const auto& set : m.propertySets) {
     const stocklib::PropertySet* raw = set.get();
+    m.setById[set->id()] = set;
     auto nsName = namespaceNames.find(set->namespace_id());
     const OdString name = nsName == namespaceNames.end() ? OdString() : nsName->second;
     m.setNames[raw] = {name, PropertyKey(name, set->name()).str()};
@@ -206,6 +211,12 @@ void Library::build() {
       if (ns != namespaceById.end()) entry.ns = ns->second;
     }
     entry.sets.push_back(set);
+    // Resolved inside the session, each set keeps the one namespace object loaded above.
+    set->property_namespace();
+    for (const auto& definition : set->property_definitions())
+      definition->property_namespace();
+    for (const auto& definition : set->value_definitions())
+      definition->property_namespace();
     for (const OdString& typeName : set->entity_type_names()) {
       auto known = classes.find(typeName);
       if (known == classes.end())
@@ -232,6 +243,16 @@ const stocklib::PropertySet* Library::propertySet(const PropertyKey& key) const 
     if (set->name() == key.name() && m_impl->idx.namespaceOf(set.get()) == key.ns())
       return set.get();
   return nullptr;
+}
+
+const stocklib::PropertyNamespace* Library::indexedNamespace(unsigned int id) const {
+  auto it = m_impl->idx.namespaceById.find(id);
+  return it == m_impl->idx.namespaceById.end() ? nullptr : it->second.get();
+}
+
+const stocklib::PropertySet* Library::indexedPropertySet(unsigned int id) const {
+  auto it = m_impl->idx.setById.find(id);
+  return it == m_impl->idx.setById.end() ? nullptr : it->second.get();
 }
 
 const stocklib::PropertyDefinition* Library::propertyDefinition(unsigned int id) const {

@@ -1,9 +1,11 @@
 // The module's process-wide objects, made when the module file is loaded and destroyed in the
-// reverse order when it is unloaded: the record reactor, the registry, the record's key.
+// reverse order when it is unloaded: the record reactor, the registry, the record's key and the
+// palette context's runtime class.
 #include "OdString.h"
 #include "binding/DocumentLibrariesImpl.h"
 #include "sl_db/DbStockLibManager.h"
 #include "sl_db/DocumentLibrariesManager.h"
+#include "sl_db/DynamicPropertyContext.h"
 
 namespace {
 
@@ -12,6 +14,21 @@ namespace {
 sl_db::DocumentLibraries::Impl::StockLibManagerReactor g_recordReactor;
 OdStaticRxObject<sl_db::DocumentLibrariesManager> g_registry;
 const OdString g_recordKey(L"STOCK_LIB_MANAGER");
+
+// Registered only when no one has registered the class yet, and then unregistered by us alone.
+struct ContextClassRegistration {
+  bool registered = false;
+  ContextClassRegistration() {
+    if (!sl_db::DynamicPropertyContext::desc()) {
+      sl_db::DynamicPropertyContext::rxInit();
+      registered = true;
+    }
+  }
+  ~ContextClassRegistration() {
+    if (registered && sl_db::DynamicPropertyContext::desc())
+      sl_db::DynamicPropertyContext::rxUninit();
+  }
+} g_contextClass;
 
 }  // namespace
 

@@ -140,6 +140,74 @@ TEST(Tool, DemoFetchesAMaterialAndAProfileIntoAnEmbeddedPrimary) {
   EXPECT_NE(demo.out.find("(embedded)\n      unit mm, writable\n      holds"), std::string::npos)
       << demo.out;
   EXPECT_NE(demo.out.find(" 1 profile"), std::string::npos) << demo.out;
+  // Two lines' values of a shipped property set, read back after reopening.
+  EXPECT_NE(
+      demo.out.find("Thickness~Geometry  set Linear~Geometry  property  double  150 (stored)"),
+      std::string::npos)
+      << demo.out;
+  EXPECT_NE(demo.out.find("Finish~Geometry  set Linear~Geometry  property  string  painted"),
+            std::string::npos)
+      << demo.out;
+}
+
+TEST(Tool, PropertyValuesAreSetListedResetAndRefused) {
+  sltest::ScratchDir dir;
+  const std::string d = dir.path().toUtf8();
+  const std::string root = shippedRoot();
+  auto run = [&](const std::string& args) { return sldb(d, args, root); };
+  ASSERT_EQ(run("new d.dwg").rc, 0);
+  ASSERT_EQ(run("init d.dwg").rc, 0);  // seeded from the shipped support files
+  auto handleOf = [](const Outcome& added) {
+    std::string out = added.out.substr(0, added.out.size() - 1);
+    return out.substr(out.rfind('\n') + 1);
+  };
+  const std::string line = handleOf(run("add-entity d.dwg line 0,0,0 1000,0,0"));
+  const std::string circle = handleOf(run("add-entity d.dwg circle 0,0,0 5"));
+  auto stamp = [&] { return std::filesystem::last_write_time(d + "/d.dwg"); };
+
+  Outcome set = run("set-prop d.dwg " + line + " Thickness~Geometry 200");
+  EXPECT_EQ(set.rc, 0) << set.out;
+  EXPECT_EQ(set.out, "Ok\nsaved d.dwg\n");
+  Outcome props = run("props d.dwg " + line);
+  EXPECT_EQ(props.rc, 0) << props.out;
+  EXPECT_EQ(props.out,
+            "Thickness~Geometry  set Linear~Geometry  property  double  200 (stored)  Ok\n"
+            "Finish~Geometry  set Linear~Geometry  property  string  none (default)  Ok\n"
+            "LoadBearing~Geometry  set Linear~Geometry  property  bool  false (default)  Ok\n"
+            "Count~Geometry  set Linear~Geometry  property  int32  1 (default)  Ok\n"
+            "Length~Geometry  set Linear~Geometry  value  double  none  TypeMismatch\n");
+  EXPECT_EQ(run("props d.dwg " + line + " --set Circular~Geometry").out, "no properties\n");
+  EXPECT_EQ(lines(run("props d.dwg " + line + " --namespace Geometry").out), 5);
+  EXPECT_EQ(run("props d.dwg " + line + " --mapped").out, "no properties\n");
+  EXPECT_NE(run("entities d.dwg").out.find(line + "  OdDbLine  1 value\n"), std::string::npos);
+
+  // Failures are one line, and the drawing is left alone.
+  auto before = stamp();
+  for (const std::string& bad : std::vector<std::string>{
+           "set-prop d.dwg " + line + " Thickness~Geometry thick",
+           "set-prop d.dwg " + line + " Thickness~Nowhere 1",
+           "set-prop d.dwg " + line + " Length~Geometry 1",
+           "set-prop d.dwg " + circle + " Thickness~Geometry 1",
+           "set-prop d.dwg FFFF Count~Geometry 1", "set-prop d.dwg zz Count~Geometry 1",
+           "set-prop missing.dwg " + line + " Count~Geometry 1",
+           "props d.dwg " + line + " --set Nothing~Geometry",
+           "props d.dwg " + line + " --namespace X",
+           "reset-prop d.dwg " + line + " Nothing~Geometry",
+           "attach-set d.dwg " + line + " Linear~Geometry"}) {
+    Outcome r = run(bad);
+    EXPECT_NE(r.rc, 0) << bad;
+    EXPECT_EQ(lines(r.out), 1) << bad << ": " << r.out;
+  }
+  EXPECT_EQ(run("purge-props d.dwg " + line).out, "purged 0 values\n");
+  EXPECT_EQ(stamp(), before);
+
+  EXPECT_EQ(run("set-prop d.dwg " + line + " Count~Geometry 3").rc, 0);
+  EXPECT_EQ(run("reset-prop d.dwg " + line + " Thickness~Geometry").out, "reset\nsaved d.dwg\n");
+  EXPECT_NE(run("props d.dwg " + line)
+                .out.find("Count~Geometry  set Linear~Geometry  property  int32  3 (stored)  Ok"),
+            std::string::npos);
+  EXPECT_EQ(run("reset-prop d.dwg " + line).out, "reset\nsaved d.dwg\n");
+  EXPECT_EQ(run("reset-prop d.dwg " + line).out, "nothing stored\n");
 }
 
 TEST(Tool, ProfilesListInNaturalOrderWithSectionPropertiesAndPictures) {

@@ -120,6 +120,24 @@ TEST_F(LibraryTest, NamespaceSetAndDefinitionLookups) {
 
   EXPECT_EQ(names(w->propertySets()),
             (std::vector<OdString>{L"Door", L"Window", L"Wall", L"Beam", L"Column"}));
+
+  // One namespace object per namespace while the wrapper lives: sets, their definitions and
+  // lookups by id answer the same object, so callers may compare namespaces by identity.
+  const auto& sets = w->propertySets();
+  const PropertyNamespace* archNs = w->propertyNamespace(L"Arch");
+  EXPECT_EQ(sets[0]->property_namespace().get(), archNs);
+  EXPECT_EQ(sets[1]->property_namespace().get(), archNs);
+  EXPECT_NE(sets[3]->property_namespace().get(), archNs);
+  EXPECT_EQ(sets[0]->property_definitions()[0]->property_namespace().get(), archNs);
+  EXPECT_EQ(sets[2]->value_definitions()[0]->property_namespace().get(), archNs);
+  EXPECT_EQ(w->get<PropertyNamespace>(arch->id()).get(), archNs);
+  EXPECT_EQ(w->get<PropertySet>(sets[1]->id()).get(), sets[1].get());
+  ASSERT_EQ(lib->removeObject(lib->get<PropertySet>(sets[1]->id()).get()),
+            stocklib::Library::kRemoved);
+  EXPECT_FALSE(w->get<PropertySet>(sets[1]->id()));  // gone from the library: not answered
+  EXPECT_TRUE(w->get<PropertyNamespace>(empty->id()));
+  EXPECT_EQ(w->get<PropertyNamespace>(empty->id()).get(),
+            w->get<PropertyNamespace>(empty->id()).get());
 }
 
 TEST_F(LibraryTest, PropertySetsByNamespaceClassAndEnabledKeys) {

@@ -84,6 +84,17 @@ DbPropertyType parseTypeWord(const std::string& word);
 /// folder in use is copied into `folder`, which becomes the roaming root; a material and a
 /// profile are fetched from the default library into a new embedded primary; the drawing is saved.
 void libraryTour(const std::string& folder, const std::string& drawing);
+int cmdAddEntity(const Args& args);
+int cmdEntities(const Args& args);
+int cmdProps(const Args& args);
+int cmdSetProp(const Args& args);
+int cmdResetProp(const Args& args);
+int cmdPurgeProps(const Args& args);
+int cmdAttachSet(const Args& args);
+int cmdDetachSet(const Args& args);
+/// valueTour: the demo's value steps on the drawing the library tour saved: a second line, the
+/// two lines given values of a shipped property set, saved, reopened and shown.
+void valueTour(const std::string& drawing);
 /// printLibraries: the drawing's bound libraries (location, unit, read-only, object counts).
 void printLibraries(OdDbDatabase* db, std::ostream& out);
 
@@ -110,6 +121,15 @@ struct LibraryCommandTable {
   int (*defs)(const Args&);
   int (*defAdd)(const Args&);
   int (*defRm)(const Args&);
+  int (*addEntity)(const Args&);
+  int (*entities)(const Args&);
+  int (*props)(const Args&);
+  int (*setProp)(const Args&);
+  int (*resetProp)(const Args&);
+  int (*purgeProps)(const Args&);
+  int (*attachSet)(const Args&);
+  int (*detachSet)(const Args&);
+  void (*valueTour)(const std::string& drawing);
 };
 using LibraryCommandsEntry = const LibraryCommandTable* (*)();
 

@@ -25,7 +25,9 @@ const sldb::LibraryCommandTable kTable = {
     sldb::cmdAddSecondary, sldb::cmdCloseSecondary, sldb::cmdList,       sldb::cmdFetch,
     applyOptions,          releaseOptions,          sldb::libraryTour,   sldb::printLibraries,
     sldb::cmdPalette,      sldb::cmdSection,        sldb::cmdDraw,       sldb::cmdDefs,
-    sldb::cmdDefAdd,       sldb::cmdDefRm,
+    sldb::cmdDefAdd,       sldb::cmdDefRm,          sldb::cmdAddEntity,  sldb::cmdEntities,
+    sldb::cmdProps,        sldb::cmdSetProp,        sldb::cmdResetProp,  sldb::cmdPurgeProps,
+    sldb::cmdAttachSet,    sldb::cmdDetachSet,      sldb::valueTour,
 };
 
 }  // namespace

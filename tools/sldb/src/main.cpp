@@ -305,7 +305,8 @@ int cmdDemo(const Args& args) {
   }
   std::cout << "wrote a new metric drawing with a line, a circle and an outline: " << path << "\n";
   library().libraryTour(folder, path);
-  std::cout << "5. read it back:\n";
+  library().valueTour(path);
+  std::cout << "8. read it back:\n";
   printInfo(readDrawing(path), std::cout);
   return 0;
 }
@@ -335,7 +336,8 @@ const Command kCommands[] = {
      cmdExportEmbedded},
     {"demo", "demo [--keep]",
      "a tour in a temporary folder: a new drawing gets a material and a profile from the\n"
-     "      shipped library in an embedded primary, is saved, read back and shown",
+     "      shipped library in an embedded primary, two lines get property values, and the\n"
+     "      drawing is saved, read back and shown",
      cmdDemo},
     {"init", "init DRAWING", "give a drawing without libraries an embedded primary library",
      nullptr, &sldb::LibraryCommandTable::init},
@@ -387,6 +389,30 @@ const Command kCommands[] = {
      nullptr, &sldb::LibraryCommandTable::defAdd},
     {"def-rm", "def-rm DRAWING NAME~NS", "remove a property or value definition", nullptr,
      &sldb::LibraryCommandTable::defRm},
+    {"add-entity", "add-entity DRAWING line X,Y,Z X,Y,Z | circle X,Y,Z R | polyline X,Y X,Y ...",
+     "add an entity to the model space and print its handle", nullptr,
+     &sldb::LibraryCommandTable::addEntity},
+    {"entities", "entities DRAWING",
+     "list the model space's entities: handle, class, number of stored values", nullptr,
+     &sldb::LibraryCommandTable::entities},
+    {"props", "props DRAWING HANDLE [--set NAME~NS | --namespace NS | --mapped]",
+     "list the entity's properties: key, set, kind, storage type, value, result", nullptr,
+     &sldb::LibraryCommandTable::props},
+    {"set-prop", "set-prop DRAWING HANDLE NAME~NS VALUE",
+     "set a property value, parsed by its type (1.5, text, true, 1,2,3, [1, 2], {a: 1})", nullptr,
+     &sldb::LibraryCommandTable::setProp},
+    {"reset-prop", "reset-prop DRAWING HANDLE [NAME~NS]",
+     "remove one stored value, or every value of the entity's properties", nullptr,
+     &sldb::LibraryCommandTable::resetProp},
+    {"purge-props", "purge-props DRAWING HANDLE",
+     "remove the stored values that no applicable property set defines", nullptr,
+     &sldb::LibraryCommandTable::purgeProps},
+    {"attach-set", "attach-set DRAWING HANDLE SET~NS",
+     "attach a per-instance property set to the entity", nullptr,
+     &sldb::LibraryCommandTable::attachSet},
+    {"detach-set", "detach-set DRAWING HANDLE SET~NS",
+     "detach a per-instance property set from the entity", nullptr,
+     &sldb::LibraryCommandTable::detachSet},
     {"help", "help", "print this help", cmdHelp},
 };
 

@@ -1,0 +1,118 @@
+// DynamicProperty: one user property of one drawing object, bound to a library's property or
+// value definition; reads and writes the object's value, stored under the key's string form.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "RxObject.h"
+#include "dbprops/DbProperty.h"
+#include "dbprops/DbPropertyType.h"
+#include "sl_db/DynamicPropertyResult.h"
+#include "sl_db/PropertyKey.h"
+#include "sl_db/SlDbExport.h"
+
+namespace sl_db {
+
+class IAbstractDefinition;
+class IPropertyDefinition;
+class IValueDefinition;
+class IPropertySet;
+class ILibrary;
+
+/// DynamicProperty: a light value (copies share the object and the definitions). The object
+/// must be open for reading to read and for writing to write: reads of an object that is not
+/// throw OdError(eNotOpenForRead), writes throw from assertWriteEnabled.
+/// Result (Ok, NoValue, InvalidValue, TypeMismatch, NotAvailable) is the outcome of getValue and
+/// setValue: NoValue for a read without stored value nor default of T (output reset);
+/// InvalidValue for a write the definition rejects; TypeMismatch when T is not the storage type
+/// or a value definition lacks a context with an entity; NotAvailable for a read with nothing
+/// bound nor stored and a write to an object without container or refused by it.
+class SLDB_API DynamicProperty : public DynamicPropertyResults {
+ public:
+  /// Binds the last property and value definition named `key` (each kind on its own) among the
+  /// sets of `library` that apply to `object`; with `resolve` false or no library binds nothing.
+  /// `object` must not be null when resolving.
+  DynamicProperty(std::shared_ptr<ILibrary> library, OdRxObjectPtr object, const PropertyKey& key,
+                  bool resolve);
+  /// Binds `definition` (may be empty: then the key is empty) and `set`.
+  DynamicProperty(OdRxObjectPtr object, std::shared_ptr<IPropertyDefinition> definition,
+                  std::shared_ptr<IPropertySet> set);
+  DynamicProperty(OdRxObjectPtr object, std::shared_ptr<IValueDefinition> definition,
+                  std::shared_ptr<IPropertySet> set);
+  /// Binds by identifier: a property definition (kind 3) or a value definition (kind 4) of the
+  /// library's index; anything else binds nothing and leaves the key empty.
+  DynamicProperty(std::shared_ptr<ILibrary> library, OdRxObjectPtr object, ObjectKey key);
+
+  const PropertyKey& propertyKey() const { return m_key; }
+  std::shared_ptr<IPropertySet> propertySet() const { return m_set; }
+  std::shared_ptr<IPropertyDefinition> propertyDefinition() const { return m_propertyDefinition; }
+  std::shared_ptr<IValueDefinition> valueDefinition() const { return m_valueDefinition; }
+  /// abstractDefinition: the property definition when bound, else the value definition (or
+  /// empty).
+  std::shared_ptr<IAbstractDefinition> abstractDefinition() const;
+  /// object: the drawing object (may be null).
+  const OdRxObjectPtr& object() const { return m_object; }
+
+  /// type: the type stored, else the bound definition's storage type, else the empty type.
+  DbPropertyType type() const;
+  /// exists: a definition is bound or a value is stored under the name.
+  [[nodiscard]] bool exists() const;
+  /// isSet: a value is stored and set.
+  [[nodiscard]] bool isSet() const;
+
+  /// property: the stored value; empty when none, when a value definition is bound (those are
+  /// never stored) or for objects without a property container. The first access brings a
+  /// stored value to the property definition's type.
+  std::shared_ptr<const DbProperty> property() const;
+  std::shared_ptr<DbProperty> property();
+  /// createProperty: the stored value, made (empty, of the definition's type) and stored first
+  /// when missing; empty without container or property definition, or for an invalid type.
+  std::shared_ptr<DbProperty> createProperty();
+  /// setProperty: stores `value` under the name (nothing for objects without container).
+  void setProperty(const std::shared_ptr<DbProperty>& value);
+  /// resetValue: removes the stored value; false when there was none or no container.
+  bool resetValue();
+
+  /// getValue: reads the value as T: the stored one, else the property definition's default,
+  /// else a value definition's computation in `context` (a DynamicPropertyContext with an
+  /// entity; may be null otherwise). T is one of the storage's value types.
+  template <class T>
+  [[nodiscard]] Result getValue(T& value, const OdRxObject* context = nullptr) const;
+  /// setValue: writes `value`, checked by the property definition, in place when a value is
+  /// stored, else as a new stored value of the definition's type (of T when none is bound).
+  template <class T>
+  [[nodiscard]] Result setValue(const T& value);
+
+ private:
+  /// castProperty: brings a stored value to the property definition's type, once; answers the
+  /// converted value only when the storage could not keep it (object open for reading only).
+  std::shared_ptr<const DbProperty> castProperty() const;
+  std::shared_ptr<const DbProperty> property_(const OdRxObject* object) const;
+  std::shared_ptr<DbProperty> property_(OdRxObject* object);
+
+  OdRxObjectPtr m_object;
+  PropertyKey m_key;
+  std::shared_ptr<IPropertyDefinition> m_propertyDefinition;
+  std::shared_ptr<IValueDefinition> m_valueDefinition;
+  std::shared_ptr<IPropertySet> m_set;
+  mutable bool m_storageChecked = false;
+};
+
+// getValue and setValue exist for exactly the storage's value types (int and unsigned int are
+// the 32-bit int32_t and uint32_t here).
+#define SLDB_EXTERN_VALUE_ACCESS_(...)                                            \
+  extern template DynamicProperty::Result DynamicProperty::getValue<__VA_ARGS__>( \
+      __VA_ARGS__&, const OdRxObject*) const;                                     \
+  extern template DynamicProperty::Result DynamicProperty::setValue<__VA_ARGS__>( \
+      const __VA_ARGS__&);
+#define SLDB_EXTERN_SINGLE_(T, C) SLDB_EXTERN_VALUE_ACCESS_(T)
+#define SLDB_EXTERN_ARRAY_(T, C) SLDB_EXTERN_VALUE_ACCESS_(DbArray<T>)
+#define SLDB_EXTERN_MAP_(K, KC, V, VC) SLDB_EXTERN_VALUE_ACCESS_(std::map<K, V>)
+DBPROPS_FOR_EACH_TYPE(SLDB_EXTERN_SINGLE_, SLDB_EXTERN_ARRAY_, SLDB_EXTERN_MAP_)
+#undef SLDB_EXTERN_SINGLE_
+#undef SLDB_EXTERN_ARRAY_
+#undef SLDB_EXTERN_MAP_
+#undef SLDB_EXTERN_VALUE_ACCESS_
+
+}  // namespace sl_db

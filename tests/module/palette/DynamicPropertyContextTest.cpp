@@ -1,0 +1,78 @@
+// The palette context: its runtime class, registered while the module is loaded, and recovering a
+// context from a plain runtime object.
+#include "DbEntity.h"
+#include "OdError.h"
+#include "RxModule.h"
+#include "TestSupport.h"
+#include "sl_db/DynamicPropertyContext.h"
+
+using sl_db::DynamicPropertyContext;
+
+namespace {
+
+OdResult codeOf(void (*call)()) {
+  try {
+    call();
+  } catch (const OdError& e) {
+    return e.code();
+  }
+  return eOk;
+}
+
+}  // namespace
+
+TEST(DynamicPropertyContext, CarriesEntityAndPlyAndIsRecoveredFromPlainObjects) {
+  ASSERT_NE(DynamicPropertyContext::desc(), nullptr);
+  EXPECT_EQ(DynamicPropertyContext::desc()->name(), L"DynamicPropertyContext");
+  EXPECT_EQ(DynamicPropertyContext::desc()->myParent(), OdRxObject::desc());
+
+  OdDbLinePtr line = OdDbLine::createObject();
+  KcSmartPtr<DynamicPropertyContext> context = DynamicPropertyContext::createObject(line.get(), 3);
+  ASSERT_TRUE(context);
+  EXPECT_EQ(context->isA(), DynamicPropertyContext::desc());
+  EXPECT_EQ(context->entity(), line.get());
+  EXPECT_EQ(context->plyIndex(), 3);
+  *context->plyIndexAddress() = 5;
+  EXPECT_EQ(context->plyIndex(), 5);
+  EXPECT_EQ(context->numRefs(), 1);
+
+  const OdRxObject* plain = context.get();
+  {
+    KcSmartPtr<DynamicPropertyContext> again = DynamicPropertyContext::queryX(plain);
+    EXPECT_EQ(again.get(), context.get());
+    EXPECT_EQ(context->numRefs(), 2);
+  }
+  EXPECT_EQ(context->numRefs(), 1);
+  EXPECT_FALSE(DynamicPropertyContext::queryX(line.get()));
+  EXPECT_FALSE(DynamicPropertyContext::queryX(static_cast<const OdRxObject*>(nullptr)));
+
+  KcSmartPtr<DynamicPropertyContext> empty = DynamicPropertyContext::createObject(nullptr, -1);
+  EXPECT_EQ(empty->entity(), nullptr);
+  EXPECT_EQ(empty->plyIndex(), -1);
+  // The class makes no objects by itself.
+  EXPECT_FALSE(DynamicPropertyContext::createVirtualObject());
+}
+
+TEST(DynamicPropertyContext, RegistrationRefusesTwiceAndSurvivesModuleReload) {
+  EXPECT_EQ(codeOf(&DynamicPropertyContext::rxInit), eAlreadyRegistered);
+  ASSERT_NE(DynamicPropertyContext::desc(), nullptr);
+
+  DynamicPropertyContext::rxUninit();
+  EXPECT_EQ(DynamicPropertyContext::desc(), nullptr);
+  EXPECT_EQ(codeOf([] { DynamicPropertyContext::createVirtualObject(); }), eNotRegistered);
+  EXPECT_EQ(codeOf(&DynamicPropertyContext::rxUninit), eNotRegistered);
+  KcSmartPtr<DynamicPropertyContext> orphan = DynamicPropertyContext::createObject(nullptr, 1);
+  EXPECT_FALSE(DynamicPropertyContext::queryX(orphan.get()));
+  DynamicPropertyContext::rxInit();
+  EXPECT_EQ(DynamicPropertyContext::queryX(orphan.get()).get(), orphan.get());
+
+  // Loading and unloading the module as a host does, twice, leaves the class usable.
+  for (int round = 0; round < 2; ++round) {
+    OdRxModulePtr module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
+    ASSERT_TRUE(module);
+    EXPECT_NE(DynamicPropertyContext::desc(), nullptr);
+    EXPECT_TRUE(odrxModuleManager()->unloadModule(module));
+  }
+  ASSERT_NE(DynamicPropertyContext::desc(), nullptr);
+  EXPECT_TRUE(DynamicPropertyContext::queryX(DynamicPropertyContext::createObject(nullptr, 0)));
+}

@@ -1,0 +1,134 @@
+// DynamicProperties: the three runs and their filters, resetting and purging, and values that a
+// host sets on lines of a drawing, saves and reads back.
+#include "sl_db/DynamicProperties.h"
+
+#include "DocLibsSupport.h"
+#include "ValuesSupport.h"
+
+using sl_db::DynamicProperties;
+using sl_db::DynamicProperty;
+using sl_db::PropertyKey;
+
+namespace sltest {
+
+namespace {
+
+/// "key set kind" per property, the set "-" and the kind p, v or u (unbound).
+std::vector<std::string> listing(const DynamicProperties& properties) {
+  std::vector<std::string> out;
+  for (const DynamicProperty& p : properties) {
+    out.push_back(p.propertyKey().str().toUtf8() + " " +
+                  (p.propertySet() ? p.propertySet()->name().toUtf8() : "-") + " " +
+                  (p.propertyDefinition() ? "p"
+                   : p.valueDefinition()  ? "v"
+                                          : "u"));
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST_F(ValuesTest, CollectionListsMappedDefinedAndUnclaimedValuesInOrder) {
+  OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
+  OdDbObjectPtr circle = circleId.openObject(OdDb::kForWrite);
+  DynamicProperties none(library, circle);
+  EXPECT_EQ(listing(none), (std::vector<std::string>{"Radius~Struct Circle p"}));
+  EXPECT_FALSE(none.isAnySet());
+  EXPECT_EQ(DynamicProperties(nullptr, circle).count(), 0u);
+
+  store_(line.get(), L"Sill~Arch", 1.0, true);  // mapped and defined: listed twice
+  store_(line.get(), L"Ext~Other", 2.0, true);  // mapped, defined nowhere
+  store_(line.get(), L"Width~Door", 3.0);       // unclaimed (the key is Door/Width)
+  store_(line.get(), L"Note~Arch", OdString(L"n"));
+  DynamicProperties all(library, line);
+  const std::vector<std::string> expected = {
+      "Ext~Other - u",    "Sill~Arch Trim p", "Width~Arch Door p", "Height~Arch Door p",
+      "Pos~Arch Door p",  "Note~Arch Door p", "Area~Arch Door v",  "Width~Arch Frame v",
+      "Sill~Arch Trim p", "Width~Door - u"};
+  EXPECT_EQ(listing(all), expected);
+  EXPECT_EQ(all.count(), expected.size());
+  EXPECT_TRUE(all.isAnySet());
+
+  // Filters list defined properties only: one set, or every set of a namespace (two of Arch's
+  // sets apply; the namespace object of each is the library's one).
+  EXPECT_EQ(listing(DynamicProperties(library, line, set(L"Arch", L"Trim"))),
+            (std::vector<std::string>{"Sill~Arch Trim p"}));
+  auto arch = library->propertyNamespace(wrapper->propertyNamespace(L"Arch")->id());
+  EXPECT_EQ(listing(DynamicProperties(library, line, arch)),
+            (std::vector<std::string>(expected.begin() + 2, expected.end() - 1)));
+  EXPECT_EQ(listing(DynamicProperties(line, sl_db::StaticPropertiesTag())),
+            (std::vector<std::string>{"Ext~Other - u", "Sill~Arch - u"}));
+
+  // An attached per-instance set joins run 2 in the library's order of sets.
+  DbProperties::get(line.get())->attachInstancePropertySet(L"Beam~Struct");
+  EXPECT_EQ(listing(DynamicProperties(library, line))[9], "Load~Struct Beam p");
+
+  // A filtered collection purges nothing; the full one only the unclaimed values.
+  DynamicProperties(library, line, set(L"Arch", L"Trim")).purgeValues();
+  EXPECT_EQ(container(line.get()).size(), 4u);
+  DynamicProperties(library, line).purgeValues();
+  EXPECT_FALSE(container(line.get()).getProperty(L"Width~Door"));
+  EXPECT_EQ(container(line.get()).size(), 3u);
+  DynamicProperties copy = all;
+  copy.resetAllValues();
+  EXPECT_EQ(container(line.get()).size(), 0u);
+  EXPECT_FALSE(all.isAnySet());
+}
+
+// The module as a host loads it: the drawing's primary library (seeded with the shipped sets)
+// defines the values of lines; two lines get values, the drawing is saved and reopened.
+TEST_F(DocLibsTest, ValuesOfLinesSurviveSavingAndReopening) {
+  // New primaries are seeded from the shipped support files.
+  std::filesystem::create_directories(dir.path().toUtf8() + "/Support");
+  for (const char* name : {"/stocklib.xml", "/stocklib_units.xml"})
+    std::filesystem::copy_file(std::string(SL_SUPPORT_DIR) + name,
+                               dir.path().toUtf8() + "/Support" + name);
+  const OdString path = dir.file("values.dwg");
+  std::vector<OdDbObjectId> lines;
+  std::vector<OdDbHandle> handles;
+  {
+    OdDbDatabasePtr db = odDbCreateDatabase();
+    auto wrapper = sl_db::docLibs(db)->primaryLibrary(true);
+    ASSERT_TRUE(wrapper);
+    auto library = sl_db::ILibrary::create<sl_db::Library>(wrapper);
+    OdDbBlockTableRecordPtr space = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+    for (double thickness : {200.0, 150.0}) {
+      OdDbLinePtr line = OdDbLine::createObject();
+      lines.push_back(space->appendOdDbEntity(line));
+      EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Geometry", L"Thickness"), true)
+                    .setValue(thickness),
+                DynamicProperty::Ok);
+    }
+    space = nullptr;
+    OdDbObjectPtr second = lines[1].openObject(OdDb::kForWrite);
+    EXPECT_EQ(DynamicProperty(library, second, PropertyKey(L"Geometry", L"Finish"), true)
+                  .setValue(OdString(L"painted")),
+              DynamicProperty::Ok);
+    second = nullptr;
+    for (const OdDbObjectId& id : lines)
+      handles.push_back(id.handle());
+    db->writeFile(path);
+  }
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  db->readFile(path);
+  auto library = sl_db::ILibrary::create<sl_db::Library>(sl_db::docLibs(db)->primaryLibrary(false));
+  ASSERT_TRUE(library);
+  const double expected[] = {200.0, 150.0};
+  for (std::size_t i = 0; i < 2; ++i) {
+    OdDbObjectPtr line = db->getOdDbObjectId(handles[i]).openObject();
+    double thickness = 0;
+    OdString finish;
+    EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Geometry", L"Thickness"), true)
+                  .getValue(thickness),
+              DynamicProperty::Ok);
+    EXPECT_EQ(thickness, expected[i]);
+    EXPECT_EQ(
+        DynamicProperty(library, line, PropertyKey(L"Geometry", L"Finish"), true).getValue(finish),
+        DynamicProperty::Ok);
+    EXPECT_EQ(finish,
+              i == 0 ? OdString(L"none") : OdString(L"painted"));  // the default, else stored
+    EXPECT_EQ(DynamicProperties(library, line).count(), 5u);
+  }
+}
+
+}  // namespace sltest

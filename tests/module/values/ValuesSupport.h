@@ -1,0 +1,87 @@
+// Fixture of the entity-value tests: a library with property sets for lines, seen through the
+// property model, and lines in a drawing.
+#pragma once
+
+#include "DbDatabase.h"
+#include "DbEntity.h"
+#include "TestSupport.h"
+#include "dbprops/DbProperties.h"
+#include "sl_db/DynamicProperties.h"
+#include "sl_db/IDefinitions.h"
+#include "sl_db/ILibrary.h"
+#include "sl_db/Library.h"
+#include "stocklib/Library.h"
+#include "stocklib/Objects.h"
+
+namespace sltest {
+
+/// Arch: Door (lines): Width double, default 2.5; Height int16, default 7; Pos point3d; Note
+/// text without default; value Area double. Frame (lines, later): value Width. Trim (lines): Sill
+/// double. Struct: Beam (lines, per instance): Load double, default 1. Circle (circles): Radius.
+class ValuesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    store = stocklib::LibraryManager::instance().create(dir.file("values.stocklib"),
+                                                        stocklib::kLibraryUnitMillimeter, L"t");
+    ASSERT_TRUE(store);
+    auto arch = stocklib::PropertyNamespace::create(L"Arch")->save(store);
+    auto strukt = stocklib::PropertyNamespace::create(L"Struct")->save(store);
+    auto door = stocklib::PropertySet::create(arch, L"Door");
+    door->insert_entity_type(L"OdDbLine");
+    door->append_property_definition(L"Width", stocklib::PropertyType(1, 9))
+        ->set_default_double(2.5);
+    door->append_property_definition(L"Height", stocklib::PropertyType(1, 3))->set_default_int(7);
+    door->append_property_definition(L"Pos", stocklib::PropertyType(1, 16));
+    door->append_property_definition(L"Note", stocklib::PropertyType(1, 10));
+    door->append_value_definition(L"Area", stocklib::PropertyType(1, 9));
+    door->save(store);
+    auto frame = stocklib::PropertySet::create(arch, L"Frame");
+    frame->insert_entity_type(L"OdDbLine");
+    frame->append_value_definition(L"Width", stocklib::PropertyType(1, 9));
+    frame->save(store);
+    auto trim = stocklib::PropertySet::create(arch, L"Trim");
+    trim->insert_entity_type(L"OdDbLine");
+    trim->append_property_definition(L"Sill", stocklib::PropertyType(1, 9));
+    trim->save(store);
+    auto beam = stocklib::PropertySet::create(strukt, L"Beam");
+    beam->insert_entity_type(L"OdDbLine");
+    beam->set_per_instance(true);
+    beam->append_property_definition(L"Load", stocklib::PropertyType(1, 9))->set_default_double(1);
+    beam->save(store);
+    auto circle = stocklib::PropertySet::create(strukt, L"Circle");
+    circle->insert_entity_type(L"OdDbCircle");
+    circle->append_property_definition(L"Radius", stocklib::PropertyType(1, 9));
+    circle->save(store);
+    wrapper = sl_db::Library::get(store);
+    library = sl_db::ILibrary::create<sl_db::Library>(wrapper);
+
+    db = odDbCreateDatabase();
+    OdDbBlockTableRecordPtr space = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+    lineId = space->appendOdDbEntity(OdDbLine::createObject());
+    circleId = space->appendOdDbEntity(OdDbCircle::createObject());
+  }
+
+  /// The set `name` of the library, through the property model.
+  std::shared_ptr<sl_db::IPropertySet> set(const wchar_t* ns, const wchar_t* name) {
+    return library->propertySet(wrapper->propertySet(sl_db::PropertyKey(ns, name))->id());
+  }
+  /// Stores `value` on `object` under `name` directly in the storage.
+  template <class T>
+  static void store_(OdRxObject* object, const wchar_t* name, const T& value, bool mapped = false) {
+    auto p = std::make_shared<DbPropertyContainer<T>>(value);
+    p->setMapped(mapped);
+    DbProperties::get(object)->setProperty(OdString(name), p);
+  }
+  static const DbProperties& container(const OdRxObject* object) {
+    return *DbProperties::get(object);
+  }
+
+  ScratchDir dir;
+  std::shared_ptr<stocklib::Library> store;
+  std::shared_ptr<sl_db::Library> wrapper;
+  std::shared_ptr<sl_db::ILibrary> library;
+  OdDbDatabasePtr db;
+  OdDbObjectId lineId, circleId;
+};
+
+}  // namespace sltest

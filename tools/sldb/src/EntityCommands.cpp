@@ -1,0 +1,120 @@
+// The entity commands of the command-line host: adding lines, circles and polylines to a
+// drawing's model space and listing its entities with the number of values each carries.
+#include <iostream>
+
+#include "EntityAccess.h"
+
+#include "Cli.h"
+#include "DbDatabase.h"
+#include "DbEntity.h"
+#include "ValueText.h"
+#include "dbprops/DbProperties.h"
+#include "ut/FileUtils.h"
+
+namespace sldb {
+
+OdDbDatabasePtr openDrawing(const std::string& path) {
+  OdString file = OdString::fromUtf8(path);
+  if (!ut::fileExists(file)) throw Failure{"no drawing at " + path};
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  db->readFile(file);
+  return db;
+}
+
+void saveDrawing(OdDbDatabase* db, const std::string& path) {
+  db->writeFile(OdString::fromUtf8(path));
+  std::cout << "saved " << path << "\n";
+}
+
+std::string handleText(const OdDbObjectId& id) {
+  return id.handle().ascii().toUtf8();
+}
+
+OdDbEntityPtr entityAt(OdDbDatabase* db, const std::string& text, OdDb::OpenMode mode) {
+  std::uint64_t value = 0;
+  bool ok = !text.empty() && text.size() <= 16;
+  for (char c : text) {
+    int digit = c >= '0' && c <= '9'   ? c - '0'
+                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                       : -1;
+    ok = ok && digit >= 0;
+    value = value * 16 + static_cast<std::uint64_t>(digit < 0 ? 0 : digit);
+  }
+  if (!ok) throw UsageError{"a handle is hexadecimal, not '" + text + "'"};
+  OdDbObjectId id = db->getOdDbObjectId(OdDbHandle(value));
+  OdDbObjectPtr object = id.isNull() || id.isErased() ? OdDbObjectPtr() : id.openObject(mode);
+  if (!object) throw Failure{"no object with handle " + text + " in the drawing"};
+  OdDbEntityPtr entity = OdDbEntity::cast(object.get());
+  if (!entity)
+    throw Failure{"the object " + text + " is a " + object->isA()->name().toUtf8() +
+                  ", not an entity"};
+  return entity;
+}
+
+int cmdAddEntity(const Args& args) {
+  if (args.size() < 2) throw UsageError{"add-entity needs a drawing and an entity"};
+  auto point3 = [](const std::string& text) {
+    std::string error;
+    auto parsed = parseValue(text, DbPropertyType::get<OdGePoint3d>(), error);
+    if (!parsed) throw UsageError{"a point is X,Y,Z: " + error};
+    OdGePoint3d p;
+    (void)parsed->get(p);
+    return p;
+  };
+  OdDbEntityPtr entity;
+  const std::string& kind = args[1];
+  if (kind == "line" && args.size() == 4) {
+    OdDbLinePtr line = OdDbLine::createObject();
+    line->setStartPoint(point3(args[2]));
+    line->setEndPoint(point3(args[3]));
+    entity = line;
+  } else if (kind == "circle" && args.size() == 4) {
+    OdDbCirclePtr circle = OdDbCircle::createObject();
+    circle->setCenter(point3(args[2]));
+    std::string error;
+    auto radius = parseValue(args[3], DbPropertyType::get<double>(), error);
+    double r = 0;
+    if (!radius || !radius->get(r) || !(r > 0)) throw UsageError{"a radius is a number above 0"};
+    circle->setRadius(r);
+    entity = circle;
+  } else if (kind == "polyline" && args.size() >= 4) {
+    OdDbPolylinePtr polyline = OdDbPolyline::createObject();
+    for (std::size_t i = 2; i < args.size(); ++i) {
+      std::string error;
+      auto parsed = parseValue(args[i], DbPropertyType::get<OdGePoint2d>(), error);
+      if (!parsed) throw UsageError{"a vertex is X,Y: " + error};
+      OdGePoint2d p;
+      (void)parsed->get(p);
+      polyline->addVertexAt(polyline->numVerts(), p);
+    }
+    entity = polyline;
+  } else {
+    throw UsageError{"the entity is line X,Y,Z X,Y,Z, circle X,Y,Z R or polyline X,Y X,Y ..."};
+  }
+  OdDbDatabasePtr db = openDrawing(args[0]);
+  OdDbBlockTableRecordPtr space = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+  OdDbObjectId id = space->appendOdDbEntity(entity);
+  space = nullptr;
+  entity = nullptr;
+  saveDrawing(db, args[0]);
+  std::cout << handleText(id) << "\n";
+  return 0;
+}
+
+int cmdEntities(const Args& args) {
+  if (args.size() != 1) throw UsageError{"entities needs exactly one drawing"};
+  OdDbDatabasePtr db = openDrawing(args[0]);
+  OdDbBlockTableRecordPtr space = db->getModelSpaceId().safeOpenObject();
+  for (const OdDbObjectId& id : space->entityIds()) {
+    OdDbObjectPtr object = id.openObject();
+    if (!object) continue;
+    const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(object.get()));
+    std::size_t values = container ? container->size() : 0;
+    std::cout << handleText(id) << "  " << object->isA()->name().toUtf8() << "  " << values
+              << (values == 1 ? " value\n" : " values\n");
+  }
+  return 0;
+}
+
+}  // namespace sldb
