@@ -1,7 +1,8 @@
 # The two commands of the README: `make run` and `make test`. `make bench` runs the benchmarks,
 # `make docs` writes the API reference, `make install PREFIX=DIR` installs the package,
-# `make mutate` the mutation run of tests/mutants.txt (MUTANTS="3 7-9 platform/ut" runs a subset).
-.PHONY: setup build build-asan run test bench docs install mutate format format-check clean
+# `make mutate` the mutation run of tests/mutants.txt (MUTANTS="3 7-9 platform/ut" runs a subset),
+# `make fuzz` the fuzz targets (clang; FUZZ_SECONDS per target, default 180; not in CI).
+.PHONY: setup build build-asan run test bench docs install mutate fuzz format format-check clean
 
 JOBS ?= 2
 
@@ -36,6 +37,9 @@ install:
 
 mutate: setup
 	scripts/mutate $(MUTANTS)
+
+fuzz: setup
+	scripts/fuzz
 
 format:
 	scripts/check-format --fix

@@ -30,8 +30,13 @@ class SLDB_API DocumentLibrariesManager : public OdDbDatabaseReactor {
   /// handler the binding calls, on the same thread) answers the object being bound: it is
   /// registered before it binds, so the drawing always ends with exactly this one entry.
   DocumentLibraries* get(OdDbDatabase* db);
-  /// map: every bound drawing, for reading; empty when none is bound.
+  /// map: the registry itself; walk it only while holding lock().
   const Map& map() const { return m_map; }
+  /// lock: holds the registry's (re-entrant) lock: no drawing is bound or let go by another
+  /// thread meanwhile. The holder may bind drawings itself.
+  [[nodiscard]] std::unique_lock<std::recursive_mutex> lock() {
+    return std::unique_lock<std::recursive_mutex>(m_mutex);
+  }
 
   /// goodbye: the drawing is being destroyed: its DocumentLibraries is deleted (no events).
   void goodbye(const OdDbDatabase* db) override;
@@ -49,8 +54,8 @@ class SLDB_API DocumentLibrariesManager : public OdDbDatabaseReactor {
 SLDB_API DocumentLibraries* docLibs(OdDbDatabase* db);
 /// docLibs: as above, for reading; the entry is made (and the drawing bound) all the same.
 SLDB_API const DocumentLibraries* docLibs(const OdDbDatabase* db);
-/// The bound drawings in drawing-pointer order. Not locked: iterate only while no drawing is
-/// being bound or destroyed.
+/// The bound drawings in drawing-pointer order. Hold DocumentLibrariesManager::instance().lock()
+/// from the first call to the end of the walk.
 SLDB_API DocumentLibrariesManager::Map::const_iterator docLibs_begin();
 /// The end of the bound drawings, as above.
 SLDB_API DocumentLibrariesManager::Map::const_iterator docLibs_end();

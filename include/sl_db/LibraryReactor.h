@@ -98,6 +98,8 @@ class SLDB_API LibraryReactor : public stocklib::Library::Reactor {
                              const stocklib::IdMapping& mapping);
   /// onClosed: tells the OnClosed handlers.
   virtual void onClosed(OdDbDatabase* db, const stocklib::Library* library);
+  // The store's onClosed (a file name) stays callable beside the drawing event of that name.
+  using stocklib::Library::Reactor::onClosed;
   /// onLibraryFileMissing: a hook for derived reactors; does nothing here.
   virtual void onLibraryFileMissing(OdDbDatabase* db, const OdString& path, EDbType type);
 

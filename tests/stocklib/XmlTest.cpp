@@ -82,8 +82,8 @@ TEST_F(Xml, DamagedInputChangesNothing) {
       "<r><Tag name='ok'/><Unit name='m' measure='NOPE'/></r>",
       "<r><Tag name='ok'/><Tag name='x' colour='red'/></r>",
       "<r><Tag name='ok'/><AbstractDefinition name='x'/></r>",
-      "<r><Tag name='ok'/><PropertySet name='s'><entity_types><item key='none'/></entity_types>"
-      "</PropertySet></r>",
+      ("<r><Tag name='ok'/><PropertySet name='s'><entity_types><item key='none'/></entity_types>"
+       "</PropertySet></r>"),
   };
   for (const char* xml : bad) {
     pugi::xml_document doc;

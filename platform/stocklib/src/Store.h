@@ -139,7 +139,27 @@ class Store {
     const Value* sync = nullptr;  // child saves: the field value taken from the owner
     int syncField = -1;
   };
+  // One save's view of the object: where it comes from and what it may change in memory.
+  struct Saving {
+    const Object& object;
+    const TypeDesc& type;
+    std::shared_ptr<Library> src;  // kept only when copying from another library
+    bool own = false;              // stored in this library: an update
+    bool unsaved = false;          // never stored: an insert
+    bool copying = false;          // stored in another library: a copy
+    IdMapping* mapping = nullptr;
+    Object* self = nullptr;  // the object given the new id and values, when adopting
+  };
   uint32_t saveImpl(const Object& object, Object* self, SaveArgs args);
+  /// buildRow: the row to store, references resolved (and saved or copied) first.
+  std::vector<Value> buildRow(const Saving& sv, const SaveArgs& args);
+  /// sameKey: the id of another object with the row's key when it is to be reused (0: none);
+  /// throws ObjectNotUnique when it may not be.
+  uint32_t sameKey(const Saving& sv, const SaveArgs& args, const std::vector<Value>& row);
+  /// writeRow: updates or inserts the row; the object's id.
+  uint32_t writeRow(const Saving& sv, const std::vector<Value>& row);
+  /// adoptSaved: gives the saved object its id, owner, position and place in the session.
+  void adoptSaved(const Saving& sv, const SaveArgs& args, uint32_t id);
   uint32_t resolveRef(const Ref& ref, const std::shared_ptr<Library>& holder, Object* holderSelf,
                       IdMapping* mapping, bool adopt, bool cascade);
   void writeLists(const Object& object, Object* self, uint32_t id,

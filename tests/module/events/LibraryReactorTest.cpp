@@ -145,7 +145,8 @@ TEST(LibraryReactor, CopiesKeepTheTablesAndUnloadHandlersRunOnceOnDestruction) {
   Reactor copy(*original);
   Reactor assigned;
   assigned = *original;
-  assigned = assigned;
+  Reactor& self = assigned;
+  assigned = self;  // self-assignment keeps the handlers
   delete original;
   EXPECT_EQ(unloads, 1);
   copy.onClosed(nullptr, nullptr);
