@@ -67,8 +67,7 @@ void ObjectCache::putRow(uint32_t id, Row row) {
   trim();
 }
 
-bool ObjectCache::key(ObjectType base, ObjectType only, std::vector<Value>& values,
-                      uint32_t& id) {
+bool ObjectCache::key(ObjectType base, ObjectType only, std::vector<Value>& values, uint32_t& id) {
   // The caller's values are lent to the probe, so that a lookup copies nothing.
   m_probe.base = base;
   m_probe.only = only;

@@ -34,7 +34,8 @@ class ObjectCache {
 
   /// dropId: the row of `id` and every key answer naming it.
   void dropId(uint32_t id);
-  /// dropType: every row of type `t` (and every "no such id") and every key answer (found or not) that `t` could change.
+  /// dropType: every row of type `t` (and every "no such id") and every key answer (found or not)
+  /// that `t` could change.
   void dropType(const TypeDesc& t);
   /// dropKey: every key answer that an object of type `t` with key `values` could change.
   void dropKey(const TypeDesc& t, const std::vector<Value>& values);
