@@ -144,7 +144,8 @@ void Store::checkExternal() {
 
 void Store::holdRead() {
   if (m_readDepth == 0 || m_readTxn || m_ctx.depth > 0 || !sqlite3_get_autocommit(db)) return;
-  exec("BEGIN");
+  Stmt begin(*this, "BEGIN");  // prepared once: a scope's cold lookup pays little more
+  begin.step();
   m_readTxn = true;
 }
 
@@ -157,8 +158,12 @@ void Store::leaveRead() {
   m_checked = false;
   if (!m_readTxn) return;
   m_readTxn = false;
-  if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+  try {
+    Stmt commit(*this, "COMMIT");
+    commit.step();
+  } catch (const Exception&) {
     sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
 }
 
 void Store::forget(const Ctx& ctx) {
