@@ -1,5 +1,5 @@
 # The two commands of the README: `make run` and `make test`. `make bench` runs the benchmarks.
-.PHONY: setup build build-asan run test bench format format-check clean
+.PHONY: setup build build-asan run test bench fuzz format format-check clean
 
 JOBS ?= 2
 
@@ -23,6 +23,10 @@ test: build build-asan
 
 bench: build
 	scripts/run-bench build/default
+
+# Not part of CI: needs clang and takes FUZZ_SECONDS (default 180) per target.
+fuzz: setup
+	scripts/fuzz
 
 format:
 	scripts/check-format --fix

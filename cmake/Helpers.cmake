@@ -7,6 +7,18 @@ if(SL_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+option(SL_SANITIZE_THREAD "Build with ThreadSanitizer" OFF)
+if(SL_SANITIZE_THREAD)
+  add_compile_options(-fsanitize=thread -O1 -g)
+  add_link_options(-fsanitize=thread)
+endif()
+
+# The fuzz preset (clang): every library is instrumented for libFuzzer's coverage.
+option(SL_FUZZ "Build the libFuzzer targets under fuzz/" OFF)
+if(SL_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # Warnings as errors on our own code only.
 function(sl_strict target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)

@@ -84,8 +84,10 @@ class SLDB_API DocumentLibraries {
   /// is returned unchanged.
   std::shared_ptr<stocklib::Library> openEmbeddedPrimary();
   /// openPrimary: makes the library at `path` (relative to the drawing's folder, created when
-  /// missing) the primary; the old primary is copied into it. Empty for an empty path or
-  /// ":memory:" (nothing changes) and when the library cannot be opened: the old primary is
+  /// missing) the primary; the old primary is copied into it. An existing file must pass the
+  /// store's consistency check (LibraryManager::openChecked; so must an embedded primary when
+  /// the drawing is bound). Empty for an empty path or ":memory:" (nothing changes) and when
+  /// the library cannot be opened (LibraryManager::lastError says why): the old primary is
   /// reported closed and the record then names no primary, except that an embedded primary is
   /// kept in the record (freeing it would lose its contents) and bound again.
   std::shared_ptr<stocklib::Library> openPrimary(const OdString& path);

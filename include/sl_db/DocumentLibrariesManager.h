@@ -27,7 +27,13 @@ class SLDB_API DocumentLibrariesManager : public OdDbDatabaseReactor {
   /// handler the binding calls, on the same thread) answers the object being bound: it is
   /// registered before it binds, so the drawing always ends with exactly this one entry.
   DocumentLibraries* get(OdDbDatabase* db);
+  /// map: the registry itself; walk it only while holding lock().
   const Map& map() const { return m_map; }
+  /// lock: holds the registry's (re-entrant) lock: no drawing is bound or let go by another
+  /// thread meanwhile. The holder may bind drawings itself.
+  [[nodiscard]] std::unique_lock<std::recursive_mutex> lock() {
+    return std::unique_lock<std::recursive_mutex>(m_mutex);
+  }
 
   /// goodbye: the drawing is being destroyed: its DocumentLibraries is deleted (no events).
   void goodbye(const OdDbDatabase* db) override;
@@ -44,8 +50,8 @@ class SLDB_API DocumentLibrariesManager : public OdDbDatabaseReactor {
 /// docLibs: DocumentLibrariesManager::instance().get(db); the const form also makes the entry.
 SLDB_API DocumentLibraries* docLibs(OdDbDatabase* db);
 SLDB_API const DocumentLibraries* docLibs(const OdDbDatabase* db);
-/// The bound drawings in drawing-pointer order. Not locked: iterate only while no drawing is
-/// being bound or destroyed.
+/// The bound drawings in drawing-pointer order. Hold DocumentLibrariesManager::instance().lock()
+/// from the first call to the end of the walk.
 SLDB_API DocumentLibrariesManager::Map::const_iterator docLibs_begin();
 SLDB_API DocumentLibrariesManager::Map::const_iterator docLibs_end();
 

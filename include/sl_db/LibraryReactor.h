@@ -74,6 +74,8 @@ class SLDB_API LibraryReactor : public stocklib::Library::Reactor {
   virtual void onPrimaryCopy(OdDbDatabase* db, const stocklib::Library* source,
                              const stocklib::IdMapping& mapping);
   virtual void onClosed(OdDbDatabase* db, const stocklib::Library* library);
+  // The store's onClosed (a file name) stays callable beside the drawing event of that name.
+  using stocklib::Library::Reactor::onClosed;
   /// onLibraryFileMissing: a hook for derived reactors; does nothing here.
   virtual void onLibraryFileMissing(OdDbDatabase* db, const OdString& path, EDbType type);
 

@@ -137,26 +137,9 @@ void DbStockLibManager::dwgOutFields(OdDbDwgFiler* filer) const {
     if (!file) {
       filer->wrInt64(0);
     } else {
-      const std::uint64_t size = file->size();
-      filer->wrInt64(static_cast<std::int64_t>(size));
-      if (size > 0) {
-        const std::uint64_t blockSize = file->blocksize();
-        const std::uint64_t last = (size - 1) / blockSize;
-        std::vector<unsigned char> zeros;
-        std::uint64_t remaining = size;
-        for (std::uint64_t i = 0; remaining > 0; ++i) {
-          std::uint64_t piece = blockSize;
-          if (i == last) piece = size % blockSize == 0 ? blockSize : size % blockSize;
-          if (piece > remaining) piece = remaining;
-          const void* block = file->rawBlock(static_cast<std::size_t>(i));
-          if (!block) {
-            zeros.resize(static_cast<std::size_t>(blockSize));
-            block = zeros.data();
-          }
-          filer->wrBytes(block, static_cast<std::size_t>(piece));
-          remaining -= piece;
-        }
-      }
+      // Under the file's lock: a library writing meanwhile cannot tear the copy.
+      file->readBlocks([&](std::uint64_t size) { filer->wrInt64(static_cast<std::int64_t>(size)); },
+                       [&](const void* block, std::size_t piece) { filer->wrBytes(block, piece); });
     }
   } else {
     filer->wrString(m_primaryPath);
@@ -203,18 +186,8 @@ OdResult DbStockLibManager::readOwnFields(OdDbDwgFiler* filer) {
     if (!m_embedded) name = reservedName = fs.createUnique()->filename();
     // A detached file under the record's name, installed only once the whole record was read.
     bytes = std::make_shared<stocklib::MemFile>(name);
-    if (size > 0) {
-      bytes->write(nullptr, static_cast<std::size_t>(size), 0);
-      const std::uint64_t blockSize = bytes->blocksize();
-      std::uint64_t remaining = static_cast<std::uint64_t>(size);
-      for (std::size_t i = 0; remaining > 0; ++i) {
-        void* block = bytes->rawBlock(i);
-        if (!block) break;
-        std::uint64_t piece = remaining < blockSize ? remaining : blockSize;
-        filer->rdBytes(block, static_cast<std::size_t>(piece));
-        remaining -= piece;
-      }
-    }
+    bytes->fill(static_cast<std::uint64_t>(size),
+                [&](void* block, std::size_t piece) { filer->rdBytes(block, piece); });
   } else {
     externalPath = filer->rdString();
   }

@@ -21,25 +21,32 @@ using Impl = DocumentLibraries::Impl;
 // ---- The record reactor ----
 
 void Impl::StockLibManagerReactor::modified(const OdDbObject* object) {
-  if (!m_suspended) {
-    // The record is often closed by a smart pointer's destructor, where an error would end the
-    // process. A failed rebuild is left pending instead: the next resume retries it and lets
-    // its error reach that caller.
-    try {
-      if (DocumentLibraries* docs = docLibs(object->database())) docs->refresh();
+  {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    if (m_suspensions > 0) {
+      m_pendingRecords.insert(object->objectId());
       return;
-    } catch (...) {
     }
   }
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  m_pendingRecords.insert(object->objectId());
+  // The record is often closed by a smart pointer's destructor, where an error would end the
+  // process. A failed rebuild is left pending instead: the next resume retries it and lets its
+  // error reach that caller.
+  try {
+    if (DocumentLibraries* docs = docLibs(object->database())) docs->refresh();
+  } catch (...) {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    m_pendingRecords.insert(object->objectId());
+  }
 }
 
-void Impl::StockLibManagerReactor::setSuspended(bool suspended) {
-  if (suspended == m_suspended) return;
-  m_suspended = suspended;
-  if (suspended) return;
+void Impl::StockLibManagerReactor::suspend() {
   std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  ++m_suspensions;
+}
+
+void Impl::StockLibManagerReactor::resume() {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  if (m_suspensions == 0 || --m_suspensions > 0) return;
   // Taken out first: a rebuild may suspend and resume again and must not see this walk.
   std::set<OdDbObjectId> pending;
   pending.swap(m_pendingRecords);
@@ -59,19 +66,17 @@ void Impl::StockLibManagerReactor::setSuspended(bool suspended) {
   }
 }
 
-Impl::Suspension::Suspension()
-    : m_saved(StockLibManagerReactor::instance().suspended()),
-      m_uncaught(std::uncaught_exceptions()) {
-  StockLibManagerReactor::instance().setSuspended(true);
+Impl::Suspension::Suspension() : m_uncaught(std::uncaught_exceptions()) {
+  StockLibManagerReactor::instance().suspend();
 }
 
 Impl::Suspension::~Suspension() noexcept(false) {
   if (std::uncaught_exceptions() == m_uncaught) {
-    StockLibManagerReactor::instance().setSuspended(m_saved);
+    StockLibManagerReactor::instance().resume();
     return;
   }
   try {
-    StockLibManagerReactor::instance().setSuspended(m_saved);
+    StockLibManagerReactor::instance().resume();
   } catch (...) {
   }
 }
@@ -157,12 +162,14 @@ std::shared_ptr<stocklib::Library> Impl::openPrimary(const OdString& location, u
   std::shared_ptr<Library> old = primary;
   std::shared_ptr<stocklib::Library> oldLib = primaryLib();
   std::shared_ptr<stocklib::Library> library;
+  // A primary is written to; its file may come from anyone (a drawing from elsewhere, a path a
+  // user typed), so an existing file with dangling references or orphans is refused, not bound.
   if (flags & kCreate) {
     stocklib::LibraryUnit unit = oldLib ? oldLib->unit() : drawingUnit();
-    library = manager.create(resolved, unit, OdString());
+    library = manager.openChecked(resolved, unit);
     if (library && !oldLib && library->isNew()) detail::seedCreatedLibrary(library, db);
   } else {
-    library = manager.open(resolved, false);
+    library = manager.openChecked(resolved);
     if (library) detail::seedOpenedPrimary(library, db);
   }
   primary = Library::get(library);
@@ -341,6 +348,7 @@ void recordPrimaryPath(Impl& impl, const std::shared_ptr<stocklib::Library>& lib
 /// boundElsewhere: whether a registered drawing other than `db` has `library` open.
 bool boundElsewhere(const std::shared_ptr<stocklib::Library>& library, const OdDbDatabase* db) {
   if (!library) return false;
+  auto registry = DocumentLibrariesManager::instance().lock();
   for (auto it = docLibs_begin(); it != docLibs_end(); ++it) {
     if (it->first == db || !it->second) continue;
     if (it->second->primary() == library) return true;

@@ -23,13 +23,14 @@ class DocumentLibraries::Impl {
     static StockLibManagerReactor& instance();
 
     void modified(const OdDbObject* object) override;
-    bool suspended() const { return m_suspended; }
-    /// setSuspended: ending a suspension rebuilds every drawing whose record changed meanwhile,
-    /// once each. Errors of those rebuilds pass to the caller.
-    void setSuspended(bool suspended);
+    /// suspend / resume: suspensions nest, also across threads; the last resume rebuilds every
+    /// drawing whose record changed meanwhile, once each. Errors of those rebuilds pass to the
+    /// caller of that resume.
+    void suspend();
+    void resume();
 
    private:
-    bool m_suspended = false;
+    int m_suspensions = 0;  // guarded by m_mutex, like the pending records
     std::recursive_mutex m_mutex;
     std::set<OdDbObjectId> m_pendingRecords;
   };
@@ -45,7 +46,6 @@ class DocumentLibraries::Impl {
     Suspension& operator=(const Suspension&) = delete;
 
    private:
-    bool m_saved;
     int m_uncaught;
   };
 

@@ -102,6 +102,7 @@ void LibraryReactor::onSaved(const std::shared_ptr<const stocklib::Library>& lib
 stocklib::RemoveResolution LibraryReactor::onRemove(
     const std::shared_ptr<const stocklib::Library>& library, const stocklib::ObjectKey& key) {
   if (!library) return stocklib::kRemoveObject;  // a drawing without a primary is not concerned
+  auto registry = DocumentLibrariesManager::instance().lock();
   for (auto it = docLibs_begin(); it != docLibs_end(); ++it) {
     const DocumentLibraries* docs = it->second;
     if (!docs || docs->primary() != library) continue;
@@ -113,6 +114,7 @@ stocklib::RemoveResolution LibraryReactor::onRemove(
 
 void LibraryReactor::onRemoved(const std::shared_ptr<const stocklib::Library>& library,
                                const stocklib::ObjectKey& key) {
+  auto registry = DocumentLibrariesManager::instance().lock();
   for (auto it = docLibs_begin(); it != docLibs_end(); ++it)
     if (it->second) dispatch(m_onRemoved, it->first, library, key);
 }

@@ -5,6 +5,7 @@
 #include "DbDatabase.h"
 #include "DbDictionary.h"
 #include "DbEntity.h"
+#include "DbFileFaults.h"
 #include "DbProxyObject.h"
 #include "DbTestSupport.h"
 
@@ -242,6 +243,40 @@ TEST(DbFile, WriteReplacesAtomically) {
   EXPECT_EQ(files, 1);
   db = nullptr;
   dbfiletest::Exploding::rxUninit();
+}
+
+TEST(DbFile, EachFailingFileOperationOfAWriteKeepsTheOldDrawing) {
+  ScratchDir dir;
+  OdString path = dir.file("f.sldrw");
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  db->writeFile(path);
+  const std::vector<std::uint8_t> old = dbtest::readBytes(path);
+  db->setINSUNITS(OdDb::kUnitsMeters);
+  odDbSetWriteFault(0, false);
+  db->writeFile(dir.file("count.sldrw"));
+  const std::uint64_t operations = odDbWriteOperations();
+  ASSERT_GE(operations, 4u);  // writes, sync, close, rename
+  auto files = [&] {
+    int n = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.path().toUtf8()))
+      n += e.is_regular_file();
+    return n;
+  };
+  for (bool persistent : {false, true}) {
+    for (std::uint64_t at = 1; at <= operations; ++at) {
+      SCOPED_TRACE((persistent ? "from operation " : "at operation ") + std::to_string(at));
+      odDbSetWriteFault(at, persistent);
+      EXPECT_THROW(db->writeFile(path), OdError);
+      odDbSetWriteFault(0, false);
+      EXPECT_EQ(dbtest::readBytes(path), old);
+      EXPECT_EQ(files(), 2);  // no temporary file left beside the two drawings
+    }
+  }
+  // The drawing in memory is as it was: the next write succeeds and holds the change.
+  db->writeFile(path);
+  OdDbDatabasePtr back = odDbCreateDatabase();
+  back->readFile(path);
+  EXPECT_EQ(back->getINSUNITS(), OdDb::kUnitsMeters);
 }
 
 }  // namespace

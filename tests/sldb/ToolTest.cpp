@@ -1,5 +1,6 @@
 // The command-line host's library commands, run as a user runs them: exit codes, the one-line
 // failures, and a drawing saved only when its libraries changed.
+#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -167,4 +168,39 @@ TEST(Tool, DemoFetchesAMaterialAndAProfileIntoAnEmbeddedPrimary) {
   EXPECT_NE(demo.out.find("(embedded)\n      unit mm, writable\n      holds"), std::string::npos)
       << demo.out;
   EXPECT_NE(demo.out.find(" 1 profile"), std::string::npos) << demo.out;
+}
+
+TEST(Tool, HostileLibrariesAreRefusedInOneLineAndNothingChanges) {
+  sltest::ScratchDir dir;
+  const std::string d = dir.path().toUtf8();
+  ASSERT_EQ(sldb(d, "new d.dwg").rc, 0);
+  ASSERT_EQ(sldb(d, "init d.dwg").rc, 0);
+  auto make = [&](const char* name, const char* sql) {
+    {
+      auto lib = stocklib::LibraryManager::instance().create(OdString::fromUtf8(d + "/" + name),
+                                                             stocklib::kLibraryUnitMillimeter, L"");
+      ASSERT_TRUE(lib);
+      stocklib::Tag::create(L"T")->save(lib);
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((d + "/" + name).c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+    sqlite3_close(db);
+  };
+  // A trigger that eats every new object, and a library whose tag lost its object entry.
+  make("trigger.stocklib",
+       "CREATE TRIGGER eat AFTER INSERT ON objects BEGIN DELETE FROM objects WHERE id=new.id; END");
+  make("orphan.stocklib", "PRAGMA foreign_keys=OFF; DELETE FROM objects");
+  auto stamp = std::filesystem::last_write_time(d + "/d.dwg");
+  for (const auto& [file, named] :
+       {std::pair<const char*, const char*>{"trigger.stocklib", "trigger eat"},
+        {"orphan.stocklib", "Tag rows of no object"}}) {
+    Outcome r = sldb(d, std::string("set-primary d.dwg ") + file);
+    EXPECT_EQ(r.rc, 1) << r.out;
+    EXPECT_EQ(lines(r.out), 1) << r.out;
+    EXPECT_NE(r.out.find(named), std::string::npos) << r.out;
+  }
+  EXPECT_EQ(std::filesystem::last_write_time(d + "/d.dwg"), stamp);
+  Outcome info = sldb(d, "info d.dwg");
+  EXPECT_NE(info.out.find("embedded"), std::string::npos) << info.out;
 }

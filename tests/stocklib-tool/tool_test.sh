@@ -59,6 +59,20 @@ expect 1 'line 3, <MaterialType name="Wood">: unknown attribute "colour"' import
 "$tool" export mm.stocklib after.xml || fail "export after"
 cmp -s before.xml after.xml || fail "a failed import changed the library"
 expect 1 "unknown type" list mm.stocklib Nothing
+# A length that overflows in millimetres is refused by name; nothing changes.
+cat > big.xml <<'XML'
+<stocklib>
+  <ProfileName name="Huge"/>
+  <CircleProfile profile_name="Huge" size="1" diameter="1e308"/>
+</stocklib>
+XML
+expect 1 '"diameter": "1e308" is too large' import mm.stocklib big.xml --unit inch
+"$tool" export mm.stocklib after.xml && cmp -s before.xml after.xml || fail "a refused length changed the library"
+# A trigger smuggled into a library is named by check and refused by every open.
+cp mm.stocklib trig.stocklib
+sqlite3 trig.stocklib "CREATE TRIGGER eat AFTER INSERT ON o_Tag BEGIN DELETE FROM o_Tag; END" || fail "sqlite3"
+expect 1 "problem: .*trigger eat" check trig.stocklib
+expect 1 "trigger eat" info trig.stocklib
 
 # Export and import again give the same text; both shipped libraries pass the check.
 "$tool" import copy.stocklib before.xml || fail "import of an export"

@@ -17,17 +17,25 @@ TEST(MemFile, WriteReadGrowTruncateAndBlocks) {
   EXPECT_NE(MemFs::instance().createUnique()->filename(), f->filename());
   const std::size_t b = f->blocksize();
   EXPECT_EQ(f->size(), 0u);
-  EXPECT_EQ(static_cast<const MemFile&>(*f).rawBlock(0), nullptr);
+  auto bytes = [](const MemFile& file) {
+    std::string out;
+    std::size_t pieces = 0;
+    uint64_t told = 0;
+    file.readBlocks([&](uint64_t size) { told = size; },
+                    [&](const void* p, std::size_t n) {
+                      out.append(static_cast<const char*>(p), n);
+                      ++pieces;
+                    });
+    EXPECT_EQ(told, out.size());
+    EXPECT_EQ(pieces, (out.size() + file.blocksize() - 1) / file.blocksize());
+    return out;
+  };
+  EXPECT_EQ(bytes(*f), "");
 
   std::string text(b + 10, 'a');
   f->write(text.data(), text.size(), b - 5);  // spans the first two blocks and a third
   EXPECT_EQ(f->size(), 2 * b + 5);
-  const MemFile& cf = *f;
-  ASSERT_NE(cf.rawBlock(2), nullptr);
-  EXPECT_EQ(cf.rawBlock(3), nullptr);
-  EXPECT_EQ(static_cast<const char*>(cf.rawBlock(0))[0], 0);
-  EXPECT_EQ(static_cast<const char*>(cf.rawBlock(0))[b - 5], 'a');
-  EXPECT_EQ(static_cast<const char*>(cf.rawBlock(2))[4], 'a');
+  EXPECT_EQ(bytes(*f), std::string(b - 5, '\0') + text);
 
   char buf[8];
   EXPECT_EQ(f->read(buf, 8, 2 * b + 1), 4u);  // only four bytes left
@@ -41,9 +49,10 @@ TEST(MemFile, WriteReadGrowTruncateAndBlocks) {
   EXPECT_EQ(buf[0], 'a');
   EXPECT_EQ(buf[1], 0);
   EXPECT_EQ(buf[3], 0);
-  static_cast<char*>(f->rawBlock(0))[0] = 'z';
-  EXPECT_EQ(f->read(buf, 1, 0), 1u);
-  EXPECT_EQ(buf[0], 'z');
+  // fill replaces the whole content, piece by piece.
+  char next = 'a';
+  f->fill(b + 3, [&](void* p, std::size_t n) { std::memset(p, next++, n); });
+  EXPECT_EQ(bytes(*f), std::string(b, 'a') + "bbb");
   EXPECT_TRUE(MemFs::instance().remove(f->filename()));
   EXPECT_FALSE(MemFs::instance().remove(f->filename()));
   EXPECT_FALSE(MemFs::instance().open(f->filename(), false));
@@ -74,13 +83,12 @@ TEST_F(MemVfs, LibraryBytesCopiedOutOpenAsTheSameLibrary) {
 
   // Copy block by block between transactions, as a drawing save does.
   auto copy = MemFs::instance().createUnique();
-  const MemFile& source = *file;
-  uint64_t left = source.size();
-  for (std::size_t i = 0; left > 0; ++i) {
-    std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(left, source.blocksize()));
-    copy->write(source.rawBlock(i), n, i * source.blocksize());
-    left -= n;
-  }
+  uint64_t at = 0;
+  file->readBlocks([](uint64_t) {},
+                   [&](const void* p, std::size_t n) {
+                     copy->write(p, n, at);
+                     at += n;
+                   });
   auto twin = LibraryManager::instance().open(OdString(L"memvfs://") + copy->filename(), false);
   ASSERT_TRUE(twin) << LibraryManager::instance().lastError().toUtf8();
   EXPECT_NE(twin, lib);

@@ -140,8 +140,12 @@ class OdSmartPtr {
   }
   void swap(OdSmartPtr& o) noexcept { std::swap(m_p, o.m_p); }
 
-  bool operator==(const T* p) const { return m_p == p; }
-  bool operator!=(const T* p) const { return m_p != p; }
+  // Both constnesses, so that comparing with a plain pointer is never ambiguous with the
+  // built-in comparison reached through `operator T*`.
+  bool operator==(Plain* p) const { return m_p == p; }
+  bool operator!=(Plain* p) const { return m_p != p; }
+  bool operator==(const Plain* p) const { return m_p == p; }
+  bool operator!=(const Plain* p) const { return m_p != p; }
   bool operator==(const OdSmartPtr& o) const { return m_p == o.m_p; }
   bool operator!=(const OdSmartPtr& o) const { return m_p != o.m_p; }
   bool operator==(std::nullptr_t) const { return m_p == nullptr; }

@@ -1,11 +1,13 @@
 // The drawing file: writing through a synced temporary file, and reading that checks every
 // size against the bytes left and builds a separate drawing that replaces the old contents
 // only when everything was read. Layout: docs/FORMATS.md, "Drawing files".
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include "DbDatabase.h"
 #include "DbDictionary.h"
 #include "DbEntity.h"
+#include "DbFileFaults.h"
 #include "DbFilerImpl.h"
 #include "DbImpl.h"
 
@@ -34,6 +37,21 @@ const std::uint64_t kMinClassRecord = 4 * 4 + 3 * 4;
 const std::uint64_t kMinObjectRecord = 8 + 4 + 8 + 8;
 // Objects up to this size are filed once, through memory; larger ones are streamed.
 const std::size_t kKeepLimit = 64u << 10;
+
+// The write fault of odDbSetWriteFault: the operation number that fails, and whether the
+// ones after it fail too.
+std::atomic<std::uint64_t> g_faultAt{0};
+std::atomic<bool> g_faultPersists{false};
+std::atomic<std::uint64_t> g_operations{0};
+
+/// faulted: counts one file operation of a write; true (errno set) when it is to fail.
+bool faulted(int err) {
+  std::uint64_t n = ++g_operations;
+  std::uint64_t at = g_faultAt.load();
+  if (at == 0 || n < at || (n > at && !g_faultPersists.load())) return false;
+  errno = err;
+  return true;
+}
 
 std::string native(const OdString& path) {
   return path.toUtf8();
@@ -74,7 +92,7 @@ class FileSink {
   void put(const std::uint8_t* p, std::size_t size) {
     m_crc = OdDbDetail::crc32c(m_crc, p, size);
     while (size) {
-      ssize_t n = ::write(m_fd, p, size);
+      ssize_t n = faulted(ENOSPC) ? -1 : ::write(m_fd, p, size);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) throw OdError(eFileWriteError, OdString(L"write failed: ") + errnoText(errno));
       p += n;
@@ -220,10 +238,40 @@ void writeContents(OdDbDatabase::Impl& db, FileSink& sink) {
 
 }  // namespace
 
+void odDbSetWriteFault(std::uint64_t failAt, bool persistent) {
+  g_faultPersists = persistent;
+  g_faultAt = failAt;
+  g_operations = 0;
+}
+
+std::uint64_t odDbWriteOperations() {
+  return g_operations.load();
+}
+
+namespace {
+const char kTempMark[] = ".sltmp-";
+
+/// removeStaleTemporaries: removes the temporary files that earlier writes of `target` left
+/// behind when they were killed: "<target>.sltmp-" and six characters.
+void removeStaleTemporaries(const std::string& target) {
+  std::string::size_type slash = target.find_last_of('/');
+  std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  std::string prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + kTempMark;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  while (dirent* e = ::readdir(dir)) {
+    std::string name = e->d_name;
+    if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+      ::unlink((slash == std::string::npos ? name : folder + name).c_str());
+  }
+  ::closedir(dir);
+}
+}  // namespace
+
 void OdDbDatabase::Impl::write(const OdString& path) {
   if (path.isEmpty()) throw OdError(eFileWriteError, OdString(L"no file name to write to"));
   std::string target = native(path);
-  std::string temp = target + ".XXXXXX";
+  std::string temp = target + kTempMark + "XXXXXX";
   int fd = ::mkstemp(temp.data());
   if (fd < 0) {
     throw OdError(eFileWriteError, OdString(L"cannot create a temporary file beside ") + path +
@@ -232,16 +280,17 @@ void OdDbDatabase::Impl::write(const OdString& path) {
   try {
     FileSink sink(fd);
     writeContents(*this, sink);
-    if (::fsync(fd) != 0) {
+    if (faulted(EIO) || ::fsync(fd) != 0) {
       throw OdError(eFileWriteError, OdString(L"cannot flush ") + path + L": " + errnoText(errno));
     }
     ::fchmod(fd, 0644);
-    if (::close(fd) != 0) {
+    int closed = ::close(fd);
+    if (faulted(EIO) || closed != 0) {
       fd = -1;
       throw OdError(eFileWriteError, OdString(L"cannot close ") + path + L": " + errnoText(errno));
     }
     fd = -1;
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
+    if (faulted(EIO) || ::rename(temp.c_str(), target.c_str()) != 0) {
       throw OdError(eFileWriteError, OdString(L"cannot rename the temporary file to ") + path +
                                          L": " + errnoText(errno));
     }
@@ -250,6 +299,8 @@ void OdDbDatabase::Impl::write(const OdString& path) {
     ::unlink(temp.c_str());
     throw;
   }
+  // A killed earlier write left its temporary file; this one succeeded, so they are garbage.
+  removeStaleTemporaries(target);
   // Make the rename itself durable.
   std::string folder = target.substr(0, target.find_last_of('/') + 1);
   int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);

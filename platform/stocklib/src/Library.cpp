@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "Consistency.h"
 #include "Schema.h"
 #include "Store.h"
 #include "stocklib/Objects.h"
@@ -170,6 +171,16 @@ void Library::copyAll(const std::shared_ptr<const Library>& source, IdMapping& m
   m_store->copyAll(const_cast<Library&>(*source), mapping);
 }
 
+std::vector<OdString> Library::check(std::size_t limit) const {
+  std::vector<OdString> out;
+  for (const std::string& item : detail::foreignSchema(m_store->db))
+    out.push_back(OdString::fromUtf8("not made by the store: " + item));
+  for (const std::string& p : detail::consistencyProblems(m_store->db, limit))
+    out.push_back(OdString::fromUtf8(p));
+  if (out.size() > limit) out.resize(limit);
+  return out;
+}
+
 // ---------------------------------------------------------------------------------------------
 
 namespace {
@@ -224,6 +235,12 @@ std::shared_ptr<Library> LibraryManager::open(const OdString& location, bool rea
   return openOrCreate(location, readOnly, false, kLibraryUnitMillimeter, OdString());
 }
 
+std::shared_ptr<Library> LibraryManager::openChecked(const OdString& location,
+                                                     std::optional<LibraryUnit> createUnit) {
+  return openOrCreate(location, false, createUnit.has_value(),
+                      createUnit.value_or(kLibraryUnitMillimeter), OdString(), true);
+}
+
 std::shared_ptr<Library> LibraryManager::create(const OdString& location, LibraryUnit unit,
                                                 const OdString& name) {
   return openOrCreate(location, false, true, unit, name);
@@ -231,7 +248,7 @@ std::shared_ptr<Library> LibraryManager::create(const OdString& location, Librar
 
 std::shared_ptr<Library> LibraryManager::openOrCreate(const OdString& location, bool readOnly,
                                                       bool create, LibraryUnit unit,
-                                                      const OdString& name) {
+                                                      const OdString& name, bool checked) {
   g_lastError = OdString();
   if (location.isEmpty() || location == L":memory:") {
     g_lastError = L"no library location given";
@@ -251,6 +268,15 @@ std::shared_ptr<Library> LibraryManager::openOrCreate(const OdString& location, 
     if (!lib->m_store->open(key, readOnly, create, unit, name, error)) {
       g_lastError = error.isEmpty() ? OdString(L"cannot open ") + key : error;
       return nullptr;
+    }
+    if (checked && !lib->m_store->isNew) {
+      std::vector<OdString> problems = lib->check(3);
+      if (!problems.empty()) {
+        g_lastError = location + L" is not consistent: " + problems.front();
+        for (std::size_t i = 1; i < problems.size(); ++i)
+          g_lastError += L"; " + problems[i];
+        return nullptr;
+      }
     }
     lib->m_store->location = location;  // filename() answers the location as the caller gave it
     m_open[key] = lib;

@@ -21,14 +21,27 @@ uint64_t MemFile::size() const {
   return m_size;
 }
 
-const void* MemFile::rawBlock(std::size_t index) const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return index < m_blocks.size() ? m_blocks[index].get() : nullptr;
+void MemFile::piecesLocked(const std::function<void(unsigned char*, std::size_t)>& each) const {
+  uint64_t left = m_size;
+  for (std::size_t i = 0; left > 0; ++i) {
+    std::size_t piece = static_cast<std::size_t>(left < kBlockSize ? left : kBlockSize);
+    each(m_blocks[i].get(), piece);
+    left -= piece;
+  }
 }
 
-void* MemFile::rawBlock(std::size_t index) {
+void MemFile::readBlocks(const std::function<void(uint64_t)>& start,
+                         const std::function<void(const void*, std::size_t)>& visit) const {
   std::lock_guard<std::mutex> lock(m_mutex);
-  return index < m_blocks.size() ? m_blocks[index].get() : nullptr;
+  start(m_size);
+  piecesLocked(visit);
+}
+
+void MemFile::fill(uint64_t size, const std::function<void(void*, std::size_t)>& fill) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  resizeLocked(0);
+  resizeLocked(size);
+  piecesLocked(fill);
 }
 
 void MemFile::resizeLocked(uint64_t size) {

@@ -4,6 +4,8 @@
 
 #include <limits>
 
+#include "Consistency.h"
+
 namespace stocklib::detail {
 
 double Store::lengthFactor(const std::shared_ptr<Library>& source) const {
@@ -90,6 +92,7 @@ uint32_t Store::saveImpl(const Object& o, Object* self, SaveArgs args) {
   if (!sv.copying) sv.src.reset();
   std::vector<Value> row = buildRow(sv, args);
   if (uint32_t existing = sameKey(sv, args, row)) return existing;
+  checkRow(sv.type, row, sv.object.id());
   uint32_t id = writeRow(sv, row);
   if (sv.self) adoptSaved(sv, args, id);
   m_ctx.keys.emplace_back(&t, std::vector<Value>());

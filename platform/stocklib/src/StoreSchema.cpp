@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "Consistency.h"
 #include "stocklib/MemFs.h"
 #include "stocklib/Objects.h"
 
@@ -77,6 +78,11 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
     return false;
   }
   sqlite3_extended_result_codes(db, 1);
+  std::string unsafe;
+  if (!harden(db, unsafe)) {
+    error = loc + L": " + OdString::fromUtf8(unsafe);
+    return false;
+  }
   sqlite3_busy_timeout(db, 5000);  // another process's write transaction: wait, then fail
   try {
     exec("PRAGMA foreign_keys=ON");
@@ -102,6 +108,16 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
       if (version > kSchemaVersion || version < 1) {
         error = OdString::formatted(L"%ls has schema version %d; this program reads 1 to %d",
                                     loc.c_str(), version, kSchemaVersion);
+        return false;
+      }
+      // Triggers and views would run or answer in the store's name: a file holding anything
+      // the store does not make is refused, naming it.
+      std::vector<std::string> foreign = foreignSchema(db);
+      if (!foreign.empty()) {
+        std::string items;
+        for (const std::string& item : foreign)
+          items += (items.empty() ? "" : ", ") + item;
+        error = loc + L" holds what a library does not: " + OdString::fromUtf8(items);
         return false;
       }
       Stmt check(*this, "PRAGMA quick_check(1)");

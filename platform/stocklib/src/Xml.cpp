@@ -114,7 +114,12 @@ class Importer {
       const TypeDesc* t = TypeRegistry::get().byName(n.name());
       if (!t || t->abstract) fail(n, "unknown element");
       KcSmartPtr<Object> o = build(n, *t, -1);
-      uint32_t id = m_store.storeImported(*o, m_replace);
+      uint32_t id = 0;
+      try {
+        id = m_store.storeImported(*o, m_replace);
+      } catch (const ConsistencyError& e) {
+        fail(n, e.what());
+      }
       auto [it, fresh] = m_made.emplace(id, n);
       if (!fresh && !t->keyFields.empty()) {
         int line = lineOf(it->second);
@@ -168,7 +173,12 @@ class Importer {
         double v = 0;
         if (!parseNumber(text, v))
           fail(n, "attribute \"" + std::string(a.name()) + "\": \"" + text + "\" is not a number");
-        return f.kind == FieldKind::Length ? v * m_lengthFactor : v;
+        if (f.kind != FieldKind::Length) return v;
+        double converted = v * m_lengthFactor;
+        if (!std::isfinite(converted))
+          fail(n, "attribute \"" + std::string(a.name()) + "\": \"" + text +
+                      "\" is too large a length for this library's unit");
+        return converted;
       }
       case FieldKind::Bool: {
         int64_t v = 0;

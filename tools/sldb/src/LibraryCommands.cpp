@@ -309,9 +309,19 @@ int cmdEmbed(const Args& args) {
 
 int cmdSetPrimary(const Args& args) {
   if (args.size() != 2) throw UsageError{"set-primary needs a drawing and a library path"};
-  return withDrawing(args[0], [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    auto library = docs->openPrimary(OdString::fromUtf8(args[1]));
-    if (!library) throw Failure{"cannot open or create the library " + args[1] + storeError()};
+  return withDrawing(args[0], [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
+    OdString path = OdString::fromUtf8(args[1]);
+    auto library = docs->openPrimary(path);
+    if (!library) {
+      // Binding the old primary again may have cleared the reason: a checked open of the
+      // refused file (closed by now) gives it back.
+      std::string why = storeError();
+      OdString file = sl_db::detail::absoluteLibraryPath(path, db->getFilename());
+      if (why.empty() && ut::fileExists(file) &&
+          !stocklib::LibraryManager::instance().openChecked(file))
+        why = storeError();
+      throw Failure{"cannot open or create the library " + args[1] + why};
+    }
     std::cout << "primary: " << describe(library) << "\n";
     return 0;
   });

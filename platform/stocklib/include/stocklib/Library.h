@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -54,6 +55,13 @@ class STOCKLIB_API IdMapping {
 /// Library: one open library. Made by LibraryManager only and shared by std::shared_ptr;
 /// the file is closed when the last holder lets go. A library and its objects are used from one
 /// thread at a time.
+///
+/// Damaged files: opening checks the file's kind, version, schema and page structure, but a file
+/// can be damaged further in, or changed by another process afterwards. Every call that reads or
+/// writes the file can then throw Exception naming the file and the failure: name, locale,
+/// region, their setters, defaultUnit, setDefaultUnit, get (all forms), save, remove, copyAll,
+/// importFromXml, exportToXml and check. filename, isNew, isReadOnly and unit answer what was
+/// read at open and never throw.
 class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
  public:
   /// RemoveResult: 0 removed, 1 not removed (not found, empty object or no library), 2 kept
@@ -220,6 +228,12 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
   void exportToXml(pugi::xml_node& node,
                    const std::vector<KcSmartPtr<const Object>>& objects) const;
 
+  /// check: the store's consistency check: one line per problem (dangling references, objects
+  /// without their data or data without its object, unknown object types, lengths that are not
+  /// finite, schema items the store did not make); at most `limit` lines, empty when the file is
+  /// consistent. Exception only when the file cannot be read at all.
+  std::vector<OdString> check(std::size_t limit = 20) const;
+
   // The non-template core of get (also usable with a run-time type).
   KcSmartPtr<Object> getObject(ObjectType type, uint32_t id) const;
   KcSmartPtr<Object> getObject(ObjectType type, const Key& key) const;
@@ -262,6 +276,13 @@ class STOCKLIB_API LibraryManager {
   /// open: the library at `location` (a file path or "memvfs://NAME"); empty when the file is
   /// missing, is not a library, has a newer schema or is damaged (see lastError()).
   std::shared_ptr<Library> open(const OdString& location, bool readOnly);
+  /// openChecked: as open for writing (with `createUnit`, as create with that unit and no name),
+  /// for a file someone else made (embedded in a drawing from elsewhere, or named by a user): an
+  /// existing file this call opens must also pass Library::check, else it is closed and the
+  /// answer is empty, with lastError naming the first problems. A library open already is
+  /// answered as it is.
+  std::shared_ptr<Library> openChecked(const OdString& location,
+                                       std::optional<LibraryUnit> createUnit = std::nullopt);
   /// create: the library at `location`, making the file (with `unit` and `name`) when it does
   /// not exist; empty on failure (see lastError()).
   std::shared_ptr<Library> create(const OdString& location, LibraryUnit unit, const OdString& name);
@@ -278,7 +299,8 @@ class STOCKLIB_API LibraryManager {
   LibraryManager();
   ~LibraryManager();
   std::shared_ptr<Library> openOrCreate(const OdString& location, bool readOnly, bool create,
-                                        LibraryUnit unit, const OdString& name);
+                                        LibraryUnit unit, const OdString& name,
+                                        bool checked = false);
   mutable std::recursive_mutex m_mutex;
   std::map<OdString, std::weak_ptr<Library>> m_open;
   std::shared_ptr<Library::Reactor> m_reactor;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -27,10 +28,15 @@ class STOCKLIB_API MemFile {
   const OdString& filename() const { return m_name; }
   uint64_t size() const;
   std::size_t blocksize() const { return kBlockSize; }
-  /// rawBlock: the block at `index`; null past the last block. The last block may hold bytes past
-  /// size() (always zero). Pointers stay valid until the file is truncated below them.
-  const void* rawBlock(std::size_t index) const;
-  void* rawBlock(std::size_t index);
+  /// readBlocks: tells `start` the size, then hands `visit` the file's bytes in order, one
+  /// block-sized piece at a time (pointer, length; the lengths add up to that size), holding the
+  /// file's lock throughout so that no writer changes them meanwhile. The callbacks must not use
+  /// this file.
+  void readBlocks(const std::function<void(uint64_t)>& start,
+                  const std::function<void(const void*, std::size_t)>& visit) const;
+  /// fill: sets the size to `size` (zeros) and hands `fill` the pieces to write, in order, under
+  /// the lock. An error thrown by `fill` passes out and leaves the size set.
+  void fill(uint64_t size, const std::function<void(void*, std::size_t)>& fill);
   /// write: writes `size` bytes at `offset`, growing the file; a null `data` writes zeros.
   void write(const void* data, std::size_t size, uint64_t offset);
   /// read: copies up to `size` bytes from `offset`; answers how many were available.
@@ -40,6 +46,8 @@ class STOCKLIB_API MemFile {
 
  private:
   void resizeLocked(uint64_t size);
+  // piecesLocked: each block's bytes up to size(), in order; the caller holds the lock.
+  void piecesLocked(const std::function<void(unsigned char*, std::size_t)>& each) const;
   const OdString m_name;
   mutable std::mutex m_mutex;
   uint64_t m_size = 0;

@@ -1,0 +1,102 @@
+// A drawing with an embedded library, saved by a child process that is killed at random moments,
+// many times: the drawing on disk is always the old or the new one, whole, and its library passes
+// the store's check; the temporary files the killed saves left go with the next good save.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include "DocLibsSupport.h"
+#include "OdError.h"
+
+using sltest::DocLibsTest;
+
+namespace {
+constexpr int kKills = 12;
+constexpr int kTagsPerRound = 2000;
+
+int tagsOfRound(const std::shared_ptr<const stocklib::Library>& lib, int round) {
+  std::vector<KcSmartPtr<stocklib::Tag>> tags;
+  lib->get(tags, stocklib::StringCriteria(OdString::formatted(L"round %d ", round),
+                                          stocklib::StringCriteria::kBeginsWith));
+  return static_cast<int>(tags.size());
+}
+
+std::size_t temporaries(const std::string& folder) {
+  std::size_t n = 0;
+  for (const auto& e : std::filesystem::directory_iterator(folder))
+    n += e.path().filename().string().rfind("d.dwg.sltmp-", 0) == 0;
+  return n;
+}
+}  // namespace
+
+TEST_F(DocLibsTest, KilledDrawingSavesLeaveTheOldOrTheNewDrawing) {
+  const OdString path = dir.file("d.dwg");
+  {
+    OdDbDatabasePtr db = odDbCreateDatabase(true);
+    sl_db::docLibs(db.get())->initialize();
+    db->writeFile(path);
+  }
+  std::mt19937 random(std::random_device{}());
+  for (int round = 0; round < kKills; ++round) {
+    const int delayMs = std::uniform_int_distribution<int>(0, 120)(random);
+    SCOPED_TRACE("round " + std::to_string(round) + ", killed after " + std::to_string(delayMs) +
+                 " ms");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::close(ready[0]);
+      try {
+        OdDbDatabasePtr db = odDbCreateDatabase(true);
+        db->readFile(path);
+        auto primary = sl_db::docLibs(db.get())->primary(false);
+        if (!primary) ::_exit(2);
+        for (int i = 0; i < kTagsPerRound; ++i) {
+          auto tag = stocklib::Tag::create(OdString::formatted(L"round %d %d", round, i));
+          tag->set_description(OdString(L'd', 300));
+          primary->save(tag);
+        }
+        char go = 1;
+        if (::write(ready[1], &go, 1) != 1) ::_exit(3);
+        db->writeFile(path);
+      } catch (...) {
+        ::_exit(4);
+      }
+      ::_exit(0);
+    }
+    ::close(ready[1]);
+    char go = 0;
+    ASSERT_EQ(::read(ready[0], &go, 1), 1);
+    ::close(ready[0]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << "child failed on its own";
+
+    OdDbDatabasePtr db = odDbCreateDatabase(true);
+    ASSERT_NO_THROW(db->readFile(path));
+    auto primary = sl_db::docLibs(db.get())->primary();
+    ASSERT_TRUE(primary);
+    int mine = tagsOfRound(primary, round);
+    EXPECT_TRUE(mine == 0 || mine == kTagsPerRound) << mine;
+    EXPECT_EQ(primary->check(), std::vector<OdString>());
+  }
+  // Killed saves may have left their temporary files; the next good save removes them.
+  const std::string folder = dir.path().toUtf8();
+  {
+    std::ofstream(folder + "/d.dwg.sltmp-AbC123") << "left by a killed save";
+    OdDbDatabasePtr db = odDbCreateDatabase(true);
+    db->readFile(path);
+    EXPECT_GE(temporaries(folder), 1u);
+    db->writeFile(path);
+  }
+  EXPECT_EQ(temporaries(folder), 0u);
+}

@@ -1,0 +1,85 @@
+// What is documented as safe across threads, under load: the registry of bound drawings, the
+// in-memory file system with a drawing-style copy of a file being written, the wrapper cache.
+// Meant for the tsan preset; the other presets run it as a plain (short) test.
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "DocLibsSupport.h"
+#include "sl_db/Library.h"
+#include "stocklib/MemFs.h"
+
+using sltest::DocLibsTest;
+
+namespace {
+constexpr int kThreads = 4;
+constexpr int kRounds = 40;
+
+template <class F>
+void onThreads(F work) {
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back(work, t);
+  for (auto& t : threads)
+    t.join();
+}
+}  // namespace
+
+TEST_F(DocLibsTest, RegistryBindsWalksAndLetsGoOnSeveralThreads) {
+  std::atomic<int> badWalks{0};
+  onThreads([&](int) {
+    for (int r = 0; r < kRounds; ++r) {
+      OdDbDatabasePtr db = odDbCreateDatabase(true);
+      sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+      if (!docs) ++badWalks;
+      auto registry = sl_db::DocumentLibrariesManager::instance().lock();
+      bool found = false;
+      for (auto it = sl_db::docLibs_begin(); it != sl_db::docLibs_end(); ++it)
+        found = found || (it->first == db.get() && it->second == docs);
+      if (!found) ++badWalks;
+    }
+  });
+  EXPECT_EQ(badWalks.load(), 0);
+  auto registry = sl_db::DocumentLibrariesManager::instance().lock();
+  EXPECT_EQ(sl_db::docLibs_begin(), sl_db::docLibs_end());
+}
+
+TEST(MemFileThreads, CopiesOfAFileBeingRewrittenAreNeverTorn) {
+  auto file = stocklib::MemFs::instance().createUnique();
+  const std::size_t size = 16 * file->blocksize() + 17;  // a fill takes a while
+  std::atomic<bool> done{false};
+  std::atomic<int> torn{0};
+  file->fill(size, [&](void* p, std::size_t n) { std::memset(p, 'z', n); });
+  std::thread writer([&] {
+    for (int r = 0; !done; ++r)
+      file->fill(size, [&](void* p, std::size_t n) { std::memset(p, 'a' + r % 26, n); });
+  });
+  onThreads([&](int) {
+    for (int r = 0; r < 10; ++r) {
+      std::string copy;
+      file->readBlocks(
+          [&](uint64_t told) { copy.reserve(told); },
+          [&](const void* p, std::size_t n) { copy.append(static_cast<const char*>(p), n); });
+      if (copy.size() != size || copy.find_first_not_of(copy[0]) != std::string::npos) ++torn;
+    }
+  });
+  done = true;
+  writer.join();
+  EXPECT_EQ(torn.load(), 0);
+  stocklib::MemFs::instance().remove(file->filename());
+}
+
+TEST_F(DocLibsTest, WrapperCacheGivesOneWrapperPerLibraryOnSeveralThreads) {
+  std::vector<std::shared_ptr<stocklib::Library>> libraries;
+  for (int t = 0; t < kThreads; ++t)
+    libraries.push_back(makeLibrary(("w" + std::to_string(t) + ".stocklib").c_str(), {"a"}));
+  std::atomic<int> wrong{0};
+  onThreads([&](int t) {
+    for (int r = 0; r < kRounds; ++r) {
+      std::shared_ptr<sl_db::Library> first = sl_db::Library::get(libraries[t]);
+      if (!first || sl_db::Library::get(libraries[t]) != first || first->library() != libraries[t])
+        ++wrong;
+    }
+  });
+  EXPECT_EQ(wrong.load(), 0);
+}

@@ -1,0 +1,234 @@
+// Injected faults while a library changes: the Nth read, write, sync or truncate fails once or
+// from then on (a full disk), or the Nth SQLite allocation fails. After each: the error
+// surfaces, the file passes SQLite's and the store's checks and holds the old or the new
+// state, and objects in memory are as before. Sweeps are sampled: at most kSamples fault
+// points per operation and mode, spread evenly over the operations the change performs.
+#include <pugixml.hpp>
+
+#include <filesystem>
+#include <functional>
+
+#include "FaultInjection.h"
+#include "TestSupport.h"
+
+using namespace stocklib;
+using sltest::FaultMalloc;
+using sltest::FaultVfs;
+
+namespace {
+constexpr uint64_t kSamples = 24;
+
+/// points: fault points 1..total, every one when few, else kSamples spread evenly (both ends
+/// included).
+std::vector<uint64_t> points(uint64_t total) {
+  std::vector<uint64_t> out;
+  if (total <= kSamples) {
+    for (uint64_t n = 1; n <= total; ++n)
+      out.push_back(n);
+    return out;
+  }
+  for (uint64_t i = 0; i < kSamples; ++i)
+    out.push_back(1 + i * (total - 1) / (kSamples - 1));
+  return out;
+}
+
+/// A change of a library and how to tell its old state from its new one.
+struct Change {
+  const char* name;
+  std::function<void(const std::shared_ptr<Library>&)> run;
+  /// state: 0 old, 1 new, anything else a mix.
+  std::function<int(const std::shared_ptr<Library>&)> state;
+};
+
+int tagsState(const std::shared_ptr<Library>& lib, int count) {
+  std::vector<KcSmartPtr<Tag>> tags;
+  std::size_t n = lib->get(tags);
+  return n == 1 ? 0 : n == static_cast<std::size_t>(count) + 1 ? 1 : 2;
+}
+
+class Faults : public sltest::TempDir {
+ protected:
+  void SetUp() override {
+    TempDir::SetUp();
+    auto lib = library("base.stocklib");
+    Tag::create(L"existing")->save(lib);
+    auto source = library("source.stocklib");
+    for (int i = 0; i < 30; ++i)
+      Tag::create(OdString::formatted(L"copied %d", i))->save(source);
+  }
+
+  std::vector<Change> changes() {
+    return {
+        {"save",
+         [](const std::shared_ptr<Library>& lib) {
+           auto ns = PropertyNamespace::create(L"N");
+           auto set = PropertySet::create(ns, L"Set");
+           for (int i = 0; i < 40; ++i)
+             set->append_property_definition(OdString::formatted(L"D%d", i), PropertyType(1, 4))
+                 ->set_description(OdString(L'x', 300));
+           try {
+             set->save(lib);
+           } catch (...) {
+             // Nothing in memory took an id from the failed save.
+             if (ns->id() != 0 || set->id() != 0 || set->property_definitions()[0]->id() != 0)
+               ADD_FAILURE() << "a failed save left ids on the objects in memory";
+             throw;
+           }
+         },
+         [](const std::shared_ptr<Library>& lib) {
+           std::vector<KcSmartPtr<PropertySet>> sets;
+           std::vector<KcSmartPtr<PropertyDefinition>> defs;
+           lib->get(sets);
+           lib->get(defs);
+           if (sets.empty() && defs.empty()) return 0;
+           return sets.size() == 1 && defs.size() == 40 ? 1 : 2;
+         }},
+        {"import",
+         [](const std::shared_ptr<Library>& lib) {
+           std::string xml = "<r>";
+           for (int i = 0; i < 30; ++i)
+             xml += "<Tag name='imported " + std::to_string(i) + "' description='" +
+                    std::string(200, 'd') + "'/>";
+           pugi::xml_document doc;
+           doc.load_string((xml + "</r>").c_str());
+           pugi::xml_node root = doc.first_child();
+           lib->importFromXml(root, Library::ImportOptions());
+         },
+         [](const std::shared_ptr<Library>& lib) { return tagsState(lib, 30); }},
+        {"copy",
+         [this](const std::shared_ptr<Library>& lib) {
+           auto source = LibraryManager::instance().open(path("source.stocklib"), true);
+           if (!source) throw Exception(LibraryManager::instance().lastError());
+           IdMapping mapping(lib.get());
+           lib->copyAll(source, mapping);
+         },
+         [](const std::shared_ptr<Library>& lib) { return tagsState(lib, 30); }},
+    };
+  }
+
+  /// fresh: a copy of the base library, opened.
+  std::shared_ptr<Library> fresh() {
+    std::filesystem::copy_file(pathUtf8("base.stocklib"), pathUtf8("work.stocklib"),
+                               std::filesystem::copy_options::overwrite_existing);
+    return LibraryManager::instance().open(path("work.stocklib"), false);
+  }
+
+  /// verify: the work library, reopened without faults, is whole and old or new.
+  void verify(const Change& c, uint64_t at, bool persistent, bool failed) {
+    SCOPED_TRACE(std::string(c.name) + (persistent ? " from" : " at") + " operation " +
+                 std::to_string(at));
+    // Opening rolls back what a failed commit left in the journal; the file is whole after.
+    auto lib = LibraryManager::instance().open(path("work.stocklib"), false);
+    ASSERT_TRUE(lib) << LibraryManager::instance().lastError().toUtf8();
+    EXPECT_TRUE(sltest::integrityOk(pathUtf8("work.stocklib")));
+    EXPECT_EQ(lib->check(), std::vector<OdString>());
+    int state = c.state(lib);
+    EXPECT_EQ(state, failed ? 0 : 1);
+  }
+};
+}  // namespace
+
+TEST_F(Faults, FailedReadsWritesSyncsAndTruncatesLoseNothing) {
+  FaultVfs& vfs = FaultVfs::instance();
+  vfs.install();
+  for (const Change& c : changes()) {
+    // A clean run counts the operations the change performs.
+    uint64_t total = 0;
+    {
+      auto lib = fresh();
+      ASSERT_TRUE(lib);
+      vfs.arm(0, false);
+      c.run(lib);
+      total = vfs.count();
+    }
+    ASSERT_GT(total, 3u) << c.name;
+    for (bool persistent : {false, true}) {
+      for (uint64_t at : points(total)) {
+        bool failed = false;
+        {
+          auto lib = fresh();
+          ASSERT_TRUE(lib);
+          vfs.arm(at, persistent);
+          try {
+            c.run(lib);
+          } catch (const Exception&) {
+            failed = true;
+          }
+          vfs.arm(0, false);
+          // A failed change reports it: success only when no fault was met at all.
+          if (!failed) {
+            EXPECT_LT(vfs.count(), at) << c.name << " ignored a fault at " << at;
+          } else if (!persistent) {
+            // The same library takes the change once the fault has passed.
+            c.run(lib);
+            EXPECT_EQ(c.state(lib), 1) << c.name << " retried after a fault at " << at;
+            failed = false;
+          }
+        }
+        verify(c, at, persistent, failed);
+      }
+    }
+  }
+  vfs.uninstall();
+}
+
+TEST_F(Faults, FailedAllocationsInOpenAndImportLoseNothing) {
+  FaultMalloc& heap = FaultMalloc::instance();
+  ASSERT_TRUE(heap.install());
+  const Change import = changes()[1];
+  struct Step {
+    const char* name;
+    bool opening;  // the fault falls in the open; else in the import
+  };
+  for (Step step : {Step{"open", true}, Step{"import", false}}) {
+    uint64_t total = 0;
+    {
+      std::filesystem::copy_file(pathUtf8("base.stocklib"), pathUtf8("work.stocklib"),
+                                 std::filesystem::copy_options::overwrite_existing);
+      heap.arm(0, false);
+      auto lib = LibraryManager::instance().open(path("work.stocklib"), false);
+      ASSERT_TRUE(lib);
+      if (step.opening) {
+        total = heap.count();
+      } else {
+        heap.arm(0, false);
+        import.run(lib);
+        total = heap.count();
+      }
+    }
+    for (bool persistent : {false, true}) {
+      for (uint64_t at : points(total)) {
+        bool failed = false;
+        std::filesystem::copy_file(pathUtf8("base.stocklib"), pathUtf8("work.stocklib"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        {
+          if (step.opening) heap.arm(at, persistent);
+          std::shared_ptr<Library> lib;
+          try {
+            lib = LibraryManager::instance().open(path("work.stocklib"), false);
+            if (!lib) failed = true;
+            if (lib && !step.opening) {
+              heap.arm(at, persistent);
+              import.run(lib);
+            }
+          } catch (const Exception&) {
+            failed = true;
+          }
+          heap.arm(0, false);
+          if (step.opening) {
+            EXPECT_EQ(failed, !lib) << "open at allocation " << at;
+            if (lib) import.run(lib);  // an open that survived works
+            failed = !lib;
+          }
+        }
+        SCOPED_TRACE(std::string(step.name) + " allocation " + std::to_string(at));
+        auto lib = LibraryManager::instance().open(path("work.stocklib"), false);
+        ASSERT_TRUE(lib) << LibraryManager::instance().lastError().toUtf8();
+        EXPECT_TRUE(sltest::integrityOk(pathUtf8("work.stocklib")));
+        EXPECT_EQ(lib->check(), std::vector<OdString>());
+        EXPECT_EQ(import.state(lib), failed ? 0 : 1);
+      }
+    }
+  }
+  heap.uninstall();
+}

@@ -1,0 +1,185 @@
+// Files and values from elsewhere: lengths that overflow on conversion, schema items the store
+// did not make, damaged references, and names whose key would not read back as itself.
+#include <pugixml.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "TestSupport.h"
+#include "stocklib/Profiles.h"
+
+using namespace stocklib;
+
+namespace {
+class HostileFile : public sltest::TempDir {
+ protected:
+  /// sql: runs statements on the closed library file `name` behind the store's back.
+  void sql(const char* name, const char* statements) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(pathUtf8(name).c_str(), &db), SQLITE_OK);
+    char* err = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, statements, nullptr, nullptr, &err), SQLITE_OK) << err;
+    sqlite3_free(err);
+    sqlite3_close(db);
+  }
+  static std::string lastError() { return LibraryManager::instance().lastError().toUtf8(); }
+};
+
+std::string joined(const std::vector<OdString>& lines) {
+  std::string out;
+  for (const OdString& l : lines)
+    out += l.toUtf8() + "\n";
+  return out;
+}
+}  // namespace
+
+TEST_F(HostileFile, LengthsThatOverflowInMillimetresAreRefusedOnImportAndCopy) {
+  auto inch = library("inch.stocklib", kLibraryUnitInch);
+  auto mm = library("mm.stocklib");
+  ASSERT_TRUE(inch && mm);
+  auto circle = CircleProfile::create(ProfileName::create(L"Big", nullptr), L"1");
+  circle->set_diameter(1e308);  // finite in inches, not in millimetres
+  circle = circle->save(inch);
+  EXPECT_EQ(inch->check(), std::vector<OdString>());
+
+  pugi::xml_document doc;
+  pugi::xml_node root = doc.append_child("stocklib");
+  inch->exportToXml(root);
+  root.prepend_child("Tag").append_attribute("name") = "before";
+  Library::ImportOptions inInches;
+  inInches.unit = kLibraryUnitInch;
+  try {
+    mm->importFromXml(root, inInches);
+    ADD_FAILURE() << "an infinite diameter was imported";
+  } catch (const Exception& e) {
+    EXPECT_NE(std::string(e.what()).find("CircleProfile"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("\"diameter\""), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(mm->get<Tag>(NameKey(L"before")));
+  // The same number in the target's own unit fits.
+  mm->importFromXml(root, Library::ImportOptions());
+  EXPECT_TRUE(mm->get<Tag>(NameKey(L"before")));
+
+  auto target = library("target.stocklib");
+  try {
+    circle->save(target);
+    ADD_FAILURE() << "an infinite diameter was copied";
+  } catch (const ConsistencyError& e) {
+    EXPECT_NE(std::string(e.what()).find("diameter"), std::string::npos) << e.what();
+  }
+  std::vector<KcSmartPtr<Profile>> profiles;
+  EXPECT_EQ(target->get(profiles), 0u);
+  IdMapping mapping(target.get());
+  EXPECT_THROW(target->copyAll(inch, mapping), ConsistencyError);
+  EXPECT_EQ(target->get(profiles), 0u);
+  std::vector<KcSmartPtr<ProfileName>> names;
+  EXPECT_EQ(target->get(names), 0u);
+
+  // A value that is not finite is refused by a plain save as well.
+  auto other = CircleProfile::create(ProfileName::create(L"Inf", nullptr), L"2");
+  other->set_diameter(std::numeric_limits<double>::infinity());
+  EXPECT_THROW(other->save(mm), ConsistencyError);
+}
+
+TEST_F(HostileFile, TriggersViewsAndUnknownTablesAreRefusedAndNamed) {
+  const char* intruders[][2] = {
+      {"CREATE TRIGGER eat AFTER INSERT ON o_Tag BEGIN DELETE FROM o_Tag WHERE id = new.id; END",
+       "trigger eat"},
+      {"CREATE VIEW peek AS SELECT * FROM objects", "view peek"},
+      {"CREATE TABLE stash(x)", "table stash"},
+  };
+  for (const auto& [statement, named] : intruders) {
+    std::filesystem::remove(pathUtf8("h.stocklib"));
+    library("h.stocklib").reset();
+    sql("h.stocklib", statement);
+    EXPECT_FALSE(LibraryManager::instance().open(path("h.stocklib"), false)) << named;
+    EXPECT_NE(lastError().find(named), std::string::npos) << lastError();
+    EXPECT_FALSE(LibraryManager::instance().open(path("h.stocklib"), true)) << named;
+  }
+  // Indexes of its own tables do not count against a file.
+  library("ok.stocklib").reset();
+  auto ok = LibraryManager::instance().openChecked(path("ok.stocklib"));
+  ASSERT_TRUE(ok) << lastError();
+  EXPECT_EQ(ok->check(), std::vector<OdString>());
+}
+
+TEST_F(HostileFile, DanglingReferencesAndOrphansAreRefusedWhenOpenedChecked) {
+  {
+    auto lib = library("d.stocklib");
+    auto ns = PropertyNamespace::create(L"N")->save(lib);
+    auto set = PropertySet::create(ns, L"S");
+    set->append_property_definition(L"P", PropertyType(1, 2));
+    set->save(lib);
+    Tag::create(L"T")->save(lib);
+  }
+  // Behind the store's back: the namespace's row goes (its object stays, the set points at
+  // nothing), and the tag loses its object entry.
+  sql("d.stocklib",
+      "PRAGMA foreign_keys=OFF;"
+      "DELETE FROM o_PropertyNamespace;"
+      "DELETE FROM objects WHERE id = (SELECT id FROM o_Tag);");
+  EXPECT_FALSE(LibraryManager::instance().openChecked(path("d.stocklib")));
+  EXPECT_NE(lastError().find("not consistent"), std::string::npos) << lastError();
+  EXPECT_NE(lastError().find("PropertyNamespace without their data"), std::string::npos)
+      << lastError();
+
+  // An ordinary open still reads it, and check names every kind of damage.
+  auto lib = LibraryManager::instance().open(path("d.stocklib"), true);
+  ASSERT_TRUE(lib) << lastError();
+  std::string problems = joined(lib->check());
+  EXPECT_NE(problems.find("1 PropertyNamespace without their data"), std::string::npos) << problems;
+  EXPECT_NE(problems.find("1 Tag rows of no object"), std::string::npos) << problems;
+  EXPECT_NE(problems.find("dangling reference"), std::string::npos) << problems;
+  EXPECT_EQ(lib->check(1).size(), 1u);
+}
+
+TEST_F(HostileFile, EveryKeyThatCanBeStoredReadsBackAsItself) {
+  auto lib = library("k.stocklib");
+  EXPECT_THROW(PropertyNamespace::create(L"a~b")->save(lib), ConsistencyError);
+  EXPECT_THROW(PropertyDefinition::create(L"x~a", PropertyType(1, 2))->save(lib), ConsistencyError);
+  // With a namespace the delimiter in a name is unambiguous: the last one splits.
+  auto ns = PropertyNamespace::create(L"b")->save(lib);
+  auto set = PropertySet::create(ns, L"S");
+  set->append_property_definition(L"x~a", PropertyType(1, 2));
+  set = set->save(lib);
+  ASSERT_EQ(set->property_definitions().size(), 1u);
+  EXPECT_EQ(set->property_definitions()[0]->name(), L"x~a");
+  // A namespace renamed to hold it is refused as well, and stays as it was.
+  ns->set_name(L"b~c");
+  EXPECT_THROW(ns->save(lib), ConsistencyError);
+  EXPECT_TRUE(lib->get<PropertyNamespace>(NameKey(L"b")));
+
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_string("<r>\n<Tag name='t'/>\n<PropertyNamespace name='a~b'/></r>"));
+  pugi::xml_node root = doc.first_child();
+  try {
+    lib->importFromXml(root, Library::ImportOptions());
+    ADD_FAILURE() << "a namespace with the delimiter was imported";
+  } catch (const Exception& e) {
+    EXPECT_NE(std::string(e.what()).find("line 3"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(lib->get<Tag>(NameKey(L"t")));
+}
+
+TEST_F(HostileFile, DamageFoundAfterOpeningIsAnExceptionOfEveryReadingCall) {
+  auto lib = library("late.stocklib");
+  lib->locale(L"en-GB");
+  Tag::create(L"T")->save(lib);
+  ASSERT_EQ(lib->name(), L"");
+  {
+    // Another writer garbles the settings' page and bumps the change counter, so that the open
+    // connection reads the page again.
+    std::fstream f(pathUtf8("late.stocklib"), std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(4096);
+    std::string junk(4096, '\xA5');
+    f.write(junk.data(), junk.size());
+    f.seekp(24);
+    f.write("\x7f\x7f\x7f\x7f", 4);
+  }
+  EXPECT_THROW(lib->name(), Exception);
+  EXPECT_THROW(lib->locale(), Exception);
+  EXPECT_THROW(lib->locale(L"fr-FR"), Exception);
+  EXPECT_NO_THROW(lib->unit());
+  EXPECT_NO_THROW(lib->filename());
+}
