@@ -1,10 +1,13 @@
-// A drawing bound to a primary and two secondaries of 10,000 materials each: get and
-// getAndSaveToPrimary per second, beside the store's own lookup in the same run; and binding a
-// drawing whose embedded library is 50 MiB (load + rebuild) beside memcpy of the same bytes.
+// A drawing bound to a primary and two secondaries of 10,000 materials each: get (cached, cold,
+// missing everywhere, after another connection wrote) and getAndSaveToPrimary per second, beside
+// raw SQLite and std::unordered_map in the same run; and binding a drawing whose embedded library
+// is 50 MiB (load + rebuild) beside memcpy of the same bytes.
 // Files go to $BENCH_DIR (default: the system's temporary folder).
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
 #include <string>
+#include <unordered_map>
 
 #include "BenchSupport.h"
 #include "RxModule.h"
@@ -94,6 +97,105 @@ void BM_StoreGet(benchmark::State& state) {
           [&](int i) { return s.libs[2]->get<stocklib::Material>(stocklib::NameKey(key(2, i))); });
 }
 
+// A name that no library holds: a miss in all three.
+void BM_GetMissEverywhere(benchmark::State& state) {
+  Setup& s = setup();
+  lookups(state,
+          [&](int i) { return s.docs->get<stocklib::Material>(stocklib::NameKey(key(7, i))); });
+}
+
+// Cold: the primary keeps no cache, so every lookup reads the file (the first lookup of a key).
+void BM_GetFromPrimaryCold(benchmark::State& state) {
+  Setup& s = setup();
+  std::size_t limit = s.libs[0]->cacheInfo().limit;
+  s.libs[0]->setCacheLimit(0);
+  lookups(state,
+          [&](int i) { return s.docs->get<stocklib::Material>(stocklib::NameKey(key(0, i))); });
+  s.libs[0]->setCacheLimit(limit);
+}
+
+// Another connection writes the primary before each lookup (not timed): the lookup then checks
+// data_version, forgets the cache and reads the file.
+void BM_GetFromPrimaryAfterOtherWriter(benchmark::State& state) {
+  Setup& s = setup();
+  sqlite3* other = nullptr;
+  sqlite3_open_v2(s.libs[0]->filename().toUtf8().c_str(), &other, SQLITE_OPEN_READWRITE, nullptr);
+  int i = 0;
+  uint64_t misses = s.libs[0]->cacheInfo().misses;
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (sqlite3_exec(other,
+                     "INSERT OR REPLACE INTO library_meta(key, value) VALUES('bench', random())",
+                     nullptr, nullptr, nullptr) != SQLITE_OK)
+      state.SkipWithError("the other connection could not write");
+    state.ResumeTiming();
+    auto found = s.docs->get<stocklib::Material>(stocklib::NameKey(key(0, i++ % kObjects)));
+    benchmark::DoNotOptimize(found.get());
+  }
+  sqlite3_close(other);
+  // Each lookup had to read the file: one cache miss per lookup.
+  state.counters["misses_per_lookup"] =
+      static_cast<double>(s.libs[0]->cacheInfo().misses - misses) /
+      static_cast<double>(state.iterations());
+  state.SetItemsProcessed(state.iterations());
+}
+
+// Anchors: the same lookup by name with a prepared SQLite statement, each in its own read
+// transaction (as every lookup was before the cache) or all in one; and a hash map of the names.
+void rawSqlite(benchmark::State& state, bool oneTransaction) {
+  Setup& s = setup();
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(s.libs[0]->filename().toUtf8().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "SELECT id, name, description FROM o_Material WHERE name=?", -1, &st,
+                     nullptr);
+  if (oneTransaction) sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+  int i = 0;
+  for (auto _ : state) {
+    std::string name = key(0, i++ % kObjects).toUtf8();
+    sqlite3_bind_text(st, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+    if (sqlite3_step(st) == SQLITE_ROW) {
+      OdString text = OdString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)),
+                                         static_cast<std::size_t>(sqlite3_column_bytes(st, 2)));
+      benchmark::DoNotOptimize(text.c_str());
+    }
+    sqlite3_reset(st);
+  }
+  if (oneTransaction) sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  state.SetItemsProcessed(state.iterations());
+}
+void BM_RawSqliteEachInItsOwnTransaction(benchmark::State& state) {
+  rawSqlite(state, false);
+}
+void BM_RawSqliteInOneReadTransaction(benchmark::State& state) {
+  rawSqlite(state, true);
+}
+
+void BM_UnorderedMap(benchmark::State& state) {
+  std::unordered_map<std::wstring, int> names;
+  for (int i = 0; i < kObjects; ++i)
+    names.emplace(key(0, i).c_str(), i);
+  int i = 0;
+  for (auto _ : state) {
+    auto it = names.find(key(0, i++ % kObjects).c_str());
+    benchmark::DoNotOptimize(it);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+// Today's path, as a same-run reference for the cold lookup: the store's own lookup with no
+// cache and no read scope, one read transaction per statement.
+void BM_StoreGetCold(benchmark::State& state) {
+  Setup& s = setup();
+  std::size_t limit = s.libs[2]->cacheInfo().limit;
+  s.libs[2]->setCacheLimit(0);
+  lookups(state,
+          [&](int i) { return s.libs[2]->get<stocklib::Material>(stocklib::NameKey(key(2, i))); });
+  s.libs[2]->setCacheLimit(limit);
+}
+
 // Found in the last secondary: a miss in the primary and the first secondary first.
 void BM_GetFromLastSecondary(benchmark::State& state) {
   Setup& s = setup();
@@ -147,6 +249,13 @@ void BM_BindEmbedded(benchmark::State& state) {
 BENCHMARK(BM_StoreGet);
 BENCHMARK(BM_GetFromLastSecondary);
 BENCHMARK(BM_GetFromPrimary);
+BENCHMARK(BM_GetMissEverywhere);
+BENCHMARK(BM_StoreGetCold);
+BENCHMARK(BM_GetFromPrimaryCold);
+BENCHMARK(BM_GetFromPrimaryAfterOtherWriter);
+BENCHMARK(BM_RawSqliteEachInItsOwnTransaction);
+BENCHMARK(BM_RawSqliteInOneReadTransaction);
+BENCHMARK(BM_UnorderedMap);
 BENCHMARK(BM_GetAndSaveToPrimary)->Iterations(500);
 BENCHMARK(BM_MemcpyCold)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BindEmbedded)->Unit(benchmark::kMillisecond);

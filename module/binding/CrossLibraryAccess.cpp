@@ -1,5 +1,6 @@
 // Typed lookups across a drawing's primary and secondary libraries, and the copy of a
-// secondary's object into the primary on first use.
+// secondary's object into the primary on first use. Each library is asked inside a read scope,
+// so that a lookup of several stored types reads that library in one transaction.
 #include "binding/DocumentLibrariesImpl.h"
 #include "sl_db/DocumentLibraries.h"
 #include "stocklib/Materials.h"
@@ -18,14 +19,18 @@ KcSmartPtr<T> DocumentLibraries::getFromPrimary(unsigned int id) const {
 template <class T>
 KcSmartPtr<T> DocumentLibraries::getFromPrimary(const Key<T>& key) const {
   auto primary = m_impl->primaryLib();
-  return primary ? primary->get<T>(key) : KcSmartPtr<T>();
+  if (!primary) return KcSmartPtr<T>();
+  stocklib::Library::ReadScope scope(*primary);
+  return primary->get<T>(key);
 }
 
 template <class T>
 KcSmartPtr<T> DocumentLibraries::getFromSecondaries(const Key<T>& key) const {
-  for (const auto& secondary : m_impl->secondaries)
-    if (secondary)
-      if (KcSmartPtr<T> found = secondary->get<T>(key)) return found;
+  for (const auto& secondary : m_impl->secondaries) {
+    if (!secondary) continue;
+    stocklib::Library::ReadScope scope(*secondary);
+    if (KcSmartPtr<T> found = secondary->get<T>(key)) return found;
+  }
   return KcSmartPtr<T>();
 }
 

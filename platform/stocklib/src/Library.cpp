@@ -71,6 +71,29 @@ Library::~Library() {
   if (auto reactor = LibraryManager::instance().reactor()) reactor->onClosed(name);
 }
 
+Library::ReadScope::ReadScope(const Library& library) : m_library(library) {
+  m_library.m_store->enterRead();
+}
+
+Library::ReadScope::~ReadScope() {
+  m_library.m_store->leaveRead();
+}
+
+Library::CacheInfo Library::cacheInfo() const {
+  const detail::ObjectCache& c = m_store->cache();
+  CacheInfo info;
+  info.rows = c.rows();
+  info.keys = c.keys();
+  info.limit = c.limit();
+  info.hits = c.hits;
+  info.misses = c.misses;
+  return info;
+}
+
+void Library::setCacheLimit(std::size_t limit) {
+  m_store->cache().setLimit(limit);
+}
+
 std::shared_ptr<Library> Library::self() {
   return shared_from_this();
 }

@@ -206,10 +206,11 @@ bool CustomPropertyKey::operator==(const CustomPropertyKey& o) const {
 
 CustomValue::CustomValue() : Object(detail::typeDesc(ObjectType::CustomValue)) {}
 KcSmartPtr<const CustomProperty> CustomValue::property() const {
-  return KcSmartPtr<const CustomProperty>(static_cast<const CustomProperty*>(refObject(2).get()));
+  return KcSmartPtr<const CustomProperty>(
+      static_cast<const CustomProperty*>(refObject(F::property).get()));
 }
 void CustomValue::set_property(const CustomProperty* property) {
-  setRef(2, property);
+  setRef(F::property, property);
 }
 
 MaterialType::MaterialType() : Object(detail::typeDesc(ObjectType::MaterialType)) {}
@@ -239,12 +240,12 @@ void AssetKey::values(std::vector<detail::Value>& out) const {
 }
 
 namespace {
-constexpr int kMaterialType = 4;
-constexpr int kInformationAsset = 15;
-constexpr int kPhysicalAsset = 16;
-constexpr int kBimAsset = 17;
+constexpr int kMaterialType = Material::F::type;
+constexpr int kInformationAsset = Material::F::information_asset;
+constexpr int kPhysicalAsset = Material::F::physical_asset;
+constexpr int kBimAsset = Material::F::bim_asset;
 constexpr int kMaterialCustomValues = 0;
-constexpr int kCompositionType = 4;
+constexpr int kCompositionType = Composition::F::composition_type;
 constexpr int kPlies = 0;
 constexpr int kCompositionCustomValues = 1;
 }  // namespace
@@ -305,10 +306,10 @@ KcSmartPtr<CompositionType> CompositionType::create(const OdString& name) {
 
 Ply::Ply() : Object(detail::typeDesc(ObjectType::Ply)) {}
 KcSmartPtr<Material> Ply::material() const {
-  return nonConst<Material>(refObject(2));
+  return nonConst<Material>(refObject(F::material));
 }
 void Ply::set_material(const Material* material) {
-  setRef(2, material);
+  setRef(F::material, material);
 }
 
 Composition::Composition() : Object(detail::typeDesc(ObjectType::Composition)) {}

@@ -63,27 +63,57 @@ KcSmartPtr<const Object> Object::saveObject(const std::shared_ptr<Library>& libr
   return library->m_store->save(*this, nullptr, mapping);
 }
 
+namespace {
+int reachOf(detail::FieldKind kind) {
+  switch (kind) {
+    case detail::FieldKind::Text:
+      return 1;
+    case detail::FieldKind::Real:
+    case detail::FieldKind::Length:
+      return 4;
+    case detail::FieldKind::Ref:
+      return 8;
+    default:
+      return 2;
+  }
+}
+}  // namespace
+
+const detail::Value& Object::field(int index, int reach) const {
+  if (index < 0 || static_cast<std::size_t>(index) >= m_type->allFields.size())
+    throw Exception(
+        OdString::formatted(L"%ls has no field %d", OdString(m_type->name).c_str(), index));
+  if (!(reachOf(m_type->allFields[index].kind) & reach))
+    throw Exception(std::string(m_type->name) + " field " + m_type->allFields[index].name +
+                    " is reached as another kind");
+  return m_values[index];
+}
+
+detail::Value& Object::field(int index, int reach) {
+  return const_cast<detail::Value&>(static_cast<const Object&>(*this).field(index, reach));
+}
+
 bool Object::hasField(int index) const {
-  return m_values[index].index() != 0;
+  return field(index, kReachAny).index() != 0;
 }
 
 const OdString& Object::textField(int index) const {
-  const OdString* s = std::get_if<OdString>(&m_values[index]);
+  const OdString* s = std::get_if<OdString>(&field(index, kReachText));
   return s ? *s : OdString::kEmpty;
 }
 
 int64_t Object::intField(int index, int64_t absent) const {
-  const int64_t* v = std::get_if<int64_t>(&m_values[index]);
+  const int64_t* v = std::get_if<int64_t>(&field(index, kReachInt));
   return v ? *v : absent;
 }
 
 double Object::realField(int index, double absent) const {
-  const double* v = std::get_if<double>(&m_values[index]);
+  const double* v = std::get_if<double>(&field(index, kReachReal));
   return v ? *v : absent;
 }
 
 uint32_t Object::refId(int index) const {
-  const detail::Ref* r = std::get_if<detail::Ref>(&m_values[index]);
+  const detail::Ref* r = std::get_if<detail::Ref>(&field(index, kReachRef));
   if (!r) return 0;
   return r->object ? r->object->id() : r->id;
 }
@@ -100,47 +130,51 @@ KcSmartPtr<Object> resolve(const detail::Ref& r, const std::weak_ptr<Library>& o
 }  // namespace
 
 KcSmartPtr<Object> Object::refObject(int index) const {
-  const detail::Ref* r = std::get_if<detail::Ref>(&m_values[index]);
+  const detail::Ref* r = std::get_if<detail::Ref>(&field(index, kReachRef));
   return r ? resolve(*r, m_library) : KcSmartPtr<Object>();
 }
 
 void Object::setText(int index, const OdString& value) {
-  m_values[index] = value;
+  field(index, kReachText) = value;
   notifyModified();
 }
 
 void Object::setInt(int index, int64_t value) {
-  m_values[index] = value;
+  field(index, kReachInt) = value;
   notifyModified();
 }
 
 void Object::setReal(int index, double value) {
-  m_values[index] = value;
+  field(index, kReachReal) = value;
   notifyModified();
 }
 
 void Object::setRef(int index, const Object* object) {
+  detail::Value& v = field(index, kReachRef);
   if (object)
-    m_values[index] = detail::Ref{object->id(), KcSmartPtr<Object>(const_cast<Object*>(object))};
+    v = detail::Ref{object->id(), KcSmartPtr<Object>(const_cast<Object*>(object))};
   else
-    m_values[index] = std::monostate();
+    v = std::monostate();
   notifyModified();
 }
 
 void Object::clearField(int index) {
-  m_values[index] = std::monostate();
+  field(index, kReachAny) = std::monostate();
   notifyModified();
 }
 
 std::vector<detail::Ref>& Object::listItems(int index) {
-  return m_lists[index];
+  return const_cast<std::vector<detail::Ref>&>(static_cast<const Object&>(*this).listItems(index));
 }
 const std::vector<detail::Ref>& Object::listItems(int index) const {
+  if (index < 0 || static_cast<std::size_t>(index) >= m_lists.size())
+    throw Exception(
+        OdString::formatted(L"%ls has no list %d", OdString(m_type->name).c_str(), index));
   return m_lists[index];
 }
 
 KcSmartPtr<Object> Object::listObject(int list, std::size_t item) const {
-  return resolve(m_lists[list][item], m_library);
+  return resolve(listItems(list).at(item), m_library);
 }
 
 void Object::notifyModified() {

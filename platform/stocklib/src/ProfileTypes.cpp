@@ -48,7 +48,7 @@ namespace detail {
 
 namespace {
 // The profile base has three fields (name, size, profile type); shape dimensions follow.
-constexpr int kFirstDimension = 3;
+constexpr int kFirstDimension = static_cast<int>(std::size(ParametrizedProfile::F::names));
 
 template <class T>
 TypeDesc shape(ObjectType type, const char* name, std::vector<FieldDesc> dimensions) {
@@ -139,25 +139,25 @@ KcSmartPtr<ProfileName> ProfileName::create(const OdString& name, const ProfileS
   return n;
 }
 KcSmartPtr<ProfileStandard> ProfileName::standard() const {
-  return nonConst<ProfileStandard>(refObject(0));
+  return nonConst<ProfileStandard>(refObject(F::standard));
 }
 void ProfileName::set_standard(const ProfileStandard* standard) {
-  setRef(0, standard);
+  setRef(F::standard, standard);
 }
 
 Profile::Profile(const detail::TypeDesc& type) : Object(type) {}
 KcSmartPtr<ProfileName> Profile::name() const {
-  return nonConst<ProfileName>(refObject(0));
+  return nonConst<ProfileName>(refObject(F::profile_name));
 }
 void Profile::set_name(const ProfileName* name) {
-  setRef(0, name);
+  setRef(F::profile_name, name);
 }
 
 ProfileVertex::ProfileVertex() : Object(detail::typeDesc(ObjectType::ProfileVertex)) {}
 void ProfileVertex::set(const OutlinePoint& p) {
-  setReal(2, p.x);
-  setReal(3, p.y);
-  setReal(4, p.bulge);
+  setReal(F::x, p.x);
+  setReal(F::y, p.y);
+  setReal(F::bulge, p.bulge);
 }
 
 CustomProfile::CustomProfile() : Profile(detail::typeDesc(ObjectType::CustomProfile)) {}

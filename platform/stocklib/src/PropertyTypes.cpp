@@ -105,10 +105,10 @@ KcSmartPtr<Unit> Unit::create(const OdString& symbol, double factor, const Measu
   return u;
 }
 KcSmartPtr<const Measure> Unit::measure() const {
-  return as<Measure>(refObject(3));
+  return as<Measure>(refObject(F::measure));
 }
 void Unit::set_measure(const Measure* measure) {
-  setRef(3, measure);
+  setRef(F::measure, measure);
 }
 
 PropertyNamespace::PropertyNamespace() : Object(detail::typeDesc(ObjectType::PropertyNamespace)) {}
@@ -149,25 +149,26 @@ KcSmartPtr<CustomProperty> CustomProperty::create(const OdString& name, int32_t 
 
 AbstractDefinition::AbstractDefinition(const detail::TypeDesc& type) : Object(type) {}
 KcSmartPtr<const PropertyNamespace> AbstractDefinition::property_namespace() const {
-  return as<PropertyNamespace>(refObject(2));
+  return as<PropertyNamespace>(refObject(F::namespace_));
 }
 PropertyType AbstractDefinition::type() const {
-  return PropertyType(static_cast<int32_t>(intField(7)), static_cast<int32_t>(intField(8)),
-                      static_cast<int32_t>(intField(9)));
+  return PropertyType(static_cast<int32_t>(intField(F::structure)),
+                      static_cast<int32_t>(intField(F::type)),
+                      static_cast<int32_t>(intField(F::key_type)));
 }
 void AbstractDefinition::set_type(const PropertyType& type) {
-  setInt(7, type.structure);
-  setInt(8, type.type);
-  setInt(9, type.key_type);
+  setInt(F::structure, type.structure);
+  setInt(F::type, type.type);
+  setInt(F::key_type, type.key_type);
 }
 KcSmartPtr<const Unit> AbstractDefinition::unit() const {
-  return as<Unit>(refObject(10));
+  return as<Unit>(refObject(F::unit));
 }
 void AbstractDefinition::set_unit(const Unit* unit) {
-  setRef(10, unit);
+  setRef(F::unit, unit);
 }
 void AbstractDefinition::setNamespace(const PropertyNamespace* ns) {
-  setRef(2, ns);
+  setRef(F::namespace_, ns);
 }
 
 PropertyDefinition::PropertyDefinition()
@@ -210,11 +211,11 @@ KcSmartPtr<PropertySet> PropertySet::create(const PropertyNamespace* ns, const O
 }
 
 KcSmartPtr<const PropertyNamespace> PropertySet::property_namespace() const {
-  return as<PropertyNamespace>(refObject(0));
+  return as<PropertyNamespace>(refObject(F::namespace_));
 }
 
 void PropertySet::set_property_namespace(const PropertyNamespace* ns) {
-  setRef(0, ns);
+  setRef(F::namespace_, ns);
   for (int list : {kPropertyDefinitions, kValueDefinitions})
     for (detail::Ref& r : listItems(list))
       if (r.object) static_cast<AbstractDefinition*>(r.object.get())->setNamespace(ns);
@@ -298,7 +299,7 @@ std::vector<KcSmartPtr<ValueDefinition>> PropertySet::value_definitions() const 
 KcSmartPtr<PropertyDefinition> PropertySet::append_property_definition(const OdString& name,
                                                                        const PropertyType& type) {
   KcSmartPtr<PropertyDefinition> d = PropertyDefinition::create(name, type);
-  if (KcSmartPtr<Object> ns = refObject(0))
+  if (KcSmartPtr<Object> ns = refObject(F::namespace_))
     d->setNamespace(static_cast<const PropertyNamespace*>(ns.get()));
   listItems(kPropertyDefinitions).push_back(detail::Ref{0, d});
   notifyModified();
@@ -308,7 +309,7 @@ KcSmartPtr<PropertyDefinition> PropertySet::append_property_definition(const OdS
 KcSmartPtr<ValueDefinition> PropertySet::append_value_definition(const OdString& name,
                                                                  const PropertyType& type) {
   KcSmartPtr<ValueDefinition> d = ValueDefinition::create(name, type);
-  if (KcSmartPtr<Object> ns = refObject(0))
+  if (KcSmartPtr<Object> ns = refObject(F::namespace_))
     d->setNamespace(static_cast<const PropertyNamespace*>(ns.get()));
   listItems(kValueDefinitions).push_back(detail::Ref{0, d});
   notifyModified();

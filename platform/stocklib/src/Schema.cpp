@@ -64,6 +64,13 @@ TypeRegistry::TypeRegistry() {
       if (i < 0) throw Exception(std::string("type ") + t->name + " has no key field " + k);
       t->keyFields.push_back(i);
     }
+    // The class's named indexes (its struct F) must name these fields in this order.
+    bool named = t->fieldNameCount == t->allFields.size();
+    for (std::size_t i = 0; named && i < t->fieldNameCount; ++i)
+      named = std::string(t->fieldNames[i]) == t->allFields[i].name;
+    if (!named)
+      throw Exception(std::string("the named field indexes of ") + t->name +
+                      " do not match its description");
     for (std::size_t i = 0; i < t->allFields.size(); ++i) {
       if (t->allFields[i].kind == FieldKind::Owner) t->ownerField = static_cast<int>(i);
       if (t->allFields[i].kind == FieldKind::Position) t->positionField = static_cast<int>(i);

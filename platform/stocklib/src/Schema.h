@@ -60,7 +60,9 @@ struct TypeDesc {
   OdRxClass* (*rxClass)() = nullptr;
   void (*rxInit)() = nullptr;
   void (*rxUninit)() = nullptr;
-  OdRxObjectPtr (*make)() = nullptr;  // a new empty object (null for abstract types)
+  OdRxObjectPtr (*make)() = nullptr;        // a new empty object (null for abstract types)
+  const char* const* fieldNames = nullptr;  // the class's named field indexes (its struct F)
+  std::size_t fieldNameCount = 0;
 
   // Derived by the registry.
   const TypeDesc* parentDesc = nullptr;

@@ -37,6 +37,10 @@ void Store::exec(const char* sql) {
 
 void Store::begin() {
   if (m_ctx.depth == 0) {
+    if (m_readTxn) {  // a write inside a read scope: the scope reads again after it
+      m_readTxn = false;
+      exec("COMMIT");
+    }
     exec("BEGIN IMMEDIATE");
     m_ctx = Ctx();
   }
@@ -61,6 +65,7 @@ void Store::end(bool ok) {
   }
   Ctx done = std::move(m_ctx);
   m_ctx = Ctx();
+  forget(done);
   dispatch(done);
 }
 
@@ -99,6 +104,94 @@ void Store::inBulk(const std::function<void()>& work) {
   m_ctx.bulk = true;
   work();
   txn.commit();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The cache's view of the file
+
+bool Store::fileCounter(uint32_t& counter) const {
+  // The header's change counter moves with every commit in rollback-journal mode; it is read
+  // without a lock, as a hint only: a moved counter is confirmed by PRAGMA data_version.
+  unsigned char h[28];
+  if (!m_file || !m_file->pMethods || m_file->pMethods->xRead(m_file, h, sizeof h, 0) != SQLITE_OK)
+    return false;
+  if (h[18] == 2 || h[19] == 2) return false;  // write-ahead log: the counter stays
+  counter = (uint32_t(h[24]) << 24) | (uint32_t(h[25]) << 16) | (uint32_t(h[26]) << 8) | h[27];
+  return true;
+}
+
+int64_t Store::dataVersion() {
+  Stmt s(*this, "PRAGMA data_version");
+  return s.step() ? s.int64(0) : -1;
+}
+
+void Store::checkExternal() {
+  if (m_checked) return;
+  uint32_t counter = 0;
+  bool known = fileCounter(counter);
+  if (!known || !m_counterKnown || counter != m_counter) {
+    holdRead();
+    int64_t version = dataVersion();
+    if (version != m_dataVersion) {
+      m_objects.clear();
+      m_dataVersion = version;
+    }
+  }
+  m_counter = counter;
+  m_counterKnown = known;
+  m_checked = m_readDepth > 0;
+}
+
+void Store::holdRead() {
+  if (m_readDepth == 0 || m_readTxn || m_ctx.depth > 0 || !sqlite3_get_autocommit(db)) return;
+  Stmt begin(*this, "BEGIN");  // prepared once: a scope's cold lookup pays little more
+  begin.step();
+  m_readTxn = true;
+}
+
+void Store::enterRead() {
+  ++m_readDepth;
+}
+
+void Store::leaveRead() {
+  if (--m_readDepth > 0) return;
+  m_checked = false;
+  if (!m_readTxn) return;
+  m_readTxn = false;
+  try {
+    Stmt commit(*this, "COMMIT");
+    commit.step();
+  } catch (const Exception&) {
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+}
+
+void Store::forget(const Ctx& ctx) {
+  // A change of many objects forgets their types whole, rather than scanning the cache for each.
+  constexpr std::size_t kExact = 32;
+  if (ctx.saved.size() + ctx.removed.size() + ctx.stale.size() <= kExact) {
+    for (const ObjectKey& k : ctx.saved)
+      m_objects.dropId(k.id);
+    for (const ObjectKey& k : ctx.removed)
+      m_objects.dropId(k.id);
+    for (uint32_t id : ctx.stale)
+      m_objects.dropId(id);
+    for (const auto& [type, key] : ctx.keys)
+      m_objects.dropKey(*type, key);
+    return;
+  }
+  std::set<ObjectType> types = ctx.modified;
+  for (const ObjectKey& k : ctx.removed)
+    types.insert(k.type);
+  for (const TypeDesc* t : TypeRegistry::get().all()) {
+    bool owns = false;
+    for (const ListDesc& l : t->allLists)
+      for (const TypeDesc* c : typeDesc(l.itemType).concrete)
+        owns = owns || (l.kind == ListKind::Children && types.count(c->type));
+    if (owns) types.insert(t->type);
+  }
+  for (ObjectType type : types)
+    if (const TypeDesc* t = TypeRegistry::get().find(type)) m_objects.dropType(*t);
 }
 
 }  // namespace stocklib::detail

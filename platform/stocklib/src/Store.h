@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ObjectCache.h"
 #include "Schema.h"
 #include "stocklib/Library.h"
 
@@ -66,10 +67,17 @@ class Store {
   KcSmartPtr<Object> defaultUnit(const OdString& measureName);
   void setDefaultUnit(const Object* unit);
 
-  // Reading.
+  // Reading. Outside a write transaction lookups are answered from the cache while the file is
+  // unchanged; see checkExternal.
   KcSmartPtr<Object> getById(ObjectType base, uint32_t id);
   KcSmartPtr<Object> getByKey(ObjectType base, const Key& key);
   void getAll(ObjectType base, const Criteria* criteria, std::vector<KcSmartPtr<Object>>& out);
+
+  /// enterRead / leaveRead: a read scope; the outermost holds one read transaction, begun by
+  /// the first lookup that reaches the file, and checks the file for other writers once.
+  void enterRead();
+  void leaveRead();
+  ObjectCache& cache() { return m_objects; }
 
   // Writing.
   KcSmartPtr<Object> save(const Object& object, Object* self, IdMapping* mapping);
@@ -109,6 +117,10 @@ class Store {
     };
     std::vector<Adopted> adopted;
     std::set<ObjectType> modified;
+    // What the cache must forget once this commits: owners whose children changed, and the keys
+    // saved objects took.
+    std::vector<uint32_t> stale;
+    std::vector<std::pair<const TypeDesc*, std::vector<Value>>> keys;
   };
   class Txn;
 
@@ -121,10 +133,25 @@ class Store {
   const std::string& selectColumns(const TypeDesc& t);
   bool hasTable(const TypeDesc& t) const { return m_tables.count(&t) != 0; }
 
-  KcSmartPtr<Object> materialize(const TypeDesc& t, sqlite3_stmt* s);
-  void loadLists(Object& o);
+  // `keep`: what is loaded goes into the cache too.
+  KcSmartPtr<Object> materialize(const TypeDesc& t, sqlite3_stmt* s, bool keep = false);
+  void loadLists(Object& o, bool keep);
   ObjectType storedType(uint32_t id);
-  KcSmartPtr<Object> loadConcrete(const TypeDesc& t, uint32_t id);
+  KcSmartPtr<Object> loadConcrete(const TypeDesc& t, uint32_t id, bool keep);
+
+  // The cache. `cacheable`: no write transaction is open (its rows are not yet the file's).
+  bool cacheable() const { return m_ctx.depth == 0; }
+  /// checkExternal: forgets the cache when another connection changed the file: a read of the
+  /// file's change counter first, PRAGMA data_version only when the counter moved.
+  void checkExternal();
+  [[nodiscard]] bool fileCounter(uint32_t& counter) const;
+  int64_t dataVersion();
+  /// holdRead: inside a read scope, begins its read transaction before the file is read.
+  void holdRead();
+  void remember(const Object& o);
+  KcSmartPtr<Object> fromRow(const ObjectCache::Row& row, uint32_t id);
+  /// forget: drops from the cache what a committed change touched.
+  void forget(const Ctx& ctx);
   uint32_t findKey(const TypeDesc& t, const std::vector<Value>& key, uint32_t exclude);
   void keyValues(const TypeDesc& t, const std::vector<Value>& row, std::vector<Value>& key);
 
@@ -182,6 +209,17 @@ class Store {
   std::set<const TypeDesc*> m_tables;
   std::unordered_map<const TypeDesc*, std::string> m_columns;
   Ctx m_ctx;
+  ObjectCache m_objects{kCacheLimit};
+  sqlite3_file* m_file = nullptr;  // the main database file, for its change counter
+  uint32_t m_counter = 0;
+  bool m_counterKnown = false;
+  int64_t m_dataVersion = -1;
+  int m_readDepth = 0;
+  bool m_readTxn = false;
+  bool m_checked = false;  // inside a read scope: the file was checked once
+
+ public:
+  static constexpr std::size_t kCacheLimit = 20000;
 };
 
 /// SessionAccess: the identity map of the current odb::session (no-ops without one).

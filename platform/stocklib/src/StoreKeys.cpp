@@ -56,6 +56,19 @@ KcSmartPtr<Object> Store::getByKey(ObjectType base, const Key& key) {
   if (!key.resolve(m_owner, values)) return KcSmartPtr<Object>();
   bool fits = false;
   ObjectType only = key.objectType();
+  bool keep = cacheable();
+  if (keep) {
+    checkExternal();
+    uint32_t id = 0;
+    if (m_objects.key(base, only, values, id)) {
+      ++m_objects.hits;
+      if (!id) return KcSmartPtr<Object>();
+      if (KcSmartPtr<Object> found = getById(base, id)) return found;
+    } else {
+      ++m_objects.misses;
+    }
+    holdRead();
+  }
   for (const TypeDesc* t : TypeRegistry::get().concrete(base)) {
     if (t->keyFields.size() != values.size()) continue;
     if (only != ObjectType::None && !t->isA(only)) continue;
@@ -64,12 +77,16 @@ KcSmartPtr<Object> Store::getByKey(ObjectType base, const Key& key) {
     Stmt s(*this, selectColumns(*t) + " WHERE " + keyWhere(*t));
     for (std::size_t i = 0; i < values.size(); ++i)
       s.bind(static_cast<int>(i) + 1, values[i]);
-    if (s.step()) return materialize(*t, s.get());
+    if (!s.step()) continue;
+    KcSmartPtr<Object> found = materialize(*t, s.get(), keep);
+    if (keep) m_objects.putKey(base, only, values, found->id());
+    return found;
   }
   if (!fits)
     throw Exception(OdString::formatted(L"a key of %d fields does not name a %ls",
                                         static_cast<int>(values.size()),
                                         objectTypeName(base).c_str()));
+  if (keep) m_objects.putKey(base, only, values, 0);
   return KcSmartPtr<Object>();
 }
 

@@ -16,7 +16,7 @@ const std::string& Store::selectColumns(const TypeDesc& t) {
   return s;
 }
 
-KcSmartPtr<Object> Store::materialize(const TypeDesc& t, sqlite3_stmt* s) {
+KcSmartPtr<Object> Store::materialize(const TypeDesc& t, sqlite3_stmt* s, bool keep) {
   uint32_t id = static_cast<uint32_t>(sqlite3_column_int64(s, 0));
   if (KcSmartPtr<Object> known = SessionAccess::find(&m_owner, id)) return known;
   KcSmartPtr<Object> o(static_cast<Object*>(t.make().detach()), kOdRxObjAttach);
@@ -48,12 +48,13 @@ KcSmartPtr<Object> Store::materialize(const TypeDesc& t, sqlite3_stmt* s) {
   }
   Access::id(*o) = id;
   Access::library(*o) = m_owner.weak_from_this();
-  if (!t.allLists.empty()) loadLists(*o);
+  if (!t.allLists.empty()) loadLists(*o, keep);
   SessionAccess::put(&m_owner, o.get());
+  if (keep) remember(*o);
   return o;
 }
 
-void Store::loadLists(Object& o) {
+void Store::loadLists(Object& o, bool keep) {
   const TypeDesc& t = Access::type(o);
   auto& lists = Access::lists(o);
   for (std::size_t li = 0; li < t.allLists.size(); ++li) {
@@ -73,7 +74,7 @@ void Store::loadLists(Object& o) {
       Stmt s(*this, selectColumns(*c) + " WHERE " + c->allFields[c->ownerField].name + "=?");
       s.bind(1, static_cast<int64_t>(o.id()));
       while (s.step()) {
-        KcSmartPtr<Object> child = materialize(*c, s.get());
+        KcSmartPtr<Object> child = materialize(*c, s.get(), keep);
         int64_t pos = std::get<int64_t>(Access::values(*child)[c->positionField]);
         children.emplace_back(pos, child);
       }
@@ -92,23 +93,78 @@ ObjectType Store::storedType(uint32_t id) {
   return static_cast<ObjectType>(s.int64(0));
 }
 
-KcSmartPtr<Object> Store::loadConcrete(const TypeDesc& t, uint32_t id) {
+KcSmartPtr<Object> Store::loadConcrete(const TypeDesc& t, uint32_t id, bool keep) {
   if (!hasTable(t)) return KcSmartPtr<Object>();
   Stmt s(*this, selectColumns(t) + " WHERE id=?");
   s.bind(1, static_cast<int64_t>(id));
   if (!s.step()) return KcSmartPtr<Object>();
-  return materialize(t, s.get());
+  return materialize(t, s.get(), keep);
 }
 
 KcSmartPtr<Object> Store::getById(ObjectType base, uint32_t id) {
   if (id == 0) return KcSmartPtr<Object>();
   if (KcSmartPtr<Object> known = SessionAccess::find(&m_owner, id))
     return Access::type(*known).isA(base) ? known : KcSmartPtr<Object>();
+  bool keep = cacheable();
+  if (keep) {
+    checkExternal();
+    if (const ObjectCache::Row* row = m_objects.row(id)) {
+      ++m_objects.hits;
+      if (!row->type || !row->type->isA(base)) return KcSmartPtr<Object>();
+      return fromRow(*row, id);
+    }
+    ++m_objects.misses;
+    holdRead();
+  }
   const TypeDesc* b = base == ObjectType::None ? nullptr : TypeRegistry::get().find(base);
-  if (b && !b->abstract && b->concrete.size() == 1) return loadConcrete(*b, id);
-  const TypeDesc* t = TypeRegistry::get().find(storedType(id));
+  if (b && !b->abstract && b->concrete.size() == 1) return loadConcrete(*b, id, keep);
+  ObjectType stored = storedType(id);
+  const TypeDesc* t = TypeRegistry::get().find(stored);
+  if (!t && stored == ObjectType::None && keep) m_objects.putRow(id, ObjectCache::Row());
   if (!t || !t->isA(base)) return KcSmartPtr<Object>();
-  return loadConcrete(*t, id);
+  return loadConcrete(*t, id, keep);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The cache
+
+void Store::remember(const Object& o) {
+  const TypeDesc& t = Access::type(o);
+  ObjectCache::Row row;
+  row.type = &t;
+  row.values = Access::values(o);
+  for (Value& v : row.values)
+    if (Ref* r = std::get_if<Ref>(&v)) r->object = nullptr;
+  row.lists.resize(t.allLists.size());
+  for (std::size_t li = 0; li < t.allLists.size(); ++li)
+    for (const Ref& item : Access::lists(o)[li])
+      row.lists[li].push_back(item.id);
+  m_objects.putRow(o.id(), std::move(row));
+}
+
+KcSmartPtr<Object> Store::fromRow(const ObjectCache::Row& row, uint32_t id) {
+  const TypeDesc& t = *row.type;
+  KcSmartPtr<Object> o(static_cast<Object*>(t.make().detach()), kOdRxObjAttach);
+  Access::values(*o) = row.values;
+  Access::id(*o) = id;
+  Access::library(*o) = m_owner.weak_from_this();
+  if (!t.allLists.empty()) {
+    // Loading a child may push this row out of the cache: its lists are copied first.
+    std::vector<std::vector<uint32_t>> lists = row.lists;
+    auto& mine = Access::lists(*o);
+    for (std::size_t li = 0; li < t.allLists.size(); ++li) {
+      const ListDesc& l = t.allLists[li];
+      for (uint32_t item : lists[li]) {
+        if (l.kind == ListKind::Refs) {
+          mine[li].push_back(Ref{item, nullptr});
+        } else if (KcSmartPtr<Object> child = getById(l.itemType, item)) {
+          mine[li].push_back(Ref{item, child});
+        }
+      }
+    }
+  }
+  SessionAccess::put(&m_owner, o.get());
+  return o;
 }
 
 void Store::getAll(ObjectType base, const Criteria* criteria,

@@ -56,6 +56,13 @@ void Store::removeTree(uint32_t id) {
   std::set<uint32_t> tree;
   std::vector<uint32_t> order;
   collectTree(id, tree, &order);
+  // An owned object removed alone changes its owner's list.
+  if (const TypeDesc* t = TypeRegistry::get().find(storedType(id)); t && t->ownerField >= 0) {
+    Stmt s(*this, "SELECT " + std::string(t->allFields[t->ownerField].name) + " FROM " +
+                      tableName(*t) + " WHERE id=?");
+    s.bind(1, static_cast<int64_t>(id));
+    if (s.step()) m_ctx.stale.push_back(static_cast<uint32_t>(s.int64(0)));
+  }
   for (uint32_t member : order) {
     ObjectType type = storedType(member);
     Stmt s(*this, "DELETE FROM objects WHERE id=?");

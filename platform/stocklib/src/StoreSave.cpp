@@ -95,6 +95,11 @@ uint32_t Store::saveImpl(const Object& o, Object* self, SaveArgs args) {
   checkRow(sv.type, row, sv.object.id());
   uint32_t id = writeRow(sv, row);
   if (sv.self) adoptSaved(sv, args, id);
+  m_ctx.keys.emplace_back(&t, std::vector<Value>());
+  keyValues(t, row, m_ctx.keys.back().second);
+  if (t.ownerField >= 0)
+    if (const int64_t* owner = std::get_if<int64_t>(&row[t.ownerField]))
+      m_ctx.stale.push_back(static_cast<uint32_t>(*owner));
   writeLists(o, sv.self, id, sv.src, sv.copying ? sv.mapping : args.mapping,
              args.adopt && !sv.copying, sv.own, row);
   m_ctx.saved.emplace_back(t.type, id);

@@ -132,6 +132,9 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
       }
     }
     ensureTables();
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &m_file) != SQLITE_OK)
+      m_file = nullptr;
+    m_dataVersion = dataVersion();
     OdString u = meta("unit");
     unit = u == L"0" ? kLibraryUnitInch : kLibraryUnitMillimeter;
   } catch (const Exception& e) {

@@ -2,6 +2,7 @@
 // field kinds, and the macros that define the runtime-class members of an object class.
 #pragma once
 
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -32,6 +33,8 @@ TypeDesc describe(ObjectType type, const char* name, ObjectType parent,
   t.fields = std::move(fields);
   t.key = std::move(key);
   t.lists = std::move(lists);
+  t.fieldNames = T::F::names;
+  t.fieldNameCount = std::size(T::F::names);
   t.rxClass = &T::desc;
   t.rxInit = [] { T::rxInit(); };
   t.rxUninit = &T::rxUninit;

@@ -96,6 +96,10 @@ int info(const char* file) {
     std::printf("  %-26s %zu\n", name.c_str(), own);
   }
   std::printf("  %-26s %zu\n", "total", total);
+  Library::CacheInfo cache = lib->cacheInfo();
+  std::printf("cache:   %zu objects, %zu keys (at most %zu each), %llu hits, %llu misses\n",
+              cache.rows, cache.keys, cache.limit, static_cast<unsigned long long>(cache.hits),
+              static_cast<unsigned long long>(cache.misses));
   return kOk;
 }
 

@@ -100,6 +100,34 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
     virtual void onClosed(const OdString& filename);
   };
 
+  /// ReadScope: while one lives, lookups in `library` share one read transaction (begun by the
+  /// first lookup that reaches the file) and the file is checked for other writers once, at the
+  /// first lookup. Scopes nest; a save inside one ends its read transaction first. Keep scopes
+  /// short: another process's write waits for the transaction to end.
+  class STOCKLIB_API ReadScope {
+   public:
+    explicit ReadScope(const Library& library);
+    ~ReadScope();
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+
+   private:
+    const Library& m_library;
+  };
+
+  /// CacheInfo: the lookup cache: rows (objects by id) and key answers held, the limit of each,
+  /// and the lookups answered from it (hits) or from the file (misses) so far.
+  struct CacheInfo {
+    std::size_t rows = 0;
+    std::size_t keys = 0;
+    std::size_t limit = 0;
+    uint64_t hits = 0;
+    uint64_t misses = 0;
+  };
+  CacheInfo cacheInfo() const;
+  /// setCacheLimit: at most `limit` rows and as many key answers (0: no cache).
+  void setCacheLimit(std::size_t limit);
+
   ~Library();
   Library(const Library&) = delete;
   Library& operator=(const Library&) = delete;

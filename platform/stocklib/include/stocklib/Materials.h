@@ -105,21 +105,31 @@ using CustomValues = std::map<CustomPropertyKey, OdString>;
 class STOCKLIB_API CustomValue : public Object {
   STOCKLIB_DECLARE_OBJECT(CustomValue)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { owner, position, property, value };
+    static constexpr const char* names[] = {"owner", "position", "property", "value"};
+  };
   CustomValue();
   /// property: the custom property; null when the value has none.
   KcSmartPtr<const CustomProperty> property() const;
   void set_property(const CustomProperty* property);
-  const OdString& value() const { return textField(3); }
-  void set_value(const OdString& value) { setText(3, value); }
+  const OdString& value() const { return textField(F::value); }
+  void set_value(const OdString& value) { setText(F::value, value); }
 };
 
 /// MaterialType: a named kind of material ("Concrete", "Wood" ...), unique by name.
 class STOCKLIB_API MaterialType : public Object {
   STOCKLIB_DECLARE_OBJECT(MaterialType)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { name };
+    static constexpr const char* names[] = {"name"};
+  };
   MaterialType();
   static KcSmartPtr<MaterialType> create(const OdString& name);
-  STOCKLIB_NAME(0)
+  STOCKLIB_NAME(F::name)
 };
 
 /// Asset: a named set of material data. Each kind is unique by name; an Asset is named by kind
@@ -127,7 +137,12 @@ class STOCKLIB_API MaterialType : public Object {
 class STOCKLIB_API Asset : public Object {
   STOCKLIB_DECLARE_OBJECT(Asset)
  public:
-  STOCKLIB_NAME(0)
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { name };
+    static constexpr const char* names[] = {"name"};
+  };
+  STOCKLIB_NAME(F::name)
 
  protected:
   explicit Asset(const detail::TypeDesc& type);
@@ -137,26 +152,44 @@ class STOCKLIB_API Asset : public Object {
 class STOCKLIB_API InformationAsset : public Asset {
   STOCKLIB_DECLARE_OBJECT(InformationAsset)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      name,
+      label,
+      manufacturer,
+      mark,
+      model,
+      classification,
+      cost,
+      keynote,
+      url,
+      unique_code
+    };
+    static constexpr const char* names[] = {"name",  "label",          "manufacturer", "mark",
+                                            "model", "classification", "cost",         "keynote",
+                                            "url",   "unique_code"};
+  };
   InformationAsset();
   static KcSmartPtr<InformationAsset> create(const OdString& name);
-  const OdString& label() const { return textField(1); }
-  void set_label(const OdString& text) { setText(1, text); }
-  const OdString& manufacturer() const { return textField(2); }
-  void set_manufacturer(const OdString& text) { setText(2, text); }
-  const OdString& mark() const { return textField(3); }
-  void set_mark(const OdString& text) { setText(3, text); }
-  const OdString& model() const { return textField(4); }
-  void set_model(const OdString& text) { setText(4, text); }
-  const OdString& classification() const { return textField(5); }
-  void set_classification(const OdString& text) { setText(5, text); }
+  const OdString& label() const { return textField(F::label); }
+  void set_label(const OdString& text) { setText(F::label, text); }
+  const OdString& manufacturer() const { return textField(F::manufacturer); }
+  void set_manufacturer(const OdString& text) { setText(F::manufacturer, text); }
+  const OdString& mark() const { return textField(F::mark); }
+  void set_mark(const OdString& text) { setText(F::mark, text); }
+  const OdString& model() const { return textField(F::model); }
+  void set_model(const OdString& text) { setText(F::model, text); }
+  const OdString& classification() const { return textField(F::classification); }
+  void set_classification(const OdString& text) { setText(F::classification, text); }
   /// cost: free text (currency and unit included), not a number.
-  const OdString& cost() const { return textField(6); }
-  void set_cost(const OdString& text) { setText(6, text); }
-  const OdString& keynote() const { return textField(7); }
-  void set_keynote(const OdString& text) { setText(7, text); }
-  const OdString& url() const { return textField(8); }
-  void set_url(const OdString& text) { setText(8, text); }
-  STOCKLIB_OPTIONAL_TEXT(unique_code, 9)
+  const OdString& cost() const { return textField(F::cost); }
+  void set_cost(const OdString& text) { setText(F::cost, text); }
+  const OdString& keynote() const { return textField(F::keynote); }
+  void set_keynote(const OdString& text) { setText(F::keynote, text); }
+  const OdString& url() const { return textField(F::url); }
+  void set_url(const OdString& text) { setText(F::url, text); }
+  STOCKLIB_OPTIONAL_TEXT(unique_code, F::unique_code)
 };
 
 /// PhysicalAsset: physical data of a material in SI units whatever the library unit: density
@@ -164,20 +197,26 @@ class STOCKLIB_API InformationAsset : public Asset {
 class STOCKLIB_API PhysicalAsset : public Asset {
   STOCKLIB_DECLARE_OBJECT(PhysicalAsset)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { name, density, specific_heat, thermal_conductivity };
+    static constexpr const char* names[] = {"name", "density", "specific_heat",
+                                            "thermal_conductivity"};
+  };
   PhysicalAsset();
   static KcSmartPtr<PhysicalAsset> create(const OdString& name);
-  bool has_density() const { return hasField(1); }
-  double density() const { return realField(1); }
-  void set_density(double value) { setReal(1, value); }
-  void clear_density() { clearField(1); }
-  bool has_specific_heat() const { return hasField(2); }
-  double specific_heat() const { return realField(2); }
-  void set_specific_heat(double value) { setReal(2, value); }
-  void clear_specific_heat() { clearField(2); }
-  bool has_thermal_conductivity() const { return hasField(3); }
-  double thermal_conductivity() const { return realField(3); }
-  void set_thermal_conductivity(double value) { setReal(3, value); }
-  void clear_thermal_conductivity() { clearField(3); }
+  bool has_density() const { return hasField(F::density); }
+  double density() const { return realField(F::density); }
+  void set_density(double value) { setReal(F::density, value); }
+  void clear_density() { clearField(F::density); }
+  bool has_specific_heat() const { return hasField(F::specific_heat); }
+  double specific_heat() const { return realField(F::specific_heat); }
+  void set_specific_heat(double value) { setReal(F::specific_heat, value); }
+  void clear_specific_heat() { clearField(F::specific_heat); }
+  bool has_thermal_conductivity() const { return hasField(F::thermal_conductivity); }
+  double thermal_conductivity() const { return realField(F::thermal_conductivity); }
+  void set_thermal_conductivity(double value) { setReal(F::thermal_conductivity, value); }
+  void clear_thermal_conductivity() { clearField(F::thermal_conductivity); }
 };
 
 /// BimAsset: how a material behaves in building drawings. A new asset joins neither sections
@@ -185,18 +224,24 @@ class STOCKLIB_API PhysicalAsset : public Asset {
 class STOCKLIB_API BimAsset : public Asset {
   STOCKLIB_DECLARE_OBJECT(BimAsset)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { name, union_section, union_elevation, default_function, variable_thickness };
+    static constexpr const char* names[] = {"name", "union_section", "union_elevation",
+                                            "default_function", "variable_thickness"};
+  };
   BimAsset();
   static KcSmartPtr<BimAsset> create(const OdString& name);
-  bool union_section() const { return boolField(1, false); }
-  void set_union_section(bool value) { setBool(1, value); }
-  bool union_elevation() const { return boolField(2, false); }
-  void set_union_elevation(bool value) { setBool(2, value); }
+  bool union_section() const { return boolField(F::union_section, false); }
+  void set_union_section(bool value) { setBool(F::union_section, value); }
+  bool union_elevation() const { return boolField(F::union_elevation, false); }
+  void set_union_elevation(bool value) { setBool(F::union_elevation, value); }
   MaterialFunction default_function() const {
-    return static_cast<MaterialFunction>(intField(3, kFunctionNone));
+    return static_cast<MaterialFunction>(intField(F::default_function, kFunctionNone));
   }
-  void set_default_function(MaterialFunction function) { setInt(3, function); }
-  bool variable_thickness() const { return boolField(4, false); }
-  void set_variable_thickness(bool value) { setBool(4, value); }
+  void set_default_function(MaterialFunction function) { setInt(F::default_function, function); }
+  bool variable_thickness() const { return boolField(F::variable_thickness, false); }
+  void set_variable_thickness(bool value) { setBool(F::variable_thickness, value); }
 };
 
 /// AssetKey: an asset by kind (InformationAsset, PhysicalAsset or BimAsset) and name.
@@ -220,26 +265,67 @@ class STOCKLIB_API AssetKey : public Key {
 class STOCKLIB_API Material : public Object {
   STOCKLIB_DECLARE_OBJECT(Material)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      name,
+      description,
+      comments,
+      appearance,
+      type,
+      cut_pattern_type,
+      cut_pattern_name,
+      cut_pattern_scale,
+      cut_pattern_angle,
+      cut_pattern_cross,
+      surface_pattern_type,
+      surface_pattern_name,
+      surface_pattern_scale,
+      surface_pattern_angle,
+      surface_pattern_cross,
+      information_asset,
+      physical_asset,
+      bim_asset
+    };
+    static constexpr const char* names[] = {"name",
+                                            "description",
+                                            "comments",
+                                            "appearance",
+                                            "type",
+                                            "cut_pattern_type",
+                                            "cut_pattern_name",
+                                            "cut_pattern_scale",
+                                            "cut_pattern_angle",
+                                            "cut_pattern_cross",
+                                            "surface_pattern_type",
+                                            "surface_pattern_name",
+                                            "surface_pattern_scale",
+                                            "surface_pattern_angle",
+                                            "surface_pattern_cross",
+                                            "information_asset",
+                                            "physical_asset",
+                                            "bim_asset"};
+  };
   Material();
   static KcSmartPtr<Material> create(const OdString& name);
 
-  STOCKLIB_NAME(0)
-  const OdString& description() const { return textField(1); }
-  void set_description(const OdString& text) { setText(1, text); }
-  const OdString& comments() const { return textField(2); }
-  void set_comments(const OdString& text) { setText(2, text); }
+  STOCKLIB_NAME(F::name)
+  const OdString& description() const { return textField(F::description); }
+  void set_description(const OdString& text) { setText(F::description, text); }
+  const OdString& comments() const { return textField(F::comments); }
+  void set_comments(const OdString& text) { setText(F::comments, text); }
   /// appearance: the name of the rendering appearance; empty when none.
-  const OdString& appearance() const { return textField(3); }
-  void set_appearance(const OdString& text) { setText(3, text); }
+  const OdString& appearance() const { return textField(F::appearance); }
+  void set_appearance(const OdString& text) { setText(F::appearance, text); }
   /// type: the material type; null when it has none.
   KcSmartPtr<MaterialType> type() const;
   void set_type(const MaterialType* type);
 
   /// cut_pattern / surface_pattern: copies of the patterns; a default Pattern when never set.
-  Pattern cut_pattern() const { return pattern(5); }
-  void set_cut_pattern(const Pattern& pattern) { setPattern(5, pattern); }
-  Pattern surface_pattern() const { return pattern(10); }
-  void set_surface_pattern(const Pattern& pattern) { setPattern(10, pattern); }
+  Pattern cut_pattern() const { return pattern(F::cut_pattern_type); }
+  void set_cut_pattern(const Pattern& pattern) { setPattern(F::cut_pattern_type, pattern); }
+  Pattern surface_pattern() const { return pattern(F::surface_pattern_type); }
+  void set_surface_pattern(const Pattern& pattern) { setPattern(F::surface_pattern_type, pattern); }
 
   /// Assets: null when the material has none; edits to an asset are saved with the material.
   KcSmartPtr<InformationAsset> information_asset() const;
@@ -260,9 +346,14 @@ class STOCKLIB_API Material : public Object {
 class STOCKLIB_API CompositionType : public Object {
   STOCKLIB_DECLARE_OBJECT(CompositionType)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { name };
+    static constexpr const char* names[] = {"name"};
+  };
   CompositionType();
   static KcSmartPtr<CompositionType> create(const OdString& name);
-  STOCKLIB_NAME(0)
+  STOCKLIB_NAME(F::name)
 };
 
 /// Ply: one layer of a composition, owned by it: a material, a thickness (a length, in the
@@ -270,16 +361,22 @@ class STOCKLIB_API CompositionType : public Object {
 class STOCKLIB_API Ply : public Object {
   STOCKLIB_DECLARE_OBJECT(Ply)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { owner, position, material, thickness, function };
+    static constexpr const char* names[] = {"owner", "position", "material", "thickness",
+                                            "function"};
+  };
   Ply();
   /// material: null when the ply has none.
   KcSmartPtr<Material> material() const;
   void set_material(const Material* material);
-  double thickness() const { return realField(3); }
-  void set_thickness(double thickness) { setReal(3, thickness); }
+  double thickness() const { return realField(F::thickness); }
+  void set_thickness(double thickness) { setReal(F::thickness, thickness); }
   MaterialFunction function() const {
-    return static_cast<MaterialFunction>(intField(4, kFunctionNone));
+    return static_cast<MaterialFunction>(intField(F::function, kFunctionNone));
   }
-  void set_function(MaterialFunction function) { setInt(4, function); }
+  void set_function(MaterialFunction function) { setInt(F::function, function); }
 };
 
 /// Composition: a named build-up of plies (wall, roof, slab ...), unique by name. Ply numbers
@@ -287,6 +384,33 @@ class STOCKLIB_API Ply : public Object {
 class STOCKLIB_API Composition : public Object {
   STOCKLIB_DECLARE_OBJECT(Composition)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      name,
+      description,
+      comments,
+      type,
+      composition_type,
+      first_core_ply,
+      last_core_ply,
+      structural_ply,
+      variable_ply,
+      variable_ply_min_thickness,
+      variable_ply_max_thickness
+    };
+    static constexpr const char* names[] = {"name",
+                                            "description",
+                                            "comments",
+                                            "type",
+                                            "composition_type",
+                                            "first_core_ply",
+                                            "last_core_ply",
+                                            "structural_ply",
+                                            "variable_ply",
+                                            "variable_ply_min_thickness",
+                                            "variable_ply_max_thickness"};
+  };
   /// Type: the built-in kinds; kUserDefined goes with a CompositionType.
   enum Type : int32_t { kWall = 1, kRoof = 2, kSlab = 4, kUserDefined = 64, kGeneric = 128 };
 
@@ -294,14 +418,14 @@ class STOCKLIB_API Composition : public Object {
   /// create: a new generic composition without plies.
   static KcSmartPtr<Composition> create(const OdString& name);
 
-  STOCKLIB_NAME(0)
-  const OdString& description() const { return textField(1); }
-  void set_description(const OdString& text) { setText(1, text); }
-  const OdString& comments() const { return textField(2); }
-  void set_comments(const OdString& text) { setText(2, text); }
+  STOCKLIB_NAME(F::name)
+  const OdString& description() const { return textField(F::description); }
+  void set_description(const OdString& text) { setText(F::description, text); }
+  const OdString& comments() const { return textField(F::comments); }
+  void set_comments(const OdString& text) { setText(F::comments, text); }
   /// type: one of Type; kGeneric for a new composition.
-  int32_t type() const { return static_cast<int32_t>(intField(3, kGeneric)); }
-  void set_type(int32_t type) { setInt(3, type); }
+  int32_t type() const { return static_cast<int32_t>(intField(F::type, kGeneric)); }
+  void set_type(int32_t type) { setInt(F::type, type); }
   /// composition_type: the user-defined type; null when none.
   KcSmartPtr<CompositionType> composition_type() const;
   void set_composition_type(const CompositionType* type);
@@ -322,22 +446,26 @@ class STOCKLIB_API Composition : public Object {
   bool swap_plies(std::size_t first, std::size_t second);
   void clear_plies();
 
-  uint32_t first_core_ply() const { return static_cast<uint32_t>(intField(5)); }
-  void set_first_core_ply(uint32_t ply) { setInt(5, ply); }
-  uint32_t last_core_ply() const { return static_cast<uint32_t>(intField(6)); }
-  void set_last_core_ply(uint32_t ply) { setInt(6, ply); }
-  uint32_t structural_ply() const { return static_cast<uint32_t>(intField(7)); }
-  void set_structural_ply(uint32_t ply) { setInt(7, ply); }
-  bool has_variable_ply() const { return hasField(8); }
-  uint32_t variable_ply() const { return static_cast<uint32_t>(intField(8)); }
-  void set_variable_ply(uint32_t ply) { setInt(8, ply); }
-  void clear_variable_ply() { clearField(8); }
-  double variable_ply_min_thickness() const { return realField(9); }
-  void set_variable_ply_min_thickness(double thickness) { setReal(9, thickness); }
-  bool has_variable_ply_max_thickness() const { return hasField(10); }
-  double variable_ply_max_thickness() const { return realField(10); }
-  void set_variable_ply_max_thickness(double thickness) { setReal(10, thickness); }
-  void clear_variable_ply_max_thickness() { clearField(10); }
+  uint32_t first_core_ply() const { return static_cast<uint32_t>(intField(F::first_core_ply)); }
+  void set_first_core_ply(uint32_t ply) { setInt(F::first_core_ply, ply); }
+  uint32_t last_core_ply() const { return static_cast<uint32_t>(intField(F::last_core_ply)); }
+  void set_last_core_ply(uint32_t ply) { setInt(F::last_core_ply, ply); }
+  uint32_t structural_ply() const { return static_cast<uint32_t>(intField(F::structural_ply)); }
+  void set_structural_ply(uint32_t ply) { setInt(F::structural_ply, ply); }
+  bool has_variable_ply() const { return hasField(F::variable_ply); }
+  uint32_t variable_ply() const { return static_cast<uint32_t>(intField(F::variable_ply)); }
+  void set_variable_ply(uint32_t ply) { setInt(F::variable_ply, ply); }
+  void clear_variable_ply() { clearField(F::variable_ply); }
+  double variable_ply_min_thickness() const { return realField(F::variable_ply_min_thickness); }
+  void set_variable_ply_min_thickness(double thickness) {
+    setReal(F::variable_ply_min_thickness, thickness);
+  }
+  bool has_variable_ply_max_thickness() const { return hasField(F::variable_ply_max_thickness); }
+  double variable_ply_max_thickness() const { return realField(F::variable_ply_max_thickness); }
+  void set_variable_ply_max_thickness(double thickness) {
+    setReal(F::variable_ply_max_thickness, thickness);
+  }
+  void clear_variable_ply_max_thickness() { clearField(F::variable_ply_max_thickness); }
 
   STOCKLIB_CUSTOM_VALUES
 };

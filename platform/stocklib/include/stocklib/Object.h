@@ -80,7 +80,9 @@ class STOCKLIB_API Object : public KcRxObject {
  protected:
   explicit Object(const detail::TypeDesc& type);
 
-  // Field access for the accessors of derived classes, by index in the type's field list.
+  // Field access for the accessors of derived classes, by index in the type's field list (each
+  // class names its indexes in its struct F). An index out of range, or a field of another kind
+  // than the access (a text read as a real), throws Exception.
   bool hasField(int index) const;
   const OdString& textField(int index) const;
   int64_t intField(int index, int64_t absent = 0) const;
@@ -104,6 +106,9 @@ class STOCKLIB_API Object : public KcRxObject {
 
  private:
   friend struct detail::Access;
+  enum Reach : int { kReachText = 1, kReachInt = 2, kReachReal = 4, kReachRef = 8, kReachAny = 15 };
+  const detail::Value& field(int index, int reach) const;
+  detail::Value& field(int index, int reach);
   const detail::TypeDesc* m_type;
   uint32_t m_id = 0;
   std::weak_ptr<Library> m_library;

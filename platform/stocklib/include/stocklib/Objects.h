@@ -20,27 +20,37 @@ class ValueDefinition;
 class STOCKLIB_API Measure : public Object {
   STOCKLIB_DECLARE_OBJECT(Measure)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { name };
+    static constexpr const char* names[] = {"name"};
+  };
   Measure();
   static KcSmartPtr<Measure> create(const OdString& name);
-  STOCKLIB_NAME(0)
+  STOCKLIB_NAME(F::name)
 };
 
 /// Unit: a unit of a measure: symbol (its unique name), label, factor to the measure's base unit.
 class STOCKLIB_API Unit : public Object {
   STOCKLIB_DECLARE_OBJECT(Unit)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { name, label, factor, measure };
+    static constexpr const char* names[] = {"name", "label", "factor", "measure"};
+  };
   Unit();
   /// create: a new unit; `measure` may be null.
   static KcSmartPtr<Unit> create(const OdString& symbol, double factor, const Measure* measure);
-  const OdString& symbol() const { return textField(0); }
-  const OdString& name() const { return textField(0); }
-  void set_symbol(const OdString& symbol) { setText(0, symbol); }
-  STOCKLIB_OPTIONAL_TEXT(label, 1)
-  double factor() const { return realField(2, 1.0); }
-  void set_factor(double factor) { setReal(2, factor); }
+  const OdString& symbol() const { return textField(F::name); }
+  const OdString& name() const { return textField(F::name); }
+  void set_symbol(const OdString& symbol) { setText(F::name, symbol); }
+  STOCKLIB_OPTIONAL_TEXT(label, F::label)
+  double factor() const { return realField(F::factor, 1.0); }
+  void set_factor(double factor) { setReal(F::factor, factor); }
   /// measure: the unit's measure; null when it has none.
   KcSmartPtr<const Measure> measure() const;
-  uint32_t measure_id() const { return refId(3); }
+  uint32_t measure_id() const { return refId(F::measure); }
   void set_measure(const Measure* measure);
 };
 
@@ -48,57 +58,82 @@ class STOCKLIB_API Unit : public Object {
 class STOCKLIB_API PropertyNamespace : public Object {
   STOCKLIB_DECLARE_OBJECT(PropertyNamespace)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { name, label, visible, editable };
+    static constexpr const char* names[] = {"name", "label", "visible", "editable"};
+  };
   PropertyNamespace();
   static KcSmartPtr<PropertyNamespace> create(const OdString& name);
-  STOCKLIB_NAME(0)
-  STOCKLIB_OPTIONAL_TEXT(label, 1)
+  STOCKLIB_NAME(F::name)
+  STOCKLIB_OPTIONAL_TEXT(label, F::label)
   /// visible / editable: true for a new namespace.
-  bool visible() const { return boolField(2, true); }
-  void set_visible(bool visible) { setBool(2, visible); }
-  bool editable() const { return boolField(3, true); }
-  void set_editable(bool editable) { setBool(3, editable); }
+  bool visible() const { return boolField(F::visible, true); }
+  void set_visible(bool visible) { setBool(F::visible, visible); }
+  bool editable() const { return boolField(F::editable, true); }
+  void set_editable(bool editable) { setBool(F::editable, editable); }
 };
 
 /// EntityType: the name of a drawing class a property set applies to, unique by name.
 class STOCKLIB_API EntityType : public Object {
   STOCKLIB_DECLARE_OBJECT(EntityType)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { name };
+    static constexpr const char* names[] = {"name"};
+  };
   EntityType();
   static KcSmartPtr<EntityType> create(const OdString& name);
-  STOCKLIB_NAME(0)
+  STOCKLIB_NAME(F::name)
 };
 
 /// Layer: a named layer with an optional description, unique by name.
 class STOCKLIB_API Layer : public Object {
   STOCKLIB_DECLARE_OBJECT(Layer)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { name, description };
+    static constexpr const char* names[] = {"name", "description"};
+  };
   Layer();
   static KcSmartPtr<Layer> create(const OdString& name);
-  STOCKLIB_NAME(0)
-  STOCKLIB_OPTIONAL_TEXT(description, 1)
+  STOCKLIB_NAME(F::name)
+  STOCKLIB_OPTIONAL_TEXT(description, F::description)
 };
 
 /// Tag: a named tag with an optional description, unique by name.
 class STOCKLIB_API Tag : public Object {
   STOCKLIB_DECLARE_OBJECT(Tag)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { name, description };
+    static constexpr const char* names[] = {"name", "description"};
+  };
   Tag();
   static KcSmartPtr<Tag> create(const OdString& name);
-  STOCKLIB_NAME(0)
-  STOCKLIB_OPTIONAL_TEXT(description, 1)
+  STOCKLIB_NAME(F::name)
+  STOCKLIB_OPTIONAL_TEXT(description, F::description)
 };
 
 /// CustomProperty: a custom value kind, unique by name and type number.
 class STOCKLIB_API CustomProperty : public Object {
   STOCKLIB_DECLARE_OBJECT(CustomProperty)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { name, type, label, description };
+    static constexpr const char* names[] = {"name", "type", "label", "description"};
+  };
   CustomProperty();
   static KcSmartPtr<CustomProperty> create(const OdString& name, int32_t type);
-  STOCKLIB_NAME(0)
-  int32_t type() const { return static_cast<int32_t>(intField(1)); }
-  void set_type(int32_t type) { setInt(1, type); }
-  STOCKLIB_OPTIONAL_TEXT(label, 2)
-  STOCKLIB_OPTIONAL_TEXT(description, 3)
+  STOCKLIB_NAME(F::name)
+  int32_t type() const { return static_cast<int32_t>(intField(F::type)); }
+  void set_type(int32_t type) { setInt(F::type, type); }
+  STOCKLIB_OPTIONAL_TEXT(label, F::label)
+  STOCKLIB_OPTIONAL_TEXT(description, F::description)
 };
 
 /// AbstractDefinition: what property and value definitions share. A definition belongs to at
@@ -107,22 +142,41 @@ class STOCKLIB_API CustomProperty : public Object {
 class STOCKLIB_API AbstractDefinition : public Object {
   STOCKLIB_DECLARE_OBJECT(AbstractDefinition)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      owner,
+      position,
+      namespace_,
+      name,
+      label,
+      description,
+      visible,
+      structure,
+      type,
+      key_type,
+      unit
+    };
+    static constexpr const char* names[] = {"owner", "position",    "namespace", "name",
+                                            "label", "description", "visible",   "structure",
+                                            "type",  "key_type",    "unit"};
+  };
   /// property_set_id: id of the owning property set; 0 when it has none or is unsaved.
-  uint32_t property_set_id() const { return static_cast<uint32_t>(intField(0)); }
+  uint32_t property_set_id() const { return static_cast<uint32_t>(intField(F::owner)); }
   /// property_namespace: the namespace (the owning set's); null when none.
   KcSmartPtr<const PropertyNamespace> property_namespace() const;
-  uint32_t namespace_id() const { return refId(2); }
-  STOCKLIB_NAME(3)
-  STOCKLIB_OPTIONAL_TEXT(label, 4)
-  STOCKLIB_OPTIONAL_TEXT(description, 5)
+  uint32_t namespace_id() const { return refId(F::namespace_); }
+  STOCKLIB_NAME(F::name)
+  STOCKLIB_OPTIONAL_TEXT(label, F::label)
+  STOCKLIB_OPTIONAL_TEXT(description, F::description)
   /// visible: true for a new definition.
-  bool visible() const { return boolField(6, true); }
-  void set_visible(bool visible) { setBool(6, visible); }
+  bool visible() const { return boolField(F::visible, true); }
+  void set_visible(bool visible) { setBool(F::visible, visible); }
   PropertyType type() const;
   void set_type(const PropertyType& type);
   /// unit: the definition's unit; null when it has none.
   KcSmartPtr<const Unit> unit() const;
-  uint32_t unit_id() const { return refId(10); }
+  uint32_t unit_id() const { return refId(F::unit); }
   void set_unit(const Unit* unit);
 
  protected:
@@ -136,25 +190,50 @@ class STOCKLIB_API AbstractDefinition : public Object {
 class STOCKLIB_API PropertyDefinition : public AbstractDefinition {
   STOCKLIB_DECLARE_OBJECT(PropertyDefinition)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      owner,
+      position,
+      namespace_,
+      name,
+      label,
+      description,
+      visible,
+      structure,
+      type,
+      key_type,
+      unit,
+      type_spec,
+      default_bool,
+      default_int,
+      default_double,
+      default_string
+    };
+    static constexpr const char* names[] = {
+        "owner",        "position",    "namespace",      "name",          "label", "description",
+        "visible",      "structure",   "type",           "key_type",      "unit",  "type_spec",
+        "default_bool", "default_int", "default_double", "default_string"};
+  };
   PropertyDefinition();
   /// create: a definition outside any set (append_property_definition makes one inside).
   static KcSmartPtr<PropertyDefinition> create(const OdString& name, const PropertyType& type);
   /// type_spec: the stored text itself, so that copies of it share their characters.
-  const OdString& type_spec() const { return textField(11); }
-  void set_type_spec(const OdString& spec) { setText(11, spec); }
-  bool has_default_bool() const { return hasField(12); }
-  bool default_bool() const { return intField(12) != 0; }
-  void set_default_bool(bool value) { setInt(12, value ? 1 : 0); }
-  void clear_default_bool() { clearField(12); }
-  bool has_default_int() const { return hasField(13); }
-  int32_t default_int() const { return static_cast<int32_t>(intField(13)); }
-  void set_default_int(int32_t value) { setInt(13, value); }
-  void clear_default_int() { clearField(13); }
-  bool has_default_double() const { return hasField(14); }
-  double default_double() const { return realField(14); }
-  void set_default_double(double value) { setReal(14, value); }
-  void clear_default_double() { clearField(14); }
-  STOCKLIB_OPTIONAL_TEXT(default_string, 15)
+  const OdString& type_spec() const { return textField(F::type_spec); }
+  void set_type_spec(const OdString& spec) { setText(F::type_spec, spec); }
+  bool has_default_bool() const { return hasField(F::default_bool); }
+  bool default_bool() const { return intField(F::default_bool) != 0; }
+  void set_default_bool(bool value) { setInt(F::default_bool, value ? 1 : 0); }
+  void clear_default_bool() { clearField(F::default_bool); }
+  bool has_default_int() const { return hasField(F::default_int); }
+  int32_t default_int() const { return static_cast<int32_t>(intField(F::default_int)); }
+  void set_default_int(int32_t value) { setInt(F::default_int, value); }
+  void clear_default_int() { clearField(F::default_int); }
+  bool has_default_double() const { return hasField(F::default_double); }
+  double default_double() const { return realField(F::default_double); }
+  void set_default_double(double value) { setReal(F::default_double, value); }
+  void clear_default_double() { clearField(F::default_double); }
+  STOCKLIB_OPTIONAL_TEXT(default_string, F::default_string)
   /// clear_defaults: removes all four defaults.
   void clear_defaults();
 };
@@ -163,10 +242,30 @@ class STOCKLIB_API PropertyDefinition : public AbstractDefinition {
 class STOCKLIB_API ValueDefinition : public AbstractDefinition {
   STOCKLIB_DECLARE_OBJECT(ValueDefinition)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      owner,
+      position,
+      namespace_,
+      name,
+      label,
+      description,
+      visible,
+      structure,
+      type,
+      key_type,
+      unit,
+      value_spec
+    };
+    static constexpr const char* names[] = {"owner", "position",    "namespace", "name",
+                                            "label", "description", "visible",   "structure",
+                                            "type",  "key_type",    "unit",      "value_spec"};
+  };
   ValueDefinition();
   static KcSmartPtr<ValueDefinition> create(const OdString& name, const PropertyType& type);
-  const OdString& value_spec() const { return textField(11); }
-  void set_value_spec(const OdString& spec) { setText(11, spec); }
+  const OdString& value_spec() const { return textField(F::value_spec); }
+  void set_value_spec(const OdString& spec) { setText(F::value_spec, spec); }
 };
 
 /// PropertySet: a named group of definitions in a namespace, applying to entity types. Owns its
@@ -174,20 +273,26 @@ class STOCKLIB_API ValueDefinition : public AbstractDefinition {
 class STOCKLIB_API PropertySet : public Object {
   STOCKLIB_DECLARE_OBJECT(PropertySet)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { namespace_, name, label, visible, per_instance };
+    static constexpr const char* names[] = {"namespace", "name", "label", "visible",
+                                            "per_instance"};
+  };
   PropertySet();
   /// create: a new set in namespace `ns` (may be null: no namespace).
   static KcSmartPtr<PropertySet> create(const PropertyNamespace* ns, const OdString& name);
   KcSmartPtr<const PropertyNamespace> property_namespace() const;
-  uint32_t namespace_id() const { return refId(0); }
+  uint32_t namespace_id() const { return refId(F::namespace_); }
   /// set_property_namespace: also moves the set's definitions to that namespace.
   void set_property_namespace(const PropertyNamespace* ns);
-  STOCKLIB_NAME(1)
-  STOCKLIB_OPTIONAL_TEXT(label, 2)
-  bool visible() const { return boolField(3, true); }
-  void set_visible(bool visible) { setBool(3, visible); }
+  STOCKLIB_NAME(F::name)
+  STOCKLIB_OPTIONAL_TEXT(label, F::label)
+  bool visible() const { return boolField(F::visible, true); }
+  void set_visible(bool visible) { setBool(F::visible, visible); }
   /// per_instance: the set is attached to single entities rather than to all of its types.
-  bool per_instance() const { return boolField(4, false); }
-  void set_per_instance(bool value) { setBool(4, value); }
+  bool per_instance() const { return boolField(F::per_instance, false); }
+  void set_per_instance(bool value) { setBool(F::per_instance, value); }
 
   /// entity_types: the entity types, in order.
   std::vector<KcSmartPtr<const EntityType>> entity_types() const;

@@ -26,9 +26,14 @@ enum ProfileType : int32_t {
 class STOCKLIB_API ProfileStandard : public Object {
   STOCKLIB_DECLARE_OBJECT(ProfileStandard)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { name };
+    static constexpr const char* names[] = {"name"};
+  };
   ProfileStandard();
   static KcSmartPtr<ProfileStandard> create(const OdString& name);
-  STOCKLIB_NAME(0)
+  STOCKLIB_NAME(F::name)
 };
 
 /// ProfileName: a family of profiles ("HEA") in a standard (or none), unique by standard and
@@ -36,13 +41,18 @@ class STOCKLIB_API ProfileStandard : public Object {
 class STOCKLIB_API ProfileName : public Object {
   STOCKLIB_DECLARE_OBJECT(ProfileName)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { standard, name };
+    static constexpr const char* names[] = {"standard", "name"};
+  };
   ProfileName();
   /// create: a new name in `standard` (null: no standard).
   static KcSmartPtr<ProfileName> create(const OdString& name, const ProfileStandard* standard);
   /// standard: null when the name has none.
   KcSmartPtr<ProfileStandard> standard() const;
   void set_standard(const ProfileStandard* standard);
-  STOCKLIB_NAME(1)
+  STOCKLIB_NAME(F::name)
 };
 
 /// Profile: a cross-section: its family name, its size designation and what it is used for.
@@ -50,15 +60,22 @@ class STOCKLIB_API ProfileName : public Object {
 class STOCKLIB_API Profile : public Object {
   STOCKLIB_DECLARE_OBJECT(Profile)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { profile_name, size, profile_type };
+    static constexpr const char* names[] = {"profile_name", "size", "profile_type"};
+  };
   /// name: the profile name; null when it has none.
   KcSmartPtr<ProfileName> name() const;
   void set_name(const ProfileName* name);
   /// size: the size designation as written in the tables ("200", "2-1/2x2-1/2x1/4").
-  const OdString& size() const { return textField(1); }
-  void set_size(const OdString& size) { setText(1, size); }
+  const OdString& size() const { return textField(F::size); }
+  void set_size(const OdString& size) { setText(F::size, size); }
   /// profile_type: ProfileType bits; kProfileGeneric for a new profile.
-  int32_t profile_type() const { return static_cast<int32_t>(intField(2, kProfileGeneric)); }
-  void set_profile_type(int32_t type) { setInt(2, type); }
+  int32_t profile_type() const {
+    return static_cast<int32_t>(intField(F::profile_type, kProfileGeneric));
+  }
+  void set_profile_type(int32_t type) { setInt(F::profile_type, type); }
 
  protected:
   explicit Profile(const detail::TypeDesc& type);
@@ -77,10 +94,15 @@ struct OutlinePoint {
 class STOCKLIB_API ProfileVertex : public Object {
   STOCKLIB_DECLARE_OBJECT(ProfileVertex)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { owner, position, x, y, bulge };
+    static constexpr const char* names[] = {"owner", "position", "x", "y", "bulge"};
+  };
   ProfileVertex();
-  double x() const { return realField(2); }
-  double y() const { return realField(3); }
-  double bulge() const { return realField(4); }
+  double x() const { return realField(F::x); }
+  double y() const { return realField(F::y); }
+  double bulge() const { return realField(F::bulge); }
   void set(const OutlinePoint& p);
 };
 
@@ -88,6 +110,11 @@ class STOCKLIB_API ProfileVertex : public Object {
 class STOCKLIB_API CustomProfile : public Profile {
   STOCKLIB_DECLARE_OBJECT(CustomProfile)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { profile_name, size, profile_type };
+    static constexpr const char* names[] = {"profile_name", "size", "profile_type"};
+  };
   CustomProfile();
   static KcSmartPtr<CustomProfile> create(const ProfileName* name, const OdString& size);
   /// outline: the vertices in order; empty for a new profile.
@@ -100,6 +127,11 @@ class STOCKLIB_API CustomProfile : public Profile {
 class STOCKLIB_API ParametrizedProfile : public Profile {
   STOCKLIB_DECLARE_OBJECT(ParametrizedProfile)
  public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { profile_name, size, profile_type };
+    static constexpr const char* names[] = {"profile_name", "size", "profile_type"};
+  };
   /// dimension_count: how many dimensions the shape has.
   std::size_t dimension_count() const;
   /// dimension_name: the name of dimension `index` ("height"); empty when out of range.
@@ -122,13 +154,14 @@ class STOCKLIB_API ParametrizedProfile : public Profile {
 
 }  // namespace stocklib
 
-// One dimension accessor pair of a shape: `name()` (0 when not set) and `set_name(value)`.
-#define STOCKLIB_PROFILE_DIMENSION(name, index) \
-  double name() const {                         \
-    return realField(index);                    \
-  }                                             \
-  void set_##name(double value) {               \
-    setReal(index, value);                      \
+// One dimension accessor pair of a shape: `name()` (0 when not set) and `set_name(value)`, at
+// the shape's field of that name.
+#define STOCKLIB_PROFILE_DIMENSION(name) \
+  double name() const {                  \
+    return realField(F::name);           \
+  }                                      \
+  void set_##name(double value) {        \
+    setReal(F::name, value);             \
   }
 
 // A shape class: its runtime class, constructor and `create`; dimensions follow.
@@ -142,141 +175,364 @@ namespace stocklib {
 
 class STOCKLIB_API CircleProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(CircleProfile)
-  STOCKLIB_PROFILE_DIMENSION(diameter, 3)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { profile_name, size, profile_type, diameter };
+    static constexpr const char* names[] = {"profile_name", "size", "profile_type", "diameter"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(diameter)
 };
 
 class STOCKLIB_API CircleHollowProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(CircleHollowProfile)
-  STOCKLIB_PROFILE_DIMENSION(diameter, 3)
-  STOCKLIB_PROFILE_DIMENSION(wall_thickness, 4)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { profile_name, size, profile_type, diameter, wall_thickness };
+    static constexpr const char* names[] = {"profile_name", "size", "profile_type", "diameter",
+                                            "wall_thickness"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(diameter)
+  STOCKLIB_PROFILE_DIMENSION(wall_thickness)
 };
 
 /// EllipseProfile: full axes, width along x and height along y.
 class STOCKLIB_API EllipseProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(EllipseProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(width, 4)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { profile_name, size, profile_type, height, width };
+    static constexpr const char* names[] = {"profile_name", "size", "profile_type", "height",
+                                            "width"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(width)
 };
 
 class STOCKLIB_API RectangleProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(RectangleProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(width, 4)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { profile_name, size, profile_type, height, width };
+    static constexpr const char* names[] = {"profile_name", "size", "profile_type", "height",
+                                            "width"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(width)
 };
 
 class STOCKLIB_API RectangleHollowProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(RectangleHollowProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(width, 4)
-  STOCKLIB_PROFILE_DIMENSION(wall_thickness, 5)
-  STOCKLIB_PROFILE_DIMENSION(inner_radius, 6)
-  STOCKLIB_PROFILE_DIMENSION(outer_radius, 7)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      profile_name,
+      size,
+      profile_type,
+      height,
+      width,
+      wall_thickness,
+      inner_radius,
+      outer_radius
+    };
+    static constexpr const char* names[] = {"profile_name", "size",        "profile_type",
+                                            "height",       "width",       "wall_thickness",
+                                            "inner_radius", "outer_radius"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(width)
+  STOCKLIB_PROFILE_DIMENSION(wall_thickness)
+  STOCKLIB_PROFILE_DIMENSION(inner_radius)
+  STOCKLIB_PROFILE_DIMENSION(outer_radius)
 };
 
 class STOCKLIB_API RoundedRectangleProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(RoundedRectangleProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(width, 4)
-  STOCKLIB_PROFILE_DIMENSION(radius, 5)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { profile_name, size, profile_type, height, width, radius };
+    static constexpr const char* names[] = {"profile_name", "size",  "profile_type",
+                                            "height",       "width", "radius"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(width)
+  STOCKLIB_PROFILE_DIMENSION(radius)
 };
 
 /// TrapeziumProfile: `top_offset` shifts the top edge's centre from the bottom edge's.
 class STOCKLIB_API TrapeziumProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(TrapeziumProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(bottom_width, 4)
-  STOCKLIB_PROFILE_DIMENSION(top_width, 5)
-  STOCKLIB_PROFILE_DIMENSION(top_offset, 6)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int { profile_name, size, profile_type, height, bottom_width, top_width, top_offset };
+    static constexpr const char* names[] = {"profile_name", "size",      "profile_type", "height",
+                                            "bottom_width", "top_width", "top_offset"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(bottom_width)
+  STOCKLIB_PROFILE_DIMENSION(top_width)
+  STOCKLIB_PROFILE_DIMENSION(top_offset)
 };
 
 /// Crane rails: head on a web on a foot.
 class STOCKLIB_API CraneRailAShapeProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(CraneRailAShapeProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(head_width, 4)
-  STOCKLIB_PROFILE_DIMENSION(head_height, 5)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness, 6)
-  STOCKLIB_PROFILE_DIMENSION(base_width, 7)
-  STOCKLIB_PROFILE_DIMENSION(base_height, 8)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      profile_name,
+      size,
+      profile_type,
+      height,
+      head_width,
+      head_height,
+      web_thickness,
+      base_width,
+      base_height
+    };
+    static constexpr const char* names[] = {"profile_name",  "size",       "profile_type",
+                                            "height",        "head_width", "head_height",
+                                            "web_thickness", "base_width", "base_height"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(head_width)
+  STOCKLIB_PROFILE_DIMENSION(head_height)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness)
+  STOCKLIB_PROFILE_DIMENSION(base_width)
+  STOCKLIB_PROFILE_DIMENSION(base_height)
 };
 
 class STOCKLIB_API CraneRailFShapeProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(CraneRailFShapeProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(head_width, 4)
-  STOCKLIB_PROFILE_DIMENSION(head_height, 5)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness, 6)
-  STOCKLIB_PROFILE_DIMENSION(base_width, 7)
-  STOCKLIB_PROFILE_DIMENSION(base_height, 8)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      profile_name,
+      size,
+      profile_type,
+      height,
+      head_width,
+      head_height,
+      web_thickness,
+      base_width,
+      base_height
+    };
+    static constexpr const char* names[] = {"profile_name",  "size",       "profile_type",
+                                            "height",        "head_width", "head_height",
+                                            "web_thickness", "base_width", "base_height"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(head_width)
+  STOCKLIB_PROFILE_DIMENSION(head_height)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness)
+  STOCKLIB_PROFILE_DIMENSION(base_width)
+  STOCKLIB_PROFILE_DIMENSION(base_height)
 };
 
 class STOCKLIB_API TShapeProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(TShapeProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(width, 4)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness, 5)
-  STOCKLIB_PROFILE_DIMENSION(flange_thickness, 6)
-  STOCKLIB_PROFILE_DIMENSION(fillet_radius, 7)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      profile_name,
+      size,
+      profile_type,
+      height,
+      width,
+      web_thickness,
+      flange_thickness,
+      fillet_radius
+    };
+    static constexpr const char* names[] = {"profile_name",     "size",         "profile_type",
+                                            "height",           "width",        "web_thickness",
+                                            "flange_thickness", "fillet_radius"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(width)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness)
+  STOCKLIB_PROFILE_DIMENSION(flange_thickness)
+  STOCKLIB_PROFILE_DIMENSION(fillet_radius)
 };
 
 class STOCKLIB_API ZShapeProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(ZShapeProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(width, 4)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness, 5)
-  STOCKLIB_PROFILE_DIMENSION(flange_thickness, 6)
-  STOCKLIB_PROFILE_DIMENSION(fillet_radius, 7)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      profile_name,
+      size,
+      profile_type,
+      height,
+      width,
+      web_thickness,
+      flange_thickness,
+      fillet_radius
+    };
+    static constexpr const char* names[] = {"profile_name",     "size",         "profile_type",
+                                            "height",           "width",        "web_thickness",
+                                            "flange_thickness", "fillet_radius"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(width)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness)
+  STOCKLIB_PROFILE_DIMENSION(flange_thickness)
+  STOCKLIB_PROFILE_DIMENSION(fillet_radius)
 };
 
 /// CShapeProfile: a lipped (cold-formed) channel of one wall thickness.
 class STOCKLIB_API CShapeProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(CShapeProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(width, 4)
-  STOCKLIB_PROFILE_DIMENSION(wall_thickness, 5)
-  STOCKLIB_PROFILE_DIMENSION(lip_length, 6)
-  STOCKLIB_PROFILE_DIMENSION(inner_radius, 7)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      profile_name,
+      size,
+      profile_type,
+      height,
+      width,
+      wall_thickness,
+      lip_length,
+      inner_radius
+    };
+    static constexpr const char* names[] = {"profile_name", "size",        "profile_type",
+                                            "height",       "width",       "wall_thickness",
+                                            "lip_length",   "inner_radius"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(width)
+  STOCKLIB_PROFILE_DIMENSION(wall_thickness)
+  STOCKLIB_PROFILE_DIMENSION(lip_length)
+  STOCKLIB_PROFILE_DIMENSION(inner_radius)
 };
 
 /// UShapeProfile: a rolled channel; `flange_slope` is a ratio (0.08 for 8 %), not a length.
 class STOCKLIB_API UShapeProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(UShapeProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(width, 4)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness, 5)
-  STOCKLIB_PROFILE_DIMENSION(flange_thickness, 6)
-  STOCKLIB_PROFILE_DIMENSION(fillet_radius, 7)
-  STOCKLIB_PROFILE_DIMENSION(flange_slope, 8)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      profile_name,
+      size,
+      profile_type,
+      height,
+      width,
+      web_thickness,
+      flange_thickness,
+      fillet_radius,
+      flange_slope
+    };
+    static constexpr const char* names[] = {"profile_name",     "size",          "profile_type",
+                                            "height",           "width",         "web_thickness",
+                                            "flange_thickness", "fillet_radius", "flange_slope"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(width)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness)
+  STOCKLIB_PROFILE_DIMENSION(flange_thickness)
+  STOCKLIB_PROFILE_DIMENSION(fillet_radius)
+  STOCKLIB_PROFILE_DIMENSION(flange_slope)
 };
 
 /// LShapeProfile: an angle; `height` is the first leg, `width` the second.
 class STOCKLIB_API LShapeProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(LShapeProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(width, 4)
-  STOCKLIB_PROFILE_DIMENSION(thickness, 5)
-  STOCKLIB_PROFILE_DIMENSION(root_radius, 6)
-  STOCKLIB_PROFILE_DIMENSION(toe_radius, 7)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      profile_name,
+      size,
+      profile_type,
+      height,
+      width,
+      thickness,
+      root_radius,
+      toe_radius
+    };
+    static constexpr const char* names[] = {"profile_name", "size",      "profile_type",
+                                            "height",       "width",     "thickness",
+                                            "root_radius",  "toe_radius"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(width)
+  STOCKLIB_PROFILE_DIMENSION(thickness)
+  STOCKLIB_PROFILE_DIMENSION(root_radius)
+  STOCKLIB_PROFILE_DIMENSION(toe_radius)
 };
 
 class STOCKLIB_API IShapeProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(IShapeProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(width, 4)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness, 5)
-  STOCKLIB_PROFILE_DIMENSION(flange_thickness, 6)
-  STOCKLIB_PROFILE_DIMENSION(fillet_radius, 7)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      profile_name,
+      size,
+      profile_type,
+      height,
+      width,
+      web_thickness,
+      flange_thickness,
+      fillet_radius
+    };
+    static constexpr const char* names[] = {"profile_name",     "size",         "profile_type",
+                                            "height",           "width",        "web_thickness",
+                                            "flange_thickness", "fillet_radius"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(width)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness)
+  STOCKLIB_PROFILE_DIMENSION(flange_thickness)
+  STOCKLIB_PROFILE_DIMENSION(fillet_radius)
 };
 
 class STOCKLIB_API AsymmetricIShapeProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(AsymmetricIShapeProfile)
-  STOCKLIB_PROFILE_DIMENSION(height, 3)
-  STOCKLIB_PROFILE_DIMENSION(top_width, 4)
-  STOCKLIB_PROFILE_DIMENSION(bottom_width, 5)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness, 6)
-  STOCKLIB_PROFILE_DIMENSION(top_flange_thickness, 7)
-  STOCKLIB_PROFILE_DIMENSION(bottom_flange_thickness, 8)
-  STOCKLIB_PROFILE_DIMENSION(fillet_radius, 9)
+ public:
+  /// F: the indexes of the fields, in the order of the type description.
+  struct F {
+    enum : int {
+      profile_name,
+      size,
+      profile_type,
+      height,
+      top_width,
+      bottom_width,
+      web_thickness,
+      top_flange_thickness,
+      bottom_flange_thickness,
+      fillet_radius
+    };
+    static constexpr const char* names[] = {"profile_name",
+                                            "size",
+                                            "profile_type",
+                                            "height",
+                                            "top_width",
+                                            "bottom_width",
+                                            "web_thickness",
+                                            "top_flange_thickness",
+                                            "bottom_flange_thickness",
+                                            "fillet_radius"};
+  };
+  STOCKLIB_PROFILE_DIMENSION(height)
+  STOCKLIB_PROFILE_DIMENSION(top_width)
+  STOCKLIB_PROFILE_DIMENSION(bottom_width)
+  STOCKLIB_PROFILE_DIMENSION(web_thickness)
+  STOCKLIB_PROFILE_DIMENSION(top_flange_thickness)
+  STOCKLIB_PROFILE_DIMENSION(bottom_flange_thickness)
+  STOCKLIB_PROFILE_DIMENSION(fillet_radius)
 };
 
 /// ProfileNameKey: a profile name by the names of its standard (empty: none) and itself.

@@ -1,0 +1,190 @@
+// The lookup cache: every change to the file, by this library, another connection or another
+// process, is seen by the next lookup; failed saves and unsaved edits leave answers as today.
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "TestSupport.h"
+#include "odb/session.hxx"
+#include "stocklib/Materials.h"
+
+using namespace stocklib;
+
+namespace {
+
+class LookupCache : public sltest::TempDir {
+ protected:
+  // Another process writes `sql` to the library file.
+  void writeFromAnotherProcess(const std::string& sql) {
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      sqlite3* db = nullptr;
+      int rc = sqlite3_open_v2(pathUtf8("a.stocklib").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+      if (rc == SQLITE_OK) rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+      sqlite3_close(db);
+      ::_exit(rc == SQLITE_OK ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << sql;
+  }
+  OdString description(const std::shared_ptr<Library>& lib, const wchar_t* name) {
+    KcSmartPtr<Material> m = lib->get<Material>(NameKey(name));
+    return m ? m->description() : OdString(L"(none)");
+  }
+};
+
+TEST_F(LookupCache, ChangesByThisLibraryAnotherLibraryAndAnotherProcessAreSeen) {
+  std::shared_ptr<Library> lib = library("a.stocklib");
+  KcSmartPtr<Material> m = Material::create(L"Oak");
+  m->set_description(L"one");
+  uint32_t id = lib->save(m)->id();
+  m = nullptr;
+
+  // Repeated lookups are answered from the cache, misses too.
+  EXPECT_EQ(description(lib, L"Oak"), L"one");
+  EXPECT_EQ(description(lib, L"Ash"), L"(none)");
+  uint64_t hits = lib->cacheInfo().hits;
+  EXPECT_EQ(description(lib, L"Oak"), L"one");
+  EXPECT_EQ(description(lib, L"Ash"), L"(none)");
+  EXPECT_EQ(lib->get<Material>(id)->description(), L"one");
+  EXPECT_GE(lib->cacheInfo().hits, hits + 3);
+
+  // Through this library: an update, a rename, an insert into a cached miss.
+  m = lib->get<Material>(id);
+  m->set_description(L"two");
+  m->save();
+  EXPECT_EQ(lib->get<Material>(id)->description(), L"two");
+  EXPECT_EQ(description(lib, L"Oak"), L"two");
+  m->set_name(L"Elm");
+  m->save();
+  EXPECT_EQ(description(lib, L"Oak"), L"(none)");
+  EXPECT_EQ(description(lib, L"Elm"), L"two");
+  lib->save(Material::create(L"Ash"));
+  EXPECT_EQ(description(lib, L"Ash"), L"");
+
+  // Through another library on the same file (another connection).
+  ASSERT_EQ(::link(pathUtf8("a.stocklib").c_str(), pathUtf8("b.stocklib").c_str()), 0);
+  std::shared_ptr<Library> other = LibraryManager::instance().open(path("b.stocklib"), false);
+  ASSERT_TRUE(other);
+  ASSERT_NE(other, lib);
+  KcSmartPtr<Material> theirs = other->get<Material>(id);
+  theirs->set_description(L"three");
+  theirs->save();
+  EXPECT_EQ(description(lib, L"Elm"), L"three");
+  EXPECT_EQ(lib->get<Material>(id)->description(), L"three");
+  other->save(Material::create(L"Yew"));
+  EXPECT_EQ(description(lib, L"Yew"), L"");
+
+  // Through another process: an update, a new object under a cached miss, a removal.
+  EXPECT_EQ(description(lib, L"Fir"), L"(none)");
+  writeFromAnotherProcess("UPDATE o_Material SET description='four' WHERE name='Elm'");
+  EXPECT_EQ(description(lib, L"Elm"), L"four");
+  EXPECT_EQ(lib->get<Material>(id)->description(), L"four");
+  writeFromAnotherProcess(
+      "INSERT INTO objects(type) VALUES(" + std::to_string(static_cast<int>(ObjectType::Material)) +
+      "); INSERT INTO o_Material(id, name, description) VALUES(last_insert_rowid(), 'Fir', 'new')");
+  EXPECT_EQ(description(lib, L"Fir"), L"new");
+  writeFromAnotherProcess("PRAGMA foreign_keys=ON; DELETE FROM objects WHERE id=" +
+                          std::to_string(id));
+  EXPECT_EQ(description(lib, L"Elm"), L"(none)");
+  EXPECT_FALSE(lib->get<Material>(id));
+
+  // Removed through this library: neither its id nor its key is answered any more.
+  KcSmartPtr<Material> ash = lib->get<Material>(NameKey(L"Ash"));
+  uint32_t ashId = ash->id();
+  EXPECT_EQ(lib->remove(ash), Library::kRemoved);
+  EXPECT_FALSE(lib->get<Material>(ashId));
+  EXPECT_EQ(description(lib, L"Ash"), L"(none)");
+}
+
+TEST_F(LookupCache, OwnedObjectsUnsavedEditsAndFailedSavesAnswerAsTheFile) {
+  std::shared_ptr<Library> lib = library("a.stocklib");
+  std::shared_ptr<Library> elsewhere = library("b.stocklib");
+  KcSmartPtr<CustomProperty> fire = CustomProperty::create(L"Fire", 0)->save(lib);
+  KcSmartPtr<CustomProperty> foreign = CustomProperty::create(L"Foreign", 0)->save(elsewhere);
+  KcSmartPtr<Material> m = Material::create(L"Oak");
+  m->set_description(L"file");
+  m->set_custom_value(fire, L"A1");
+  uint32_t id = lib->save(m)->id();
+  m = nullptr;
+
+  // Owned objects: a changed list is seen through the cached owner.
+  m = lib->get<Material>(id);
+  EXPECT_EQ(m->custom_value(fire), L"A1");
+  m->set_custom_value(fire, L"B2");
+  m->save();
+  EXPECT_EQ(lib->get<Material>(id)->custom_value(fire), L"B2");
+  m->clear_custom_value(fire);
+  m->save();
+  EXPECT_FALSE(lib->get<Material>(id)->has_custom_value(fire));
+
+  // Unsaved edits: without a session each lookup answers the file, within one the same object.
+  m = lib->get<Material>(id);
+  m->set_description(L"edited");
+  EXPECT_EQ(lib->get<Material>(id)->description(), L"file");
+  EXPECT_NE(lib->get<Material>(id).get(), m.get());
+  {
+    odb::session session;
+    KcSmartPtr<Material> held = lib->get<Material>(NameKey(L"Oak"));
+    held->set_description(L"edited");
+    EXPECT_EQ(lib->get<Material>(id).get(), held.get());
+    EXPECT_EQ(lib->get<Material>(NameKey(L"Oak")).get(), held.get());
+  }
+  EXPECT_EQ(lib->get<Material>(id)->description(), L"file");
+
+  // A save that fails after writing the owner's row is rolled back, and so are the answers.
+  m = lib->get<Material>(id);
+  m->set_name(L"Renamed");
+  m->set_description(L"lost");
+  m->set_custom_value(foreign, L"x");
+  EXPECT_THROW(m->save(), ConsistencyError);
+  EXPECT_FALSE(lib->get<Material>(NameKey(L"Renamed")));
+  KcSmartPtr<Material> again = lib->get<Material>(NameKey(L"Oak"));
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->description(), L"file");
+  EXPECT_TRUE(again->custom_values().empty());
+}
+
+TEST_F(LookupCache, ReadScopesAndTheLimit) {
+  std::shared_ptr<Library> lib = library("a.stocklib");
+  for (const wchar_t* name : {L"Oak", L"Ash", L"Elm"})
+    lib->save(Material::create(name));
+  {
+    Library::ReadScope scope(*lib);
+    Library::ReadScope nested(*lib);
+    EXPECT_TRUE(lib->get<Material>(NameKey(L"Oak")));
+    // A save inside a scope ends its read transaction first, and is seen at once.
+    KcSmartPtr<Material> ash = lib->get<Material>(NameKey(L"Ash"));
+    ash->set_description(L"saved in a scope");
+    ash->save();
+    EXPECT_EQ(lib->get<Material>(NameKey(L"Ash"))->description(), L"saved in a scope");
+  }
+  // The scope's read transaction ended with it: another process can write, and is seen.
+  writeFromAnotherProcess("UPDATE o_Material SET description='outside' WHERE name='Oak'");
+  {
+    Library::ReadScope scope(*lib);
+    EXPECT_EQ(description(lib, L"Oak"), L"outside");
+  }
+
+  lib->setCacheLimit(2);
+  for (const wchar_t* name : {L"Oak", L"Ash", L"Elm", L"Fir"})
+    lib->get<Material>(NameKey(name));
+  Library::CacheInfo info = lib->cacheInfo();
+  EXPECT_EQ(info.limit, 2u);
+  EXPECT_EQ(info.rows, 2u);
+  EXPECT_EQ(info.keys, 2u);
+  // The least recently used went first: Elm and Fir stay, Oak is read again.
+  uint64_t misses = info.misses;
+  lib->get<Material>(NameKey(L"Fir"));
+  EXPECT_EQ(lib->cacheInfo().misses, misses);
+  lib->get<Material>(NameKey(L"Oak"));
+  EXPECT_GT(lib->cacheInfo().misses, misses);
+
+  lib->setCacheLimit(0);
+  EXPECT_EQ(lib->cacheInfo().rows, 0u);
+  EXPECT_EQ(description(lib, L"Elm"), L"");
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// Named field indexes: every class names its fields as its type description orders them (checked
+// against the tables made from the descriptions), and a field reached by a wrong index or as
+// another kind throws instead of reading another column.
+#include <sqlite3.h>
+
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "stocklib/Materials.h"
+#include "stocklib/Profiles.h"
+
+using namespace stocklib;
+
+namespace {
+
+class NamedFields : public sltest::TempDir {};
+
+std::vector<std::string> columns(const std::string& file, const char* type) {
+  sqlite3* db = nullptr;
+  std::vector<std::string> out;
+  sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* s = nullptr;
+  std::string sql =
+      std::string("SELECT name FROM pragma_table_info('o_") + type + "') WHERE cid > 0";
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) == SQLITE_OK)
+    while (sqlite3_step(s) == SQLITE_ROW)
+      out.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+  return out;
+}
+
+template <class T>
+void expectNamed(const std::string& file, const char* type) {
+  std::vector<std::string> named(std::begin(T::F::names), std::end(T::F::names));
+  EXPECT_EQ(named, columns(file, type)) << type;
+}
+
+// Reaches the protected field access of a material the way an accessor does.
+class Probe : public Material {
+ public:
+  using Object::listItems;
+  using Object::realField;
+  using Object::refId;
+  using Object::setReal;
+  using Object::setText;
+  using Object::textField;
+};
+
+TEST_F(NamedFields, EveryTypeNamesItsFieldsInTheOrderOfItsDescription) {
+  ASSERT_TRUE(library("a.stocklib"));
+  std::string file = pathUtf8("a.stocklib");
+  expectNamed<AsymmetricIShapeProfile>(file, "AsymmetricIShapeProfile");
+  expectNamed<BimAsset>(file, "BimAsset");
+  expectNamed<CShapeProfile>(file, "CShapeProfile");
+  expectNamed<CircleHollowProfile>(file, "CircleHollowProfile");
+  expectNamed<CircleProfile>(file, "CircleProfile");
+  expectNamed<Composition>(file, "Composition");
+  expectNamed<CompositionType>(file, "CompositionType");
+  expectNamed<CraneRailAShapeProfile>(file, "CraneRailAShapeProfile");
+  expectNamed<CraneRailFShapeProfile>(file, "CraneRailFShapeProfile");
+  expectNamed<CustomProfile>(file, "CustomProfile");
+  expectNamed<CustomProperty>(file, "CustomProperty");
+  expectNamed<CustomValue>(file, "CustomValue");
+  expectNamed<EllipseProfile>(file, "EllipseProfile");
+  expectNamed<EntityType>(file, "EntityType");
+  expectNamed<IShapeProfile>(file, "IShapeProfile");
+  expectNamed<InformationAsset>(file, "InformationAsset");
+  expectNamed<LShapeProfile>(file, "LShapeProfile");
+  expectNamed<Layer>(file, "Layer");
+  expectNamed<Material>(file, "Material");
+  expectNamed<MaterialType>(file, "MaterialType");
+  expectNamed<Measure>(file, "Measure");
+  expectNamed<PhysicalAsset>(file, "PhysicalAsset");
+  expectNamed<Ply>(file, "Ply");
+  expectNamed<ProfileName>(file, "ProfileName");
+  expectNamed<ProfileStandard>(file, "ProfileStandard");
+  expectNamed<ProfileVertex>(file, "ProfileVertex");
+  expectNamed<PropertyDefinition>(file, "PropertyDefinition");
+  expectNamed<PropertyNamespace>(file, "PropertyNamespace");
+  expectNamed<PropertySet>(file, "PropertySet");
+  expectNamed<RectangleHollowProfile>(file, "RectangleHollowProfile");
+  expectNamed<RectangleProfile>(file, "RectangleProfile");
+  expectNamed<RoundedRectangleProfile>(file, "RoundedRectangleProfile");
+  expectNamed<TShapeProfile>(file, "TShapeProfile");
+  expectNamed<Tag>(file, "Tag");
+  expectNamed<TrapeziumProfile>(file, "TrapeziumProfile");
+  expectNamed<UShapeProfile>(file, "UShapeProfile");
+  expectNamed<Unit>(file, "Unit");
+  expectNamed<ValueDefinition>(file, "ValueDefinition");
+  expectNamed<ZShapeProfile>(file, "ZShapeProfile");
+}
+
+TEST_F(NamedFields, AWrongIndexOrKindThrows) {
+  KcSmartPtr<Probe> p = KcRxObjectImpl<Probe>::createObject();
+  p->setText(Material::F::description, L"text");
+  EXPECT_EQ(p->textField(Material::F::description), L"text");
+  EXPECT_EQ(p->description(), L"text");
+  EXPECT_THROW(p->realField(Material::F::description), Exception);
+  EXPECT_THROW(p->setReal(Material::F::name, 1.0), Exception);
+  EXPECT_THROW(p->setText(Material::F::cut_pattern_scale, L"x"), Exception);
+  const int count = static_cast<int>(std::size(Material::F::names));
+  EXPECT_EQ(p->refId(count - 1), 0u);  // the last field, bim_asset
+  EXPECT_THROW(p->textField(count), Exception);
+  EXPECT_THROW(p->textField(-1), Exception);
+  EXPECT_NO_THROW(p->listItems(0));
+  EXPECT_THROW(p->listItems(1), Exception);
+  EXPECT_EQ(p->name(), L"");
+}
+
+}  // namespace
