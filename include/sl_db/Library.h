@@ -37,7 +37,7 @@ namespace sl_db {
 template <class T>
 class TypeSpecCacheSet : public stocklib::ObjectReactor {
  public:
-  /// Entry: one definition's values and the specification they were parsed from.
+  /// Entry: one definition's values and the value specification they were parsed from.
   struct Entry {
     KcSmartPtr<const stocklib::PropertyDefinition> definition;  ///< held while cached
     OdString typeSpec;                                          ///< the parsed specification

@@ -28,7 +28,7 @@ DynamicProperties::DynamicProperties(OdRxObjectPtr object, StaticPropertiesTag)
 DynamicProperties::DynamicProperties(std::shared_ptr<ILibrary> library, OdRxObjectPtr object,
                                      std::shared_ptr<IPropertySet> set,
                                      std::shared_ptr<IPropertyNamespace> ns, bool staticOnly) {
-  const DbProperties* container = DbProperties::get(object.get());
+  const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(object.get()));
   const bool unfiltered = !set && !ns;
   if (unfiltered && container) {
     for (const auto& [name, stored] : *container)

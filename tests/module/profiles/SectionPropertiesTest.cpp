@@ -26,9 +26,9 @@ constexpr double kCm2 = 1e-2, kCm3 = 1e-3, kCm4 = 1e-4;  // from millimetres
 /// One table's rows by column name (the files end their lines with CR LF).
 std::vector<Row> readTable(const std::string& name) {
   const char* root = std::getenv("SL_SOURCE_DIR");
-  std::ifstream in((root ? std::string(root) + "/data/reference"
-                         : std::string(SL_PROFILE_REFERENCE_DIR)) +
-                   "/" + name);
+  std::ifstream in(
+      (root ? std::string(root) + "/data/reference" : std::string(SL_PROFILE_REFERENCE_DIR)) + "/" +
+      name);
   EXPECT_TRUE(in) << "cannot read " << name;
   std::vector<std::vector<std::string>> lines;
   for (std::string line; std::getline(in, line);) {

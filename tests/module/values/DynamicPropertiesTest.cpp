@@ -30,7 +30,7 @@ std::vector<std::string> listing(const DynamicProperties& properties) {
 
 TEST_F(ValuesTest, CollectionListsMappedDefinedAndUnclaimedValuesInOrder) {
   OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
-  OdDbObjectPtr circle = circleId.openObject(OdDb::kForWrite);
+  OdDbObjectPtr circle = circleId.openObject(OdDb::kForRead);  // no values: nothing attached
   DynamicProperties none(library, circle);
   EXPECT_EQ(listing(none), (std::vector<std::string>{"Radius~Struct Circle p"}));
   EXPECT_FALSE(none.isAnySet());
