@@ -1,6 +1,7 @@
 // DynamicProperties: the dynamic properties of one drawing object: its mapped stored values, the
 // definitions of the library's property sets that apply to it, and its unclaimed stored values.
 #pragma once
+/// @file
 
 #include <cstdint>
 #include <memory>
@@ -21,8 +22,11 @@ struct StaticPropertiesTag {};
 /// the stored values no listed definition claims (by storage name). Copies are independent.
 class SLDB_API DynamicProperties {
  public:
+  /// Sequence: the listed properties, in order.
   using Sequence = std::vector<DynamicProperty>;
+  /// iterator / const_iterator: over the listed properties, in order.
   using iterator = Sequence::iterator;
+  /// const_iterator: over the listed properties, in order, read only.
   using const_iterator = Sequence::const_iterator;
 
   /// All three runs. Without library only the mapped and the unclaimed values, unbound.
@@ -36,13 +40,17 @@ class SLDB_API DynamicProperties {
   /// The mapped stored values only, bound to nothing.
   DynamicProperties(OdRxObjectPtr object, StaticPropertiesTag);
 
+  /// count: the number of listed properties; 0 when none applies and nothing is stored.
   std::uint64_t count() const { return m_properties.size(); }
+  ///@{
+  /// begin / end / cbegin / cend: the listed properties in order; begin equals end when empty.
   iterator begin() { return m_properties.begin(); }
   iterator end() { return m_properties.end(); }
   const_iterator begin() const { return m_properties.begin(); }
   const_iterator end() const { return m_properties.end(); }
   const_iterator cbegin() const { return m_properties.cbegin(); }
   const_iterator cend() const { return m_properties.cend(); }
+  ///@}
 
   /// isAnySet: some property holds a set value; false when empty. Reads the object.
   [[nodiscard]] bool isAnySet() const;

@@ -1,6 +1,7 @@
 // DynamicProperty: one user property of one drawing object, bound to a library's property or
 // value definition; reads and writes the object's value, stored under the key's string form.
 #pragma once
+/// @file
 
 #include <cstdint>
 #include <memory>
@@ -38,15 +39,20 @@ class SLDB_API DynamicProperty : public DynamicPropertyResults {
   /// Binds `definition` (may be empty: then the key is empty) and `set`.
   DynamicProperty(OdRxObjectPtr object, std::shared_ptr<IPropertyDefinition> definition,
                   std::shared_ptr<IPropertySet> set);
+  /// Binds the value definition `definition` (may be empty: then the key is empty) and `set`.
   DynamicProperty(OdRxObjectPtr object, std::shared_ptr<IValueDefinition> definition,
                   std::shared_ptr<IPropertySet> set);
   /// Binds by identifier: a property definition (kind 3) or a value definition (kind 4) of the
   /// library's index; anything else binds nothing and leaves the key empty.
   DynamicProperty(std::shared_ptr<ILibrary> library, OdRxObjectPtr object, ObjectKey key);
 
+  /// propertyKey: the namespace and name the value is stored under; empty when nothing names it.
   const PropertyKey& propertyKey() const { return m_key; }
+  /// propertySet: the set the bound definition was found in or given with; empty otherwise.
   std::shared_ptr<IPropertySet> propertySet() const { return m_set; }
+  /// propertyDefinition: the bound property definition; empty when none.
   std::shared_ptr<IPropertyDefinition> propertyDefinition() const { return m_propertyDefinition; }
+  /// valueDefinition: the bound value definition; empty when none.
   std::shared_ptr<IValueDefinition> valueDefinition() const { return m_valueDefinition; }
   /// abstractDefinition: the property definition when bound, else the value definition (or
   /// empty).
@@ -65,6 +71,7 @@ class SLDB_API DynamicProperty : public DynamicPropertyResults {
   /// never stored) or for objects without a property container. The first access brings a
   /// stored value to the property definition's type.
   std::shared_ptr<const DbProperty> property() const;
+  /// property: as the const form, for writing: the object must be open for writing.
   std::shared_ptr<DbProperty> property();
   /// createProperty: the stored value, made (empty, of the definition's type) and stored first
   /// when missing; empty without container or property definition, or for an invalid type.
@@ -99,8 +106,10 @@ class SLDB_API DynamicProperty : public DynamicPropertyResults {
   mutable bool m_storageChecked = false;
 };
 
-// getValue and setValue exist for exactly the storage's value types (int and unsigned int are
-// the 32-bit int32_t and uint32_t here).
+///@{
+/// SLDB_EXTERN_VALUE_ACCESS_ and its steps: getValue and setValue exist for exactly the
+/// storage's value types (int and unsigned int are the 32-bit int32_t and uint32_t here). Defined
+/// for the declarations below only and undefined after them.
 #define SLDB_EXTERN_VALUE_ACCESS_(...)                                            \
   extern template DynamicProperty::Result DynamicProperty::getValue<__VA_ARGS__>( \
       __VA_ARGS__&, const OdRxObject*) const;                                     \
@@ -109,6 +118,7 @@ class SLDB_API DynamicProperty : public DynamicPropertyResults {
 #define SLDB_EXTERN_SINGLE_(T, C) SLDB_EXTERN_VALUE_ACCESS_(T)
 #define SLDB_EXTERN_ARRAY_(T, C) SLDB_EXTERN_VALUE_ACCESS_(DbArray<T>)
 #define SLDB_EXTERN_MAP_(K, KC, V, VC) SLDB_EXTERN_VALUE_ACCESS_(std::map<K, V>)
+///@}
 DBPROPS_FOR_EACH_TYPE(SLDB_EXTERN_SINGLE_, SLDB_EXTERN_ARRAY_, SLDB_EXTERN_MAP_)
 #undef SLDB_EXTERN_SINGLE_
 #undef SLDB_EXTERN_ARRAY_

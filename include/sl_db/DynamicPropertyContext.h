@@ -1,6 +1,7 @@
 // DynamicPropertyContext: the palette context (an entity and a ply index) that other modules hand
 // to value computations. The runtime class is registered while the module is loaded.
 #pragma once
+/// @file
 
 #include <cstdint>
 
@@ -15,9 +16,12 @@ namespace sl_db {
 /// reports no entity and ply index -1.
 class SLDB_API DynamicPropertyContext : public KcRxObject {
  public:
+  /// A context of no entity; derived classes answer their own.
   DynamicPropertyContext() = default;
 
+  /// desc: the registered runtime class; null while it is not registered.
   static OdRxClass* desc();
+  /// isA: the registered runtime class, as desc().
   OdRxClass* isA() const override;
   /// queryX: this context (one more reference) for its own class, else a protocol extension of
   /// the class, else the runtime object's answer.
@@ -39,7 +43,9 @@ class SLDB_API DynamicPropertyContext : public KcRxObject {
   /// rxUninit: unregisters it; OdError(eNotRegistered) when it is not registered.
   static void rxUninit();
 
+  /// entity: the entity values are computed for (not opened by the context); null here.
   virtual const OdDbEntity* entity() const;
+  /// plyIndex: the ply of a layered entity the values are for; -1 (none) here.
   virtual int64_t plyIndex() const;
   /// plyIndexAddress: where the ply index lives, for callers that change it in place.
   virtual int64_t* plyIndexAddress() = 0;
@@ -48,9 +54,12 @@ class SLDB_API DynamicPropertyContext : public KcRxObject {
 /// DynamicPropertyContextImpl: the context createObject makes.
 class SLDB_API DynamicPropertyContextImpl : public DynamicPropertyContext {
  public:
+  /// A context for `entity` (not counted, not opened; may be null) and `plyIndex`.
   DynamicPropertyContextImpl(const OdDbEntity* entity, int64_t plyIndex)
       : m_entity(entity), m_plyIndex(plyIndex) {}
+  /// entity: the entity given at construction (may be null).
   const OdDbEntity* entity() const override { return m_entity; }
+  /// plyIndex: the ply index given at construction, or as last changed in place.
   int64_t plyIndex() const override { return m_plyIndex; }
   int64_t* plyIndexAddress() override { return &m_plyIndex; }
 

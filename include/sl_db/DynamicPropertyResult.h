@@ -1,6 +1,7 @@
 // The outcome codes of reading, writing and computing an entity's property value, shared by the
 // definition interfaces (which compute values) and the entity values that report them.
 #pragma once
+/// @file
 
 #include <cstdint>
 
@@ -10,6 +11,7 @@ namespace sl_db {
 /// own (`DynamicProperty::Result`, `DynamicProperty::Ok`) by deriving from this struct, while
 /// the definition interfaces, declared before it, already answer them.
 struct DynamicPropertyResults {
+  /// Result: the outcome of one read, write or computation.
   enum Result : std::int32_t {
     Ok = 0,            // the value was read or written
     NoValue = 1,       // nothing stored and no default: the reset value was given

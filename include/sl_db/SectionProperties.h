@@ -1,6 +1,7 @@
 // Section properties of profiles computed from their dimensions: each shape becomes an outline
 // of straight edges and circular arcs, whose area integrals are taken exactly.
 #pragma once
+/// @file
 
 #include <optional>
 #include <vector>
@@ -14,7 +15,9 @@ namespace sl_db {
 /// SectionContour: one closed loop of a cross-section. Each point's bulge (tangent of a quarter
 /// of the arc's angle, positive counter-clockwise) bends the edge to the next point.
 struct SectionContour {
+  /// points: the loop's corners in order, closing back to the first; each carries its bulge.
   std::vector<stocklib::OutlinePoint> points;
+  /// hole: the loop is cut out of the section (its area counts negative).
   bool hole = false;
 };
 
@@ -22,37 +25,53 @@ struct SectionContour {
 /// axis), y upwards (its z axis). Parametrized shapes are placed with the lower-left corner of
 /// their bounding box at the origin; a custom outline keeps its own coordinates.
 struct SectionOutline {
+  /// contours: the outer loops and holes; empty for no section.
   std::vector<SectionContour> contours;
-  /// exactEllipse: the loops approximate an ellipse of these full axes (width, height) whose
+  ///@{
+  /// ellipseWidth / ellipseHeight: the loops approximate an ellipse of these full axes whose
   /// properties are taken in closed form; 0 for every other shape.
   double ellipseWidth = 0.0;
   double ellipseHeight = 0.0;
+  ///@}
 };
 
 /// SectionProperties: lengths in the library's unit (area in unit², second moments in unit⁴);
 /// y is the horizontal axis (the strong axis of a beam standing upright), z the vertical one.
 struct SectionProperties {
+  /// unit: the length unit of every figure below (millimetres or inches).
   stocklib::LibraryUnit unit = stocklib::kLibraryUnitMillimeter;
+  /// area: the area of the outer loops less the holes; positive whenever the properties exist.
   double area = 0.0;
+  ///@{
   /// centroidY / centroidZ: the centroid in the outline's coordinates.
   double centroidY = 0.0;
   double centroidZ = 0.0;
+  ///@}
+  ///@{
   /// Iy / Iz / Iyz: second moments and product about the centroidal y and z axes.
   double Iy = 0.0;
   double Iz = 0.0;
   double Iyz = 0.0;
-  /// Iu / Iv: the largest and smallest second moments (principal axes); alpha: the angle from
-  /// the y axis to the u axis, radians in (-pi/2, pi/2], counter-clockwise positive.
+  ///@}
+  ///@{
+  /// Iu / Iv: the largest and smallest second moments (principal axes).
   double Iu = 0.0;
   double Iv = 0.0;
+  ///@}
+  /// alpha: the angle from the y axis to the u axis, radians in (-pi/2, pi/2],
+  /// counter-clockwise positive.
   double alpha = 0.0;
+  ///@{
   /// WelY / WelZ: elastic moduli, Iy over the farthest fibre's z distance and Iz over its y
   /// distance from the centroid.
   double WelY = 0.0;
   double WelZ = 0.0;
+  ///@}
+  ///@{
   /// iy / iz: radii of gyration.
   double iy = 0.0;
   double iz = 0.0;
+  ///@}
   /// perimeter: the length of the outer loops (holes left out): the painted surface per length.
   double perimeter = 0.0;
 
@@ -65,7 +84,10 @@ struct SectionProperties {
 
 /// OutlineBounds: the smallest box holding every loop, arcs included.
 struct OutlineBounds {
+  ///@{
+  /// minX / maxX / minY / maxY: the box's edges in the outline's coordinates.
   double minX = 0, maxX = 0, minY = 0, maxY = 0;
+  ///@}
 };
 
 /// outlineBounds: the box of `outline`; all zero for an outline without points.
