@@ -9,6 +9,7 @@
 #include "Cli.h"
 #include "DbDatabase.h"
 #include "DbMemoryFiler.h"
+#include "EntityAccess.h"
 #include "ProfileLookup.h"
 #include "sl_db/DbPreferencesProvider.h"
 #include "sl_db/DocumentLibrariesManager.h"
@@ -276,16 +277,10 @@ KcSmartPtr<stocklib::Profile> findProfile(const sl_db::DocumentLibraries& docs,
 
 int withDrawing(const std::string& path,
                 const std::function<int(OdDbDatabase*, sl_db::DocumentLibraries*)>& change) {
-  OdString file = OdString::fromUtf8(path);
-  if (!ut::fileExists(file)) throw Failure{"no drawing at " + path};
-  OdDbDatabasePtr db = odDbCreateDatabase();
-  db->readFile(file);
+  OdDbDatabasePtr db = openDrawing(path);
   std::vector<std::uint8_t> before = recordBytes(db.get());
   int rc = change(db.get(), sl_db::docLibs(db.get()));
-  if (rc == 0 && recordBytes(db.get()) != before) {
-    db->writeFile(file);
-    std::cout << "saved " << path << "\n";
-  }
+  if (rc == 0 && recordBytes(db.get()) != before) saveDrawing(db.get(), path);
   return rc;
 }
 

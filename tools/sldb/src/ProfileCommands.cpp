@@ -9,26 +9,18 @@
 
 #include "Cli.h"
 #include "DbDatabase.h"
+#include "EntityAccess.h"
 #include "ProfileLookup.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "sl_db/ProfileHelpers.h"
 #include "sl_db/SectionDrawing.h"
 #include "sl_db/SectionProperties.h"
-#include "ut/FileUtils.h"
 
 namespace sldb {
 
 namespace {
 
 constexpr double kPi = 3.141592653589793;
-
-OdDbDatabasePtr openDrawing(const std::string& path) {
-  OdString file = OdString::fromUtf8(path);
-  if (!ut::fileExists(file)) throw Failure{"no drawing at " + path};
-  OdDbDatabasePtr db = odDbCreateDatabase();
-  db->readFile(file);
-  return db;
-}
 
 KcSmartPtr<stocklib::Profile> requireProfile(OdDbDatabase* db, const std::string& drawing,
                                              const std::string& name) {
