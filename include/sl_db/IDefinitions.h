@@ -177,7 +177,8 @@ class SLDB_API IValueDefinition : public std::enable_shared_from_this<IValueDefi
   /// empty or does not wrap a stocklib::Unit.
   virtual void setUnit(std::shared_ptr<IUnit> unit) = 0;
   /// computeValue: `value` for `object` in the palette `context`. This module's definitions
-  /// compute nothing and answer TypeMismatch for every type.
+  /// compute nothing and answer TypeMismatch for every type; other modules hand out computing
+  /// definitions in their place through ValueComputations.
 #define SLDB_EACH_VALUE_TYPE(...)                      \
   virtual DynamicPropertyResults::Result computeValue( \
       __VA_ARGS__& value, const OdDbObjectPtr& object, const OdRxObject* context) const = 0;
@@ -226,7 +227,8 @@ class SLDB_API IPropertySet : public std::enable_shared_from_this<IPropertySet> 
   virtual OdRxObject* object() const = 0;
   /// propertyDefinitions: the set's property definitions, in the set's order.
   virtual std::vector<std::shared_ptr<IPropertyDefinition>> propertyDefinitions() const = 0;
-  /// valueDefinitions: the set's value definitions, in the set's order.
+  /// valueDefinitions: the set's value definitions, in the set's order; a provider's own where
+  /// one claims the definition (ValueComputations).
   virtual std::vector<std::shared_ptr<IValueDefinition>> valueDefinitions() const = 0;
   /// setLabel: gives the set `label` as its label.
   virtual void setLabel(const OdString& label) = 0;

@@ -76,7 +76,8 @@ class SLDB_API ILibrary : public std::enable_shared_from_this<ILibrary> {
   /// saved after the wrapper's last build); empty for id 0 or an unknown id.
   virtual std::shared_ptr<IPropertyDefinition> storePropertyDefinition(unsigned int id) = 0;
   /// valueDefinition(id): from the wrapper's index (as of its last build); empty for id 0 or an
-  /// unknown id.
+  /// unknown id. This and storeValueDefinition answer a provider's own definition where one
+  /// claims it (ValueComputations).
   virtual std::shared_ptr<IValueDefinition> valueDefinition(unsigned int id) = 0;
   /// storeValueDefinition: the value definition of that id read from the store; empty for id 0
   /// or an unknown id.

@@ -5,6 +5,7 @@
 #include "DefinitionsImpl.h"
 #include "sl_db/ILibrary.h"
 #include "sl_db/Library.h"
+#include "sl_db/ValueComputations.h"
 
 namespace sl_db {
 
@@ -32,6 +33,10 @@ DbPropertyType storageType(const stocklib::PropertyType& type) {
       return DbPropertyType();
   }
   return built.isValid() ? built : DbPropertyType();
+}
+
+std::shared_ptr<IValueDefinition> boundValueDefinition(const stocklib::ValueDefinition* object) {
+  return ValueComputations::bind(IValueDefinition::create(object));
 }
 
 namespace {

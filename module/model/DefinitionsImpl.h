@@ -37,6 +37,9 @@ std::vector<std::shared_ptr<I>> wrapAll(const std::vector<KcSmartPtr<T>>& object
     out.push_back(I::create(o.get()));
   return out;
 }
+/// boundValueDefinition: the value definition handed out for `object`: a registered
+/// provider's own (ValueComputations) when one claims it, else the module's; empty for null.
+std::shared_ptr<IValueDefinition> boundValueDefinition(const stocklib::ValueDefinition* object);
 /// objectOf<T>: the library object of an interface when it is a T; null otherwise.
 template <class T, class I>
 T* objectOf(const std::shared_ptr<I>& wrapped) {
@@ -225,9 +228,13 @@ class PropertySetImpl final : public IPropertySet {
                  : std::vector<KcSmartPtr<stocklib::PropertyDefinition>>());
   }
   std::vector<std::shared_ptr<IValueDefinition>> valueDefinitions() const override {
-    return detail::wrapAll<IValueDefinition>(
-        m_object ? m_object->value_definitions()
-                 : std::vector<KcSmartPtr<stocklib::ValueDefinition>>());
+    std::vector<std::shared_ptr<IValueDefinition>> out;
+    if (!m_object) return out;
+    const auto definitions = m_object->value_definitions();
+    out.reserve(definitions.size());
+    for (const auto& definition : definitions)
+      out.push_back(detail::boundValueDefinition(definition.get()));
+    return out;
   }
   void setLabel(const OdString& label) override {
     if (m_object) m_object->set_label(label);

@@ -146,13 +146,13 @@ std::shared_ptr<IPropertyDefinition> LibraryImpl<T>::storePropertyDefinition(uns
 template <class T>
 std::shared_ptr<IValueDefinition> LibraryImpl<T>::valueDefinition(unsigned int id) {
   auto lib = m_library.lock();
-  return lib ? IValueDefinition::create(lib->valueDefinition(id)) : nullptr;
+  return lib ? detail::boundValueDefinition(lib->valueDefinition(id)) : nullptr;
 }
 
 template <class T>
 std::shared_ptr<IValueDefinition> LibraryImpl<T>::storeValueDefinition(unsigned int id) {
   auto lib = m_library.lock();
-  return lib ? IValueDefinition::create(
+  return lib ? detail::boundValueDefinition(
                    lib->library()->template get<stocklib::ValueDefinition>(id).get())
              : nullptr;
 }
