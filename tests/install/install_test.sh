@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # install_test.sh BUILD_DIR SOURCE_DIR: installs, moves the prefix and uses it as a user would:
-# layout, no build paths, sldb demo, pkg-config, and the events-logger example built and run.
+# layout, no build paths, sldb demo, pkg-config, and the two examples built and run.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 source=$(cd "$2" && pwd)
@@ -64,4 +64,39 @@ expect "^closed .*/with-logger/secondary\.stocklib$"
 expect "^primary copied from .*/with-logger/primary\.stocklib \([0-9]+ objects\)$"
 [ "$(tail -n 1 "$tmp/log")" = "stopped listening" ] || { cat "$tmp/log"; fail "logged after unload"; }
 if grep -q "without-logger" "$tmp/log"; then cat "$tmp/log"; fail "an unloaded logger still logs"; fi
+
+# quantities: computed values against figures worked out by hand. The wall's face is 6000 by
+# 3000 mm: 18 m2 and 18 m round; its plies of 20, 200 and 80 mm hold 0.36, 3.6 and 1.44 m3. The
+# opening is the triangle of sides 3, 4 and 5 m; the line runs 3000 by 4000 mm; the circle has a
+# radius of 1 m.
+cmake -S "$source/examples/quantities" -B "$tmp/quantities" -G Ninja \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror" > /dev/null
+cmake --build "$tmp/quantities" > "$tmp/quantities.out" \
+  || { cat "$tmp/quantities.out"; fail "quantities build"; }
+"$tmp/quantities/quantities-host" "$tmp/measured" > "$tmp/values" || fail "quantities-host failed"
+for line in "wall Length~Quantities Ok 18000" "wall Area~Quantities Ok 18" \
+            "wall Perimeter~Quantities Ok 18" \
+            "wall ply 0 PlyThickness~Quantities Ok 20" "wall ply 0 PlyVolume~Quantities Ok 0.36" \
+            "wall ply 1 PlyThickness~Quantities Ok 200" "wall ply 1 PlyVolume~Quantities Ok 3.6" \
+            "wall ply 2 PlyThickness~Quantities Ok 80" "wall ply 2 PlyVolume~Quantities Ok 1.44" \
+            "wall ply 3 PlyThickness~Quantities NotAvailable" \
+            "wall ply 3 PlyVolume~Quantities NotAvailable" \
+            "line Length~Quantities Ok 5000" "line Area~Quantities NotAvailable" \
+            "line Perimeter~Quantities NotAvailable" "line ply 0 PlyThickness~Quantities NotAvailable" \
+            "opening Area~Quantities Ok 6" "opening Perimeter~Quantities Ok 12" \
+            "column Area~Geometry Ok 3.14159265359" \
+            "unloaded: wall Area~Quantities TypeMismatch"; do
+  grep -qxF "$line" "$tmp/values" || { cat "$tmp/values"; fail "the quantities lack: $line"; }
+done
+# The saved drawing through the installed sldb, the module loaded after stocklib_db.tx.
+wall=$(sed -n 's/^saved .* wall \([0-9A-F]*\) line [0-9A-F]*$/\1/p' "$tmp/values")
+[ -n "$wall" ] || { cat "$tmp/values"; fail "quantities-host named no wall"; }
+"$prefix/bin/sldb" --module "$tmp/quantities/quantities.tx" props "$tmp/measured/quantities.sldrw" \
+  "$wall" > "$tmp/props" 2>&1 || { cat "$tmp/props"; fail "sldb props with the quantities module"; }
+for pattern in "^Area~Quantities .* 18 \(computed\)  Ok$" \
+               "^Perimeter~Quantities .* 18 \(computed\)  Ok$" \
+               "^Composition~Quantities .* Example wall \(stored\)  Ok$"; do
+  grep -qE "$pattern" "$tmp/props" || { cat "$tmp/props"; fail "sldb props lacks: $pattern"; }
+done
 echo "install test: passed"
