@@ -91,7 +91,9 @@ void printProperty(const sl_db::DynamicProperty& property, const OdDbEntity* ent
     result = resultWord(r);
     if (r != sl_db::DynamicProperty::Ok) return;
     DbPropertyContainer<T> shown(read);
-    value = formatValue(shown) + (property.property() ? " (stored)" : " (default)");
+    value = formatValue(shown) + (property.property()             ? " (stored)"
+                                  : property.propertyDefinition() ? " (default)"
+                                                                  : " (computed)");
   });
   std::cout << property.propertyKey().str().toUtf8() << "  set " << set << "  " << kind << "  "
             << typeName(type) << "  " << value << "  " << result << "\n";
