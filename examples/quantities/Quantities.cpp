@@ -10,6 +10,7 @@
 #include "DbEntity.h"
 #include "RxDynamicModule.h"
 #include "RxModule.h"
+#include "sl_db/DelegatingValueDefinition.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "sl_db/DynamicProperty.h"
 #include "sl_db/DynamicPropertyContext.h"

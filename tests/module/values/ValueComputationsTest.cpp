@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "ValuesSupport.h"
+#include "sl_db/DelegatingValueDefinition.h"
 #include "sl_db/DynamicPropertyContext.h"
 
 using sl_db::DynamicProperty;
