@@ -128,6 +128,24 @@ TEST(Tool, LanguageNamesTheObjectsOfNewLibraries) {
   }
 }
 
+TEST(Tool, ModulesNamedAreLoadedAfterTheModule) {
+  sltest::ScratchDir dir;
+  const std::string d = dir.path().toUtf8();
+  ASSERT_EQ(sldb(d, "new d.dwg").rc, 0);
+  const std::string module = std::string("--module ") + SDK_TEST_MODULE;
+  // The build's stocklib_db.tx named again replaces the default copy, it is not loaded twice.
+  Outcome both = sldb(d, module + " --module " + SLDB_MODULE_PATH + " info d.dwg");
+  EXPECT_EQ(both.rc, 0) << both.out;
+  EXPECT_NE(both.out.find("library record: no library record"), std::string::npos) << both.out;
+  for (const std::string& bad : {std::string(SDK_TEST_NOENTRY), d + "/absent.tx"}) {
+    Outcome r = sldb(d, module + " --module " + bad + " info d.dwg");
+    EXPECT_EQ(r.rc, 1) << r.out;
+    EXPECT_EQ(lines(r.out), 1) << r.out;
+    EXPECT_NE(r.out.find(std::filesystem::path(bad).filename().string()), std::string::npos)
+        << r.out;
+  }
+}
+
 TEST(Tool, DemoFetchesAMaterialAndAProfileIntoAnEmbeddedPrimary) {
   sltest::ScratchDir dir;
   Outcome demo = sldb(dir.path().toUtf8(), "demo", shippedRoot());

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -419,8 +420,9 @@ const Command kCommands[] = {
 int cmdHelp(const Args&) {
   std::cout
       << "usage: sldb [OPTIONS] COMMAND [ARGS]\n\n"
-         "  --module PATH           the stocklib_db.tx module to load (default: the build's or\n"
-         "                          the installed copy)\n"
+         "  --module PATH           a module to load after stocklib_db.tx, in the order given\n"
+         "                          (repeatable); one named stocklib_db.tx replaces the default\n"
+         "                          (the build's or the installed copy)\n"
          "  --roaming DIR           root folder whose Support folder holds the defaults\n"
          "                          (default: the build's or the installed support data)\n"
          "  --default-library PATH  default secondary library\n"
@@ -493,6 +495,22 @@ class LoadedModule {
   OdRxModulePtr m_module;
 };
 
+/// The modules of one command, unloaded in the reverse order of their loading.
+class LoadedModules {
+ public:
+  LoadedModule& load(const std::string& path) {
+    m_modules.push_back(std::make_unique<LoadedModule>(path));
+    return *m_modules.back();
+  }
+  ~LoadedModules() {
+    while (!m_modules.empty())
+      m_modules.pop_back();
+  }
+
+ private:
+  std::vector<std::unique_ptr<LoadedModule>> m_modules;
+};
+
 /// reporting: runs `body` and turns what it throws into one line on stderr and an exit code.
 template <class Body>
 int reporting(const Command& c, Body body) {
@@ -518,6 +536,7 @@ int reporting(const Command& c, Body body) {
 int main(int argc, char** argv) {
   Args args(argv + 1, argv + argc);
   std::string modulePath;
+  std::vector<std::string> hostModules;  // loaded after stocklib_db.tx, in this order
   sldb::LibraryOptions options;
   while (!args.empty() && args[0].rfind("--", 0) == 0 && args[0] != "--help") {
     const std::string option = args[0];
@@ -533,10 +552,18 @@ int main(int argc, char** argv) {
       std::cerr << "sldb: " << option << " needs a value (see sldb --help)\n";
       return 2;
     }
-    (option == "--module"    ? modulePath
-     : option == "--roaming" ? options.roaming
-     : option == "--lang"    ? options.language
-                             : options.defaultLibrary) = args[1];
+    if (option == "--module") {
+      if (std::filesystem::path(args[1]).filename() == "stocklib_db.tx") {
+        modulePath = args[1];
+      } else {
+        hostModules.push_back(args[1]);
+      }
+      args.erase(args.begin(), args.begin() + 2);
+      continue;
+    }
+    (option == "--roaming" ? options.roaming
+     : option == "--lang"  ? options.language
+                           : options.defaultLibrary) = args[1];
     args.erase(args.begin(), args.begin() + 2);
   }
   // The code becomes part of a path: a plain code ("de", "pt_BR", "sr@latin") only.
@@ -553,9 +580,12 @@ int main(int argc, char** argv) {
   for (const Command& c : kCommands) {
     if (args[0] != c.name) continue;
     return reporting(c, [&] {
-      LoadedModule module(modulePath);
-      // The commands module links stocklib_db.tx; loaded second, it shares the copy just loaded.
-      LoadedModule commands(commandsPath);
+      LoadedModules modules;
+      modules.load(modulePath);
+      for (const std::string& path : hostModules)
+        modules.load(path);
+      // The commands module links stocklib_db.tx; loaded after it, it shares the copy loaded.
+      LoadedModule& commands = modules.load(commandsPath);
       auto entry =
           reinterpret_cast<sldb::LibraryCommandsEntry>(commands.entry("sldbLibraryCommands"));
       if (!entry) throw sldb::Failure{commandsPath + " holds no library commands"};
