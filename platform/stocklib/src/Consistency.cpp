@@ -100,7 +100,7 @@ std::vector<std::string> consistencyProblems(
     if (progress) progress(done, steps);
     ++done;
   };
-  step();  // 0 of them
+  step();
   auto report = [&](const std::string& what) {
     if (out.size() < limit) out.push_back(what);
   };

@@ -384,9 +384,11 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
     std::string message = e.what();
-    if (app.get_subcommands().empty() && argc > 1 && argv[1][0] != '-')
-      message = std::string("unknown command ") + argv[1] +
-                "; the commands are info, list, import, export, check";
+    if (app.get_subcommands().empty() && argc > 1 && argv[1][0] != '-') {
+      message = std::string("unknown command ") + argv[1] + "; the commands are";
+      for (const CLI::App* command : app.get_subcommands([](CLI::App*) { return true; }))
+        message += " " + command->get_name();
+    }
     std::string help = "stocklib-tool";
     for (const CLI::App* command : app.get_subcommands())
       help += " " + command->get_name();
