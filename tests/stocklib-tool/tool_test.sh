@@ -19,9 +19,30 @@ expect() {
   grep -q -- "$pattern" out.txt || fail "stocklib-tool $*: no '$pattern' in: $(cat out.txt)"
 }
 
-expect 2 "usage" bogus x
-expect 2 "usage" import a.stocklib
-expect 2 "mm or inch" import a.stocklib x.xml --unit feet
+# The tool and each command answer --help with their usage on stdout.
+for command in "" info list import export check; do
+  # shellcheck disable=SC2086
+  "$tool" $command --help > out.txt 2> err.txt || fail "$command --help: exit $?"
+  grep -q "^Usage: .*stocklib-tool $command" out.txt && [ ! -s err.txt ] ||
+    fail "$command --help: $(cat out.txt err.txt)"
+done
+# usage PATTERN ARGS...: wrong usage exits 2 with one line on stderr, naming PATTERN.
+usage() {
+  pattern=$1
+  shift
+  "$tool" "$@" > out.txt 2> err.txt
+  got=$?
+  [ "$got" -eq 2 ] || fail "stocklib-tool $*: exit $got, expected 2: $(cat out.txt err.txt)"
+  [ "$(wc -l < err.txt)" -eq 1 ] && [ ! -s out.txt ] && grep -q -- "$pattern" err.txt ||
+    fail "stocklib-tool $*: not one line naming '$pattern': $(cat out.txt err.txt)"
+}
+usage "subcommand"
+usage "unknown command bogus; the commands are info list import export check" bogus x
+usage "XML is required" import a.stocklib
+usage "feet" import a.stocklib x.xml --unit feet
+usage "--colour" info a.stocklib --colour
+usage "unknown type Nothing" list "$support/metric.stocklib" Nothing
+usage "b.stocklib" check a.stocklib b.stocklib
 expect 1 "no such file" info missing.stocklib
 echo "not a library" > text.stocklib
 expect 1 "not a database" check text.stocklib
@@ -58,7 +79,6 @@ XML
 expect 1 'line 3, <MaterialType name="Wood">: unknown attribute "colour"' import mm.stocklib bad.xml
 "$tool" export mm.stocklib after.xml || fail "export after"
 cmp -s before.xml after.xml || fail "a failed import changed the library"
-expect 1 "unknown type" list mm.stocklib Nothing
 # A length that overflows in millimetres is refused by name; nothing changes.
 cat > big.xml <<'XML'
 <stocklib>
@@ -81,4 +101,54 @@ cmp -s before.xml again.xml || fail "export, import, export differ"
 expect 0 "check passed" check "$support/metric.stocklib"
 expect 0 "check passed" check "$support/imperial.stocklib"
 expect 0 "IShapeProfile" list "$support/metric.stocklib" Profile
+# --json gives what the text gives, as one document.
+cat > same.py <<'PY'
+import json, re, sys
+kind, text, err, doc = sys.argv[1], open(sys.argv[2]).read(), open(sys.argv[3]).read(), json.load(open(sys.argv[4]))
+if kind == "info":
+    head = dict(re.findall(r"^(file|name|unit|locale|region): *(.*)$", text, re.M))
+    assert all(doc[k] == v for k, v in head.items()) and len(head) == 5, head
+    counts = {n: int(c) for n, c in re.findall(r"^  (\S+) +(\d+)$", text, re.M)}
+    assert doc["total"] == counts.pop("total") == sum(doc["objects"].values()), doc["total"]
+    assert doc["objects"] == counts, (doc["objects"], counts)
+    assert list(doc["objects"]) == list(counts), "order"
+    cache = re.search(r"^cache: +(\d+) objects, (\d+) keys \(at most (\d+) each\), (\d+) hits, (\d+) misses$", text, re.M)
+    assert [doc["cache"][k] for k in ("rows", "keys", "limit", "hits", "misses")] == [int(g) for g in cache.groups()]
+else:
+    def lines(e, depth):
+        attrs = "".join(' %s="%s"' % kv for kv in e["attributes"].items())
+        yield "  " * depth + e["element"] + attrs
+        for c in e["children"]:
+            yield from lines(c, depth + 1)
+    assert [l for e in doc["objects"] for l in lines(e, 0)] == text.splitlines(), "lines differ"
+    assert re.match(r"(\d+) objects?$", err).group(1) == str(doc["count"]), err
+    assert doc["count"] == len(doc["objects"]) > 0
+PY
+for args in "info $support/metric.stocklib" "info mm.stocklib" "list $support/imperial.stocklib Profile" \
+            "list mm.stocklib LShapeProfile"; do
+  # shellcheck disable=SC2086
+  "$tool" $args > text.txt 2> err.txt && "$tool" $args --json > doc.json ||
+    fail "$args: $(cat err.txt)"
+  python3 same.py "${args%% *}" text.txt err.txt doc.json || fail "$args --json differs from the text"
+done
+
+# Progress is drawn on a terminal only, and erased; a pipe or file sees none of it.
+{
+  echo "<stocklib>"
+  i=0
+  while [ $i -lt 400 ]; do echo "<Tag name=\"t$i\"/>"; i=$((i + 1)); done
+  echo "</stocklib>"
+} > tags.xml
+"$tool" import tags.stocklib tags.xml 2> err.txt && "$tool" check tags.stocklib > /dev/null 2>> err.txt ||
+  fail "import of tags: $(cat err.txt)"
+[ ! -s err.txt ] || fail "progress off a terminal: $(cat err.txt)"
+rm tags.stocklib
+script -qec "'$tool' import tags.stocklib tags.xml && '$tool' check tags.stocklib" /dev/null > tty.txt ||
+  fail "under a terminal: $(cat tty.txt)"
+for line in "importing: 0/400 objects" "importing: 200/400 objects" "importing: 400/400 objects" \
+            "checking: the file's pages" "checking: .*/.* steps" "check passed"; do
+  grep -q "$line" tty.txt || fail "no '$line' on the terminal: $(cat tty.txt)"
+done
+# The last line drawn, "importing: 400/400 objects", is blanked before the tool ends.
+tr '\r' '\n' < tty.txt | grep -qx ' \{26\}' || fail "the progress line stays: $(cat tty.txt)"
 echo "all passed"

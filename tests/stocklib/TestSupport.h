@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <unistd.h>
+#include <pugixml.hpp>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,16 @@ class Recorder : public stocklib::Library::Reactor {
     events.push_back("modified " + std::to_string(static_cast<int>(t)));
   }
 };
+
+/// exportedText: the library written out as XML text; equal texts, equal libraries.
+inline std::string exportedText(const stocklib::Library& lib) {
+  pugi::xml_document doc;
+  pugi::xml_node root = doc.append_child("stocklib");
+  lib.exportToXml(root);
+  std::ostringstream out;
+  doc.save(out);
+  return out.str();
+}
 
 /// integrityOk: `PRAGMA integrity_check` of a file answers "ok".
 inline bool integrityOk(const std::string& file) {

@@ -2,8 +2,6 @@
 // again; keep and replace of existing objects; damaged input changes nothing.
 #include <pugixml.hpp>
 
-#include <sstream>
-
 #include "TestSupport.h"
 
 using namespace stocklib;
@@ -11,14 +9,7 @@ using namespace stocklib;
 namespace {
 class Xml : public sltest::TempDir {
  protected:
-  std::string text(const Library& lib) {
-    pugi::xml_document doc;
-    pugi::xml_node root = doc.append_child("StockLibrary");
-    lib.exportToXml(root);
-    std::ostringstream out;
-    doc.save(out);
-    return out.str();
-  }
+  std::string text(const Library& lib) { return sltest::exportedText(lib); }
 };
 }  // namespace
 

@@ -88,9 +88,19 @@ std::vector<std::string> foreignSchema(sqlite3* db) {
   return out;
 }
 
-std::vector<std::string> consistencyProblems(sqlite3* db, std::size_t limit) {
+std::vector<std::string> consistencyProblems(
+    sqlite3* db, std::size_t limit, const std::function<void(std::size_t, std::size_t)>& progress) {
   std::vector<std::string> out;
   std::string error;
+  // Steps: the reference check, one per concrete type, the census of unknown types.
+  std::size_t steps = 2, done = 0;
+  for (const TypeDesc* t : TypeRegistry::get().all())
+    steps += !t->abstract;
+  auto step = [&] {
+    if (progress) progress(done, steps);
+    ++done;
+  };
+  step();
   auto report = [&](const std::string& what) {
     if (out.size() < limit) out.push_back(what);
   };
@@ -102,6 +112,7 @@ std::vector<std::string> consistencyProblems(sqlite3* db, std::size_t limit) {
     report("dangling reference: " + c[0] + " row " + c[1] + " refers to a missing " + c[2] +
            " row");
   });
+  step();
   std::set<std::string> tables;
   run("SELECT name FROM sqlite_master WHERE type='table'",
       [&](const std::vector<std::string>& c) { tables.insert(c[0]); });
@@ -116,6 +127,7 @@ std::vector<std::string> consistencyProblems(sqlite3* db, std::size_t limit) {
           [&](const std::vector<std::string>& c) {
             if (c[0] != "0") report(c[0] + " " + t->name + " without their data");
           });
+      step();
       continue;
     }
     run("SELECT count(*) FROM objects o WHERE o.type=" + number +
@@ -138,11 +150,13 @@ std::vector<std::string> consistencyProblems(sqlite3* db, std::size_t limit) {
             report(std::string(t->name) + " " + c[0] + ": field " + f.name + " is not finite");
           });
     }
+    step();
   }
   run("SELECT type, count(*) FROM objects WHERE type NOT IN (" + known + ") GROUP BY type",
       [&](const std::vector<std::string>& c) {
         report(c[1] + " objects of unknown type " + c[0]);
       });
+  step();
   return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,10 @@ std::vector<std::string> foreignSchema(sqlite3* db);
 
 /// consistencyProblems: one line per problem found (at most `limit`): dangling references,
 /// objects without their data, data without its object, objects of unknown types, and lengths
-/// or reals that are not finite. Empty for a consistent file.
-std::vector<std::string> consistencyProblems(sqlite3* db, std::size_t limit);
+/// or reals that are not finite. Empty for a consistent file. `progress` (may be empty) is told
+/// of each stored type checked, and of the checks before and after them.
+std::vector<std::string> consistencyProblems(
+    sqlite3* db, std::size_t limit, const std::function<void(std::size_t, std::size_t)>& progress);
 
 /// checkRow: refuses (ConsistencyError, naming the object of `id` and the field) a row that a save
 /// is about to store with a real or length that is not finite, a namespace whose name holds the key

@@ -171,11 +171,11 @@ void Library::copyAll(const std::shared_ptr<const Library>& source, IdMapping& m
   m_store->copyAll(const_cast<Library&>(*source), mapping);
 }
 
-std::vector<OdString> Library::check(std::size_t limit) const {
+std::vector<OdString> Library::check(std::size_t limit, const Progress& progress) const {
   std::vector<OdString> out;
   for (const std::string& item : detail::foreignSchema(m_store->db))
     out.push_back(OdString::fromUtf8("not made by the store: " + item));
-  for (const std::string& p : detail::consistencyProblems(m_store->db, limit))
+  for (const std::string& p : detail::consistencyProblems(m_store->db, limit, progress))
     out.push_back(OdString::fromUtf8(p));
   if (out.size() > limit) out.resize(limit);
   return out;

@@ -2,6 +2,7 @@
 // object named after its class, one attribute per field, references by the referent's key.
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -93,8 +94,9 @@ class RawKey : public Key {
 
 class Importer {
  public:
-  Importer(Library& library, Store& store, const Library::ImportOptions& options)
-      : m_library(library), m_store(store), m_replace(options.replace) {
+  Importer(Library& library, Store& store, const Library::ImportOptions& options,
+           const Library::Progress& progress)
+      : m_library(library), m_store(store), m_replace(options.replace), m_progress(progress) {
     if (options.unit == kLibraryUnitInch || options.unit == kLibraryUnitMillimeter)
       m_lengthFactor = unitFactor(options.unit) / unitFactor(store.unit);
     else if (options.unit != -1)
@@ -103,12 +105,25 @@ class Importer {
   }
 
   void run(const pugi::xml_node& root) {
+    std::size_t total = 0, done = 0;
+    if (m_progress) {
+      for (pugi::xml_node n = root.first_child(); n; n = n.next_sibling())
+        total += n.type() == pugi::node_element && std::strcmp(n.name(), kMeta) != 0;
+      m_progress(0, total);
+    }
+    // About a hundred calls however large the document: a call per object would cost more
+    // than the objects when the caller draws on a terminal.
+    const std::size_t stride = std::max<std::size_t>(1, (total + 99) / 100);
+    auto advance = [&] {
+      if (m_progress && ++done % stride == 0 && done < total) m_progress(done, total);
+    };
     for (pugi::xml_node n = root.first_child(); n; n = n.next_sibling()) {
       if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) fail(n, "unexpected text");
       if (n.type() != pugi::node_element) continue;
       if (!std::strcmp(n.name(), kMeta)) continue;
       if (!std::strcmp(n.name(), kDefaultUnit)) {
         defaultUnit(n);
+        advance();
         continue;
       }
       const TypeDesc* t = TypeRegistry::get().byName(n.name());
@@ -126,7 +141,9 @@ class Importer {
         fail(n, "duplicate: the same " + std::string(t->name) + " is defined" +
                     (line ? " at line " + std::to_string(line) : " above"));
       }
+      advance();
     }
+    if (m_progress && total) m_progress(total, total);
   }
 
  private:
@@ -282,6 +299,7 @@ class Importer {
   Library& m_library;
   Store& m_store;
   bool m_replace;
+  const Library::Progress& m_progress;
   double m_lengthFactor = 1.0;
   std::map<uint32_t, pugi::xml_node> m_made;  // ids stored by this import -> their element
   std::map<std::string, uint32_t> m_keys;     // resolved references
@@ -456,8 +474,9 @@ class Exporter {
 }  // namespace
 }  // namespace detail
 
-void Library::importFromXml(pugi::xml_node& node, const ImportOptions& options) {
-  detail::Importer importer(*this, *m_store, options);
+void Library::importFromXml(pugi::xml_node& node, const ImportOptions& options,
+                            const Progress& progress) {
+  detail::Importer importer(*this, *m_store, options, progress);
   m_store->inBulk([&] { importer.run(node); });
 }
 

@@ -1,6 +1,9 @@
 // stocklib-tool: looks at, fills, writes out and checks library files from the command line.
 // Exit codes: 0 success, 1 the command failed or found problems, 2 wrong usage.
 #include <sqlite3.h>
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 #include <pugixml.hpp>
 
 #include <cstdio>
@@ -10,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ProgressLine.h"
 #include "RxClass.h"
 #include "stocklib/Library.h"
 #include "stocklib/Materials.h"
@@ -17,15 +21,10 @@
 #include "stocklib/Profiles.h"
 
 using namespace stocklib;
+// Keys in the order written, as the text output has them.
+using json = nlohmann::ordered_json;
 
 namespace {
-
-const char kUsage[] =
-    "usage: stocklib-tool info FILE\n"
-    "       stocklib-tool list FILE TYPE\n"
-    "       stocklib-tool import FILE XML [--unit mm|inch] [--replace]\n"
-    "       stocklib-tool export FILE XML\n"
-    "       stocklib-tool check FILE\n";
 
 constexpr int kOk = 0;
 constexpr int kFailed = 1;
@@ -34,29 +33,38 @@ constexpr int kUsageError = 2;
 // The highest object type number to look at; numbers above name no type.
 constexpr int kLastObjectType = 64;
 
+// What the command line gave; each command reads its own part.
+struct Args {
+  std::string file;
+  std::string xml;
+  std::string type;
+  std::string unit;
+  bool replace = false;
+  bool json = false;
+};
+
 int fail(const std::string& message) {
   std::fprintf(stderr, "stocklib-tool: %s\n", message.c_str());
   return kFailed;
 }
 
-OdString wide(const char* utf8) {
-  return OdString::fromUtf8(utf8, std::strlen(utf8));
+OdString wide(const std::string& utf8) {
+  return OdString::fromUtf8(utf8.c_str(), utf8.size());
 }
 
-std::string absolute(const char* path) {
+std::string absolute(const std::string& path) {
   std::error_code ec;
   std::filesystem::path p = std::filesystem::absolute(path, ec);
-  return ec ? std::string(path) : p.string();
+  return ec ? path : p.string();
 }
 
-std::shared_ptr<Library> openLibrary(const char* file, bool readOnly) {
+std::shared_ptr<Library> openLibrary(const std::string& file, bool readOnly) {
   if (!std::filesystem::exists(file)) {
-    fail(std::string(file) + ": no such file");
+    fail(file + ": no such file");
     return nullptr;
   }
-  std::shared_ptr<Library> lib =
-      LibraryManager::instance().open(wide(absolute(file).c_str()), readOnly);
-  if (!lib) fail(std::string(file) + ": " + LibraryManager::instance().lastError().toUtf8());
+  std::shared_ptr<Library> lib = LibraryManager::instance().open(wide(absolute(file)), readOnly);
+  if (!lib) fail(file + ": " + LibraryManager::instance().lastError().toUtf8());
   return lib;
 }
 
@@ -71,18 +79,13 @@ std::map<int, std::string> objectTypes() {
 }
 
 OdRxClass* classOf(const std::string& typeName) {
-  return odrxClassDictionary()->getAt(wide(("stocklib::" + typeName).c_str()));
+  return odrxClassDictionary()->getAt(wide("stocklib::" + typeName));
 }
 
-int info(const char* file) {
-  std::shared_ptr<Library> lib = openLibrary(file, true);
+int info(const Args& args) {
+  std::shared_ptr<Library> lib = openLibrary(args.file, true);
   if (!lib) return kFailed;
-  std::printf("file:    %s\n", file);
-  std::printf("name:    %s\n", lib->name().toUtf8().c_str());
-  std::printf("unit:    %s\n", lib->unit() == kLibraryUnitInch ? "inch" : "millimetre");
-  std::printf("locale:  %s\n", lib->locale().toUtf8().c_str());
-  std::printf("region:  %s\n", lib->region().toUtf8().c_str());
-  std::printf("objects:\n");
+  json counts = json::object();
   std::size_t total = 0;
   for (const auto& [number, name] : objectTypes()) {
     OdRxClass* cls = classOf(name);
@@ -93,14 +96,46 @@ int info(const char* file) {
       own += o->isA() == cls;
     if (!own) continue;
     total += own;
-    std::printf("  %-26s %zu\n", name.c_str(), own);
+    counts[name] = own;
   }
-  std::printf("  %-26s %zu\n", "total", total);
   Library::CacheInfo cache = lib->cacheInfo();
+  json doc = {{"file", args.file},
+              {"name", lib->name().toUtf8()},
+              {"unit", lib->unit() == kLibraryUnitInch ? "inch" : "millimetre"},
+              {"locale", lib->locale().toUtf8()},
+              {"region", lib->region().toUtf8()},
+              {"objects", counts},
+              {"total", total},
+              {"cache",
+               {{"rows", cache.rows},
+                {"keys", cache.keys},
+                {"limit", cache.limit},
+                {"hits", cache.hits},
+                {"misses", cache.misses}}}};
+  if (args.json) {
+    std::printf("%s\n", doc.dump(2).c_str());
+    return kOk;
+  }
+  for (const char* key : {"file", "name", "unit", "locale", "region"})
+    std::printf("%-8s %s\n", (std::string(key) + ":").c_str(), doc[key].get<std::string>().c_str());
+  std::printf("objects:\n");
+  for (const auto& [name, count] : counts.items())
+    std::printf("  %-26s %zu\n", name.c_str(), count.get<std::size_t>());
+  std::printf("  %-26s %zu\n", "total", total);
   std::printf("cache:   %zu objects, %zu keys (at most %zu each), %llu hits, %llu misses\n",
               cache.rows, cache.keys, cache.limit, static_cast<unsigned long long>(cache.hits),
               static_cast<unsigned long long>(cache.misses));
   return kOk;
+}
+
+// An element as JSON: its name, its attributes (as the text they hold) and its children.
+json elementJson(const pugi::xml_node& e) {
+  json attributes = json::object(), children = json::array();
+  for (pugi::xml_attribute a : e.attributes())
+    attributes[a.name()] = a.value();
+  for (pugi::xml_node c : e.children())
+    if (c.type() == pugi::node_element) children.push_back(elementJson(c));
+  return {{"element", e.name()}, {"attributes", attributes}, {"children", children}};
 }
 
 // Prints an element as one line: its name and attributes, then its children indented.
@@ -114,51 +149,55 @@ void printElement(const pugi::xml_node& e, int depth) {
     if (c.type() == pugi::node_element) printElement(c, depth + 1);
 }
 
-void listElements(const pugi::xml_node& parent, OdRxClass* wanted, std::size_t& count) {
+// The outermost elements under `parent` whose class is `wanted` or derives from it.
+void findElements(const pugi::xml_node& parent, OdRxClass* wanted,
+                  std::vector<pugi::xml_node>& out) {
   for (pugi::xml_node e : parent.children()) {
     if (e.type() != pugi::node_element) continue;
     OdRxClass* cls = classOf(e.name());
-    if (cls && cls->isDerivedFrom(wanted)) {
-      printElement(e, 0);
-      ++count;
-    } else {
-      listElements(e, wanted, count);
-    }
+    if (cls && cls->isDerivedFrom(wanted))
+      out.push_back(e);
+    else
+      findElements(e, wanted, out);
   }
 }
 
-int list(const char* file, const char* type) {
-  std::shared_ptr<Library> lib = openLibrary(file, true);
+int list(const Args& args) {
+  std::shared_ptr<Library> lib = openLibrary(args.file, true);
   if (!lib) return kFailed;
-  OdRxClass* wanted = classOf(type);
-  if (!wanted) {
-    std::string known;
-    for (const auto& [number, name] : objectTypes())
-      known += " " + name;
-    return fail(std::string("unknown type ") + type + "; the types are:" + known);
-  }
   pugi::xml_document doc;
   pugi::xml_node root = doc.append_child("stocklib");
   lib->exportToXml(root);
-  std::size_t count = 0;
-  listElements(root, wanted, count);
-  std::fprintf(stderr, "%zu %s\n", count, count == 1 ? "object" : "objects");
+  std::vector<pugi::xml_node> found;
+  findElements(root, classOf(args.type), found);
+  if (args.json) {
+    json objects = json::array();
+    for (const pugi::xml_node& e : found)
+      objects.push_back(elementJson(e));
+    json out = {{"type", args.type}, {"count", found.size()}, {"objects", objects}};
+    std::printf("%s\n", out.dump(2).c_str());
+    return kOk;
+  }
+  for (const pugi::xml_node& e : found)
+    printElement(e, 0);
+  std::fprintf(stderr, "%zu %s\n", found.size(), found.size() == 1 ? "object" : "objects");
   return kOk;
 }
 
-int importXml(const char* file, const char* xml, int unit, bool replace) {
+int importXml(const Args& args) {
   pugi::xml_document doc;
-  pugi::xml_parse_result parsed = doc.load_file(xml);
+  pugi::xml_parse_result parsed = doc.load_file(args.xml.c_str());
   if (!parsed)
-    return fail(std::string(xml) + ": " + parsed.description() + " at offset " +
+    return fail(args.xml + ": " + parsed.description() + " at offset " +
                 std::to_string(parsed.offset));
   pugi::xml_node root = doc.document_element();
   pugi::xml_node meta = root.child("meta");
+  // Without --unit, the document's meta names its unit; without either, the library's own.
   std::string metaUnit = meta.child("Unit").text().get();
-  if (unit < 0)
-    unit = metaUnit == "Inch"         ? kLibraryUnitInch
-           : metaUnit == "Millimeter" ? kLibraryUnitMillimeter
-                                      : -1;
+  bool inch = args.unit.empty() ? metaUnit == "Inch" : args.unit == "inch";
+  bool mm = args.unit.empty() ? metaUnit == "Millimeter" : args.unit == "mm";
+  int unit = inch ? kLibraryUnitInch : mm ? kLibraryUnitMillimeter : -1;
+  const std::string& file = args.file;
   bool exists = std::filesystem::exists(file);
   std::shared_ptr<Library> lib;
   if (exists) {
@@ -166,27 +205,30 @@ int importXml(const char* file, const char* xml, int unit, bool replace) {
   } else {
     LibraryUnit libraryUnit = unit == kLibraryUnitInch ? kLibraryUnitInch : kLibraryUnitMillimeter;
     std::string stem = std::filesystem::path(file).stem().string();
-    lib = LibraryManager::instance().create(wide(absolute(file).c_str()), libraryUnit,
-                                            wide(stem.c_str()));
-    if (!lib)
-      return fail(std::string(file) + ": " + LibraryManager::instance().lastError().toUtf8());
+    lib = LibraryManager::instance().create(wide(absolute(file)), libraryUnit, wide(stem));
+    if (!lib) return fail(file + ": " + LibraryManager::instance().lastError().toUtf8());
   }
   if (!lib) return kFailed;
-  if (lib->isReadOnly()) return fail(std::string(file) + " is read-only");
+  if (lib->isReadOnly()) return fail(file + " is read-only");
+  ProgressLine progress("importing");
+  Library::Progress tell;
+  if (progress.shown())
+    tell = [&](std::size_t done, std::size_t total) { progress.count(done, total, "objects"); };
   try {
     if (!exists) {
       lib->locale(wide(meta.child("locale").text().get()));
       lib->region(wide(meta.child("region").text().get()));
     }
-    lib->importFromXml(root, Library::ImportOptions{unit, replace});
+    lib->importFromXml(root, Library::ImportOptions{unit, args.replace}, tell);
   } catch (const Exception& e) {
-    return fail(std::string(xml) + ": " + e.what());
+    progress.clear();
+    return fail(args.xml + ": " + e.what());
   }
   return kOk;
 }
 
-int exportXml(const char* file, const char* xml) {
-  std::shared_ptr<Library> lib = openLibrary(file, true);
+int exportXml(const Args& args) {
+  std::shared_ptr<Library> lib = openLibrary(args.file, true);
   if (!lib) return kFailed;
   pugi::xml_document doc;
   pugi::xml_node decl = doc.append_child(pugi::node_declaration);
@@ -197,14 +239,14 @@ int exportXml(const char* file, const char* xml) {
   try {
     lib->exportToXml(root);
   } catch (const Exception& e) {
-    return fail(std::string(file) + ": " + e.what());
+    return fail(args.file + ": " + e.what());
   }
   // Written beside the target and renamed, so a failed write leaves no half file.
-  std::string tmp = std::string(xml) + ".tmp";
+  std::string tmp = args.xml + ".tmp";
   if (!doc.save_file(tmp.c_str(), "  ")) return fail(tmp + ": cannot write");
   std::error_code ec;
-  std::filesystem::rename(tmp, xml, ec);
-  if (ec) return fail(std::string(xml) + ": " + ec.message());
+  std::filesystem::rename(tmp, args.xml, ec);
+  if (ec) return fail(args.xml + ": " + ec.message());
   return kOk;
 }
 
@@ -230,16 +272,19 @@ bool query(sqlite3* db, const std::string& sql, std::vector<std::string>& rows,
   return rc == SQLITE_DONE;
 }
 
-int check(const char* file) {
+int check(const Args& args) {
+  const std::string& file = args.file;
   int problems = 0;
+  ProgressLine progress("checking");
   auto report = [&](const std::string& what) {
+    progress.clear();
     std::printf("problem: %s\n", what.c_str());
     ++problems;
   };
   // Opening checks the file's kind, schema version and schema items; a refusal is the finding.
   std::shared_ptr<Library> lib;
   if (std::filesystem::exists(file))
-    lib = LibraryManager::instance().open(wide(absolute(file).c_str()), true);
+    lib = LibraryManager::instance().open(wide(absolute(file)), true);
   if (!lib) {
     report(std::filesystem::exists(file) ? LibraryManager::instance().lastError().toUtf8()
                                          : "no such file");
@@ -247,77 +292,116 @@ int check(const char* file) {
     return kFailed;
   }
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(file, &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
     sqlite3_close(db);
-    return fail(std::string(file) + ": cannot open");
+    return fail(file + ": cannot open");
   }
   std::vector<std::string> rows;
   std::string error;
   if (!query(db, "PRAGMA user_version", rows, error)) report(error);
   std::printf("schema version: %s\n", rows.empty() ? "?" : rows[0].c_str());
   rows.clear();
+  progress.phase("the file's pages");
   if (!query(db, "PRAGMA integrity_check", rows, error)) report(error);
   for (const std::string& r : rows)
     if (r != "ok") report("integrity: " + r);
+  progress.clear();
   std::printf("integrity: %s\n", rows.size() == 1 && rows[0] == "ok" ? "ok" : "damaged");
   rows.clear();
   std::size_t objects = 0;
   query(db, "SELECT count(*) FROM objects", rows, error);
   if (!rows.empty()) objects = std::stoul(rows[0]);
   sqlite3_close(db);
+  Library::Progress tell;
+  if (progress.shown())
+    tell = [&](std::size_t done, std::size_t total) { progress.count(done, total, "steps"); };
   try {
-    for (const OdString& p : lib->check(100))
+    for (const OdString& p : lib->check(100, tell))
       report(p.toUtf8());
     // Reading every object back through the library resolves every reference once more.
+    progress.phase("reading " + std::to_string(objects) + " objects back");
     pugi::xml_document doc;
     pugi::xml_node root = doc.append_child("stocklib");
     lib->exportToXml(root);
   } catch (const std::exception& e) {
     report(std::string("reading the objects: ") + e.what());
   }
+  progress.clear();
   std::printf("objects: %zu\n", objects);
   std::printf("%s\n", problems ? "check failed" : "check passed");
   return problems ? kFailed : kOk;
 }
 
+// Refuses a TYPE for list that names no object class.
+std::string knownType(const std::string& type) {
+  if (classOf(type)) return "";
+  std::string known;
+  for (const auto& [number, name] : objectTypes())
+    known += " " + name;
+  return "unknown type " + type + "; the types are:" + known;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fputs(kUsage, stderr);
+  CLI::App app("Looks at, fills, writes out and checks library files.", "stocklib-tool");
+  app.footer("Exit status: 0 success, 1 the command failed or found problems, 2 wrong usage.");
+  app.require_subcommand(1);
+  Args args;
+  auto fileArg = [&](CLI::App* command) {
+    return command->add_option("FILE", args.file, "the library file")->required();
+  };
+  CLI::App* infoCommand =
+      app.add_subcommand("info", "the library's settings and its objects by type");
+  fileArg(infoCommand);
+  infoCommand->add_flag("--json", args.json, "one JSON document instead of text");
+  CLI::App* listCommand =
+      app.add_subcommand("list", "the objects of a type (or its subtypes), as export writes them");
+  fileArg(listCommand);
+  listCommand->add_option("TYPE", args.type, "an object class, such as Profile or IShapeProfile")
+      ->required()
+      ->check(CLI::Validator(knownType, "", "object type"));
+  listCommand->add_flag("--json", args.json, "one JSON document instead of text");
+  CLI::App* importCommand =
+      app.add_subcommand("import", "reads an XML document into the library (made when missing)");
+  fileArg(importCommand);
+  importCommand->add_option("XML", args.xml, "the XML document")->required();
+  importCommand
+      ->add_option("--unit", args.unit,
+                   "the unit of the document's lengths (default: its meta, else the library's)")
+      ->check(CLI::IsMember({"mm", "inch"}));
+  importCommand->add_flag("--replace", args.replace,
+                          "overwrite objects whose key exists (default: keep)");
+  CLI::App* exportCommand = app.add_subcommand("export", "writes the library out as XML");
+  fileArg(exportCommand);
+  exportCommand->add_option("XML", args.xml, "the XML document to write")->required();
+  CLI::App* checkCommand = app.add_subcommand(
+      "check", "checks the file's pages and the library's consistency; exit 1 on problems");
+  fileArg(checkCommand);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
+    std::string message = e.what();
+    if (app.get_subcommands().empty() && argc > 1 && argv[1][0] != '-') {
+      message = std::string("unknown command ") + argv[1] + "; the commands are";
+      for (const CLI::App* command : app.get_subcommands([](CLI::App*) { return true; }))
+        message += " " + command->get_name();
+    }
+    std::string help = "stocklib-tool";
+    for (const CLI::App* command : app.get_subcommands())
+      help += " " + command->get_name();
+    std::fprintf(stderr, "stocklib-tool: %s (see %s --help)\n", message.c_str(), help.c_str());
     return kUsageError;
   }
-  std::string command = argv[1];
   try {
-    if (command == "info" && argc == 3) return info(argv[2]);
-    if (command == "list" && argc == 4) return list(argv[2], argv[3]);
-    if (command == "export" && argc == 4) return exportXml(argv[2], argv[3]);
-    if (command == "check" && argc == 3) return check(argv[2]);
-    if (command == "import" && argc >= 4) {
-      int unit = -1;
-      bool replace = false;
-      for (int i = 4; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--replace") {
-          replace = true;
-        } else if (a == "--unit" && i + 1 < argc) {
-          std::string u = argv[++i];
-          if (u == "mm")
-            unit = kLibraryUnitMillimeter;
-          else if (u == "inch")
-            unit = kLibraryUnitInch;
-          else
-            return fail("--unit takes mm or inch, not " + u), kUsageError;
-        } else {
-          std::fputs(kUsage, stderr);
-          return kUsageError;
-        }
-      }
-      return importXml(argv[2], argv[3], unit, replace);
-    }
+    if (*infoCommand) return info(args);
+    if (*listCommand) return list(args);
+    if (*importCommand) return importXml(args);
+    if (*exportCommand) return exportXml(args);
+    return check(args);
   } catch (const std::exception& e) {
     return fail(e.what());
   }
-  std::fputs(kUsage, stderr);
-  return kUsageError;
 }

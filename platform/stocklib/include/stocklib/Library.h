@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -72,6 +73,11 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
     kKeptByReactor = 2,
     kStillReferenced = 3
   };
+
+  /// Progress: told that `done` of `total` steps of a long call are behind it: first with 0,
+  /// then now and then (about every hundredth of the work), last with done == total. An
+  /// exception it throws ends the call as a failure of the call would, and leaves it unchanged.
+  using Progress = std::function<void(std::size_t done, std::size_t total)>;
 
   /// ImportOptions: `unit` of the lengths in the XML (0 inch, 1 mm, -1 this library's own);
   /// `replace`: an object whose key exists is overwritten (true) or kept as it is (false).
@@ -219,7 +225,9 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
 
   /// importFromXml: reads the objects under `node` (as written by exportToXml) into this library
   /// in one transaction. Throws Exception naming the element at fault; nothing is kept then.
-  void importFromXml(pugi::xml_node& node, const ImportOptions& options);
+  /// `progress`: told of the elements under `node` read (all but "meta"), none by default.
+  void importFromXml(pugi::xml_node& node, const ImportOptions& options,
+                     const Progress& progress = {});
   /// exportToXml: writes the library's settings (element "meta") and every object of this
   /// library as children of `node`, so that importing them gives an equal library.
   void exportToXml(pugi::xml_node& node) const;
@@ -231,8 +239,9 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
   /// check: the store's consistency check: one line per problem (dangling references, objects
   /// without their data or data without its object, unknown object types, lengths that are not
   /// finite, schema items the store did not make); at most `limit` lines, empty when the file is
-  /// consistent. Exception only when the file cannot be read at all.
-  std::vector<OdString> check(std::size_t limit = 20) const;
+  /// consistent. Exception only when the file cannot be read at all. `progress`: told of the
+  /// check's steps (one per stored type and a few more), none by default.
+  std::vector<OdString> check(std::size_t limit = 20, const Progress& progress = {}) const;
 
   // The non-template core of get (also usable with a run-time type).
   KcSmartPtr<Object> getObject(ObjectType type, uint32_t id) const;
