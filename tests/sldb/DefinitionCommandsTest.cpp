@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "SldbRun.h"
 #include "TestSupport.h"
 
@@ -27,6 +29,25 @@ TEST(Tool, DefinitionsAreListedAddedAndRemovedThroughTheLibraryInterface) {
       << defs.out;
   EXPECT_TRUE(has(defs, "    Length~Geometry  value  double  unit mm\n")) << defs.out;
   EXPECT_TRUE(has(defs, "namespace User\n")) << defs.out;
+  // The JSON document holds the same definitions, defaults typed.
+  const nlohmann::json json = nlohmann::json::parse(sldb(d, "defs d.dwg --json").out);
+  const nlohmann::json* linear = nullptr;
+  for (const auto& ns : json["namespaces"])
+    for (const auto& set : ns["sets"])
+      if (ns["name"] == "Geometry" && set["name"] == "Linear") linear = &set;
+  ASSERT_TRUE(linear) << json.dump();
+  EXPECT_EQ((*linear)["entity_types"], nlohmann::json({"OdDbLine", "OdDbPolyline"}));
+  EXPECT_EQ((*linear)["per_instance"], false);
+  int printed = 0;
+  for (const auto& def : (*linear)["definitions"]) {
+    std::string line = "    " + def["key"].get<std::string>() + "  " +
+                       def["kind"].get<std::string>() + "  " + def["type"].get<std::string>();
+    if (!def["unit"].is_null()) line += "  unit " + def["unit"].get<std::string>();
+    printed += has(defs, line);
+  }
+  EXPECT_EQ(printed, static_cast<int>((*linear)["definitions"].size()));
+  EXPECT_EQ((*linear)["definitions"][0]["default"], 0.0);
+  EXPECT_TRUE((*linear)["definitions"][0]["default"].is_number());
   EXPECT_EQ(stamp(), before) << "listing saves nothing";
 
   // A new set in an existing namespace; a map keeps its key type through the save.

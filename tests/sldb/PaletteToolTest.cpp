@@ -60,8 +60,9 @@ TEST(ToolPalette, ShowsAndEditsAMaterialAndAComposition) {
   // Refused edits: one line, non-zero, nothing saved even when an earlier edit was good.
   const auto stamp = std::filesystem::last_write_time(d + "/d.dwg");
   for (const char* bad :
-       {"--set Type=Wood", "--set Density=abc", "--set Nope=1", "--set 'Default function=9'",
-        "--set 'Union section=maybe'", "--set Name=Other --set 'Cut pattern name=X'"}) {
+       {"--set Type=Wood", "--set Density=abc", "--set Density", "--from elsewhere", "--set Nope=1",
+        "--set 'Default function=9'", "--set 'Union section=maybe'",
+        "--set Name=Other --set 'Cut pattern name=X'"}) {
     Outcome refused = sldb(d, concrete + " " + bad, root);
     EXPECT_NE(refused.rc, 0) << bad;
     EXPECT_EQ(lines(refused.out), 1) << refused.out;

@@ -12,6 +12,8 @@
 #include <iterator>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "SldbRun.h"
 #include "TestSupport.h"
 #include "stocklib/Library.h"
@@ -90,6 +92,25 @@ TEST(Tool, MaterialsAndProfilesAreListedAndFetchedByTheirNames) {
   EXPECT_EQ(again.out.find("saved"), std::string::npos) << "already in the primary: " << again.out;
   Outcome info = sldb(d, "info d.dwg", shipped);
   EXPECT_NE(info.out.find("1 profile"), std::string::npos) << info.out;
+  // The JSON documents hold the text's figures.
+  const nlohmann::json infoJson = nlohmann::json::parse(sldb(d, "info d.dwg --json", shipped).out);
+  EXPECT_NE(info.out.find("objects:     " + infoJson["objects"].dump() + "\n"), std::string::npos);
+  EXPECT_EQ(infoJson["INSUNITS"], 4);
+  EXPECT_EQ(infoJson["record"]["state"], "embedded");
+  EXPECT_NE(info.out.find(infoJson["record"]["bytes"].dump() + " bytes"), std::string::npos);
+  EXPECT_EQ(infoJson["libraries"][0]["holds"]["profile"], 1) << infoJson.dump();
+  EXPECT_NE(info.out.find(infoJson["libraries"][0]["holds"]["material"].dump() + " material"),
+            std::string::npos)
+      << infoJson.dump();
+  EXPECT_EQ(infoJson["libraries"][1]["read_only"], info.out.find("read-only") != std::string::npos);
+  const nlohmann::json listed =
+      nlohmann::json::parse(sldb(d, "list d.dwg profile --from secondaries --json", shipped).out);
+  ASSERT_EQ(listed["libraries"].size(), 1u) << listed.dump();
+  const auto& names = listed["libraries"][0]["names"];
+  EXPECT_EQ(static_cast<int>(names.size()) + 1, lines(profiles.out));
+  EXPECT_NE(std::find(names.begin(), names.end(), "EN 10365 HEA 200"), names.end());
+  EXPECT_EQ(profiles.out.substr(0, profiles.out.find(':')),
+            listed["libraries"][0]["library"].get<std::string>());
 
   // Without a default library (none in the scratch folder), a new drawing has none at all.
   ASSERT_EQ(sldb(d, "new bare.dwg").rc, 0);
@@ -126,6 +147,71 @@ TEST(Tool, LanguageNamesTheObjectsOfNewLibraries) {
     EXPECT_NE(r.rc, 0) << bad;
     EXPECT_EQ(lines(r.out), 1) << bad << ": " << r.out;
   }
+}
+
+TEST(Tool, HelpForTheHostAndEachCommandAndOneLineForWrongUsage) {
+  sltest::ScratchDir dir;
+  const std::string d = dir.path().toUtf8();
+  ASSERT_EQ(sldb(d, "new d.dwg").rc, 0);
+  auto has = [](const Outcome& r, const std::string& text) {
+    return r.out.find(text) != std::string::npos;
+  };
+  Outcome help = sldb(d, "--help");
+  EXPECT_EQ(help.rc, 0);
+  for (const char* listed : {"--module PATH", "--lang CODE", "Commands:", "\n  new ",
+                             "\n  palette ", "\n  props ", "\n  help "})
+    EXPECT_TRUE(has(help, listed)) << listed << "\n" << help.out;
+  EXPECT_EQ(sldb(d, "help").out, help.out);
+  EXPECT_EQ(sldb(d, "").out, help.out);
+  for (const auto& [command, shows] :
+       {std::pair<const char*, const char*>{"new", "--insunits INT:INT in [0 - 20]"},
+        {"palette", "--set LABEL=VALUE"},
+        {"props", "Usage: sldb props [OPTIONS] DRAWING HANDLE"},
+        {"list", "{primary,secondaries,all}"}}) {
+    Outcome r = sldb(d, std::string(command) + " --help");
+    EXPECT_EQ(r.rc, 0) << command;
+    EXPECT_TRUE(has(r, shows)) << command << "\n" << r.out;
+    EXPECT_FALSE(has(r, "Commands:")) << command << "\n" << r.out;
+  }
+
+  // A wrong command line: one line naming the command with its usage, exit code 2; nothing
+  // is written.
+  for (const auto& [bad, says] :
+       {std::pair<const char*, const char*>{"new n.dwg --bogus", "--bogus"},
+        {"info", "DRAWING is required"},
+        {"new n.dwg --insunits 21", "21"},
+        {"new n.dwg --insunits -1", "-1"},
+        {"new n.dwg --insunits x", "x"},
+        {"list d.dwg profile --from everywhere", "everywhere"},
+        {"list d.dwg beam", "beam"},
+        {"palette d.dwg beam X", "beam"},
+        {"section d.dwg X --density 0", "0"},
+        {"section d.dwg X --density nan", "nan"},
+        {"set-prop d.dwg 1F Count~Geometry", "VALUE is required"},
+        {"add-entity d.dwg line 0,0,0", "line X,Y,Z X,Y,Z"},
+        {"bogus d.dwg", "unknown command 'bogus'"},
+        {"--lang", "--lang"}}) {
+    Outcome r = sldb(d, bad);
+    EXPECT_EQ(r.rc, 2) << bad << ": " << r.out;
+    EXPECT_EQ(lines(r.out), 1) << bad << ": " << r.out;
+    EXPECT_TRUE(has(r, says)) << bad << ": " << r.out;
+    const std::string command = std::string(bad).substr(0, std::string(bad).find(' '));
+    if (command != "bogus" && command != "--lang") {
+      EXPECT_EQ(r.out.rfind("sldb " + command + ": ", 0), 0u) << r.out;
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(d + "/n.dwg"));
+  // The range's ends are allowed.
+  EXPECT_EQ(sldb(d, "new n.dwg --insunits 0").rc, 0);
+  EXPECT_EQ(sldb(d, "new n.dwg --insunits 20 --force").rc, 0);
+  EXPECT_TRUE(has(sldb(d, "info n.dwg"), "INSUNITS:    20 (parsecs)"));
+
+  // Without the module, help lists the host's own commands and says why.
+  Outcome alone = sldb(d, "--module /nonexistent/stocklib_db.tx --help");
+  EXPECT_EQ(alone.rc, 0) << alone.out;
+  EXPECT_TRUE(has(alone, "/nonexistent/stocklib_db.tx")) << alone.out;
+  EXPECT_TRUE(has(alone, "\n  info ")) << alone.out;
+  EXPECT_FALSE(has(alone, "\n  palette ")) << alone.out;
 }
 
 TEST(Tool, ModulesNamedAreLoadedAfterTheModule) {
@@ -195,6 +281,19 @@ TEST(Tool, PropertyValuesAreSetListedResetAndRefused) {
             "LoadBearing~Geometry  set Linear~Geometry  property  bool  false (default)  Ok\n"
             "Count~Geometry  set Linear~Geometry  property  int32  1 (default)  Ok\n"
             "Length~Geometry  set Linear~Geometry  value  double  none  TypeMismatch\n");
+  const nlohmann::json json = nlohmann::json::parse(run("props d.dwg " + line + " --json").out);
+  ASSERT_EQ(json["properties"].size(), 5u) << json.dump();
+  auto property = [&](int i) { return json["properties"][i]; };
+  EXPECT_EQ(property(0)["key"], "Thickness~Geometry");
+  EXPECT_EQ(property(0)["value"], 200.0);
+  EXPECT_EQ(property(0)["source"], "stored");
+  EXPECT_EQ(property(1)["value"], "none");
+  EXPECT_EQ(property(2)["value"], false);
+  EXPECT_EQ(property(3)["value"], 1);
+  EXPECT_EQ(property(3)["type"], "int32");
+  EXPECT_TRUE(property(4)["value"].is_null());
+  EXPECT_EQ(property(4)["result"], "TypeMismatch");
+  EXPECT_EQ(property(4)["kind"], "value");
   EXPECT_EQ(run("props d.dwg " + line + " --set Circular~Geometry").out, "no properties\n");
   EXPECT_EQ(lines(run("props d.dwg " + line + " --namespace Geometry").out), 5);
   EXPECT_EQ(run("props d.dwg " + line + " --mapped").out, "no properties\n");
@@ -211,6 +310,7 @@ TEST(Tool, PropertyValuesAreSetListedResetAndRefused) {
            "set-prop missing.dwg " + line + " Count~Geometry 1",
            "props d.dwg " + line + " --set Nothing~Geometry",
            "props d.dwg " + line + " --namespace X",
+           "props d.dwg " + line + " --mapped --namespace Geometry",
            "reset-prop d.dwg " + line + " Nothing~Geometry",
            "attach-set d.dwg " + line + " Linear~Geometry"}) {
     Outcome r = run(bad);
@@ -248,13 +348,9 @@ TEST(Tool, ProfilesListInNaturalOrderWithSectionPropertiesAndPictures) {
   // The published HEA 200 (53.8 cm2, 3690 cm4) in millimetres, 42.3 kg/m of steel.
   Outcome json = sldb(d, "section d.dwg 'EN 10365 HEA 200' --json --density 7850", shipped);
   ASSERT_EQ(json.rc, 0) << json.out;
-  auto value = [&](const char* key) {
-    std::size_t at = json.out.find(std::string("\"") + key + "\": ");
-    return at == std::string::npos
-               ? -1.0
-               : std::strtod(json.out.c_str() + at + std::strlen(key) + 4, nullptr);
-  };
-  EXPECT_NE(json.out.find("\"unit\": \"mm\""), std::string::npos) << json.out;
+  const nlohmann::json section = nlohmann::json::parse(json.out);
+  auto value = [&](const char* key) { return section.value(key, -1.0); };
+  EXPECT_EQ(section["unit"], "mm") << json.out;
   EXPECT_NEAR(value("area"), 5380, 27);
   EXPECT_NEAR(value("Iy"), 36.9e6, 0.2e6);
   EXPECT_NEAR(value("Wel_y"), value("Iy") / 95, 1);

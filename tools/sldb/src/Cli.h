@@ -1,11 +1,14 @@
-// Shared pieces of the command-line host: arguments, usage errors and the library commands.
+// Shared pieces of the command-line host: its subcommands, usage errors and the library commands.
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 class OdDbDatabase;
 class DbPropertyType;
@@ -14,8 +17,6 @@ class DocumentLibraries;
 }
 
 namespace sldb {
-
-using Args = std::vector<std::string>;
 
 // Thrown in the commands module and caught in the host: their type information is shared.
 #define SLDB_SHARED __attribute__((visibility("default")))
@@ -52,15 +53,68 @@ struct AppliedOptions {
   std::unique_ptr<State> m_state;
 };
 
-int cmdInit(const Args& args);
-int cmdEmbed(const Args& args);
-int cmdSetPrimary(const Args& args);
-int cmdMovePrimary(const Args& args);
-int cmdAddSecondary(const Args& args);
-int cmdCloseSecondary(const Args& args);
-int cmdList(const Args& args);
-int cmdFetch(const Args& args);
-int cmdPalette(const Args& args);
+/// Commands: the subcommands declared on the host's command line, each with what runs it. Made
+/// once the modules are loaded and destroyed before they are unloaded: a subcommand holds code of
+/// the module that declared it. Header-only, so the host and the commands module share no symbol.
+class Commands {
+ public:
+  explicit Commands(CLI::App& app) : m_app(app) {}
+  ~Commands() {
+    m_app.clear();  // drops the parse's pointers to the subcommands
+    for (const Entry& c : m_commands)
+      m_app.remove_subcommand(c.app);
+  }
+  Commands(const Commands&) = delete;
+  Commands& operator=(const Commands&) = delete;
+
+  CLI::App& app() const { return m_app; }
+  /// add: the subcommand `name`; `run` runs it once the command line chose it and is parsed.
+  CLI::App* add(const std::string& name, const std::string& description, std::function<int()> run) {
+    CLI::App* command = m_app.add_subcommand(name, description)->group("Commands");
+    m_commands.push_back({command, std::move(run)});
+    return command;
+  }
+  /// arguments: a new T that lives as long as the commands, for a subcommand's options to fill.
+  template <class T>
+  T& arguments() {
+    auto made = std::make_shared<T>();
+    m_arguments.push_back(made);
+    return *made;
+  }
+  /// run: runs the subcommand the command line chose; -1 when it chose none of these.
+  int run() const {
+    for (const Entry& c : m_commands)
+      if (c.app->parsed()) return c.run();
+    return -1;
+  }
+
+ private:
+  struct Entry {
+    CLI::App* app;
+    std::function<int()> run;
+  };
+  CLI::App& m_app;
+  std::vector<Entry> m_commands;
+  std::vector<std::shared_ptr<void>> m_arguments;
+};
+
+/// drawingArgument: the positional DRAWING of a subcommand, required.
+inline CLI::Option* drawingArgument(CLI::App* command, std::string& drawing) {
+  return command->add_option("DRAWING", drawing, "the drawing file")->required();
+}
+
+/// jsonNumber: `value` as a JSON number with the ten significant digits the text output shows.
+nlohmann::json jsonNumber(double value);
+/// number: `value` as the text output shows it ("%.10g").
+std::string number(double value);
+
+void declareLibraryCommands(Commands& commands);
+void declarePaletteCommand(Commands& commands);
+void declareProfileCommands(Commands& commands);
+void declareDefinitionCommands(Commands& commands);
+void declareEntityCommands(Commands& commands);
+void declareValueCommands(Commands& commands);
+
 /// withDrawing: runs `change` on the drawing at `path` and its libraries, and saves the drawing
 /// when `change` answers 0 and the drawing's library record changed. Throws Failure when there
 /// is no drawing at `path`.
@@ -69,11 +123,6 @@ int withDrawing(const std::string& path,
 /// setPaletteLanguage: palette labels in `language` from the support folder's catalogue from now
 /// on; empty: untranslated again. False, nothing changed, when there is no such catalogue.
 bool setPaletteLanguage(const std::string& language);
-int cmdSection(const Args& args);
-int cmdDraw(const Args& args);
-int cmdDefs(const Args& args);
-int cmdDefAdd(const Args& args);
-int cmdDefRm(const Args& args);
 /// typeWord: a storage type as written on the command line ("double", "array<string>",
 /// "map<string,double>": key, then element).
 std::string typeWord(const DbPropertyType& type);
@@ -84,52 +133,29 @@ DbPropertyType parseTypeWord(const std::string& word);
 /// folder in use is copied into `folder`, which becomes the roaming root; a material and a
 /// profile are fetched from the default library into a new embedded primary; the drawing is saved.
 void libraryTour(const std::string& folder, const std::string& drawing);
-int cmdAddEntity(const Args& args);
-int cmdEntities(const Args& args);
-int cmdProps(const Args& args);
-int cmdSetProp(const Args& args);
-int cmdResetProp(const Args& args);
-int cmdPurgeProps(const Args& args);
-int cmdAttachSet(const Args& args);
-int cmdDetachSet(const Args& args);
 /// valueTour: the demo's value steps on the drawing the library tour saved: a second line, the
 /// two lines given values of a shipped property set, saved, reopened and shown.
 void valueTour(const std::string& drawing);
-/// printLibraries: the drawing's bound libraries (location, unit, read-only, object counts).
-void printLibraries(OdDbDatabase* db, std::ostream& out);
+/// libraries: the drawing's bound libraries, primary first: role, location, embedded, unit,
+/// read-only, and the number of objects of each listed type it holds (types it holds none of
+/// left out); the primary as null when there is none.
+nlohmann::json libraries(OdDbDatabase* db);
+/// printLibraries: `libraries` as text, as `sldb info` shows them.
+void printLibraries(const nlohmann::json& libraries, std::ostream& out);
 
 /// The library commands as the commands module hands them to the host. The host loads the
 /// module with the module manager (after stocklib_db.tx, which the module links) and finds this
 /// table under the C name "sldbLibraryCommands".
 struct LibraryCommandTable {
-  int (*init)(const Args&);
-  int (*embed)(const Args&);
-  int (*setPrimary)(const Args&);
-  int (*movePrimary)(const Args&);
-  int (*addSecondary)(const Args&);
-  int (*closeSecondary)(const Args&);
-  int (*list)(const Args&);
-  int (*fetch)(const Args&);
+  /// declare: adds the module's subcommands.
+  void (*declare)(Commands& commands);
   /// applyOptions / releaseOptions: an AppliedOptions made and destroyed in the module.
   void* (*applyOptions)(const LibraryOptions&);
   void (*releaseOptions)(void*);
   void (*libraryTour)(const std::string& folder, const std::string& drawing);
-  void (*printLibraries)(OdDbDatabase* db, std::ostream& out);
-  int (*palette)(const Args&);
-  int (*section)(const Args&);
-  int (*draw)(const Args&);
-  int (*defs)(const Args&);
-  int (*defAdd)(const Args&);
-  int (*defRm)(const Args&);
-  int (*addEntity)(const Args&);
-  int (*entities)(const Args&);
-  int (*props)(const Args&);
-  int (*setProp)(const Args&);
-  int (*resetProp)(const Args&);
-  int (*purgeProps)(const Args&);
-  int (*attachSet)(const Args&);
-  int (*detachSet)(const Args&);
   void (*valueTour)(const std::string& drawing);
+  nlohmann::json (*libraries)(OdDbDatabase* db);
+  void (*printLibraries)(const nlohmann::json& libraries, std::ostream& out);
 };
 using LibraryCommandsEntry = const LibraryCommandTable* (*)();
 

@@ -1,8 +1,25 @@
 // The module of sldb's library commands. It links stocklib_db.tx and hands its commands to the
 // host through one C entry point, so the host itself never links the module.
+#include <cstdio>
+#include <cstdlib>
+
 #include "Cli.h"
 #include "RxDynamicModule.h"
 #include "RxModule.h"
+
+namespace sldb {
+
+std::string number(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.10g", value);
+  return text;
+}
+
+nlohmann::json jsonNumber(double value) {
+  return std::strtod(number(value).c_str(), nullptr);
+}
+
+}  // namespace sldb
 
 namespace {
 
@@ -11,6 +28,15 @@ class SldbCommandsModule : public OdRxModule {
   void initApp() override {}
   void uninitApp() override {}
 };
+
+void declare(sldb::Commands& commands) {
+  sldb::declareLibraryCommands(commands);
+  sldb::declarePaletteCommand(commands);
+  sldb::declareProfileCommands(commands);
+  sldb::declareDefinitionCommands(commands);
+  sldb::declareEntityCommands(commands);
+  sldb::declareValueCommands(commands);
+}
 
 void* applyOptions(const sldb::LibraryOptions& options) {
   return new sldb::AppliedOptions(options);
@@ -21,13 +47,8 @@ void releaseOptions(void* applied) {
 }
 
 const sldb::LibraryCommandTable kTable = {
-    sldb::cmdInit,         sldb::cmdEmbed,          sldb::cmdSetPrimary, sldb::cmdMovePrimary,
-    sldb::cmdAddSecondary, sldb::cmdCloseSecondary, sldb::cmdList,       sldb::cmdFetch,
-    applyOptions,          releaseOptions,          sldb::libraryTour,   sldb::printLibraries,
-    sldb::cmdPalette,      sldb::cmdSection,        sldb::cmdDraw,       sldb::cmdDefs,
-    sldb::cmdDefAdd,       sldb::cmdDefRm,          sldb::cmdAddEntity,  sldb::cmdEntities,
-    sldb::cmdProps,        sldb::cmdSetProp,        sldb::cmdResetProp,  sldb::cmdPurgeProps,
-    sldb::cmdAttachSet,    sldb::cmdDetachSet,      sldb::valueTour,
+    declare,         applyOptions,    releaseOptions,       sldb::libraryTour,
+    sldb::valueTour, sldb::libraries, sldb::printLibraries,
 };
 
 }  // namespace

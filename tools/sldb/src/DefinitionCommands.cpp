@@ -106,48 +106,71 @@ sl_db::PropertyKey splitKey(const std::string& text, const char* what) {
   return key;
 }
 
-std::string defaultText(const sl_db::IPropertyDefinition& def) {
-  if (def.type().structure != sl_db::PropertyType::Structure::Single) return {};
-  std::ostringstream out;
+/// defaultJson: a single value's default as a typed JSON value; null when it has none.
+nlohmann::json defaultJson(const sl_db::IPropertyDefinition& def) {
+  if (def.type().structure != sl_db::PropertyType::Structure::Single) return nullptr;
   bool b;
   std::int32_t i;
   double d;
   OdString s;
   const std::int32_t code = def.type().type;
-  if (code == DbPropertyType::kBool && def.defaultValue(b)) {
-    out << (b ? "true" : "false");
-  } else if (code >= DbPropertyType::kInt8 && code <= DbPropertyType::kUInt64 &&
-             def.defaultValue(i)) {
-    out << i;
-  } else if (code == DbPropertyType::kDouble && def.defaultValue(d)) {
-    out << d;
-  } else if (code == DbPropertyType::kString && def.defaultValue(s)) {
-    out << '"' << s.toUtf8() << '"';
-  }
-  return out.str().empty() ? std::string() : "  default " + out.str();
+  if (code == DbPropertyType::kBool && def.defaultValue(b)) return b;
+  if (code >= DbPropertyType::kInt8 && code <= DbPropertyType::kUInt64 && def.defaultValue(i))
+    return i;
+  if (code == DbPropertyType::kDouble && def.defaultValue(d)) return jsonNumber(d);
+  if (code == DbPropertyType::kString && def.defaultValue(s)) return s.toUtf8();
+  return nullptr;
 }
 
-void printDefinition(const sl_db::IAbstractDefinition& def, const char* kind,
-                     const std::string& defaultPart) {
+nlohmann::json definitionJson(const sl_db::IAbstractDefinition& def, const char* kind,
+                              nlohmann::json defaultValue) {
   auto* stored = static_cast<const stocklib::AbstractDefinition*>(def.object());
   const stocklib::PropertyType t = stored->type();
-  std::cout << "    " << sl_db::PropertyKey(def).str().toUtf8() << "  " << kind << "  "
-            << typeWord(DbPropertyType(t.structure, t.type, t.key_type));
-  if (auto unit = stored->unit()) std::cout << "  unit " << unit->symbol().toUtf8();
-  std::cout << defaultPart << "\n";
+  auto unit = stored->unit();
+  return {{"key", sl_db::PropertyKey(def).str().toUtf8()},
+          {"kind", kind},
+          {"type", typeWord(DbPropertyType(t.structure, t.type, t.key_type))},
+          {"unit", unit ? nlohmann::json(unit->symbol().toUtf8()) : nlohmann::json()},
+          {"default", std::move(defaultValue)}};
 }
 
-void printSet(const sl_db::IPropertySet& set) {
-  std::cout << "  set " << set.name().toUtf8() << (set.perInstance() ? " (per instance)" : "")
-            << ":";
-  const OdArray<OdString> types = set.entityTypes();
-  for (unsigned i = 0; i < types.size(); ++i)
-    std::cout << (i ? ", " : " ") << types[i].toUtf8();
-  std::cout << (types.empty() ? " no entity types\n" : "\n");
+nlohmann::json setJson(const sl_db::IPropertySet& set) {
+  nlohmann::json types = nlohmann::json::array();
+  for (const OdString& type : set.entityTypes())
+    types.push_back(type.toUtf8());
+  nlohmann::json definitions = nlohmann::json::array();
   for (const auto& def : set.propertyDefinitions())
-    printDefinition(*def, "property", defaultText(*def));
+    definitions.push_back(definitionJson(*def, "property", defaultJson(*def)));
   for (const auto& def : set.valueDefinitions())
-    printDefinition(*def, "value", {});
+    definitions.push_back(definitionJson(*def, "value", nullptr));
+  return {{"name", set.name().toUtf8()},
+          {"per_instance", set.perInstance()},
+          {"entity_types", std::move(types)},
+          {"definitions", std::move(definitions)}};
+}
+
+void printDefinition(const nlohmann::json& def) {
+  std::cout << "    " << def["key"].get<std::string>() << "  " << def["kind"].get<std::string>()
+            << "  " << def["type"].get<std::string>();
+  if (!def["unit"].is_null()) std::cout << "  unit " << def["unit"].get<std::string>();
+  const nlohmann::json& value = def["default"];
+  if (value.is_number_float()) {
+    std::cout << "  default " << value.get<double>();
+  } else if (!value.is_null()) {
+    std::cout << "  default " << value.dump();  // true, 3, "text"
+  }
+  std::cout << "\n";
+}
+
+void printSet(const nlohmann::json& set) {
+  std::cout << "  set " << set["name"].get<std::string>()
+            << (set["per_instance"].get<bool>() ? " (per instance)" : "") << ":";
+  const nlohmann::json& types = set["entity_types"];
+  for (std::size_t i = 0; i < types.size(); ++i)
+    std::cout << (i ? ", " : " ") << types[i].get<std::string>();
+  std::cout << (types.empty() ? " no entity types\n" : "\n");
+  for (const auto& def : set["definitions"])
+    printDefinition(def);
 }
 
 const char* removalWords(sl_db::ILibrary::RemoveResult result) {
@@ -163,63 +186,67 @@ const char* removalWords(sl_db::ILibrary::RemoveResult result) {
   }
 }
 
-}  // namespace
-
-int cmdDefs(const Args& args) {
+struct DefsArguments {
+  std::string drawing;
   std::optional<std::string> only;
-  Args rest;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--namespace") {
-      if (++i == args.size()) throw UsageError{"--namespace needs a name"};
-      only = args[i];
-    } else {
-      rest.push_back(args[i]);
-    }
-  }
-  if (rest.size() != 1) throw UsageError{"defs needs exactly one drawing"};
-  return withDrawing(rest[0], [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    Primary p = primaryOf(rest[0], docs, false);
+  bool json = false;
+};
+
+int cmdDefs(const DefsArguments& a) {
+  const std::optional<std::string>& only = a.only;
+  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
+    Primary p = primaryOf(a.drawing, docs, false);
     std::vector<std::shared_ptr<sl_db::IPropertyNamespace>> namespaces;
     if (only) {
       namespaces.push_back(findNamespace(p, OdString::fromUtf8(*only)));
     } else {
       namespaces = p.library->allPropertyNamespaces();
     }
+    nlohmann::json listed = nlohmann::json::array();
     for (const auto& ns : namespaces) {
-      std::cout << "namespace " << ns->name().toUtf8();
-      if (ns->displayName(true) != ns->name()) std::cout << " (" << ns->label().toUtf8() << ")";
-      std::cout << "\n";
+      nlohmann::json sets = nlohmann::json::array();
       for (const auto& set : p.library->propertySets(ns))
-        printSet(*set);
+        sets.push_back(setJson(*set));
+      listed.push_back(
+          {{"name", ns->name().toUtf8()},
+           {"label", ns->displayName(true) != ns->name() ? nlohmann::json(ns->label().toUtf8())
+                                                         : nlohmann::json()},
+           {"sets", std::move(sets)}});
+    }
+    if (a.json) {
+      std::cout << nlohmann::json{{"namespaces", listed}}.dump(2) << "\n";
+      return 0;
+    }
+    for (const auto& ns : listed) {
+      std::cout << "namespace " << ns["name"].get<std::string>();
+      if (!ns["label"].is_null()) std::cout << " (" << ns["label"].get<std::string>() << ")";
+      std::cout << "\n";
+      for (const auto& set : ns["sets"])
+        printSet(set);
     }
     return 0;
   });
 }
 
-int cmdDefAdd(const Args& args) {
+struct DefAddArguments {
+  std::string drawing, set, name, type;
   bool value = false;
-  Args rest;
-  for (const std::string& a : args) {
-    if (a == "--value") {
-      value = true;
-    } else {
-      rest.push_back(a);
-    }
-  }
-  if (rest.size() != 4)
-    throw UsageError{"def-add needs a drawing, SET~NAMESPACE, a name and a type"};
-  const sl_db::PropertyKey setKey = splitKey(rest[1], "the set");
-  const OdString name = OdString::fromUtf8(rest[2]);
+};
+
+int cmdDefAdd(const DefAddArguments& a) {
+  const bool value = a.value;
+  const sl_db::PropertyKey setKey = splitKey(a.set, "the set");
+  const OdString name = OdString::fromUtf8(a.name);
   if (name.isEmpty() || name.find(sl_db::PropertyKey::KEY_DELIMITER) >= 0)
     throw UsageError{"a definition's name is not empty and holds no '~'"};
-  const DbPropertyType type = parseTypeWord(rest[3]);
+  const DbPropertyType type = parseTypeWord(a.type);
   if (!type.isValid()) {
-    throw UsageError{"'" + rest[3] +
+    throw UsageError{"'" + a.type +
                      "' is no type the property storage holds (say double, array<string> or "
                      "map<string,double>)"};
   }
-  return withDrawing(rest[0], [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    Primary p = primaryOf(rest[0], docs, true);
+  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
+    Primary p = primaryOf(a.drawing, docs, true);
     auto ns = findNamespace(p, setKey.ns());
     const stocklib::DefinitionKey key(name, ns->id());
     if (p.store->get<stocklib::PropertyDefinition>(key) ||
@@ -229,7 +256,7 @@ int cmdDefAdd(const Args& args) {
     auto set = p.library->propertySet(setKey.name(), ns->id());
     if (!set) {
       set = p.library->createPropertySet(ns, setKey.name());
-      std::cout << "created the property set " << rest[1] << "\n";
+      std::cout << "created the property set " << a.set << "\n";
     }
     const sl_db::PropertyType structure(
         static_cast<sl_db::PropertyType::Structure>(type.structure()),
@@ -246,16 +273,19 @@ int cmdDefAdd(const Args& args) {
     set->save(p.library);
     std::cout << "added the " << (value ? "value" : "property") << " definition "
               << sl_db::PropertyKey(*def).str().toUtf8() << " (" << typeWord(type) << ") to "
-              << rest[1] << "\n";
+              << a.set << "\n";
     return 0;
   });
 }
 
-int cmdDefRm(const Args& args) {
-  if (args.size() != 2) throw UsageError{"def-rm needs a drawing and NAME~NAMESPACE"};
-  const sl_db::PropertyKey key = splitKey(args[1], "the definition");
-  return withDrawing(args[0], [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    Primary p = primaryOf(args[0], docs, true);
+struct DefRmArguments {
+  std::string drawing, key;
+};
+
+int cmdDefRm(const DefRmArguments& a) {
+  const sl_db::PropertyKey key = splitKey(a.key, "the definition");
+  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
+    Primary p = primaryOf(a.drawing, docs, true);
     auto ns = findNamespace(p, key.ns());
     const stocklib::DefinitionKey storeKey(key.name(), ns->id());
     sl_db::ILibrary::RemoveResult result;
@@ -264,11 +294,42 @@ int cmdDefRm(const Args& args) {
     } else if (auto value = p.store->get<stocklib::ValueDefinition>(storeKey)) {
       result = p.library->remove(sl_db::IValueDefinition::create(value.get()));
     } else {
-      throw Failure{"no definition " + args[1] + " in the primary library"};
+      throw Failure{"no definition " + a.key + " in the primary library"};
     }
-    std::cout << args[1] << ": " << removalWords(result) << "\n";
+    std::cout << a.key << ": " << removalWords(result) << "\n";
     return result == stocklib::Library::kRemoved ? 0 : 1;
   });
+}
+
+}  // namespace
+
+void declareDefinitionCommands(Commands& commands) {
+  auto& defs = commands.arguments<DefsArguments>();
+  CLI::App* c =
+      commands.add("defs",
+                   "list the primary library's property namespaces, their sets (entity\n"
+                   "types, per instance) and definitions (key, kind, type, unit, default)",
+                   [&defs] { return cmdDefs(defs); });
+  drawingArgument(c, defs.drawing);
+  c->add_option("--namespace", defs.only, "only this namespace")->type_name("NS");
+  c->add_flag("--json", defs.json, "one JSON document with the same definitions");
+
+  auto& add = commands.arguments<DefAddArguments>();
+  c = commands.add("def-add",
+                   "append a property (or value) definition of TYPE (double, array<string>,\n"
+                   "map<string,double> ...) to the set, created in namespace NS when missing",
+                   [&add] { return cmdDefAdd(add); });
+  drawingArgument(c, add.drawing);
+  c->add_option("SET~NS", add.set, "the property set and its namespace")->required();
+  c->add_option("NAME", add.name, "the definition's name")->required();
+  c->add_option("TYPE", add.type, "the storage type")->required();
+  c->add_flag("--value", add.value, "a value definition (computed, not stored)");
+
+  auto& rm = commands.arguments<DefRmArguments>();
+  c = commands.add("def-rm", "remove a property or value definition",
+                   [&rm] { return cmdDefRm(rm); });
+  drawingArgument(c, rm.drawing);
+  c->add_option("NAME~NS", rm.key, "the definition and its namespace")->required();
 }
 
 }  // namespace sldb

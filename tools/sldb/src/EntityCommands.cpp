@@ -52,8 +52,15 @@ OdDbEntityPtr entityAt(OdDbDatabase* db, const std::string& text, OdDb::OpenMode
   return entity;
 }
 
-int cmdAddEntity(const Args& args) {
-  if (args.size() < 2) throw UsageError{"add-entity needs a drawing and an entity"};
+namespace {
+
+struct AddEntityArguments {
+  std::string drawing, kind;
+  std::vector<std::string> points;
+};
+
+int cmdAddEntity(const AddEntityArguments& a) {
+  const std::vector<std::string>& points = a.points;
   auto point3 = [](const std::string& text) {
     std::string error;
     auto parsed = parseValue(text, DbPropertyType::get<OdGePoint3d>(), error);
@@ -63,26 +70,26 @@ int cmdAddEntity(const Args& args) {
     return p;
   };
   OdDbEntityPtr entity;
-  const std::string& kind = args[1];
-  if (kind == "line" && args.size() == 4) {
+  const std::string& kind = a.kind;
+  if (kind == "line" && points.size() == 2) {
     OdDbLinePtr line = OdDbLine::createObject();
-    line->setStartPoint(point3(args[2]));
-    line->setEndPoint(point3(args[3]));
+    line->setStartPoint(point3(points[0]));
+    line->setEndPoint(point3(points[1]));
     entity = line;
-  } else if (kind == "circle" && args.size() == 4) {
+  } else if (kind == "circle" && points.size() == 2) {
     OdDbCirclePtr circle = OdDbCircle::createObject();
-    circle->setCenter(point3(args[2]));
+    circle->setCenter(point3(points[0]));
     std::string error;
-    auto radius = parseValue(args[3], DbPropertyType::get<double>(), error);
+    auto radius = parseValue(points[1], DbPropertyType::get<double>(), error);
     double r = 0;
     if (!radius || !radius->get(r) || !(r > 0)) throw UsageError{"a radius is a number above 0"};
     circle->setRadius(r);
     entity = circle;
-  } else if (kind == "polyline" && args.size() >= 4) {
+  } else if (kind == "polyline" && points.size() >= 2) {
     OdDbPolylinePtr polyline = OdDbPolyline::createObject();
-    for (std::size_t i = 2; i < args.size(); ++i) {
+    for (const std::string& vertex : points) {
       std::string error;
-      auto parsed = parseValue(args[i], DbPropertyType::get<OdGePoint2d>(), error);
+      auto parsed = parseValue(vertex, DbPropertyType::get<OdGePoint2d>(), error);
       if (!parsed) throw UsageError{"a vertex is X,Y: " + error};
       OdGePoint2d p;
       (void)parsed->get(p);
@@ -92,19 +99,18 @@ int cmdAddEntity(const Args& args) {
   } else {
     throw UsageError{"the entity is line X,Y,Z X,Y,Z, circle X,Y,Z R or polyline X,Y X,Y ..."};
   }
-  OdDbDatabasePtr db = openDrawing(args[0]);
+  OdDbDatabasePtr db = openDrawing(a.drawing);
   OdDbBlockTableRecordPtr space = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
   OdDbObjectId id = space->appendOdDbEntity(entity);
   space = nullptr;
   entity = nullptr;
-  saveDrawing(db, args[0]);
+  saveDrawing(db, a.drawing);
   std::cout << handleText(id) << "\n";
   return 0;
 }
 
-int cmdEntities(const Args& args) {
-  if (args.size() != 1) throw UsageError{"entities needs exactly one drawing"};
-  OdDbDatabasePtr db = openDrawing(args[0]);
+int cmdEntities(const std::string& drawing) {
+  OdDbDatabasePtr db = openDrawing(drawing);
   OdDbBlockTableRecordPtr space = db->getModelSpaceId().safeOpenObject();
   for (const OdDbObjectId& id : space->entityIds()) {
     OdDbObjectPtr object = id.openObject();
@@ -115,6 +121,27 @@ int cmdEntities(const Args& args) {
               << (values == 1 ? " value\n" : " values\n");
   }
   return 0;
+}
+
+}  // namespace
+
+void declareEntityCommands(Commands& commands) {
+  auto& add = commands.arguments<AddEntityArguments>();
+  CLI::App* c = commands.add("add-entity",
+                             "add an entity to the model space and print its handle: line X,Y,Z "
+                             "X,Y,Z,\ncircle X,Y,Z R or polyline X,Y X,Y ...",
+                             [&add] { return cmdAddEntity(add); });
+  drawingArgument(c, add.drawing);
+  c->add_option("KIND", add.kind, "the kind of entity")
+      ->required()
+      ->check(CLI::IsMember({"line", "circle", "polyline"}));
+  c->add_option("POINTS", add.points, "its points (and a circle's radius)")->required();
+
+  auto& drawing = commands.arguments<std::string>();
+  c = commands.add("entities",
+                   "list the model space's entities: handle, class, number of stored values",
+                   [&drawing] { return cmdEntities(drawing); });
+  drawingArgument(c, drawing);
 }
 
 }  // namespace sldb

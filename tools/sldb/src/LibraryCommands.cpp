@@ -247,17 +247,10 @@ const std::vector<TypeEntry>& types() {
   return table;
 }
 
-std::string typeNames() {
-  std::string known;
-  for (const TypeEntry& t : types())
-    known += std::string(known.empty() ? "" : ", ") + t.name;
-  return known;
-}
-
 const TypeEntry& findType(const std::string& name) {
   for (const TypeEntry& t : types())
     if (name == t.name) return t;
-  throw Failure{"unknown type '" + name + "' (known: " + typeNames() + ")"};
+  throw Failure{"unknown type '" + name + "'"};
 }
 
 }  // namespace
@@ -284,9 +277,10 @@ int withDrawing(const std::string& path,
   return rc;
 }
 
-int cmdInit(const Args& args) {
-  if (args.size() != 1) throw UsageError{"init needs exactly one drawing"};
-  return withDrawing(args[0], [](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
+namespace {
+
+int cmdInit(const std::string& drawing) {
+  return withDrawing(drawing, [](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
     docs->initialize();
     if (!docs->primary()) throw Failure{"the drawing's primary library cannot be opened"};
     std::cout << "primary: " << describe(docs->primary()) << "\n";
@@ -294,9 +288,8 @@ int cmdInit(const Args& args) {
   });
 }
 
-int cmdEmbed(const Args& args) {
-  if (args.size() != 1) throw UsageError{"embed needs exactly one drawing"};
-  return withDrawing(args[0], [](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
+int cmdEmbed(const std::string& drawing) {
+  return withDrawing(drawing, [](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
     auto library = docs->openEmbeddedPrimary();
     if (!library) throw Failure{"cannot embed a primary library" + storeError()};
     std::cout << "primary: embedded " << describe(library) << "\n";
@@ -304,10 +297,14 @@ int cmdEmbed(const Args& args) {
   });
 }
 
-int cmdSetPrimary(const Args& args) {
-  if (args.size() != 2) throw UsageError{"set-primary needs a drawing and a library path"};
-  return withDrawing(args[0], [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
-    OdString path = OdString::fromUtf8(args[1]);
+struct LibraryArguments {
+  std::string drawing, library;
+  bool repoint = false;
+};
+
+int cmdSetPrimary(const LibraryArguments& a) {
+  return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
+    OdString path = OdString::fromUtf8(a.library);
     auto library = docs->openPrimary(path);
     if (!library) {
       // Binding the old primary again may have cleared the reason: a checked open of the
@@ -317,141 +314,218 @@ int cmdSetPrimary(const Args& args) {
       if (why.empty() && ut::fileExists(file) &&
           !stocklib::LibraryManager::instance().openChecked(file))
         why = storeError();
-      throw Failure{"cannot open or create the library " + args[1] + why};
+      throw Failure{"cannot open or create the library " + a.library + why};
     }
     std::cout << "primary: " << describe(library) << "\n";
     return 0;
   });
 }
 
-int cmdMovePrimary(const Args& args) {
-  bool repoint = false;
-  Args rest;
-  for (const std::string& a : args) {
-    if (a == "--repoint") {
-      repoint = true;
-    } else {
-      rest.push_back(a);
-    }
-  }
-  if (rest.size() != 2) throw UsageError{"move-primary needs a drawing and a library path"};
-  return withDrawing(rest[0], [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
+int cmdMovePrimary(const LibraryArguments& a) {
+  return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
     if (docs->isPrimaryEmbedded()) throw Failure{"the primary library is embedded"};
-    OdString path = OdString::fromUtf8(rest[1]);
+    OdString path = OdString::fromUtf8(a.library);
     bool exists = ut::fileExists(sl_db::detail::absoluteLibraryPath(path, db->getFilename()));
-    if (repoint && !exists) throw Failure{"no library at " + rest[1] + " to re-point to"};
-    if (!repoint && exists) throw Failure{rest[1] + " exists already"};
-    auto library = docs->movePrimary(path, !repoint);
-    if (!library) throw Failure{"cannot move the primary library to " + rest[1] + storeError()};
+    if (a.repoint && !exists) throw Failure{"no library at " + a.library + " to re-point to"};
+    if (!a.repoint && exists) throw Failure{a.library + " exists already"};
+    auto library = docs->movePrimary(path, !a.repoint);
+    if (!library) throw Failure{"cannot move the primary library to " + a.library + storeError()};
     std::cout << "primary: " << describe(library) << "\n";
     return 0;
   });
 }
 
-int cmdAddSecondary(const Args& args) {
-  if (args.size() != 2) throw UsageError{"add-secondary needs a drawing and a library path"};
-  return withDrawing(args[0], [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    auto library = docs->openSecondary(OdString::fromUtf8(args[1]));
+int cmdAddSecondary(const LibraryArguments& a) {
+  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
+    auto library = docs->openSecondary(OdString::fromUtf8(a.library));
     if (!library)
-      throw Failure{"cannot open " + args[1] + " as a secondary library" + storeError()};
+      throw Failure{"cannot open " + a.library + " as a secondary library" + storeError()};
     std::cout << "secondary: " << describe(library) << "\n";
     return 0;
   });
 }
 
-int cmdCloseSecondary(const Args& args) {
-  if (args.size() != 2) throw UsageError{"close-secondary needs a drawing and a library path"};
-  return withDrawing(args[0], [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
+int cmdCloseSecondary(const LibraryArguments& a) {
+  return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
     OdString path =
-        sl_db::detail::absoluteLibraryPath(OdString::fromUtf8(args[1]), db->getFilename());
+        sl_db::detail::absoluteLibraryPath(OdString::fromUtf8(a.library), db->getFilename());
     const auto& list = docs->secondaries();
     for (auto it = list.begin(); it != list.end(); ++it) {
       if (sl_db::detail::absoluteLibraryPath((*it)->filename(), db->getFilename()) != path)
         continue;
       docs->closeSecondary(it);
-      std::cout << "closed " << args[1] << "\n";
+      std::cout << "closed " << a.library << "\n";
       return 0;
     }
-    throw Failure{args[1] + " is not a secondary library of " + args[0]};
+    throw Failure{a.library + " is not a secondary library of " + a.drawing};
   });
 }
 
-int cmdList(const Args& args) {
-  std::string from = "all";
-  Args rest;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--from") {
-      if (++i == args.size()) throw UsageError{"--from needs primary, secondaries or all"};
-      from = args[i];
-      if (from != "primary" && from != "secondaries" && from != "all")
-        throw UsageError{"--from wants primary, secondaries or all, not '" + from + "'"};
-    } else {
-      rest.push_back(args[i]);
-    }
-  }
-  if (rest.size() != 2) throw UsageError{"list needs a drawing and a type"};
-  const TypeEntry& type = findType(rest[1]);
-  return withDrawing(rest[0], [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    std::vector<std::shared_ptr<const stocklib::Library>> chosen;
+struct ListArguments {
+  std::string drawing, type, from = "all";
+  bool json = false;
+};
+
+int cmdList(const ListArguments& a) {
+  const TypeEntry& type = findType(a.type);
+  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
+    nlohmann::json listed = nlohmann::json::array();
     for (const auto& library : boundLibraries(*docs)) {
       bool primary = library == docs->primary();
-      if ((from == "primary" && !primary) || (from == "secondaries" && primary)) continue;
-      chosen.push_back(library);
-    }
-    if (chosen.empty()) {
-      throw Failure{rest[0] + " has no " +
-                    (from == "all"       ? "libraries"
-                     : from == "primary" ? "primary library"
-                                         : "secondary libraries")};
-    }
-    for (const auto& library : chosen) {
-      std::cout << describe(library) << ":\n";
+      if ((a.from == "primary" && !primary) || (a.from == "secondaries" && primary)) continue;
+      nlohmann::json names = nlohmann::json::array();
       for (const OdString& label : type.labels(*library))
-        std::cout << "  " << label.toUtf8() << "\n";
+        names.push_back(label.toUtf8());
+      listed.push_back({{"library", describe(library)},
+                        {"role", primary ? "primary" : "secondary"},
+                        {"names", std::move(names)}});
+    }
+    if (listed.empty()) {
+      throw Failure{a.drawing + " has no " +
+                    (a.from == "all"       ? "libraries"
+                     : a.from == "primary" ? "primary library"
+                                           : "secondary libraries")};
+    }
+    if (a.json) {
+      std::cout << nlohmann::json{{"type", a.type}, {"libraries", listed}}.dump(2) << "\n";
+      return 0;
+    }
+    for (const auto& library : listed) {
+      std::cout << library["library"].get<std::string>() << ":\n";
+      for (const auto& name : library["names"])
+        std::cout << "  " << name.get<std::string>() << "\n";
     }
     return 0;
   });
 }
 
-int cmdFetch(const Args& args) {
-  if (args.size() != 3) throw UsageError{"fetch needs a drawing, a type and a name"};
-  const TypeEntry& type = findType(args[1]);
+struct FetchArguments {
+  std::string drawing, type, name;
+};
+
+int cmdFetch(const FetchArguments& a) {
+  const TypeEntry& type = findType(a.type);
   if (!type.fetch) throw Failure{std::string(type.name) + " objects are listed, not fetched"};
-  return withDrawing(args[0], [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    auto object = type.fetch(*docs, OdString::fromUtf8(args[2]));
+  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
+    auto object = type.fetch(*docs, OdString::fromUtf8(a.name));
     if (!object) {
-      if (boundLibraries(*docs).empty()) throw Failure{args[0] + " has no libraries"};
-      throw Failure{"no " + args[1] + " named '" + args[2] + "' in the libraries of " + args[0]};
+      if (boundLibraries(*docs).empty()) throw Failure{a.drawing + " has no libraries"};
+      throw Failure{"no " + a.type + " named '" + a.name + "' in the libraries of " + a.drawing};
     }
-    std::cout << "fetched " << args[1] << " '" << args[2] << "' into " << describe(docs->primary())
+    std::cout << "fetched " << a.type << " '" << a.name << "' into " << describe(docs->primary())
               << " (id " << object->id() << ")\n";
     return 0;
   });
 }
 
-void printLibraries(OdDbDatabase* db, std::ostream& out) {
+std::vector<std::string> typeWords() {
+  std::vector<std::string> words;
+  for (const TypeEntry& t : types())
+    words.push_back(t.name);
+  return words;
+}
+
+}  // namespace
+
+void declareLibraryCommands(Commands& commands) {
+  auto onDrawing = [&](const char* name, const char* description, int (*run)(const std::string&)) {
+    auto& drawing = commands.arguments<std::string>();
+    drawingArgument(commands.add(name, description, [&drawing, run] { return run(drawing); }),
+                    drawing);
+  };
+  onDrawing("init", "give a drawing without libraries an embedded primary library", cmdInit);
+  onDrawing("embed", "make the primary library embedded (an external primary is copied into it)",
+            cmdEmbed);
+  auto onLibrary = [&](const char* name, const char* description,
+                       int (*run)(const LibraryArguments&)) -> LibraryArguments& {
+    auto& a = commands.arguments<LibraryArguments>();
+    CLI::App* c = commands.add(name, description, [&a, run] { return run(a); });
+    drawingArgument(c, a.drawing);
+    c->add_option("PATH", a.library, "the library file")->required();
+    return a;
+  };
+  onLibrary("set-primary",
+            "make the library at PATH (created when missing) the primary; the old one is\n"
+            "copied in",
+            cmdSetPrimary);
+  LibraryArguments& move =
+      onLibrary("move-primary",
+                "move the external primary's file to PATH, or with --repoint use the file at PATH",
+                cmdMovePrimary);
+  commands.app()
+      .get_subcommand("move-primary")
+      ->add_flag("--repoint", move.repoint, "bind the library at PATH; no file is moved");
+  onLibrary("add-secondary",
+            "open the library at PATH (created when missing) as the secondary library",
+            cmdAddSecondary);
+  onLibrary("close-secondary", "close that secondary library", cmdCloseSecondary);
+
+  auto& list = commands.arguments<ListArguments>();
+  CLI::App* c =
+      commands.add("list", "list the names of objects of TYPE (profiles by full name, sorted)",
+                   [&list] { return cmdList(list); });
+  drawingArgument(c, list.drawing);
+  c->add_option("TYPE", list.type, "the type of object")
+      ->required()
+      ->check(CLI::IsMember(typeWords()));
+  c->add_option("--from", list.from, "the libraries to list")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"primary", "secondaries", "all"}));
+  c->add_flag("--json", list.json, "one JSON document with the same names");
+
+  auto& fetch = commands.arguments<FetchArguments>();
+  c = commands.add("fetch",
+                   "copy the object NAME of TYPE from a secondary library into the primary on\n"
+                   "first use (every type but property-set; a profile as \"EN 10365 HEA 200\")",
+                   [&fetch] { return cmdFetch(fetch); });
+  drawingArgument(c, fetch.drawing);
+  c->add_option("TYPE", fetch.type, "the type of object")
+      ->required()
+      ->check(CLI::IsMember(typeWords()));
+  c->add_option("NAME", fetch.name, "the object's name as list prints it")->required();
+}
+
+nlohmann::json libraries(OdDbDatabase* db) {
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db);
-  auto show = [&](const char* role, const std::shared_ptr<const stocklib::Library>& library) {
-    out << role << describe(library) << "\n      unit "
-        << (library->unit() == stocklib::kLibraryUnitMillimeter ? "mm" : "inch")
-        << (library->isReadOnly() ? ", read-only" : ", writable") << "\n      holds";
+  auto describeJson = [&](const char* role, const std::shared_ptr<const stocklib::Library>& l) {
+    nlohmann::json holds = nlohmann::json::object();
+    for (const TypeEntry& t : types())
+      if (std::size_t count = t.count(*l)) holds[t.name] = count;
+    return nlohmann::json{{"role", role},
+                          {"library", describe(l)},
+                          {"unit", l->unit() == stocklib::kLibraryUnitMillimeter ? "mm" : "inch"},
+                          {"read_only", l->isReadOnly()},
+                          {"holds", std::move(holds)}};
+  };
+  nlohmann::json json = nlohmann::json::array();
+  json.push_back(docs->primary() ? describeJson("primary", docs->primary())
+                                 : nlohmann::json{{"role", "primary"}, {"library", nullptr}});
+  for (const auto& s : docs->secondaries())
+    json.push_back(describeJson("secondary", s));
+  return json;
+}
+
+void printLibraries(const nlohmann::json& libraries, std::ostream& out) {
+  for (const auto& library : libraries) {
+    const bool primary = library["role"] == "primary";
+    out << (primary ? "  primary:   " : "  secondary: ");
+    if (library["library"].is_null()) {
+      out << "none\n";
+      continue;
+    }
+    out << library["library"].get<std::string>() << "\n      unit "
+        << library["unit"].get<std::string>()
+        << (library["read_only"].get<bool>() ? ", read-only" : ", writable") << "\n      holds";
     std::size_t shown = 0;
+    // In the order of the listed types, as the object holds them.
     for (const TypeEntry& t : types()) {
-      std::size_t count = t.count(*library);
-      if (count == 0) continue;
+      if (!library["holds"].contains(t.name)) continue;
       const char* separator = shown == 0 ? " " : shown % 4 == 0 ? ",\n            " : ", ";
-      out << separator << count << " " << t.name;
+      out << separator << library["holds"][t.name].get<std::size_t>() << " " << t.name;
       ++shown;
     }
     out << (shown ? "\n" : " no objects of the listed types\n");
-  };
-  if (docs->primary()) {
-    show("  primary:   ", docs->primary());
-  } else {
-    out << "  primary:   none\n";
   }
-  for (const auto& s : docs->secondaries())
-    show("  secondary: ", s);
 }
 
 }  // namespace sldb

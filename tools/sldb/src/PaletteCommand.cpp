@@ -200,41 +200,27 @@ bool setPaletteLanguage(const std::string& language) {
   return true;
 }
 
-int cmdPalette(const Args& args) {
-  std::string from = "all";
+namespace {
+
+struct PaletteArguments {
+  std::string drawing, type, name, from = "all";
   std::vector<std::string> edits;
-  Args rest;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--from" || args[i] == "--set") {
-      if (i + 1 == args.size()) throw UsageError{args[i] + " needs a value"};
-      const std::string& value = args[++i];
-      if (args[i - 1] == "--set") {
-        if (value.find('=') == std::string::npos || value[0] == '=')
-          throw UsageError{"--set wants LABEL=VALUE, not '" + value + "'"};
-        edits.push_back(value);
-      } else if (value != "primary" && value != "secondaries") {
-        throw UsageError{"--from wants primary or secondaries, not '" + value + "'"};
-      } else {
-        from = value;
-      }
-    } else {
-      rest.push_back(args[i]);
-    }
-  }
-  if (rest.size() != 3) throw UsageError{"palette needs a drawing, a type and a name"};
-  const bool material = rest[1] == "material";
-  if (!material && rest[1] != "composition")
-    throw UsageError{"palette shows a material or a composition, not '" + rest[1] + "'"};
-  const OdString name = OdString::fromUtf8(rest[2]);
-  return withDrawing(rest[0], [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
+};
+
+int cmdPalette(const PaletteArguments& a) {
+  const bool material = a.type == "material";
+  const std::vector<std::string>& edits = a.edits;
+  const std::string& from = a.from;
+  const OdString name = OdString::fromUtf8(a.name);
+  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
     Found found = material ? find<stocklib::Material>(*docs, name, from)
                            : find<stocklib::Composition>(*docs, name, from);
     if (!found.object) {
       const std::string where = from == "all"       ? "libraries"
                                 : from == "primary" ? "primary library"
                                                     : "secondary libraries";
-      throw Failure{"no " + rest[1] + " named " + quoted(name) + " in the " + where + " of " +
-                    rest[0]};
+      throw Failure{"no " + a.type + " named " + quoted(name) + " in the " + where + " of " +
+                    a.drawing};
     }
     KcSmartPtr<stocklib::Object> target = found.object;
     if (!edits.empty()) {
@@ -255,11 +241,42 @@ int cmdPalette(const Args& args) {
         }
       }
       target->saveObject(target->library(), nullptr);
-      std::cout << "saved " << rest[1] << " " << quoted(name) << " into the primary library\n";
+      std::cout << "saved " << a.type << " " << quoted(name) << " into the primary library\n";
     }
     std::cout << oa::renderPaletteText(sl_db::stocklibPropertySources(), target.get()).toUtf8();
     return 0;
   });
+}
+
+}  // namespace
+
+void declarePaletteCommand(Commands& commands) {
+  auto& a = commands.arguments<PaletteArguments>();
+  CLI::App* c = commands.add(
+      "palette",
+      "show the object's palette (categories, labels, values, read-only marks, children,\n"
+      "custom values; with --lang de in German); each --set edits a property as the\n"
+      "palette does (an empty VALUE clears) and saves the object into the primary",
+      [&a] { return cmdPalette(a); });
+  drawingArgument(c, a.drawing);
+  c->add_option("TYPE", a.type, "the type of object")
+      ->required()
+      ->check(CLI::IsMember({"material", "composition"}));
+  c->add_option("NAME", a.name, "the object's name")->required();
+  c->add_option("--from", a.from,
+                "the libraries to look in (default: the primary, then the\n"
+                "secondaries)")
+      ->check(CLI::IsMember({"primary", "secondaries"}));
+  c->add_option("--set", a.edits, "a property to edit, by its label (repeatable)")
+      ->type_name("LABEL=VALUE")
+      ->allow_extra_args(false)
+      ->check(CLI::Validator(
+          [](std::string& edit) {
+            return edit.find('=') == std::string::npos || edit[0] == '='
+                       ? "wants LABEL=VALUE, not '" + edit + "'"
+                       : std::string();
+          },
+          ""));
 }
 
 }  // namespace sldb

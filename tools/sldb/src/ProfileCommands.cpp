@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "Cli.h"
@@ -30,12 +31,6 @@ KcSmartPtr<stocklib::Profile> requireProfile(OdDbDatabase* db, const std::string
   return profile;
 }
 
-std::string number(double value) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.10g", value);
-  return text;
-}
-
 /// writeFile: `content` to `path` through a temporary file renamed into place.
 void writeFile(const std::string& path, const std::string& content) {
   const std::string temporary = path + ".sldb-tmp";
@@ -53,48 +48,39 @@ void writeFile(const std::string& path, const std::string& content) {
   }
 }
 
-}  // namespace
-
-int cmdSection(const Args& args) {
+struct SectionArguments {
+  std::string drawing, name;
   bool json = false;
-  double density = 0;
-  bool hasDensity = false;
-  Args rest;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--json") {
-      json = true;
-    } else if (args[i] == "--density") {
-      if (++i == args.size()) throw UsageError{"--density needs a value in kg/m3"};
-      char* end = nullptr;
-      density = std::strtod(args[i].c_str(), &end);
-      if (args[i].empty() || *end || !std::isfinite(density) || density <= 0)
-        throw UsageError{"--density wants a positive number of kg/m3, not '" + args[i] + "'"};
-      hasDensity = true;
-    } else {
-      rest.push_back(args[i]);
-    }
-  }
-  if (rest.size() != 2) throw UsageError{"section needs a drawing and a profile name"};
-  OdDbDatabasePtr db = openDrawing(rest[0]);
-  KcSmartPtr<stocklib::Profile> profile = requireProfile(db.get(), rest[0], rest[1]);
+  std::optional<double> density;
+};
+
+int cmdSection(const SectionArguments& a) {
+  OdDbDatabasePtr db = openDrawing(a.drawing);
+  KcSmartPtr<stocklib::Profile> profile = requireProfile(db.get(), a.drawing, a.name);
   std::optional<sl_db::SectionProperties> s = sl_db::sectionProperties(profile.get());
   if (!s) {
-    throw Failure{"the profile '" + rest[1] +
+    throw Failure{"the profile '" + a.name +
                   "' has no cross-section: a dimension is missing or they do not fit together"};
   }
   const std::string unit = s->unit == stocklib::kLibraryUnitInch ? "in" : "mm";
   const double alpha = s->alpha * 180 / kPi;
-  if (json) {
-    std::cout << "{\"unit\": \"" << unit << "\", \"area\": " << number(s->area)
-              << ", \"centroid_y\": " << number(s->centroidY)
-              << ", \"centroid_z\": " << number(s->centroidZ) << ", \"Iy\": " << number(s->Iy)
-              << ", \"Iz\": " << number(s->Iz) << ", \"Iu\": " << number(s->Iu)
-              << ", \"Iv\": " << number(s->Iv) << ", \"alpha\": " << number(alpha)
-              << ", \"Wel_y\": " << number(s->WelY) << ", \"Wel_z\": " << number(s->WelZ)
-              << ", \"iy\": " << number(s->iy) << ", \"iz\": " << number(s->iz)
-              << ", \"perimeter\": " << number(s->perimeter);
-    if (hasDensity) std::cout << ", \"mass_per_length\": " << number(s->massPerLength(density));
-    std::cout << "}\n";
+  if (a.json) {
+    nlohmann::ordered_json json = {{"unit", unit},
+                                   {"area", jsonNumber(s->area)},
+                                   {"centroid_y", jsonNumber(s->centroidY)},
+                                   {"centroid_z", jsonNumber(s->centroidZ)},
+                                   {"Iy", jsonNumber(s->Iy)},
+                                   {"Iz", jsonNumber(s->Iz)},
+                                   {"Iu", jsonNumber(s->Iu)},
+                                   {"Iv", jsonNumber(s->Iv)},
+                                   {"alpha", jsonNumber(alpha)},
+                                   {"Wel_y", jsonNumber(s->WelY)},
+                                   {"Wel_z", jsonNumber(s->WelZ)},
+                                   {"iy", jsonNumber(s->iy)},
+                                   {"iz", jsonNumber(s->iz)},
+                                   {"perimeter", jsonNumber(s->perimeter)}};
+    if (a.density) json["mass_per_length"] = jsonNumber(s->massPerLength(*a.density));
+    std::cout << json.dump() << "\n";
     return 0;
   }
   std::cout << sl_db::fullProfileName(profile.get()).toUtf8() << " ("
@@ -116,34 +102,71 @@ int cmdSection(const Args& args) {
   row("iy", s->iy, unit);
   row("iz", s->iz, unit);
   row("perimeter", s->perimeter, unit);
-  if (hasDensity) row("mass per length", s->massPerLength(density), "kg/m");
+  if (a.density) row("mass per length", s->massPerLength(*a.density), "kg/m");
   std::fflush(stdout);
   return 0;
 }
 
-int cmdDraw(const Args& args) {
-  if (args.size() != 4) throw UsageError{"draw needs a drawing, a kind, a name and an output file"};
-  if (args[1] != "profile" && args[1] != "composition")
-    throw UsageError{"draw wants profile or composition, not '" + args[1] + "'"};
-  OdDbDatabasePtr db = openDrawing(args[0]);
+struct DrawArguments {
+  std::string drawing, kind, name, out;
+};
+
+int cmdDraw(const DrawArguments& a) {
+  OdDbDatabasePtr db = openDrawing(a.drawing);
   std::string svg;
-  if (args[1] == "profile") {
-    KcSmartPtr<stocklib::Profile> profile = requireProfile(db.get(), args[0], args[2]);
+  if (a.kind == "profile") {
+    KcSmartPtr<stocklib::Profile> profile = requireProfile(db.get(), a.drawing, a.name);
     svg = sl_db::profileSvg(profile.get());
     if (svg.empty())
-      throw Failure{"the profile '" + args[2] +
+      throw Failure{"the profile '" + a.name +
                     "' has no cross-section: a dimension is missing or they do not fit together"};
   } else {
     auto composition = sl_db::docLibs(db.get())->get<stocklib::Composition>(
-        stocklib::NameKey(OdString::fromUtf8(args[2])));
+        stocklib::NameKey(OdString::fromUtf8(a.name)));
     if (!composition)
-      throw Failure{"no composition named '" + args[2] + "' in the libraries of " + args[0]};
+      throw Failure{"no composition named '" + a.name + "' in the libraries of " + a.drawing};
     svg = sl_db::compositionSvg(composition.get());
-    if (svg.empty()) throw Failure{"the composition '" + args[2] + "' has no plies to draw"};
+    if (svg.empty()) throw Failure{"the composition '" + a.name + "' has no plies to draw"};
   }
-  writeFile(args[3], svg);
-  std::cout << "wrote " << args[3] << "\n";
+  writeFile(a.out, svg);
+  std::cout << "wrote " << a.out << "\n";
   return 0;
+}
+
+}  // namespace
+
+void declareProfileCommands(Commands& commands) {
+  auto& section = commands.arguments<SectionArguments>();
+  CLI::App* c = commands.add(
+      "section",
+      "print the section properties of the profile NAME (its full name, as list prints it)\n"
+      "in its library's unit",
+      [&section] { return cmdSection(section); });
+  drawingArgument(c, section.drawing);
+  c->add_option("NAME", section.name, "the profile's full name")->required();
+  c->add_flag("--json", section.json, "one JSON object (alpha in degrees)");
+  c->add_option("--density", section.density, "adds the mass per length in kg/m")
+      ->type_name("KG_PER_M3")
+      ->check(CLI::PositiveNumber)
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            return std::isfinite(std::strtod(text.c_str(), nullptr))
+                       ? std::string()
+                       : "wants a positive number of kg/m3, not '" + text + "'";
+          },
+          ""));
+
+  auto& draw = commands.arguments<DrawArguments>();
+  c = commands.add("draw",
+                   "draw a profile's cross-section or a composition's plies to scale as an SVG "
+                   "picture",
+                   [&draw] { return cmdDraw(draw); });
+  drawingArgument(c, draw.drawing);
+  c->add_option("KIND", draw.kind, "what to draw")
+      ->required()
+      ->check(CLI::IsMember({"profile", "composition"}));
+  c->add_option("NAME", draw.name, "the profile's full name or the composition's name")->required();
+  c->add_option("OUT", draw.out, "the SVG file to write")->required()->type_name("OUT.svg");
 }
 
 }  // namespace sldb

@@ -69,79 +69,120 @@ std::shared_ptr<sl_db::IPropertySet> findSet(sl_db::ILibrary& library, sl_db::Li
   return found;
 }
 
-/// One line of `props`: key, set, kind, storage type, value with where it came from, result.
-void printProperty(const sl_db::DynamicProperty& property, const OdDbEntity* entity) {
+/// typedValue: `value` as JSON: a number, a boolean or a string; other types as `text`.
+template <class T>
+nlohmann::json typedValue(const T& value, const std::string& text) {
+  if constexpr (std::is_same_v<T, bool> || std::is_arithmetic_v<T>) {
+    return value;
+  } else if constexpr (std::is_same_v<T, OdString>) {
+    return value.toUtf8();
+  } else {
+    return text;
+  }
+}
+
+/// propertyJson: one property of `props`: key, set, kind, storage type, value (typed, and as
+/// text) with where it came from, and the result of reading it.
+nlohmann::json propertyJson(const sl_db::DynamicProperty& property, const OdDbEntity* entity) {
   const char* kind = property.propertyDefinition() ? "property"
                      : property.valueDefinition()  ? "value"
                                                    : "unbound";
-  std::string set = property.propertySet() ? sl_db::PropertyKey(property.propertySet()->ns(),
-                                                                property.propertySet()->name())
-                                                 .str()
-                                                 .toUtf8()
-                                           : "-";
+  nlohmann::json set = property.propertySet()
+                           ? nlohmann::json(sl_db::PropertyKey(property.propertySet()->ns(),
+                                                               property.propertySet()->name())
+                                                .str()
+                                                .toUtf8())
+                           : nlohmann::json();
   const DbPropertyType type = property.type();
-  std::string value = "none";
-  std::string result = "NotAvailable";
+  nlohmann::json json = {{"key", property.propertyKey().str().toUtf8()},
+                         {"set", std::move(set)},
+                         {"kind", kind},
+                         {"type", typeName(type)},
+                         {"value", nullptr},
+                         {"text", nullptr},
+                         {"source", nullptr},
+                         {"result", "NotAvailable"}};
   KcSmartPtr<sl_db::DynamicPropertyContext> context =
       sl_db::DynamicPropertyContext::createObject(entity, -1);
   visitValueType(type, [&](auto tag) {
     using T = typename decltype(tag)::type;
     T read{};
     sl_db::DynamicProperty::Result r = property.getValue(read, context.get());
-    result = resultWord(r);
+    json["result"] = resultWord(r);
     if (r != sl_db::DynamicProperty::Ok) return;
     DbPropertyContainer<T> shown(read);
-    value = formatValue(shown) + (property.property()             ? " (stored)"
-                                  : property.propertyDefinition() ? " (default)"
-                                                                  : " (computed)");
+    json["text"] = formatValue(shown);
+    json["value"] = typedValue(read, json["text"].get<std::string>());
+    json["source"] = property.property()             ? "stored"
+                     : property.propertyDefinition() ? "default"
+                                                     : "computed";
   });
-  std::cout << property.propertyKey().str().toUtf8() << "  set " << set << "  " << kind << "  "
-            << typeName(type) << "  " << value << "  " << result << "\n";
+  return json;
 }
 
-}  // namespace
+/// One line of `props`: key, set, kind, storage type, value with where it came from, result.
+void printProperty(const nlohmann::json& p) {
+  std::cout << p["key"].get<std::string>() << "  set "
+            << (p["set"].is_null() ? std::string("-") : p["set"].get<std::string>()) << "  "
+            << p["kind"].get<std::string>() << "  " << p["type"].get<std::string>() << "  "
+            << (p["text"].is_null()
+                    ? std::string("none")
+                    : p["text"].get<std::string>() + " (" + p["source"].get<std::string>() + ")")
+            << "  " << p["result"].get<std::string>() << "\n";
+}
 
-int cmdProps(const Args& args) {
-  if (args.size() != 2 && args.size() != 4 && !(args.size() == 3 && args[2] == "--mapped"))
-    throw UsageError{"props needs a drawing, a handle and at most one filter"};
-  const bool filtered = args.size() == 4;
-  BoundEntity b = bind(args[0], args[1], OdDb::kForRead, filtered);
+struct PropsArguments {
+  std::string drawing, handle;
+  std::optional<std::string> set, ns;
+  bool mapped = false, json = false;
+};
+
+int cmdProps(const PropsArguments& a) {
+  const bool filtered = a.set || a.ns;
+  BoundEntity b = bind(a.drawing, a.handle, OdDb::kForRead, filtered);
   std::optional<sl_db::DynamicProperties> properties;
-  if (args.size() == 3) {
+  if (a.mapped) {
     properties.emplace(b.entity, sl_db::StaticPropertiesTag());
-  } else if (filtered && args[2] == "--set") {
-    properties.emplace(b.library, b.entity, findSet(*b.library, *b.wrapper, args[3]));
-  } else if (filtered && args[2] == "--namespace") {
-    const stocklib::PropertyNamespace* ns =
-        b.wrapper->propertyNamespace(OdString::fromUtf8(args[3]));
+  } else if (a.set) {
+    properties.emplace(b.library, b.entity, findSet(*b.library, *b.wrapper, *a.set));
+  } else if (a.ns) {
+    const stocklib::PropertyNamespace* ns = b.wrapper->propertyNamespace(OdString::fromUtf8(*a.ns));
     std::shared_ptr<sl_db::IPropertyNamespace> found =
         ns ? b.library->propertyNamespace(ns->id()) : nullptr;
-    if (!found) throw Failure{"no property namespace " + args[3] + " with sets in the library"};
+    if (!found) throw Failure{"no property namespace " + *a.ns + " with sets in the library"};
     properties.emplace(b.library, b.entity, found);
-  } else if (filtered) {
-    throw UsageError{"the filter is --set NAME~NS, --namespace NS or --mapped"};
   } else {
     properties.emplace(b.library, b.entity);
   }
+  nlohmann::json listed = nlohmann::json::array();
   for (const sl_db::DynamicProperty& property : *properties)
-    printProperty(property, b.entity.get());
-  if (properties->count() == 0) std::cout << "no properties\n";
+    listed.push_back(propertyJson(property, b.entity.get()));
+  if (a.json) {
+    std::cout << nlohmann::json{{"handle", a.handle}, {"properties", listed}}.dump(2) << "\n";
+    return 0;
+  }
+  for (const auto& property : listed)
+    printProperty(property);
+  if (listed.empty()) std::cout << "no properties\n";
   return 0;
 }
 
-int cmdSetProp(const Args& args) {
-  if (args.size() != 4) throw UsageError{"set-prop needs a drawing, a handle, a key and a value"};
-  BoundEntity b = bind(args[0], args[1], OdDb::kForWrite, true);
+struct ValueArguments {
+  std::string drawing, handle, key, value;
+};
+
+int cmdSetProp(const ValueArguments& args) {
+  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, true);
   sl_db::DynamicProperty property(
-      b.library, b.entity, sl_db::PropertyKey::fromString(OdString::fromUtf8(args[2])), true);
+      b.library, b.entity, sl_db::PropertyKey::fromString(OdString::fromUtf8(args.key)), true);
   if (property.valueDefinition() && !property.propertyDefinition())
-    throw Failure{args[2] + " is a computed value; it cannot be set"};
+    throw Failure{args.key + " is a computed value; it cannot be set"};
   if (!property.propertyDefinition())
-    throw Failure{"no property " + args[2] + " applies to the " + b.entity->isA()->name().toUtf8() +
-                  " " + args[1]};
+    throw Failure{"no property " + args.key + " applies to the " +
+                  b.entity->isA()->name().toUtf8() + " " + args.handle};
   const DbPropertyType type = property.propertyDefinition()->dbPropertyType();
   std::string error;
-  std::shared_ptr<DbProperty> parsed = parseValue(args[3], type, error);
+  std::shared_ptr<DbProperty> parsed = parseValue(args.value, type, error);
   if (!parsed) throw Failure{"the value does not fit " + typeName(type) + ": " + error};
   sl_db::DynamicProperty::Result result = sl_db::DynamicProperty::TypeMismatch;
   visitValueType(type, [&](auto tag) {
@@ -151,19 +192,18 @@ int cmdSetProp(const Args& args) {
   });
   std::cout << resultWord(result) << "\n";
   if (result != sl_db::DynamicProperty::Ok) return 1;
-  saveDrawing(b.db, args[0]);
+  saveDrawing(b.db, args.drawing);
   return 0;
 }
 
-int cmdResetProp(const Args& args) {
-  if (args.size() != 2 && args.size() != 3)
-    throw UsageError{"reset-prop needs a drawing, a handle and perhaps a key"};
-  BoundEntity b = bind(args[0], args[1], OdDb::kForWrite, false);
+int cmdResetProp(const ValueArguments& args) {
+  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, false);
   bool changed = false;
-  if (args.size() == 3) {
+  if (!args.key.empty()) {
     sl_db::DynamicProperty property(
-        b.library, b.entity, sl_db::PropertyKey::fromString(OdString::fromUtf8(args[2])), true);
-    if (!property.exists()) throw Failure{"no property " + args[2] + " on the entity " + args[1]};
+        b.library, b.entity, sl_db::PropertyKey::fromString(OdString::fromUtf8(args.key)), true);
+    if (!property.exists())
+      throw Failure{"no property " + args.key + " on the entity " + args.handle};
     changed = property.resetValue();
   } else {
     const DbProperties* container =
@@ -173,47 +213,88 @@ int cmdResetProp(const Args& args) {
     changed = container && container->size() != before;
   }
   std::cout << (changed ? "reset\n" : "nothing stored\n");
-  if (changed) saveDrawing(b.db, args[0]);
+  if (changed) saveDrawing(b.db, args.drawing);
   return 0;
 }
 
-int cmdPurgeProps(const Args& args) {
-  if (args.size() != 2) throw UsageError{"purge-props needs a drawing and a handle"};
-  BoundEntity b = bind(args[0], args[1], OdDb::kForWrite, false);
+int cmdPurgeProps(const ValueArguments& args) {
+  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, false);
   const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(b.entity.get()));
   const std::size_t before = container ? container->size() : 0;
   sl_db::DynamicProperties(b.library, b.entity).purgeValues();
   const std::size_t purged = before - (container ? container->size() : 0);
   std::cout << "purged " << purged << (purged == 1 ? " value\n" : " values\n");
-  if (purged) saveDrawing(b.db, args[0]);
+  if (purged) saveDrawing(b.db, args.drawing);
   return 0;
 }
 
-namespace {
-
-int attachOrDetach(const Args& args, bool attach) {
-  if (args.size() != 3) throw UsageError{"needs a drawing, a handle and a set NAME~NS"};
-  BoundEntity b = bind(args[0], args[1], OdDb::kForWrite, true);
-  std::shared_ptr<sl_db::IPropertySet> set = findSet(*b.library, *b.wrapper, args[2]);
+int attachOrDetach(const ValueArguments& args, bool attach) {
+  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, true);
+  std::shared_ptr<sl_db::IPropertySet> set = findSet(*b.library, *b.wrapper, args.key);
   if (!set->perInstance())
-    throw Failure{"the property set " + args[2] + " applies to all entities of its types"};
+    throw Failure{"the property set " + args.key + " applies to all entities of its types"};
   const OdString key = sl_db::PropertyKey(set->ns(), set->name()).str();
   bool changed = attach ? DbProperties::get(b.entity.get())->attachInstancePropertySet(key)
                         : DbProperties::get(b.entity.get())->detachInstancePropertySet(key);
   std::cout << (changed ? (attach ? "attached\n" : "detached\n")
                         : (attach ? "attached already\n" : "not attached\n"));
-  if (changed) saveDrawing(b.db, args[0]);
+  if (changed) saveDrawing(b.db, args.drawing);
   return 0;
+}
+
+int cmdAttachSet(const ValueArguments& args) {
+  return attachOrDetach(args, true);
+}
+
+int cmdDetachSet(const ValueArguments& args) {
+  return attachOrDetach(args, false);
 }
 
 }  // namespace
 
-int cmdAttachSet(const Args& args) {
-  return attachOrDetach(args, true);
-}
+void declareValueCommands(Commands& commands) {
+  auto& props = commands.arguments<PropsArguments>();
+  CLI::App* c = commands.add(
+      "props", "list the entity's properties: key, set, kind, storage type, value, result",
+      [&props] { return cmdProps(props); });
+  drawingArgument(c, props.drawing);
+  c->add_option("HANDLE", props.handle, "the entity's handle (hexadecimal)")->required();
+  CLI::Option* set =
+      c->add_option("--set", props.set, "only the properties of this set")->type_name("NAME~NS");
+  CLI::Option* ns =
+      c->add_option("--namespace", props.ns, "only those of this namespace")->type_name("NS");
+  CLI::Option* mapped = c->add_flag("--mapped", props.mapped, "only the mapped properties");
+  set->excludes(ns)->excludes(mapped);
+  ns->excludes(mapped);
+  c->add_flag("--json", props.json, "one JSON document with the same values");
 
-int cmdDetachSet(const Args& args) {
-  return attachOrDetach(args, false);
+  // The commands on one entity: DRAWING HANDLE, then perhaps a key or a set and a value.
+  auto onEntity = [&](const char* name, const char* description,
+                      int (*run)(const ValueArguments&)) -> std::pair<CLI::App*, ValueArguments*> {
+    auto& a = commands.arguments<ValueArguments>();
+    CLI::App* command = commands.add(name, description, [&a, run] { return run(a); });
+    drawingArgument(command, a.drawing);
+    command->add_option("HANDLE", a.handle, "the entity's handle (hexadecimal)")->required();
+    return {command, &a};
+  };
+  auto [setProp, setArgs] =
+      onEntity("set-prop",
+               "set a property value, parsed by its type (1.5, text, true, 1,2,3, [1, 2], {a: 1})",
+               cmdSetProp);
+  setProp->add_option("NAME~NS", setArgs->key, "the property")->required();
+  setProp->add_option("VALUE", setArgs->value, "its new value")->required();
+  auto [resetProp, resetArgs] =
+      onEntity("reset-prop", "remove one stored value, or every value of the entity's properties",
+               cmdResetProp);
+  resetProp->add_option("NAME~NS", resetArgs->key, "the property (default: all of them)");
+  onEntity("purge-props", "remove the stored values that no applicable property set defines",
+           cmdPurgeProps);
+  auto [attach, attachArgs] =
+      onEntity("attach-set", "attach a per-instance property set to the entity", cmdAttachSet);
+  attach->add_option("SET~NS", attachArgs->key, "the property set")->required();
+  auto [detach, detachArgs] =
+      onEntity("detach-set", "detach a per-instance property set from the entity", cmdDetachSet);
+  detach->add_option("SET~NS", detachArgs->key, "the property set")->required();
 }
 
 void valueTour(const std::string& drawing) {
@@ -272,7 +353,7 @@ void valueTour(const std::string& drawing) {
     std::cout << "   " << handles[i].ascii().toUtf8() << ":\n";
     for (const sl_db::DynamicProperty& property : sl_db::DynamicProperties(reopenedLibrary, line)) {
       std::cout << "     ";
-      printProperty(property, OdDbEntity::cast(line.get()).get());
+      printProperty(propertyJson(property, OdDbEntity::cast(line.get()).get()));
     }
   }
 }

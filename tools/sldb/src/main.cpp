@@ -1,17 +1,19 @@
-// sldb: the command-line host. One small function per subcommand, listed in one table; errors
-// go to stderr as one line with a non-zero exit code.
+// sldb: the command-line host. Global options are parsed first, the modules they name are
+// loaded, and then the command line is parsed whole against the subcommands the host and the
+// commands module declare; errors go to stderr as one line with a non-zero exit code.
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
-
-#include <fstream>
 
 #include "Cli.h"
 #include "DbDatabase.h"
@@ -23,7 +25,6 @@
 
 namespace {
 
-using sldb::Args;
 using sldb::UsageError;
 
 /// The library commands, found in the commands module once it is loaded.
@@ -125,39 +126,61 @@ RecordInfo readRecord(OdDbDatabase* db) {
   return info;
 }
 
-void printRecord(OdDbDatabase* db, std::ostream& out) {
+/// recordJson: the library record as `info` shows it; "state" is none, foreign, proxy,
+/// embedded or external.
+nlohmann::json recordJson(OdDbDatabase* db) {
   RecordInfo record = readRecord(db);
   switch (record.state) {
     case RecordInfo::kNone:
-      out << "library record: no library record\n";
-      return;
+      return {{"state", "none"}};
     case RecordInfo::kForeign:
-      out << "library record: the key holds an object of another class ("
-          << record.className.toUtf8() << ")\n";
-      return;
+      return {{"state", "foreign"}, {"class", record.className.toUtf8()}};
     case RecordInfo::kProxy:
-      out << "library record: kept as a proxy (the module is not loaded)\n";
-      return;
+      return {{"state", "proxy"}};
     case RecordInfo::kRecord:
       break;
   }
+  nlohmann::json json;
   if (record.embedded) {
-    out << "library record: embedded primary, " << record.embeddedBytes.size() << " bytes\n";
+    json = {{"state", "embedded"}, {"bytes", record.embeddedBytes.size()}};
   } else {
-    out << "library record: external primary " << record.primaryPath.toUtf8() << "\n";
+    json = {{"state", "external"}, {"path", record.primaryPath.toUtf8()}};
   }
+  json["secondaries"] = nlohmann::json::array();
   for (const OdString& path : record.secondaryPaths)
-    out << "  secondary:   " << path.toUtf8() << "\n";
+    json["secondaries"].push_back(path.toUtf8());
+  json["filter_tags"] = nlohmann::json::array();
   for (const OdString& tag : record.filterTags)
-    out << "  filter tag:  " << tag.toUtf8() << "\n";
+    json["filter_tags"].push_back(tag.toUtf8());
+  return json;
 }
 
-/// printInfo: system variables, classes with their object counts, and the number of objects.
-void printInfo(OdDbDatabase* db, std::ostream& out) {
-  out << "drawing:     " << db->getFilename().toUtf8() << "\n";
-  out << "MEASUREMENT: " << db->getMEASUREMENT()
-      << (db->getMEASUREMENT() == OdDb::kMetric ? " (metric)" : " (imperial)") << "\n";
-  out << "INSUNITS:    " << db->getINSUNITS() << " (" << unitName(db->getINSUNITS()) << ")\n";
+void printRecord(const nlohmann::json& record, std::ostream& out) {
+  const std::string state = record["state"];
+  if (state == "none") {
+    out << "library record: no library record\n";
+  } else if (state == "foreign") {
+    out << "library record: the key holds an object of another class ("
+        << record["class"].get<std::string>() << ")\n";
+  } else if (state == "proxy") {
+    out << "library record: kept as a proxy (the module is not loaded)\n";
+  } else {
+    if (state == "embedded") {
+      out << "library record: embedded primary, " << record["bytes"].get<std::size_t>()
+          << " bytes\n";
+    } else {
+      out << "library record: external primary " << record["path"].get<std::string>() << "\n";
+    }
+    for (const auto& path : record["secondaries"])
+      out << "  secondary:   " << path.get<std::string>() << "\n";
+    for (const auto& tag : record["filter_tags"])
+      out << "  filter tag:  " << tag.get<std::string>() << "\n";
+  }
+}
+
+/// infoJson: system variables, classes with their object counts, the number of objects, the
+/// library record and the bound libraries.
+nlohmann::json infoJson(OdDbDatabase* db) {
   std::map<std::string, int> classes;
   for (const OdDbObjectId& id : db->objectIds()) {
     OdDbObjectPtr object = id.openObject(OdDb::kForRead);
@@ -168,13 +191,30 @@ void printInfo(OdDbDatabase* db, std::ostream& out) {
       ++classes[object->isA()->name().toUtf8()];
     }
   }
-  out << "objects:     " << db->numObjects() << "\n";
+  return {{"drawing", db->getFilename().toUtf8()},
+          {"MEASUREMENT", static_cast<int>(db->getMEASUREMENT())},
+          {"measurement", db->getMEASUREMENT() == OdDb::kMetric ? "metric" : "imperial"},
+          {"INSUNITS", static_cast<int>(db->getINSUNITS())},
+          {"units", unitName(db->getINSUNITS())},
+          {"objects", db->numObjects()},
+          {"classes", classes},
+          {"record", recordJson(db)},
+          {"libraries", library().libraries(db)}};
+}
+
+void printInfo(const nlohmann::json& info, std::ostream& out) {
+  out << "drawing:     " << info["drawing"].get<std::string>() << "\n";
+  out << "MEASUREMENT: " << info["MEASUREMENT"].get<int>() << " ("
+      << info["measurement"].get<std::string>() << ")\n";
+  out << "INSUNITS:    " << info["INSUNITS"].get<int>() << " (" << info["units"].get<std::string>()
+      << ")\n";
+  out << "objects:     " << info["objects"].get<std::uint64_t>() << "\n";
   out << "classes:\n";
-  for (const auto& [name, count] : classes)
-    out << "  " << count << "  " << name << "\n";
-  printRecord(db, out);
+  for (const auto& [name, count] : info["classes"].items())
+    out << "  " << count.get<int>() << "  " << name << "\n";
+  printRecord(info["record"], out);
   out << "libraries:\n";
-  library().printLibraries(db, out);
+  library().printLibraries(info["libraries"], out);
 }
 
 OdDbDatabasePtr readDrawing(const std::string& path) {
@@ -183,85 +223,74 @@ OdDbDatabasePtr readDrawing(const std::string& path) {
   return db;
 }
 
-int parseInsunits(const std::string& text) {
-  char* end = nullptr;
-  long value = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end || value < 0 || value > 20) {
-    throw UsageError{"--insunits wants a whole number from 0 to 20, not '" + text + "'"};
-  }
-  return static_cast<int>(value);
-}
-
-int cmdNew(const Args& args) {
-  std::string path;
+struct NewArguments {
+  std::string drawing;
   bool imperial = false, force = false;
-  int insunits = -1;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--imperial") {
-      imperial = true;
-    } else if (args[i] == "--force") {
-      force = true;
-    } else if (args[i] == "--insunits") {
-      if (++i == args.size()) throw UsageError{"--insunits needs a value"};
-      insunits = parseInsunits(args[i]);
-    } else if (args[i].rfind("--", 0) == 0 || !path.empty()) {
-      throw UsageError{"unexpected argument '" + args[i] + "'"};
-    } else {
-      path = args[i];
-    }
-  }
-  if (path.empty()) throw UsageError{"new needs a drawing file name"};
-  if (!force && std::filesystem::exists(path)) {
-    std::cerr << "sldb: " << path << " exists already (use --force to replace it)\n";
+  std::optional<int> insunits;
+};
+
+int cmdNew(const NewArguments& a) {
+  if (!a.force && std::filesystem::exists(a.drawing)) {
+    std::cerr << "sldb: " << a.drawing << " exists already (use --force to replace it)\n";
     return 1;
   }
-  OdDbDatabasePtr db = odDbCreateDatabase(!imperial);
-  if (insunits >= 0) db->setINSUNITS(static_cast<OdDb::UnitsValue>(insunits));
-  db->writeFile(OdString::fromUtf8(path));
+  OdDbDatabasePtr db = odDbCreateDatabase(!a.imperial);
+  if (a.insunits) db->setINSUNITS(static_cast<OdDb::UnitsValue>(*a.insunits));
+  db->writeFile(OdString::fromUtf8(a.drawing));
   std::cout << "wrote " << db->getFilename().toUtf8() << "\n";
   return 0;
 }
 
-int cmdInfo(const Args& args) {
-  if (args.size() != 1) throw UsageError{"info needs exactly one drawing file name"};
-  printInfo(readDrawing(args[0]), std::cout);
+struct InfoArguments {
+  std::string drawing;
+  bool json = false;
+};
+
+int cmdInfo(const InfoArguments& a) {
+  const nlohmann::json info = infoJson(readDrawing(a.drawing));
+  if (a.json) {
+    std::cout << info.dump(2) << "\n";
+  } else {
+    printInfo(info, std::cout);
+  }
   return 0;
 }
 
-int cmdExportEmbedded(const Args& args) {
-  if (args.size() != 2) throw UsageError{"export-embedded needs a drawing and an output file"};
-  OdDbDatabasePtr db = readDrawing(args[0]);
+struct ExportArguments {
+  std::string drawing, out;
+};
+
+int cmdExportEmbedded(const ExportArguments& a) {
+  OdDbDatabasePtr db = readDrawing(a.drawing);
   RecordInfo record = readRecord(db);
   if (record.state != RecordInfo::kRecord || !record.embedded) {
-    std::cerr << "sldb: " << args[0] << " has no embedded library\n";
+    std::cerr << "sldb: " << a.drawing << " has no embedded library\n";
     return 1;
   }
   // Written beside the target and renamed, so a failure leaves no half-written library.
-  std::string temporary = args[1] + ".sldb-tmp";
+  std::string temporary = a.out + ".sldb-tmp";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(record.embeddedBytes.data()),
               static_cast<std::streamsize>(record.embeddedBytes.size()));
     if (!out.flush()) {
       std::remove(temporary.c_str());
-      std::cerr << "sldb: cannot write " << args[1] << "\n";
+      std::cerr << "sldb: cannot write " << a.out << "\n";
       return 1;
     }
   }
-  if (std::rename(temporary.c_str(), args[1].c_str()) != 0) {
+  if (std::rename(temporary.c_str(), a.out.c_str()) != 0) {
     std::remove(temporary.c_str());
-    std::cerr << "sldb: cannot write " << args[1] << "\n";
+    std::cerr << "sldb: cannot write " << a.out << "\n";
     return 1;
   }
-  std::cout << "wrote " << record.embeddedBytes.size() << " bytes to " << args[1] << "\n";
+  std::cout << "wrote " << record.embeddedBytes.size() << " bytes to " << a.out << "\n";
   return 0;
 }
 
 // A new metric drawing in a fresh temporary folder, with a few entities; the library tour binds
 // it and fetches from the default library; the saved drawing is read back and shown.
-int cmdDemo(const Args& args) {
-  bool keep = !args.empty() && args[0] == "--keep";
-  if (args.size() > (keep ? 1u : 0u)) throw UsageError{"demo takes only --keep"};
+int cmdDemo(bool keep) {
   std::string folder = (std::filesystem::temp_directory_path() / "sldb-demo-XXXXXX").string();
   if (!::mkdtemp(folder.data())) {
     std::cerr << "sldb: cannot make a temporary folder in "
@@ -308,131 +337,85 @@ int cmdDemo(const Args& args) {
   library().libraryTour(folder, path);
   library().valueTour(path);
   std::cout << "8. read it back:\n";
-  printInfo(readDrawing(path), std::cout);
+  printInfo(infoJson(readDrawing(path)), std::cout);
   return 0;
 }
 
-int cmdHelp(const Args&);
+/// declareHostCommands: the host's own commands; `help` is added by declareHelp, last.
+void declareHostCommands(sldb::Commands& commands) {
+  auto& made = commands.arguments<NewArguments>();
+  CLI::App* c = commands.add(
+      "new", "write an empty drawing (metric: MEASUREMENT 1, INSUNITS 4; imperial: 0 and 1)",
+      [&made] { return cmdNew(made); });
+  sldb::drawingArgument(c, made.drawing);
+  c->add_flag("--imperial", made.imperial, "an imperial drawing");
+  c->add_option("--insunits", made.insunits, "the drawing's INSUNITS")->check(CLI::Range(0, 20));
+  c->add_flag("--force", made.force, "replace an existing file");
 
-/// A library command: an entry of the commands module's table.
-using LibraryCommand = int (*sldb::LibraryCommandTable::*)(const Args&);
+  auto& info = commands.arguments<InfoArguments>();
+  c = commands.add("info",
+                   "print system variables, classes, the number of objects, the library record\n"
+                   "and the bound libraries (location, unit, read-only, object counts)",
+                   [&info] { return cmdInfo(info); });
+  sldb::drawingArgument(c, info.drawing);
+  c->add_flag("--json", info.json, "one JSON document with the same figures");
 
-struct Command {
-  const char* name;
-  const char* usage;
-  const char* summary;
-  int (*run)(const Args&);              // a command of the host itself, or
-  LibraryCommand fromModule = nullptr;  // one of the commands module
+  auto& exported = commands.arguments<ExportArguments>();
+  c = commands.add("export-embedded",
+                   "write the drawing's embedded library to a file (an ordinary library file)",
+                   [&exported] { return cmdExportEmbedded(exported); });
+  sldb::drawingArgument(c, exported.drawing);
+  c->add_option("OUT", exported.out, "the library file to write")->required();
+
+  auto& keep = commands.arguments<bool>();
+  c = commands.add("demo",
+                   "a tour in a temporary folder: a new drawing gets a material and a profile\n"
+                   "from the shipped library in an embedded primary, two lines get property\n"
+                   "values, and the drawing is saved, read back and shown",
+                   [&keep] { return cmdDemo(keep); });
+  c->add_flag("--keep", keep, "keep the temporary folder");
+}
+
+void declareHelp(sldb::Commands& commands) {
+  CLI::App& app = commands.app();
+  commands.add("help", "print this help", [&app] {
+    std::cout << app.get_formatter()->make_help(&app, app.get_name(), CLI::AppFormatMode::Normal);
+    return 0;
+  });
+}
+
+/// The global options, parsed before the modules are loaded.
+struct GlobalOptions {
+  std::vector<std::string> modules;
+  sldb::LibraryOptions library;
 };
 
-const Command kCommands[] = {
-    {"new", "new DRAWING [--imperial] [--insunits N] [--force]",
-     "write an empty drawing (metric: MEASUREMENT 1, INSUNITS 4; imperial: 0 and 1)", cmdNew},
-    {"info", "info DRAWING",
-     "print system variables, classes, the number of objects, the library record and the\n"
-     "      bound libraries (location, unit, read-only, object counts)",
-     cmdInfo},
-    {"export-embedded", "export-embedded DRAWING OUT",
-     "write the drawing's embedded library to a file (an ordinary library file)",
-     cmdExportEmbedded},
-    {"demo", "demo [--keep]",
-     "a tour in a temporary folder: a new drawing gets a material and a profile from the\n"
-     "      shipped library in an embedded primary, two lines get property values, and the\n"
-     "      drawing is saved, read back and shown",
-     cmdDemo},
-    {"init", "init DRAWING", "give a drawing without libraries an embedded primary library",
-     nullptr, &sldb::LibraryCommandTable::init},
-    {"embed", "embed DRAWING",
-     "make the primary library embedded (an external primary is copied into it)", nullptr,
-     &sldb::LibraryCommandTable::embed},
-    {"set-primary", "set-primary DRAWING PATH",
-     "make the library at PATH (created when missing) the primary; the old one is copied in",
-     nullptr, &sldb::LibraryCommandTable::setPrimary},
-    {"move-primary", "move-primary DRAWING PATH [--repoint]",
-     "move the external primary's file to PATH, or with --repoint use the file at PATH", nullptr,
-     &sldb::LibraryCommandTable::movePrimary},
-    {"add-secondary", "add-secondary DRAWING PATH",
-     "open the library at PATH (created when missing) as the secondary library", nullptr,
-     &sldb::LibraryCommandTable::addSecondary},
-    {"close-secondary", "close-secondary DRAWING PATH", "close that secondary library", nullptr,
-     &sldb::LibraryCommandTable::closeSecondary},
-    {"list", "list DRAWING TYPE [--from primary|secondaries|all]",
-     "list the names of objects of TYPE: material, material-type, composition,\n"
-     "      composition-type, profile (full names, sorted), property-namespace, property-set,\n"
-     "      measure, unit, entity-type, layer, tag",
-     nullptr, &sldb::LibraryCommandTable::list},
-    {"fetch", "fetch DRAWING TYPE NAME",
-     "copy the object NAME of TYPE from a secondary library into the primary on first use\n"
-     "      (every type but property-set; a profile as \"EN 10365 HEA 200\")",
-     nullptr, &sldb::LibraryCommandTable::fetch},
-    {"palette",
-     "palette DRAWING material|composition NAME [--from primary|secondaries]\n"
-     "      [--set LABEL=VALUE]...",
-     "show the object's palette (categories, labels, values, read-only marks, children,\n"
-     "      custom values; with --lang de in German); each --set edits a property as the\n"
-     "      palette does (an empty VALUE clears) and saves the object into the primary",
-     nullptr, &sldb::LibraryCommandTable::palette},
-    {"section", "section DRAWING NAME [--json] [--density KG_PER_M3]",
-     "print the section properties of the profile NAME (its full name, as list prints it)\n"
-     "      in its library's unit; --json as one object (alpha in degrees), --density adds\n"
-     "      the mass per length in kg/m",
-     nullptr, &sldb::LibraryCommandTable::section},
-    {"draw", "draw DRAWING profile|composition NAME OUT.svg",
-     "draw a profile's cross-section or a composition's plies to scale as an SVG picture", nullptr,
-     &sldb::LibraryCommandTable::draw},
-    {"defs", "defs DRAWING [--namespace NS]",
-     "list the primary library's property namespaces, their sets (entity types, per instance)\n"
-     "      and definitions (key, kind, type, unit, default)",
-     nullptr, &sldb::LibraryCommandTable::defs},
-    {"def-add", "def-add DRAWING SET~NS NAME TYPE [--value]",
-     "append a property (or value) definition of TYPE (double, array<string>,\n"
-     "      map<string,double> ...) to the set, created in namespace NS when missing",
-     nullptr, &sldb::LibraryCommandTable::defAdd},
-    {"def-rm", "def-rm DRAWING NAME~NS", "remove a property or value definition", nullptr,
-     &sldb::LibraryCommandTable::defRm},
-    {"add-entity", "add-entity DRAWING line X,Y,Z X,Y,Z | circle X,Y,Z R | polyline X,Y X,Y ...",
-     "add an entity to the model space and print its handle", nullptr,
-     &sldb::LibraryCommandTable::addEntity},
-    {"entities", "entities DRAWING",
-     "list the model space's entities: handle, class, number of stored values", nullptr,
-     &sldb::LibraryCommandTable::entities},
-    {"props", "props DRAWING HANDLE [--set NAME~NS | --namespace NS | --mapped]",
-     "list the entity's properties: key, set, kind, storage type, value, result", nullptr,
-     &sldb::LibraryCommandTable::props},
-    {"set-prop", "set-prop DRAWING HANDLE NAME~NS VALUE",
-     "set a property value, parsed by its type (1.5, text, true, 1,2,3, [1, 2], {a: 1})", nullptr,
-     &sldb::LibraryCommandTable::setProp},
-    {"reset-prop", "reset-prop DRAWING HANDLE [NAME~NS]",
-     "remove one stored value, or every value of the entity's properties", nullptr,
-     &sldb::LibraryCommandTable::resetProp},
-    {"purge-props", "purge-props DRAWING HANDLE",
-     "remove the stored values that no applicable property set defines", nullptr,
-     &sldb::LibraryCommandTable::purgeProps},
-    {"attach-set", "attach-set DRAWING HANDLE SET~NS",
-     "attach a per-instance property set to the entity", nullptr,
-     &sldb::LibraryCommandTable::attachSet},
-    {"detach-set", "detach-set DRAWING HANDLE SET~NS",
-     "detach a per-instance property set from the entity", nullptr,
-     &sldb::LibraryCommandTable::detachSet},
-    {"help", "help", "print this help", cmdHelp},
-};
-
-int cmdHelp(const Args&) {
-  std::cout
-      << "usage: sldb [OPTIONS] COMMAND [ARGS]\n\n"
-         "  --module PATH           a module to load after stocklib_db.tx, in the order given\n"
-         "                          (repeatable); one named stocklib_db.tx replaces the default\n"
-         "                          (the build's or the installed copy)\n"
-         "  --roaming DIR           root folder whose Support folder holds the defaults\n"
-         "                          (default: the build's or the installed support data)\n"
-         "  --default-library PATH  default secondary library\n"
-         "  --lang CODE             name the objects of new libraries in that language (de)\n"
-         "  --verbose               print every library event\n\ncommands:\n";
-  for (const Command& c : kCommands)
-    std::cout << "  " << c.usage << "\n      " << c.summary << "\n";
-  std::cout << "\ndrawings use the extension " << OdString(OD_DRAWING_FILE_EXTENSION).toUtf8()
-            << "\n";
-  return 0;
+void declareGlobalOptions(CLI::App& app, GlobalOptions& options) {
+  app.add_option("--module", options.modules,
+                 "a module to load after stocklib_db.tx, in the order given (repeatable); one\n"
+                 "named stocklib_db.tx replaces the default (the build's or the installed copy)")
+      ->type_name("PATH")
+      ->allow_extra_args(false);
+  app.add_option("--roaming", options.library.roaming,
+                 "root folder whose Support folder holds the defaults\n"
+                 "(default: the build's or the installed support data)")
+      ->type_name("DIR");
+  app.add_option("--default-library", options.library.defaultLibrary, "default secondary library")
+      ->type_name("PATH");
+  // The code becomes part of a path: a plain code ("de", "pt_BR", "sr@latin") only.
+  app.add_option("--lang", options.library.language,
+                 "name the objects of new libraries, and label palettes, in that language (de)")
+      ->type_name("CODE")
+      ->check(CLI::Validator(
+          [](std::string& code) {
+            return code.find_first_not_of(
+                       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_@") ==
+                           std::string::npos
+                       ? std::string()
+                       : "wants a language code such as de or pt_BR, not '" + code + "'";
+          },
+          ""));
+  app.add_flag("--verbose", options.library.verbose, "print every library event");
 }
 
 #ifdef SLDB_BUILD_MODULE
@@ -511,16 +494,52 @@ class LoadedModules {
   std::vector<std::unique_ptr<LoadedModule>> m_modules;
 };
 
-/// reporting: runs `body` and turns what it throws into one line on stderr and an exit code.
+/// oneLine: a message on one line.
+std::string oneLine(std::string text) {
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  while (!text.empty() && text.back() == ' ')
+    text.pop_back();
+  return text;
+}
+
+/// chosen: the subcommand the parsed command line named; null when none.
+const CLI::App* chosen(const CLI::App& app) {
+  std::vector<CLI::App*> parsed = app.get_subcommands();
+  return parsed.empty() ? nullptr : parsed.front();
+}
+
+/// usage: "sldb COMMAND [OPTIONS] POSITIONALS", as the command's help begins.
+std::string usage(const CLI::App& command) {
+  std::string text = oneLine(CLI::Formatter().make_usage(&command, command.get_name()));
+  return "sldb " + text.substr(text.find(command.get_name()));
+}
+
+/// reporting: runs `body` and turns what it throws into one line on stderr and an exit code;
+/// a command's errors are named after the subcommand that `app` parsed.
 template <class Body>
-int reporting(const Command& c, Body body) {
+int reporting(const CLI::App& app, Body body) {
+  auto prefix = [&] {
+    const CLI::App* command = chosen(app);
+    return command ? "sldb " + command->get_name() + ": " : std::string("sldb: ");
+  };
+  auto hint = [&] {
+    const CLI::App* command = chosen(app);
+    return command ? " (usage: " + usage(*command) + ")" : std::string(" (see sldb --help)");
+  };
   try {
     return body();
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+      std::cout << app.help();  // the chosen command's help, else the host's
+      return 0;
+    }
+    std::cerr << prefix() << oneLine(e.what()) << hint() << "\n";
+    return 2;
   } catch (const UsageError& e) {
-    std::cerr << "sldb " << c.name << ": " << e.message << " (usage: sldb " << c.usage << ")\n";
+    std::cerr << prefix() << e.message << hint() << "\n";
     return 2;
   } catch (const sldb::Failure& e) {
-    std::cerr << "sldb " << c.name << ": " << e.message << "\n";
+    std::cerr << prefix() << e.message << "\n";
     return 1;
   } catch (const OdError& e) {
     std::cerr << "sldb: " << e.description().toUtf8() << "\n";
@@ -531,56 +550,56 @@ int reporting(const Command& c, Body body) {
   }
 }
 
+bool asksForHelp(const std::vector<std::string>& args) {
+  return args.empty() || args[0] == "help" ||
+         std::find_if(args.begin(), args.end(), [](const std::string& a) {
+           return a == "--help" || a == "-h";
+         }) != args.end();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  Args args(argv + 1, argv + argc);
-  std::string modulePath;
-  std::vector<std::string> hostModules;  // loaded after stocklib_db.tx, in this order
-  sldb::LibraryOptions options;
-  while (!args.empty() && args[0].rfind("--", 0) == 0 && args[0] != "--help") {
-    const std::string option = args[0];
-    if (option == "--verbose") {
-      options.verbose = true;
-      args.erase(args.begin());
-      continue;
-    }
-    if (option != "--module" && option != "--roaming" && option != "--default-library" &&
-        option != "--lang")
-      break;
-    if (args.size() < 2) {
-      std::cerr << "sldb: " << option << " needs a value (see sldb --help)\n";
-      return 2;
-    }
-    if (option == "--module") {
-      if (std::filesystem::path(args[1]).filename() == "stocklib_db.tx") {
-        modulePath = args[1];
-      } else {
-        hostModules.push_back(args[1]);
-      }
-      args.erase(args.begin(), args.begin() + 2);
-      continue;
-    }
-    (option == "--roaming" ? options.roaming
-     : option == "--lang"  ? options.language
-                           : options.defaultLibrary) = args[1];
-    args.erase(args.begin(), args.begin() + 2);
-  }
-  // The code becomes part of a path: a plain code ("de", "pt_BR", "sr@latin") only.
-  if (options.language.find_first_not_of(
-          "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_@") != std::string::npos) {
-    std::cerr << "sldb: --lang wants a language code such as de or pt_BR, not '" << options.language
-              << "'\n";
+  CLI::App app(
+      "The command-line host: it loads stocklib_db.tx as a CAD host does and binds\n"
+      "building-information libraries to drawings.",
+      "sldb");
+  GlobalOptions options;
+  declareGlobalOptions(app, options);
+  // First pass: the global options, up to the command's name. The modules they name declare
+  // the commands, so the command line is parsed whole only once they are loaded.
+  app.set_help_flag();
+  app.prefix_command();
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "sldb: " << oneLine(e.what()) << " (see sldb --help)\n";
     return 2;
   }
-  if (args.empty() || args[0] == "--help" || args[0] == "-h") return cmdHelp(args);
+  const std::vector<std::string> rest = app.remaining();
+  app.prefix_command(false);
+  app.set_help_flag("-h,--help", "print this help; after a command, the command's");
+  app.require_subcommand(0, 1);
+  app.footer("Drawings use the extension " + OdString(OD_DRAWING_FILE_EXTENSION).toUtf8() +
+             "; sldb COMMAND --help describes a command.");
+  app.get_formatter()->label("SUBCOMMAND", "COMMAND");
+  app.get_formatter()->column_width(24);
+
+  std::string modulePath;
+  std::vector<std::string> hostModules;  // loaded after stocklib_db.tx, in this order
+  for (const std::string& path : options.modules) {
+    if (std::filesystem::path(path).filename() == "stocklib_db.tx") {
+      modulePath = path;
+    } else {
+      hostModules.push_back(path);
+    }
+  }
   if (modulePath.empty()) modulePath = defaultPath(kBuildModule, "stocklib_db.tx");
   const std::string commandsPath = defaultPath(kBuildCommands, "sldb_commands.tx");
-  if (options.roaming.empty()) options.roaming = defaultRoaming();
-  for (const Command& c : kCommands) {
-    if (args[0] != c.name) continue;
-    return reporting(c, [&] {
-      LoadedModules modules;
+  if (options.library.roaming.empty()) options.library.roaming = defaultRoaming();
+  return reporting(app, [&] {
+    LoadedModules modules;
+    try {
       modules.load(modulePath);
       for (const std::string& path : hostModules)
         modules.load(path);
@@ -590,18 +609,37 @@ int main(int argc, char** argv) {
           reinterpret_cast<sldb::LibraryCommandsEntry>(commands.entry("sldbLibraryCommands"));
       if (!entry) throw sldb::Failure{commandsPath + " holds no library commands"};
       g_library = entry();
-      // Errors of the options and the command are reported while the modules that threw them
-      // are still loaded: the thrown objects' code lives there.
-      return reporting(c, [&] {
-        struct Options {
-          void* applied;
-          ~Options() { g_library->releaseOptions(applied); }
-        } applied{g_library->applyOptions(options)};
-        const Args rest(args.begin() + 1, args.end());
-        return c.run ? c.run(rest) : (library().*c.fromModule)(rest);
-      });
+    } catch (const OdError& e) {
+      // Help is still given: the host's own commands.
+      if (!asksForHelp(rest)) throw;
+      std::cerr << "sldb: " << e.description().toUtf8()
+                << " (only the host's own commands are listed)\n";
+    }
+    sldb::Commands commands(app);
+    declareHostCommands(commands);
+    if (g_library) g_library->declare(commands);
+    declareHelp(commands);
+    // Errors of the parse and the command are reported while the modules that threw them
+    // are still loaded: the thrown objects' code lives there.
+    return reporting(app, [&] {
+      if (!rest.empty() && rest[0].rfind('-', 0) != 0 &&
+          app.get_subcommands([&](const CLI::App* c) { return c->get_name() == rest[0]; })
+              .empty()) {
+        std::cerr << "sldb: unknown command '" << rest[0] << "' (see sldb --help)\n";
+        return 2;
+      }
+      app.parse(std::vector<std::string>(rest.rbegin(), rest.rend()));
+      if (!chosen(app)) {
+        std::cout << app.help();
+        return 0;
+      }
+      struct Options {
+        void* applied;
+        ~Options() {
+          if (applied) g_library->releaseOptions(applied);
+        }
+      } applied{g_library ? g_library->applyOptions(options.library) : nullptr};
+      return commands.run();
     });
-  }
-  std::cerr << "sldb: unknown command '" << args[0] << "' (see sldb --help)\n";
-  return 2;
+  });
 }
