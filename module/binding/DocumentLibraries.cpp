@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "binding/DocumentLibrariesImpl.h"
 #include "binding/NewLibrarySeeding.h"
@@ -170,7 +171,15 @@ std::shared_ptr<stocklib::Library> Impl::openPrimary(const OdString& location, u
     if (library && !oldLib && library->isNew()) detail::seedCreatedLibrary(library, db);
   } else {
     library = manager.openChecked(resolved);
-    if (library) detail::seedOpenedPrimary(library, db);
+    // A rebuild binding the same primary again has nothing to seed.
+    if (library && library != oldLib) detail::seedOpenedPrimary(library, db);
+  }
+  // The old primary is copied before the binding changes: a copy that fails (a full disk, a
+  // damaged source) leaves the drawing bound as it was.
+  std::optional<stocklib::IdMapping> copied;
+  if (oldLib && library && oldLib != library) {
+    copied.emplace(library.get());
+    library->copyAll(oldLib, *copied);
   }
   primary = Library::get(library);
   LibraryReactor* reactor = LibraryReactor::instance();
@@ -179,11 +188,8 @@ std::shared_ptr<stocklib::Library> Impl::openPrimary(const OdString& location, u
     auto it = std::find(secondaries.begin(), secondaries.end(), library);
     if (it != secondaries.end()) closeSecondary(it);
   }
-  if (oldLib && library && oldLib != library) {
-    stocklib::IdMapping mapping(library.get());
-    library->copyAll(oldLib, mapping);
-    if ((reactor = LibraryReactor::instance())) reactor->onPrimaryCopy(db, oldLib.get(), mapping);
-  }
+  if (copied && (reactor = LibraryReactor::instance()))
+    reactor->onPrimaryCopy(db, oldLib.get(), *copied);
   return library;
 }
 
@@ -325,14 +331,27 @@ bool DocumentLibraries::has(const std::shared_ptr<const stocklib::Library>& libr
 std::shared_ptr<stocklib::Library> DocumentLibraries::openEmbeddedPrimary() {
   if (isPrimaryEmbedded()) return m_impl->primaryLib();
   Impl::Suspension suspension;
-  OdString name;
+  OdString name, before;
   {
     OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, true);
     if (!record) return nullptr;
+    before = record->primaryLibraryPath();
     record->setPrimaryLibraryEmbedded();
     name = record->primaryLibraryPath();
   }  // closed: opening the library may close a secondary, which writes the record
-  auto library = m_impl->openPrimary(name, kEmbedded | kCreate);
+  // A failed embedding names the external primary again (the rebuild binds it back).
+  auto restore = [&] {
+    if (OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, false))
+      record->setPrimaryLibraryPath(before);
+  };
+  std::shared_ptr<stocklib::Library> library;
+  try {
+    library = m_impl->openPrimary(name, kEmbedded | kCreate);
+  } catch (...) {
+    restore();
+    throw;
+  }
+  if (!library) restore();
   return library;
 }
 
