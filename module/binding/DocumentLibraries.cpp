@@ -21,36 +21,48 @@ using Impl = DocumentLibraries::Impl;
 
 // ---- The record reactor ----
 
+template <class It>
+void Impl::StockLibManagerReactor::hold(It first, It last) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_held[std::this_thread::get_id()].records.insert(first, last);
+}
+
 void Impl::StockLibManagerReactor::modified(const OdDbObject* object) {
+  const OdDbObjectId id = object->objectId();
   {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    if (m_suspensions > 0) {
-      m_pendingRecords.insert(object->objectId());
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto held = m_held.find(std::this_thread::get_id());
+    if (held != m_held.end() && held->second.suspensions > 0) {
+      held->second.records.insert(id);
       return;
     }
   }
   // The record is often closed by a smart pointer's destructor, where an error would end the
-  // process. A failed rebuild is left pending instead: the next resume retries it and lets its
-  // error reach that caller.
+  // process. A failed rebuild is held instead: the next resume retries it and lets its error
+  // reach that caller.
   try {
     if (DocumentLibraries* docs = docLibs(object->database())) docs->refresh();
   } catch (...) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    m_pendingRecords.insert(object->objectId());
+    hold(&id, &id + 1);
   }
 }
 
 void Impl::StockLibManagerReactor::suspend() {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  ++m_suspensions;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  ++m_held[std::this_thread::get_id()].suspensions;
 }
 
 void Impl::StockLibManagerReactor::resume() {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  if (m_suspensions == 0 || --m_suspensions > 0) return;
   // Taken out first: a rebuild may suspend and resume again and must not see this walk.
   std::set<OdDbObjectId> pending;
-  pending.swap(m_pendingRecords);
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto held = m_held.find(std::this_thread::get_id());
+    if (held == m_held.end() || held->second.suspensions == 0 || --held->second.suspensions > 0)
+      return;
+    pending.swap(held->second.records);
+    m_held.erase(held);
+  }
   while (!pending.empty()) {
     const OdDbObjectId id = *pending.begin();
     pending.erase(pending.begin());
@@ -61,7 +73,7 @@ void Impl::StockLibManagerReactor::resume() {
       if (DocumentLibraries* docs = docLibs(db)) docs->refresh();
     } catch (...) {
       // The drawings not reached yet still follow their records: the next resume rebuilds them.
-      m_pendingRecords.insert(pending.begin(), pending.end());
+      hold(pending.begin(), pending.end());
       throw;
     }
   }
