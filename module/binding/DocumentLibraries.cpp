@@ -79,6 +79,13 @@ void Impl::StockLibManagerReactor::resume() {
   }
 }
 
+void Impl::StockLibManagerReactor::forget(const OdDbDatabase* db) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (auto& [thread, held] : m_held)
+    for (auto it = held.records.begin(); it != held.records.end();)
+      it = it->database() == db ? held.records.erase(it) : std::next(it);
+}
+
 Impl::Suspension::Suspension() : m_uncaught(std::uncaught_exceptions()) {
   StockLibManagerReactor::instance().suspend();
 }
@@ -266,7 +273,10 @@ DocumentLibraries::DocumentLibraries(stocklib::LibraryManager& manager, OdDbData
   m_impl->load();
 }
 
-DocumentLibraries::~DocumentLibraries() = default;
+DocumentLibraries::~DocumentLibraries() {
+  // A rebuild held for this drawing would open its record after the drawing is gone.
+  Impl::StockLibManagerReactor::instance().forget(m_impl->db);
+}
 
 OdDbDatabase* DocumentLibraries::database() const {
   return m_impl->db;

@@ -31,6 +31,8 @@ class DocumentLibraries::Impl {
     /// meanwhile, once each. Errors of those rebuilds pass to the caller of that resume.
     void suspend();
     void resume();
+    /// forget: drops the held records of `db`, which is going.
+    void forget(const OdDbDatabase* db);
 
    private:
     struct Held {
