@@ -123,8 +123,9 @@ TEST_F(EmbedFaults, AFailedCopyKeepsTheDrawingsPrimaryAndLeavesTheFileWhole) {
     ASSERT_GT(total, 3u);
     for (bool persistent : {false, true}) {
       for (uint64_t at : sltest::faultPoints(total)) {
-        SCOPED_TRACE((embedding ? "embed" : "move out") + std::string(persistent ? " from" : " at") +
-                     " operation " + std::to_string(at));
+        SCOPED_TRACE((embedding ? "embed" : "move out") +
+                     std::string(persistent ? " from" : " at") + " operation " +
+                     std::to_string(at));
         OdDbDatabasePtr db = drawing(embedding);
         sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
         const std::vector<std::string> secondaries = filenames(docs->secondaries());
