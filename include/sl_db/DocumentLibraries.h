@@ -88,7 +88,8 @@ class SLDB_API DocumentLibraries {
 
   /// openEmbeddedPrimary: makes the primary an embedded library (created in an in-memory file
   /// and seeded when new; an earlier external primary is copied into it). An embedded primary
-  /// is returned unchanged.
+  /// is returned unchanged. A copy that fails throws (stocklib::Exception) and leaves the
+  /// drawing bound, and its record naming, the primary it had.
   std::shared_ptr<stocklib::Library> openEmbeddedPrimary();
   /// openPrimary: makes the library at `path` (relative to the drawing's folder, created when
   /// missing) the primary; the old primary is copied into it. An existing file must pass the
@@ -96,7 +97,9 @@ class SLDB_API DocumentLibraries {
   /// the drawing is bound). Empty for an empty path or ":memory:" (nothing changes) and when
   /// the library cannot be opened (LibraryManager::lastError says why): the old primary is
   /// reported closed and the record then names no primary, except that an embedded primary is
-  /// kept in the record (freeing it would lose its contents) and bound again.
+  /// kept in the record (freeing it would lose its contents) and bound again. A copy that fails
+  /// throws (stocklib::Exception) and changes neither the binding nor the record; the new file
+  /// holds none of the copy, or all of it when the failure came after its commit.
   std::shared_ptr<stocklib::Library> openPrimary(const OdString& path);
   /// movePrimary: moves the external primary's file to `path` (moveFile; `path` must not exist)
   /// or re-points the primary to the existing file at `path` (!moveFile). Empty, with nothing

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "binding/DocumentLibrariesImpl.h"
 #include "binding/NewLibrarySeeding.h"
@@ -20,36 +21,48 @@ using Impl = DocumentLibraries::Impl;
 
 // ---- The record reactor ----
 
+template <class It>
+void Impl::StockLibManagerReactor::hold(It first, It last) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_held[std::this_thread::get_id()].records.insert(first, last);
+}
+
 void Impl::StockLibManagerReactor::modified(const OdDbObject* object) {
+  const OdDbObjectId id = object->objectId();
   {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    if (m_suspensions > 0) {
-      m_pendingRecords.insert(object->objectId());
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto held = m_held.find(std::this_thread::get_id());
+    if (held != m_held.end() && held->second.suspensions > 0) {
+      held->second.records.insert(id);
       return;
     }
   }
   // The record is often closed by a smart pointer's destructor, where an error would end the
-  // process. A failed rebuild is left pending instead: the next resume retries it and lets its
-  // error reach that caller.
+  // process. A failed rebuild is held instead: the next resume retries it and lets its error
+  // reach that caller.
   try {
     if (DocumentLibraries* docs = docLibs(object->database())) docs->refresh();
   } catch (...) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    m_pendingRecords.insert(object->objectId());
+    hold(&id, &id + 1);
   }
 }
 
 void Impl::StockLibManagerReactor::suspend() {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  ++m_suspensions;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  ++m_held[std::this_thread::get_id()].suspensions;
 }
 
 void Impl::StockLibManagerReactor::resume() {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  if (m_suspensions == 0 || --m_suspensions > 0) return;
   // Taken out first: a rebuild may suspend and resume again and must not see this walk.
   std::set<OdDbObjectId> pending;
-  pending.swap(m_pendingRecords);
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto held = m_held.find(std::this_thread::get_id());
+    if (held == m_held.end() || held->second.suspensions == 0 || --held->second.suspensions > 0)
+      return;
+    pending.swap(held->second.records);
+    m_held.erase(held);
+  }
   while (!pending.empty()) {
     const OdDbObjectId id = *pending.begin();
     pending.erase(pending.begin());
@@ -60,10 +73,17 @@ void Impl::StockLibManagerReactor::resume() {
       if (DocumentLibraries* docs = docLibs(db)) docs->refresh();
     } catch (...) {
       // The drawings not reached yet still follow their records: the next resume rebuilds them.
-      m_pendingRecords.insert(pending.begin(), pending.end());
+      hold(pending.begin(), pending.end());
       throw;
     }
   }
+}
+
+void Impl::StockLibManagerReactor::forget(const OdDbDatabase* db) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (auto& [thread, held] : m_held)
+    for (auto it = held.records.begin(); it != held.records.end();)
+      it = it->database() == db ? held.records.erase(it) : std::next(it);
 }
 
 Impl::Suspension::Suspension() : m_uncaught(std::uncaught_exceptions()) {
@@ -170,7 +190,15 @@ std::shared_ptr<stocklib::Library> Impl::openPrimary(const OdString& location, u
     if (library && !oldLib && library->isNew()) detail::seedCreatedLibrary(library, db);
   } else {
     library = manager.openChecked(resolved);
-    if (library) detail::seedOpenedPrimary(library, db);
+    // A rebuild binding the same primary again has nothing to seed.
+    if (library && library != oldLib) detail::seedOpenedPrimary(library, db);
+  }
+  // The old primary is copied before the binding changes: a copy that fails (a full disk, a
+  // damaged source) leaves the drawing bound as it was.
+  std::optional<stocklib::IdMapping> copied;
+  if (oldLib && library && oldLib != library) {
+    copied.emplace(library.get());
+    library->copyAll(oldLib, *copied);
   }
   primary = Library::get(library);
   LibraryReactor* reactor = LibraryReactor::instance();
@@ -179,11 +207,8 @@ std::shared_ptr<stocklib::Library> Impl::openPrimary(const OdString& location, u
     auto it = std::find(secondaries.begin(), secondaries.end(), library);
     if (it != secondaries.end()) closeSecondary(it);
   }
-  if (oldLib && library && oldLib != library) {
-    stocklib::IdMapping mapping(library.get());
-    library->copyAll(oldLib, mapping);
-    if ((reactor = LibraryReactor::instance())) reactor->onPrimaryCopy(db, oldLib.get(), mapping);
-  }
+  if (copied && (reactor = LibraryReactor::instance()))
+    reactor->onPrimaryCopy(db, oldLib.get(), *copied);
   return library;
 }
 
@@ -248,7 +273,10 @@ DocumentLibraries::DocumentLibraries(stocklib::LibraryManager& manager, OdDbData
   m_impl->load();
 }
 
-DocumentLibraries::~DocumentLibraries() = default;
+DocumentLibraries::~DocumentLibraries() {
+  // A rebuild held for this drawing would open its record after the drawing is gone.
+  Impl::StockLibManagerReactor::instance().forget(m_impl->db);
+}
 
 OdDbDatabase* DocumentLibraries::database() const {
   return m_impl->db;
@@ -325,14 +353,27 @@ bool DocumentLibraries::has(const std::shared_ptr<const stocklib::Library>& libr
 std::shared_ptr<stocklib::Library> DocumentLibraries::openEmbeddedPrimary() {
   if (isPrimaryEmbedded()) return m_impl->primaryLib();
   Impl::Suspension suspension;
-  OdString name;
+  OdString name, before;
   {
     OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, true);
     if (!record) return nullptr;
+    before = record->primaryLibraryPath();
     record->setPrimaryLibraryEmbedded();
     name = record->primaryLibraryPath();
   }  // closed: opening the library may close a secondary, which writes the record
-  auto library = m_impl->openPrimary(name, kEmbedded | kCreate);
+  // A failed embedding names the external primary again (the rebuild binds it back).
+  auto restore = [&] {
+    if (OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, false))
+      record->setPrimaryLibraryPath(before);
+  };
+  std::shared_ptr<stocklib::Library> library;
+  try {
+    library = m_impl->openPrimary(name, kEmbedded | kCreate);
+  } catch (...) {
+    restore();
+    throw;
+  }
+  if (!library) restore();
   return library;
 }
 

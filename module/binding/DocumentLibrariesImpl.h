@@ -1,9 +1,11 @@
 // Private state of DocumentLibraries and the process-wide reactor that follows library records.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <utility>
 
 #include "DbObject.h"
@@ -23,16 +25,26 @@ class DocumentLibraries::Impl {
     static StockLibManagerReactor& instance();
 
     void modified(const OdDbObject* object) override;
-    /// suspend / resume: suspensions nest, also across threads; the last resume rebuilds every
-    /// drawing whose record changed meanwhile, once each. Errors of those rebuilds pass to the
-    /// caller of that resume.
+    /// suspend / resume: suspensions nest on one thread and hold back the rebuilds of records
+    /// changed on that thread only (a drawing is used from one thread at a time, so its rebuild
+    /// belongs there); that thread's last resume rebuilds every drawing whose record changed
+    /// meanwhile, once each. Errors of those rebuilds pass to the caller of that resume.
     void suspend();
     void resume();
+    /// forget: drops the held records of `db`, which is going.
+    void forget(const OdDbDatabase* db);
 
    private:
-    int m_suspensions = 0;  // guarded by m_mutex, like the pending records
-    std::recursive_mutex m_mutex;
-    std::set<OdDbObjectId> m_pendingRecords;
+    struct Held {
+      int suspensions = 0;
+      std::set<OdDbObjectId> records;  // changed while suspended, or whose rebuild failed
+    };
+    /// hold: keeps records of this thread for its next last resume.
+    template <class It>
+    void hold(It first, It last);
+
+    std::mutex m_mutex;  // never held while rebuilding
+    std::map<std::thread::id, Held> m_held;
   };
 
   /// Suspends the record reactor for a scope. Leaving the scope normally ends the suspension

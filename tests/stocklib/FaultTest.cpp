@@ -16,22 +16,6 @@ using sltest::FaultMalloc;
 using sltest::FaultVfs;
 
 namespace {
-constexpr uint64_t kSamples = 24;
-
-/// points: fault points 1..total, every one when few, else kSamples spread evenly (both ends
-/// included).
-std::vector<uint64_t> points(uint64_t total) {
-  std::vector<uint64_t> out;
-  if (total <= kSamples) {
-    for (uint64_t n = 1; n <= total; ++n)
-      out.push_back(n);
-    return out;
-  }
-  for (uint64_t i = 0; i < kSamples; ++i)
-    out.push_back(1 + i * (total - 1) / (kSamples - 1));
-  return out;
-}
-
 /// A change of a library and how to tell its old state from its new one.
 struct Change {
   const char* name;
@@ -143,7 +127,7 @@ TEST_F(Faults, FailedReadsWritesSyncsAndTruncatesLoseNothing) {
     }
     ASSERT_GT(total, 3u) << c.name;
     for (bool persistent : {false, true}) {
-      for (uint64_t at : points(total)) {
+      for (uint64_t at : sltest::faultPoints(total)) {
         bool failed = false;
         {
           auto lib = fresh();
@@ -197,7 +181,7 @@ TEST_F(Faults, FailedAllocationsInOpenAndImportLoseNothing) {
       }
     }
     for (bool persistent : {false, true}) {
-      for (uint64_t at : points(total)) {
+      for (uint64_t at : sltest::faultPoints(total)) {
         bool failed = false;
         std::filesystem::copy_file(pathUtf8("base.stocklib"), pathUtf8("work.stocklib"),
                                    std::filesystem::copy_options::overwrite_existing);

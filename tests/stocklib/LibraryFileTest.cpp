@@ -101,6 +101,21 @@ TEST_F(LibraryFile, NonLibraryTruncatedAndNewerFilesGiveEmptyOpenWithReason) {
   }
   EXPECT_FALSE(m.open(path("other.db"), false));
   EXPECT_NE(m.lastError().find(L"is not a library"), -1) << m.lastError().toUtf8();
+  EXPECT_FALSE(m.create(path("other.db"), kLibraryUnitMillimeter, L""));
+
+  // An empty database (what a failed making leaves once its journal is rolled back) is no
+  // library yet: opening it fails, making one in it works.
+  {
+    sqlite3* db = nullptr;
+    sqlite3_open(pathUtf8("blank.stocklib").c_str(), &db);
+    sqlite3_exec(db, "CREATE TABLE t(x); DROP TABLE t; VACUUM", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  ASSERT_GT(std::filesystem::file_size(pathUtf8("blank.stocklib")), 0u);
+  EXPECT_FALSE(m.open(path("blank.stocklib"), false));
+  EXPECT_NE(m.lastError().find(L"no library file"), -1) << m.lastError().toUtf8();
+  EXPECT_TRUE(m.create(path("blank.stocklib"), kLibraryUnitMillimeter, L""))
+      << m.lastError().toUtf8();
 
   // A library cut in half.
   {

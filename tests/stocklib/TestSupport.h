@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "FaultInjection.h"
 #include "stocklib/Library.h"
 #include "stocklib/MemFs.h"
 #include "stocklib/Objects.h"
@@ -76,22 +77,6 @@ inline std::string exportedText(const stocklib::Library& lib) {
   std::ostringstream out;
   doc.save(out);
   return out.str();
-}
-
-/// integrityOk: `PRAGMA integrity_check` of a file answers "ok".
-inline bool integrityOk(const std::string& file) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    return false;
-  }
-  sqlite3_stmt* s = nullptr;
-  bool ok = sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK &&
-            sqlite3_step(s) == SQLITE_ROW &&
-            std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, 0))) == "ok";
-  sqlite3_finalize(s);
-  sqlite3_close(db);
-  return ok;
 }
 
 }  // namespace sltest

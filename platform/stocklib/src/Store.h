@@ -187,8 +187,10 @@ class Store {
   uint32_t writeRow(const Saving& sv, const std::vector<Value>& row);
   /// adoptSaved: gives the saved object its id, owner, position and place in the session.
   void adoptSaved(const Saving& sv, const SaveArgs& args, uint32_t id);
-  uint32_t resolveRef(const Ref& ref, const std::shared_ptr<Library>& holder, Object* holderSelf,
-                      IdMapping* mapping, bool adopt, bool cascade);
+  /// resolveRef: the id `ref` has here; `from` and `field` (the object holding it) name it when
+  /// a copy finds it dangling.
+  uint32_t resolveRef(const Ref& ref, const std::shared_ptr<Library>& holder, const Object& from,
+                      const char* field, IdMapping* mapping, bool adopt, bool cascade);
   void writeLists(const Object& object, Object* self, uint32_t id,
                   const std::shared_ptr<Library>& holder, IdMapping* mapping, bool adopt,
                   bool updating, const std::vector<Value>& row);

@@ -32,7 +32,8 @@ KcSmartPtr<Object> Store::save(const Object& object, Object* self, IdMapping* ma
 }
 
 uint32_t Store::resolveRef(const Ref& ref, const std::shared_ptr<Library>& holder,
-                           Object* /*holderSelf*/, IdMapping* mapping, bool adopt, bool cascade) {
+                           const Object& from, const char* field, IdMapping* mapping, bool adopt,
+                           bool cascade) {
   Library* me = &m_owner;
   bool copying = holder && holder.get() != me;
   if (ref.object) {
@@ -64,8 +65,10 @@ uint32_t Store::resolveRef(const Ref& ref, const std::shared_ptr<Library>& holde
   if (!copying) return ref.id;
   KcSmartPtr<Object> r = holder->m_store->getById(ObjectType::None, ref.id);
   if (!r)
-    throw ConsistencyError(OdString::formatted(L"dangling reference to id %u in ", ref.id) +
-                           holder->filename());
+    throw ConsistencyError(
+        describe(Access::type(from), from.id()) + L" \"" + OdString::fromUtf8(field) +
+        OdString::formatted(L"\" refers to id %u, which is missing from ", ref.id) +
+        holder->filename() + L": nothing was copied");
   SaveArgs a;
   a.mapping = mapping;
   a.reuse = true;
@@ -121,9 +124,10 @@ std::vector<Value> Store::buildRow(const Saving& sv, const SaveArgs& args) {
           row[i] = *args.sync;
         } else {
           const Ref* r = std::get_if<Ref>(&v);
-          uint32_t rid = r ? resolveRef(*r, sv.src, sv.self, sv.copying ? sv.mapping : args.mapping,
-                                        args.adopt && !sv.copying, f.cascade)
-                           : 0;
+          uint32_t rid =
+              r ? resolveRef(*r, sv.src, sv.object, f.name, sv.copying ? sv.mapping : args.mapping,
+                             args.adopt && !sv.copying, f.cascade)
+                : 0;
           row[i] = rid ? Value(Ref{rid, nullptr}) : Value();
           if (sv.self && r) {
             Ref& mine = std::get<Ref>(Access::values(*sv.self)[i]);
@@ -239,7 +243,7 @@ void Store::writeLists(const Object& o, Object* self, uint32_t id,
     if (l.kind == ListKind::Refs) {
       std::vector<uint32_t> ids;
       for (std::size_t k = 0; k < items.size(); ++k) {
-        uint32_t rid = resolveRef(items[k], src, self, mapping, adopt, false);
+        uint32_t rid = resolveRef(items[k], src, o, l.name, mapping, adopt, false);
         ids.push_back(rid);
         if (self) {
           Ref& mine = Access::lists(*self)[li][k];

@@ -88,11 +88,8 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
     exec("PRAGMA foreign_keys=ON");
     exec("PRAGMA cache_size=-32000");
     if (!ro) exec(mem ? "PRAGMA journal_mode=MEMORY" : "PRAGMA journal_mode=DELETE");
-    if (!exists) {
-      createSchema(newUnit, name);
-      isNew = true;
-    } else {
-      int appId = 0, version = 0;
+    int appId = 0, version = 0;
+    if (exists) {
       {
         Stmt s(*this, "PRAGMA application_id");
         if (s.step()) appId = static_cast<int>(s.int64(0));
@@ -101,6 +98,19 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
         Stmt s(*this, "PRAGMA user_version");
         if (s.step()) version = static_cast<int>(s.int64(0));
       }
+      // A file whose making failed holds an empty database once its journal is rolled back: it
+      // is no library yet, as an empty file is.
+      Stmt s(*this, "SELECT count(*) FROM sqlite_master");
+      if (appId == 0 && version == 0 && s.step() && s.int64(0) == 0) exists = false;
+      if (!exists && (!create || ro)) {
+        error = OdString(L"no library file ") + loc;
+        return false;
+      }
+    }
+    if (!exists) {
+      createSchema(newUnit, name);
+      isNew = true;
+    } else {
       if (appId != kApplicationId) {
         error = loc + L" is not a library file";
         return false;

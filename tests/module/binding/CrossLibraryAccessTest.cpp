@@ -1,5 +1,7 @@
 // Typed lookups across a drawing's libraries: which library answers, and the copy of a
 // secondary's object into the primary on first use.
+#include <sqlite3.h>
+
 #include <type_traits>
 
 #include "DocLibsSupport.h"
@@ -140,4 +142,46 @@ TEST_F(DocLibsTest, AFetchFromAnImperialSecondaryConvertsLengths) {
   EXPECT_EQ(docs.getFromPrimary<stocklib::Profile>(key)->id(), copy->id());
   EXPECT_NEAR(imperial->get<stocklib::LShapeProfile>(key)->width(), 4.0, 1e-12);
   EXPECT_TRUE(docs.getAndSaveToPrimary<stocklib::Material>(stocklib::NameKey(OdString("Steel"))));
+}
+
+TEST_F(DocLibsTest, ADamagedSecondaryGivesThePrimaryNothingBroken) {
+  using namespace stocklib;
+  const OdString damaged = dir.file("damaged.stocklib");
+  {
+    auto lib = makeLibrary("damaged.stocklib", {});
+    auto metal = lib->save(MaterialType::create(OdString("Metal")));
+    auto steel = Material::create(OdString("Steel"));
+    steel->set_type(metal.get());
+    lib->save(steel);
+    lib->save(Material::create(OdString("Wood")));
+  }
+  // Behind the store's back: the type's data goes, so the steel's type reference dangles.
+  sqlite3* file = nullptr;
+  ASSERT_EQ(sqlite3_open(damaged.toUtf8().c_str(), &file), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(file, "DELETE FROM o_MaterialType", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(file);
+
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries docs(db.get(), false);
+  docs.openSecondary(damaged);
+  ASSERT_EQ(docs.secondaries().size(), 1u);
+  auto primary = docs.primary(true);
+  ASSERT_TRUE(primary);
+  std::vector<KcSmartPtr<Material>> materials;
+  std::vector<KcSmartPtr<MaterialType>> types;
+  const std::size_t seededTypes = primary->get(types);
+  try {
+    docs.getAndSaveToPrimary<Material>(NameKey(OdString("Steel")));
+    ADD_FAILURE() << "a material with a dangling type was fetched";
+  } catch (const ConsistencyError& e) {
+    const std::string what = e.what();
+    EXPECT_NE(what.find("Material"), std::string::npos) << what;
+    EXPECT_NE(what.find("\"type\""), std::string::npos) << what;
+    EXPECT_NE(what.find(damaged.toUtf8()), std::string::npos) << what;
+  }
+  EXPECT_EQ(primary->get(materials), 0u);
+  EXPECT_EQ(primary->get(types), seededTypes);
+  EXPECT_EQ(primary->check(), std::vector<OdString>());
+  // Its sound objects are still fetched.
+  EXPECT_TRUE(docs.getAndSaveToPrimary<Material>(NameKey(OdString("Wood"))));
 }

@@ -424,6 +424,16 @@ TEST_F(DocLibsTest, ARebuildFailingOnAChangeMadeElsewhereIsRetriedLater) {
   EXPECT_EQ(reactor.events, (std::vector<std::string>{"missing S xa.lib"}));
   sl_db::docLibs(c.get())->openSecondary(dir.file("s.stocklib"));
   EXPECT_EQ(reactor.events, (std::vector<std::string>{"missing S xa.lib", "missing S xa.lib"}));
+
+  // A drawing closed while its rebuild is held is forgotten, not rebuilt once it is gone.
+  failures = 1;
+  openRecord(a.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString("ya.lib"));
+  a.release();
+  reactor.events.clear();
+  sl_db::docLibs(c.get())->openSecondary(dir.file("t.stocklib"));
+  EXPECT_EQ(std::count_if(reactor.events.begin(), reactor.events.end(),
+                          [](const std::string& e) { return e.rfind("missing", 0) == 0; }),
+            0);
   reactor.onMissing = nullptr;
 }
 

@@ -1,5 +1,6 @@
 // What is documented as safe across threads, under load: the registry of bound drawings, the
-// in-memory file system with a drawing-style copy of a file being written, the wrapper cache.
+// in-memory file system with a drawing-style copy of a file being written, the wrapper cache, the
+// library manager, and the record reactor's suspensions while each thread changes its drawing.
 // Meant for the tsan preset; the other presets run it as a plain (short) test.
 #include <atomic>
 #include <cstring>
@@ -79,6 +80,45 @@ TEST_F(DocLibsTest, WrapperCacheGivesOneWrapperPerLibraryOnSeveralThreads) {
       std::shared_ptr<sl_db::Library> first = sl_db::Library::get(libraries[t]);
       if (!first || sl_db::Library::get(libraries[t]) != first || first->library() != libraries[t])
         ++wrong;
+    }
+  });
+  EXPECT_EQ(wrong.load(), 0);
+}
+
+TEST_F(DocLibsTest, LibraryManagerAnswersOneLibraryPerFileOnSeveralThreads) {
+  stocklib::LibraryManager& manager = stocklib::LibraryManager::instance();
+  auto held = makeLibrary("shared.stocklib", {"a"});
+  std::atomic<int> wrong{0};
+  onThreads([&](int t) {
+    const OdString own = dir.file(("own" + std::to_string(t) + ".stocklib").c_str());
+    for (int r = 0; r < kRounds; ++r) {
+      if (manager.open(held->filename(), false) != held) ++wrong;
+      // Made in the first round, then opened again once the last holder let it go.
+      auto mine = manager.create(own, stocklib::kLibraryUnitMillimeter, OdString());
+      if (!mine || !manager.lastError().isEmpty()) ++wrong;
+      // Each thread has its own last error.
+      if (manager.open(dir.file("missing.stocklib"), true) || manager.lastError().isEmpty())
+        ++wrong;
+    }
+  });
+  EXPECT_EQ(wrong.load(), 0);
+}
+
+TEST_F(DocLibsTest, SuspendedRecordRebuildsStayOnTheThreadsOfTheirDrawings) {
+  std::vector<std::shared_ptr<stocklib::Library>> own;
+  for (int t = 0; t < kThreads; ++t)
+    own.push_back(makeLibrary(("s" + std::to_string(t) + ".stocklib").c_str(), {"s"}));
+  std::atomic<int> wrong{0};
+  onThreads([&](int t) {
+    OdDbDatabasePtr db = odDbCreateDatabase(true);
+    sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+    for (int r = 0; r < kRounds; ++r) {
+      // Suspends the rebuilds while it writes the record; the change below rebuilds at once.
+      if (docs->openSecondary(own[t]->filename()) != own[t]) ++wrong;
+      docs->stocklibManager(OdDb::kForWrite, true)
+          ->setFilterTags()
+          .append(OdString::formatted(L"r%d", r));
+      if (docs->secondaries() != sl_db::DocumentLibraries::Libraries{own[t]}) ++wrong;
     }
   });
   EXPECT_EQ(wrong.load(), 0);

@@ -578,7 +578,7 @@ int main(int argc, char** argv) {
   }
   const std::vector<std::string> rest = app.remaining();
   app.prefix_command(false);
-  app.set_help_flag("-h,--help", "print this help; after a command, the command's");
+  app.set_help_flag("-h,--help", "print this help and exit");
   app.require_subcommand(0, 1);
   app.footer("Drawings use the extension " + OdString(OD_DRAWING_FILE_EXTENSION).toUtf8() +
              "; sldb COMMAND --help describes a command.");

@@ -1,14 +1,50 @@
 // Fault injection for the library-store tests: a SQLite file system that wraps the default one
 // and fails its Nth read, write, sync or truncate (once, or from then on, as a full disk does),
-// and SQLite allocation hooks that fail the Nth allocation.
+// and SQLite allocation hooks that fail the Nth allocation; the fault points a sweep samples and
+// SQLite's own check of a file afterwards.
 #pragma once
 
 #include <sqlite3.h>
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace sltest {
+
+/// kFaultSamples: at most this many fault points per change and mode.
+constexpr uint64_t kFaultSamples = 24;
+
+/// faultPoints: fault points 1..total, every one when few, else kFaultSamples spread evenly
+/// (both ends included).
+inline std::vector<uint64_t> faultPoints(uint64_t total) {
+  std::vector<uint64_t> out;
+  if (total <= kFaultSamples) {
+    for (uint64_t n = 1; n <= total; ++n)
+      out.push_back(n);
+    return out;
+  }
+  for (uint64_t i = 0; i < kFaultSamples; ++i)
+    out.push_back(1 + i * (total - 1) / (kFaultSamples - 1));
+  return out;
+}
+
+/// integrityOk: `PRAGMA integrity_check` of a file answers "ok".
+inline bool integrityOk(const std::string& file) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return false;
+  }
+  sqlite3_stmt* s = nullptr;
+  bool ok = sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK &&
+            sqlite3_step(s) == SQLITE_ROW &&
+            std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, 0))) == "ok";
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+  return ok;
+}
 
 /// FaultVfs: while installed, it is SQLite's default file system. Counts every read, write,
 /// sync and truncate of every file; the armed one (1-based) fails, and every later one too when

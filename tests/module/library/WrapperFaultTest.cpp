@@ -1,0 +1,132 @@
+// Failed SQLite allocations while the library wrapper reads its library, when it is made and when
+// it reloads: the error surfaces, a wrapper never answers part of its library as the whole, and
+// the same library wraps whole once the fault has passed.
+#include <filesystem>
+
+#include "FaultInjection.h"
+#include "RxClass.h"
+#include "TestSupport.h"
+#include "sl_db/Library.h"
+
+using namespace stocklib;
+using sl_db::PropertyKey;
+using sltest::FaultMalloc;
+
+namespace {
+
+/// summary: what a wrapper answers, as text: each set under its namespace with the definitions
+/// its key lookups find, and the number of sets found by class.
+std::string summary(const sl_db::Library& w) {
+  std::string out;
+  for (const auto& set : w.propertySets()) {
+    const PropertyNamespace* ns = w.indexedNamespace(set->namespace_id());
+    const OdString nsName = ns ? ns->name() : OdString();
+    out += nsName.toUtf8() + "/" + set->name().toUtf8() + ":";
+    for (const auto& d : set->property_definitions())
+      if (w.propertyDefinition(PropertyKey(nsName, d->name())) == d.get())
+        out += " " + d->name().toUtf8();
+    for (const auto& d : set->value_definitions())
+      if (w.valueDefinition(PropertyKey(nsName, d->name())) == d.get())
+        out += " " + d->name().toUtf8();
+    out += ";";
+  }
+  sl_db::PropertySetList lines;
+  w.propertySets(lines, odrxClassDictionary()->getAt(L"OdDbLine"));
+  return out + " lines " + std::to_string(lines.size());
+}
+
+void addSets(const std::shared_ptr<stocklib::Library>& lib, const wchar_t* nsName, int count) {
+  auto ns = PropertyNamespace::create(nsName)->save(lib);
+  for (int i = 0; i < count; ++i) {
+    auto set = PropertySet::create(ns, OdString::formatted(L"S%d", i));
+    set->insert_entity_type(L"OdDbLine");
+    set->append_property_definition(OdString::formatted(L"P%d", i), PropertyType(1, 5));
+    set->append_value_definition(OdString::formatted(L"V%d", i), PropertyType(1, 9));
+    set->save(lib);
+  }
+}
+
+class WrapperFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto lib = LibraryManager::instance().create(dir.file("base.stocklib"), kLibraryUnitMillimeter,
+                                                 L"base");
+    ASSERT_TRUE(lib);
+    addSets(lib, L"Arch", 4);
+    addSets(lib, L"Struct", 3);
+  }
+  /// fresh: a copy of the base library, opened (outside any fault).
+  std::shared_ptr<stocklib::Library> fresh() {
+    std::filesystem::copy_file(dir.file("base.stocklib").toUtf8(),
+                               dir.file("work.stocklib").toUtf8(),
+                               std::filesystem::copy_options::overwrite_existing);
+    return LibraryManager::instance().open(dir.file("work.stocklib"), false);
+  }
+  sltest::ScratchDir dir;
+};
+
+}  // namespace
+
+TEST_F(WrapperFaults, FailedAllocationsWhileWrappingOrReloadingNeverShowPartOfTheLibrary) {
+  FaultMalloc& heap = FaultMalloc::instance();
+  ASSERT_TRUE(heap.install());
+  for (bool reload : {false, true}) {
+    // reload: a wrapper is made, the library changes and the wrapper reloads; else a wrapper is
+    // made of a library just opened. `old` is what it answered before, `whole` after.
+    auto prepare = [&](std::shared_ptr<sl_db::Library>& w) {
+      auto lib = fresh();
+      if (reload) {
+        w = sl_db::Library::get(lib);
+        addSets(lib, L"Extra", 2);
+      }
+      return lib;
+    };
+    auto step = [&](const std::shared_ptr<stocklib::Library>& lib,
+                    std::shared_ptr<sl_db::Library>& w) {
+      if (reload)
+        w->reload();
+      else
+        w = sl_db::Library::get(lib);
+    };
+    std::string old, whole;
+    uint64_t total = 0;
+    {
+      std::shared_ptr<sl_db::Library> w;
+      auto lib = prepare(w);
+      if (w) old = summary(*w);
+      heap.arm(0, false);
+      step(lib, w);
+      total = heap.count();
+      whole = summary(*w);
+    }
+    ASSERT_GT(total, 20u);
+    ASSERT_NE(old, whole);
+    for (bool persistent : {false, true}) {
+      for (uint64_t at : sltest::faultPoints(total)) {
+        SCOPED_TRACE((reload ? "reload" : "make") + std::string(persistent ? " from" : " at") +
+                     " allocation " + std::to_string(at));
+        std::shared_ptr<sl_db::Library> w;
+        auto lib = prepare(w);
+        bool failed = false;
+        heap.arm(at, persistent);
+        try {
+          step(lib, w);
+        } catch (const stocklib::Exception&) {
+          failed = true;
+        }
+        heap.arm(0, false);
+        if (!failed) {
+          EXPECT_EQ(summary(*w), whole);
+          continue;
+        }
+        // A failed reload keeps the indexes it had; a failed make caches no wrapper.
+        if (reload) {
+          EXPECT_EQ(summary(*w), old);
+        }
+        step(lib, w);
+        EXPECT_EQ(summary(*w), whole);
+      }
+    }
+  }
+  heap.uninstall();
+}
