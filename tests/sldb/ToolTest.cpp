@@ -55,12 +55,13 @@ TEST(Tool, LibraryCommandsBindADrawingAndSaveOnlyOnChange) {
   EXPECT_EQ(sldb(d, "close-secondary d.dwg sec.stocklib").rc, 0);
 
   // Each failure is one line and a non-zero exit, and the drawing is left alone.
+  ASSERT_EQ(sldb(d, "new bare.dwg").rc, 0);
   before = stamp();
   for (const char* bad :
        {"info missing.dwg", "init missing.dwg", "list d.dwg beam", "fetch d.dwg tag nothing",
         "move-primary d.dwg sec.stocklib", "move-primary d.dwg absent.stocklib --repoint",
         "close-secondary d.dwg sec.stocklib", "set-primary d.dwg /no/such/folder/x.stocklib",
-        "add-secondary d.dwg moved.stocklib"}) {
+        "add-secondary d.dwg moved.stocklib", "add-secondary bare.dwg sec.stocklib"}) {
     Outcome r = sldb(d, bad);
     EXPECT_NE(r.rc, 0) << bad;
     EXPECT_EQ(lines(r.out), 1) << bad << ": " << r.out;

@@ -336,7 +336,11 @@ int cmdMovePrimary(const LibraryArguments& a) {
 }
 
 int cmdAddSecondary(const LibraryArguments& a) {
-  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
+  return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
+    // The secondaries are kept in the record: without one the drawing could not remember this.
+    if (recordBytes(db).empty())
+      throw Failure{a.drawing + " has no library record to keep a secondary in (sldb init " +
+                    a.drawing + " gives it one)"};
     auto library = docs->openSecondary(OdString::fromUtf8(a.library));
     if (!library)
       throw Failure{"cannot open " + a.library + " as a secondary library" + storeError()};
