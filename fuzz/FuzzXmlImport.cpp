@@ -3,9 +3,8 @@
 // to the same text again.
 #include <pugixml.hpp>
 
-#include <sstream>
-
 #include "FuzzSupport.h"
+#include "XmlText.h"
 #include "stocklib/Library.h"
 #include "stocklib/MemFs.h"
 
@@ -14,15 +13,6 @@ std::shared_ptr<stocklib::Library> freshLibrary() {
   OdString name = stocklib::MemFs::instance().createUnique()->filename();
   return stocklib::LibraryManager::instance().create(OdString(L"memvfs://") + name,
                                                      stocklib::kLibraryUnitMillimeter, L"fuzz");
-}
-
-std::string exported(const stocklib::Library& lib) {
-  pugi::xml_document doc;
-  pugi::xml_node root = doc.append_child("stocklib");
-  lib.exportToXml(root);
-  std::ostringstream out;
-  doc.save(out);
-  return out.str();
 }
 
 void drop(std::shared_ptr<stocklib::Library>& lib) {
@@ -52,13 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     drop(first);
     return 0;
   }
-  std::string once = exported(*first);
+  std::string once = sltest::exportedText(*first);
   pugi::xml_document again;
   if (!again.load_string(once.c_str())) __builtin_trap();
   pugi::xml_node againRoot = again.document_element();
   auto second = freshLibrary();
   second->importFromXml(againRoot, stocklib::Library::ImportOptions());  // must not throw
-  if (exported(*second) != once) __builtin_trap();
+  if (sltest::exportedText(*second) != once) __builtin_trap();
   drop(first);
   drop(second);
   return 0;

@@ -7,12 +7,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <pugixml.hpp>
 #include <sstream>
 
 #include "DbDatabase.h"
 #include "OdError.h"
 #include "RxModule.h"
+#include "XmlText.h"
 #include "sl_db/DbStockLibManager.h"
 #include "stocklib/Library.h"
 #include "stocklib/MemFs.h"
@@ -53,12 +53,7 @@ std::string smallLibrary(const fs::path& file, std::string& xml) {
     auto circle = CircleProfile::create(ProfileName::create(L"RD", nullptr), L"20");
     circle->set_diameter(20.0);
     circle->save(lib);
-    pugi::xml_document doc;
-    pugi::xml_node root = doc.append_child("stocklib");
-    lib->exportToXml(root);
-    std::ostringstream out;
-    doc.save(out);
-    xml = out.str();
+    xml = sltest::exportedText(*lib);
   }
   sqlite3* db = nullptr;
   sqlite3_open(file.string().c_str(), &db);

@@ -4,14 +4,13 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <unistd.h>
-#include <pugixml.hpp>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "FaultInjection.h"
+#include "XmlText.h"
 #include "stocklib/Library.h"
 #include "stocklib/MemFs.h"
 #include "stocklib/Objects.h"
@@ -68,15 +67,5 @@ class Recorder : public stocklib::Library::Reactor {
     events.push_back("modified " + std::to_string(static_cast<int>(t)));
   }
 };
-
-/// exportedText: the library written out as XML text; equal texts, equal libraries.
-inline std::string exportedText(const stocklib::Library& lib) {
-  pugi::xml_document doc;
-  pugi::xml_node root = doc.append_child("stocklib");
-  lib.exportToXml(root);
-  std::ostringstream out;
-  doc.save(out);
-  return out.str();
-}
 
 }  // namespace sltest
