@@ -88,6 +88,16 @@ std::vector<std::string> foreignSchema(sqlite3* db) {
   return out;
 }
 
+std::map<std::string, std::set<std::string>> tableColumns(sqlite3* db) {
+  std::map<std::string, std::set<std::string>> out;
+  std::string error;
+  (void)eachRow(db,
+                "SELECT m.name, c.name FROM sqlite_master m, pragma_table_info(m.name) c WHERE "
+                "m.type='table'",
+                error, [&](const std::vector<std::string>& c) { out[c[0]].insert(c[1]); });
+  return out;
+}
+
 std::vector<std::string> consistencyProblems(
     sqlite3* db, std::size_t limit, const std::function<void(std::size_t, std::size_t)>& progress) {
   std::vector<std::string> out;
@@ -113,9 +123,7 @@ std::vector<std::string> consistencyProblems(
            " row");
   });
   step();
-  std::set<std::string> tables;
-  run("SELECT name FROM sqlite_master WHERE type='table'",
-      [&](const std::vector<std::string>& c) { tables.insert(c[0]); });
+  std::map<std::string, std::set<std::string>> tables = tableColumns(db);
   std::string known;
   for (const TypeDesc* t : TypeRegistry::get().all()) {
     if (t->abstract) continue;
@@ -143,6 +151,7 @@ std::vector<std::string> consistencyProblems(
         });
     for (const FieldDesc& f : t->allFields) {
       if (f.kind != FieldKind::Real && f.kind != FieldKind::Length) continue;
+      if (!tables[table].count(f.name)) continue;  // an older file's: absent everywhere
       // Infinities read back as such; NaN is stored as NULL and cannot arise.
       run(std::string("SELECT id FROM ") + table + " WHERE abs(" + f.name +
               ") > 1.7976931348623157e308",

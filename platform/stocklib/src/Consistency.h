@@ -6,6 +6,8 @@
 #include <sqlite3.h>
 
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,10 @@ namespace stocklib::detail {
 /// make, named ("trigger t", "view v", "table x"); empty for a file of our own. Throws nothing;
 /// a failed query is itself reported as an item.
 std::vector<std::string> foreignSchema(sqlite3* db);
+
+/// tableColumns: the column names of every table of the file, by table. Throws nothing; a
+/// failed query answers what was read before it.
+std::map<std::string, std::set<std::string>> tableColumns(sqlite3* db);
 
 /// consistencyProblems: one line per problem found (at most `limit`): dangling references,
 /// objects without their data, data without its object, objects of unknown types, and lengths

@@ -111,6 +111,9 @@ bool Library::isNew() const {
 bool Library::isReadOnly() const {
   return m_store->readOnly;
 }
+int Library::schemaVersion() const {
+  return m_store->schemaVersion;
+}
 LibraryUnit Library::unit() const {
   return m_store->unit;
 }

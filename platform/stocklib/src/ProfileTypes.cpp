@@ -110,7 +110,9 @@ void addProfileTypes(std::vector<TypeDesc>& out) {
   out.push_back(
       shape<LShapeProfile>(OT::LShapeProfile, "LShapeProfile",
                            {h, w, {"thickness", L}, {"root_radius", L}, {"toe_radius", L}}));
-  out.push_back(shape<IShapeProfile>(OT::IShapeProfile, "IShapeProfile", {h, w, tw, tf, r}));
+  out.push_back(
+      shape<IShapeProfile>(OT::IShapeProfile, "IShapeProfile",
+                           {h, w, tw, tf, r, FieldDesc{"flange_slope", FieldKind::Real}.from(2)}));
   out.push_back(shape<AsymmetricIShapeProfile>(OT::AsymmetricIShapeProfile,
                                                "AsymmetricIShapeProfile",
                                                {h,

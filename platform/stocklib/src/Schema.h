@@ -26,11 +26,18 @@ struct FieldDesc {
   FieldDesc(const char* n, FieldKind k, bool req = false, ObjectType ref = ObjectType::None,
             bool casc = false)
       : name(n), kind(k), required(req), refType(ref), cascade(casc) {}
+  /// from: this field as added by the migration to schema `version`.
+  FieldDesc from(int version) const {
+    FieldDesc f = *this;
+    f.since = version;
+    return f;
+  }
   const char* name;  // column name; also the name criteria and XML use
   FieldKind kind;
   bool required;       // NOT NULL
   ObjectType refType;  // Ref: the (possibly abstract) type referred to
   bool cascade;        // Ref: saving the holder into its library saves the loaded referent too
+  int since = 1;       // the schema version whose migration adds the column (never required)
 };
 
 /// ListKind: Refs: ordered references to objects that live on their own (entity types of a

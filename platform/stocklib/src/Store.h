@@ -94,6 +94,7 @@ class Store {
   OdString location;
   bool isNew = false;
   bool readOnly = false;
+  int schemaVersion = 0;  // the file's, after any upgrade
   LibraryUnit unit = kLibraryUnitMillimeter;
   sqlite3* db = nullptr;
 
@@ -128,10 +129,21 @@ class Store {
   [[noreturn]] void fail(const std::string& what, int rc) const;
   void createSchema(LibraryUnit unit, const OdString& name);
   void ensureTables();
+  /// upgrade: runs the migrations after `from`, all in one transaction, and sets user_version.
+  void upgrade(int from);
+  /// addColumns: adds to the existing tables the columns of the fields `wanted` picks (with
+  /// their indexes); they read as absent, that is their default, until set.
+  void addColumns(const std::function<bool(const FieldDesc&)>& wanted);
+  void migrateTo2();
   std::string tableName(const TypeDesc& t) const { return std::string("o_") + t.name; }
   std::string listTable(const TypeDesc& t, const ListDesc& l) const;
   const std::string& selectColumns(const TypeDesc& t);
   bool hasTable(const TypeDesc& t) const { return m_tables.count(&t) != 0; }
+  /// hasColumn: the table of `t` has a column for its field `index` (a file opened read-only
+  /// may lack columns added after it was written).
+  bool hasColumn(const TypeDesc& t, std::size_t index) const {
+    return !m_absent.count({&t, index});
+  }
 
   // `keep`: what is loaded goes into the cache too.
   KcSmartPtr<Object> materialize(const TypeDesc& t, sqlite3_stmt* s, bool keep = false);
@@ -209,6 +221,7 @@ class Store {
   Library& m_owner;
   std::unordered_map<std::string, Cached> m_cache;
   std::set<const TypeDesc*> m_tables;
+  std::set<std::pair<const TypeDesc*, std::size_t>> m_absent;  // fields without a column
   std::unordered_map<const TypeDesc*, std::string> m_columns;
   Ctx m_ctx;
   ObjectCache m_objects{kCacheLimit};

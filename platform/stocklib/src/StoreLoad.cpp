@@ -9,8 +9,8 @@ const std::string& Store::selectColumns(const TypeDesc& t) {
   std::string& s = m_columns[&t];
   if (s.empty()) {
     s = "SELECT id";
-    for (const FieldDesc& f : t.allFields)
-      s += std::string(", ") + f.name;
+    for (std::size_t i = 0; i < t.allFields.size(); ++i)
+      s += std::string(", ") + (hasColumn(t, i) ? t.allFields[i].name : "NULL");
     s += " FROM " + tableName(t);
   }
   return s;

@@ -12,10 +12,71 @@
 namespace stocklib::detail {
 
 namespace {
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = kLibrarySchemaVersion;
 constexpr int kApplicationId = 0x534C4942;  // "SLIB"
 const char kMemPrefix[] = "memvfs://";
+
+/// columnDef: the column of a field, as CREATE TABLE and ALTER TABLE write it.
+std::string columnDef(const FieldDesc& f) {
+  std::string sql = f.name;
+  switch (f.kind) {
+    case FieldKind::Text:
+      sql += " TEXT";
+      break;
+    case FieldKind::Real:
+    case FieldKind::Length:
+      sql += " REAL";
+      break;
+    case FieldKind::Ref:
+    case FieldKind::Owner:
+      sql += " INTEGER REFERENCES objects(id)";
+      break;
+    default:
+      sql += " INTEGER";
+  }
+  if (f.required) sql += " NOT NULL";
+  return sql;
+}
+
+std::string refIndex(const std::string& table, const FieldDesc& f) {
+  return "CREATE INDEX " + table + "_" + f.name + " ON " + table + "(" + f.name + ")";
+}
 }  // namespace
+
+// Version 2: I-shaped profiles gain flange_slope (absent, that is parallel, on older rows).
+void Store::migrateTo2() {
+  addColumns([](const FieldDesc& f) { return f.since == 2; });
+}
+
+void Store::addColumns(const std::function<bool(const FieldDesc&)>& wanted) {
+  std::map<std::string, std::set<std::string>> columns = tableColumns(db);
+  for (const TypeDesc* t : TypeRegistry::get().all()) {
+    if (t->abstract) continue;
+    std::string table = tableName(*t);
+    auto have = columns.find(table);
+    if (have == columns.end()) continue;  // made whole by ensureTables
+    for (const FieldDesc& f : t->allFields) {
+      if (!wanted(f) || have->second.count(f.name)) continue;
+      if (f.required)
+        throw Exception(std::string("a required column cannot be added: ") + table + "." + f.name);
+      exec(("ALTER TABLE " + table + " ADD COLUMN " + columnDef(f)).c_str());
+      if (f.kind == FieldKind::Ref || f.kind == FieldKind::Owner) exec(refIndex(table, f).c_str());
+    }
+  }
+}
+
+void Store::upgrade(int from) {
+  // The migrations, in order: steps[i] brings a file from version i + 1 to i + 2. Each runs
+  // inside the one transaction of the upgrade; a new schema version is one more entry.
+  using Migration = void (Store::*)();
+  static const Migration steps[] = {&Store::migrateTo2};
+  static_assert(std::size(steps) == kSchemaVersion - 1, "one migration per schema version");
+  Txn txn(*this);
+  for (int v = from; v < kSchemaVersion; ++v)
+    (this->*steps[v - 1])();
+  exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+  txn.commit();
+}
 
 bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
                  const OdString& name, OdString& error) {
@@ -130,17 +191,31 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
         error = loc + L" holds what a library does not: " + OdString::fromUtf8(items);
         return false;
       }
-      Stmt check(*this, "PRAGMA quick_check(1)");
       std::string answer;
-      if (check.step()) {
-        const unsigned char* t = sqlite3_column_text(check.get(), 0);
-        answer = t ? reinterpret_cast<const char*>(t) : "";
+      {
+        Stmt check(*this, "PRAGMA quick_check(1)");
+        if (check.step()) {
+          const unsigned char* t = sqlite3_column_text(check.get(), 0);
+          answer = t ? reinterpret_cast<const char*>(t) : "";
+        }
       }
       if (answer != "ok") {
         error = loc + L" is damaged: " + OdString::fromUtf8(answer);
         return false;
       }
+      if (version < kSchemaVersion && !ro) {
+        try {
+          upgrade(version);
+        } catch (const Exception& e) {
+          error = OdString::formatted(L"%ls: the upgrade from schema version %d to %d failed: ",
+                                      loc.c_str(), version, kSchemaVersion) +
+                  OdString(e.what());
+          return false;
+        }
+        version = kSchemaVersion;
+      }
     }
+    schemaVersion = exists ? version : kSchemaVersion;
     ensureTables();
     if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &m_file) != SQLITE_OK)
       m_file = nullptr;
@@ -174,41 +249,33 @@ void Store::createSchema(LibraryUnit newUnit, const OdString& name) {
 }
 
 void Store::ensureTables() {
-  std::set<std::string> existing;
-  {
-    Stmt s(*this, "SELECT name FROM sqlite_master WHERE type='table'");
-    while (s.step())
-      existing.insert(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)));
-  }
+  std::map<std::string, std::set<std::string>> existing = tableColumns(db);
   std::vector<std::string> ddl;
   for (const TypeDesc* t : TypeRegistry::get().all()) {
     if (t->abstract) continue;
     std::string table = tableName(*t);
-    if (existing.count(table)) {
+    auto have = existing.find(table);
+    if (have != existing.end()) {
       m_tables.insert(t);
+      for (std::size_t i = 0; i < t->allFields.size(); ++i) {
+        const FieldDesc& f = t->allFields[i];
+        if (have->second.count(f.name)) continue;
+        // A column the file lacks (it predates its field): read as absent; a writable file
+        // gets it, as its version's migration would have given it.
+        if (readOnly || f.required) {
+          m_absent.insert({t, i});
+          continue;
+        }
+        ddl.push_back("ALTER TABLE " + table + " ADD COLUMN " + columnDef(f));
+        if (f.kind == FieldKind::Ref || f.kind == FieldKind::Owner)
+          ddl.push_back(refIndex(table, f));
+      }
       continue;
     }
     std::string sql = "CREATE TABLE " + table +
                       "(id INTEGER PRIMARY KEY REFERENCES objects(id) ON DELETE CASCADE";
-    for (const FieldDesc& f : t->allFields) {
-      sql += std::string(", ") + f.name;
-      switch (f.kind) {
-        case FieldKind::Text:
-          sql += " TEXT";
-          break;
-        case FieldKind::Real:
-        case FieldKind::Length:
-          sql += " REAL";
-          break;
-        case FieldKind::Ref:
-        case FieldKind::Owner:
-          sql += " INTEGER REFERENCES objects(id)";
-          break;
-        default:
-          sql += " INTEGER";
-      }
-      if (f.required) sql += " NOT NULL";
-    }
+    for (const FieldDesc& f : t->allFields)
+      sql += ", " + columnDef(f);
     ddl.push_back(sql + ")");
     if (!t->keyFields.empty()) {
       std::string idx = "CREATE UNIQUE INDEX " + table + "_key ON " + table + "(";
@@ -217,8 +284,7 @@ void Store::ensureTables() {
       ddl.push_back(idx + ")");
     }
     for (const FieldDesc& f : t->allFields)
-      if (f.kind == FieldKind::Ref || f.kind == FieldKind::Owner)
-        ddl.push_back("CREATE INDEX " + table + "_" + f.name + " ON " + table + "(" + f.name + ")");
+      if (f.kind == FieldKind::Ref || f.kind == FieldKind::Owner) ddl.push_back(refIndex(table, f));
     for (const ListDesc& l : t->allLists) {
       if (l.kind != ListKind::Refs) continue;
       std::string lt = listTable(*t, l);

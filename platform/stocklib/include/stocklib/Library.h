@@ -53,6 +53,11 @@ class STOCKLIB_API IdMapping {
   std::map<uint32_t, uint32_t> m_byId;
 };
 
+/// kLibrarySchemaVersion: the schema version of the files this code writes. Files of versions 1
+/// to it open; opened writable, an earlier one is upgraded in place (one transaction, all or
+/// nothing); opened read-only, it is read as it is, fields it lacks answering their defaults.
+constexpr int kLibrarySchemaVersion = 2;
+
 /// Library: one open library. Made by LibraryManager only and shared by std::shared_ptr;
 /// the file is closed when the last holder lets go. A library and its objects are used from one
 /// thread at a time.
@@ -61,8 +66,8 @@ class STOCKLIB_API IdMapping {
 /// can be damaged further in, or changed by another process afterwards. Every call that reads or
 /// writes the file can then throw Exception naming the file and the failure: name, locale,
 /// region, their setters, defaultUnit, setDefaultUnit, get (all forms), save, remove, copyAll,
-/// importFromXml, exportToXml and check. filename, isNew, isReadOnly and unit answer what was
-/// read at open and never throw.
+/// importFromXml, exportToXml and check. filename, isNew, isReadOnly, schemaVersion and unit answer
+/// what was read at open and never throw.
 class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
  public:
   /// RemoveResult: 0 removed, 1 not removed (not found, empty object or no library), 2 kept
@@ -144,6 +149,9 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
   bool isNew() const;
   /// isReadOnly: opened read-only, or the file or its folder is not writable.
   bool isReadOnly() const;
+  /// schemaVersion: the file's schema version: kLibrarySchemaVersion once opened writable, the
+  /// version it has when opened read-only.
+  int schemaVersion() const;
   LibraryUnit unit() const;
   /// name: the name given at creation.
   OdString name() const;

@@ -472,6 +472,9 @@ class STOCKLIB_API LShapeProfile : public ParametrizedProfile {
   STOCKLIB_PROFILE_DIMENSION(toe_radius)
 };
 
+/// IShapeProfile: a rolled or welded I section; `flange_slope` is the inner slope of tapered
+/// flanges as a ratio (0.14 for 14 %; 0, the default, for parallel flanges), not a length.
+/// `flange_thickness` is then the mean thickness, at a quarter of the width from the tip.
 class STOCKLIB_API IShapeProfile : public ParametrizedProfile {
   STOCKLIB_DECLARE_SHAPE(IShapeProfile)
  public:
@@ -485,17 +488,19 @@ class STOCKLIB_API IShapeProfile : public ParametrizedProfile {
       width,
       web_thickness,
       flange_thickness,
-      fillet_radius
+      fillet_radius,
+      flange_slope
     };
-    static constexpr const char* names[] = {"profile_name",     "size",         "profile_type",
-                                            "height",           "width",        "web_thickness",
-                                            "flange_thickness", "fillet_radius"};
+    static constexpr const char* names[] = {"profile_name",     "size",          "profile_type",
+                                            "height",           "width",         "web_thickness",
+                                            "flange_thickness", "fillet_radius", "flange_slope"};
   };
   STOCKLIB_PROFILE_DIMENSION(height)
   STOCKLIB_PROFILE_DIMENSION(width)
   STOCKLIB_PROFILE_DIMENSION(web_thickness)
   STOCKLIB_PROFILE_DIMENSION(flange_thickness)
   STOCKLIB_PROFILE_DIMENSION(fillet_radius)
+  STOCKLIB_PROFILE_DIMENSION(flange_slope)
 };
 
 class STOCKLIB_API AsymmetricIShapeProfile : public ParametrizedProfile {

@@ -1,0 +1,187 @@
+// Library files of earlier schema versions: the fixtures the schema-1 code wrote read back as it
+// read them, upgrade when opened writable (all or nothing under injected faults), and stay as
+// they are when opened read-only; a file of a later version is refused.
+#include <pugixml.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "TestSupport.h"
+#include "stocklib/Materials.h"
+#include "stocklib/Profiles.h"
+
+using namespace stocklib;
+using sltest::FaultVfs;
+
+namespace {
+class Migration : public sltest::TempDir {
+ protected:
+  /// fixture: a copy of tests/fixtures/schema1/`name` in the folder.
+  OdString fixture(const std::string& name) {
+    std::filesystem::copy_file(std::string(SL_FIXTURE_DIR) + "/schema1/" + name,
+                               m_dir + "/" + name,
+                               std::filesystem::copy_options::overwrite_existing);
+    return path(name.c_str());
+  }
+  /// exported: the library's export as stocklib-tool writes it.
+  static std::string exported(const std::shared_ptr<Library>& lib) {
+    pugi::xml_document doc;
+    pugi::xml_node decl = doc.append_child(pugi::node_declaration);
+    decl.append_attribute("version") = "1.0";
+    decl.append_attribute("encoding") = "UTF-8";
+    pugi::xml_node root = doc.append_child("stocklib");
+    root.append_attribute("version") = "1";
+    lib->exportToXml(root);
+    std::ostringstream out;
+    doc.save(out, "  ");
+    return out.str();
+  }
+  static std::string fileText(const std::string& file) {
+    std::ifstream in(std::string(SL_FIXTURE_DIR) + "/schema1/" + file);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  /// userVersion: PRAGMA user_version of the closed file `name`; -1 when unreadable.
+  int userVersion(const char* name) const {
+    sqlite3* db = nullptr;
+    int version = -1;
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_open_v2(pathUtf8(name).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &s, nullptr) == SQLITE_OK &&
+        sqlite3_step(s) == SQLITE_ROW)
+      version = sqlite3_column_int(s, 0);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return version;
+  }
+  void sql(const char* name, const char* statements) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(pathUtf8(name).c_str(), &db), SQLITE_OK);
+    char* err = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, statements, nullptr, nullptr, &err), SQLITE_OK) << err;
+    sqlite3_free(err);
+    sqlite3_close(db);
+  }
+  static std::string lastError() { return LibraryManager::instance().lastError().toUtf8(); }
+};
+}  // namespace
+
+TEST_F(Migration, SchemaOneFixturesReadBackEqualCheckAndUpgrade) {
+  for (std::string name : {"metric", "imperial", "every_type"}) {
+    SCOPED_TRACE(name);
+    std::string file = name + ".stocklib";
+    OdString location = fixture(file);
+    const std::string expected = fileText(name + ".xml");
+    ASSERT_FALSE(expected.empty());
+    {
+      auto lib = LibraryManager::instance().open(location, true);
+      ASSERT_TRUE(lib) << lastError();
+      EXPECT_EQ(lib->schemaVersion(), 1);
+      EXPECT_EQ(exported(lib), expected);
+      EXPECT_EQ(lib->check(), std::vector<OdString>());
+    }
+    EXPECT_EQ(userVersion(file.c_str()), 1) << "a read-only open changed the file";
+    {
+      auto lib = LibraryManager::instance().open(location, false);
+      ASSERT_TRUE(lib) << lastError();
+      EXPECT_EQ(lib->schemaVersion(), kLibrarySchemaVersion);
+      EXPECT_EQ(exported(lib), expected);
+      EXPECT_EQ(lib->check(), std::vector<OdString>());
+      std::vector<KcSmartPtr<IShapeProfile>> shapes;
+      ASSERT_GT(lib->get(shapes), 0u);
+      EXPECT_EQ(shapes[0]->flange_slope(), 0.0);
+      shapes[0]->set_flange_slope(0.14);
+      shapes[0]->save(lib);
+    }
+    EXPECT_EQ(userVersion(file.c_str()), kLibrarySchemaVersion);
+    EXPECT_TRUE(sltest::integrityOk(pathUtf8(file.c_str())));
+    auto lib = LibraryManager::instance().open(location, true);
+    ASSERT_TRUE(lib) << lastError();
+    EXPECT_EQ(lib->check(), std::vector<OdString>());
+    std::vector<KcSmartPtr<IShapeProfile>> shapes;
+    lib->get(shapes);
+    EXPECT_EQ(shapes[0]->flange_slope(), 0.14);
+  }
+}
+
+TEST_F(Migration, UpgradeFailedByAnInjectedFaultLeavesTheVersionOneFile) {
+  const std::string expected = fileText("every_type.xml");
+  FaultVfs& vfs = FaultVfs::instance();
+  vfs.install();
+  uint64_t total = 0;
+  {
+    OdString location = fixture("every_type.stocklib");
+    vfs.arm(0, false);
+    auto lib = LibraryManager::instance().open(location, false);
+    total = vfs.count();
+    ASSERT_TRUE(lib);
+  }
+  ASSERT_GT(total, 3u);
+  int failures = 0;
+  for (bool persistent : {false, true}) {
+    for (uint64_t at : sltest::faultPoints(total)) {
+      SCOPED_TRACE((persistent ? "from operation " : "at operation ") + std::to_string(at));
+      OdString location = fixture("every_type.stocklib");
+      vfs.arm(at, persistent);
+      bool opened = static_cast<bool>(LibraryManager::instance().open(location, false));
+      bool upgradeFailed = !opened && lastError().find("upgrade") != std::string::npos;
+      vfs.arm(0, false);
+      failures += upgradeFailed;
+      // A writable connection rolls back what a failed commit left in the journal.
+      sql("every_type.stocklib", "SELECT count(*) FROM sqlite_master");
+      EXPECT_TRUE(sltest::integrityOk(pathUtf8("every_type.stocklib")));
+      int version = userVersion("every_type.stocklib");
+      if (upgradeFailed || opened) {
+        EXPECT_EQ(version, opened ? kLibrarySchemaVersion : 1);
+      }
+      auto lib = LibraryManager::instance().open(location, true);
+      ASSERT_TRUE(lib) << lastError();
+      EXPECT_EQ(lib->schemaVersion(), version);
+      EXPECT_EQ(lib->check(), std::vector<OdString>());
+      EXPECT_EQ(exported(lib), expected);
+    }
+  }
+  vfs.uninstall();
+  EXPECT_GT(failures, 0) << "no fault reached the upgrade";
+}
+
+TEST_F(Migration, MissingColumnsAnswerDefaultsReadOnlyAndAreAddedWritable) {
+  // A file from before a field existed: the column is not there at all.
+  OdString location = fixture("every_type.stocklib");
+  sql("every_type.stocklib", "ALTER TABLE o_PhysicalAsset DROP COLUMN thermal_conductivity");
+  {
+    auto lib = LibraryManager::instance().open(location, true);
+    ASSERT_TRUE(lib) << lastError();
+    auto steel = lib->get<PhysicalAsset>(NameKey(L"Steel S235"));
+    ASSERT_TRUE(steel);
+    EXPECT_EQ(steel->density(), 7850);
+    EXPECT_FALSE(steel->has_thermal_conductivity());
+    std::vector<KcSmartPtr<Material>> materials;
+    EXPECT_EQ(lib->get(materials), 2u);
+    EXPECT_EQ(lib->check(), std::vector<OdString>());
+  }
+  auto lib = LibraryManager::instance().open(location, false);
+  ASSERT_TRUE(lib) << lastError();
+  auto steel = lib->get<PhysicalAsset>(NameKey(L"Steel S235"));
+  ASSERT_TRUE(steel);
+  steel->set_thermal_conductivity(50);
+  steel->save(lib);
+  EXPECT_EQ(lib->get<PhysicalAsset>(NameKey(L"Steel S235"))->thermal_conductivity(), 50);
+  EXPECT_EQ(lib->check(), std::vector<OdString>());
+}
+
+TEST_F(Migration, LaterVersionIsRefusedInOneLineNamingBoth) {
+  OdString location = fixture("every_type.stocklib");
+  sql("every_type.stocklib", "PRAGMA user_version=3");
+  for (bool readOnly : {true, false}) {
+    EXPECT_FALSE(LibraryManager::instance().open(location, readOnly));
+    std::string error = lastError();
+    EXPECT_NE(error.find("schema version 3"), std::string::npos) << error;
+    EXPECT_NE(error.find("1 to " + std::to_string(kLibrarySchemaVersion)), std::string::npos)
+        << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+  }
+  EXPECT_EQ(userVersion("every_type.stocklib"), 3);
+}
