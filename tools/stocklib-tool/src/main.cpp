@@ -104,6 +104,8 @@ int info(const Args& args) {
               {"unit", lib->unit() == kLibraryUnitInch ? "inch" : "millimetre"},
               {"locale", lib->locale().toUtf8()},
               {"region", lib->region().toUtf8()},
+              {"schema_version", lib->schemaVersion()},
+              {"upgrade", lib->schemaVersion() < kLibrarySchemaVersion},
               {"objects", counts},
               {"total", total},
               {"cache",
@@ -118,6 +120,11 @@ int info(const Args& args) {
   }
   for (const char* key : {"file", "name", "unit", "locale", "region"})
     std::printf("%-8s %s\n", (std::string(key) + ":").c_str(), doc[key].get<std::string>().c_str());
+  if (lib->schemaVersion() < kLibrarySchemaVersion)
+    std::printf("schema:  %d (upgraded to %d when opened writable)\n", lib->schemaVersion(),
+                kLibrarySchemaVersion);
+  else
+    std::printf("schema:  %d\n", lib->schemaVersion());
   std::printf("objects:\n");
   for (const auto& [name, count] : counts.items())
     std::printf("  %-26s %zu\n", name.c_str(), count.get<std::size_t>());
@@ -332,6 +339,27 @@ int check(const Args& args) {
   return problems ? kFailed : kOk;
 }
 
+// Opening writable runs the missing migrations; a file that cannot be written is left as it is.
+int upgrade(const Args& args) {
+  int before = 0;
+  {
+    std::shared_ptr<Library> lib = openLibrary(args.file, true);
+    if (!lib) return kFailed;
+    before = lib->schemaVersion();
+  }
+  if (before == kLibrarySchemaVersion) {
+    std::printf("%s: schema version %d, nothing to upgrade\n", args.file.c_str(), before);
+    return kOk;
+  }
+  std::shared_ptr<Library> lib = openLibrary(args.file, false);
+  if (!lib) return kFailed;
+  if (lib->isReadOnly())
+    return fail(args.file + " is read-only; it keeps schema version " + std::to_string(before));
+  std::printf("%s: schema version %d upgraded to %d\n", args.file.c_str(), before,
+              lib->schemaVersion());
+  return kOk;
+}
+
 // Refuses a TYPE for list that names no object class.
 std::string knownType(const std::string& type) {
   if (classOf(type)) return "";
@@ -378,6 +406,9 @@ int main(int argc, char** argv) {
   CLI::App* checkCommand = app.add_subcommand(
       "check", "checks the file's pages and the library's consistency; exit 1 on problems");
   fileArg(checkCommand);
+  CLI::App* upgradeCommand = app.add_subcommand(
+      "upgrade", "brings the file to the schema version of this program (as a writable open does)");
+  fileArg(upgradeCommand);
 
   try {
     app.parse(argc, argv);
@@ -400,6 +431,7 @@ int main(int argc, char** argv) {
     if (*listCommand) return list(args);
     if (*importCommand) return importXml(args);
     if (*exportCommand) return exportXml(args);
+    if (*upgradeCommand) return upgrade(args);
     return check(args);
   } catch (const std::exception& e) {
     return fail(e.what());
