@@ -112,5 +112,7 @@ SLDB_API OutlineBounds outlineBounds(const SectionOutline& outline);
 /// Tapered channels carry no toe radius of their own: the tables give them half the root
 /// radius, and so does the outline.
 constexpr double kTaperedChannelToeRatio = 0.5;
+/// Tapered I sections likewise: their tables give the toe 0.6 of the root radius.
+constexpr double kTaperedIToeRatio = 0.6;
 
 }  // namespace sl_db

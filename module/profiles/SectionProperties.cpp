@@ -301,12 +301,34 @@ std::optional<SectionOutline> outlineOf(const stocklib::Profile& profile) {
       return loops({rounded({{0, 0}, {w, 0}, {w, t, r2}, {t, t, r1}, {t, h, r2}, {0, h}})}, true);
     }
     case ObjectType::IShapeProfile: {
-      Dims<IShapeProfile> d{static_cast<const IShapeProfile&>(profile)};
+      const auto& i = static_cast<const IShapeProfile&>(profile);
+      Dims<IShapeProfile> d{i};
       double h = d.length(&IShapeProfile::height), w = d.length(&IShapeProfile::width);
       double tw = d.length(&IShapeProfile::web_thickness);
       double tf = d.length(&IShapeProfile::flange_thickness);
       double r = d.radius(&IShapeProfile::fillet_radius);
-      return iLoops(h, w, w, tw, tf, tf, r, d.ok);
+      double slope = i.flange_slope();
+      if (!(slope >= 0) || slope >= 1) return std::nullopt;
+      if (slope == 0) return iLoops(h, w, w, tw, tf, tf, r, d.ok);
+      if (!d.ok || tw >= w) return std::nullopt;
+      // The flange thickness is the one at a quarter of the width from the tip.
+      double atWeb = tf + slope * (w / 4 - tw / 2), atToe = tf - slope * w / 4;
+      if (atToe <= 0 || 2 * atWeb >= h) return std::nullopt;
+      // A toe cannot be rounder than the tip is thick; thin tips of the tables keep half of it.
+      double wl = (w - tw) / 2, wr = (w + tw) / 2, toe = std::min(r * kTaperedIToeRatio, atToe / 2);
+      return loops({rounded({{0, 0},
+                             {w, 0},
+                             {w, atToe, toe},
+                             {wr, atWeb, r},
+                             {wr, h - atWeb, r},
+                             {w, h - atToe, toe},
+                             {w, h},
+                             {0, h},
+                             {0, h - atToe, toe},
+                             {wl, h - atWeb, r},
+                             {wl, atWeb, r},
+                             {0, atToe, toe}})},
+                   true);
     }
     case ObjectType::AsymmetricIShapeProfile: {
       Dims<AsymmetricIShapeProfile> d{static_cast<const AsymmetricIShapeProfile&>(profile)};

@@ -287,6 +287,22 @@ TEST(SectionProperties, DimensionsThatDoNotMakeASectionGiveNoneAndUnitsFollowThe
       shape<IShapeProfile>({{"height", 200}, {"width", 100}, {"web_thickness", 6}}),
       shape<IShapeProfile>(
           {{"height", 200}, {"width", 100}, {"web_thickness", 6}, {"flange_thickness", 100}}),
+      // Tapered flanges: a slope out of range, and one that leaves the toe no thickness.
+      shape<IShapeProfile>({{"height", 200},
+                            {"width", 100},
+                            {"web_thickness", 6},
+                            {"flange_thickness", 10},
+                            {"flange_slope", -0.1}}),
+      shape<IShapeProfile>({{"height", 200},
+                            {"width", 100},
+                            {"web_thickness", 6},
+                            {"flange_thickness", 10},
+                            {"flange_slope", 1}}),
+      shape<IShapeProfile>({{"height", 200},
+                            {"width", 100},
+                            {"web_thickness", 6},
+                            {"flange_thickness", 10},
+                            {"flange_slope", 0.4}}),
       shape<RectangleProfile>({{"height", 200}, {"width", -100}}),
       shape<RectangleHollowProfile>({{"height", 200}, {"width", 100}, {"wall_thickness", 50}}),
       shape<CircleHollowProfile>({{"diameter", 100}, {"wall_thickness", 50}}),
@@ -299,6 +315,12 @@ TEST(SectionProperties, DimensionsThatDoNotMakeASectionGiveNoneAndUnitsFollowThe
   EXPECT_TRUE(sl_db::sectionProperties(
       shape<RectangleHollowProfile>({{"height", 200}, {"width", 100}, {"wall_thickness", 49}})
           .get()));
+  EXPECT_TRUE(sl_db::sectionProperties(shape<IShapeProfile>({{"height", 200},
+                                                             {"width", 100},
+                                                             {"web_thickness", 6},
+                                                             {"flange_thickness", 10},
+                                                             {"flange_slope", 0.39}})
+                                           .get()));
 
   testsupport::ScratchDir dir;
   auto inches =
@@ -320,12 +342,14 @@ TEST(SectionProperties, UsShapesWeighWhatTheTablesSayAndPutTheirCentroidsThere) 
     double d = num(row, "d_in"), bf = num(row, "bf_in"), tw = num(row, "tw_in");
     double tf = num(row, "tf_in"), fillet = num(row, "kdes_in") - tf, t = num(row, "tnom_in");
     KcSmartPtr<Profile> p;
-    if (type == "W" || type == "HP") {
+    if (type == "W" || type == "HP" || type == "S") {
+      // S shapes slope their flanges 2 in 12; tf is their mean thickness.
       p = shape<IShapeProfile>({{"height", d},
                                 {"width", bf},
                                 {"web_thickness", tw},
                                 {"flange_thickness", tf},
-                                {"fillet_radius", fillet}});
+                                {"fillet_radius", fillet},
+                                {"flange_slope", type == "S" ? 1.0 / 6 : 0.0}});
     } else if (type == "WT") {
       p = shape<TShapeProfile>({{"height", d},
                                 {"width", bf},
@@ -347,7 +371,7 @@ TEST(SectionProperties, UsShapesWeighWhatTheTablesSayAndPutTheirCentroidsThere) 
                                          {"outer_radius", 2 * t},
                                          {"inner_radius", t}});
     } else {
-      continue;  // tapered flanges (S, C, MC, light M) are not in the dimensions given
+      continue;  // tapered channels (C, MC) and light M shapes are not in the dimensions given
     }
     auto s = properties(p.get(), what);
     expectPublished(s.area * lbPerFt, row, "W_lb_ft", 1.0, what, type == "L" ? 0.035 : 0.025);
