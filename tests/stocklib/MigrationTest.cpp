@@ -19,8 +19,7 @@ class Migration : public sltest::TempDir {
  protected:
   /// fixture: a copy of tests/fixtures/schema1/`name` in the folder.
   OdString fixture(const std::string& name) {
-    std::filesystem::copy_file(std::string(SL_FIXTURE_DIR) + "/schema1/" + name,
-                               m_dir + "/" + name,
+    std::filesystem::copy_file(std::string(SL_FIXTURE_DIR) + "/schema1/" + name, m_dir + "/" + name,
                                std::filesystem::copy_options::overwrite_existing);
     return path(name.c_str());
   }
