@@ -14,15 +14,7 @@ using namespace stocklib;
 namespace {
 class HostileFile : public sltest::TempDir {
  protected:
-  /// sql: runs statements on the closed library file `name` behind the store's back.
-  void sql(const char* name, const char* statements) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(pathUtf8(name).c_str(), &db), SQLITE_OK);
-    char* err = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, statements, nullptr, nullptr, &err), SQLITE_OK) << err;
-    sqlite3_free(err);
-    sqlite3_close(db);
-  }
+  void sql(const char* name, const char* statements) { sqlOn(name, statements); }
   static std::string lastError() { return LibraryManager::instance().lastError().toUtf8(); }
 };
 

@@ -23,19 +23,6 @@ class Migration : public sltest::TempDir {
                                std::filesystem::copy_options::overwrite_existing);
     return path(name.c_str());
   }
-  /// exported: the library's export as stocklib-tool writes it.
-  static std::string exported(const std::shared_ptr<Library>& lib) {
-    pugi::xml_document doc;
-    pugi::xml_node decl = doc.append_child(pugi::node_declaration);
-    decl.append_attribute("version") = "1.0";
-    decl.append_attribute("encoding") = "UTF-8";
-    pugi::xml_node root = doc.append_child("stocklib");
-    root.append_attribute("version") = "1";
-    lib->exportToXml(root);
-    std::ostringstream out;
-    doc.save(out, "  ");
-    return out.str();
-  }
   static std::string fileText(const std::string& file) {
     std::ifstream in(std::string(SL_FIXTURE_DIR) + "/schema1/" + file);
     std::stringstream s;
@@ -55,14 +42,6 @@ class Migration : public sltest::TempDir {
     sqlite3_close(db);
     return version;
   }
-  void sql(const char* name, const char* statements) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(pathUtf8(name).c_str(), &db), SQLITE_OK);
-    char* err = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, statements, nullptr, nullptr, &err), SQLITE_OK) << err;
-    sqlite3_free(err);
-    sqlite3_close(db);
-  }
   static std::string lastError() { return LibraryManager::instance().lastError().toUtf8(); }
 };
 }  // namespace
@@ -78,7 +57,7 @@ TEST_F(Migration, SchemaOneFixturesReadBackEqualCheckAndUpgrade) {
       auto lib = LibraryManager::instance().open(location, true);
       ASSERT_TRUE(lib) << lastError();
       EXPECT_EQ(lib->schemaVersion(), 1);
-      EXPECT_EQ(exported(lib), expected);
+      EXPECT_EQ(sltest::toolExportText(*lib), expected);
       EXPECT_EQ(lib->check(), std::vector<OdString>());
     }
     EXPECT_EQ(userVersion(file.c_str()), 1) << "a read-only open changed the file";
@@ -86,7 +65,7 @@ TEST_F(Migration, SchemaOneFixturesReadBackEqualCheckAndUpgrade) {
       auto lib = LibraryManager::instance().open(location, false);
       ASSERT_TRUE(lib) << lastError();
       EXPECT_EQ(lib->schemaVersion(), kLibrarySchemaVersion);
-      EXPECT_EQ(exported(lib), expected);
+      EXPECT_EQ(sltest::toolExportText(*lib), expected);
       EXPECT_EQ(lib->check(), std::vector<OdString>());
       std::vector<KcSmartPtr<IShapeProfile>> shapes;
       ASSERT_GT(lib->get(shapes), 0u);
@@ -129,7 +108,7 @@ TEST_F(Migration, UpgradeFailedByAnInjectedFaultLeavesTheVersionOneFile) {
       vfs.arm(0, false);
       failures += upgradeFailed;
       // A writable connection rolls back what a failed commit left in the journal.
-      sql("every_type.stocklib", "SELECT count(*) FROM sqlite_master");
+      sqlOn("every_type.stocklib", "SELECT count(*) FROM sqlite_master");
       EXPECT_TRUE(sltest::integrityOk(pathUtf8("every_type.stocklib")));
       int version = userVersion("every_type.stocklib");
       if (upgradeFailed || opened) {
@@ -139,7 +118,7 @@ TEST_F(Migration, UpgradeFailedByAnInjectedFaultLeavesTheVersionOneFile) {
       ASSERT_TRUE(lib) << lastError();
       EXPECT_EQ(lib->schemaVersion(), version);
       EXPECT_EQ(lib->check(), std::vector<OdString>());
-      EXPECT_EQ(exported(lib), expected);
+      EXPECT_EQ(sltest::toolExportText(*lib), expected);
     }
   }
   vfs.uninstall();
@@ -149,7 +128,7 @@ TEST_F(Migration, UpgradeFailedByAnInjectedFaultLeavesTheVersionOneFile) {
 TEST_F(Migration, MissingColumnsAnswerDefaultsReadOnlyAndAreAddedWritable) {
   // A file from before a field existed: the column is not there at all.
   OdString location = fixture("every_type.stocklib");
-  sql("every_type.stocklib", "ALTER TABLE o_PhysicalAsset DROP COLUMN thermal_conductivity");
+  sqlOn("every_type.stocklib", "ALTER TABLE o_PhysicalAsset DROP COLUMN thermal_conductivity");
   {
     auto lib = LibraryManager::instance().open(location, true);
     ASSERT_TRUE(lib) << lastError();
@@ -173,7 +152,7 @@ TEST_F(Migration, MissingColumnsAnswerDefaultsReadOnlyAndAreAddedWritable) {
 
 TEST_F(Migration, LaterVersionIsRefusedInOneLineNamingBoth) {
   OdString location = fixture("every_type.stocklib");
-  sql("every_type.stocklib", "PRAGMA user_version=3");
+  sqlOn("every_type.stocklib", "PRAGMA user_version=3");
   for (bool readOnly : {true, false}) {
     EXPECT_FALSE(LibraryManager::instance().open(location, readOnly));
     std::string error = lastError();

@@ -39,6 +39,15 @@ class TempDir : public ::testing::Test {
     return stocklib::LibraryManager::instance().create(path(name), unit, L"");
   }
   std::string pathUtf8(const char* name) const { return m_dir + "/" + name; }
+  /// sqlOn: runs statements on the closed library file `name` behind the store's back.
+  void sqlOn(const char* name, const char* statements) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(pathUtf8(name).c_str(), &db), SQLITE_OK);
+    char* err = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, statements, nullptr, nullptr, &err), SQLITE_OK) << err;
+    sqlite3_free(err);
+    sqlite3_close(db);
+  }
 
   std::string m_dir;
 };

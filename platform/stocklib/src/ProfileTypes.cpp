@@ -15,7 +15,7 @@ STOCKLIB_DEFINE_OBJECT(ProfileVertex, Object)
 STOCKLIB_DEFINE_OBJECT(CustomProfile, Profile)
 STOCKLIB_DEFINE_ABSTRACT(ParametrizedProfile, Profile)
 
-#define STOCKLIB_DEFINE_SHAPE(T)                                           \
+#define STOCKLIB_DEFINE_SHAPE(T, DIMENSIONS)                               \
   STOCKLIB_DEFINE_OBJECT(T, ParametrizedProfile)                           \
   namespace stocklib {                                                     \
   T::T() : ParametrizedProfile(detail::typeDesc(ObjectType::T)) {}         \
@@ -26,22 +26,7 @@ STOCKLIB_DEFINE_ABSTRACT(ParametrizedProfile, Profile)
     return p;                                                              \
   }                                                                        \
   }
-STOCKLIB_DEFINE_SHAPE(CircleProfile)
-STOCKLIB_DEFINE_SHAPE(CircleHollowProfile)
-STOCKLIB_DEFINE_SHAPE(EllipseProfile)
-STOCKLIB_DEFINE_SHAPE(RectangleProfile)
-STOCKLIB_DEFINE_SHAPE(RectangleHollowProfile)
-STOCKLIB_DEFINE_SHAPE(RoundedRectangleProfile)
-STOCKLIB_DEFINE_SHAPE(TrapeziumProfile)
-STOCKLIB_DEFINE_SHAPE(CraneRailAShapeProfile)
-STOCKLIB_DEFINE_SHAPE(CraneRailFShapeProfile)
-STOCKLIB_DEFINE_SHAPE(TShapeProfile)
-STOCKLIB_DEFINE_SHAPE(ZShapeProfile)
-STOCKLIB_DEFINE_SHAPE(CShapeProfile)
-STOCKLIB_DEFINE_SHAPE(UShapeProfile)
-STOCKLIB_DEFINE_SHAPE(LShapeProfile)
-STOCKLIB_DEFINE_SHAPE(IShapeProfile)
-STOCKLIB_DEFINE_SHAPE(AsymmetricIShapeProfile)
+STOCKLIB_SHAPES(STOCKLIB_DEFINE_SHAPE)
 
 namespace stocklib {
 namespace detail {
@@ -81,47 +66,12 @@ void addProfileTypes(std::vector<TypeDesc>& out) {
                                         {{"outline", ListKind::Children, OT::ProfileVertex}}));
   out.push_back(describe<ParametrizedProfile, true>(OT::ParametrizedProfile, "ParametrizedProfile",
                                                     OT::Profile, {}, {}));
-  const FieldDesc h{"height", L}, w{"width", L}, tw{"web_thickness", L}, tf{"flange_thickness", L},
-      r{"fillet_radius", L}, t{"wall_thickness", L};
-  const std::vector<FieldDesc> rail{h,  {"head_width", L}, {"head_height", L},
-                                    tw, {"base_width", L}, {"base_height", L}};
-  out.push_back(shape<CircleProfile>(OT::CircleProfile, "CircleProfile", {{"diameter", L}}));
-  out.push_back(shape<CircleHollowProfile>(OT::CircleHollowProfile, "CircleHollowProfile",
-                                           {{"diameter", L}, t}));
-  out.push_back(shape<EllipseProfile>(OT::EllipseProfile, "EllipseProfile", {h, w}));
-  out.push_back(shape<RectangleProfile>(OT::RectangleProfile, "RectangleProfile", {h, w}));
-  out.push_back(shape<RectangleHollowProfile>(OT::RectangleHollowProfile, "RectangleHollowProfile",
-                                              {h, w, t, {"inner_radius", L}, {"outer_radius", L}}));
-  out.push_back(shape<RoundedRectangleProfile>(OT::RoundedRectangleProfile,
-                                               "RoundedRectangleProfile", {h, w, {"radius", L}}));
-  out.push_back(
-      shape<TrapeziumProfile>(OT::TrapeziumProfile, "TrapeziumProfile",
-                              {h, {"bottom_width", L}, {"top_width", L}, {"top_offset", L}}));
-  out.push_back(
-      shape<CraneRailAShapeProfile>(OT::CraneRailAShapeProfile, "CraneRailAShapeProfile", rail));
-  out.push_back(
-      shape<CraneRailFShapeProfile>(OT::CraneRailFShapeProfile, "CraneRailFShapeProfile", rail));
-  out.push_back(shape<TShapeProfile>(OT::TShapeProfile, "TShapeProfile", {h, w, tw, tf, r}));
-  out.push_back(shape<ZShapeProfile>(OT::ZShapeProfile, "ZShapeProfile", {h, w, tw, tf, r}));
-  out.push_back(shape<CShapeProfile>(OT::CShapeProfile, "CShapeProfile",
-                                     {h, w, t, {"lip_length", L}, {"inner_radius", L}}));
-  out.push_back(shape<UShapeProfile>(OT::UShapeProfile, "UShapeProfile",
-                                     {h, w, tw, tf, r, {"flange_slope", FieldKind::Real}}));
-  out.push_back(
-      shape<LShapeProfile>(OT::LShapeProfile, "LShapeProfile",
-                           {h, w, {"thickness", L}, {"root_radius", L}, {"toe_radius", L}}));
-  out.push_back(
-      shape<IShapeProfile>(OT::IShapeProfile, "IShapeProfile",
-                           {h, w, tw, tf, r, FieldDesc{"flange_slope", FieldKind::Real}.from(2)}));
-  out.push_back(shape<AsymmetricIShapeProfile>(OT::AsymmetricIShapeProfile,
-                                               "AsymmetricIShapeProfile",
-                                               {h,
-                                                {"top_width", L},
-                                                {"bottom_width", L},
-                                                tw,
-                                                {"top_flange_thickness", L},
-                                                {"bottom_flange_thickness", L},
-                                                r}));
+#define STOCKLIB_DIMENSION_DESC(name, kind, since) FieldDesc{#name, FieldKind::kind}.from(since),
+#define STOCKLIB_SHAPE_DESC(T, DIMENSIONS) \
+  out.push_back(shape<T>(OT::T, #T, {DIMENSIONS(STOCKLIB_DIMENSION_DESC)}));
+  STOCKLIB_SHAPES(STOCKLIB_SHAPE_DESC)
+#undef STOCKLIB_SHAPE_DESC
+#undef STOCKLIB_DIMENSION_DESC
 }
 
 }  // namespace detail

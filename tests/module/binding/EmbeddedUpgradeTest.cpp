@@ -7,9 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include <pugixml.hpp>
-
 #include "DocLibsSupport.h"
+#include "XmlText.h"
 #include "sl_db/DbStockLibManager.h"
 
 using sltest::DocLibsTest;
@@ -20,19 +19,6 @@ std::string fixtureText(const char* name) {
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
-}
-
-std::string exported(const std::shared_ptr<const stocklib::Library>& lib) {
-  pugi::xml_document doc;
-  pugi::xml_node decl = doc.append_child(pugi::node_declaration);
-  decl.append_attribute("version") = "1.0";
-  decl.append_attribute("encoding") = "UTF-8";
-  pugi::xml_node root = doc.append_child("stocklib");
-  root.append_attribute("version") = "1";
-  lib->exportToXml(root);
-  std::ostringstream out;
-  doc.save(out, "  ");
-  return out.str();
 }
 
 /// storedVersion: the schema version of the embedded primary as the drawing file holds it,
@@ -61,8 +47,7 @@ std::string run(const std::string& command) {
 
 TEST_F(DocLibsTest, SchemaOneEmbeddedPrimaryIsUpgradedOnBindAndSavedUpgraded) {
   const OdString old = dir.file("old.sldrw"), saved = dir.file("saved.sldrw");
-  std::filesystem::copy_file(std::string(SL_FIXTURE_DIR) + "/schema1/embedded.sldrw",
-                             old.toUtf8());
+  std::filesystem::copy_file(std::string(SL_FIXTURE_DIR) + "/schema1/embedded.sldrw", old.toUtf8());
   ASSERT_EQ(storedVersion(old), 1);
   {
     OdDbDatabasePtr db = odDbCreateDatabase(true);
@@ -74,7 +59,7 @@ TEST_F(DocLibsTest, SchemaOneEmbeddedPrimaryIsUpgradedOnBindAndSavedUpgraded) {
     EXPECT_FALSE(primary->isReadOnly());
     EXPECT_EQ(primary->schemaVersion(), stocklib::kLibrarySchemaVersion);
     EXPECT_EQ(primary->check(), std::vector<OdString>());
-    EXPECT_EQ(exported(primary), fixtureText("embedded.xml"));
+    EXPECT_EQ(sltest::toolExportText(*primary), fixtureText("embedded.xml"));
     db->writeFile(saved);
   }
   EXPECT_EQ(storedVersion(saved), stocklib::kLibrarySchemaVersion);

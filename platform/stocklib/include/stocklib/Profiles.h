@@ -8,6 +8,11 @@
 
 #include "stocklib/Objects.h"
 
+// The fields every profile begins with (see the field rows below).
+#define STOCKLIB_PROFILE_FIELDS(X) X(profile_name, Ref, 1) X(size, Text, 1) X(profile_type, Int, 1)
+#define STOCKLIB_FIELD_INDEX(name, kind, since) name,
+#define STOCKLIB_FIELD_NAME(name, kind, since) #name,
+
 namespace stocklib {
 
 class ProfileStandard;
@@ -62,8 +67,8 @@ class STOCKLIB_API Profile : public Object {
  public:
   /// F: the indexes of the fields, in the order of the type description.
   struct F {
-    enum : int { profile_name, size, profile_type };
-    static constexpr const char* names[] = {"profile_name", "size", "profile_type"};
+    enum : int { STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_INDEX) };
+    static constexpr const char* names[] = {STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_NAME)};
   };
   /// name: the profile name; null when it has none.
   KcSmartPtr<ProfileName> name() const;
@@ -112,8 +117,8 @@ class STOCKLIB_API CustomProfile : public Profile {
  public:
   /// F: the indexes of the fields, in the order of the type description.
   struct F {
-    enum : int { profile_name, size, profile_type };
-    static constexpr const char* names[] = {"profile_name", "size", "profile_type"};
+    enum : int { STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_INDEX) };
+    static constexpr const char* names[] = {STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_NAME)};
   };
   CustomProfile();
   static KcSmartPtr<CustomProfile> create(const ProfileName* name, const OdString& size);
@@ -129,8 +134,8 @@ class STOCKLIB_API ParametrizedProfile : public Profile {
  public:
   /// F: the indexes of the fields, in the order of the type description.
   struct F {
-    enum : int { profile_name, size, profile_type };
-    static constexpr const char* names[] = {"profile_name", "size", "profile_type"};
+    enum : int { STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_INDEX) };
+    static constexpr const char* names[] = {STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_NAME)};
   };
   /// dimension_count: how many dimensions the shape has.
   std::size_t dimension_count() const;
@@ -154,391 +159,145 @@ class STOCKLIB_API ParametrizedProfile : public Profile {
 
 }  // namespace stocklib
 
-// One dimension accessor pair of a shape: `name()` (0 when not set) and `set_name(value)`, at
-// the shape's field of that name.
-#define STOCKLIB_PROFILE_DIMENSION(name) \
-  double name() const {                  \
-    return realField(F::name);           \
-  }                                      \
-  void set_##name(double value) {        \
-    setReal(F::name, value);             \
+// Each field of a profile class is one row X(name, kind, since): its name (column, XML
+// attribute, accessor), its kind (Length: scaled between library units; Real: a ratio; Ref, Text,
+// Int) and the schema version that added it. The F indexes, names, accessors and the store's
+// field descriptions are generated from the rows, so a new dimension is one row.
+#define STOCKLIB_PROFILE_DIMENSION(name, kind, since) \
+  double name() const {                               \
+    return realField(F::name);                        \
+  }                                                   \
+  void set_##name(double value) {                     \
+    setReal(F::name, value);                          \
   }
 
-// A shape class: its runtime class, constructor and `create`; dimensions follow.
-#define STOCKLIB_DECLARE_SHAPE(T) \
-  STOCKLIB_DECLARE_OBJECT(T)      \
- public:                          \
-  T();                            \
-  static KcSmartPtr<T> create(const ::stocklib::ProfileName* name, const OdString& size);
-
-namespace stocklib {
-
-class STOCKLIB_API CircleProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(CircleProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { profile_name, size, profile_type, diameter };
-    static constexpr const char* names[] = {"profile_name", "size", "profile_type", "diameter"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(diameter)
-};
-
-class STOCKLIB_API CircleHollowProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(CircleHollowProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { profile_name, size, profile_type, diameter, wall_thickness };
-    static constexpr const char* names[] = {"profile_name", "size", "profile_type", "diameter",
-                                            "wall_thickness"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(diameter)
-  STOCKLIB_PROFILE_DIMENSION(wall_thickness)
-};
-
+// The dimensions of each shape, in column order, one row each.
+// clang-format off
+#define STOCKLIB_CIRCLE_DIMENSIONS(X) \
+  X(diameter, Length, 1)
+#define STOCKLIB_CIRCLE_HOLLOW_DIMENSIONS(X) \
+  X(diameter, Length, 1) \
+  X(wall_thickness, Length, 1)
 /// EllipseProfile: full axes, width along x and height along y.
-class STOCKLIB_API EllipseProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(EllipseProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { profile_name, size, profile_type, height, width };
-    static constexpr const char* names[] = {"profile_name", "size", "profile_type", "height",
-                                            "width"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(width)
-};
-
-class STOCKLIB_API RectangleProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(RectangleProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { profile_name, size, profile_type, height, width };
-    static constexpr const char* names[] = {"profile_name", "size", "profile_type", "height",
-                                            "width"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(width)
-};
-
-class STOCKLIB_API RectangleHollowProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(RectangleHollowProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      profile_name,
-      size,
-      profile_type,
-      height,
-      width,
-      wall_thickness,
-      inner_radius,
-      outer_radius
-    };
-    static constexpr const char* names[] = {"profile_name", "size",        "profile_type",
-                                            "height",       "width",       "wall_thickness",
-                                            "inner_radius", "outer_radius"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(width)
-  STOCKLIB_PROFILE_DIMENSION(wall_thickness)
-  STOCKLIB_PROFILE_DIMENSION(inner_radius)
-  STOCKLIB_PROFILE_DIMENSION(outer_radius)
-};
-
-class STOCKLIB_API RoundedRectangleProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(RoundedRectangleProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { profile_name, size, profile_type, height, width, radius };
-    static constexpr const char* names[] = {"profile_name", "size",  "profile_type",
-                                            "height",       "width", "radius"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(width)
-  STOCKLIB_PROFILE_DIMENSION(radius)
-};
-
+#define STOCKLIB_ELLIPSE_DIMENSIONS(X) \
+  X(height, Length, 1) \
+  X(width, Length, 1)
+#define STOCKLIB_RECTANGLE_DIMENSIONS(X) \
+  X(height, Length, 1) \
+  X(width, Length, 1)
+#define STOCKLIB_RECTANGLE_HOLLOW_DIMENSIONS(X) \
+  X(height, Length, 1) \
+  X(width, Length, 1) \
+  X(wall_thickness, Length, 1) \
+  X(inner_radius, Length, 1) \
+  X(outer_radius, Length, 1)
+#define STOCKLIB_ROUNDED_RECTANGLE_DIMENSIONS(X) \
+  X(height, Length, 1) \
+  X(width, Length, 1) \
+  X(radius, Length, 1)
 /// TrapeziumProfile: `top_offset` shifts the top edge's centre from the bottom edge's.
-class STOCKLIB_API TrapeziumProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(TrapeziumProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { profile_name, size, profile_type, height, bottom_width, top_width, top_offset };
-    static constexpr const char* names[] = {"profile_name", "size",      "profile_type", "height",
-                                            "bottom_width", "top_width", "top_offset"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(bottom_width)
-  STOCKLIB_PROFILE_DIMENSION(top_width)
-  STOCKLIB_PROFILE_DIMENSION(top_offset)
-};
-
+#define STOCKLIB_TRAPEZIUM_DIMENSIONS(X) \
+  X(height, Length, 1) \
+  X(bottom_width, Length, 1) \
+  X(top_width, Length, 1) \
+  X(top_offset, Length, 1)
 /// Crane rails: head on a web on a foot.
-class STOCKLIB_API CraneRailAShapeProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(CraneRailAShapeProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      profile_name,
-      size,
-      profile_type,
-      height,
-      head_width,
-      head_height,
-      web_thickness,
-      base_width,
-      base_height
-    };
-    static constexpr const char* names[] = {"profile_name",  "size",       "profile_type",
-                                            "height",        "head_width", "head_height",
-                                            "web_thickness", "base_width", "base_height"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(head_width)
-  STOCKLIB_PROFILE_DIMENSION(head_height)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness)
-  STOCKLIB_PROFILE_DIMENSION(base_width)
-  STOCKLIB_PROFILE_DIMENSION(base_height)
-};
-
-class STOCKLIB_API CraneRailFShapeProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(CraneRailFShapeProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      profile_name,
-      size,
-      profile_type,
-      height,
-      head_width,
-      head_height,
-      web_thickness,
-      base_width,
-      base_height
-    };
-    static constexpr const char* names[] = {"profile_name",  "size",       "profile_type",
-                                            "height",        "head_width", "head_height",
-                                            "web_thickness", "base_width", "base_height"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(head_width)
-  STOCKLIB_PROFILE_DIMENSION(head_height)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness)
-  STOCKLIB_PROFILE_DIMENSION(base_width)
-  STOCKLIB_PROFILE_DIMENSION(base_height)
-};
-
-class STOCKLIB_API TShapeProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(TShapeProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      profile_name,
-      size,
-      profile_type,
-      height,
-      width,
-      web_thickness,
-      flange_thickness,
-      fillet_radius
-    };
-    static constexpr const char* names[] = {"profile_name",     "size",         "profile_type",
-                                            "height",           "width",        "web_thickness",
-                                            "flange_thickness", "fillet_radius"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(width)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness)
-  STOCKLIB_PROFILE_DIMENSION(flange_thickness)
-  STOCKLIB_PROFILE_DIMENSION(fillet_radius)
-};
-
-class STOCKLIB_API ZShapeProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(ZShapeProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      profile_name,
-      size,
-      profile_type,
-      height,
-      width,
-      web_thickness,
-      flange_thickness,
-      fillet_radius
-    };
-    static constexpr const char* names[] = {"profile_name",     "size",         "profile_type",
-                                            "height",           "width",        "web_thickness",
-                                            "flange_thickness", "fillet_radius"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(width)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness)
-  STOCKLIB_PROFILE_DIMENSION(flange_thickness)
-  STOCKLIB_PROFILE_DIMENSION(fillet_radius)
-};
-
+#define STOCKLIB_CRANE_RAIL_DIMENSIONS(X) \
+  X(height, Length, 1) \
+  X(head_width, Length, 1) \
+  X(head_height, Length, 1) \
+  X(web_thickness, Length, 1) \
+  X(base_width, Length, 1) \
+  X(base_height, Length, 1)
+#define STOCKLIB_TZ_SHAPE_DIMENSIONS(X) \
+  X(height, Length, 1) \
+  X(width, Length, 1) \
+  X(web_thickness, Length, 1) \
+  X(flange_thickness, Length, 1) \
+  X(fillet_radius, Length, 1)
 /// CShapeProfile: a lipped (cold-formed) channel of one wall thickness.
-class STOCKLIB_API CShapeProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(CShapeProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      profile_name,
-      size,
-      profile_type,
-      height,
-      width,
-      wall_thickness,
-      lip_length,
-      inner_radius
-    };
-    static constexpr const char* names[] = {"profile_name", "size",        "profile_type",
-                                            "height",       "width",       "wall_thickness",
-                                            "lip_length",   "inner_radius"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(width)
-  STOCKLIB_PROFILE_DIMENSION(wall_thickness)
-  STOCKLIB_PROFILE_DIMENSION(lip_length)
-  STOCKLIB_PROFILE_DIMENSION(inner_radius)
-};
-
+#define STOCKLIB_CSHAPE_DIMENSIONS(X) \
+  X(height, Length, 1) \
+  X(width, Length, 1) \
+  X(wall_thickness, Length, 1) \
+  X(lip_length, Length, 1) \
+  X(inner_radius, Length, 1)
 /// UShapeProfile: a rolled channel; `flange_slope` is a ratio (0.08 for 8 %), not a length.
-class STOCKLIB_API UShapeProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(UShapeProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      profile_name,
-      size,
-      profile_type,
-      height,
-      width,
-      web_thickness,
-      flange_thickness,
-      fillet_radius,
-      flange_slope
-    };
-    static constexpr const char* names[] = {"profile_name",     "size",          "profile_type",
-                                            "height",           "width",         "web_thickness",
-                                            "flange_thickness", "fillet_radius", "flange_slope"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(width)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness)
-  STOCKLIB_PROFILE_DIMENSION(flange_thickness)
-  STOCKLIB_PROFILE_DIMENSION(fillet_radius)
-  STOCKLIB_PROFILE_DIMENSION(flange_slope)
-};
-
+#define STOCKLIB_USHAPE_DIMENSIONS(X) \
+  X(height, Length, 1) \
+  X(width, Length, 1) \
+  X(web_thickness, Length, 1) \
+  X(flange_thickness, Length, 1) \
+  X(fillet_radius, Length, 1) \
+  X(flange_slope, Real, 1)
 /// LShapeProfile: an angle; `height` is the first leg, `width` the second.
-class STOCKLIB_API LShapeProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(LShapeProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      profile_name,
-      size,
-      profile_type,
-      height,
-      width,
-      thickness,
-      root_radius,
-      toe_radius
-    };
-    static constexpr const char* names[] = {"profile_name", "size",      "profile_type",
-                                            "height",       "width",     "thickness",
-                                            "root_radius",  "toe_radius"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(width)
-  STOCKLIB_PROFILE_DIMENSION(thickness)
-  STOCKLIB_PROFILE_DIMENSION(root_radius)
-  STOCKLIB_PROFILE_DIMENSION(toe_radius)
-};
-
+#define STOCKLIB_LSHAPE_DIMENSIONS(X) \
+  X(height, Length, 1) \
+  X(width, Length, 1) \
+  X(thickness, Length, 1) \
+  X(root_radius, Length, 1) \
+  X(toe_radius, Length, 1)
 /// IShapeProfile: a rolled or welded I section; `flange_slope` is the inner slope of tapered
 /// flanges as a ratio (0.14 for 14 %; 0, the default, for parallel flanges), not a length.
 /// `flange_thickness` is then the mean thickness, at a quarter of the width from the tip.
-class STOCKLIB_API IShapeProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(IShapeProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      profile_name,
-      size,
-      profile_type,
-      height,
-      width,
-      web_thickness,
-      flange_thickness,
-      fillet_radius,
-      flange_slope
-    };
-    static constexpr const char* names[] = {"profile_name",     "size",          "profile_type",
-                                            "height",           "width",         "web_thickness",
-                                            "flange_thickness", "fillet_radius", "flange_slope"};
-  };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(width)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness)
-  STOCKLIB_PROFILE_DIMENSION(flange_thickness)
-  STOCKLIB_PROFILE_DIMENSION(fillet_radius)
-  STOCKLIB_PROFILE_DIMENSION(flange_slope)
-};
+#define STOCKLIB_ISHAPE_DIMENSIONS(X) \
+  X(height, Length, 1) \
+  X(width, Length, 1) \
+  X(web_thickness, Length, 1) \
+  X(flange_thickness, Length, 1) \
+  X(fillet_radius, Length, 1) \
+  X(flange_slope, Real, 2)
+#define STOCKLIB_ASYMMETRIC_ISHAPE_DIMENSIONS(X) \
+  X(height, Length, 1) \
+  X(top_width, Length, 1) \
+  X(bottom_width, Length, 1) \
+  X(web_thickness, Length, 1) \
+  X(top_flange_thickness, Length, 1) \
+  X(bottom_flange_thickness, Length, 1) \
+  X(fillet_radius, Length, 1)
+// clang-format on
 
-class STOCKLIB_API AsymmetricIShapeProfile : public ParametrizedProfile {
-  STOCKLIB_DECLARE_SHAPE(AsymmetricIShapeProfile)
- public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      profile_name,
-      size,
-      profile_type,
-      height,
-      top_width,
-      bottom_width,
-      web_thickness,
-      top_flange_thickness,
-      bottom_flange_thickness,
-      fillet_radius
-    };
-    static constexpr const char* names[] = {"profile_name",
-                                            "size",
-                                            "profile_type",
-                                            "height",
-                                            "top_width",
-                                            "bottom_width",
-                                            "web_thickness",
-                                            "top_flange_thickness",
-                                            "bottom_flange_thickness",
-                                            "fillet_radius"};
+/// STOCKLIB_SHAPES: every shape class with its dimensions, X(class, dimensions); a new shape
+/// is one row here (and its ObjectType number).
+#define STOCKLIB_SHAPES(X)                                          \
+  X(CircleProfile, STOCKLIB_CIRCLE_DIMENSIONS)                      \
+  X(CircleHollowProfile, STOCKLIB_CIRCLE_HOLLOW_DIMENSIONS)         \
+  X(EllipseProfile, STOCKLIB_ELLIPSE_DIMENSIONS)                    \
+  X(RectangleProfile, STOCKLIB_RECTANGLE_DIMENSIONS)                \
+  X(RectangleHollowProfile, STOCKLIB_RECTANGLE_HOLLOW_DIMENSIONS)   \
+  X(RoundedRectangleProfile, STOCKLIB_ROUNDED_RECTANGLE_DIMENSIONS) \
+  X(TrapeziumProfile, STOCKLIB_TRAPEZIUM_DIMENSIONS)                \
+  X(CraneRailAShapeProfile, STOCKLIB_CRANE_RAIL_DIMENSIONS)         \
+  X(CraneRailFShapeProfile, STOCKLIB_CRANE_RAIL_DIMENSIONS)         \
+  X(TShapeProfile, STOCKLIB_TZ_SHAPE_DIMENSIONS)                    \
+  X(ZShapeProfile, STOCKLIB_TZ_SHAPE_DIMENSIONS)                    \
+  X(CShapeProfile, STOCKLIB_CSHAPE_DIMENSIONS)                      \
+  X(UShapeProfile, STOCKLIB_USHAPE_DIMENSIONS)                      \
+  X(LShapeProfile, STOCKLIB_LSHAPE_DIMENSIONS)                      \
+  X(IShapeProfile, STOCKLIB_ISHAPE_DIMENSIONS)                      \
+  X(AsymmetricIShapeProfile, STOCKLIB_ASYMMETRIC_ISHAPE_DIMENSIONS)
+
+// A shape class: its runtime class, constructor and `create`, the profile base's fields and
+// then its dimensions, each with its accessor pair (`name()`, 0 when not set; `set_name`).
+#define STOCKLIB_DECLARE_SHAPE_CLASS(T, DIMENSIONS)                                         \
+  class STOCKLIB_API T : public ParametrizedProfile {                                       \
+    STOCKLIB_DECLARE_OBJECT(T)                                                              \
+   public:                                                                                  \
+    /* F: the indexes of the fields, in the order of the type description. */               \
+    struct F {                                                                              \
+      enum : int {                                                                          \
+        STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_INDEX) DIMENSIONS(STOCKLIB_FIELD_INDEX)      \
+      };                                                                                    \
+      static constexpr const char* names[] = {STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_NAME)  \
+                                                  DIMENSIONS(STOCKLIB_FIELD_NAME)};         \
+    };                                                                                      \
+    T();                                                                                    \
+    static KcSmartPtr<T> create(const ::stocklib::ProfileName* name, const OdString& size); \
+    DIMENSIONS(STOCKLIB_PROFILE_DIMENSION)                                                  \
   };
-  STOCKLIB_PROFILE_DIMENSION(height)
-  STOCKLIB_PROFILE_DIMENSION(top_width)
-  STOCKLIB_PROFILE_DIMENSION(bottom_width)
-  STOCKLIB_PROFILE_DIMENSION(web_thickness)
-  STOCKLIB_PROFILE_DIMENSION(top_flange_thickness)
-  STOCKLIB_PROFILE_DIMENSION(bottom_flange_thickness)
-  STOCKLIB_PROFILE_DIMENSION(fillet_radius)
-};
+
+namespace stocklib {
+STOCKLIB_SHAPES(STOCKLIB_DECLARE_SHAPE_CLASS)
 
 /// ProfileNameKey: a profile name by the names of its standard (empty: none) and itself.
 class STOCKLIB_API ProfileNameKey : public Key {
@@ -634,22 +393,9 @@ struct ObjectTraits<ProfileVertex> {
 STOCKLIB_PROFILE_TRAITS(Profile)
 STOCKLIB_PROFILE_TRAITS(CustomProfile)
 STOCKLIB_PROFILE_TRAITS(ParametrizedProfile)
-STOCKLIB_PROFILE_TRAITS(CircleProfile)
-STOCKLIB_PROFILE_TRAITS(CircleHollowProfile)
-STOCKLIB_PROFILE_TRAITS(EllipseProfile)
-STOCKLIB_PROFILE_TRAITS(RectangleProfile)
-STOCKLIB_PROFILE_TRAITS(RectangleHollowProfile)
-STOCKLIB_PROFILE_TRAITS(RoundedRectangleProfile)
-STOCKLIB_PROFILE_TRAITS(TrapeziumProfile)
-STOCKLIB_PROFILE_TRAITS(CraneRailAShapeProfile)
-STOCKLIB_PROFILE_TRAITS(CraneRailFShapeProfile)
-STOCKLIB_PROFILE_TRAITS(TShapeProfile)
-STOCKLIB_PROFILE_TRAITS(ZShapeProfile)
-STOCKLIB_PROFILE_TRAITS(CShapeProfile)
-STOCKLIB_PROFILE_TRAITS(UShapeProfile)
-STOCKLIB_PROFILE_TRAITS(LShapeProfile)
-STOCKLIB_PROFILE_TRAITS(IShapeProfile)
-STOCKLIB_PROFILE_TRAITS(AsymmetricIShapeProfile)
+#define STOCKLIB_SHAPE_TRAITS(T, DIMENSIONS) STOCKLIB_PROFILE_TRAITS(T)
+STOCKLIB_SHAPES(STOCKLIB_SHAPE_TRAITS)
+#undef STOCKLIB_SHAPE_TRAITS
 #undef STOCKLIB_PROFILE_TRAITS
 
 }  // namespace stocklib
