@@ -3,6 +3,7 @@
 # prints what went wrong and exits non-zero.
 tool=$1
 support=$2
+fixtures=$3
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 cd "$dir" || exit 1
@@ -20,7 +21,7 @@ expect() {
 }
 
 # The tool and each command answer --help with their usage on stdout.
-for command in "" info list import export check; do
+for command in "" info list import export check upgrade; do
   # shellcheck disable=SC2086
   "$tool" $command --help > out.txt 2> err.txt || fail "$command --help: exit $?"
   grep -q "^Usage: .*stocklib-tool $command" out.txt && [ ! -s err.txt ] ||
@@ -151,4 +152,13 @@ for line in "importing: 0/400 objects" "importing: 200/400 objects" "importing: 
 done
 # The last line drawn, "importing: 400/400 objects", is blanked before the tool ends.
 tr '\r' '\n' < tty.txt | grep -qx ' \{26\}' || fail "the progress line stays: $(cat tty.txt)"
+# A schema-1 file: info tells it would be upgraded, upgrade does it once, check passes after.
+cp "$fixtures/schema1/every_type.stocklib" old.stocklib
+expect 0 "schema:  1 (upgraded to 2 when opened writable)" info old.stocklib
+expect 0 '"upgrade": true' info old.stocklib --json
+expect 0 "schema version 1 upgraded to 2" upgrade old.stocklib
+expect 0 "schema version 2, nothing to upgrade" upgrade old.stocklib
+expect 0 '"upgrade": false' info old.stocklib --json
+expect 0 "check passed" check old.stocklib
+expect 1 "no such file" upgrade missing.stocklib
 echo "all passed"
