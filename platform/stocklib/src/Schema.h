@@ -5,7 +5,12 @@
 // typeDesc(ObjectType::T); accessors by field index, the parent's fields first), define its
 // runtime class (STOCKLIB_DEFINE_OBJECT in TypeTable.h), add describe<T>(...) to a type-table
 // function (a new family's function is called once from Schema.cpp), and specialise
-// ObjectTraits<T>. Tables, SQL, loading, saving, copying, removal and XML follow.
+// ObjectTraits<T>. Tables, SQL, loading, saving, copying, removal and XML follow. A profile
+// shape is one row of STOCKLIB_SHAPES and its dimension list (Profiles.h).
+//
+// Adding a field to a stored class changes the schema: its row says since which version
+// (FieldDesc::from, or the `since` of a dimension row), and the migration to that version in
+// StoreSchema.cpp adds its column to older files.
 #pragma once
 
 #include <cstdint>
