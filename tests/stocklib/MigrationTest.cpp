@@ -42,6 +42,22 @@ class Migration : public sltest::TempDir {
     sqlite3_close(db);
     return version;
   }
+  /// columns: how many columns of that name the table of the closed file `name` has.
+  int columns(const char* name, const char* table, const char* column) const {
+    sqlite3* db = nullptr;
+    int count = -1;
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_open_v2(pathUtf8(name).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "SELECT count(*) FROM pragma_table_info(?) WHERE name=?", -1, &s,
+                           nullptr) == SQLITE_OK) {
+      sqlite3_bind_text(s, 1, table, -1, SQLITE_STATIC);
+      sqlite3_bind_text(s, 2, column, -1, SQLITE_STATIC);
+      if (sqlite3_step(s) == SQLITE_ROW) count = sqlite3_column_int(s, 0);
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return count;
+  }
   static std::string lastError() { return LibraryManager::instance().lastError().toUtf8(); }
 };
 }  // namespace
@@ -114,6 +130,9 @@ TEST_F(Migration, UpgradeFailedByAnInjectedFaultLeavesTheVersionOneFile) {
       if (upgradeFailed || opened) {
         EXPECT_EQ(version, opened ? kLibrarySchemaVersion : 1);
       }
+      // No step of the upgrade stays without the others.
+      EXPECT_EQ(columns("every_type.stocklib", "o_IShapeProfile", "flange_slope"),
+                version == 1 ? 0 : 1);
       auto lib = LibraryManager::instance().open(location, true);
       ASSERT_TRUE(lib) << lastError();
       EXPECT_EQ(lib->schemaVersion(), version);
