@@ -6,9 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "DocLibsSupport.h"
 #include "../sldb/SldbRun.h"
-#include "stocklib/Profiles.h"
+#include "DocLibsSupport.h"
 #include "ut/FileUtils.h"
 
 using sltest::DocLibsTest;
@@ -80,9 +79,6 @@ TEST_F(OwnFiles, ARelativeNameIsTheDrawingsNeverTheWorkingFolders) {
   EXPECT_EQ(reactor.events,
             (std::vector<std::string>{"missing P p.stocklib", "missing S p.stocklib"}));
   EXPECT_EQ(namespaceCount(theirs), 0u);
-  OdString found(L"x");
-  EXPECT_FALSE(sl_db::FileFinder().findReferenceFile(found, L"p.stocklib", other.get()));
-  EXPECT_TRUE(found.isEmpty());
 }
 
 TEST_F(OwnFiles, MovingThePrimaryMovesTheBoundFileOnly) {
@@ -109,7 +105,8 @@ TEST_F(OwnFiles, MovingThePrimaryMovesTheBoundFileOnly) {
 }
 
 TEST_F(OwnFiles, AFailedFirstEmbeddingLeavesTheDrawingWithoutARecord) {
-  std::ofstream(dir.touch("Support/stocklib.xml").toUtf8()) << "<StockLibrary><Bogus/></StockLibrary>";
+  std::ofstream(dir.touch("Support/stocklib.xml").toUtf8())
+      << "<StockLibrary><Bogus/></StockLibrary>";
   OdDbDatabasePtr db = odDbCreateDatabase(true);
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
   reactor.events.clear();
@@ -199,47 +196,6 @@ TEST_F(OwnFiles, ChangesMadeElsewhereReportEachMissingFileOnceAndEachDroppedSeco
   EXPECT_EQ(reactor.events, (std::vector<std::string>{"missing S x.stocklib"}));
 }
 
-TEST_F(OwnFiles, AReadOnlyOrEmptiedPrimaryIsStillBound) {
-  auto rect = [](const std::shared_ptr<stocklib::Library>& lib, double h, double w) {
-    auto p = stocklib::RectangleProfile::create(nullptr, L"100x50");
-    p->set_height(h);
-    p->set_width(w);
-    return p->save(lib);
-  };
-  auto secondary = makeLibrary("s.stocklib", {});
-  rect(secondary, 100, 50);
-  auto shape = [](const std::shared_ptr<const stocklib::Library>& lib, uint32_t id) {
-    auto p = lib->get<stocklib::RectangleProfile>(id);
-    return std::make_pair(p->height(), p->width());
-  };
-
-  // A profile at a wrong scale cannot be repaired in a read-only primary: bound as it is.
-  auto writing = makeLibrary("r.stocklib", {});
-  const uint32_t wrong = rect(writing, 10, 5)->id();
-  writing.reset();
-  auto readOnly = stocklib::LibraryManager::instance().open(dir.file("r.stocklib"), true);
-  ASSERT_TRUE(readOnly && readOnly->isReadOnly());
-  OdDbDatabasePtr db = odDbCreateDatabase(true);
-  writeRecord(db.get(), readOnly->filename(), {secondary->filename()});
-  EXPECT_EQ(sl_db::getPrimary(static_cast<const OdDbDatabase*>(db.get())), readOnly);
-  EXPECT_EQ(sl_db::getLibrary(db.get(), sl_db::kSecondary), secondary);
-  EXPECT_EQ(shape(readOnly, wrong), std::make_pair(10.0, 5.0));
-
-  // A writable one is seeded again on a rebuild once its namespaces are gone.
-  OdDbDatabasePtr other = odDbCreateDatabase(true);
-  writeRecord(other.get(), dir.file("w.stocklib"), {});
-  makeLibrary("w.stocklib", {}).reset();
-  sl_db::DocumentLibraries* docs = sl_db::docLibs(other.get());
-  auto primary = docs->primary(false);
-  ASSERT_TRUE(primary);
-  auto user = primary->get<stocklib::PropertyNamespace>(stocklib::NameKey(OdString("User")));
-  ASSERT_TRUE(user);
-  ASSERT_EQ(primary->remove(user), stocklib::Library::kRemoved);
-  ASSERT_EQ(namespaceCount(primary), 0u);
-  docs->refresh();
-  EXPECT_TRUE(primary->get<stocklib::PropertyNamespace>(stocklib::NameKey(OdString("User"))));
-}
-
 TEST_F(OwnFiles, CommandLinePathsMeanTheWorkingFolderAndNoOtherFileIsWritten) {
   using sldbtest::sldb;
   const std::string root = dir.path().toUtf8(), c = root + "/c", d = root + "/d";
@@ -270,7 +226,8 @@ TEST_F(OwnFiles, CommandLinePathsMeanTheWorkingFolderAndNoOtherFileIsWritten) {
   EXPECT_EQ(moved.rc, 0) << moved.out;
   EXPECT_TRUE(std::filesystem::exists(c + "/q.stocklib"));
   EXPECT_FALSE(std::filesystem::exists(d + "/p.stocklib"));
-  auto theirs = stocklib::LibraryManager::instance().open(OdString((c + "/p.stocklib").c_str()), true);
+  auto theirs =
+      stocklib::LibraryManager::instance().open(OdString((c + "/p.stocklib").c_str()), true);
   ASSERT_TRUE(theirs);
   EXPECT_FALSE(hasTag(theirs, "T"));
 }
