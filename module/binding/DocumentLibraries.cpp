@@ -124,9 +124,9 @@ std::shared_ptr<stocklib::Library> Impl::primaryLib() const {
   return primary ? primary->library() : std::shared_ptr<stocklib::Library>();
 }
 
-void Impl::missing(const OdString& path, EDbType type) {
+void Impl::missing(const OdString& path, EDbType type, MissingFiles& now) {
   const auto key = std::make_pair(type, path);
-  missingNow.insert(key);
+  now.insert(key);
   if (reported.count(key)) return;
   if (LibraryReactor* reactor = LibraryReactor::instance())
     reactor->onLibraryFileMissing(db, path, type);
@@ -162,13 +162,13 @@ void Impl::load() {
     primaryPath = record->primaryLibraryPath();
     secondaryPaths = record->secondaryLibraryPaths();
   }  // closed here: what follows may open it for write
-  missingNow.clear();
+  MissingFiles missingNow;
   if (!hasRecord) {
     closePrimary();
   } else if (embedded) {
     openPrimary(primaryPath, kEmbedded);
   } else if (!openPrimary(primaryPath, kSearch) && !namesNoFile(primaryPath)) {
-    missing(primaryPath, kPrimary);
+    missing(primaryPath, kPrimary, missingNow);
   }
   Libraries kept, reopened;
   if (hasRecord) {
@@ -179,7 +179,7 @@ void Impl::load() {
       if (added) {
         reopened.push_back(library);
       } else {
-        missing(path, kSecondary);
+        missing(path, kSecondary, missingNow);
       }
     }
   }
@@ -395,6 +395,16 @@ bool DocumentLibraries::has(const std::shared_ptr<const stocklib::Library>& libr
   return std::find(list.begin(), list.end(), library) != list.end();
 }
 
+namespace {
+
+/// eraseRecord: takes away a record that a failed call made, leaving the drawing without one.
+void eraseRecord(Impl& impl) {
+  if (OdSmartPtr<DbStockLibManager> record = impl.openRecord(OdDb::kForWrite, false))
+    record->erase();
+}
+
+}  // namespace
+
 std::shared_ptr<stocklib::Library> DocumentLibraries::openEmbeddedPrimary() {
   if (isPrimaryEmbedded()) return m_impl->primaryLib();
   Impl::Suspension suspension;
@@ -411,12 +421,10 @@ std::shared_ptr<stocklib::Library> DocumentLibraries::openEmbeddedPrimary() {
   // rebuild binds it back), or no record at all. A record made here and left would name its
   // in-memory file as an external primary and stop initialize() for good.
   auto restore = [&] {
-    OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, false);
-    if (!record) return;
-    if (hadRecord) {
+    if (!hadRecord) {
+      eraseRecord(*m_impl);
+    } else if (auto record = m_impl->openRecord(OdDb::kForWrite, false)) {
       record->setPrimaryLibraryPath(before);
-    } else {
-      record->erase();
     }
   };
   std::shared_ptr<stocklib::Library> library;
@@ -464,8 +472,18 @@ std::shared_ptr<stocklib::Library> DocumentLibraries::openPrimary(const OdString
     if (!record) return nullptr;
     wasEmbedded = hadRecord && record->isPrimaryLibraryEmbedded();
   }
-  auto library = m_impl->openPrimary(path, kCreate);
-  if (library || !wasEmbedded) {
+  std::shared_ptr<stocklib::Library> library;
+  try {
+    library = m_impl->openPrimary(path, kCreate);
+  } catch (...) {
+    if (!hadRecord) eraseRecord(*m_impl);
+    throw;
+  }
+  if (!library && !hadRecord) {
+    // As a failed embedding: no record rather than one naming no primary, which would stop
+    // initialize() for good.
+    eraseRecord(*m_impl);
+  } else if (library || !wasEmbedded) {
     recordPrimaryPath(*m_impl, library, path);
   } else {
     // An embedded primary exists only in the record's in-memory file: naming no primary would

@@ -84,9 +84,10 @@ class DocumentLibraries::Impl {
   OdString resolve(const OdString& location, unsigned flags) const;
   stocklib::LibraryUnit drawingUnit() const;
   std::shared_ptr<stocklib::Library> primaryLib() const;
-  /// missing: reports a file the record names and the rebuild did not find, once until the
-  /// rebuild finds it or the record no longer names it.
-  void missing(const OdString& path, EDbType type);
+  using MissingFiles = std::set<std::pair<EDbType, OdString>>;
+  /// missing: adds a file the record names and the rebuild did not find to `now`, and reports
+  /// it unless it was reported before (until a rebuild finds it or the record stops naming it).
+  void missing(const OdString& path, EDbType type, MissingFiles& now);
 
   stocklib::LibraryManager& manager;
   OdDbDatabase* db;
@@ -96,9 +97,8 @@ class DocumentLibraries::Impl {
   /// secondaryNames: beside each secondary, the name a record made later lists it by (the
   /// caller's, so a relative one stays relative); empty for the default secondary.
   std::vector<OdString> secondaryNames;
-  /// reported: missing files reported so far, by kind and name; missingNow: those the rebuild
-  /// under way did not find.
-  std::set<std::pair<EDbType, OdString>> reported, missingNow;
+  /// reported: missing files reported so far, by kind and name.
+  MissingFiles reported;
 };
 
 /// Whether a stored library name names a file at all.

@@ -112,6 +112,9 @@ TEST_F(OwnFiles, AFailedFirstEmbeddingLeavesTheDrawingWithoutARecord) {
   reactor.events.clear();
   EXPECT_THROW(docs->primary(true), stocklib::Exception);
   EXPECT_FALSE(docs->isInitialized());
+  EXPECT_THROW(docs->openPrimary(dir.file("p.stocklib")), stocklib::Exception);
+  EXPECT_FALSE(docs->openPrimary(dir.file("no/such/folder/p.stocklib")));
+  EXPECT_FALSE(docs->isInitialized());
   EXPECT_FALSE(docs->primary());
   EXPECT_TRUE(reactor.events.empty());
 
