@@ -20,11 +20,11 @@ class SLDB_API FileFinder {
   /// The finder holds no state; copies are interchangeable.
   FileFinder& operator=(const FileFinder&) = default;
 
-  /// findReferenceFile: true with `foundPath` set when the file was found: `fileName` itself
-  /// when it exists, else a relative `fileName` taken in the drawing's folder, else a file of
-  /// the same name and extension in the drawing's folder. False
-  /// for a null name or drawing (`foundPath` untouched) and when nothing exists (`foundPath`
-  /// empty).
+  /// findReferenceFile: true with `foundPath` set when the file was found: an absolute
+  /// `fileName` as it is, a relative one taken in the drawing's folder (never the working
+  /// folder; for a drawing not saved yet, as given), else a file of the same name and extension
+  /// in the drawing's folder. False for a null name or drawing (`foundPath` untouched) and when
+  /// nothing exists (`foundPath` empty).
   virtual bool findReferenceFile(OdString& foundPath, const wchar_t* fileName, OdDbDatabase* db);
   virtual ~FileFinder();
 

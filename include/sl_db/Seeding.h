@@ -37,7 +37,7 @@ SLDB_API OdString translate(const OdString& word);
 /// repairProfileScales: rescales and saves each profile of `primary` that equals, up to one
 /// length factor, the first profile of `secondary` with the same size text and class. Profiles
 /// without such a match, or equal to one of those candidates already, are left alone; nothing
-/// happens when either library is empty.
+/// happens when either library is empty or `primary` is read-only (it is used as it is).
 SLDB_API void repairProfileScales(const std::shared_ptr<stocklib::Library>& primary,
                                   const std::shared_ptr<const stocklib::Library>& secondary);
 

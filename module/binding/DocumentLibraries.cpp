@@ -8,6 +8,7 @@
 
 #include "binding/DocumentLibrariesImpl.h"
 #include "binding/NewLibrarySeeding.h"
+#include "binding/SameFile.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "sl_db/FileFinder.h"
 #include "sl_db/LibraryPaths.h"
@@ -123,9 +124,13 @@ std::shared_ptr<stocklib::Library> Impl::primaryLib() const {
   return primary ? primary->library() : std::shared_ptr<stocklib::Library>();
 }
 
-void Impl::missing(const OdString& path, EDbType type) const {
+void Impl::missing(const OdString& path, EDbType type, MissingFiles& now) {
+  const auto key = std::make_pair(type, path);
+  now.insert(key);
+  if (reported.count(key)) return;
   if (LibraryReactor* reactor = LibraryReactor::instance())
     reactor->onLibraryFileMissing(db, path, type);
+  reported.insert(key);  // only once the handlers had it: a rebuild that failed reports again
 }
 
 OdSmartPtr<DbStockLibManager> Impl::openRecord(OdDb::OpenMode mode, bool create) {
@@ -136,8 +141,10 @@ OdSmartPtr<DbStockLibManager> Impl::openRecord(OdDb::OpenMode mode, bool create)
   OdSmartPtr<DbStockLibManager> record = DbStockLibManager::cast(id.openObject(OdDb::kForWrite));
   if (!record) return record;
   record->addReactor(&StockLibManagerReactor::instance());
-  for (const auto& secondary : secondaries)
-    record->setSecondaryLibraryPaths().append(secondary->filename());
+  // By the caller's names, not the files': a record travels with its drawing to other folders
+  // and machines, and the default secondary follows this machine's preference.
+  for (const OdString& name : secondaryNames)
+    if (!name.isEmpty()) record->setSecondaryLibraryPaths().append(name);
   if (mode != OdDb::kForWrite) record->downgradeOpen();
   return record;
 }
@@ -155,20 +162,39 @@ void Impl::load() {
     primaryPath = record->primaryLibraryPath();
     secondaryPaths = record->secondaryLibraryPaths();
   }  // closed here: what follows may open it for write
+  MissingFiles missingNow;
   if (!hasRecord) {
     closePrimary();
   } else if (embedded) {
     openPrimary(primaryPath, kEmbedded);
   } else if (!openPrimary(primaryPath, kSearch) && !namesNoFile(primaryPath)) {
-    missing(primaryPath, kPrimary);
+    missing(primaryPath, kPrimary, missingNow);
   }
+  Libraries kept, reopened;
   if (hasRecord) {
-    Libraries kept;
     kept.swap(secondaries);
-    for (const OdString& path : secondaryPaths)
-      if (!openSecondary(path, kSearch).second) missing(path, kSecondary);
+    secondaryNames.clear();
+    for (const OdString& path : secondaryPaths) {
+      auto [library, added] = openSecondary(path, kSearch);
+      if (added) {
+        reopened.push_back(library);
+      } else {
+        missing(path, kSecondary, missingNow);
+      }
+    }
   }
-  if (secondaries.empty()) openSecondary(defaultSecondaryLibraryPath(db), kSearch);
+  if (secondaries.empty()) {
+    auto [library, added] = openSecondary(defaultSecondaryLibraryPath(db), kSearch, true);
+    if (added) reopened.push_back(library);
+  }
+  // A secondary the record no longer lists (someone else changed it) is closed like any other;
+  // one closed while the list was rebuilt was reported then.
+  for (const auto& library : kept)
+    if (std::find(reopened.begin(), reopened.end(), library) == reopened.end())
+      if (LibraryReactor* reactor = LibraryReactor::instance())
+        reactor->onClosed(db, library.get());
+  for (auto it = reported.begin(); it != reported.end();)
+    it = missingNow.count(*it) ? std::next(it) : reported.erase(it);
   // Profiles stored at a wrong scale in an older primary are repaired against the reference.
   std::shared_ptr<stocklib::Library> primaryLibrary = primaryLib();
   if (primaryLibrary && !primaryLibrary->isNew() && !secondaries.empty() && secondaries.front()) {
@@ -190,8 +216,16 @@ std::shared_ptr<stocklib::Library> Impl::openPrimary(const OdString& location, u
     if (library && !oldLib && library->isNew()) detail::seedCreatedLibrary(library, db);
   } else {
     library = manager.openChecked(resolved);
-    // A rebuild binding the same primary again has nothing to seed.
-    if (library && library != oldLib) detail::seedOpenedPrimary(library, db);
+    if (library && library == oldLib) {
+      // Bound again, its namespaces may have been removed since. It is bound and in use: a
+      // failed repair waits for the next rebuild instead of failing the change that caused this.
+      try {
+        detail::seedOpenedPrimary(library, db);
+      } catch (const stocklib::Exception&) {
+      }
+    } else if (library) {
+      detail::seedOpenedPrimary(library, db);
+    }
   }
   // The old primary is copied before the binding changes: a copy that fails (a full disk, a
   // damaged source) leaves the drawing bound as it was.
@@ -213,7 +247,8 @@ std::shared_ptr<stocklib::Library> Impl::openPrimary(const OdString& location, u
 }
 
 std::pair<std::shared_ptr<stocklib::Library>, bool> Impl::openSecondary(const OdString& location,
-                                                                        unsigned flags) {
+                                                                        unsigned flags,
+                                                                        bool isDefault) {
   OdString resolved = resolve(location, flags & ~kEmbedded);
   if (resolved.isEmpty()) return {nullptr, false};
   std::shared_ptr<stocklib::Library> library;
@@ -224,12 +259,19 @@ std::pair<std::shared_ptr<stocklib::Library>, bool> Impl::openSecondary(const Od
     library = manager.open(resolved, false);
   }
   if (!library || library == primaryLib()) return {nullptr, false};
-  if (std::find(secondaries.begin(), secondaries.end(), library) != secondaries.end())
-    return {library, false};
+  auto listed = std::find(secondaries.begin(), secondaries.end(), library);
+  if (listed != secondaries.end()) {
+    // The default secondary named by a caller: from now on a record lists it.
+    OdString& name = secondaryNames[listed - secondaries.begin()];
+    if (isDefault || !name.isEmpty()) return {library, false};
+    name = location;
+    return {library, true};
+  }
   if (singleSecondary)
     while (!secondaries.empty())
       closeSecondary(secondaries.begin());
   secondaries.push_back(library);
+  secondaryNames.push_back(isDefault ? OdString() : location);
   return {library, true};
 }
 
@@ -242,6 +284,7 @@ void Impl::closePrimary() {
 
 void Impl::closeSecondary(Libraries::const_iterator it) {
   std::shared_ptr<stocklib::Library> library = *it;
+  secondaryNames.erase(secondaryNames.begin() + (it - secondaries.cbegin()));
   secondaries.erase(it);
   if (LibraryReactor* reactor = LibraryReactor::instance()) reactor->onClosed(db, library.get());
   OdSmartPtr<DbStockLibManager> record = openRecord(OdDb::kForWrite, false);
@@ -250,7 +293,9 @@ void Impl::closeSecondary(Libraries::const_iterator it) {
   const OdArray<OdString>& paths = record->secondaryLibraryPaths();
   for (unsigned i = 0; i < paths.size(); ++i) {
     OdString found;
-    if (finder->findReferenceFile(found, paths[i].c_str(), db) && found == library->filename()) {
+    // The same file, not the same spelling: the finder may answer another form of the name.
+    if (finder->findReferenceFile(found, paths[i].c_str(), db) &&
+        detail::sameFile(found, library->filename())) {
       record->setSecondaryLibraryPaths().removeAt(i);
       return;
     }
@@ -350,9 +395,20 @@ bool DocumentLibraries::has(const std::shared_ptr<const stocklib::Library>& libr
   return std::find(list.begin(), list.end(), library) != list.end();
 }
 
+namespace {
+
+/// eraseRecord: takes away a record that a failed call made, leaving the drawing without one.
+void eraseRecord(Impl& impl) {
+  if (OdSmartPtr<DbStockLibManager> record = impl.openRecord(OdDb::kForWrite, false))
+    record->erase();
+}
+
+}  // namespace
+
 std::shared_ptr<stocklib::Library> DocumentLibraries::openEmbeddedPrimary() {
   if (isPrimaryEmbedded()) return m_impl->primaryLib();
   Impl::Suspension suspension;
+  const bool hadRecord = isInitialized();
   OdString name, before;
   {
     OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, true);
@@ -361,10 +417,15 @@ std::shared_ptr<stocklib::Library> DocumentLibraries::openEmbeddedPrimary() {
     record->setPrimaryLibraryEmbedded();
     name = record->primaryLibraryPath();
   }  // closed: opening the library may close a secondary, which writes the record
-  // A failed embedding names the external primary again (the rebuild binds it back).
+  // A failed embedding leaves the record as it was: the external primary named again (the
+  // rebuild binds it back), or no record at all. A record made here and left would name its
+  // in-memory file as an external primary and stop initialize() for good.
   auto restore = [&] {
-    if (OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, false))
+    if (!hadRecord) {
+      eraseRecord(*m_impl);
+    } else if (auto record = m_impl->openRecord(OdDb::kForWrite, false)) {
       record->setPrimaryLibraryPath(before);
+    }
   };
   std::shared_ptr<stocklib::Library> library;
   try {
@@ -411,8 +472,18 @@ std::shared_ptr<stocklib::Library> DocumentLibraries::openPrimary(const OdString
     if (!record) return nullptr;
     wasEmbedded = hadRecord && record->isPrimaryLibraryEmbedded();
   }
-  auto library = m_impl->openPrimary(path, kCreate);
-  if (library || !wasEmbedded) {
+  std::shared_ptr<stocklib::Library> library;
+  try {
+    library = m_impl->openPrimary(path, kCreate);
+  } catch (...) {
+    if (!hadRecord) eraseRecord(*m_impl);
+    throw;
+  }
+  if (!library && !hadRecord) {
+    // As a failed embedding: no record rather than one naming no primary, which would stop
+    // initialize() for good.
+    eraseRecord(*m_impl);
+  } else if (library || !wasEmbedded) {
     recordPrimaryPath(*m_impl, library, path);
   } else {
     // An embedded primary exists only in the record's in-memory file: naming no primary would
@@ -426,20 +497,24 @@ std::shared_ptr<stocklib::Library> DocumentLibraries::movePrimary(const OdString
                                                                   bool moveFile) {
   if (namesNoFile(path)) return nullptr;
   Impl::Suspension suspension;
-  OdString source;
   {
     // Not created: a new record would be embedded, so the move would fail having changed the
     // drawing (a record, and an embedded primary from its rebuild).
     OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForRead, false);
     if (!record || record->isPrimaryLibraryEmbedded()) return nullptr;
-    source = record->primaryLibraryPath();
   }
-  const OdString base = m_impl->db->getFilename();
-  const OdString target = detail::absoluteLibraryPath(path, base);
+  OdString source;
+  const OdString target = detail::absoluteLibraryPath(path, m_impl->db->getFilename());
   if (ut::fileExists(target) == moveFile) return nullptr;
-  source = detail::absoluteLibraryPath(source, base);
-  // Another drawing bound to the file would go on writing to the removed source.
-  if (moveFile && boundElsewhere(m_impl->primaryLib(), m_impl->db)) return nullptr;
+  if (moveFile) {
+    // The file moved is the one bound, not the one the record's name finds now: saved into
+    // another folder, the drawing's relative name may find someone else's file there.
+    std::shared_ptr<stocklib::Library> bound = m_impl->primaryLib();
+    if (!bound || bound->filename().left(9) == L"memvfs://") return nullptr;
+    source = bound->filename();
+    // Another drawing bound to the file would go on writing to the removed source.
+    if (boundElsewhere(bound, m_impl->db)) return nullptr;
+  }
   if (moveFile && !ut::copyFile(source, target, true)) return nullptr;
   m_impl->closePrimary();
   auto library = m_impl->openPrimary(path, kCreate);

@@ -7,6 +7,7 @@
 #include <set>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "DbObject.h"
 #include "sl_db/DocumentLibraries.h"
@@ -67,12 +68,15 @@ class DocumentLibraries::Impl {
   /// load: the rebuild from the record.
   void load();
   /// openRecord: the record open in `mode` (made when `create`; a new one is followed and lists
-  /// the open secondaries); null when there is none.
+  /// the open secondaries by the names they were opened by, the default one not at all); null
+  /// when there is none.
   OdSmartPtr<DbStockLibManager> openRecord(OdDb::OpenMode mode, bool create);
   std::shared_ptr<stocklib::Library> openPrimary(const OdString& location, unsigned flags);
-  /// openSecondary: the library and whether it was added to the list.
+  /// openSecondary: the library and whether it is newly listed (added, or the default secondary
+  /// now named by `location`). `isDefault`: opened as the default, which no record pins.
   std::pair<std::shared_ptr<stocklib::Library>, bool> openSecondary(const OdString& location,
-                                                                    unsigned flags);
+                                                                    unsigned flags,
+                                                                    bool isDefault = false);
   void closePrimary();
   void closeSecondary(Libraries::const_iterator it);
 
@@ -80,13 +84,21 @@ class DocumentLibraries::Impl {
   OdString resolve(const OdString& location, unsigned flags) const;
   stocklib::LibraryUnit drawingUnit() const;
   std::shared_ptr<stocklib::Library> primaryLib() const;
-  void missing(const OdString& path, EDbType type) const;
+  using MissingFiles = std::set<std::pair<EDbType, OdString>>;
+  /// missing: adds a file the record names and the rebuild did not find to `now`, and reports
+  /// it unless it was reported before (until a rebuild finds it or the record stops naming it).
+  void missing(const OdString& path, EDbType type, MissingFiles& now);
 
   stocklib::LibraryManager& manager;
   OdDbDatabase* db;
   bool singleSecondary;
   std::shared_ptr<Library> primary;
   Libraries secondaries;
+  /// secondaryNames: beside each secondary, the name a record made later lists it by (the
+  /// caller's, so a relative one stays relative); empty for the default secondary.
+  std::vector<OdString> secondaryNames;
+  /// reported: missing files reported so far, by kind and name.
+  MissingFiles reported;
 };
 
 /// Whether a stored library name names a file at all.

@@ -146,7 +146,8 @@ OdString translate(const OdString& word) {
 
 void repairProfileScales(const std::shared_ptr<stocklib::Library>& primary,
                          const std::shared_ptr<const stocklib::Library>& secondary) {
-  if (!primary || !secondary) return;
+  // A read-only primary cannot be saved into; refusing would make its drawing unbindable.
+  if (!primary || !secondary || primary->isReadOnly()) return;
   std::vector<KcSmartPtr<stocklib::Profile>> profiles;
   primary->get<stocklib::Profile>(profiles, stocklib::ProfileCriteria());
   std::vector<KcSmartPtr<const stocklib::Profile>> candidates;

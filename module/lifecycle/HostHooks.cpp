@@ -48,23 +48,20 @@ FileFinder::~FileFinder() = default;
 bool FileFinder::findReferenceFile(OdString& foundPath, const wchar_t* fileName, OdDbDatabase* db) {
   if (!fileName || !db) return false;
   foundPath.empty();
-  if (ut::fileExists(OdString(fileName))) {
-    foundPath = fileName;
+  const OdString name(fileName);
+  if (name.isEmpty()) return false;
+  // A relative name is the drawing's, never the process's: its working folder may hold another
+  // drawing's library of the same name, and binding that one would write into it.
+  const OdString drawingFile = db->getFilename();
+  const OdString own =
+      ut::FileName(name).isRelative() ? detail::absoluteLibraryPath(name, drawingFile) : name;
+  if (ut::fileExists(own)) {
+    foundPath = own;
     return true;
   }
-  // A relative path with folders ("sub/lib.stocklib", as stored when the user named it so) is
-  // taken in the drawing's folder before its bare name is: the process's own folder is arbitrary.
-  const OdString drawingFile = db->getFilename();
-  if (!drawingFile.isEmpty() && ut::FileName(OdString(fileName)).isRelative()) {
-    OdString beside = detail::absoluteLibraryPath(OdString(fileName), drawingFile);
-    if (ut::fileExists(beside)) {
-      foundPath = beside;
-      return true;
-    }
-  }
   // The file's name and extension, in the drawing's folder.
-  detail::PathParts drawing = detail::splitPath(db->getFilename());
-  detail::PathParts file = detail::splitPath(OdString(fileName));
+  detail::PathParts drawing = detail::splitPath(drawingFile);
+  detail::PathParts file = detail::splitPath(name);
   OdString candidate = drawing.folder + file.base + file.extension;
   if (ut::fileExists(candidate)) {
     foundPath = candidate;

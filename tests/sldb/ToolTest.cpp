@@ -44,10 +44,10 @@ TEST(Tool, LibraryCommandsBindADrawingAndSaveOnlyOnChange) {
   EXPECT_EQ(verbose.rc, 0) << verbose.out;
   EXPECT_NE(verbose.out.find("event: primary received a copy"), std::string::npos);
   Outcome info = sldb(d, "info d.dwg");
-  EXPECT_NE(info.out.find("primary:   p.stocklib"), std::string::npos) << info.out;
-  EXPECT_NE(info.out.find("secondary: sec.stocklib"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("primary:   " + d + "/p.stocklib"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("secondary: " + d + "/sec.stocklib"), std::string::npos) << info.out;
   Outcome list = sldb(d, "list d.dwg property-namespace --from primary");
-  EXPECT_EQ(list.out, "p.stocklib:\n  User\n");
+  EXPECT_EQ(list.out, d + "/p.stocklib:\n  User\n");
 
   EXPECT_EQ(sldb(d, "move-primary d.dwg moved.stocklib").rc, 0);
   EXPECT_TRUE(std::filesystem::exists(d + "/moved.stocklib"));

@@ -6,6 +6,7 @@
 
 #include "DocLibsSupport.h"
 #include "sl_db/Library.h"
+#include "stocklib/Profiles.h"
 #include "ut/FileUtils.h"
 
 using sltest::DocLibsTest;
@@ -365,21 +366,38 @@ TEST_F(DocLibsTest, FailingRebuildsLeaveNoEntryAndLoseNoPendingDrawing) {
 TEST_F(DocLibsTest, AnAdoptedPrimaryWithoutNamespacesIsSeededUnlessReadOnly) {
   const OdString writable = dir.file("w.stocklib"), readOnly = dir.file("r.stocklib");
   makeLibrary("w.stocklib", {"t"});
-  makeLibrary("r.stocklib", {"t"});
+  uint32_t profile = 0;
+  {
+    auto rect = [](const std::shared_ptr<stocklib::Library>& lib, double height) {
+      auto p = stocklib::RectangleProfile::create(nullptr, L"100x50");
+      p->set_height(height);
+      p->set_width(height / 2);
+      return p->save(lib)->id();
+    };
+    profile = rect(makeLibrary("r.stocklib", {"t"}), 10);
+    rect(makeLibrary("s.stocklib", {}), 100);  // the same profile, ten times larger
+  }
   auto held = stocklib::LibraryManager::instance().open(readOnly, true);
   ASSERT_TRUE(held && held->isReadOnly());
 
   OdDbDatabasePtr one = odDbCreateDatabase(true), two = odDbCreateDatabase(true);
   writeRecord(one.get(), writable, {});
-  writeRecord(two.get(), readOnly, {});
+  writeRecord(two.get(), readOnly, {dir.file("s.stocklib")});
   auto seeded = sl_db::getPrimary(static_cast<const OdDbDatabase*>(one.get()));
   ASSERT_TRUE(hasTag(seeded, "t"));
+  auto user = seeded->get<stocklib::PropertyNamespace>(stocklib::NameKey(OdString("User")));
+  ASSERT_TRUE(user);
+  // Seeded again by a rebuild once its namespaces are gone.
+  ASSERT_EQ(sl_db::getPrimary(one.get(), false)->remove(user), stocklib::Library::kRemoved);
+  sl_db::docLibs(one.get())->refresh();
   EXPECT_TRUE(seeded->get<stocklib::PropertyNamespace>(stocklib::NameKey(OdString("User"))));
 
-  // A read-only primary cannot take them: it is bound as it is.
+  // A read-only primary cannot take them, nor a repair of its profiles: it is bound as it is.
   EXPECT_EQ(sl_db::getPrimary(static_cast<const OdDbDatabase*>(two.get())), held);
+  EXPECT_TRUE(sl_db::getLibrary(two.get(), sl_db::kSecondary));
   std::vector<KcSmartPtr<stocklib::PropertyNamespace>> namespaces;
   EXPECT_EQ(held->get(namespaces), 0u);
+  EXPECT_EQ(held->get<stocklib::RectangleProfile>(profile)->height(), 10.0);
   EXPECT_FALSE(sl_db::writable(sl_db::docLibs(two.get()), sl_db::kPrimary));
 }
 

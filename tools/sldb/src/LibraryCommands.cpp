@@ -21,6 +21,7 @@
 #include "stocklib/Objects.h"
 #include "stocklib/Profiles.h"
 #include "stocklib/Translations.h"
+#include "ut/FileName.h"
 #include "ut/FileUtils.h"
 
 namespace sldb {
@@ -81,10 +82,14 @@ struct AppliedOptions::State {
 
 AppliedOptions::AppliedOptions(const LibraryOptions& options) : m_state(new State) {
   if (sl_db::DbPreferencesProvider* prefs = sl_db::DbPreferencesProvider::getInstance()) {
-    if (!options.roaming.empty()) prefs->setRoamableRootFolder(OdString::fromUtf8(options.roaming));
+    // Preferences belong to no drawing: a relative one means the working folder.
+    auto absolute = [](const std::string& path) {
+      return OdString::fromUtf8(std::filesystem::absolute(path).lexically_normal().string());
+    };
+    if (!options.roaming.empty()) prefs->setRoamableRootFolder(absolute(options.roaming));
     if (!options.defaultLibrary.empty()) {
-      prefs->setDefaultStocklibMetric(OdString::fromUtf8(options.defaultLibrary));
-      prefs->setDefaultStocklibImperial(OdString::fromUtf8(options.defaultLibrary));
+      prefs->setDefaultStocklibMetric(absolute(options.defaultLibrary));
+      prefs->setDefaultStocklibImperial(absolute(options.defaultLibrary));
     }
   }
   if (!options.language.empty()) {
@@ -300,11 +305,24 @@ int cmdEmbed(const std::string& drawing) {
 struct LibraryArguments {
   std::string drawing, library;
   bool repoint = false;
+
+  /// libraryPath: PATH as the module reads it. A relative PATH means the working folder here
+  /// and the drawing's folder in the module, so it is given relative to the drawing's folder:
+  /// the same file, and a record that still works when the folders travel together.
+  OdString libraryPath() const {
+    namespace fs = std::filesystem;
+    const fs::path path(library);
+    if (library.empty() || path.is_absolute()) return OdString::fromUtf8(library);
+    const fs::path folder = fs::absolute(fs::path(drawing)).parent_path().lexically_normal();
+    fs::path relative = fs::absolute(path).lexically_normal().lexically_relative(folder);
+    if (relative.empty()) relative = fs::absolute(path).lexically_normal();
+    return OdString::fromUtf8(relative.string());
+  }
 };
 
 int cmdSetPrimary(const LibraryArguments& a) {
   return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
-    OdString path = OdString::fromUtf8(a.library);
+    OdString path = a.libraryPath();
     auto library = docs->openPrimary(path);
     if (!library) {
       // Binding the old primary again may have cleared the reason: a checked open of the
@@ -324,7 +342,7 @@ int cmdSetPrimary(const LibraryArguments& a) {
 int cmdMovePrimary(const LibraryArguments& a) {
   return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
     if (docs->isPrimaryEmbedded()) throw Failure{"the primary library is embedded"};
-    OdString path = OdString::fromUtf8(a.library);
+    OdString path = a.libraryPath();
     bool exists = ut::fileExists(sl_db::detail::absoluteLibraryPath(path, db->getFilename()));
     if (a.repoint && !exists) throw Failure{"no library at " + a.library + " to re-point to"};
     if (!a.repoint && exists) throw Failure{a.library + " exists already"};
@@ -341,7 +359,7 @@ int cmdAddSecondary(const LibraryArguments& a) {
     if (recordBytes(db).empty())
       throw Failure{a.drawing + " has no library record to keep a secondary in (sldb init " +
                     a.drawing + " gives it one)"};
-    auto library = docs->openSecondary(OdString::fromUtf8(a.library));
+    auto library = docs->openSecondary(a.libraryPath());
     if (!library)
       throw Failure{"cannot open " + a.library + " as a secondary library" + storeError()};
     std::cout << "secondary: " << describe(library) << "\n";
@@ -351,12 +369,11 @@ int cmdAddSecondary(const LibraryArguments& a) {
 
 int cmdCloseSecondary(const LibraryArguments& a) {
   return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
-    OdString path =
-        sl_db::detail::absoluteLibraryPath(OdString::fromUtf8(a.library), db->getFilename());
+    OdString path = sl_db::detail::absoluteLibraryPath(a.libraryPath(), db->getFilename());
     const auto& list = docs->secondaries();
     for (auto it = list.begin(); it != list.end(); ++it) {
-      if (sl_db::detail::absoluteLibraryPath((*it)->filename(), db->getFilename()) != path)
-        continue;
+      // A library's name is where this process opened it, already taken against the drawing.
+      if (ut::FileName((*it)->filename()).getFullPath() != path) continue;
       docs->closeSecondary(it);
       std::cout << "closed " << a.library << "\n";
       return 0;

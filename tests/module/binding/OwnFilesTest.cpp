@@ -1,0 +1,236 @@
+// The binding writes, moves and removes only the library files its drawing names: relative names
+// are the drawing's, a move takes the file that is bound, a failed embedding leaves no record,
+// files are compared as files; records stay portable and changes made elsewhere are reported.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "../sldb/SldbRun.h"
+#include "DocLibsSupport.h"
+#include "ut/FileUtils.h"
+
+using sltest::DocLibsTest;
+
+namespace {
+
+/// Runs the scope in another working folder.
+class WorkingFolder {
+ public:
+  explicit WorkingFolder(const OdString& folder) : m_old(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder.toUtf8());
+  }
+  ~WorkingFolder() { std::filesystem::current_path(m_old); }
+
+ private:
+  std::filesystem::path m_old;
+};
+
+OdSmartPtr<DbStockLibManager> openRecord(OdDbDatabase* db, OdDb::OpenMode mode) {
+  return DbStockLibManager::cast(DbStockLibManager::getInstance(*db).openObject(mode));
+}
+
+std::size_t namespaceCount(const std::shared_ptr<const stocklib::Library>& lib) {
+  std::vector<KcSmartPtr<stocklib::PropertyNamespace>> all;
+  return lib->get(all);
+}
+
+class OwnFiles : public DocLibsTest {
+ protected:
+  /// folder: dir/NAME, made.
+  OdString folder(const char* name) {
+    std::filesystem::create_directories(dir.file(name).toUtf8());
+    return dir.file(name);
+  }
+  /// A new drawing saved as dir/NAME.
+  OdDbDatabasePtr savedDrawing(const char* name) {
+    OdDbDatabasePtr db = odDbCreateDatabase(true);
+    db->writeFile(dir.file(name));
+    return db;
+  }
+};
+
+}  // namespace
+
+TEST_F(OwnFiles, ARelativeNameIsTheDrawingsNeverTheWorkingFolders) {
+  // Another drawing's primary lies in the working folder under the same name.
+  folder("c");
+  folder("d");
+  folder("e");
+  auto theirs = makeLibrary("c/p.stocklib", {"theirs"});
+  WorkingFolder cwd(dir.file("c"));
+
+  OdDbDatabasePtr db = savedDrawing("d/d.sldrw");
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  auto mine = docs->openPrimary(OdString("p.stocklib"));
+  ASSERT_TRUE(mine);
+  EXPECT_EQ(mine->filename(), dir.file("d/p.stocklib"));
+  EXPECT_EQ(docs->primary(), mine);  // the rebuild after the call binds what the call returned
+  EXPECT_EQ(docs->stocklibManager()->primaryLibraryPath(), OdString("p.stocklib"));
+  EXPECT_EQ(namespaceCount(theirs), 0u);  // not bound, so not seeded either
+
+  // A record naming a file the drawing's folder lacks binds nothing from the working folder.
+  OdDbDatabasePtr other = savedDrawing("e/e.sldrw");
+  writeRecord(other.get(), OdString("p.stocklib"), {OdString("p.stocklib")});
+  reactor.events.clear();
+  sl_db::DocumentLibraries* otherDocs = sl_db::docLibs(other.get());
+  EXPECT_FALSE(otherDocs->primary());
+  EXPECT_TRUE(otherDocs->secondaries().empty());
+  EXPECT_EQ(reactor.events,
+            (std::vector<std::string>{"missing P p.stocklib", "missing S p.stocklib"}));
+  EXPECT_EQ(namespaceCount(theirs), 0u);
+}
+
+TEST_F(OwnFiles, MovingThePrimaryMovesTheBoundFileOnly) {
+  folder("a");
+  folder("b");
+  OdDbDatabasePtr db = savedDrawing("a/d.sldrw");
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  ASSERT_TRUE(docs->openPrimary(OdString("p.stocklib")));
+  docs->primary(false)->save(stocklib::Tag::create(OdString("mine")));
+
+  // Saved beside an unrelated library of the record's name: that one is not the drawing's.
+  auto unrelated = makeLibrary("b/p.stocklib", {"theirs"});
+  db->writeFile(dir.file("b/d.sldrw"));
+  auto moved = docs->movePrimary(OdString("q.stocklib"), true);
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(moved->filename(), dir.file("b/q.stocklib"));
+  EXPECT_TRUE(hasTag(moved, "mine"));
+  EXPECT_FALSE(hasTag(moved, "theirs"));
+  EXPECT_EQ(docs->primary(), moved);
+  EXPECT_FALSE(ut::fileExists(dir.file("a/p.stocklib")));
+  EXPECT_TRUE(ut::fileExists(dir.file("b/p.stocklib")));
+  EXPECT_TRUE(hasTag(unrelated, "theirs"));
+  EXPECT_FALSE(hasTag(unrelated, "mine"));
+}
+
+TEST_F(OwnFiles, AFailedFirstEmbeddingLeavesTheDrawingWithoutARecord) {
+  std::ofstream(dir.touch("Support/stocklib.xml").toUtf8())
+      << "<StockLibrary><Bogus/></StockLibrary>";
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  reactor.events.clear();
+  EXPECT_THROW(docs->primary(true), stocklib::Exception);
+  EXPECT_FALSE(docs->isInitialized());
+  EXPECT_THROW(docs->openPrimary(dir.file("p.stocklib")), stocklib::Exception);
+  EXPECT_FALSE(docs->openPrimary(dir.file("no/such/folder/p.stocklib")));
+  EXPECT_FALSE(docs->isInitialized());
+  EXPECT_FALSE(docs->primary());
+  EXPECT_TRUE(reactor.events.empty());
+
+  std::filesystem::remove(dir.file("Support/stocklib.xml").toUtf8());
+  ASSERT_TRUE(docs->primary(true));  // initialize() works again
+  EXPECT_TRUE(docs->isPrimaryEmbedded());
+  EXPECT_TRUE(reactor.events.empty());
+}
+
+TEST_F(OwnFiles, ASecondaryIsTakenFromTheRecordByItsFileNotItsSpelling) {
+  folder("sub");
+  OdDbDatabasePtr db = savedDrawing("d.sldrw");
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  ASSERT_TRUE(docs->openEmbeddedPrimary());
+  // The finder answers the name as written; the library's own name is normalised.
+  const OdString spelled = dir.path() + L"/sub/../s1.stocklib";
+  auto s1 = docs->openSecondary(spelled);
+  ASSERT_TRUE(s1);
+  EXPECT_EQ(secondaryPaths(docs), (std::vector<std::string>{spelled.toUtf8()}));
+
+  reactor.events.clear();
+  auto s2 = docs->openSecondary(dir.file("s2.stocklib"));
+  ASSERT_TRUE(s2);
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + s1->filename().toUtf8()}));
+  EXPECT_EQ(secondaryPaths(docs), (std::vector<std::string>{dir.file("s2.stocklib").toUtf8()}));
+  EXPECT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{s2}));
+
+  docs->closeSecondary(docs->secondaries().begin());
+  EXPECT_TRUE(secondaryPaths(docs).empty());
+  EXPECT_TRUE(docs->secondaries().empty());
+}
+
+TEST_F(OwnFiles, ANewRecordKeepsTheGivenNamesAndLeavesTheDefaultToThePreference) {
+  folder("Support");
+  auto shipped = makeLibrary("Support/metric.stocklib", {});
+  auto office = makeLibrary("office.stocklib", {});
+  ASSERT_TRUE(shipped && office);
+  OdDbDatabasePtr db = savedDrawing("d.sldrw");
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  ASSERT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{shipped}));
+  ASSERT_TRUE(docs->openEmbeddedPrimary());
+  EXPECT_TRUE(secondaryPaths(docs).empty());
+  // Not pinned: a later preference is followed.
+  sl_db::DbPreferencesProvider::getInstance()->setDefaultStocklibMetric(office->filename());
+  docs->refresh();
+  EXPECT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{office}));
+  // Named by a caller, the default is kept in the record.
+  EXPECT_EQ(docs->openSecondary(office->filename()), office);
+  EXPECT_EQ(secondaryPaths(docs), (std::vector<std::string>{office->filename().toUtf8()}));
+
+  // A secondary opened by a relative name before there is a record is listed by that name.
+  OdDbDatabasePtr other = savedDrawing("e.sldrw");
+  sl_db::DocumentLibraries* otherDocs = sl_db::docLibs(other.get());
+  auto near = otherDocs->openSecondary(OdString("near.stocklib"));
+  ASSERT_TRUE(near);
+  EXPECT_EQ(near->filename(), dir.file("near.stocklib"));
+  ASSERT_TRUE(otherDocs->openEmbeddedPrimary());
+  EXPECT_EQ(secondaryPaths(otherDocs), (std::vector<std::string>{"near.stocklib"}));
+  EXPECT_EQ(otherDocs->secondaries(), (sl_db::DocumentLibraries::Libraries{near}));
+}
+
+TEST_F(OwnFiles, ChangesMadeElsewhereReportEachMissingFileOnceAndEachDroppedSecondary) {
+  auto s = makeLibrary("s.stocklib", {});
+  OdDbDatabasePtr db = savedDrawing("d.sldrw");
+  writeRecord(db.get(), OdString("gone.stocklib"), {OdString("x.stocklib"), s->filename()});
+  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  ASSERT_TRUE(docs->stocklibManager());  // followed from now on
+  EXPECT_EQ(reactor.events,
+            (std::vector<std::string>{"missing P gone.stocklib", "missing S x.stocklib"}));
+  reactor.events.clear();
+  docs->refresh();
+  openRecord(db.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString("y.stocklib"));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"missing S y.stocklib"}));
+
+  // Dropped by someone else: reported closed. Named again after that: reported missing again.
+  reactor.events.clear();
+  openRecord(db.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().removeAll();
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + s->filename().toUtf8()}));
+  EXPECT_TRUE(docs->secondaries().empty());
+  reactor.events.clear();
+  openRecord(db.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString("x.stocklib"));
+  EXPECT_EQ(reactor.events, (std::vector<std::string>{"missing S x.stocklib"}));
+}
+
+TEST_F(OwnFiles, CommandLinePathsMeanTheWorkingFolderAndNoOtherFileIsWritten) {
+  using sldbtest::sldb;
+  const std::string root = dir.path().toUtf8(), c = root + "/c", d = root + "/d";
+  folder("c");
+  folder("d");
+  makeLibrary("d/s.stocklib", {"T"}).reset();
+  ASSERT_EQ(sldb(c, "new c.dwg").rc, 0);
+  ASSERT_EQ(sldb(c, "set-primary c.dwg p.stocklib").rc, 0);
+  ASSERT_EQ(sldb(d, "new d.dwg").rc, 0);
+  ASSERT_EQ(sldb(d, "set-primary d.dwg p.stocklib").rc, 0);
+  ASSERT_EQ(sldb(d, "add-secondary d.dwg s.stocklib").rc, 0);
+
+  // Run from c/: the drawing's own names still mean d/.
+  auto fetched = sldb(c, "fetch ../d/d.dwg tag T");
+  EXPECT_EQ(fetched.rc, 0) << fetched.out;
+  EXPECT_NE(fetched.out.find("into " + d + "/p.stocklib"), std::string::npos) << fetched.out;
+
+  // A path typed in c/ means c/, and the record keeps it relative to the drawing.
+  auto added = sldb(c, "add-secondary ../d/d.dwg extra.stocklib");
+  EXPECT_EQ(added.rc, 0) << added.out;
+  EXPECT_TRUE(std::filesystem::exists(c + "/extra.stocklib"));
+  EXPECT_FALSE(std::filesystem::exists(d + "/extra.stocklib"));
+  auto info = sldb(d, "info d.dwg");
+  EXPECT_NE(info.out.find("secondary: " + c + "/extra.stocklib"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("../c/extra.stocklib"), std::string::npos) << info.out;  // the record
+  EXPECT_EQ(sldb(c, "close-secondary ../d/d.dwg extra.stocklib").rc, 0);
+  auto moved = sldb(c, "move-primary ../d/d.dwg q.stocklib");
+  EXPECT_EQ(moved.rc, 0) << moved.out;
+  EXPECT_TRUE(std::filesystem::exists(c + "/q.stocklib"));
+  EXPECT_FALSE(std::filesystem::exists(d + "/p.stocklib"));
+  auto theirs =
+      stocklib::LibraryManager::instance().open(OdString((c + "/p.stocklib").c_str()), true);
+  ASSERT_TRUE(theirs);
+  EXPECT_FALSE(hasTag(theirs, "T"));
+}
