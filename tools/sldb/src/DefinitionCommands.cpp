@@ -4,8 +4,9 @@
 #include <optional>
 #include <sstream>
 
-#include "Cli.h"
+#include "CommandsModule.h"
 #include "DbDatabase.h"
+#include "Session.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "sl_db/ILibrary.h"
 #include "sl_db/Library.h"
@@ -186,19 +187,21 @@ const char* removalWords(sl_db::ILibrary::RemoveResult result) {
   }
 }
 
-struct DefsArguments {
-  std::string drawing;
-  std::optional<std::string> only;
-  bool json = false;
-};
-
-int cmdDefs(const DefsArguments& a) {
-  const std::optional<std::string>& only = a.only;
-  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    Primary p = primaryOf(a.drawing, docs, false);
+class DefsCommand final : public DrawingCommand {
+ public:
+  DefsCommand()
+      : DrawingCommand("defs",
+                       "list the primary library's property namespaces, their sets (entity\n"
+                       "types, per instance) and definitions (key, kind, type, unit, default)") {}
+  void options(CLI::App& c) override {
+    c.add_option("--namespace", m_only, "only this namespace")->type_name("NS");
+    c.add_flag("--json", m_json, "one JSON document with the same definitions");
+  }
+  int run(DrawingSession& drawing) override {
+    Primary p = primaryOf(drawing.path(), &drawing.libraries(), false);
     std::vector<std::shared_ptr<sl_db::IPropertyNamespace>> namespaces;
-    if (only) {
-      namespaces.push_back(findNamespace(p, OdString::fromUtf8(*only)));
+    if (m_only) {
+      namespaces.push_back(findNamespace(p, OdString::fromUtf8(*m_only)));
     } else {
       namespaces = p.library->allPropertyNamespaces();
     }
@@ -213,7 +216,7 @@ int cmdDefs(const DefsArguments& a) {
                                                          : nlohmann::json()},
            {"sets", std::move(sets)}});
     }
-    if (a.json) {
+    if (m_json) {
       std::cout << nlohmann::json{{"namespaces", listed}}.dump(2) << "\n";
       return 0;
     }
@@ -225,28 +228,39 @@ int cmdDefs(const DefsArguments& a) {
         printSet(set);
     }
     return 0;
-  });
-}
-
-struct DefAddArguments {
-  std::string drawing, set, name, type;
-  bool value = false;
-};
-
-int cmdDefAdd(const DefAddArguments& a) {
-  const bool value = a.value;
-  const sl_db::PropertyKey setKey = splitKey(a.set, "the set");
-  const OdString name = OdString::fromUtf8(a.name);
-  if (name.isEmpty() || name.find(sl_db::PropertyKey::KEY_DELIMITER) >= 0)
-    throw UsageError{"a definition's name is not empty and holds no '~'"};
-  const DbPropertyType type = parseTypeWord(a.type);
-  if (!type.isValid()) {
-    throw UsageError{"'" + a.type +
-                     "' is no type the property storage holds (say double, array<string> or "
-                     "map<string,double>)"};
   }
-  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    Primary p = primaryOf(a.drawing, docs, true);
+
+ private:
+  std::optional<std::string> m_only;
+  bool m_json = false;
+};
+SLDB_COMMAND(DefsCommand);
+
+class DefAddCommand final : public DrawingCommand {
+ public:
+  DefAddCommand()
+      : DrawingCommand("def-add",
+                       "append a property (or value) definition of TYPE (double, array<string>,\n"
+                       "map<string,double> ...) to the set, created in namespace NS when missing") {
+  }
+  void options(CLI::App& c) override {
+    c.add_option("SET~NS", m_set, "the property set and its namespace")->required();
+    c.add_option("NAME", m_name, "the definition's name")->required();
+    c.add_option("TYPE", m_type, "the storage type")->required();
+    c.add_flag("--value", m_value, "a value definition (computed, not stored)");
+  }
+  int run(DrawingSession& drawing) override {
+    const sl_db::PropertyKey setKey = splitKey(m_set, "the set");
+    const OdString name = OdString::fromUtf8(m_name);
+    if (name.isEmpty() || name.find(sl_db::PropertyKey::KEY_DELIMITER) >= 0)
+      throw UsageError{"a definition's name is not empty and holds no '~'"};
+    const DbPropertyType type = parseTypeWord(m_type);
+    if (!type.isValid()) {
+      throw UsageError{"'" + m_type +
+                       "' is no type the property storage holds (say double, array<string> or "
+                       "map<string,double>)"};
+    }
+    Primary p = primaryOf(drawing.path(), &drawing.libraries(), true);
     auto ns = findNamespace(p, setKey.ns());
     const stocklib::DefinitionKey key(name, ns->id());
     if (p.store->get<stocklib::PropertyDefinition>(key) ||
@@ -256,13 +270,13 @@ int cmdDefAdd(const DefAddArguments& a) {
     auto set = p.library->propertySet(setKey.name(), ns->id());
     if (!set) {
       set = p.library->createPropertySet(ns, setKey.name());
-      std::cout << "created the property set " << a.set << "\n";
+      status("created the property set " + m_set);
     }
     const sl_db::PropertyType structure(
         static_cast<sl_db::PropertyType::Structure>(type.structure()),
         static_cast<sl_db::PropertyType::Type>(type.type()));
     std::shared_ptr<sl_db::IAbstractDefinition> def;
-    if (value) {
+    if (m_value) {
       def = set->appendValueDefinition(name, structure);
     } else {
       def = set->appendPropertyDefinition(name, structure);
@@ -271,21 +285,26 @@ int cmdDefAdd(const DefAddArguments& a) {
     static_cast<stocklib::AbstractDefinition*>(def->object())
         ->set_type(stocklib::PropertyType(type.structure(), type.type(), type.keyType()));
     set->save(p.library);
-    std::cout << "added the " << (value ? "value" : "property") << " definition "
-              << sl_db::PropertyKey(*def).str().toUtf8() << " (" << typeWord(type) << ") to "
-              << a.set << "\n";
+    status("added the " + std::string(m_value ? "value" : "property") + " definition " +
+           sl_db::PropertyKey(*def).str().toUtf8() + " (" + typeWord(type) + ") to " + m_set);
     return 0;
-  });
-}
+  }
 
-struct DefRmArguments {
-  std::string drawing, key;
+ private:
+  std::string m_set, m_name, m_type;
+  bool m_value = false;
 };
+SLDB_COMMAND(DefAddCommand);
 
-int cmdDefRm(const DefRmArguments& a) {
-  const sl_db::PropertyKey key = splitKey(a.key, "the definition");
-  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    Primary p = primaryOf(a.drawing, docs, true);
+class DefRmCommand final : public DrawingCommand {
+ public:
+  DefRmCommand() : DrawingCommand("def-rm", "remove a property or value definition") {}
+  void options(CLI::App& c) override {
+    c.add_option("NAME~NS", m_key, "the definition and its namespace")->required();
+  }
+  int run(DrawingSession& drawing) override {
+    const sl_db::PropertyKey key = splitKey(m_key, "the definition");
+    Primary p = primaryOf(drawing.path(), &drawing.libraries(), true);
     auto ns = findNamespace(p, key.ns());
     const stocklib::DefinitionKey storeKey(key.name(), ns->id());
     sl_db::ILibrary::RemoveResult result;
@@ -294,42 +313,17 @@ int cmdDefRm(const DefRmArguments& a) {
     } else if (auto value = p.store->get<stocklib::ValueDefinition>(storeKey)) {
       result = p.library->remove(sl_db::IValueDefinition::create(value.get()));
     } else {
-      throw Failure{"no definition " + a.key + " in the primary library"};
+      throw Failure{"no definition " + m_key + " in the primary library"};
     }
-    std::cout << a.key << ": " << removalWords(result) << "\n";
+    status(m_key + ": " + removalWords(result));
     return result == stocklib::Library::kRemoved ? 0 : 1;
-  });
-}
+  }
+
+ private:
+  std::string m_key;
+};
+SLDB_COMMAND(DefRmCommand);
 
 }  // namespace
-
-void declareDefinitionCommands(Commands& commands) {
-  auto& defs = commands.arguments<DefsArguments>();
-  CLI::App* c =
-      commands.add("defs",
-                   "list the primary library's property namespaces, their sets (entity\n"
-                   "types, per instance) and definitions (key, kind, type, unit, default)",
-                   [&defs] { return cmdDefs(defs); });
-  drawingArgument(c, defs.drawing);
-  c->add_option("--namespace", defs.only, "only this namespace")->type_name("NS");
-  c->add_flag("--json", defs.json, "one JSON document with the same definitions");
-
-  auto& add = commands.arguments<DefAddArguments>();
-  c = commands.add("def-add",
-                   "append a property (or value) definition of TYPE (double, array<string>,\n"
-                   "map<string,double> ...) to the set, created in namespace NS when missing",
-                   [&add] { return cmdDefAdd(add); });
-  drawingArgument(c, add.drawing);
-  c->add_option("SET~NS", add.set, "the property set and its namespace")->required();
-  c->add_option("NAME", add.name, "the definition's name")->required();
-  c->add_option("TYPE", add.type, "the storage type")->required();
-  c->add_flag("--value", add.value, "a value definition (computed, not stored)");
-
-  auto& rm = commands.arguments<DefRmArguments>();
-  c = commands.add("def-rm", "remove a property or value definition",
-                   [&rm] { return cmdDefRm(rm); });
-  drawingArgument(c, rm.drawing);
-  c->add_option("NAME~NS", rm.key, "the definition and its namespace")->required();
-}
 
 }  // namespace sldb

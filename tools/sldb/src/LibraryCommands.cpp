@@ -6,12 +6,12 @@
 #include <memory>
 #include <optional>
 
-#include "Cli.h"
+#include "CommandsModule.h"
 #include "DbDatabase.h"
-#include "DbMemoryFiler.h"
-#include "EntityAccess.h"
 #include "ProfileLookup.h"
+#include "Session.h"
 #include "sl_db/DbPreferencesProvider.h"
+#include "sl_db/DbStockLibManager.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "sl_db/LibraryPaths.h"
 #include "sl_db/LibraryReactor.h"
@@ -38,39 +38,47 @@ class PrintingReactor : public sl_db::LibraryReactor {
     const OdString name(L"sldb");
     addOnSavedHandler(
         name, [](const std::shared_ptr<const stocklib::Library>& l, const stocklib::ObjectKey& k) {
-          std::cout << "event: saved " << what(k) << " in " << l->filename().toUtf8() << "\n";
+          std::cerr << "event: saved " << what(k) << " in " << l->filename().toUtf8() << "\n";
         });
     addOnModifiedHandler(
         name, [](const std::shared_ptr<const stocklib::Library>& l, stocklib::ObjectType t) {
-          std::cout << "event: objects of type " << stocklib::objectTypeName(t).toUtf8()
+          std::cerr << "event: objects of type " << stocklib::objectTypeName(t).toUtf8()
                     << " changed in " << l->filename().toUtf8() << "\n";
         });
     addOnRemoveHandler(name, [](const OdDbDatabase*, const stocklib::ObjectKey& k) {
-      std::cout << "event: asked whether " << what(k) << " may be removed\n";
+      std::cerr << "event: asked whether " << what(k) << " may be removed\n";
       return stocklib::kRemoveObject;
     });
     addOnRemovedHandler(
         name, [](const OdDbDatabase*, const std::shared_ptr<const stocklib::Library>& l,
                  const stocklib::ObjectKey& k) {
-          std::cout << "event: removed " << what(k) << " from " << l->filename().toUtf8() << "\n";
+          std::cerr << "event: removed " << what(k) << " from " << l->filename().toUtf8() << "\n";
         });
     addOnPrimaryCopyHandler(
         name, [](OdDbDatabase*, const stocklib::Library* from, const stocklib::IdMapping& mapping) {
-          std::cout << "event: primary received a copy of " << from->filename().toUtf8() << " ("
+          std::cerr << "event: primary received a copy of " << from->filename().toUtf8() << " ("
                     << mapping.entries().size() << " objects)\n";
         });
     addOnClosedHandler(name, [](OdDbDatabase*, const stocklib::Library* l) {
-      std::cout << "event: closed " << l->filename().toUtf8() << "\n";
+      std::cerr << "event: closed " << l->filename().toUtf8() << "\n";
     });
   }
   ~PrintingReactor() override = default;
   void onLibraryFileMissing(OdDbDatabase*, const OdString& path, sl_db::EDbType type) override {
-    std::cout << "event: " << (type == sl_db::kPrimary ? "primary" : "secondary")
+    std::cerr << "event: " << (type == sl_db::kPrimary ? "primary" : "secondary")
               << " library missing: " << path.toUtf8() << "\n";
   }
 };
 
 }  // namespace
+
+namespace {
+bool g_verbose = false;
+}  // namespace
+
+bool verbose() {
+  return g_verbose;
+}
 
 struct AppliedOptions::State {
   std::unique_ptr<PrintingReactor> reactor;
@@ -103,6 +111,7 @@ AppliedOptions::AppliedOptions(const LibraryOptions& options) : m_state(new Stat
       throw Failure{"no palette labels for the language '" + options.language + "'"};
     m_state->paletteLanguage = true;
   }
+  g_verbose = options.verbose;
   if (options.verbose) {
     m_state->reactor = std::make_unique<PrintingReactor>();
     m_state->oldReactor = stocklib::LibraryManager::instance().reactor();
@@ -111,6 +120,7 @@ AppliedOptions::AppliedOptions(const LibraryOptions& options) : m_state(new Stat
 }
 
 AppliedOptions::~AppliedOptions() {
+  g_verbose = false;
   if (m_state->reactor) stocklib::LibraryManager::instance().setReactor(m_state->oldReactor);
   if (m_state->translations) stocklib::Translations::set(nullptr);
   if (m_state->paletteLanguage) setPaletteLanguage(std::string());
@@ -119,14 +129,6 @@ AppliedOptions::~AppliedOptions() {
 namespace {
 
 // ---- Drawings ----
-
-/// The record's filed bytes (embedded library included); empty without a record.
-std::vector<std::uint8_t> recordBytes(OdDbDatabase* db) {
-  std::vector<std::uint8_t> bytes;
-  OdDbObjectPtr record = DbStockLibManager::getInstance(*db).openObject(OdDb::kForRead);
-  if (record) record->dwgOutFields(odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler, db));
-  return bytes;
-}
 
 std::string storeError() {
   OdString error = stocklib::LibraryManager::instance().lastError();
@@ -268,159 +270,140 @@ KcSmartPtr<stocklib::Profile> findProfile(const sl_db::DocumentLibraries& docs,
 
 // ---- Commands ----
 
-int withDrawing(const std::string& path,
-                const std::function<int(OdDbDatabase*, sl_db::DocumentLibraries*)>& change) {
-  OdDbDatabasePtr db = openDrawing(path);
-  std::vector<std::uint8_t> before = recordBytes(db.get());
-  int rc = change(db.get(), sl_db::docLibs(db.get()));
-  if (rc == 0 && recordBytes(db.get()) != before) saveDrawing(db.get(), path);
-  return rc;
-}
-
 namespace {
 
-int cmdInit(const std::string& drawing) {
-  return withDrawing(drawing, [](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    docs->initialize();
-    if (!docs->primary()) throw Failure{"the drawing's primary library cannot be opened"};
-    std::cout << "primary: " << describe(docs->primary()) << "\n";
+class InitCommand final : public DrawingCommand {
+ public:
+  InitCommand()
+      : DrawingCommand("init", "give a drawing without libraries an embedded primary library") {}
+  int run(DrawingSession& drawing) override {
+    sl_db::DocumentLibraries& docs = drawing.libraries();
+    docs.initialize();
+    if (!docs.primary()) throw Failure{"the drawing's primary library cannot be opened"};
+    std::cout << "primary: " << describe(docs.primary()) << "\n";
     return 0;
-  });
-}
+  }
+};
+SLDB_COMMAND(InitCommand);
 
-int cmdEmbed(const std::string& drawing) {
-  return withDrawing(drawing, [](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    auto library = docs->openEmbeddedPrimary();
+class EmbedCommand final : public DrawingCommand {
+ public:
+  EmbedCommand()
+      : DrawingCommand(
+            "embed", "make the primary library embedded (an external primary is copied into it)") {}
+  int run(DrawingSession& drawing) override {
+    auto library = drawing.libraries().openEmbeddedPrimary();
     if (!library) throw Failure{"cannot embed a primary library" + storeError()};
     std::cout << "primary: embedded " << describe(library) << "\n";
     return 0;
-  });
-}
+  }
+};
+SLDB_COMMAND(EmbedCommand);
 
-struct LibraryArguments {
-  std::string drawing, library;
-  bool repoint = false;
+/// A command on a drawing and a library file PATH.
+class LibraryFileCommand : public DrawingCommand {
+ public:
+  using DrawingCommand::DrawingCommand;
+  void options(CLI::App& command) override {
+    command.add_option("PATH", m_library, "the library file")->required();
+  }
+
+ protected:
+  std::string m_library;
 };
 
-int cmdSetPrimary(const LibraryArguments& a) {
-  return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
-    OdString path = OdString::fromUtf8(a.library);
-    auto library = docs->openPrimary(path);
+class SetPrimaryCommand final : public LibraryFileCommand {
+ public:
+  SetPrimaryCommand()
+      : LibraryFileCommand("set-primary",
+                           "make the library at PATH (created when missing) the primary; the old "
+                           "one is\ncopied in") {}
+  int run(DrawingSession& drawing) override {
+    OdString path = OdString::fromUtf8(m_library);
+    auto library = drawing.libraries().openPrimary(path);
     if (!library) {
       // Binding the old primary again may have cleared the reason: a checked open of the
       // refused file (closed by now) gives it back.
       std::string why = storeError();
-      OdString file = sl_db::detail::absoluteLibraryPath(path, db->getFilename());
+      OdString file = sl_db::detail::absoluteLibraryPath(path, drawing.db()->getFilename());
       if (why.empty() && ut::fileExists(file) &&
           !stocklib::LibraryManager::instance().openChecked(file))
         why = storeError();
-      throw Failure{"cannot open or create the library " + a.library + why};
+      throw Failure{"cannot open or create the library " + m_library + why};
     }
     std::cout << "primary: " << describe(library) << "\n";
     return 0;
-  });
-}
+  }
+};
+SLDB_COMMAND(SetPrimaryCommand);
 
-int cmdMovePrimary(const LibraryArguments& a) {
-  return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
-    if (docs->isPrimaryEmbedded()) throw Failure{"the primary library is embedded"};
-    OdString path = OdString::fromUtf8(a.library);
-    bool exists = ut::fileExists(sl_db::detail::absoluteLibraryPath(path, db->getFilename()));
-    if (a.repoint && !exists) throw Failure{"no library at " + a.library + " to re-point to"};
-    if (!a.repoint && exists) throw Failure{a.library + " exists already"};
-    auto library = docs->movePrimary(path, !a.repoint);
-    if (!library) throw Failure{"cannot move the primary library to " + a.library + storeError()};
+class MovePrimaryCommand final : public LibraryFileCommand {
+ public:
+  MovePrimaryCommand()
+      : LibraryFileCommand("move-primary",
+                           "move the external primary's file to PATH, or with --repoint use the "
+                           "file at PATH") {}
+  void options(CLI::App& command) override {
+    LibraryFileCommand::options(command);
+    command.add_flag("--repoint", m_repoint, "bind the library at PATH; no file is moved");
+  }
+  int run(DrawingSession& drawing) override {
+    sl_db::DocumentLibraries& docs = drawing.libraries();
+    if (docs.isPrimaryEmbedded()) throw Failure{"the primary library is embedded"};
+    OdString path = OdString::fromUtf8(m_library);
+    bool exists =
+        ut::fileExists(sl_db::detail::absoluteLibraryPath(path, drawing.db()->getFilename()));
+    if (m_repoint && !exists) throw Failure{"no library at " + m_library + " to re-point to"};
+    if (!m_repoint && exists) throw Failure{m_library + " exists already"};
+    auto library = docs.movePrimary(path, !m_repoint);
+    if (!library) throw Failure{"cannot move the primary library to " + m_library + storeError()};
     std::cout << "primary: " << describe(library) << "\n";
     return 0;
-  });
-}
+  }
 
-int cmdAddSecondary(const LibraryArguments& a) {
-  return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
+ private:
+  bool m_repoint = false;
+};
+SLDB_COMMAND(MovePrimaryCommand);
+
+class AddSecondaryCommand final : public LibraryFileCommand {
+ public:
+  AddSecondaryCommand()
+      : LibraryFileCommand(
+            "add-secondary",
+            "open the library at PATH (created when missing) as the secondary library") {}
+  int run(DrawingSession& drawing) override {
     // The secondaries are kept in the record: without one the drawing could not remember this.
-    if (recordBytes(db).empty())
-      throw Failure{a.drawing + " has no library record to keep a secondary in (sldb init " +
-                    a.drawing + " gives it one)"};
-    auto library = docs->openSecondary(OdString::fromUtf8(a.library));
+    if (DbStockLibManager::getInstance(*drawing.db()).isNull())
+      throw Failure{drawing.path() + " has no library record to keep a secondary in (sldb init " +
+                    drawing.path() + " gives it one)"};
+    auto library = drawing.libraries().openSecondary(OdString::fromUtf8(m_library));
     if (!library)
-      throw Failure{"cannot open " + a.library + " as a secondary library" + storeError()};
+      throw Failure{"cannot open " + m_library + " as a secondary library" + storeError()};
     std::cout << "secondary: " << describe(library) << "\n";
     return 0;
-  });
-}
+  }
+};
+SLDB_COMMAND(AddSecondaryCommand);
 
-int cmdCloseSecondary(const LibraryArguments& a) {
-  return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
-    OdString path =
-        sl_db::detail::absoluteLibraryPath(OdString::fromUtf8(a.library), db->getFilename());
-    const auto& list = docs->secondaries();
+class CloseSecondaryCommand final : public LibraryFileCommand {
+ public:
+  CloseSecondaryCommand() : LibraryFileCommand("close-secondary", "close that secondary library") {}
+  int run(DrawingSession& drawing) override {
+    const OdString& drawingFile = drawing.db()->getFilename();
+    OdString path = sl_db::detail::absoluteLibraryPath(OdString::fromUtf8(m_library), drawingFile);
+    sl_db::DocumentLibraries& docs = drawing.libraries();
+    const auto& list = docs.secondaries();
     for (auto it = list.begin(); it != list.end(); ++it) {
-      if (sl_db::detail::absoluteLibraryPath((*it)->filename(), db->getFilename()) != path)
-        continue;
-      docs->closeSecondary(it);
-      std::cout << "closed " << a.library << "\n";
+      if (sl_db::detail::absoluteLibraryPath((*it)->filename(), drawingFile) != path) continue;
+      docs.closeSecondary(it);
+      std::cout << "closed " << m_library << "\n";
       return 0;
     }
-    throw Failure{a.library + " is not a secondary library of " + a.drawing};
-  });
-}
-
-struct ListArguments {
-  std::string drawing, type, from = "all";
-  bool json = false;
+    throw Failure{m_library + " is not a secondary library of " + drawing.path()};
+  }
 };
-
-int cmdList(const ListArguments& a) {
-  const TypeEntry& type = findType(a.type);
-  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    nlohmann::json listed = nlohmann::json::array();
-    for (const auto& library : boundLibraries(*docs)) {
-      bool primary = library == docs->primary();
-      if ((a.from == "primary" && !primary) || (a.from == "secondaries" && primary)) continue;
-      nlohmann::json names = nlohmann::json::array();
-      for (const OdString& label : type.labels(*library))
-        names.push_back(label.toUtf8());
-      listed.push_back({{"library", describe(library)},
-                        {"role", primary ? "primary" : "secondary"},
-                        {"names", std::move(names)}});
-    }
-    if (listed.empty()) {
-      throw Failure{a.drawing + " has no " +
-                    (a.from == "all"       ? "libraries"
-                     : a.from == "primary" ? "primary library"
-                                           : "secondary libraries")};
-    }
-    if (a.json) {
-      std::cout << nlohmann::json{{"type", a.type}, {"libraries", listed}}.dump(2) << "\n";
-      return 0;
-    }
-    for (const auto& library : listed) {
-      std::cout << library["library"].get<std::string>() << ":\n";
-      for (const auto& name : library["names"])
-        std::cout << "  " << name.get<std::string>() << "\n";
-    }
-    return 0;
-  });
-}
-
-struct FetchArguments {
-  std::string drawing, type, name;
-};
-
-int cmdFetch(const FetchArguments& a) {
-  const TypeEntry& type = findType(a.type);
-  if (!type.fetch) throw Failure{std::string(type.name) + " objects are listed, not fetched"};
-  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    auto object = type.fetch(*docs, OdString::fromUtf8(a.name));
-    if (!object) {
-      if (boundLibraries(*docs).empty()) throw Failure{a.drawing + " has no libraries"};
-      throw Failure{"no " + a.type + " named '" + a.name + "' in the libraries of " + a.drawing};
-    }
-    std::cout << "fetched " << a.type << " '" << a.name << "' into " << describe(docs->primary())
-              << " (id " << object->id() << ")\n";
-    return 0;
-  });
-}
+SLDB_COMMAND(CloseSecondaryCommand);
 
 std::vector<std::string> typeWords() {
   std::vector<std::string> words;
@@ -429,65 +412,92 @@ std::vector<std::string> typeWords() {
   return words;
 }
 
+class ListCommand final : public DrawingCommand {
+ public:
+  ListCommand()
+      : DrawingCommand("list",
+                       "list the names of objects of TYPE (profiles by full name, sorted)") {}
+  void options(CLI::App& c) override {
+    c.add_option("TYPE", m_type, "the type of object")
+        ->required()
+        ->check(CLI::IsMember(typeWords()));
+    c.add_option("--from", m_from, "the libraries to list")
+        ->capture_default_str()
+        ->check(CLI::IsMember({"primary", "secondaries", "all"}));
+    c.add_flag("--json", m_json, "one JSON document with the same names");
+  }
+  int run(DrawingSession& drawing) override {
+    const TypeEntry& type = findType(m_type);
+    sl_db::DocumentLibraries& docs = drawing.libraries();
+    nlohmann::json listed = nlohmann::json::array();
+    for (const auto& library : boundLibraries(docs)) {
+      bool primary = library == docs.primary();
+      if ((m_from == "primary" && !primary) || (m_from == "secondaries" && primary)) continue;
+      nlohmann::json names = nlohmann::json::array();
+      for (const OdString& label : type.labels(*library))
+        names.push_back(label.toUtf8());
+      listed.push_back({{"library", describe(library)},
+                        {"role", primary ? "primary" : "secondary"},
+                        {"names", std::move(names)}});
+    }
+    if (listed.empty()) {
+      throw Failure{drawing.path() + " has no " +
+                    (m_from == "all"       ? "libraries"
+                     : m_from == "primary" ? "primary library"
+                                           : "secondary libraries")};
+    }
+    if (m_json) {
+      std::cout << nlohmann::json{{"type", m_type}, {"libraries", listed}}.dump(2) << "\n";
+      return 0;
+    }
+    for (const auto& library : listed) {
+      std::cout << library["library"].get<std::string>() << ":\n";
+      for (const auto& name : library["names"])
+        std::cout << "  " << name.get<std::string>() << "\n";
+    }
+    return 0;
+  }
+
+ private:
+  std::string m_type, m_from = "all";
+  bool m_json = false;
+};
+SLDB_COMMAND(ListCommand);
+
+class FetchCommand final : public DrawingCommand {
+ public:
+  FetchCommand()
+      : DrawingCommand("fetch",
+                       "copy the object NAME of TYPE from a secondary library into the primary "
+                       "on\nfirst use (every type but property-set; a profile as \"EN 10365 HEA "
+                       "200\")") {}
+  void options(CLI::App& c) override {
+    c.add_option("TYPE", m_type, "the type of object")
+        ->required()
+        ->check(CLI::IsMember(typeWords()));
+    c.add_option("NAME", m_name, "the object's name as list prints it")->required();
+  }
+  int run(DrawingSession& drawing) override {
+    const TypeEntry& type = findType(m_type);
+    if (!type.fetch) throw Failure{std::string(type.name) + " objects are listed, not fetched"};
+    sl_db::DocumentLibraries& docs = drawing.libraries();
+    auto object = type.fetch(docs, OdString::fromUtf8(m_name));
+    if (!object) {
+      if (boundLibraries(docs).empty()) throw Failure{drawing.path() + " has no libraries"};
+      throw Failure{"no " + m_type + " named '" + m_name + "' in the libraries of " +
+                    drawing.path()};
+    }
+    std::cout << "fetched " << m_type << " '" << m_name << "' into " << describe(docs.primary())
+              << " (id " << object->id() << ")\n";
+    return 0;
+  }
+
+ private:
+  std::string m_type, m_name;
+};
+SLDB_COMMAND(FetchCommand);
+
 }  // namespace
-
-void declareLibraryCommands(Commands& commands) {
-  auto onDrawing = [&](const char* name, const char* description, int (*run)(const std::string&)) {
-    auto& drawing = commands.arguments<std::string>();
-    drawingArgument(commands.add(name, description, [&drawing, run] { return run(drawing); }),
-                    drawing);
-  };
-  onDrawing("init", "give a drawing without libraries an embedded primary library", cmdInit);
-  onDrawing("embed", "make the primary library embedded (an external primary is copied into it)",
-            cmdEmbed);
-  auto onLibrary = [&](const char* name, const char* description,
-                       int (*run)(const LibraryArguments&)) -> LibraryArguments& {
-    auto& a = commands.arguments<LibraryArguments>();
-    CLI::App* c = commands.add(name, description, [&a, run] { return run(a); });
-    drawingArgument(c, a.drawing);
-    c->add_option("PATH", a.library, "the library file")->required();
-    return a;
-  };
-  onLibrary("set-primary",
-            "make the library at PATH (created when missing) the primary; the old one is\n"
-            "copied in",
-            cmdSetPrimary);
-  LibraryArguments& move =
-      onLibrary("move-primary",
-                "move the external primary's file to PATH, or with --repoint use the file at PATH",
-                cmdMovePrimary);
-  commands.app()
-      .get_subcommand("move-primary")
-      ->add_flag("--repoint", move.repoint, "bind the library at PATH; no file is moved");
-  onLibrary("add-secondary",
-            "open the library at PATH (created when missing) as the secondary library",
-            cmdAddSecondary);
-  onLibrary("close-secondary", "close that secondary library", cmdCloseSecondary);
-
-  auto& list = commands.arguments<ListArguments>();
-  CLI::App* c =
-      commands.add("list", "list the names of objects of TYPE (profiles by full name, sorted)",
-                   [&list] { return cmdList(list); });
-  drawingArgument(c, list.drawing);
-  c->add_option("TYPE", list.type, "the type of object")
-      ->required()
-      ->check(CLI::IsMember(typeWords()));
-  c->add_option("--from", list.from, "the libraries to list")
-      ->capture_default_str()
-      ->check(CLI::IsMember({"primary", "secondaries", "all"}));
-  c->add_flag("--json", list.json, "one JSON document with the same names");
-
-  auto& fetch = commands.arguments<FetchArguments>();
-  c = commands.add("fetch",
-                   "copy the object NAME of TYPE from a secondary library into the primary on\n"
-                   "first use (every type but property-set; a profile as \"EN 10365 HEA 200\")",
-                   [&fetch] { return cmdFetch(fetch); });
-  drawingArgument(c, fetch.drawing);
-  c->add_option("TYPE", fetch.type, "the type of object")
-      ->required()
-      ->check(CLI::IsMember(typeWords()));
-  c->add_option("NAME", fetch.name, "the object's name as list prints it")->required();
-}
 
 nlohmann::json libraries(OdDbDatabase* db) {
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db);
