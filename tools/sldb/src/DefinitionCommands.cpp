@@ -6,6 +6,8 @@
 
 #include "CommandsModule.h"
 #include "DbDatabase.h"
+#include "DbEntity.h"
+#include "RxClass.h"
 #include "Session.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "sl_db/ILibrary.h"
@@ -295,6 +297,144 @@ class DefAddCommand final : public DrawingCommand {
   bool m_value = false;
 };
 SLDB_COMMAND(DefAddCommand);
+
+/// entityClassNames: the registered classes of entities, in name order.
+std::string entityClassNames() {
+  std::string names;
+  for (const OdString& name : odrxClassDictionary()->names()) {
+    const OdRxClass* cls = odrxClassDictionary()->getAt(name);
+    if (cls && cls->isDerivedFrom(OdDbEntity::desc()))
+      names += (names.empty() ? "" : ", ") + name.toUtf8();
+  }
+  return names;
+}
+
+/// The entity classes a set applies to, as --applies-to names them: checked against the
+/// registered classes unless --force (a library may name classes of modules loaded later).
+struct AppliesTo {
+  std::vector<std::string> names;
+  bool force = false;
+
+  void declare(CLI::App& c, const char* help) {
+    c.add_option("--applies-to", names, help)->type_name("CLASS,...")->delimiter(',');
+    c.add_flag("--force", force, "take class names that no loaded module registers");
+  }
+  /// check: UsageError naming the first unknown class and the known ones.
+  void check() const {
+    if (force) return;
+    for (const std::string& name : names) {
+      const OdRxClass* cls = odrxClassDictionary()->getAt(OdString::fromUtf8(name));
+      if (!cls || !cls->isDerivedFrom(OdDbEntity::desc()))
+        throw UsageError{"no entity class '" + name + "' is registered (known: " +
+                         entityClassNames() + "; --force takes it anyway)"};
+    }
+  }
+  /// applyTo: the set's entity types become exactly these.
+  void applyTo(sl_db::IPropertySet& set) const {
+    for (const OdString& old : set.entityTypes())
+      set.removeEntityType(old);
+    for (const std::string& name : names)
+      (void)set.insertEntityType(OdString::fromUtf8(name));  // false: named twice
+  }
+};
+
+class NsAddCommand final : public DrawingCommand {
+ public:
+  NsAddCommand()
+      : DrawingCommand("ns-add", "make a property namespace NS in the primary library") {}
+  void options(CLI::App& c) override {
+    c.add_option("NS", m_name, "the namespace's name")->required();
+    c.add_option("--label", m_label, "the name shown for it");
+  }
+  int run(DrawingSession& drawing) override {
+    const OdString name = OdString::fromUtf8(m_name);
+    if (name.isEmpty() || name.find(sl_db::PropertyKey::KEY_DELIMITER) >= 0)
+      throw UsageError{"a namespace's name is not empty and holds no '~'"};
+    Primary p = primaryOf(drawing.path(), &drawing.libraries(), true);
+    if (p.store->get<stocklib::PropertyNamespace>(stocklib::NameKey(name)))
+      throw Failure{"a property namespace '" + m_name + "' exists already"};
+    KcSmartPtr<stocklib::PropertyNamespace> ns = stocklib::PropertyNamespace::create(name);
+    if (!m_label.empty()) ns->set_label(OdString::fromUtf8(m_label));
+    ns->save(p.store);
+    status("made the property namespace " + m_name);
+    return 0;
+  }
+
+ private:
+  std::string m_name, m_label;
+};
+SLDB_COMMAND(NsAddCommand);
+
+class SetAddCommand final : public DrawingCommand {
+ public:
+  SetAddCommand()
+      : DrawingCommand("set-add",
+                       "make a property set in namespace NS that applies to the entity classes\n"
+                       "given (--applies-to OdDbLine,OdDbPolyline), or to entities it is\n"
+                       "attached to (--per-instance)") {}
+  void options(CLI::App& c) override {
+    c.add_option("SET~NS", m_set, "the property set and its namespace")->required();
+    m_classes.declare(c, "the entity classes it applies to");
+    c.add_flag("--per-instance", m_perInstance, "attached to single entities (attach-set)");
+  }
+  int run(DrawingSession& drawing) override {
+    const sl_db::PropertyKey key = splitKey(m_set, "the set");
+    m_classes.check();
+    Primary p = primaryOf(drawing.path(), &drawing.libraries(), true);
+    auto ns = findNamespace(p, key.ns());
+    if (p.library->propertySet(key.name(), ns->id()))
+      throw Failure{"a property set " + m_set + " exists already"};
+    auto set = p.library->createPropertySet(ns, key.name());
+    m_classes.applyTo(*set);
+    set->setPerInstance(m_perInstance);
+    set->save(p.library);
+    status("made the property set " + m_set);
+    return 0;
+  }
+
+ private:
+  std::string m_set;
+  AppliesTo m_classes;
+  bool m_perInstance = false;
+};
+SLDB_COMMAND(SetAddCommand);
+
+class SetChangeCommand final : public DrawingCommand {
+ public:
+  SetChangeCommand()
+      : DrawingCommand("set-change",
+                       "change the entity classes a property set applies to, or whether it is\n"
+                       "per instance") {}
+  void options(CLI::App& c) override {
+    c.add_option("SET~NS", m_set, "the property set and its namespace")->required();
+    m_classes.declare(c, "the entity classes it applies to from now on");
+    CLI::Option* on =
+        c.add_flag("--per-instance", m_perInstance, "attached to single entities (attach-set)");
+    c.add_flag("--all-of-type", m_allOfType, "applies to every entity of its classes")
+        ->excludes(on);
+  }
+  int run(DrawingSession& drawing) override {
+    const sl_db::PropertyKey key = splitKey(m_set, "the set");
+    m_classes.check();
+    Primary p = primaryOf(drawing.path(), &drawing.libraries(), true);
+    auto ns = findNamespace(p, key.ns());
+    auto set = p.library->propertySet(key.name(), ns->id());
+    if (!set) throw Failure{"no property set " + m_set + " in the primary library"};
+    if (m_classes.names.empty() && !m_perInstance && !m_allOfType)
+      throw UsageError{"say what changes: --applies-to, --per-instance or --all-of-type"};
+    if (!m_classes.names.empty()) m_classes.applyTo(*set);
+    if (m_perInstance || m_allOfType) set->setPerInstance(m_perInstance);
+    set->save(p.library);
+    status("changed the property set " + m_set);
+    return 0;
+  }
+
+ private:
+  std::string m_set;
+  AppliesTo m_classes;
+  bool m_perInstance = false, m_allOfType = false;
+};
+SLDB_COMMAND(SetChangeCommand);
 
 class DefRmCommand final : public DrawingCommand {
  public:

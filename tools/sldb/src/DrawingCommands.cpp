@@ -122,10 +122,10 @@ nlohmann::json infoJson(DrawingSession& drawing) {
     }
   }
   return {{"drawing", db->getFilename().toUtf8()},
-          {"MEASUREMENT", static_cast<int>(db->getMEASUREMENT())},
-          {"measurement", db->getMEASUREMENT() == OdDb::kMetric ? "metric" : "imperial"},
-          {"INSUNITS", static_cast<int>(db->getINSUNITS())},
-          {"units", unitName(db->getINSUNITS())},
+          {"measurement", static_cast<int>(db->getMEASUREMENT())},
+          {"measurement_name", db->getMEASUREMENT() == OdDb::kMetric ? "metric" : "imperial"},
+          {"insunits", static_cast<int>(db->getINSUNITS())},
+          {"insunits_name", unitName(db->getINSUNITS())},
           {"objects", db->numObjects()},
           {"classes", classes},
           {"record", recordJson(drawing)},
@@ -134,10 +134,10 @@ nlohmann::json infoJson(DrawingSession& drawing) {
 
 void printInfo(const nlohmann::json& info, std::ostream& out) {
   out << "drawing:     " << info["drawing"].get<std::string>() << "\n";
-  out << "MEASUREMENT: " << info["MEASUREMENT"].get<int>() << " ("
-      << info["measurement"].get<std::string>() << ")\n";
-  out << "INSUNITS:    " << info["INSUNITS"].get<int>() << " (" << info["units"].get<std::string>()
-      << ")\n";
+  out << "MEASUREMENT: " << info["measurement"].get<int>() << " ("
+      << info["measurement_name"].get<std::string>() << ")\n";
+  out << "INSUNITS:    " << info["insunits"].get<int>() << " ("
+      << info["insunits_name"].get<std::string>() << ")\n";
   out << "objects:     " << info["objects"].get<std::uint64_t>() << "\n";
   out << "classes:\n";
   for (const auto& [name, count] : info["classes"].items())

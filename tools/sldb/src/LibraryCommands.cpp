@@ -1,5 +1,6 @@
 // The library commands of the command-line host: binding a drawing to its libraries, listing
 // and fetching library objects. Each saves the drawing only when its library record changed.
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -135,10 +136,11 @@ std::string storeError() {
   return error.isEmpty() ? std::string() : ": " + error.toUtf8();
 }
 
-/// describe: the library's location; an embedded library's in-memory name says so.
+/// describe: the library's file, or "embedded" for one that lives in the drawing (its
+/// in-memory name changes with every run).
 std::string describe(const std::shared_ptr<const stocklib::Library>& library) {
   std::string name = library->filename().toUtf8();
-  return name.rfind("memvfs://", 0) == 0 ? name + " (embedded)" : name;
+  return name.rfind("memvfs://", 0) == 0 ? "embedded" : name;
 }
 
 // ---- Types the host can list and fetch ----
@@ -197,6 +199,8 @@ struct TypeEntry {
   /// fetch: the primary's object of that name, copied there on first use; empty when there is
   /// none. Null for a type that is only listed.
   std::function<KcSmartPtr<stocklib::Object>(sl_db::DocumentLibraries&, const OdString&)> fetch;
+  /// inPrimary: whether the primary holds the object of that name already.
+  std::function<bool(const sl_db::DocumentLibraries&, const OdString&)> inPrimary;
 };
 
 template <class T>
@@ -219,15 +223,20 @@ std::size_t countOf(const stocklib::Library& library) {
 
 template <class T>
 TypeEntry listedType(const char* name) {
-  return {name, labelsOf<T>, countOf<T>, nullptr};
+  return {name, labelsOf<T>, countOf<T>, nullptr, nullptr};
 }
 
 template <class T>
 TypeEntry fetchedType(const char* name) {
-  return {name, labelsOf<T>, countOf<T>, [](sl_db::DocumentLibraries& docs, const OdString& label) {
+  return {name, labelsOf<T>, countOf<T>,
+          [](sl_db::DocumentLibraries& docs, const OdString& label) {
             auto key = Naming<T>::key(docs, label);
             if (!key) return KcSmartPtr<stocklib::Object>();
             return KcSmartPtr<stocklib::Object>(docs.getAndSaveToPrimary<T>(*key).get());
+          },
+          [](const sl_db::DocumentLibraries& docs, const OdString& label) {
+            auto key = Naming<T>::key(docs, label);
+            return key && docs.primary() && docs.getFromPrimary<T>(*key);
           }};
 }
 
@@ -294,7 +303,7 @@ class EmbedCommand final : public DrawingCommand {
   int run(DrawingSession& drawing) override {
     auto library = drawing.libraries().openEmbeddedPrimary();
     if (!library) throw Failure{"cannot embed a primary library" + storeError()};
-    std::cout << "primary: embedded " << describe(library) << "\n";
+    std::cout << "primary: " << describe(library) << "\n";
     return 0;
   }
 };
@@ -312,13 +321,37 @@ class LibraryFileCommand : public DrawingCommand {
   std::string m_library;
 };
 
-class SetPrimaryCommand final : public LibraryFileCommand {
+/// A command that binds the library at PATH, made only when --create asks for it: a typo must
+/// not become a new empty library.
+class BindLibraryCommand : public LibraryFileCommand {
+ public:
+  using LibraryFileCommand::LibraryFileCommand;
+  void options(CLI::App& command) override {
+    LibraryFileCommand::options(command);
+    command.add_flag("--create", m_create, "make a new library when there is none at PATH");
+  }
+
+ protected:
+  /// requireFile: Failure when there is no file at PATH and --create was not given.
+  void requireFile(const DrawingSession& drawing) const {
+    const OdString file = sl_db::detail::absoluteLibraryPath(OdString::fromUtf8(m_library),
+                                                             drawing.db()->getFilename());
+    if (!m_create && !ut::fileExists(file))
+      throw Failure{"no library at " + m_library + " (--create makes a new one)"};
+  }
+
+ private:
+  bool m_create = false;
+};
+
+class SetPrimaryCommand final : public BindLibraryCommand {
  public:
   SetPrimaryCommand()
-      : LibraryFileCommand("set-primary",
-                           "make the library at PATH (created when missing) the primary; the old "
-                           "one is\ncopied in") {}
+      : BindLibraryCommand("set-primary",
+                           "make the library at PATH (with --create a new one) the primary; the "
+                           "old one is\ncopied in") {}
   int run(DrawingSession& drawing) override {
+    requireFile(drawing);
     OdString path = OdString::fromUtf8(m_library);
     auto library = drawing.libraries().openPrimary(path);
     if (!library) {
@@ -366,17 +399,18 @@ class MovePrimaryCommand final : public LibraryFileCommand {
 };
 SLDB_COMMAND(MovePrimaryCommand);
 
-class AddSecondaryCommand final : public LibraryFileCommand {
+class AddSecondaryCommand final : public BindLibraryCommand {
  public:
   AddSecondaryCommand()
-      : LibraryFileCommand(
+      : BindLibraryCommand(
             "add-secondary",
-            "open the library at PATH (created when missing) as the secondary library") {}
+            "open the library at PATH (with --create a new one) as the secondary library") {}
   int run(DrawingSession& drawing) override {
     // The secondaries are kept in the record: without one the drawing could not remember this.
     if (DbStockLibManager::getInstance(*drawing.db()).isNull())
       throw Failure{drawing.path() + " has no library record to keep a secondary in (sldb init " +
                     drawing.path() + " gives it one)"};
+    requireFile(drawing);
     auto library = drawing.libraries().openSecondary(OdString::fromUtf8(m_library));
     if (!library)
       throw Failure{"cannot open " + m_library + " as a secondary library" + storeError()};
@@ -405,6 +439,15 @@ class CloseSecondaryCommand final : public LibraryFileCommand {
 };
 SLDB_COMMAND(CloseSecondaryCommand);
 
+/// typeFilter: a TYPE word in the form both tools accept: either case, with or without '-' or
+/// '_' ("property-set", "PropertySet", "PROPERTY_SET").
+std::string typeFilter(std::string word) {
+  std::string out;
+  for (char c : word)
+    if (c != '-' && c != '_') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
 std::vector<std::string> typeWords() {
   std::vector<std::string> words;
   for (const TypeEntry& t : types())
@@ -420,7 +463,7 @@ class ListCommand final : public DrawingCommand {
   void options(CLI::App& c) override {
     c.add_option("TYPE", m_type, "the type of object")
         ->required()
-        ->check(CLI::IsMember(typeWords()));
+        ->transform(CLI::IsMember(typeWords(), typeFilter));
     c.add_option("--from", m_from, "the libraries to list")
         ->capture_default_str()
         ->check(CLI::IsMember({"primary", "secondaries", "all"}));
@@ -474,21 +517,27 @@ class FetchCommand final : public DrawingCommand {
   void options(CLI::App& c) override {
     c.add_option("TYPE", m_type, "the type of object")
         ->required()
-        ->check(CLI::IsMember(typeWords()));
+        ->transform(CLI::IsMember(typeWords(), typeFilter));
     c.add_option("NAME", m_name, "the object's name as list prints it")->required();
   }
   int run(DrawingSession& drawing) override {
     const TypeEntry& type = findType(m_type);
     if (!type.fetch) throw Failure{std::string(type.name) + " objects are listed, not fetched"};
     sl_db::DocumentLibraries& docs = drawing.libraries();
+    const bool already = type.inPrimary(docs, OdString::fromUtf8(m_name));
     auto object = type.fetch(docs, OdString::fromUtf8(m_name));
     if (!object) {
       if (boundLibraries(docs).empty()) throw Failure{drawing.path() + " has no libraries"};
       throw Failure{"no " + m_type + " named '" + m_name + "' in the libraries of " +
                     drawing.path()};
     }
-    std::cout << "fetched " << m_type << " '" << m_name << "' into " << describe(docs.primary())
-              << " (id " << object->id() << ")\n";
+    if (already) {
+      status(m_type + " '" + m_name + "' is already in the primary (id " +
+             std::to_string(object->id()) + ")");
+    } else {
+      status("fetched " + m_type + " '" + m_name + "' into " + describe(docs.primary()) + " (id " +
+             std::to_string(object->id()) + ")");
+    }
     return 0;
   }
 

@@ -40,14 +40,16 @@ class SectionCommand final : public DrawingCommand {
   void options(CLI::App& c) override {
     c.add_option("NAME", m_name, "the profile's full name")->required();
     c.add_flag("--json", m_json, "one JSON object (alpha in degrees)");
+    // Checked here: the parser's own range check prints the largest double in full.
     c.add_option("--density", m_density, "adds the mass per length in kg/m")
         ->type_name("KG_PER_M3")
-        ->check(CLI::PositiveNumber)
         ->check(CLI::Validator(
             [](std::string& text) {
-              return std::isfinite(std::strtod(text.c_str(), nullptr))
+              char* end = nullptr;
+              const double value = std::strtod(text.c_str(), &end);
+              return !text.empty() && *end == 0 && std::isfinite(value) && value > 0
                          ? std::string()
-                         : "wants a positive number of kg/m3, not '" + text + "'";
+                         : "wants a number of kg/m3 above 0, not '" + text + "'";
             },
             ""));
   }
@@ -70,19 +72,20 @@ int SectionCommand::run(DrawingSession& drawing) {
   const std::string unit = s->unit == stocklib::kLibraryUnitInch ? "in" : "mm";
   const double alpha = s->alpha * 180 / kPi;
   if (m_json) {
+    // snake_case keys, as every JSON document of both tools: Iy and iy differ only in case.
     nlohmann::ordered_json json = {{"unit", unit},
                                    {"area", jsonNumber(s->area)},
                                    {"centroid_y", jsonNumber(s->centroidY)},
                                    {"centroid_z", jsonNumber(s->centroidZ)},
-                                   {"Iy", jsonNumber(s->Iy)},
-                                   {"Iz", jsonNumber(s->Iz)},
-                                   {"Iu", jsonNumber(s->Iu)},
-                                   {"Iv", jsonNumber(s->Iv)},
+                                   {"second_moment_y", jsonNumber(s->Iy)},
+                                   {"second_moment_z", jsonNumber(s->Iz)},
+                                   {"second_moment_u", jsonNumber(s->Iu)},
+                                   {"second_moment_v", jsonNumber(s->Iv)},
                                    {"alpha", jsonNumber(alpha)},
-                                   {"Wel_y", jsonNumber(s->WelY)},
-                                   {"Wel_z", jsonNumber(s->WelZ)},
-                                   {"iy", jsonNumber(s->iy)},
-                                   {"iz", jsonNumber(s->iz)},
+                                   {"elastic_modulus_y", jsonNumber(s->WelY)},
+                                   {"elastic_modulus_z", jsonNumber(s->WelZ)},
+                                   {"radius_of_gyration_y", jsonNumber(s->iy)},
+                                   {"radius_of_gyration_z", jsonNumber(s->iz)},
                                    {"perimeter", jsonNumber(s->perimeter)}};
     if (m_density) json["mass_per_length"] = jsonNumber(s->massPerLength(*m_density));
     std::cout << json.dump() << "\n";

@@ -245,9 +245,13 @@ class ResetPropCommand final : public EntityCommand {
                       "remove one stored value, or every value of the entity's properties") {}
   void options(CLI::App& c) override {
     EntityCommand::options(c);
-    c.add_option("NAME~NS", m_key, "the property (default: all of them)");
+    c.add_option("NAME~NS", m_key, "the property");
+    c.add_flag("--all", m_all, "every value of the entity's properties instead");
   }
   int run(DrawingSession& drawing) override {
+    // Removing every value is never what a forgotten key means.
+    if (m_key.empty() == !m_all)
+      throw UsageError{"give NAME~NS, or --all for every value of the entity"};
     BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForWrite, false);
     bool changed = false;
     if (!m_key.empty()) {
@@ -266,6 +270,9 @@ class ResetPropCommand final : public EntityCommand {
     if (changed) drawing.changed();
     return 0;
   }
+
+ private:
+  bool m_all = false;
 };
 SLDB_COMMAND(ResetPropCommand);
 

@@ -130,6 +130,29 @@ class LoadedModules {
   std::vector<std::unique_ptr<LoadedModule>> m_modules;
 };
 
+/// hoistGlobalOptions: moves the global options in `rest` after the command's name (and before a
+/// "--") to the end of `globals`; answers whether it moved any.
+bool hoistGlobalOptions(std::vector<std::string>& rest, std::vector<std::string>& globals) {
+  static const char* const withValue[] = {"--module", "--roaming", "--default-library", "--lang"};
+  bool moved = false;
+  for (std::size_t i = 1; i < rest.size();) {
+    const std::string& arg = rest[i];
+    if (arg == "--") break;
+    const std::string name = arg.substr(0, arg.find('='));
+    const bool takesValue =
+        std::find(std::begin(withValue), std::end(withValue), name) != std::end(withValue);
+    if (!takesValue && arg != "--verbose") {
+      ++i;
+      continue;
+    }
+    const std::size_t count = takesValue && name == arg && i + 1 < rest.size() ? 2 : 1;
+    globals.insert(globals.end(), rest.begin() + i, rest.begin() + i + count);
+    rest.erase(rest.begin() + i, rest.begin() + i + count);
+    moved = true;
+  }
+  return moved;
+}
+
 /// oneLine: a message on one line.
 std::string oneLine(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
@@ -205,14 +228,23 @@ int main(int argc, char** argv) {
   // First pass: the global options, up to the command's name. The modules they name declare
   // the commands, so the command line is parsed whole only once they are loaded.
   app.set_help_flag();
+  app.set_version_flag("--version", "sldb " SL_VERSION);
   app.prefix_command();
+  std::vector<std::string> rest;
   try {
     app.parse(argc, argv);
+    rest = app.remaining();
+    // Global options after the command's name count as if given before it.
+    std::vector<std::string> globals(argv + 1, argv + argc - rest.size());
+    if (hoistGlobalOptions(rest, globals)) {
+      std::reverse(globals.begin(), globals.end());
+      app.parse(globals);
+    }
   } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
     std::cerr << "sldb: " << oneLine(e.what()) << " (see sldb --help)\n";
     return 2;
   }
-  const std::vector<std::string> rest = app.remaining();
   app.prefix_command(false);
   app.set_help_flag("-h,--help", "print this help and exit");
   app.require_subcommand(0, 1);
