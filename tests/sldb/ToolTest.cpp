@@ -284,7 +284,8 @@ TEST(Tool, PropertyValuesAreSetListedResetAndRefused) {
             "Finish~Geometry  set Linear~Geometry  property  string  none (default)  Ok\n"
             "LoadBearing~Geometry  set Linear~Geometry  property  bool  false (default)  Ok\n"
             "Count~Geometry  set Linear~Geometry  property  int32  1 (default)  Ok\n"
-            "Length~Geometry  set Linear~Geometry  value  double  none  TypeMismatch\n");
+            "Length~Geometry  set Linear~Geometry  value  double  not computed (no module computes "
+            "it)\n");
   const nlohmann::json json = nlohmann::json::parse(run("props d.dwg " + line + " --json").out);
   ASSERT_EQ(json["properties"].size(), 5u) << json.dump();
   auto property = [&](int i) { return json["properties"][i]; };
@@ -298,6 +299,7 @@ TEST(Tool, PropertyValuesAreSetListedResetAndRefused) {
   EXPECT_TRUE(property(4)["value"].is_null());
   EXPECT_EQ(property(4)["result"], "TypeMismatch");
   EXPECT_EQ(property(4)["kind"], "value");
+  EXPECT_EQ(property(4)["computed_by_module"], false);
   EXPECT_EQ(run("props d.dwg " + line + " --set Circular~Geometry").out, "no properties\n");
   EXPECT_EQ(lines(run("props d.dwg " + line + " --namespace Geometry").out), 5);
   EXPECT_EQ(run("props d.dwg " + line + " --mapped").out, "no properties\n");

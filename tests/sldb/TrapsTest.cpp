@@ -67,8 +67,9 @@ TEST(Traps, AUserMakesASetForWallsAndGivesALineValues) {
   ASSERT_EQ(w.run("def-add d.dwg Wall~Office Finish string").rc, 0);
   const std::string line = w.line();
   EXPECT_EQ(w.run("set-prop d.dwg " + line + " Finish~Office plaster").rc, 0);
-  EXPECT_TRUE(has(w.run("props d.dwg " + line), "Finish~Office  set Wall~Office  property  string  "
-                                                "plaster (stored)"));
+  EXPECT_TRUE(has(w.run("props d.dwg " + line),
+                  "Finish~Office  set Wall~Office  property  string  "
+                  "plaster (stored)"));
 
   // A per-instance set is attached to one entity; a shared one is refused.
   ASSERT_EQ(w.run("set-add d.dwg Tag~Office --per-instance --applies-to OdDbLine").rc, 0);
@@ -82,8 +83,8 @@ TEST(Traps, AUserMakesASetForWallsAndGivesALineValues) {
   const nlohmann::json wall = setOf(w, "Office", "Wall");
   EXPECT_EQ(wall["entity_types"], nlohmann::json({"OdDbPolyline"}));
   EXPECT_EQ(wall["per_instance"], true);
-  EXPECT_TRUE(has(w.run("defs d.dwg --namespace Office"),
-                  "  set Wall (per instance): OdDbPolyline\n"));
+  EXPECT_TRUE(
+      has(w.run("defs d.dwg --namespace Office"), "  set Wall (per instance): OdDbPolyline\n"));
   EXPECT_NE(w.run("set-prop d.dwg " + line + " Finish~Office paint").rc, 0);
   EXPECT_EQ(w.run("set-change d.dwg Wall~Office --all-of-type").rc, 0);
   EXPECT_EQ(setOf(w, "Office", "Wall")["per_instance"], false);
@@ -104,7 +105,8 @@ TEST(Traps, AUserMakesASetForWallsAndGivesALineValues) {
 TEST(Traps, NothingIsCreatedOrRemovedWithoutBeingAskedFor) {
   Drawing w;
   // A typo in a library's name makes no library.
-  for (const char* typo : {"add-secondary d.dwg ofice.stocklib", "set-primary d.dwg ofice.stocklib"}) {
+  for (const char* typo :
+       {"add-secondary d.dwg ofice.stocklib", "set-primary d.dwg ofice.stocklib"}) {
     Outcome r = w.run(typo);
     EXPECT_EQ(r.rc, 1) << typo << ": " << r.out;
     EXPECT_EQ(lines(r.out), 1) << r.out;
@@ -143,7 +145,8 @@ TEST(Traps, OutputAScriptCanRead) {
   // TYPE words in either case, as stocklib-tool spells them too.
   EXPECT_EQ(w.run("list d.dwg PropertyNamespace").data,
             w.run("list d.dwg property-namespace").data);
-  EXPECT_EQ(w.run("list d.dwg PROPERTY_NAMESPACE --from primary").data, "embedded:\n  Geometry\n  User\n");
+  EXPECT_EQ(w.run("list d.dwg PROPERTY_NAMESPACE --from primary").data,
+            "embedded:\n  Geometry\n  User\n");
 
   // Data on stdout, status on stderr; a repeated fetch says it had nothing to do.
   Outcome fetched = w.run("fetch d.dwg material 'Concrete C30/37'");
@@ -175,4 +178,54 @@ TEST(Traps, OutputAScriptCanRead) {
   EXPECT_EQ(huge.rc, 2);
   EXPECT_LT(huge.out.size(), 200u) << huge.out;
   EXPECT_TRUE(has(huge, "above 0")) << huge.out;
+}
+
+TEST(Traps, WhatAPersonLooksForIsThere) {
+  Drawing w;
+  const std::string line = w.line();
+  const std::string circle = w.run("add-entity d.dwg circle 1,2,0 5").data;
+  ASSERT_EQ(w.run("set-prop d.dwg " + line + " Thickness~Geometry 200").rc, 0);
+  ASSERT_EQ(w.run("set-prop d.dwg " + line + " Finish~Geometry 'lime, \"white\"'").rc, 0);
+
+  // entities --json: class, geometry and the stored values, numbers as numbers.
+  const nlohmann::json entities = nlohmann::json::parse(w.run("entities d.dwg --json").data);
+  ASSERT_EQ(entities["entities"].size(), 2u) << entities.dump();
+  const nlohmann::json& first = entities["entities"][0];
+  EXPECT_EQ(first["handle"], line);
+  EXPECT_EQ(first["class"], "OdDbLine");
+  EXPECT_EQ(first["geometry"]["end"], nlohmann::json({1000.0, 0.0, 0.0}));
+  EXPECT_EQ(first["values"]["Thickness~Geometry"], 200.0);
+  EXPECT_EQ(first["values"]["Finish~Geometry"], "lime, \"white\"");
+  EXPECT_EQ(entities["entities"][1]["geometry"]["radius"], 5.0);
+  EXPECT_EQ(entities["entities"][1]["values"], nlohmann::json::object());
+
+  // schedule: one row per entity, one column per property, defaults included; CSV quoted.
+  Outcome csv = w.run("schedule d.dwg");
+  ASSERT_EQ(csv.rc, 0) << csv.out;
+  EXPECT_EQ(csv.data.substr(0, csv.data.find('\n')),
+            "handle,class,Thickness~Geometry,Finish~Geometry,LoadBearing~Geometry,Count~Geometry,"
+            "Length~Geometry,Cover~Geometry,Mark~Geometry,Area~Geometry");
+  EXPECT_TRUE(has(csv, "\n" + line + ",OdDbLine,200,\"lime, \"\"white\"\"\",false,1,,,,\n"))
+      << csv.out;
+  EXPECT_TRUE(has(csv, "\n" + circle.substr(0, circle.size() - 1) + ",OdDbCircle,,,,,,25,,\n"))
+      << csv.out;
+  EXPECT_EQ(lines(csv.data), 3);
+  const nlohmann::json schedule = nlohmann::json::parse(w.run("schedule d.dwg --json").data);
+  ASSERT_EQ(schedule["entities"].size(), 2u);
+  EXPECT_EQ(schedule["entities"][0]["values"]["Thickness~Geometry"], 200.0);
+  EXPECT_EQ(schedule["entities"][0]["values"]["Count~Geometry"], 1);
+  EXPECT_TRUE(schedule["entities"][0]["values"]["Length~Geometry"].is_null());
+
+  // --version on the host, help for one command, global options after the command.
+  EXPECT_TRUE(std::regex_match(w.run("--version").data, std::regex("sldb [0-9.]+\n")));
+  Outcome help = w.run("help set-add");
+  EXPECT_EQ(help.rc, 0);
+  EXPECT_TRUE(has(help, "Usage: sldb set-add [OPTIONS] DRAWING SET~NS")) << help.out;
+  EXPECT_TRUE(has(help, "--applies-to")) << help.out;
+  EXPECT_EQ(w.run("help nothing").rc, 2);
+  Outcome late = w.run("fetch d.dwg material 'Concrete C30/37' --verbose");
+  EXPECT_EQ(late.rc, 0) << late.out;
+  EXPECT_TRUE(has(late, "event: saved")) << late.out;
+  Outcome lateLang = w.run("palette d.dwg material 'Concrete C30/37' --lang de");
+  EXPECT_TRUE(has(lateLang, "Physisches Material")) << lateLang.out;
 }

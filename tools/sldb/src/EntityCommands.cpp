@@ -1,6 +1,7 @@
 // The entity commands of the command-line host: adding lines, circles and polylines to a
 // drawing's model space and listing its entities with the number of values each carries.
 #include <iostream>
+#include <type_traits>
 
 #include "EntityAccess.h"
 
@@ -115,8 +116,20 @@ class EntitiesCommand final : public DrawingCommand {
   EntitiesCommand()
       : DrawingCommand("entities",
                        "list the model space's entities: handle, class, number of stored values") {}
+  void options(CLI::App& c) override {
+    c.add_flag("--json", m_json,
+               "one JSON document: each entity's class, colour, geometry and stored values");
+  }
   int run(DrawingSession& drawing) override {
     OdDbBlockTableRecordPtr space = drawing.db()->getModelSpaceId().safeOpenObject();
+    if (m_json) {
+      nlohmann::json entities = nlohmann::json::array();
+      for (const OdDbObjectId& id : space->entityIds())
+        if (OdDbEntityPtr entity = OdDbEntity::cast(id.openObject().get()))
+          entities.push_back(entityJson(id, *entity));
+      std::cout << nlohmann::json{{"entities", entities}}.dump(2) << "\n";
+      return 0;
+    }
     for (const OdDbObjectId& id : space->entityIds()) {
       OdDbObjectPtr object = id.openObject();
       if (!object) continue;
@@ -128,6 +141,53 @@ class EntitiesCommand final : public DrawingCommand {
     }
     return 0;
   }
+
+ private:
+  static nlohmann::json point(const OdGePoint3d& p) { return {p.x, p.y, p.z}; }
+
+  /// valueJson: a stored number or boolean as itself, any other value as its text.
+  static nlohmann::json valueJson(const DbProperty& value) {
+    nlohmann::json json = formatValue(value);
+    visitValueType(value.type(), [&](auto tag) {
+      using T = typename decltype(tag)::type;
+      if constexpr (std::is_arithmetic_v<T>) {
+        T read{};
+        if (value.get(read)) json = read;
+      }
+    });
+    return json;
+  }
+
+  /// entityJson: handle, class, colour index, geometry by kind, and every stored value as text
+  /// by its key.
+  static nlohmann::json entityJson(const OdDbObjectId& id, const OdDbEntity& entity) {
+    nlohmann::json geometry = nlohmann::json::object();
+    if (auto line = OdDbLine::cast(&entity)) {
+      geometry = {{"start", point(line->startPoint())}, {"end", point(line->endPoint())}};
+    } else if (auto circle = OdDbCircle::cast(&entity)) {
+      geometry = {{"center", point(circle->center())}, {"radius", circle->radius()}};
+    } else if (auto polyline = OdDbPolyline::cast(&entity)) {
+      nlohmann::json vertices = nlohmann::json::array();
+      for (unsigned int i = 0; i < polyline->numVerts(); ++i) {
+        const OdGePoint2d p = polyline->getPointAt(i);
+        vertices.push_back({p.x, p.y});
+      }
+      geometry = {{"vertices", std::move(vertices)},
+                  {"closed", polyline->isClosed()},
+                  {"elevation", polyline->elevation()}};
+    }
+    nlohmann::json values = nlohmann::json::object();
+    if (const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(&entity)))
+      for (const auto& [key, value] : *container)
+        if (value) values[key.toUtf8()] = valueJson(*value);
+    return {{"handle", handleText(id)},
+            {"class", entity.isA()->name().toUtf8()},
+            {"color_index", entity.colorIndex()},
+            {"geometry", std::move(geometry)},
+            {"values", std::move(values)}};
+  }
+
+  bool m_json = false;
 };
 SLDB_COMMAND(EntitiesCommand);
 

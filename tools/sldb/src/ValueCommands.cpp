@@ -1,6 +1,7 @@
 // The entity and property-value commands of the command-line host: adding and listing entities,
 // and showing, setting, resetting and purging an entity's user property values. Each saves the
 // drawing only when it changed something.
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -18,6 +19,8 @@
 #include "sl_db/IDefinitions.h"
 #include "sl_db/ILibrary.h"
 #include "sl_db/Library.h"
+#include "sl_db/ValueComputations.h"
+#include "stocklib/Objects.h"
 
 namespace sldb {
 
@@ -80,6 +83,14 @@ nlohmann::json typedValue(const T& value, const std::string& text) {
   }
 }
 
+/// computedByModule: whether a module's provider computes `definition`; the library's own
+/// definition computes nothing.
+bool computedByModule(const sl_db::IValueDefinition& definition) {
+  auto* stored = static_cast<const stocklib::ValueDefinition*>(definition.object());
+  std::shared_ptr<sl_db::IValueDefinition> own = sl_db::IValueDefinition::create(stored);
+  return own && sl_db::ValueComputations::bind(own) != own;
+}
+
 /// propertyJson: one property of `props`: key, set, kind, storage type, value (typed, and as
 /// text) with where it came from, and the result of reading it.
 nlohmann::json propertyJson(const sl_db::DynamicProperty& property, const OdDbEntity* entity) {
@@ -116,11 +127,20 @@ nlohmann::json propertyJson(const sl_db::DynamicProperty& property, const OdDbEn
                      : property.propertyDefinition() ? "default"
                                                      : "computed";
   });
+  if (property.valueDefinition() && !property.propertyDefinition())
+    json["computed_by_module"] = computedByModule(*property.valueDefinition());
   return json;
 }
 
 /// One line of `props`: key, set, kind, storage type, value with where it came from, result.
 void printProperty(const nlohmann::json& p) {
+  if (p.value("computed_by_module", true) == false && p["text"].is_null()) {
+    std::cout << p["key"].get<std::string>() << "  set "
+              << (p["set"].is_null() ? std::string("-") : p["set"].get<std::string>())
+              << "  value  " << p["type"].get<std::string>()
+              << "  not computed (no module computes it)\n";
+    return;
+  }
   std::cout << p["key"].get<std::string>() << "  set "
             << (p["set"].is_null() ? std::string("-") : p["set"].get<std::string>()) << "  "
             << p["kind"].get<std::string>() << "  " << p["type"].get<std::string>() << "  "
@@ -183,6 +203,77 @@ class PropsCommand final : public DrawingCommand {
   bool m_mapped = false, m_json = false;
 };
 SLDB_COMMAND(PropsCommand);
+
+/// csvField: `text` as one CSV field, quoted when it holds a separator, a quote or a line end.
+std::string csvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text)
+    quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+class ScheduleCommand final : public DrawingCommand {
+ public:
+  ScheduleCommand()
+      : DrawingCommand("schedule",
+                       "every entity of the model space with the values of its properties, as CSV\n"
+                       "(one column per property) or JSON: stored values, defaults and the values\n"
+                       "a module computes") {}
+  void options(CLI::App& c) override {
+    c.add_flag("--json", m_json, "one JSON document instead of CSV");
+  }
+  int run(DrawingSession& drawing) override {
+    std::shared_ptr<sl_db::Library> wrapper = drawing.libraries().primaryLibrary(false);
+    std::shared_ptr<sl_db::ILibrary> library =
+        wrapper ? sl_db::ILibrary::create<sl_db::Library>(wrapper) : nullptr;
+    nlohmann::json rows = nlohmann::json::array();
+    std::vector<std::string> columns;  // property keys in the order first met
+    OdDbBlockTableRecordPtr space = drawing.db()->getModelSpaceId().safeOpenObject();
+    for (const OdDbObjectId& id : space->entityIds()) {
+      OdDbEntityPtr entity = OdDbEntity::cast(id.openObject().get());
+      if (!entity) continue;
+      nlohmann::json values = nlohmann::json::object(), texts = nlohmann::json::object();
+      if (library) {
+        for (const sl_db::DynamicProperty& property : sl_db::DynamicProperties(library, entity)) {
+          nlohmann::json p = propertyJson(property, entity.get());
+          const std::string key = p["key"];
+          if (std::find(columns.begin(), columns.end(), key) == columns.end())
+            columns.push_back(key);
+          values[key] = p["value"];
+          texts[key] = p["text"];
+        }
+      }
+      rows.push_back({{"handle", handleText(id)},
+                      {"class", entity->isA()->name().toUtf8()},
+                      {"values", std::move(values)},
+                      {"texts", std::move(texts)}});
+    }
+    if (m_json) {
+      for (auto& row : rows)
+        row.erase("texts");
+      std::cout << nlohmann::json{{"entities", rows}}.dump(2) << "\n";
+      return 0;
+    }
+    std::cout << "handle,class";
+    for (const std::string& column : columns)
+      std::cout << "," << csvField(column);
+    std::cout << "\n";
+    for (const auto& row : rows) {
+      std::cout << row["handle"].get<std::string>() << "," << csvField(row["class"]);
+      for (const std::string& column : columns) {
+        const nlohmann::json& text = row["texts"].contains(column) ? row["texts"][column] : nullptr;
+        std::cout << "," << (text.is_null() ? std::string() : csvField(text.get<std::string>()));
+      }
+      std::cout << "\n";
+    }
+    return 0;
+  }
+
+ private:
+  bool m_json = false;
+};
+SLDB_COMMAND(ScheduleCommand);
 
 /// A command on one entity: DRAWING HANDLE, then perhaps a key or a set.
 class EntityCommand : public DrawingCommand {
