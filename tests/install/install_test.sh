@@ -73,6 +73,11 @@ expect "^closed .*/with-logger/secondary\.stocklib$"
 expect "^primary copied from .*/with-logger/primary\.stocklib \([0-9]+ objects\)$"
 [ "$(tail -n 1 "$tmp/log")" = "stopped listening" ] || { cat "$tmp/log"; fail "logged after unload"; }
 if grep -q "without-logger" "$tmp/log"; then cat "$tmp/log"; fail "an unloaded logger still logs"; fi
+# The installed sldb installs its library reactor before it loads a module named by --module.
+(cd "$tmp/run" && "$prefix/bin/sldb" new s.sldrw && "$prefix/bin/sldb" init s.sldrw &&
+  EVENTS_LOGGER_LOG="$tmp/sldb.log" "$prefix/bin/sldb" --module "$tmp/example/events_logger.tx" \
+    fetch s.sldrw material "Concrete C30/37") > /dev/null 2>&1 || fail "sldb with the logger"
+grep -q "^saved Material" "$tmp/sldb.log" || { cat "$tmp/sldb.log"; fail "sldb gave the logger no reactor"; }
 
 # quantities: computed values against figures worked out by hand. The wall's face is 6000 by
 # 3000 mm: 18 m2 and 18 m round; its plies of 20, 200 and 80 mm hold 0.36, 3.6 and 1.44 m3. The

@@ -43,8 +43,8 @@ namespace {
 
 class SldbCommandsModule : public OdRxModule {
  public:
-  void initApp() override {}
-  void uninitApp() override {}
+  void initApp() override { sldb::installHostReactor(); }
+  void uninitApp() override { sldb::removeHostReactor(); }
 };
 
 }  // namespace

@@ -29,6 +29,12 @@ struct AppliedOptions {
   std::unique_ptr<State> m_state;
 };
 
+/// installHostReactor / removeHostReactor: the host's library reactor, installed when the commands
+/// module loads (before any host module, which finds it through LibraryReactor::instance()) and
+/// removed when it unloads; the one there before is put back.
+void installHostReactor();
+void removeHostReactor();
+
 /// jsonNumber: `value` as a JSON number with the ten significant digits the text output shows.
 nlohmann::json jsonNumber(double value);
 /// number: `value` as the text output shows it ("%.10g").

@@ -30,6 +30,10 @@ namespace {
 
 // ---- Options ----
 
+bool g_verbose = false;
+
+/// The host's library reactor, installed while the commands module is loaded, before any host
+/// module: those find it and add their handlers. Its own handlers print with --verbose only.
 class PrintingReactor : public sl_db::LibraryReactor {
  public:
   static std::string what(const stocklib::ObjectKey& key) {
@@ -39,42 +43,43 @@ class PrintingReactor : public sl_db::LibraryReactor {
     const OdString name(L"sldb");
     addOnSavedHandler(
         name, [](const std::shared_ptr<const stocklib::Library>& l, const stocklib::ObjectKey& k) {
-          std::cerr << "event: saved " << what(k) << " in " << l->filename().toUtf8() << "\n";
+          if (g_verbose)
+            std::cerr << "event: saved " << what(k) << " in " << l->filename().toUtf8() << "\n";
         });
     addOnModifiedHandler(
         name, [](const std::shared_ptr<const stocklib::Library>& l, stocklib::ObjectType t) {
-          std::cerr << "event: objects of type " << stocklib::objectTypeName(t).toUtf8()
-                    << " changed in " << l->filename().toUtf8() << "\n";
+          if (g_verbose)
+            std::cerr << "event: objects of type " << stocklib::objectTypeName(t).toUtf8()
+                      << " changed in " << l->filename().toUtf8() << "\n";
         });
     addOnRemoveHandler(name, [](const OdDbDatabase*, const stocklib::ObjectKey& k) {
-      std::cerr << "event: asked whether " << what(k) << " may be removed\n";
+      if (g_verbose) std::cerr << "event: asked whether " << what(k) << " may be removed\n";
       return stocklib::kRemoveObject;
     });
     addOnRemovedHandler(
         name, [](const OdDbDatabase*, const std::shared_ptr<const stocklib::Library>& l,
                  const stocklib::ObjectKey& k) {
-          std::cerr << "event: removed " << what(k) << " from " << l->filename().toUtf8() << "\n";
+          if (g_verbose)
+            std::cerr << "event: removed " << what(k) << " from " << l->filename().toUtf8() << "\n";
         });
     addOnPrimaryCopyHandler(
         name, [](OdDbDatabase*, const stocklib::Library* from, const stocklib::IdMapping& mapping) {
-          std::cerr << "event: primary received a copy of " << from->filename().toUtf8() << " ("
-                    << mapping.entries().size() << " objects)\n";
+          if (g_verbose)
+            std::cerr << "event: primary received a copy of " << from->filename().toUtf8() << " ("
+                      << mapping.entries().size() << " objects)\n";
         });
     addOnClosedHandler(name, [](OdDbDatabase*, const stocklib::Library* l) {
-      std::cerr << "event: closed " << l->filename().toUtf8() << "\n";
+      if (g_verbose) std::cerr << "event: closed " << l->filename().toUtf8() << "\n";
     });
   }
   ~PrintingReactor() override = default;
   void onLibraryFileMissing(OdDbDatabase*, const OdString& path, sl_db::EDbType type) override {
-    std::cerr << "event: " << (type == sl_db::kPrimary ? "primary" : "secondary")
-              << " library missing: " << path.toUtf8() << "\n";
+    if (g_verbose)
+      std::cerr << "event: " << (type == sl_db::kPrimary ? "primary" : "secondary")
+                << " library missing: " << path.toUtf8() << "\n";
   }
 };
 
-}  // namespace
-
-namespace {
-bool g_verbose = false;
 }  // namespace
 
 bool verbose() {
@@ -82,11 +87,39 @@ bool verbose() {
 }
 
 struct AppliedOptions::State {
-  std::unique_ptr<PrintingReactor> reactor;
-  std::shared_ptr<stocklib::Library::Reactor> oldReactor;
   bool translations = false;
   bool paletteLanguage = false;
 };
+
+namespace {
+
+struct HostReactor {
+  std::unique_ptr<PrintingReactor> reactor;
+  std::shared_ptr<stocklib::Library::Reactor> old;
+};
+
+HostReactor& hostReactor() {
+  static HostReactor installed;
+  return installed;
+}
+
+}  // namespace
+
+void installHostReactor() {
+  HostReactor& host = hostReactor();
+  if (host.reactor) return;
+  host.reactor = std::make_unique<PrintingReactor>();
+  host.old = stocklib::LibraryManager::instance().reactor();
+  stocklib::LibraryManager::instance().setReactor(host.reactor.get());
+}
+
+void removeHostReactor() {
+  HostReactor& host = hostReactor();
+  if (!host.reactor) return;
+  stocklib::LibraryManager::instance().setReactor(host.old);
+  host.old = nullptr;
+  host.reactor = nullptr;
+}
 
 AppliedOptions::AppliedOptions(const LibraryOptions& options) : m_state(new State) {
   if (sl_db::DbPreferencesProvider* prefs = sl_db::DbPreferencesProvider::getInstance()) {
@@ -113,16 +146,10 @@ AppliedOptions::AppliedOptions(const LibraryOptions& options) : m_state(new Stat
     m_state->paletteLanguage = true;
   }
   g_verbose = options.verbose;
-  if (options.verbose) {
-    m_state->reactor = std::make_unique<PrintingReactor>();
-    m_state->oldReactor = stocklib::LibraryManager::instance().reactor();
-    stocklib::LibraryManager::instance().setReactor(m_state->reactor.get());
-  }
 }
 
 AppliedOptions::~AppliedOptions() {
   g_verbose = false;
-  if (m_state->reactor) stocklib::LibraryManager::instance().setReactor(m_state->oldReactor);
   if (m_state->translations) stocklib::Translations::set(nullptr);
   if (m_state->paletteLanguage) setPaletteLanguage(std::string());
 }

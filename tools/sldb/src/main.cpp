@@ -270,13 +270,14 @@ int main(int argc, char** argv) {
     sldb::DeclareCommandsEntry declareModuleCommands = nullptr;
     try {
       modules.load(modulePath);
-      for (const std::string& path : hostModules)
-        modules.load(path);
-      // The commands module links stocklib_db.tx; loaded after it, it shares the copy loaded.
+      // The commands module links stocklib_db.tx; loaded after it, it shares the copy loaded. It
+      // installs the host's library reactor, which the host modules loaded next look for.
       LoadedModule& loaded = modules.load(commandsPath);
       declareModuleCommands =
           reinterpret_cast<sldb::DeclareCommandsEntry>(loaded.entry("sldbDeclareCommands"));
       if (!declareModuleCommands) throw sldb::Failure{commandsPath + " holds no commands"};
+      for (const std::string& path : hostModules)
+        modules.load(path);
     } catch (const OdError& e) {
       // Help is still given: the host's own commands.
       if (!asksForHelp(rest)) throw;
