@@ -30,11 +30,14 @@ function(sl_add_library name)
   cmake_parse_arguments(A "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
   add_library(${name} SHARED ${A_SOURCES})
   target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>
-                                            $<INSTALL_INTERFACE:include>
+                                            $<INSTALL_INTERFACE:include/stocklib_db>
                                      PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${A_PUBLIC_LIBS} PRIVATE ${A_PRIVATE_LIBS})
+  # 0.x: a new minor version may change the ABI, so the SONAME carries both numbers.
   set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden
-                                           VISIBILITY_INLINES_HIDDEN OFF)
+                                           VISIBILITY_INLINES_HIDDEN OFF
+                                           VERSION ${PROJECT_VERSION}
+                                           SOVERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
   sl_strict(${name})
 endfunction()
 

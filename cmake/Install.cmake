@@ -13,9 +13,11 @@ install(TARGETS ${SL_PLATFORM_LIBS} stocklib_db EXPORT ${SL_PACKAGE}Targets
 install(TARGETS sldb_commands LIBRARY DESTINATION lib)
 install(TARGETS sldb_installed stocklib-tool RUNTIME DESTINATION bin)
 
-install(DIRECTORY include/sl_db DESTINATION include)
+# One folder of their own, so generic names such as OdString.h cannot clash in a shared prefix.
+set(SL_INCLUDE_DIR include/stocklib_db)
+install(DIRECTORY include/sl_db DESTINATION ${SL_INCLUDE_DIR})
 foreach(lib sdk ut stocklib dbprops propfw)
-  install(DIRECTORY platform/${lib}/include/ DESTINATION include)
+  install(DIRECTORY platform/${lib}/include/ DESTINATION ${SL_INCLUDE_DIR})
 endforeach()
 install(DIRECTORY ${SL_SUPPORT_DIR}/ DESTINATION share/stocklib_db/Support
         PATTERN "*.tmp" EXCLUDE)
@@ -45,16 +47,16 @@ function(sl_pkg_config name description requires libs)
 endfunction()
 
 sl_pkg_config(stocklib_db-odsdk "Drawing SDK: strings, runtime classes, drawings, modules" ""
-              "-L\${libdir} -lodsdk")
+              "-L\${libdir} -Wl,-rpath,\${libdir} -lodsdk")
 sl_pkg_config(stocklib_db-ut "Utility library: file names, UUIDs, natural sort"
-              "stocklib_db-odsdk" "-L\${libdir} -lut")
+              "stocklib_db-odsdk" "-L\${libdir} -Wl,-rpath,\${libdir} -lut")
 sl_pkg_config(stocklib_db-stocklib "Library store over SQLite" "stocklib_db-odsdk stocklib_db-ut"
-              "-L\${libdir} -lstocklib")
+              "-L\${libdir} -Wl,-rpath,\${libdir} -lstocklib")
 sl_pkg_config(stocklib_db-dbprops "Typed property values on drawing objects" "stocklib_db-odsdk"
-              "-L\${libdir} -ldbprops")
+              "-L\${libdir} -Wl,-rpath,\${libdir} -ldbprops")
 sl_pkg_config(stocklib_db-propfw "Property palette framework" "stocklib_db-odsdk stocklib_db-ut"
-              "-L\${libdir} -lpropfw")
+              "-L\${libdir} -Wl,-rpath,\${libdir} -lpropfw")
 # The module has no `lib` prefix: it is linked by its path.
 sl_pkg_config(stocklib_db "Building-information libraries bound to drawings"
               "stocklib_db-odsdk stocklib_db-ut stocklib_db-stocklib stocklib_db-propfw"
-              "\${libdir}/stocklib_db.tx")
+              "-Wl,-rpath,\${libdir} \${libdir}/stocklib_db.tx")

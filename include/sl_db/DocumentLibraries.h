@@ -71,7 +71,7 @@ class SLDB_API DocumentLibraries {
   std::shared_ptr<stocklib::Library> primary(bool initialize);
   /// primaryLibrary: the primary's shared wrapper, or empty.
   std::shared_ptr<const Library> primaryLibrary() const;
-  /// primaryLibrary: as above, writable.
+  /// primaryLibrary: as above, writable; `initialize` false never makes one (empty if none).
   std::shared_ptr<Library> primaryLibrary(bool initialize);
 
   /// isSingleSecondary: fewer than two secondaries are open (not the mode of this object).

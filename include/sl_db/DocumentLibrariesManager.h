@@ -70,11 +70,11 @@ SLDB_API std::shared_ptr<stocklib::Library> getPrimary(OdDbDatabase* db, bool in
 SLDB_API std::shared_ptr<const Library> getPrimaryLibrary(const OdDbDatabase* db);
 /// getPrimaryLibrary: as above, writable, initialising as getPrimary does.
 SLDB_API std::shared_ptr<Library> getPrimaryLibrary(OdDbDatabase* db, bool initialize);
-/// getLibrary: getPrimaryLibrary(db).
+/// getLibrary: getPrimaryLibrary(db): the module's wrapper sl_db::Library, not the store's.
 SLDB_API std::shared_ptr<const Library> getLibrary(const OdDbDatabase* db);
 /// getLibrary: getPrimaryLibrary(db, initialize).
 SLDB_API std::shared_ptr<Library> getLibrary(OdDbDatabase* db, bool initialize);
-/// getLibrary: library(docLibs(db), type, false): never initialises.
+/// getLibrary: library(docLibs(db), type, false): the store's stocklib::Library; never initialises.
 SLDB_API std::shared_ptr<stocklib::Library> getLibrary(OdDbDatabase* db, EDbType type);
 
 /// library: kPrimary gives docs->primary(initialize), kSecondary the first secondary (never

@@ -238,7 +238,8 @@ class SLDB_API IPropertySet : public std::enable_shared_from_this<IPropertySet> 
   virtual void setVisible(bool visible) = 0;
   /// setPerInstance: sets whether the set is attached to single entities.
   virtual void setPerInstance(bool perInstance) = 0;
-  /// insertEntityType: false when nothing was added (already there, empty name, no set).
+  /// insertEntityType: false when nothing was added (already there, empty name, no set). Any
+  /// name is taken; one that no registered class has makes the set apply to nothing.
   [[nodiscard]] virtual bool insertEntityType(const OdString& name) = 0;
   /// removeEntityType: takes `name` out of the entity types; nothing when it is not there.
   virtual void removeEntityType(const OdString& name) = 0;

@@ -1,6 +1,7 @@
 // Helpers that other modules use to present profiles and material hatch patterns: full profile
 // names, profiles by id for a drawing, the natural order of profile lists, shape and type labels.
 #pragma once
+/// @file
 
 #include <vector>
 

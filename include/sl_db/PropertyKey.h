@@ -23,7 +23,7 @@ class SLDB_API PropertyKey {
   static constexpr wchar_t KEY_DELIMITER = L'~';
 
   PropertyKey() = default;
-  /// A key of namespace `ns` (may be empty) and `name`, taken as they are.
+  /// A key of namespace `ns` and `name`, as they are; its str() is "name~ns", name first.
   PropertyKey(const OdString& ns, const OdString& name) : m_ns(ns), m_name(name) {}
   /// The key of a definition: its namespace's name and its name; empty parts for a definition
   /// that wraps no library object.

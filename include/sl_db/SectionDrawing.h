@@ -1,6 +1,7 @@
 // Pictures of profiles and compositions as standalone SVG documents: a cross-section to scale
 // with its dimensions, centroid and axes; a composition's plies to scale with their hatches.
 #pragma once
+/// @file
 
 #include <string>
 

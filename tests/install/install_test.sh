@@ -13,16 +13,25 @@ cmake --install "$build" --prefix "$tmp/staged" > /dev/null
 mv "$tmp/staged" "$tmp/prefix"
 prefix=$tmp/prefix
 
-for f in include/sl_db/LibraryReactor.h include/OdString.h include/stocklib/Library.h \
-         include/dbprops/DbProperty.h include/oa/PropertySource.h include/tdx/PropertyValue.h \
+inc=include/stocklib_db
+for f in $inc/sl_db/LibraryReactor.h $inc/OdString.h $inc/stocklib/Library.h \
+         $inc/dbprops/DbProperty.h $inc/oa/PropertySource.h $inc/tdx/PropertyValue.h \
          lib/libodsdk.so lib/libut.so lib/libstocklib.so lib/libdbprops.so lib/libpropfw.so \
          lib/stocklib_db.tx lib/sldb_commands.tx bin/sldb bin/stocklib-tool \
          share/stocklib_db/Support/stocklib.xml share/stocklib_db/Support/stocklib_units.xml \
          share/stocklib_db/Support/metric.stocklib share/stocklib_db/Support/imperial.stocklib \
          share/stocklib_db/Support/locale/de/LC_MESSAGES/stocklib.mo \
          lib/cmake/StocklibDb/StocklibDbConfig.cmake \
-         lib/cmake/StocklibDb/StocklibDbConfigVersion.cmake lib/pkgconfig/stocklib_db.pc; do
+         lib/cmake/StocklibDb/StocklibDbConfigVersion.cmake lib/pkgconfig/stocklib_db.pc \
+         share/man/man1/sldb.1 share/man/man1/stocklib-tool.1; do
   [ -e "$prefix/$f" ] || fail "missing $f"
+done
+
+# Nothing generic lies in the prefix's own include folder; each library names its version.
+[ ! -e "$prefix/include/OdString.h" ] || fail "platform headers outside include/stocklib_db"
+for lib in odsdk ut stocklib dbprops propfw; do
+  readelf -d "$prefix/lib/lib$lib.so" | grep -q "SONAME.*\[lib$lib\.so\.[0-9]" ||
+    fail "lib$lib.so has no versioned SONAME"
 done
 
 # No build path in the programs' data or in any search path of an installed binary.
@@ -44,9 +53,9 @@ if command -v pkg-config > /dev/null; then
   printf '%s\n' '#include "sl_db/LibraryReactor.h"' \
     'int main() { return sl_db::LibraryReactor::instance() ? 1 : 0; }' > "$tmp/pc.cpp"
   # shellcheck disable=SC2086 # the flags are words
-  c++ -std=c++17 "$tmp/pc.cpp" $flags -Wl,-rpath,"$prefix/lib" -o "$tmp/pc" \
+  c++ -std=c++17 "$tmp/pc.cpp" $flags -o "$tmp/pc" \
     || fail "a program built with the pkg-config flags does not build: $flags"
-  "$tmp/pc" || fail "a program built with the pkg-config flags does not run"
+  env -u LD_LIBRARY_PATH "$tmp/pc" || fail "a program built with the pkg-config flags does not run"
 fi
 
 cmake -S "$source/examples/events-logger" -B "$tmp/example" -G Ninja \
@@ -64,6 +73,11 @@ expect "^closed .*/with-logger/secondary\.stocklib$"
 expect "^primary copied from .*/with-logger/primary\.stocklib \([0-9]+ objects\)$"
 [ "$(tail -n 1 "$tmp/log")" = "stopped listening" ] || { cat "$tmp/log"; fail "logged after unload"; }
 if grep -q "without-logger" "$tmp/log"; then cat "$tmp/log"; fail "an unloaded logger still logs"; fi
+# The installed sldb installs its library reactor before it loads a module named by --module.
+(cd "$tmp/run" && "$prefix/bin/sldb" new s.sldrw && "$prefix/bin/sldb" init s.sldrw &&
+  EVENTS_LOGGER_LOG="$tmp/sldb.log" "$prefix/bin/sldb" --module "$tmp/example/events_logger.tx" \
+    fetch s.sldrw material "Concrete C30/37") > /dev/null 2>&1 || fail "sldb with the logger"
+grep -q "^saved Material" "$tmp/sldb.log" || { cat "$tmp/sldb.log"; fail "sldb gave the logger no reactor"; }
 
 # quantities: computed values against figures worked out by hand. The wall's face is 6000 by
 # 3000 mm: 18 m2 and 18 m round; its plies of 20, 200 and 80 mm hold 0.36, 3.6 and 1.44 m3. The

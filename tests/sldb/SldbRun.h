@@ -12,7 +12,9 @@ namespace sldbtest {
 
 struct Outcome {
   int rc;
-  std::string out;
+  std::string out;     // stdout, then stderr
+  std::string data;    // stdout alone
+  std::string status;  // stderr alone
 };
 
 /// The root folder of the shipped support data of the build.
@@ -20,23 +22,35 @@ inline std::string shippedRoot() {
   return std::filesystem::path(SL_SUPPORT_DIR).parent_path().string();
 }
 
-/// Runs sldb with `args` in `folder`, with the roaming root `roaming` (default: `folder`),
-/// stdout and stderr together.
-inline Outcome sldb(const std::string& folder, const std::string& args, std::string roaming = {}) {
-  if (roaming.empty()) roaming = folder;
+/// Runs `program` with `args` in `folder`; its stdout and stderr are kept apart.
+inline Outcome run(const std::string& folder, const std::string& program, const std::string& args) {
+  const std::string errors = folder + "/.stderr";
   // The leak checker's thread tracer cannot walk the thread-local storage of modules unloaded
   // before exit, and sldb unloads its modules; leaks are checked in this process instead.
   std::string command = "cd '" + folder + "' && ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" " +
-                        SLDB_TOOL_PATH + " --roaming '" + roaming + "' " + args + " 2>&1";
-  Outcome run{-1, {}};
+                        program + " " + args + " 2>'" + errors + "'";
+  Outcome run{-1, {}, {}, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   char buffer[512];
   while (std::fgets(buffer, sizeof buffer, pipe))
-    run.out += buffer;
+    run.data += buffer;
   int status = pclose(pipe);
   run.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (FILE* in = std::fopen(errors.c_str(), "r")) {
+    while (std::fgets(buffer, sizeof buffer, in))
+      run.status += buffer;
+    std::fclose(in);
+    std::remove(errors.c_str());
+  }
+  run.out = run.data + run.status;
   return run;
+}
+
+/// Runs sldb with `args` in `folder`, with the roaming root `roaming` (default: `folder`).
+inline Outcome sldb(const std::string& folder, const std::string& args, std::string roaming = {}) {
+  if (roaming.empty()) roaming = folder;
+  return run(folder, SLDB_TOOL_PATH, "--roaming '" + roaming + "' " + args);
 }
 
 inline int lines(const std::string& text) {

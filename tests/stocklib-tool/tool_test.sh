@@ -78,6 +78,13 @@ cat > bad.xml <<'XML'
 </stocklib>
 XML
 expect 1 'line 3, <MaterialType name="Wood">: unknown attribute "colour"' import mm.stocklib bad.xml
+# A failed import into a new file leaves no file behind.
+expect 1 'unknown attribute "colour"' import fresh.stocklib bad.xml
+[ ! -e fresh.stocklib ] || fail "a failed import left fresh.stocklib"
+expect 0 "^stocklib-tool [0-9]" --version
+# TYPE words in either case and as sldb spells them.
+expect 0 'width="101.6"' list mm.stocklib lshapeprofile
+expect 0 '^MaterialType name=' list "$support/metric.stocklib" material-type
 "$tool" export mm.stocklib after.xml || fail "export after"
 cmp -s before.xml after.xml || fail "a failed import changed the library"
 # A length that overflows in millimetres is refused by name; nothing changes.
@@ -117,11 +124,28 @@ if kind == "info":
     assert [doc["cache"][k] for k in ("rows", "keys", "limit", "hits", "misses")] == [int(g) for g in cache.groups()]
 else:
     def lines(e, depth):
-        attrs = "".join(' %s="%s"' % kv for kv in e["attributes"].items())
-        yield "  " * depth + e["element"] + attrs
+        yield depth, e["element"], list(e["attributes"].items())
         for c in e["children"]:
             yield from lines(c, depth + 1)
-    assert [l for e in doc["objects"] for l in lines(e, 0)] == text.splitlines(), "lines differ"
+    def same(got, text):
+        # Numbers come as JSON numbers, never as their text; names stay text.
+        if isinstance(got, (int, float)) and not isinstance(got, bool):
+            return float(text) == got
+        return got == text
+    json_lines = [l for e in doc["objects"] for l in lines(e, 0)]
+    text_lines = text.splitlines()
+    assert len(json_lines) == len(text_lines), "line counts differ"
+    numbers = 0
+    for (depth, element, attrs), line in zip(json_lines, text_lines):
+        assert line.startswith("  " * depth + element), (line, element)
+        pairs = re.findall(r' ([\w.]+)="([^"]*)"', line)
+        assert [k for k, _ in pairs] == [k for k, _ in attrs], (line, attrs)
+        for (k, text_value), (_, got) in zip(pairs, attrs):
+            assert same(got, text_value), (k, got, text_value)
+            numbers += isinstance(got, (int, float)) and not isinstance(got, bool)
+            assert not (isinstance(got, str) and k not in ("name", "label", "description", "symbol", "code", "unique_code")
+                        and re.fullmatch(r"-?\d+(\.\d+)?(e-?\d+)?", got)), ("a number as text", k, got)
+    assert numbers > 0, "no numbers"
     assert re.match(r"(\d+) objects?$", err).group(1) == str(doc["count"]), err
     assert doc["count"] == len(doc["objects"]) > 0
 PY

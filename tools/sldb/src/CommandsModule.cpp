@@ -1,9 +1,11 @@
 // The module of sldb's library commands. It links stocklib_db.tx and hands its commands to the
 // host through one C entry point, so the host itself never links the module.
+#include "CommandsModule.h"
+
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
-#include "Cli.h"
 #include "RxDynamicModule.h"
 #include "RxModule.h"
 
@@ -19,42 +21,40 @@ nlohmann::json jsonNumber(double value) {
   return std::strtod(number(value).c_str(), nullptr);
 }
 
+void writeFile(const std::string& path, const std::string& content) {
+  const std::string temporary = path + ".sldb-tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << content;
+    if (!out.flush()) {
+      std::remove(temporary.c_str());
+      throw Failure{"cannot write " + path};
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    throw Failure{"cannot write " + path};
+  }
+}
+
 }  // namespace sldb
 
 namespace {
 
 class SldbCommandsModule : public OdRxModule {
  public:
-  void initApp() override {}
-  void uninitApp() override {}
-};
-
-void declare(sldb::Commands& commands) {
-  sldb::declareLibraryCommands(commands);
-  sldb::declarePaletteCommand(commands);
-  sldb::declareProfileCommands(commands);
-  sldb::declareDefinitionCommands(commands);
-  sldb::declareEntityCommands(commands);
-  sldb::declareValueCommands(commands);
-}
-
-void* applyOptions(const sldb::LibraryOptions& options) {
-  return new sldb::AppliedOptions(options);
-}
-
-void releaseOptions(void* applied) {
-  delete static_cast<sldb::AppliedOptions*>(applied);
-}
-
-const sldb::LibraryCommandTable kTable = {
-    declare,         applyOptions,    releaseOptions,       sldb::libraryTour,
-    sldb::valueTour, sldb::libraries, sldb::printLibraries,
+  void initApp() override { sldb::installHostReactor(); }
+  void uninitApp() override { sldb::removeHostReactor(); }
 };
 
 }  // namespace
 
 ODRX_DEFINE_DYNAMIC_MODULE(SldbCommandsModule)
 
-ODRX_MODULE_ENTRY const sldb::LibraryCommandTable* sldbLibraryCommands() {
-  return &kTable;
+ODRX_MODULE_ENTRY void sldbDeclareCommands(sldb::Commands& commands,
+                                           const sldb::LibraryOptions& options) {
+  commands.addAll(sldb::registry(), [options](sldb::Command& command) {
+    sldb::AppliedOptions applied(options);
+    return command.run();
+  });
 }

@@ -4,8 +4,11 @@
 #include <optional>
 #include <sstream>
 
-#include "Cli.h"
+#include "CommandsModule.h"
 #include "DbDatabase.h"
+#include "DbEntity.h"
+#include "RxClass.h"
+#include "Session.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "sl_db/ILibrary.h"
 #include "sl_db/Library.h"
@@ -186,19 +189,21 @@ const char* removalWords(sl_db::ILibrary::RemoveResult result) {
   }
 }
 
-struct DefsArguments {
-  std::string drawing;
-  std::optional<std::string> only;
-  bool json = false;
-};
-
-int cmdDefs(const DefsArguments& a) {
-  const std::optional<std::string>& only = a.only;
-  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    Primary p = primaryOf(a.drawing, docs, false);
+class DefsCommand final : public DrawingCommand {
+ public:
+  DefsCommand()
+      : DrawingCommand("defs",
+                       "list the primary library's property namespaces, their sets (entity\n"
+                       "types, per instance) and definitions (key, kind, type, unit, default)") {}
+  void options(CLI::App& c) override {
+    c.add_option("--namespace", m_only, "only this namespace")->type_name("NS");
+    c.add_flag("--json", m_json, "one JSON document with the same definitions");
+  }
+  int run(DrawingSession& drawing) override {
+    Primary p = primaryOf(drawing.path(), &drawing.libraries(), false);
     std::vector<std::shared_ptr<sl_db::IPropertyNamespace>> namespaces;
-    if (only) {
-      namespaces.push_back(findNamespace(p, OdString::fromUtf8(*only)));
+    if (m_only) {
+      namespaces.push_back(findNamespace(p, OdString::fromUtf8(*m_only)));
     } else {
       namespaces = p.library->allPropertyNamespaces();
     }
@@ -213,7 +218,7 @@ int cmdDefs(const DefsArguments& a) {
                                                          : nlohmann::json()},
            {"sets", std::move(sets)}});
     }
-    if (a.json) {
+    if (m_json) {
       std::cout << nlohmann::json{{"namespaces", listed}}.dump(2) << "\n";
       return 0;
     }
@@ -225,28 +230,39 @@ int cmdDefs(const DefsArguments& a) {
         printSet(set);
     }
     return 0;
-  });
-}
-
-struct DefAddArguments {
-  std::string drawing, set, name, type;
-  bool value = false;
-};
-
-int cmdDefAdd(const DefAddArguments& a) {
-  const bool value = a.value;
-  const sl_db::PropertyKey setKey = splitKey(a.set, "the set");
-  const OdString name = OdString::fromUtf8(a.name);
-  if (name.isEmpty() || name.find(sl_db::PropertyKey::KEY_DELIMITER) >= 0)
-    throw UsageError{"a definition's name is not empty and holds no '~'"};
-  const DbPropertyType type = parseTypeWord(a.type);
-  if (!type.isValid()) {
-    throw UsageError{"'" + a.type +
-                     "' is no type the property storage holds (say double, array<string> or "
-                     "map<string,double>)"};
   }
-  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    Primary p = primaryOf(a.drawing, docs, true);
+
+ private:
+  std::optional<std::string> m_only;
+  bool m_json = false;
+};
+SLDB_COMMAND(DefsCommand);
+
+class DefAddCommand final : public DrawingCommand {
+ public:
+  DefAddCommand()
+      : DrawingCommand("def-add",
+                       "append a property (or value) definition of TYPE (double, array<string>,\n"
+                       "map<string,double> ...) to the set, created in namespace NS when missing") {
+  }
+  void options(CLI::App& c) override {
+    c.add_option("SET~NS", m_set, "the property set and its namespace")->required();
+    c.add_option("NAME", m_name, "the definition's name")->required();
+    c.add_option("TYPE", m_type, "the storage type")->required();
+    c.add_flag("--value", m_value, "a value definition (computed, not stored)");
+  }
+  int run(DrawingSession& drawing) override {
+    const sl_db::PropertyKey setKey = splitKey(m_set, "the set");
+    const OdString name = OdString::fromUtf8(m_name);
+    if (name.isEmpty() || name.find(sl_db::PropertyKey::KEY_DELIMITER) >= 0)
+      throw UsageError{"a definition's name is not empty and holds no '~'"};
+    const DbPropertyType type = parseTypeWord(m_type);
+    if (!type.isValid()) {
+      throw UsageError{"'" + m_type +
+                       "' is no type the property storage holds (say double, array<string> or "
+                       "map<string,double>)"};
+    }
+    Primary p = primaryOf(drawing.path(), &drawing.libraries(), true);
     auto ns = findNamespace(p, setKey.ns());
     const stocklib::DefinitionKey key(name, ns->id());
     if (p.store->get<stocklib::PropertyDefinition>(key) ||
@@ -256,13 +272,13 @@ int cmdDefAdd(const DefAddArguments& a) {
     auto set = p.library->propertySet(setKey.name(), ns->id());
     if (!set) {
       set = p.library->createPropertySet(ns, setKey.name());
-      std::cout << "created the property set " << a.set << "\n";
+      status("created the property set " + m_set);
     }
     const sl_db::PropertyType structure(
         static_cast<sl_db::PropertyType::Structure>(type.structure()),
         static_cast<sl_db::PropertyType::Type>(type.type()));
     std::shared_ptr<sl_db::IAbstractDefinition> def;
-    if (value) {
+    if (m_value) {
       def = set->appendValueDefinition(name, structure);
     } else {
       def = set->appendPropertyDefinition(name, structure);
@@ -271,21 +287,164 @@ int cmdDefAdd(const DefAddArguments& a) {
     static_cast<stocklib::AbstractDefinition*>(def->object())
         ->set_type(stocklib::PropertyType(type.structure(), type.type(), type.keyType()));
     set->save(p.library);
-    std::cout << "added the " << (value ? "value" : "property") << " definition "
-              << sl_db::PropertyKey(*def).str().toUtf8() << " (" << typeWord(type) << ") to "
-              << a.set << "\n";
+    status("added the " + std::string(m_value ? "value" : "property") + " definition " +
+           sl_db::PropertyKey(*def).str().toUtf8() + " (" + typeWord(type) + ") to " + m_set);
     return 0;
-  });
+  }
+
+ private:
+  std::string m_set, m_name, m_type;
+  bool m_value = false;
+};
+SLDB_COMMAND(DefAddCommand);
+
+/// entityClassNames: the registered classes of entities, in name order.
+std::string entityClassNames() {
+  std::string names;
+  for (const OdString& name : odrxClassDictionary()->names()) {
+    const OdRxClass* cls = odrxClassDictionary()->getAt(name);
+    if (cls && cls->isDerivedFrom(OdDbEntity::desc()))
+      names += (names.empty() ? "" : ", ") + name.toUtf8();
+  }
+  return names;
 }
 
-struct DefRmArguments {
-  std::string drawing, key;
+/// The entity classes a set applies to, as --applies-to names them: checked against the
+/// registered classes unless --force (a library may name classes of modules loaded later).
+struct AppliesTo {
+  std::vector<std::string> names;
+  bool force = false;
+
+  void declare(CLI::App& c, const char* help) {
+    c.add_option("--applies-to", names, help)->type_name("CLASS,...")->delimiter(',');
+    c.add_flag("--force", force, "take class names that no loaded module registers");
+  }
+  /// check: UsageError naming the first unknown class and the known ones.
+  void check() const {
+    if (force) return;
+    for (const std::string& name : names) {
+      const OdRxClass* cls = odrxClassDictionary()->getAt(OdString::fromUtf8(name));
+      if (!cls || !cls->isDerivedFrom(OdDbEntity::desc()))
+        throw UsageError{"no entity class '" + name + "' is registered (known: " +
+                         entityClassNames() + "; --force takes it anyway)"};
+    }
+  }
+  /// applyTo: the set's entity types become exactly these.
+  void applyTo(sl_db::IPropertySet& set) const {
+    for (const OdString& old : set.entityTypes())
+      set.removeEntityType(old);
+    for (const std::string& name : names)
+      (void)set.insertEntityType(OdString::fromUtf8(name));  // false: named twice
+  }
 };
 
-int cmdDefRm(const DefRmArguments& a) {
-  const sl_db::PropertyKey key = splitKey(a.key, "the definition");
-  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    Primary p = primaryOf(a.drawing, docs, true);
+class NsAddCommand final : public DrawingCommand {
+ public:
+  NsAddCommand()
+      : DrawingCommand("ns-add", "make a property namespace NS in the primary library") {}
+  void options(CLI::App& c) override {
+    c.add_option("NS", m_name, "the namespace's name")->required();
+    c.add_option("--label", m_label, "the name shown for it");
+  }
+  int run(DrawingSession& drawing) override {
+    const OdString name = OdString::fromUtf8(m_name);
+    if (name.isEmpty() || name.find(sl_db::PropertyKey::KEY_DELIMITER) >= 0)
+      throw UsageError{"a namespace's name is not empty and holds no '~'"};
+    Primary p = primaryOf(drawing.path(), &drawing.libraries(), true);
+    if (p.store->get<stocklib::PropertyNamespace>(stocklib::NameKey(name)))
+      throw Failure{"a property namespace '" + m_name + "' exists already"};
+    KcSmartPtr<stocklib::PropertyNamespace> ns = stocklib::PropertyNamespace::create(name);
+    if (!m_label.empty()) ns->set_label(OdString::fromUtf8(m_label));
+    ns->save(p.store);
+    status("made the property namespace " + m_name);
+    return 0;
+  }
+
+ private:
+  std::string m_name, m_label;
+};
+SLDB_COMMAND(NsAddCommand);
+
+class SetAddCommand final : public DrawingCommand {
+ public:
+  SetAddCommand()
+      : DrawingCommand("set-add",
+                       "make a property set in namespace NS that applies to the entity classes\n"
+                       "given (--applies-to OdDbLine,OdDbPolyline), or to entities it is\n"
+                       "attached to (--per-instance)") {}
+  void options(CLI::App& c) override {
+    c.add_option("SET~NS", m_set, "the property set and its namespace")->required();
+    m_classes.declare(c, "the entity classes it applies to");
+    c.add_flag("--per-instance", m_perInstance, "attached to single entities (attach-set)");
+  }
+  int run(DrawingSession& drawing) override {
+    const sl_db::PropertyKey key = splitKey(m_set, "the set");
+    m_classes.check();
+    Primary p = primaryOf(drawing.path(), &drawing.libraries(), true);
+    auto ns = findNamespace(p, key.ns());
+    if (p.library->propertySet(key.name(), ns->id()))
+      throw Failure{"a property set " + m_set + " exists already"};
+    auto set = p.library->createPropertySet(ns, key.name());
+    m_classes.applyTo(*set);
+    set->setPerInstance(m_perInstance);
+    set->save(p.library);
+    status("made the property set " + m_set);
+    return 0;
+  }
+
+ private:
+  std::string m_set;
+  AppliesTo m_classes;
+  bool m_perInstance = false;
+};
+SLDB_COMMAND(SetAddCommand);
+
+class SetChangeCommand final : public DrawingCommand {
+ public:
+  SetChangeCommand()
+      : DrawingCommand("set-change",
+                       "change the entity classes a property set applies to, or whether it is\n"
+                       "per instance") {}
+  void options(CLI::App& c) override {
+    c.add_option("SET~NS", m_set, "the property set and its namespace")->required();
+    m_classes.declare(c, "the entity classes it applies to from now on");
+    CLI::Option* on =
+        c.add_flag("--per-instance", m_perInstance, "attached to single entities (attach-set)");
+    c.add_flag("--all-of-type", m_allOfType, "applies to every entity of its classes")
+        ->excludes(on);
+  }
+  int run(DrawingSession& drawing) override {
+    const sl_db::PropertyKey key = splitKey(m_set, "the set");
+    m_classes.check();
+    Primary p = primaryOf(drawing.path(), &drawing.libraries(), true);
+    auto ns = findNamespace(p, key.ns());
+    auto set = p.library->propertySet(key.name(), ns->id());
+    if (!set) throw Failure{"no property set " + m_set + " in the primary library"};
+    if (m_classes.names.empty() && !m_perInstance && !m_allOfType)
+      throw UsageError{"say what changes: --applies-to, --per-instance or --all-of-type"};
+    if (!m_classes.names.empty()) m_classes.applyTo(*set);
+    if (m_perInstance || m_allOfType) set->setPerInstance(m_perInstance);
+    set->save(p.library);
+    status("changed the property set " + m_set);
+    return 0;
+  }
+
+ private:
+  std::string m_set;
+  AppliesTo m_classes;
+  bool m_perInstance = false, m_allOfType = false;
+};
+SLDB_COMMAND(SetChangeCommand);
+
+class DefRmCommand final : public DrawingCommand {
+ public:
+  DefRmCommand() : DrawingCommand("def-rm", "remove a property or value definition") {}
+  void options(CLI::App& c) override {
+    c.add_option("NAME~NS", m_key, "the definition and its namespace")->required();
+  }
+  int run(DrawingSession& drawing) override {
+    const sl_db::PropertyKey key = splitKey(m_key, "the definition");
+    Primary p = primaryOf(drawing.path(), &drawing.libraries(), true);
     auto ns = findNamespace(p, key.ns());
     const stocklib::DefinitionKey storeKey(key.name(), ns->id());
     sl_db::ILibrary::RemoveResult result;
@@ -294,42 +453,17 @@ int cmdDefRm(const DefRmArguments& a) {
     } else if (auto value = p.store->get<stocklib::ValueDefinition>(storeKey)) {
       result = p.library->remove(sl_db::IValueDefinition::create(value.get()));
     } else {
-      throw Failure{"no definition " + a.key + " in the primary library"};
+      throw Failure{"no definition " + m_key + " in the primary library"};
     }
-    std::cout << a.key << ": " << removalWords(result) << "\n";
+    status(m_key + ": " + removalWords(result));
     return result == stocklib::Library::kRemoved ? 0 : 1;
-  });
-}
+  }
+
+ private:
+  std::string m_key;
+};
+SLDB_COMMAND(DefRmCommand);
 
 }  // namespace
-
-void declareDefinitionCommands(Commands& commands) {
-  auto& defs = commands.arguments<DefsArguments>();
-  CLI::App* c =
-      commands.add("defs",
-                   "list the primary library's property namespaces, their sets (entity\n"
-                   "types, per instance) and definitions (key, kind, type, unit, default)",
-                   [&defs] { return cmdDefs(defs); });
-  drawingArgument(c, defs.drawing);
-  c->add_option("--namespace", defs.only, "only this namespace")->type_name("NS");
-  c->add_flag("--json", defs.json, "one JSON document with the same definitions");
-
-  auto& add = commands.arguments<DefAddArguments>();
-  c = commands.add("def-add",
-                   "append a property (or value) definition of TYPE (double, array<string>,\n"
-                   "map<string,double> ...) to the set, created in namespace NS when missing",
-                   [&add] { return cmdDefAdd(add); });
-  drawingArgument(c, add.drawing);
-  c->add_option("SET~NS", add.set, "the property set and its namespace")->required();
-  c->add_option("NAME", add.name, "the definition's name")->required();
-  c->add_option("TYPE", add.type, "the storage type")->required();
-  c->add_flag("--value", add.value, "a value definition (computed, not stored)");
-
-  auto& rm = commands.arguments<DefRmArguments>();
-  c = commands.add("def-rm", "remove a property or value definition",
-                   [&rm] { return cmdDefRm(rm); });
-  drawingArgument(c, rm.drawing);
-  c->add_option("NAME~NS", rm.key, "the definition and its namespace")->required();
-}
 
 }  // namespace sldb

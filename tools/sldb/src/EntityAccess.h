@@ -1,4 +1,4 @@
-// Drawings and entities as the entity and value commands reach them: by file name and by handle.
+// Entities as the entity and value commands reach them: by handle.
 #pragma once
 
 #include <string>
@@ -8,11 +8,6 @@
 
 namespace sldb {
 
-/// openDrawing: the drawing at `path`; Failure when there is none, the reader's OdError when it
-/// is not a drawing.
-OdDbDatabasePtr openDrawing(const std::string& path);
-/// saveDrawing: writes `db` to `path` and says so.
-void saveDrawing(OdDbDatabase* db, const std::string& path);
 /// handleText: the handle of `id` in upper-case hexadecimal.
 std::string handleText(const OdDbObjectId& id);
 /// entityAt: the entity of handle `text` (hexadecimal), opened as asked; UsageError for text

@@ -1,30 +1,18 @@
 // The entity commands of the command-line host: adding lines, circles and polylines to a
 // drawing's model space and listing its entities with the number of values each carries.
 #include <iostream>
+#include <type_traits>
 
 #include "EntityAccess.h"
 
-#include "Cli.h"
+#include "CommandsModule.h"
 #include "DbDatabase.h"
 #include "DbEntity.h"
+#include "Session.h"
 #include "ValueText.h"
 #include "dbprops/DbProperties.h"
-#include "ut/FileUtils.h"
 
 namespace sldb {
-
-OdDbDatabasePtr openDrawing(const std::string& path) {
-  OdString file = OdString::fromUtf8(path);
-  if (!ut::fileExists(file)) throw Failure{"no drawing at " + path};
-  OdDbDatabasePtr db = odDbCreateDatabase();
-  db->readFile(file);
-  return db;
-}
-
-void saveDrawing(OdDbDatabase* db, const std::string& path) {
-  db->writeFile(OdString::fromUtf8(path));
-  std::cout << "saved " << path << "\n";
-}
 
 std::string handleText(const OdDbObjectId& id) {
   return id.handle().ascii().toUtf8();
@@ -54,94 +42,155 @@ OdDbEntityPtr entityAt(OdDbDatabase* db, const std::string& text, OdDb::OpenMode
 
 namespace {
 
-struct AddEntityArguments {
-  std::string drawing, kind;
-  std::vector<std::string> points;
-};
+class AddEntityCommand final : public DrawingCommand {
+ public:
+  AddEntityCommand()
+      : DrawingCommand("add-entity",
+                       "add an entity to the model space and print its handle: line X,Y,Z "
+                       "X,Y,Z,\ncircle X,Y,Z R or polyline X,Y X,Y ...") {}
+  void options(CLI::App& c) override {
+    c.add_option("KIND", m_kind, "the kind of entity")
+        ->required()
+        ->check(CLI::IsMember({"line", "circle", "polyline"}));
+    c.add_option("POINTS", m_points, "its points (and a circle's radius)")->required();
+  }
+  int run(DrawingSession& drawing) override {
+    OdDbEntityPtr entity = make();
+    OdDbBlockTableRecordPtr space = drawing.db()->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+    OdDbObjectId id = space->appendOdDbEntity(entity);
+    drawing.changed();
+    std::cout << handleText(id) << "\n";
+    return 0;
+  }
+  bool quiet() const override { return true; }
 
-int cmdAddEntity(const AddEntityArguments& a) {
-  const std::vector<std::string>& points = a.points;
-  auto point3 = [](const std::string& text) {
-    std::string error;
-    auto parsed = parseValue(text, DbPropertyType::get<OdGePoint3d>(), error);
-    if (!parsed) throw UsageError{"a point is X,Y,Z: " + error};
-    OdGePoint3d p;
-    (void)parsed->get(p);
-    return p;
-  };
-  OdDbEntityPtr entity;
-  const std::string& kind = a.kind;
-  if (kind == "line" && points.size() == 2) {
-    OdDbLinePtr line = OdDbLine::createObject();
-    line->setStartPoint(point3(points[0]));
-    line->setEndPoint(point3(points[1]));
-    entity = line;
-  } else if (kind == "circle" && points.size() == 2) {
-    OdDbCirclePtr circle = OdDbCircle::createObject();
-    circle->setCenter(point3(points[0]));
-    std::string error;
-    auto radius = parseValue(points[1], DbPropertyType::get<double>(), error);
-    double r = 0;
-    if (!radius || !radius->get(r) || !(r > 0)) throw UsageError{"a radius is a number above 0"};
-    circle->setRadius(r);
-    entity = circle;
-  } else if (kind == "polyline" && points.size() >= 2) {
-    OdDbPolylinePtr polyline = OdDbPolyline::createObject();
-    for (const std::string& vertex : points) {
+ private:
+  OdDbEntityPtr make() const {
+    const std::vector<std::string>& points = m_points;
+    auto point3 = [](const std::string& text) {
       std::string error;
-      auto parsed = parseValue(vertex, DbPropertyType::get<OdGePoint2d>(), error);
-      if (!parsed) throw UsageError{"a vertex is X,Y: " + error};
-      OdGePoint2d p;
+      auto parsed = parseValue(text, DbPropertyType::get<OdGePoint3d>(), error);
+      if (!parsed) throw UsageError{"a point is X,Y,Z: " + error};
+      OdGePoint3d p;
       (void)parsed->get(p);
-      polyline->addVertexAt(polyline->numVerts(), p);
+      return p;
+    };
+    if (m_kind == "line" && points.size() == 2) {
+      OdDbLinePtr line = OdDbLine::createObject();
+      line->setStartPoint(point3(points[0]));
+      line->setEndPoint(point3(points[1]));
+      return line;
     }
-    entity = polyline;
-  } else {
+    if (m_kind == "circle" && points.size() == 2) {
+      OdDbCirclePtr circle = OdDbCircle::createObject();
+      circle->setCenter(point3(points[0]));
+      std::string error;
+      auto radius = parseValue(points[1], DbPropertyType::get<double>(), error);
+      double r = 0;
+      if (!radius || !radius->get(r) || !(r > 0)) throw UsageError{"a radius is a number above 0"};
+      circle->setRadius(r);
+      return circle;
+    }
+    if (m_kind == "polyline" && points.size() >= 2) {
+      OdDbPolylinePtr polyline = OdDbPolyline::createObject();
+      for (const std::string& vertex : points) {
+        std::string error;
+        auto parsed = parseValue(vertex, DbPropertyType::get<OdGePoint2d>(), error);
+        if (!parsed) throw UsageError{"a vertex is X,Y: " + error};
+        OdGePoint2d p;
+        (void)parsed->get(p);
+        polyline->addVertexAt(polyline->numVerts(), p);
+      }
+      return polyline;
+    }
     throw UsageError{"the entity is line X,Y,Z X,Y,Z, circle X,Y,Z R or polyline X,Y X,Y ..."};
   }
-  OdDbDatabasePtr db = openDrawing(a.drawing);
-  OdDbBlockTableRecordPtr space = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
-  OdDbObjectId id = space->appendOdDbEntity(entity);
-  space = nullptr;
-  entity = nullptr;
-  saveDrawing(db, a.drawing);
-  std::cout << handleText(id) << "\n";
-  return 0;
-}
 
-int cmdEntities(const std::string& drawing) {
-  OdDbDatabasePtr db = openDrawing(drawing);
-  OdDbBlockTableRecordPtr space = db->getModelSpaceId().safeOpenObject();
-  for (const OdDbObjectId& id : space->entityIds()) {
-    OdDbObjectPtr object = id.openObject();
-    if (!object) continue;
-    const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(object.get()));
-    std::size_t values = container ? container->size() : 0;
-    std::cout << handleText(id) << "  " << object->isA()->name().toUtf8() << "  " << values
-              << (values == 1 ? " value\n" : " values\n");
+  std::string m_kind;
+  std::vector<std::string> m_points;
+};
+SLDB_COMMAND(AddEntityCommand);
+
+class EntitiesCommand final : public DrawingCommand {
+ public:
+  EntitiesCommand()
+      : DrawingCommand("entities",
+                       "list the model space's entities: handle, class, number of stored values") {}
+  void options(CLI::App& c) override {
+    c.add_flag("--json", m_json,
+               "one JSON document: each entity's class, colour, geometry and stored values");
   }
-  return 0;
-}
+  int run(DrawingSession& drawing) override {
+    OdDbBlockTableRecordPtr space = drawing.db()->getModelSpaceId().safeOpenObject();
+    if (m_json) {
+      nlohmann::json entities = nlohmann::json::array();
+      for (const OdDbObjectId& id : space->entityIds())
+        if (OdDbEntityPtr entity = OdDbEntity::cast(id.openObject().get()))
+          entities.push_back(entityJson(id, *entity));
+      std::cout << nlohmann::json{{"entities", entities}}.dump(2) << "\n";
+      return 0;
+    }
+    for (const OdDbObjectId& id : space->entityIds()) {
+      OdDbObjectPtr object = id.openObject();
+      if (!object) continue;
+      const DbProperties* container =
+          DbProperties::get(static_cast<const OdRxObject*>(object.get()));
+      std::size_t values = container ? container->size() : 0;
+      std::cout << handleText(id) << "  " << object->isA()->name().toUtf8() << "  " << values
+                << (values == 1 ? " value\n" : " values\n");
+    }
+    return 0;
+  }
+
+ private:
+  static nlohmann::json point(const OdGePoint3d& p) { return {p.x, p.y, p.z}; }
+
+  /// valueJson: a stored number or boolean as itself, any other value as its text.
+  static nlohmann::json valueJson(const DbProperty& value) {
+    nlohmann::json json = formatValue(value);
+    visitValueType(value.type(), [&](auto tag) {
+      using T = typename decltype(tag)::type;
+      if constexpr (std::is_arithmetic_v<T>) {
+        T read{};
+        if (value.get(read)) json = read;
+      }
+    });
+    return json;
+  }
+
+  /// entityJson: handle, class, colour index, geometry by kind, and every stored value as text
+  /// by its key.
+  static nlohmann::json entityJson(const OdDbObjectId& id, const OdDbEntity& entity) {
+    nlohmann::json geometry = nlohmann::json::object();
+    if (auto line = OdDbLine::cast(&entity)) {
+      geometry = {{"start", point(line->startPoint())}, {"end", point(line->endPoint())}};
+    } else if (auto circle = OdDbCircle::cast(&entity)) {
+      geometry = {{"center", point(circle->center())}, {"radius", circle->radius()}};
+    } else if (auto polyline = OdDbPolyline::cast(&entity)) {
+      nlohmann::json vertices = nlohmann::json::array();
+      for (unsigned int i = 0; i < polyline->numVerts(); ++i) {
+        const OdGePoint2d p = polyline->getPointAt(i);
+        vertices.push_back({p.x, p.y});
+      }
+      geometry = {{"vertices", std::move(vertices)},
+                  {"closed", polyline->isClosed()},
+                  {"elevation", polyline->elevation()}};
+    }
+    nlohmann::json values = nlohmann::json::object();
+    if (const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(&entity)))
+      for (const auto& [key, value] : *container)
+        if (value) values[key.toUtf8()] = valueJson(*value);
+    return {{"handle", handleText(id)},
+            {"class", entity.isA()->name().toUtf8()},
+            {"color_index", entity.colorIndex()},
+            {"geometry", std::move(geometry)},
+            {"values", std::move(values)}};
+  }
+
+  bool m_json = false;
+};
+SLDB_COMMAND(EntitiesCommand);
 
 }  // namespace
-
-void declareEntityCommands(Commands& commands) {
-  auto& add = commands.arguments<AddEntityArguments>();
-  CLI::App* c = commands.add("add-entity",
-                             "add an entity to the model space and print its handle: line X,Y,Z "
-                             "X,Y,Z,\ncircle X,Y,Z R or polyline X,Y X,Y ...",
-                             [&add] { return cmdAddEntity(add); });
-  drawingArgument(c, add.drawing);
-  c->add_option("KIND", add.kind, "the kind of entity")
-      ->required()
-      ->check(CLI::IsMember({"line", "circle", "polyline"}));
-  c->add_option("POINTS", add.points, "its points (and a circle's radius)")->required();
-
-  auto& drawing = commands.arguments<std::string>();
-  c = commands.add("entities",
-                   "list the model space's entities: handle, class, number of stored values",
-                   [&drawing] { return cmdEntities(drawing); });
-  drawingArgument(c, drawing);
-}
 
 }  // namespace sldb

@@ -1,17 +1,18 @@
 // The library commands of the command-line host: binding a drawing to its libraries, listing
 // and fetching library objects. Each saves the drawing only when its library record changed.
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
 
-#include "Cli.h"
+#include "CommandsModule.h"
 #include "DbDatabase.h"
-#include "DbMemoryFiler.h"
-#include "EntityAccess.h"
 #include "ProfileLookup.h"
+#include "Session.h"
 #include "sl_db/DbPreferencesProvider.h"
+#include "sl_db/DbStockLibManager.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "sl_db/LibraryPaths.h"
 #include "sl_db/LibraryReactor.h"
@@ -30,6 +31,10 @@ namespace {
 
 // ---- Options ----
 
+bool g_verbose = false;
+
+/// The host's library reactor, installed while the commands module is loaded, before any host
+/// module: those find it and add their handlers. Its own handlers print with --verbose only.
 class PrintingReactor : public sl_db::LibraryReactor {
  public:
   static std::string what(const stocklib::ObjectKey& key) {
@@ -39,46 +44,83 @@ class PrintingReactor : public sl_db::LibraryReactor {
     const OdString name(L"sldb");
     addOnSavedHandler(
         name, [](const std::shared_ptr<const stocklib::Library>& l, const stocklib::ObjectKey& k) {
-          std::cout << "event: saved " << what(k) << " in " << l->filename().toUtf8() << "\n";
+          if (g_verbose)
+            std::cerr << "event: saved " << what(k) << " in " << l->filename().toUtf8() << "\n";
         });
     addOnModifiedHandler(
         name, [](const std::shared_ptr<const stocklib::Library>& l, stocklib::ObjectType t) {
-          std::cout << "event: objects of type " << stocklib::objectTypeName(t).toUtf8()
-                    << " changed in " << l->filename().toUtf8() << "\n";
+          if (g_verbose)
+            std::cerr << "event: objects of type " << stocklib::objectTypeName(t).toUtf8()
+                      << " changed in " << l->filename().toUtf8() << "\n";
         });
     addOnRemoveHandler(name, [](const OdDbDatabase*, const stocklib::ObjectKey& k) {
-      std::cout << "event: asked whether " << what(k) << " may be removed\n";
+      if (g_verbose) std::cerr << "event: asked whether " << what(k) << " may be removed\n";
       return stocklib::kRemoveObject;
     });
     addOnRemovedHandler(
         name, [](const OdDbDatabase*, const std::shared_ptr<const stocklib::Library>& l,
                  const stocklib::ObjectKey& k) {
-          std::cout << "event: removed " << what(k) << " from " << l->filename().toUtf8() << "\n";
+          if (g_verbose)
+            std::cerr << "event: removed " << what(k) << " from " << l->filename().toUtf8() << "\n";
         });
     addOnPrimaryCopyHandler(
         name, [](OdDbDatabase*, const stocklib::Library* from, const stocklib::IdMapping& mapping) {
-          std::cout << "event: primary received a copy of " << from->filename().toUtf8() << " ("
-                    << mapping.entries().size() << " objects)\n";
+          if (g_verbose)
+            std::cerr << "event: primary received a copy of " << from->filename().toUtf8() << " ("
+                      << mapping.entries().size() << " objects)\n";
         });
     addOnClosedHandler(name, [](OdDbDatabase*, const stocklib::Library* l) {
-      std::cout << "event: closed " << l->filename().toUtf8() << "\n";
+      if (g_verbose) std::cerr << "event: closed " << l->filename().toUtf8() << "\n";
     });
   }
   ~PrintingReactor() override = default;
   void onLibraryFileMissing(OdDbDatabase*, const OdString& path, sl_db::EDbType type) override {
-    std::cout << "event: " << (type == sl_db::kPrimary ? "primary" : "secondary")
-              << " library missing: " << path.toUtf8() << "\n";
+    if (g_verbose)
+      std::cerr << "event: " << (type == sl_db::kPrimary ? "primary" : "secondary")
+                << " library missing: " << path.toUtf8() << "\n";
   }
 };
 
 }  // namespace
 
+bool verbose() {
+  return g_verbose;
+}
+
 struct AppliedOptions::State {
-  std::unique_ptr<PrintingReactor> reactor;
-  std::shared_ptr<stocklib::Library::Reactor> oldReactor;
   bool translations = false;
   bool paletteLanguage = false;
 };
+
+namespace {
+
+struct HostReactor {
+  std::unique_ptr<PrintingReactor> reactor;
+  std::shared_ptr<stocklib::Library::Reactor> old;
+};
+
+HostReactor& hostReactor() {
+  static HostReactor installed;
+  return installed;
+}
+
+}  // namespace
+
+void installHostReactor() {
+  HostReactor& host = hostReactor();
+  if (host.reactor) return;
+  host.reactor = std::make_unique<PrintingReactor>();
+  host.old = stocklib::LibraryManager::instance().reactor();
+  stocklib::LibraryManager::instance().setReactor(host.reactor.get());
+}
+
+void removeHostReactor() {
+  HostReactor& host = hostReactor();
+  if (!host.reactor) return;
+  stocklib::LibraryManager::instance().setReactor(host.old);
+  host.old = nullptr;
+  host.reactor = nullptr;
+}
 
 AppliedOptions::AppliedOptions(const LibraryOptions& options) : m_state(new State) {
   if (sl_db::DbPreferencesProvider* prefs = sl_db::DbPreferencesProvider::getInstance()) {
@@ -108,15 +150,11 @@ AppliedOptions::AppliedOptions(const LibraryOptions& options) : m_state(new Stat
       throw Failure{"no palette labels for the language '" + options.language + "'"};
     m_state->paletteLanguage = true;
   }
-  if (options.verbose) {
-    m_state->reactor = std::make_unique<PrintingReactor>();
-    m_state->oldReactor = stocklib::LibraryManager::instance().reactor();
-    stocklib::LibraryManager::instance().setReactor(m_state->reactor.get());
-  }
+  g_verbose = options.verbose;
 }
 
 AppliedOptions::~AppliedOptions() {
-  if (m_state->reactor) stocklib::LibraryManager::instance().setReactor(m_state->oldReactor);
+  g_verbose = false;
   if (m_state->translations) stocklib::Translations::set(nullptr);
   if (m_state->paletteLanguage) setPaletteLanguage(std::string());
 }
@@ -125,23 +163,16 @@ namespace {
 
 // ---- Drawings ----
 
-/// The record's filed bytes (embedded library included); empty without a record.
-std::vector<std::uint8_t> recordBytes(OdDbDatabase* db) {
-  std::vector<std::uint8_t> bytes;
-  OdDbObjectPtr record = DbStockLibManager::getInstance(*db).openObject(OdDb::kForRead);
-  if (record) record->dwgOutFields(odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler, db));
-  return bytes;
-}
-
 std::string storeError() {
   OdString error = stocklib::LibraryManager::instance().lastError();
   return error.isEmpty() ? std::string() : ": " + error.toUtf8();
 }
 
-/// describe: the library's location; an embedded library's in-memory name says so.
+/// describe: the library's file, or "embedded" for one that lives in the drawing (its
+/// in-memory name changes with every run).
 std::string describe(const std::shared_ptr<const stocklib::Library>& library) {
   std::string name = library->filename().toUtf8();
-  return name.rfind("memvfs://", 0) == 0 ? name + " (embedded)" : name;
+  return name.rfind("memvfs://", 0) == 0 ? "embedded" : name;
 }
 
 // ---- Types the host can list and fetch ----
@@ -200,6 +231,8 @@ struct TypeEntry {
   /// fetch: the primary's object of that name, copied there on first use; empty when there is
   /// none. Null for a type that is only listed.
   std::function<KcSmartPtr<stocklib::Object>(sl_db::DocumentLibraries&, const OdString&)> fetch;
+  /// inPrimary: whether the primary holds the object of that name already.
+  std::function<bool(const sl_db::DocumentLibraries&, const OdString&)> inPrimary;
 };
 
 template <class T>
@@ -222,15 +255,20 @@ std::size_t countOf(const stocklib::Library& library) {
 
 template <class T>
 TypeEntry listedType(const char* name) {
-  return {name, labelsOf<T>, countOf<T>, nullptr};
+  return {name, labelsOf<T>, countOf<T>, nullptr, nullptr};
 }
 
 template <class T>
 TypeEntry fetchedType(const char* name) {
-  return {name, labelsOf<T>, countOf<T>, [](sl_db::DocumentLibraries& docs, const OdString& label) {
+  return {name, labelsOf<T>, countOf<T>,
+          [](sl_db::DocumentLibraries& docs, const OdString& label) {
             auto key = Naming<T>::key(docs, label);
             if (!key) return KcSmartPtr<stocklib::Object>();
             return KcSmartPtr<stocklib::Object>(docs.getAndSaveToPrimary<T>(*key).get());
+          },
+          [](const sl_db::DocumentLibraries& docs, const OdString& label) {
+            auto key = Naming<T>::key(docs, label);
+            return key && docs.primary() && docs.getFromPrimary<T>(*key);
           }};
 }
 
@@ -273,170 +311,187 @@ KcSmartPtr<stocklib::Profile> findProfile(const sl_db::DocumentLibraries& docs,
 
 // ---- Commands ----
 
-int withDrawing(const std::string& path,
-                const std::function<int(OdDbDatabase*, sl_db::DocumentLibraries*)>& change) {
-  OdDbDatabasePtr db = openDrawing(path);
-  std::vector<std::uint8_t> before = recordBytes(db.get());
-  int rc = change(db.get(), sl_db::docLibs(db.get()));
-  if (rc == 0 && recordBytes(db.get()) != before) saveDrawing(db.get(), path);
-  return rc;
-}
-
 namespace {
 
-int cmdInit(const std::string& drawing) {
-  return withDrawing(drawing, [](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    docs->initialize();
-    if (!docs->primary()) throw Failure{"the drawing's primary library cannot be opened"};
-    std::cout << "primary: " << describe(docs->primary()) << "\n";
+class InitCommand final : public DrawingCommand {
+ public:
+  InitCommand()
+      : DrawingCommand("init", "give a drawing without libraries an embedded primary library") {}
+  int run(DrawingSession& drawing) override {
+    sl_db::DocumentLibraries& docs = drawing.libraries();
+    docs.initialize();
+    if (!docs.primary()) throw Failure{"the drawing's primary library cannot be opened"};
+    std::cout << "primary: " << describe(docs.primary()) << "\n";
     return 0;
-  });
-}
+  }
+};
+SLDB_COMMAND(InitCommand);
 
-int cmdEmbed(const std::string& drawing) {
-  return withDrawing(drawing, [](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    auto library = docs->openEmbeddedPrimary();
+class EmbedCommand final : public DrawingCommand {
+ public:
+  EmbedCommand()
+      : DrawingCommand(
+            "embed", "make the primary library embedded (an external primary is copied into it)") {}
+  int run(DrawingSession& drawing) override {
+    auto library = drawing.libraries().openEmbeddedPrimary();
     if (!library) throw Failure{"cannot embed a primary library" + storeError()};
-    std::cout << "primary: embedded " << describe(library) << "\n";
+    std::cout << "primary: " << describe(library) << "\n";
     return 0;
-  });
-}
+  }
+};
+SLDB_COMMAND(EmbedCommand);
 
-struct LibraryArguments {
-  std::string drawing, library;
-  bool repoint = false;
+/// A command on a drawing and a library file PATH.
+class LibraryFileCommand : public DrawingCommand {
+ public:
+  using DrawingCommand::DrawingCommand;
+  void options(CLI::App& command) override {
+    command.add_option("PATH", m_library, "the library file")->required();
+  }
 
+ protected:
   /// libraryPath: PATH as the module reads it. A relative PATH means the working folder here
   /// and the drawing's folder in the module, so it is given relative to the drawing's folder:
   /// the same file, and a record that still works when the folders travel together.
-  OdString libraryPath() const {
+  OdString libraryPath(const DrawingSession& drawing) const {
     namespace fs = std::filesystem;
-    const fs::path path(library);
-    if (library.empty() || path.is_absolute()) return OdString::fromUtf8(library);
-    const fs::path folder = fs::absolute(fs::path(drawing)).parent_path().lexically_normal();
+    const fs::path path(m_library);
+    if (m_library.empty() || path.is_absolute()) return OdString::fromUtf8(m_library);
+    const fs::path folder = fs::absolute(fs::path(drawing.path())).parent_path().lexically_normal();
     fs::path relative = fs::absolute(path).lexically_normal().lexically_relative(folder);
     if (relative.empty()) relative = fs::absolute(path).lexically_normal();
     return OdString::fromUtf8(relative.string());
   }
+
+  std::string m_library;
 };
 
-int cmdSetPrimary(const LibraryArguments& a) {
-  return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
-    OdString path = a.libraryPath();
-    auto library = docs->openPrimary(path);
+/// A command that binds the library at PATH, made only when --create asks for it: a typo must
+/// not become a new empty library.
+class BindLibraryCommand : public LibraryFileCommand {
+ public:
+  using LibraryFileCommand::LibraryFileCommand;
+  void options(CLI::App& command) override {
+    LibraryFileCommand::options(command);
+    command.add_flag("--create", m_create, "make a new library when there is none at PATH");
+  }
+
+ protected:
+  /// requireFile: Failure when there is no file at PATH and --create was not given.
+  void requireFile(const DrawingSession& drawing) const {
+    const OdString file =
+        sl_db::detail::absoluteLibraryPath(libraryPath(drawing), drawing.db()->getFilename());
+    if (!m_create && !ut::fileExists(file))
+      throw Failure{"no library at " + m_library + " (--create makes a new one)"};
+  }
+
+ private:
+  bool m_create = false;
+};
+
+class SetPrimaryCommand final : public BindLibraryCommand {
+ public:
+  SetPrimaryCommand()
+      : BindLibraryCommand("set-primary",
+                           "make the library at PATH (with --create a new one) the primary; the "
+                           "old one is\ncopied in") {}
+  int run(DrawingSession& drawing) override {
+    requireFile(drawing);
+    OdString path = libraryPath(drawing);
+    auto library = drawing.libraries().openPrimary(path);
     if (!library) {
       // Binding the old primary again may have cleared the reason: a checked open of the
       // refused file (closed by now) gives it back.
       std::string why = storeError();
-      OdString file = sl_db::detail::absoluteLibraryPath(path, db->getFilename());
+      OdString file = sl_db::detail::absoluteLibraryPath(path, drawing.db()->getFilename());
       if (why.empty() && ut::fileExists(file) &&
           !stocklib::LibraryManager::instance().openChecked(file))
         why = storeError();
-      throw Failure{"cannot open or create the library " + a.library + why};
+      throw Failure{"cannot open or create the library " + m_library + why};
     }
     std::cout << "primary: " << describe(library) << "\n";
     return 0;
-  });
-}
+  }
+};
+SLDB_COMMAND(SetPrimaryCommand);
 
-int cmdMovePrimary(const LibraryArguments& a) {
-  return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
-    if (docs->isPrimaryEmbedded()) throw Failure{"the primary library is embedded"};
-    OdString path = a.libraryPath();
-    bool exists = ut::fileExists(sl_db::detail::absoluteLibraryPath(path, db->getFilename()));
-    if (a.repoint && !exists) throw Failure{"no library at " + a.library + " to re-point to"};
-    if (!a.repoint && exists) throw Failure{a.library + " exists already"};
-    auto library = docs->movePrimary(path, !a.repoint);
-    if (!library) throw Failure{"cannot move the primary library to " + a.library + storeError()};
+class MovePrimaryCommand final : public LibraryFileCommand {
+ public:
+  MovePrimaryCommand()
+      : LibraryFileCommand("move-primary",
+                           "move the external primary's file to PATH, or with --repoint use the "
+                           "file at PATH") {}
+  void options(CLI::App& command) override {
+    LibraryFileCommand::options(command);
+    command.add_flag("--repoint", m_repoint, "bind the library at PATH; no file is moved");
+  }
+  int run(DrawingSession& drawing) override {
+    sl_db::DocumentLibraries& docs = drawing.libraries();
+    if (docs.isPrimaryEmbedded()) throw Failure{"the primary library is embedded"};
+    OdString path = libraryPath(drawing);
+    bool exists =
+        ut::fileExists(sl_db::detail::absoluteLibraryPath(path, drawing.db()->getFilename()));
+    if (m_repoint && !exists) throw Failure{"no library at " + m_library + " to re-point to"};
+    if (!m_repoint && exists) throw Failure{m_library + " exists already"};
+    auto library = docs.movePrimary(path, !m_repoint);
+    if (!library) throw Failure{"cannot move the primary library to " + m_library + storeError()};
     std::cout << "primary: " << describe(library) << "\n";
     return 0;
-  });
-}
+  }
 
-int cmdAddSecondary(const LibraryArguments& a) {
-  return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
+ private:
+  bool m_repoint = false;
+};
+SLDB_COMMAND(MovePrimaryCommand);
+
+class AddSecondaryCommand final : public BindLibraryCommand {
+ public:
+  AddSecondaryCommand()
+      : BindLibraryCommand(
+            "add-secondary",
+            "open the library at PATH (with --create a new one) as the secondary library") {}
+  int run(DrawingSession& drawing) override {
     // The secondaries are kept in the record: without one the drawing could not remember this.
-    if (recordBytes(db).empty())
-      throw Failure{a.drawing + " has no library record to keep a secondary in (sldb init " +
-                    a.drawing + " gives it one)"};
-    auto library = docs->openSecondary(a.libraryPath());
+    if (DbStockLibManager::getInstance(*drawing.db()).isNull())
+      throw Failure{drawing.path() + " has no library record to keep a secondary in (sldb init " +
+                    drawing.path() + " gives it one)"};
+    requireFile(drawing);
+    auto library = drawing.libraries().openSecondary(libraryPath(drawing));
     if (!library)
-      throw Failure{"cannot open " + a.library + " as a secondary library" + storeError()};
+      throw Failure{"cannot open " + m_library + " as a secondary library" + storeError()};
     std::cout << "secondary: " << describe(library) << "\n";
     return 0;
-  });
-}
+  }
+};
+SLDB_COMMAND(AddSecondaryCommand);
 
-int cmdCloseSecondary(const LibraryArguments& a) {
-  return withDrawing(a.drawing, [&](OdDbDatabase* db, sl_db::DocumentLibraries* docs) {
-    OdString path = sl_db::detail::absoluteLibraryPath(a.libraryPath(), db->getFilename());
-    const auto& list = docs->secondaries();
+class CloseSecondaryCommand final : public LibraryFileCommand {
+ public:
+  CloseSecondaryCommand() : LibraryFileCommand("close-secondary", "close that secondary library") {}
+  int run(DrawingSession& drawing) override {
+    const OdString& drawingFile = drawing.db()->getFilename();
+    OdString path = sl_db::detail::absoluteLibraryPath(libraryPath(drawing), drawingFile);
+    sl_db::DocumentLibraries& docs = drawing.libraries();
+    const auto& list = docs.secondaries();
     for (auto it = list.begin(); it != list.end(); ++it) {
       // A library's name is where this process opened it, already taken against the drawing.
       if (ut::FileName((*it)->filename()).getFullPath() != path) continue;
-      docs->closeSecondary(it);
-      std::cout << "closed " << a.library << "\n";
+      docs.closeSecondary(it);
+      std::cout << "closed " << m_library << "\n";
       return 0;
     }
-    throw Failure{a.library + " is not a secondary library of " + a.drawing};
-  });
-}
-
-struct ListArguments {
-  std::string drawing, type, from = "all";
-  bool json = false;
+    throw Failure{m_library + " is not a secondary library of " + drawing.path()};
+  }
 };
+SLDB_COMMAND(CloseSecondaryCommand);
 
-int cmdList(const ListArguments& a) {
-  const TypeEntry& type = findType(a.type);
-  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    nlohmann::json listed = nlohmann::json::array();
-    for (const auto& library : boundLibraries(*docs)) {
-      bool primary = library == docs->primary();
-      if ((a.from == "primary" && !primary) || (a.from == "secondaries" && primary)) continue;
-      nlohmann::json names = nlohmann::json::array();
-      for (const OdString& label : type.labels(*library))
-        names.push_back(label.toUtf8());
-      listed.push_back({{"library", describe(library)},
-                        {"role", primary ? "primary" : "secondary"},
-                        {"names", std::move(names)}});
-    }
-    if (listed.empty()) {
-      throw Failure{a.drawing + " has no " +
-                    (a.from == "all"       ? "libraries"
-                     : a.from == "primary" ? "primary library"
-                                           : "secondary libraries")};
-    }
-    if (a.json) {
-      std::cout << nlohmann::json{{"type", a.type}, {"libraries", listed}}.dump(2) << "\n";
-      return 0;
-    }
-    for (const auto& library : listed) {
-      std::cout << library["library"].get<std::string>() << ":\n";
-      for (const auto& name : library["names"])
-        std::cout << "  " << name.get<std::string>() << "\n";
-    }
-    return 0;
-  });
-}
-
-struct FetchArguments {
-  std::string drawing, type, name;
-};
-
-int cmdFetch(const FetchArguments& a) {
-  const TypeEntry& type = findType(a.type);
-  if (!type.fetch) throw Failure{std::string(type.name) + " objects are listed, not fetched"};
-  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    auto object = type.fetch(*docs, OdString::fromUtf8(a.name));
-    if (!object) {
-      if (boundLibraries(*docs).empty()) throw Failure{a.drawing + " has no libraries"};
-      throw Failure{"no " + a.type + " named '" + a.name + "' in the libraries of " + a.drawing};
-    }
-    std::cout << "fetched " << a.type << " '" << a.name << "' into " << describe(docs->primary())
-              << " (id " << object->id() << ")\n";
-    return 0;
-  });
+/// typeFilter: a TYPE word in the form both tools accept: either case, with or without '-' or
+/// '_' ("property-set", "PropertySet", "PROPERTY_SET").
+std::string typeFilter(std::string word) {
+  std::string out;
+  for (char c : word)
+    if (c != '-' && c != '_') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
 }
 
 std::vector<std::string> typeWords() {
@@ -446,65 +501,98 @@ std::vector<std::string> typeWords() {
   return words;
 }
 
+class ListCommand final : public DrawingCommand {
+ public:
+  ListCommand()
+      : DrawingCommand("list",
+                       "list the names of objects of TYPE (profiles by full name, sorted)") {}
+  void options(CLI::App& c) override {
+    c.add_option("TYPE", m_type, "the type of object")
+        ->required()
+        ->transform(CLI::IsMember(typeWords(), typeFilter));
+    c.add_option("--from", m_from, "the libraries to list")
+        ->capture_default_str()
+        ->check(CLI::IsMember({"primary", "secondaries", "all"}));
+    c.add_flag("--json", m_json, "one JSON document with the same names");
+  }
+  int run(DrawingSession& drawing) override {
+    const TypeEntry& type = findType(m_type);
+    sl_db::DocumentLibraries& docs = drawing.libraries();
+    nlohmann::json listed = nlohmann::json::array();
+    for (const auto& library : boundLibraries(docs)) {
+      bool primary = library == docs.primary();
+      if ((m_from == "primary" && !primary) || (m_from == "secondaries" && primary)) continue;
+      nlohmann::json names = nlohmann::json::array();
+      for (const OdString& label : type.labels(*library))
+        names.push_back(label.toUtf8());
+      listed.push_back({{"library", describe(library)},
+                        {"role", primary ? "primary" : "secondary"},
+                        {"names", std::move(names)}});
+    }
+    if (listed.empty()) {
+      throw Failure{drawing.path() + " has no " +
+                    (m_from == "all"       ? "libraries"
+                     : m_from == "primary" ? "primary library"
+                                           : "secondary libraries")};
+    }
+    if (m_json) {
+      std::cout << nlohmann::json{{"type", m_type}, {"libraries", listed}}.dump(2) << "\n";
+      return 0;
+    }
+    for (const auto& library : listed) {
+      std::cout << library["library"].get<std::string>() << ":\n";
+      for (const auto& name : library["names"])
+        std::cout << "  " << name.get<std::string>() << "\n";
+    }
+    return 0;
+  }
+
+ private:
+  std::string m_type, m_from = "all";
+  bool m_json = false;
+};
+SLDB_COMMAND(ListCommand);
+
+class FetchCommand final : public DrawingCommand {
+ public:
+  FetchCommand()
+      : DrawingCommand("fetch",
+                       "copy the object NAME of TYPE from a secondary library into the primary "
+                       "on\nfirst use (every type but property-set; a profile as \"EN 10365 HEA "
+                       "200\")") {}
+  void options(CLI::App& c) override {
+    c.add_option("TYPE", m_type, "the type of object")
+        ->required()
+        ->transform(CLI::IsMember(typeWords(), typeFilter));
+    c.add_option("NAME", m_name, "the object's name as list prints it")->required();
+  }
+  int run(DrawingSession& drawing) override {
+    const TypeEntry& type = findType(m_type);
+    if (!type.fetch) throw Failure{std::string(type.name) + " objects are listed, not fetched"};
+    sl_db::DocumentLibraries& docs = drawing.libraries();
+    const bool already = type.inPrimary(docs, OdString::fromUtf8(m_name));
+    auto object = type.fetch(docs, OdString::fromUtf8(m_name));
+    if (!object) {
+      if (boundLibraries(docs).empty()) throw Failure{drawing.path() + " has no libraries"};
+      throw Failure{"no " + m_type + " named '" + m_name + "' in the libraries of " +
+                    drawing.path()};
+    }
+    if (already) {
+      status(m_type + " '" + m_name + "' is already in the primary (id " +
+             std::to_string(object->id()) + ")");
+    } else {
+      status("fetched " + m_type + " '" + m_name + "' into " + describe(docs.primary()) + " (id " +
+             std::to_string(object->id()) + ")");
+    }
+    return 0;
+  }
+
+ private:
+  std::string m_type, m_name;
+};
+SLDB_COMMAND(FetchCommand);
+
 }  // namespace
-
-void declareLibraryCommands(Commands& commands) {
-  auto onDrawing = [&](const char* name, const char* description, int (*run)(const std::string&)) {
-    auto& drawing = commands.arguments<std::string>();
-    drawingArgument(commands.add(name, description, [&drawing, run] { return run(drawing); }),
-                    drawing);
-  };
-  onDrawing("init", "give a drawing without libraries an embedded primary library", cmdInit);
-  onDrawing("embed", "make the primary library embedded (an external primary is copied into it)",
-            cmdEmbed);
-  auto onLibrary = [&](const char* name, const char* description,
-                       int (*run)(const LibraryArguments&)) -> LibraryArguments& {
-    auto& a = commands.arguments<LibraryArguments>();
-    CLI::App* c = commands.add(name, description, [&a, run] { return run(a); });
-    drawingArgument(c, a.drawing);
-    c->add_option("PATH", a.library, "the library file")->required();
-    return a;
-  };
-  onLibrary("set-primary",
-            "make the library at PATH (created when missing) the primary; the old one is\n"
-            "copied in",
-            cmdSetPrimary);
-  LibraryArguments& move =
-      onLibrary("move-primary",
-                "move the external primary's file to PATH, or with --repoint use the file at PATH",
-                cmdMovePrimary);
-  commands.app()
-      .get_subcommand("move-primary")
-      ->add_flag("--repoint", move.repoint, "bind the library at PATH; no file is moved");
-  onLibrary("add-secondary",
-            "open the library at PATH (created when missing) as the secondary library",
-            cmdAddSecondary);
-  onLibrary("close-secondary", "close that secondary library", cmdCloseSecondary);
-
-  auto& list = commands.arguments<ListArguments>();
-  CLI::App* c =
-      commands.add("list", "list the names of objects of TYPE (profiles by full name, sorted)",
-                   [&list] { return cmdList(list); });
-  drawingArgument(c, list.drawing);
-  c->add_option("TYPE", list.type, "the type of object")
-      ->required()
-      ->check(CLI::IsMember(typeWords()));
-  c->add_option("--from", list.from, "the libraries to list")
-      ->capture_default_str()
-      ->check(CLI::IsMember({"primary", "secondaries", "all"}));
-  c->add_flag("--json", list.json, "one JSON document with the same names");
-
-  auto& fetch = commands.arguments<FetchArguments>();
-  c = commands.add("fetch",
-                   "copy the object NAME of TYPE from a secondary library into the primary on\n"
-                   "first use (every type but property-set; a profile as \"EN 10365 HEA 200\")",
-                   [&fetch] { return cmdFetch(fetch); });
-  drawingArgument(c, fetch.drawing);
-  c->add_option("TYPE", fetch.type, "the type of object")
-      ->required()
-      ->check(CLI::IsMember(typeWords()));
-  c->add_option("NAME", fetch.name, "the object's name as list prints it")->required();
-}
 
 nlohmann::json libraries(OdDbDatabase* db) {
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db);

@@ -9,8 +9,9 @@
 #include <iostream>
 #include <memory>
 
-#include "Cli.h"
+#include "CommandsModule.h"
 #include "DbDatabase.h"
+#include "Session.h"
 #include "oa/PaletteText.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "sl_db/LibraryPaths.h"
@@ -202,81 +203,82 @@ bool setPaletteLanguage(const std::string& language) {
 
 namespace {
 
-struct PaletteArguments {
-  std::string drawing, type, name, from = "all";
-  std::vector<std::string> edits;
-};
+class PaletteCommand final : public DrawingCommand {
+ public:
+  PaletteCommand()
+      : DrawingCommand(
+            "palette",
+            "show the object's palette (categories, labels, values, read-only marks, children,\n"
+            "custom values; with --lang de in German); each --set edits a property as the\n"
+            "palette does (an empty VALUE clears) and saves the object into the primary") {}
+  void options(CLI::App& c) override {
+    c.add_option("TYPE", m_type, "the type of object")
+        ->required()
+        ->check(CLI::IsMember({"material", "composition"}));
+    c.add_option("NAME", m_name, "the object's name")->required();
+    c.add_option("--from", m_from,
+                 "the libraries to look in (default: the primary, then the\n"
+                 "secondaries)")
+        ->check(CLI::IsMember({"primary", "secondaries"}));
+    c.add_option("--set", m_edits, "a property to edit, by its label (repeatable)")
+        ->type_name("LABEL=VALUE")
+        ->allow_extra_args(false)
+        ->check(CLI::Validator(
+            [](std::string& edit) {
+              return edit.find('=') == std::string::npos || edit[0] == '='
+                         ? "wants LABEL=VALUE, not '" + edit + "'"
+                         : std::string();
+            },
+            ""));
+  }
+  int run(DrawingSession& drawing) override;
 
-int cmdPalette(const PaletteArguments& a) {
-  const bool material = a.type == "material";
-  const std::vector<std::string>& edits = a.edits;
-  const std::string& from = a.from;
-  const OdString name = OdString::fromUtf8(a.name);
-  return withDrawing(a.drawing, [&](OdDbDatabase*, sl_db::DocumentLibraries* docs) {
-    Found found = material ? find<stocklib::Material>(*docs, name, from)
-                           : find<stocklib::Composition>(*docs, name, from);
-    if (!found.object) {
-      const std::string where = from == "all"       ? "libraries"
-                                : from == "primary" ? "primary library"
-                                                    : "secondary libraries";
-      throw Failure{"no " + a.type + " named " + quoted(name) + " in the " + where + " of " +
-                    a.drawing};
-    }
-    KcSmartPtr<stocklib::Object> target = found.object;
-    if (!edits.empty()) {
-      // Edits are made in memory first; only when all of them took is anything stored.
-      applyEdits(found.object.get(), edits);
-      if (!found.inPrimary) {
-        // The primary's object of that name, as a fetch would answer; else the edited object
-        // is copied there with what it refers to (a composition type of its library).
-        Found own = material ? find<stocklib::Material>(*docs, name, "primary")
-                             : find<stocklib::Composition>(*docs, name, "primary");
-        if (own.object) {
-          target = own.object;
-          applyEdits(target.get(), edits);
-        } else {
-          std::shared_ptr<stocklib::Library> primary = docs->primary(true);
-          if (!primary) throw Failure{"the drawing's primary library cannot be opened"};
-          target = found.object->saveObject(primary, nullptr);
-        }
+ private:
+  std::string m_type, m_name, m_from = "all";
+  std::vector<std::string> m_edits;
+};
+SLDB_COMMAND(PaletteCommand);
+
+int PaletteCommand::run(DrawingSession& drawing) {
+  const bool material = m_type == "material";
+  const std::vector<std::string>& edits = m_edits;
+  const std::string& from = m_from;
+  const OdString name = OdString::fromUtf8(m_name);
+  sl_db::DocumentLibraries* docs = &drawing.libraries();
+  Found found = material ? find<stocklib::Material>(*docs, name, from)
+                         : find<stocklib::Composition>(*docs, name, from);
+  if (!found.object) {
+    const std::string where = from == "all"       ? "libraries"
+                              : from == "primary" ? "primary library"
+                                                  : "secondary libraries";
+    throw Failure{"no " + m_type + " named " + quoted(name) + " in the " + where + " of " +
+                  drawing.path()};
+  }
+  KcSmartPtr<stocklib::Object> target = found.object;
+  if (!edits.empty()) {
+    // Edits are made in memory first; only when all of them took is anything stored.
+    applyEdits(found.object.get(), edits);
+    if (!found.inPrimary) {
+      // The primary's object of that name, as a fetch would answer; else the edited object
+      // is copied there with what it refers to (a composition type of its library).
+      Found own = material ? find<stocklib::Material>(*docs, name, "primary")
+                           : find<stocklib::Composition>(*docs, name, "primary");
+      if (own.object) {
+        target = own.object;
+        applyEdits(target.get(), edits);
+      } else {
+        std::shared_ptr<stocklib::Library> primary = docs->primary(true);
+        if (!primary) throw Failure{"the drawing's primary library cannot be opened"};
+        target = found.object->saveObject(primary, nullptr);
       }
-      target->saveObject(target->library(), nullptr);
-      std::cout << "saved " << a.type << " " << quoted(name) << " into the primary library\n";
     }
-    std::cout << oa::renderPaletteText(sl_db::stocklibPropertySources(), target.get()).toUtf8();
-    return 0;
-  });
+    target->saveObject(target->library(), nullptr);
+    status("saved " + m_type + " " + quoted(name) + " into the primary library");
+  }
+  std::cout << oa::renderPaletteText(sl_db::stocklibPropertySources(), target.get()).toUtf8();
+  return 0;
 }
 
 }  // namespace
-
-void declarePaletteCommand(Commands& commands) {
-  auto& a = commands.arguments<PaletteArguments>();
-  CLI::App* c = commands.add(
-      "palette",
-      "show the object's palette (categories, labels, values, read-only marks, children,\n"
-      "custom values; with --lang de in German); each --set edits a property as the\n"
-      "palette does (an empty VALUE clears) and saves the object into the primary",
-      [&a] { return cmdPalette(a); });
-  drawingArgument(c, a.drawing);
-  c->add_option("TYPE", a.type, "the type of object")
-      ->required()
-      ->check(CLI::IsMember({"material", "composition"}));
-  c->add_option("NAME", a.name, "the object's name")->required();
-  c->add_option("--from", a.from,
-                "the libraries to look in (default: the primary, then the\n"
-                "secondaries)")
-      ->check(CLI::IsMember({"primary", "secondaries"}));
-  c->add_option("--set", a.edits, "a property to edit, by its label (repeatable)")
-      ->type_name("LABEL=VALUE")
-      ->allow_extra_args(false)
-      ->check(CLI::Validator(
-          [](std::string& edit) {
-            return edit.find('=') == std::string::npos || edit[0] == '='
-                       ? "wants LABEL=VALUE, not '" + edit + "'"
-                       : std::string();
-          },
-          ""));
-}
 
 }  // namespace sldb

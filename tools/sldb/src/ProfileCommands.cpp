@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "Cli.h"
+#include "CommandsModule.h"
 #include "DbDatabase.h"
-#include "EntityAccess.h"
 #include "ProfileLookup.h"
+#include "Session.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "sl_db/ProfileHelpers.h"
 #include "sl_db/SectionDrawing.h"
@@ -23,63 +23,71 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-KcSmartPtr<stocklib::Profile> requireProfile(OdDbDatabase* db, const std::string& drawing,
-                                             const std::string& name) {
+KcSmartPtr<stocklib::Profile> requireProfile(DrawingSession& drawing, const std::string& name) {
   KcSmartPtr<stocklib::Profile> profile =
-      findProfile(*sl_db::docLibs(db), OdString::fromUtf8(name));
-  if (!profile) throw Failure{"no profile named '" + name + "' in the libraries of " + drawing};
+      findProfile(drawing.libraries(), OdString::fromUtf8(name));
+  if (!profile)
+    throw Failure{"no profile named '" + name + "' in the libraries of " + drawing.path()};
   return profile;
 }
 
-/// writeFile: `content` to `path` through a temporary file renamed into place.
-void writeFile(const std::string& path, const std::string& content) {
-  const std::string temporary = path + ".sldb-tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << content;
-    if (!out.flush()) {
-      std::remove(temporary.c_str());
-      throw Failure{"cannot write " + path};
-    }
+class SectionCommand final : public DrawingCommand {
+ public:
+  SectionCommand()
+      : DrawingCommand("section",
+                       "print the section properties of the profile NAME (its full name, as list "
+                       "prints it)\nin its library's unit") {}
+  void options(CLI::App& c) override {
+    c.add_option("NAME", m_name, "the profile's full name")->required();
+    c.add_flag("--json", m_json, "one JSON object (alpha in degrees)");
+    // Checked here: the parser's own range check prints the largest double in full.
+    c.add_option("--density", m_density, "adds the mass per length in kg/m")
+        ->type_name("KG_PER_M3")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+              char* end = nullptr;
+              const double value = std::strtod(text.c_str(), &end);
+              return !text.empty() && *end == 0 && std::isfinite(value) && value > 0
+                         ? std::string()
+                         : "wants a number of kg/m3 above 0, not '" + text + "'";
+            },
+            ""));
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    throw Failure{"cannot write " + path};
-  }
-}
+  int run(DrawingSession& drawing) override;
 
-struct SectionArguments {
-  std::string drawing, name;
-  bool json = false;
-  std::optional<double> density;
+ private:
+  std::string m_name;
+  bool m_json = false;
+  std::optional<double> m_density;
 };
+SLDB_COMMAND(SectionCommand);
 
-int cmdSection(const SectionArguments& a) {
-  OdDbDatabasePtr db = openDrawing(a.drawing);
-  KcSmartPtr<stocklib::Profile> profile = requireProfile(db.get(), a.drawing, a.name);
+int SectionCommand::run(DrawingSession& drawing) {
+  KcSmartPtr<stocklib::Profile> profile = requireProfile(drawing, m_name);
   std::optional<sl_db::SectionProperties> s = sl_db::sectionProperties(profile.get());
   if (!s) {
-    throw Failure{"the profile '" + a.name +
+    throw Failure{"the profile '" + m_name +
                   "' has no cross-section: a dimension is missing or they do not fit together"};
   }
   const std::string unit = s->unit == stocklib::kLibraryUnitInch ? "in" : "mm";
   const double alpha = s->alpha * 180 / kPi;
-  if (a.json) {
+  if (m_json) {
+    // snake_case keys, as every JSON document of both tools: Iy and iy differ only in case.
     nlohmann::ordered_json json = {{"unit", unit},
                                    {"area", jsonNumber(s->area)},
                                    {"centroid_y", jsonNumber(s->centroidY)},
                                    {"centroid_z", jsonNumber(s->centroidZ)},
-                                   {"Iy", jsonNumber(s->Iy)},
-                                   {"Iz", jsonNumber(s->Iz)},
-                                   {"Iu", jsonNumber(s->Iu)},
-                                   {"Iv", jsonNumber(s->Iv)},
+                                   {"second_moment_y", jsonNumber(s->Iy)},
+                                   {"second_moment_z", jsonNumber(s->Iz)},
+                                   {"second_moment_u", jsonNumber(s->Iu)},
+                                   {"second_moment_v", jsonNumber(s->Iv)},
                                    {"alpha", jsonNumber(alpha)},
-                                   {"Wel_y", jsonNumber(s->WelY)},
-                                   {"Wel_z", jsonNumber(s->WelZ)},
-                                   {"iy", jsonNumber(s->iy)},
-                                   {"iz", jsonNumber(s->iz)},
+                                   {"elastic_modulus_y", jsonNumber(s->WelY)},
+                                   {"elastic_modulus_z", jsonNumber(s->WelZ)},
+                                   {"radius_of_gyration_y", jsonNumber(s->iy)},
+                                   {"radius_of_gyration_z", jsonNumber(s->iz)},
                                    {"perimeter", jsonNumber(s->perimeter)}};
-    if (a.density) json["mass_per_length"] = jsonNumber(s->massPerLength(*a.density));
+    if (m_density) json["mass_per_length"] = jsonNumber(s->massPerLength(*m_density));
     std::cout << json.dump() << "\n";
     return 0;
   }
@@ -102,71 +110,52 @@ int cmdSection(const SectionArguments& a) {
   row("iy", s->iy, unit);
   row("iz", s->iz, unit);
   row("perimeter", s->perimeter, unit);
-  if (a.density) row("mass per length", s->massPerLength(*a.density), "kg/m");
+  if (m_density) row("mass per length", s->massPerLength(*m_density), "kg/m");
   std::fflush(stdout);
   return 0;
 }
 
-struct DrawArguments {
-  std::string drawing, kind, name, out;
-};
+class DrawCommand final : public DrawingCommand {
+ public:
+  DrawCommand()
+      : DrawingCommand("draw",
+                       "draw a profile's cross-section or a composition's plies to scale as an "
+                       "SVG picture") {}
+  void options(CLI::App& c) override {
+    c.add_option("KIND", m_kind, "what to draw")
+        ->required()
+        ->check(CLI::IsMember({"profile", "composition"}));
+    c.add_option("NAME", m_name, "the profile's full name or the composition's name")->required();
+    c.add_option("OUT", m_out, "the SVG file to write")->required()->type_name("OUT.svg");
+  }
+  int run(DrawingSession& drawing) override;
 
-int cmdDraw(const DrawArguments& a) {
-  OdDbDatabasePtr db = openDrawing(a.drawing);
+ private:
+  std::string m_kind, m_name, m_out;
+};
+SLDB_COMMAND(DrawCommand);
+
+int DrawCommand::run(DrawingSession& drawing) {
   std::string svg;
-  if (a.kind == "profile") {
-    KcSmartPtr<stocklib::Profile> profile = requireProfile(db.get(), a.drawing, a.name);
+  if (m_kind == "profile") {
+    KcSmartPtr<stocklib::Profile> profile = requireProfile(drawing, m_name);
     svg = sl_db::profileSvg(profile.get());
     if (svg.empty())
-      throw Failure{"the profile '" + a.name +
+      throw Failure{"the profile '" + m_name +
                     "' has no cross-section: a dimension is missing or they do not fit together"};
   } else {
-    auto composition = sl_db::docLibs(db.get())->get<stocklib::Composition>(
-        stocklib::NameKey(OdString::fromUtf8(a.name)));
+    auto composition = drawing.libraries().get<stocklib::Composition>(
+        stocklib::NameKey(OdString::fromUtf8(m_name)));
     if (!composition)
-      throw Failure{"no composition named '" + a.name + "' in the libraries of " + a.drawing};
+      throw Failure{"no composition named '" + m_name + "' in the libraries of " + drawing.path()};
     svg = sl_db::compositionSvg(composition.get());
-    if (svg.empty()) throw Failure{"the composition '" + a.name + "' has no plies to draw"};
+    if (svg.empty()) throw Failure{"the composition '" + m_name + "' has no plies to draw"};
   }
-  writeFile(a.out, svg);
-  std::cout << "wrote " << a.out << "\n";
+  writeFile(m_out, svg);
+  status("wrote " + m_out);
   return 0;
 }
 
 }  // namespace
-
-void declareProfileCommands(Commands& commands) {
-  auto& section = commands.arguments<SectionArguments>();
-  CLI::App* c = commands.add(
-      "section",
-      "print the section properties of the profile NAME (its full name, as list prints it)\n"
-      "in its library's unit",
-      [&section] { return cmdSection(section); });
-  drawingArgument(c, section.drawing);
-  c->add_option("NAME", section.name, "the profile's full name")->required();
-  c->add_flag("--json", section.json, "one JSON object (alpha in degrees)");
-  c->add_option("--density", section.density, "adds the mass per length in kg/m")
-      ->type_name("KG_PER_M3")
-      ->check(CLI::PositiveNumber)
-      ->check(CLI::Validator(
-          [](std::string& text) {
-            return std::isfinite(std::strtod(text.c_str(), nullptr))
-                       ? std::string()
-                       : "wants a positive number of kg/m3, not '" + text + "'";
-          },
-          ""));
-
-  auto& draw = commands.arguments<DrawArguments>();
-  c = commands.add("draw",
-                   "draw a profile's cross-section or a composition's plies to scale as an SVG "
-                   "picture",
-                   [&draw] { return cmdDraw(draw); });
-  drawingArgument(c, draw.drawing);
-  c->add_option("KIND", draw.kind, "what to draw")
-      ->required()
-      ->check(CLI::IsMember({"profile", "composition"}));
-  c->add_option("NAME", draw.name, "the profile's full name or the composition's name")->required();
-  c->add_option("OUT", draw.out, "the SVG file to write")->required()->type_name("OUT.svg");
-}
 
 }  // namespace sldb

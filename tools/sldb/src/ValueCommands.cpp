@@ -1,14 +1,16 @@
 // The entity and property-value commands of the command-line host: adding and listing entities,
 // and showing, setting, resetting and purging an entity's user property values. Each saves the
 // drawing only when it changed something.
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <optional>
 
-#include "Cli.h"
+#include "CommandsModule.h"
 #include "DbDatabase.h"
 #include "DbEntity.h"
 #include "EntityAccess.h"
+#include "Session.h"
 #include "ValueText.h"
 #include "dbprops/DbProperties.h"
 #include "sl_db/DocumentLibrariesManager.h"
@@ -17,6 +19,8 @@
 #include "sl_db/IDefinitions.h"
 #include "sl_db/ILibrary.h"
 #include "sl_db/Library.h"
+#include "sl_db/ValueComputations.h"
+#include "stocklib/Objects.h"
 
 namespace sldb {
 
@@ -24,21 +28,19 @@ namespace {
 
 /// The library must live while its interface is used: the interface holds it weakly.
 struct BoundEntity {
-  OdDbDatabasePtr db;
   OdDbEntityPtr entity;
   std::shared_ptr<sl_db::Library> wrapper;
   std::shared_ptr<sl_db::ILibrary> library;
 };
 
-BoundEntity bind(const std::string& path, const std::string& handle, OdDb::OpenMode mode,
-                 bool needLibrary) {
+BoundEntity bindEntity(DrawingSession& drawing, const std::string& handle, OdDb::OpenMode mode,
+                       bool needLibrary) {
   BoundEntity b;
-  b.db = openDrawing(path);
-  b.entity = entityAt(b.db, handle, mode);
-  b.wrapper = sl_db::docLibs(b.db)->primaryLibrary(false);
+  b.entity = entityAt(drawing.db(), handle, mode);
+  b.wrapper = drawing.libraries().primaryLibrary(false);
   if (b.wrapper) b.library = sl_db::ILibrary::create<sl_db::Library>(b.wrapper);
   if (needLibrary && !b.library)
-    throw Failure{path + " has no primary library (give it one with sldb init)"};
+    throw Failure{drawing.path() + " has no primary library (give it one with sldb init)"};
   return b;
 }
 
@@ -81,6 +83,14 @@ nlohmann::json typedValue(const T& value, const std::string& text) {
   }
 }
 
+/// computedByModule: whether a module's provider computes `definition`; the library's own
+/// definition computes nothing.
+bool computedByModule(const sl_db::IValueDefinition& definition) {
+  auto* stored = static_cast<const stocklib::ValueDefinition*>(definition.object());
+  std::shared_ptr<sl_db::IValueDefinition> own = sl_db::IValueDefinition::create(stored);
+  return own && sl_db::ValueComputations::bind(own) != own;
+}
+
 /// propertyJson: one property of `props`: key, set, kind, storage type, value (typed, and as
 /// text) with where it came from, and the result of reading it.
 nlohmann::json propertyJson(const sl_db::DynamicProperty& property, const OdDbEntity* entity) {
@@ -117,11 +127,20 @@ nlohmann::json propertyJson(const sl_db::DynamicProperty& property, const OdDbEn
                      : property.propertyDefinition() ? "default"
                                                      : "computed";
   });
+  if (property.valueDefinition() && !property.propertyDefinition())
+    json["computed_by_module"] = computedByModule(*property.valueDefinition());
   return json;
 }
 
 /// One line of `props`: key, set, kind, storage type, value with where it came from, result.
 void printProperty(const nlohmann::json& p) {
+  if (p.value("computed_by_module", true) == false && p["text"].is_null()) {
+    std::cout << p["key"].get<std::string>() << "  set "
+              << (p["set"].is_null() ? std::string("-") : p["set"].get<std::string>())
+              << "  value  " << p["type"].get<std::string>()
+              << "  not computed (no module computes it)\n";
+    return;
+  }
   std::cout << p["key"].get<std::string>() << "  set "
             << (p["set"].is_null() ? std::string("-") : p["set"].get<std::string>()) << "  "
             << p["kind"].get<std::string>() << "  " << p["type"].get<std::string>() << "  "
@@ -131,174 +150,286 @@ void printProperty(const nlohmann::json& p) {
             << "  " << p["result"].get<std::string>() << "\n";
 }
 
-struct PropsArguments {
-  std::string drawing, handle;
-  std::optional<std::string> set, ns;
-  bool mapped = false, json = false;
-};
-
-int cmdProps(const PropsArguments& a) {
-  const bool filtered = a.set || a.ns;
-  BoundEntity b = bind(a.drawing, a.handle, OdDb::kForRead, filtered);
-  std::optional<sl_db::DynamicProperties> properties;
-  if (a.mapped) {
-    properties.emplace(b.entity, sl_db::StaticPropertiesTag());
-  } else if (a.set) {
-    properties.emplace(b.library, b.entity, findSet(*b.library, *b.wrapper, *a.set));
-  } else if (a.ns) {
-    const stocklib::PropertyNamespace* ns = b.wrapper->propertyNamespace(OdString::fromUtf8(*a.ns));
-    std::shared_ptr<sl_db::IPropertyNamespace> found =
-        ns ? b.library->propertyNamespace(ns->id()) : nullptr;
-    if (!found) throw Failure{"no property namespace " + *a.ns + " with sets in the library"};
-    properties.emplace(b.library, b.entity, found);
-  } else {
-    properties.emplace(b.library, b.entity);
+class PropsCommand final : public DrawingCommand {
+ public:
+  PropsCommand()
+      : DrawingCommand(
+            "props", "list the entity's properties: key, set, kind, storage type, value, result") {}
+  void options(CLI::App& c) override {
+    c.add_option("HANDLE", m_handle, "the entity's handle (hexadecimal)")->required();
+    CLI::Option* set =
+        c.add_option("--set", m_set, "only the properties of this set")->type_name("NAME~NS");
+    CLI::Option* ns =
+        c.add_option("--namespace", m_ns, "only those of this namespace")->type_name("NS");
+    CLI::Option* mapped = c.add_flag("--mapped", m_mapped, "only the mapped properties");
+    set->excludes(ns)->excludes(mapped);
+    ns->excludes(mapped);
+    c.add_flag("--json", m_json, "one JSON document with the same values");
   }
-  nlohmann::json listed = nlohmann::json::array();
-  for (const sl_db::DynamicProperty& property : *properties)
-    listed.push_back(propertyJson(property, b.entity.get()));
-  if (a.json) {
-    std::cout << nlohmann::json{{"handle", a.handle}, {"properties", listed}}.dump(2) << "\n";
+  int run(DrawingSession& drawing) override {
+    const bool filtered = m_set || m_ns;
+    BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForRead, filtered);
+    std::optional<sl_db::DynamicProperties> properties;
+    if (m_mapped) {
+      properties.emplace(b.entity, sl_db::StaticPropertiesTag());
+    } else if (m_set) {
+      properties.emplace(b.library, b.entity, findSet(*b.library, *b.wrapper, *m_set));
+    } else if (m_ns) {
+      const stocklib::PropertyNamespace* ns =
+          b.wrapper->propertyNamespace(OdString::fromUtf8(*m_ns));
+      std::shared_ptr<sl_db::IPropertyNamespace> found =
+          ns ? b.library->propertyNamespace(ns->id()) : nullptr;
+      if (!found) throw Failure{"no property namespace " + *m_ns + " with sets in the library"};
+      properties.emplace(b.library, b.entity, found);
+    } else {
+      properties.emplace(b.library, b.entity);
+    }
+    nlohmann::json listed = nlohmann::json::array();
+    for (const sl_db::DynamicProperty& property : *properties)
+      listed.push_back(propertyJson(property, b.entity.get()));
+    if (m_json) {
+      std::cout << nlohmann::json{{"handle", m_handle}, {"properties", listed}}.dump(2) << "\n";
+      return 0;
+    }
+    for (const auto& property : listed)
+      printProperty(property);
+    if (listed.empty()) std::cout << "no properties\n";
     return 0;
   }
-  for (const auto& property : listed)
-    printProperty(property);
-  if (listed.empty()) std::cout << "no properties\n";
-  return 0;
+
+ private:
+  std::string m_handle;
+  std::optional<std::string> m_set, m_ns;
+  bool m_mapped = false, m_json = false;
+};
+SLDB_COMMAND(PropsCommand);
+
+/// csvField: `text` as one CSV field, quoted when it holds a separator, a quote or a line end.
+std::string csvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text)
+    quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
 }
 
-struct ValueArguments {
-  std::string drawing, handle, key, value;
+class ScheduleCommand final : public DrawingCommand {
+ public:
+  ScheduleCommand()
+      : DrawingCommand("schedule",
+                       "every entity of the model space with the values of its properties, as CSV\n"
+                       "(one column per property) or JSON: stored values, defaults and the values\n"
+                       "a module computes") {}
+  void options(CLI::App& c) override {
+    c.add_flag("--json", m_json, "one JSON document instead of CSV");
+  }
+  int run(DrawingSession& drawing) override {
+    std::shared_ptr<sl_db::Library> wrapper = drawing.libraries().primaryLibrary(false);
+    std::shared_ptr<sl_db::ILibrary> library =
+        wrapper ? sl_db::ILibrary::create<sl_db::Library>(wrapper) : nullptr;
+    nlohmann::json rows = nlohmann::json::array();
+    std::vector<std::string> columns;  // property keys in the order first met
+    OdDbBlockTableRecordPtr space = drawing.db()->getModelSpaceId().safeOpenObject();
+    for (const OdDbObjectId& id : space->entityIds()) {
+      OdDbEntityPtr entity = OdDbEntity::cast(id.openObject().get());
+      if (!entity) continue;
+      nlohmann::json values = nlohmann::json::object(), texts = nlohmann::json::object();
+      if (library) {
+        for (const sl_db::DynamicProperty& property : sl_db::DynamicProperties(library, entity)) {
+          nlohmann::json p = propertyJson(property, entity.get());
+          const std::string key = p["key"];
+          if (std::find(columns.begin(), columns.end(), key) == columns.end())
+            columns.push_back(key);
+          values[key] = p["value"];
+          texts[key] = p["text"];
+        }
+      }
+      rows.push_back({{"handle", handleText(id)},
+                      {"class", entity->isA()->name().toUtf8()},
+                      {"values", std::move(values)},
+                      {"texts", std::move(texts)}});
+    }
+    if (m_json) {
+      for (auto& row : rows)
+        row.erase("texts");
+      std::cout << nlohmann::json{{"entities", rows}}.dump(2) << "\n";
+      return 0;
+    }
+    std::cout << "handle,class";
+    for (const std::string& column : columns)
+      std::cout << "," << csvField(column);
+    std::cout << "\n";
+    for (const auto& row : rows) {
+      std::cout << row["handle"].get<std::string>() << "," << csvField(row["class"]);
+      for (const std::string& column : columns) {
+        const nlohmann::json& text = row["texts"].contains(column) ? row["texts"][column] : nullptr;
+        std::cout << "," << (text.is_null() ? std::string() : csvField(text.get<std::string>()));
+      }
+      std::cout << "\n";
+    }
+    return 0;
+  }
+
+ private:
+  bool m_json = false;
+};
+SLDB_COMMAND(ScheduleCommand);
+
+/// A command on one entity: DRAWING HANDLE, then perhaps a key or a set.
+class EntityCommand : public DrawingCommand {
+ public:
+  using DrawingCommand::DrawingCommand;
+  void options(CLI::App& c) override {
+    c.add_option("HANDLE", m_handle, "the entity's handle (hexadecimal)")->required();
+  }
+
+ protected:
+  std::string m_handle, m_key;
 };
 
-int cmdSetProp(const ValueArguments& args) {
-  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, true);
-  sl_db::DynamicProperty property(
-      b.library, b.entity, sl_db::PropertyKey::fromString(OdString::fromUtf8(args.key)), true);
-  if (property.valueDefinition() && !property.propertyDefinition())
-    throw Failure{args.key + " is a computed value; it cannot be set"};
-  if (!property.propertyDefinition())
-    throw Failure{"no property " + args.key + " applies to the " +
-                  b.entity->isA()->name().toUtf8() + " " + args.handle};
-  const DbPropertyType type = property.propertyDefinition()->dbPropertyType();
-  std::string error;
-  std::shared_ptr<DbProperty> parsed = parseValue(args.value, type, error);
-  if (!parsed) throw Failure{"the value does not fit " + typeName(type) + ": " + error};
-  sl_db::DynamicProperty::Result result = sl_db::DynamicProperty::TypeMismatch;
-  visitValueType(type, [&](auto tag) {
-    using T = typename decltype(tag)::type;
-    T value{};
-    if (parsed->get(value)) result = property.setValue(value);
-  });
-  std::cout << resultWord(result) << "\n";
-  if (result != sl_db::DynamicProperty::Ok) return 1;
-  saveDrawing(b.db, args.drawing);
-  return 0;
-}
-
-int cmdResetProp(const ValueArguments& args) {
-  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, false);
-  bool changed = false;
-  if (!args.key.empty()) {
+class SetPropCommand final : public EntityCommand {
+ public:
+  SetPropCommand()
+      : EntityCommand(
+            "set-prop",
+            "set a property value, parsed by its type (1.5, text, true, 1,2,3, [1, 2], {a: 1})") {}
+  void options(CLI::App& c) override {
+    EntityCommand::options(c);
+    c.add_option("NAME~NS", m_key, "the property")->required();
+    c.add_option("VALUE", m_value, "its new value")->required();
+  }
+  int run(DrawingSession& drawing) override {
+    BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForWrite, true);
     sl_db::DynamicProperty property(
-        b.library, b.entity, sl_db::PropertyKey::fromString(OdString::fromUtf8(args.key)), true);
-    if (!property.exists())
-      throw Failure{"no property " + args.key + " on the entity " + args.handle};
-    changed = property.resetValue();
-  } else {
+        b.library, b.entity, sl_db::PropertyKey::fromString(OdString::fromUtf8(m_key)), true);
+    if (property.valueDefinition() && !property.propertyDefinition())
+      throw Failure{m_key + " is a computed value; it cannot be set"};
+    if (!property.propertyDefinition())
+      throw Failure{"no property " + m_key + " applies to the " + b.entity->isA()->name().toUtf8() +
+                    " " + m_handle};
+    const DbPropertyType type = property.propertyDefinition()->dbPropertyType();
+    std::string error;
+    std::shared_ptr<DbProperty> parsed = parseValue(m_value, type, error);
+    if (!parsed) throw Failure{"the value does not fit " + typeName(type) + ": " + error};
+    sl_db::DynamicProperty::Result result = sl_db::DynamicProperty::TypeMismatch;
+    visitValueType(type, [&](auto tag) {
+      using T = typename decltype(tag)::type;
+      T value{};
+      if (parsed->get(value)) result = property.setValue(value);
+    });
+    if (result != sl_db::DynamicProperty::Ok)
+      throw Failure{"setting " + m_key + " gave " + resultWord(result)};
+    drawing.changed();
+    return 0;
+  }
+  bool quiet() const override { return true; }
+
+ private:
+  std::string m_value;
+};
+SLDB_COMMAND(SetPropCommand);
+
+class ResetPropCommand final : public EntityCommand {
+ public:
+  ResetPropCommand()
+      : EntityCommand("reset-prop",
+                      "remove one stored value, or every value of the entity's properties") {}
+  void options(CLI::App& c) override {
+    EntityCommand::options(c);
+    c.add_option("NAME~NS", m_key, "the property");
+    c.add_flag("--all", m_all, "every value of the entity's properties instead");
+  }
+  int run(DrawingSession& drawing) override {
+    // Removing every value is never what a forgotten key means.
+    if (m_key.empty() == !m_all)
+      throw UsageError{"give NAME~NS, or --all for every value of the entity"};
+    BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForWrite, false);
+    bool changed = false;
+    if (!m_key.empty()) {
+      sl_db::DynamicProperty property(
+          b.library, b.entity, sl_db::PropertyKey::fromString(OdString::fromUtf8(m_key)), true);
+      if (!property.exists()) throw Failure{"no property " + m_key + " on the entity " + m_handle};
+      changed = property.resetValue();
+    } else {
+      const DbProperties* container =
+          DbProperties::get(static_cast<const OdRxObject*>(b.entity.get()));
+      const std::size_t before = container ? container->size() : 0;
+      sl_db::DynamicProperties(b.library, b.entity).resetAllValues();
+      changed = container && container->size() != before;
+    }
+    std::cout << (changed ? "reset\n" : "nothing stored\n");
+    if (changed) drawing.changed();
+    return 0;
+  }
+
+ private:
+  bool m_all = false;
+};
+SLDB_COMMAND(ResetPropCommand);
+
+class PurgePropsCommand final : public EntityCommand {
+ public:
+  PurgePropsCommand()
+      : EntityCommand("purge-props",
+                      "remove the stored values that no applicable property set defines") {}
+  int run(DrawingSession& drawing) override {
+    BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForWrite, false);
     const DbProperties* container =
         DbProperties::get(static_cast<const OdRxObject*>(b.entity.get()));
     const std::size_t before = container ? container->size() : 0;
-    sl_db::DynamicProperties(b.library, b.entity).resetAllValues();
-    changed = container && container->size() != before;
+    sl_db::DynamicProperties(b.library, b.entity).purgeValues();
+    const std::size_t purged = before - (container ? container->size() : 0);
+    std::cout << "purged " << purged << (purged == 1 ? " value\n" : " values\n");
+    if (purged) drawing.changed();
+    return 0;
   }
-  std::cout << (changed ? "reset\n" : "nothing stored\n");
-  if (changed) saveDrawing(b.db, args.drawing);
-  return 0;
-}
+};
+SLDB_COMMAND(PurgePropsCommand);
 
-int cmdPurgeProps(const ValueArguments& args) {
-  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, false);
-  const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(b.entity.get()));
-  const std::size_t before = container ? container->size() : 0;
-  sl_db::DynamicProperties(b.library, b.entity).purgeValues();
-  const std::size_t purged = before - (container ? container->size() : 0);
-  std::cout << "purged " << purged << (purged == 1 ? " value\n" : " values\n");
-  if (purged) saveDrawing(b.db, args.drawing);
-  return 0;
-}
+/// attach-set and detach-set.
+class InstanceSetCommand : public EntityCommand {
+ public:
+  InstanceSetCommand(bool attach)
+      : EntityCommand(attach ? "attach-set" : "detach-set",
+                      attach ? "attach a per-instance property set to the entity"
+                             : "detach a per-instance property set from the entity"),
+        m_attach(attach) {}
+  void options(CLI::App& c) override {
+    EntityCommand::options(c);
+    c.add_option("SET~NS", m_key, "the property set")->required();
+  }
+  int run(DrawingSession& drawing) override {
+    BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForWrite, true);
+    std::shared_ptr<sl_db::IPropertySet> set = findSet(*b.library, *b.wrapper, m_key);
+    if (!set->perInstance())
+      throw Failure{"the property set " + m_key + " applies to all entities of its types"};
+    const OdString key = sl_db::PropertyKey(set->ns(), set->name()).str();
+    bool changed = m_attach ? DbProperties::get(b.entity.get())->attachInstancePropertySet(key)
+                            : DbProperties::get(b.entity.get())->detachInstancePropertySet(key);
+    std::cout << (changed ? (m_attach ? "attached\n" : "detached\n")
+                          : (m_attach ? "attached already\n" : "not attached\n"));
+    if (changed) drawing.changed();
+    return 0;
+  }
 
-int attachOrDetach(const ValueArguments& args, bool attach) {
-  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, true);
-  std::shared_ptr<sl_db::IPropertySet> set = findSet(*b.library, *b.wrapper, args.key);
-  if (!set->perInstance())
-    throw Failure{"the property set " + args.key + " applies to all entities of its types"};
-  const OdString key = sl_db::PropertyKey(set->ns(), set->name()).str();
-  bool changed = attach ? DbProperties::get(b.entity.get())->attachInstancePropertySet(key)
-                        : DbProperties::get(b.entity.get())->detachInstancePropertySet(key);
-  std::cout << (changed ? (attach ? "attached\n" : "detached\n")
-                        : (attach ? "attached already\n" : "not attached\n"));
-  if (changed) saveDrawing(b.db, args.drawing);
-  return 0;
-}
+ private:
+  bool m_attach;
+};
 
-int cmdAttachSet(const ValueArguments& args) {
-  return attachOrDetach(args, true);
-}
+struct AttachSetCommand final : InstanceSetCommand {
+  AttachSetCommand() : InstanceSetCommand(true) {}
+};
+SLDB_COMMAND(AttachSetCommand);
 
-int cmdDetachSet(const ValueArguments& args) {
-  return attachOrDetach(args, false);
-}
+struct DetachSetCommand final : InstanceSetCommand {
+  DetachSetCommand() : InstanceSetCommand(false) {}
+};
+SLDB_COMMAND(DetachSetCommand);
 
 }  // namespace
 
-void declareValueCommands(Commands& commands) {
-  auto& props = commands.arguments<PropsArguments>();
-  CLI::App* c = commands.add(
-      "props", "list the entity's properties: key, set, kind, storage type, value, result",
-      [&props] { return cmdProps(props); });
-  drawingArgument(c, props.drawing);
-  c->add_option("HANDLE", props.handle, "the entity's handle (hexadecimal)")->required();
-  CLI::Option* set =
-      c->add_option("--set", props.set, "only the properties of this set")->type_name("NAME~NS");
-  CLI::Option* ns =
-      c->add_option("--namespace", props.ns, "only those of this namespace")->type_name("NS");
-  CLI::Option* mapped = c->add_flag("--mapped", props.mapped, "only the mapped properties");
-  set->excludes(ns)->excludes(mapped);
-  ns->excludes(mapped);
-  c->add_flag("--json", props.json, "one JSON document with the same values");
-
-  // The commands on one entity: DRAWING HANDLE, then perhaps a key or a set and a value.
-  auto onEntity = [&](const char* name, const char* description,
-                      int (*run)(const ValueArguments&)) -> std::pair<CLI::App*, ValueArguments*> {
-    auto& a = commands.arguments<ValueArguments>();
-    CLI::App* command = commands.add(name, description, [&a, run] { return run(a); });
-    drawingArgument(command, a.drawing);
-    command->add_option("HANDLE", a.handle, "the entity's handle (hexadecimal)")->required();
-    return {command, &a};
-  };
-  auto [setProp, setArgs] =
-      onEntity("set-prop",
-               "set a property value, parsed by its type (1.5, text, true, 1,2,3, [1, 2], {a: 1})",
-               cmdSetProp);
-  setProp->add_option("NAME~NS", setArgs->key, "the property")->required();
-  setProp->add_option("VALUE", setArgs->value, "its new value")->required();
-  auto [resetProp, resetArgs] =
-      onEntity("reset-prop", "remove one stored value, or every value of the entity's properties",
-               cmdResetProp);
-  resetProp->add_option("NAME~NS", resetArgs->key, "the property (default: all of them)");
-  onEntity("purge-props", "remove the stored values that no applicable property set defines",
-           cmdPurgeProps);
-  auto [attach, attachArgs] =
-      onEntity("attach-set", "attach a per-instance property set to the entity", cmdAttachSet);
-  attach->add_option("SET~NS", attachArgs->key, "the property set")->required();
-  auto [detach, detachArgs] =
-      onEntity("detach-set", "detach a per-instance property set from the entity", cmdDetachSet);
-  detach->add_option("SET~NS", detachArgs->key, "the property set")->required();
-}
-
 void valueTour(const std::string& drawing) {
-  OdDbDatabasePtr db = openDrawing(drawing);
+  OdDbDatabasePtr db = DrawingSession(drawing).db();
   std::shared_ptr<sl_db::Library> wrapper = sl_db::docLibs(db)->primaryLibrary(false);
   if (!wrapper) throw Failure{"the tour's drawing has no primary library"};
   std::shared_ptr<sl_db::ILibrary> library = sl_db::ILibrary::create<sl_db::Library>(wrapper);
@@ -344,7 +475,7 @@ void valueTour(const std::string& drawing) {
   db->writeFile(OdString::fromUtf8(drawing));
   db = nullptr;
   std::cout << "7. saved and reopened; the lines' properties read back:\n";
-  OdDbDatabasePtr reopened = openDrawing(drawing);
+  OdDbDatabasePtr reopened = DrawingSession(drawing).db();
   std::shared_ptr<sl_db::Library> reopenedWrapper = sl_db::docLibs(reopened)->primaryLibrary(false);
   std::shared_ptr<sl_db::ILibrary> reopenedLibrary =
       sl_db::ILibrary::create<sl_db::Library>(reopenedWrapper);

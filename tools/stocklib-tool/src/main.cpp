@@ -6,7 +6,11 @@
 #include <nlohmann/json.hpp>
 #include <pugixml.hpp>
 
+#include <cctype>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -135,11 +139,33 @@ int info(const Args& args) {
   return kOk;
 }
 
-// An element as JSON: its name, its attributes (as the text they hold) and its children.
+// attributeJson: an attribute's text as a JSON number when it is one whole finite number
+// ("200", "-1.5e3"), else as the text.
+json attributeJson(const char* text) {
+  char* end = nullptr;
+  errno = 0;
+  const double number = std::strtod(text, &end);
+  const bool whole = *text && !std::isspace(static_cast<unsigned char>(*text)) && *end == 0;
+  if (!whole || errno == ERANGE || !std::isfinite(number) || std::strpbrk(text, "xXnN"))
+    return text;
+  char* intEnd = nullptr;
+  const long long integer = std::strtoll(text, &intEnd, 10);
+  if (*intEnd == 0 && errno != ERANGE) return integer;
+  return number;
+}
+
+// Attributes that hold names and words, whatever their characters.
+bool isText(const char* attribute) {
+  for (const char* text : {"name", "label", "description", "symbol", "code", "unique_code"})
+    if (std::strcmp(attribute, text) == 0) return true;
+  return false;
+}
+
+// An element as JSON: its name, its attributes (numbers as numbers) and its children.
 json elementJson(const pugi::xml_node& e) {
   json attributes = json::object(), children = json::array();
   for (pugi::xml_attribute a : e.attributes())
-    attributes[a.name()] = a.value();
+    attributes[a.name()] = isText(a.name()) ? json(a.value()) : attributeJson(a.value());
   for (pugi::xml_node c : e.children())
     if (c.type() == pugi::node_element) children.push_back(elementJson(c));
   return {{"element", e.name()}, {"attributes", attributes}, {"children", children}};
@@ -229,6 +255,13 @@ int importXml(const Args& args) {
     lib->importFromXml(root, Library::ImportOptions{unit, args.replace}, tell);
   } catch (const Exception& e) {
     progress.clear();
+    if (!exists) {
+      // The library this import made holds nothing the user asked for.
+      lib.reset();
+      std::error_code ec;
+      for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        std::filesystem::remove(file + suffix, ec);
+    }
     return fail(args.xml + ": " + e.what());
   }
   return kOk;
@@ -360,9 +393,25 @@ int upgrade(const Args& args) {
   return kOk;
 }
 
-// Refuses a TYPE for list that names no object class.
-std::string knownType(const std::string& type) {
+// A TYPE word compared without case, '-' or '_', as sldb takes it ("property-set").
+std::string typeFilter(const std::string& word) {
+  std::string out;
+  for (char c : word)
+    if (c != '-' && c != '_') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// Turns a TYPE for list into the class it names; refuses one that names no object class.
+std::string knownType(std::string& type) {
   if (classOf(type)) return "";
+  const std::string prefix = "stocklib::";
+  for (const OdString& name : odrxClassDictionary()->names()) {
+    const std::string full = name.toUtf8();
+    if (full.rfind(prefix, 0) == 0 && typeFilter(full.substr(prefix.size())) == typeFilter(type)) {
+      type = full.substr(prefix.size());
+      return "";
+    }
+  }
   std::string known;
   for (const auto& [number, name] : objectTypes())
     known += " " + name;
@@ -375,6 +424,7 @@ int main(int argc, char** argv) {
   CLI::App app("Looks at, fills, writes out and checks library files.", "stocklib-tool");
   app.footer("Exit status: 0 success, 1 the command failed or found problems, 2 wrong usage.");
   app.require_subcommand(1);
+  app.set_version_flag("--version", "stocklib-tool " SL_VERSION);
   Args args;
   auto fileArg = [&](CLI::App* command) {
     return command->add_option("FILE", args.file, "the library file")->required();
@@ -388,7 +438,7 @@ int main(int argc, char** argv) {
   fileArg(listCommand);
   listCommand->add_option("TYPE", args.type, "an object class, such as Profile or IShapeProfile")
       ->required()
-      ->check(CLI::Validator(knownType, "", "object type"));
+      ->transform(CLI::Validator(knownType, "", "object type"));
   listCommand->add_flag("--json", args.json, "one JSON document instead of text");
   CLI::App* importCommand =
       app.add_subcommand("import", "reads an XML document into the library (made when missing)");

@@ -1,0 +1,66 @@
+// Opening, binding and saving the drawing of one command.
+#include "Session.h"
+
+#include <iostream>
+
+#include "DbMemoryFiler.h"
+#include "sl_db/DbStockLibManager.h"
+#include "sl_db/DocumentLibrariesManager.h"
+#include "ut/FileUtils.h"
+
+namespace sldb {
+
+namespace {
+
+/// The record's filed bytes (embedded library included); empty without a record.
+std::vector<std::uint8_t> recordBytes(OdDbDatabase* db) {
+  std::vector<std::uint8_t> bytes;
+  OdDbObjectPtr record = DbStockLibManager::getInstance(*db).openObject(OdDb::kForRead);
+  if (record) record->dwgOutFields(odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler, db));
+  return bytes;
+}
+
+}  // namespace
+
+void status(const std::string& line) {
+  std::cerr << line << "\n";
+}
+
+DrawingSession::DrawingSession(std::string path) : m_path(std::move(path)) {
+  const OdString file = OdString::fromUtf8(m_path);
+  if (!ut::fileExists(file)) throw Failure{"no drawing at " + m_path};
+  m_db = odDbCreateDatabase();
+  try {
+    m_db->readFile(file);
+  } catch (const OdError& e) {
+    throw Failure{m_path + " is not a drawing (" + e.description().toUtf8() + ")"};
+  }
+  m_record = recordBytes(m_db.get());
+}
+
+sl_db::DocumentLibraries& DrawingSession::libraries() const {
+  return *sl_db::docLibs(m_db.get());
+}
+
+bool DrawingSession::finish(bool quiet) {
+  if (!m_changed && recordBytes(m_db.get()) == m_record) return false;
+  m_db->writeFile(OdString::fromUtf8(m_path));
+  m_record = recordBytes(m_db.get());
+  m_changed = false;
+  if (!quiet || verbose()) status("saved " + m_path);
+  return true;
+}
+
+void DrawingCommand::declare(CLI::App& command) {
+  command.add_option("DRAWING", m_drawing, "the drawing file")->required();
+  options(command);
+}
+
+int DrawingCommand::run() {
+  DrawingSession drawing(m_drawing);
+  const int rc = run(drawing);
+  if (rc == 0) drawing.finish(quiet());
+  return rc;
+}
+
+}  // namespace sldb
