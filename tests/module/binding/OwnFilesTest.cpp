@@ -206,9 +206,9 @@ TEST_F(OwnFiles, CommandLinePathsMeanTheWorkingFolderAndNoOtherFileIsWritten) {
   folder("d");
   makeLibrary("d/s.stocklib", {"T"}).reset();
   ASSERT_EQ(sldb(c, "new c.dwg").rc, 0);
-  ASSERT_EQ(sldb(c, "set-primary c.dwg p.stocklib").rc, 0);
+  ASSERT_EQ(sldb(c, "set-primary --create c.dwg p.stocklib").rc, 0);
   ASSERT_EQ(sldb(d, "new d.dwg").rc, 0);
-  ASSERT_EQ(sldb(d, "set-primary d.dwg p.stocklib").rc, 0);
+  ASSERT_EQ(sldb(d, "set-primary --create d.dwg p.stocklib").rc, 0);
   ASSERT_EQ(sldb(d, "add-secondary d.dwg s.stocklib").rc, 0);
 
   // Run from c/: the drawing's own names still mean d/.
@@ -217,7 +217,7 @@ TEST_F(OwnFiles, CommandLinePathsMeanTheWorkingFolderAndNoOtherFileIsWritten) {
   EXPECT_NE(fetched.out.find("into " + d + "/p.stocklib"), std::string::npos) << fetched.out;
 
   // A path typed in c/ means c/, and the record keeps it relative to the drawing.
-  auto added = sldb(c, "add-secondary ../d/d.dwg extra.stocklib");
+  auto added = sldb(c, "add-secondary --create ../d/d.dwg extra.stocklib");
   EXPECT_EQ(added.rc, 0) << added.out;
   EXPECT_TRUE(std::filesystem::exists(c + "/extra.stocklib"));
   EXPECT_FALSE(std::filesystem::exists(d + "/extra.stocklib"));
