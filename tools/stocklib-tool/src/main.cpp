@@ -15,6 +15,7 @@
 
 #include "ProgressLine.h"
 #include "RxClass.h"
+#include "stocklib/Ifc.h"
 #include "stocklib/Library.h"
 #include "stocklib/Materials.h"
 #include "stocklib/Objects.h"
@@ -250,6 +251,40 @@ int exportXml(const Args& args) {
   return kOk;
 }
 
+// Writes `text` to `path` through a temporary file renamed into place.
+int writeFile(const std::string& path, const std::string& text) {
+  std::string tmp = path + ".tmp";
+  FILE* f = std::fopen(tmp.c_str(), "wb");
+  if (!f) return fail(tmp + ": cannot write");
+  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  ok = std::fclose(f) == 0 && ok;
+  std::error_code ec;
+  if (ok) std::filesystem::rename(tmp, path, ec);
+  if (!ok || ec) {
+    std::filesystem::remove(tmp, ec);
+    return fail(path + ": cannot write");
+  }
+  return kOk;
+}
+
+int exportIfc(const Args& args) {
+  std::shared_ptr<Library> lib = openLibrary(args.file, true);
+  if (!lib) return kFailed;
+  std::string text;
+  IfcExportSummary summary;
+  try {
+    summary = exportToIfc(*lib, text);
+  } catch (const Exception& e) {
+    return fail(args.file + ": " + e.what());
+  }
+  for (const OdString& s : summary.skipped)
+    std::fprintf(stderr, "skipped %s\n", s.toUtf8().c_str());
+  if (writeFile(args.xml, text) != kOk) return kFailed;
+  std::printf("%zu materials, %zu layer sets, %zu profiles written; %zu skipped\n",
+              summary.materials, summary.layerSets, summary.profiles, summary.skipped.size());
+  return kOk;
+}
+
 // Runs a query and gives its first column of every row as text.
 bool query(sqlite3* db, const std::string& sql, std::vector<std::string>& rows,
            std::string& error) {
@@ -375,6 +410,10 @@ int main(int argc, char** argv) {
   CLI::App* exportCommand = app.add_subcommand("export", "writes the library out as XML");
   fileArg(exportCommand);
   exportCommand->add_option("XML", args.xml, "the XML document to write")->required();
+  CLI::App* exportIfcCommand =
+      app.add_subcommand("export-ifc", "writes the library out as an IFC 4 project library");
+  fileArg(exportIfcCommand);
+  exportIfcCommand->add_option("IFC", args.xml, "the IFC file to write")->required();
   CLI::App* checkCommand = app.add_subcommand(
       "check", "checks the file's pages and the library's consistency; exit 1 on problems");
   fileArg(checkCommand);
@@ -400,6 +439,7 @@ int main(int argc, char** argv) {
     if (*listCommand) return list(args);
     if (*importCommand) return importXml(args);
     if (*exportCommand) return exportXml(args);
+    if (*exportIfcCommand) return exportIfc(args);
     return check(args);
   } catch (const std::exception& e) {
     return fail(e.what());
