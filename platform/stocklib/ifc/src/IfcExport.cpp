@@ -10,6 +10,7 @@
 #include <ifcpp/IFC4/include/IfcGloballyUniqueId.h>
 #include <ifcpp/IFC4/include/IfcIShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcIdentifier.h>
+#include <ifcpp/IFC4/include/IfcInteger.h>
 #include <ifcpp/IFC4/include/IfcLShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcLabel.h>
 #include <ifcpp/IFC4/include/IfcLengthMeasure.h>
@@ -22,6 +23,7 @@
 #include <ifcpp/IFC4/include/IfcMeasureWithUnit.h>
 #include <ifcpp/IFC4/include/IfcNonNegativeLengthMeasure.h>
 #include <ifcpp/IFC4/include/IfcPositiveLengthMeasure.h>
+#include <ifcpp/IFC4/include/IfcProfileProperties.h>
 #include <ifcpp/IFC4/include/IfcProfileTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcProject.h>
 #include <ifcpp/IFC4/include/IfcProjectLibrary.h>
@@ -73,8 +75,7 @@ shared_ptr<IfcText> text(const OdString& s) {
 // GlobalIds derived from what the object is, so that exporting the same library twice gives
 // the same file; 22 characters of the IFC base-64 alphabet.
 shared_ptr<IfcGloballyUniqueId> guid(const std::wstring& seed) {
-  static const char* alphabet =
-      "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_$";
+  static const char* alphabet = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_$";
   uint64_t a = 1469598103934665603ull, b = 1099511628211ull;
   for (wchar_t c : seed) {
     a = (a ^ static_cast<uint64_t>(c)) * 1099511628211ull;
@@ -96,11 +97,11 @@ class Writer {
 
   void write(std::string& out) {
     project();
-    std::map<const Object*, shared_ptr<IfcMaterial>> materials;
+    std::map<uint32_t, shared_ptr<IfcMaterial>> materials;
     std::vector<KcSmartPtr<Material>> all;
     m_library.get(all);
     for (const auto& m : all)
-      materials[m.get()] = material(*m);
+      materials[m->id()] = material(*m);
     std::vector<KcSmartPtr<Composition>> compositions;
     m_library.get(compositions);
     for (const auto& c : compositions)
@@ -168,7 +169,8 @@ class Writer {
   }
 
   // One property set of `owner`, written only when it holds a property.
-  void pset(const shared_ptr<IfcMaterialDefinition>& owner, const wchar_t* name,
+  template <class Owner>
+  void pset(const shared_ptr<Owner>& owner, const wchar_t* name,
             std::vector<shared_ptr<IfcProperty>> properties) {
     if (properties.empty()) return;
     auto p = std::make_shared<IfcMaterialProperties>();
@@ -202,13 +204,13 @@ class Writer {
         common.push_back(
             value(L"MassDensity", std::make_shared<IfcMassDensityMeasure>(physical->density())));
       if (physical->has_thermal_conductivity())
-        thermal.push_back(value(L"ThermalConductivity",
-                                std::make_shared<IfcThermalConductivityMeasure>(
-                                    physical->thermal_conductivity())));
+        thermal.push_back(value(
+            L"ThermalConductivity",
+            std::make_shared<IfcThermalConductivityMeasure>(physical->thermal_conductivity())));
       if (physical->has_specific_heat())
-        thermal.push_back(value(L"SpecificHeatCapacity",
-                                std::make_shared<IfcSpecificHeatCapacityMeasure>(
-                                    physical->specific_heat())));
+        thermal.push_back(
+            value(L"SpecificHeatCapacity",
+                  std::make_shared<IfcSpecificHeatCapacityMeasure>(physical->specific_heat())));
       textValue(own, L"PhysicalAsset", physical->name());
     }
     textValue(own, L"Comments", m.comments());
@@ -232,25 +234,32 @@ class Writer {
 
   static const wchar_t* functionName(MaterialFunction f) {
     switch (f) {
-      case kFunctionStructure: return L"LoadBearing";
-      case kFunctionSubstrate: return L"Substrate";
-      case kFunctionInsulation: return L"Insulation";
-      case kFunctionFinish1: return L"Finish1";
-      case kFunctionFinish2: return L"Finish2";
-      case kFunctionMembrane: return L"Membrane";
-      default: return nullptr;
+      case kFunctionStructure:
+        return L"LoadBearing";
+      case kFunctionSubstrate:
+        return L"Substrate";
+      case kFunctionInsulation:
+        return L"Insulation";
+      case kFunctionFinish1:
+        return L"Finish1";
+      case kFunctionFinish2:
+        return L"Finish2";
+      case kFunctionMembrane:
+        return L"Membrane";
+      default:
+        return nullptr;
     }
   }
 
   void layerSet(const Composition& c,
-                const std::map<const Object*, shared_ptr<IfcMaterial>>& materials) {
+                const std::map<uint32_t, shared_ptr<IfcMaterial>>& materials) {
     auto set = std::make_shared<IfcMaterialLayerSet>();
     set->m_LayerSetName = std::make_shared<IfcLabel>(w(c.name()));
     set->m_Description = text(c.description());
     for (const KcSmartPtr<Ply>& ply : c.plies()) {
       auto layer = std::make_shared<IfcMaterialLayer>();
       KcSmartPtr<Material> m = ply->material();
-      auto found = m ? materials.find(m.get()) : materials.end();
+      auto found = m ? materials.find(m->id()) : materials.end();
       if (found != materials.end()) layer->m_Material = found->second;
       layer->m_LayerThickness = std::make_shared<IfcNonNegativeLengthMeasure>(ply->thickness());
       layer->m_IsVentilated = std::make_shared<IfcLogical>(LOGICAL_FALSE);
@@ -259,6 +268,24 @@ class Writer {
       set->m_MaterialLayers.push_back(add(layer));
     }
     add(set);
+    // Plies are numbered from 0 as in the library; IFC has no place for them.
+    std::vector<shared_ptr<IfcProperty>> own;
+    auto index = [&](const wchar_t* name, uint32_t v) {
+      own.push_back(value(name, std::make_shared<IfcInteger>(static_cast<int>(v))));
+    };
+    index(L"FirstCorePly", c.first_core_ply());
+    index(L"LastCorePly", c.last_core_ply());
+    index(L"StructuralPly", c.structural_ply());
+    if (c.has_variable_ply()) {
+      index(L"VariablePly", c.variable_ply());
+      own.push_back(value(L"VariablePlyMinThickness", std::make_shared<IfcPositiveLengthMeasure>(
+                                                          c.variable_ply_min_thickness())));
+      if (c.has_variable_ply_max_thickness())
+        own.push_back(value(L"VariablePlyMaxThickness", std::make_shared<IfcPositiveLengthMeasure>(
+                                                            c.variable_ply_max_thickness())));
+    }
+    textValue(own, L"Comments", c.comments());
+    pset(set, L"Stocklib_Composition", own);
     shared_ptr<IfcTypeObject> type;
     switch (c.type()) {
       case Composition::kWall: {
@@ -320,13 +347,29 @@ class Writer {
     def->m_ProfileType = std::make_shared<IfcProfileTypeEnum>(IfcProfileTypeEnum::ENUM_AREA);
     def->m_ProfileName = label(name);
     add(def);
+    // The parts of the full name, so that a reader need not split it.
+    std::vector<shared_ptr<IfcProperty>> own;
+    KcSmartPtr<ProfileName> family = p.name();
+    KcSmartPtr<ProfileStandard> standard = family ? family->standard() : nullptr;
+    if (standard) textValue(own, L"Standard", standard->name());
+    if (family) textValue(own, L"Name", family->name());
+    textValue(own, L"Size", p.size());
+    own.push_back(value(L"ProfileType", std::make_shared<IfcInteger>(p.profile_type())));
+    auto props = std::make_shared<IfcProfileProperties>();
+    props->m_Name = std::make_shared<IfcIdentifier>(L"Stocklib_Profile");
+    props->m_ProfileDefinition = def;
+    for (auto& property : own)
+      props->m_Properties.push_back(add(property));
+    add(props);
     ++m_summary.profiles;
   }
 
   // The IFC profile of a shape, its dimensions taken by our names; null for shapes not mapped.
   static shared_ptr<IfcProfileDef> parametrized(const ParametrizedProfile& p) {
     auto d = [&](const char* name) { return p.dimension(p.dimension_index(OdString(name))); };
-    auto pos = [&](const char* name) { return std::make_shared<IfcPositiveLengthMeasure>(d(name)); };
+    auto pos = [&](const char* name) {
+      return std::make_shared<IfcPositiveLengthMeasure>(d(name));
+    };
     auto nonNeg = [&](const char* name) {
       int i = p.dimension_index(OdString(name));
       return i >= 0 && p.has_dimension(static_cast<std::size_t>(i))

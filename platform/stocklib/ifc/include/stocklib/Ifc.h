@@ -25,6 +25,6 @@ struct IfcExportSummary {
 /// IFC 4 has a class for. Objects it cannot write are named in the summary, not in `out`.
 /// Throws Exception when the library cannot be read.
 [[nodiscard]] STOCKLIB_IFC_API IfcExportSummary exportToIfc(const Library& library,
-                                                             std::string& out);
+                                                            std::string& out);
 
 }  // namespace stocklib
