@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -285,6 +287,33 @@ int exportIfc(const Args& args) {
   return kOk;
 }
 
+int importIfc(const Args& args) {
+  std::ifstream in(args.xml, std::ios::binary);
+  if (!in) return fail(args.xml + ": cannot read");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  bool exists = std::filesystem::exists(args.file);
+  std::shared_ptr<Library> lib = exists
+                                     ? openLibrary(args.file, false)
+                                     : LibraryManager::instance().create(
+                                           wide(absolute(args.file)), kLibraryUnitMillimeter,
+                                           wide(std::filesystem::path(args.file).stem().string()));
+  if (!lib)
+    return exists ? kFailed
+                  : fail(args.file + ": " + LibraryManager::instance().lastError().toUtf8());
+  if (lib->isReadOnly()) return fail(args.file + " is read-only");
+  IfcImportSummary summary;
+  try {
+    summary = importFromIfc(*lib, text);
+  } catch (const Exception& e) {
+    return fail(args.xml + ": " + e.what() + "; nothing imported");
+  }
+  for (const OdString& s : summary.skipped)
+    std::printf("skipped %s\n", s.toUtf8().c_str());
+  std::printf("%zu materials, %zu layer sets, %zu profiles imported; %zu skipped\n",
+              summary.materials, summary.layerSets, summary.profiles, summary.skipped.size());
+  return kOk;
+}
+
 // Runs a query and gives its first column of every row as text.
 bool query(sqlite3* db, const std::string& sql, std::vector<std::string>& rows,
            std::string& error) {
@@ -414,6 +443,11 @@ int main(int argc, char** argv) {
       app.add_subcommand("export-ifc", "writes the library out as an IFC 4 project library");
   fileArg(exportIfcCommand);
   exportIfcCommand->add_option("IFC", args.xml, "the IFC file to write")->required();
+  CLI::App* importIfcCommand = app.add_subcommand(
+      "import-ifc",
+      "reads the materials, layer sets and profiles of an IFC file (made when missing)");
+  fileArg(importIfcCommand);
+  importIfcCommand->add_option("IFC", args.xml, "the IFC 4 or IFC 2x3 file")->required();
   CLI::App* checkCommand = app.add_subcommand(
       "check", "checks the file's pages and the library's consistency; exit 1 on problems");
   fileArg(checkCommand);
@@ -440,6 +474,7 @@ int main(int argc, char** argv) {
     if (*importCommand) return importXml(args);
     if (*exportCommand) return exportXml(args);
     if (*exportIfcCommand) return exportIfc(args);
+    if (*importIfcCommand) return importIfc(args);
     return check(args);
   } catch (const std::exception& e) {
     return fail(e.what());

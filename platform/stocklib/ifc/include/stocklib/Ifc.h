@@ -27,4 +27,20 @@ struct IfcExportSummary {
 [[nodiscard]] STOCKLIB_IFC_API IfcExportSummary exportToIfc(const Library& library,
                                                             std::string& out);
 
+/// IfcImportSummary: what an import read, and one line per object it left out ("#id Class: why").
+struct IfcImportSummary {
+  std::size_t materials = 0;
+  std::size_t layerSets = 0;
+  std::size_t profiles = 0;
+  std::vector<OdString> skipped;
+};
+
+/// importFromIfc: reads the materials (with their property sets), layer sets and profiles of an
+/// IFC 4 or IFC 2x3 STEP file `text` into `library` in one transaction, lengths converted from
+/// the file's unit; names already taken get -2, -3... Throws Exception naming the fault of a
+/// damaged or hostile file (truncated, unknown entity, dangling reference, number out of range,
+/// another schema); the library is then unchanged.
+[[nodiscard]] STOCKLIB_IFC_API IfcImportSummary importFromIfc(Library& library,
+                                                              const std::string& text);
+
 }  // namespace stocklib
