@@ -22,12 +22,14 @@
 #include <ifcpp/IFC4/include/IfcMaterialProperties.h>
 #include <ifcpp/IFC4/include/IfcMeasureWithUnit.h>
 #include <ifcpp/IFC4/include/IfcNonNegativeLengthMeasure.h>
+#include <ifcpp/IFC4/include/IfcPlaneAngleMeasure.h>
 #include <ifcpp/IFC4/include/IfcPositiveLengthMeasure.h>
 #include <ifcpp/IFC4/include/IfcProfileProperties.h>
 #include <ifcpp/IFC4/include/IfcProfileTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcProject.h>
 #include <ifcpp/IFC4/include/IfcProjectLibrary.h>
 #include <ifcpp/IFC4/include/IfcPropertySingleValue.h>
+#include <ifcpp/IFC4/include/IfcReal.h>
 #include <ifcpp/IFC4/include/IfcRectangleHollowProfileDef.h>
 #include <ifcpp/IFC4/include/IfcRectangleProfileDef.h>
 #include <ifcpp/IFC4/include/IfcRelAssociatesMaterial.h>
@@ -51,6 +53,7 @@
 #include <ifcpp/model/BuildingModel.h>
 #include <ifcpp/writer/WriterSTEP.h>
 
+#include <cmath>
 #include <functional>
 #include <sstream>
 
@@ -355,6 +358,12 @@ class Writer {
     if (family) textValue(own, L"Name", family->name());
     textValue(own, L"Size", p.size());
     own.push_back(value(L"ProfileType", std::make_shared<IfcInteger>(p.profile_type())));
+    // Ratios exactly as stored: their IFC angles do not come back to the last digit.
+    if (shape)
+      for (std::size_t i = 0; i < shape->dimension_count(); ++i)
+        if (!shape->dimension_is_length(i) && shape->has_dimension(i))
+          own.push_back(value(std::wstring(shape->dimension_name(i).c_str()).c_str(),
+                              std::make_shared<IfcReal>(shape->dimension(i))));
     auto props = std::make_shared<IfcProfileProperties>();
     props->m_Name = std::make_shared<IfcIdentifier>(L"Stocklib_Profile");
     props->m_ProfileDefinition = def;
@@ -376,6 +385,13 @@ class Writer {
                  ? std::make_shared<IfcNonNegativeLengthMeasure>(d(name))
                  : nullptr;
     };
+    // Our slopes are ratios (rise over run); IFC's are angles, in radians as no angle unit is set.
+    auto slope = [&](const char* name) {
+      int i = p.dimension_index(OdString(name));
+      return i >= 0 && p.has_dimension(static_cast<std::size_t>(i))
+                 ? std::make_shared<IfcPlaneAngleMeasure>(std::atan(d(name)))
+                 : nullptr;
+    };
     if (dynamic_cast<const IShapeProfile*>(&p)) {
       auto e = std::make_shared<IfcIShapeProfileDef>();
       e->m_OverallDepth = pos("height");
@@ -383,6 +399,7 @@ class Writer {
       e->m_WebThickness = pos("web_thickness");
       e->m_FlangeThickness = pos("flange_thickness");
       e->m_FilletRadius = nonNeg("fillet_radius");
+      e->m_FlangeSlope = slope("flange_slope");
       return e;
     }
     if (dynamic_cast<const UShapeProfile*>(&p)) {
@@ -392,6 +409,7 @@ class Writer {
       e->m_WebThickness = pos("web_thickness");
       e->m_FlangeThickness = pos("flange_thickness");
       e->m_FilletRadius = nonNeg("fillet_radius");
+      e->m_FlangeSlope = slope("flange_slope");
       return e;
     }
     if (dynamic_cast<const TShapeProfile*>(&p)) {

@@ -19,6 +19,7 @@
 #include <ifcpp/IFC4/include/IfcMaterialProperties.h>
 #include <ifcpp/IFC4/include/IfcMeasureWithUnit.h>
 #include <ifcpp/IFC4/include/IfcNonNegativeLengthMeasure.h>
+#include <ifcpp/IFC4/include/IfcPlaneAngleMeasure.h>
 #include <ifcpp/IFC4/include/IfcPositiveLengthMeasure.h>
 #include <ifcpp/IFC4/include/IfcProfileProperties.h>
 #include <ifcpp/IFC4/include/IfcPropertySingleValue.h>
@@ -99,11 +100,16 @@ void collect(const std::vector<shared_ptr<IfcProperty>>& in, Properties& out) {
 double siPrefix(const shared_ptr<IfcSIPrefix>& p) {
   if (!p) return 1;
   switch (p->m_enum) {
-    case IfcSIPrefix::ENUM_MILLI: return 1e-3;
-    case IfcSIPrefix::ENUM_CENTI: return 1e-2;
-    case IfcSIPrefix::ENUM_DECI: return 1e-1;
-    case IfcSIPrefix::ENUM_KILO: return 1e3;
-    default: return 1;
+    case IfcSIPrefix::ENUM_MILLI:
+      return 1e-3;
+    case IfcSIPrefix::ENUM_CENTI:
+      return 1e-2;
+    case IfcSIPrefix::ENUM_DECI:
+      return 1e-1;
+    case IfcSIPrefix::ENUM_KILO:
+      return 1e3;
+    default:
+      return 1;
   }
 }
 
@@ -119,7 +125,11 @@ class Reader {
     reader.loadModelFromString(copy, model);
     for (const auto& [id, e] : model->getMapIfcEntities())
       index(id, e);
-    m_toMm = lengthUnitInMetres() * 1000;
+    // Lengths go to the XML in millimetres, or in inches from an inch file, so that an inch
+    // library's figures pass unrounded.
+    double metres = lengthUnitInMetres();
+    bool inch = std::fabs(metres - 0.0254) < 1e-12;
+    m_toXml = inch ? 1 : metres * 1000;
     pugi::xml_node root = m_doc.append_child("stocklib");
     for (const auto& [id, m] : m_materials)
       material(root, id, *m);
@@ -127,8 +137,8 @@ class Reader {
       layerSet(root, id, *s);
     for (const auto& [id, p] : m_profiles)
       profile(root, id, *p);
-    // Lengths are written in millimetres whatever the file's unit.
-    m_library.importFromXml(root, Library::ImportOptions{kLibraryUnitMillimeter, false});
+    m_library.importFromXml(
+        root, Library::ImportOptions{inch ? kLibraryUnitInch : kLibraryUnitMillimeter, false});
   }
 
  private:
@@ -220,13 +230,15 @@ class Reader {
     };
     std::string n = utf8(name);
     double density = 0, conductivity = 0, heat = 0;
-    bool hasDensity = get(L"MassDensity", density), hasConductivity = get(L"ThermalConductivity", conductivity),
+    bool hasDensity = get(L"MassDensity", density),
+         hasConductivity = get(L"ThermalConductivity", conductivity),
          hasHeat = get(L"SpecificHeatCapacity", heat);
     pugi::xml_node e = root.append_child("Material");
     e.append_attribute("name") = n.c_str();
     if (m.m_Description) e.append_attribute("description") = utf8(m.m_Description->m_value).c_str();
     if (!text(L"Comments").empty()) e.append_attribute("comments") = text(L"Comments").c_str();
-    if (!text(L"Appearance").empty()) e.append_attribute("appearance") = text(L"Appearance").c_str();
+    if (!text(L"Appearance").empty())
+      e.append_attribute("appearance") = text(L"Appearance").c_str();
     if (m.m_Category && !m.m_Category->m_value.empty()) {
       std::string category = utf8(m.m_Category->m_value);
       if (m_categories.insert(category).second)
@@ -243,8 +255,12 @@ class Reader {
       e.append_attribute("physical_asset") = asset.c_str();
     }
     static const std::pair<const wchar_t*, const char*> info[] = {
-        {L"Manufacturer", "manufacturer"}, {L"Mark", "mark"},       {L"Model", "model"},
-        {L"Classification", "classification"}, {L"Cost", "cost"},   {L"Keynote", "keynote"},
+        {L"Manufacturer", "manufacturer"},
+        {L"Mark", "mark"},
+        {L"Model", "model"},
+        {L"Classification", "classification"},
+        {L"Cost", "cost"},
+        {L"Keynote", "keynote"},
         {L"Url", "url"}};
     pugi::xml_node a;
     for (const auto& [key, attribute] : info) {
@@ -282,7 +298,7 @@ class Reader {
                                               : m_materialNames.end();
       if (found == m_materialNames.end())
         return skip(id, s, "a layer has no material that was read");
-      double t = layer->m_LayerThickness ? layer->m_LayerThickness->m_value * m_toMm : -1;
+      double t = layer->m_LayerThickness ? layer->m_LayerThickness->m_value * m_toXml : -1;
       if (!(t >= 0 && t < 1e7)) return skip(id, s, "a layer thickness is out of range");
       pugi::xml_node ply = holder.append_child("Ply");
       ply.append_attribute("material") = utf8(found->second).c_str();
@@ -314,21 +330,25 @@ class Reader {
       double v = 0;
       auto found = p.find(key);
       if (e.attribute("variable_ply") && found != p.end() && number(found->second, v) && v > 0 &&
-          v * m_toMm < 1e7)
-        e.append_attribute(attribute) = v * m_toMm;
+          v * m_toXml < 1e7)
+        e.append_attribute(attribute) = v * m_toXml;
     }
     auto comments = p.find(L"Comments");
-    if (comments != p.end()) e.append_attribute("comments") = utf8(textOf(comments->second)).c_str();
+    if (comments != p.end())
+      e.append_attribute("comments") = utf8(textOf(comments->second)).c_str();
     for (pugi::xml_node ply : holder.children())
       e.append_copy(ply);
     ++m_summary.layerSets;
   }
 
-  // The element name and dimensions (ours, in millimetres) of a profile; false when not mapped.
+  // The element name and dimensions (ours, in the XML's unit) of a profile; false when not mapped.
   bool dimensions(const IfcProfileDef& p, std::string& element,
                   std::vector<std::pair<const char*, double>>& out) const {
     auto len = [&](const char* name, const auto& v) {
-      if (v) out.emplace_back(name, v->m_value * m_toMm);
+      if (v) out.emplace_back(name, v->m_value * m_toXml);
+    };
+    auto slope = [&](const char* name, const auto& v) {
+      if (v) out.emplace_back(name, std::tan(v->m_value));
     };
     if (auto e = dynamic_cast<const IfcIShapeProfileDef*>(&p)) {
       element = "IShapeProfile";
@@ -340,6 +360,7 @@ class Reader {
       len("height", e->m_Depth), len("width", e->m_FlangeWidth);
       len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
       len("fillet_radius", e->m_FilletRadius);
+      slope("flange_slope", e->m_FlangeSlope);
     } else if (auto e = dynamic_cast<const IfcTShapeProfileDef*>(&p)) {
       element = "TShapeProfile";
       len("height", e->m_Depth), len("width", e->m_FlangeWidth);
@@ -359,11 +380,11 @@ class Reader {
       len("width", e->m_XDim), len("height", e->m_YDim);
     } else if (auto e = dynamic_cast<const IfcCircleHollowProfileDef*>(&p)) {
       element = "CircleHollowProfile";
-      if (e->m_Radius) out.emplace_back("diameter", 2 * e->m_Radius->m_value * m_toMm);
+      if (e->m_Radius) out.emplace_back("diameter", 2 * e->m_Radius->m_value * m_toXml);
       len("wall_thickness", e->m_WallThickness);
     } else if (auto e = dynamic_cast<const IfcCircleProfileDef*>(&p)) {
       element = "CircleProfile";
-      if (e->m_Radius) out.emplace_back("diameter", 2 * e->m_Radius->m_value * m_toMm);
+      if (e->m_Radius) out.emplace_back("diameter", 2 * e->m_Radius->m_value * m_toXml);
     } else {
       return false;
     }
@@ -374,9 +395,13 @@ class Reader {
     std::string element;
     std::vector<std::pair<const char*, double>> dims;
     if (!dimensions(p, element, dims)) return skip(id, p, "no shape of ours maps to it");
+    const Properties& props = m_psets[&p];
+    for (auto& [name, v] : dims) {
+      auto exact = props.find(OdString(name).c_str());
+      if (exact != props.end()) number(exact->second, v);
+    }
     for (const auto& [name, v] : dims)
       if (!(v >= 0 && v < 1e7)) return skip(id, p, std::string(name) + " is out of range");
-    const Properties& props = m_psets[&p];
     auto text = [&](const wchar_t* key) {
       auto found = props.find(key);
       return found == props.end() ? std::wstring() : textOf(found->second);
@@ -422,7 +447,7 @@ class Reader {
   Library& m_library;
   IfcImportSummary& m_summary;
   pugi::xml_document m_doc;
-  double m_toMm = 1000;
+  double m_toXml = 1000;
   shared_ptr<IfcUnitAssignment> m_units;
   std::map<int, shared_ptr<IfcMaterial>> m_materials;
   std::map<int, shared_ptr<IfcMaterialLayerSet>> m_layerSets;
