@@ -19,8 +19,8 @@ using namespace stocklib;
 namespace {
 
 std::shared_ptr<Library> openShipped(const char* name) {
-  return LibraryManager::instance().open(OdString((std::string(SL_SUPPORT_DIR) + "/" + name).c_str()),
-                                         true);
+  return LibraryManager::instance().open(
+      OdString((std::string(SL_SUPPORT_DIR) + "/" + name).c_str()), true);
 }
 
 std::shared_ptr<Library> fresh(const testsupport::ScratchDir& dir, const char* name,
@@ -32,7 +32,8 @@ std::shared_ptr<Library> fresh(const testsupport::ScratchDir& dir, const char* n
 // library and their GlobalIds), which differ by design between two libraries.
 std::string body(const std::string& ifc) {
   std::string data = ifc.substr(ifc.find("DATA;"));
-  return std::regex_replace(data, std::regex("#[0-9]+= IFC(PROJECT|PROJECTLIBRARY|RELDECLARES)\\([^\\n]*\\n"), "");
+  return std::regex_replace(
+      data, std::regex("#[0-9]+= IFC(PROJECT|PROJECTLIBRARY|RELDECLARES)\\([^\\n]*\\n"), "");
 }
 
 // Each element of the library's XML export of these kinds, as a line of text, by element.
@@ -79,10 +80,10 @@ TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
     EXPECT_EQ(body(first), body(second));
     // What IFC carries reads back as it was.
     const std::set<std::string> kinds = {
-        "Composition",     "PhysicalAsset",          "ProfileName",         "ProfileStandard",
-        "CircleProfile",          "CircleHollowProfile", "RectangleProfile",
-        "IShapeProfile",   "RectangleHollowProfile", "UShapeProfile",       "LShapeProfile",
-        "TShapeProfile"};
+        "Composition",      "PhysicalAsset", "ProfileName",
+        "ProfileStandard",  "CircleProfile", "CircleHollowProfile",
+        "RectangleProfile", "IShapeProfile", "RectangleHollowProfile",
+        "UShapeProfile",    "LShapeProfile", "TShapeProfile"};
     std::multiset<std::string> was = elements(*original, kinds), is = elements(*copy, kinds);
     std::vector<std::string> lost;
     std::set_difference(was.begin(), was.end(), is.begin(), is.end(), std::back_inserter(lost));
