@@ -177,6 +177,19 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
   EXPECT_NEAR(is[0]->web_thickness(), 12.0, 1e-9);
   EXPECT_NEAR(is[0]->flange_thickness(), 19.0, 1e-9);
   EXPECT_NEAR(is[0]->fillet_radius(), 24.0, 1e-9);
+  // An IFC 2x3 file: materials without description, layers without names.
+  std::string older = std::regex_replace(std::string(kHeader), std::regex("IFC4"), "IFC2X3") +
+                      "#1= IFCSIUNIT(*,.LENGTHUNIT.,.MILLI.,.METRE.);\n"
+                      "#2= IFCUNITASSIGNMENT((#1));\n"
+                      "#4= IFCMATERIAL('Brick');\n"
+                      "#5= IFCMATERIALLAYER(#4,115.,.F.);\n"
+                      "#6= IFCMATERIALLAYERSET((#5),'Wall 115');\n" +
+                      kFooter;
+  s = importFromIfc(*lib, older);
+  KcSmartPtr<Composition> wall = lib->get<Composition>(NameKey(OdString(L"Wall 115")));
+  ASSERT_TRUE(wall);
+  ASSERT_EQ(wall->plies_size(), 1u);
+  EXPECT_DOUBLE_EQ(wall->ply(0)->thickness(), 115.0);
   // The same figures into an inch library come out in inches.
   std::shared_ptr<Library> inch = fresh(dir, "inch.stocklib", kLibraryUnitInch);
   (void)importFromIfc(*inch, beam);
