@@ -37,7 +37,7 @@ usage() {
     fail "stocklib-tool $*: not one line naming '$pattern': $(cat out.txt err.txt)"
 }
 usage "subcommand"
-usage "unknown command bogus; the commands are info list import export check" bogus x
+usage "unknown command bogus; the commands are info list import export export-ifc import-ifc check" bogus x
 usage "XML is required" import a.stocklib
 usage "feet" import a.stocklib x.xml --unit feet
 usage "--colour" info a.stocklib --colour
