@@ -151,4 +151,12 @@ for line in "importing: 0/400 objects" "importing: 200/400 objects" "importing: 
 done
 # The last line drawn, "importing: 400/400 objects", is blanked before the tool ends.
 tr '\r' '\n' < tty.txt | grep -qx ' \{26\}' || fail "the progress line stays: $(cat tty.txt)"
+# IFC: the shipped library goes out and comes back whole; a damaged file leaves no library behind.
+expect 0 "materials, .* profiles written; 0 skipped" export-ifc "$support/metric.stocklib" out.ifc
+expect 0 "profiles imported; 0 skipped" import-ifc back.stocklib out.ifc
+expect 0 "check passed" check back.stocklib
+head -c 2000 out.ifc > cut.ifc
+expect 1 "truncated.*nothing imported" import-ifc cut.stocklib cut.ifc
+[ ! -e cut.stocklib ] || fail "import-ifc of a damaged file left cut.stocklib"
+expect 1 "no such file" export-ifc missing.stocklib x.ifc
 echo "all passed"

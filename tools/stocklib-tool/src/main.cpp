@@ -305,6 +305,12 @@ int importIfc(const Args& args) {
   try {
     summary = importFromIfc(*lib, text);
   } catch (const Exception& e) {
+    // A library this command made for the file goes with it.
+    if (!exists) {
+      lib.reset();
+      std::error_code ec;
+      std::filesystem::remove(args.file, ec);
+    }
     return fail(args.xml + ": " + e.what() + "; nothing imported");
   }
   for (const OdString& s : summary.skipped)
