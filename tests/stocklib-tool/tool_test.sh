@@ -38,7 +38,7 @@ usage() {
     fail "stocklib-tool $*: not one line naming '$pattern': $(cat out.txt err.txt)"
 }
 usage "subcommand"
-usage "unknown command bogus; the commands are info list import export check" bogus x
+usage "unknown command bogus; the commands are info list import export export-ifc import-ifc check" bogus x
 usage "XML is required" import a.stocklib
 usage "feet" import a.stocklib x.xml --unit feet
 usage "--colour" info a.stocklib --colour
@@ -185,4 +185,12 @@ expect 0 "schema version 2, nothing to upgrade" upgrade old.stocklib
 expect 0 '"upgrade": false' info old.stocklib --json
 expect 0 "check passed" check old.stocklib
 expect 1 "no such file" upgrade missing.stocklib
+# IFC: the shipped library goes out and comes back whole; a damaged file leaves no library behind.
+expect 0 "materials, .* profiles written; 0 skipped" export-ifc "$support/metric.stocklib" out.ifc
+expect 0 "profiles imported; 0 skipped" import-ifc back.stocklib out.ifc
+expect 0 "check passed" check back.stocklib
+head -c 2000 out.ifc > cut.ifc
+expect 1 "truncated.*nothing imported" import-ifc cut.stocklib cut.ifc
+[ ! -e cut.stocklib ] || fail "import-ifc of a damaged file left cut.stocklib"
+expect 1 "no such file" export-ifc missing.stocklib x.ifc
 echo "all passed"

@@ -13,12 +13,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "ProgressLine.h"
 #include "RxClass.h"
+#include "stocklib/Ifc.h"
 #include "stocklib/Library.h"
 #include "stocklib/Materials.h"
 #include "stocklib/Objects.h"
@@ -290,6 +293,73 @@ int exportXml(const Args& args) {
   return kOk;
 }
 
+// Writes `text` to `path` through a temporary file renamed into place.
+int writeFile(const std::string& path, const std::string& text) {
+  std::string tmp = path + ".tmp";
+  FILE* f = std::fopen(tmp.c_str(), "wb");
+  if (!f) return fail(tmp + ": cannot write");
+  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  ok = std::fclose(f) == 0 && ok;
+  std::error_code ec;
+  if (ok) std::filesystem::rename(tmp, path, ec);
+  if (!ok || ec) {
+    std::filesystem::remove(tmp, ec);
+    return fail(path + ": cannot write");
+  }
+  return kOk;
+}
+
+int exportIfc(const Args& args) {
+  std::shared_ptr<Library> lib = openLibrary(args.file, true);
+  if (!lib) return kFailed;
+  std::string text;
+  IfcExportSummary summary;
+  try {
+    summary = exportToIfc(*lib, text);
+  } catch (const Exception& e) {
+    return fail(args.file + ": " + e.what());
+  }
+  for (const OdString& s : summary.skipped)
+    std::fprintf(stderr, "skipped %s\n", s.toUtf8().c_str());
+  if (writeFile(args.xml, text) != kOk) return kFailed;
+  std::printf("%zu materials, %zu layer sets, %zu profiles written; %zu skipped\n",
+              summary.materials, summary.layerSets, summary.profiles, summary.skipped.size());
+  return kOk;
+}
+
+int importIfc(const Args& args) {
+  std::ifstream in(args.xml, std::ios::binary);
+  if (!in) return fail(args.xml + ": cannot read");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  bool exists = std::filesystem::exists(args.file);
+  std::shared_ptr<Library> lib = exists
+                                     ? openLibrary(args.file, false)
+                                     : LibraryManager::instance().create(
+                                           wide(absolute(args.file)), kLibraryUnitMillimeter,
+                                           wide(std::filesystem::path(args.file).stem().string()));
+  if (!lib)
+    return exists ? kFailed
+                  : fail(args.file + ": " + LibraryManager::instance().lastError().toUtf8());
+  if (lib->isReadOnly()) return fail(args.file + " is read-only");
+  IfcImportSummary summary;
+  try {
+    summary = importFromIfc(*lib, text);
+  } catch (const Exception& e) {
+    // A library this command made for the file goes with it.
+    if (!exists) {
+      lib.reset();
+      std::error_code ec;
+      std::filesystem::remove(args.file, ec);
+    }
+    return fail(args.xml + ": " + e.what() + "; nothing imported");
+  }
+  for (const OdString& s : summary.skipped)
+    std::printf("skipped %s\n", s.toUtf8().c_str());
+  std::printf("%zu materials, %zu layer sets, %zu profiles imported; %zu skipped\n",
+              summary.materials, summary.layerSets, summary.profiles, summary.skipped.size());
+  return kOk;
+}
+
 // Runs a query and gives its first column of every row as text.
 bool query(sqlite3* db, const std::string& sql, std::vector<std::string>& rows,
            std::string& error) {
@@ -453,6 +523,15 @@ int main(int argc, char** argv) {
   CLI::App* exportCommand = app.add_subcommand("export", "writes the library out as XML");
   fileArg(exportCommand);
   exportCommand->add_option("XML", args.xml, "the XML document to write")->required();
+  CLI::App* exportIfcCommand =
+      app.add_subcommand("export-ifc", "writes the library out as an IFC 4 project library");
+  fileArg(exportIfcCommand);
+  exportIfcCommand->add_option("IFC", args.xml, "the IFC file to write")->required();
+  CLI::App* importIfcCommand = app.add_subcommand(
+      "import-ifc",
+      "reads the materials, layer sets and profiles of an IFC file (made when missing)");
+  fileArg(importIfcCommand);
+  importIfcCommand->add_option("IFC", args.xml, "the IFC 4 or IFC 2x3 file")->required();
   CLI::App* checkCommand = app.add_subcommand(
       "check", "checks the file's pages and the library's consistency; exit 1 on problems");
   fileArg(checkCommand);
@@ -482,6 +561,8 @@ int main(int argc, char** argv) {
     if (*importCommand) return importXml(args);
     if (*exportCommand) return exportXml(args);
     if (*upgradeCommand) return upgrade(args);
+    if (*exportIfcCommand) return exportIfc(args);
+    if (*importIfcCommand) return importIfc(args);
     return check(args);
   } catch (const std::exception& e) {
     return fail(e.what());

@@ -1,0 +1,245 @@
+// IFC export and import seen from outside: round trips, foreign files, hostile files.
+#include "stocklib/Ifc.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <iterator>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "ScratchDir.h"
+#include "stocklib/Materials.h"
+#include "stocklib/Profiles.h"
+
+using namespace stocklib;
+
+namespace {
+
+std::shared_ptr<Library> openShipped(const char* name) {
+  return LibraryManager::instance().open(
+      OdString((std::string(SL_SUPPORT_DIR) + "/" + name).c_str()), true);
+}
+
+std::shared_ptr<Library> fresh(const testsupport::ScratchDir& dir, const char* name,
+                               LibraryUnit unit = kLibraryUnitMillimeter) {
+  return LibraryManager::instance().create(dir.file(name), unit, OdString(name));
+}
+
+// The file without its header and without the lines naming the library (project, its
+// library and their GlobalIds), which differ by design between two libraries.
+std::string body(const std::string& ifc) {
+  std::string data = ifc.substr(ifc.find("DATA;"));
+  return std::regex_replace(
+      data, std::regex("#[0-9]+= IFC(PROJECT|PROJECTLIBRARY|RELDECLARES)\\([^\\n]*\\n"), "");
+}
+
+// Each element of the library's XML export of these kinds, as a line of text, by element.
+std::multiset<std::string> elements(const Library& lib, const std::set<std::string>& kinds) {
+  pugi::xml_document doc;
+  pugi::xml_node root = doc.append_child("stocklib");
+  lib.exportToXml(root);
+  std::multiset<std::string> out;
+  for (pugi::xml_node e : root.children()) {
+    if (!kinds.count(e.name())) continue;
+    std::ostringstream s;
+    e.print(s, "", pugi::format_raw);
+    out.insert(s.str());
+  }
+  return out;
+}
+
+const char* kHeader =
+    "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('ViewDefinition [CoordinationView]'),'2;1');\n"
+    "FILE_NAME('x.ifc','2024-01-01T00:00:00',('a'),('b'),'c','d','');\n"
+    "FILE_SCHEMA(('IFC4'));\nENDSEC;\nDATA;\n";
+const char* kFooter = "ENDSEC;\nEND-ISO-10303-21;\n";
+
+}  // namespace
+
+TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
+  for (const char* name : {"metric.stocklib", "imperial.stocklib"}) {
+    SCOPED_TRACE(name);
+    std::shared_ptr<Library> original = openShipped(name);
+    ASSERT_TRUE(original);
+    testsupport::ScratchDir dir;
+    std::shared_ptr<Library> copy = fresh(dir, "copy.stocklib", original->unit());
+    std::string first, second;
+    IfcExportSummary wrote = exportToIfc(*original, first);
+    EXPECT_GT(wrote.materials, 0u);
+    EXPECT_GT(wrote.layerSets, 0u);
+    EXPECT_GT(wrote.profiles, 0u);
+    IfcImportSummary read = importFromIfc(*copy, first);
+    EXPECT_TRUE(read.skipped.empty());
+    EXPECT_EQ(read.materials, wrote.materials);
+    EXPECT_EQ(read.layerSets, wrote.layerSets);
+    EXPECT_EQ(read.profiles, wrote.profiles);
+    (void)exportToIfc(*copy, second);
+    EXPECT_EQ(body(first), body(second));
+    // What IFC carries reads back as it was.
+    const std::set<std::string> kinds = {
+        "Composition",      "PhysicalAsset", "ProfileName",
+        "ProfileStandard",  "CircleProfile", "CircleHollowProfile",
+        "RectangleProfile", "IShapeProfile", "RectangleHollowProfile",
+        "UShapeProfile",    "LShapeProfile", "TShapeProfile"};
+    std::multiset<std::string> was = elements(*original, kinds), is = elements(*copy, kinds);
+    std::vector<std::string> lost;
+    std::set_difference(was.begin(), was.end(), is.begin(), is.end(), std::back_inserter(lost));
+    EXPECT_EQ(was.size(), is.size());
+    EXPECT_TRUE(lost.empty()) << lost.size() << " differ, first " << lost[0];
+    std::vector<KcSmartPtr<Material>> before, after;
+    original->get(before);
+    copy->get(after);
+    ASSERT_EQ(before.size(), after.size());
+    for (const auto& m : before) {
+      KcSmartPtr<Material> back = copy->get<Material>(NameKey(m->name()));
+      ASSERT_TRUE(back) << m->name().toUtf8();
+      EXPECT_EQ(back->description(), m->description());
+      EXPECT_EQ(back->comments(), m->comments());
+      ASSERT_EQ(bool(back->type()), bool(m->type()));
+      if (m->type()) {
+        EXPECT_EQ(back->type()->name(), m->type()->name());
+      }
+      KcSmartPtr<InformationAsset> i = m->information_asset(), j = back->information_asset();
+      if (i && !i->classification().isEmpty()) {
+        ASSERT_TRUE(j);
+        EXPECT_EQ(j->classification(), i->classification());
+      }
+    }
+  }
+}
+
+TEST(IfcExchange, ImportTwiceGivesNewNames) {
+  std::shared_ptr<Library> original = openShipped("metric.stocklib");
+  ASSERT_TRUE(original);
+  std::string ifc;
+  (void)exportToIfc(*original, ifc);
+  testsupport::ScratchDir dir;
+  std::shared_ptr<Library> lib = fresh(dir, "twice.stocklib");
+  (void)importFromIfc(*lib, ifc);
+  (void)importFromIfc(*lib, ifc);
+  std::vector<KcSmartPtr<Material>> materials;
+  std::vector<KcSmartPtr<Composition>> compositions;
+  EXPECT_EQ(lib->get(materials), 2 * original->get(materials));
+  KcSmartPtr<Material> first = original->get(materials) ? materials[0] : nullptr;
+  ASSERT_TRUE(first);
+  KcSmartPtr<Material> second = lib->get<Material>(NameKey(first->name() + L"-2"));
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->description(), first->description());
+  EXPECT_EQ(lib->get(compositions), 2 * original->get(compositions));
+}
+
+TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
+  // A slab type with a 200 mm concrete layer set, in a millimetre file.
+  std::string slab = std::string(kHeader) +
+                     "#1= IFCSIUNIT(*,.LENGTHUNIT.,.MILLI.,.METRE.);\n"
+                     "#2= IFCUNITASSIGNMENT((#1));\n"
+                     "#3= IFCPROJECT('2O2Fr$t4X7Zf8NOew3FLOH',$,'P',$,$,$,$,$,#2);\n"
+                     "#4= IFCMATERIAL('Concrete',$,'Concrete');\n"
+                     "#5= IFCMATERIALLAYER(#4,200.,.F.,'Core',$,'LoadBearing',$);\n"
+                     "#6= IFCMATERIALLAYERSET((#5),'Slab 200',$);\n"
+                     "#7= IFCSLABTYPE('1Bc0DhUnz4SRl3ZK9$FeGp',$,'Slab 200',$,$,$,$,$,$,.FLOOR.);\n"
+                     "#8= IFCRELASSOCIATESMATERIAL('3nQ9kTX4H0x8$mFdY5bUIa',$,$,$,(#7),#6);\n" +
+                     kFooter;
+  // A beam type with an IPE 600 material profile set, in a metre file.
+  std::string beam = std::string(kHeader) +
+                     "#1= IFCSIUNIT(*,.LENGTHUNIT.,$,.METRE.);\n"
+                     "#2= IFCUNITASSIGNMENT((#1));\n"
+                     "#3= IFCPROJECT('0YvctVUKr0kugbFTf53O9L',$,'P',$,$,$,$,$,#2);\n"
+                     "#4= IFCMATERIAL('S355JR',$,'Steel');\n"
+                     "#5= IFCISHAPEPROFILEDEF(.AREA.,'IPE600',$,0.22,0.6,0.012,0.019,0.024,$,$);\n"
+                     "#6= IFCMATERIALPROFILE('IPE600',$,#4,#5,$,$);\n"
+                     "#7= IFCMATERIALPROFILESET('IPE600',$,(#6),$);\n"
+                     "#8= IFCBEAMTYPE('0cMNd$7Y1BYw_vdCaKRXyN',$,'IPE600',$,$,$,$,$,$,.BEAM.);\n"
+                     "#9= IFCRELASSOCIATESMATERIAL('1lGzy3Ed1EZAv8GyN8fUWN',$,$,$,(#8),#7);\n" +
+                     kFooter;
+  testsupport::ScratchDir dir;
+  std::shared_ptr<Library> lib = fresh(dir, "foreign.stocklib");
+  IfcImportSummary s = importFromIfc(*lib, slab);
+  EXPECT_EQ(s.layerSets, 1u);
+  KcSmartPtr<Composition> c = lib->get<Composition>(NameKey(OdString(L"Slab 200")));
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->type(), Composition::kSlab);
+  ASSERT_EQ(c->plies_size(), 1u);
+  EXPECT_DOUBLE_EQ(c->ply(0)->thickness(), 200.0);
+  EXPECT_EQ(c->ply(0)->function(), kFunctionStructure);
+  ASSERT_TRUE(c->ply(0)->material());
+  EXPECT_EQ(c->ply(0)->material()->name(), OdString(L"Concrete"));
+  s = importFromIfc(*lib, beam);
+  EXPECT_EQ(s.profiles, 1u);
+  std::vector<KcSmartPtr<IShapeProfile>> is;
+  ASSERT_EQ(lib->get(is), 1u);
+  EXPECT_EQ(is[0]->name()->name(), OdString(L"IPE600"));
+  EXPECT_NEAR(is[0]->height(), 600.0, 1e-9);
+  EXPECT_NEAR(is[0]->width(), 220.0, 1e-9);
+  EXPECT_NEAR(is[0]->web_thickness(), 12.0, 1e-9);
+  EXPECT_NEAR(is[0]->flange_thickness(), 19.0, 1e-9);
+  EXPECT_NEAR(is[0]->fillet_radius(), 24.0, 1e-9);
+  // An IFC 2x3 file: materials without description, layers without names.
+  std::string older = std::regex_replace(std::string(kHeader), std::regex("IFC4"), "IFC2X3") +
+                      "#1= IFCSIUNIT(*,.LENGTHUNIT.,.MILLI.,.METRE.);\n"
+                      "#2= IFCUNITASSIGNMENT((#1));\n"
+                      "#4= IFCMATERIAL('Brick');\n"
+                      "#5= IFCMATERIALLAYER(#4,115.,.F.);\n"
+                      "#6= IFCMATERIALLAYERSET((#5),'Wall 115');\n" +
+                      kFooter;
+  s = importFromIfc(*lib, older);
+  KcSmartPtr<Composition> wall = lib->get<Composition>(NameKey(OdString(L"Wall 115")));
+  ASSERT_TRUE(wall);
+  ASSERT_EQ(wall->plies_size(), 1u);
+  EXPECT_DOUBLE_EQ(wall->ply(0)->thickness(), 115.0);
+  // The same figures into an inch library come out in inches.
+  std::shared_ptr<Library> inch = fresh(dir, "inch.stocklib", kLibraryUnitInch);
+  (void)importFromIfc(*inch, beam);
+  ASSERT_EQ(inch->get(is), 1u);
+  EXPECT_NEAR(is[0]->height(), 600.0 / 25.4, 1e-9);
+}
+
+TEST(IfcExchange, HostileFilesChangeNothing) {
+  const std::string good = "#1= IFCMATERIAL('A',$,$);\n";
+  struct Case {
+    const char* what;
+    std::string text;
+    const char* says;
+  };
+  std::string header = kHeader;
+  const std::vector<Case> cases = {
+      {"truncated", header + good + "#2= IFCMATERIAL('B", "truncated"},
+      {"no end", header + good + "ENDSEC;\n", "truncated"},
+      {"unknown entity", header + good + "#2= IFCWIDGET('x');\n" + kFooter, "unknown entity"},
+      {"dangling", header + good + "#2= IFCMATERIALLAYER(#9,1.,$,$,$,$,$);\n" + kFooter,
+       "does not define"},
+      {"twice", header + good + good + kFooter, "defined twice"},
+      {"absurd", header + good + "#2= IFCMATERIALLAYER(#1,1.E400,$,$,$,$,$);\n" + kFooter,
+       "out of range"},
+      {"schema", std::regex_replace(header, std::regex("IFC4"), "IFC9") + good + kFooter,
+       "neither IFC4 nor IFC2X3"},
+      {"not step", "hello", "ISO-10303-21"},
+      {"unbalanced", header + "#1= IFCMATERIAL(('A',$,$);\n" + kFooter, "parentheses"},
+  };
+  testsupport::ScratchDir dir;
+  std::shared_ptr<Library> lib = fresh(dir, "hostile.stocklib");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    try {
+      (void)importFromIfc(*lib, c.text);
+      ADD_FAILURE() << "accepted";
+    } catch (const Exception& e) {
+      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+    }
+    std::vector<KcSmartPtr<Material>> none;
+    EXPECT_EQ(lib->get(none), 0u);
+  }
+  // A cycle of references is not an error of the text; what it names is skipped, not followed.
+  std::string cycle = header +
+                      "#1= IFCMATERIALLAYERSET((#2),'S',$);\n"
+                      "#2= IFCMATERIALLAYER($,1.,$,$,$,$,$);\n"
+                      "#3= IFCRELASSOCIATESMATERIAL('1lGzy3Ed1EZAv8GyN8fUWN',$,$,$,(#3),#1);\n" +
+                      kFooter;
+  IfcImportSummary s = importFromIfc(*lib, cycle);
+  EXPECT_EQ(s.layerSets, 0u);
+  ASSERT_EQ(s.skipped.size(), 1u);
+  EXPECT_NE(s.skipped[0].toUtf8().find("#1 IfcMaterialLayerSet"), std::string::npos);
+}
