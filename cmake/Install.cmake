@@ -10,7 +10,8 @@ set(SL_PLATFORM_LIBS odsdk ut stocklib dbprops propfw)
 # that link it, and a host adds that folder to the module manager's search path.
 install(TARGETS ${SL_PLATFORM_LIBS} stocklib_db EXPORT ${SL_PACKAGE}Targets
         LIBRARY DESTINATION lib)
-install(TARGETS sldb_commands LIBRARY DESTINATION lib)
+# The tools' own libraries: the commands module and the IFC exchange behind stocklib-tool.
+install(TARGETS sldb_commands stocklib_ifc LIBRARY DESTINATION lib)
 install(TARGETS sldb_installed stocklib-tool RUNTIME DESTINATION bin)
 
 # One folder of their own, so generic names such as OdString.h cannot clash in a shared prefix.
