@@ -187,3 +187,69 @@ TEST(DbPropertiesOnObjects, UndoRestoresValuesAndSetKeys) {
   ASSERT_EQ(c->instancePropertySets().size(), 1u);
   line->close();
 }
+
+TEST(DbPropertiesOnObjects, UnreadableValuesSurviveSavingUntilDiscarded) {
+  TempDir dir;
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  OdDbObjectId lineId = addLine(db.get());
+  // Two values, the second with a bool byte of 2.
+  std::vector<std::uint8_t> bytes;
+  {
+    OdDbDwgFilerPtr out = odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler);
+    out->wrInt32(1);
+    out->wrUInt32(2);
+    for (const wchar_t* name : {L"A", L"B"}) {
+      out->wrString(name);
+      out->wrInt32(DbPropertyType::kSingle);
+      out->wrInt32(DbPropertyType::get<bool>().type());
+      out->wrInt32(0);
+      out->wrUInt8(1);
+      out->wrUInt8(name[0] == L'A' ? 1 : 2);
+    }
+    out->wrUInt32(0);
+  }
+  {
+    OdDbObjectPtr line = lineId.safeOpenObject(OdDb::kForWrite);
+    OdDbObjectExtensionPtr damaged(new OdRxObjectImpl<DbProperties>(), kOdRxObjAttach);
+    ASSERT_EQ(damaged->dwgIn(
+                  odDbCreateMemoryReader(bytes.data(), bytes.size(), OdDbFiler::kFileFiler).get()),
+              eOk);
+    line->setExtension(DbProperties::kExtensionKind, damaged.get());
+    line->close();
+  }
+  db->writeFile(dir.file("damaged.dwg"));
+
+  auto reopen = [&](const char* file, OdDb::OpenMode mode, OdDbDatabasePtr& into) {
+    into = odDbCreateDatabase();
+    into->readFile(dir.file(file));
+    return into->getOdDbObjectId(lineId.handle()).safeOpenObject(mode);
+  };
+  OdDbDatabasePtr read;
+  {
+    OdDbObjectPtr line = reopen("damaged.dwg", OdDb::kForWrite, read);
+    DbProperties* container = DbProperties::get(line.get());
+    EXPECT_TRUE(container->isDamaged());
+    EXPECT_EQ(container->size(), 1u);
+    EXPECT_FALSE(container->setProperty(L"C", std::make_shared<DbPropertyContainer<bool>>(true)));
+    line->close();
+  }
+  read->writeFile(dir.file("again.dwg"));
+  OdDbDatabasePtr again;
+  {
+    OdDbObjectPtr line = reopen("again.dwg", OdDb::kForWrite, again);
+    DbProperties* container = DbProperties::get(line.get());
+    EXPECT_TRUE(container->isDamaged());
+    EXPECT_EQ(container->unreadableCount(), 1u);
+    EXPECT_NE(container->damage().find(L"(B): boolean byte 2"), -1);
+    EXPECT_TRUE(container->discardDamaged());
+    EXPECT_TRUE(container->setProperty(L"C", std::make_shared<DbPropertyContainer<bool>>(true)));
+    line->close();
+  }
+  again->writeFile(dir.file("mended.dwg"));
+  OdDbDatabasePtr mended;
+  OdDbObjectPtr line = reopen("mended.dwg", OdDb::kForRead, mended);
+  const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(line.get()));
+  EXPECT_FALSE(container->isDamaged());
+  EXPECT_EQ(container->size(), 2u);
+  line->close();
+}
