@@ -190,8 +190,8 @@ OdDbDatabasePtr odDbCreateDatabase(bool metric) {
   return db;
 }
 
-void OdDbDatabase::readFile(const OdString& path) {
-  Impl::read(path, *this);
+void OdDbDatabase::readFile(const OdString& path, bool forChange) {
+  Impl::read(path, *this, forChange);
 }
 
 void OdDbDatabase::writeFile(const OdString& path) {
