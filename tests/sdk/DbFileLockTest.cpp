@@ -8,18 +8,19 @@
 #include <filesystem>
 
 #include "DbDatabase.h"
+#include "DbFileLock.h"
 #include "DbTestSupport.h"
 
 namespace {
 
-// Throws unless `call` fails with eFileLocked naming `pid`.
+// Fails unless `call` throws eFileAccessErr naming `pid`.
 template <class F>
 void expectLockedBy(pid_t pid, F&& call) {
   try {
     call();
     ADD_FAILURE() << "not refused";
   } catch (const OdError& e) {
-    EXPECT_EQ(e.code(), eFileLocked);
+    EXPECT_EQ(e.code(), eFileAccessErr);
     EXPECT_EQ(e.description(),
               OdString::formatted(L"the drawing is being changed by process %d", int(pid)));
   }
@@ -39,7 +40,7 @@ TEST(DbFileLock, OneChangerAtATimeAndAKilledOneIsTakenOver) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     OdDbDatabasePtr holder = odDbCreateDatabase();
-    holder->readFile(path, true);
+    odDbReadFileForChange(holder.get(), path);
     char c = 1;
     if (::write(ready[1], &c, 1) != 1) ::_exit(1);
     ::pause();
@@ -50,7 +51,7 @@ TEST(DbFileLock, OneChangerAtATimeAndAKilledOneIsTakenOver) {
 
   // While the child changes it: no second changer, no save; reading is still allowed.
   OdDbDatabasePtr other = odDbCreateDatabase();
-  expectLockedBy(child, [&] { other->readFile(path, true); });
+  expectLockedBy(child, [&] { odDbReadFileForChange(other.get(), path); });
   other->readFile(path);
   other->setINSUNITS(OdDb::kUnitsMeters);
   expectLockedBy(child, [&] { other->writeFile(path); });
@@ -61,19 +62,19 @@ TEST(DbFileLock, OneChangerAtATimeAndAKilledOneIsTakenOver) {
   ::waitpid(child, nullptr, 0);
   EXPECT_TRUE(std::filesystem::exists(path.toUtf8() + ".lock"));
   OdDbDatabasePtr changer = odDbCreateDatabase();
-  changer->readFile(path, true);
+  odDbReadFileForChange(changer.get(), path);
   changer->setINSUNITS(OdDb::kUnitsMeters);
   changer->writeFile(path);
-  changer->readFile(path, true);  // reading again for change keeps the lock it holds
+  odDbReadFileForChange(changer.get(), path);  // reading again for change keeps the lock it holds
   // Another drawing of this process is another changer.
-  expectLockedBy(::getpid(), [&] { odDbCreateDatabase()->readFile(path, true); });
+  expectLockedBy(::getpid(), [&] { odDbReadFileForChange(odDbCreateDatabase().get(), path); });
   expectLockedBy(::getpid(), [&] { other->writeFile(path); });
 
   // Released with the drawing, lock file and all.
   changer = nullptr;
   EXPECT_FALSE(std::filesystem::exists(path.toUtf8() + ".lock"));
   OdDbDatabasePtr next = odDbCreateDatabase();
-  next->readFile(path, true);
+  odDbReadFileForChange(next.get(), path);
   EXPECT_EQ(next->getINSUNITS(), OdDb::kUnitsMeters);
   ::close(ready[0]);
   ::close(ready[1]);

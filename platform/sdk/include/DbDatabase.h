@@ -58,16 +58,11 @@ class ODSDK_API OdDbDatabase : public OdRxObject {
   /// readFile: replaces this drawing's contents by the drawing in `path`. Throws OdError:
   /// eFileNotFound / eFileAccessErr (cannot open or read), eNotADrawing (no drawing magic),
   /// eUnsupportedVersion, eBadDrawingFile (truncated, checksum or structure wrong). On failure
-  /// the drawing is left exactly as it was. With `forChange`, the drawing's change lock is taken
-  /// first and held by this drawing until it is destroyed or reads a file again, so that no other
-  /// changer (another process, or another drawing of this one) reads and saves it meanwhile;
-  /// OdError(eFileLocked, "the drawing is being changed by process N") when another holds it.
-  void readFile(const OdString& path, bool forChange = false);
+  /// the drawing is left exactly as it was.
+  void readFile(const OdString& path);
   /// writeFile: writes the drawing to `path` through a temporary file in the same folder that is
   /// flushed to disk and renamed into place; the file name becomes `path` made absolute. Throws
-  /// OdError(eFileWriteError) naming the failing step; `path` is then left untouched. Writes under
-  /// the change lock of `path` (the one this drawing holds, or one taken for the write):
-  /// OdError(eFileLocked) naming the holder's process when another changer holds it.
+  /// OdError(eFileWriteError) naming the failing step; `path` is then left untouched.
   void writeFile(const OdString& path);
   /// getFilename: full path of the file last read or written; empty for a new drawing.
   OdString getFilename() const;

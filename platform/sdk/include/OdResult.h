@@ -20,7 +20,6 @@ enum OdResult {
   eNotADrawing = 44,
   eBadDrawingFile = 45,
   eUnsupportedVersion = 46,
-  eFileLocked = 47,
   eModuleNotFound = 50,
   eEntryPointNotFound = 51,
   eIncompatibleModule = 52,

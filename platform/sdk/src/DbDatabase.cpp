@@ -1,6 +1,8 @@
 // Drawings in memory: ids, objects by handle, system variables, reactors and undo.
 #include "DbDatabase.h"
 
+#include "DbFileLock.h"
+
 #include <algorithm>
 #include <mutex>
 #include <set>
@@ -190,8 +192,13 @@ OdDbDatabasePtr odDbCreateDatabase(bool metric) {
   return db;
 }
 
-void OdDbDatabase::readFile(const OdString& path, bool forChange) {
-  Impl::read(path, *this, forChange);
+void OdDbDatabase::readFile(const OdString& path) {
+  Impl::read(path, *this, false);
+}
+
+void odDbReadFileForChange(OdDbDatabase* db, const OdString& path) {
+  if (!db) throw OdError(eNullObjectPointer);
+  OdDbDatabase::Impl::read(path, *db, true);
 }
 
 void OdDbDatabase::writeFile(const OdString& path) {

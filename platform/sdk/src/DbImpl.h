@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "DbDatabase.h"
-#include "DbFileLock.h"
 #include "DbObject.h"
 #include "DbProxyObject.h"
+#include "DrawingLock.h"
 
 /// What an id points at: owned by its drawing, lives as long as the drawing.
 class OdDbStub {

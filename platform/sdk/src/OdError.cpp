@@ -65,8 +65,6 @@ OdString OdError::codeText(OdResult code) {
       return OdString(L"object not in a drawing");
     case eNoDatabase:
       return OdString(L"no drawing");
-    case eFileLocked:
-      return OdString(L"the drawing is being changed by another process");
     case eNotRegistered:
       return OdString(L"not registered");
     case eAlreadyRegistered:

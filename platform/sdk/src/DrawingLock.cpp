@@ -1,5 +1,5 @@
 // The change lock of drawing files: a flock on a lock file beside the drawing.
-#include "DbFileLock.h"
+#include "DrawingLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -42,17 +42,17 @@ std::unique_ptr<DrawingLock> DrawingLock::acquire(const std::string& target, con
     int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
       throw OdError(failure, OdString(L"cannot make the lock file of ") + path + L": " +
-                                        OdString::fromUtf8(std::strerror(errno)));
+                                 OdString::fromUtf8(std::strerror(errno)));
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       const int err = errno;
       OdString holder = holderText(fd);
       ::close(fd);
       if (err == EWOULDBLOCK) {
-        throw OdError(eFileLocked, OdString(L"the drawing is being changed by ") + holder);
+        throw OdError(eFileAccessErr, OdString(L"the drawing is being changed by ") + holder);
       }
       throw OdError(failure, OdString(L"cannot lock ") + path + L": " +
-                                        OdString::fromUtf8(std::strerror(err)));
+                                 OdString::fromUtf8(std::strerror(err)));
     }
     struct stat held = {}, named = {};
     if (::fstat(fd, &held) == 0 && ::stat(lockFile.c_str(), &named) == 0 &&
