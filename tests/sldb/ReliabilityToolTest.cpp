@@ -31,8 +31,8 @@ template <class F>
 void editContainer(const OdString& path, const std::string& handle, F&& edit) {
   OdDbDatabasePtr db = odDbCreateDatabase();
   db->readFile(path);
-  OdDbObjectPtr entity =
-      db->getOdDbObjectId(OdDbHandle(std::stoull(handle, nullptr, 16))).safeOpenObject(OdDb::kForWrite);
+  OdDbObjectPtr entity = db->getOdDbObjectId(OdDbHandle(std::stoull(handle, nullptr, 16)))
+                             .safeOpenObject(OdDb::kForWrite);
   edit(entity.get());
   entity->close();
   db->writeFile(path);
@@ -56,15 +56,27 @@ void damageLoadBearing(OdDbObject* entity) {
   entity->setExtension(DbProperties::kExtensionKind, damaged.get());
 }
 
+// A drawing d.dwg with a primary library and one line.
+struct Scene {
+  sltest::ScratchDir dir;
+  std::string d = dir.path().toUtf8();
+  Outcome run(const std::string& args) const { return sldb(d, args, shippedRoot()); }
+  std::string line;
+  Scene() {
+    EXPECT_EQ(run("new d.dwg").rc, 0);
+    EXPECT_EQ(run("init d.dwg").rc, 0);
+    line = handleOf(run("add-entity d.dwg line 0,0,0 1000,0,0"));
+  }
+};
+
 }  // namespace
 
 TEST(ToolReliability, UnreadableValuesAreReportedKeptAndDroppedOnlyWhenAsked) {
-  sltest::ScratchDir dir;
-  const std::string d = dir.path().toUtf8();
-  auto run = [&](const std::string& args) { return sldb(d, args, shippedRoot()); };
-  ASSERT_EQ(run("new d.dwg").rc, 0);
-  ASSERT_EQ(run("init d.dwg").rc, 0);
-  const std::string line = handleOf(run("add-entity d.dwg line 0,0,0 1000,0,0"));
+  Scene scene;
+  const std::string& d = scene.d;
+  const std::string& line = scene.line;
+  auto run = [&](const std::string& args) { return scene.run(args); };
+  sltest::ScratchDir& dir = scene.dir;
   ASSERT_EQ(run("set-prop d.dwg " + line + " Thickness~Geometry 200").rc, 0);
   ASSERT_EQ(run("set-prop d.dwg " + line + " LoadBearing~Geometry true").rc, 0);
   // A mapped value is listed once, marked.
@@ -111,12 +123,11 @@ TEST(ToolReliability, UnreadableValuesAreReportedKeptAndDroppedOnlyWhenAsked) {
 }
 
 TEST(ToolReliability, ASecondChangerIsToldWhoHoldsTheDrawing) {
-  sltest::ScratchDir dir;
-  const std::string d = dir.path().toUtf8();
-  auto run = [&](const std::string& args) { return sldb(d, args, shippedRoot()); };
-  ASSERT_EQ(run("new d.dwg").rc, 0);
-  ASSERT_EQ(run("init d.dwg").rc, 0);
-  const std::string line = handleOf(run("add-entity d.dwg line 0,0,0 1000,0,0"));
+  Scene scene;
+  const std::string& d = scene.d;
+  const std::string& line = scene.line;
+  auto run = [&](const std::string& args) { return scene.run(args); };
+  sltest::ScratchDir& dir = scene.dir;
   const auto before = std::filesystem::last_write_time(d + "/d.dwg");
   {
     OdDbDatabasePtr holder = odDbCreateDatabase();

@@ -140,6 +140,8 @@ void valueTour(const std::string& drawing);
 /// read-only, and the number of objects of each listed type it holds (types it holds none of
 /// left out); the primary as null when there is none.
 nlohmann::json libraries(OdDbDatabase* db);
+/// damagedEntities: how many entities of `db` hold stored values that cannot be read.
+int damagedEntities(OdDbDatabase* db);
 /// printLibraries: `libraries` as text, as `sldb info` shows them.
 void printLibraries(const nlohmann::json& libraries, std::ostream& out);
 
@@ -156,6 +158,7 @@ struct LibraryCommandTable {
   void (*valueTour)(const std::string& drawing);
   nlohmann::json (*libraries)(OdDbDatabase* db);
   void (*printLibraries)(const nlohmann::json& libraries, std::ostream& out);
+  int (*damagedEntities)(OdDbDatabase* db);
 };
 using LibraryCommandsEntry = const LibraryCommandTable* (*)();
 

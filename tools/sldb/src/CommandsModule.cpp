@@ -48,7 +48,7 @@ void releaseOptions(void* applied) {
 
 const sldb::LibraryCommandTable kTable = {
     declare,         applyOptions,    releaseOptions,       sldb::libraryTour,
-    sldb::valueTour, sldb::libraries, sldb::printLibraries,
+    sldb::valueTour, sldb::libraries, sldb::printLibraries, sldb::damagedEntities,
 };
 
 }  // namespace

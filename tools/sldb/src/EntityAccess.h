@@ -9,8 +9,12 @@
 namespace sldb {
 
 /// openDrawing: the drawing at `path`; Failure when there is none, the reader's OdError when it
-/// is not a drawing.
-OdDbDatabasePtr openDrawing(const std::string& path);
+/// is not a drawing. `forChange` holds its change lock until the drawing goes (an OdError naming
+/// the holder when another process changes it).
+OdDbDatabasePtr openDrawing(const std::string& path, bool forChange = false);
+/// damageNote: "" for an entity whose stored values all read, else "its stored values could not
+/// be read: " and why.
+std::string damageNote(const OdDbObject* entity);
 /// saveDrawing: writes `db` to `path` and says so.
 void saveDrawing(OdDbDatabase* db, const std::string& path);
 /// handleText: the handle of `id` in upper-case hexadecimal.

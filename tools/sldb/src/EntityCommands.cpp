@@ -7,18 +7,38 @@
 #include "Cli.h"
 #include "DbDatabase.h"
 #include "DbEntity.h"
+#include "DbFileLock.h"
 #include "ValueText.h"
 #include "dbprops/DbProperties.h"
 #include "ut/FileUtils.h"
 
 namespace sldb {
 
-OdDbDatabasePtr openDrawing(const std::string& path) {
+OdDbDatabasePtr openDrawing(const std::string& path, bool forChange) {
   OdString file = OdString::fromUtf8(path);
   if (!ut::fileExists(file)) throw Failure{"no drawing at " + path};
   OdDbDatabasePtr db = odDbCreateDatabase();
-  db->readFile(file);
+  if (forChange) {
+    odDbReadFileForChange(db.get(), file);
+  } else {
+    db->readFile(file);
+  }
   return db;
+}
+
+int damagedEntities(OdDbDatabase* db) {
+  int count = 0;
+  for (const OdDbObjectId& id : db->objectIds()) {
+    OdDbObjectPtr object = id.openObject(OdDb::kForRead);
+    if (object && !damageNote(object.get()).empty()) ++count;
+  }
+  return count;
+}
+
+std::string damageNote(const OdDbObject* entity) {
+  const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(entity));
+  if (!container || !container->isDamaged()) return std::string();
+  return "its stored values could not be read: " + container->damage().toUtf8();
 }
 
 void saveDrawing(OdDbDatabase* db, const std::string& path) {
@@ -99,7 +119,7 @@ int cmdAddEntity(const AddEntityArguments& a) {
   } else {
     throw UsageError{"the entity is line X,Y,Z X,Y,Z, circle X,Y,Z R or polyline X,Y X,Y ..."};
   }
-  OdDbDatabasePtr db = openDrawing(a.drawing);
+  OdDbDatabasePtr db = openDrawing(a.drawing, true);
   OdDbBlockTableRecordPtr space = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
   OdDbObjectId id = space->appendOdDbEntity(entity);
   space = nullptr;
@@ -117,8 +137,9 @@ int cmdEntities(const std::string& drawing) {
     if (!object) continue;
     const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(object.get()));
     std::size_t values = container ? container->size() : 0;
+    const std::string note = damageNote(object.get());
     std::cout << handleText(id) << "  " << object->isA()->name().toUtf8() << "  " << values
-              << (values == 1 ? " value\n" : " values\n");
+              << (values == 1 ? " value" : " values") << (note.empty() ? "" : "; " + note) << "\n";
   }
   return 0;
 }

@@ -270,7 +270,7 @@ KcSmartPtr<stocklib::Profile> findProfile(const sl_db::DocumentLibraries& docs,
 
 int withDrawing(const std::string& path,
                 const std::function<int(OdDbDatabase*, sl_db::DocumentLibraries*)>& change) {
-  OdDbDatabasePtr db = openDrawing(path);
+  OdDbDatabasePtr db = openDrawing(path, true);
   std::vector<std::uint8_t> before = recordBytes(db.get());
   int rc = change(db.get(), sl_db::docLibs(db.get()));
   if (rc == 0 && recordBytes(db.get()) != before) saveDrawing(db.get(), path);

@@ -3,6 +3,7 @@
 // drawing only when it changed something.
 #include <functional>
 #include <iostream>
+#include <map>
 #include <optional>
 
 #include "Cli.h"
@@ -28,13 +29,27 @@ struct BoundEntity {
   OdDbEntityPtr entity;
   std::shared_ptr<sl_db::Library> wrapper;
   std::shared_ptr<sl_db::ILibrary> library;
+  bool discarded = false;  // unreadable values dropped: the drawing changed
 };
 
+/// bind: the entity at `handle`. Opened for write, it is refused while its stored values cannot
+/// be read, unless `discardDamaged` drops them.
 BoundEntity bind(const std::string& path, const std::string& handle, OdDb::OpenMode mode,
-                 bool needLibrary) {
+                 bool needLibrary, bool discardDamaged = false) {
   BoundEntity b;
-  b.db = openDrawing(path);
+  b.db = openDrawing(path, mode == OdDb::kForWrite);
   b.entity = entityAt(b.db, handle, mode);
+  const std::string note = damageNote(b.entity.get());
+  if (!note.empty()) {
+    if (mode != OdDb::kForWrite) {
+      std::cerr << "sldb: the entity " << handle << ": " << note << "\n";
+    } else if (!discardDamaged) {
+      throw Failure{"the entity " + handle + ": " + note +
+                    " (--discard-damaged drops them for good)"};
+    } else {
+      b.discarded = DbProperties::get(b.entity.get())->discardDamaged();
+    }
+  }
   b.wrapper = sl_db::docLibs(b.db)->primaryLibrary(false);
   if (b.wrapper) b.library = sl_db::ILibrary::create<sl_db::Library>(b.wrapper);
   if (needLibrary && !b.library)
@@ -128,7 +143,8 @@ void printProperty(const nlohmann::json& p) {
             << (p["text"].is_null()
                     ? std::string("none")
                     : p["text"].get<std::string>() + " (" + p["source"].get<std::string>() + ")")
-            << "  " << p["result"].get<std::string>() << "\n";
+            << "  " << p["result"].get<std::string>()
+            << (p.value("mapped", false) ? "  mapped" : "") << "\n";
 }
 
 struct PropsArguments {
@@ -155,8 +171,21 @@ int cmdProps(const PropsArguments& a) {
     properties.emplace(b.library, b.entity);
   }
   nlohmann::json listed = nlohmann::json::array();
-  for (const sl_db::DynamicProperty& property : *properties)
-    listed.push_back(propertyJson(property, b.entity.get()));
+  // A mapped value comes in the mapped run and again under its definition: shown once, in the
+  // first place, with what its definition says.
+  std::map<std::string, std::size_t> mappedAt;
+  for (const sl_db::DynamicProperty& property : *properties) {
+    nlohmann::json p = propertyJson(property, b.entity.get());
+    const std::shared_ptr<const DbProperty> stored = property.property();
+    p["mapped"] = stored && stored->isMapped();
+    const std::string key = p["key"].get<std::string>();
+    if (auto at = mappedAt.find(key); at != mappedAt.end()) {
+      if (p["mapped"].get<bool>()) listed[at->second] = std::move(p);
+      continue;
+    }
+    if (p["mapped"].get<bool>()) mappedAt.emplace(key, listed.size());
+    listed.push_back(std::move(p));
+  }
   if (a.json) {
     std::cout << nlohmann::json{{"handle", a.handle}, {"properties", listed}}.dump(2) << "\n";
     return 0;
@@ -169,10 +198,11 @@ int cmdProps(const PropsArguments& a) {
 
 struct ValueArguments {
   std::string drawing, handle, key, value;
+  bool discardDamaged = false;
 };
 
 int cmdSetProp(const ValueArguments& args) {
-  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, true);
+  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, true, args.discardDamaged);
   sl_db::DynamicProperty property(
       b.library, b.entity, sl_db::PropertyKey::fromString(OdString::fromUtf8(args.key)), true);
   if (property.valueDefinition() && !property.propertyDefinition())
@@ -197,7 +227,7 @@ int cmdSetProp(const ValueArguments& args) {
 }
 
 int cmdResetProp(const ValueArguments& args) {
-  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, false);
+  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, false, args.discardDamaged);
   bool changed = false;
   if (!args.key.empty()) {
     sl_db::DynamicProperty property(
@@ -213,23 +243,23 @@ int cmdResetProp(const ValueArguments& args) {
     changed = container && container->size() != before;
   }
   std::cout << (changed ? "reset\n" : "nothing stored\n");
-  if (changed) saveDrawing(b.db, args.drawing);
+  if (changed || b.discarded) saveDrawing(b.db, args.drawing);
   return 0;
 }
 
 int cmdPurgeProps(const ValueArguments& args) {
-  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, false);
+  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, false, args.discardDamaged);
   const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(b.entity.get()));
   const std::size_t before = container ? container->size() : 0;
   sl_db::DynamicProperties(b.library, b.entity).purgeValues();
   const std::size_t purged = before - (container ? container->size() : 0);
   std::cout << "purged " << purged << (purged == 1 ? " value\n" : " values\n");
-  if (purged) saveDrawing(b.db, args.drawing);
+  if (purged || b.discarded) saveDrawing(b.db, args.drawing);
   return 0;
 }
 
 int attachOrDetach(const ValueArguments& args, bool attach) {
-  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, true);
+  BoundEntity b = bind(args.drawing, args.handle, OdDb::kForWrite, true, args.discardDamaged);
   std::shared_ptr<sl_db::IPropertySet> set = findSet(*b.library, *b.wrapper, args.key);
   if (!set->perInstance())
     throw Failure{"the property set " + args.key + " applies to all entities of its types"};
@@ -238,7 +268,7 @@ int attachOrDetach(const ValueArguments& args, bool attach) {
                         : DbProperties::get(b.entity.get())->detachInstancePropertySet(key);
   std::cout << (changed ? (attach ? "attached\n" : "detached\n")
                         : (attach ? "attached already\n" : "not attached\n"));
-  if (changed) saveDrawing(b.db, args.drawing);
+  if (changed || b.discarded) saveDrawing(b.db, args.drawing);
   return 0;
 }
 
@@ -275,6 +305,8 @@ void declareValueCommands(Commands& commands) {
     CLI::App* command = commands.add(name, description, [&a, run] { return run(a); });
     drawingArgument(command, a.drawing);
     command->add_option("HANDLE", a.handle, "the entity's handle (hexadecimal)")->required();
+    command->add_flag("--discard-damaged", a.discardDamaged,
+                      "drop the entity's stored values that cannot be read, for good");
     return {command, &a};
   };
   auto [setProp, setArgs] =

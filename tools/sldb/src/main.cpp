@@ -198,6 +198,7 @@ nlohmann::json infoJson(OdDbDatabase* db) {
           {"units", unitName(db->getINSUNITS())},
           {"objects", db->numObjects()},
           {"classes", classes},
+          {"entities with unreadable values", library().damagedEntities(db)},
           {"record", recordJson(db)},
           {"libraries", library().libraries(db)}};
 }
@@ -212,6 +213,8 @@ void printInfo(const nlohmann::json& info, std::ostream& out) {
   out << "classes:\n";
   for (const auto& [name, count] : info["classes"].items())
     out << "  " << count.get<int>() << "  " << name << "\n";
+  if (int damaged = info["entities with unreadable values"].get<int>())
+    out << "entities with unreadable values: " << damaged << "\n";
   printRecord(info["record"], out);
   out << "libraries:\n";
   library().printLibraries(info["libraries"], out);
