@@ -57,11 +57,9 @@ struct SectionArguments {
 int cmdSection(const SectionArguments& a) {
   OdDbDatabasePtr db = openDrawing(a.drawing);
   KcSmartPtr<stocklib::Profile> profile = requireProfile(db.get(), a.drawing, a.name);
-  std::optional<sl_db::SectionProperties> s = sl_db::sectionProperties(profile.get());
-  if (!s) {
-    throw Failure{"the profile '" + a.name +
-                  "' has no cross-section: a dimension is missing or they do not fit together"};
-  }
+  OdString why;
+  std::optional<sl_db::SectionProperties> s = sl_db::sectionProperties(profile.get(), &why);
+  if (!s) throw Failure{"the profile '" + a.name + "' has no section properties: " + why.toUtf8()};
   const std::string unit = s->unit == stocklib::kLibraryUnitInch ? "in" : "mm";
   const double alpha = s->alpha * 180 / kPi;
   if (a.json) {
@@ -117,9 +115,12 @@ int cmdDraw(const DrawArguments& a) {
   if (a.kind == "profile") {
     KcSmartPtr<stocklib::Profile> profile = requireProfile(db.get(), a.drawing, a.name);
     svg = sl_db::profileSvg(profile.get());
+    OdString why;
+    if (svg.empty() && !sl_db::sectionProperties(profile.get(), &why)) {
+      throw Failure{"the profile '" + a.name + "' has no section properties: " + why.toUtf8()};
+    }
     if (svg.empty())
-      throw Failure{"the profile '" + a.name +
-                    "' has no cross-section: a dimension is missing or they do not fit together"};
+      throw Failure{"the profile '" + a.name + "' cannot be drawn in finite numbers"};
   } else {
     auto composition = sl_db::docLibs(db.get())->get<stocklib::Composition>(
         stocklib::NameKey(OdString::fromUtf8(a.name)));
