@@ -15,7 +15,8 @@ namespace sl_db {
 /// with its arcs (class "outline"), overall width and height dimensioned, the other dimensions
 /// listed, centroid and centroidal axes (and principal axes when they are turned) marked, the
 /// full name as title. The outline group carries the drawing scale in "data-px-per-unit".
-/// Empty for a profile that has no outline (see profileOutline).
+/// Empty for a profile that has no outline (see profileOutline) or no section properties, and
+/// when a coordinate of the drawing would not be a finite number.
 SLDB_API std::string profileSvg(const stocklib::Profile* profile);
 
 /// compositionSvg: an SVG document of the plies from exterior (left) to interior (right) to

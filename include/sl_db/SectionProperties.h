@@ -100,14 +100,18 @@ SLDB_API OutlineBounds outlineBounds(const SectionOutline& outline);
 [[nodiscard]] SLDB_API std::optional<SectionOutline> profileOutline(
     const stocklib::Profile* profile);
 
-/// sectionProperties: the properties of `outline`; empty when its area is not positive.
+/// sectionProperties: the properties of `outline`; empty when its area is not positive, when a
+/// loop crosses itself (arcs taken as their chords), and when a figure is not a finite number.
+/// `why`, when given, then says which (empty when the properties exist).
 [[nodiscard]] SLDB_API std::optional<SectionProperties> sectionProperties(
-    const SectionOutline& outline, stocklib::LibraryUnit unit);
+    const SectionOutline& outline, stocklib::LibraryUnit unit, OdString* why = nullptr);
 
 /// sectionProperties: the properties of `profile` in its library's unit (millimetres for a
-/// profile in no library); empty whenever profileOutline is.
+/// profile in no library); empty whenever profileOutline is, and as the outline's are. `why`,
+/// when given, then says why in a phrase ("a dimension is missing or they do not fit
+/// together", "its outline crosses itself", "its Iy is not a finite number").
 [[nodiscard]] SLDB_API std::optional<SectionProperties> sectionProperties(
-    const stocklib::Profile* profile);
+    const stocklib::Profile* profile, OdString* why = nullptr);
 
 /// Tapered channels carry no toe radius of their own: the tables give them half the root
 /// radius, and so does the outline.

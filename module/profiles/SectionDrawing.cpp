@@ -19,7 +19,11 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
+// Set when a number that is not finite was asked for: the drawing is then not given out.
+thread_local bool t_nonFinite = false;
+
 std::string number(double value) {
+  if (!std::isfinite(value)) t_nonFinite = true;
   char text[32];
   std::snprintf(text, sizeof text, "%.6g", std::fabs(value) < 1e-9 ? 0.0 : value);
   return text;
@@ -108,6 +112,7 @@ std::string profileSvg(const stocklib::Profile* profile) {
   if (!outline) return std::string();
   std::optional<SectionProperties> props = sectionProperties(profile);
   if (!props) return std::string();
+  t_nonFinite = false;
   const std::string unit = unitName(profile->library());
 
   const OutlineBounds bounds = outlineBounds(*outline);
@@ -188,6 +193,7 @@ std::string profileSvg(const stocklib::Profile* profile) {
   legendLine("Iy " + number(props->Iy) + " " + unit + "\xE2\x81\xB4");
   legendLine("Iz " + number(props->Iz) + " " + unit + "\xE2\x81\xB4");
   legendLine("centroid (" + number(props->centroidY) + ", " + number(props->centroidZ) + ")");
+  if (t_nonFinite) return std::string();
   return serialise(doc);
 }
 

@@ -480,8 +480,60 @@ std::optional<SectionOutline> profileOutline(const stocklib::Profile* profile) {
   return outline;
 }
 
+namespace {
+
+// crossesItself: true when two edges of the loop that are not neighbours cross (arcs as chords).
+bool crossesItself(const Points& pts) {
+  const std::size_t n = pts.size();
+  auto side = [](const OutlinePoint& a, const OutlinePoint& b, const OutlinePoint& c) {
+    const double v = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+    return (v > 0) - (v < 0);
+  };
+  for (std::size_t i = 0; i < n; ++i) {
+    const OutlinePoint& a = pts[i];
+    const OutlinePoint& b = pts[(i + 1) % n];
+    for (std::size_t j = i + 2; j < n; ++j) {
+      if (i == 0 && j == n - 1) continue;  // the closing edge meets the first
+      const OutlinePoint& c = pts[j];
+      const OutlinePoint& d = pts[(j + 1) % n];
+      if (side(a, b, c) * side(a, b, d) < 0 && side(c, d, a) * side(c, d, b) < 0) return true;
+    }
+  }
+  return false;
+}
+
+// nonFinite: the name of the first figure of `s` that is not a finite number, or null.
+const wchar_t* nonFinite(const SectionProperties& s) {
+  const std::pair<const wchar_t*, double> figures[] = {{L"area", s.area},
+                                                       {L"centroid y", s.centroidY},
+                                                       {L"centroid z", s.centroidZ},
+                                                       {L"Iy", s.Iy},
+                                                       {L"Iz", s.Iz},
+                                                       {L"Iyz", s.Iyz},
+                                                       {L"Iu", s.Iu},
+                                                       {L"Iv", s.Iv},
+                                                       {L"alpha", s.alpha},
+                                                       {L"Wel,y", s.WelY},
+                                                       {L"Wel,z", s.WelZ},
+                                                       {L"iy", s.iy},
+                                                       {L"iz", s.iz},
+                                                       {L"perimeter", s.perimeter}};
+  for (const auto& [name, value] : figures)
+    if (!std::isfinite(value)) return name;
+  return nullptr;
+}
+
+}  // namespace
+
 std::optional<SectionProperties> sectionProperties(const SectionOutline& outline,
-                                                   stocklib::LibraryUnit unit) {
+                                                   stocklib::LibraryUnit unit, OdString* why) {
+  auto refuse = [why](const OdString& reason) -> std::optional<SectionProperties> {
+    if (why) *why = reason;
+    return std::nullopt;
+  };
+  if (why) *why = OdString();
+  for (const SectionContour& c : outline.contours)
+    if (crossesItself(c.points)) return refuse(L"its outline crosses itself");
   Moments total;
   SectionProperties s;
   s.unit = unit;
@@ -508,7 +560,7 @@ std::optional<SectionProperties> sectionProperties(const SectionOutline& outline
     s.perimeter = kPi * (a + b) * (1 + 3 * hsum / (10 + std::sqrt(4 - 3 * hsum)));
     box[0] = cx - a, box[1] = cx + a, box[2] = cy - b, box[3] = cy + b;
   }
-  if (!(total.a > 0) || !std::isfinite(total.a)) return std::nullopt;
+  if (!(total.a > 0)) return refuse(L"its outline has no area");
   s.area = total.a;
   s.centroidY = total.x / total.a;
   s.centroidZ = total.y / total.a;
@@ -528,14 +580,21 @@ std::optional<SectionProperties> sectionProperties(const SectionOutline& outline
   s.WelZ = s.Iz / std::max(box[1] - s.centroidY, s.centroidY - box[0]);
   s.iy = std::sqrt(s.Iy / s.area);
   s.iz = std::sqrt(s.Iz / s.area);
+  if (const wchar_t* figure = nonFinite(s))
+    return refuse(OdString(L"its ") + figure + L" is not a finite number");
   return s;
 }
 
-std::optional<SectionProperties> sectionProperties(const stocklib::Profile* profile) {
+std::optional<SectionProperties> sectionProperties(const stocklib::Profile* profile,
+                                                   OdString* why) {
   std::optional<SectionOutline> outline = profileOutline(profile);
-  if (!outline) return std::nullopt;
+  if (!outline) {
+    if (why) *why = L"a dimension is missing or they do not fit together";
+    return std::nullopt;
+  }
   std::shared_ptr<stocklib::Library> library = profile->library();
-  return sectionProperties(*outline, library ? library->unit() : stocklib::kLibraryUnitMillimeter);
+  return sectionProperties(*outline, library ? library->unit() : stocklib::kLibraryUnitMillimeter,
+                           why);
 }
 
 }  // namespace sl_db

@@ -1,5 +1,5 @@
 // DbProperties as a container: storing, replacing, removing, name order, instance set keys and
-// the filed form, including refused data.
+// the filed form, damaged data kept and bounded, and the limits shared by writer and reader.
 #include "dbprops/DbProperties.h"
 
 #include <gtest/gtest.h>
@@ -95,56 +95,156 @@ TEST(DbProperties, InstanceSetKeysAndFiledForm) {
   EXPECT_EQ(back.instancePropertySets()[0], L"Acoustic~Safety");
 }
 
-TEST(DbProperties, RefusedDataLeavesTheContainerAsItWas) {
-  OdStaticRxObject<DbProperties> source;
-  source.setProperty(L"A", real(1));
-  source.setProperty(L"B", std::make_shared<DbPropertyContainer<OdString>>(OdString(L"b")));
+namespace {
+
+// One filed value: name, descriptor and data, as the container writes it.
+std::vector<std::uint8_t> entry(const OdString& name, const DbProperty& value) {
   std::vector<std::uint8_t> bytes;
-  source.dwgOut(odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler).get());
+  OdDbDwgFilerPtr out = odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler);
+  out->wrString(name);
+  out->wrInt32(value.type().structure());
+  out->wrInt32(value.type().type());
+  out->wrInt32(value.type().keyType());
+  value.writeDataToDwg(out.get());
+  return bytes;
+}
 
-  OdStaticRxObject<DbProperties> target;
-  target.setProperty(L"Kept", real(7));
-  target.attachInstancePropertySet(L"Set~Ns");
-  auto expectUnchanged = [&] {
-    ASSERT_EQ(target.size(), 1u);
-    EXPECT_NE(target.getProperty(L"Kept"), nullptr);
-    EXPECT_EQ(target.instancePropertySets().size(), 1u);
+std::vector<std::uint8_t> nestedEntry(const OdString& name, int levels) {
+  DbPropertyPtr v = real(1);
+  for (int i = 1; i < levels; ++i)
+    v = std::make_shared<DbPropertyContainer<DbArray<DbPropertyPtr>>>(DbArray<DbPropertyPtr>{v});
+  return entry(name, *v);
+}
+
+// Container data from filed values: version, count, the values, then one instance set key.
+std::vector<std::uint8_t> container(std::int32_t version, std::uint32_t count,
+                                    const std::vector<std::vector<std::uint8_t>>& entries) {
+  std::vector<std::uint8_t> bytes;
+  OdDbDwgFilerPtr out = odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler);
+  out->wrInt32(version);
+  out->wrUInt32(count);
+  for (const auto& e : entries)
+    out->wrBytes(e.data(), e.size());
+  out->wrUInt32(1);
+  out->wrString(L"Fire~Safety");
+  return bytes;
+}
+
+std::vector<std::uint8_t> filedOut(const DbProperties& c) {
+  std::vector<std::uint8_t> bytes;
+  c.dwgOut(odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler).get());
+  return bytes;
+}
+
+}  // namespace
+
+TEST(DbProperties, DamagedDataIsKeptAndWhatCanBeReadIsListed) {
+  const auto a = entry(L"A", *real(1));
+  const auto b = entry(L"B", DbPropertyContainer<bool>(true));
+  const auto c = entry(L"C", DbPropertyContainer<OdString>(OdString(L"c")));
+  const auto d = entry(L"D", *real(4));
+  auto badBool = b;
+  badBool.back() = 2;
+  auto badFlags = c;
+  badFlags[4 + 1 + 12] = 0x41;  // after the name "C" and the descriptor
+  auto unknownType = b;
+  unknownType[4 + 1 + 4] = 99;
+  auto badRefType = entry(L"R", DbPropertyContainer<OdDbTypedId>(OdDbTypedId()));
+  badRefType.back() = 9;
+  auto truncated = container(1, 4, {a, b, c, d});
+  truncated.resize(truncated.size() - 3);
+  auto trailing = container(1, 4, {a, b, c, d});
+  trailing.push_back(7);
+
+  struct Damage {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+    std::size_t readable;    // values listed
+    std::size_t unreadable;  // values kept as bytes (0 when nothing could be bounded)
+    const wchar_t* reason;   // part of damage()
   };
-  // Every truncation of good data is refused.
-  for (std::size_t length = 0; length < bytes.size(); ++length) {
-    EXPECT_NE(
-        target.dwgIn(odDbCreateMemoryReader(bytes.data(), length, OdDbFiler::kFileFiler).get()),
-        eOk)
-        << length;
-    expectUnchanged();
-  }
-  // An unknown version, and a value count beyond the data.
-  std::vector<std::uint8_t> version = bytes;
-  version[0] = 2;
-  EXPECT_EQ(target.dwgIn(reader(version).get()), eBadDrawingFile);
-  std::vector<std::uint8_t> count = bytes;
-  count[7] = 0x7f;
-  EXPECT_EQ(target.dwgIn(reader(count).get()), eBadDrawingFile);
-  // The same name twice.
-  std::vector<std::uint8_t> twice;
-  {
-    OdDbDwgFilerPtr out = odDbCreateMemoryWriter(twice, OdDbFiler::kFileFiler);
-    out->wrInt32(1);
-    out->wrUInt32(2);
-    for (int i = 0; i < 2; ++i) {
-      out->wrString(L"A");
-      out->wrInt32(1);
-      out->wrInt32(0);
-      out->wrInt32(0);
-      out->wrUInt8(1);
-      out->wrBool(true);
+  const std::vector<Damage> damages = {
+      {"sound", container(1, 4, {a, b, c, d}), 4, 0, nullptr},
+      {"bool byte 2", container(1, 4, {a, badBool, c, d}), 3, 1, L"(B): boolean byte 2"},
+      {"flag bits", container(1, 4, {a, b, badFlags, d}), 3, 1, L"(C): unknown value flags 0x41"},
+      {"reference type", container(1, 2, {a, badRefType}), 1, 1, L"(R): unknown reference type"},
+      {"repeated name", container(1, 4, {a, b, c, a}), 3, 1, L"value 4 of 4 (A)"},
+      {"trailing bytes", trailing, 4, 0, L"1 bytes after the values"},
+      {"version", container(2, 4, {a, b, c, d}), 0, 0, L"property container version 2"},
+      {"unknown element", container(1, 4, {a, unknownType, c, d}), 0, 0, L"value 2 of 4"},
+      {"count too large", container(1, 5, {a, b, c, d}), 0, 0, L"value 5 of 5"},
+      {"count past the data", container(1, 0x7fffffff, {a}), 0, 0, L"2147483647 elements"},
+      {"count one short", container(1, 3, {a, b, c, d}), 0, 0, L""},
+      {"nesting 33", container(1, 2, {a, nestedEntry(L"N", 33)}), 0, 0, L"deeper than 32"},
+      {"truncated", truncated, 0, 0, L"the data ends early"},
+  };
+  for (const Damage& damage : damages) {
+    SCOPED_TRACE(damage.what);
+    OdStaticRxObject<DbProperties> read;
+    ASSERT_EQ(read.dwgIn(reader(damage.bytes).get()), eOk);
+    EXPECT_EQ(read.isDamaged(), damage.reason != nullptr);
+    if (damage.reason) {
+      EXPECT_NE(read.damage().find(damage.reason), -1) << read.damage().toUtf8();
     }
-    out->wrUInt32(0);
-  }
-  EXPECT_EQ(target.dwgIn(reader(twice).get()), eBadDrawingFile);
-  expectUnchanged();
+    EXPECT_EQ(read.size(), damage.readable);
+    EXPECT_EQ(read.unreadableCount(), damage.unreadable);
+    if (damage.readable) {
+      EXPECT_NE(read.getProperty(L"A"), nullptr);
+    }
 
-  ASSERT_EQ(target.dwgIn(reader(bytes).get()), eOk);
-  EXPECT_EQ(target.size(), 2u);
-  EXPECT_TRUE(target.instancePropertySets().isEmpty());
+    // Saved again: what could not be read is written back and read the same way.
+    const std::vector<std::uint8_t> again = filedOut(read);
+    if (!damage.readable) {
+      EXPECT_EQ(again, damage.bytes);
+    }
+    EXPECT_EQ(again.size(), damage.bytes.size());
+    OdStaticRxObject<DbProperties> reread;
+    ASSERT_EQ(reread.dwgIn(reader(again).get()), eOk);
+    EXPECT_EQ(names(reread), names(read));
+    EXPECT_EQ(reread.unreadableCount(), read.unreadableCount());
+    EXPECT_EQ(reread.isDamaged(), read.isDamaged());
+    EXPECT_EQ(filedOut(reread), again);
+
+    // No change until the unreadable data is discarded; then the values read stay.
+    if (!read.isDamaged()) continue;
+    EXPECT_FALSE(read.setProperty(L"New", real(5)));
+    EXPECT_FALSE(read.resetProperty(L"A"));
+    EXPECT_FALSE(read.attachInstancePropertySet(L"Other~Set"));
+    EXPECT_FALSE(read.detachInstancePropertySet(L"Fire~Safety"));
+    EXPECT_TRUE(read.discardDamaged());
+    EXPECT_FALSE(read.discardDamaged());
+    EXPECT_FALSE(read.isDamaged());
+    EXPECT_EQ(read.size(), damage.readable);
+    EXPECT_TRUE(read.setProperty(L"New", real(5)));
+    OdStaticRxObject<DbProperties> mended;
+    ASSERT_EQ(mended.dwgIn(reader(filedOut(read)).get()), eOk);
+    EXPECT_FALSE(mended.isDamaged());
+    EXPECT_EQ(mended.size(), damage.readable + 1);
+  }
+}
+
+TEST(DbProperties, StoresOnlyWhatReadsBack) {
+  OdStaticRxObject<DbProperties> c;
+  auto nest = [](int levels) {
+    DbPropertyPtr v = real(1);
+    for (int i = 1; i < levels; ++i) {
+      v = std::make_shared<DbPropertyContainer<DbArray<DbPropertyPtr>>>(
+          DbArray<DbPropertyPtr>{nullptr, v});
+    }
+    return v;
+  };
+  EXPECT_TRUE(c.setProperty(L"Plain", real(2)));
+  EXPECT_TRUE(c.setProperty(L"Deepest", nest(DbProperties::maxNesting())));
+  EXPECT_FALSE(c.setProperty(L"TooDeep", nest(DbProperties::maxNesting() + 1)));
+  auto deepMap = std::make_shared<DbPropertyContainer<std::map<OdString, DbPropertyPtr>>>(
+      std::map<OdString, DbPropertyPtr>{{L"k", nest(DbProperties::maxNesting())}});
+  EXPECT_FALSE(c.setProperty(L"TooDeepInAMap", deepMap));
+  EXPECT_EQ(c.getProperty(L"TooDeep"), nullptr);
+
+  OdStaticRxObject<DbProperties> back;
+  ASSERT_EQ(back.dwgIn(reader(filedOut(c)).get()), eOk);
+  EXPECT_FALSE(back.isDamaged()) << back.damage().toUtf8();
+  EXPECT_EQ(names(back), names(c));
+  EXPECT_EQ(samples::filed(*back.getProperty(L"Deepest")),
+            samples::filed(*c.getProperty(L"Deepest")));
 }

@@ -22,6 +22,7 @@ std::string roundTrip(const char* text) {
 TEST(ValueText, ParsesEveryKindOfValueAndPrintsItBack) {
   EXPECT_EQ(roundTrip<double>(" 2.5 "), "2.5");
   EXPECT_EQ(roundTrip<double>("0.1"), "0.1");
+  EXPECT_EQ(roundTrip<double>("5e-324"), "4.9406564584124654e-324");  // subnormal: finite
   EXPECT_EQ(roundTrip<int32_t>("-2147483648"), "-2147483648");
   EXPECT_EQ(roundTrip<uint8_t>("255"), "255");
   EXPECT_EQ(roundTrip<uint64_t>("18446744073709551615"), "18446744073709551615");
@@ -41,7 +42,7 @@ TEST(ValueText, ParsesEveryKindOfValueAndPrintsItBack) {
 }
 
 TEST(ValueText, RefusesTextThatDoesNotParseWhole) {
-  for (const char* bad : {"", "1.5x", "nan", "1e999"})
+  for (const char* bad : {"", "1.5x", "nan", "1e999", "1e-400"})
     EXPECT_EQ(roundTrip<double>(bad).rfind("error: expected", 0), 0u) << bad;
   for (const char* bad : {"256", "-1", "+1", "1.0", " "})
     EXPECT_EQ(roundTrip<uint8_t>(bad).rfind("error: expected", 0), 0u) << bad;

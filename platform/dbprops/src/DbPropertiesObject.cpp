@@ -77,12 +77,13 @@ void writeTypedId(OdDbDwgFiler* filer, const OdDbTypedId& id) {
 OdDbTypedId readTypedId(OdDbDwgFiler* filer) {
   OdDbHandle handle = filer->rdDbHandle();
   std::int8_t type = filer->rdInt8();
-  if (type < OdDb::kSoftPointerRef || type > OdDb::kHardOwnershipRef) {
+  if ((type < OdDb::kSoftPointerRef || type > OdDb::kHardOwnershipRef) && !lenient()) {
     refuse(OdString::formatted(L"unknown reference type %d", type));
   }
   OdDbObjectId id;
   OdDbDatabase* db = filer->database();
   if (!handle.isNull() && db) id = db->getOdDbObjectId(handle);
+  if (type < OdDb::kSoftPointerRef || type > OdDb::kHardOwnershipRef) type = OdDb::kSoftPointerRef;
   return OdDbTypedId(id, static_cast<OdDb::ReferenceType>(type));
 }
 

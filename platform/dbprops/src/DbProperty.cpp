@@ -48,7 +48,7 @@ template <class T>
 OdResult DbPropertyContainer<T>::readDataFromDwg(OdDbDwgFiler* filer) {
   try {
     std::uint8_t flags = filer->rdUInt8();
-    if (flags & ~(kFlagSet | kFlagMapped)) {
+    if ((flags & ~(kFlagSet | kFlagMapped)) && !dbprops_detail::lenient()) {
       dbprops_detail::refuse(OdString::formatted(L"unknown value flags 0x%02x", flags));
     }
     T value{};
@@ -58,6 +58,7 @@ OdResult DbPropertyContainer<T>::readDataFromDwg(OdDbDwgFiler* filer) {
     setMapped((flags & kFlagMapped) != 0);
     return eOk;
   } catch (const OdError& e) {
+    dbprops_detail::noteRefusal(e);
     return e.code();
   }
 }

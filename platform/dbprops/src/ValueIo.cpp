@@ -1,10 +1,65 @@
 // Private filing helpers: refusals, count checks, descriptors and nested values.
 #include "ValueIo.h"
 
+#include <algorithm>
+
 namespace dbprops_detail {
 
 namespace {
 thread_local int t_nesting = 0;
+thread_local int t_lenient = 0;
+thread_local OdString t_lastRefusal;
+}  // namespace
+
+void noteRefusal(const OdError& e) {
+  t_lastRefusal = e.description();
+}
+OdString lastRefusal() {
+  return t_lastRefusal;
+}
+
+bool lenient() {
+  return t_lenient > 0;
+}
+LenientGuard::LenientGuard() {
+  ++t_lenient;
+}
+LenientGuard::~LenientGuard() {
+  --t_lenient;
+}
+
+namespace {
+int depthOf(const DbPropertyPtr& v) {
+  return v ? depth(*v) : 0;
+}
+template <class T>
+int depthOf(const T&) {
+  return 0;
+}
+template <class T, class A>
+int depthOf(const OdArray<T, A>& v) {
+  int d = 0;
+  for (const T& item : v)
+    d = std::max(d, depthOf(item));
+  return d;
+}
+template <class K, class V>
+int depthOf(const std::map<K, V>& v) {
+  int d = 0;
+  for (const auto& item : v)
+    d = std::max(d, std::max(depthOf(item.first), depthOf(item.second)));
+  return d;
+}
+}  // namespace
+
+int depth(const DbProperty& value) {
+  int inner = 0;
+  visitType(value.type(), [&](auto* tag) {
+    using T = std::remove_pointer_t<decltype(tag)>;
+    auto& held = static_cast<const DbPropertyContainer<T>&>(value);
+    if (held.isSet()) inner = depthOf(held.value());
+  });
+  return 1 + inner;
 }
 
 void refuse(const OdString& what) {
@@ -50,7 +105,7 @@ std::shared_ptr<DbProperty> readStored(OdDbDwgFiler* filer, const DbPropertyType
   }
   NestingGuard guard;
   OdResult result = value->readDataFromDwg(filer);
-  if (result != eOk) throw OdError(result);
+  if (result != eOk) throw OdError(result, lastRefusal());
   return value;
 }
 

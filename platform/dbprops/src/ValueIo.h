@@ -13,10 +13,26 @@
 
 namespace dbprops_detail {
 
-/// Values nested deeper than this are refused when read (guards the stack against bad files).
+/// Values nested deeper than this are refused when read (guards the stack against bad files)
+/// and when stored (so that what is stored reads back).
 constexpr int kMaxNesting = 32;
 
+/// depth: how many levels a value takes, itself included (an empty nested value takes none).
+int depth(const DbProperty& value);
+
+/// Lenient reads, for finding where a refused value ends: bool bytes above 1, unknown flag bits,
+/// repeated map keys and unknown reference types pass. Only the layout is trusted then.
+bool lenient();
+struct LenientGuard {
+  LenientGuard();
+  ~LenientGuard();
+};
+
 [[noreturn]] void refuse(const OdString& what);
+/// noteRefusal / lastRefusal: the description of the last refused read on this thread, kept
+/// across readDataFromDwg, whose answer is a bare result.
+void noteRefusal(const OdError& e);
+OdString lastRefusal();
 /// checkCount: refuses a count of elements that the data left cannot hold (each element takes
 /// at least one byte).
 void checkCount(OdDbDwgFiler* filer, std::uint32_t count, const wchar_t* what);
@@ -102,7 +118,7 @@ inline void writeValue(OdDbDwgFiler* f, const DbPropertyPtr& v) {
 }
 
 inline void readValue(OdDbDwgFiler* f, bool& v) {
-  v = f->rdBool();
+  v = lenient() ? f->rdUInt8() != 0 : f->rdBool();
 }
 inline void readValue(OdDbDwgFiler* f, std::int8_t& v) {
   v = f->rdInt8();
@@ -200,7 +216,7 @@ void readValue(OdDbDwgFiler* f, std::map<K, V>& v) {
     readValue(f, key);
     V value{};
     readValue(f, value);
-    if (!items.emplace(std::move(key), std::move(value)).second) {
+    if (!items.emplace(std::move(key), std::move(value)).second && !lenient()) {
       refuse(OdString::formatted(L"map entry %u repeats a key", i));
     }
   }

@@ -1,6 +1,8 @@
 // Drawings in memory: ids, objects by handle, system variables, reactors and undo.
 #include "DbDatabase.h"
 
+#include "DbFileLock.h"
+
 #include <algorithm>
 #include <mutex>
 #include <set>
@@ -191,7 +193,12 @@ OdDbDatabasePtr odDbCreateDatabase(bool metric) {
 }
 
 void OdDbDatabase::readFile(const OdString& path) {
-  Impl::read(path, *this);
+  Impl::read(path, *this, false);
+}
+
+void odDbReadFileForChange(OdDbDatabase* db, const OdString& path) {
+  if (!db) throw OdError(eNullObjectPointer);
+  OdDbDatabase::Impl::read(path, *db, true);
 }
 
 void OdDbDatabase::writeFile(const OdString& path) {

@@ -67,6 +67,17 @@ OdString absolutePath(const std::string& path) {
   return OdString::fromUtf8(path);
 }
 
+/// lockTarget: one name per drawing file for its change lock, also before the file exists.
+std::string lockTarget(const std::string& path) {
+  char resolved[PATH_MAX];
+  if (realpath(path.c_str(), resolved)) return resolved;
+  std::string::size_type slash = path.find_last_of('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (realpath(folder.c_str(), resolved)) return std::string(resolved) + "/" + name;
+  return path;
+}
+
 /// Buffered output to a file descriptor that keeps the running CRC-32C of what it wrote. Runs of
 /// at least kPassThrough bytes go to `write` as they are, after what is buffered.
 class FileSink {
@@ -271,6 +282,10 @@ void removeStaleTemporaries(const std::string& target) {
 void OdDbDatabase::Impl::write(const OdString& path) {
   if (path.isEmpty()) throw OdError(eFileWriteError, OdString(L"no file name to write to"));
   std::string target = native(path);
+  std::unique_ptr<OdDbDetail::DrawingLock> forThisWrite;
+  const std::string locked = lockTarget(target);
+  if (!changeLock || changeLock->target() != locked)
+    forThisWrite = OdDbDetail::DrawingLock::acquire(locked, path, eFileWriteError);
   std::string temp = target + kTempMark + "XXXXXX";
   int fd = ::mkstemp(temp.data());
   if (fd < 0) {
@@ -512,7 +527,20 @@ void parse(const OdString& path, const FileBytes& bytes, OdDbDatabase& into) {
 
 }  // namespace
 
-void OdDbDatabase::Impl::read(const OdString& path, OdDbDatabase& into) {
+void OdDbDatabase::Impl::read(const OdString& path, OdDbDatabase& into, bool forChange) {
+  std::unique_ptr<OdDbDetail::DrawingLock> lock;
+  Impl& held = *into.impl();
+  const bool reused =
+      forChange && held.changeLock && held.changeLock->target() == lockTarget(native(path));
+  // A missing drawing is reported by the read, as without the lock.
+  if (forChange && !reused && ::access(native(path).c_str(), F_OK) == 0)
+    lock = OdDbDetail::DrawingLock::acquire(lockTarget(native(path)), path, eFileAccessErr);
+  // A failed read leaves the drawing as it was, the lock it held included.
+  readUnlocked(path, into);
+  if (!reused) held.changeLock = std::move(lock);
+}
+
+void OdDbDatabase::Impl::readUnlocked(const OdString& path, OdDbDatabase& into) {
   FileBytes bytes = readWholeFile(path);
   if (bytes.size() < sizeof kMagic || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0) {
     throw OdError(eNotADrawing, OdString(L"not a drawing: ") + path);

@@ -10,6 +10,7 @@
 #include "DbDatabase.h"
 #include "DbObject.h"
 #include "DbProxyObject.h"
+#include "DrawingLock.h"
 
 /// What an id points at: owned by its drawing, lives as long as the drawing.
 class OdDbStub {
@@ -88,6 +89,8 @@ struct OdDbDatabase::Impl {
   std::vector<OdDbDetail::UndoEntry> undoEntries;
   std::vector<std::size_t> undoMarks;
   bool undoing = false;
+  // Held from a readFile for change until the drawing goes or reads another file.
+  std::unique_ptr<OdDbDetail::DrawingLock> changeLock;
 
   /// stubFor: the stub of `handle`, made when missing.
   OdDbStub* stubFor(std::uint64_t handle);
@@ -106,7 +109,10 @@ struct OdDbDatabase::Impl {
 
   /// Drawing file (DbFile.cpp).
   void write(const OdString& path);
-  static void read(const OdString& path, OdDbDatabase& into);
+  /// read: replaces `into`'s contents by the drawing at `path`; with `forChange`, under the
+  /// drawing's change lock, which `into` then holds.
+  static void read(const OdString& path, OdDbDatabase& into, bool forChange);
+  static void readUnlocked(const OdString& path, OdDbDatabase& into);
 
   /// The drawings alive in the process, for converting extension data of a kind that goes.
   static void registerLive(Impl* impl);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ScratchDir.h"
+#include "sl_db/SectionDrawing.h"
 #include "stocklib/Library.h"
 
 using namespace stocklib;
@@ -378,4 +379,29 @@ TEST(SectionProperties, UsShapesWeighWhatTheTablesSayAndPutTheirCentroidsThere) 
     if (type == "WT") expectPublished(d - s.centroidZ, row, "y_in", 1.0, what, 0.01);
     if (type == "L") expectPublished(s.centroidZ, row, "x_in", 1.0, what, 0.01);
   }
+}
+
+TEST(SectionProperties, CrossingOutlinesAndFiguresBeyondDoublesAreRefusedWithTheReason) {
+  OdString why;
+  auto bowtie = CustomProfile::create(nullptr, OdString(L"bowtie"));
+  bowtie->set_outline({{0, 0, 0}, {100, 100, 0}, {100, 0, 0}, {0, 100, 0}});
+  EXPECT_FALSE(sl_db::sectionProperties(bowtie.get(), &why));
+  EXPECT_EQ(why, L"its outline crosses itself");
+  // Touching a neighbour is no crossing: a notch whose edges meet the outline's corners.
+  auto notched = CustomProfile::create(nullptr, OdString(L"notched"));
+  notched->set_outline({{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {50, 50, 0}, {0, 100, 0}});
+  EXPECT_TRUE(sl_db::sectionProperties(notched.get(), &why));
+  EXPECT_TRUE(why.isEmpty());
+
+  // Products beyond the range of doubles name the first figure that overflows.
+  auto tall = shape<RectangleProfile>({{"height", 1e160}, {"width", 1}});
+  EXPECT_FALSE(sl_db::sectionProperties(tall.get(), &why));
+  EXPECT_EQ(why, L"its centroid z is not a finite number") << why.toUtf8();
+  EXPECT_TRUE(sl_db::profileSvg(tall.get()).empty());
+  auto flat = shape<EllipseProfile>({{"height", 1e-298}, {"width", 1e302}});
+  EXPECT_FALSE(sl_db::sectionProperties(flat.get(), &why));
+  EXPECT_NE(why.find(L"is not a finite number"), -1) << why.toUtf8();
+  auto missing = shape<RectangleProfile>({{"height", 1}});
+  EXPECT_FALSE(sl_db::sectionProperties(missing.get(), &why));
+  EXPECT_EQ(why, L"a dimension is missing or they do not fit together");
 }

@@ -191,6 +191,7 @@ const char* removalWords(sl_db::ILibrary::RemoveResult result) {
 
 class DefsCommand final : public DrawingCommand {
  public:
+  bool readOnly() const override { return true; }
   DefsCommand()
       : DrawingCommand("defs",
                        "list the primary library's property namespaces, their sets (entity\n"

@@ -11,6 +11,7 @@
 #include "DbDictionary.h"
 #include "DbEntity.h"
 #include "DbProxyObject.h"
+#include "EntityAccess.h"
 #include "Session.h"
 #include "sl_db/DbStockLibManager.h"
 #include "sl_db/DocumentLibrariesManager.h"
@@ -128,6 +129,7 @@ nlohmann::json infoJson(DrawingSession& drawing) {
           {"insunits_name", unitName(db->getINSUNITS())},
           {"objects", db->numObjects()},
           {"classes", classes},
+          {"entities_with_unreadable_values", damagedEntities(db)},
           {"record", recordJson(drawing)},
           {"libraries", libraries(db)}};
 }
@@ -142,6 +144,8 @@ void printInfo(const nlohmann::json& info, std::ostream& out) {
   out << "classes:\n";
   for (const auto& [name, count] : info["classes"].items())
     out << "  " << count.get<int>() << "  " << name << "\n";
+  if (int damaged = info["entities_with_unreadable_values"].get<int>())
+    out << "entities with unreadable values: " << damaged << "\n";
   printRecord(info["record"], out);
   out << "libraries:\n";
   printLibraries(info["libraries"], out);
@@ -149,6 +153,7 @@ void printInfo(const nlohmann::json& info, std::ostream& out) {
 
 class InfoCommand final : public DrawingCommand {
  public:
+  bool readOnly() const override { return true; }
   InfoCommand()
       : DrawingCommand("info",
                        "print system variables, classes, the number of objects, the library "
@@ -174,6 +179,7 @@ SLDB_COMMAND(InfoCommand);
 
 class ExportEmbeddedCommand final : public DrawingCommand {
  public:
+  bool readOnly() const override { return true; }
   ExportEmbeddedCommand()
       : DrawingCommand("export-embedded",
                        "write the drawing's embedded library to a file (an ordinary library "

@@ -40,6 +40,21 @@ OdDbEntityPtr entityAt(OdDbDatabase* db, const std::string& text, OdDb::OpenMode
   return entity;
 }
 
+std::string damageNote(const OdDbObject* entity) {
+  const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(entity));
+  if (!container || !container->isDamaged()) return std::string();
+  return "its stored values could not be read: " + container->damage().toUtf8();
+}
+
+int damagedEntities(OdDbDatabase* db) {
+  int count = 0;
+  for (const OdDbObjectId& id : db->objectIds()) {
+    OdDbObjectPtr object = id.openObject(OdDb::kForRead);
+    if (object && !damageNote(object.get()).empty()) ++count;
+  }
+  return count;
+}
+
 namespace {
 
 class AddEntityCommand final : public DrawingCommand {
@@ -113,6 +128,7 @@ SLDB_COMMAND(AddEntityCommand);
 
 class EntitiesCommand final : public DrawingCommand {
  public:
+  bool readOnly() const override { return true; }
   EntitiesCommand()
       : DrawingCommand("entities",
                        "list the model space's entities: handle, class, number of stored values") {}
@@ -136,8 +152,10 @@ class EntitiesCommand final : public DrawingCommand {
       const DbProperties* container =
           DbProperties::get(static_cast<const OdRxObject*>(object.get()));
       std::size_t values = container ? container->size() : 0;
+      const std::string note = damageNote(object.get());
       std::cout << handleText(id) << "  " << object->isA()->name().toUtf8() << "  " << values
-                << (values == 1 ? " value\n" : " values\n");
+                << (values == 1 ? " value" : " values") << (note.empty() ? "" : "; " + note)
+                << "\n";
     }
     return 0;
   }

@@ -503,6 +503,7 @@ std::vector<std::string> typeWords() {
 
 class ListCommand final : public DrawingCommand {
  public:
+  bool readOnly() const override { return true; }
   ListCommand()
       : DrawingCommand("list",
                        "list the names of objects of TYPE (profiles by full name, sorted)") {}

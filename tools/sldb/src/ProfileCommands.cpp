@@ -33,6 +33,7 @@ KcSmartPtr<stocklib::Profile> requireProfile(DrawingSession& drawing, const std:
 
 class SectionCommand final : public DrawingCommand {
  public:
+  bool readOnly() const override { return true; }
   SectionCommand()
       : DrawingCommand("section",
                        "print the section properties of the profile NAME (its full name, as list "
@@ -64,11 +65,9 @@ SLDB_COMMAND(SectionCommand);
 
 int SectionCommand::run(DrawingSession& drawing) {
   KcSmartPtr<stocklib::Profile> profile = requireProfile(drawing, m_name);
-  std::optional<sl_db::SectionProperties> s = sl_db::sectionProperties(profile.get());
-  if (!s) {
-    throw Failure{"the profile '" + m_name +
-                  "' has no cross-section: a dimension is missing or they do not fit together"};
-  }
+  OdString why;
+  std::optional<sl_db::SectionProperties> s = sl_db::sectionProperties(profile.get(), &why);
+  if (!s) throw Failure{"the profile '" + m_name + "' has no section properties: " + why.toUtf8()};
   const std::string unit = s->unit == stocklib::kLibraryUnitInch ? "in" : "mm";
   const double alpha = s->alpha * 180 / kPi;
   if (m_json) {
@@ -117,6 +116,7 @@ int SectionCommand::run(DrawingSession& drawing) {
 
 class DrawCommand final : public DrawingCommand {
  public:
+  bool readOnly() const override { return true; }
   DrawCommand()
       : DrawingCommand("draw",
                        "draw a profile's cross-section or a composition's plies to scale as an "
@@ -140,9 +140,11 @@ int DrawCommand::run(DrawingSession& drawing) {
   if (m_kind == "profile") {
     KcSmartPtr<stocklib::Profile> profile = requireProfile(drawing, m_name);
     svg = sl_db::profileSvg(profile.get());
+    OdString why;
+    if (svg.empty() && !sl_db::sectionProperties(profile.get(), &why))
+      throw Failure{"the profile '" + m_name + "' has no section properties: " + why.toUtf8()};
     if (svg.empty())
-      throw Failure{"the profile '" + m_name +
-                    "' has no cross-section: a dimension is missing or they do not fit together"};
+      throw Failure{"the profile '" + m_name + "' cannot be drawn in finite numbers"};
   } else {
     auto composition = drawing.libraries().get<stocklib::Composition>(
         stocklib::NameKey(OdString::fromUtf8(m_name)));

@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "DbFileLock.h"
 #include "DbMemoryFiler.h"
 #include "sl_db/DbStockLibManager.h"
 #include "sl_db/DocumentLibrariesManager.h"
@@ -20,20 +21,29 @@ std::vector<std::uint8_t> recordBytes(OdDbDatabase* db) {
   return bytes;
 }
 
+/// How the change lock words a drawing that another changer holds.
+constexpr const char* kHeldPrefix = "the drawing is being changed by ";
+
 }  // namespace
 
 void status(const std::string& line) {
   std::cerr << line << "\n";
 }
 
-DrawingSession::DrawingSession(std::string path) : m_path(std::move(path)) {
+DrawingSession::DrawingSession(std::string path, bool forChange) : m_path(std::move(path)) {
   const OdString file = OdString::fromUtf8(m_path);
   if (!ut::fileExists(file)) throw Failure{"no drawing at " + m_path};
   m_db = odDbCreateDatabase();
   try {
-    m_db->readFile(file);
+    if (forChange) {
+      odDbReadFileForChange(m_db.get(), file);
+    } else {
+      m_db->readFile(file);
+    }
   } catch (const OdError& e) {
-    throw Failure{m_path + " is not a drawing (" + e.description().toUtf8() + ")"};
+    const std::string why = e.description().toUtf8();
+    if (forChange && why.rfind(kHeldPrefix, 0) == 0) throw Failure{why};
+    throw Failure{m_path + " is not a drawing (" + why + ")"};
   }
   m_record = recordBytes(m_db.get());
 }
@@ -57,7 +67,7 @@ void DrawingCommand::declare(CLI::App& command) {
 }
 
 int DrawingCommand::run() {
-  DrawingSession drawing(m_drawing);
+  DrawingSession drawing(m_drawing, !readOnly());
   const int rc = run(drawing);
   if (rc == 0) drawing.finish(quiet());
   return rc;

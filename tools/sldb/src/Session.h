@@ -22,8 +22,10 @@ bool verbose();
 class DrawingSession {
  public:
   /// Opens the drawing at `path`. Throws Failure "no drawing at PATH" when there is no file
-  /// there, "PATH is not a drawing (REASON)" when the reader refuses it.
-  explicit DrawingSession(std::string path);
+  /// there, "PATH is not a drawing (REASON)" when the reader refuses it. `forChange` holds the
+  /// drawing's change lock until the session ends: Failure "the drawing is being changed by
+  /// process N" while another changer holds it.
+  explicit DrawingSession(std::string path, bool forChange = false);
   DrawingSession(const DrawingSession&) = delete;
   DrawingSession& operator=(const DrawingSession&) = delete;
 
@@ -58,6 +60,8 @@ class DrawingCommand : public Command {
   virtual int run(DrawingSession& drawing) = 0;
   /// quiet: the save is not reported (unless --verbose).
   virtual bool quiet() const { return false; }
+  /// readOnly: the command never changes the drawing, so it takes no change lock.
+  virtual bool readOnly() const { return false; }
 
  private:
   std::string m_drawing;

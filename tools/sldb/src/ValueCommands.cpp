@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <optional>
 
 #include "CommandsModule.h"
@@ -33,10 +34,22 @@ struct BoundEntity {
   std::shared_ptr<sl_db::ILibrary> library;
 };
 
+/// bindEntity: the entity at `handle`. Opened for write, it is refused while its stored values
+/// cannot be read, unless `discardDamaged` drops them.
 BoundEntity bindEntity(DrawingSession& drawing, const std::string& handle, OdDb::OpenMode mode,
-                       bool needLibrary) {
+                       bool needLibrary, bool discardDamaged = false) {
   BoundEntity b;
   b.entity = entityAt(drawing.db(), handle, mode);
+  if (const std::string note = damageNote(b.entity.get()); !note.empty()) {
+    if (mode != OdDb::kForWrite) {
+      std::cerr << "sldb: the entity " << handle << ": " << note << "\n";
+    } else if (!discardDamaged) {
+      throw Failure{"the entity " + handle + ": " + note +
+                    " (--discard-damaged drops them for good)"};
+    } else if (DbProperties::get(b.entity.get())->discardDamaged()) {
+      drawing.changed();
+    }
+  }
   b.wrapper = drawing.libraries().primaryLibrary(false);
   if (b.wrapper) b.library = sl_db::ILibrary::create<sl_db::Library>(b.wrapper);
   if (needLibrary && !b.library)
@@ -147,11 +160,13 @@ void printProperty(const nlohmann::json& p) {
             << (p["text"].is_null()
                     ? std::string("none")
                     : p["text"].get<std::string>() + " (" + p["source"].get<std::string>() + ")")
-            << "  " << p["result"].get<std::string>() << "\n";
+            << "  " << p["result"].get<std::string>()
+            << (p.value("mapped", false) ? "  mapped" : "") << "\n";
 }
 
 class PropsCommand final : public DrawingCommand {
  public:
+  bool readOnly() const override { return true; }
   PropsCommand()
       : DrawingCommand(
             "props", "list the entity's properties: key, set, kind, storage type, value, result") {}
@@ -184,9 +199,22 @@ class PropsCommand final : public DrawingCommand {
     } else {
       properties.emplace(b.library, b.entity);
     }
+    // A mapped value comes in the mapped run and again under its definition: shown once, in the
+    // first place, with what its definition says.
     nlohmann::json listed = nlohmann::json::array();
-    for (const sl_db::DynamicProperty& property : *properties)
-      listed.push_back(propertyJson(property, b.entity.get()));
+    std::map<std::string, std::size_t> mappedAt;
+    for (const sl_db::DynamicProperty& property : *properties) {
+      nlohmann::json p = propertyJson(property, b.entity.get());
+      const std::shared_ptr<const DbProperty> stored = property.property();
+      p["mapped"] = stored && stored->isMapped();
+      const std::string key = p["key"].get<std::string>();
+      if (auto at = mappedAt.find(key); at != mappedAt.end()) {
+        if (p["mapped"].get<bool>()) listed[at->second] = std::move(p);
+        continue;
+      }
+      if (p["mapped"].get<bool>()) mappedAt.emplace(key, listed.size());
+      listed.push_back(std::move(p));
+    }
     if (m_json) {
       std::cout << nlohmann::json{{"handle", m_handle}, {"properties", listed}}.dump(2) << "\n";
       return 0;
@@ -215,6 +243,7 @@ std::string csvField(const std::string& text) {
 
 class ScheduleCommand final : public DrawingCommand {
  public:
+  bool readOnly() const override { return true; }
   ScheduleCommand()
       : DrawingCommand("schedule",
                        "every entity of the model space with the values of its properties, as CSV\n"
@@ -281,10 +310,13 @@ class EntityCommand : public DrawingCommand {
   using DrawingCommand::DrawingCommand;
   void options(CLI::App& c) override {
     c.add_option("HANDLE", m_handle, "the entity's handle (hexadecimal)")->required();
+    c.add_flag("--discard-damaged", m_discardDamaged,
+               "drop the entity's stored values that cannot be read, for good");
   }
 
  protected:
   std::string m_handle, m_key;
+  bool m_discardDamaged = false;
 };
 
 class SetPropCommand final : public EntityCommand {
@@ -299,7 +331,7 @@ class SetPropCommand final : public EntityCommand {
     c.add_option("VALUE", m_value, "its new value")->required();
   }
   int run(DrawingSession& drawing) override {
-    BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForWrite, true);
+    BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForWrite, true, m_discardDamaged);
     sl_db::DynamicProperty property(
         b.library, b.entity, sl_db::PropertyKey::fromString(OdString::fromUtf8(m_key)), true);
     if (property.valueDefinition() && !property.propertyDefinition())
@@ -343,7 +375,7 @@ class ResetPropCommand final : public EntityCommand {
     // Removing every value is never what a forgotten key means.
     if (m_key.empty() == !m_all)
       throw UsageError{"give NAME~NS, or --all for every value of the entity"};
-    BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForWrite, false);
+    BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForWrite, false, m_discardDamaged);
     bool changed = false;
     if (!m_key.empty()) {
       sl_db::DynamicProperty property(
@@ -373,7 +405,7 @@ class PurgePropsCommand final : public EntityCommand {
       : EntityCommand("purge-props",
                       "remove the stored values that no applicable property set defines") {}
   int run(DrawingSession& drawing) override {
-    BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForWrite, false);
+    BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForWrite, false, m_discardDamaged);
     const DbProperties* container =
         DbProperties::get(static_cast<const OdRxObject*>(b.entity.get()));
     const std::size_t before = container ? container->size() : 0;
@@ -399,7 +431,7 @@ class InstanceSetCommand : public EntityCommand {
     c.add_option("SET~NS", m_key, "the property set")->required();
   }
   int run(DrawingSession& drawing) override {
-    BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForWrite, true);
+    BoundEntity b = bindEntity(drawing, m_handle, OdDb::kForWrite, true, m_discardDamaged);
     std::shared_ptr<sl_db::IPropertySet> set = findSet(*b.library, *b.wrapper, m_key);
     if (!set->perInstance())
       throw Failure{"the property set " + m_key + " applies to all entities of its types"};

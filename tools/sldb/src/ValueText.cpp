@@ -79,7 +79,9 @@ double parseReal(std::string_view text) {
   char* end = nullptr;
   errno = 0;
   double value = std::strtod(s.c_str(), &end);
-  if (*end != '\0' || errno == ERANGE || !std::isfinite(value)) fail("a finite number", text);
+  // Subnormals are finite numbers, as the palette takes them; a text that only rounds to 0 is not.
+  if (*end != '\0' || !std::isfinite(value) || (errno == ERANGE && value == 0))
+    fail("a finite number", text);
   return value;
 }
 

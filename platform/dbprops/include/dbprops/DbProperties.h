@@ -4,8 +4,10 @@
 // restored by undo.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "DbObjectExtension.h"
 #include "OdArray.h"
@@ -62,7 +64,8 @@ class DBPROPS_API DbProperties : public OdDbObjectExtension {
   // the caller beforehand.
 
   /// setProperty: stores `value` itself (not a copy) under `name`, replacing any value there.
-  /// False, nothing stored, for an empty pointer.
+  /// False, nothing stored, for an empty pointer, for a value nested deeper than the filed form
+  /// allows (maxNesting()), and while the container holds unreadable data (isDamaged()).
   bool setProperty(const OdString& name, const std::shared_ptr<DbProperty>& value);
   /// getProperty: the value stored under `name`, or empty.
   std::shared_ptr<const DbProperty> getProperty(const OdString& name) const;
@@ -83,8 +86,24 @@ class DBPROPS_API DbProperties : public OdDbObjectExtension {
   /// The mapped mark is kept. When the owning entity is open but not for write, the converted
   /// value is answered and nothing is stored (a read never changes the drawing).
   std::shared_ptr<DbProperty> castProperty(const OdString& name, const DbPropertyType& type);
-  /// resetProperty: removes the value under `name`; false when there was none.
+  /// resetProperty: removes the value under `name`; false when there was none, and while the
+  /// container holds unreadable data.
   bool resetProperty(const OdString& name);
+
+  /// isDamaged: true when the filed data this container was read from held values that could
+  /// not be read. Their bytes are kept and written back unchanged; the values that could be
+  /// read are listed as usual (none when the damage could not be bounded).
+  bool isDamaged() const { return !m_damage.isEmpty(); }
+  /// damage: why the data could not be read, in one line; empty when it could.
+  const OdString& damage() const { return m_damage; }
+  /// unreadableCount: how many filed values could not be read; 0 when the container is sound,
+  /// and also 0 when the whole data was refused (the count there cannot be trusted).
+  std::size_t unreadableCount() const { return m_unreadable.size(); }
+  /// discardDamaged: forgets the unreadable data for good (the values read stay), so that the
+  /// container takes changes again; false when it held none.
+  bool discardDamaged();
+  /// maxNesting: how many levels of nested values one stored value may take, itself included.
+  static int maxNesting();
   /// size: the number of values.
   std::size_t size() const { return m_values.size(); }
 
@@ -95,13 +114,15 @@ class DBPROPS_API DbProperties : public OdDbObjectExtension {
   /// instancePropertySets: the keys of the property sets attached to this one entity, in the
   /// order they were attached.
   const OdArray<OdString>& instancePropertySets() const { return m_instanceSets; }
-  /// attachInstancePropertySet: adds `key`; false when it is empty or attached already.
+  /// attachInstancePropertySet: adds `key`; false when it is empty or attached already, and
+  /// while the container holds unreadable data.
   bool attachInstancePropertySet(const OdString& key);
   /// detachInstancePropertySet: removes `key`; false when it was not attached.
   bool detachInstancePropertySet(const OdString& key);
 
-  /// dwgOut / dwgIn: the container's data (format in docs/FORMATS.md). dwgIn answers eOk or the
-  /// reason the data was refused, leaving the container as it was.
+  /// dwgOut / dwgIn: the container's data (format in docs/FORMATS.md). dwgIn takes every byte
+  /// the filer has left and answers eOk, also for data it cannot read (see isDamaged()); an
+  /// error only when the filer fails, leaving the container as it was.
   void dwgOut(OdDbDwgFiler* filer) const override;
   OdResult dwgIn(OdDbDwgFiler* filer) override;
 
@@ -112,7 +133,17 @@ class DBPROPS_API DbProperties : public OdDbObjectExtension {
   void assertOwnerWrite();
   bool ownerWritable() const;
 
+  /// Filed bytes of one value that could not be read (name, descriptor and data).
+  struct Unreadable {
+    std::vector<std::uint8_t> bytes;
+  };
+
   Map m_values;
   OdArray<OdString> m_instanceSets;
+  std::vector<Unreadable> m_unreadable;
+  // The whole data, when the damage could not be bounded; bytes after the data otherwise.
+  std::vector<std::uint8_t> m_raw;
+  bool m_rawIsWhole = false;
+  OdString m_damage;
   OdDbObject* m_owner = nullptr;
 };

@@ -1,0 +1,143 @@
+// The command-line host on a drawing it must not lose values of: an entity whose stored values
+// cannot be read, and a drawing another process is changing.
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "DbDatabase.h"
+#include "DbEntity.h"
+#include "DbFileLock.h"
+#include "DbMemoryFiler.h"
+#include "SldbRun.h"
+#include "TestSupport.h"
+#include "dbprops/DbProperties.h"
+
+using sldbtest::lines;
+using sldbtest::Outcome;
+using sldbtest::shippedRoot;
+using sldbtest::sldb;
+
+namespace {
+
+std::string handleOf(const Outcome& added) {
+  std::string out = added.out.substr(0, added.out.size() - 1);
+  return out.substr(out.rfind('\n') + 1);
+}
+
+// Changes the container of the entity at `handle` in the drawing at `path` and saves it.
+template <class F>
+void editContainer(const OdString& path, const std::string& handle, F&& edit) {
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  db->readFile(path);
+  OdDbObjectPtr entity = db->getOdDbObjectId(OdDbHandle(std::stoull(handle, nullptr, 16)))
+                             .safeOpenObject(OdDb::kForWrite);
+  edit(entity.get());
+  entity->close();
+  db->writeFile(path);
+}
+
+// Gives the stored LoadBearing~Geometry a bool byte of 2, as a damaged file would.
+void damageLoadBearing(OdDbObject* entity) {
+  std::vector<std::uint8_t> bytes;
+  DbProperties::get(entity)->dwgOut(odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler).get());
+  const std::string name = "LoadBearing~Geometry";
+  auto at = std::search(bytes.begin(), bytes.end(), name.begin(), name.end());
+  ASSERT_NE(at, bytes.end());
+  // After the name: the descriptor (12 bytes), the flags, then the bool.
+  auto value = at + static_cast<long>(name.size()) + 13;
+  ASSERT_EQ(*value, 1);
+  *value = 2;
+  OdDbObjectExtensionPtr damaged(new OdRxObjectImpl<DbProperties>(), kOdRxObjAttach);
+  ASSERT_EQ(damaged->dwgIn(
+                odDbCreateMemoryReader(bytes.data(), bytes.size(), OdDbFiler::kFileFiler).get()),
+            eOk);
+  entity->setExtension(DbProperties::kExtensionKind, damaged.get());
+}
+
+// A drawing d.dwg with a primary library and one line.
+struct Scene {
+  sltest::ScratchDir dir;
+  std::string d = dir.path().toUtf8();
+  Outcome run(const std::string& args) const { return sldb(d, args, shippedRoot()); }
+  std::string line;
+  Scene() {
+    EXPECT_EQ(run("new d.dwg").rc, 0);
+    EXPECT_EQ(run("init d.dwg").rc, 0);
+    line = handleOf(run("add-entity d.dwg line 0,0,0 1000,0,0"));
+  }
+};
+
+}  // namespace
+
+TEST(ToolReliability, UnreadableValuesAreReportedKeptAndDroppedOnlyWhenAsked) {
+  Scene scene;
+  const std::string& d = scene.d;
+  const std::string& line = scene.line;
+  auto run = [&](const std::string& args) { return scene.run(args); };
+  sltest::ScratchDir& dir = scene.dir;
+  ASSERT_EQ(run("set-prop d.dwg " + line + " Thickness~Geometry 200").rc, 0);
+  ASSERT_EQ(run("set-prop d.dwg " + line + " LoadBearing~Geometry true").rc, 0);
+  // A mapped value is listed once, marked.
+  editContainer(dir.file("d.dwg"), line, [](OdDbObject* entity) {
+    DbProperties::get(entity)->getProperty(L"Thickness~Geometry")->setMapped(true);
+  });
+  Outcome mapped = run("props d.dwg " + line);
+  EXPECT_EQ(lines(mapped.out), 5) << mapped.out;
+  EXPECT_NE(mapped.out.find("Thickness~Geometry  set Linear~Geometry  property  double  200 "
+                            "(stored)  Ok  mapped\n"),
+            std::string::npos)
+      << mapped.out;
+  editContainer(dir.file("d.dwg"), line, damageLoadBearing);
+  const std::string note =
+      "its stored values could not be read: value 2 of 2 (LoadBearing~Geometry): boolean byte 2";
+
+  const std::string entities = run("entities d.dwg").out;
+  EXPECT_NE(entities.find(line + "  OdDbLine  1 value; " + note + "\n"), std::string::npos)
+      << entities;
+  EXPECT_NE(run("info d.dwg").out.find("entities with unreadable values: 1\n"), std::string::npos);
+  Outcome props = run("props d.dwg " + line);
+  EXPECT_EQ(props.rc, 0) << props.out;
+  EXPECT_NE(props.out.find("sldb: the entity " + line + ": " + note), std::string::npos)
+      << props.out;
+  EXPECT_NE(props.out.find("Thickness~Geometry  set Linear~Geometry  property  double  200"),
+            std::string::npos);
+
+  // Every write is refused in one line, and the file is left as it was.
+  const auto before = std::filesystem::last_write_time(d + "/d.dwg");
+  for (const std::string& write : {"set-prop d.dwg " + line + " Count~Geometry 3",
+                                   "reset-prop d.dwg " + line + " --all", "purge-props d.dwg " + line}) {
+    Outcome r = run(write);
+    EXPECT_EQ(r.rc, 1) << write;
+    EXPECT_EQ(lines(r.out), 1) << r.out;
+    EXPECT_NE(r.out.find("--discard-damaged"), std::string::npos) << r.out;
+  }
+  EXPECT_EQ(std::filesystem::last_write_time(d + "/d.dwg"), before);
+
+  // Asked to, the write drops the unreadable value and keeps the sound one.
+  Outcome discarded = run("set-prop d.dwg " + line + " Count~Geometry 3 --discard-damaged");
+  EXPECT_EQ(discarded.rc, 0) << discarded.out;
+  EXPECT_EQ(run("info d.dwg").out.find("unreadable"), std::string::npos);
+  EXPECT_NE(run("entities d.dwg").out.find(line + "  OdDbLine  2 values\n"), std::string::npos);
+}
+
+TEST(ToolReliability, ASecondChangerIsToldWhoHoldsTheDrawing) {
+  Scene scene;
+  const std::string& d = scene.d;
+  const std::string& line = scene.line;
+  auto run = [&](const std::string& args) { return scene.run(args); };
+  sltest::ScratchDir& dir = scene.dir;
+  const auto before = std::filesystem::last_write_time(d + "/d.dwg");
+  {
+    OdDbDatabasePtr holder = odDbCreateDatabase();
+    odDbReadFileForChange(holder.get(), dir.file("d.dwg"));
+    const std::string held =
+        ": the drawing is being changed by process " + std::to_string(::getpid()) + "\n";
+    EXPECT_EQ(run("set-prop d.dwg " + line + " Count~Geometry 3").out, "sldb set-prop" + held);
+    EXPECT_EQ(run("add-entity d.dwg line 0,0,0 1,0,0").out, "sldb add-entity" + held);
+    EXPECT_EQ(run("entities d.dwg").rc, 0);  // reading goes on
+    EXPECT_EQ(std::filesystem::last_write_time(d + "/d.dwg"), before);
+  }
+  EXPECT_EQ(run("set-prop d.dwg " + line + " Count~Geometry 3").rc, 0);
+}
