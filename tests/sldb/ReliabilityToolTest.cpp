@@ -106,8 +106,9 @@ TEST(ToolReliability, UnreadableValuesAreReportedKeptAndDroppedOnlyWhenAsked) {
 
   // Every write is refused in one line, and the file is left as it was.
   const auto before = std::filesystem::last_write_time(d + "/d.dwg");
-  for (const std::string& write : {"set-prop d.dwg " + line + " Count~Geometry 3",
-                                   "reset-prop d.dwg " + line + " --all", "purge-props d.dwg " + line}) {
+  for (const std::string& write :
+       {"set-prop d.dwg " + line + " Count~Geometry 3", "reset-prop d.dwg " + line + " --all",
+        "purge-props d.dwg " + line}) {
     Outcome r = run(write);
     EXPECT_EQ(r.rc, 1) << write;
     EXPECT_EQ(lines(r.out), 1) << r.out;
