@@ -31,10 +31,11 @@ class SLDB_API DynamicProperties {
 
   /// All three runs. Without library only the mapped and the unclaimed values, unbound.
   DynamicProperties(std::shared_ptr<ILibrary> library, OdRxObjectPtr object);
-  /// The defined properties of `set` only (matched by the wrapped library object).
+  /// The defined properties of `set` only: the set of the same library and id, however it was
+  /// obtained from the library (by id, by key, by namespace, from the store).
   DynamicProperties(std::shared_ptr<ILibrary> library, OdRxObjectPtr object,
                     std::shared_ptr<IPropertySet> set);
-  /// The defined properties of the sets in namespace `ns` only (matched by the wrapped object).
+  /// The defined properties of the sets in namespace `ns` only (matched as `set` above).
   DynamicProperties(std::shared_ptr<ILibrary> library, OdRxObjectPtr object,
                     std::shared_ptr<IPropertyNamespace> ns);
   /// The mapped stored values only, bound to nothing.

@@ -75,6 +75,43 @@ TEST_F(ValuesTest, CollectionListsMappedDefinedAndUnclaimedValuesInOrder) {
   EXPECT_FALSE(all.isAnySet());
 }
 
+// However a caller obtained the set or namespace from the library, it narrows the same way; the
+// same ids in another library match nothing.
+TEST_F(ValuesTest, FiltersMatchTheSetOrNamespaceHoweverObtained) {
+  OdDbObjectPtr line = lineId.openObject(OdDb::kForRead);
+  const std::vector<std::string> trimOnly = {"Sill~Arch Trim p"};
+  auto trim = set(L"Arch", L"Trim");
+  const unsigned archId = wrapper->propertyNamespace(L"Arch")->id();
+  std::vector<std::shared_ptr<sl_db::IPropertySet>> trims = {
+      trim, library->propertySet(L"Trim", archId), library->storePropertySet(trim->id())};
+  for (const auto& s : library->propertySets(library->storePropertyNamespace(archId)))
+    if (s->name() == L"Trim") trims.push_back(s);
+  ASSERT_EQ(trims.size(), 4u);
+  for (const auto& s : trims)
+    EXPECT_EQ(listing(DynamicProperties(library, line, s)), trimOnly);
+
+  const auto archListing =
+      listing(DynamicProperties(library, line, library->propertyNamespace(archId)));
+  EXPECT_EQ(archListing.size(), 7u);
+  std::vector<std::shared_ptr<sl_db::IPropertyNamespace>> archs = {
+      library->storePropertyNamespace(archId)};
+  for (const auto& ns : library->allPropertyNamespaces())
+    if (ns->name() == L"Arch") archs.push_back(ns);
+  ASSERT_EQ(archs.size(), 2u);
+  for (const auto& ns : archs)
+    EXPECT_EQ(listing(DynamicProperties(library, line, ns)), archListing);
+
+  auto otherStore = makeLibrary(dir.file("other.stocklib"));
+  ASSERT_TRUE(otherStore);
+  auto otherWrapper = sl_db::Library::get(otherStore);
+  auto other = sl_db::ILibrary::create<sl_db::Library>(otherWrapper);
+  auto otherTrim = other->storePropertySet(trim->id());
+  ASSERT_TRUE(otherTrim);
+  EXPECT_EQ(otherTrim->name(), L"Trim");
+  EXPECT_EQ(DynamicProperties(library, line, otherTrim).count(), 0u);
+  EXPECT_EQ(DynamicProperties(library, line, other->storePropertyNamespace(archId)).count(), 0u);
+}
+
 // The module as a host loads it: the drawing's primary library (seeded with the shipped sets)
 // defines the values of lines; two lines get values, the drawing is saved and reopened.
 TEST_F(DocLibsTest, ValuesOfLinesSurviveSavingAndReopening) {
