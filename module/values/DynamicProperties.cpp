@@ -8,6 +8,7 @@
 #include "dbprops/DbProperties.h"
 #include "sl_db/IDefinitions.h"
 #include "sl_db/ILibrary.h"
+#include "sl_db/Library.h"
 #include "stocklib/Objects.h"
 
 namespace sl_db {
@@ -66,7 +67,8 @@ DynamicProperties::DynamicProperties(OdRxObjectPtr object, StaticPropertiesTag)
 
 DynamicProperties::DynamicProperties(std::shared_ptr<ILibrary> library, OdRxObjectPtr object,
                                      std::shared_ptr<IPropertySet> set,
-                                     std::shared_ptr<IPropertyNamespace> ns, bool staticOnly) {
+                                     std::shared_ptr<IPropertyNamespace> ns, bool staticOnly)
+    : m_library(library) {
   const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(object.get()));
   const bool unfiltered = !set && !ns;
   if (unfiltered && container) {
@@ -121,10 +123,14 @@ void DynamicProperties::resetAllValues() {
 }
 
 void DynamicProperties::purgeValues() {
+  const std::shared_ptr<Library> wrapper = m_library ? m_library->library<Library>() : nullptr;
   for (auto it = m_properties.rbegin(); it != m_properties.rend(); ++it) {
     if (it->propertySet()) return;
     std::shared_ptr<DbProperty> stored = it->property();
     if (stored && stored->isMapped()) return;
+    // The listing follows objects anyone may have changed in memory; only the file decides
+    // that a value has lost its definition.
+    if (m_library && (!wrapper || wrapper->storeDefines(it->propertyKey()))) continue;
     (void)it->resetValue();
   }
 }

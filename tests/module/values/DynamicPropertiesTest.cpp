@@ -112,6 +112,42 @@ TEST_F(ValuesTest, FiltersMatchTheSetOrNamespaceHoweverObtained) {
   EXPECT_EQ(DynamicProperties(library, line, other->storePropertyNamespace(archId)).count(), 0u);
 }
 
+// Renaming a definition in memory, without saving it, leaves its values unclaimed in the listing;
+// purging keeps them while the library file still defines their key.
+TEST_F(ValuesTest, PurgeKeepsValuesTheLibraryFileStillDefines) {
+  OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
+  store_(line.get(), L"Sill~Arch", 3.0);
+  store_(line.get(), L"Area~Arch", 4.0);
+  store_(line.get(), L"Radius~Struct", 5.0);  // defined, for circles only
+  store_(line.get(), L"Width~Door", 6.0);     // defined nowhere
+  library->propertyDefinition(wrapper->propertyDefinition(PropertyKey(L"Arch", L"Sill"))->id())
+      ->setName(L"Threshold");
+  library->valueDefinition(wrapper->valueDefinition(PropertyKey(L"Arch", L"Area"))->id())
+      ->setName(L"Surface");
+  DynamicProperties properties(library, line);
+  const auto all = listing(properties);
+  EXPECT_EQ(std::vector<std::string>(all.end() - 4, all.end()),
+            (std::vector<std::string>{"Area~Arch - u", "Radius~Struct - u", "Sill~Arch - u",
+                                      "Width~Door - u"}));
+  properties.purgeValues();
+  EXPECT_EQ(container(line.get()).size(), 3u);
+  EXPECT_FALSE(container(line.get()).getProperty(L"Width~Door"));
+  library->reload();
+  double d = 0;
+  EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Arch", L"Sill"), true).getValue(d),
+            DynamicProperty::Ok);
+  EXPECT_EQ(d, 3.0);
+
+  // A library that can no longer be asked removes nothing; none at all, everything unclaimed.
+  store_(line.get(), L"Width~Door", 6.0);
+  DynamicProperties unasked(library, line);
+  wrapper.reset();
+  unasked.purgeValues();
+  EXPECT_EQ(container(line.get()).size(), 4u);
+  DynamicProperties(nullptr, line).purgeValues();
+  EXPECT_EQ(container(line.get()).size(), 0u);
+}
+
 // The module as a host loads it: the drawing's primary library (seeded with the shipped sets)
 // defines the values of lines; two lines get values, the drawing is saved and reopened.
 TEST_F(DocLibsTest, ValuesOfLinesSurviveSavingAndReopening) {
