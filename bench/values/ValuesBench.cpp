@@ -96,6 +96,78 @@ void BM_Collection_20Sets200Definitions(benchmark::State& state) {
 }
 BENCHMARK(BM_Collection_20Sets200Definitions)->Unit(benchmark::kMicrosecond);
 
+/// One line with ten stored doubles: under ten definitions' keys marked mapped (listed in run 1
+/// and bound by key), or under ten keys no definition has (listed unclaimed, bound by key).
+OdDbLinePtr lineWithValues(bool mapped) {
+  OdDbLinePtr line = OdDbLine::createObject();
+  DbProperties* container = DbProperties::get(line.get());
+  for (int v = 0; v < kValuesPerLine; ++v) {
+    const OdString name = mapped ? library().keys[v].str() : OdString::formatted(L"U%d~Other", v);
+    auto stored = std::make_shared<DbPropertyContainer<double>>(v * 0.5);
+    stored->setMapped(mapped);
+    container->setProperty(name, stored);
+  }
+  return line;
+}
+
+void collection(benchmark::State& state, const OdDbLinePtr& line) {
+  Library& lib = library();
+  std::uint64_t listed = 0;
+  for (auto _ : state) {
+    sl_db::DynamicProperties properties(lib.library, line);
+    listed = properties.count();
+    benchmark::DoNotOptimize(listed);
+  }
+  state.counters["properties"] = static_cast<double>(listed);
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_Collection_With10Mapped(benchmark::State& state) {
+  collection(state, lineWithValues(true));
+}
+BENCHMARK(BM_Collection_With10Mapped)->Unit(benchmark::kMicrosecond);
+
+void BM_Collection_With10Unclaimed(benchmark::State& state) {
+  collection(state, lineWithValues(false));
+}
+BENCHMARK(BM_Collection_With10Unclaimed)->Unit(benchmark::kMicrosecond);
+
+/// Binding one property definition of the 200: by key (constructor 1), by id (constructor 4),
+/// and the wrapper's own key index beside them.
+void BM_Bind_ByKey(benchmark::State& state) {
+  Library& lib = library();
+  OdDbLinePtr line = OdDbLine::createObject();
+  const sl_db::PropertyKey key = lib.keys.back();
+  for (auto _ : state) {
+    sl_db::DynamicProperty property(lib.library, line, key, true);
+    benchmark::DoNotOptimize(property.propertyDefinition());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Bind_ByKey);
+
+void BM_Bind_ById(benchmark::State& state) {
+  Library& lib = library();
+  OdDbLinePtr line = OdDbLine::createObject();
+  const sl_db::ObjectKey key(sl_db::ObjectTypeWrapper::PropertyDefinition,
+                             lib.wrapper->propertyDefinition(lib.keys.back())->id());
+  for (auto _ : state) {
+    sl_db::DynamicProperty property(lib.library, line, key);
+    benchmark::DoNotOptimize(property.propertyDefinition());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Bind_ById);
+
+void BM_Bind_WrapperKeyIndex(benchmark::State& state) {
+  Library& lib = library();
+  const sl_db::PropertyKey key = lib.keys.back();
+  for (auto _ : state)
+    benchmark::DoNotOptimize(lib.wrapper->propertyDefinition(key));
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Bind_WrapperKeyIndex);
+
 /// One line storing a double under the first key, read or written through `DynamicProperty`
 /// (resolved once, outside the loop) or through the stored value itself.
 struct OneValue {
@@ -126,6 +198,32 @@ void BM_GetDouble_Storage(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_GetDouble_Storage);
+
+/// The same value read from the line's container by a name the caller holds.
+void BM_GetDouble_StorageByName(benchmark::State& state) {
+  OneValue one;
+  const OdString name = library().keys[0].str();
+  const OdRxObject* line = one.line.get();
+  double value = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(DbProperties::get(line)->getProperty(name)->get(value));
+    benchmark::DoNotOptimize(value);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GetDouble_StorageByName);
+
+/// isSet() before every getValue, as a palette asks before showing a value.
+void BM_IsSetAndGetDouble_DynamicProperty(benchmark::State& state) {
+  OneValue one;
+  double value = 0;
+  for (auto _ : state) {
+    if (one.property.isSet()) benchmark::DoNotOptimize(one.property.getValue(value));
+    benchmark::DoNotOptimize(value);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_IsSetAndGetDouble_DynamicProperty);
 
 void BM_SetDouble_DynamicProperty(benchmark::State& state) {
   OneValue one;

@@ -31,10 +31,11 @@ class SLDB_API DynamicProperties {
 
   /// All three runs. Without library only the mapped and the unclaimed values, unbound.
   DynamicProperties(std::shared_ptr<ILibrary> library, OdRxObjectPtr object);
-  /// The defined properties of `set` only (matched by the wrapped library object).
+  /// The defined properties of `set` only: the set of the same library and id, however it was
+  /// obtained from the library (by id, by key, by namespace, from the store).
   DynamicProperties(std::shared_ptr<ILibrary> library, OdRxObjectPtr object,
                     std::shared_ptr<IPropertySet> set);
-  /// The defined properties of the sets in namespace `ns` only (matched by the wrapped object).
+  /// The defined properties of the sets in namespace `ns` only (matched as `set` above).
   DynamicProperties(std::shared_ptr<ILibrary> library, OdRxObjectPtr object,
                     std::shared_ptr<IPropertyNamespace> ns);
   /// The mapped stored values only, bound to nothing.
@@ -57,7 +58,10 @@ class SLDB_API DynamicProperties {
   /// resetAllValues: removes the stored value of every listed property.
   void resetAllValues();
   /// purgeValues: removes the trailing stored values that belong to no set (the unclaimed run),
-  /// stopping at a mapped value or a property with a set. Takes the object for writing.
+  /// stopping at a mapped value or a property with a set. Takes the object for writing. A value
+  /// whose key the library file defines (in any set: an edit of the definition that was never
+  /// saved does not count) stays, and so does every value when the library can no longer be
+  /// asked (gone, or not the module's own); made without a library, it removes them all.
   void purgeValues();
 
  private:
@@ -66,6 +70,7 @@ class SLDB_API DynamicProperties {
                     bool staticOnly);
 
   Sequence m_properties;
+  std::shared_ptr<ILibrary> m_library;  // asked by purgeValues before a value goes
 };
 
 }  // namespace sl_db

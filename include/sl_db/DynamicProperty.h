@@ -74,20 +74,24 @@ class SLDB_API DynamicProperty : public DynamicPropertyResults {
   /// property: as the const form, for writing: the object must be open for writing.
   std::shared_ptr<DbProperty> property();
   /// createProperty: the stored value, made (empty, of the definition's type) and stored first
-  /// when missing; empty without container or property definition, or for an invalid type.
+  /// when missing; empty without container or property definition, for an invalid type, and
+  /// when a value definition is bound (nothing would ever read what it stores).
   std::shared_ptr<DbProperty> createProperty();
   /// setProperty: stores `value` under the name (nothing for objects without container).
   void setProperty(const std::shared_ptr<DbProperty>& value);
   /// resetValue: removes the stored value; false when there was none or no container.
   bool resetValue();
 
-  /// getValue: reads the value as T: the stored one, else the property definition's default,
-  /// else a value definition's computation in `context` (a DynamicPropertyContext with an
-  /// entity; may be null otherwise). T is one of the storage's value types.
+  /// getValue: reads the value as T: the stored one, else (nothing stored, or an empty stored
+  /// value) the property definition's default, else a value definition's computation in
+  /// `context` (a DynamicPropertyContext with an entity; may be null otherwise). A stored value
+  /// the definition's type cannot hold stays stored as it is and reads TypeMismatch (output
+  /// reset) as any T but its own. T is one of the storage's value types.
   template <class T>
   [[nodiscard]] Result getValue(T& value, const OdRxObject* context = nullptr) const;
   /// setValue: writes `value`, checked by the property definition, in place when a value is
   /// stored, else as a new stored value of the definition's type (of T when none is bound).
+  /// NotAvailable, nothing stored, when a value definition is bound: its reads compute.
   template <class T>
   [[nodiscard]] Result setValue(const T& value);
 

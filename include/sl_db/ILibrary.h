@@ -83,7 +83,7 @@ class SLDB_API ILibrary : public std::enable_shared_from_this<ILibrary> {
   /// or an unknown id.
   virtual std::shared_ptr<IValueDefinition> storeValueDefinition(unsigned int id) = 0;
   /// unique*Name: a name for a new object of that kind in namespace `ns` that no object of the
-  /// kind has: `name` when free, else NAME-2, NAME-3 ...; `name` itself when the library is gone.
+  /// kind has: `name` when free, else NAME-2, NAME-3 ...; empty when the library is gone.
   virtual OdString uniquePropertySetName(const OdString& name,
                                          std::shared_ptr<IPropertyNamespace> ns) = 0;
   /// uniquePropertyDefinitionName: as uniquePropertySetName, among property definitions.

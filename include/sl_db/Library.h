@@ -250,6 +250,10 @@ class SLDB_API Library {
   const stocklib::ValueDefinition* valueDefinition(unsigned int id) const;
   /// valueDefinition: by key; null when absent.
   const stocklib::ValueDefinition* valueDefinition(const PropertyKey& key) const;
+  /// storeDefines: whether the library file holds a property or a value definition of `key`,
+  /// asked of the store (not of the indexes, nor of objects changed in memory and not saved).
+  /// Throws what the store throws.
+  bool storeDefines(const PropertyKey& key) const;
   /// propertySets: every set, in library order.
   const PropertySetList& propertySets() const;
   /// propertySets(out, ns): replaces `out` with the sets of `ns`; `out` unchanged for a null

@@ -271,6 +271,22 @@ const stocklib::ValueDefinition* Library::valueDefinition(const PropertyKey& key
   return m_impl->idx.valueDefinitions.find(key);
 }
 
+bool Library::storeDefines(const PropertyKey& key) const {
+  const stocklib::Library& lib = *m_impl->library;
+  // Definitions without a namespace have the empty namespace name too (namespace id 0).
+  std::vector<uint32_t> namespaces;
+  if (key.ns().isEmpty()) namespaces.push_back(0);
+  if (auto ns = lib.get<stocklib::PropertyNamespace>(stocklib::NameKey(key.ns())))
+    namespaces.push_back(ns->id());
+  for (uint32_t ns : namespaces) {
+    const stocklib::DefinitionKey definition(key.name(), ns);
+    if (lib.get<stocklib::PropertyDefinition>(definition) ||
+        lib.get<stocklib::ValueDefinition>(definition))
+      return true;
+  }
+  return false;
+}
+
 const PropertySetList& Library::propertySets() const {
   return m_impl->idx.propertySets;
 }

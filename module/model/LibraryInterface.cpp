@@ -162,7 +162,7 @@ template <class S>
 OdString LibraryImpl<T>::uniqueName(const OdString& name,
                                     const std::shared_ptr<IPropertyNamespace>& ns) {
   auto lib = m_library.lock();
-  if (!lib) return name;
+  if (!lib) return OdString();
   return lib->template uniqueName<S>(stocklib::DefinitionKey(name, namespaceId(ns)));
 }
 

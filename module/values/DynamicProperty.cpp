@@ -188,7 +188,8 @@ std::shared_ptr<const DbProperty> DynamicProperty::castProperty() const {
 
 std::shared_ptr<DbProperty> DynamicProperty::createProperty() {
   if (std::shared_ptr<DbProperty> p = property()) return p;
-  if (!m_object || !containerOf(m_object.get()) || !m_propertyDefinition) return nullptr;
+  if (!m_object || !containerOf(m_object.get()) || !m_propertyDefinition || m_valueDefinition)
+    return nullptr;
   std::shared_ptr<DbProperty> made;
   const DbPropertyType type = m_propertyDefinition->dbPropertyType();
   if (type.isValid()) made = type.createProperty();
@@ -214,7 +215,9 @@ bool DynamicProperty::resetValue() {
 
 template <class T>
 DynamicProperty::Result DynamicProperty::getValue(T& value, const OdRxObject* context) const {
-  if (std::shared_ptr<const DbProperty> p = property()) {
+  std::shared_ptr<const DbProperty> p = property();
+  // An empty stored value (made by createProperty, or reset) holds nothing: the default shows.
+  if (p && p->isSet()) {
     if (p->get<T>(value)) return Ok;
     value = T();
     return TypeMismatch;
@@ -244,6 +247,8 @@ DynamicProperty::Result DynamicProperty::getValue(T& value, const OdRxObject* co
 template <class T>
 DynamicProperty::Result DynamicProperty::setValue(const T& value) {
   if (!m_object || !containerOf(m_object.get())) return NotAvailable;
+  // Reads of a value definition compute and never look at storage: a stored value is lost.
+  if (m_valueDefinition) return NotAvailable;
   if (m_propertyDefinition && !m_propertyDefinition->isValidValue(value)) return InvalidValue;
   std::shared_ptr<DbProperty> p = property();
   if (p) return p->set<T>(value) ? Ok : TypeMismatch;

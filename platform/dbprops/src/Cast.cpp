@@ -212,12 +212,13 @@ std::shared_ptr<DbProperty> convert(const DbProperty& value, const DbPropertyTyp
     using S = std::remove_pointer_t<decltype(tag)>;
     collect(static_cast<const DbPropertyContainer<S>&>(value).value(), cells);
   });
+  bool built = false;
   visitType(type, [&](auto* tag) {
     using T = std::remove_pointer_t<decltype(tag)>;
     T converted{};
-    if (build(cells, converted)) result->set(converted);
+    built = build(cells, converted) && result->set(converted);
   });
-  return result;
+  return built ? result : nullptr;
 }
 
 }  // namespace dbprops_detail

@@ -39,7 +39,8 @@ std::shared_ptr<DbProperty> DbProperties::castProperty(const OdString& name,
   if (it == m_values.end() || !type.isValid()) return nullptr;
   if (it->second->type() == type) return it->second;
   std::shared_ptr<DbProperty> converted = dbprops_detail::convert(*it->second, type);
-  if (!ownerWritable()) return converted;
+  // A value the type cannot hold stays as it is: replacing it would destroy the user's data.
+  if (!converted || !ownerWritable()) return converted;
   assertOwnerWrite();
   it->second = converted;
   return converted;

@@ -209,7 +209,10 @@ TEST_F(LibraryInterfaceTest, GoneWrapperAnswersEmpty) {
   EXPECT_FALSE(library->propertyDefinition(id) || library->storePropertyDefinition(id));
   EXPECT_FALSE(library->propertySet(L"Fire", safety->id()));
   EXPECT_FALSE(library->createPropertySet(ns, L"New"));
-  EXPECT_EQ(library->uniquePropertySetName(L"Fire", ns), L"Fire");
+  // A name taken in the library would come back unchanged: no name is the only safe answer.
+  EXPECT_EQ(library->uniquePropertySetName(L"Fire", ns), L"");
+  EXPECT_EQ(library->uniquePropertyDefinitionName(def->name(), ns), L"");
+  EXPECT_EQ(library->uniqueValueDefinitionName(L"Fire", ns), L"");
   EXPECT_EQ(library->remove(def), stocklib::Library::kNotRemoved);
   std::map<ObjectKey, ILibrary::RemoveResult> results;
   library->remove({ObjectKey(ObjectTypeWrapper::PropertyDefinition, id)}, results);

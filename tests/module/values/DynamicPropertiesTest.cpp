@@ -75,6 +75,79 @@ TEST_F(ValuesTest, CollectionListsMappedDefinedAndUnclaimedValuesInOrder) {
   EXPECT_FALSE(all.isAnySet());
 }
 
+// However a caller obtained the set or namespace from the library, it narrows the same way; the
+// same ids in another library match nothing.
+TEST_F(ValuesTest, FiltersMatchTheSetOrNamespaceHoweverObtained) {
+  OdDbObjectPtr line = lineId.openObject(OdDb::kForRead);
+  const std::vector<std::string> trimOnly = {"Sill~Arch Trim p"};
+  auto trim = set(L"Arch", L"Trim");
+  const unsigned archId = wrapper->propertyNamespace(L"Arch")->id();
+  std::vector<std::shared_ptr<sl_db::IPropertySet>> trims = {
+      trim, library->propertySet(L"Trim", archId), library->storePropertySet(trim->id())};
+  for (const auto& s : library->propertySets(library->storePropertyNamespace(archId)))
+    if (s->name() == L"Trim") trims.push_back(s);
+  ASSERT_EQ(trims.size(), 4u);
+  for (const auto& s : trims)
+    EXPECT_EQ(listing(DynamicProperties(library, line, s)), trimOnly);
+
+  const auto archListing =
+      listing(DynamicProperties(library, line, library->propertyNamespace(archId)));
+  EXPECT_EQ(archListing.size(), 7u);
+  std::vector<std::shared_ptr<sl_db::IPropertyNamespace>> archs = {
+      library->storePropertyNamespace(archId)};
+  for (const auto& ns : library->allPropertyNamespaces())
+    if (ns->name() == L"Arch") archs.push_back(ns);
+  ASSERT_EQ(archs.size(), 2u);
+  for (const auto& ns : archs)
+    EXPECT_EQ(listing(DynamicProperties(library, line, ns)), archListing);
+
+  auto otherStore = makeLibrary(dir.file("other.stocklib"));
+  ASSERT_TRUE(otherStore);
+  auto otherWrapper = sl_db::Library::get(otherStore);
+  auto other = sl_db::ILibrary::create<sl_db::Library>(otherWrapper);
+  auto otherTrim = other->storePropertySet(trim->id());
+  ASSERT_TRUE(otherTrim);
+  EXPECT_EQ(otherTrim->name(), L"Trim");
+  EXPECT_EQ(DynamicProperties(library, line, otherTrim).count(), 0u);
+  EXPECT_EQ(DynamicProperties(library, line, other->storePropertyNamespace(archId)).count(), 0u);
+}
+
+// Renaming a definition in memory, without saving it, leaves its values unclaimed in the listing;
+// purging keeps them while the library file still defines their key.
+TEST_F(ValuesTest, PurgeKeepsValuesTheLibraryFileStillDefines) {
+  OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
+  store_(line.get(), L"Sill~Arch", 3.0);
+  store_(line.get(), L"Area~Arch", 4.0);
+  store_(line.get(), L"Radius~Struct", 5.0);  // defined, for circles only
+  store_(line.get(), L"Width~Door", 6.0);     // defined nowhere
+  library->propertyDefinition(wrapper->propertyDefinition(PropertyKey(L"Arch", L"Sill"))->id())
+      ->setName(L"Threshold");
+  library->valueDefinition(wrapper->valueDefinition(PropertyKey(L"Arch", L"Area"))->id())
+      ->setName(L"Surface");
+  DynamicProperties properties(library, line);
+  const auto all = listing(properties);
+  EXPECT_EQ(std::vector<std::string>(all.end() - 4, all.end()),
+            (std::vector<std::string>{"Area~Arch - u", "Radius~Struct - u", "Sill~Arch - u",
+                                      "Width~Door - u"}));
+  properties.purgeValues();
+  EXPECT_EQ(container(line.get()).size(), 3u);
+  EXPECT_FALSE(container(line.get()).getProperty(L"Width~Door"));
+  library->reload();
+  double d = 0;
+  EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Arch", L"Sill"), true).getValue(d),
+            DynamicProperty::Ok);
+  EXPECT_EQ(d, 3.0);
+
+  // A library that can no longer be asked removes nothing; none at all, everything unclaimed.
+  store_(line.get(), L"Width~Door", 6.0);
+  DynamicProperties unasked(library, line);
+  wrapper.reset();
+  unasked.purgeValues();
+  EXPECT_EQ(container(line.get()).size(), 4u);
+  DynamicProperties(nullptr, line).purgeValues();
+  EXPECT_EQ(container(line.get()).size(), 0u);
+}
+
 // The module as a host loads it: the drawing's primary library (seeded with the shipped sets)
 // defines the values of lines; two lines get values, the drawing is saved and reopened.
 TEST_F(DocLibsTest, ValuesOfLinesSurviveSavingAndReopening) {

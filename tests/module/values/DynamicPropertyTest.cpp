@@ -4,8 +4,10 @@
 
 #include "OdError.h"
 #include "ValuesSupport.h"
+#include "sl_db/DynamicProperties.h"
 #include "sl_db/DynamicPropertyContext.h"
 
+using sl_db::DynamicProperties;
 using sl_db::DynamicProperty;
 using sl_db::PropertyKey;
 using Result = sl_db::DynamicProperty::Result;
@@ -168,6 +170,76 @@ TEST_F(ValuesTest, StoredValueIsConvertedToTheDefinitionTypeOnce) {
   EXPECT_FALSE(made->isSet());
   EXPECT_FALSE(note.isSet());
   EXPECT_TRUE(note.exists());
+}
+
+TEST_F(ValuesTest, ValueTheDefinitionCannotHoldStaysAsItIs) {
+  {
+    OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
+    store_(line.get(), L"Height~Arch", 2.5);              // int16, default 7
+    store_(line.get(), L"Sill~Arch", OdString(L"wide"));  // double
+    store_(line.get(), L"Note~Arch", 12.5);               // text: this one converts
+    EXPECT_TRUE(DynamicProperties(library, line).isAnySet());
+    int16_t h = 5;
+    DynamicProperty height(library, line, PropertyKey(L"Arch", L"Height"), true);
+    EXPECT_EQ(height.getValue(h), DynamicProperty::TypeMismatch);
+    EXPECT_EQ(h, 0);
+    EXPECT_TRUE(height.isSet());
+    double d = 1;
+    EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Arch", L"Sill"), true).getValue(d),
+              DynamicProperty::TypeMismatch);
+    EXPECT_EQ(d, 0.0);
+    OdString note;
+    EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Arch", L"Note"), true).getValue(note),
+              DynamicProperty::Ok);
+    EXPECT_EQ(note, L"12.5");
+    EXPECT_EQ(container(line.get()).getProperty(L"Note~Arch")->type(),
+              DbPropertyType::get<OdString>());
+  }
+  OdDbObjectPtr line = lineId.openObject(OdDb::kForRead);
+  int16_t h = 5;
+  EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Arch", L"Height"), true).getValue(h),
+            DynamicProperty::TypeMismatch);
+  EXPECT_EQ(h, 0);
+  double height = 0;
+  ASSERT_TRUE(container(line.get()).getProperty(L"Height~Arch")->get(height));
+  EXPECT_EQ(height, 2.5);
+  OdString sill;
+  ASSERT_TRUE(container(line.get()).getProperty(L"Sill~Arch")->get(sill));
+  EXPECT_EQ(sill, L"wide");
+}
+
+TEST_F(ValuesTest, EmptyValuesShowTheDefaultAndUnreadableWritesAreRefused) {
+  OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
+  DynamicProperty height(library, line, PropertyKey(L"Arch", L"Height"), true);
+  ASSERT_TRUE(height.createProperty());
+  int16_t h = 0;
+  EXPECT_EQ(height.getValue(h), DynamicProperty::Ok);
+  EXPECT_EQ(h, 7);
+  EXPECT_EQ(height.setValue<int16_t>(9), DynamicProperty::Ok);
+  height.property()->reset();
+  EXPECT_EQ(height.getValue(h), DynamicProperty::Ok);
+  EXPECT_EQ(h, 7);
+  DynamicProperty sill(library, line, PropertyKey(L"Arch", L"Sill"), true);
+  ASSERT_TRUE(sill.createProperty());
+  double d = 3;
+  EXPECT_EQ(sill.getValue(d), DynamicProperty::NoValue);
+  EXPECT_EQ(d, 0.0);
+  DbProperties::get(line.get())
+      ->setProperty(L"Loose", DbPropertyType::get<double>().createProperty());
+  d = 3;
+  EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"", L"Loose"), true).getValue(d),
+            DynamicProperty::NotAvailable);
+  EXPECT_EQ(d, 0.0);
+
+  // A value definition alone (Area), or beside a property definition of the same key in an
+  // earlier set (Width): reads compute, so a stored value would never be seen.
+  for (const wchar_t* name : {L"Area", L"Width"}) {
+    DynamicProperty computed(library, line, PropertyKey(L"Arch", name), true);
+    ASSERT_TRUE(computed.valueDefinition());
+    EXPECT_EQ(computed.setValue(1.5), DynamicProperty::NotAvailable);
+    EXPECT_FALSE(computed.createProperty());
+    EXPECT_FALSE(container(line.get()).getProperty(PropertyKey(L"Arch", name).str()));
+  }
 }
 
 TEST_F(ValuesTest, ObjectsNotOpenAreRefusedAndLeftAlone) {

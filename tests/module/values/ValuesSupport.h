@@ -21,9 +21,22 @@ namespace sltest {
 class ValuesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    store = stocklib::LibraryManager::instance().create(dir.file("values.stocklib"),
-                                                        stocklib::kLibraryUnitMillimeter, L"t");
+    store = makeLibrary(dir.file("values.stocklib"));
     ASSERT_TRUE(store);
+    wrapper = sl_db::Library::get(store);
+    library = sl_db::ILibrary::create<sl_db::Library>(wrapper);
+
+    db = odDbCreateDatabase();
+    OdDbBlockTableRecordPtr space = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+    lineId = space->appendOdDbEntity(OdDbLine::createObject());
+    circleId = space->appendOdDbEntity(OdDbCircle::createObject());
+  }
+
+  /// A new library at `path` with the sets above (the same ids in every such library).
+  static std::shared_ptr<stocklib::Library> makeLibrary(const OdString& path) {
+    auto store =
+        stocklib::LibraryManager::instance().create(path, stocklib::kLibraryUnitMillimeter, L"t");
+    if (!store) return store;
     auto arch = stocklib::PropertyNamespace::create(L"Arch")->save(store);
     auto strukt = stocklib::PropertyNamespace::create(L"Struct")->save(store);
     auto door = stocklib::PropertySet::create(arch, L"Door");
@@ -52,13 +65,7 @@ class ValuesTest : public ::testing::Test {
     circle->insert_entity_type(L"OdDbCircle");
     circle->append_property_definition(L"Radius", stocklib::PropertyType(1, 9));
     circle->save(store);
-    wrapper = sl_db::Library::get(store);
-    library = sl_db::ILibrary::create<sl_db::Library>(wrapper);
-
-    db = odDbCreateDatabase();
-    OdDbBlockTableRecordPtr space = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
-    lineId = space->appendOdDbEntity(OdDbLine::createObject());
-    circleId = space->appendOdDbEntity(OdDbCircle::createObject());
+    return store;
   }
 
   /// The set `name` of the library, through the property model.

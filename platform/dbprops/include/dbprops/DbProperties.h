@@ -82,7 +82,8 @@ class DBPROPS_API DbProperties : public OdDbObjectExtension {
   ///     and fits ("true"/"false" or a number for bool); reals must be finite;
   ///   - arrays to arrays and maps to maps element by element (keys too) with the same rules,
   ///     other element types only to themselves; a map whose converted keys collide fails;
-  ///   - anything else, and any element that fails, gives the empty value of `type`.
+  ///   - anything else, and any element that fails: empty answer, and the stored value stays as
+  ///     it was, with its own type (a failed conversion never loses it).
   /// The mapped mark is kept. When the owning entity is open but not for write, the converted
   /// value is answered and nothing is stored (a read never changes the drawing).
   std::shared_ptr<DbProperty> castProperty(const OdString& name, const DbPropertyType& type);
