@@ -1,23 +1,13 @@
 // Fuzz target: IFC import. Any text is imported or refused with stocklib::Exception; a text
 // that imports exports again, and that export imports into an empty library without a fault.
+#include "FuzzLibraries.h"
 #include "FuzzSupport.h"
 #include "stocklib/Ifc.h"
 #include "stocklib/Library.h"
 #include "stocklib/MemFs.h"
 
-namespace {
-std::shared_ptr<stocklib::Library> freshLibrary() {
-  OdString name = stocklib::MemFs::instance().createUnique()->filename();
-  return stocklib::LibraryManager::instance().create(OdString(L"memvfs://") + name,
-                                                     stocklib::kLibraryUnitMillimeter, L"fuzz");
-}
-
-void drop(std::shared_ptr<stocklib::Library>& lib) {
-  OdString file = lib->filename().mid(9);
-  lib.reset();
-  stocklib::MemFs::instance().remove(file);
-}
-}  // namespace
+using fuzz::drop;
+using fuzz::freshLibrary;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   stocklib::register_memvfs();
