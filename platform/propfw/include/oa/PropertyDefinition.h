@@ -35,7 +35,7 @@ class PROPFW_API PropertyDefinition : public KcRxObject {
   virtual const PropertyNamespace* propertyNamespace() const;
   /// description: a longer text about the property; by default empty.
   virtual OdString description() const;
-  /// type: the value type (one of the PropType::...::getType() instances); never null.
+  /// type: the value type (the getType instance of one of the PropType classes); never null.
   virtual const PropType* type() const = 0;
   /// getAttribute: the attribute of class `attributeClass` for `object` in `context`; by default
   /// a BooleanValueAttribute "Yes"/"No" for boolean definitions asked for that class, else null.
