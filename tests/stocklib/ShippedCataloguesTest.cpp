@@ -361,15 +361,15 @@ class Tolerances {
   std::map<std::pair<std::string, std::string>, std::pair<double, bool>> m_rows;
 };
 
-/// A figure's allowance: `relative` of it, or `mm` for a centroid, widened by half the last
-/// digit the table prints ("10400.0" counts as three significant digits).
-double allowance(const std::string& text, bool centroid, double relative, double mm, bool inch) {
+/// A figure's allowance: `tolerance` of it, or `tolerance` mm for a centroid, widened by half the
+/// last digit the table prints ("10400.0" counts as three significant digits).
+double allowance(const std::string& text, bool centroid, double tolerance, bool inch) {
   const double published = std::stod(text);
   std::size_t dot = text.find('.');
   double printed = dot == std::string::npos ? 1.0 : std::pow(10.0, -double(text.size() - dot - 1));
   double significant = std::pow(10.0, std::floor(std::log10(std::fabs(published))) - 2);
-  if (centroid) return mm / (inch ? 25.4 : 10) + printed / 2;
-  return relative * std::fabs(published) + std::max(printed, significant) / 2;
+  if (centroid) return tolerance / (inch ? 25.4 : 10) + printed / 2;
+  return tolerance * std::fabs(published) + std::max(printed, significant) / 2;
 }
 
 /// nominal: a tube as `shape` with the wall `wall` and its corner radii scaled alike.
@@ -380,12 +380,9 @@ KcSmartPtr<ParametrizedProfile> nominal(const ParametrizedProfile& shape, double
   else
     out = CircleHollowProfile::create(nullptr, OdString(L"nominal"));
   const double design = shape.dimension(shape.dimension_index(L"wall_thickness"));
-  for (const wchar_t* name :
-       {L"diameter", L"height", L"width", L"wall_thickness", L"inner_radius", L"outer_radius"}) {
-    const int i = shape.dimension_index(name);
-    if (i < 0) continue;
-    const bool scaled = std::wstring(name).find(L"width") == std::wstring::npos &&
-                        std::wstring(name) != L"height" && std::wstring(name) != L"diameter";
+  for (std::size_t i = 0; i < shape.dimension_count(); ++i) {
+    const OdString name = shape.dimension_name(i);
+    const bool scaled = name == L"wall_thickness" || name.find(L"radius") >= 0;
     out->set_dimension(i, shape.dimension(i) * (scaled ? wall / design : 1));
   }
   return out;
@@ -453,8 +450,7 @@ TEST_F(ShippedCatalogues, EveryPublishedRowIsShippedWithItsDimensionsAndFigures)
         const std::string& text = cell->second;
         if (text.empty()) continue;
         const double tolerance = tolerances.of(label, column, centroid, centroid ? 0.5 : 0.005);
-        EXPECT_NEAR(figure(*s, height), std::stod(text),
-                    allowance(text, centroid, tolerance, tolerance, inch))
+        EXPECT_NEAR(figure(*s, height), std::stod(text), allowance(text, centroid, tolerance, inch))
             << label << " " << column;
       }
     }
