@@ -46,6 +46,7 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -355,6 +356,7 @@ class Reader {
       len("height", e->m_OverallDepth), len("width", e->m_OverallWidth);
       len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
       len("fillet_radius", e->m_FilletRadius);
+      slope("flange_slope", e->m_FlangeSlope);
     } else if (auto e = dynamic_cast<const IfcUShapeProfileDef*>(&p)) {
       element = "UShapeProfile";
       len("height", e->m_Depth), len("width", e->m_FlangeWidth);
@@ -396,6 +398,11 @@ class Reader {
     std::vector<std::pair<const char*, double>> dims;
     if (!dimensions(p, element, dims)) return skip(id, p, "no shape of ours maps to it");
     const Properties& props = m_psets[&p];
+    // A slope the IFC profile left out comes back from our own property set.
+    if (props.count(L"flange_slope") && std::none_of(dims.begin(), dims.end(), [](const auto& d) {
+          return std::string(d.first) == "flange_slope";
+        }))
+      dims.emplace_back("flange_slope", 0.0);
     for (auto& [name, v] : dims) {
       auto exact = props.find(OdString(name).c_str());
       if (exact != props.end()) number(exact->second, v);
