@@ -333,54 +333,6 @@ TEST(SectionProperties, DimensionsThatDoNotMakeASectionGiveNoneAndUnitsFollowThe
   EXPECT_NEAR(s.massPerLength(7850), 20 * 0.0254 * 0.0254 * 7850, 1e-9);
 }
 
-TEST(SectionProperties, UsShapesWeighWhatTheTablesSayAndPutTheirCentroidsThere) {
-  // Steel of 490 lb/ft3 over a section in square inches gives pounds per foot. The weights are
-  // the designations' round figures: within 2.5 %; 3.5 % for angles, whose toes are not given.
-  const double lbPerFt = 490.0 / 144;
-  for (const Row& row : readTable("aisc_dimensions.csv")) {
-    const std::string& type = row.at("type");
-    const std::string what = row.at("designation");
-    double d = num(row, "d_in"), bf = num(row, "bf_in"), tw = num(row, "tw_in");
-    double tf = num(row, "tf_in"), fillet = num(row, "kdes_in") - tf, t = num(row, "tnom_in");
-    KcSmartPtr<Profile> p;
-    if (type == "W" || type == "HP" || type == "S") {
-      // S shapes slope their flanges 2 in 12; tf is their mean thickness.
-      p = shape<IShapeProfile>({{"height", d},
-                                {"width", bf},
-                                {"web_thickness", tw},
-                                {"flange_thickness", tf},
-                                {"fillet_radius", fillet},
-                                {"flange_slope", type == "S" ? 1.0 / 6 : 0.0}});
-    } else if (type == "WT") {
-      p = shape<TShapeProfile>({{"height", d},
-                                {"width", bf},
-                                {"web_thickness", tw},
-                                {"flange_thickness", tf},
-                                {"fillet_radius", fillet}});
-    } else if (type == "L") {
-      t = num(row, "t_in");
-      p = shape<LShapeProfile>({{"height", d},
-                                {"width", num(row, "b_in")},
-                                {"thickness", t},
-                                {"root_radius", num(row, "kdes_in") - t}});
-    } else if (!row.at("OD_in").empty()) {
-      p = shape<CircleHollowProfile>({{"diameter", num(row, "OD_in")}, {"wall_thickness", t}});
-    } else if (type == "HSS") {
-      p = shape<RectangleHollowProfile>({{"height", num(row, "Ht_in")},
-                                         {"width", num(row, "B_in")},
-                                         {"wall_thickness", t},
-                                         {"outer_radius", 2 * t},
-                                         {"inner_radius", t}});
-    } else {
-      continue;  // tapered channels (C, MC) and light M shapes are not in the dimensions given
-    }
-    auto s = properties(p.get(), what);
-    expectPublished(s.area * lbPerFt, row, "W_lb_ft", 1.0, what, type == "L" ? 0.035 : 0.025);
-    if (type == "WT") expectPublished(d - s.centroidZ, row, "y_in", 1.0, what, 0.01);
-    if (type == "L") expectPublished(s.centroidZ, row, "x_in", 1.0, what, 0.01);
-  }
-}
-
 TEST(SectionProperties, CrossingOutlinesAndFiguresBeyondDoublesAreRefusedWithTheReason) {
   OdString why;
   auto bowtie = CustomProfile::create(nullptr, OdString(L"bowtie"));
