@@ -56,6 +56,7 @@ TEST_F(Profiles, EveryShapeHasItsTypeNumberAndNamedDimensions) {
   EXPECT_EQ(a->dimension_index(L"bottom_flange_thickness"), 5);
   EXPECT_EQ(a->dimension_index(L"nothing"), -1);
   EXPECT_FALSE(a->set_dimension(7, 1.0));
+  EXPECT_EQ(a->dimension(static_cast<std::size_t>(-1)), 0.0);  // a name not found, passed on
   auto u = lib->get<UShapeProfile>(ProfileKey(L"", L"Test", L"13"));
   EXPECT_TRUE(u->dimension_is_length(4));
   EXPECT_FALSE(u->dimension_is_length(5));  // the flange slope is a ratio

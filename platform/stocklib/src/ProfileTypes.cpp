@@ -142,8 +142,9 @@ ParametrizedProfile::ParametrizedProfile(const detail::TypeDesc& type) : Profile
 namespace {
 const detail::FieldDesc* dimensionField(const Object& o, std::size_t index) {
   const auto& fields = detail::Access::type(o).allFields;
-  std::size_t i = index + detail::kFirstDimension;
-  return i < fields.size() ? &fields[i] : nullptr;
+  // Compared before adding: a dimension_index of -1 passed on must not wrap onto a base field.
+  return index < fields.size() - detail::kFirstDimension ? &fields[index + detail::kFirstDimension]
+                                                         : nullptr;
 }
 }  // namespace
 
