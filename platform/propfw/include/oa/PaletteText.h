@@ -14,8 +14,11 @@ namespace oa {
 /// PaletteTextStyle: what a host puts around the framework's values: its own words for the
 /// framework's texts (in its language) and a note after a value (its unit).
 struct PaletteTextStyle {
-  OdString yes = L"Yes", no = L"No", noValue = L"no value", readOnly = L"(read-only)",
-           varies = L"varies";
+  OdString yes = L"Yes";               ///< true, for the framework's own yes/no labels
+  OdString no = L"No";                 ///< false, for the framework's own yes/no labels
+  OdString noValue = L"no value";      ///< a value without value, or one that cannot be read
+  OdString readOnly = L"(read-only)";  ///< after a read-only definition's line
+  OdString varies = L"varies";         ///< a value that differs across a selection
   /// suffix: appended to the text of a value that has one (" kg/m³"); unset or empty: nothing.
   std::function<OdString(const PropertyDefinition&)> suffix;
 };
