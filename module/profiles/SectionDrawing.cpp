@@ -307,9 +307,10 @@ std::string kindFill(pugi::xml_node defs, Kind kind) {
       p = tile(defs, id, 6, 6, "#f6e0d6", -45);
       line(p, 0, 3, 6, 3, "hatch");
       break;
-    case Kind::kTimber:  // growth rings
-      p = tile(defs, id, 12, 8, "#f3e2c4");
-      element(p, "path", {{"class", "hatch"}, {"d", "M0 8 Q6 2 12 8 M0 4 Q6 -2 12 4"}});
+    case Kind::kTimber:  // the cross of sawn timber, apart from the insulation's wave
+      p = tile(defs, id, 10, 10, "#f3e2c4");
+      line(p, 0, 0, 10, 10, "hatch");
+      line(p, 10, 0, 0, 10, "hatch");
       break;
     case Kind::kSteel:
       p = tile(defs, id, 4, 4, "#dfe3e8", -45);
