@@ -46,6 +46,8 @@ TEST(ToolPalette, ShowsAndEditsAMaterialAndAComposition) {
   EXPECT_TRUE(has(german, "      Schnittmustername: CONCRETE (schreibgeschützt)\n"));
   EXPECT_TRUE(has(german, ": Ja\n"));
   EXPECT_TRUE(has(german, ": kein Wert\n"));
+  EXPECT_TRUE(has(sldb(d, "--lang de palette d.dwg composition 'Ground slab'", root),
+                  "    gesamt: 550 mm\n"));
 
   // Edits on the shipped material land in a new primary; the secondary keeps its values.
   Outcome edited = sldb(d,

@@ -329,8 +329,8 @@ void printPlies(const stocklib::Composition& composition, const std::string& uni
               << (material.empty() ? "(no material)" : material) << ", "
               << number(ply["thickness"].get<double>()) << " " << unit << "\n";
   }
-  std::cout << "    total: " << number(list["total_thickness"].get<double>()) << " " << unit
-            << "\n";
+  std::cout << "    " << translated("total").toUtf8() << ": "
+            << number(list["total_thickness"].get<double>()) << " " << unit << "\n";
 }
 
 }  // namespace
