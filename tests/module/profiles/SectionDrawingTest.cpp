@@ -14,10 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "TestMaterials.h"
 #include "sl_db/SectionProperties.h"
 #include "sl_db/ThermalResistance.h"
 
 using namespace stocklib;
+using sltest::material;
 
 namespace {
 
@@ -118,19 +120,6 @@ TEST(SectionDrawing, TheDrawnOutlineEnclosesTheComputedArea) {
 
 namespace {
 
-KcSmartPtr<Material> material(const wchar_t* name, const wchar_t* type = nullptr,
-                              Pattern pattern = Pattern(), double lambda = 0) {
-  auto m = Material::create(name);
-  if (type) m->set_type(MaterialType::create(type).get());
-  m->set_cut_pattern(pattern);
-  if (lambda > 0) {
-    auto asset = PhysicalAsset::create(name);
-    asset->set_thermal_conductivity(lambda);
-    m->set_physical_asset(asset.get());
-  }
-  return m;
-}
-
 // Every drawn shape and text outside the hatch definitions lies inside the view box (texts
 // measured at 7 px a character).
 void expectInsideViewBox(pugi::xml_node root) {
@@ -179,9 +168,9 @@ std::vector<std::string> texts(pugi::xml_node root, const char* cls) {
 }  // namespace
 
 TEST(SectionDrawing, PliesStandInOrderToScaleHatchedByTheirKind) {
-  auto brick = material(L"Brick", nullptr, Pattern(Pattern::kPredefined, L"BRICK"));
+  auto brick = material(L"Brick", 0, nullptr, Pattern(Pattern::kPredefined, L"BRICK"));
   auto wool =
-      material(L"Mineral wool", nullptr, Pattern(Pattern::kUserDefined, L"", 1.0, 0.5, true));
+      material(L"Mineral wool", 0, nullptr, Pattern(Pattern::kUserDefined, L"", 1.0, 0.5, true));
   auto sheet = material(L"PE sheet");
   auto plaster = material(L"Plaster");  // no pattern, recognised by its name
   auto wall = Composition::create(L"Wall & <outer>");
@@ -201,17 +190,17 @@ TEST(SectionDrawing, PliesStandInOrderToScaleHatchedByTheirKind) {
   auto roof = Composition::create(L"Roof");
   roof->set_type(Composition::kRoof);
   const std::vector<std::pair<KcSmartPtr<Material>, MaterialFunction>> kinds = {
-      {material(L"Pebbles", nullptr, Pattern(Pattern::kPredefined, L"GRAVEL"), 2),
+      {material(L"Pebbles", 2, nullptr, Pattern(Pattern::kPredefined, L"GRAVEL")),
        kFunctionFinish1},
-      {material(L"Felt", nullptr, Pattern(), 0.23), kFunctionMembrane},
-      {material(L"Board", nullptr, Pattern(), 0.035), kFunctionInsulation},
-      {material(L"Cavity", L"Gas"), kFunctionNone},
-      {material(L"C30", L"Concrete", Pattern(), 2), kFunctionStructure},
-      {material(L"Block", L"Masonry", Pattern(), 1), kFunctionNone},
-      {material(L"Spruce", L"Wood", Pattern(), 0.13), kFunctionNone},
-      {material(L"S235", L"Metal", Pattern(), 50), kFunctionNone},
-      {material(L"Gypsum board", nullptr, Pattern(), 0.21), kFunctionFinish2},
-      {material(L"Pane", L"Glass", Pattern(), 1), kFunctionNone}};
+      {material(L"Felt", 0.23), kFunctionMembrane},
+      {material(L"Board", 0.035), kFunctionInsulation},
+      {material(L"Cavity", 0, L"Gas"), kFunctionNone},
+      {material(L"C30", 2, L"Concrete"), kFunctionStructure},
+      {material(L"Block", 1, L"Masonry"), kFunctionNone},
+      {material(L"Spruce", 0.13, L"Wood"), kFunctionNone},
+      {material(L"S235", 50, L"Metal"), kFunctionNone},
+      {material(L"Gypsum board", 0.21), kFunctionFinish2},
+      {material(L"Pane", 1, L"Glass"), kFunctionNone}};
   for (const auto& [m, function] : kinds)
     roof->append_ply(m.get(), 20, function);
   const std::vector<std::string> roofKinds = {"gravel",   "membrane", "insulation", "air",

@@ -8,24 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "TestMaterials.h"
 #include "stocklib/Library.h"
 
 using namespace stocklib;
 using sl_db::HeatFlow;
 using sl_db::PlyRole;
+using sltest::material;
 
 namespace {
-
-KcSmartPtr<Material> material(const wchar_t* name, double lambda, bool gas = false) {
-  auto m = Material::create(name);
-  if (lambda > 0) {
-    auto asset = PhysicalAsset::create(name);
-    asset->set_thermal_conductivity(lambda);
-    m->set_physical_asset(asset.get());
-  }
-  if (gas) m->set_type(MaterialType::create(L"Gas").get());
-  return m;
-}
 
 std::shared_ptr<Library> shipped(const char* name) {
   return LibraryManager::instance().open(
@@ -41,7 +32,7 @@ TEST(ThermalResistance, TotalsMatchHandSumsAndNameWhatIsMissing) {
     return lib->get<Composition>(NameKey(name));
   };
   // Brick, 40 mm of still air, mineral wool, a board with no conductivity, plaster.
-  auto brick = material(L"Brick", 0.81), air = material(L"Air", 0.025, true),
+  auto brick = material(L"Brick", 0.81), air = material(L"Air", 0.025, L"Gas"),
        wool = material(L"Wool", 0.035), board = material(L"Board", 0),
        plaster = material(L"Plaster", 0.4);
   auto built = [&](int type, bool withBoard) {
