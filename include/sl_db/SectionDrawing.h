@@ -19,11 +19,16 @@ namespace sl_db {
 /// when a coordinate of the drawing would not be a finite number.
 SLDB_API std::string profileSvg(const stocklib::Profile* profile);
 
-/// compositionSvg: an SVG document of the plies from exterior (left) to interior (right) to
-/// scale, each a rect of class "ply" hatched by its material's cut pattern type and labelled
-/// with the material's name and the thickness; core plies, the structural ply and the variable
-/// ply marked; the total thickness dimensioned. Empty for a null composition or one without
-/// plies or of no thickness.
+/// compositionSvg: an SVG document of the plies to scale, in their stored order: a wall (and any
+/// type but roof and slab) standing with its first ply, the exterior, on the left; a roof or
+/// slab lying with its first ply on top. Each ply is a rect of class "ply" whose "data-kind"
+/// names the kind of material it is hatched as ("insulation", "concrete", "masonry", "timber",
+/// "steel", "gypsum", "membrane", "air", "gravel", "glass"; "pattern": by its material's cut
+/// pattern type); a ply under 3 px is drawn as a thick line (class "thin"). Every ply has a
+/// label (material and thickness) joined to it by a leader; the structural ply, the variable
+/// ply and the core are marked and explained in a legend with the variable ply's range; the
+/// thermal figures (thermalSummary) stand last, class "figures". Empty for a null composition,
+/// one without plies or of no thickness.
 SLDB_API std::string compositionSvg(const stocklib::Composition* composition);
 
 }  // namespace sl_db

@@ -5,12 +5,14 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
 
 #include "sl_db/ProfileHelpers.h"
 #include "sl_db/SectionProperties.h"
+#include "sl_db/ThermalResistance.h"
 #include "stocklib/Library.h"
 
 namespace sl_db {
@@ -200,10 +202,137 @@ std::string profileSvg(const stocklib::Profile* profile) {
 namespace {
 
 const char kCompositionStyle[] =
-    ".ply{stroke:#1f2a44;stroke-width:1}.structural{stroke-width:3}.label{font:12px "
-    "sans-serif;fill:#222}.title{font:bold 16px sans-serif;fill:#111}.dim{stroke:#555;"
-    "stroke-width:0.8}.mark{font:bold 12px sans-serif;fill:#8a1c1c}.core{fill:none;stroke:"
-    "#8a1c1c;stroke-width:1.5}.hatch{stroke:#333;stroke-width:0.7}";
+    ".ply{stroke:#1f2a44;stroke-width:1}.structural{stroke-width:3}.thin{stroke:#111;"
+    "stroke-width:4}.label{font:12px sans-serif;fill:#222}.title{font:bold 16px sans-serif;"
+    "fill:#111}.dim{stroke:#555;stroke-width:0.8}.mark{font:bold 12px sans-serif;fill:#8a1c1c}"
+    ".core{fill:none;stroke:#8a1c1c;stroke-width:1.5}.hatch{stroke:#333;stroke-width:0.7;"
+    "fill:none}.grain{fill:#555}.leader{stroke:#555;stroke-width:0.7;fill:none}.figures{font:"
+    "bold 13px sans-serif;fill:#111}";
+
+/// The kinds of material a reader recognises in a section, each with its own hatch; kPattern
+/// falls back to the material's own cut pattern.
+enum class Kind {
+  kPattern,
+  kInsulation,
+  kConcrete,
+  kMasonry,
+  kTimber,
+  kSteel,
+  kGypsum,
+  kMembrane,
+  kAir,
+  kGravel,
+  kGlass
+};
+
+const char* kindName(Kind kind) {
+  static const char* const kNames[] = {"pattern", "insulation", "concrete", "masonry",
+                                       "timber",  "steel",      "gypsum",   "membrane",
+                                       "air",     "gravel",     "glass"};
+  return kNames[static_cast<int>(kind)];
+}
+
+std::string lowered(const OdString& text) {
+  std::string s = text.toUtf8();
+  for (char& c : s)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+/// The kind by what the ply does, then the material's type, pattern name and name: a membrane
+/// or an insulating ply reads as such whatever it is made of.
+Kind kindOf(const stocklib::Material* material, stocklib::MaterialFunction function) {
+  if (!material) return Kind::kPattern;
+  KcSmartPtr<stocklib::MaterialType> materialType = material->type();
+  const std::string type = materialType ? lowered(materialType->name()) : std::string(),
+                    pattern = lowered(material->cut_pattern().name()),
+                    name = lowered(material->name());
+  auto has = [](const std::string& text, const char* word) {
+    return text.find(word) != std::string::npos;
+  };
+  if (function == stocklib::kFunctionMembrane || has(name, "membrane")) return Kind::kMembrane;
+  if (type == "gas") return Kind::kAir;
+  if (function == stocklib::kFunctionInsulation || has(pattern, "insulation"))
+    return Kind::kInsulation;
+  if (has(name, "gypsum") || has(name, "plaster") || has(name, "render")) return Kind::kGypsum;
+  if (has(pattern, "gravel") || has(name, "gravel") || has(name, "crushed stone"))
+    return Kind::kGravel;
+  if (type == "glass" || has(pattern, "glass")) return Kind::kGlass;
+  if (type == "concrete" || has(pattern, "concrete")) return Kind::kConcrete;
+  if (type == "masonry" || type == "stone" || type == "ceramic" || has(pattern, "brick") ||
+      has(pattern, "stone"))
+    return Kind::kMasonry;
+  if (type == "wood" || has(pattern, "wood")) return Kind::kTimber;
+  if (type == "metal" || has(pattern, "steel")) return Kind::kSteel;
+  return Kind::kPattern;
+}
+
+pugi::xml_node tile(pugi::xml_node defs, const std::string& id, double w, double h,
+                    const char* background, double angle = 0) {
+  pugi::xml_node p = element(defs, "pattern",
+                             {{"id", id},
+                              {"patternUnits", "userSpaceOnUse"},
+                              {"width", number(w)},
+                              {"height", number(h)},
+                              {"patternTransform", "rotate(" + number(angle) + ")"}});
+  element(p, "rect", {{"width", number(w)}, {"height", number(h)}, {"fill", background}});
+  return p;
+}
+
+void dot(pugi::xml_node parent, double x, double y, double r, const char* cls) {
+  element(parent, "circle",
+          {{"cx", number(x)}, {"cy", number(y)}, {"r", number(r)}, {"class", cls}});
+}
+
+/// The fill of a recognised kind: its pattern, made once per picture.
+std::string kindFill(pugi::xml_node defs, Kind kind) {
+  if (kind == Kind::kMembrane) return "#333333";
+  if (kind == Kind::kAir) return "#eef6fb";
+  const std::string id = std::string("hatch-") + kindName(kind);
+  if (defs.find_child_by_attribute("pattern", "id", id.c_str())) return "url(#" + id + ")";
+  pugi::xml_node p;
+  switch (kind) {
+    case Kind::kInsulation:  // the batt's wave
+      p = tile(defs, id, 16, 8, "#fdf6e3");
+      element(p, "path", {{"class", "hatch"}, {"d", "M0 4 Q2 0 4 4 T8 4 T12 4 T16 4"}});
+      break;
+    case Kind::kConcrete:  // stones in the mix
+      p = tile(defs, id, 12, 12, "#ececec");
+      dot(p, 2, 3, 0.8, "grain");
+      dot(p, 8, 9, 0.6, "grain");
+      dot(p, 9.5, 2.5, 0.7, "grain");
+      element(p, "path", {{"class", "hatch"}, {"d", "M3 9 l2 -3 l1.5 3 z"}});
+      break;
+    case Kind::kMasonry:
+      p = tile(defs, id, 6, 6, "#f6e0d6", -45);
+      line(p, 0, 3, 6, 3, "hatch");
+      break;
+    case Kind::kTimber:  // the cross of sawn timber, apart from the insulation's wave
+      p = tile(defs, id, 10, 10, "#f3e2c4");
+      line(p, 0, 0, 10, 10, "hatch");
+      line(p, 10, 0, 0, 10, "hatch");
+      break;
+    case Kind::kSteel:
+      p = tile(defs, id, 4, 4, "#dfe3e8", -45);
+      line(p, 0, 1, 4, 1, "hatch");
+      line(p, 0, 2.4, 4, 2.4, "hatch");
+      break;
+    case Kind::kGypsum:
+      p = tile(defs, id, 4, 4, "#f7f7f2");
+      dot(p, 2, 2, 0.5, "grain");
+      break;
+    case Kind::kGravel:
+      p = tile(defs, id, 10, 10, "#eee8dc");
+      element(p, "circle", {{"cx", "3"}, {"cy", "3"}, {"r", "2"}, {"class", "hatch"}});
+      element(p, "circle", {{"cx", "8"}, {"cy", "7.5"}, {"r", "1.6"}, {"class", "hatch"}});
+      break;
+    default:  // glass
+      p = tile(defs, id, 10, 10, "#d6ecf5", -45);
+      line(p, 0, 5, 10, 5, "hatch");
+      break;
+  }
+  return "url(#" + id + ")";
+}
 
 /// A hatch for a ply by its material's cut pattern type: none is left plain; user-defined
 /// lines follow the pattern's angle and scale (crossed when it says so); a predefined pattern
@@ -225,18 +354,19 @@ std::string hatchFill(pugi::xml_node defs, std::size_t index, const stocklib::Pa
     spacing = 5 + 2 * static_cast<double>(hash % 4);
   }
   const bool cross = type == stocklib::Pattern::kCustom || pattern.cross();
-  const std::string size = number(spacing);
-  pugi::xml_node p = element(defs, "pattern",
-                             {{"id", id},
-                              {"patternUnits", "userSpaceOnUse"},
-                              {"width", size},
-                              {"height", size},
-                              {"patternTransform", "rotate(" + number(-angle) + ")"},
-                              {"data-pattern-type", std::to_string(type)}});
-  element(p, "rect", {{"width", size}, {"height", size}, {"fill", "#f4f1ea"}});
+  pugi::xml_node p = tile(defs, id, spacing, spacing, "#f4f1ea", -angle);
+  p.append_attribute("data-pattern-type") = type;
   line(p, 0, spacing / 2, spacing, spacing / 2, "hatch");
   if (cross) line(p, spacing / 2, 0, spacing / 2, spacing, "hatch");
   return "url(#" + id + ")";
+}
+
+// Text is measured at about 7 px a character of 12 px type, enough for the view box to hold it.
+double textWidth(const std::string& s) {
+  std::size_t characters = 0;
+  for (char c : s)
+    characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return 7.0 * static_cast<double>(characters);
 }
 
 }  // namespace
@@ -248,71 +378,182 @@ std::string compositionSvg(const stocklib::Composition* composition) {
   for (const auto& ply : plies)
     total += std::max(0.0, ply->thickness());
   if (plies.empty() || !(total > 0) || !std::isfinite(total)) return std::string();
+  t_nonFinite = false;
   const std::string unit = unitName(composition->library());
-  // Labels stand upright below their plies: room for the longest, at about 6 px a character.
-  std::size_t longest = 0;
+  // Walls stand with the exterior on the left; roofs and slabs lie with their top up. `along`
+  // runs through the plies, `across` along the band.
+  const bool lying = composition->type() == stocklib::Composition::kRoof ||
+                     composition->type() == stocklib::Composition::kSlab;
+  const double along = lying ? 300 : 400, across = lying ? 360 : 240, k = along / total;
+  const double left = lying ? 120 : 60, top = lying ? 70 : 100;
+  const double bandRight = left + (lying ? across : along),
+               bandBottom = top + (lying ? along : across);
+  auto thickness = [](const stocklib::Ply& ply) { return std::max(0.0, ply.thickness()); };
+
+  // Labels stand in a column right of the band, one row each, joined to their ply by a leader.
+  std::vector<std::string> labels;
+  double labelsWidth = 0;
   for (const auto& ply : plies) {
     KcSmartPtr<stocklib::Material> material = ply->material();
-    longest = std::max(longest, (material ? material->name().toUtf8().size() : 13) + 16);
+    labels.push_back((material ? material->name().toUtf8() : "(no material)") + " " +
+                     number(thickness(*ply)) + " " + unit);
+    labelsWidth = std::max(labelsWidth, textWidth(labels.back()));
   }
-  const double k = 480.0 / total, left = 60, top = 90, bandHeight = 260;
-  const double width = left * 2 + total * k, height = top + bandHeight + 6.0 * longest + 50;
+  // Rows: a wall's follow each other from the top; a lying band's stand beside their ply,
+  // pushed down where plies are too thin for a row each.
+  std::vector<double> rows;
+  for (double at = 0; rows.size() < plies.size();) {
+    const double middle = at + thickness(*plies[rows.size()]) * k / 2;
+    at += thickness(*plies[rows.size()]) * k;
+    rows.push_back(lying ? std::max(top + middle + 4, rows.empty() ? 0 : rows.back() + 18)
+                         : top + 20 + 18.0 * static_cast<double>(rows.size()));
+  }
+  const double labelX = bandRight + 60;
   const std::string name = composition->name().toUtf8();
+
+  // The legend: the marks, the variable ply's range, then the thermal figures.
+  std::vector<std::pair<std::string, const char*>> legend;
+  const std::size_t firstCore = composition->first_core_ply(),
+                    lastCore = composition->last_core_ply(),
+                    structuralPly = composition->structural_ply();
+  const bool hasCore = firstCore <= lastCore && lastCore < plies.size();
+  const bool hasVariable =
+      composition->has_variable_ply() && composition->variable_ply() < plies.size();
+  legend.emplace_back("S  structural ply (ply " + std::to_string(structuralPly) + ")", "label");
+  if (hasCore)
+    legend.emplace_back(
+        "core  plies " + std::to_string(firstCore) + " to " + std::to_string(lastCore), "label");
+  if (hasVariable)
+    legend.emplace_back("var  variable ply (ply " + std::to_string(composition->variable_ply()) +
+                            "): min " + number(composition->variable_ply_min_thickness()) + " " +
+                            unit + ", max " +
+                            (composition->has_variable_ply_max_thickness()
+                                 ? number(composition->variable_ply_max_thickness()) + " " + unit
+                                 : std::string("none")),
+                        "label");
+  legend.emplace_back("plies counted from 0, " +
+                          std::string(lying ? "top first" : "exterior first") + "; total " +
+                          number(total) + " " + unit,
+                      "label");
+  if (std::optional<ThermalFigures> figures = thermalFigures(composition))
+    legend.emplace_back(
+        thermalSummary(*figures) + " (heat flow " + heatFlowName(figures->direction) + ")",
+        "figures");
+
+  double legendWidth = 0;
+  for (const auto& row : legend)
+    legendWidth = std::max(legendWidth, textWidth(row.first));
+  const double labelsBottom = rows.back();
+  const double legendTop = std::max(bandBottom + (lying ? 40 : 70), labelsBottom + 20);
+  const double width =
+      std::max({labelX + labelsWidth + 20, left + legendWidth + 20, textWidth(name) * 1.4 + 40});
+  const double height = legendTop + 18.0 * static_cast<double>(legend.size()) + 10;
+
   pugi::xml_document doc = newDocument(width, height, name, kCompositionStyle);
   pugi::xml_node svg = doc.child("svg");
   text(svg, width / 2, 28, name, "middle", "title");
-  text(svg, left, top - 40, "exterior", "start");
-  text(svg, left + total * k, top - 40, "interior", "end");
+  if (lying) {
+    text(svg, left, top - 10, "top", "start");
+    text(svg, left, bandBottom + 20, "bottom", "start");
+  } else {
+    text(svg, left, top - 50, "exterior", "start");
+    text(svg, bandRight, top - 50, "interior", "end");
+  }
   pugi::xml_node defs = svg.append_child("defs");
-  pugi::xml_node group =
-      element(svg, "g", {{"class", "plies"}, {"data-px-per-unit", number(k)}, {"data-unit", unit}});
+  pugi::xml_node group = element(svg, "g",
+                                 {{"class", "plies"},
+                                  {"data-px-per-unit", number(k)},
+                                  {"data-unit", unit},
+                                  {"data-direction", lying ? "vertical" : "horizontal"}});
+  pugi::xml_node notes = element(svg, "g", {{"class", "labels"}});
 
-  const std::size_t firstCore = composition->first_core_ply(),
-                    lastCore = composition->last_core_ply();
-  double x = left, coreFrom = -1, coreTo = -1;
+  double at = 0, coreFrom = -1, coreTo = -1;
   for (std::size_t i = 0; i < plies.size(); ++i) {
-    const auto& ply = plies[i];
-    KcSmartPtr<stocklib::Material> material = ply->material();
-    const double t = std::max(0.0, ply->thickness()), pw = t * k;
-    const std::string materialName = material ? material->name().toUtf8() : "(no material)";
-    std::string fill = material ? hatchFill(defs, i, material->cut_pattern()) : "#ffffff";
-    bool structural = i == composition->structural_ply();
+    const stocklib::Ply& ply = *plies[i];
+    KcSmartPtr<stocklib::Material> material = ply.material();
+    const double t = thickness(ply), size = t * k, middle = at + size / 2;
+    const Kind kind = kindOf(material.get(), ply.function());
+    // A ply too thin for its hatch to show is drawn as a thick line.
+    const bool thin = size < 3;
+    std::string fill = thin                     ? "#111111"
+                       : kind != Kind::kPattern ? kindFill(defs, kind)
+                       : material               ? hatchFill(defs, i, material->cut_pattern())
+                                                : "#ffffff";
+    std::string cls = "ply";
+    if (i == structuralPly) cls += " structural";
+    if (thin) cls += " thin";
+    const double x = lying ? left : left + at, y = lying ? top + at : top;
+    const double w = lying ? across : size, h = lying ? size : across;
     pugi::xml_node rect = element(group, "rect",
-                                  {{"class", structural ? "ply structural" : "ply"},
+                                  {{"class", cls},
                                    {"x", number(x)},
-                                   {"y", number(top)},
-                                   {"width", number(pw)},
-                                   {"height", number(bandHeight)},
+                                   {"y", number(y)},
+                                   {"width", number(w)},
+                                   {"height", number(h)},
                                    {"fill", fill},
-                                   {"data-material", materialName},
+                                   {"data-kind", kindName(kind)},
+                                   {"data-material", material ? material->name().toUtf8() : ""},
                                    {"data-thickness", number(t)}});
-    rect.append_child("title").text() = (materialName + ", " + number(t) + " " + unit).c_str();
-    // Names stand upright below their ply, so that thin plies keep readable labels.
-    pugi::xml_node label = text(svg, x + pw / 2 + 4, top + bandHeight + 12,
-                                materialName + " " + number(t) + " " + unit, "end");
-    label.append_attribute("transform") =
-        ("rotate(-90 " + number(x + pw / 2 + 4) + " " + number(top + bandHeight + 12) + ")")
-            .c_str();
-    std::string marks;
-    if (structural) marks += "S";
-    if (composition->has_variable_ply() && i == composition->variable_ply())
-      marks += marks.empty() ? "var" : " var";
-    if (!marks.empty()) text(svg, x + pw / 2, top - 8, marks, "middle", "mark");
-    if (i >= firstCore && i <= lastCore) {
-      if (coreFrom < 0) coreFrom = x;
-      coreTo = x + pw;
+    rect.append_child("title").text() = labels[i].c_str();
+    if (thin) {
+      if (lying)
+        line(group, left, top + middle, bandRight, top + middle, "thin");
+      else
+        line(group, left + middle, top, left + middle, bandBottom, "thin");
     }
-    x += pw;
+
+    // The leader: from a dot in the ply to its label's row.
+    const double row = rows[i];
+    const double dotX = lying ? left + across * 0.7 : left + middle,
+                 dotY = lying ? top + middle : row - 4;
+    element(notes, "circle", {{"cx", number(dotX)}, {"cy", number(dotY)}, {"r", "2"}});
+    element(notes, "polyline",
+            {{"class", "leader"},
+             {"points", number(dotX) + "," + number(dotY) + " " + number(bandRight + 20) + "," +
+                            number(dotY) + " " + number(labelX - 6) + "," + number(row - 4)}});
+    text(notes, labelX, row, labels[i]);
+
+    std::string marks;
+    if (i == structuralPly) marks += "S";
+    if (hasVariable && i == composition->variable_ply()) marks += marks.empty() ? "var" : " var";
+    if (!marks.empty()) {
+      if (lying)
+        text(svg, left - 8, top + middle + 4, marks, "end", "mark");
+      else
+        text(svg, left + middle, top - 8, marks, "middle", "mark");
+    }
+    if (hasCore && i >= firstCore && i <= lastCore) {
+      if (coreFrom < 0) coreFrom = at;
+      coreTo = at + size;
+    }
+    at += size;
   }
-  if (coreFrom >= 0 && lastCore >= firstCore && lastCore < plies.size()) {
-    element(svg, "path",
-            {{"class", "core"},
-             {"d", "M" + number(coreFrom) + " " + number(top - 26) + " v-8 H" + number(coreTo) +
-                       " v8"}});
-    text(svg, (coreFrom + coreTo) / 2, top - 38, "core", "middle", "mark");
+  if (coreFrom >= 0) {
+    if (lying) {
+      element(svg, "path",
+              {{"class", "core"},
+               {"d", "M" + number(left - 44) + " " + number(top + coreFrom) + " h-8 V" +
+                         number(top + coreTo) + " h8"}});
+      text(svg, left - 56, top + (coreFrom + coreTo) / 2 + 4, "core", "end", "mark");
+    } else {
+      element(svg, "path",
+              {{"class", "core"},
+               {"d", "M" + number(left + coreFrom) + " " + number(top - 26) + " v-8 H" +
+                         number(left + coreTo) + " v8"}});
+      text(svg, left + (coreFrom + coreTo) / 2, top - 38, "core", "middle", "mark");
+    }
   }
-  dimension(svg, left, height - 30, left + total * k, height - 30,
-            "total " + number(total) + " " + unit, false);
+  if (lying)
+    dimension(svg, left - 110, top, left - 110, bandBottom, number(total) + " " + unit, true);
+  else
+    dimension(svg, left, bandBottom + 30, bandRight, bandBottom + 30, number(total) + " " + unit,
+              false);
+  double legendY = legendTop;
+  for (const auto& [content, cls] : legend) {
+    text(svg, left, legendY, content, "start", cls);
+    legendY += 18;
+  }
+  if (t_nonFinite) return std::string();
   return serialise(doc);
 }
 

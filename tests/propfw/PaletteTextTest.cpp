@@ -87,6 +87,30 @@ TEST(PaletteText, SourceWithTwoDefinitionsAndAChild) {
             L"  Identity\n"
             L"    Name: Outer wall\n");
 
+  // A host's words and units; the unit only after a value.
+  oa::PaletteTextStyle style;
+  style.noValue = L"kein Wert";
+  style.readOnly = L"(schreibgeschützt)";
+  style.suffix = [](const oa::PropertyDefinition& d) {
+    return OdString(d.globalName() == L"Height" ? L" m" : L"");
+  };
+  EXPECT_EQ(oa::renderSourceText(*source, &wall, nullptr, style),
+            L"[Walls]\n"
+            L"  Geometry\n"
+            L"    Height: kein Wert\n"
+            L"      Height in mm: kein Wert (schreibgeschützt)\n"
+            L"  Identity\n"
+            L"    Name: Outer wall\n");
+  wall.hasHeight = true;
+  EXPECT_EQ(oa::renderPaletteText(manager, &wall, nullptr, style),
+            L"[Walls]\n"
+            L"  Geometry\n"
+            L"    Height: 2.75 m\n"
+            L"      Height in mm: 2750 (schreibgeschützt)\n"
+            L"  Identity\n"
+            L"    Name: Outer wall\n"
+            L"[Custom]\n");
+
   // Writing through the definition changes what the palette shows.
   auto nameDefinition = source->getPropertyDefinition(&wall, OdString(L"Name"));
   ASSERT_FALSE(nameDefinition.isNull());
@@ -126,7 +150,17 @@ TEST(PaletteText, ValuesOfEachKindAndState) {
   EXPECT_EQ(show(flag, PropertyValue(false)), L"No");
   spec.extra =
       KcSmartPtr<const oa::Attribute>(oa::BooleanValueAttribute::createObject(L"On", L"Off"));
-  EXPECT_EQ(show(TestDefinition::make(spec), PropertyValue(true)), L"On");
+  auto onOff = TestDefinition::make(spec);
+  EXPECT_EQ(show(onOff, PropertyValue(true)), L"On");
+  // A host's words stand for the framework's own yes and no only.
+  oa::PaletteTextStyle german;
+  german.yes = L"Ja";
+  german.no = L"Nein";
+  german.varies = L"variiert";
+  EXPECT_EQ(oa::formatPaletteValue(*flag, PropertyValue(true), &wall, nullptr, german), L"Ja");
+  EXPECT_EQ(oa::formatPaletteValue(*flag, PropertyValue(false), &wall, nullptr, german), L"Nein");
+  EXPECT_EQ(oa::formatPaletteValue(*onOff, PropertyValue(false), &wall, nullptr, german), L"Off");
+  EXPECT_EQ(oa::formatPaletteValue(*text, varies, &wall, nullptr, german), L"variiert");
 
   spec.type = oa::PropType::Enumeration::getType();
   spec.extra = KcSmartPtr<const oa::Attribute>(oa::EnumerationAttribute::createObject(

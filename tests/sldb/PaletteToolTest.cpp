@@ -1,5 +1,7 @@
 // sldb palette end to end: a shipped material's and composition's palette, German labels, edits
 // saved into the primary, and refused edits that change nothing.
+#include <nlohmann/json.hpp>
+
 #include "SldbRun.h"
 #include "TestSupport.h"
 
@@ -29,7 +31,9 @@ TEST(ToolPalette, ShowsAndEditsAMaterialAndAComposition) {
   for (const char* line :
        {"[STOCKLIB-Static]\n  Physical Material\n    Name: Concrete C30/37\n",
         "    Type: Concrete (read-only)\n", "    Cut pattern type: Predefined (read-only)\n",
-        "      Cut pattern name: CONCRETE (read-only)\n", "    Density: 2400\n",
+        "      Cut pattern angle: 0 rad (read-only)\n",
+        "    Thermal conductivity: 2 W/(m\u00B7K)\n",
+        "      Cut pattern name: CONCRETE (read-only)\n", "    Density: 2400 kg/m\u00B3\n",
         "    Unique code: no value\n", "    Union section: Yes\n",
         "    Default function: Structure\n",
         "[STOCKLIB-Dynamic]\n  Physical Material\n    Reaction to fire: A1\n"})
@@ -39,7 +43,11 @@ TEST(ToolPalette, ShowsAndEditsAMaterialAndAComposition) {
   Outcome german = sldb(d, "--lang de " + concrete, root);
   EXPECT_TRUE(has(german, "  Physisches Material\n    Name: Concrete C30/37\n")) << german.out;
   EXPECT_TRUE(has(german, "    Standardfunktion: Tragwerk\n"));
-  EXPECT_TRUE(has(german, "      Schnittmustername: CONCRETE (read-only)\n"));
+  EXPECT_TRUE(has(german, "      Schnittmustername: CONCRETE (schreibgeschützt)\n"));
+  EXPECT_TRUE(has(german, ": Ja\n"));
+  EXPECT_TRUE(has(german, ": kein Wert\n"));
+  EXPECT_TRUE(has(sldb(d, "--lang de palette d.dwg composition 'Ground slab'", root),
+                  "    gesamt: 550 mm\n"));
 
   // Edits on the shipped material land in a new primary; the secondary keeps its values.
   Outcome edited = sldb(d,
@@ -50,10 +58,11 @@ TEST(ToolPalette, ShowsAndEditsAMaterialAndAComposition) {
   ASSERT_EQ(edited.rc, 0) << edited.out;
   EXPECT_TRUE(has(edited, "saved d.dwg"));
   Outcome primary = sldb(d, concrete + " --from primary", root);
-  EXPECT_TRUE(has(primary, "    Density: 2.5\n")) << primary.out;
+  EXPECT_TRUE(has(primary, "    Density: 2.5 kg/m\u00B3\n")) << primary.out;
   EXPECT_TRUE(has(primary, "    Reaction to fire: B\n"));
   EXPECT_TRUE(has(primary, "    Default function: Insulation\n"));
-  EXPECT_TRUE(has(sldb(d, concrete + " --from secondaries", root), "    Density: 2400\n"));
+  EXPECT_TRUE(
+      has(sldb(d, concrete + " --from secondaries", root), "    Density: 2400 kg/m\u00B3\n"));
   EXPECT_EQ(sldb(d, "--lang de " + concrete + " --set Rohdichte=", root).rc, 0);
   EXPECT_TRUE(has(sldb(d, concrete, root), "    Density: no value\n"));
 
@@ -70,6 +79,9 @@ TEST(ToolPalette, ShowsAndEditsAMaterialAndAComposition) {
   EXPECT_EQ(std::filesystem::last_write_time(d + "/d.dwg"), stamp);
   EXPECT_TRUE(has(sldb(d, concrete + " --from primary", root), "    Name: Concrete C30/37\n"));
   EXPECT_NE(sldb(d, "palette d.dwg material 'No such'", root).rc, 0);
+  Outcome paint = sldb(d, "palette d.dwg material 'Acrylic paint' --set Density=1", root);
+  EXPECT_EQ(lines(paint.out), 1) << paint.out;
+  EXPECT_TRUE(has(paint, "'Acrylic paint' has no physical asset")) << paint.out;
   EXPECT_NE(sldb(d, "palette d.dwg profile X", root).rc, 0);
 
   const std::string roof = "palette d.dwg composition 'Flat roof, warm deck'";
@@ -77,13 +89,32 @@ TEST(ToolPalette, ShowsAndEditsAMaterialAndAComposition) {
   EXPECT_TRUE(has(composition, "  Composition\n    Name: Flat roof, warm deck\n"))
       << composition.out;
   EXPECT_TRUE(has(composition, "    Type: Roof\n"));
-  EXPECT_TRUE(has(composition, "    Variable ply max thickness: no value\n"));
+  for (const char* line :
+       {"    Variable ply max thickness: no value\n", "    Structural ply: 4 (counted from 0)\n",
+        "    Variable ply min thickness: 100 mm\n", "    Plies: 5 (read-only)\n",
+        "[Plies] (counted from 0)\n    0: Gravel, 50 mm\n", "    total: 424 mm\n"})
+    EXPECT_TRUE(has(composition, line)) << line << "\n" << composition.out;
+  const nlohmann::json json = nlohmann::json::parse(sldb(d, roof + " --json", root).data);
+  EXPECT_EQ(json["plies"].size(), 5u);
+  EXPECT_EQ(json["plies"][2]["material"], "PIR 023");
+  EXPECT_EQ(json["total_thickness"], 424);
+  const auto properties = json["properties"];
+  auto named = [&](const char* name) {
+    for (const auto& p : properties)
+      if (p["name"] == name) return p;
+    return nlohmann::json();
+  };
+  EXPECT_EQ(named("FirstCorePly")["value"], 2);
+  EXPECT_EQ(named("FirstCorePly")["counted_from"], 0);
+  EXPECT_EQ(named("VariablePlyMinThickness")["unit"], "mm");
+  EXPECT_TRUE(named("VariablePlyMaxThickness")["value"].is_null());
+  EXPECT_EQ(named("Plies")["read_only"], true);
   Outcome slab =
       sldb(d, roof + " --set Type=Slab --set 'Variable ply=' --set 'Structural ply=3'", root);
   ASSERT_EQ(slab.rc, 0) << slab.out;
   EXPECT_TRUE(has(slab, "    Type: Slab\n"));
   EXPECT_TRUE(has(slab, "    Variable ply: no value\n"));
-  EXPECT_TRUE(has(slab, "    Structural ply: 3\n"));
+  EXPECT_TRUE(has(slab, "    Structural ply: 3 (counted from 0)\n"));
   EXPECT_NE(sldb(d, roof + " --set Type=Igloo", root).rc, 0);
   EXPECT_NE(sldb(d, roof + " --set 'Structural ply=-1'", root).rc, 0);
 }

@@ -27,18 +27,19 @@ struct Group {
 };
 
 void renderLine(OdString& out, const PropertyInfo& info, const OdRxObject* object,
-                const OdRxObject* context) {
+                const OdRxObject* context, const PaletteTextStyle& style) {
   const PropertyDefinition& definition = *info.definition;
   OdString line(L' ', static_cast<int>(4 + 2 * info.level));
   line += definition.label();
   line += L": ";
   tdx::PropertyValue value;
   if (definition.getValue(value, object, context)) {
-    line += formatPaletteValue(definition, value, object, context);
+    line += formatPaletteValue(definition, value, object, context, style);
+    if (value.hasValue() && !value.varies() && style.suffix) line += style.suffix(definition);
   } else {
-    line += L"no value";
+    line += style.noValue;
   }
-  if (definition.isReadOnly(object, context)) line += L" (read-only)";
+  if (definition.isReadOnly(object, context)) line += L" " + style.readOnly;
   out += line;
   out += L"\n";
 }
@@ -46,9 +47,10 @@ void renderLine(OdString& out, const PropertyInfo& info, const OdRxObject* objec
 }  // namespace
 
 OdString formatPaletteValue(const PropertyDefinition& definition, const tdx::PropertyValue& value,
-                            const OdRxObject* object, const OdRxObject* context) {
-  if (value.varies()) return OdString(L"varies");
-  if (!value.hasValue()) return OdString(L"no value");
+                            const OdRxObject* object, const OdRxObject* context,
+                            const PaletteTextStyle& style) {
+  if (value.varies()) return style.varies;
+  if (!value.hasValue()) return style.noValue;
   auto enumeration = EnumerationAttribute::cast(
       definition.getAttribute(EnumerationAttribute::desc(), object, context).get());
   OdString label;
@@ -59,8 +61,8 @@ OdString formatPaletteValue(const PropertyDefinition& definition, const tdx::Pro
       value.get(truth);
       auto labels = BooleanValueAttribute::cast(
           definition.getAttribute(BooleanValueAttribute::desc(), object, context).get());
-      if (labels) return labels->label(truth);
-      return BooleanValueAttribute::getYesNo()->label(truth);
+      if (labels && labels.get() != BooleanValueAttribute::getYesNo()) return labels->label(truth);
+      return truth ? style.yes : style.no;
     }
     case tdx::PropertyValue::kInteger:
       if (definition.type() == PropType::Unsigned::getType()) {
@@ -78,12 +80,12 @@ OdString formatPaletteValue(const PropertyDefinition& definition, const tdx::Pro
       return text;
     }
     default:
-      return OdString(L"no value");
+      return style.noValue;
   }
 }
 
 OdString renderSourceText(const PropertySource& source, const OdRxObject* object,
-                          const OdRxObject* context) {
+                          const OdRxObject* context, const PaletteTextStyle& style) {
   OdString out = L"[" + source.name() + L"]\n";
   PropertyInfoArray infos;
   source.getAllPropertyDefinitions(infos, object);
@@ -131,17 +133,17 @@ OdString renderSourceText(const PropertySource& source, const OdRxObject* object
                      [](const Entry& a, const Entry& b) { return a.weight < b.weight; });
     for (const Entry& entry : group.entries) {
       for (const PropertyInfo& info : entry.subtree)
-        renderLine(out, info, object, context);
+        renderLine(out, info, object, context, style);
     }
   }
   return out;
 }
 
 OdString renderPaletteText(const PropertySourceManager& manager, const OdRxObject* object,
-                           const OdRxObject* context) {
+                           const OdRxObject* context, const PaletteTextStyle& style) {
   OdString out;
   for (const PropertySourcePtr& source : manager)
-    out += renderSourceText(*source, object, context);
+    out += renderSourceText(*source, object, context, style);
   return out;
 }
 

@@ -9,13 +9,17 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "TestMaterials.h"
 #include "sl_db/SectionProperties.h"
+#include "sl_db/ThermalResistance.h"
 
 using namespace stocklib;
+using sltest::material;
 
 namespace {
 
@@ -114,62 +118,159 @@ TEST(SectionDrawing, TheDrawnOutlineEnclosesTheComputedArea) {
   EXPECT_EQ(sl_db::profileSvg(shape<IShapeProfile>({{"height", 200}}).get()), "");
 }
 
-TEST(SectionDrawing, PliesStandInOrderToScaleHatchedByTheirPatternType) {
-  auto brick = Material::create(L"Brick");
-  brick->set_cut_pattern(Pattern(Pattern::kPredefined, L"BRICK"));
-  auto wool = Material::create(L"Mineral wool");
-  wool->set_cut_pattern(Pattern(Pattern::kUserDefined, L"", 1.0, 0.5, true));
-  auto plaster = Material::create(L"Plaster");  // no pattern
+namespace {
+
+// Every drawn shape and text outside the hatch definitions lies inside the view box (texts
+// measured at 7 px a character).
+void expectInsideViewBox(pugi::xml_node root) {
+  const double width = root.attribute("width").as_double(),
+               height = root.attribute("height").as_double();
+  std::vector<pugi::xml_node> stack = {root};
+  while (!stack.empty()) {
+    pugi::xml_node n = stack.back();
+    stack.pop_back();
+    for (pugi::xml_node c : n.children())
+      if (std::string(c.name()) != "defs") stack.push_back(c);
+    auto a = [&](const char* key) { return n.attribute(key).as_double(); };
+    const std::string name = n.name();
+    std::vector<std::pair<double, double>> points;
+    if (name == "rect" && n.attribute("x"))
+      points = {{a("x"), a("y")}, {a("x") + a("width"), a("y") + a("height")}};
+    if (name == "line") points = {{a("x1"), a("y1")}, {a("x2"), a("y2")}};
+    if (name == "circle") points = {{a("cx") - a("r"), a("cy")}, {a("cx") + a("r"), a("cy")}};
+    if (name == "text" && !n.attribute("transform")) {
+      const std::string content = n.child_value();
+      const double w =
+          7.0 * static_cast<double>(std::count_if(content.begin(), content.end(), [](char c) {
+            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+          }));
+      const std::string anchor = n.attribute("text-anchor").value();
+      const double from = anchor == "end"      ? a("x") - w
+                          : anchor == "middle" ? a("x") - w / 2
+                                               : a("x");
+      points = {{from, a("y") - 12}, {from + w, a("y")}};
+    }
+    for (const auto& [x, y] : points) {
+      EXPECT_TRUE(x >= 0 && x <= width && y >= 0 && y <= height)
+          << name << " at " << x << ", " << y << " of " << width << " x " << height;
+    }
+  }
+}
+
+std::vector<std::string> texts(pugi::xml_node root, const char* cls) {
+  std::vector<std::string> found;
+  for (pugi::xpath_node t : root.select_nodes("//text"))
+    if (std::string(t.node().attribute("class").value()) == cls)
+      found.push_back(t.node().child_value());
+  return found;
+}
+
+}  // namespace
+
+TEST(SectionDrawing, PliesStandInOrderToScaleHatchedByTheirKind) {
+  auto brick = material(L"Brick", 0, nullptr, Pattern(Pattern::kPredefined, L"BRICK"));
+  auto wool =
+      material(L"Mineral wool", 0, nullptr, Pattern(Pattern::kUserDefined, L"", 1.0, 0.5, true));
+  auto sheet = material(L"PE sheet");
+  auto plaster = material(L"Plaster");  // no pattern, recognised by its name
   auto wall = Composition::create(L"Wall & <outer>");
+  wall->set_type(Composition::kWall);
   wall->append_ply(brick.get(), 115);
   wall->append_ply(wool.get(), 140);
   wall->append_ply(brick.get(), 175);
+  wall->append_ply(sheet.get(), 0.2, kFunctionMembrane);
   wall->append_ply(plaster.get(), 15);
   wall->set_first_core_ply(1);
   wall->set_last_core_ply(2);
   wall->set_structural_ply(2);
   wall->set_variable_ply(1);
+  wall->set_variable_ply_min_thickness(80);
 
-  const std::string svg = sl_db::compositionSvg(wall.get());
-  pugi::xml_document doc;
-  ASSERT_TRUE(doc.load_string(svg.c_str())) << svg;
-  pugi::xml_node root = doc.child("svg");
-  EXPECT_STREQ(root.child_value("title"), "Wall & <outer>");
-  pugi::xml_node group = root.find_child_by_attribute("g", "class", "plies");
-  double k = group.attribute("data-px-per-unit").as_double();
-  const std::vector<std::string> names = {"Brick", "Mineral wool", "Brick", "Plaster"};
-  const std::vector<double> thickness = {115, 140, 175, 15};
-  const std::vector<int> types = {Pattern::kPredefined, Pattern::kUserDefined, Pattern::kPredefined,
-                                  Pattern::kNone};
-  std::size_t i = 0;
-  double x = -1;
-  for (pugi::xml_node rect : group.children("rect")) {
-    ASSERT_LT(i, names.size());
-    EXPECT_EQ(rect.attribute("data-material").value(), names[i]);
-    if (x >= 0) {
-      EXPECT_NEAR(rect.attribute("x").as_double(), x, 1e-3) << i;
+  // All ten kinds in a roof, which lies with its first ply on top.
+  auto roof = Composition::create(L"Roof");
+  roof->set_type(Composition::kRoof);
+  const std::vector<std::pair<KcSmartPtr<Material>, MaterialFunction>> kinds = {
+      {material(L"Pebbles", 2, nullptr, Pattern(Pattern::kPredefined, L"GRAVEL")),
+       kFunctionFinish1},
+      {material(L"Felt", 0.23), kFunctionMembrane},
+      {material(L"Board", 0.035), kFunctionInsulation},
+      {material(L"Cavity", 0, L"Gas"), kFunctionNone},
+      {material(L"C30", 2, L"Concrete"), kFunctionStructure},
+      {material(L"Block", 1, L"Masonry"), kFunctionNone},
+      {material(L"Spruce", 0.13, L"Wood"), kFunctionNone},
+      {material(L"S235", 50, L"Metal"), kFunctionNone},
+      {material(L"Gypsum board", 0.21), kFunctionFinish2},
+      {material(L"Pane", 1, L"Glass"), kFunctionNone}};
+  for (const auto& [m, function] : kinds)
+    roof->append_ply(m.get(), 20, function);
+  const std::vector<std::string> roofKinds = {"gravel",   "membrane", "insulation", "air",
+                                              "concrete", "masonry",  "timber",     "steel",
+                                              "gypsum",   "glass"};
+
+  for (const auto& [composition, expected] :
+       {std::pair<Composition*, std::vector<std::string>>{
+            wall.get(), {"masonry", "pattern", "masonry", "membrane", "gypsum"}},
+        {roof.get(), roofKinds}}) {
+    const bool lying = composition == roof.get();
+    SCOPED_TRACE(lying ? "roof" : "wall");
+    const std::string svg = sl_db::compositionSvg(composition);
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string(svg.c_str())) << svg;
+    pugi::xml_node root = doc.child("svg");
+    EXPECT_STREQ(root.child_value("title"), composition->name().toUtf8().c_str());
+    pugi::xml_node group = root.find_child_by_attribute("g", "class", "plies");
+    double k = group.attribute("data-px-per-unit").as_double();
+    ASSERT_GT(k, 0);
+    std::size_t i = 0;
+    double at = -1;
+    std::vector<std::string> fills;
+    std::vector<std::string> labels = texts(root, "label");
+    for (pugi::xml_node rect : group.children("rect")) {
+      ASSERT_LT(i, expected.size());
+      auto ply = composition->ply(i);
+      const char* from = lying ? "y" : "x";
+      const char* size = lying ? "height" : "width";
+      if (at >= 0) {
+        EXPECT_NEAR(rect.attribute(from).as_double(), at, 1e-3) << i;
+      }
+      at = rect.attribute(from).as_double() + rect.attribute(size).as_double();
+      EXPECT_NEAR(rect.attribute(size).as_double() / k, ply->thickness(), 1e-3) << i;
+      EXPECT_EQ(rect.attribute("data-kind").value(), expected[i]) << i;
+      const std::string cls = rect.attribute("class").value();
+      EXPECT_EQ(cls.find("structural") != std::string::npos, i == composition->structural_ply());
+      EXPECT_EQ(cls.find("thin") != std::string::npos, ply->thickness() * k < 3) << i;
+      char label[64];
+      std::snprintf(label, sizeof label, "%s %g mm", ply->material()->name().toUtf8().c_str(),
+                    ply->thickness());
+      EXPECT_NE(std::find(labels.begin(), labels.end(), label), labels.end()) << label;
+      fills.push_back(rect.attribute("fill").value());
+      ++i;
     }
-    x = rect.attribute("x").as_double() + rect.attribute("width").as_double();
-    EXPECT_NEAR(rect.attribute("width").as_double() / k, thickness[i], 1e-3) << i;
-    EXPECT_EQ(std::string(rect.attribute("class").value()), i == 2 ? "ply structural" : "ply");
-    std::string fill = rect.attribute("fill").value();
-    if (types[i] == Pattern::kNone) {
-      EXPECT_EQ(fill, "#ffffff");
+    EXPECT_EQ(i, expected.size());
+    expectInsideViewBox(root);
+    std::vector<std::string> legend = texts(root, "label");
+    auto legendHas = [&](const std::string& part) {
+      return std::any_of(legend.begin(), legend.end(),
+                         [&](const std::string& t) { return t.find(part) != std::string::npos; });
+    };
+    // The figures under the picture, with a U-value (the roof) or the plies that have none.
+    const std::vector<std::string> shown = texts(root, "figures");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind(sl_db::thermalSummary(*sl_db::thermalFigures(composition)), 0), 0u)
+        << shown[0];
+    EXPECT_EQ(shown[0].find("no U-value") == std::string::npos, lying);
+    if (lying) {
+      std::sort(fills.begin(), fills.end());
+      EXPECT_EQ(std::unique(fills.begin(), fills.end()), fills.end()) << "a fill per kind";
     } else {
-      ASSERT_EQ(fill.rfind("url(#", 0), 0u) << fill;
       pugi::xml_node pattern = root.child("defs").find_child_by_attribute(
-          "pattern", "id", fill.substr(5, fill.size() - 6).c_str());
-      EXPECT_EQ(pattern.attribute("data-pattern-type").as_int(), types[i]) << i;
+          "pattern", "id", fills[1].substr(5, fills[1].size() - 6).c_str());
+      EXPECT_EQ(pattern.attribute("data-pattern-type").as_int(), Pattern::kUserDefined);
+      EXPECT_EQ(texts(root, "mark"), (std::vector<std::string>{"var", "S", "core"}));
+      EXPECT_TRUE(legendHas("min 80 mm, max none")) << svg;
+      EXPECT_TRUE(legendHas("total 445.2 mm"));
     }
-    ++i;
   }
-  EXPECT_EQ(i, names.size());
-  std::vector<std::string> marks;
-  for (pugi::xml_node t : root.children("text"))
-    if (std::string(t.attribute("class").value()) == "mark") marks.push_back(t.child_value());
-  EXPECT_EQ(marks, (std::vector<std::string>{"var", "S", "core"}));
-  EXPECT_NE(svg.find("total 445 mm"), std::string::npos);
-
   EXPECT_EQ(sl_db::compositionSvg(Composition::create(L"Empty").get()), "");
   EXPECT_EQ(sl_db::compositionSvg(nullptr), "");
 }

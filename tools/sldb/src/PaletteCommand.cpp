@@ -3,13 +3,16 @@
 #include <wx/arrstr.h>
 #include <wx/translation.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "CommandsModule.h"
+#include "CompositionCommand.h"
 #include "DbDatabase.h"
 #include "Session.h"
 #include "oa/PaletteText.h"
@@ -164,6 +167,29 @@ tdx::PropertyValue paletteValue(const oa::PropertyDefinition& definition, const 
   }
 }
 
+/// missingAsset: why a material's property cannot be written when the asset holding it is
+/// missing (": the material 'Paint' has no physical asset"); empty otherwise.
+std::string missingAsset(const OdRxObject* object, const OdString& name) {
+  auto material = stocklib::Material::cast(object);
+  if (!material) return std::string();
+  static const wchar_t* const kPhysical[] = {L"Density", L"SpecificHeat", L"ThermalConductivity"};
+  static const wchar_t* const kInformation[] = {
+      L"Label", L"Manufacturer", L"Mark", L"Model",     L"Classification",
+      L"Cost",  L"Keynote",      L"URL",  L"UniqueCode"};
+  static const wchar_t* const kBim[] = {L"UnionSection", L"UnionElevation", L"DefaultFunction",
+                                        L"VariableThickness"};
+  auto among = [&name](const auto& names) {
+    return std::any_of(std::begin(names), std::end(names),
+                       [&name](const wchar_t* n) { return name == n; });
+  };
+  const char* asset = among(kPhysical) && !material->physical_asset()         ? "physical"
+                      : among(kInformation) && !material->information_asset() ? "information"
+                      : among(kBim) && !material->bim_asset()                 ? "BIM"
+                                                                              : nullptr;
+  if (!asset) return std::string();
+  return ": the material " + quoted(material->name()) + " has no " + asset + " asset";
+}
+
 /// applyEdits: writes every "LABEL=VALUE" of `edits` to `object` through its definitions, checking
 /// each as a palette does. Throws Failure at the first that cannot be written.
 void applyEdits(OdRxObject* object, const std::vector<std::string>& edits) {
@@ -182,8 +208,129 @@ void applyEdits(OdRxObject* object, const std::vector<std::string>& edits) {
       value = tdx::PropertyValue(OdString());
       written = definition->setValue(object, value, nullptr);
     }
-    if (!written) throw Failure{"cannot set " + quoted(label) + " to " + quoted(text)};
+    if (!written)
+      throw Failure{"cannot set " + quoted(label) + " to " + quoted(text) +
+                    missingAsset(object, definition->globalName())};
   }
+}
+
+// ---- What the host prints around the module's values ----
+
+OdString translated(const char* text) {
+  if (const wxTranslations* translations = wxTranslations::Get()) {
+    if (const wxString* found =
+            translations->GetTranslatedString(wxString::FromUTF8(text), wxString(), wxString()))
+      return OdString::fromUtf8(found->utf8_string());
+  }
+  return OdString::fromUtf8(text);
+}
+
+bool isPlyNumber(const OdString& name) {
+  return name == L"FirstCorePly" || name == L"LastCorePly" || name == L"StructuralPly" ||
+         name == L"VariablePly";
+}
+
+/// unitOf: the unit of the values of a definition whose measure the host knows; empty for the
+/// others. Physical values are SI whatever the library's unit; thicknesses are in its unit.
+OdString unitOf(const OdString& name, const std::string& lengthUnit) {
+  if (name == L"Density") return L"kg/m\u00B3";
+  if (name == L"SpecificHeat") return L"J/(kg\u00B7K)";
+  if (name == L"ThermalConductivity") return L"W/(m\u00B7K)";
+  if (name == L"VariablePlyMinThickness" || name == L"VariablePlyMaxThickness")
+    return OdString::fromUtf8(lengthUnit);
+  if (name == L"CutPatternAngle" || name == L"SurfacePatternAngle") return L"rad";
+  return OdString();
+}
+
+oa::PaletteTextStyle paletteStyle(const std::string& lengthUnit) {
+  oa::PaletteTextStyle style;
+  style.yes = translated("Yes");
+  style.no = translated("No");
+  style.noValue = translated("no value");
+  style.readOnly = translated("(read-only)");
+  style.varies = translated("varies");
+  const OdString counted = L" " + translated("(counted from 0)");
+  style.suffix = [lengthUnit, counted](const oa::PropertyDefinition& definition) {
+    const OdString name = definition.globalName();
+    if (isPlyNumber(name)) return counted;
+    const OdString unit = unitOf(name, lengthUnit);
+    return unit.isEmpty() ? unit : L" " + unit;
+  };
+  return style;
+}
+
+nlohmann::ordered_json rawValue(const tdx::PropertyValue& value) {
+  if (!value.hasValue() || value.varies()) return nullptr;
+  bool truth = false;
+  double real = 0;
+  std::int64_t whole = 0;
+  OdString text;
+  if (value.get(truth)) return truth;
+  if (value.get(real)) return real;
+  if (value.get(whole)) return whole;
+  if (value.get(text)) return text.toUtf8();
+  return nullptr;
+}
+
+/// paletteJson: every definition the palette shows for `object`, in the sources' order, with
+/// its value as stored, its text as the palette prints it and its unit.
+nlohmann::ordered_json paletteJson(const OdRxObject* object, const oa::PaletteTextStyle& style,
+                                   const std::string& lengthUnit) {
+  nlohmann::ordered_json properties = nlohmann::ordered_json::array();
+  for (const oa::PropertySourcePtr& source : sl_db::stocklibPropertySources()) {
+    oa::PropertyInfoArray infos;
+    source->getAllPropertyDefinitions(infos, object);
+    for (const oa::PropertyInfo& info : infos) {
+      const oa::PropertyDefinition& definition = *info.definition;
+      tdx::PropertyValue value;
+      const bool read = definition.getValue(value, object, nullptr);
+      const OdString name = definition.globalName(), unit = unitOf(name, lengthUnit);
+      nlohmann::ordered_json entry = {
+          {"source", source->name().toUtf8()},
+          {"name", name.toUtf8()},
+          {"label", definition.label().toUtf8()},
+          {"level", info.level},
+          {"value", read ? rawValue(value) : nullptr},
+          {"text", (read ? oa::formatPaletteValue(definition, value, object, nullptr, style)
+                         : style.noValue)
+                       .toUtf8()},
+          {"unit",
+           unit.isEmpty() ? nlohmann::ordered_json() : nlohmann::ordered_json(unit.toUtf8())},
+          {"read_only", definition.isReadOnly(object, nullptr)}};
+      if (isPlyNumber(name)) entry["counted_from"] = 0;
+      properties.push_back(std::move(entry));
+    }
+  }
+  return properties;
+}
+
+/// plyList: a composition's plies (material, thickness, function) and their total thickness.
+nlohmann::ordered_json plyList(const stocklib::Composition& composition) {
+  nlohmann::ordered_json plies = nlohmann::ordered_json::array();
+  double total = 0;
+  for (const KcSmartPtr<stocklib::Ply>& ply : composition.plies()) {
+    KcSmartPtr<stocklib::Material> material = ply->material();
+    plies.push_back({{"ply", plies.size()},
+                     {"material", material ? material->name().toUtf8() : std::string()},
+                     {"thickness", jsonNumber(ply->thickness())},
+                     {"function", functionName(ply->function())}});
+    total += ply->thickness();
+  }
+  return {{"plies", plies}, {"total_thickness", jsonNumber(total)}};
+}
+
+void printPlies(const stocklib::Composition& composition, const std::string& unit) {
+  const nlohmann::ordered_json list = plyList(composition);
+  std::cout << "[" << translated("Plies").toUtf8() << "] "
+            << translated("(counted from 0)").toUtf8() << "\n";
+  for (const auto& ply : list["plies"]) {
+    const std::string material = ply["material"].get<std::string>();
+    std::cout << "    " << ply["ply"].get<std::size_t>() << ": "
+              << (material.empty() ? "(no material)" : material) << ", "
+              << number(ply["thickness"].get<double>()) << " " << unit << "\n";
+  }
+  std::cout << "    " << translated("total").toUtf8() << ": "
+            << number(list["total_thickness"].get<double>()) << " " << unit << "\n";
 }
 
 }  // namespace
@@ -220,6 +367,7 @@ class PaletteCommand final : public DrawingCommand {
                  "the libraries to look in (default: the primary, then the\n"
                  "secondaries)")
         ->check(CLI::IsMember({"primary", "secondaries"}));
+    c.add_flag("--json", m_json, "one JSON object: every property with its value and unit");
     c.add_option("--set", m_edits, "a property to edit, by its label (repeatable)")
         ->type_name("LABEL=VALUE")
         ->allow_extra_args(false)
@@ -236,6 +384,7 @@ class PaletteCommand final : public DrawingCommand {
  private:
   std::string m_type, m_name, m_from = "all";
   std::vector<std::string> m_edits;
+  bool m_json = false;
 };
 SLDB_COMMAND(PaletteCommand);
 
@@ -275,7 +424,22 @@ int PaletteCommand::run(DrawingSession& drawing) {
     target->saveObject(target->library(), nullptr);
     status("saved " + m_type + " " + quoted(name) + " into the primary library");
   }
-  std::cout << oa::renderPaletteText(sl_db::stocklibPropertySources(), target.get()).toUtf8();
+  auto composition = stocklib::Composition::cast(target.get());
+  std::shared_ptr<stocklib::Library> library = target->library();
+  const std::string unit = library && library->unit() == stocklib::kLibraryUnitInch ? "in" : "mm";
+  const oa::PaletteTextStyle style = paletteStyle(unit);
+  if (m_json) {
+    nlohmann::ordered_json json = {{"type", m_type},
+                                   {"name", m_name},
+                                   {"length_unit", unit},
+                                   {"properties", paletteJson(target.get(), style, unit)}};
+    if (composition) json.update(plyList(*composition));
+    std::cout << json.dump() << "\n";
+    return 0;
+  }
+  std::cout << oa::renderPaletteText(sl_db::stocklibPropertySources(), target.get(), nullptr, style)
+                   .toUtf8();
+  if (composition) printPlies(*composition, unit);
   return 0;
 }
 

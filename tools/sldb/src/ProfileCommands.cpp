@@ -9,6 +9,7 @@
 #include <string>
 
 #include "CommandsModule.h"
+#include "CompositionCommand.h"
 #include "DbDatabase.h"
 #include "ProfileLookup.h"
 #include "Session.h"
@@ -146,10 +147,7 @@ int DrawCommand::run(DrawingSession& drawing) {
     if (svg.empty())
       throw Failure{"the profile '" + m_name + "' cannot be drawn in finite numbers"};
   } else {
-    auto composition = drawing.libraries().get<stocklib::Composition>(
-        stocklib::NameKey(OdString::fromUtf8(m_name)));
-    if (!composition)
-      throw Failure{"no composition named '" + m_name + "' in the libraries of " + drawing.path()};
+    KcSmartPtr<stocklib::Composition> composition = requireComposition(drawing, m_name);
     svg = sl_db::compositionSvg(composition.get());
     if (svg.empty()) throw Failure{"the composition '" + m_name + "' has no plies to draw"};
   }

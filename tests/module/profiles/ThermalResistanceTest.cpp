@@ -1,0 +1,124 @@
+// U-values of shipped and hand-built compositions against sums worked out by hand: layers,
+// air layers, surfaces by heat flow, ventilated layers and what cannot be counted.
+#include "sl_db/ThermalResistance.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TestMaterials.h"
+#include "stocklib/Library.h"
+
+using namespace stocklib;
+using sl_db::HeatFlow;
+using sl_db::PlyRole;
+using sltest::material;
+
+namespace {
+
+std::shared_ptr<Library> shipped(const char* name) {
+  return LibraryManager::instance().open(
+      OdString::fromUtf8(SL_SUPPORT_DIR) + L"/" + OdString::fromUtf8(name), true);
+}
+
+}  // namespace
+
+TEST(ThermalResistance, TotalsMatchHandSumsAndNameWhatIsMissing) {
+  auto metric = shipped("metric.stocklib"), imperial = shipped("imperial.stocklib");
+  ASSERT_TRUE(metric && imperial);
+  auto from = [](const std::shared_ptr<Library>& lib, const wchar_t* name) {
+    return lib->get<Composition>(NameKey(name));
+  };
+  // Brick, 40 mm of still air, mineral wool, a board with no conductivity, plaster.
+  auto brick = material(L"Brick", 0.81), air = material(L"Air", 0.025, L"Gas"),
+       wool = material(L"Wool", 0.035), board = material(L"Board", 0),
+       plaster = material(L"Plaster", 0.4);
+  auto built = [&](int type, bool withBoard) {
+    auto c = Composition::create(L"Built");
+    c->set_type(type);
+    c->append_ply(brick.get(), 115);
+    c->append_ply(air.get(), 40);
+    c->append_ply(wool.get(), 100);
+    if (withBoard) c->insert_ply(0, board.get(), 20);
+    c->append_ply(plaster.get(), 15);
+    return c;
+  };
+  const double layers = 0.115 / 0.81 + 0.1 / 0.035 + 0.015 / 0.4;
+  const double wallStill = 0.13 + layers + 0.18 + 0.04;
+  const double wallOpen = 0.13 + 0.1 / 0.035 + 0.015 / 0.4 + 0.13;
+
+  auto options = [](std::optional<std::size_t> ventilated, double openings = 1500,
+                    std::optional<HeatFlow> direction = {}) {
+    sl_db::ThermalOptions o;
+    o.ventilatedPly = ventilated;
+    o.openings = openings;
+    o.direction = direction;
+    return o;
+  };
+  const PlyRole L = PlyRole::kLayer, A = PlyRole::kAirLayer, V = PlyRole::kVentilated,
+                O = PlyRole::kOutside, M = PlyRole::kMissing;
+  auto wall = built(Composition::kWall, false), slab = built(Composition::kSlab, false);
+  const double shippedWall = 0.13 + 0.010 / 1.0 + 0.120 / 0.034 + 0.250 / 2.3 + 0.04,
+               shippedRoof = 0.10 + 0.050 / 2.0 + 0.010 / 0.23 + 0.160 / 0.023 + 0.004 / 0.23 +
+                             0.200 / 2.3 + 0.04,
+               shippedFloor = 0.17 + 0.010 / 1.3 + 0.060 / 1.4 + 0.0002 / 0.33 + 0.030 / 0.035 +
+                              0.220 / 2.3 + 0.04,
+               shippedImperial = 0.13 + 0.0254 * (3.625 / 0.89 + 2 / 0.0288 + 7.625 / 1.0) + 0.04;
+  struct Case {
+    const char* what;
+    KcSmartPtr<Composition> composition;
+    sl_db::ThermalOptions options;
+    double total;  // 0: no U-value, the plies marked M named as missing
+    std::vector<PlyRole> roles;
+  };
+  const std::vector<Case> cases = {
+      {"shipped wall", from(metric, L"Concrete wall 250, insulated"), {}, shippedWall, {L, L, L}},
+      {"shipped roof", from(metric, L"Flat roof, warm deck"), {}, shippedRoof, {L, L, L, L, L}},
+      {"floor", from(metric, L"Floor slab, floating screed"), {}, shippedFloor, {L, L, L, L, L}},
+      {"inches", from(imperial, L"CMU wall 8 in, brick veneer"), {}, shippedImperial, {L, L, L}},
+      {"air layer", wall, {}, wallStill, {L, A, L, L}},
+      {"well ventilated", wall, options(1), wallOpen, {O, V, L, L}},
+      {"slightly ventilated", wall, options(1, 1000), (wallStill + wallOpen) / 2, {L, A, L, L}},
+      {"slab: the exterior below", slab, options(1), 0.17 + 0.115 / 0.81 + 0.17, {L, V, O, O}},
+      {"up", slab, options({}, 0, HeatFlow::kUpward), 0.10 + layers + 0.16 + 0.04, {L, A, L, L}},
+      // 40 mm of air downwards lies between the 25 and 50 mm rows (0.19, 0.21).
+      {"air, downwards", slab, {}, 0.17 + layers + 0.202 + 0.04, {L, A, L, L}},
+      {"no conductivity", built(Composition::kWall, true), {}, 0, {M, L, A, L, L}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(c.composition);
+    std::optional<sl_db::ThermalFigures> f = sl_db::thermalFigures(c.composition.get(), c.options);
+    ASSERT_TRUE(f);
+    std::vector<PlyRole> roles;
+    std::vector<std::size_t> missing;
+    double sum = f->rsi + f->rse;
+    for (const sl_db::PlyThermal& p : f->plies) {
+      roles.push_back(p.role);
+      if (p.role == M) missing.push_back(p.index);
+      sum += p.resistance.value_or(0);
+    }
+    EXPECT_EQ(roles, c.roles);
+    EXPECT_EQ(f->missing, missing);
+    if (c.total == 0) {
+      EXPECT_FALSE(f->total || f->uValue);
+      continue;
+    }
+    ASSERT_TRUE(f->total && f->uValue);
+    EXPECT_NEAR(*f->total, c.total, 1e-9);
+    EXPECT_NEAR(*f->uValue, 1 / c.total, 1e-9);
+    if (!c.options.ventilatedPly || c.options.openings >= 1500) {
+      EXPECT_NEAR(sum, c.total, 1e-9);  // the listed plies add up to the total
+    }
+  }
+  // A missing ply outside a well-ventilated layer does not count; one out of range is refused.
+  auto boarded = built(Composition::kWall, true);
+  auto outside = sl_db::thermalFigures(boarded.get(), options(2));
+  ASSERT_TRUE(outside && outside->uValue);
+  EXPECT_EQ(outside->plies[0].role, PlyRole::kOutside);
+  EXPECT_FALSE(sl_db::thermalFigures(boarded.get(), options(5)));
+  EXPECT_FALSE(sl_db::thermalFigures(Composition::create(L"Empty").get()));
+  EXPECT_FALSE(sl_db::thermalFigures(nullptr));
+}
