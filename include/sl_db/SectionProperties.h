@@ -35,6 +35,15 @@ struct SectionOutline {
   ///@}
 };
 
+/// SectionPoint: a point in the outline's coordinates (y across, z upwards).
+struct SectionPoint {
+  ///@{
+  /// y / z: the point's coordinates.
+  double y = 0.0;
+  double z = 0.0;
+  ///@}
+};
+
 /// SectionProperties: lengths in the library's unit (area in unit², second moments in unit⁴);
 /// y is the horizontal axis (the strong axis of a beam standing upright), z the vertical one.
 struct SectionProperties {
@@ -72,6 +81,32 @@ struct SectionProperties {
   double iy = 0.0;
   double iz = 0.0;
   ///@}
+  ///@{
+  /// WplY / WplZ: plastic moduli (unit³), the first moments of both halves about the plastic
+  /// neutral axes, the horizontal one at height plasticAxisZ, the vertical one at plasticAxisY.
+  double WplY = 0.0;
+  double WplZ = 0.0;
+  double plasticAxisY = 0.0;
+  double plasticAxisZ = 0.0;
+  ///@}
+  /// It: the St Venant torsion constant (unit⁴). Exact for circles, hollow circles, ellipses
+  /// and solid rectangles (the series of the rectangle's solution). Hollow rectangles: Bredt's
+  /// closed thin wall on the wall's centre line, corners rounded by the mean radius, plus the
+  /// wall's open share t³p/3. Rolled open shapes (I, tee, channel, zed, angle): the thin-walled
+  /// sum of their plates, a t³ (1/3 - 0.21 t/a (1 - t⁴/12a⁴)) with both ends free, the 0.105 and
+  /// 192 form with one, a t³/3 between flanges, plus α D⁴ per fillet (D the inscribed circle's
+  /// diameter; tee joints α = t/t1 (0.15 + 0.1 r/tf), corners α = 0.07 t/t1). Lipped channels:
+  /// t³/3 along the centre line. Empty for every other shape.
+  std::optional<double> It;
+  /// Iw: the warping constant (unit⁶) about the shear centre. I sections: Iz (h - tf)²/4;
+  /// asymmetric ones hs² I1 I2 / (I1 + I2) by their flanges; channels and zeds the thin-walled
+  /// forms on the centre lines. Empty for every other shape.
+  std::optional<double> Iw;
+  /// shearCentre: the centre of twist in the outline's coordinates. Symmetric shapes: the
+  /// centroid; asymmetric I sections and tees on their flanges' centre lines; channels, angles
+  /// and lipped channels from the section's own warping function (solved on a grid of cells a
+  /// eighth of the thinnest wall). Empty for every other shape.
+  std::optional<SectionPoint> shearCentre;
   /// perimeter: the length of the outer loops (holes left out): the painted surface per length.
   double perimeter = 0.0;
 
