@@ -4,6 +4,7 @@
 /// @file
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "sl_db/SlDbExport.h"
@@ -147,6 +148,19 @@ SLDB_API OutlineBounds outlineBounds(const SectionOutline& outline);
 /// together", "its outline crosses itself", "its Iy is not a finite number").
 [[nodiscard]] SLDB_API std::optional<SectionProperties> sectionProperties(
     const stocklib::Profile* profile, OdString* why = nullptr);
+
+/// figureText: `value` to 4 significant digits as engineers read figures ("53.83", "3692",
+/// "108200"), in exponent form only beyond 10^10 or below 10^-4; "0" for anything that rounds to
+/// nothing (never "-0"); "nan" or "inf" as such.
+SLDB_API std::string figureText(double value);
+
+/// profileDensity: the density (kg/m³) that gives `profile` its mass: that of the first material
+/// of its library, in id order, named for the profile's kind ("Steel..." for structural steel,
+/// "Concrete..." for structural concrete) with a density above 0. Empty for a profile of no
+/// library or of another kind, or when no such material has one; `material`, when given, then
+/// names the material (empty when none).
+SLDB_API std::optional<double> profileDensity(const stocklib::Profile* profile,
+                                              OdString* material = nullptr);
 
 /// Tapered channels carry no toe radius of their own: the tables give them half the root
 /// radius, and so does the outline.

@@ -4,9 +4,14 @@
 #include "SectionFigures.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <vector>
+
+#include "stocklib/Library.h"
+#include "stocklib/Materials.h"
 
 namespace sl_db::detail {
 
@@ -439,3 +444,49 @@ void addShapeFigures(const stocklib::Profile& profile, const SectionOutline& out
 }
 
 }  // namespace sl_db::detail
+
+namespace sl_db {
+
+std::string figureText(double value) {
+  if (!std::isfinite(value)) return std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf";
+  if (value == 0) return "0";
+  const int exponent = int(std::floor(std::log10(std::fabs(value))));
+  char text[40];
+  if (exponent > 9 || exponent < -4) {
+    std::snprintf(text, sizeof text, "%.3e", value);
+  } else {
+    const double step = std::pow(10.0, exponent - 3), rounded = std::round(value / step) * step;
+    // 9.9996 rounds up into the next decade: one decimal fewer.
+    const int digits = std::fabs(rounded) >= std::pow(10.0, exponent + 1) ? exponent + 1 : exponent;
+    std::snprintf(text, sizeof text, "%.*f", std::max(0, 3 - digits), rounded);
+  }
+  const std::string out = text;
+  return out.find_first_not_of("-0.") == std::string::npos ? "0" : out;
+}
+
+std::optional<double> profileDensity(const stocklib::Profile* profile, OdString* material) {
+  if (material) *material = OdString();
+  std::shared_ptr<stocklib::Library> library = profile ? profile->library() : nullptr;
+  if (!library) return std::nullopt;
+  const int32_t kind = profile->profile_type();
+  const std::string prefix = kind & stocklib::kProfileStructuralSteel      ? "steel"
+                             : kind & stocklib::kProfileStructuralConcrete ? "concrete"
+                                                                           : "";
+  if (prefix.empty()) return std::nullopt;
+  std::vector<KcSmartPtr<stocklib::Material>> materials;
+  library->get(materials);
+  for (const auto& m : materials) {
+    std::string lower = m->name().toUtf8();
+    for (char& c : lower)
+      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    KcSmartPtr<stocklib::PhysicalAsset> asset = m->physical_asset();
+    if (lower.rfind(prefix, 0) != 0 || !asset || !asset->has_density()) continue;
+    const double density = asset->density();
+    if (!(density > 0) || !std::isfinite(density)) continue;
+    if (material) *material = m->name();
+    return density;
+  }
+  return std::nullopt;
+}
+
+}  // namespace sl_db

@@ -33,24 +33,6 @@ KcSmartPtr<stocklib::Profile> requireProfile(DrawingSession& drawing, const std:
   return profile;
 }
 
-/// Figures are printed to 4 significant digits, in fixed notation where that stays short; a
-/// figure that rounds to nothing is 0, never "-0".
-std::string fourDigits(double value) {
-  if (value == 0 || !std::isfinite(value)) return value == 0 ? "0" : number(value);
-  const int exponent = int(std::floor(std::log10(std::fabs(value))));
-  char text[40];
-  if (exponent > 9 || exponent < -4) {
-    std::snprintf(text, sizeof text, "%.3e", value);
-  } else {
-    double step = std::pow(10.0, exponent - 3), rounded = std::round(value / step) * step;
-    // 9.9996 rounds up into the next decade: one decimal fewer.
-    const int digits = std::fabs(rounded) >= std::pow(10.0, exponent + 1) ? exponent + 1 : exponent;
-    std::snprintf(text, sizeof text, "%.*f", std::max(0, 3 - digits), rounded);
-  }
-  std::string out = text;
-  return out.find_first_not_of("-0.") == std::string::npos ? "0" : out;
-}
-
 /// One figure of `sldb section`: its JSON key, its symbol in European and in US tables, the
 /// power of length it carries (0 for none), and its value in the library's unit.
 struct SectionFigure {
@@ -167,27 +149,10 @@ std::optional<double> SectionCommand::density(DrawingSession& drawing,
     if (std::optional<double> d = densityOf(material.get())) return d;
     throw Failure{"the material '" + m_material + "' has no density"};
   }
-  // The library's first steel (or concrete) for a structural profile of that kind.
-  const int32_t kind = profile.profile_type();
-  const std::string prefix = kind & stocklib::kProfileStructuralSteel      ? "steel"
-                             : kind & stocklib::kProfileStructuralConcrete ? "concrete"
-                                                                           : "";
-  if (!library || prefix.empty()) return std::nullopt;
-  std::vector<KcSmartPtr<stocklib::Material>> materials;
-  library->get(materials);
-  for (const auto& material : materials) {
-    std::string name = material->name().toUtf8();
-    std::string lower = name;
-    for (char& c : lower)
-      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    std::optional<double> d =
-        lower.rfind(prefix, 0) == 0 ? densityOf(material.get()) : std::nullopt;
-    if (d) {
-      source = name;
-      return d;
-    }
-  }
-  return std::nullopt;
+  OdString name;
+  std::optional<double> d = sl_db::profileDensity(&profile, &name);
+  source = name.toUtf8();
+  return d;
 }
 
 int SectionCommand::run(DrawingSession& drawing) {
@@ -257,12 +222,12 @@ int SectionCommand::run(DrawingSession& drawing) {
   };
   std::cout.flush();
   for (const SectionFigure& f : figures)
-    row(imperial ? f.us : f.en, fourDigits(value(f)),
+    row(imperial ? f.us : f.en, sl_db::figureText(value(f)),
         f.power == 0 ? "deg" : unit + kSuperscripts[f.power], f.what);
   if (mass) {
     const std::string what =
-        "mass per length (" + material + ", " + fourDigits(*kgPerM3) + " kg/m\xC2\xB3)";
-    row(imperial ? "W" : "G", fourDigits(*mass), massUnit, what.c_str());
+        "mass per length (" + material + ", " + sl_db::figureText(*kgPerM3) + " kg/m\xC2\xB3)";
+    row(imperial ? "W" : "G", sl_db::figureText(*mass), massUnit, what.c_str());
   }
   std::fflush(stdout);
   return 0;
