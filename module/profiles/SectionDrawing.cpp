@@ -319,7 +319,7 @@ std::string profileSvg(const stocklib::Profile* profile) {
     }
   }
   if (const double slope = dim("flange_slope"); slope > 0)
-    text(svg, X(maxX) - 4, Y(maxY) - 6, "slope " + number(slope * 100) + " %", "end");
+    text(svg, X(maxX) - 4, Y(maxY - tf) + 18, "slope " + number(slope * 100) + " %", "end");
 
   // The figures as the tables name them, in cm (or inches).
   const double lx = X(maxX) + 90;
@@ -343,6 +343,7 @@ std::string profileSvg(const stocklib::Profile* profile) {
       const std::string field = shape->dimension_name(i).toUtf8();
       legendLine(dimensionSymbol(field) + " = " +
                  (shape->dimension_is_length(i) ? lengthText(shape->dimension(i), inches)
+                  : field == "flange_slope"     ? number(shape->dimension(i) * 100) + " %"
                                                 : number(shape->dimension(i))));
     }
   }
