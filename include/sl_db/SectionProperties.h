@@ -104,9 +104,9 @@ struct SectionProperties {
   /// forms on the centre lines. Empty for every other shape.
   std::optional<double> Iw;
   /// shearCentre: the centre of twist in the outline's coordinates. Symmetric shapes: the
-  /// centroid; asymmetric I sections and tees on their flanges' centre lines; channels, angles
-  /// and lipped channels from the section's own warping function (solved on a grid of cells a
-  /// eighth of the thinnest wall). Empty for every other shape.
+  /// centroid; asymmetric I sections on their flanges' centre lines; angles where the legs'
+  /// centre lines meet; channels and lipped channels from the section's own warping function
+  /// (solved on a grid of cells an eighth of the thinnest wall). Empty for every other shape.
   std::optional<SectionPoint> shearCentre;
   /// perimeter: the length of the outer loops (holes left out): the painted surface per length.
   double perimeter = 0.0;

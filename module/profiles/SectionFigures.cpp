@@ -53,23 +53,23 @@ Edge edgeOf(const OutlinePoint& p, const OutlinePoint& q) {
   return e;
 }
 
-/// The parameters in (0, 1) at which `e` crosses the height `c`, in order.
-std::vector<double> crossings(const Edge& e, double c) {
-  std::vector<double> ts;
+/// The parameters in (0, 1) at which `e` crosses the height `c`, in order; `count` of them.
+int crossings(const Edge& e, double c, double ts[16]) {
+  int count = 0;
   if (!e.arc) {
-    if ((e.y0 - c) * (e.y1 - c) < 0) ts.push_back((c - e.y0) / (e.y1 - e.y0));
-    return ts;
+    if ((e.y0 - c) * (e.y1 - c) < 0) ts[count++] = (c - e.y0) / (e.y1 - e.y0);
+    return count;
   }
   const double k = (c - e.cy) / e.r;
-  if (!(std::fabs(k) < 1)) return ts;
+  if (!(std::fabs(k) < 1)) return 0;
   for (double base : {std::asin(k), kPi - std::asin(k)}) {
     for (int n = -3; n <= 3; ++n) {
       const double t = (base + 2 * kPi * n - e.start) / e.sweep;
-      if (t > 0 && t < 1) ts.push_back(t);
+      if (t > 0 && t < 1 && count < 16) ts[count++] = t;
     }
   }
-  std::sort(ts.begin(), ts.end());
-  return ts;
+  std::sort(ts, ts + count);
+  return count;
 }
 
 /// The signed (counter-clockwise positive) area of the loop above `c` and its moment about c:
@@ -82,10 +82,24 @@ Above above(const std::vector<OutlinePoint>& points, double c) {
   Above sum;
   for (std::size_t i = 0; i < points.size(); ++i) {
     const Edge e = edgeOf(points[i], points[(i + 1) % points.size()]);
-    std::vector<double> ts = crossings(e, c);
-    ts.insert(ts.begin(), 0.0);
-    ts.push_back(1.0);
-    for (std::size_t k = 0; k + 1 < ts.size(); ++k) {
+    if (!e.arc) {
+      // A straight edge in closed form: the part above the line, exactly.
+      double x0 = e.x0, y0 = e.y0, x1 = e.x1, y1 = e.y1;
+      if (y0 < c && y1 < c) continue;
+      if ((y0 < c) != (y1 < c)) {
+        const double xc = x0 + (x1 - x0) * (c - y0) / (y1 - y0);
+        (y0 < c ? x0 : x1) = xc;
+        (y0 < c ? y0 : y1) = c;
+      }
+      const double a = y0 - c, b = y1 - c;
+      sum.area += (x0 + x1) / 2 * (y1 - y0);
+      sum.moment -= (x1 - x0) * (a * a + a * b + b * b) / 6;
+      continue;
+    }
+    double ts[18] = {0.0};
+    const int count = crossings(e, c, ts + 1) + 2;
+    ts[count - 1] = 1.0;
+    for (int k = 0; k + 1 < count; ++k) {
       double x, y, dx, dy;
       e.at((ts[k] + ts[k + 1]) / 2, x, y, dx, dy);
       if (y < c) continue;
@@ -419,7 +433,8 @@ void addShapeFigures(const stocklib::Profile& profile, const SectionOutline& out
       const double t = l.thickness();
       s.It =
           plate(l.height(), t, 2) + plate(l.width() - t, t, 1) + cornerJoint(t, t, l.root_radius());
-      s.shearCentre = shearCentre(outline, t / 8);
+      // Where the legs' centre lines meet, as the design rules take it.
+      s.shearCentre = SectionPoint{t / 2, t / 2};
       break;
     }
     case ObjectType::CShapeProfile: {

@@ -377,7 +377,9 @@ TEST(Tool, ProfilesListInNaturalOrderWithSectionPropertiesAndPictures) {
   EXPECT_NEAR(value("area"), 5380, 27);
   EXPECT_NEAR(value("mass_per_length"), value("area") * 1e-3, 1e-9);
   Outcome text = sldb(d, "section d.dwg 'HEA 200'", shipped);
-  for (const char* shown : {" 3692 cm\xE2\x81\xB4", "Wpl,y ", "0 deg", "(Steel S235, 7850 kg/m"})
+  // Four digits, also where rounding reaches the next decade (a centroid at 9.99999...).
+  for (const char* shown :
+       {" 3692 cm\xE2\x81\xB4", " 10.00 cm ", "Wpl,y ", "0 deg", "(Steel S235, 7850 kg/m"})
     EXPECT_NE(text.out.find(shown), std::string::npos) << shown << "\n" << text.out;
   EXPECT_EQ(text.out.find("-0 "), std::string::npos) << text.out;
   // Two standards share a tube's name: both are listed; a miss suggests the nearest.
