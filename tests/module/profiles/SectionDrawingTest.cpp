@@ -176,16 +176,17 @@ TEST(SectionDrawing, EveryShippedProfileIsDrawnInsideItsViewWithItsFiguresAndRen
       }
     }
   }
-  // US sizes in sixteenths of an inch; angles carry their principal axes with the angle.
+  // US sizes in sixteenths of an inch where they are one (0.44 is not); angles carry their
+  // principal axes with the angle.
   auto w = shape<IShapeProfile>({{"height", 14},
                                  {"width", 14.5},
                                  {"web_thickness", 0.4375},
-                                 {"flange_thickness", 0.71},
+                                 {"flange_thickness", 0.44},
                                  {"fillet_radius", 0.6}});
   auto inchLibrary =
       LibraryManager::instance().create(dir.file("in.stocklib"), kLibraryUnitInch, OdString());
   const std::string us = sl_db::profileSvg(w->save(inchLibrary).get());
-  for (const char* label : {">tw = 7/16 in<", ">b = 14-1/2 in<", ">h = 14 in<", ">tf = 0.71 in<"})
+  for (const char* label : {">tw = 7/16 in<", ">b = 14-1/2 in<", ">h = 14 in<", ">tf = 0.44 in<"})
     EXPECT_NE(us.find(label), std::string::npos) << label;
   const std::string angle = sl_db::profileSvg(
       shape<LShapeProfile>({{"height", 150}, {"width", 90}, {"thickness", 10}}).get());
