@@ -4,6 +4,7 @@
 /// @file
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "sl_db/SlDbExport.h"
@@ -32,6 +33,15 @@ struct SectionOutline {
   /// properties are taken in closed form; 0 for every other shape.
   double ellipseWidth = 0.0;
   double ellipseHeight = 0.0;
+  ///@}
+};
+
+/// SectionPoint: a point in the outline's coordinates (y across, z upwards).
+struct SectionPoint {
+  ///@{
+  /// y / z: the point's coordinates.
+  double y = 0.0;
+  double z = 0.0;
   ///@}
 };
 
@@ -72,6 +82,32 @@ struct SectionProperties {
   double iy = 0.0;
   double iz = 0.0;
   ///@}
+  ///@{
+  /// WplY / WplZ: plastic moduli (unit³), the first moments of both halves about the plastic
+  /// neutral axes, the horizontal one at height plasticAxisZ, the vertical one at plasticAxisY.
+  double WplY = 0.0;
+  double WplZ = 0.0;
+  double plasticAxisY = 0.0;
+  double plasticAxisZ = 0.0;
+  ///@}
+  /// It: the St Venant torsion constant (unit⁴). Exact for circles, hollow circles, ellipses
+  /// and solid rectangles (the series of the rectangle's solution). Hollow rectangles: Bredt's
+  /// closed thin wall on the wall's centre line, corners rounded by the mean radius, plus the
+  /// wall's open share t³p/3. Rolled open shapes (I, tee, channel, zed, angle): the thin-walled
+  /// sum of their plates, a t³ (1/3 - 0.21 t/a (1 - t⁴/12a⁴)) with both ends free, the 0.105 and
+  /// 192 form with one, a t³/3 between flanges, plus α D⁴ per fillet (D the inscribed circle's
+  /// diameter; tee joints α = t/t1 (0.15 + 0.1 r/tf), corners α = 0.07 t/t1). Lipped channels:
+  /// t³/3 along the centre line. Empty for every other shape.
+  std::optional<double> It;
+  /// Iw: the warping constant (unit⁶) about the shear centre. I sections: Iz (h - tf)²/4;
+  /// asymmetric ones hs² I1 I2 / (I1 + I2) by their flanges; channels and zeds the thin-walled
+  /// forms on the centre lines. Empty for every other shape.
+  std::optional<double> Iw;
+  /// shearCentre: the centre of twist in the outline's coordinates. Symmetric shapes: the
+  /// centroid; asymmetric I sections on their flanges' centre lines; angles where the legs'
+  /// centre lines meet; channels and lipped channels from the section's own warping function
+  /// (solved on a grid of cells an eighth of the thinnest wall). Empty for every other shape.
+  std::optional<SectionPoint> shearCentre;
   /// perimeter: the length of the outer loops (holes left out): the painted surface per length.
   double perimeter = 0.0;
 
@@ -112,6 +148,19 @@ SLDB_API OutlineBounds outlineBounds(const SectionOutline& outline);
 /// together", "its outline crosses itself", "its Iy is not a finite number").
 [[nodiscard]] SLDB_API std::optional<SectionProperties> sectionProperties(
     const stocklib::Profile* profile, OdString* why = nullptr);
+
+/// figureText: `value` to 4 significant digits as engineers read figures ("53.83", "3692",
+/// "108200"), in exponent form only beyond 10^10 or below 10^-4; "0" for anything that rounds to
+/// nothing (never "-0"); "nan" or "inf" as such.
+SLDB_API std::string figureText(double value);
+
+/// profileDensity: the density (kg/m³) that gives `profile` its mass: that of the first material
+/// of its library, in id order, named for the profile's kind ("Steel..." for structural steel,
+/// "Concrete..." for structural concrete) with a density above 0. Empty for a profile of no
+/// library or of another kind, or when no such material has one; `material`, when given, then
+/// names the material (empty when none).
+SLDB_API std::optional<double> profileDensity(const stocklib::Profile* profile,
+                                              OdString* material = nullptr);
 
 /// Tapered channels carry no toe radius of their own: the tables give them half the root
 /// radius, and so does the outline.

@@ -105,7 +105,50 @@ const char kProfileStyle[] =
     ".dim{stroke:#555;stroke-width:0.8}.axis{stroke:#b03030;stroke-width:0.8;"
     "stroke-dasharray:8 3 2 3}.principal{stroke:#2e7d32;stroke-width:0.8;stroke-dasharray:6 3}"
     ".label{font:12px sans-serif;fill:#222}.title{font:bold 16px sans-serif;fill:#111}"
-    ".centroid{fill:none;stroke:#b03030;stroke-width:1.2}";
+    ".centroid{fill:none;stroke:#b03030;stroke-width:1.2}.frame{fill:none;stroke:#1f2a44;"
+    "stroke-width:1}.leader{stroke:#555;stroke-width:0.8;fill:none}";
+
+/// A length as the library's engineers write it: millimetres with their decimals; inches as
+/// sixteenths where the length is one ("5/16 in", "1-1/2 in"), else with decimals.
+std::string lengthText(double value, bool inches) {
+  if (!inches) return number(value) + " mm";
+  const double sixteenths = std::round(value * 16);
+  if (std::fabs(value * 16 - sixteenths) > 0.02 || sixteenths <= 0) return number(value) + " in";
+  long whole = long(sixteenths) / 16, part = long(sixteenths) % 16, over = 16;
+  while (part > 0 && part % 2 == 0)
+    part /= 2, over /= 2;
+  std::string text = whole > 0 ? std::to_string(whole) : "";
+  if (part > 0) text += (whole > 0 ? "-" : "") + std::to_string(part) + "/" + std::to_string(over);
+  return text + " in";
+}
+
+/// The symbol the tables give a dimension; its own name, spaced, for one they do not.
+std::string dimensionSymbol(const std::string& name) {
+  static const std::pair<const char*, const char*> symbols[] = {{"height", "h"},
+                                                                {"width", "b"},
+                                                                {"diameter", "d"},
+                                                                {"web_thickness", "tw"},
+                                                                {"flange_thickness", "tf"},
+                                                                {"thickness", "t"},
+                                                                {"wall_thickness", "t"},
+                                                                {"fillet_radius", "r"},
+                                                                {"root_radius", "r1"},
+                                                                {"toe_radius", "r2"},
+                                                                {"inner_radius", "ri"},
+                                                                {"outer_radius", "ro"},
+                                                                {"radius", "r"},
+                                                                {"flange_slope", "slope"},
+                                                                {"lip_length", "c"},
+                                                                {"top_width", "bt"},
+                                                                {"bottom_width", "bb"},
+                                                                {"top_flange_thickness", "tft"},
+                                                                {"bottom_flange_thickness", "tfb"}};
+  for (const auto& [key, symbol] : symbols)
+    if (name == key) return symbol;
+  std::string spaced = name;
+  std::replace(spaced.begin(), spaced.end(), '_', ' ');
+  return spaced;
+}
 
 }  // namespace
 
@@ -115,21 +158,31 @@ std::string profileSvg(const stocklib::Profile* profile) {
   std::optional<SectionProperties> props = sectionProperties(profile);
   if (!props) return std::string();
   t_nonFinite = false;
-  const std::string unit = unitName(profile->library());
+  const bool inches = props->unit == stocklib::kLibraryUnitInch;
+  const std::string unit = inches ? "in" : "mm";
+  const auto shape = stocklib::ParametrizedProfile::cast(profile);
+  auto dim = [&](const char* name) {
+    if (!shape) return 0.0;
+    for (std::size_t i = 0; i < shape->dimension_count(); ++i)
+      if (shape->dimension_name(i) == OdString::fromUtf8(name)) return shape->dimension(i);
+    return 0.0;
+  };
 
   const OutlineBounds bounds = outlineBounds(*outline);
   const double minX = bounds.minX, maxX = bounds.maxX, minY = bounds.minY, maxY = bounds.maxY;
   const double w = maxX - minX, h = maxY - minY;
   const double k = 360.0 / std::max(w, h);
-  const double left = 70, top = 60, legend = 200;
-  const double width = left + w * k + 80 + legend, height = top + h * k + 90;
+  const double left = 70, top = 60, legend = 250, titleHeight = 70;
+  const double width = left + w * k + 90 + legend;
+  const double height = std::max(top + h * k + 90, top + 330.0) + titleHeight;
   auto X = [&](double x) { return left + (x - minX) * k; };
   auto Y = [&](double y) { return top + (maxY - y) * k; };
 
   const std::string name = fullProfileName(profile).toUtf8();
-  pugi::xml_document doc = newDocument(width, height, name, kProfileStyle);
+  const std::string title = name.empty() ? profile->size().toUtf8() : name;
+  pugi::xml_document doc = newDocument(width, height, title, kProfileStyle);
   pugi::xml_node svg = doc.child("svg");
-  text(svg, width / 2, 28, name.empty() ? profile->size().toUtf8() : name, "middle", "title");
+  text(svg, left, 28, title, "start", "title");
 
   std::string d;
   for (const SectionContour& c : outline->contours) {
@@ -154,47 +207,186 @@ std::string profileSvg(const stocklib::Profile* profile) {
       svg, "g", {{"class", "section"}, {"data-px-per-unit", number(k)}, {"data-unit", unit}});
   element(group, "path", {{"class", "outline"}, {"d", d}});
 
-  // Centroidal axes, principal axes when turned, and the centroid.
-  const double cx = X(props->centroidY), cy = Y(props->centroidZ),
-               reach = std::max(w, h) * k / 2 + 20;
+  // Centroidal axes, principal axes when turned (kept inside the drawing), and the centroid.
+  const double cx = X(props->centroidY), cy = Y(props->centroidZ);
   line(svg, X(minX) - 15, cy, X(maxX) + 15, cy, "axis");
   line(svg, cx, Y(maxY) - 15, cx, Y(minY) + 15, "axis");
-  text(svg, X(maxX) + 18, cy + 4, "y");
-  text(svg, cx + 4, Y(maxY) - 18, "z");
+  text(svg, X(maxX) + 18, cy + 4, inches ? "x" : "y");
+  text(svg, cx + 4, Y(maxY) - 18, inches ? "y" : "z");
   if (std::fabs(props->alpha) > 1e-6 && std::fabs(std::fabs(props->alpha) - kPi / 2) > 1e-6) {
-    double ux = std::cos(props->alpha), uy = -std::sin(props->alpha);
-    line(svg, cx - ux * reach, cy - uy * reach, cx + ux * reach, cy + uy * reach, "principal");
-    line(svg, cx + uy * reach, cy - ux * reach, cx - uy * reach, cy + ux * reach, "principal");
-    text(svg, cx + ux * reach + 4, cy + uy * reach, "u");
-    text(svg, cx - uy * reach + 4, cy + ux * reach, "v");
+    const double ux = std::cos(props->alpha), uy = -std::sin(props->alpha);
+    // As far as the box of the outline reaches along each axis.
+    auto reach = [&](double dx, double dy) {
+      double t = 1e300;
+      if (std::fabs(dx) > 1e-12)
+        t = std::min(t, (dx > 0 ? X(maxX) - cx : cx - X(minX)) / std::fabs(dx));
+      if (std::fabs(dy) > 1e-12)
+        t = std::min(t, (dy > 0 ? Y(minY) - cy : cy - Y(maxY)) / std::fabs(dy));
+      return t;
+    };
+    const double ru = reach(ux, uy), rv = reach(uy, -ux);
+    const double bu = reach(-ux, -uy), bv = reach(-uy, ux);
+    line(svg, cx - ux * bu, cy - uy * bu, cx + ux * ru, cy + uy * ru, "principal");
+    line(svg, cx - uy * bv, cy + ux * bv, cx + uy * rv, cy - ux * rv, "principal");
+    char angle[48];
+    std::snprintf(angle, sizeof angle, "u (\xCE\xB1 = %.1f\xC2\xB0)", props->alpha * 180 / kPi);
+    text(svg, cx + ux * ru * 0.6 + 4, cy + uy * ru * 0.6 - 4, angle);
+    text(svg, cx + uy * rv * 0.6 + 4, cy - ux * rv * 0.6 - 4, "v");
   }
   element(svg, "circle",
           {{"class", "centroid"}, {"cx", number(cx)}, {"cy", number(cy)}, {"r", "5"}});
   line(svg, cx - 7, cy, cx + 7, cy, "centroid");
   line(svg, cx, cy - 7, cx, cy + 7, "centroid");
+  // The origin the centroid is given from: the lower left corner of the outline's box.
+  text(svg, X(minX) - 14, Y(minY) + 14, "O", "end");
 
-  dimension(svg, X(minX), Y(minY) + 30, X(maxX), Y(minY) + 30, number(w) + " " + unit, false);
-  dimension(svg, X(maxX) + 40, Y(maxY), X(maxX) + 40, Y(minY), number(h) + " " + unit, true);
+  // Overall width and height, then the shape's own thicknesses where they are read.
+  dimension(svg, X(minX), Y(minY) + 30, X(maxX), Y(minY) + 30,
+            (shape ? "b = " : "") + lengthText(w, inches), false);
+  dimension(svg, X(maxX) + 40, Y(maxY), X(maxX) + 40, Y(minY),
+            (shape ? "h = " : "") + lengthText(h, inches), true);
+  auto across = [&](const char* symbol, double x1, double x2, double y) {
+    const double value = std::fabs(x2 - x1);
+    line(svg, X(x1), Y(y), X(x2), Y(y), "dim");
+    text(svg, std::max(X(x1), X(x2)) + 4, Y(y) - 4,
+         std::string(symbol) + " = " + lengthText(value, inches));
+  };
+  auto upright = [&](const char* symbol, double x, double y1, double y2) {
+    line(svg, X(x), Y(y1), X(x), Y(y2), "dim");
+    text(svg, X(x) + 4, std::min(Y(y1), Y(y2)) - 4,
+         std::string(symbol) + " = " + lengthText(std::fabs(y2 - y1), inches));
+  };
+  using stocklib::ObjectType;
+  const double tw = dim("web_thickness"), tf = dim("flange_thickness");
+  const double bw = dim("width"), ht = dim("height");
+  switch (profile->objectType()) {
+    case ObjectType::IShapeProfile:
+      across("tw", (bw - tw) / 2, (bw + tw) / 2, ht / 2);
+      upright("tf", bw * 3 / 4, ht - tf, ht);
+      break;
+    case ObjectType::UShapeProfile:
+      across("tw", 0, tw, ht / 2);
+      upright("tf", bw / 2, ht - tf, ht);
+      break;
+    case ObjectType::ZShapeProfile:
+      across("tw", bw - tw, bw, ht / 2);
+      upright("tf", 2 * bw - tw - bw / 4, ht - tf, ht);
+      break;
+    case ObjectType::TShapeProfile:
+      across("tw", (bw - tw) / 2, (bw + tw) / 2, (ht - tf) / 2);
+      upright("tf", bw * 7 / 8, ht - tf, ht);
+      break;
+    case ObjectType::LShapeProfile:
+      across("t", 0, dim("thickness"), ht * 3 / 4);
+      break;
+    case ObjectType::RectangleHollowProfile:
+    case ObjectType::CShapeProfile:
+      across("t", 0, dim("wall_thickness"), ht / 2);
+      break;
+    case ObjectType::CircleHollowProfile:
+      upright("t", w / 2, h - dim("wall_thickness"), h);
+      break;
+    default:
+      break;
+  }
+  // Each radius by a leader to the first arc of that radius.
+  if (shape) {
+    for (std::size_t i = 0; i < shape->dimension_count(); ++i) {
+      const std::string field = shape->dimension_name(i).toUtf8();
+      const double r = shape->dimension(i);
+      if (field.find("radius") == std::string::npos || !(r > 0) || field == "radius") continue;
+      bool drawn = false;
+      for (const SectionContour& c : outline->contours) {
+        for (std::size_t j = 0; j < c.points.size() && !drawn; ++j) {
+          const auto& p = c.points[j];
+          const auto& q = c.points[(j + 1) % c.points.size()];
+          if (p.bulge == 0 || std::fabs(std::fabs(p.bulge) - 1) < 1e-9) continue;
+          const double half = 2 * std::atan(std::fabs(p.bulge));
+          const double chord = std::hypot(q.x - p.x, q.y - p.y);
+          if (std::fabs(chord / (2 * std::sin(half)) - r) > 1e-6 * r) continue;
+          // The arc's midpoint, off the chord by its sagitta.
+          const double mx = (p.x + q.x) / 2, my = (p.y + q.y) / 2, sag = r * (1 - std::cos(half));
+          const double sign = p.bulge > 0 ? 1 : -1;
+          const double ax = mx + sign * (q.y - p.y) / chord * sag;
+          const double ay = my - sign * (q.x - p.x) / chord * sag;
+          const double lx = std::min(X(ax) + 30, width - legend - 10), ly = Y(ay) - 24;
+          element(svg, "path",
+                  {{"class", "leader"},
+                   {"d", "M" + number(X(ax)) + " " + number(Y(ay)) + " L" + number(lx) + " " +
+                             number(ly)}});
+          text(svg, lx + 2, ly, dimensionSymbol(field) + " = " + lengthText(r, inches));
+          drawn = true;
+        }
+      }
+    }
+  }
+  if (const double slope = dim("flange_slope"); slope > 0)
+    text(svg, X(maxX) - 4, Y(maxY - tf) + 18, "slope " + number(slope * 100) + " %", "end");
 
-  // The shape's own dimensions and the main properties, listed beside the drawing.
-  double ly = top + 10, lx = X(maxX) + 80;
-  auto legendLine = [&](const std::string& s) {
-    text(svg, lx, ly, s);
+  // The figures as the tables name them, in cm (or inches).
+  const double lx = X(maxX) + 90;
+  double ly = top + 10;
+  auto legendLine = [&](const std::string& s, const char* cls = "label") {
+    text(svg, lx, ly, s, "start", cls);
     ly += 16;
   };
-  legendLine(getProfileShapeLabel(profile->objectType(), false).toUtf8());
-  if (auto shape = stocklib::ParametrizedProfile::cast(profile)) {
+  const double toTable = inches ? 1.0 : 0.1;
+  const std::string tu = inches ? "in" : "cm";
+  auto figure = [&](const char* en, const char* us, double value, int power) {
+    static const char* const powers[] = {
+        "", "", "\xC2\xB2", "\xC2\xB3", "\xE2\x81\xB4", "", "\xE2\x81\xB6"};
+    legendLine(std::string(inches ? us : en) + " = " +
+               figureText(value * std::pow(toTable, power)) + " " + tu + powers[power]);
+  };
+  legendLine(getProfileShapeLabel(profile->objectType(), false).toUtf8(), "title");
+  if (shape) {
     for (std::size_t i = 0; i < shape->dimension_count(); ++i) {
       if (!shape->has_dimension(i)) continue;
-      legendLine(shape->dimension_name(i).toUtf8() + " " + number(shape->dimension(i)) +
-                 (shape->dimension_is_length(i) ? " " + unit : ""));
+      const std::string field = shape->dimension_name(i).toUtf8();
+      legendLine(dimensionSymbol(field) + " = " +
+                 (shape->dimension_is_length(i) ? lengthText(shape->dimension(i), inches)
+                  : field == "flange_slope"     ? number(shape->dimension(i) * 100) + " %"
+                                                : number(shape->dimension(i))));
     }
   }
   ly += 8;
-  legendLine("A " + number(props->area) + " " + unit + "\xC2\xB2");
-  legendLine("Iy " + number(props->Iy) + " " + unit + "\xE2\x81\xB4");
-  legendLine("Iz " + number(props->Iz) + " " + unit + "\xE2\x81\xB4");
-  legendLine("centroid (" + number(props->centroidY) + ", " + number(props->centroidZ) + ")");
+  figure("A", "A", props->area, 2);
+  figure("Iy", "Ix", props->Iy, 4);
+  figure("Iz", "Iy", props->Iz, 4);
+  figure("Wel,y", "Sx", props->WelY, 3);
+  figure("Wpl,y", "Zx", props->WplY, 3);
+  figure("iy", "rx", props->iy, 1);
+  if (props->It) figure("It", "J", *props->It, 4);
+  if (props->Iw) figure("Iw", "Cw", *props->Iw, 6);
+  OdString material;
+  if (std::optional<double> density = profileDensity(profile, &material)) {
+    const double kgPerM = props->massPerLength(*density);
+    legendLine(inches ? "W = " + figureText(kgPerM * 0.3048 / 0.45359237) + " lb/ft"
+                      : "G = " + figureText(kgPerM) + " kg/m");
+  }
+  legendLine("centroid from O: " + figureText(props->centroidY * toTable) + ", " +
+             figureText(props->centroidZ * toTable) + " " + tu);
+
+  // The title block: full name, standard, library and scale.
+  const double by = height - titleHeight + 10, bw2 = width - 20;
+  element(svg, "rect",
+          {{"class", "frame"},
+           {"x", "10"},
+           {"y", number(by)},
+           {"width", number(bw2)},
+           {"height", number(titleHeight - 20)}});
+  KcSmartPtr<stocklib::ProfileName> profileName = profile->name();
+  KcSmartPtr<stocklib::ProfileStandard> standard = profileName ? profileName->standard() : nullptr;
+  std::shared_ptr<stocklib::Library> library = profile->library();
+  // 96 px to the inch on screen; the scale is the drawing's to the real section.
+  const double real = k / (inches ? 96.0 : 96.0 / 25.4);
+  const std::string scale = real >= 1 ? number(std::round(real * 10) / 10) + ":1"
+                                      : "1:" + number(std::round(10 / real) / 10);
+  text(svg, 20, by + 20, title, "start", "title");
+  text(svg, 20, by + 40,
+       "standard: " + (standard ? standard->name().toUtf8() : std::string("none")) +
+           " \xC2\xB7 library: " + (library ? library->name().toUtf8() : std::string("none")) +
+           " \xC2\xB7 scale " + scale + " at 96 px/in");
   if (t_nonFinite) return std::string();
   return serialise(doc);
 }

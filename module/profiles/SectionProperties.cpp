@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "SectionFigures.h"
 #include "stocklib/Library.h"
 
 namespace sl_db {
@@ -366,24 +367,8 @@ struct Moments {
   Moments scaled(double s) const { return {a * s, x * s, y * s, xx * s, yy * s, xy * s}; }
 };
 
-/// Arc: the circle through an edge with a bulge.
-struct Arc {
-  double cx, cy, r;
-  double half;    // half the included angle
-  double nx, ny;  // unit vector from the centre to the arc's midpoint
-  double sign;    // +1 counter-clockwise, -1 clockwise
-};
-
-Arc arcOf(const OutlinePoint& p, const OutlinePoint& q) {
-  double dx = q.x - p.x, dy = q.y - p.y, chord = std::hypot(dx, dy);
-  double sign = p.bulge > 0 ? 1.0 : -1.0;
-  double half = 2 * std::atan(std::fabs(p.bulge));
-  double r = chord / (2 * std::sin(half));
-  // A counter-clockwise arc bulges to the right of its chord.
-  double nx = sign * dy / chord, ny = -sign * dx / chord;
-  double mx = (p.x + q.x) / 2, my = (p.y + q.y) / 2, back = r * std::cos(half);
-  return {mx - nx * back, my - ny * back, r, half, nx, ny, sign};
-}
+using Arc = detail::ArcGeometry;
+using detail::arcOf;
 
 /// The circular segment between an arc and its chord, counted with the arc's sign.
 Moments segment(const Arc& arc) {
@@ -517,7 +502,9 @@ const wchar_t* nonFinite(const SectionProperties& s) {
                                                        {L"Wel,z", s.WelZ},
                                                        {L"iy", s.iy},
                                                        {L"iz", s.iz},
-                                                       {L"perimeter", s.perimeter}};
+                                                       {L"perimeter", s.perimeter},
+                                                       {L"Wpl,y", s.WplY},
+                                                       {L"Wpl,z", s.WplZ}};
   for (const auto& [name, value] : figures)
     if (!std::isfinite(value)) return name;
   return nullptr;
@@ -580,6 +567,7 @@ std::optional<SectionProperties> sectionProperties(const SectionOutline& outline
   s.WelZ = s.Iz / std::max(box[1] - s.centroidY, s.centroidY - box[0]);
   s.iy = std::sqrt(s.Iy / s.area);
   s.iz = std::sqrt(s.Iz / s.area);
+  detail::addPlasticModuli(outline, s);
   if (const wchar_t* figure = nonFinite(s))
     return refuse(OdString(L"its ") + figure + L" is not a finite number");
   return s;
@@ -593,8 +581,25 @@ std::optional<SectionProperties> sectionProperties(const stocklib::Profile* prof
     return std::nullopt;
   }
   std::shared_ptr<stocklib::Library> library = profile->library();
-  return sectionProperties(*outline, library ? library->unit() : stocklib::kLibraryUnitMillimeter,
-                           why);
+  std::optional<SectionProperties> s = sectionProperties(
+      *outline, library ? library->unit() : stocklib::kLibraryUnitMillimeter, why);
+  if (s) detail::addShapeFigures(*profile, *outline, *s);
+  return s;
 }
+
+namespace detail {
+
+ArcGeometry arcOf(const stocklib::OutlinePoint& p, const stocklib::OutlinePoint& q) {
+  double dx = q.x - p.x, dy = q.y - p.y, chord = std::hypot(dx, dy);
+  double sign = p.bulge > 0 ? 1.0 : -1.0;
+  double half = 2 * std::atan(std::fabs(p.bulge));
+  double r = chord / (2 * std::sin(half));
+  // A counter-clockwise arc bulges to the right of its chord.
+  double nx = sign * dy / chord, ny = -sign * dx / chord;
+  double mx = (p.x + q.x) / 2, my = (p.y + q.y) / 2, back = r * std::cos(half);
+  return {mx - nx * back, my - ny * back, r, half, nx, ny, sign};
+}
+
+}  // namespace detail
 
 }  // namespace sl_db

@@ -351,23 +351,51 @@ TEST(Tool, ProfilesListInNaturalOrderWithSectionPropertiesAndPictures) {
   EXPECT_LT(at("EN 10365 IPE 600"), at("Round column 300"));
   EXPECT_EQ(sldb(d, "fetch d.dwg profile 'Round column 300'", shipped).rc, 0);
 
-  // The published HEA 200 (53.8 cm2, 3690 cm4) in millimetres, 42.3 kg/m of steel.
-  Outcome json = sldb(d, "section d.dwg 'EN 10365 HEA 200' --json --density 7850", shipped);
+  // The published HEA 200 (53.8 cm2, 3690 cm4, 430 cm3 plastic), 42.3 kg/m of the library's
+  // steel, found as typed; in millimetres when asked.
+  Outcome json = sldb(d, "section d.dwg hea200 --json", shipped);
   ASSERT_EQ(json.rc, 0) << json.out;
-  const nlohmann::json section = nlohmann::json::parse(json.out);
+  nlohmann::json section = nlohmann::json::parse(json.out);
   auto value = [&](const char* key) { return section.value(key, -1.0); };
-  EXPECT_EQ(section["unit"], "mm") << json.out;
-  EXPECT_NEAR(value("area"), 5380, 27);
-  EXPECT_NEAR(value("second_moment_y"), 36.9e6, 0.2e6);
-  EXPECT_NEAR(value("elastic_modulus_y"), value("second_moment_y") / 95, 1);
+  EXPECT_EQ(section["profile"], "EN 10365 HEA 200") << json.out;
+  EXPECT_EQ(section["library"], "metric.stocklib") << json.out;
+  EXPECT_EQ(section["units"]["second_moment_y"], "cm4") << json.out;
+  EXPECT_EQ(section["units"]["mass_per_length"], "kg/m") << json.out;
+  EXPECT_EQ(section["axes"]["z"], "z") << json.out;
+  EXPECT_NEAR(value("area"), 53.8, 0.27);
+  EXPECT_NEAR(value("second_moment_y"), 3690, 20);
+  EXPECT_NEAR(value("plastic_modulus_y"), 430, 2.2);
+  EXPECT_NEAR(value("elastic_modulus_y"), value("second_moment_y") / 9.5, 1e-9);
   EXPECT_NEAR(value("mass_per_length"), 42.3, 0.2);
   for (const char* key :
        {"centroid_y", "centroid_z", "second_moment_z", "second_moment_u", "second_moment_v",
-        "alpha", "elastic_modulus_z", "radius_of_gyration_y", "radius_of_gyration_z", "perimeter"})
+        "alpha", "elastic_modulus_z", "radius_of_gyration_y", "radius_of_gyration_z", "perimeter",
+        "torsion_constant", "warping_constant", "plastic_modulus_z"})
     EXPECT_GE(value(key), 0) << key;
-  Outcome text = sldb(d, "section d.dwg 'EN 10365 HEA 200'", shipped);
-  EXPECT_NE(text.out.find("mm4"), std::string::npos) << text.out;
-  EXPECT_EQ(text.out.find("mass"), std::string::npos) << text.out;
+  section = nlohmann::json::parse(
+      sldb(d, "section d.dwg 'EN 10365 HEA 200' --json --unit mm --density 1000", shipped).out);
+  EXPECT_NEAR(value("area"), 5380, 27);
+  EXPECT_NEAR(value("mass_per_length"), value("area") * 1e-3, 1e-9);
+  Outcome text = sldb(d, "section d.dwg 'HEA 200'", shipped);
+  // Four digits, also where rounding reaches the next decade (a centroid at 9.99999...).
+  for (const char* shown :
+       {" 3692 cm\xE2\x81\xB4", " 10.00 cm ", "Wpl,y ", "0 deg", "(Steel S235, 7850 kg/m"})
+    EXPECT_NE(text.out.find(shown), std::string::npos) << shown << "\n" << text.out;
+  EXPECT_EQ(text.out.find("-0 "), std::string::npos) << text.out;
+  // Two standards share a tube's name: both are listed; a miss suggests the nearest.
+  Outcome two = sldb(d, "section d.dwg chs114.3x5", shipped);
+  EXPECT_NE(two.out.find("'EN 10210-2 CHS 114.3x5', 'EN 10219-2 CHS 114.3x5'"), std::string::npos)
+      << two.out;
+  Outcome miss = sldb(d, "section d.dwg HEA205", shipped);
+  EXPECT_NE(miss.out.find("nearest: 'EN 10365 HEA 200'"), std::string::npos) << miss.out;
+  // US shapes in inches with their axes named x and y, and pounds per foot.
+  ASSERT_EQ(sldb(d, "new i.dwg --imperial", shipped).rc, 0);
+  ASSERT_EQ(sldb(d, "init i.dwg", shipped).rc, 0);
+  section = nlohmann::json::parse(sldb(d, "section i.dwg W14x90 --json", shipped).out);
+  EXPECT_EQ(section["unit"], "in");
+  EXPECT_EQ(section["axes"]["y"], "x");
+  EXPECT_NEAR(value("mass_per_length"), 90, 1.8);
+  EXPECT_NE(sldb(d, "section i.dwg W14x90", shipped).out.find("\n  Zx "), std::string::npos);
 
   Outcome draw = sldb(d, "draw d.dwg profile 'EN 10365 HEA 200' hea.svg", shipped);
   EXPECT_EQ(draw.rc, 0) << draw.out;
@@ -383,8 +411,10 @@ TEST(Tool, ProfilesListInNaturalOrderWithSectionPropertiesAndPictures) {
        {"section d.dwg 'EN 10365 HEA 999'", "section d.dwg",
         "section d.dwg 'EN 10365 HEA 200' --density -1",
         "section d.dwg 'EN 10365 HEA 200' --density", "section nothere.dwg X",
-        "draw d.dwg beam 'EN 10365 HEA 200' x.svg", "draw d.dwg composition Nothing x.svg",
-        "draw d.dwg profile X", "draw d.dwg profile 'EN 10365 HEA 200' /nonexistent/x.svg"}) {
+        "section d.dwg hea200 --material Nothing", "section d.dwg hea200 --unit m",
+        "section d.dwg chs114.3x5", "draw d.dwg beam 'EN 10365 HEA 200' x.svg",
+        "draw d.dwg composition Nothing x.svg", "draw d.dwg profile X",
+        "draw d.dwg profile 'EN 10365 HEA 200' /nonexistent/x.svg"}) {
     Outcome r = sldb(d, bad, shipped);
     EXPECT_NE(r.rc, 0) << bad;
     EXPECT_EQ(lines(r.out), 1) << bad << ": " << r.out;

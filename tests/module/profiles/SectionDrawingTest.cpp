@@ -10,13 +10,20 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "ScratchDir.h"
 #include "TestMaterials.h"
+#include "sl_db/ProfileHelpers.h"
 #include "sl_db/SectionProperties.h"
 #include "sl_db/ThermalResistance.h"
+#include "stocklib/Library.h"
 
 using namespace stocklib;
 using sltest::material;
@@ -116,6 +123,78 @@ TEST(SectionDrawing, TheDrawnOutlineEnclosesTheComputedArea) {
   }
   EXPECT_EQ(sl_db::profileSvg(nullptr), "");
   EXPECT_EQ(sl_db::profileSvg(shape<IShapeProfile>({{"height", 200}}).get()), "");
+}
+
+TEST(SectionDrawing, EveryShippedProfileIsDrawnInsideItsViewWithItsFiguresAndRenders) {
+  testsupport::ScratchDir dir;
+  std::set<int> rendered;
+  for (const char* file : {"/metric.stocklib", "/imperial.stocklib"}) {
+    auto library = LibraryManager::instance().open(
+        OdString::fromUtf8(std::string(SL_SUPPORT_DIR) + file), true);
+    ASSERT_TRUE(library) << file;
+    const bool inches = library->unit() == kLibraryUnitInch;
+    std::vector<KcSmartPtr<Profile>> profiles;
+    library->get(profiles);
+    EXPECT_GT(profiles.size(), 50u) << file;
+    for (const auto& p : profiles) {
+      const std::string what = sl_db::fullProfileName(p.get()).toUtf8();
+      const std::string svg = sl_db::profileSvg(p.get());
+      pugi::xml_document doc;
+      ASSERT_TRUE(doc.load_string(svg.c_str())) << what;
+      pugi::xml_node root = doc.child("svg");
+      const double width = root.attribute("width").as_double();
+      const double height = root.attribute("height").as_double();
+      std::string labels;
+      for (pugi::xpath_node n : root.select_nodes("//*[@x or @x1 or @cx]")) {
+        pugi::xml_node e = n.node();
+        for (const char* a : {"x", "x1", "x2", "cx"})
+          if (pugi::xml_attribute v = e.attribute(a)) {
+            EXPECT_GE(v.as_double(), 0) << what << " " << e.name() << " " << a;
+            EXPECT_LE(v.as_double(), width) << what << " " << e.name() << " " << a;
+          }
+        for (const char* a : {"y", "y1", "y2", "cy"})
+          if (pugi::xml_attribute v = e.attribute(a)) {
+            EXPECT_GE(v.as_double(), 0) << what << " " << e.name() << " " << a;
+            EXPECT_LE(v.as_double(), height) << what << " " << e.name() << " " << a;
+          }
+        if (std::string(e.name()) == "text") labels += std::string(e.child_value()) + "\n";
+      }
+      // The tables' names and units, the title block, and no field names.
+      const std::vector<std::string> wanted =
+          inches ? std::vector<std::string>{"\nA = ",   " in\xC2\xB2\n",    "\nIx = ",
+                                            "\nSx = ",  "\nZx = ",          "\nrx = ",
+                                            " lb/ft\n", "library: imperial"}
+                 : std::vector<std::string>{
+                       "\nA = ",     " cm\xC2\xB2\n", "\nIy = ", "\nWel,y = ",
+                       "\nWpl,y = ", "\niy = ",       " kg/m\n", "library: metric"};
+      for (const std::string& label : wanted)
+        EXPECT_NE(labels.find(label), std::string::npos) << what << " lacks " << label << labels;
+      EXPECT_NE(labels.find("centroid from O: "), std::string::npos) << what;
+      EXPECT_EQ(labels.find('_'), std::string::npos) << what << labels;
+      // One of each shape is rendered as a viewer would.
+      if (rendered.insert(int(p->objectType())).second) {
+        const std::string in = dir.file("p.svg").toUtf8(), out = dir.file("p.png").toUtf8();
+        std::ofstream(in) << svg;
+        EXPECT_EQ(std::system(("rsvg-convert '" + in + "' -o '" + out + "'").c_str()), 0) << what;
+        EXPECT_GT(std::filesystem::file_size(out), 1000u) << what;
+      }
+    }
+  }
+  // US sizes in sixteenths of an inch where they are one (0.44 is not); angles carry their
+  // principal axes with the angle.
+  auto w = shape<IShapeProfile>({{"height", 14},
+                                 {"width", 14.5},
+                                 {"web_thickness", 0.4375},
+                                 {"flange_thickness", 0.44},
+                                 {"fillet_radius", 0.6}});
+  auto inchLibrary =
+      LibraryManager::instance().create(dir.file("in.stocklib"), kLibraryUnitInch, OdString());
+  const std::string us = sl_db::profileSvg(w->save(inchLibrary).get());
+  for (const char* label : {">tw = 7/16 in<", ">b = 14-1/2 in<", ">h = 14 in<", ">tf = 0.44 in<"})
+    EXPECT_NE(us.find(label), std::string::npos) << label;
+  const std::string angle = sl_db::profileSvg(
+      shape<LShapeProfile>({{"height", 150}, {"width", 90}, {"thickness", 10}}).get());
+  EXPECT_NE(angle.find("u (\xCE\xB1 = "), std::string::npos);
 }
 
 namespace {

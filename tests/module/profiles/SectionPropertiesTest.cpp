@@ -79,6 +79,14 @@ void expectTableRow(const sl_db::SectionProperties& s, const Row& row, const std
   expectPublished(s.WelZ, row, "Wel_z_cm3", kCm3, what, relative);
 }
 
+/// Both plastic moduli, and their axes where symmetry puts them: through the centroid.
+void expectPlastic(const sl_db::SectionProperties& s, const Row& row, const std::string& what) {
+  expectPublished(s.WplY, row, "Wpl_y_cm3", kCm3, what);
+  expectPublished(s.WplZ, row, "Wpl_z_cm3", kCm3, what);
+  EXPECT_NEAR(s.plasticAxisZ, s.centroidZ, 1e-6 * s.centroidZ) << what;
+  EXPECT_NEAR(s.plasticAxisY, s.centroidY, 1e-6 * s.centroidY) << what;
+}
+
 template <class Shape>
 KcSmartPtr<Profile> shape(const std::vector<std::pair<const char*, double>>& dims) {
   auto p = Shape::create(nullptr, OdString(L"test"));
@@ -111,6 +119,7 @@ TEST(SectionProperties, ISectionsAndChannelsMatchThePublishedTables) {
                             .get(),
                         what);
     expectTableRow(s, row, what);
+    expectPlastic(s, row, what);
     expectPublished(s.iy, row, "iy_cm", 0.1, what);
     // A few rows print their painted surface up to 1.2 % away from the outline's length.
     expectPublished(s.perimeter, row, "surface_m2_m", 1e-3, what, 0.015);
@@ -136,6 +145,13 @@ TEST(SectionProperties, ISectionsAndChannelsMatchThePublishedTables) {
     double relative = tapered && deep ? 0.025 : 0.005;
     expectTableRow(s, row, what, relative);
     expectPublished(s.iz, row, "iz_cm", 0.1, what, relative);
+    // The tables give the shear centre's distance from the web's centre line; the two smallest
+    // channels' figures lie 1.1 mm out.
+    ASSERT_TRUE(s.shearCentre) << what;
+    EXPECT_NEAR(num(row, "tw_mm") / 2 - s.shearCentre->y, num(row, "shear_centre_e0_cm") * 10,
+                num(row, "h_mm") > 80 ? 1 : 1.2)
+        << what;
+    EXPECT_NEAR(s.shearCentre->z, num(row, "h_mm") / 2, 1e-6) << what;
   }
 }
 
@@ -190,6 +206,7 @@ TEST(SectionProperties, HollowSectionsMatchThePublishedTables) {
                                                   {"inner_radius", inner * t}});
     auto s = properties(p.get(), what);
     expectTableRow(s, row, what);
+    expectPlastic(s, row, what);
     expectPublished(s.perimeter, row, "surface_m2_m", 1e-3, what);  // the outside only
   }
 }
@@ -258,8 +275,13 @@ TEST(SectionProperties, ShapesWithoutTablesAgreeWithClosedForms) {
   auto disc100 = properties(cases[0].profile.get(), "disc");
   near(disc100.perimeter, kPi * 100, "disc perimeter");
   near(disc100.WelZ, discI / 50, "disc Wel");
+  near(disc100.WplY, 1e6 / 6, "disc Wpl");
   auto tee = properties(cases[5].profile.get(), "tee");
   near(tee.WelY, tee.Iy / tee.centroidZ, "tee Wel takes the far fibre");
+  // Half the tee's area lies in the top 19 mm of its flange.
+  near(tee.plasticAxisZ, 181, "tee plastic axis");
+  near(tee.WplY, 100 * 19 * 9.5 + 100 * 0.5 + 1800 * 91, "tee Wpl,y");
+  near(tee.WplZ, 2 * (1000 * 25 + 900 * 2.5), "tee Wpl,z");
   // A Z is point-symmetric: its product of inertia turns the strong axis clockwise.
   auto zed = properties(cases[9].profile.get(), "zed");
   EXPECT_GT(zed.Iu, zed.Iy);
@@ -280,6 +302,56 @@ TEST(SectionProperties, ShapesWithoutTablesAgreeWithClosedForms) {
   auto reverse = properties(custom.get(), "custom reversed");
   near(reverse.Iz, forward.Iz, "reversed Iz");
   near(reverse.WelZ, forward.Iz / (150 - forward.centroidY), "custom Wel reaches the arc");
+}
+
+TEST(SectionProperties, TorsionAndWarpingMatchTablesAndExactSolutions) {
+  // The producers' tables: HEA 200 It 20.98 cm4, Iw 108.0e3 cm6; IPE 300 20.12 cm4, 125.9e3 cm6.
+  auto hea = properties(shape<IShapeProfile>({{"height", 190},
+                                              {"width", 200},
+                                              {"web_thickness", 6.5},
+                                              {"flange_thickness", 10},
+                                              {"fillet_radius", 18}})
+                            .get(),
+                        "HEA 200");
+  auto ipe = properties(shape<IShapeProfile>({{"height", 300},
+                                              {"width", 150},
+                                              {"web_thickness", 7.1},
+                                              {"flange_thickness", 10.7},
+                                              {"fillet_radius", 15}})
+                            .get(),
+                        "IPE 300");
+  EXPECT_NEAR(hea.It.value_or(0) * kCm4, 20.98, 0.01 * 20.98);
+  EXPECT_NEAR(hea.Iw.value_or(0) * 1e-6, 108.0e3, 0.01 * 108.0e3);
+  EXPECT_NEAR(ipe.It.value_or(0) * kCm4, 20.12, 0.01 * 20.12);
+  EXPECT_NEAR(ipe.Iw.value_or(0) * 1e-6, 125.9e3, 0.01 * 125.9e3);
+  // Solid rectangles by their exact factor beta (It = beta b t^3): 0.1406 square, 0.2287 at
+  // 2:1, 0.3123 at 10:1; a tube exactly.
+  const double rectangles[][3] = {{100, 100, 0.1406}, {100, 50, 0.2287}, {100, 10, 0.3123}};
+  for (const auto& [b, t, beta] : rectangles) {
+    auto r = properties(shape<RectangleProfile>({{"height", t}, {"width", b}}).get(), "bar");
+    EXPECT_NEAR(r.It.value_or(0) / (b * t * t * t), beta, 5e-4) << b << "x" << t;
+  }
+  auto tube = properties(
+      shape<CircleHollowProfile>({{"diameter", 100}, {"wall_thickness", 10}}).get(), "tube");
+  EXPECT_NEAR(tube.It.value_or(0), kPi * (1e8 - std::pow(80.0, 4)) / 32, 1e-3);
+  EXPECT_NEAR(tube.It.value_or(0), 2 * tube.Iy, 1e-3);
+  // An angle twists where its legs' centre lines meet; a shape without a formula has no
+  // torsion figures.
+  auto angle = properties(
+      shape<LShapeProfile>({{"height", 100}, {"width", 100}, {"thickness", 10}}).get(), "angle");
+  ASSERT_TRUE(angle.shearCentre);
+  EXPECT_EQ(angle.shearCentre->y, 5);
+  EXPECT_EQ(angle.shearCentre->z, 5);
+  EXPECT_FALSE(angle.Iw);
+  auto rail = properties(shape<CraneRailFShapeProfile>({{"height", 150},
+                                                        {"head_width", 80},
+                                                        {"head_height", 40},
+                                                        {"web_thickness", 30},
+                                                        {"base_width", 150},
+                                                        {"base_height", 30}})
+                             .get(),
+                         "rail");
+  EXPECT_FALSE(rail.It || rail.Iw || rail.shearCentre);
 }
 
 TEST(SectionProperties, DimensionsThatDoNotMakeASectionGiveNoneAndUnitsFollowTheLibrary) {
