@@ -10,9 +10,12 @@
 #include <sstream>
 
 #include "DbDatabase.h"
+#include "DbEntity.h"
 #include "OdError.h"
 #include "RxModule.h"
+#include "ValueText.h"
 #include "XmlText.h"
+#include "dbprops/DbProperties.h"
 #include "sl_db/DbStockLibManager.h"
 #include "stocklib/Library.h"
 #include "stocklib/MemFs.h"
@@ -61,6 +64,41 @@ std::string smallLibrary(const fs::path& file, std::string& xml) {
   sqlite3_close(db);
   return readAll(file);
 }
+// Entities whose containers hold a value of each structure, a mapped one and an instance set.
+void addEntitiesWithValues(OdDbDatabase& db) {
+  OdDbBlockTableRecordPtr space = db.getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+  OdDbLinePtr line = OdDbLine::createObject();
+  line->setEndPoint(OdGePoint3d(1000, 0, 0));
+  OdDbCirclePtr circle = OdDbCircle::createObject();
+  circle->setRadius(50);
+  const struct {
+    OdDbEntity* entity;
+    const char* key;
+    DbPropertyType type;
+    const char* text;
+  } values[] = {
+      {line.get(), "Thickness~Geometry", DbPropertyType(1, 9), "200"},
+      {line.get(), "Finish~Geometry", DbPropertyType(1, 10), "\"polished\""},
+      {line.get(), "LoadBearing~Geometry", DbPropertyType(1, 0), "true"},
+      {line.get(), "Layers~User", DbPropertyType(2, 5), "[1, 2, 3]"},
+      {line.get(), "Loads~User", DbPropertyType(3, 9, 10), "{dead: 1.5, live: 2}"},
+      {circle.get(), "Origin~User", DbPropertyType(1, 16), "1,2,3"},
+  };
+  std::string error;
+  for (const auto& v : values) {
+    if (!v.entity->objectId().isNull()) continue;
+    space->appendOdDbEntity(v.entity);
+  }
+  for (const auto& v : values) {
+    std::shared_ptr<DbProperty> value = sldb::parseValue(v.text, v.type, error);
+    if (!value) throw std::runtime_error(error);
+    value->setMapped(std::strcmp(v.key, "LoadBearing~Geometry") == 0);
+    DbProperties::get(static_cast<OdRxObject*>(v.entity))->setProperty(OdString(v.key), value);
+  }
+  DbProperties::get(static_cast<OdRxObject*>(circle.get()))
+      ->attachInstancePropertySet(L"Fire~User");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -94,6 +132,10 @@ int main(int argc, char** argv) {
     fs::path embedded = scratch / "embedded.dwg";
     db->writeFile(OdString::fromUtf8(embedded.string().c_str()));
     put(out / "drawing", "embedded.dwg", readAll(embedded));
+    addEntitiesWithValues(*db);
+    fs::path values = scratch / "values.dwg";
+    db->writeFile(OdString::fromUtf8(values.string().c_str()));
+    put(out / "drawing", "values.dwg", readAll(values));
   } catch (const OdError& e) {
     std::fprintf(stderr, "fuzz_make_seeds: %s\n", e.description().toUtf8().c_str());
     return 1;

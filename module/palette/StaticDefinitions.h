@@ -268,6 +268,15 @@ struct OptionalField : Field<Get, Set, Type, Taken> {
 /// A text; any text is taken.
 template <auto Get, auto Set>
 using Text = Field<Get, Set, oa::PropType::String, OdString>;
+/// A name: a blank one is refused, as nothing could be told or found by it.
+template <auto Get, auto Set>
+struct Name : Text<Get, Set> {
+  template <class Object>
+  static bool write(Object& object, const Value& value) {
+    OdString text;
+    return value.get(text) && !text.isBlank() && Text<Get, Set>::write(object, value);
+  }
+};
 template <auto Has, auto Get, auto Set, auto Clear>
 using OptionalText = OptionalField<Has, Get, Set, Clear, oa::PropType::String, OdString>;
 /// A real number, passed as stored (no unit).
@@ -326,7 +335,7 @@ struct OptionalPlyNumber : PlyNumber<Get, Set> {
 /// The three texts that materials and compositions share.
 template <class Object>
 struct StaticTraits<PropStatic::Name, Object>
-    : palette_kinds::Text<&Object::name, &Object::set_name> {
+    : palette_kinds::Name<&Object::name, &Object::set_name> {
   static constexpr const char* kName = "Name";
   static constexpr const char* kLabel = "Name";
 };

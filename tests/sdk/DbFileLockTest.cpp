@@ -13,14 +13,14 @@
 
 namespace {
 
-// Fails unless `call` throws eFileAccessErr naming `pid`.
+// Fails unless `call` throws eFileLocked naming `pid`.
 template <class F>
 void expectLockedBy(pid_t pid, F&& call) {
   try {
     call();
     ADD_FAILURE() << "not refused";
   } catch (const OdError& e) {
-    EXPECT_EQ(e.code(), eFileAccessErr);
+    EXPECT_EQ(e.code(), eFileLocked);
     EXPECT_EQ(e.description(),
               OdString::formatted(L"the drawing is being changed by process %d", int(pid)));
   }

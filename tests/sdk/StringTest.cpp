@@ -30,10 +30,18 @@ TEST(OdString, Utf8RoundTripAndInvalidInput) {
   EXPECT_EQ(s.getAt(4), L'\u00DF');
   EXPECT_EQ(s.getAt(9), static_cast<wchar_t>(0x1F600));
   EXPECT_EQ(s.toUtf8(), std::string(text));
-  // Truncated, overlong and surrogate sequences become U+FFFD, never a crash.
-  EXPECT_EQ(OdString::fromUtf8("a\xe2\x82", 3).getAt(1), L'\uFFFD');
-  EXPECT_EQ(OdString::fromUtf8("\xc0\xaf", 2).getAt(0), L'\uFFFD');
-  EXPECT_EQ(OdString::fromUtf8("\xed\xa0\x80", 3).getAt(0), L'\uFFFD');
+  // Truncated, overlong and surrogate sequences become U+FFFD, never a crash, and are told apart
+  // from a U+FFFD written as such.
+  EXPECT_TRUE(OdString::isValidUtf8(text));
+  EXPECT_TRUE(OdString::isValidUtf8("\xef\xbf\xbd"));
+  for (const std::string bad : {"a\xe2\x82", "\xc0\xaf", "\xed\xa0\x80", "\xff"}) {
+    EXPECT_EQ(OdString::fromUtf8(bad).getAt(bad[0] == 'a'), L'\uFFFD') << bad;
+    EXPECT_FALSE(OdString::isValidUtf8(bad)) << bad;
+  }
+  // Blank: empty or white space only, in any locale.
+  EXPECT_TRUE(OdString(L" \t\u3000").isBlank());
+  EXPECT_TRUE(OdString().isBlank());
+  EXPECT_FALSE(OdString(L" x ").isBlank());
   EXPECT_EQ(OdString(L"").toUtf8(), "");
 }
 

@@ -13,6 +13,7 @@
 #include "SldbRun.h"
 #include "TestSupport.h"
 #include "dbprops/DbProperties.h"
+#include "dbprops/DbPropertyContainer.h"
 
 using sldbtest::lines;
 using sldbtest::Outcome;
@@ -141,4 +142,64 @@ TEST(ToolReliability, ASecondChangerIsToldWhoHoldsTheDrawing) {
     EXPECT_EQ(std::filesystem::last_write_time(d + "/d.dwg"), before);
   }
   EXPECT_EQ(run("set-prop d.dwg " + line + " Count~Geometry 3").rc, 0);
+}
+
+TEST(ToolReliability, BlankOrNonUtf8NamesAreNeverMade) {
+  Scene scene;
+  ASSERT_EQ(scene.run("ns-add d.dwg N").rc, 0);
+  const std::string material = "palette d.dwg material 'Concrete C30/37' ";
+  const std::string composition = "palette d.dwg composition 'Flat roof, warm deck' ";
+  const auto before = std::filesystem::last_write_time(scene.d + "/d.dwg");
+  const std::string defs = scene.run("defs d.dwg").out;
+  const struct {
+    std::string args;
+    const char* says;  // in the one line, when the refusal words it
+  } refused[] = {
+      {"ns-add d.dwg ' '", "a namespace's name is not blank"},
+      {"ns-add d.dwg ''", "a namespace's name is not blank"},
+      {"ns-add d.dwg '\xe2\x80\x83\t'", "a namespace's name is not blank"},  // em space
+      {"ns-add d.dwg 'a\xff'", "argument 5 is not UTF-8 text"},
+      {"set-add d.dwg ' ~N'", "a set's name is not blank"},
+      {"set-add d.dwg 'S\xc3~N'", "is not UTF-8 text"},
+      {"def-add d.dwg S~N ' ' double", "a definition's name is not blank"},
+      {"def-add d.dwg ' \n~N' D double", "a set's name is not blank"},
+      {"def-add d.dwg S~N '\xed\xa0\x80' double", "is not UTF-8 text"},  // a surrogate
+      {"set-prop d.dwg " + scene.line + " '\xc0\xaf' 1", "is not UTF-8 text"},
+      {material + "--set 'Name= '", nullptr},
+      {material + "--set 'Name='", nullptr},
+      {composition + "--set 'Name=\t'", nullptr},
+      {composition + "--set 'Name=\xff'", "is not UTF-8 text"},
+  };
+  for (const auto& r : refused) {
+    Outcome out = scene.run(r.args);
+    EXPECT_NE(out.rc, 0) << r.args;
+    EXPECT_EQ(lines(out.out), 1) << r.args << "\n" << out.out;
+    if (r.says) {
+      EXPECT_NE(out.out.find(r.says), std::string::npos) << r.args << "\n" << out.out;
+    }
+  }
+  EXPECT_EQ(std::filesystem::last_write_time(scene.d + "/d.dwg"), before);
+  EXPECT_EQ(scene.run("defs d.dwg").out, defs);
+  // A name that is not blank is made, spaces around it and all.
+  EXPECT_EQ(scene.run("ns-add d.dwg ' N 2 '").rc, 0);
+}
+
+TEST(ToolReliability, NamesAreListedWithTheirControlCharactersEscaped) {
+  Scene scene;
+  const std::string& line = scene.line;
+  // Made through the commands (not blank, so taken) and, with a NUL, only by a file.
+  ASSERT_EQ(scene.run("ns-add d.dwg 'N\x01\n'").rc, 0);
+  ASSERT_EQ(scene.run("def-add d.dwg 'S\x7f~N\x01\n' 'D\xc2\x85' double").rc, 0);
+  editContainer(scene.dir.file("d.dwg"), line, [](OdDbObject* entity) {
+    auto value = std::make_shared<DbPropertyContainer<double>>(1.0);
+    value->setMapped(true);
+    DbProperties::get(entity)->setProperty(OdString(L"M\0\r\u00e9~X", 6), value);
+  });
+  const std::string defs = scene.run("defs d.dwg").out;
+  EXPECT_NE(defs.find("namespace N\\x01\\x0a\n  set S\\x7f: no entity types\n"
+                      "    D\\u0085~N\\x01\\x0a  property  double"),
+            std::string::npos)
+      << defs;
+  const std::string props = scene.run("props d.dwg " + line).out;
+  EXPECT_NE(props.find("M\\x00\\x0d\u00e9~X  set "), std::string::npos) << props;
 }

@@ -1,6 +1,8 @@
 // OdDbDatabase: one drawing in memory: its objects by handle, system variables, the
 // named-objects dictionary, the model space, database reactors, undo, and the drawing file.
 #pragma once
+/// @file
+/// A drawing in memory and its file.
 
 #include <cstddef>
 #include <memory>

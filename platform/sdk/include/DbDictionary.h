@@ -1,6 +1,8 @@
 // OdDbDictionary: named references to drawing objects, kept in UTF-16 name order. Names are
 // compared exactly (case matters). Erased entries count as absent.
 #pragma once
+/// @file
+/// Dictionaries of named references to drawing objects.
 
 #include <utility>
 #include <vector>

@@ -1,6 +1,8 @@
 // Entities: OdDbEntity and the concrete line, circle and polyline, plus the model space that
 // owns them (OdDbBlockTableRecord).
 #pragma once
+/// @file
+/// Drawing entities (line, circle, polyline) and the model space that owns them.
 
 #include "DbObject.h"
 #include "OdArray.h"

@@ -1,6 +1,8 @@
 // A seam for fault injection in the drawing writer: tests make its Nth file operation fail, as
 // a full disk or a failing device would, and check that nothing is lost.
 #pragma once
+/// @file
+/// Fault injection in the drawing writer, for tests.
 
 #include <cstdint>
 

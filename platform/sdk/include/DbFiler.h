@@ -1,6 +1,8 @@
 // OdDbDwgFiler: the stream through which drawing objects write and read their data, for files
 // and for undo snapshots. Readers throw OdError(eEndOfFile) when asked for more than is left.
 #pragma once
+/// @file
+/// The stream through which drawing objects file their data.
 
 #include <cstddef>
 #include <cstdint>

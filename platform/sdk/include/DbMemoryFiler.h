@@ -1,6 +1,8 @@
 // Filers over memory: write an object's data into a byte vector, or read it back from bytes.
 // Readers check every read against the bytes left and throw OdError(eEndOfFile) past the end.
 #pragma once
+/// @file
+/// Filers that write object data to bytes in memory and read it back.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,8 @@
 // OdDbObject: the base of every object stored in a drawing, with its open/close protocol,
 // transient reactors, erasure, filing of its own data and attached extension data.
 #pragma once
+/// @file
+/// The base of every object stored in a drawing.
 
 #include <atomic>
 #include <memory>

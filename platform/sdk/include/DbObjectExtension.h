@@ -3,6 +3,8 @@
 // with the object and restored by undo. Data of a kind that is not registered when a drawing is
 // read is kept as bytes and written back unchanged.
 #pragma once
+/// @file
+/// Data other libraries attach to drawing objects, filed with them.
 
 #include "DbFiler.h"
 #include "OdResult.h"

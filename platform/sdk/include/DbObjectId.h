@@ -1,6 +1,8 @@
 // OdDbObjectId: a light value naming one object of one open drawing; OdDbTypedId adds the kind
 // of reference. An id is valid while its drawing lives; the null id is always safe to use.
 #pragma once
+/// @file
+/// Ids that name one object of an open drawing.
 
 #include "OdDbHandle.h"
 #include "OdExport.h"

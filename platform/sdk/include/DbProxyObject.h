@@ -1,6 +1,8 @@
 // OdDbProxyObject: stands for an object whose class was not registered when its drawing was
 // read; keeps the original class record and data and writes them back byte for byte.
 #pragma once
+/// @file
+/// The stand-in for an object whose class is not registered.
 
 #include <cstdint>
 #include <vector>

@@ -3,6 +3,8 @@
 // constructed objects here, which is correct for every element type. Exported so that templates
 // instantiated over arrays are visible across libraries.
 #pragma once
+/// @file
+/// The SDK's dynamic array.
 
 #include <algorithm>
 #include <initializer_list>

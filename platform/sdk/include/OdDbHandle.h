@@ -1,5 +1,7 @@
 // OdDbHandle: the 64-bit handle of a drawing object, unique and stable within one drawing.
 #pragma once
+/// @file
+/// The stable 64-bit handle of a drawing object.
 
 #include <cstdint>
 

@@ -1,5 +1,7 @@
 // OdError: the exception the SDK throws, carrying an OdResult and a one-line description.
 #pragma once
+/// @file
+/// The exception the SDK throws.
 
 #include <exception>
 #include <string>

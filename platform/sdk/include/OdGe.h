@@ -1,6 +1,8 @@
 // Geometry value types: 2D and 3D points and vectors. Exported so that templates instantiated
 // over them (stored values of other libraries) are visible across libraries.
 #pragma once
+/// @file
+/// 2D and 3D points and vectors.
 
 #include <tuple>
 

@@ -1,5 +1,7 @@
 // Result codes of the drawing SDK. The numbers are stable: callers and files rely on them.
 #pragma once
+/// @file
+/// The result codes of the drawing SDK.
 
 enum OdResult {
   eOk = 0,
@@ -20,6 +22,7 @@ enum OdResult {
   eNotADrawing = 44,
   eBadDrawingFile = 45,
   eUnsupportedVersion = 46,
+  eFileLocked = 47,  ///< another changer holds the drawing (its change lock)
   eModuleNotFound = 50,
   eEntryPointNotFound = 51,
   eIncompatibleModule = 52,

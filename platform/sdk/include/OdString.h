@@ -1,6 +1,8 @@
 // OdString: the SDK's wide string. Copies share their character data until one of them is
 // written, so "the same string" can be recognised by identity of its data (sharesDataWith).
 #pragma once
+/// @file
+/// The SDK's wide string.
 
 #include <cstddef>
 #include <cstdint>
@@ -34,11 +36,15 @@ class ODSDK_API OdString {
   /// fromUtf8: decodes UTF-8; invalid sequences become U+FFFD.
   static OdString fromUtf8(const char* data, std::size_t size);
   static OdString fromUtf8(const std::string& text) { return fromUtf8(text.data(), text.size()); }
+  /// isValidUtf8: true when `text` decodes without a replacement (no invalid sequence).
+  static bool isValidUtf8(const std::string& text);
   /// toUtf8: encodes as UTF-8 (characters that are not valid code points become U+FFFD).
   std::string toUtf8() const;
 
   int getLength() const { return m_data ? static_cast<int>(m_data->size()) : 0; }
   bool isEmpty() const { return !m_data || m_data->empty(); }
+  /// isBlank: true when empty or made only of white space.
+  bool isBlank() const;
   /// c_str: the characters, zero-terminated; never null.
   const wchar_t* c_str() const { return m_data ? m_data->c_str() : L""; }
   operator const wchar_t*() const { return c_str(); }

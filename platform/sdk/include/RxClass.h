@@ -1,6 +1,8 @@
 // Runtime classes: OdRxClass (name, parent, pseudo-constructor, filing versions, proxy flags,
 // DXF and application names, protocol extensions) and the process-wide class dictionary.
 #pragma once
+/// @file
+/// Runtime classes and the process-wide class dictionary.
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,8 @@
 // The module template OdRxPosixModule<T> and the macro that gives a module file its two entry
 // points. Include it in exactly one source file of a module.
 #pragma once
+/// @file
+/// What a loadable module file includes to give itself its entry points.
 
 #include <dlfcn.h>
 

@@ -1,6 +1,8 @@
 // Modules: the module object OdRxModule that a loadable module file hands to the SDK, and the
 // module manager that loads module files with dlopen, checks their API version and runs them.
 #pragma once
+/// @file
+/// Loadable modules and the manager that loads them.
 
 #include <vector>
 

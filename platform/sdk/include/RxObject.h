@@ -1,6 +1,8 @@
 // Runtime objects: the reference-counted base OdRxObject, the intrusive OdSmartPtr, the
 // counting and static implementations, and the macros that give a class its runtime class.
 #pragma once
+/// @file
+/// Reference-counted runtime objects and their smart pointer.
 
 #include <atomic>
 #include <cstddef>

@@ -49,7 +49,7 @@ std::unique_ptr<DrawingLock> DrawingLock::acquire(const std::string& target, con
       OdString holder = holderText(fd);
       ::close(fd);
       if (err == EWOULDBLOCK) {
-        throw OdError(eFileAccessErr, OdString(L"the drawing is being changed by ") + holder);
+        throw OdError(eFileLocked, OdString(L"the drawing is being changed by ") + holder);
       }
       throw OdError(failure, OdString(L"cannot lock ") + path + L": " +
                                  OdString::fromUtf8(std::strerror(err)));

@@ -15,7 +15,7 @@ namespace OdDbDetail {
 class DrawingLock {
  public:
   /// acquire: locks the drawing at `target` (a native absolute path; `path` names it in
-  /// messages). Throws OdError(eFileAccessErr, "the drawing is being changed by process N") when
+  /// messages). Throws OdError(eFileLocked, "the drawing is being changed by process N") when
   /// another holder has it (this process included, through another drawing), and
   /// OdError(failure) when the lock file cannot be made or locked.
   static std::unique_ptr<DrawingLock> acquire(const std::string& target, const OdString& path,

@@ -41,6 +41,8 @@ OdString OdError::codeText(OdResult code) {
       return OdString(L"corrupt drawing");
     case eUnsupportedVersion:
       return OdString(L"unsupported version");
+    case eFileLocked:
+      return OdString(L"the drawing is being changed by another process");
     case eModuleNotFound:
       return OdString(L"module not found");
     case eEntryPointNotFound:

@@ -97,8 +97,11 @@ OdString& OdString::operator=(const wchar_t* text) {
   return *this;
 }
 
-OdString OdString::fromUtf8(const char* data, std::size_t size) {
-  std::wstring out;
+namespace {
+
+// Decodes UTF-8 into `out`, each invalid sequence as U+FFFD; false when there was one.
+bool decodeUtf8(const char* data, std::size_t size, std::wstring& out) {
+  bool valid = true;
   out.reserve(size);
   const auto* p = reinterpret_cast<const unsigned char*>(data);
   const unsigned char* end = p + size;
@@ -120,12 +123,13 @@ OdString OdString::fromUtf8(const char* data, std::size_t size) {
       extra = 3;
     } else {
       out.push_back(static_cast<wchar_t>(kReplacement));
+      valid = false;
       ++p;
       continue;
     }
     if (end - p <= extra) {
       out.push_back(static_cast<wchar_t>(kReplacement));
-      break;
+      return false;
     }
     bool ok = true;
     for (int i = 1; i <= extra; ++i) {
@@ -138,13 +142,38 @@ OdString OdString::fromUtf8(const char* data, std::size_t size) {
     static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
     if (!ok || cp < kMin[extra] || !isValidCodePoint(cp)) {
       out.push_back(static_cast<wchar_t>(kReplacement));
+      valid = false;
       ++p;
       continue;
     }
     out.push_back(static_cast<wchar_t>(cp));
     p += extra + 1;
   }
+  return valid;
+}
+
+}  // namespace
+
+OdString OdString::fromUtf8(const char* data, std::size_t size) {
+  std::wstring out;
+  decodeUtf8(data, size, out);
   return OdString(std::move(out));
+}
+
+bool OdString::isValidUtf8(const std::string& text) {
+  std::wstring out;
+  return decodeUtf8(text.data(), text.size(), out);
+}
+
+bool OdString::isBlank() const {
+  // Unicode's white space, whatever the locale.
+  auto space = [](wchar_t w) {
+    const auto c = static_cast<char32_t>(w);
+    return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+           c == 0x205F || c == 0x3000;
+  };
+  return !m_data || std::all_of(m_data->begin(), m_data->end(), space);
 }
 
 std::string OdString::toUtf8() const {

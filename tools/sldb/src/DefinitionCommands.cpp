@@ -109,6 +109,14 @@ sl_db::PropertyKey splitKey(const std::string& text, const char* what) {
   return key;
 }
 
+/// madeName: the name of a namespace, set or definition about to be made: UsageError when it is
+/// blank or holds the key's '~'.
+OdString madeName(const OdString& name, const char* what) {
+  if (name.isBlank() || name.find(sl_db::PropertyKey::KEY_DELIMITER) >= 0)
+    throw UsageError{std::string(what) + "'s name is not blank and holds no '~'"};
+  return name;
+}
+
 /// defaultJson: a single value's default as a typed JSON value; null when it has none.
 nlohmann::json defaultJson(const sl_db::IPropertyDefinition& def) {
   if (def.type().structure != sl_db::PropertyType::Structure::Single) return nullptr;
@@ -153,9 +161,9 @@ nlohmann::json setJson(const sl_db::IPropertySet& set) {
 }
 
 void printDefinition(const nlohmann::json& def) {
-  std::cout << "    " << def["key"].get<std::string>() << "  " << def["kind"].get<std::string>()
-            << "  " << def["type"].get<std::string>();
-  if (!def["unit"].is_null()) std::cout << "  unit " << def["unit"].get<std::string>();
+  std::cout << "    " << shown(def["key"].get<std::string>()) << "  "
+            << def["kind"].get<std::string>() << "  " << def["type"].get<std::string>();
+  if (!def["unit"].is_null()) std::cout << "  unit " << shown(def["unit"].get<std::string>());
   const nlohmann::json& value = def["default"];
   if (value.is_number_float()) {
     std::cout << "  default " << value.get<double>();
@@ -166,11 +174,11 @@ void printDefinition(const nlohmann::json& def) {
 }
 
 void printSet(const nlohmann::json& set) {
-  std::cout << "  set " << set["name"].get<std::string>()
+  std::cout << "  set " << shown(set["name"].get<std::string>())
             << (set["per_instance"].get<bool>() ? " (per instance)" : "") << ":";
   const nlohmann::json& types = set["entity_types"];
   for (std::size_t i = 0; i < types.size(); ++i)
-    std::cout << (i ? ", " : " ") << types[i].get<std::string>();
+    std::cout << (i ? ", " : " ") << shown(types[i].get<std::string>());
   std::cout << (types.empty() ? " no entity types\n" : "\n");
   for (const auto& def : set["definitions"])
     printDefinition(def);
@@ -224,8 +232,8 @@ class DefsCommand final : public DrawingCommand {
       return 0;
     }
     for (const auto& ns : listed) {
-      std::cout << "namespace " << ns["name"].get<std::string>();
-      if (!ns["label"].is_null()) std::cout << " (" << ns["label"].get<std::string>() << ")";
+      std::cout << "namespace " << shown(ns["name"].get<std::string>());
+      if (!ns["label"].is_null()) std::cout << " (" << shown(ns["label"].get<std::string>()) << ")";
       std::cout << "\n";
       for (const auto& set : ns["sets"])
         printSet(set);
@@ -254,9 +262,8 @@ class DefAddCommand final : public DrawingCommand {
   }
   int run(DrawingSession& drawing) override {
     const sl_db::PropertyKey setKey = splitKey(m_set, "the set");
-    const OdString name = OdString::fromUtf8(m_name);
-    if (name.isEmpty() || name.find(sl_db::PropertyKey::KEY_DELIMITER) >= 0)
-      throw UsageError{"a definition's name is not empty and holds no '~'"};
+    madeName(setKey.name(), "a set");
+    const OdString name = madeName(OdString::fromUtf8(m_name), "a definition");
     const DbPropertyType type = parseTypeWord(m_type);
     if (!type.isValid()) {
       throw UsageError{"'" + m_type +
@@ -348,9 +355,7 @@ class NsAddCommand final : public DrawingCommand {
     c.add_option("--label", m_label, "the name shown for it");
   }
   int run(DrawingSession& drawing) override {
-    const OdString name = OdString::fromUtf8(m_name);
-    if (name.isEmpty() || name.find(sl_db::PropertyKey::KEY_DELIMITER) >= 0)
-      throw UsageError{"a namespace's name is not empty and holds no '~'"};
+    const OdString name = madeName(OdString::fromUtf8(m_name), "a namespace");
     Primary p = primaryOf(drawing.path(), &drawing.libraries(), true);
     if (p.store->get<stocklib::PropertyNamespace>(stocklib::NameKey(name)))
       throw Failure{"a property namespace '" + m_name + "' exists already"};
@@ -380,6 +385,7 @@ class SetAddCommand final : public DrawingCommand {
   }
   int run(DrawingSession& drawing) override {
     const sl_db::PropertyKey key = splitKey(m_set, "the set");
+    madeName(key.name(), "a set");
     m_classes.check();
     Primary p = primaryOf(drawing.path(), &drawing.libraries(), true);
     auto ns = findNamespace(p, key.ns());

@@ -43,7 +43,7 @@ OdDbEntityPtr entityAt(OdDbDatabase* db, const std::string& text, OdDb::OpenMode
 std::string damageNote(const OdDbObject* entity) {
   const DbProperties* container = DbProperties::get(static_cast<const OdRxObject*>(entity));
   if (!container || !container->isDamaged()) return std::string();
-  return "its stored values could not be read: " + container->damage().toUtf8();
+  return "its stored values could not be read: " + shown(container->damage().toUtf8());
 }
 
 int damagedEntities(OdDbDatabase* db) {
@@ -153,7 +153,7 @@ class EntitiesCommand final : public DrawingCommand {
           DbProperties::get(static_cast<const OdRxObject*>(object.get()));
       std::size_t values = container ? container->size() : 0;
       const std::string note = damageNote(object.get());
-      std::cout << handleText(id) << "  " << object->isA()->name().toUtf8() << "  " << values
+      std::cout << handleText(id) << "  " << shown(object->isA()->name().toUtf8()) << "  " << values
                 << (values == 1 ? " value" : " values") << (note.empty() ? "" : "; " + note)
                 << "\n";
     }

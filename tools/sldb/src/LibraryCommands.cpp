@@ -543,7 +543,7 @@ class ListCommand final : public DrawingCommand {
     for (const auto& library : listed) {
       std::cout << library["library"].get<std::string>() << ":\n";
       for (const auto& name : library["names"])
-        std::cout << "  " << name.get<std::string>() << "\n";
+        std::cout << "  " << shown(name.get<std::string>()) << "\n";
     }
     return 0;
   }

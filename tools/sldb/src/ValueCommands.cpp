@@ -148,14 +148,14 @@ nlohmann::json propertyJson(const sl_db::DynamicProperty& property, const OdDbEn
 /// One line of `props`: key, set, kind, storage type, value with where it came from, result.
 void printProperty(const nlohmann::json& p) {
   if (p.value("computed_by_module", true) == false && p["text"].is_null()) {
-    std::cout << p["key"].get<std::string>() << "  set "
-              << (p["set"].is_null() ? std::string("-") : p["set"].get<std::string>())
+    std::cout << shown(p["key"].get<std::string>()) << "  set "
+              << (p["set"].is_null() ? std::string("-") : shown(p["set"].get<std::string>()))
               << "  value  " << p["type"].get<std::string>()
               << "  not computed (no module computes it)\n";
     return;
   }
-  std::cout << p["key"].get<std::string>() << "  set "
-            << (p["set"].is_null() ? std::string("-") : p["set"].get<std::string>()) << "  "
+  std::cout << shown(p["key"].get<std::string>()) << "  set "
+            << (p["set"].is_null() ? std::string("-") : shown(p["set"].get<std::string>())) << "  "
             << p["kind"].get<std::string>() << "  " << p["type"].get<std::string>() << "  "
             << (p["text"].is_null()
                     ? std::string("none")

@@ -223,6 +223,13 @@ int main(int argc, char** argv) {
       "The command-line host: it loads stocklib_db.tx as a CAD host does and binds\n"
       "building-information libraries to drawings.",
       "sldb");
+  // Every name and text is taken as UTF-8: a byte that is none would be stored as U+FFFD.
+  for (int i = 1; i < argc; ++i) {
+    if (!OdString::isValidUtf8(argv[i])) {
+      std::cerr << "sldb: argument " << i << " is not UTF-8 text\n";
+      return 2;
+    }
+  }
   GlobalOptions options;
   declareGlobalOptions(app, options);
   // First pass: the global options, up to the command's name. The modules they name declare

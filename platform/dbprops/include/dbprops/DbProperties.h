@@ -3,6 +3,8 @@
 // data of kind "DbProperties", so it is saved in drawing files, copied with the entity and
 // restored by undo.
 #pragma once
+/// @file
+/// The property container attached to a drawing entity: its named values and instance sets.
 
 #include <cstdint>
 #include <map>

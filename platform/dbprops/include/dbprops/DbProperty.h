@@ -2,6 +2,8 @@
 // holding one T. Every DbProperty is a DbPropertyContainer<T> of the supported type T whose
 // descriptor type() answers, so typed access checks the descriptor only.
 #pragma once
+/// @file
+/// One typed value stored on a drawing object.
 
 #include <memory>
 

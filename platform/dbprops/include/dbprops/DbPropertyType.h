@@ -8,6 +8,8 @@
 //   4 uint16        9 double         14 OdGePoint2d
 // The value types, and so the valid descriptors, are exactly those of DBPROPS_FOR_EACH_TYPE.
 #pragma once
+/// @file
+/// The descriptor of a stored value: structure, element code and key code.
 
 #include <cstdint>
 #include <map>

@@ -1,6 +1,8 @@
 // oa attributes: extra facts a palette definition gives about itself when asked for an attribute
 // class: its category and weight, the items of an enumeration, the labels of a boolean.
 #pragma once
+/// @file
+/// Attributes a palette definition gives about itself: category, weight, items, labels.
 
 #include <utility>
 #include <vector>

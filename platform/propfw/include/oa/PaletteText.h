@@ -1,6 +1,8 @@
 // Plain-text rendering of a palette: what each source of a manager shows for one object, by
 // category, with values, read-only marks and children. The command-line host prints it.
 #pragma once
+/// @file
+/// The plain-text rendering of a palette for one object.
 
 #include <functional>
 

@@ -1,6 +1,8 @@
 // oa::PropType: the value types of palette properties, one runtime class each, with one shared
 // instance per type reached through getType().
 #pragma once
+/// @file
+/// The value types of palette properties.
 
 #include "oa/PropfwExport.h"
 #include "tdx/PropertyValue.h"

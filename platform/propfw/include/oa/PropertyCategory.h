@@ -1,6 +1,8 @@
 // oa::PropertyCategory: a group of palette properties, with an identifier, names, a weight that
 // orders categories (lower first) and an optional parent category.
 #pragma once
+/// @file
+/// Categories that group and order palette properties.
 
 #include "oa/PropfwExport.h"
 #include "ut/KcRxObject.h"

@@ -2,6 +2,8 @@
 // type, attributes, and the reading and writing of its value. Sources derive from it; the
 // framework gives the default behaviour documented on each operation.
 #pragma once
+/// @file
+/// One property the palette shows for an object, and how its value is read and written.
 
 #include "OdArray.h"
 #include "oa/Attributes.h"

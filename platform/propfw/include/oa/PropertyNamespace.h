@@ -1,6 +1,8 @@
 // oa::PropertyNamespace: the namespace of palette definitions; namespaces nest, and a
 // definition's qualified name is its namespace path and global name joined by "/".
 #pragma once
+/// @file
+/// The nesting namespaces of palette definitions.
 
 #include "oa/PropfwExport.h"
 #include "ut/KcRxObject.h"

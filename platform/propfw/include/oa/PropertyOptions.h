@@ -1,6 +1,8 @@
 // oa::PropertyOptions: the flag words with which the palette asks sources for definitions of an
 // object (Object) or of a class (Type).
 #pragma once
+/// @file
+/// The flags with which the palette asks sources for definitions.
 
 #include <cstdint>
 

@@ -1,6 +1,8 @@
 // oa::PropertySource: a supplier of palette definitions for objects and classes. The framework
 // implements the walks and lookups on top of the two getPropertyDefinitions operations.
 #pragma once
+/// @file
+/// A supplier of palette definitions for objects and classes.
 
 #include "OdArray.h"
 #include "oa/PropertyDefinition.h"

@@ -1,6 +1,8 @@
 // oa::PropertySourceManager: a named, identified, ordered set of property sources, through which
 // a palette asks all of them at once.
 #pragma once
+/// @file
+/// A named, ordered set of property sources asked all at once.
 
 #include <vector>
 

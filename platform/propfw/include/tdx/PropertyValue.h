@@ -1,6 +1,8 @@
 // tdx::PropertyValue: one value shown or edited in the property palette: a kind, a 64-bit
 // payload and a state word. A string value owns its text.
 #pragma once
+/// @file
+/// One value shown or edited in the property palette.
 
 #include <cstdint>
 

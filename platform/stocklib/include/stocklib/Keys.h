@@ -1,5 +1,7 @@
 // Keys (unique names of objects) and criteria (filters for listing objects) of the library store.
 #pragma once
+/// @file
+/// Unique names of library objects and the criteria that filter listings.
 
 #include <cstdint>
 #include <vector>

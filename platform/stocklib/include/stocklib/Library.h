@@ -1,6 +1,8 @@
 // One open library file (Library), the id mapping of copies between libraries (IdMapping) and
 // the process-wide manager that opens libraries and holds the event reactor (LibraryManager).
 #pragma once
+/// @file
+/// An open library file, the id mapping of copies and the manager that opens libraries.
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,8 @@
 // Materials and compositions of the library store: materials with their hatch patterns, assets
 // and custom values, material types, compositions made of plies, composition types.
 #pragma once
+/// @file
+/// Materials and compositions of the library store.
 
 #include <cstdint>
 #include <map>

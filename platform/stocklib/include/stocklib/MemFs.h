@@ -1,6 +1,8 @@
 // In-memory files (MemFs, MemFile) and the SQLite file system "memvfs" under which a library
 // location "memvfs://NAME" is the in-memory file NAME.
 #pragma once
+/// @file
+/// In-memory files and the file system that stores libraries in them.
 
 #include <cstddef>
 #include <cstdint>

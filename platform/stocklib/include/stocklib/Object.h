@@ -1,6 +1,8 @@
 // The base of every library object: identity (id and library), stored fields, per-object
 // reactors and the typed save members that every object type gets.
 #pragma once
+/// @file
+/// The base of every library object.
 
 #include <cstdint>
 #include <memory>

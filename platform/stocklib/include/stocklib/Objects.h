@@ -1,6 +1,8 @@
 // The property-definition objects of the library store: namespaces, property sets, property and
 // value definitions, units and measures, entity types, layers, tags and custom properties.
 #pragma once
+/// @file
+/// The property-definition objects of the library store.
 
 #include <cstdint>
 #include <memory>

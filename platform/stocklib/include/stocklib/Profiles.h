@@ -2,6 +2,8 @@
 // custom outline profile and the sixteen parametrized shapes, their keys and criteria, and the
 // scale comparison used to repair profiles stored at a wrong scale.
 #pragma once
+/// @file
+/// Structural profiles of the library store.
 
 #include <cstdint>
 #include <vector>

@@ -1,5 +1,7 @@
 // Translations: the catalogue of translated words that the host installs for the library store.
 #pragma once
+/// @file
+/// The catalogue of translated words the library store uses.
 
 #include <map>
 #include <memory>

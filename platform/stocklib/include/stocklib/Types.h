@@ -1,6 +1,8 @@
 // Small value types of the library store: object type numbers, object keys, property types,
 // library units, remove answers and the exceptions the store throws.
 #pragma once
+/// @file
+/// Small value types and the exceptions of the library store.
 
 #include <cstdint>
 #include <stdexcept>

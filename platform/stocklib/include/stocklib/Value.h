@@ -1,6 +1,8 @@
 // Stored field values of library objects: the representation shared by the objects and the
 // storage engine (not meant for callers).
 #pragma once
+/// @file
+/// Stored field values of library objects, shared with the storage engine.
 
 #include <cstdint>
 #include <variant>

@@ -1,6 +1,8 @@
 // ut::FileName: a file or folder path held in normal form ("/" separators, no "." segments,
 // ".." folded where it can be), with the folder, relative/absolute tests and joining.
 #pragma once
+/// @file
+/// File and folder paths held in normal form.
 
 #include "OdString.h"
 #include "ut/UtExport.h"

@@ -1,6 +1,8 @@
 // File helpers of the utility library: existence, a copy that never leaves a partial target,
 // removal. Paths are OdString, passed to the system as UTF-8; no length limit of our own.
 #pragma once
+/// @file
+/// File helpers: existence, a copy that never leaves a partial target, removal.
 
 #include "OdString.h"
 #include "ut/UtExport.h"

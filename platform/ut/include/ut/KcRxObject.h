@@ -1,6 +1,8 @@
 // The maker's runtime-object helpers: the base KcRxObject, the counting KcRxObjectImpl and the
 // intrusive KcSmartPtr, all on top of the SDK's runtime objects.
 #pragma once
+/// @file
+/// Runtime-object helpers on top of the SDK's runtime objects.
 
 #include "RxObject.h"
 #include "ut/UtExport.h"

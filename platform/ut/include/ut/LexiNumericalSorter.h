@@ -1,6 +1,8 @@
 // ut::LexiNumericalSorter: orders texts the way people read them ("item 20" before "item 100")
 // by splitting each into number and text tokens, with an optional hook to rewrite the tokens.
 #pragma once
+/// @file
+/// Ordering of texts the way people read numbers in them.
 
 #include <boost/variant.hpp>
 #include <functional>

@@ -1,6 +1,8 @@
 // Numbers as text for people: the shortest decimal form that reads back as the same number,
 // the same under every locale.
 #pragma once
+/// @file
+/// Numbers as shortest, locale-independent text.
 
 #include "OdString.h"
 #include "ut/UtExport.h"

@@ -1,6 +1,8 @@
 // ut::UUID: 128-bit identifiers; name-based ones (version 5, SHA-1) are made from a namespace
 // identifier and a text, so the same text always gives the same identifier.
 #pragma once
+/// @file
+/// 128-bit identifiers, name-based ones included.
 
 #include <array>
 #include <cstddef>

@@ -1,6 +1,8 @@
 // ut::vector_map: a map kept as a sorted vector of pairs; compact and fast to walk, for small
 // maps that are built once and read often.
 #pragma once
+/// @file
+/// A map kept as a sorted vector.
 
 #include <algorithm>
 #include <functional>
