@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "Consistency.h"
+#include "Plausibility.h"
 #include "Schema.h"
 #include "Store.h"
 #include "stocklib/Objects.h"
@@ -180,6 +181,19 @@ std::vector<OdString> Library::check(std::size_t limit, const Progress& progress
     out.push_back(OdString::fromUtf8("not made by the store: " + item));
   for (const std::string& p : detail::consistencyProblems(m_store->db, limit, progress))
     out.push_back(OdString::fromUtf8(p));
+  // Values no real object can have; only when the file reads back, as they are read through it.
+  if (out.empty()) {
+    for (ObjectType type : {ObjectType::PhysicalAsset, ObjectType::BimAsset, ObjectType::Material,
+                            ObjectType::Composition, ObjectType::ParametrizedProfile}) {
+      std::vector<KcSmartPtr<Object>> objects;
+      m_store->getAll(type, nullptr, objects);
+      for (const KcSmartPtr<Object>& o : objects)
+        for (const std::string& p : detail::implausible(*o)) {
+          if (out.size() >= limit) return out;
+          out.push_back(OdString::fromUtf8(detail::describeObject(*o) + ": " + p));
+        }
+    }
+  }
   if (out.size() > limit) out.resize(limit);
   return out;
 }
