@@ -315,3 +315,51 @@ TEST_F(Materials, ImportAndCheckRefuseImpossibleValues) {
     EXPECT_EQ(found[0].toUtf8(), std::string(c.object) + ": " + c.problem);
   }
 }
+
+// Every shipped composition runs from its exterior (or top) face: an interior lining (finish 2)
+// never comes first nor an exterior finish (finish 1) last, but for a composition the same on
+// both faces. Its core holds the structural ply, which is of structure and not an insulation,
+// and a variable ply is of a material that may vary in thickness.
+TEST_F(Materials, ShippedCompositionsRunFromTheExteriorWithTheirMarksOnTheRightPlies) {
+  for (const char* file : {"metric.stocklib", "imperial.stocklib"}) {
+    SCOPED_TRACE(file);
+    auto lib = LibraryManager::instance().open(
+        OdString::fromUtf8(std::string(SL_SUPPORT_DIR) + "/" + file), true);
+    ASSERT_TRUE(lib);
+    std::vector<KcSmartPtr<Composition>> compositions;
+    lib->get(compositions);
+    EXPECT_GE(compositions.size(), 5u);
+    for (const auto& c : compositions) {
+      SCOPED_TRACE(c->name().toUtf8());
+      std::size_t n = c->plies_size();
+      ASSERT_GT(n, 0u);
+      auto first = c->ply(0), last = c->ply(n - 1);
+      bool symmetric = first->material()->name() == last->material()->name() &&
+                       first->function() == last->function();
+      EXPECT_TRUE(symmetric ||
+                  (first->function() != kFunctionFinish2 && last->function() != kFunctionFinish1));
+      EXPECT_LE(c->first_core_ply(), c->structural_ply());
+      EXPECT_LE(c->structural_ply(), c->last_core_ply());
+      ASSERT_LT(c->last_core_ply(), n);
+      auto structural = c->ply(c->structural_ply());
+      EXPECT_EQ(structural->function(), kFunctionStructure);
+      ASSERT_TRUE(structural->material() && structural->material()->bim_asset());
+      EXPECT_NE(structural->material()->bim_asset()->default_function(), kFunctionInsulation);
+      if (c->has_variable_ply()) {
+        ASSERT_LT(c->variable_ply(), n);
+        auto variable = c->ply(c->variable_ply())->material();
+        ASSERT_TRUE(variable && variable->bim_asset());
+        EXPECT_TRUE(variable->bim_asset()->variable_thickness());
+      }
+    }
+    if (std::string(file) != "imperial.stocklib") continue;
+    // The insulating glass unit is its lites and its air space, not a material of averages.
+    EXPECT_FALSE(lib->get<Material>(NameKey(L"Insulating glass unit")));
+    auto unit = lib->get<Composition>(NameKey(L"Insulating glass unit"));
+    ASSERT_TRUE(unit);
+    std::vector<OdString> plies;
+    for (const auto& p : unit->plies())
+      plies.push_back(p->material()->name());
+    EXPECT_EQ(plies, (std::vector<OdString>{L"Float glass", L"Air", L"Float glass"}));
+  }
+}
