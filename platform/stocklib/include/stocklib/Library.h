@@ -298,9 +298,9 @@ class STOCKLIB_API LibraryManager {
   std::shared_ptr<Library> open(const OdString& location, bool readOnly);
   /// openChecked: as open for writing (with `createUnit`, as create with that unit and no name),
   /// for a file someone else made (embedded in a drawing from elsewhere, or named by a user): an
-  /// existing file this call opens must also pass Library::check, else it is closed and the
-  /// answer is empty, with lastError naming the first problems. A library open already is
-  /// answered as it is.
+  /// existing file this call opens must also pass Library::check (values no real object can have
+  /// excepted: they are readable, and the user's to mend), else it is closed and the answer is
+  /// empty, with lastError naming the first problems. A library open already is answered as it is.
   std::shared_ptr<Library> openChecked(const OdString& location,
                                        std::optional<LibraryUnit> createUnit = std::nullopt);
   /// create: the library at `location`, making the file (with `unit` and `name`) when it does
