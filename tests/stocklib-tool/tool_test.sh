@@ -96,6 +96,24 @@ cat > big.xml <<'XML'
 XML
 expect 1 '"diameter": "1e308" is too large' import mm.stocklib big.xml --unit inch
 "$tool" export mm.stocklib after.xml && cmp -s before.xml after.xml || fail "a refused length changed the library"
+# A composition no wall can be is refused in one line naming it, the field and the value, and
+# leaves no file behind; written into a file behind the store's back, check names it.
+cat > wall.xml <<'XML'
+<stocklib>
+  <Material name="Brick"/>
+  <Composition name="Wall" first_core_ply="0" last_core_ply="1" structural_ply="1">
+    <Ply material="Brick" thickness="115" function="1"/><Ply material="Brick" thickness="50" function="4"/>
+  </Composition>
+</stocklib>
+XML
+sed -e 's/thickness="115" function="1"/thickness="-50" function="9"/' \
+    -e 's/"0" last_core_ply="1" structural_ply="1"/"7" last_core_ply="9" structural_ply="12"/' wall.xml > badwall.xml
+expect 1 '<Composition name="Wall">: first_core_ply 7 .*structural_ply 12 .*ply 0 thickness -50 is not positive' \
+    import wall.stocklib badwall.xml
+[ "$(wc -l < out.txt)" -eq 1 ] && [ ! -e wall.stocklib ] || fail "refused wall: $(cat out.txt)"
+"$tool" import wall.stocklib wall.xml || fail "import of a sound wall"
+sqlite3 wall.stocklib "UPDATE o_Composition SET structural_ply=12" || fail "sqlite3"
+expect 1 'problem: Composition "Wall": structural_ply 12 is outside its 2 plies' check wall.stocklib
 # A trigger smuggled into a library is named by check and refused by every open.
 cp mm.stocklib trig.stocklib
 sqlite3 trig.stocklib "CREATE TRIGGER eat AFTER INSERT ON o_Tag BEGIN DELETE FROM o_Tag; END" || fail "sqlite3"

@@ -1,7 +1,12 @@
 // Materials with assets, patterns and custom values, and compositions with plies: saving,
 // reading back, copying into another library (also of the other length unit) and removal.
+#include <pugixml.hpp>
 #include "TestSupport.h"
+
+#include <cstring>
+
 #include "stocklib/Materials.h"
+#include "stocklib/Objects.h"
 
 using namespace stocklib;
 
@@ -220,4 +225,142 @@ TEST_F(Materials, CopyIntoOtherLibrariesWithReferencesAndUnits) {
   EXPECT_EQ(round->ply(0)->material()->name(), L"Concrete C25/30");
   for (const char* f : {"mm.stocklib", "in.stocklib", "mm2.stocklib"})
     EXPECT_TRUE(sltest::integrityOk(pathUtf8(f))) << f;
+}
+
+// Values no real object can have: an import refuses them, naming the element, field and value,
+// and keeps nothing; a file holding them (written behind the store's back) fails its check with
+// one line naming the object, the field and the value.
+TEST_F(Materials, ImportAndCheckRefuseImpossibleValues) {
+  const char* good =
+      "<r><Tag name='ok'/>"
+      "<PhysicalAsset name='P' density='2400' specific_heat='1000' thermal_conductivity='2'/>"
+      "<BimAsset name='B' default_function='6'/>"
+      "<Material name='M' cut_pattern_type='2' surface_pattern_type='-1' physical_asset='P'"
+      " bim_asset='B'/>"
+      "<Composition name='C' first_core_ply='0' last_core_ply='1' structural_ply='0'"
+      " variable_ply='1'><Ply material='M' thickness='200' function='0'/>"
+      "<Ply material='M' thickness='0.01' function='6'/></Composition>"
+      "<ProfileName name='H'/><IShapeProfile profile_name='H' size='1' height='200' width='100'"
+      " web_thickness='5' flange_thickness='8'/></r>";
+  struct Case {
+    const char *element, *field, *value, *object, *problem;
+  } cases[] = {
+      {"Ply", "thickness", "-50", "Composition \"C\"", "ply 0 thickness -50 is not positive"},
+      {"Ply", "thickness", "0", "Composition \"C\"", "ply 0 thickness 0 is not positive"},
+      {"Ply", "function", "9", "Composition \"C\"", "ply 0 function 9 is outside 0 to 6"},
+      {"Ply", "function", "-1", "Composition \"C\"", "ply 0 function -1 is outside 0 to 6"},
+      {"Composition", "first_core_ply", "7", "Composition \"C\"",
+       "first_core_ply 7 is outside its 2 plies"},
+      {"Composition", "last_core_ply", "9", "Composition \"C\"",
+       "last_core_ply 9 is outside its 2 plies"},
+      {"Composition", "structural_ply", "2", "Composition \"C\"",
+       "structural_ply 2 is outside its 2 plies"},
+      {"Composition", "variable_ply", "-1", "Composition \"C\"",
+       "variable_ply -1 is outside its 2 plies"},
+      {"Material", "cut_pattern_type", "3", "Material \"M\"",
+       "cut_pattern_type 3 is outside -1 to 2"},
+      {"Material", "surface_pattern_type", "-2", "Material \"M\"",
+       "surface_pattern_type -2 is outside -1 to 2"},
+      {"BimAsset", "default_function", "7", "BimAsset \"B\"",
+       "default_function 7 is outside 0 to 6"},
+      {"PhysicalAsset", "density", "0", "PhysicalAsset \"P\"", "density 0 is not positive"},
+      {"PhysicalAsset", "thermal_conductivity", "-2", "PhysicalAsset \"P\"",
+       "thermal_conductivity -2 is not positive"},
+      {"IShapeProfile", "web_thickness", "0", "IShapeProfile \"H 1\"",
+       "web_thickness 0 is not positive"},
+      {"IShapeProfile", "flange_thickness", "100.5", "IShapeProfile \"H 1\"",
+       "flange_thickness 100.5 is more than half the height 200"},
+      {"IShapeProfile", "flange_thickness", "100", "", ""},  // a web of no height, but whole
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.element) + " " + c.field + "=" + c.value);
+    std::string name = "v" + std::to_string(n++) + ".stocklib";
+    auto lib = library(name.c_str());
+    ASSERT_TRUE(lib);
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string(good));
+    pugi::xml_node root = doc.first_child();
+    pugi::xml_node e =
+        root.find_node([&](pugi::xml_node x) { return !std::strcmp(x.name(), c.element); });
+    e.attribute(c.field).set_value(c.value);
+    std::string refused;
+    try {
+      lib->importFromXml(root, Library::ImportOptions());
+    } catch (const Exception& x) {
+      refused = x.what();
+    }
+    if (!*c.problem) {
+      EXPECT_EQ(refused, "");
+      EXPECT_TRUE(lib->check().empty());
+      continue;
+    }
+    EXPECT_NE(refused.find(std::string(c.problem)), std::string::npos) << refused;
+    EXPECT_EQ(refused.find('\n'), std::string::npos);
+    EXPECT_FALSE(lib->get<Tag>(NameKey(L"ok")));
+    // The good document, made bad in the file.
+    ASSERT_TRUE(doc.load_string(good));
+    root = doc.first_child();
+    lib->importFromXml(root, Library::ImportOptions());
+    ASSERT_TRUE(lib->check().empty());
+    lib.reset();
+    std::string table = std::string("o_") + c.element;
+    sqlOn(name.c_str(), ("UPDATE " + table + " SET " + c.field + "=" + c.value +
+                         " WHERE id=(SELECT min(id) FROM " + table + ")")
+                            .c_str());
+    // Readable all the same: a file someone else made opens, and check names the value.
+    lib = LibraryManager::instance().openChecked(path(name.c_str()));
+    ASSERT_TRUE(lib) << LibraryManager::instance().lastError().toUtf8();
+    std::vector<OdString> found = lib->check();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].toUtf8(), std::string(c.object) + ": " + c.problem);
+  }
+}
+
+// Every shipped composition runs from its exterior (or top) face: an interior lining (finish 2)
+// never comes first nor an exterior finish (finish 1) last, but for a composition the same on
+// both faces. Its core holds the structural ply, which is of structure and not an insulation,
+// and a variable ply is of a material that may vary in thickness.
+TEST_F(Materials, ShippedCompositionsRunFromTheExteriorWithTheirMarksOnTheRightPlies) {
+  for (const char* file : {"metric.stocklib", "imperial.stocklib"}) {
+    SCOPED_TRACE(file);
+    auto lib = LibraryManager::instance().open(
+        OdString::fromUtf8(std::string(SL_SUPPORT_DIR) + "/" + file), true);
+    ASSERT_TRUE(lib);
+    std::vector<KcSmartPtr<Composition>> compositions;
+    lib->get(compositions);
+    EXPECT_GE(compositions.size(), 5u);
+    for (const auto& c : compositions) {
+      SCOPED_TRACE(c->name().toUtf8());
+      std::size_t n = c->plies_size();
+      ASSERT_GT(n, 0u);
+      auto first = c->ply(0), last = c->ply(n - 1);
+      bool symmetric = first->material()->name() == last->material()->name() &&
+                       first->function() == last->function();
+      EXPECT_TRUE(symmetric ||
+                  (first->function() != kFunctionFinish2 && last->function() != kFunctionFinish1));
+      EXPECT_LE(c->first_core_ply(), c->structural_ply());
+      EXPECT_LE(c->structural_ply(), c->last_core_ply());
+      ASSERT_LT(c->last_core_ply(), n);
+      auto structural = c->ply(c->structural_ply());
+      EXPECT_EQ(structural->function(), kFunctionStructure);
+      ASSERT_TRUE(structural->material() && structural->material()->bim_asset());
+      EXPECT_NE(structural->material()->bim_asset()->default_function(), kFunctionInsulation);
+      if (c->has_variable_ply()) {
+        ASSERT_LT(c->variable_ply(), n);
+        auto variable = c->ply(c->variable_ply())->material();
+        ASSERT_TRUE(variable && variable->bim_asset());
+        EXPECT_TRUE(variable->bim_asset()->variable_thickness());
+      }
+    }
+    if (std::string(file) != "imperial.stocklib") continue;
+    // The insulating glass unit is its lites and its air space, not a material of averages.
+    EXPECT_FALSE(lib->get<Material>(NameKey(L"Insulating glass unit")));
+    auto unit = lib->get<Composition>(NameKey(L"Insulating glass unit"));
+    ASSERT_TRUE(unit);
+    std::vector<OdString> plies;
+    for (const auto& p : unit->plies())
+      plies.push_back(p->material()->name());
+    EXPECT_EQ(plies, (std::vector<OdString>{L"Float glass", L"Air", L"Float glass"}));
+  }
 }

@@ -82,7 +82,7 @@ TEST_F(XmlFormat, ImportedObjectsKeepTheirReferencesAndValues) {
   auto wall = lib->get<Composition>(NameKey(L"Exterior wall, ETICS on calcium silicate"));
   ASSERT_TRUE(wall);
   EXPECT_EQ(wall->plies_size(), 4u);
-  EXPECT_EQ(wall->ply(2)->material()->name(), L"EPS 035");
+  EXPECT_EQ(wall->ply(1)->material()->name(), L"EPS 035");
   EXPECT_EQ(wall->variable_ply_max_thickness(), 300);
   auto steel = lib->get<Material>(NameKey(L"Steel S355"));
   ASSERT_TRUE(steel);

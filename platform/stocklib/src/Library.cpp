@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "Consistency.h"
+#include "Plausibility.h"
 #include "Schema.h"
 #include "Store.h"
 #include "stocklib/Objects.h"
@@ -174,12 +175,35 @@ void Library::copyAll(const std::shared_ptr<const Library>& source, IdMapping& m
   m_store->copyAll(const_cast<Library&>(*source), mapping);
 }
 
-std::vector<OdString> Library::check(std::size_t limit, const Progress& progress) const {
+namespace {
+// The problems that make a file unsafe to read: items the store did not make, broken references
+// and rows. Values no real object can have are readable and are not among them.
+std::vector<OdString> fileProblems(detail::Store& store, std::size_t limit,
+                                   const Library::Progress& progress) {
   std::vector<OdString> out;
-  for (const std::string& item : detail::foreignSchema(m_store->db))
+  for (const std::string& item : detail::foreignSchema(store.db))
     out.push_back(OdString::fromUtf8("not made by the store: " + item));
-  for (const std::string& p : detail::consistencyProblems(m_store->db, limit, progress))
+  for (const std::string& p : detail::consistencyProblems(store.db, limit, progress))
     out.push_back(OdString::fromUtf8(p));
+  return out;
+}
+}  // namespace
+
+std::vector<OdString> Library::check(std::size_t limit, const Progress& progress) const {
+  std::vector<OdString> out = fileProblems(*m_store, limit, progress);
+  // Values no real object can have; only when the file reads back, as they are read through it.
+  if (out.empty()) {
+    for (ObjectType type : {ObjectType::PhysicalAsset, ObjectType::BimAsset, ObjectType::Material,
+                            ObjectType::Composition, ObjectType::ParametrizedProfile}) {
+      std::vector<KcSmartPtr<Object>> objects;
+      m_store->getAll(type, nullptr, objects);
+      for (const KcSmartPtr<Object>& o : objects)
+        for (const std::string& p : detail::implausible(*o)) {
+          if (out.size() >= limit) return out;
+          out.push_back(OdString::fromUtf8(detail::describeObject(*o) + ": " + p));
+        }
+    }
+  }
   if (out.size() > limit) out.resize(limit);
   return out;
 }
@@ -273,7 +297,9 @@ std::shared_ptr<Library> LibraryManager::openOrCreate(const OdString& location, 
       return nullptr;
     }
     if (checked && !lib->m_store->isNew) {
-      std::vector<OdString> problems = lib->check(3);
+      // A value no real object can have is the user's to mend, not a reason to refuse the file.
+      std::vector<OdString> problems = fileProblems(*lib->m_store, 3, {});
+      if (problems.size() > 3) problems.resize(3);
       if (!problems.empty()) {
         g_lastError = location + L" is not consistent: " + problems.front();
         for (std::size_t i = 1; i < problems.size(); ++i)

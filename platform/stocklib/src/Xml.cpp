@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "Plausibility.h"
 #include "Schema.h"
 #include "Store.h"
 #include "stocklib/Library.h"
@@ -129,6 +130,10 @@ class Importer {
       const TypeDesc* t = TypeRegistry::get().byName(n.name());
       if (!t || t->abstract) fail(n, "unknown element");
       KcSmartPtr<Object> o = build(n, *t, -1);
+      std::string refused;
+      for (const std::string& p : implausible(*o))
+        refused += (refused.empty() ? "" : "; ") + p;
+      if (!refused.empty()) fail(n, refused);
       uint32_t id = 0;
       try {
         id = m_store.storeImported(*o, m_replace);

@@ -233,9 +233,9 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
   /// objects whose unique key exists here, and records the ids in `mapping`.
   void copyAll(const std::shared_ptr<const Library>& source, IdMapping& mapping);
 
-  /// importFromXml: reads the objects under `node` (as written by exportToXml) into this library
-  /// in one transaction. Throws Exception naming the element at fault; nothing is kept then.
-  /// `progress`: told of the elements under `node` read (all but "meta"), none by default.
+  /// importFromXml: reads the objects under `node` (as written by exportToXml) in one transaction.
+  /// Throws Exception naming the element at fault, also at a value no real object can have (see
+  /// docs/FORMATS.md); nothing is kept then. `progress`: told of the elements read (not "meta").
   void importFromXml(pugi::xml_node& node, const ImportOptions& options,
                      const Progress& progress = {});
   /// exportToXml: writes the library's settings (element "meta") and every object of this
@@ -246,11 +246,11 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
   void exportToXml(pugi::xml_node& node,
                    const std::vector<KcSmartPtr<const Object>>& objects) const;
 
-  /// check: the store's consistency check: one line per problem (dangling references, objects
-  /// without their data or data without its object, unknown object types, lengths that are not
-  /// finite, schema items the store did not make); at most `limit` lines, empty when the file is
-  /// consistent. Exception only when the file cannot be read at all. `progress`: told of the
-  /// check's steps (one per stored type and a few more), none by default.
+  /// check: one line per problem (dangling references, objects without their data or data without
+  /// its object, unknown types, lengths not finite, schema items the store did not make; when none
+  /// of these, each value no real object can have, as importFromXml refuses it); at most `limit`
+  /// lines, empty when the file is consistent. Exception only when the file cannot be read at all.
+  /// `progress`: told of the check's steps (one per stored type and a few more), none by default.
   std::vector<OdString> check(std::size_t limit = 20, const Progress& progress = {}) const;
 
   // The non-template core of get (also usable with a run-time type).
@@ -297,9 +297,9 @@ class STOCKLIB_API LibraryManager {
   std::shared_ptr<Library> open(const OdString& location, bool readOnly);
   /// openChecked: as open for writing (with `createUnit`, as create with that unit and no name),
   /// for a file someone else made (embedded in a drawing from elsewhere, or named by a user): an
-  /// existing file this call opens must also pass Library::check, else it is closed and the
-  /// answer is empty, with lastError naming the first problems. A library open already is
-  /// answered as it is.
+  /// existing file this call opens must also pass Library::check (values no real object can have
+  /// excepted: they are readable, and the user's to mend), else it is closed and the answer is
+  /// empty, with lastError naming the first problems. A library open already is answered as it is.
   std::shared_ptr<Library> openChecked(const OdString& location,
                                        std::optional<LibraryUnit> createUnit = std::nullopt);
   /// create: the library at `location`, making the file (with `unit` and `name`) when it does
