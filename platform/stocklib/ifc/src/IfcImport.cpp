@@ -1,11 +1,18 @@
 // Reads an IFC 4 or IFC 2x3 file through IFC++ into a library, by way of the store's XML import
 // (one transaction: a file that fails changes nothing).
+#include <ifcpp/IFC4/include/IfcArbitraryClosedProfileDef.h>
+#include <ifcpp/IFC4/include/IfcAsymmetricIShapeProfileDef.h>
+#include <ifcpp/IFC4/include/IfcCShapeProfileDef.h>
+#include <ifcpp/IFC4/include/IfcCartesianPoint.h>
+#include <ifcpp/IFC4/include/IfcCartesianPointList2D.h>
 #include <ifcpp/IFC4/include/IfcCircleHollowProfileDef.h>
 #include <ifcpp/IFC4/include/IfcCircleProfileDef.h>
 #include <ifcpp/IFC4/include/IfcConversionBasedUnit.h>
 #include <ifcpp/IFC4/include/IfcCoveringType.h>
+#include <ifcpp/IFC4/include/IfcEllipseProfileDef.h>
 #include <ifcpp/IFC4/include/IfcIShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcIdentifier.h>
+#include <ifcpp/IFC4/include/IfcIndexedPolyCurve.h>
 #include <ifcpp/IFC4/include/IfcInteger.h>
 #include <ifcpp/IFC4/include/IfcLShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcLabel.h>
@@ -20,8 +27,10 @@
 #include <ifcpp/IFC4/include/IfcMeasureWithUnit.h>
 #include <ifcpp/IFC4/include/IfcNonNegativeLengthMeasure.h>
 #include <ifcpp/IFC4/include/IfcPlaneAngleMeasure.h>
+#include <ifcpp/IFC4/include/IfcPolyline.h>
 #include <ifcpp/IFC4/include/IfcPositiveLengthMeasure.h>
 #include <ifcpp/IFC4/include/IfcProfileProperties.h>
+#include <ifcpp/IFC4/include/IfcPropertyListValue.h>
 #include <ifcpp/IFC4/include/IfcPropertySingleValue.h>
 #include <ifcpp/IFC4/include/IfcRatioMeasure.h>
 #include <ifcpp/IFC4/include/IfcReal.h>
@@ -29,6 +38,7 @@
 #include <ifcpp/IFC4/include/IfcRectangleProfileDef.h>
 #include <ifcpp/IFC4/include/IfcRelAssociatesMaterial.h>
 #include <ifcpp/IFC4/include/IfcRoofType.h>
+#include <ifcpp/IFC4/include/IfcRoundedRectangleProfileDef.h>
 #include <ifcpp/IFC4/include/IfcSIPrefix.h>
 #include <ifcpp/IFC4/include/IfcSIUnit.h>
 #include <ifcpp/IFC4/include/IfcSIUnitName.h>
@@ -37,10 +47,12 @@
 #include <ifcpp/IFC4/include/IfcTShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcText.h>
 #include <ifcpp/IFC4/include/IfcThermalConductivityMeasure.h>
+#include <ifcpp/IFC4/include/IfcTrapeziumProfileDef.h>
 #include <ifcpp/IFC4/include/IfcUShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcUnitAssignment.h>
 #include <ifcpp/IFC4/include/IfcUnitEnum.h>
 #include <ifcpp/IFC4/include/IfcWallType.h>
+#include <ifcpp/IFC4/include/IfcZShapeProfileDef.h>
 #include <ifcpp/model/BuildingModel.h>
 #include <ifcpp/reader/ReaderSTEP.h>
 
@@ -91,10 +103,47 @@ std::wstring textOf(const shared_ptr<IfcValue>& v) {
 // Single values of a property set by name.
 using Properties = std::map<std::wstring, shared_ptr<IfcValue>>;
 
-void collect(const std::vector<shared_ptr<IfcProperty>>& in, Properties& out) {
-  for (const auto& p : in)
+// List values of a property set by name.
+using Lists = std::map<std::wstring, std::vector<shared_ptr<IfcValue>>>;
+
+void collect(const std::vector<shared_ptr<IfcProperty>>& in, Properties& out, Lists& lists) {
+  for (const auto& p : in) {
     if (auto single = std::dynamic_pointer_cast<IfcPropertySingleValue>(p))
       if (single->m_Name) out[single->m_Name->m_value] = single->m_NominalValue;
+    if (auto list = std::dynamic_pointer_cast<IfcPropertyListValue>(p))
+      if (list->m_Name) lists[list->m_Name->m_value] = list->m_ListValues;
+  }
+}
+
+// The first two coordinates of a point; false when it has fewer.
+bool xy(const std::vector<shared_ptr<IfcLengthMeasure>>& c, OutlinePoint& out) {
+  if (c.size() < 2 || !c[0] || !c[1]) return false;
+  out.x = c[0]->m_value, out.y = c[1]->m_value;
+  return true;
+}
+
+// The vertices of a closed polyline or indexed poly curve (through all its points: IFC++ reads no
+// line or arc segments); empty with `why` set for another curve or a broken one.
+std::vector<OutlinePoint> outline(const shared_ptr<IfcCurve>& curve, std::string& why) {
+  std::vector<OutlinePoint> points;
+  auto broken = [&](const char* what) {
+    why = what;
+    return std::vector<OutlinePoint>();
+  };
+  if (auto line = std::dynamic_pointer_cast<IfcPolyline>(curve)) {
+    for (const auto& p : line->m_Points)
+      if (points.emplace_back(), !p || !xy(p->m_Coordinates, points.back()))
+        return broken("a point has no x and y");
+  } else if (auto poly = std::dynamic_pointer_cast<IfcIndexedPolyCurve>(curve)) {
+    auto list = std::dynamic_pointer_cast<IfcCartesianPointList2D>(poly->m_Points);
+    if (!list) return broken("its points are not a 2D point list");
+    for (const auto& c : list->m_CoordList)
+      if (points.emplace_back(), !xy(c, points.back())) return broken("a point has no x and y");
+  } else {
+    return broken("its outer curve is neither a polyline nor an indexed poly curve");
+  }
+  if (points.size() > 1 && points.front() == points.back()) points.pop_back();
+  return points;
 }
 
 double siPrefix(const shared_ptr<IfcSIPrefix>& p) {
@@ -149,9 +198,12 @@ class Reader {
     if (auto u = std::dynamic_pointer_cast<IfcUnitAssignment>(e))
       if (!m_units) m_units = u;
     if (auto p = std::dynamic_pointer_cast<IfcMaterialProperties>(e))
-      if (p->m_Material && p->m_Name) collect(p->m_Properties, m_psets[p->m_Material.get()]);
+      if (p->m_Material && p->m_Name)
+        collect(p->m_Properties, m_psets[p->m_Material.get()], m_lists[p->m_Material.get()]);
     if (auto p = std::dynamic_pointer_cast<IfcProfileProperties>(e))
-      if (p->m_ProfileDefinition) collect(p->m_Properties, m_psets[p->m_ProfileDefinition.get()]);
+      if (p->m_ProfileDefinition)
+        collect(p->m_Properties, m_psets[p->m_ProfileDefinition.get()],
+                m_lists[p->m_ProfileDefinition.get()]);
     if (auto r = std::dynamic_pointer_cast<IfcRelAssociatesMaterial>(e)) {
       auto set = std::dynamic_pointer_cast<IfcMaterialLayerSet>(r->m_RelatingMaterial);
       if (auto usage = std::dynamic_pointer_cast<IfcMaterialLayerSetUsage>(r->m_RelatingMaterial))
@@ -341,11 +393,16 @@ class Reader {
     ++m_summary.layerSets;
   }
 
-  // The element name and dimensions (ours, in the XML's unit) of a profile; false when not mapped.
-  bool dimensions(const IfcProfileDef& p, std::string& element,
-                  std::vector<std::pair<const char*, double>>& out) const {
+  // The element name and dimensions (ours, in the XML's unit) of a profile, or the outline of an
+  // arbitrary one; why it is not mapped, empty when it is.
+  std::string dimensions(const IfcProfileDef& p, std::string& element,
+                         std::vector<std::pair<const char*, double>>& out,
+                         std::vector<OutlinePoint>& points) {
     auto len = [&](const char* name, const auto& v) {
       if (v) out.emplace_back(name, v->m_value * m_toXml);
+    };
+    auto twice = [&](const char* name, const auto& v) {
+      if (v) out.emplace_back(name, 2 * v->m_value * m_toXml);
     };
     auto slope = [&](const char* name, const auto& v) {
       if (v) out.emplace_back(name, std::tan(v->m_value));
@@ -354,15 +411,32 @@ class Reader {
       element = "IShapeProfile";
       len("height", e->m_OverallDepth), len("width", e->m_OverallWidth);
       len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
-      len("fillet_radius", e->m_FilletRadius);
+      len("fillet_radius", e->m_FilletRadius), slope("flange_slope", e->m_FlangeSlope);
+    } else if (auto e = dynamic_cast<const IfcAsymmetricIShapeProfileDef*>(&p)) {
+      element = "AsymmetricIShapeProfile";
+      len("height", e->m_OverallDepth), len("top_width", e->m_TopFlangeWidth);
+      len("bottom_width", e->m_BottomFlangeWidth), len("web_thickness", e->m_WebThickness);
+      len("top_flange_thickness",
+          e->m_TopFlangeThickness ? e->m_TopFlangeThickness : e->m_BottomFlangeThickness);
+      len("bottom_flange_thickness", e->m_BottomFlangeThickness);
+      len("fillet_radius", e->m_BottomFlangeFilletRadius);
     } else if (auto e = dynamic_cast<const IfcUShapeProfileDef*>(&p)) {
       element = "UShapeProfile";
       len("height", e->m_Depth), len("width", e->m_FlangeWidth);
       len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
-      len("fillet_radius", e->m_FilletRadius);
-      slope("flange_slope", e->m_FlangeSlope);
+      len("fillet_radius", e->m_FilletRadius), slope("flange_slope", e->m_FlangeSlope);
+    } else if (auto e = dynamic_cast<const IfcCShapeProfileDef*>(&p)) {
+      element = "CShapeProfile";
+      len("height", e->m_Depth), len("width", e->m_Width);
+      len("wall_thickness", e->m_WallThickness), len("lip_length", e->m_Girth);
+      len("inner_radius", e->m_InternalFilletRadius);
     } else if (auto e = dynamic_cast<const IfcTShapeProfileDef*>(&p)) {
       element = "TShapeProfile";
+      len("height", e->m_Depth), len("width", e->m_FlangeWidth);
+      len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
+      len("fillet_radius", e->m_FilletRadius);
+    } else if (auto e = dynamic_cast<const IfcZShapeProfileDef*>(&p)) {
+      element = "ZShapeProfile";
       len("height", e->m_Depth), len("width", e->m_FlangeWidth);
       len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
       len("fillet_radius", e->m_FilletRadius);
@@ -375,33 +449,95 @@ class Reader {
       element = "RectangleHollowProfile";
       len("width", e->m_XDim), len("height", e->m_YDim), len("wall_thickness", e->m_WallThickness);
       len("inner_radius", e->m_InnerFilletRadius), len("outer_radius", e->m_OuterFilletRadius);
+    } else if (auto e = dynamic_cast<const IfcRoundedRectangleProfileDef*>(&p)) {
+      element = "RoundedRectangleProfile";
+      len("width", e->m_XDim), len("height", e->m_YDim), len("radius", e->m_RoundingRadius);
     } else if (auto e = dynamic_cast<const IfcRectangleProfileDef*>(&p)) {
       element = "RectangleProfile";
       len("width", e->m_XDim), len("height", e->m_YDim);
+    } else if (auto e = dynamic_cast<const IfcTrapeziumProfileDef*>(&p)) {
+      element = "TrapeziumProfile";
+      len("height", e->m_YDim), len("bottom_width", e->m_BottomXDim),
+          len("top_width", e->m_TopXDim);
+      if (e->m_TopXOffset && e->m_BottomXDim && e->m_TopXDim)
+        out.emplace_back("top_offset", (e->m_TopXOffset->m_value + e->m_TopXDim->m_value / 2 -
+                                        e->m_BottomXDim->m_value / 2) *
+                                           m_toXml);
+    } else if (auto e = dynamic_cast<const IfcEllipseProfileDef*>(&p)) {
+      element = "EllipseProfile";
+      twice("width", e->m_SemiAxis1), twice("height", e->m_SemiAxis2);
     } else if (auto e = dynamic_cast<const IfcCircleHollowProfileDef*>(&p)) {
       element = "CircleHollowProfile";
-      if (e->m_Radius) out.emplace_back("diameter", 2 * e->m_Radius->m_value * m_toXml);
-      len("wall_thickness", e->m_WallThickness);
+      twice("diameter", e->m_Radius), len("wall_thickness", e->m_WallThickness);
     } else if (auto e = dynamic_cast<const IfcCircleProfileDef*>(&p)) {
       element = "CircleProfile";
-      if (e->m_Radius) out.emplace_back("diameter", 2 * e->m_Radius->m_value * m_toXml);
+      twice("diameter", e->m_Radius);
+    } else if (auto e = dynamic_cast<const IfcArbitraryClosedProfileDef*>(&p)) {
+      return arbitrary(*e, element, out, points);
     } else {
-      return false;
+      return "no shape of ours maps to it";
     }
-    return true;
+    return std::string();
+  }
+
+  // A crane rail of ours by its shape and dimensions, else a custom profile of the outline.
+  std::string arbitrary(const IfcArbitraryClosedProfileDef& p, std::string& element,
+                        std::vector<std::pair<const char*, double>>& out,
+                        std::vector<OutlinePoint>& points) {
+    auto psets = m_psets.find(&p);
+    const std::wstring rail =
+        psets == m_psets.end() ? std::wstring() : textOf(psets->second[L"Shape"]);
+    if (rail == L"CraneRailAShapeProfile" || rail == L"CraneRailFShapeProfile") {
+#define STOCKLIB_DIMENSION_NAME(name, kind, since) #name,
+      for (const char* name : {STOCKLIB_CRANE_RAIL_DIMENSIONS(STOCKLIB_DIMENSION_NAME)})
+        out.emplace_back(name, -1.0);  // each taken from the property set below
+#undef STOCKLIB_DIMENSION_NAME
+      element = utf8(rail);
+      return std::string();
+    }
+    std::string why;
+    points = outline(p.m_OuterCurve, why);
+    if (!why.empty()) return why;
+    if (points.size() < 2) return "its outline has fewer than 2 vertices";
+    for (OutlinePoint& v : points) {
+      v.x *= m_toXml, v.y *= m_toXml;
+      if (!(std::fabs(v.x) < 1e7 && std::fabs(v.y) < 1e7 && std::fabs(v.bulge) < 1e7))
+        return "a vertex is out of range";
+    }
+    // Our own outline, exactly as it was, in place of its flattened arcs.
+    auto lists = m_lists.find(&p);
+    auto exact = lists == m_lists.end() ? nullptr : &lists->second[L"Outline"];
+    if (exact && !exact->empty() && exact->size() % 3 == 0) {
+      std::vector<OutlinePoint> ours(exact->size() / 3);
+      for (std::size_t i = 0; i < exact->size(); ++i) {
+        double v = 0;
+        if (!number((*exact)[i], v) || !(std::fabs(v) < 1e7)) return "its Outline is out of range";
+        OutlinePoint& o = ours[i / 3];
+        (i % 3 == 0 ? o.x : i % 3 == 1 ? o.y : o.bulge) = v * (i % 3 == 2 ? 1 : m_toXml);
+      }
+      points = ours;
+    }
+    element = "CustomProfile";
+    return std::string();
   }
 
   void profile(pugi::xml_node& root, int id, const IfcProfileDef& p) {
     std::string element;
     std::vector<std::pair<const char*, double>> dims;
-    if (!dimensions(p, element, dims)) return skip(id, p, "no shape of ours maps to it");
+    std::vector<OutlinePoint> points;
+    const std::string why = dimensions(p, element, dims, points);
+    if (!why.empty()) return skip(id, p, why);
     const Properties& props = m_psets[&p];
     for (auto& [name, v] : dims) {
       auto exact = props.find(OdString(name).c_str());
-      if (exact != props.end()) number(exact->second, v);
+      // Lengths kept exactly are in the file's unit too.
+      if (exact != props.end() && number(exact->second, v) &&
+          std::dynamic_pointer_cast<IfcLengthMeasure>(exact->second))
+        v *= m_toXml;
     }
     for (const auto& [name, v] : dims)
-      if (!(v >= 0 && v < 1e7)) return skip(id, p, std::string(name) + " is out of range");
+      if (!((v >= 0 || std::string(name) == "top_offset") && std::fabs(v) < 1e7))
+        return skip(id, p, std::string(name) + " is out of range");
     auto text = [&](const wchar_t* key) {
       auto found = props.find(key);
       return found == props.end() ? std::wstring() : textOf(found->second);
@@ -441,6 +577,12 @@ class Reader {
       e.append_attribute("profile_type") = static_cast<int>(type);
     for (const auto& [name, v] : dims)
       e.append_attribute(name) = v;
+    for (const OutlinePoint& v : points) {
+      pugi::xml_node vertex = e.append_child("ProfileVertex");
+      vertex.append_attribute("x") = v.x;
+      vertex.append_attribute("y") = v.y;
+      vertex.append_attribute("bulge") = v.bulge;
+    }
     ++m_summary.profiles;
   }
 
@@ -453,6 +595,7 @@ class Reader {
   std::map<int, shared_ptr<IfcMaterialLayerSet>> m_layerSets;
   std::map<int, shared_ptr<IfcProfileDef>> m_profiles;
   std::map<const void*, Properties> m_psets;
+  std::map<const void*, Lists> m_lists;
   std::map<const void*, int> m_typeOf;
   std::map<const void*, std::wstring> m_materialNames;
   std::set<std::wstring> m_usedMaterials, m_usedPhysical, m_usedInformation, m_usedCompositions,
