@@ -95,6 +95,18 @@ TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
     EXPECT_GT(wrote.layerSets, 0u);
     EXPECT_GT(wrote.profiles, 0u);
     if (name[0] == 'e') {
+      EXPECT_EQ(wrote.propertySets, 2u);
+      // A receiving tool sees the arcs of an outline as chords: the fourth of eight on the arc
+      // from (0.1, 0) to (0.3, 0.2) of bulge 0.7 is the arc's midpoint.
+      std::string flat = first;
+      flat.replace(flat.find("'Outline'"), 9, "'Ignored'");
+      std::shared_ptr<Library> chords = fresh(dir, "chords.stocklib");
+      (void)importFromIfc(*chords, flat);
+      KcSmartPtr<CustomProfile> o = chords->get<CustomProfile>(ProfileKey(L"T", L"S", L"O"));
+      ASSERT_TRUE(o);
+      ASSERT_EQ(o->outline().size(), 18u);
+      EXPECT_NEAR(o->outline()[5].x, 0.27, 1e-12);
+      EXPECT_NEAR(o->outline()[5].y, 0.03, 1e-12);
       // Hollow and H shapes are columns, the others beams.
       auto typeOf = [&](const std::string& n) {
         return first.substr(first.rfind("= IFC", first.find(",$,'T S " + n + "',$")) + 2, 9);
@@ -108,6 +120,7 @@ TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
     EXPECT_EQ(read.materials, wrote.materials);
     EXPECT_EQ(read.layerSets, wrote.layerSets);
     EXPECT_EQ(read.profiles, wrote.profiles);
+    EXPECT_EQ(read.propertySets, wrote.propertySets);
     (void)exportToIfc(*copy, second);
     EXPECT_EQ(body(first), body(second));
     // What IFC carries reads back as it was.
@@ -131,7 +144,9 @@ TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
                                          "RoundedRectangleProfile",
                                          "CraneRailAShapeProfile",
                                          "CraneRailFShapeProfile",
-                                         "CustomProfile"};
+                                         "CustomProfile",
+                                         "PropertySet",
+                                         "PropertyNamespace"};
     std::multiset<std::string> was = elements(*original, kinds), is = elements(*copy, kinds);
     std::vector<std::string> lost;
     std::set_difference(was.begin(), was.end(), is.begin(), is.end(), std::back_inserter(lost));
@@ -156,6 +171,10 @@ TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
         EXPECT_EQ(j->classification(), i->classification());
       }
     }
+    // A property set the library has is not made again.
+    IfcImportSummary again = importFromIfc(*copy, first);
+    EXPECT_EQ(again.propertySets, 0u);
+    EXPECT_EQ(again.skipped.size(), wrote.propertySets);
   }
 }
 
@@ -189,7 +208,13 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
                      "#5= IFCMATERIALLAYER(#4,200.,.F.,'Core',$,'LoadBearing',$);\n"
                      "#6= IFCMATERIALLAYERSET((#5),'Slab 200',$);\n"
                      "#7= IFCSLABTYPE('1Bc0DhUnz4SRl3ZK9$FeGp',$,'Slab 200',$,$,$,$,$,$,.FLOOR.);\n"
-                     "#8= IFCRELASSOCIATESMATERIAL('3nQ9kTX4H0x8$mFdY5bUIa',$,$,$,(#7),#6);\n" +
+                     "#8= IFCRELASSOCIATESMATERIAL('3nQ9kTX4H0x8$mFdY5bUIa',$,$,$,(#7),#6);\n"
+                     "#9= IFCSIMPLEPROPERTYTEMPLATE('0fXHGXaI1Bh9Rv1ZHx8c0L',$,'IsExternal',$,"
+                     ".P_SINGLEVALUE.,'IfcBoolean',$,$,$,$,$,.READWRITE.);\n"
+                     "#10= IFCSIMPLEPROPERTYTEMPLATE('1vKq8sJmT2W9o3Z1Yd0fPa',$,'Widths',$,"
+                     ".P_TABLEVALUE.,'IfcLabel','IfcLengthMeasure',$,$,$,$,$);\n"
+                     "#11= IFCPROPERTYSETTEMPLATE('2Hn4Q8eYb1Fv6Tq0Lx3aWc',$,'Pset_SlabCommon',$,"
+                     ".PSET_OCCURRENCEDRIVEN.,'IfcSlab',(#9,#10));\n" +
                      kFooter;
   // A beam type with an IPE 600 material profile set, in a metre file.
   std::string beam = std::string(kHeader) +
@@ -220,6 +245,16 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
   EXPECT_EQ(c->ply(0)->function(), kFunctionStructure);
   ASSERT_TRUE(c->ply(0)->material());
   EXPECT_EQ(c->ply(0)->material()->name(), OdString(L"Concrete"));
+  // Its property set template, in a namespace of its own name.
+  EXPECT_EQ(s.propertySets, 1u);
+  KcSmartPtr<PropertyNamespace> ns = lib->get<PropertyNamespace>(NameKey(L"Pset_SlabCommon"));
+  ASSERT_TRUE(ns);
+  KcSmartPtr<PropertySet> pset = lib->get<PropertySet>(DefinitionKey(L"Pset_SlabCommon", ns->id()));
+  ASSERT_TRUE(pset);
+  EXPECT_TRUE(pset->per_instance());
+  ASSERT_EQ(pset->property_definitions().size(), 2u);
+  EXPECT_EQ(pset->property_definitions()[0]->type(), PropertyType(1, 0));
+  EXPECT_EQ(pset->property_definitions()[1]->type(), PropertyType(3, 9, 10));
   s = importFromIfc(*lib, beam);
   EXPECT_EQ(s.profiles, 3u);
   std::vector<KcSmartPtr<IShapeProfile>> is;
@@ -231,8 +266,7 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
   // An outline in metres, closed by its first point again.
   std::vector<KcSmartPtr<CustomProfile>> plates;
   ASSERT_EQ(lib->get(plates), 1u);
-  EXPECT_EQ(plates[0]->outline(),
-            (std::vector<OutlinePoint>{{0, 0, 0}, {100, 0, 0}, {0, 50, 0}}));
+  EXPECT_EQ(plates[0]->outline(), (std::vector<OutlinePoint>{{0, 0, 0}, {100, 0, 0}, {0, 50, 0}}));
   EXPECT_NEAR(is[0]->height(), 600.0, 1e-9);
   EXPECT_NEAR(is[0]->width(), 220.0, 1e-9);
   EXPECT_NEAR(is[0]->web_thickness(), 12.0, 1e-9);

@@ -41,21 +41,28 @@
 #include <ifcpp/IFC4/include/IfcProject.h>
 #include <ifcpp/IFC4/include/IfcProjectLibrary.h>
 #include <ifcpp/IFC4/include/IfcPropertyListValue.h>
+#include <ifcpp/IFC4/include/IfcPropertySet.h>
+#include <ifcpp/IFC4/include/IfcPropertySetTemplate.h>
+#include <ifcpp/IFC4/include/IfcPropertySetTemplateTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcPropertySingleValue.h>
 #include <ifcpp/IFC4/include/IfcReal.h>
 #include <ifcpp/IFC4/include/IfcRectangleHollowProfileDef.h>
 #include <ifcpp/IFC4/include/IfcRectangleProfileDef.h>
 #include <ifcpp/IFC4/include/IfcRelAssociatesMaterial.h>
 #include <ifcpp/IFC4/include/IfcRelDeclares.h>
+#include <ifcpp/IFC4/include/IfcRelDefinesByTemplate.h>
 #include <ifcpp/IFC4/include/IfcRoofType.h>
 #include <ifcpp/IFC4/include/IfcRoofTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcRoundedRectangleProfileDef.h>
 #include <ifcpp/IFC4/include/IfcSIPrefix.h>
 #include <ifcpp/IFC4/include/IfcSIUnit.h>
 #include <ifcpp/IFC4/include/IfcSIUnitName.h>
+#include <ifcpp/IFC4/include/IfcSimplePropertyTemplate.h>
+#include <ifcpp/IFC4/include/IfcSimplePropertyTemplateTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcSlabType.h>
 #include <ifcpp/IFC4/include/IfcSlabTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcSpecificHeatCapacityMeasure.h>
+#include <ifcpp/IFC4/include/IfcStateEnum.h>
 #include <ifcpp/IFC4/include/IfcTShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcText.h>
 #include <ifcpp/IFC4/include/IfcThermalConductivityMeasure.h>
@@ -68,6 +75,8 @@
 #include <ifcpp/IFC4/include/IfcZShapeProfileDef.h>
 #include <ifcpp/model/BuildingModel.h>
 #include <ifcpp/writer/WriterSTEP.h>
+
+#include <pugixml.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -130,6 +139,10 @@ class Writer {
     m_library.get(profiles);
     for (const auto& p : profiles)
       profile(*p);
+    std::vector<KcSmartPtr<PropertySet>> sets;
+    m_library.get(sets);
+    for (const auto& s : sets)
+      propertySet(*s);
     if (!m_declares->m_RelatedDefinitions.empty()) add(m_declares);
     std::stringstream stream;
     WriterSTEP writer;
@@ -421,6 +434,93 @@ class Writer {
     add(props);
     profileSet(p, def, name);
     ++m_summary.profiles;
+  }
+
+  // Each property set as a template of its definitions, for other tools, and as our own XML of
+  // it (with the namespace, units and entity types it names) in a property set the template
+  // defines, so that it comes back whole: IFC has no place for namespaces, storage types,
+  // defaults or labels.
+  void propertySet(const PropertySet& s) {
+    pugi::xml_document doc;
+    pugi::xml_node fragment = doc.append_child("stocklib");
+    m_library.exportToXml(fragment, {KcSmartPtr<const Object>(&s)});
+    fragment.remove_child("meta");
+    pugi::xml_node set = fragment.child("PropertySet");
+    auto units = [&](const char* symbol) {
+      return fragment.find_child_by_attribute("Unit", "name", symbol);
+    };
+    auto t = make<IfcPropertySetTemplate>();
+    const std::wstring seed =
+        w(s.name()) + L"~" + w(OdString::fromUtf8(set.attribute("namespace").value()));
+    t->m_GlobalId = guid(L"property-set:" + seed);
+    t->m_Name = label(s.name());
+    t->m_Description = text(s.label());
+    t->m_TemplateType = std::make_shared<IfcPropertySetTemplateTypeEnum>(
+        s.per_instance() ? IfcPropertySetTemplateTypeEnum::ENUM_PSET_OCCURRENCEDRIVEN
+                         : IfcPropertySetTemplateTypeEnum::ENUM_PSET_TYPEDRIVENOVERRIDE);
+    std::wstring entities;
+    for (const OdString& e : s.entity_type_names())
+      entities += (entities.empty() ? L"" : L",") + w(e);
+    if (!entities.empty()) t->m_ApplicableEntity = std::make_shared<IfcIdentifier>(entities);
+    for (pugi::xml_node d : set.children()) {
+      const bool computed = std::string(d.name()) == "ValueDefinition";
+      if (!computed && std::string(d.name()) != "PropertyDefinition") continue;
+      auto p = make<IfcSimplePropertyTemplate>();
+      const std::wstring name = w(OdString::fromUtf8(d.attribute("name").value()));
+      p->m_GlobalId = guid(L"property:" + seed + L":" + name);
+      p->m_Name = std::make_shared<IfcLabel>(name);
+      p->m_Description = text(OdString::fromUtf8(d.attribute("description").value()));
+      const int structure = d.attribute("structure").as_int(1);
+      p->m_TemplateType = std::make_shared<IfcSimplePropertyTemplateTypeEnum>(
+          structure == 2   ? IfcSimplePropertyTemplateTypeEnum::ENUM_P_LISTVALUE
+          : structure == 3 ? IfcSimplePropertyTemplateTypeEnum::ENUM_P_TABLEVALUE
+                           : IfcSimplePropertyTemplateTypeEnum::ENUM_P_SINGLEVALUE);
+      pugi::xml_node unit = units(d.attribute("unit").value());
+      const wchar_t* measure =
+          measureType(d.attribute("type").as_int(), unit.attribute("measure").value());
+      if (structure == 3) {
+        p->m_PrimaryMeasureType =
+            std::make_shared<IfcLabel>(measureType(d.attribute("key_type").as_int(), ""));
+        p->m_SecondaryMeasureType = std::make_shared<IfcLabel>(measure);
+      } else {
+        p->m_PrimaryMeasureType = std::make_shared<IfcLabel>(measure);
+      }
+      if (computed) p->m_Expression = label(OdString::fromUtf8(d.attribute("value_spec").value()));
+      p->m_AccessState = std::make_shared<IfcStateEnum>(computed ? IfcStateEnum::ENUM_READONLY
+                                                                 : IfcStateEnum::ENUM_READWRITE);
+      t->m_HasPropertyTemplates.push_back(p);
+    }
+    std::ostringstream xml;
+    fragment.print(xml, "", pugi::format_raw);
+    auto own = make<IfcPropertySet>();
+    own->m_GlobalId = guid(L"property-set-xml:" + seed);
+    own->m_Name = std::make_shared<IfcLabel>(L"Stocklib_PropertySet");
+    own->m_HasProperties.push_back(
+        add(value(L"Xml", std::make_shared<IfcText>(w(OdString::fromUtf8(xml.str().c_str()))))));
+    auto rel = make<IfcRelDefinesByTemplate>();
+    rel->m_GlobalId = guid(L"property-set-template:" + seed);
+    rel->m_RelatedPropertySets.push_back(own);
+    rel->m_RelatingTemplate = t;
+    m_declares->m_RelatedDefinitions.push_back(t);
+    ++m_summary.propertySets;
+  }
+
+  // The IFC measure type of a storage type code, a real by the measure of its unit.
+  static const wchar_t* measureType(int type, const std::string& measure) {
+    static const std::pair<const char*, const wchar_t*> measures[] = {
+        {"LENGTH", L"IfcLengthMeasure"}, {"AREA", L"IfcAreaMeasure"},
+        {"VOLUME", L"IfcVolumeMeasure"}, {"ANGLE", L"IfcPlaneAngleMeasure"},
+        {"MASS", L"IfcMassMeasure"},     {"DENSITY", L"IfcMassDensityMeasure"},
+        {"FORCE", L"IfcForceMeasure"},   {"PRESSURE", L"IfcPressureMeasure"},
+        {"TIME", L"IfcTimeMeasure"},     {"MASS PER LENGTH", L"IfcMassPerLengthMeasure"}};
+    if (type == 0) return L"IfcBoolean";
+    if (type >= 1 && type <= 8) return L"IfcInteger";
+    if (type == 10) return L"IfcLabel";
+    if (type == 11 || type == 12) return L"IfcIdentifier";
+    if (type != 9) return L"IfcText";  // vectors, points, bytes, nested values: no IFC measure
+    for (const auto& [name, ifc] : measures)
+      if (measure == name) return ifc;
+    return L"IfcReal";
   }
 
   // The class name without its namespace: the XML element of the shape.

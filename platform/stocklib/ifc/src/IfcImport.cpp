@@ -31,19 +31,26 @@
 #include <ifcpp/IFC4/include/IfcPositiveLengthMeasure.h>
 #include <ifcpp/IFC4/include/IfcProfileProperties.h>
 #include <ifcpp/IFC4/include/IfcPropertyListValue.h>
+#include <ifcpp/IFC4/include/IfcPropertySet.h>
+#include <ifcpp/IFC4/include/IfcPropertySetTemplate.h>
+#include <ifcpp/IFC4/include/IfcPropertySetTemplateTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcPropertySingleValue.h>
 #include <ifcpp/IFC4/include/IfcRatioMeasure.h>
 #include <ifcpp/IFC4/include/IfcReal.h>
 #include <ifcpp/IFC4/include/IfcRectangleHollowProfileDef.h>
 #include <ifcpp/IFC4/include/IfcRectangleProfileDef.h>
 #include <ifcpp/IFC4/include/IfcRelAssociatesMaterial.h>
+#include <ifcpp/IFC4/include/IfcRelDefinesByTemplate.h>
 #include <ifcpp/IFC4/include/IfcRoofType.h>
 #include <ifcpp/IFC4/include/IfcRoundedRectangleProfileDef.h>
 #include <ifcpp/IFC4/include/IfcSIPrefix.h>
 #include <ifcpp/IFC4/include/IfcSIUnit.h>
 #include <ifcpp/IFC4/include/IfcSIUnitName.h>
+#include <ifcpp/IFC4/include/IfcSimplePropertyTemplate.h>
+#include <ifcpp/IFC4/include/IfcSimplePropertyTemplateTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcSlabType.h>
 #include <ifcpp/IFC4/include/IfcSpecificHeatCapacityMeasure.h>
+#include <ifcpp/IFC4/include/IfcStateEnum.h>
 #include <ifcpp/IFC4/include/IfcTShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcText.h>
 #include <ifcpp/IFC4/include/IfcThermalConductivityMeasure.h>
@@ -186,6 +193,8 @@ class Reader {
       layerSet(root, id, *s);
     for (const auto& [id, p] : m_profiles)
       profile(root, id, *p);
+    for (const auto& [id, t] : m_templates)
+      propertySet(root, id, *t);
     m_library.importFromXml(
         root, Library::ImportOptions{inch ? kLibraryUnitInch : kLibraryUnitMillimeter, false});
   }
@@ -195,6 +204,16 @@ class Reader {
     if (auto m = std::dynamic_pointer_cast<IfcMaterial>(e)) m_materials[id] = m;
     if (auto s = std::dynamic_pointer_cast<IfcMaterialLayerSet>(e)) m_layerSets[id] = s;
     if (auto p = std::dynamic_pointer_cast<IfcProfileDef>(e)) m_profiles[id] = p;
+    if (auto t = std::dynamic_pointer_cast<IfcPropertySetTemplate>(e)) m_templates[id] = t;
+    if (auto r = std::dynamic_pointer_cast<IfcRelDefinesByTemplate>(e))
+      for (const auto& s : r->m_RelatedPropertySets) {
+        auto own = std::dynamic_pointer_cast<IfcPropertySet>(s);
+        if (!own || !r->m_RelatingTemplate || str(own->m_Name) != L"Stocklib_PropertySet") continue;
+        Properties p;
+        Lists lists;
+        collect(own->m_HasProperties, p, lists);
+        m_ourSets[r->m_RelatingTemplate.get()] = textOf(p[L"Xml"]);
+      }
     if (auto u = std::dynamic_pointer_cast<IfcUnitAssignment>(e))
       if (!m_units) m_units = u;
     if (auto p = std::dynamic_pointer_cast<IfcMaterialProperties>(e))
@@ -391,6 +410,82 @@ class Reader {
     for (pugi::xml_node ply : holder.children())
       e.append_copy(ply);
     ++m_summary.layerSets;
+  }
+
+  // A property set from a template: ours whole from the XML it carries, another tool's from its
+  // property templates, in a namespace of the set's name. A set the library already has is left
+  // out: its definitions name the values stored on entities, so a renamed copy would not do.
+  void propertySet(pugi::xml_node& root, int id, const IfcPropertySetTemplate& t) {
+    pugi::xml_document doc;
+    pugi::xml_node fragment;
+    auto ours = m_ourSets.find(&t);
+    if (ours != m_ourSets.end()) {
+      fragment = doc.load_string(utf8(ours->second).c_str()) ? doc.child("stocklib") : fragment;
+      if (!fragment.child("PropertySet"))
+        return skip(id, t, "its Stocklib_PropertySet holds no property set");
+    } else {
+      fragment = doc.append_child("stocklib");
+      std::wstring name = str(t.m_Name);
+      if (name.empty()) return skip(id, t, "it has no name");
+      const std::string n = utf8(name);
+      fragment.append_child("PropertyNamespace").append_attribute("name") = n.c_str();
+      pugi::xml_node set = fragment.append_child("PropertySet");
+      set.append_attribute("namespace") = n.c_str();
+      set.append_attribute("name") = n.c_str();
+      if (t.m_Description) set.append_attribute("label") = utf8(t.m_Description->m_value).c_str();
+      set.append_attribute("per_instance") =
+          t.m_TemplateType &&
+          t.m_TemplateType->m_enum == IfcPropertySetTemplateTypeEnum::ENUM_PSET_OCCURRENCEDRIVEN;
+      for (const auto& p : t.m_HasPropertyTemplates) {
+        auto simple = std::dynamic_pointer_cast<IfcSimplePropertyTemplate>(p);
+        if (!simple || str(simple->m_Name).empty()) continue;
+        pugi::xml_node d = set.append_child("PropertyDefinition");
+        d.append_attribute("name") = utf8(str(simple->m_Name)).c_str();
+        if (simple->m_Description)
+          d.append_attribute("description") = utf8(simple->m_Description->m_value).c_str();
+        auto kind = simple->m_TemplateType ? simple->m_TemplateType->m_enum
+                                           : IfcSimplePropertyTemplateTypeEnum::ENUM_P_SINGLEVALUE;
+        const bool table = kind == IfcSimplePropertyTemplateTypeEnum::ENUM_P_TABLEVALUE;
+        d.append_attribute("structure") =
+            table                                                         ? 3
+            : kind == IfcSimplePropertyTemplateTypeEnum::ENUM_P_LISTVALUE ? 2
+                                                                          : 1;
+        d.append_attribute("type") =
+            storageType(str(table ? simple->m_SecondaryMeasureType : simple->m_PrimaryMeasureType));
+        d.append_attribute("key_type") = table ? storageType(str(simple->m_PrimaryMeasureType)) : 0;
+      }
+    }
+    pugi::xml_node set = fragment.child("PropertySet");
+    const OdString name = OdString::fromUtf8(set.attribute("name").value()),
+                   ns = OdString::fromUtf8(set.attribute("namespace").value());
+    KcSmartPtr<PropertyNamespace> space = m_library.get<PropertyNamespace>(NameKey(ns));
+    if (!m_sets.insert((ns + L"~" + name).toUtf8()).second ||
+        (space && m_library.get<PropertySet>(DefinitionKey(name, space->id()))))
+      return skip(id, t, "the library has this property set");
+    // What the set names goes first, once, unless the library has it.
+    for (pugi::xml_node e = fragment.last_child(); e; e = e.previous_sibling()) {
+      if (e == set) continue;
+      const OdString n = OdString::fromUtf8(e.attribute("name").value());
+      const std::string kind = e.name();
+      const bool has = kind == "Measure"             ? bool(m_library.get<Measure>(NameKey(n)))
+                       : kind == "Unit"              ? bool(m_library.get<Unit>(NameKey(n)))
+                       : kind == "PropertyNamespace" ? bool(space)
+                       : kind == "EntityType"        ? bool(m_library.get<EntityType>(NameKey(n)))
+                                                     : true;
+      if (!has && m_named.insert(kind + "\n" + n.toUtf8()).second) root.prepend_copy(e);
+    }
+    root.append_copy(set);
+    ++m_summary.propertySets;
+  }
+
+  // The storage type code of an IFC measure type: 0 boolean, 5 integer, 10 text, 9 any other.
+  static int storageType(const std::wstring& measure) {
+    if (measure == L"IfcBoolean" || measure == L"IfcLogical") return 0;
+    if (measure == L"IfcInteger" || measure == L"IfcCountMeasure") return 5;
+    if (measure == L"IfcLabel" || measure == L"IfcText" || measure == L"IfcIdentifier" ||
+        measure.empty())
+      return 10;
+    return 9;
   }
 
   // The element name and dimensions (ours, in the XML's unit) of a profile, or the outline of an
@@ -594,6 +689,10 @@ class Reader {
   std::map<int, shared_ptr<IfcMaterial>> m_materials;
   std::map<int, shared_ptr<IfcMaterialLayerSet>> m_layerSets;
   std::map<int, shared_ptr<IfcProfileDef>> m_profiles;
+  std::map<int, shared_ptr<IfcPropertySetTemplate>> m_templates;
+  std::map<const void*, std::wstring> m_ourSets;
+  std::set<std::string> m_sets;
+  std::set<std::string> m_named;
   std::map<const void*, Properties> m_psets;
   std::map<const void*, Lists> m_lists;
   std::map<const void*, int> m_typeOf;
