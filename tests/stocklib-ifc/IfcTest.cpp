@@ -70,33 +70,83 @@ const char* kHeader =
     "FILE_SCHEMA(('IFC4'));\nENDSEC;\nDATA;\n";
 const char* kFooter = "ENDSEC;\nEND-ISO-10303-21;\n";
 
+// A library of every shape (every_shape.xml beside this file).
+std::shared_ptr<Library> everyShape(const testsupport::ScratchDir& dir) {
+  pugi::xml_document doc;
+  EXPECT_TRUE(doc.load_file(SL_IFC_FIXTURES "/every_shape.xml"));
+  std::shared_ptr<Library> lib = fresh(dir, "shapes.stocklib");
+  pugi::xml_node root = doc.child("stocklib");
+  lib->importFromXml(root, Library::ImportOptions{});
+  return lib;
+}
+
 }  // namespace
 
 TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
-  for (const char* name : {"metric.stocklib", "imperial.stocklib"}) {
+  for (const char* name : {"metric.stocklib", "imperial.stocklib", "every shape"}) {
     SCOPED_TRACE(name);
-    std::shared_ptr<Library> original = openShipped(name);
-    ASSERT_TRUE(original);
     testsupport::ScratchDir dir;
+    std::shared_ptr<Library> original = name[0] == 'e' ? everyShape(dir) : openShipped(name);
+    ASSERT_TRUE(original);
     std::shared_ptr<Library> copy = fresh(dir, "copy.stocklib", original->unit());
     std::string first, second;
     IfcExportSummary wrote = exportToIfc(*original, first);
     EXPECT_GT(wrote.materials, 0u);
     EXPECT_GT(wrote.layerSets, 0u);
     EXPECT_GT(wrote.profiles, 0u);
+    if (name[0] == 'e') {
+      EXPECT_EQ(wrote.propertySets, 2u);
+      // A receiving tool sees the arcs of an outline as chords: the fourth of eight on the arc
+      // from (0.1, 0) to (0.3, 0.2) of bulge 0.7 is the arc's midpoint.
+      std::string flat = first;
+      flat.replace(flat.find("'Outline'"), 9, "'Ignored'");
+      std::shared_ptr<Library> chords = fresh(dir, "chords.stocklib");
+      (void)importFromIfc(*chords, flat);
+      KcSmartPtr<CustomProfile> o = chords->get<CustomProfile>(ProfileKey(L"T", L"S", L"O"));
+      ASSERT_TRUE(o);
+      ASSERT_EQ(o->outline().size(), 18u);
+      EXPECT_NEAR(o->outline()[5].x, 0.27, 1e-12);
+      EXPECT_NEAR(o->outline()[5].y, 0.03, 1e-12);
+      // Hollow and H shapes are columns, the others beams.
+      auto typeOf = [&](const std::string& n) {
+        return first.substr(first.rfind("= IFC", first.find(",$,'T S " + n + "',$")) + 2, 9);
+      };
+      EXPECT_EQ(typeOf("H"), "IFCCOLUMN");
+      EXPECT_EQ(typeOf("RHS"), "IFCCOLUMN");
+      EXPECT_EQ(typeOf("I"), "IFCBEAMTY");
+    }
     IfcImportSummary read = importFromIfc(*copy, first);
     EXPECT_TRUE(read.skipped.empty());
     EXPECT_EQ(read.materials, wrote.materials);
     EXPECT_EQ(read.layerSets, wrote.layerSets);
     EXPECT_EQ(read.profiles, wrote.profiles);
+    EXPECT_EQ(read.propertySets, wrote.propertySets);
     (void)exportToIfc(*copy, second);
     EXPECT_EQ(body(first), body(second));
     // What IFC carries reads back as it was.
-    const std::set<std::string> kinds = {
-        "Composition",      "PhysicalAsset", "ProfileName",
-        "ProfileStandard",  "CircleProfile", "CircleHollowProfile",
-        "RectangleProfile", "IShapeProfile", "RectangleHollowProfile",
-        "UShapeProfile",    "LShapeProfile", "TShapeProfile"};
+    const std::set<std::string> kinds = {"Composition",
+                                         "PhysicalAsset",
+                                         "ProfileName",
+                                         "ProfileStandard",
+                                         "CircleProfile",
+                                         "CircleHollowProfile",
+                                         "RectangleProfile",
+                                         "IShapeProfile",
+                                         "RectangleHollowProfile",
+                                         "UShapeProfile",
+                                         "LShapeProfile",
+                                         "TShapeProfile",
+                                         "AsymmetricIShapeProfile",
+                                         "CShapeProfile",
+                                         "ZShapeProfile",
+                                         "TrapeziumProfile",
+                                         "EllipseProfile",
+                                         "RoundedRectangleProfile",
+                                         "CraneRailAShapeProfile",
+                                         "CraneRailFShapeProfile",
+                                         "CustomProfile",
+                                         "PropertySet",
+                                         "PropertyNamespace"};
     std::multiset<std::string> was = elements(*original, kinds), is = elements(*copy, kinds);
     std::vector<std::string> lost;
     std::set_difference(was.begin(), was.end(), is.begin(), is.end(), std::back_inserter(lost));
@@ -121,6 +171,10 @@ TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
         EXPECT_EQ(j->classification(), i->classification());
       }
     }
+    // A property set the library has is not made again.
+    IfcImportSummary again = importFromIfc(*copy, first);
+    EXPECT_EQ(again.propertySets, 0u);
+    EXPECT_EQ(again.skipped.size(), wrote.propertySets);
   }
 }
 
@@ -154,7 +208,13 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
                      "#5= IFCMATERIALLAYER(#4,200.,.F.,'Core',$,'LoadBearing',$);\n"
                      "#6= IFCMATERIALLAYERSET((#5),'Slab 200',$);\n"
                      "#7= IFCSLABTYPE('1Bc0DhUnz4SRl3ZK9$FeGp',$,'Slab 200',$,$,$,$,$,$,.FLOOR.);\n"
-                     "#8= IFCRELASSOCIATESMATERIAL('3nQ9kTX4H0x8$mFdY5bUIa',$,$,$,(#7),#6);\n" +
+                     "#8= IFCRELASSOCIATESMATERIAL('3nQ9kTX4H0x8$mFdY5bUIa',$,$,$,(#7),#6);\n"
+                     "#9= IFCSIMPLEPROPERTYTEMPLATE('0fXHGXaI1Bh9Rv1ZHx8c0L',$,'IsExternal',$,"
+                     ".P_SINGLEVALUE.,'IfcBoolean',$,$,$,$,$,.READWRITE.);\n"
+                     "#10= IFCSIMPLEPROPERTYTEMPLATE('1vKq8sJmT2W9o3Z1Yd0fPa',$,'Widths',$,"
+                     ".P_TABLEVALUE.,'IfcLabel','IfcLengthMeasure',$,$,$,$,$);\n"
+                     "#11= IFCPROPERTYSETTEMPLATE('2Hn4Q8eYb1Fv6Tq0Lx3aWc',$,'Pset_SlabCommon',$,"
+                     ".PSET_OCCURRENCEDRIVEN.,'IfcSlab',(#9,#10));\n" +
                      kFooter;
   // A beam type with an IPE 600 material profile set, in a metre file.
   std::string beam = std::string(kHeader) +
@@ -166,7 +226,12 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
                      "#6= IFCMATERIALPROFILE('IPE600',$,#4,#5,$,$);\n"
                      "#7= IFCMATERIALPROFILESET('IPE600',$,(#6),$);\n"
                      "#8= IFCBEAMTYPE('0cMNd$7Y1BYw_vdCaKRXyN',$,'IPE600',$,$,$,$,$,$,.BEAM.);\n"
-                     "#9= IFCRELASSOCIATESMATERIAL('1lGzy3Ed1EZAv8GyN8fUWN',$,$,$,(#8),#7);\n" +
+                     "#9= IFCRELASSOCIATESMATERIAL('1lGzy3Ed1EZAv8GyN8fUWN',$,$,$,(#8),#7);\n"
+                     "#10= IFCISHAPEPROFILEDEF(.AREA.,'IPN200',$,0.09,0.2,0.0075,0.0113,0.0075,$,"
+                     "0.13909594148207);\n"
+                     "#11= IFCCARTESIANPOINT((0.,0.));\n#12= IFCCARTESIANPOINT((0.1,0.));\n"
+                     "#13= IFCCARTESIANPOINT((0.,0.05));\n#14= IFCPOLYLINE((#11,#12,#13,#11));\n"
+                     "#15= IFCARBITRARYCLOSEDPROFILEDEF(.AREA.,'Plate',#14);\n" +
                      kFooter;
   testsupport::ScratchDir dir;
   std::shared_ptr<Library> lib = fresh(dir, "foreign.stocklib");
@@ -180,11 +245,28 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
   EXPECT_EQ(c->ply(0)->function(), kFunctionStructure);
   ASSERT_TRUE(c->ply(0)->material());
   EXPECT_EQ(c->ply(0)->material()->name(), OdString(L"Concrete"));
+  // Its property set template, in a namespace of its own name.
+  EXPECT_EQ(s.propertySets, 1u);
+  KcSmartPtr<PropertyNamespace> ns = lib->get<PropertyNamespace>(NameKey(L"Pset_SlabCommon"));
+  ASSERT_TRUE(ns);
+  KcSmartPtr<PropertySet> pset = lib->get<PropertySet>(DefinitionKey(L"Pset_SlabCommon", ns->id()));
+  ASSERT_TRUE(pset);
+  EXPECT_TRUE(pset->per_instance());
+  ASSERT_EQ(pset->property_definitions().size(), 2u);
+  EXPECT_EQ(pset->property_definitions()[0]->type(), PropertyType(1, 0));
+  EXPECT_EQ(pset->property_definitions()[1]->type(), PropertyType(3, 9, 10));
   s = importFromIfc(*lib, beam);
-  EXPECT_EQ(s.profiles, 1u);
+  EXPECT_EQ(s.profiles, 3u);
   std::vector<KcSmartPtr<IShapeProfile>> is;
-  ASSERT_EQ(lib->get(is), 1u);
+  ASSERT_EQ(lib->get(is), 2u);
+  if (is[0]->name()->name() != OdString(L"IPE600")) std::swap(is[0], is[1]);
   EXPECT_EQ(is[0]->name()->name(), OdString(L"IPE600"));
+  EXPECT_EQ(is[0]->flange_slope(), 0.0);
+  EXPECT_NEAR(is[1]->flange_slope(), 0.14, 1e-12);
+  // An outline in metres, closed by its first point again.
+  std::vector<KcSmartPtr<CustomProfile>> plates;
+  ASSERT_EQ(lib->get(plates), 1u);
+  EXPECT_EQ(plates[0]->outline(), (std::vector<OutlinePoint>{{0, 0, 0}, {100, 0, 0}, {0, 50, 0}}));
   EXPECT_NEAR(is[0]->height(), 600.0, 1e-9);
   EXPECT_NEAR(is[0]->width(), 220.0, 1e-9);
   EXPECT_NEAR(is[0]->web_thickness(), 12.0, 1e-9);
@@ -206,8 +288,8 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
   // The same figures into an inch library come out in inches.
   std::shared_ptr<Library> inch = fresh(dir, "inch.stocklib", kLibraryUnitInch);
   (void)importFromIfc(*inch, beam);
-  ASSERT_EQ(inch->get(is), 1u);
-  EXPECT_NEAR(is[0]->height(), 600.0 / 25.4, 1e-9);
+  ASSERT_EQ(inch->get(is), 2u);
+  EXPECT_NEAR(std::max(is[0]->height(), is[1]->height()), 600.0 / 25.4, 1e-9);
 }
 
 TEST(IfcExchange, HostileFilesChangeNothing) {

@@ -14,8 +14,23 @@ const near = (a, b) => Math.abs(a - b) <= 1e-9 * Math.max(1, Math.abs(b));
 const fullName = (a) => [a['profile_name.standard'] === 'user defined' ? '' : a['profile_name.standard'],
   a.profile_name, a.size === '0' ? '' : a.size].filter((s) => s).join(' ');
 
-// IFC class, our dimension and the IFC attribute it is written to (radius: half the diameter).
+// IFC class, our dimension and the IFC attribute it is written to (radius and semi-axes: half).
+const halved = new Set(['diameter', 'EllipseProfile.width', 'EllipseProfile.height']);
+const outline = [WebIFC.IFCARBITRARYCLOSEDPROFILEDEF, {}];
 const shapes = {
+  AsymmetricIShapeProfile: [WebIFC.IFCASYMMETRICISHAPEPROFILEDEF, { height: 'OverallDepth',
+    top_width: 'TopFlangeWidth', bottom_width: 'BottomFlangeWidth', web_thickness: 'WebThickness' }],
+  CShapeProfile: [WebIFC.IFCCSHAPEPROFILEDEF, { height: 'Depth', width: 'Width',
+    wall_thickness: 'WallThickness', lip_length: 'Girth' }],
+  ZShapeProfile: [WebIFC.IFCZSHAPEPROFILEDEF, { height: 'Depth', width: 'FlangeWidth' }],
+  TrapeziumProfile: [WebIFC.IFCTRAPEZIUMPROFILEDEF, { height: 'YDim', bottom_width: 'BottomXDim',
+    top_width: 'TopXDim' }],
+  EllipseProfile: [WebIFC.IFCELLIPSEPROFILEDEF, { width: 'SemiAxis1', height: 'SemiAxis2' }],
+  RoundedRectangleProfile: [WebIFC.IFCROUNDEDRECTANGLEPROFILEDEF, { width: 'XDim', height: 'YDim',
+    radius: 'RoundingRadius' }],
+  CraneRailAShapeProfile: outline,
+  CraneRailFShapeProfile: outline,
+  CustomProfile: outline,
   IShapeProfile: [WebIFC.IFCISHAPEPROFILEDEF, { height: 'OverallDepth', width: 'OverallWidth',
     web_thickness: 'WebThickness', flange_thickness: 'FlangeThickness' }],
   UShapeProfile: [WebIFC.IFCUSHAPEPROFILEDEF, { height: 'Depth', width: 'FlangeWidth',
@@ -69,16 +84,29 @@ const shapes = {
 
   const profiles = read(profilesPath);
   const byName = new Map();
-  for (const [element, [type]] of Object.entries(shapes))
-    for (const p of lines(type)) byName.set(element + '\n' + p.ProfileName.value, p);
+  for (const type of new Set(Object.values(shapes).map(([t]) => t)))
+    for (const p of lines(type)) byName.set(type + '\n' + p.ProfileName.value, p);
+  // Each profile is the one profile of a material profile set of its name, the material of a
+  // beam or column type of that name.
+  const profileSets = new Map(lines(WebIFC.IFCMATERIALPROFILESET).map((s) => [s.Name.value, s]));
+  const typed = new Map();
+  for (const r of lines(WebIFC.IFCRELASSOCIATESMATERIAL))
+    for (const o of r.RelatedObjects) {
+      const t = api.GetLine(model, o.value);
+      if (t.type === WebIFC.IFCBEAMTYPE || t.type === WebIFC.IFCCOLUMNTYPE) typed.set(t.Name.value, r.RelatingMaterial.value);
+    }
   let mapped = 0;
   for (const p of profiles) {
     if (!shapes[p.element]) continue;
     mapped++;
-    const found = byName.get(p.element + '\n' + fullName(p.attributes));
-    if (!found) { fail(`profile missing: ${p.element} ${fullName(p.attributes)}`); continue; }
+    const name = fullName(p.attributes);
+    const found = byName.get(shapes[p.element][0] + '\n' + name);
+    if (!found) { fail(`profile missing: ${p.element} ${name}`); continue; }
+    const set = profileSets.get(name);
+    if (!set || api.GetLine(model, set.MaterialProfiles[0].value).Profile.value !== found.expressID ||
+        typed.get(name) !== set.expressID) fail(`${name}: no material profile set of a beam or column type`);
     for (const [ours, theirs] of Object.entries(shapes[p.element][1])) {
-      const want = Number(p.attributes[ours]) / (ours === 'diameter' ? 2 : 1);
+      const want = Number(p.attributes[ours]) / (halved.has(ours) || halved.has(p.element + '.' + ours) ? 2 : 1);
       if (!near(found[theirs].value, want)) fail(`${fullName(p.attributes)}: ${theirs} ${found[theirs].value}, want ${want}`);
     }
   }

@@ -1,15 +1,25 @@
 // Writes a library as an IFC 4 project library through IFC++ (its headers are confined here).
 #include "stocklib/Ifc.h"
 
+#include <ifcpp/IFC4/include/IfcArbitraryClosedProfileDef.h>
+#include <ifcpp/IFC4/include/IfcAsymmetricIShapeProfileDef.h>
+#include <ifcpp/IFC4/include/IfcBeamType.h>
+#include <ifcpp/IFC4/include/IfcBeamTypeEnum.h>
+#include <ifcpp/IFC4/include/IfcCShapeProfileDef.h>
+#include <ifcpp/IFC4/include/IfcCartesianPointList2D.h>
 #include <ifcpp/IFC4/include/IfcCircleHollowProfileDef.h>
 #include <ifcpp/IFC4/include/IfcCircleProfileDef.h>
+#include <ifcpp/IFC4/include/IfcColumnType.h>
+#include <ifcpp/IFC4/include/IfcColumnTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcConversionBasedUnit.h>
 #include <ifcpp/IFC4/include/IfcCoveringType.h>
 #include <ifcpp/IFC4/include/IfcCoveringTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcDimensionalExponents.h>
+#include <ifcpp/IFC4/include/IfcEllipseProfileDef.h>
 #include <ifcpp/IFC4/include/IfcGloballyUniqueId.h>
 #include <ifcpp/IFC4/include/IfcIShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcIdentifier.h>
+#include <ifcpp/IFC4/include/IfcIndexedPolyCurve.h>
 #include <ifcpp/IFC4/include/IfcInteger.h>
 #include <ifcpp/IFC4/include/IfcLShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcLabel.h>
@@ -19,6 +29,8 @@
 #include <ifcpp/IFC4/include/IfcMaterial.h>
 #include <ifcpp/IFC4/include/IfcMaterialLayer.h>
 #include <ifcpp/IFC4/include/IfcMaterialLayerSet.h>
+#include <ifcpp/IFC4/include/IfcMaterialProfile.h>
+#include <ifcpp/IFC4/include/IfcMaterialProfileSet.h>
 #include <ifcpp/IFC4/include/IfcMaterialProperties.h>
 #include <ifcpp/IFC4/include/IfcMeasureWithUnit.h>
 #include <ifcpp/IFC4/include/IfcNonNegativeLengthMeasure.h>
@@ -28,31 +40,45 @@
 #include <ifcpp/IFC4/include/IfcProfileTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcProject.h>
 #include <ifcpp/IFC4/include/IfcProjectLibrary.h>
+#include <ifcpp/IFC4/include/IfcPropertyListValue.h>
+#include <ifcpp/IFC4/include/IfcPropertySet.h>
+#include <ifcpp/IFC4/include/IfcPropertySetTemplate.h>
+#include <ifcpp/IFC4/include/IfcPropertySetTemplateTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcPropertySingleValue.h>
 #include <ifcpp/IFC4/include/IfcReal.h>
 #include <ifcpp/IFC4/include/IfcRectangleHollowProfileDef.h>
 #include <ifcpp/IFC4/include/IfcRectangleProfileDef.h>
 #include <ifcpp/IFC4/include/IfcRelAssociatesMaterial.h>
 #include <ifcpp/IFC4/include/IfcRelDeclares.h>
+#include <ifcpp/IFC4/include/IfcRelDefinesByTemplate.h>
 #include <ifcpp/IFC4/include/IfcRoofType.h>
 #include <ifcpp/IFC4/include/IfcRoofTypeEnum.h>
+#include <ifcpp/IFC4/include/IfcRoundedRectangleProfileDef.h>
 #include <ifcpp/IFC4/include/IfcSIPrefix.h>
 #include <ifcpp/IFC4/include/IfcSIUnit.h>
 #include <ifcpp/IFC4/include/IfcSIUnitName.h>
+#include <ifcpp/IFC4/include/IfcSimplePropertyTemplate.h>
+#include <ifcpp/IFC4/include/IfcSimplePropertyTemplateTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcSlabType.h>
 #include <ifcpp/IFC4/include/IfcSlabTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcSpecificHeatCapacityMeasure.h>
+#include <ifcpp/IFC4/include/IfcStateEnum.h>
 #include <ifcpp/IFC4/include/IfcTShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcText.h>
 #include <ifcpp/IFC4/include/IfcThermalConductivityMeasure.h>
+#include <ifcpp/IFC4/include/IfcTrapeziumProfileDef.h>
 #include <ifcpp/IFC4/include/IfcUShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcUnitAssignment.h>
 #include <ifcpp/IFC4/include/IfcUnitEnum.h>
 #include <ifcpp/IFC4/include/IfcWallType.h>
 #include <ifcpp/IFC4/include/IfcWallTypeEnum.h>
+#include <ifcpp/IFC4/include/IfcZShapeProfileDef.h>
 #include <ifcpp/model/BuildingModel.h>
 #include <ifcpp/writer/WriterSTEP.h>
 
+#include <pugixml.hpp>
+
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <sstream>
@@ -113,6 +139,10 @@ class Writer {
     m_library.get(profiles);
     for (const auto& p : profiles)
       profile(*p);
+    std::vector<KcSmartPtr<PropertySet>> sets;
+    m_library.get(sets);
+    for (const auto& s : sets)
+      propertySet(*s);
     if (!m_declares->m_RelatedDefinitions.empty()) add(m_declares);
     std::stringstream stream;
     WriterSTEP writer;
@@ -340,11 +370,24 @@ class Writer {
 
   void profile(const Profile& p) {
     auto* shape = dynamic_cast<const ParametrizedProfile*>(&p);
-    shared_ptr<IfcProfileDef> def = shape ? parametrized(*shape) : nullptr;
+    auto* custom = dynamic_cast<const CustomProfile*>(&p);
+    // Lengths whose IFC attribute is not a plain copy, kept exactly in our property set.
+    std::vector<std::size_t> exact;
+    shared_ptr<IfcProfileDef> def;
+    if (shape) def = parametrized(*shape, exact);
+    std::vector<OutlinePoint> points;
+    if (shape && !def && railOutline(*shape, points)) {
+      for (std::size_t i = 0; i < shape->dimension_count(); ++i)
+        exact.push_back(i);
+    } else if (custom) {
+      points = custom->outline();
+    }
+    if (!def && points.size() >= 2) def = arbitrary(points);
     OdString name = fullName(p);
     if (!def) {
-      m_summary.skipped.push_back(OdString(L"profile ") + name + L": " + p.isA()->name() +
-                                  L" has no IFC 4 profile class here");
+      m_summary.skipped.push_back(
+          OdString(L"profile ") + name + L": " + p.isA()->name() +
+          (custom ? L" has fewer than 2 vertices" : L" has no IFC 4 profile class here"));
       return;
     }
     def->m_ProfileType = std::make_shared<IfcProfileTypeEnum>(IfcProfileTypeEnum::ENUM_AREA);
@@ -358,26 +401,230 @@ class Writer {
     if (family) textValue(own, L"Name", family->name());
     textValue(own, L"Size", p.size());
     own.push_back(value(L"ProfileType", std::make_shared<IfcInteger>(p.profile_type())));
+    if (std::dynamic_pointer_cast<IfcArbitraryClosedProfileDef>(def))
+      own.push_back(value(L"Shape", std::make_shared<IfcIdentifier>(shapeName(p))));
     // Ratios exactly as stored: their IFC angles do not come back to the last digit.
     if (shape)
-      for (std::size_t i = 0; i < shape->dimension_count(); ++i)
-        if (!shape->dimension_is_length(i) && shape->has_dimension(i))
-          own.push_back(value(std::wstring(shape->dimension_name(i).c_str()).c_str(),
-                              std::make_shared<IfcReal>(shape->dimension(i))));
+      for (std::size_t i = 0; i < shape->dimension_count(); ++i) {
+        bool length = shape->dimension_is_length(i);
+        if (!shape->has_dimension(i) ||
+            (length && std::find(exact.begin(), exact.end(), i) == exact.end()))
+          continue;
+        shared_ptr<IfcValue> v;
+        if (length)
+          v = std::make_shared<IfcLengthMeasure>(shape->dimension(i));
+        else
+          v = std::make_shared<IfcReal>(shape->dimension(i));
+        own.push_back(value(w(shape->dimension_name(i)).c_str(), v));
+      }
+    if (custom) {
+      // The outline as stored, x, y and bulge of each vertex: the polyline flattens its arcs.
+      auto outline = std::make_shared<IfcPropertyListValue>();
+      outline->m_Name = std::make_shared<IfcIdentifier>(L"Outline");
+      for (const OutlinePoint& v : points)
+        for (double x : {v.x, v.y, v.bulge})
+          outline->m_ListValues.push_back(std::make_shared<IfcReal>(x));
+      own.push_back(outline);
+    }
     auto props = std::make_shared<IfcProfileProperties>();
     props->m_Name = std::make_shared<IfcIdentifier>(L"Stocklib_Profile");
     props->m_ProfileDefinition = def;
     for (auto& property : own)
       props->m_Properties.push_back(add(property));
     add(props);
+    profileSet(p, def, name);
     ++m_summary.profiles;
   }
 
+  // Each property set as a template of its definitions, for other tools, and as our own XML of
+  // it (with the namespace, units and entity types it names) in a property set the template
+  // defines, so that it comes back whole: IFC has no place for namespaces, storage types,
+  // defaults or labels.
+  void propertySet(const PropertySet& s) {
+    pugi::xml_document doc;
+    pugi::xml_node fragment = doc.append_child("stocklib");
+    m_library.exportToXml(fragment, {KcSmartPtr<const Object>(&s)});
+    fragment.remove_child("meta");
+    pugi::xml_node set = fragment.child("PropertySet");
+    auto units = [&](const char* symbol) {
+      return fragment.find_child_by_attribute("Unit", "name", symbol);
+    };
+    auto t = make<IfcPropertySetTemplate>();
+    const std::wstring seed =
+        w(s.name()) + L"~" + w(OdString::fromUtf8(set.attribute("namespace").value()));
+    t->m_GlobalId = guid(L"property-set:" + seed);
+    t->m_Name = label(s.name());
+    t->m_Description = text(s.label());
+    t->m_TemplateType = std::make_shared<IfcPropertySetTemplateTypeEnum>(
+        s.per_instance() ? IfcPropertySetTemplateTypeEnum::ENUM_PSET_OCCURRENCEDRIVEN
+                         : IfcPropertySetTemplateTypeEnum::ENUM_PSET_TYPEDRIVENOVERRIDE);
+    std::wstring entities;
+    for (const OdString& e : s.entity_type_names())
+      entities += (entities.empty() ? L"" : L",") + w(e);
+    if (!entities.empty()) t->m_ApplicableEntity = std::make_shared<IfcIdentifier>(entities);
+    for (pugi::xml_node d : set.children()) {
+      const bool computed = std::string(d.name()) == "ValueDefinition";
+      if (!computed && std::string(d.name()) != "PropertyDefinition") continue;
+      auto p = make<IfcSimplePropertyTemplate>();
+      const std::wstring name = w(OdString::fromUtf8(d.attribute("name").value()));
+      p->m_GlobalId = guid(L"property:" + seed + L":" + name);
+      p->m_Name = std::make_shared<IfcLabel>(name);
+      p->m_Description = text(OdString::fromUtf8(d.attribute("description").value()));
+      const int structure = d.attribute("structure").as_int(1);
+      p->m_TemplateType = std::make_shared<IfcSimplePropertyTemplateTypeEnum>(
+          structure == 2   ? IfcSimplePropertyTemplateTypeEnum::ENUM_P_LISTVALUE
+          : structure == 3 ? IfcSimplePropertyTemplateTypeEnum::ENUM_P_TABLEVALUE
+                           : IfcSimplePropertyTemplateTypeEnum::ENUM_P_SINGLEVALUE);
+      pugi::xml_node unit = units(d.attribute("unit").value());
+      const wchar_t* measure =
+          measureType(d.attribute("type").as_int(), unit.attribute("measure").value());
+      if (structure == 3) {
+        p->m_PrimaryMeasureType =
+            std::make_shared<IfcLabel>(measureType(d.attribute("key_type").as_int(), ""));
+        p->m_SecondaryMeasureType = std::make_shared<IfcLabel>(measure);
+      } else {
+        p->m_PrimaryMeasureType = std::make_shared<IfcLabel>(measure);
+      }
+      if (computed) p->m_Expression = label(OdString::fromUtf8(d.attribute("value_spec").value()));
+      p->m_AccessState = std::make_shared<IfcStateEnum>(computed ? IfcStateEnum::ENUM_READONLY
+                                                                 : IfcStateEnum::ENUM_READWRITE);
+      t->m_HasPropertyTemplates.push_back(p);
+    }
+    std::ostringstream xml;
+    fragment.print(xml, "", pugi::format_raw);
+    auto own = make<IfcPropertySet>();
+    own->m_GlobalId = guid(L"property-set-xml:" + seed);
+    own->m_Name = std::make_shared<IfcLabel>(L"Stocklib_PropertySet");
+    own->m_HasProperties.push_back(
+        add(value(L"Xml", std::make_shared<IfcText>(w(OdString::fromUtf8(xml.str().c_str()))))));
+    auto rel = make<IfcRelDefinesByTemplate>();
+    rel->m_GlobalId = guid(L"property-set-template:" + seed);
+    rel->m_RelatedPropertySets.push_back(own);
+    rel->m_RelatingTemplate = t;
+    m_declares->m_RelatedDefinitions.push_back(t);
+    ++m_summary.propertySets;
+  }
+
+  // The IFC measure type of a storage type code, a real by the measure of its unit.
+  static const wchar_t* measureType(int type, const std::string& measure) {
+    static const std::pair<const char*, const wchar_t*> measures[] = {
+        {"LENGTH", L"IfcLengthMeasure"}, {"AREA", L"IfcAreaMeasure"},
+        {"VOLUME", L"IfcVolumeMeasure"}, {"ANGLE", L"IfcPlaneAngleMeasure"},
+        {"MASS", L"IfcMassMeasure"},     {"DENSITY", L"IfcMassDensityMeasure"},
+        {"FORCE", L"IfcForceMeasure"},   {"PRESSURE", L"IfcPressureMeasure"},
+        {"TIME", L"IfcTimeMeasure"},     {"MASS PER LENGTH", L"IfcMassPerLengthMeasure"}};
+    if (type == 0) return L"IfcBoolean";
+    if (type >= 1 && type <= 8) return L"IfcInteger";
+    if (type == 10) return L"IfcLabel";
+    if (type == 11 || type == 12) return L"IfcIdentifier";
+    if (type != 9) return L"IfcText";  // vectors, points, bytes, nested values: no IFC measure
+    for (const auto& [name, ifc] : measures)
+      if (measure == name) return ifc;
+    return L"IfcReal";
+  }
+
+  // The class name without its namespace: the XML element of the shape.
+  static std::wstring shapeName(const Profile& p) {
+    const std::wstring name = w(p.isA()->name());
+    return name.substr(name.rfind(L':') == std::wstring::npos ? 0 : name.rfind(L':') + 1);
+  }
+
+  // A column type for hollow sections and H shapes (flanges at least 0.8 of the depth wide),
+  // a beam type for every other profile: what a receiving tool appends as an asset.
+  static bool isColumn(const Profile& p) {
+    if (dynamic_cast<const RectangleHollowProfile*>(&p) ||
+        dynamic_cast<const CircleHollowProfile*>(&p))
+      return true;
+    auto* i = dynamic_cast<const IShapeProfile*>(&p);
+    return i && i->width() >= 0.8 * i->height();
+  }
+
+  void profileSet(const Profile& p, const shared_ptr<IfcProfileDef>& def, const OdString& name) {
+    auto profile = make<IfcMaterialProfile>();
+    profile->m_Name = label(name);
+    profile->m_Profile = def;
+    auto set = make<IfcMaterialProfileSet>();
+    set->m_Name = label(name);
+    set->m_MaterialProfiles.push_back(profile);
+    shared_ptr<IfcTypeObject> type;
+    if (isColumn(p)) {
+      auto t = std::make_shared<IfcColumnType>();
+      t->m_PredefinedType = std::make_shared<IfcColumnTypeEnum>(IfcColumnTypeEnum::ENUM_COLUMN);
+      type = t;
+    } else {
+      auto t = std::make_shared<IfcBeamType>();
+      t->m_PredefinedType = std::make_shared<IfcBeamTypeEnum>(IfcBeamTypeEnum::ENUM_BEAM);
+      type = t;
+    }
+    const std::wstring seed = w(p.isA()->name()) + L":" + w(name);
+    type->m_GlobalId = guid(L"profile:" + seed);
+    type->m_Name = label(name);
+    add(type);
+    auto rel = make<IfcRelAssociatesMaterial>();
+    rel->m_GlobalId = guid(L"profile-material:" + seed);
+    rel->m_RelatingMaterial = set;
+    rel->m_RelatedObjects.push_back(type);
+    m_declares->m_RelatedDefinitions.push_back(type);
+  }
+
+  // A closed outline as a polyline of 2D points (an indexed poly curve without segments, back to
+  // its first point), each arc as kArcChords chords: IFC++ writes no line or arc segments.
+  shared_ptr<IfcProfileDef> arbitrary(const std::vector<OutlinePoint>& points) {
+    auto list = make<IfcCartesianPointList2D>();
+    auto point = [&](double x, double y) {
+      list->m_CoordList.push_back(
+          {std::make_shared<IfcLengthMeasure>(x), std::make_shared<IfcLengthMeasure>(y)});
+    };
+    const std::size_t n = points.size();
+    for (std::size_t i = 0; i < n; ++i) {
+      const OutlinePoint &a = points[i], &b = points[(i + 1) % n];
+      point(a.x, a.y);
+      if (a.bulge == 0) continue;
+      // The arc's centre lies on the chord's normal; it turns 4 atan(bulge), left for a positive
+      // bulge.
+      const double angle = 4 * std::atan(a.bulge), dx = b.x - a.x, dy = b.y - a.y;
+      const double toCentre = (1 - a.bulge * a.bulge) / (4 * a.bulge);
+      const double cx = (a.x + b.x) / 2 - toCentre * dy, cy = (a.y + b.y) / 2 + toCentre * dx;
+      for (int k = 1; k < kArcChords; ++k) {
+        const double t = angle * k / kArcChords, c = std::cos(t), s = std::sin(t);
+        point(cx + (a.x - cx) * c - (a.y - cy) * s, cy + (a.x - cx) * s + (a.y - cy) * c);
+      }
+    }
+    point(points[0].x, points[0].y);
+    auto curve = make<IfcIndexedPolyCurve>();
+    curve->m_Points = list;
+    auto e = std::make_shared<IfcArbitraryClosedProfileDef>();
+    e->m_OuterCurve = curve;
+    return e;
+  }
+  static constexpr int kArcChords = 8;
+
+  // The outline of a crane rail, centred on its bounding box: foot, web and head without their
+  // radii; false for other shapes.
+  static bool railOutline(const ParametrizedProfile& p, std::vector<OutlinePoint>& out) {
+    if (!dynamic_cast<const CraneRailAShapeProfile*>(&p) &&
+        !dynamic_cast<const CraneRailFShapeProfile*>(&p))
+      return false;
+    auto d = [&](const char* name) { return p.dimension(p.dimension_index(OdString(name))) / 2; };
+    const double top = d("height"), bottom = -top, head = d("head_width"), web = d("web_thickness"),
+                 foot = d("base_width"), footTop = bottom + 2 * d("base_height"),
+                 headBottom = top - 2 * d("head_height");
+    out = {{-foot, bottom, 0},     {foot, bottom, 0},     {foot, footTop, 0}, {web, footTop, 0},
+           {web, headBottom, 0},   {head, headBottom, 0}, {head, top, 0},     {-head, top, 0},
+           {-head, headBottom, 0}, {-web, headBottom, 0}, {-web, footTop, 0}, {-foot, footTop, 0}};
+    return true;
+  }
+
   // The IFC profile of a shape, its dimensions taken by our names; null for shapes not mapped.
-  static shared_ptr<IfcProfileDef> parametrized(const ParametrizedProfile& p) {
+  // `exact` receives the lengths IFC holds only through arithmetic.
+  static shared_ptr<IfcProfileDef> parametrized(const ParametrizedProfile& p,
+                                                std::vector<std::size_t>& exact) {
     auto d = [&](const char* name) { return p.dimension(p.dimension_index(OdString(name))); };
     auto pos = [&](const char* name) {
       return std::make_shared<IfcPositiveLengthMeasure>(d(name));
+    };
+    auto half = [&](const char* name) {
+      return std::make_shared<IfcPositiveLengthMeasure>(d(name) / 2);
     };
     auto nonNeg = [&](const char* name) {
       int i = p.dimension_index(OdString(name));
@@ -402,6 +649,18 @@ class Writer {
       e->m_FlangeSlope = slope("flange_slope");
       return e;
     }
+    if (dynamic_cast<const AsymmetricIShapeProfile*>(&p)) {
+      auto e = std::make_shared<IfcAsymmetricIShapeProfileDef>();
+      e->m_OverallDepth = pos("height");
+      e->m_TopFlangeWidth = pos("top_width");
+      e->m_BottomFlangeWidth = pos("bottom_width");
+      e->m_WebThickness = pos("web_thickness");
+      e->m_TopFlangeThickness = pos("top_flange_thickness");
+      e->m_BottomFlangeThickness = pos("bottom_flange_thickness");
+      e->m_BottomFlangeFilletRadius = nonNeg("fillet_radius");
+      e->m_TopFlangeFilletRadius = nonNeg("fillet_radius");
+      return e;
+    }
     if (dynamic_cast<const UShapeProfile*>(&p)) {
       auto e = std::make_shared<IfcUShapeProfileDef>();
       e->m_Depth = pos("height");
@@ -412,8 +671,26 @@ class Writer {
       e->m_FlangeSlope = slope("flange_slope");
       return e;
     }
+    if (dynamic_cast<const CShapeProfile*>(&p)) {
+      auto e = std::make_shared<IfcCShapeProfileDef>();
+      e->m_Depth = pos("height");
+      e->m_Width = pos("width");
+      e->m_WallThickness = pos("wall_thickness");
+      e->m_Girth = pos("lip_length");
+      e->m_InternalFilletRadius = nonNeg("inner_radius");
+      return e;
+    }
     if (dynamic_cast<const TShapeProfile*>(&p)) {
       auto e = std::make_shared<IfcTShapeProfileDef>();
+      e->m_Depth = pos("height");
+      e->m_FlangeWidth = pos("width");
+      e->m_WebThickness = pos("web_thickness");
+      e->m_FlangeThickness = pos("flange_thickness");
+      e->m_FilletRadius = nonNeg("fillet_radius");
+      return e;
+    }
+    if (dynamic_cast<const ZShapeProfile*>(&p)) {
+      auto e = std::make_shared<IfcZShapeProfileDef>();
       e->m_Depth = pos("height");
       e->m_FlangeWidth = pos("width");
       e->m_WebThickness = pos("web_thickness");
@@ -439,21 +716,45 @@ class Writer {
       e->m_OuterFilletRadius = nonNeg("outer_radius");
       return e;
     }
+    if (dynamic_cast<const RoundedRectangleProfile*>(&p)) {
+      auto e = std::make_shared<IfcRoundedRectangleProfileDef>();
+      e->m_XDim = pos("width");
+      e->m_YDim = pos("height");
+      e->m_RoundingRadius = pos("radius");
+      return e;
+    }
     if (dynamic_cast<const RectangleProfile*>(&p)) {
       auto e = std::make_shared<IfcRectangleProfileDef>();
       e->m_XDim = pos("width");
       e->m_YDim = pos("height");
       return e;
     }
+    if (dynamic_cast<const TrapeziumProfile*>(&p)) {
+      // IFC offsets the top edge's start from the bottom edge's; we offset their centres.
+      auto e = std::make_shared<IfcTrapeziumProfileDef>();
+      e->m_BottomXDim = pos("bottom_width");
+      e->m_TopXDim = pos("top_width");
+      e->m_YDim = pos("height");
+      e->m_TopXOffset = std::make_shared<IfcLengthMeasure>(
+          d("top_offset") + (d("bottom_width") - d("top_width")) / 2);
+      exact.push_back(static_cast<std::size_t>(p.dimension_index(OdString("top_offset"))));
+      return e;
+    }
+    if (dynamic_cast<const EllipseProfile*>(&p)) {
+      auto e = std::make_shared<IfcEllipseProfileDef>();
+      e->m_SemiAxis1 = half("width");
+      e->m_SemiAxis2 = half("height");
+      return e;
+    }
     if (dynamic_cast<const CircleHollowProfile*>(&p)) {
       auto e = std::make_shared<IfcCircleHollowProfileDef>();
-      e->m_Radius = std::make_shared<IfcPositiveLengthMeasure>(d("diameter") / 2);
+      e->m_Radius = half("diameter");
       e->m_WallThickness = pos("wall_thickness");
       return e;
     }
     if (dynamic_cast<const CircleProfile*>(&p)) {
       auto e = std::make_shared<IfcCircleProfileDef>();
-      e->m_Radius = std::make_shared<IfcPositiveLengthMeasure>(d("diameter") / 2);
+      e->m_Radius = half("diameter");
       return e;
     }
     return nullptr;

@@ -1,11 +1,18 @@
 // Reads an IFC 4 or IFC 2x3 file through IFC++ into a library, by way of the store's XML import
 // (one transaction: a file that fails changes nothing).
+#include <ifcpp/IFC4/include/IfcArbitraryClosedProfileDef.h>
+#include <ifcpp/IFC4/include/IfcAsymmetricIShapeProfileDef.h>
+#include <ifcpp/IFC4/include/IfcCShapeProfileDef.h>
+#include <ifcpp/IFC4/include/IfcCartesianPoint.h>
+#include <ifcpp/IFC4/include/IfcCartesianPointList2D.h>
 #include <ifcpp/IFC4/include/IfcCircleHollowProfileDef.h>
 #include <ifcpp/IFC4/include/IfcCircleProfileDef.h>
 #include <ifcpp/IFC4/include/IfcConversionBasedUnit.h>
 #include <ifcpp/IFC4/include/IfcCoveringType.h>
+#include <ifcpp/IFC4/include/IfcEllipseProfileDef.h>
 #include <ifcpp/IFC4/include/IfcIShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcIdentifier.h>
+#include <ifcpp/IFC4/include/IfcIndexedPolyCurve.h>
 #include <ifcpp/IFC4/include/IfcInteger.h>
 #include <ifcpp/IFC4/include/IfcLShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcLabel.h>
@@ -20,27 +27,39 @@
 #include <ifcpp/IFC4/include/IfcMeasureWithUnit.h>
 #include <ifcpp/IFC4/include/IfcNonNegativeLengthMeasure.h>
 #include <ifcpp/IFC4/include/IfcPlaneAngleMeasure.h>
+#include <ifcpp/IFC4/include/IfcPolyline.h>
 #include <ifcpp/IFC4/include/IfcPositiveLengthMeasure.h>
 #include <ifcpp/IFC4/include/IfcProfileProperties.h>
+#include <ifcpp/IFC4/include/IfcPropertyListValue.h>
+#include <ifcpp/IFC4/include/IfcPropertySet.h>
+#include <ifcpp/IFC4/include/IfcPropertySetTemplate.h>
+#include <ifcpp/IFC4/include/IfcPropertySetTemplateTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcPropertySingleValue.h>
 #include <ifcpp/IFC4/include/IfcRatioMeasure.h>
 #include <ifcpp/IFC4/include/IfcReal.h>
 #include <ifcpp/IFC4/include/IfcRectangleHollowProfileDef.h>
 #include <ifcpp/IFC4/include/IfcRectangleProfileDef.h>
 #include <ifcpp/IFC4/include/IfcRelAssociatesMaterial.h>
+#include <ifcpp/IFC4/include/IfcRelDefinesByTemplate.h>
 #include <ifcpp/IFC4/include/IfcRoofType.h>
+#include <ifcpp/IFC4/include/IfcRoundedRectangleProfileDef.h>
 #include <ifcpp/IFC4/include/IfcSIPrefix.h>
 #include <ifcpp/IFC4/include/IfcSIUnit.h>
 #include <ifcpp/IFC4/include/IfcSIUnitName.h>
+#include <ifcpp/IFC4/include/IfcSimplePropertyTemplate.h>
+#include <ifcpp/IFC4/include/IfcSimplePropertyTemplateTypeEnum.h>
 #include <ifcpp/IFC4/include/IfcSlabType.h>
 #include <ifcpp/IFC4/include/IfcSpecificHeatCapacityMeasure.h>
+#include <ifcpp/IFC4/include/IfcStateEnum.h>
 #include <ifcpp/IFC4/include/IfcTShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcText.h>
 #include <ifcpp/IFC4/include/IfcThermalConductivityMeasure.h>
+#include <ifcpp/IFC4/include/IfcTrapeziumProfileDef.h>
 #include <ifcpp/IFC4/include/IfcUShapeProfileDef.h>
 #include <ifcpp/IFC4/include/IfcUnitAssignment.h>
 #include <ifcpp/IFC4/include/IfcUnitEnum.h>
 #include <ifcpp/IFC4/include/IfcWallType.h>
+#include <ifcpp/IFC4/include/IfcZShapeProfileDef.h>
 #include <ifcpp/model/BuildingModel.h>
 #include <ifcpp/reader/ReaderSTEP.h>
 
@@ -92,10 +111,47 @@ std::wstring textOf(const shared_ptr<IfcValue>& v) {
 // Single values of a property set by name.
 using Properties = std::map<std::wstring, shared_ptr<IfcValue>>;
 
-void collect(const std::vector<shared_ptr<IfcProperty>>& in, Properties& out) {
-  for (const auto& p : in)
+// List values of a property set by name.
+using Lists = std::map<std::wstring, std::vector<shared_ptr<IfcValue>>>;
+
+void collect(const std::vector<shared_ptr<IfcProperty>>& in, Properties& out, Lists& lists) {
+  for (const auto& p : in) {
     if (auto single = std::dynamic_pointer_cast<IfcPropertySingleValue>(p))
       if (single->m_Name) out[single->m_Name->m_value] = single->m_NominalValue;
+    if (auto list = std::dynamic_pointer_cast<IfcPropertyListValue>(p))
+      if (list->m_Name) lists[list->m_Name->m_value] = list->m_ListValues;
+  }
+}
+
+// The first two coordinates of a point; false when it has fewer.
+bool xy(const std::vector<shared_ptr<IfcLengthMeasure>>& c, OutlinePoint& out) {
+  if (c.size() < 2 || !c[0] || !c[1]) return false;
+  out.x = c[0]->m_value, out.y = c[1]->m_value;
+  return true;
+}
+
+// The vertices of a closed polyline or indexed poly curve (through all its points: IFC++ reads no
+// line or arc segments); empty with `why` set for another curve or a broken one.
+std::vector<OutlinePoint> outline(const shared_ptr<IfcCurve>& curve, std::string& why) {
+  std::vector<OutlinePoint> points;
+  auto broken = [&](const char* what) {
+    why = what;
+    return std::vector<OutlinePoint>();
+  };
+  if (auto line = std::dynamic_pointer_cast<IfcPolyline>(curve)) {
+    for (const auto& p : line->m_Points)
+      if (points.emplace_back(), !p || !xy(p->m_Coordinates, points.back()))
+        return broken("a point has no x and y");
+  } else if (auto poly = std::dynamic_pointer_cast<IfcIndexedPolyCurve>(curve)) {
+    auto list = std::dynamic_pointer_cast<IfcCartesianPointList2D>(poly->m_Points);
+    if (!list) return broken("its points are not a 2D point list");
+    for (const auto& c : list->m_CoordList)
+      if (points.emplace_back(), !xy(c, points.back())) return broken("a point has no x and y");
+  } else {
+    return broken("its outer curve is neither a polyline nor an indexed poly curve");
+  }
+  if (points.size() > 1 && points.front() == points.back()) points.pop_back();
+  return points;
 }
 
 double siPrefix(const shared_ptr<IfcSIPrefix>& p) {
@@ -138,6 +194,8 @@ class Reader {
       layerSet(root, id, *s);
     for (const auto& [id, p] : m_profiles)
       profile(root, id, *p);
+    for (const auto& [id, t] : m_templates)
+      propertySet(root, id, *t);
     m_library.importFromXml(
         root, Library::ImportOptions{inch ? kLibraryUnitInch : kLibraryUnitMillimeter, false});
   }
@@ -147,12 +205,25 @@ class Reader {
     if (auto m = std::dynamic_pointer_cast<IfcMaterial>(e)) m_materials[id] = m;
     if (auto s = std::dynamic_pointer_cast<IfcMaterialLayerSet>(e)) m_layerSets[id] = s;
     if (auto p = std::dynamic_pointer_cast<IfcProfileDef>(e)) m_profiles[id] = p;
+    if (auto t = std::dynamic_pointer_cast<IfcPropertySetTemplate>(e)) m_templates[id] = t;
+    if (auto r = std::dynamic_pointer_cast<IfcRelDefinesByTemplate>(e))
+      for (const auto& s : r->m_RelatedPropertySets) {
+        auto own = std::dynamic_pointer_cast<IfcPropertySet>(s);
+        if (!own || !r->m_RelatingTemplate || str(own->m_Name) != L"Stocklib_PropertySet") continue;
+        Properties p;
+        Lists lists;
+        collect(own->m_HasProperties, p, lists);
+        m_ourSets[r->m_RelatingTemplate.get()] = textOf(p[L"Xml"]);
+      }
     if (auto u = std::dynamic_pointer_cast<IfcUnitAssignment>(e))
       if (!m_units) m_units = u;
     if (auto p = std::dynamic_pointer_cast<IfcMaterialProperties>(e))
-      if (p->m_Material && p->m_Name) collect(p->m_Properties, m_psets[p->m_Material.get()]);
+      if (p->m_Material && p->m_Name)
+        collect(p->m_Properties, m_psets[p->m_Material.get()], m_lists[p->m_Material.get()]);
     if (auto p = std::dynamic_pointer_cast<IfcProfileProperties>(e))
-      if (p->m_ProfileDefinition) collect(p->m_Properties, m_psets[p->m_ProfileDefinition.get()]);
+      if (p->m_ProfileDefinition)
+        collect(p->m_Properties, m_psets[p->m_ProfileDefinition.get()],
+                m_lists[p->m_ProfileDefinition.get()]);
     if (auto r = std::dynamic_pointer_cast<IfcRelAssociatesMaterial>(e)) {
       auto set = std::dynamic_pointer_cast<IfcMaterialLayerSet>(r->m_RelatingMaterial);
       if (auto usage = std::dynamic_pointer_cast<IfcMaterialLayerSetUsage>(r->m_RelatingMaterial))
@@ -342,11 +413,92 @@ class Reader {
     ++m_summary.layerSets;
   }
 
-  // The element name and dimensions (ours, in the XML's unit) of a profile; false when not mapped.
-  bool dimensions(const IfcProfileDef& p, std::string& element,
-                  std::vector<std::pair<const char*, double>>& out) const {
+  // A property set from a template: ours whole from the XML it carries, another tool's from its
+  // property templates, in a namespace of the set's name. A set the library already has is left
+  // out: its definitions name the values stored on entities, so a renamed copy would not do.
+  void propertySet(pugi::xml_node& root, int id, const IfcPropertySetTemplate& t) {
+    pugi::xml_document doc;
+    pugi::xml_node fragment;
+    auto ours = m_ourSets.find(&t);
+    if (ours != m_ourSets.end()) {
+      fragment = doc.load_string(utf8(ours->second).c_str()) ? doc.child("stocklib") : fragment;
+      if (!fragment.child("PropertySet"))
+        return skip(id, t, "its Stocklib_PropertySet holds no property set");
+    } else {
+      fragment = doc.append_child("stocklib");
+      std::wstring name = str(t.m_Name);
+      if (name.empty()) return skip(id, t, "it has no name");
+      const std::string n = utf8(name);
+      fragment.append_child("PropertyNamespace").append_attribute("name") = n.c_str();
+      pugi::xml_node set = fragment.append_child("PropertySet");
+      set.append_attribute("namespace") = n.c_str();
+      set.append_attribute("name") = n.c_str();
+      if (t.m_Description) set.append_attribute("label") = utf8(t.m_Description->m_value).c_str();
+      set.append_attribute("per_instance") =
+          t.m_TemplateType &&
+          t.m_TemplateType->m_enum == IfcPropertySetTemplateTypeEnum::ENUM_PSET_OCCURRENCEDRIVEN;
+      for (const auto& p : t.m_HasPropertyTemplates) {
+        auto simple = std::dynamic_pointer_cast<IfcSimplePropertyTemplate>(p);
+        if (!simple || str(simple->m_Name).empty()) continue;
+        pugi::xml_node d = set.append_child("PropertyDefinition");
+        d.append_attribute("name") = utf8(str(simple->m_Name)).c_str();
+        if (simple->m_Description)
+          d.append_attribute("description") = utf8(simple->m_Description->m_value).c_str();
+        auto kind = simple->m_TemplateType ? simple->m_TemplateType->m_enum
+                                           : IfcSimplePropertyTemplateTypeEnum::ENUM_P_SINGLEVALUE;
+        const bool table = kind == IfcSimplePropertyTemplateTypeEnum::ENUM_P_TABLEVALUE;
+        d.append_attribute("structure") =
+            table                                                         ? 3
+            : kind == IfcSimplePropertyTemplateTypeEnum::ENUM_P_LISTVALUE ? 2
+                                                                          : 1;
+        d.append_attribute("type") =
+            storageType(str(table ? simple->m_SecondaryMeasureType : simple->m_PrimaryMeasureType));
+        d.append_attribute("key_type") = table ? storageType(str(simple->m_PrimaryMeasureType)) : 0;
+      }
+    }
+    pugi::xml_node set = fragment.child("PropertySet");
+    const OdString name = OdString::fromUtf8(set.attribute("name").value()),
+                   ns = OdString::fromUtf8(set.attribute("namespace").value());
+    KcSmartPtr<PropertyNamespace> space = m_library.get<PropertyNamespace>(NameKey(ns));
+    if (!m_sets.insert((ns + L"~" + name).toUtf8()).second ||
+        (space && m_library.get<PropertySet>(DefinitionKey(name, space->id()))))
+      return skip(id, t, "the library has this property set");
+    // What the set names goes first, once, unless the library has it.
+    for (pugi::xml_node e = fragment.last_child(); e; e = e.previous_sibling()) {
+      if (e == set) continue;
+      const OdString n = OdString::fromUtf8(e.attribute("name").value());
+      const std::string kind = e.name();
+      const bool has = kind == "Measure"             ? bool(m_library.get<Measure>(NameKey(n)))
+                       : kind == "Unit"              ? bool(m_library.get<Unit>(NameKey(n)))
+                       : kind == "PropertyNamespace" ? bool(space)
+                       : kind == "EntityType"        ? bool(m_library.get<EntityType>(NameKey(n)))
+                                                     : true;
+      if (!has && m_named.insert(kind + "\n" + n.toUtf8()).second) root.prepend_copy(e);
+    }
+    root.append_copy(set);
+    ++m_summary.propertySets;
+  }
+
+  // The storage type code of an IFC measure type: 0 boolean, 5 integer, 10 text, 9 any other.
+  static int storageType(const std::wstring& measure) {
+    if (measure == L"IfcBoolean" || measure == L"IfcLogical") return 0;
+    if (measure == L"IfcInteger" || measure == L"IfcCountMeasure") return 5;
+    if (measure == L"IfcLabel" || measure == L"IfcText" || measure == L"IfcIdentifier" ||
+        measure.empty())
+      return 10;
+    return 9;
+  }
+
+  // The element name and dimensions (ours, in the XML's unit) of a profile, or the outline of an
+  // arbitrary one; why it is not mapped, empty when it is.
+  std::string dimensions(const IfcProfileDef& p, std::string& element,
+                         std::vector<std::pair<const char*, double>>& out,
+                         std::vector<OutlinePoint>& points) {
     auto len = [&](const char* name, const auto& v) {
       if (v) out.emplace_back(name, v->m_value * m_toXml);
+    };
+    auto twice = [&](const char* name, const auto& v) {
+      if (v) out.emplace_back(name, 2 * v->m_value * m_toXml);
     };
     auto slope = [&](const char* name, const auto& v) {
       if (v) out.emplace_back(name, std::tan(v->m_value));
@@ -355,16 +507,32 @@ class Reader {
       element = "IShapeProfile";
       len("height", e->m_OverallDepth), len("width", e->m_OverallWidth);
       len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
-      len("fillet_radius", e->m_FilletRadius);
-      slope("flange_slope", e->m_FlangeSlope);
+      len("fillet_radius", e->m_FilletRadius), slope("flange_slope", e->m_FlangeSlope);
+    } else if (auto e = dynamic_cast<const IfcAsymmetricIShapeProfileDef*>(&p)) {
+      element = "AsymmetricIShapeProfile";
+      len("height", e->m_OverallDepth), len("top_width", e->m_TopFlangeWidth);
+      len("bottom_width", e->m_BottomFlangeWidth), len("web_thickness", e->m_WebThickness);
+      len("top_flange_thickness",
+          e->m_TopFlangeThickness ? e->m_TopFlangeThickness : e->m_BottomFlangeThickness);
+      len("bottom_flange_thickness", e->m_BottomFlangeThickness);
+      len("fillet_radius", e->m_BottomFlangeFilletRadius);
     } else if (auto e = dynamic_cast<const IfcUShapeProfileDef*>(&p)) {
       element = "UShapeProfile";
       len("height", e->m_Depth), len("width", e->m_FlangeWidth);
       len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
-      len("fillet_radius", e->m_FilletRadius);
-      slope("flange_slope", e->m_FlangeSlope);
+      len("fillet_radius", e->m_FilletRadius), slope("flange_slope", e->m_FlangeSlope);
+    } else if (auto e = dynamic_cast<const IfcCShapeProfileDef*>(&p)) {
+      element = "CShapeProfile";
+      len("height", e->m_Depth), len("width", e->m_Width);
+      len("wall_thickness", e->m_WallThickness), len("lip_length", e->m_Girth);
+      len("inner_radius", e->m_InternalFilletRadius);
     } else if (auto e = dynamic_cast<const IfcTShapeProfileDef*>(&p)) {
       element = "TShapeProfile";
+      len("height", e->m_Depth), len("width", e->m_FlangeWidth);
+      len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
+      len("fillet_radius", e->m_FilletRadius);
+    } else if (auto e = dynamic_cast<const IfcZShapeProfileDef*>(&p)) {
+      element = "ZShapeProfile";
       len("height", e->m_Depth), len("width", e->m_FlangeWidth);
       len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
       len("fillet_radius", e->m_FilletRadius);
@@ -377,26 +545,84 @@ class Reader {
       element = "RectangleHollowProfile";
       len("width", e->m_XDim), len("height", e->m_YDim), len("wall_thickness", e->m_WallThickness);
       len("inner_radius", e->m_InnerFilletRadius), len("outer_radius", e->m_OuterFilletRadius);
+    } else if (auto e = dynamic_cast<const IfcRoundedRectangleProfileDef*>(&p)) {
+      element = "RoundedRectangleProfile";
+      len("width", e->m_XDim), len("height", e->m_YDim), len("radius", e->m_RoundingRadius);
     } else if (auto e = dynamic_cast<const IfcRectangleProfileDef*>(&p)) {
       element = "RectangleProfile";
       len("width", e->m_XDim), len("height", e->m_YDim);
+    } else if (auto e = dynamic_cast<const IfcTrapeziumProfileDef*>(&p)) {
+      element = "TrapeziumProfile";
+      len("height", e->m_YDim), len("bottom_width", e->m_BottomXDim),
+          len("top_width", e->m_TopXDim);
+      if (e->m_TopXOffset && e->m_BottomXDim && e->m_TopXDim)
+        out.emplace_back("top_offset", (e->m_TopXOffset->m_value + e->m_TopXDim->m_value / 2 -
+                                        e->m_BottomXDim->m_value / 2) *
+                                           m_toXml);
+    } else if (auto e = dynamic_cast<const IfcEllipseProfileDef*>(&p)) {
+      element = "EllipseProfile";
+      twice("width", e->m_SemiAxis1), twice("height", e->m_SemiAxis2);
     } else if (auto e = dynamic_cast<const IfcCircleHollowProfileDef*>(&p)) {
       element = "CircleHollowProfile";
-      if (e->m_Radius) out.emplace_back("diameter", 2 * e->m_Radius->m_value * m_toXml);
-      len("wall_thickness", e->m_WallThickness);
+      twice("diameter", e->m_Radius), len("wall_thickness", e->m_WallThickness);
     } else if (auto e = dynamic_cast<const IfcCircleProfileDef*>(&p)) {
       element = "CircleProfile";
-      if (e->m_Radius) out.emplace_back("diameter", 2 * e->m_Radius->m_value * m_toXml);
+      twice("diameter", e->m_Radius);
+    } else if (auto e = dynamic_cast<const IfcArbitraryClosedProfileDef*>(&p)) {
+      return arbitrary(*e, element, out, points);
     } else {
-      return false;
+      return "no shape of ours maps to it";
     }
-    return true;
+    return std::string();
+  }
+
+  // A crane rail of ours by its shape and dimensions, else a custom profile of the outline.
+  std::string arbitrary(const IfcArbitraryClosedProfileDef& p, std::string& element,
+                        std::vector<std::pair<const char*, double>>& out,
+                        std::vector<OutlinePoint>& points) {
+    auto psets = m_psets.find(&p);
+    const std::wstring rail =
+        psets == m_psets.end() ? std::wstring() : textOf(psets->second[L"Shape"]);
+    if (rail == L"CraneRailAShapeProfile" || rail == L"CraneRailFShapeProfile") {
+#define STOCKLIB_DIMENSION_NAME(name, kind, since) #name,
+      for (const char* name : {STOCKLIB_CRANE_RAIL_DIMENSIONS(STOCKLIB_DIMENSION_NAME)})
+        out.emplace_back(name, -1.0);  // from the property set below; left -1, refused
+#undef STOCKLIB_DIMENSION_NAME
+      element = utf8(rail);
+      return std::string();
+    }
+    std::string why;
+    points = outline(p.m_OuterCurve, why);
+    if (!why.empty()) return why;
+    if (points.size() < 2) return "its outline has fewer than 2 vertices";
+    for (OutlinePoint& v : points) {
+      v.x *= m_toXml, v.y *= m_toXml;
+      if (!(std::fabs(v.x) < 1e7 && std::fabs(v.y) < 1e7 && std::fabs(v.bulge) < 1e7))
+        return "a vertex is out of range";
+    }
+    // Our own outline, exactly as it was, in place of its flattened arcs.
+    auto lists = m_lists.find(&p);
+    auto exact = lists == m_lists.end() ? nullptr : &lists->second[L"Outline"];
+    if (exact && !exact->empty() && exact->size() % 3 == 0) {
+      std::vector<OutlinePoint> ours(exact->size() / 3);
+      for (std::size_t i = 0; i < exact->size(); ++i) {
+        double v = 0;
+        if (!number((*exact)[i], v) || !(std::fabs(v) < 1e7)) return "its Outline is out of range";
+        OutlinePoint& o = ours[i / 3];
+        (i % 3 == 0 ? o.x : i % 3 == 1 ? o.y : o.bulge) = v * (i % 3 == 2 ? 1 : m_toXml);
+      }
+      points = ours;
+    }
+    element = "CustomProfile";
+    return std::string();
   }
 
   void profile(pugi::xml_node& root, int id, const IfcProfileDef& p) {
     std::string element;
     std::vector<std::pair<const char*, double>> dims;
-    if (!dimensions(p, element, dims)) return skip(id, p, "no shape of ours maps to it");
+    std::vector<OutlinePoint> points;
+    const std::string why = dimensions(p, element, dims, points);
+    if (!why.empty()) return skip(id, p, why);
     const Properties& props = m_psets[&p];
     // A slope the IFC profile left out comes back from our own property set.
     if (props.count(L"flange_slope") && std::none_of(dims.begin(), dims.end(), [](const auto& d) {
@@ -405,10 +631,14 @@ class Reader {
       dims.emplace_back("flange_slope", 0.0);
     for (auto& [name, v] : dims) {
       auto exact = props.find(OdString(name).c_str());
-      if (exact != props.end()) number(exact->second, v);
+      // Lengths kept exactly are in the file's unit too.
+      if (exact != props.end() && number(exact->second, v) &&
+          std::dynamic_pointer_cast<IfcLengthMeasure>(exact->second))
+        v *= m_toXml;
     }
     for (const auto& [name, v] : dims)
-      if (!(v >= 0 && v < 1e7)) return skip(id, p, std::string(name) + " is out of range");
+      if (!((v >= 0 || std::string(name) == "top_offset") && std::fabs(v) < 1e7))
+        return skip(id, p, std::string(name) + " is out of range");
     auto text = [&](const wchar_t* key) {
       auto found = props.find(key);
       return found == props.end() ? std::wstring() : textOf(found->second);
@@ -448,6 +678,12 @@ class Reader {
       e.append_attribute("profile_type") = static_cast<int>(type);
     for (const auto& [name, v] : dims)
       e.append_attribute(name) = v;
+    for (const OutlinePoint& v : points) {
+      pugi::xml_node vertex = e.append_child("ProfileVertex");
+      vertex.append_attribute("x") = v.x;
+      vertex.append_attribute("y") = v.y;
+      vertex.append_attribute("bulge") = v.bulge;
+    }
     ++m_summary.profiles;
   }
 
@@ -459,7 +695,12 @@ class Reader {
   std::map<int, shared_ptr<IfcMaterial>> m_materials;
   std::map<int, shared_ptr<IfcMaterialLayerSet>> m_layerSets;
   std::map<int, shared_ptr<IfcProfileDef>> m_profiles;
+  std::map<int, shared_ptr<IfcPropertySetTemplate>> m_templates;
+  std::map<const void*, std::wstring> m_ourSets;
+  std::set<std::string> m_sets;
+  std::set<std::string> m_named;
   std::map<const void*, Properties> m_psets;
+  std::map<const void*, Lists> m_lists;
   std::map<const void*, int> m_typeOf;
   std::map<const void*, std::wstring> m_materialNames;
   std::set<std::wstring> m_usedMaterials, m_usedPhysical, m_usedInformation, m_usedCompositions,

@@ -97,6 +97,7 @@ std::string checkStepText(const std::string& text) {
       } else if ((std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+') &&
                  (s[i - 1] == ',' || s[i - 1] == '(')) {
         double v = std::strtod(s.c_str() + i, &after);
+        if (after == s.c_str() + i) continue;  // a sign alone: no number to step over
         if (!std::isfinite(v) || std::fabs(v) > 1e15)
           refuse("#" + std::to_string(id) + ": number out of range: " + s.substr(i, 24));
         i = static_cast<std::size_t>(after - s.c_str()) - 1;
