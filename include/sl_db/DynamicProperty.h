@@ -126,12 +126,13 @@ class SLDB_API DynamicProperty : public DynamicPropertyResults {
   /// castProperty: brings a stored value to the property definition's type, once; answers the
   /// converted value only when the storage could not keep it (object open for reading only).
   std::shared_ptr<const DbProperty> castProperty() const;
+  const OdString& storageName() const;
   std::shared_ptr<const DbProperty> property_(const OdRxObject* object) const;
   std::shared_ptr<DbProperty> property_(OdRxObject* object);
 
   OdRxObjectPtr m_object;
   PropertyKey m_key;
-  OdString m_name;  // m_key.str(), made once: reads look the value up by it
+  mutable OdString m_name;  // m_key.str(), made on first use: every access looks it up
   std::shared_ptr<IPropertyDefinition> m_propertyDefinition;
   std::shared_ptr<IValueDefinition> m_valueDefinition;
   std::shared_ptr<IPropertySet> m_set;

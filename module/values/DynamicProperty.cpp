@@ -67,7 +67,7 @@ bool defaultValueOf(const IPropertyDefinition& definition, T& value) {
 
 DynamicProperty::DynamicProperty(std::shared_ptr<ILibrary> library, OdRxObjectPtr object,
                                  const PropertyKey& key, bool resolve)
-    : m_object(std::move(object)), m_key(key), m_name(key.str()) {
+    : m_object(std::move(object)), m_key(key) {
   if (!resolve || !library) return;
   static const OdArray<OdString> noSets;
   const DbProperties* container = containerOf(m_object.get());
@@ -105,7 +105,6 @@ DynamicProperty::DynamicProperty(OdRxObjectPtr object,
                                  std::shared_ptr<IPropertySet> set)
     : m_object(std::move(object)),
       m_key(definition ? PropertyKey(definition->ns(), definition->name()) : PropertyKey()),
-      m_name(m_key.str()),
       m_propertyDefinition(std::move(definition)),
       m_set(std::move(set)) {}
 
@@ -113,7 +112,6 @@ DynamicProperty::DynamicProperty(OdRxObjectPtr object, std::shared_ptr<IValueDef
                                  std::shared_ptr<IPropertySet> set)
     : m_object(std::move(object)),
       m_key(definition ? PropertyKey(definition->ns(), definition->name()) : PropertyKey()),
-      m_name(m_key.str()),
       m_valueDefinition(std::move(definition)),
       m_set(std::move(set)) {}
 
@@ -129,7 +127,11 @@ DynamicProperty::DynamicProperty(std::shared_ptr<ILibrary> library, OdRxObjectPt
     m_valueDefinition = library->valueDefinition(key.id);
     if (m_valueDefinition) m_key = PropertyKey(m_valueDefinition->ns(), m_valueDefinition->name());
   }
-  m_name = m_key.str();
+}
+
+const OdString& DynamicProperty::storageName() const {
+  if (m_name.isEmpty()) m_name = m_key.str();
+  return m_name;
 }
 
 std::shared_ptr<IAbstractDefinition> DynamicProperty::abstractDefinition() const {
@@ -171,15 +173,15 @@ std::shared_ptr<DbProperty> DynamicProperty::property() {
 std::shared_ptr<const DbProperty> DynamicProperty::property_(const OdRxObject* object) const {
   if (m_valueDefinition) return nullptr;
   const DbProperties* container = containerOf(object);
-  return container ? container->getProperty(m_name) : nullptr;
+  return container ? container->getProperty(storageName()) : nullptr;
 }
 
 std::shared_ptr<DbProperty> DynamicProperty::property_(OdRxObject* object) {
   if (m_valueDefinition) return nullptr;
   // Looked up without attaching a container to an entity that has none.
   const DbProperties* container = containerOf(object);
-  if (!container || !container->getProperty(m_name)) return nullptr;
-  return DbProperties::get(object)->getProperty(m_name);
+  if (!container || !container->getProperty(storageName())) return nullptr;
+  return DbProperties::get(object)->getProperty(storageName());
 }
 
 std::shared_ptr<const DbProperty> DynamicProperty::castProperty() const {
@@ -189,7 +191,7 @@ std::shared_ptr<const DbProperty> DynamicProperty::castProperty() const {
   m_storageChecked = true;
   const DbPropertyType wanted = m_propertyDefinition->dbPropertyType();
   if (!wanted.isValid()) return nullptr;
-  const OdString& name = m_name;
+  const OdString& name = storageName();
   std::shared_ptr<const DbProperty> stored = container->getProperty(name);
   // Nothing stored: nothing to convert (and no container is attached for it).
   if (!stored || stored->type() == wanted) return nullptr;
@@ -210,21 +212,21 @@ std::shared_ptr<DbProperty> DynamicProperty::createProperty() {
   const DbPropertyType type = m_propertyDefinition->dbPropertyType();
   if (type.isValid()) made = type.createProperty();
   // The storage refuses an empty value, so nothing is stored for an invalid type.
-  if (made) DbProperties::get(m_object.get())->setProperty(m_name, made);
+  if (made) DbProperties::get(m_object.get())->setProperty(storageName(), made);
   return made;
 }
 
 void DynamicProperty::setProperty(const std::shared_ptr<DbProperty>& value) {
   if (!m_object || !containerOf(m_object.get())) return;
   assertWritable(m_object.get());
-  (void)DbProperties::get(m_object.get())->setProperty(m_name, value);
+  (void)DbProperties::get(m_object.get())->setProperty(storageName(), value);
 }
 
 bool DynamicProperty::resetValue() {
   if (!m_object) return false;
   const DbProperties* container = containerOf(m_object.get());
   if (!container) return false;
-  const OdString& name = m_name;
+  const OdString& name = storageName();
   if (!container->getProperty(name)) return false;
   return DbProperties::get(m_object.get())->resetProperty(name);
 }
@@ -276,7 +278,7 @@ DynamicProperty::Result DynamicProperty::write(const T& value) {
     p = std::make_shared<DbPropertyContainer<T>>();
   }
   if (!p->set<T>(value)) return TypeMismatch;
-  return DbProperties::get(m_object.get())->setProperty(m_name, p) ? Ok : NotAvailable;
+  return DbProperties::get(m_object.get())->setProperty(storageName(), p) ? Ok : NotAvailable;
 }
 
 #define SLDB_VALUE_ACCESS_(...)                                                                 \
