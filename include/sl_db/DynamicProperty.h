@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 
 #include "RxObject.h"
 #include "dbprops/DbProperty.h"
@@ -29,6 +30,22 @@ class ILibrary;
 /// InvalidValue for a write the definition rejects; TypeMismatch when T is not the storage type
 /// or a value definition lacks a context with an entity; NotAvailable for a read with nothing
 /// bound nor stored and a write to an object without container or refused by it.
+namespace detail {
+/// IsStorageType<T>: T is one of the storage's value types (those DbPropertyTraits describes).
+template <class T, class = void>
+struct IsStorageType : std::false_type {};
+/// IsStorageType<T>: true for the described types.
+template <class T>
+struct IsStorageType<T, std::void_t<decltype(DbPropertyTraits<T>::structure)>> : std::true_type {};
+}  // namespace detail
+
+/// SLDB_STORAGE_TYPES_: the message of getValue and setValue for a type the storage cannot hold.
+#define SLDB_STORAGE_TYPES_                                                                     \
+  "DynamicProperty::getValue/setValue: T must be a storage value type: bool, int8_t, uint8_t, " \
+  "int16_t, uint16_t, int32_t (int), uint32_t, int64_t, uint64_t, double, OdString, "           \
+  "OdDbHandle, OdDbTypedId, OdGeVector2d, OdGePoint2d, OdGeVector3d, OdGePoint3d, DbBytes, "    \
+  "or a DbArray or std::map of them (float: use double; text: OdString)"
+
 class SLDB_API DynamicProperty : public DynamicPropertyResults {
  public:
   /// Binds the last property and value definition named `key` (each kind on its own) among the
@@ -88,22 +105,34 @@ class SLDB_API DynamicProperty : public DynamicPropertyResults {
   /// the definition's type cannot hold stays stored as it is and reads TypeMismatch (output
   /// reset) as any T but its own. T is one of the storage's value types.
   template <class T>
-  [[nodiscard]] Result getValue(T& value, const OdRxObject* context = nullptr) const;
+  [[nodiscard]] Result getValue(T& value, const OdRxObject* context = nullptr) const {
+    static_assert(detail::IsStorageType<T>::value, SLDB_STORAGE_TYPES_);
+    return read(value, context);
+  }
   /// setValue: writes `value`, checked by the property definition, in place when a value is
   /// stored, else as a new stored value of the definition's type (of T when none is bound).
   /// NotAvailable, nothing stored, when a value definition is bound: its reads compute.
   template <class T>
-  [[nodiscard]] Result setValue(const T& value);
+  [[nodiscard]] Result setValue(const T& value) {
+    static_assert(detail::IsStorageType<T>::value, SLDB_STORAGE_TYPES_);
+    return write(value);
+  }
 
  private:
+  template <class T>
+  Result read(T& value, const OdRxObject* context) const;
+  template <class T>
+  Result write(const T& value);
   /// castProperty: brings a stored value to the property definition's type, once; answers the
   /// converted value only when the storage could not keep it (object open for reading only).
   std::shared_ptr<const DbProperty> castProperty() const;
+  const OdString& storageName() const;
   std::shared_ptr<const DbProperty> property_(const OdRxObject* object) const;
   std::shared_ptr<DbProperty> property_(OdRxObject* object);
 
   OdRxObjectPtr m_object;
   PropertyKey m_key;
+  mutable OdString m_name;  // m_key.str(), made on first use: every access looks it up
   std::shared_ptr<IPropertyDefinition> m_propertyDefinition;
   std::shared_ptr<IValueDefinition> m_valueDefinition;
   std::shared_ptr<IPropertySet> m_set;
@@ -111,14 +140,13 @@ class SLDB_API DynamicProperty : public DynamicPropertyResults {
 };
 
 ///@{
-/// SLDB_EXTERN_VALUE_ACCESS_ and its steps: getValue and setValue exist for exactly the
+/// SLDB_EXTERN_VALUE_ACCESS_ and its steps: reads and writes exist for exactly the
 /// storage's value types (int and unsigned int are the 32-bit int32_t and uint32_t here). Defined
 /// for the declarations below only and undefined after them.
-#define SLDB_EXTERN_VALUE_ACCESS_(...)                                            \
-  extern template DynamicProperty::Result DynamicProperty::getValue<__VA_ARGS__>( \
-      __VA_ARGS__&, const OdRxObject*) const;                                     \
-  extern template DynamicProperty::Result DynamicProperty::setValue<__VA_ARGS__>( \
-      const __VA_ARGS__&);
+#define SLDB_EXTERN_VALUE_ACCESS_(...)                                        \
+  extern template DynamicProperty::Result DynamicProperty::read<__VA_ARGS__>( \
+      __VA_ARGS__&, const OdRxObject*) const;                                 \
+  extern template DynamicProperty::Result DynamicProperty::write<__VA_ARGS__>(const __VA_ARGS__&);
 #define SLDB_EXTERN_SINGLE_(T, C) SLDB_EXTERN_VALUE_ACCESS_(T)
 #define SLDB_EXTERN_ARRAY_(T, C) SLDB_EXTERN_VALUE_ACCESS_(DbArray<T>)
 #define SLDB_EXTERN_MAP_(K, KC, V, VC) SLDB_EXTERN_VALUE_ACCESS_(std::map<K, V>)

@@ -270,7 +270,8 @@ class SLDB_API IPropertySet : public std::enable_shared_from_this<IPropertySet> 
   ///@}
   /// save: writes the set into the library store of `library`'s wrapper. Throws
   /// stocklib::Exception when `library` is empty, of another class or its library is gone,
-  /// and whatever the store throws (read-only library, a name taken).
+  /// and whatever the store throws (read-only library, a name taken). The wrapper's indexes
+  /// (sets by class, bindings by key, listings) show the saved set after ILibrary::reload().
   virtual void save(std::shared_ptr<ILibrary> library) = 0;
 
  protected:

@@ -103,7 +103,8 @@ class SLDB_API ILibrary : public std::enable_shared_from_this<ILibrary> {
   virtual void saveInto(std::shared_ptr<IPropertyDefinition> definition) = 0;
   ///@}
   ///@{
-  /// save: the same through the store's typed save.
+  /// save: the same through the store's typed save. Neither rebuilds the wrapper's indexes:
+  /// what is saved shows in propertySets(cls), bindings by key and listings after reload().
   virtual void save(std::shared_ptr<IPropertyNamespace> ns) = 0;
   virtual void save(std::shared_ptr<IPropertySet> set) = 0;
   virtual void save(std::shared_ptr<IValueDefinition> definition) = 0;
@@ -122,7 +123,8 @@ class SLDB_API ILibrary : public std::enable_shared_from_this<ILibrary> {
   virtual void remove(const std::set<ObjectKey>& keys,
                       std::map<ObjectKey, RemoveResult>& results) = 0;
   /// createPropertySet: a new set of that name in `ns`, saved into this library; throws what
-  /// the store throws (a name taken, a read-only library).
+  /// the store throws (a name taken, a read-only library). The wrapper's indexes show it (and
+  /// what is then added to it and saved) after reload().
   virtual std::shared_ptr<IPropertySet> createPropertySet(std::shared_ptr<IPropertyNamespace> ns,
                                                           const OdString& name) = 0;
   /// reservedQuery: always null here.

@@ -250,6 +250,20 @@ class SLDB_API Library {
   const stocklib::ValueDefinition* valueDefinition(unsigned int id) const;
   /// valueDefinition: by key; null when absent.
   const stocklib::ValueDefinition* valueDefinition(const PropertyKey& key) const;
+  /// KeyBinding: what binding a key among the sets that apply to an object finds: the last
+  /// property definition and the last value definition of the key (in library order of sets,
+  /// then set order) and the set of the later of those two; null parts when none matches.
+  struct KeyBinding {
+    const stocklib::PropertySet* set = nullptr;                        ///< set of the last match
+    const stocklib::PropertyDefinition* propertyDefinition = nullptr;  ///< last property match
+    const stocklib::ValueDefinition* valueDefinition = nullptr;        ///< last value match
+  };
+  /// bind: `out` as a scan of propertySets(out, cls, enabledKeys) for definitions named `key`
+  /// would find it, answered from an index. False, `out` untouched, when the index cannot tell:
+  /// a set, definition or namespace of the last build was changed or removed in memory since
+  /// (the caller scans then; reload() makes the index answer again).
+  bool bind(const PropertyKey& key, const OdRxClass* cls, const OdArray<OdString>& enabledKeys,
+            KeyBinding& out) const;
   /// storeDefines: whether the library file holds a property or a value definition of `key`,
   /// asked of the store (not of the indexes, nor of objects changed in memory and not saved).
   /// Throws what the store throws.

@@ -1,6 +1,7 @@
 // The library wrapper: the process-wide cache of wrappers and the indexes built from one library.
 #include "sl_db/Library.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <mutex>
 #include <unordered_map>
@@ -46,6 +47,20 @@ struct DefinitionIndex {
   }
 };
 
+// Tells whether any object the indexes were built from was changed in memory since.
+struct ChangeWatch : stocklib::ObjectReactor {
+  bool changed = false;
+  void modified(const stocklib::Object*) override { changed = true; }
+  void removed(const stocklib::Object*) override { changed = true; }
+};
+
+// One definition of a key met in a set, in the order a scan of the sets meets it.
+struct Occurrence {
+  const stocklib::PropertySet* set;
+  const stocklib::Object* definition;
+  bool isValue;
+};
+
 struct NamespaceEntry {
   KcSmartPtr<const stocklib::PropertyNamespace> ns;  // null for sets without a namespace
   PropertySetList sets;
@@ -81,6 +96,11 @@ struct Indexes {
   // these objects, so callers may compare namespaces by identity.
   std::unordered_map<uint32_t, KcSmartPtr<const stocklib::PropertyNamespace>> namespaceById;
   std::unordered_map<uint32_t, KcSmartPtr<const stocklib::PropertySet>> setById;
+  // Binding by key: each key's definitions as the sets hold them, and the classes of each set.
+  std::unordered_map<PropertyKey, std::vector<Occurrence>, PropertyKeyHash> occurrences;
+  std::unordered_map<const stocklib::PropertySet*, std::vector<const OdRxClass*>> classesOf;
+  // Last, so that it detaches before the objects it watches go.
+  std::unique_ptr<ChangeWatch> watch = std::make_unique<ChangeWatch>();
 
   const SetNames& namesOf(const stocklib::PropertySet* set) const {
     static const SetNames none;
@@ -173,6 +193,17 @@ void indexDefinitions(const stocklib::Library& library,
   }
 }
 
+// The definition is keyed by the names a scan compares: its own and its namespace's.
+template <class T>
+void indexOccurrence(Indexes& m, const stocklib::PropertySet* set, const T& definition,
+                     bool isValue) {
+  static const OdString none;
+  auto ns = definition.property_namespace();
+  m.occurrences[PropertyKey(ns ? ns->name() : none, definition.name())].push_back(
+      {set, &definition, isValue});
+  definition.addReactor(m.watch.get());
+}
+
 }  // namespace
 
 void Library::build() {
@@ -213,17 +244,23 @@ void Library::build() {
     entry.sets.push_back(set);
     // Resolved inside the session, each set keeps the one namespace object loaded above.
     set->property_namespace();
+    set->addReactor(m.watch.get());
     for (const auto& definition : set->property_definitions())
-      definition->property_namespace();
+      indexOccurrence(m, raw, *definition, false);
     for (const auto& definition : set->value_definitions())
-      definition->property_namespace();
+      indexOccurrence(m, raw, *definition, true);
     for (const OdString& typeName : set->entity_type_names()) {
       auto known = classes.find(typeName);
       if (known == classes.end())
         known = classes.emplace(typeName, dictionary ? dictionary->getAt(typeName) : nullptr).first;
-      if (known->second) m.setsByClass[known->second].push_back(set);
+      if (known->second) {
+        m.setsByClass[known->second].push_back(set);
+        m.classesOf[raw].push_back(known->second);
+      }
     }
   }
+  for (const auto& [id, ns] : namespaceById)
+    ns->addReactor(m.watch.get());
   std::swap(m_impl->idx, m);
 }
 
@@ -269,6 +306,43 @@ const stocklib::ValueDefinition* Library::valueDefinition(unsigned int id) const
 
 const stocklib::ValueDefinition* Library::valueDefinition(const PropertyKey& key) const {
   return m_impl->idx.valueDefinitions.find(key);
+}
+
+bool Library::bind(const PropertyKey& key, const OdRxClass* cls,
+                   const OdArray<OdString>& enabledKeys, KeyBinding& out) const {
+  const Indexes& idx = m_impl->idx;
+  if (idx.watch->changed) return false;
+  KeyBinding found;
+  auto it = idx.occurrences.find(key);
+  if (it == idx.occurrences.end()) {
+    out = found;
+    return true;
+  }
+  // Walked from the last one a scan would meet: the first applicable of each kind wins.
+  const std::vector<Occurrence>& all = it->second;
+  for (auto o = all.rbegin(); o != all.rend(); ++o) {
+    if (o->isValue ? found.valueDefinition != nullptr : found.propertyDefinition != nullptr)
+      continue;
+    auto classes = idx.classesOf.find(o->set);
+    if (classes == idx.classesOf.end() ||
+        std::find(classes->second.begin(), classes->second.end(), cls) == classes->second.end())
+      continue;
+    if (o->set->per_instance()) {
+      const OdString& setKey = idx.namesOf(o->set).key;
+      bool enabled = false;
+      for (unsigned i = 0; i < enabledKeys.size() && !enabled; ++i)
+        enabled = enabledKeys[i] == setKey;
+      if (!enabled) continue;
+    }
+    if (!found.set) found.set = o->set;
+    if (o->isValue)
+      found.valueDefinition = static_cast<const stocklib::ValueDefinition*>(o->definition);
+    else
+      found.propertyDefinition = static_cast<const stocklib::PropertyDefinition*>(o->definition);
+    if (found.valueDefinition && found.propertyDefinition) break;
+  }
+  out = found;
+  return true;
 }
 
 bool Library::storeDefines(const PropertyKey& key) const {

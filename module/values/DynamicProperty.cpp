@@ -11,6 +11,8 @@
 #include "sl_db/DynamicPropertyContext.h"
 #include "sl_db/IDefinitions.h"
 #include "sl_db/ILibrary.h"
+#include "sl_db/Library.h"
+#include "sl_db/ValueComputations.h"
 
 namespace sl_db {
 
@@ -67,9 +69,20 @@ DynamicProperty::DynamicProperty(std::shared_ptr<ILibrary> library, OdRxObjectPt
                                  const PropertyKey& key, bool resolve)
     : m_object(std::move(object)), m_key(key) {
   if (!resolve || !library) return;
-  OdArray<OdString> instanceSets;
-  if (const DbProperties* container = containerOf(m_object.get()))
-    instanceSets = container->instancePropertySets();
+  static const OdArray<OdString> noSets;
+  const DbProperties* container = containerOf(m_object.get());
+  const OdArray<OdString>& instanceSets = container ? container->instancePropertySets() : noSets;
+  // The wrapper's key index answers what the scan below would find, without wrapping every
+  // definition of every applicable set.
+  Library::KeyBinding found;
+  const std::shared_ptr<Library> wrapper = library->library<Library>();
+  if (wrapper && wrapper->bind(key, m_object->isA(), instanceSets, found)) {
+    m_propertyDefinition = IPropertyDefinition::create(found.propertyDefinition);
+    if (found.valueDefinition)
+      m_valueDefinition = ValueComputations::bind(IValueDefinition::create(found.valueDefinition));
+    m_set = IPropertySet::create(found.set);
+    return;
+  }
   for (const auto& set : library->propertySets(m_object->isA(), instanceSets)) {
     // Every match is taken: the last one scanned wins, for each kind on its own.
     for (const auto& definition : set->propertyDefinitions()) {
@@ -116,6 +129,11 @@ DynamicProperty::DynamicProperty(std::shared_ptr<ILibrary> library, OdRxObjectPt
   }
 }
 
+const OdString& DynamicProperty::storageName() const {
+  if (m_name.isEmpty()) m_name = m_key.str();
+  return m_name;
+}
+
 std::shared_ptr<IAbstractDefinition> DynamicProperty::abstractDefinition() const {
   if (m_propertyDefinition) return m_propertyDefinition;
   return m_valueDefinition;
@@ -155,15 +173,15 @@ std::shared_ptr<DbProperty> DynamicProperty::property() {
 std::shared_ptr<const DbProperty> DynamicProperty::property_(const OdRxObject* object) const {
   if (m_valueDefinition) return nullptr;
   const DbProperties* container = containerOf(object);
-  return container ? container->getProperty(m_key.str()) : nullptr;
+  return container ? container->getProperty(storageName()) : nullptr;
 }
 
 std::shared_ptr<DbProperty> DynamicProperty::property_(OdRxObject* object) {
   if (m_valueDefinition) return nullptr;
   // Looked up without attaching a container to an entity that has none.
   const DbProperties* container = containerOf(object);
-  if (!container || !container->getProperty(m_key.str())) return nullptr;
-  return DbProperties::get(object)->getProperty(m_key.str());
+  if (!container || !container->getProperty(storageName())) return nullptr;
+  return DbProperties::get(object)->getProperty(storageName());
 }
 
 std::shared_ptr<const DbProperty> DynamicProperty::castProperty() const {
@@ -173,7 +191,7 @@ std::shared_ptr<const DbProperty> DynamicProperty::castProperty() const {
   m_storageChecked = true;
   const DbPropertyType wanted = m_propertyDefinition->dbPropertyType();
   if (!wanted.isValid()) return nullptr;
-  const OdString name = m_key.str();
+  const OdString& name = storageName();
   std::shared_ptr<const DbProperty> stored = container->getProperty(name);
   // Nothing stored: nothing to convert (and no container is attached for it).
   if (!stored || stored->type() == wanted) return nullptr;
@@ -194,27 +212,27 @@ std::shared_ptr<DbProperty> DynamicProperty::createProperty() {
   const DbPropertyType type = m_propertyDefinition->dbPropertyType();
   if (type.isValid()) made = type.createProperty();
   // The storage refuses an empty value, so nothing is stored for an invalid type.
-  if (made) DbProperties::get(m_object.get())->setProperty(m_key.str(), made);
+  if (made) DbProperties::get(m_object.get())->setProperty(storageName(), made);
   return made;
 }
 
 void DynamicProperty::setProperty(const std::shared_ptr<DbProperty>& value) {
   if (!m_object || !containerOf(m_object.get())) return;
   assertWritable(m_object.get());
-  (void)DbProperties::get(m_object.get())->setProperty(m_key.str(), value);
+  (void)DbProperties::get(m_object.get())->setProperty(storageName(), value);
 }
 
 bool DynamicProperty::resetValue() {
   if (!m_object) return false;
   const DbProperties* container = containerOf(m_object.get());
   if (!container) return false;
-  const OdString name = m_key.str();
+  const OdString& name = storageName();
   if (!container->getProperty(name)) return false;
   return DbProperties::get(m_object.get())->resetProperty(name);
 }
 
 template <class T>
-DynamicProperty::Result DynamicProperty::getValue(T& value, const OdRxObject* context) const {
+DynamicProperty::Result DynamicProperty::read(T& value, const OdRxObject* context) const {
   std::shared_ptr<const DbProperty> p = property();
   // An empty stored value (made by createProperty, or reset) holds nothing: the default shows.
   if (p && p->isSet()) {
@@ -245,7 +263,7 @@ DynamicProperty::Result DynamicProperty::getValue(T& value, const OdRxObject* co
 }
 
 template <class T>
-DynamicProperty::Result DynamicProperty::setValue(const T& value) {
+DynamicProperty::Result DynamicProperty::write(const T& value) {
   if (!m_object || !containerOf(m_object.get())) return NotAvailable;
   // Reads of a value definition compute and never look at storage: a stored value is lost.
   if (m_valueDefinition) return NotAvailable;
@@ -260,13 +278,13 @@ DynamicProperty::Result DynamicProperty::setValue(const T& value) {
     p = std::make_shared<DbPropertyContainer<T>>();
   }
   if (!p->set<T>(value)) return TypeMismatch;
-  return DbProperties::get(m_object.get())->setProperty(m_key.str(), p) ? Ok : NotAvailable;
+  return DbProperties::get(m_object.get())->setProperty(storageName(), p) ? Ok : NotAvailable;
 }
 
-#define SLDB_VALUE_ACCESS_(...)                                            \
-  template DynamicProperty::Result DynamicProperty::getValue<__VA_ARGS__>( \
-      __VA_ARGS__&, const OdRxObject*) const;                              \
-  template DynamicProperty::Result DynamicProperty::setValue<__VA_ARGS__>(const __VA_ARGS__&);
+#define SLDB_VALUE_ACCESS_(...)                                                                 \
+  template DynamicProperty::Result DynamicProperty::read<__VA_ARGS__>(__VA_ARGS__&,             \
+                                                                      const OdRxObject*) const; \
+  template DynamicProperty::Result DynamicProperty::write<__VA_ARGS__>(const __VA_ARGS__&);
 #define SLDB_SINGLE_(T, C) SLDB_VALUE_ACCESS_(T)
 #define SLDB_ARRAY_(T, C) SLDB_VALUE_ACCESS_(DbArray<T>)
 #define SLDB_MAP_(K, KC, V, VC) SLDB_VALUE_ACCESS_(std::map<K, V>)

@@ -42,6 +42,14 @@ TEST(Attributes, EnumerationYesNoAndCategory) {
                                               {L"None", PropertyValue::integer(5, 0x30)}});
   EXPECT_EQ(enumeration->items().size(), 2u);  // the second "None" is dropped
   EXPECT_TRUE(enumeration->items().insert(L"Custom", PropertyValue::integer(2, 0x30)).second);
+  EXPECT_FALSE(enumeration->items().insert(L"User defined", PropertyValue::integer(9)).second);
+  // Kept in the order added, not by label, and found by label.
+  std::vector<OdString> labels;
+  for (const auto& item : enumeration->items())
+    labels.push_back(item.first);
+  EXPECT_EQ(labels, (std::vector<OdString>{L"None", L"User defined", L"Custom"}));
+  ASSERT_TRUE(enumeration->items().contains(L"Custom"));
+  EXPECT_TRUE(enumeration->items().find(L"Custom")->second.sameContent(PropertyValue::integer(2)));
   OdString label;
   EXPECT_TRUE(enumeration->labelOf(PropertyValue::integer(2), label));
   EXPECT_EQ(label, L"Custom");

@@ -78,6 +78,47 @@ TEST_F(ValuesTest, BindsByKeyAndByIdAndStoresUnderTheKeyString) {
   }
 }
 
+// Bindings by key come from the wrapper's key index; once an indexed object changes in memory
+// they come from a scan of the sets. Both must bind the same definitions and set.
+TEST_F(ValuesTest, KeyIndexBindsWhatTheScanBinds) {
+  OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
+  OdDbObjectPtr circle = circleId.openObject(OdDb::kForRead);
+  const wchar_t* const keys[][2] = {
+      {L"Arch", L"Width"},  {L"Arch", L"Height"},   {L"Arch", L"Area"}, {L"Arch", L"Sill"},
+      {L"Struct", L"Load"}, {L"Struct", L"Radius"}, {L"X", L"Free"}};
+  auto bindings = [&](const OdDbObjectPtr& object) {
+    std::string out;
+    for (const auto& key : keys) {
+      DynamicProperty p(library, object, PropertyKey(key[0], key[1]), true);
+      out += std::to_string(p.propertyDefinition() ? p.propertyDefinition()->id() : 0) + "/" +
+             std::to_string(p.valueDefinition() ? p.valueDefinition()->id() : 0) + "/" +
+             (p.propertySet() ? p.propertySet()->name().toUtf8() : "-") + " ";
+    }
+    return out;
+  };
+  std::vector<std::string> indexed = {bindings(line), bindings(circle)};
+  DbProperties::get(line.get())->attachInstancePropertySet(L"Beam~Struct");
+  indexed.push_back(bindings(line));
+  EXPECT_NE(indexed[0].find("/Frame "), std::string::npos) << indexed[0];  // the later set
+  EXPECT_EQ(indexed[0].find("Beam"), std::string::npos) << indexed[0];
+  EXPECT_NE(indexed[2].find("/Beam "), std::string::npos) << indexed[2];
+
+  auto sill =
+      library->propertyDefinition(wrapper->propertyDefinition(PropertyKey(L"Arch", L"Sill"))->id());
+  sill->setDescription(L"changed in memory");
+  DbProperties::get(line.get())->detachInstancePropertySet(L"Beam~Struct");
+  EXPECT_EQ(bindings(line), indexed[0]);
+  EXPECT_EQ(bindings(circle), indexed[1]);
+  DbProperties::get(line.get())->attachInstancePropertySet(L"Beam~Struct");
+  EXPECT_EQ(bindings(line), indexed[2]);
+  // An unsaved rename is seen at once, as the scan sees it; a reload indexes the file again.
+  sill->setName(L"Threshold");
+  EXPECT_FALSE(DynamicProperty(library, line, PropertyKey(L"Arch", L"Sill"), true).exists());
+  EXPECT_TRUE(DynamicProperty(library, line, PropertyKey(L"Arch", L"Threshold"), true).exists());
+  library->reload();
+  EXPECT_EQ(bindings(line), indexed[2]);
+}
+
 TEST_F(ValuesTest, ReadsStoredDefaultOrComputedValuesAndWritesChecked) {
   OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
   auto at = [&](const wchar_t* name) {

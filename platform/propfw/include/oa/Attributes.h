@@ -4,6 +4,7 @@
 /// @file
 /// Attributes a palette definition gives about itself: category, weight, items, labels.
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -11,7 +12,6 @@
 #include "oa/PropfwExport.h"
 #include "tdx/PropertyValue.h"
 #include "ut/KcRxObject.h"
-#include "ut/vector_map.h"
 
 namespace oa {
 
@@ -49,12 +49,63 @@ class PROPFW_API CategoryAttributeImpl : public CategoryAttribute {
   unsigned int m_weight;
 };
 
+/// EnumerationItems: labels and their palette values in the order they were added (a palette
+/// lists them so: "None" stays first whatever the language sorts before it); one item per label.
+class EnumerationItems {
+ public:
+  using value_type = std::pair<OdString, tdx::PropertyValue>;
+  using container_type = std::vector<value_type>;
+  using iterator = container_type::iterator;
+  using const_iterator = container_type::const_iterator;
+  using size_type = container_type::size_type;
+
+  /// insert: appends the item unless its label is present; answers the entry and whether it
+  /// was added.
+  std::pair<iterator, bool> insert(const value_type& item) {
+    iterator it = find(item.first);
+    if (it != m_items.end()) return {it, false};
+    m_items.push_back(item);
+    return {m_items.end() - 1, true};
+  }
+  std::pair<iterator, bool> insert(const OdString& label, const tdx::PropertyValue& value) {
+    return insert(value_type(label, value));
+  }
+  /// find: the item of `label`; end() when none.
+  iterator find(const OdString& label) {
+    return std::find_if(m_items.begin(), m_items.end(),
+                        [&](const value_type& item) { return item.first == label; });
+  }
+  const_iterator find(const OdString& label) const {
+    return std::find_if(m_items.begin(), m_items.end(),
+                        [&](const value_type& item) { return item.first == label; });
+  }
+  bool contains(const OdString& label) const { return find(label) != end(); }
+  /// erase: removes the item of `label`; answers how many went (0 or 1).
+  size_type erase(const OdString& label) {
+    iterator it = find(label);
+    if (it == m_items.end()) return 0;
+    m_items.erase(it);
+    return 1;
+  }
+  size_type size() const { return m_items.size(); }
+  bool empty() const { return m_items.empty(); }
+  void clear() { m_items.clear(); }
+  void reserve(size_type n) { m_items.reserve(n); }
+  iterator begin() { return m_items.begin(); }
+  iterator end() { return m_items.end(); }
+  const_iterator begin() const { return m_items.begin(); }
+  const_iterator end() const { return m_items.end(); }
+
+ private:
+  container_type m_items;
+};
+
 /// The items of an enumeration: labels and their palette values.
 class PROPFW_API EnumerationAttribute : public Attribute {
   ODRX_DECLARE_MEMBERS_API(PROPFW_API, EnumerationAttribute)
  public:
-  /// Items by label; the map keeps labels in ascending UTF-16 order.
-  using Items = ut::vector_map<OdString, tdx::PropertyValue>;
+  /// Items in the order they were added, one per label.
+  using Items = EnumerationItems;
   using Item = std::pair<OdString, tdx::PropertyValue>;
 
   ~EnumerationAttribute() override;
