@@ -154,7 +154,11 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
                      "#5= IFCMATERIALLAYER(#4,200.,.F.,'Core',$,'LoadBearing',$);\n"
                      "#6= IFCMATERIALLAYERSET((#5),'Slab 200',$);\n"
                      "#7= IFCSLABTYPE('1Bc0DhUnz4SRl3ZK9$FeGp',$,'Slab 200',$,$,$,$,$,$,.FLOOR.);\n"
-                     "#8= IFCRELASSOCIATESMATERIAL('3nQ9kTX4H0x8$mFdY5bUIa',$,$,$,(#7),#6);\n" +
+                     "#8= IFCRELASSOCIATESMATERIAL('3nQ9kTX4H0x8$mFdY5bUIa',$,$,$,(#7),#6);\n"
+                     "#9= IFCPROPERTYSINGLEVALUE('FirstCorePly',$,IFCINTEGER(1),$);\n"
+                     "#10= IFCMATERIALPROPERTIES('Stocklib_Composition',$,(#9),#6);\n"
+                     "#11= IFCPROPERTYSINGLEVALUE('MassDensity',$,IFCMASSDENSITYMEASURE(-2.),$);\n"
+                     "#12= IFCMATERIALPROPERTIES('Pset_MaterialCommon',$,(#11),#4);\n" +
                      kFooter;
   // A beam type with an IPE 600 material profile set, in a metre file.
   std::string beam = std::string(kHeader) +
@@ -180,6 +184,10 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
   EXPECT_EQ(c->ply(0)->function(), kFunctionStructure);
   ASSERT_TRUE(c->ply(0)->material());
   EXPECT_EQ(c->ply(0)->material()->name(), OdString(L"Concrete"));
+  // Figures no library holds are left out: a ply past the last one, a negative density.
+  EXPECT_EQ(c->first_core_ply(), 0u);
+  KcSmartPtr<PhysicalAsset> asset = c->ply(0)->material()->physical_asset();
+  EXPECT_FALSE(asset && asset->has_density());
   s = importFromIfc(*lib, beam);
   EXPECT_EQ(s.profiles, 1u);
   std::vector<KcSmartPtr<IShapeProfile>> is;
