@@ -168,6 +168,7 @@ TEST(DbProperties, DamagedDataIsKeptAndWhatCanBeReadIsListed) {
       {"bool byte 2", container(1, 4, {a, badBool, c, d}), 3, 1, L"(B): boolean byte 2"},
       {"flag bits", container(1, 4, {a, b, badFlags, d}), 3, 1, L"(C): unknown value flags 0x41"},
       {"reference type", container(1, 2, {a, badRefType}), 1, 1, L"(R): unknown reference type"},
+      {"two bad values", container(1, 4, {a, badBool, badFlags, d}), 2, 2, L"value 2 of 4 (B)"},
       {"repeated name", container(1, 4, {a, b, c, a}), 3, 1, L"value 4 of 4 (A)"},
       {"trailing bytes", trailing, 4, 0, L"1 bytes after the values"},
       {"version", container(2, 4, {a, b, c, d}), 0, 0, L"property container version 2"},

@@ -2,6 +2,7 @@
 // and a library reactor that records the drawing events it receives.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,14 @@ class DocLibsTest : public ::testing::Test {
     record->setPrimaryLibraryPath(primary);
     for (const OdString& path : secondaries)
       record->setSecondaryLibraryPaths().append(path);
+  }
+  static OdSmartPtr<DbStockLibManager> openRecord(OdDbDatabase* db, OdDb::OpenMode mode) {
+    return DbStockLibManager::cast(DbStockLibManager::getInstance(*db).openObject(mode));
+  }
+  /// How many "missing" events the reactor has recorded.
+  long missingEvents() const {
+    return std::count_if(reactor.events.begin(), reactor.events.end(),
+                         [](const std::string& e) { return e.rfind("missing", 0) == 0; });
   }
   static bool bound(const OdDbDatabase* db) {
     for (auto it = sl_db::docLibs_begin(); it != sl_db::docLibs_end(); ++it)

@@ -69,6 +69,12 @@ TEST(DbFileLock, OneChangerAtATimeAndAKilledOneIsTakenOver) {
   // Another drawing of this process is another changer.
   expectLockedBy(::getpid(), [&] { odDbReadFileForChange(odDbCreateDatabase().get(), path); });
   expectLockedBy(::getpid(), [&] { other->writeFile(path); });
+  // Holding one drawing's lock is no leave to save over another one being changed.
+  const OdString second = dir.file("second.sldrw");
+  odDbCreateDatabase()->writeFile(second);
+  OdDbDatabasePtr secondChanger = odDbCreateDatabase();
+  odDbReadFileForChange(secondChanger.get(), second);
+  expectLockedBy(::getpid(), [&] { changer->writeFile(second); });
 
   // Released with the drawing, lock file and all.
   changer = nullptr;

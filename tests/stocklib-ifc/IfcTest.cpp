@@ -214,7 +214,11 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
                      "#10= IFCSIMPLEPROPERTYTEMPLATE('1vKq8sJmT2W9o3Z1Yd0fPa',$,'Widths',$,"
                      ".P_TABLEVALUE.,'IfcLabel','IfcLengthMeasure',$,$,$,$,$);\n"
                      "#11= IFCPROPERTYSETTEMPLATE('2Hn4Q8eYb1Fv6Tq0Lx3aWc',$,'Pset_SlabCommon',$,"
-                     ".PSET_OCCURRENCEDRIVEN.,'IfcSlab',(#9,#10));\n" +
+                     ".PSET_OCCURRENCEDRIVEN.,'IfcSlab',(#9,#10));\n"
+                     "#12= IFCPROPERTYSINGLEVALUE('FirstCorePly',$,IFCINTEGER(1),$);\n"
+                     "#13= IFCMATERIALPROPERTIES('Stocklib_Composition',$,(#12),#6);\n"
+                     "#14= IFCPROPERTYSINGLEVALUE('MassDensity',$,IFCMASSDENSITYMEASURE(-2.),$);\n"
+                     "#15= IFCMATERIALPROPERTIES('Pset_MaterialCommon',$,(#14),#4);\n" +
                      kFooter;
   // A beam type with an IPE 600 material profile set, in a metre file.
   std::string beam = std::string(kHeader) +
@@ -255,6 +259,10 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
   ASSERT_EQ(pset->property_definitions().size(), 2u);
   EXPECT_EQ(pset->property_definitions()[0]->type(), PropertyType(1, 0));
   EXPECT_EQ(pset->property_definitions()[1]->type(), PropertyType(3, 9, 10));
+  // Figures no library holds are left out: a ply past the last one, a negative density.
+  EXPECT_EQ(c->first_core_ply(), 0u);
+  KcSmartPtr<PhysicalAsset> asset = c->ply(0)->material()->physical_asset();
+  EXPECT_FALSE(asset && asset->has_density());
   s = importFromIfc(*lib, beam);
   EXPECT_EQ(s.profiles, 3u);
   std::vector<KcSmartPtr<IShapeProfile>> is;

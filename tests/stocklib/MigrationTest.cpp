@@ -1,6 +1,6 @@
 // Library files of earlier schema versions: the fixtures the schema-1 code wrote read back as it
 // read them, upgrade when opened writable (all or nothing under injected faults), and stay as
-// they are when opened read-only; a file of a later version is refused.
+// they are when opened read-only; a file of a version it does not read is refused.
 #include <pugixml.hpp>
 
 #include <filesystem>
@@ -169,16 +169,19 @@ TEST_F(Migration, MissingColumnsAnswerDefaultsReadOnlyAndAreAddedWritable) {
   EXPECT_EQ(lib->check(), std::vector<OdString>());
 }
 
-TEST_F(Migration, LaterVersionIsRefusedInOneLineNamingBoth) {
+TEST_F(Migration, VersionsOutsideTheReadOnesAreRefusedInOneLineNamingBoth) {
   OdString location = fixture("every_type.stocklib");
-  sqlOn("every_type.stocklib", "PRAGMA user_version=3");
-  for (bool readOnly : {true, false}) {
-    EXPECT_FALSE(LibraryManager::instance().open(location, readOnly));
-    std::string error = lastError();
-    EXPECT_NE(error.find("schema version 3"), std::string::npos) << error;
-    EXPECT_NE(error.find("1 to " + std::to_string(kLibrarySchemaVersion)), std::string::npos)
-        << error;
-    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+  for (int version : {0, 3}) {
+    sqlOn("every_type.stocklib", ("PRAGMA user_version=" + std::to_string(version)).c_str());
+    for (bool readOnly : {true, false}) {
+      EXPECT_FALSE(LibraryManager::instance().open(location, readOnly));
+      std::string error = lastError();
+      EXPECT_NE(error.find("schema version " + std::to_string(version)), std::string::npos)
+          << error;
+      EXPECT_NE(error.find("1 to " + std::to_string(kLibrarySchemaVersion)), std::string::npos)
+          << error;
+      EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    }
+    EXPECT_EQ(userVersion("every_type.stocklib"), version);
   }
-  EXPECT_EQ(userVersion("every_type.stocklib"), 3);
 }

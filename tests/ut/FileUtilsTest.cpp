@@ -6,29 +6,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 
+#include "ScratchDir.h"
+
 namespace {
 
-// A fresh folder for one test, removed with its contents afterwards.
-class TempFolder : public testing::Test {
+class Files : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = testing::TempDir() + "ut_files_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_dir = pattern;
-  }
-  void TearDown() override {
-    std::string command = "rm -rf '" + m_dir + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-  }
-
-  std::string path(const std::string& name) const { return m_dir + "/" + name; }
-  OdString od(const std::string& name) const { return OdString::fromUtf8(path(name)); }
+  std::string path(const std::string& name) const { return dir.file(name.c_str()).toUtf8(); }
+  OdString od(const std::string& name) const { return dir.file(name.c_str()); }
 
   static void write(const std::string& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary);
@@ -43,7 +33,7 @@ class TempFolder : public testing::Test {
   // The names in the folder, so that a test can see that no temporary file stayed.
   std::set<std::string> entries() const {
     std::set<std::string> names;
-    DIR* d = opendir(m_dir.c_str());
+    DIR* d = opendir(dir.path().toUtf8().c_str());
     while (dirent* e = d ? readdir(d) : nullptr) {
       std::string n = e->d_name;
       if (n != "." && n != "..") names.insert(n);
@@ -52,10 +42,8 @@ class TempFolder : public testing::Test {
     return names;
   }
 
-  std::string m_dir;
+  testsupport::ScratchDir dir;
 };
-
-using Files = TempFolder;
 
 std::string someBytes(std::size_t size) {
   std::string bytes(size, '\0');
@@ -140,7 +128,7 @@ TEST_F(Files, RemoveTakesFilesOnly) {
 }
 
 TEST_F(Files, PathsLongerThan260Characters) {
-  std::string deep = m_dir;
+  std::string deep = dir.path().toUtf8();
   for (int i = 0; i < 12; ++i) {
     deep += "/a_rather_long_folder_name_number_" + std::to_string(i);
     ASSERT_EQ(mkdir(deep.c_str(), 0755), 0);

@@ -20,10 +20,6 @@ class ChangeCounter : public OdStaticRxObject<OdDbObjectReactor> {
   int count = 0;
 };
 
-OdSmartPtr<DbStockLibManager> openRecord(OdDbDatabase* db, OdDb::OpenMode mode) {
-  return DbStockLibManager::cast(DbStockLibManager::getInstance(*db).openObject(mode));
-}
-
 }  // namespace
 
 TEST_F(DocLibsTest, RegistryKeepsOneEntryPerDrawingUntilTheDrawingGoes) {
@@ -352,13 +348,9 @@ TEST_F(DocLibsTest, FailingRebuildsLeaveNoEntryAndLoseNoPendingDrawing) {
   };
   reactor.events.clear();
   EXPECT_THROW(docs->openSecondary(dir.file("s2.stocklib")), std::runtime_error);
-  EXPECT_EQ(std::count_if(reactor.events.begin(), reactor.events.end(),
-                          [](const std::string& e) { return e.rfind("missing", 0) == 0; }),
-            1);
+  EXPECT_EQ(missingEvents(), 1);
   docs->refresh();  // any later resume rebuilds the drawing not reached
-  EXPECT_EQ(std::count_if(reactor.events.begin(), reactor.events.end(),
-                          [](const std::string& e) { return e.rfind("missing", 0) == 0; }),
-            2);
+  EXPECT_EQ(missingEvents(), 2);
   reactor.onMissing = nullptr;
   reactor.removeOnClosedHandler(OdString("touch"));
 }
@@ -449,9 +441,7 @@ TEST_F(DocLibsTest, ARebuildFailingOnAChangeMadeElsewhereIsRetriedLater) {
   a.release();
   reactor.events.clear();
   sl_db::docLibs(c.get())->openSecondary(dir.file("t.stocklib"));
-  EXPECT_EQ(std::count_if(reactor.events.begin(), reactor.events.end(),
-                          [](const std::string& e) { return e.rfind("missing", 0) == 0; }),
-            0);
+  EXPECT_EQ(missingEvents(), 0);
   reactor.onMissing = nullptr;
 }
 

@@ -26,10 +26,6 @@ class WorkingFolder {
   std::filesystem::path m_old;
 };
 
-OdSmartPtr<DbStockLibManager> openRecord(OdDbDatabase* db, OdDb::OpenMode mode) {
-  return DbStockLibManager::cast(DbStockLibManager::getInstance(*db).openObject(mode));
-}
-
 std::size_t namespaceCount(const std::shared_ptr<const stocklib::Library>& lib) {
   std::vector<KcSmartPtr<stocklib::PropertyNamespace>> all;
   return lib->get(all);

@@ -88,6 +88,8 @@ TEST_F(DefinitionsTest, DefinitionAnswersTypesAndKeys) {
   }
   stored->set_type(stocklib::PropertyType(2, 18));
   EXPECT_EQ(width->dbPropertyType(), DbPropertyType::get<DbArray<DbPropertyPtr>>());
+  stored->set_type(stocklib::PropertyType(1, 9, 10));  // a key code only maps have is ignored
+  EXPECT_EQ(width->dbPropertyType(), DbPropertyType::get<double>());
 
   // Defaults of each kind, present or not.
   double d = -1;
