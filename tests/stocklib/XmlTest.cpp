@@ -33,6 +33,10 @@ TEST_F(Xml, ExportImportRoundTripKeepAndReplace) {
   d->set_type_spec(L"a<b>&\"c\"");
   set->append_value_definition(L"Len", PropertyType(1, 8))->set_value_spec(L"len()");
   set->save(a);
+  // A set in no namespace: its definitions have none either.
+  auto loose = PropertySet::create(nullptr, L"Loose");
+  loose->append_property_definition(L"Note", PropertyType(1, 10));
+  loose->save(a);
   Layer::create(L"L")->save(a);
   CustomProperty::create(L"C", 7)->save(a);
 

@@ -220,9 +220,15 @@ void Store::adoptSaved(const Saving& sv, const SaveArgs& args, uint32_t id) {
   std::vector<Value>& mine = Access::values(*selfObj);
   if (t.ownerField >= 0 && args.owner) mine[t.ownerField] = static_cast<int64_t>(args.owner);
   if (t.positionField >= 0 && args.position >= 0) mine[t.positionField] = args.position;
+  // The owner's reference is copied to its parts; an owner without one (a property set in no
+  // namespace) leaves them without one too.
   if (args.sync && args.syncField >= 0) {
-    Ref& r = std::get<Ref>(mine[args.syncField] = Ref());
-    r = std::get<Ref>(*args.sync);
+    if (const Ref* from = std::get_if<Ref>(args.sync)) {
+      Ref& r = std::get<Ref>(mine[args.syncField] = Ref());
+      r = *from;
+    } else {
+      mine[args.syncField] = *args.sync;
+    }
   }
   if (sv.unsaved) {
     m_ctx.adopted.push_back({KcSmartPtr<Object>(selfObj), 0, Access::library(*selfObj)});

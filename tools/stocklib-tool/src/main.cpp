@@ -256,7 +256,7 @@ int importXml(const Args& args) {
       lib->region(wide(meta.child("region").text().get()));
     }
     lib->importFromXml(root, Library::ImportOptions{unit, args.replace}, tell);
-  } catch (const Exception& e) {
+  } catch (const std::exception& e) {
     progress.clear();
     if (!exists) {
       // The library this import made holds nothing the user asked for.
@@ -344,7 +344,7 @@ int importIfc(const Args& args) {
   IfcImportSummary summary;
   try {
     summary = importFromIfc(*lib, text);
-  } catch (const Exception& e) {
+  } catch (const std::exception& e) {
     // A library this command made for the file goes with it.
     if (!exists) {
       lib.reset();
