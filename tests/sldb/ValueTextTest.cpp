@@ -30,6 +30,7 @@ TEST(ValueText, ParsesEveryKindOfValueAndPrintsItBack) {
   EXPECT_EQ(roundTrip<OdString>("a, b: c"), "a, b: c");
   EXPECT_EQ(roundTrip<OdString>("\"q\\\"uote\""), "q\"uote");
   EXPECT_EQ(roundTrip<OdDbHandle>("1f"), "1F");
+  EXPECT_EQ(roundTrip<OdDbHandle>("FEDCBA9876543210"), "FEDCBA9876543210");  // all 64 bits
   EXPECT_EQ(roundTrip<OdGePoint3d>("1,2,3"), "1,2,3");
   EXPECT_EQ(roundTrip<OdGeVector2d>("(0.5, -1)"), "0.5,-1");
   EXPECT_EQ(roundTrip<DbBytes>("00ff10"), "00ff10");
