@@ -22,14 +22,6 @@ class IValueDefinition;
 class IPropertySet;
 class ILibrary;
 
-/// DynamicProperty: a light value (copies share the object and the definitions). The object
-/// must be open for reading to read and for writing to write: reads of an object that is not
-/// throw OdError(eNotOpenForRead), writes throw from assertWriteEnabled.
-/// Result (Ok, NoValue, InvalidValue, TypeMismatch, NotAvailable) is the outcome of getValue and
-/// setValue: NoValue for a read without stored value nor default of T (output reset);
-/// InvalidValue for a write the definition rejects; TypeMismatch when T is not the storage type
-/// or a value definition lacks a context with an entity; NotAvailable for a read with nothing
-/// bound nor stored and a write to an object without container or refused by it.
 namespace detail {
 /// IsStorageType<T>: T is one of the storage's value types (those DbPropertyTraits describes).
 template <class T, class = void>
@@ -46,6 +38,14 @@ struct IsStorageType<T, std::void_t<decltype(DbPropertyTraits<T>::structure)>> :
   "OdDbHandle, OdDbTypedId, OdGeVector2d, OdGePoint2d, OdGeVector3d, OdGePoint3d, DbBytes, "    \
   "or a DbArray or std::map of them (float: use double; text: OdString)"
 
+/// DynamicProperty: a light value (copies share the object and the definitions). The object
+/// must be open for reading to read and for writing to write: reads of an object that is not
+/// throw OdError(eNotOpenForRead), writes throw from assertWriteEnabled.
+/// Result (Ok, NoValue, InvalidValue, TypeMismatch, NotAvailable) is the outcome of getValue and
+/// setValue: NoValue for a read without stored value nor default of T (output reset);
+/// InvalidValue for a write the definition rejects; TypeMismatch when T is not the storage type
+/// or a value definition lacks a context with an entity; NotAvailable for a read with nothing
+/// bound nor stored and a write to an object without container or refused by it.
 class SLDB_API DynamicProperty : public DynamicPropertyResults {
  public:
   /// Binds the last property and value definition named `key` (each kind on its own) among the
