@@ -131,225 +131,250 @@ std::optional<SectionOutline> railLoops(const Rail& rail) {
   return iLoops(h, hw, bw, tw, hh, bh, 0, d.ok);
 }
 
-std::optional<SectionOutline> outlineOf(const stocklib::Profile& profile) {
-  using namespace stocklib;
+// One outline builder per shape, overloaded on the shape class; outlineOf dispatches over
+// the shape table, so a shape without its builder here does not compile.
+using namespace stocklib;
+std::optional<SectionOutline> shapeOutline(const CircleProfile& profile) {
+  Dims<CircleProfile> d{profile};
+  double r = d.length(&CircleProfile::diameter) / 2;
+  if (!d.ok) return std::nullopt;
+  return SectionOutline{{circle(r, r, r, false)}};
+}
+
+std::optional<SectionOutline> shapeOutline(const CircleHollowProfile& profile) {
+  Dims<CircleHollowProfile> d{profile};
+  double r = d.length(&CircleHollowProfile::diameter) / 2;
+  double t = d.length(&CircleHollowProfile::wall_thickness);
+  if (!d.ok || t >= r) return std::nullopt;
+  return SectionOutline{{circle(r, r, r, false), circle(r, r, r - t, true)}};
+}
+
+std::optional<SectionOutline> shapeOutline(const EllipseProfile& profile) {
+  Dims<EllipseProfile> d{profile};
+  double h = d.length(&EllipseProfile::height), w = d.length(&EllipseProfile::width);
+  if (!d.ok) return std::nullopt;
+  SectionContour loop;
+  const int n = 128;
+  for (int i = 0; i < n; ++i) {
+    double a = 2 * kPi * i / n;
+    loop.points.push_back({w / 2 + w / 2 * std::cos(a), h / 2 + h / 2 * std::sin(a), 0.0});
+  }
+  SectionOutline outline{{loop}};
+  outline.ellipseWidth = w;
+  outline.ellipseHeight = h;
+  return outline;
+}
+
+std::optional<SectionOutline> shapeOutline(const RectangleProfile& profile) {
+  Dims<RectangleProfile> d{profile};
+  double h = d.length(&RectangleProfile::height), w = d.length(&RectangleProfile::width);
+  return rectangleLoops(w, h, 0, 0, 0, d.ok);
+}
+
+std::optional<SectionOutline> shapeOutline(const RoundedRectangleProfile& profile) {
+  Dims<RoundedRectangleProfile> d{profile};
+  double h = d.length(&RoundedRectangleProfile::height);
+  double w = d.length(&RoundedRectangleProfile::width);
+  double r = d.radius(&RoundedRectangleProfile::radius);
+  return rectangleLoops(w, h, r, 0, 0, d.ok);
+}
+
+std::optional<SectionOutline> shapeOutline(const RectangleHollowProfile& profile) {
+  Dims<RectangleHollowProfile> d{profile};
+  double h = d.length(&RectangleHollowProfile::height);
+  double w = d.length(&RectangleHollowProfile::width);
+  double t = d.length(&RectangleHollowProfile::wall_thickness);
+  double ri = d.radius(&RectangleHollowProfile::inner_radius);
+  double ro = d.radius(&RectangleHollowProfile::outer_radius);
+  return rectangleLoops(w, h, ro, t, ri, d.ok);
+}
+
+std::optional<SectionOutline> shapeOutline(const TrapeziumProfile& profile) {
+  Dims<TrapeziumProfile> d{profile};
+  double h = d.length(&TrapeziumProfile::height);
+  double bw = d.length(&TrapeziumProfile::bottom_width);
+  double tw = d.length(&TrapeziumProfile::top_width);
+  double c = bw / 2 + profile.top_offset();
+  return loops({rounded({{0, 0}, {bw, 0}, {c + tw / 2, h}, {c - tw / 2, h}})}, d.ok);
+}
+
+std::optional<SectionOutline> shapeOutline(const CraneRailAShapeProfile& profile) {
+  return railLoops(profile);
+}
+
+std::optional<SectionOutline> shapeOutline(const CraneRailFShapeProfile& profile) {
+  return railLoops(profile);
+}
+
+std::optional<SectionOutline> shapeOutline(const TShapeProfile& profile) {
+  Dims<TShapeProfile> d{profile};
+  double h = d.length(&TShapeProfile::height), w = d.length(&TShapeProfile::width);
+  double tw = d.length(&TShapeProfile::web_thickness);
+  double tf = d.length(&TShapeProfile::flange_thickness);
+  double r = d.radius(&TShapeProfile::fillet_radius);
+  if (!d.ok || tw >= w || tf >= h) return std::nullopt;
+  double l = (w - tw) / 2, rt = (w + tw) / 2;
+  return loops({rounded({{l, 0},
+                         {rt, 0},
+                         {rt, h - tf, r},
+                         {w, h - tf},
+                         {w, h},
+                         {0, h},
+                         {0, h - tf},
+                         {l, h - tf, r}})},
+               true);
+}
+
+std::optional<SectionOutline> shapeOutline(const ZShapeProfile& profile) {
+  Dims<ZShapeProfile> d{profile};
+  double h = d.length(&ZShapeProfile::height), w = d.length(&ZShapeProfile::width);
+  double tw = d.length(&ZShapeProfile::web_thickness);
+  double tf = d.length(&ZShapeProfile::flange_thickness);
+  double r = d.radius(&ZShapeProfile::fillet_radius);
+  if (!d.ok || tw >= w || 2 * tf >= h) return std::nullopt;
+  // Each flange is `width` wide over the web: the lower one leftwards, the upper rightwards.
+  return loops({rounded({{0, 0},
+                         {w, 0},
+                         {w, h - tf, r},
+                         {2 * w - tw, h - tf},
+                         {2 * w - tw, h},
+                         {w - tw, h},
+                         {w - tw, tf, r},
+                         {0, tf}})},
+               true);
+}
+
+std::optional<SectionOutline> shapeOutline(const CShapeProfile& profile) {
+  Dims<CShapeProfile> d{profile};
+  double h = d.length(&CShapeProfile::height), w = d.length(&CShapeProfile::width);
+  double t = d.length(&CShapeProfile::wall_thickness);
+  double ri = d.radius(&CShapeProfile::inner_radius);
+  double lip = profile.lip_length();
+  if (!d.ok || !(lip >= 0) || 2 * t >= h || t >= w || (lip > 0 && (lip <= t || 2 * lip > h)))
+    return std::nullopt;
+  double ro = ri + t;
+  if (lip == 0) {
+    return loops({rounded({{0, 0, ro},
+                           {w, 0},
+                           {w, t},
+                           {t, t, ri},
+                           {t, h - t, ri},
+                           {w, h - t},
+                           {w, h},
+                           {0, h, ro}})},
+                 true);
+  }
+  return loops({rounded({{0, 0, ro},
+                         {w, 0, ro},
+                         {w, lip},
+                         {w - t, lip},
+                         {w - t, t, ri},
+                         {t, t, ri},
+                         {t, h - t, ri},
+                         {w - t, h - t, ri},
+                         {w - t, h - lip},
+                         {w, h - lip},
+                         {w, h, ro},
+                         {0, h, ro}})},
+               true);
+}
+
+std::optional<SectionOutline> shapeOutline(const UShapeProfile& profile) {
+  Dims<UShapeProfile> d{profile};
+  double h = d.length(&UShapeProfile::height), w = d.length(&UShapeProfile::width);
+  double tw = d.length(&UShapeProfile::web_thickness);
+  double tf = d.length(&UShapeProfile::flange_thickness);
+  double r = d.radius(&UShapeProfile::fillet_radius);
+  double slope = profile.flange_slope();
+  if (!d.ok || !(slope >= 0) || slope >= 1 || tw >= w) return std::nullopt;
+  // The flange thickness is the one at half the flange width from the web's back.
+  double mid = w / 2;
+  double atWeb = tf + slope * (mid - tw), atToe = tf - slope * (w - mid);
+  if (atToe <= 0 || 2 * atWeb >= h) return std::nullopt;
+  double toe = slope > 0 ? r * kTaperedChannelToeRatio : 0.0;
+  return loops({rounded({{0, 0},
+                         {w, 0},
+                         {w, atToe, toe},
+                         {tw, atWeb, r},
+                         {tw, h - atWeb, r},
+                         {w, h - atToe, toe},
+                         {w, h},
+                         {0, h}})},
+               true);
+}
+
+std::optional<SectionOutline> shapeOutline(const LShapeProfile& profile) {
+  Dims<LShapeProfile> d{profile};
+  double h = d.length(&LShapeProfile::height), w = d.length(&LShapeProfile::width);
+  double t = d.length(&LShapeProfile::thickness);
+  double r1 = d.radius(&LShapeProfile::root_radius);
+  double r2 = d.radius(&LShapeProfile::toe_radius);
+  if (!d.ok || t >= std::min(w, h)) return std::nullopt;
+  // A toe cannot be rounder than the leg is thick; thin angles of the tables give it half
+  // the root radius all the same.
+  r2 = std::min(r2, t);
+  return loops({rounded({{0, 0}, {w, 0}, {w, t, r2}, {t, t, r1}, {t, h, r2}, {0, h}})}, true);
+}
+
+std::optional<SectionOutline> shapeOutline(const IShapeProfile& profile) {
+  Dims<IShapeProfile> d{profile};
+  double h = d.length(&IShapeProfile::height), w = d.length(&IShapeProfile::width);
+  double tw = d.length(&IShapeProfile::web_thickness);
+  double tf = d.length(&IShapeProfile::flange_thickness);
+  double r = d.radius(&IShapeProfile::fillet_radius);
+  double slope = profile.flange_slope();
+  if (!(slope >= 0) || slope >= 1) return std::nullopt;
+  if (slope == 0) return iLoops(h, w, w, tw, tf, tf, r, d.ok);
+  if (!d.ok || tw >= w) return std::nullopt;
+  // The flange thickness is the one at a quarter of the width from the tip.
+  double atWeb = tf + slope * (w / 4 - tw / 2), atToe = tf - slope * w / 4;
+  if (atToe <= 0 || 2 * atWeb >= h) return std::nullopt;
+  // A toe cannot be rounder than the tip is thick; thin tips of the tables keep half of it.
+  double wl = (w - tw) / 2, wr = (w + tw) / 2, toe = std::min(r * kTaperedIToeRatio, atToe / 2);
+  return loops({rounded({{0, 0},
+                         {w, 0},
+                         {w, atToe, toe},
+                         {wr, atWeb, r},
+                         {wr, h - atWeb, r},
+                         {w, h - atToe, toe},
+                         {w, h},
+                         {0, h},
+                         {0, h - atToe, toe},
+                         {wl, h - atWeb, r},
+                         {wl, atWeb, r},
+                         {0, atToe, toe}})},
+               true);
+}
+
+std::optional<SectionOutline> shapeOutline(const AsymmetricIShapeProfile& profile) {
+  Dims<AsymmetricIShapeProfile> d{profile};
+  double h = d.length(&AsymmetricIShapeProfile::height);
+  double bt = d.length(&AsymmetricIShapeProfile::top_width);
+  double bb = d.length(&AsymmetricIShapeProfile::bottom_width);
+  double tw = d.length(&AsymmetricIShapeProfile::web_thickness);
+  double tft = d.length(&AsymmetricIShapeProfile::top_flange_thickness);
+  double tfb = d.length(&AsymmetricIShapeProfile::bottom_flange_thickness);
+  double r = d.radius(&AsymmetricIShapeProfile::fillet_radius);
+  return iLoops(h, bt, bb, tw, tft, tfb, r, d.ok);
+}
+
+std::optional<SectionOutline> shapeOutline(const CustomProfile& profile) {
+  Points points = profile.outline();
+  if (points.size() < 3) return std::nullopt;
+  for (const OutlinePoint& p : points)
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.bulge)) return std::nullopt;
+  return SectionOutline{{{std::move(points), false}}};
+}
+
+std::optional<SectionOutline> outlineOf(const Profile& profile) {
   switch (profile.objectType()) {
-    case ObjectType::CircleProfile: {
-      Dims<CircleProfile> d{static_cast<const CircleProfile&>(profile)};
-      double r = d.length(&CircleProfile::diameter) / 2;
-      if (!d.ok) return std::nullopt;
-      return SectionOutline{{circle(r, r, r, false)}};
-    }
-    case ObjectType::CircleHollowProfile: {
-      Dims<CircleHollowProfile> d{static_cast<const CircleHollowProfile&>(profile)};
-      double r = d.length(&CircleHollowProfile::diameter) / 2;
-      double t = d.length(&CircleHollowProfile::wall_thickness);
-      if (!d.ok || t >= r) return std::nullopt;
-      return SectionOutline{{circle(r, r, r, false), circle(r, r, r - t, true)}};
-    }
-    case ObjectType::EllipseProfile: {
-      Dims<EllipseProfile> d{static_cast<const EllipseProfile&>(profile)};
-      double h = d.length(&EllipseProfile::height), w = d.length(&EllipseProfile::width);
-      if (!d.ok) return std::nullopt;
-      SectionContour loop;
-      const int n = 128;
-      for (int i = 0; i < n; ++i) {
-        double a = 2 * kPi * i / n;
-        loop.points.push_back({w / 2 + w / 2 * std::cos(a), h / 2 + h / 2 * std::sin(a), 0.0});
-      }
-      SectionOutline outline{{loop}};
-      outline.ellipseWidth = w;
-      outline.ellipseHeight = h;
-      return outline;
-    }
-    case ObjectType::RectangleProfile: {
-      Dims<RectangleProfile> d{static_cast<const RectangleProfile&>(profile)};
-      double h = d.length(&RectangleProfile::height), w = d.length(&RectangleProfile::width);
-      return rectangleLoops(w, h, 0, 0, 0, d.ok);
-    }
-    case ObjectType::RoundedRectangleProfile: {
-      Dims<RoundedRectangleProfile> d{static_cast<const RoundedRectangleProfile&>(profile)};
-      double h = d.length(&RoundedRectangleProfile::height);
-      double w = d.length(&RoundedRectangleProfile::width);
-      double r = d.radius(&RoundedRectangleProfile::radius);
-      return rectangleLoops(w, h, r, 0, 0, d.ok);
-    }
-    case ObjectType::RectangleHollowProfile: {
-      Dims<RectangleHollowProfile> d{static_cast<const RectangleHollowProfile&>(profile)};
-      double h = d.length(&RectangleHollowProfile::height);
-      double w = d.length(&RectangleHollowProfile::width);
-      double t = d.length(&RectangleHollowProfile::wall_thickness);
-      double ri = d.radius(&RectangleHollowProfile::inner_radius);
-      double ro = d.radius(&RectangleHollowProfile::outer_radius);
-      return rectangleLoops(w, h, ro, t, ri, d.ok);
-    }
-    case ObjectType::TrapeziumProfile: {
-      Dims<TrapeziumProfile> d{static_cast<const TrapeziumProfile&>(profile)};
-      double h = d.length(&TrapeziumProfile::height);
-      double bw = d.length(&TrapeziumProfile::bottom_width);
-      double tw = d.length(&TrapeziumProfile::top_width);
-      double c = bw / 2 + static_cast<const TrapeziumProfile&>(profile).top_offset();
-      return loops({rounded({{0, 0}, {bw, 0}, {c + tw / 2, h}, {c - tw / 2, h}})}, d.ok);
-    }
-    case ObjectType::CraneRailAShapeProfile:
-      return railLoops(static_cast<const CraneRailAShapeProfile&>(profile));
-    case ObjectType::CraneRailFShapeProfile:
-      return railLoops(static_cast<const CraneRailFShapeProfile&>(profile));
-    case ObjectType::TShapeProfile: {
-      Dims<TShapeProfile> d{static_cast<const TShapeProfile&>(profile)};
-      double h = d.length(&TShapeProfile::height), w = d.length(&TShapeProfile::width);
-      double tw = d.length(&TShapeProfile::web_thickness);
-      double tf = d.length(&TShapeProfile::flange_thickness);
-      double r = d.radius(&TShapeProfile::fillet_radius);
-      if (!d.ok || tw >= w || tf >= h) return std::nullopt;
-      double l = (w - tw) / 2, rt = (w + tw) / 2;
-      return loops({rounded({{l, 0},
-                             {rt, 0},
-                             {rt, h - tf, r},
-                             {w, h - tf},
-                             {w, h},
-                             {0, h},
-                             {0, h - tf},
-                             {l, h - tf, r}})},
-                   true);
-    }
-    case ObjectType::ZShapeProfile: {
-      Dims<ZShapeProfile> d{static_cast<const ZShapeProfile&>(profile)};
-      double h = d.length(&ZShapeProfile::height), w = d.length(&ZShapeProfile::width);
-      double tw = d.length(&ZShapeProfile::web_thickness);
-      double tf = d.length(&ZShapeProfile::flange_thickness);
-      double r = d.radius(&ZShapeProfile::fillet_radius);
-      if (!d.ok || tw >= w || 2 * tf >= h) return std::nullopt;
-      // Each flange is `width` wide over the web: the lower one leftwards, the upper rightwards.
-      return loops({rounded({{0, 0},
-                             {w, 0},
-                             {w, h - tf, r},
-                             {2 * w - tw, h - tf},
-                             {2 * w - tw, h},
-                             {w - tw, h},
-                             {w - tw, tf, r},
-                             {0, tf}})},
-                   true);
-    }
-    case ObjectType::CShapeProfile: {
-      Dims<CShapeProfile> d{static_cast<const CShapeProfile&>(profile)};
-      double h = d.length(&CShapeProfile::height), w = d.length(&CShapeProfile::width);
-      double t = d.length(&CShapeProfile::wall_thickness);
-      double ri = d.radius(&CShapeProfile::inner_radius);
-      double lip = static_cast<const CShapeProfile&>(profile).lip_length();
-      if (!d.ok || !(lip >= 0) || 2 * t >= h || t >= w || (lip > 0 && (lip <= t || 2 * lip > h)))
-        return std::nullopt;
-      double ro = ri + t;
-      if (lip == 0) {
-        return loops({rounded({{0, 0, ro},
-                               {w, 0},
-                               {w, t},
-                               {t, t, ri},
-                               {t, h - t, ri},
-                               {w, h - t},
-                               {w, h},
-                               {0, h, ro}})},
-                     true);
-      }
-      return loops({rounded({{0, 0, ro},
-                             {w, 0, ro},
-                             {w, lip},
-                             {w - t, lip},
-                             {w - t, t, ri},
-                             {t, t, ri},
-                             {t, h - t, ri},
-                             {w - t, h - t, ri},
-                             {w - t, h - lip},
-                             {w, h - lip},
-                             {w, h, ro},
-                             {0, h, ro}})},
-                   true);
-    }
-    case ObjectType::UShapeProfile: {
-      const auto& u = static_cast<const UShapeProfile&>(profile);
-      Dims<UShapeProfile> d{u};
-      double h = d.length(&UShapeProfile::height), w = d.length(&UShapeProfile::width);
-      double tw = d.length(&UShapeProfile::web_thickness);
-      double tf = d.length(&UShapeProfile::flange_thickness);
-      double r = d.radius(&UShapeProfile::fillet_radius);
-      double slope = u.flange_slope();
-      if (!d.ok || !(slope >= 0) || slope >= 1 || tw >= w) return std::nullopt;
-      // The flange thickness is the one at half the flange width from the web's back.
-      double mid = w / 2;
-      double atWeb = tf + slope * (mid - tw), atToe = tf - slope * (w - mid);
-      if (atToe <= 0 || 2 * atWeb >= h) return std::nullopt;
-      double toe = slope > 0 ? r * kTaperedChannelToeRatio : 0.0;
-      return loops({rounded({{0, 0},
-                             {w, 0},
-                             {w, atToe, toe},
-                             {tw, atWeb, r},
-                             {tw, h - atWeb, r},
-                             {w, h - atToe, toe},
-                             {w, h},
-                             {0, h}})},
-                   true);
-    }
-    case ObjectType::LShapeProfile: {
-      Dims<LShapeProfile> d{static_cast<const LShapeProfile&>(profile)};
-      double h = d.length(&LShapeProfile::height), w = d.length(&LShapeProfile::width);
-      double t = d.length(&LShapeProfile::thickness);
-      double r1 = d.radius(&LShapeProfile::root_radius);
-      double r2 = d.radius(&LShapeProfile::toe_radius);
-      if (!d.ok || t >= std::min(w, h)) return std::nullopt;
-      // A toe cannot be rounder than the leg is thick; thin angles of the tables give it half
-      // the root radius all the same.
-      r2 = std::min(r2, t);
-      return loops({rounded({{0, 0}, {w, 0}, {w, t, r2}, {t, t, r1}, {t, h, r2}, {0, h}})}, true);
-    }
-    case ObjectType::IShapeProfile: {
-      const auto& i = static_cast<const IShapeProfile&>(profile);
-      Dims<IShapeProfile> d{i};
-      double h = d.length(&IShapeProfile::height), w = d.length(&IShapeProfile::width);
-      double tw = d.length(&IShapeProfile::web_thickness);
-      double tf = d.length(&IShapeProfile::flange_thickness);
-      double r = d.radius(&IShapeProfile::fillet_radius);
-      double slope = i.flange_slope();
-      if (!(slope >= 0) || slope >= 1) return std::nullopt;
-      if (slope == 0) return iLoops(h, w, w, tw, tf, tf, r, d.ok);
-      if (!d.ok || tw >= w) return std::nullopt;
-      // The flange thickness is the one at a quarter of the width from the tip.
-      double atWeb = tf + slope * (w / 4 - tw / 2), atToe = tf - slope * w / 4;
-      if (atToe <= 0 || 2 * atWeb >= h) return std::nullopt;
-      // A toe cannot be rounder than the tip is thick; thin tips of the tables keep half of it.
-      double wl = (w - tw) / 2, wr = (w + tw) / 2, toe = std::min(r * kTaperedIToeRatio, atToe / 2);
-      return loops({rounded({{0, 0},
-                             {w, 0},
-                             {w, atToe, toe},
-                             {wr, atWeb, r},
-                             {wr, h - atWeb, r},
-                             {w, h - atToe, toe},
-                             {w, h},
-                             {0, h},
-                             {0, h - atToe, toe},
-                             {wl, h - atWeb, r},
-                             {wl, atWeb, r},
-                             {0, atToe, toe}})},
-                   true);
-    }
-    case ObjectType::AsymmetricIShapeProfile: {
-      Dims<AsymmetricIShapeProfile> d{static_cast<const AsymmetricIShapeProfile&>(profile)};
-      double h = d.length(&AsymmetricIShapeProfile::height);
-      double bt = d.length(&AsymmetricIShapeProfile::top_width);
-      double bb = d.length(&AsymmetricIShapeProfile::bottom_width);
-      double tw = d.length(&AsymmetricIShapeProfile::web_thickness);
-      double tft = d.length(&AsymmetricIShapeProfile::top_flange_thickness);
-      double tfb = d.length(&AsymmetricIShapeProfile::bottom_flange_thickness);
-      double r = d.radius(&AsymmetricIShapeProfile::fillet_radius);
-      return iLoops(h, bt, bb, tw, tft, tfb, r, d.ok);
-    }
-    case ObjectType::CustomProfile: {
-      Points points = static_cast<const CustomProfile&>(profile).outline();
-      if (points.size() < 3) return std::nullopt;
-      for (const OutlinePoint& p : points)
-        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.bulge))
-          return std::nullopt;
-      return SectionOutline{{{std::move(points), false}}};
-    }
+#define SL_DB_SHAPE_OUTLINE(T, DIMENSIONS) \
+  case ObjectType::T:                      \
+    return shapeOutline(static_cast<const T&>(profile));
+    STOCKLIB_SHAPES(SL_DB_SHAPE_OUTLINE)
+#undef SL_DB_SHAPE_OUTLINE
+    case ObjectType::CustomProfile:
+      return shapeOutline(static_cast<const CustomProfile&>(profile));
     default:
       return std::nullopt;
   }
