@@ -78,7 +78,8 @@ pugi::xml_document newDocument(double width, double height, const std::string& t
 
 std::string serialise(const pugi::xml_document& doc) {
   std::ostringstream out;
-  doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
+  // Control characters are not XML 1.0 text, even as references: a name holding one loses it.
+  doc.save(out, "  ", pugi::format_default | pugi::format_skip_control_chars, pugi::encoding_utf8);
   return out.str();
 }
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "DbDatabase.h"
@@ -200,6 +202,30 @@ TEST(ToolReliability, NamesAreListedWithTheirControlCharactersEscaped) {
                       "    D\\u0085~N\\x01\\x0a  property  double"),
             std::string::npos)
       << defs;
-  const std::string props = scene.run("props d.dwg " + line).out;
-  EXPECT_NE(props.find("M\\x00\\x0d\u00e9~X  set "), std::string::npos) << props;
+  // A text of the user's and a composition's name, through every command that prints them.
+  ASSERT_EQ(scene.run("set-prop d.dwg " + line + " Finish~Geometry '\"a\x1b[2J,b\nc\x01\"'").rc, 0);
+  ASSERT_EQ(
+      scene.run("palette d.dwg composition 'Flat roof, warm deck' --set 'Name=F\x01\xc2\x9b'").rc,
+      0);
+  const std::string composition = "'F\x01\xc2\x9b'";
+  const struct {
+    std::string args;
+    std::string says;
+  } listed[] = {
+      {"props d.dwg " + line, "M\\x00\\x0d\u00e9~X  set "},
+      {"props d.dwg " + line, "a\\x1b[2J,b\\x0ac\\x01 (stored)"},
+      {"schedule d.dwg", ",\"a\\x1b[2J,b\nc\\x01\","},  // quoted, its line break kept
+      {"palette d.dwg composition " + composition, "    Name: F\\x01\\u009b\n"},
+      {"palette d.dwg composition 'Gravel\x01'", "no composition named 'Gravel\\x01'"},
+      {"section d.dwg 'HEA\x07'", "HEA\\x07"},
+      {"draw d.dwg composition " + composition + " o.svg", ""},
+  };
+  for (const auto& l : listed) {
+    const std::string out = scene.run(l.args).out;
+    EXPECT_NE(out.find(l.says), std::string::npos) << l.args << "\n" << out;
+    EXPECT_EQ(out.find_first_of(std::string("\x01\x07\x1b\r\0", 5)), std::string::npos) << out;
+  }
+  std::ifstream in(scene.d + "/o.svg");
+  const std::string svg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(svg.find("<title>F\xc2\x9b</title>"), std::string::npos) << svg;
 }

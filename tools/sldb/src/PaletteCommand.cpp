@@ -326,7 +326,7 @@ void printPlies(const stocklib::Composition& composition, const std::string& uni
   for (const auto& ply : list["plies"]) {
     const std::string material = ply["material"].get<std::string>();
     std::cout << "    " << ply["ply"].get<std::size_t>() << ": "
-              << (material.empty() ? "(no material)" : material) << ", "
+              << (material.empty() ? "(no material)" : shown(material)) << ", "
               << number(ply["thickness"].get<double>()) << " " << unit << "\n";
   }
   std::cout << "    " << translated("total").toUtf8() << ": "
@@ -437,8 +437,9 @@ int PaletteCommand::run(DrawingSession& drawing) {
     std::cout << json.dump() << "\n";
     return 0;
   }
-  std::cout << oa::renderPaletteText(sl_db::stocklibPropertySources(), target.get(), nullptr, style)
-                   .toUtf8();
+  std::cout << shownLines(
+      oa::renderPaletteText(sl_db::stocklibPropertySources(), target.get(), nullptr, style)
+          .toUtf8());
   if (composition) printPlies(*composition, unit);
   return 0;
 }

@@ -208,9 +208,9 @@ int SectionCommand::run(DrawingSession& drawing) {
     std::cout << json.dump() << "\n";
     return 0;
   }
-  std::cout << fullName << " ("
+  std::cout << shown(fullName) << " ("
             << sl_db::getProfileShapeLabel(profile->objectType(), false).toUtf8() << ")";
-  if (library) std::cout << ", library " << library->name().toUtf8();
+  if (library) std::cout << ", library " << shown(library->name().toUtf8());
   std::cout << ", axes as " << (imperial ? "US" : "European") << " tables name them\n";
   // Padded by characters, not bytes: the unit's superscripts take two or three.
   auto row = [](const std::string& symbol, const std::string& text, std::string unitText,
@@ -226,8 +226,8 @@ int SectionCommand::run(DrawingSession& drawing) {
     row(imperial ? f.us : f.en, sl_db::figureText(value(f)),
         f.power == 0 ? "deg" : unit + kSuperscripts[f.power], f.what);
   if (mass) {
-    const std::string what =
-        "mass per length (" + material + ", " + sl_db::figureText(*kgPerM3) + " kg/m\xC2\xB3)";
+    const std::string what = "mass per length (" + shown(material) + ", " +
+                             sl_db::figureText(*kgPerM3) + " kg/m\xC2\xB3)";
     row(imperial ? "W" : "G", sl_db::figureText(*mass), massUnit, what.c_str());
   }
   std::fflush(stdout);

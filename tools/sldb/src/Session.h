@@ -6,6 +6,7 @@
 
 #include "Cli.h"
 #include "DbDatabase.h"
+#include "Shown.h"
 
 namespace sl_db {
 class DocumentLibraries;
@@ -17,9 +18,6 @@ namespace sldb {
 void status(const std::string& line);
 /// verbose: whether --verbose asked for every status line.
 bool verbose();
-/// shown: UTF-8 text as a listing prints it: control characters (NUL, line breaks, C1) written
-/// as \xNN or \u00NN, so that a name read from a file cannot break or forge a line.
-std::string shown(const std::string& utf8);
 
 /// DrawingSession: the drawing of one command.
 class DrawingSession {

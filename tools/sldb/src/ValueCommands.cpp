@@ -157,9 +157,9 @@ void printProperty(const nlohmann::json& p) {
   std::cout << shown(p["key"].get<std::string>()) << "  set "
             << (p["set"].is_null() ? std::string("-") : shown(p["set"].get<std::string>())) << "  "
             << p["kind"].get<std::string>() << "  " << p["type"].get<std::string>() << "  "
-            << (p["text"].is_null()
-                    ? std::string("none")
-                    : p["text"].get<std::string>() + " (" + p["source"].get<std::string>() + ")")
+            << (p["text"].is_null() ? std::string("none")
+                                    : shown(p["text"].get<std::string>()) + " (" +
+                                          p["source"].get<std::string>() + ")")
             << "  " << p["result"].get<std::string>()
             << (p.value("mapped", false) ? "  mapped" : "") << "\n";
 }
@@ -232,9 +232,11 @@ class PropsCommand final : public DrawingCommand {
 };
 SLDB_COMMAND(PropsCommand);
 
-/// csvField: `text` as one CSV field, quoted when it holds a separator, a quote or a line end.
-std::string csvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+/// csvField: `text` as one CSV field, quoted when it holds a separator, a quote or a line break;
+/// its other control characters escaped, so that none reaches a terminal or a reader raw.
+std::string csvField(const std::string& raw) {
+  const std::string text = shownLines(raw);
+  if (text.find_first_of(",\"\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text)
     quoted += c == '"' ? std::string("\"\"") : std::string(1, c);

@@ -15,6 +15,7 @@
 #include "DbDatabase.h"
 #include "HostCommands.h"
 #include "RxModule.h"
+#include "Shown.h"
 
 namespace {
 
@@ -192,19 +193,19 @@ int reporting(const CLI::App& app, Body body) {
       std::cout << app.help();  // the chosen command's help, else the host's
       return 0;
     }
-    std::cerr << prefix() << oneLine(e.what()) << hint() << "\n";
+    std::cerr << prefix() << sldb::shown(oneLine(e.what())) << hint() << "\n";
     return 2;
   } catch (const UsageError& e) {
-    std::cerr << prefix() << e.message << hint() << "\n";
+    std::cerr << prefix() << sldb::shown(e.message) << hint() << "\n";
     return 2;
   } catch (const sldb::Failure& e) {
-    std::cerr << prefix() << e.message << "\n";
+    std::cerr << prefix() << sldb::shown(e.message) << "\n";
     return 1;
   } catch (const OdError& e) {
-    std::cerr << "sldb: " << e.description().toUtf8() << "\n";
+    std::cerr << "sldb: " << sldb::shown(e.description().toUtf8()) << "\n";
     return 1;
   } catch (const std::exception& e) {
-    std::cerr << "sldb: " << e.what() << "\n";
+    std::cerr << "sldb: " << sldb::shown(e.what()) << "\n";
     return 1;
   }
 }
