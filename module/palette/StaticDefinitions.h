@@ -2,6 +2,7 @@
 // property tag and an object class, its child template, and the kinds of value they share.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <type_traits>
@@ -239,6 +240,9 @@ struct Field : Kind {
     KcSmartPtr<C> holder = Holder<C>::of(object);
     Taken taken{};
     if (!holder || !value.get(taken)) return false;
+    // No stored figure is infinite or not a number, and the store cannot keep one.
+    if constexpr (std::is_floating_point_v<Taken>)
+      if (!std::isfinite(taken)) return false;
     ((*holder).*Set)(taken);
     return true;
   }

@@ -231,8 +231,11 @@ std::optional<SectionPoint> shearCentre(const SectionOutline& outline, double st
   };
   const OutlineBounds box = outlineBounds(outline);
   const double w = box.maxX - box.minX, ht = box.maxY - box.minY;
-  step = std::max(step, std::sqrt(w * ht / 60000));
-  if (!(step > 0)) return std::nullopt;
+  if (!std::isfinite(w) || !std::isfinite(ht)) return std::nullopt;
+  // At most 60000 cells in all and along either side: a sliver of a section must not ask for
+  // more cells than an int counts.
+  step = std::max({step, std::sqrt(w * ht / 60000), w / 60000, ht / 60000});
+  if (!(step > 0) || !std::isfinite(step)) return std::nullopt;
   // Centred on the box, so that a symmetric outline gets a symmetric grid.
   const int nx = int(std::ceil(w / step)), ny = int(std::ceil(ht / step));
   const double x0 = (box.minX + box.maxX - nx * step) / 2,
