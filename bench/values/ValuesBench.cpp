@@ -82,20 +82,6 @@ OdDbDatabasePtr drawing(int count, bool withValues, std::vector<OdDbObjectId>& i
   return db;
 }
 
-void BM_Collection_20Sets200Definitions(benchmark::State& state) {
-  Library& lib = library();
-  OdDbLinePtr line = OdDbLine::createObject();
-  std::uint64_t listed = 0;
-  for (auto _ : state) {
-    sl_db::DynamicProperties properties(lib.library, line);
-    listed = properties.count();
-    benchmark::DoNotOptimize(listed);
-  }
-  state.counters["properties"] = static_cast<double>(listed);
-  state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_Collection_20Sets200Definitions)->Unit(benchmark::kMicrosecond);
-
 /// One line with ten stored doubles: under ten definitions' keys marked mapped (listed in run 1
 /// and bound by key), or under ten keys no definition has (listed unclaimed, bound by key).
 OdDbLinePtr lineWithValues(bool mapped) {
@@ -110,8 +96,12 @@ OdDbLinePtr lineWithValues(bool mapped) {
   return line;
 }
 
-void collection(benchmark::State& state, const OdDbLinePtr& line) {
+/// The collection of one line of the 20 sets' class: without stored values (argument 0), with
+/// ten mapped values (1) or with ten unclaimed ones (2).
+void BM_Collection(benchmark::State& state) {
   Library& lib = library();
+  const OdDbLinePtr line =
+      state.range(0) == 0 ? OdDbLine::createObject() : lineWithValues(state.range(0) == 1);
   std::uint64_t listed = 0;
   for (auto _ : state) {
     sl_db::DynamicProperties properties(lib.library, line);
@@ -121,16 +111,7 @@ void collection(benchmark::State& state, const OdDbLinePtr& line) {
   state.counters["properties"] = static_cast<double>(listed);
   state.SetItemsProcessed(state.iterations());
 }
-
-void BM_Collection_With10Mapped(benchmark::State& state) {
-  collection(state, lineWithValues(true));
-}
-BENCHMARK(BM_Collection_With10Mapped)->Unit(benchmark::kMicrosecond);
-
-void BM_Collection_With10Unclaimed(benchmark::State& state) {
-  collection(state, lineWithValues(false));
-}
-BENCHMARK(BM_Collection_With10Unclaimed)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Collection)->ArgName("values")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 /// Binding one property definition of the 200: by key (constructor 1), by id (constructor 4),
 /// and the wrapper's own key index beside them.

@@ -127,6 +127,9 @@ class SLDB_API DynamicProperty : public DynamicPropertyResults {
   /// converted value only when the storage could not keep it (object open for reading only).
   std::shared_ptr<const DbProperty> castProperty() const;
   const OdString& storageName() const;
+  /// stored: the value property() answers, as a plain pointer; `copy` keeps an unstored
+  /// conversion alive.
+  const DbProperty* stored(std::shared_ptr<const DbProperty>& copy) const;
   std::shared_ptr<const DbProperty> property_(const OdRxObject* object) const;
   std::shared_ptr<DbProperty> property_(OdRxObject* object);
 

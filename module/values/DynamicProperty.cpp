@@ -151,8 +151,22 @@ bool DynamicProperty::exists() const {
 }
 
 bool DynamicProperty::isSet() const {
-  std::shared_ptr<const DbProperty> p = property();
+  std::shared_ptr<const DbProperty> copy;
+  const DbProperty* p = stored(copy);
   return p && p->isSet();
+}
+
+const DbProperty* DynamicProperty::stored(std::shared_ptr<const DbProperty>& copy) const {
+  if (!m_object) return nullptr;
+  assertReadable(m_object.get());
+  copy = castProperty();
+  if (copy && !m_valueDefinition) return copy.get();
+  if (m_valueDefinition) return nullptr;
+  // Found without taking a share of the value: a palette asks isSet() before every read.
+  const DbProperties* container = containerOf(m_object.get());
+  if (!container) return nullptr;
+  const auto it = container->find(storageName());
+  return it == container->end() ? nullptr : it->second.get();
 }
 
 std::shared_ptr<const DbProperty> DynamicProperty::property() const {
@@ -233,7 +247,8 @@ bool DynamicProperty::resetValue() {
 
 template <class T>
 DynamicProperty::Result DynamicProperty::read(T& value, const OdRxObject* context) const {
-  std::shared_ptr<const DbProperty> p = property();
+  std::shared_ptr<const DbProperty> copy;
+  const DbProperty* p = stored(copy);
   // An empty stored value (made by createProperty, or reset) holds nothing: the default shows.
   if (p && p->isSet()) {
     if (p->get<T>(value)) return Ok;

@@ -12,6 +12,12 @@ OdDbObjectExtensionPtr makeContainer() {
   return OdDbObjectExtensionPtr(new OdRxObjectImpl<DbProperties>(), kOdRxObjAttach);
 }
 
+// Made once: every lookup of a container asks for its kind.
+const OdString& kindName() {
+  static const OdString kind(DbProperties::kExtensionKind);
+  return kind;
+}
+
 const OdDbEntity* asEntity(const OdRxObject* object) {
   if (!object || !OdDbEntity::desc() || !object->isKindOf(OdDbEntity::desc())) return nullptr;
   return static_cast<const OdDbEntity*>(object);
@@ -36,7 +42,7 @@ struct RegisterContainerKind {
 const DbProperties* DbProperties::get(const OdRxObject* object) {
   const OdDbEntity* entity = asEntity(object);
   if (!entity) return nullptr;
-  auto* attached = dynamic_cast<DbProperties*>(entity->extension(kExtensionKind));
+  auto* attached = dynamic_cast<DbProperties*>(entity->extension(kindName()));
   if (attached) {
     attached->m_owner = const_cast<OdDbEntity*>(entity);
     return attached;
@@ -49,10 +55,10 @@ DbProperties* DbProperties::get(OdRxObject* object) {
   const OdDbEntity* constEntity = asEntity(object);
   if (!constEntity) return nullptr;
   OdDbEntity* entity = const_cast<OdDbEntity*>(constEntity);
-  auto* attached = dynamic_cast<DbProperties*>(entity->extension(kExtensionKind));
+  auto* attached = dynamic_cast<DbProperties*>(entity->extension(kindName()));
   if (!attached) {
     OdDbObjectExtensionPtr made = makeContainer();
-    entity->setExtension(kExtensionKind, made.get());  // needs write; snapshots for undo
+    entity->setExtension(kindName(), made.get());  // needs write; snapshots for undo
     attached = static_cast<DbProperties*>(made.get());
   }
   attached->m_owner = entity;

@@ -184,6 +184,23 @@ TEST_F(ValuesTest, ReadsStoredDefaultOrComputedValuesAndWritesChecked) {
   EXPECT_EQ(onPlain.getValue(a), DynamicProperty::NotAvailable);
   EXPECT_FALSE(onPlain.resetValue());
   EXPECT_FALSE(onPlain.createProperty());
+
+  // A default at the type's largest value is one; a negative one is none of an unsigned type.
+  auto limits = stocklib::PropertySet::create(
+      stocklib::PropertyNamespace::create(L"Lim")->save(store), L"Limits");
+  limits->insert_entity_type(L"OdDbLine");
+  limits->append_property_definition(L"Top", stocklib::PropertyType(1, 1))->set_default_int(127);
+  limits->append_property_definition(L"Low", stocklib::PropertyType(1, 2))->set_default_int(-1);
+  limits->save(store);
+  library->reload();
+  int8_t top = 0;
+  uint8_t low = 9;
+  EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Lim", L"Top"), true).getValue(top),
+            DynamicProperty::Ok);
+  EXPECT_EQ(top, 127);
+  EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Lim", L"Low"), true).getValue(low),
+            DynamicProperty::NoValue);
+  EXPECT_EQ(low, 0);
 }
 
 TEST_F(ValuesTest, StoredValueIsConvertedToTheDefinitionTypeOnce) {

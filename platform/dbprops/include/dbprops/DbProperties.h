@@ -113,6 +113,8 @@ class DBPROPS_API DbProperties : public OdDbObjectExtension {
   /// Iteration over (name, value) in ascending UTF-16 code-unit order of names.
   const_iterator begin() const { return m_values.begin(); }
   const_iterator end() const { return m_values.end(); }
+  /// find: the entry of `name`, or end(); a read that takes no share of the value.
+  const_iterator find(const OdString& name) const { return m_values.find(name); }
 
   /// instancePropertySets: the keys of the property sets attached to this one entity, in the
   /// order they were attached.
