@@ -13,10 +13,10 @@
 #include "DbEntity.h"
 #include "OdError.h"
 #include "RxModule.h"
-#include "ValueText.h"
 #include "XmlText.h"
 #include "dbprops/DbProperties.h"
 #include "sl_db/DbStockLibManager.h"
+#include "sl_db/ValueText.h"
 #include "stocklib/Library.h"
 #include "stocklib/MemFs.h"
 #include "stocklib/Objects.h"
@@ -90,7 +90,7 @@ void addEntitiesWithValues(OdDbDatabase& db) {
     space->appendOdDbEntity(v.entity);
   }
   for (const auto& v : values) {
-    std::shared_ptr<DbProperty> value = sldb::parseValue(v.text, v.type, error);
+    std::shared_ptr<DbProperty> value = sl_db::parseValue(v.text, v.type, error);
     if (!value) throw std::runtime_error(error);
     value->setMapped(std::strcmp(v.key, "LoadBearing~Geometry") == 0);
     DbProperties::get(static_cast<OdRxObject*>(v.entity))->setProperty(OdString(v.key), value);

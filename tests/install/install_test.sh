@@ -113,4 +113,18 @@ for pattern in "^Area~Quantities .* 18 \(computed\)  Ok$" \
                "^Composition~Quantities .* Example wall \(stored\)  Ok$"; do
   grep -qE "$pattern" "$tmp/props" || { cat "$tmp/props"; fail "sldb props lacks: $pattern"; }
 done
+# The schedule holds what the module computes, in both forms; without the module, props says so.
+"$prefix/bin/sldb" --module "$tmp/quantities/quantities.tx" schedule \
+  "$tmp/measured/quantities.sldrw" > "$tmp/schedule.csv" || fail "sldb schedule with the module"
+area=$(awk -F, -v w="$wall" 'NR == 1 { for (i = 1; i <= NF; ++i) if ($i == "Area~Quantities") c = i }
+                             c && $1 == w { print $c }' "$tmp/schedule.csv")
+[ "$area" = 18 ] || { cat "$tmp/schedule.csv"; fail "the schedule's wall area is '$area', not 18"; }
+"$prefix/bin/sldb" --module "$tmp/quantities/quantities.tx" schedule --json \
+  "$tmp/measured/quantities.sldrw" > "$tmp/schedule.json" || fail "sldb schedule --json"
+grep -qE '^ *"Area~Quantities": 18(\.0)?,?$' "$tmp/schedule.json" \
+  || { cat "$tmp/schedule.json"; fail "the JSON schedule lacks the computed area"; }
+"$prefix/bin/sldb" props "$tmp/measured/quantities.sldrw" "$wall" > "$tmp/bare" 2>&1 \
+  || { cat "$tmp/bare"; fail "sldb props without the module"; }
+grep -qE "^Area~Quantities .*not computed \(no module computes it\)" "$tmp/bare" \
+  || { cat "$tmp/bare"; fail "props without the module does not say the area is not computed"; }
 echo "install test: passed"

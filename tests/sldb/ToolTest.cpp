@@ -4,18 +4,22 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "SldbRun.h"
 #include "TestSupport.h"
+#include "sl_db/ProfileNames.h"
 #include "stocklib/Library.h"
 #include "stocklib/Objects.h"
 
@@ -126,6 +130,30 @@ TEST(Tool, MaterialsAndProfilesAreListedAndFetchedByTheirNames) {
     Outcome r = sldb(d, bad, shipped);
     EXPECT_NE(r.rc, 0) << bad;
     EXPECT_EQ(lines(r.out), 1) << bad << ": " << r.out;
+  }
+
+  // The module's parser of full names, on the shipped catalogues: only a whole, exact name.
+  // Each case: catalogue, text, and the key's standard|name|size ("" for none).
+  for (const auto& [catalogue, text, wanted] :
+       std::vector<std::array<std::string, 3>>{{"metric", "EN 10365 HEA 200", "EN 10365|HEA|200"},
+                                               {"imperial", "AISC W 14x90", "AISC|W|14x90"},
+                                               {"metric", "", ""},
+                                               {"metric", "EN 10365 HEA", ""},
+                                               {"metric", "HEA 200", ""},
+                                               {"metric", "en 10365 hea 200", ""},
+                                               {"metric", "EN 10365 HEA 200 ", ""},
+                                               {"imperial", "EN 10365 HEA 200", ""}}) {
+    auto library = stocklib::LibraryManager::instance().open(
+        OdString::fromUtf8(std::string(SL_SUPPORT_DIR) + "/" + catalogue + ".stocklib"), true);
+    ASSERT_TRUE(library) << catalogue;
+    std::optional<stocklib::ProfileKey> key =
+        sl_db::parseProfileKey(*library, OdString::fromUtf8(text));
+    EXPECT_EQ(key ? (key->standard() + L"|" + key->name() + L"|" + key->size()).toUtf8() : "",
+              wanted)
+        << text;
+    if (key) {
+      EXPECT_TRUE(library->get<stocklib::Profile>(*key)) << text;
+    }
   }
 }
 

@@ -1,6 +1,6 @@
 // The command line's value text: parsing by storage type, printing back, and refusing text that
 // does not parse whole.
-#include "ValueText.h"
+#include "sl_db/ValueText.h"
 
 #include "TestSupport.h"
 
@@ -10,11 +10,11 @@ namespace {
 template <class T>
 std::string roundTrip(const char* text) {
   std::string error;
-  auto value = sldb::parseValue(text, DbPropertyType::get<T>(), error);
+  auto value = sl_db::parseValue(text, DbPropertyType::get<T>(), error);
   if (!value) return "error: " + error;
   EXPECT_TRUE(value->isSet());
   EXPECT_EQ(value->type(), DbPropertyType::get<T>());
-  return sldb::formatValue(*value);
+  return sl_db::formatValue(*value);
 }
 
 }  // namespace
@@ -67,8 +67,8 @@ TEST(ValueText, RefusesTextThatDoesNotParseWhole) {
   EXPECT_EQ(roundTrip<DbArray<DbPropertyPtr>>("[1]"),
             "error: typed ids and nested values cannot be given as text");
   std::string error;
-  EXPECT_FALSE(sldb::parseValue("1", DbPropertyType(), error));
+  EXPECT_FALSE(sl_db::parseValue("1", DbPropertyType(), error));
   EXPECT_EQ(error, "the type none holds no values");
-  EXPECT_EQ(sldb::typeName(DbPropertyType::get<std::map<OdString, double>>()),
+  EXPECT_EQ(sl_db::typeName(DbPropertyType::get<std::map<OdString, double>>()),
             "map of string to double");
 }

@@ -9,8 +9,8 @@
 #include "DbDatabase.h"
 #include "DbEntity.h"
 #include "Session.h"
-#include "ValueText.h"
 #include "dbprops/DbProperties.h"
+#include "sl_db/ValueText.h"
 
 namespace sldb {
 
@@ -84,7 +84,7 @@ class AddEntityCommand final : public DrawingCommand {
     const std::vector<std::string>& points = m_points;
     auto point3 = [](const std::string& text) {
       std::string error;
-      auto parsed = parseValue(text, DbPropertyType::get<OdGePoint3d>(), error);
+      auto parsed = sl_db::parseValue(text, DbPropertyType::get<OdGePoint3d>(), error);
       if (!parsed) throw UsageError{"a point is X,Y,Z: " + error};
       OdGePoint3d p;
       (void)parsed->get(p);
@@ -100,7 +100,7 @@ class AddEntityCommand final : public DrawingCommand {
       OdDbCirclePtr circle = OdDbCircle::createObject();
       circle->setCenter(point3(points[0]));
       std::string error;
-      auto radius = parseValue(points[1], DbPropertyType::get<double>(), error);
+      auto radius = sl_db::parseValue(points[1], DbPropertyType::get<double>(), error);
       double r = 0;
       if (!radius || !radius->get(r) || !(r > 0)) throw UsageError{"a radius is a number above 0"};
       circle->setRadius(r);
@@ -110,7 +110,7 @@ class AddEntityCommand final : public DrawingCommand {
       OdDbPolylinePtr polyline = OdDbPolyline::createObject();
       for (const std::string& vertex : points) {
         std::string error;
-        auto parsed = parseValue(vertex, DbPropertyType::get<OdGePoint2d>(), error);
+        auto parsed = sl_db::parseValue(vertex, DbPropertyType::get<OdGePoint2d>(), error);
         if (!parsed) throw UsageError{"a vertex is X,Y: " + error};
         OdGePoint2d p;
         (void)parsed->get(p);
@@ -165,8 +165,8 @@ class EntitiesCommand final : public DrawingCommand {
 
   /// valueJson: a stored number or boolean as itself, any other value as its text.
   static nlohmann::json valueJson(const DbProperty& value) {
-    nlohmann::json json = formatValue(value);
-    visitValueType(value.type(), [&](auto tag) {
+    nlohmann::json json = sl_db::formatValue(value);
+    sl_db::visitValueType(value.type(), [&](auto tag) {
       using T = typename decltype(tag)::type;
       if constexpr (std::is_arithmetic_v<T>) {
         T read{};

@@ -17,6 +17,7 @@
 #include "sl_db/LibraryPaths.h"
 #include "sl_db/LibraryReactor.h"
 #include "sl_db/ProfileHelpers.h"
+#include "sl_db/ProfileNames.h"
 #include "stocklib/Library.h"
 #include "stocklib/Materials.h"
 #include "stocklib/Objects.h"
@@ -208,10 +209,7 @@ struct Naming<stocklib::Profile> {
                                                  const OdString& label) {
     KcSmartPtr<stocklib::Profile> p = findProfile(docs, label);
     if (!p) return std::nullopt;
-    KcSmartPtr<stocklib::ProfileName> name = p->name();
-    KcSmartPtr<stocklib::ProfileStandard> standard = name ? name->standard() : nullptr;
-    return stocklib::ProfileKey(standard ? standard->name() : OdString(),
-                                name ? name->name() : OdString(), p->size());
+    return sl_db::profileKey(*p);
   }
 };
 
@@ -300,12 +298,8 @@ const TypeEntry& findType(const std::string& name) {
 
 KcSmartPtr<stocklib::Profile> findProfile(const sl_db::DocumentLibraries& docs,
                                           const OdString& name) {
-  for (const auto& library : boundLibraries(docs)) {
-    std::vector<KcSmartPtr<stocklib::Profile>> profiles;
-    library->get(profiles);
-    for (const auto& p : profiles)
-      if (sl_db::fullProfileName(p.get()) == name) return p;
-  }
+  for (const auto& library : boundLibraries(docs))
+    if (KcSmartPtr<stocklib::Profile> p = sl_db::findProfileByFullName(*library, name)) return p;
   return nullptr;
 }
 

@@ -12,7 +12,6 @@
 #include "DbEntity.h"
 #include "EntityAccess.h"
 #include "Session.h"
-#include "ValueText.h"
 #include "dbprops/DbProperties.h"
 #include "sl_db/DocumentLibrariesManager.h"
 #include "sl_db/DynamicProperties.h"
@@ -21,6 +20,7 @@
 #include "sl_db/ILibrary.h"
 #include "sl_db/Library.h"
 #include "sl_db/ValueComputations.h"
+#include "sl_db/ValueText.h"
 #include "stocklib/Objects.h"
 
 namespace sldb {
@@ -120,21 +120,21 @@ nlohmann::json propertyJson(const sl_db::DynamicProperty& property, const OdDbEn
   nlohmann::json json = {{"key", property.propertyKey().str().toUtf8()},
                          {"set", std::move(set)},
                          {"kind", kind},
-                         {"type", typeName(type)},
+                         {"type", sl_db::typeName(type)},
                          {"value", nullptr},
                          {"text", nullptr},
                          {"source", nullptr},
                          {"result", "NotAvailable"}};
   KcSmartPtr<sl_db::DynamicPropertyContext> context =
       sl_db::DynamicPropertyContext::createObject(entity, -1);
-  visitValueType(type, [&](auto tag) {
+  sl_db::visitValueType(type, [&](auto tag) {
     using T = typename decltype(tag)::type;
     T read{};
     sl_db::DynamicProperty::Result r = property.getValue(read, context.get());
     json["result"] = resultWord(r);
     if (r != sl_db::DynamicProperty::Ok) return;
     DbPropertyContainer<T> shown(read);
-    json["text"] = formatValue(shown);
+    json["text"] = sl_db::formatValue(shown);
     json["value"] = typedValue(read, json["text"].get<std::string>());
     json["source"] = property.property()             ? "stored"
                      : property.propertyDefinition() ? "default"
@@ -343,10 +343,10 @@ class SetPropCommand final : public EntityCommand {
                     " " + m_handle};
     const DbPropertyType type = property.propertyDefinition()->dbPropertyType();
     std::string error;
-    std::shared_ptr<DbProperty> parsed = parseValue(m_value, type, error);
-    if (!parsed) throw Failure{"the value does not fit " + typeName(type) + ": " + error};
+    std::shared_ptr<DbProperty> parsed = sl_db::parseValue(m_value, type, error);
+    if (!parsed) throw Failure{"the value does not fit " + sl_db::typeName(type) + ": " + error};
     sl_db::DynamicProperty::Result result = sl_db::DynamicProperty::TypeMismatch;
-    visitValueType(type, [&](auto tag) {
+    sl_db::visitValueType(type, [&](auto tag) {
       using T = typename decltype(tag)::type;
       T value{};
       if (parsed->get(value)) result = property.setValue(value);

@@ -1,6 +1,8 @@
-// Property values as a person types and reads them on the command line: parsing text into a value
-// of a given storage type, printing a stored value, and naming storage types.
+// Property values as a person types and reads them: parsing text into a value of a given storage
+// type, printing a stored value, and naming storage types. The command line and the palette's
+// hosts share this one form.
 #pragma once
+/// @file
 
 #include <memory>
 #include <string>
@@ -8,8 +10,9 @@
 
 #include "dbprops/DbProperty.h"
 #include "dbprops/DbPropertyType.h"
+#include "sl_db/SlDbExport.h"
 
-namespace sldb {
+namespace sl_db {
 
 /// parseValue: the value `text` gives for storage type `type`, as a new set DbProperty of that
 /// type. Never throws for bad text; answers empty and puts one line saying why into `error` when
@@ -21,19 +24,20 @@ namespace sldb {
 ///   points and vectors: "1,2" or "1,2,3", optionally in parentheses (needed inside arrays);
 ///   arrays: "[1, 2, 3]"; maps: "{a: 1, b: 2}" (keys unique after parsing).
 /// Surrounding spaces of every element are ignored. Input is bounded only by memory.
-std::shared_ptr<DbProperty> parseValue(std::string_view text, const DbPropertyType& type,
-                                       std::string& error);
+SLDB_API std::shared_ptr<DbProperty> parseValue(std::string_view text, const DbPropertyType& type,
+                                                std::string& error);
 
 /// formatValue: `value` in the form parseValue reads (a typed id as its handle, a nested value
 /// as "<nested TYPE>").
-std::string formatValue(const DbProperty& value);
+SLDB_API std::string formatValue(const DbProperty& value);
 
 /// typeName: "double", "array of string", "map of int32 to bool"...; "none" when not valid.
-std::string typeName(const DbPropertyType& type);
+SLDB_API std::string typeName(const DbPropertyType& type);
 
 /// TypeTag<T>: names a value type for visitValueType.
 template <class T>
 struct TypeTag {
+  /// The value type named.
   using type = T;
 };
 
@@ -58,4 +62,4 @@ bool visitValueType(const DbPropertyType& type, Visit&& visit) {
   return found;
 }
 
-}  // namespace sldb
+}  // namespace sl_db

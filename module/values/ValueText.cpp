@@ -1,5 +1,5 @@
-// Parsing and printing property values for the command line.
-#include "ValueText.h"
+// Parsing and printing property values as text.
+#include "sl_db/ValueText.h"
 
 #include <cerrno>
 #include <cmath>
@@ -11,7 +11,7 @@
 
 #include "dbprops/DbPropertyContainer.h"
 
-namespace sldb {
+namespace sl_db {
 
 namespace {
 
@@ -363,4 +363,4 @@ std::string typeName(const DbPropertyType& type) {
   }
 }
 
-}  // namespace sldb
+}  // namespace sl_db
