@@ -12,6 +12,7 @@
 
 namespace {
 
+// The regions marked "guide:" stand in docs/GUIDE.md as they are (a test compares them).
 // The name the handlers are registered under: unique to this module, so that it removes its own.
 const OdString kHandlerName(L"events-logger");
 
@@ -32,6 +33,7 @@ class EventsLoggerModule : public OdRxModule {
         std::make_shared<std::ofstream>(path && *path ? path : "events-logger.log", std::ios::app);
     m_log = log;
     // The host owns the reactor; without one there is nothing to listen to.
+    // guide: listening
     m_reactor = sl_db::LibraryReactor::instance();
     if (!m_reactor) {
       *log << "no library reactor: nothing to log" << std::endl;
@@ -40,6 +42,7 @@ class EventsLoggerModule : public OdRxModule {
     m_reactor->addOnSavedHandler(kHandlerName, [log](const auto& library, const auto& key) {
       *log << "saved " << describe(key) << " in " << fileOf(library.get()) << std::endl;
     });
+    // guide: end
     m_reactor->addOnModifiedHandler(
         kHandlerName, [log](const auto& library, stocklib::ObjectType type) {
           *log << "modified objects of type " << stocklib::objectTypeName(type).toUtf8() << " in "
@@ -65,10 +68,12 @@ class EventsLoggerModule : public OdRxModule {
                                     *log << "closed " << fileOf(library) << std::endl;
                                   });
     // The reactor going first: forget it, so that unloading does not touch a dead object.
+    // guide: the reactor going
     m_reactor->addOnReactorUnloadHandler(kHandlerName, [this, log] {
       *log << "library reactor unloaded" << std::endl;
       m_reactor = nullptr;
     });
+    // guide: end
     *log << "listening" << std::endl;
   }
 
