@@ -33,11 +33,13 @@ TEST_F(DocLibsTest, TheGuidesSnippetsRun) {
   auto office = stocklib::PropertyNamespace::create(L"Office")->save(wrapper->library());
   std::shared_ptr<sl_db::IPropertySet> walls =
       library->createPropertySet(library->storePropertyNamespace(office->id()), L"Walls");
-  if (!walls->insertEntityType(L"OdDbLine")) { /* already listed */ }
-  walls->appendPropertyDefinition(L"Mark", sl_db::PropertyType::Single(sl_db::PropertyType::kString));
+  const bool listed = walls->insertEntityType(L"OdDbLine");  // false: it already was
+  const auto text = sl_db::PropertyType::Single(sl_db::PropertyType::kString);
+  walls->appendPropertyDefinition(L"Mark", text);
   walls->save(library);
   library->reload();  // until then, lines neither list nor bind the new set
   // guide: end
+  EXPECT_TRUE(listed);
   ASSERT_EQ(library->propertySets(OdDbLine::desc()).size(), 1u);
   EXPECT_EQ(library->propertySets(OdDbLine::desc())[0]->name(), L"Walls");
 
