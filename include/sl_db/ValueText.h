@@ -46,6 +46,8 @@ struct TypeTag {
 template <class Visit>
 bool visitValueType(const DbPropertyType& type, Visit&& visit) {
   bool found = false;
+  // The visiting macros are local: undefined below, so not documented.
+  /// @cond
 #define SLDB_VISIT_(...)                                      \
   if (!found && type == DbPropertyType::get<__VA_ARGS__>()) { \
     found = true;                                             \
@@ -59,6 +61,7 @@ bool visitValueType(const DbPropertyType& type, Visit&& visit) {
 #undef SLDB_VISIT_ARRAY_
 #undef SLDB_VISIT_MAP_
 #undef SLDB_VISIT_
+  /// @endcond
   return found;
 }
 
