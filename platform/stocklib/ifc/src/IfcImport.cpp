@@ -67,6 +67,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
@@ -494,11 +495,18 @@ class Reader {
   std::string dimensions(const IfcProfileDef& p, std::string& element,
                          std::vector<std::pair<const char*, double>>& out,
                          std::vector<OutlinePoint>& points) {
+    // A size IFC requires, left out, would come in as no value and go out as 0, which no
+    // import takes back; only radii and slopes may be left out.
+    std::string missing;
+    auto need = [&](const char* name, bool given) {
+      if (!given && missing.empty() && !std::strstr(name, "radius")) missing = name;
+      return given;
+    };
     auto len = [&](const char* name, const auto& v) {
-      if (v) out.emplace_back(name, v->m_value * m_toXml);
+      if (need(name, v != nullptr)) out.emplace_back(name, v->m_value * m_toXml);
     };
     auto twice = [&](const char* name, const auto& v) {
-      if (v) out.emplace_back(name, 2 * v->m_value * m_toXml);
+      if (need(name, v != nullptr)) out.emplace_back(name, 2 * v->m_value * m_toXml);
     };
     auto slope = [&](const char* name, const auto& v) {
       if (v) out.emplace_back(name, std::tan(v->m_value));
@@ -573,7 +581,7 @@ class Reader {
     } else {
       return "no shape of ours maps to it";
     }
-    return std::string();
+    return missing.empty() ? std::string() : "it has no " + missing;
   }
 
   // A crane rail of ours by its shape and dimensions, else a custom profile of the outline.
