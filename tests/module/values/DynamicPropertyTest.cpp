@@ -190,11 +190,12 @@ TEST_F(ValuesTest, ReadsStoredDefaultOrComputedValuesAndWritesChecked) {
       stocklib::PropertyNamespace::create(L"Lim")->save(store), L"Limits");
   limits->insert_entity_type(L"OdDbLine");
   limits->append_property_definition(L"Top", stocklib::PropertyType(1, 1))->set_default_int(127);
-  limits->append_property_definition(L"Low", stocklib::PropertyType(1, 2))->set_default_int(-1);
+  // uint64: the one unsigned type a wrapped -1 still fits in.
+  limits->append_property_definition(L"Low", stocklib::PropertyType(1, 8))->set_default_int(-1);
   limits->save(store);
   library->reload();
   int8_t top = 0;
-  uint8_t low = 9;
+  uint64_t low = 9;
   EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Lim", L"Top"), true).getValue(top),
             DynamicProperty::Ok);
   EXPECT_EQ(top, 127);
