@@ -67,7 +67,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
@@ -499,11 +498,14 @@ class Reader {
     // import takes back; only radii and slopes may be left out.
     std::string missing;
     auto need = [&](const char* name, bool given) {
-      if (!given && missing.empty() && !std::strstr(name, "radius")) missing = name;
+      if (!given && missing.empty()) missing = name;
       return given;
     };
     auto len = [&](const char* name, const auto& v) {
       if (need(name, v != nullptr)) out.emplace_back(name, v->m_value * m_toXml);
+    };
+    auto radius = [&](const char* name, const auto& v) {
+      if (v) out.emplace_back(name, v->m_value * m_toXml);
     };
     auto twice = [&](const char* name, const auto& v) {
       if (need(name, v != nullptr)) out.emplace_back(name, 2 * v->m_value * m_toXml);
@@ -515,7 +517,7 @@ class Reader {
       element = "IShapeProfile";
       len("height", e->m_OverallDepth), len("width", e->m_OverallWidth);
       len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
-      len("fillet_radius", e->m_FilletRadius), slope("flange_slope", e->m_FlangeSlope);
+      radius("fillet_radius", e->m_FilletRadius), slope("flange_slope", e->m_FlangeSlope);
     } else if (auto e = dynamic_cast<const IfcAsymmetricIShapeProfileDef*>(&p)) {
       element = "AsymmetricIShapeProfile";
       len("height", e->m_OverallDepth), len("top_width", e->m_TopFlangeWidth);
@@ -523,39 +525,40 @@ class Reader {
       len("top_flange_thickness",
           e->m_TopFlangeThickness ? e->m_TopFlangeThickness : e->m_BottomFlangeThickness);
       len("bottom_flange_thickness", e->m_BottomFlangeThickness);
-      len("fillet_radius", e->m_BottomFlangeFilletRadius);
+      radius("fillet_radius", e->m_BottomFlangeFilletRadius);
     } else if (auto e = dynamic_cast<const IfcUShapeProfileDef*>(&p)) {
       element = "UShapeProfile";
       len("height", e->m_Depth), len("width", e->m_FlangeWidth);
       len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
-      len("fillet_radius", e->m_FilletRadius), slope("flange_slope", e->m_FlangeSlope);
+      radius("fillet_radius", e->m_FilletRadius), slope("flange_slope", e->m_FlangeSlope);
     } else if (auto e = dynamic_cast<const IfcCShapeProfileDef*>(&p)) {
       element = "CShapeProfile";
       len("height", e->m_Depth), len("width", e->m_Width);
       len("wall_thickness", e->m_WallThickness), len("lip_length", e->m_Girth);
-      len("inner_radius", e->m_InternalFilletRadius);
+      radius("inner_radius", e->m_InternalFilletRadius);
     } else if (auto e = dynamic_cast<const IfcTShapeProfileDef*>(&p)) {
       element = "TShapeProfile";
       len("height", e->m_Depth), len("width", e->m_FlangeWidth);
       len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
-      len("fillet_radius", e->m_FilletRadius);
+      radius("fillet_radius", e->m_FilletRadius);
     } else if (auto e = dynamic_cast<const IfcZShapeProfileDef*>(&p)) {
       element = "ZShapeProfile";
       len("height", e->m_Depth), len("width", e->m_FlangeWidth);
       len("web_thickness", e->m_WebThickness), len("flange_thickness", e->m_FlangeThickness);
-      len("fillet_radius", e->m_FilletRadius);
+      radius("fillet_radius", e->m_FilletRadius);
     } else if (auto e = dynamic_cast<const IfcLShapeProfileDef*>(&p)) {
       element = "LShapeProfile";
       len("height", e->m_Depth), len("width", e->m_Width ? e->m_Width : e->m_Depth);
-      len("thickness", e->m_Thickness), len("root_radius", e->m_FilletRadius);
-      len("toe_radius", e->m_EdgeRadius);
+      len("thickness", e->m_Thickness), radius("root_radius", e->m_FilletRadius);
+      radius("toe_radius", e->m_EdgeRadius);
     } else if (auto e = dynamic_cast<const IfcRectangleHollowProfileDef*>(&p)) {
       element = "RectangleHollowProfile";
       len("width", e->m_XDim), len("height", e->m_YDim), len("wall_thickness", e->m_WallThickness);
-      len("inner_radius", e->m_InnerFilletRadius), len("outer_radius", e->m_OuterFilletRadius);
+      radius("inner_radius", e->m_InnerFilletRadius),
+          radius("outer_radius", e->m_OuterFilletRadius);
     } else if (auto e = dynamic_cast<const IfcRoundedRectangleProfileDef*>(&p)) {
       element = "RoundedRectangleProfile";
-      len("width", e->m_XDim), len("height", e->m_YDim), len("radius", e->m_RoundingRadius);
+      len("width", e->m_XDim), len("height", e->m_YDim), radius("radius", e->m_RoundingRadius);
     } else if (auto e = dynamic_cast<const IfcRectangleProfileDef*>(&p)) {
       element = "RectangleProfile";
       len("width", e->m_XDim), len("height", e->m_YDim);
