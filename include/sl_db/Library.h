@@ -133,58 +133,24 @@ using PropertySetList = std::vector<KcSmartPtr<const stocklib::PropertySet>>;
 
 namespace detail {
 /// KeyLookup<T> / UniqueNaming<T>: the object types that Library::get<T>(key) and
-/// Library::uniqueName<T> serve. A new type is one line in the lists below.
+/// Library::uniqueName<T> serve: every stored type of STOCKLIB_OBJECT_TYPES is found by key;
+/// the types named below are also given unique names.
 template <class T>
 struct KeyLookup : std::false_type {};
 template <class T>
 struct UniqueNaming : std::false_type {};
 }  // namespace detail
 
-/// SLDB_KEY_LOOKUP(T): Library::get<stocklib::T>(key) is served.
-#define SLDB_KEY_LOOKUP(T) \
-  template <>              \
+/// SLDB_KEY_LOOKUP(T, n): Library::get<stocklib::T>(key) is served (every stored type).
+#define SLDB_KEY_LOOKUP(T, n) \
+  template <>                 \
   struct detail::KeyLookup<stocklib::T> : std::true_type {};
 /// SLDB_UNIQUE_NAMING(T): Library::uniqueName<stocklib::T> is served.
 #define SLDB_UNIQUE_NAMING(T) \
   template <>                 \
   struct detail::UniqueNaming<stocklib::T> : std::true_type {};
 
-SLDB_KEY_LOOKUP(PropertyNamespace)
-SLDB_KEY_LOOKUP(EntityType)
-SLDB_KEY_LOOKUP(Unit)
-SLDB_KEY_LOOKUP(Measure)
-SLDB_KEY_LOOKUP(Layer)
-SLDB_KEY_LOOKUP(Tag)
-SLDB_KEY_LOOKUP(PropertySet)
-SLDB_KEY_LOOKUP(ValueDefinition)
-SLDB_KEY_LOOKUP(PropertyDefinition)
-SLDB_KEY_LOOKUP(CustomProperty)
-SLDB_KEY_LOOKUP(CustomProfile)
-SLDB_KEY_LOOKUP(AsymmetricIShapeProfile)
-SLDB_KEY_LOOKUP(IShapeProfile)
-SLDB_KEY_LOOKUP(LShapeProfile)
-SLDB_KEY_LOOKUP(UShapeProfile)
-SLDB_KEY_LOOKUP(CShapeProfile)
-SLDB_KEY_LOOKUP(ZShapeProfile)
-SLDB_KEY_LOOKUP(TShapeProfile)
-SLDB_KEY_LOOKUP(TrapeziumProfile)
-SLDB_KEY_LOOKUP(RoundedRectangleProfile)
-SLDB_KEY_LOOKUP(RectangleHollowProfile)
-SLDB_KEY_LOOKUP(RectangleProfile)
-SLDB_KEY_LOOKUP(EllipseProfile)
-SLDB_KEY_LOOKUP(CircleHollowProfile)
-SLDB_KEY_LOOKUP(CircleProfile)
-SLDB_KEY_LOOKUP(CraneRailFShapeProfile)
-SLDB_KEY_LOOKUP(CraneRailAShapeProfile)
-SLDB_KEY_LOOKUP(ProfileName)
-SLDB_KEY_LOOKUP(ProfileStandard)
-SLDB_KEY_LOOKUP(Composition)
-SLDB_KEY_LOOKUP(CompositionType)
-SLDB_KEY_LOOKUP(Material)
-SLDB_KEY_LOOKUP(MaterialType)
-SLDB_KEY_LOOKUP(BimAsset)
-SLDB_KEY_LOOKUP(PhysicalAsset)
-SLDB_KEY_LOOKUP(InformationAsset)
+STOCKLIB_OBJECT_TYPES(SLDB_KEY_LOOKUP, STOCKLIB_TYPE_ROW_NONE, STOCKLIB_TYPE_ROW_NONE)
 
 SLDB_UNIQUE_NAMING(PropertySet)
 SLDB_UNIQUE_NAMING(ValueDefinition)

@@ -52,7 +52,7 @@ KcSmartPtr<T> DocumentLibraries::getAndSaveToPrimary(const Key<T>& key) {
   return found->save(primary);
 }
 
-#define SLDB_CROSS_LIBRARY_ACCESS(T)                                                             \
+#define SLDB_CROSS_LIBRARY_ACCESS(T, n)                                                          \
   template SLDB_API KcSmartPtr<stocklib::T> DocumentLibraries::getFromPrimary<stocklib::T>(      \
       unsigned int) const;                                                                       \
   template SLDB_API KcSmartPtr<stocklib::T> DocumentLibraries::getFromPrimary<stocklib::T>(      \
@@ -64,45 +64,6 @@ KcSmartPtr<T> DocumentLibraries::getAndSaveToPrimary(const Key<T>& key) {
   template SLDB_API KcSmartPtr<stocklib::T> DocumentLibraries::getAndSaveToPrimary<stocklib::T>( \
       const Key<stocklib::T>&);
 
-SLDB_CROSS_LIBRARY_ACCESS(Measure)
-SLDB_CROSS_LIBRARY_ACCESS(Unit)
-SLDB_CROSS_LIBRARY_ACCESS(PropertyNamespace)
-SLDB_CROSS_LIBRARY_ACCESS(EntityType)
-SLDB_CROSS_LIBRARY_ACCESS(Layer)
-SLDB_CROSS_LIBRARY_ACCESS(Tag)
-SLDB_CROSS_LIBRARY_ACCESS(CustomProperty)
-SLDB_CROSS_LIBRARY_ACCESS(AbstractDefinition)
-SLDB_CROSS_LIBRARY_ACCESS(PropertyDefinition)
-SLDB_CROSS_LIBRARY_ACCESS(ValueDefinition)
-SLDB_CROSS_LIBRARY_ACCESS(PropertySet)
-SLDB_CROSS_LIBRARY_ACCESS(Material)
-SLDB_CROSS_LIBRARY_ACCESS(MaterialType)
-SLDB_CROSS_LIBRARY_ACCESS(Asset)
-SLDB_CROSS_LIBRARY_ACCESS(InformationAsset)
-SLDB_CROSS_LIBRARY_ACCESS(PhysicalAsset)
-SLDB_CROSS_LIBRARY_ACCESS(BimAsset)
-SLDB_CROSS_LIBRARY_ACCESS(Composition)
-SLDB_CROSS_LIBRARY_ACCESS(CompositionType)
-SLDB_CROSS_LIBRARY_ACCESS(ProfileStandard)
-SLDB_CROSS_LIBRARY_ACCESS(ProfileName)
-SLDB_CROSS_LIBRARY_ACCESS(Profile)
-SLDB_CROSS_LIBRARY_ACCESS(ParametrizedProfile)
-SLDB_CROSS_LIBRARY_ACCESS(CustomProfile)
-SLDB_CROSS_LIBRARY_ACCESS(CircleProfile)
-SLDB_CROSS_LIBRARY_ACCESS(CircleHollowProfile)
-SLDB_CROSS_LIBRARY_ACCESS(EllipseProfile)
-SLDB_CROSS_LIBRARY_ACCESS(RectangleProfile)
-SLDB_CROSS_LIBRARY_ACCESS(RectangleHollowProfile)
-SLDB_CROSS_LIBRARY_ACCESS(RoundedRectangleProfile)
-SLDB_CROSS_LIBRARY_ACCESS(TrapeziumProfile)
-SLDB_CROSS_LIBRARY_ACCESS(CraneRailAShapeProfile)
-SLDB_CROSS_LIBRARY_ACCESS(CraneRailFShapeProfile)
-SLDB_CROSS_LIBRARY_ACCESS(TShapeProfile)
-SLDB_CROSS_LIBRARY_ACCESS(ZShapeProfile)
-SLDB_CROSS_LIBRARY_ACCESS(CShapeProfile)
-SLDB_CROSS_LIBRARY_ACCESS(UShapeProfile)
-SLDB_CROSS_LIBRARY_ACCESS(LShapeProfile)
-SLDB_CROSS_LIBRARY_ACCESS(IShapeProfile)
-SLDB_CROSS_LIBRARY_ACCESS(AsymmetricIShapeProfile)
+STOCKLIB_OBJECT_TYPES(SLDB_CROSS_LIBRARY_ACCESS, SLDB_CROSS_LIBRARY_ACCESS, STOCKLIB_TYPE_ROW_NONE)
 
 }  // namespace sl_db

@@ -221,7 +221,9 @@ struct Naming<stocklib::PropertySet> {
 };
 
 struct TypeEntry {
-  const char* name;
+  /// name: the TYPE word, the type's name in lower case with '-' between words
+  /// ("material-type").
+  std::string name;
   /// labels: the names of the library's objects of this type, in the store's order.
   std::function<std::vector<OdString>(const stocklib::Library&)> labels;
   /// count: how many the library holds (without making their names).
@@ -251,14 +253,38 @@ std::size_t countOf(const stocklib::Library& library) {
   return library.get(objects);
 }
 
-template <class T>
-TypeEntry listedType(const char* name) {
-  return {name, labelsOf<T>, countOf<T>, nullptr, nullptr};
+/// identifier: the name of a type as the list of object types spells it ("PropertySet").
+constexpr const char* identifier(stocklib::ObjectType type) {
+  switch (type) {
+#define SLDB_TYPE_IDENTIFIER(T, n) \
+  case stocklib::ObjectType::T:    \
+    return #T;
+    STOCKLIB_OBJECT_TYPES(SLDB_TYPE_IDENTIFIER, SLDB_TYPE_IDENTIFIER, SLDB_TYPE_IDENTIFIER)
+#undef SLDB_TYPE_IDENTIFIER
+    case stocklib::ObjectType::None:
+      break;
+  }
+  return "";
 }
 
 template <class T>
-TypeEntry fetchedType(const char* name) {
-  return {name, labelsOf<T>, countOf<T>,
+std::string typeWord() {
+  std::string word;
+  for (const char* c = identifier(stocklib::ObjectTraits<T>::type); *c; ++c) {
+    if (std::isupper(static_cast<unsigned char>(*c)) && !word.empty()) word += '-';
+    word += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+  }
+  return word;
+}
+
+template <class T>
+TypeEntry listedType() {
+  return {typeWord<T>(), labelsOf<T>, countOf<T>, nullptr, nullptr};
+}
+
+template <class T>
+TypeEntry fetchedType() {
+  return {typeWord<T>(), labelsOf<T>, countOf<T>,
           [](sl_db::DocumentLibraries& docs, const OdString& label) {
             auto key = Naming<T>::key(docs, label);
             if (!key) return KcSmartPtr<stocklib::Object>();
@@ -272,18 +298,12 @@ TypeEntry fetchedType(const char* name) {
 
 const std::vector<TypeEntry>& types() {
   static const std::vector<TypeEntry> table = {
-      fetchedType<stocklib::Material>("material"),
-      fetchedType<stocklib::MaterialType>("material-type"),
-      fetchedType<stocklib::Composition>("composition"),
-      fetchedType<stocklib::CompositionType>("composition-type"),
-      fetchedType<stocklib::Profile>("profile"),
-      fetchedType<stocklib::PropertyNamespace>("property-namespace"),
-      listedType<stocklib::PropertySet>("property-set"),
-      fetchedType<stocklib::Measure>("measure"),
-      fetchedType<stocklib::Unit>("unit"),
-      fetchedType<stocklib::EntityType>("entity-type"),
-      fetchedType<stocklib::Layer>("layer"),
-      fetchedType<stocklib::Tag>("tag"),
+      fetchedType<stocklib::Material>(),    fetchedType<stocklib::MaterialType>(),
+      fetchedType<stocklib::Composition>(), fetchedType<stocklib::CompositionType>(),
+      fetchedType<stocklib::Profile>(),     fetchedType<stocklib::PropertyNamespace>(),
+      listedType<stocklib::PropertySet>(),  fetchedType<stocklib::Measure>(),
+      fetchedType<stocklib::Unit>(),        fetchedType<stocklib::EntityType>(),
+      fetchedType<stocklib::Layer>(),       fetchedType<stocklib::Tag>(),
   };
   return table;
 }

@@ -13,55 +13,72 @@
 
 namespace stocklib {
 
+// clang-format off
+/// STOCKLIB_OBJECT_TYPES(STORED, ABSTRACT, PART): every kind of library object with its stored
+/// number, once; the enum below and the per-type lists of the module come from it, so a new
+/// type is one row here. STORED(T, n): objects of class T are rows of their own, found by key.
+/// ABSTRACT(T, n): a base class a query may name, never the type of a row. PART(T, n): kept
+/// inside another object (a ply of a composition, a vertex of an outline), never found alone.
+#define STOCKLIB_OBJECT_TYPES(STORED, ABSTRACT, PART) \
+  STORED(Material, 1)                                 \
+  STORED(MaterialType, 2)                             \
+  STORED(Composition, 3)                              \
+  STORED(CompositionType, 4)                          \
+  PART(Ply, 5)                                        \
+  ABSTRACT(Asset, 6)                                  \
+  STORED(InformationAsset, 7)                         \
+  STORED(PhysicalAsset, 8)                            \
+  STORED(BimAsset, 9)                                 \
+  PART(Pattern, 10)                                   \
+  STORED(ProfileName, 11)                             \
+  STORED(ProfileStandard, 12)                         \
+  STORED(Unit, 13)                                    \
+  STORED(Measure, 14)                                 \
+  STORED(EntityType, 15)                              \
+  STORED(Layer, 16)                                   \
+  STORED(Tag, 17)                                     \
+  STORED(CustomProfile, 18)                           \
+  ABSTRACT(ParametrizedProfile, 19)                   \
+  STORED(CircleProfile, 20)                           \
+  STORED(CircleHollowProfile, 21)                     \
+  STORED(EllipseProfile, 22)                          \
+  STORED(RectangleProfile, 23)                        \
+  STORED(RectangleHollowProfile, 24)                  \
+  STORED(RoundedRectangleProfile, 25)                 \
+  STORED(TrapeziumProfile, 26)                        \
+  STORED(CraneRailAShapeProfile, 27)                  \
+  STORED(CraneRailFShapeProfile, 28)                  \
+  STORED(TShapeProfile, 29)                           \
+  STORED(ZShapeProfile, 30)                           \
+  STORED(CShapeProfile, 31)                           \
+  STORED(UShapeProfile, 32)                           \
+  STORED(LShapeProfile, 33)                           \
+  STORED(IShapeProfile, 34)                           \
+  STORED(AsymmetricIShapeProfile, 35)                 \
+  ABSTRACT(Profile, 36)                               \
+  STORED(CustomProperty, 37)                          \
+  ABSTRACT(AbstractDefinition, 38)                    \
+  STORED(PropertySet, 39)                             \
+  STORED(PropertyDefinition, 42)                      \
+  STORED(ValueDefinition, 43)                         \
+  STORED(PropertyNamespace, 44)                       \
+  PART(CustomValue, 45)                               \
+  PART(ProfileVertex, 46)
+// clang-format on
+
+/// STOCKLIB_TYPE_ROW_NONE(T, n): a row of STOCKLIB_OBJECT_TYPES that a list leaves out.
+#define STOCKLIB_TYPE_ROW_NONE(T, n)
+
 /// ObjectType: the stored number of each kind of library object. The numbers are written into
 /// library files and used by callers; they never change. Abstract kinds (never stored as the
 /// type of a row) have numbers too so that a query can name them.
 enum class ObjectType : int32_t {
   None = 0,
-  Material = 1,
-  MaterialType = 2,
-  Composition = 3,
-  CompositionType = 4,
-  Ply = 5,
-  Asset = 6,  // abstract
-  InformationAsset = 7,
-  PhysicalAsset = 8,
-  BimAsset = 9,
-  Pattern = 10,
-  ProfileName = 11,
-  ProfileStandard = 12,
-  Unit = 13,
-  Measure = 14,
-  EntityType = 15,
-  Layer = 16,
-  Tag = 17,
-  CustomProfile = 18,
-  ParametrizedProfile = 19,  // abstract
-  CircleProfile = 20,
-  CircleHollowProfile = 21,
-  EllipseProfile = 22,
-  RectangleProfile = 23,
-  RectangleHollowProfile = 24,
-  RoundedRectangleProfile = 25,
-  TrapeziumProfile = 26,
-  CraneRailAShapeProfile = 27,
-  CraneRailFShapeProfile = 28,
-  TShapeProfile = 29,
-  ZShapeProfile = 30,
-  CShapeProfile = 31,
-  UShapeProfile = 32,
-  LShapeProfile = 33,
-  IShapeProfile = 34,
-  AsymmetricIShapeProfile = 35,
-  Profile = 36,  // abstract
-  CustomProperty = 37,
-  AbstractDefinition = 38,  // abstract
-  PropertySet = 39,
-  PropertyDefinition = 42,
-  ValueDefinition = 43,
-  PropertyNamespace = 44,
-  CustomValue = 45,    // a custom value held by a material or a composition
-  ProfileVertex = 46,  // a vertex of a custom profile's outline
+/// @cond
+#define STOCKLIB_TYPE_NUMBER(T, n) T = n,
+  STOCKLIB_OBJECT_TYPES(STOCKLIB_TYPE_NUMBER, STOCKLIB_TYPE_NUMBER, STOCKLIB_TYPE_NUMBER)
+#undef STOCKLIB_TYPE_NUMBER
+  /// @endcond
 };
 
 /// ObjectKey: one stored object, by type and id; ordered by type (as a signed 32-bit number),
