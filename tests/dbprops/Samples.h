@@ -1,5 +1,5 @@
-// Sample values of every value type of the storage, and a deep comparison of stored values by
-// their filed bytes.
+// Sample values of every value type of the storage, a deep comparison of stored values by their
+// filed bytes, and the table of every type.
 #pragma once
 
 #include <cstdint>
@@ -98,6 +98,44 @@ inline std::vector<std::uint8_t> filed(const DbProperty& value) {
   filed.out()->wrInt32(type.keyType());
   value.writeDataToDwg(filed.out());
   return filed.bytes();
+}
+
+// What only typed access can check: an empty value reads as the default, the sample goes in and
+// comes out. Free of assertions, so that each of the many types costs little to build.
+template <class T>
+bool typedRoundTrip(DbProperty& value) {
+  T out = Sample<T>::get();
+  if (!value.get(out) || !(out == T()) || !value.set(Sample<T>::get()) || !value.get(out))
+    return false;
+  return filed(value) == filed(DbPropertyContainer<T>(Sample<T>::get())) &&
+         filed(DbPropertyContainer<T>(out)) == filed(value);
+}
+
+template <class T>
+DbPropertyPtr sampleValue() {
+  return std::make_shared<DbPropertyContainer<T>>(Sample<T>::get());
+}
+
+/// One supported value type: its descriptor (from the list of types, not from the traits), the
+/// typed check and a set value.
+struct TypeCase {
+  DbPropertyType type;
+  bool (*typed)(DbProperty&);
+  DbPropertyPtr (*sample)();
+};
+
+inline std::vector<TypeCase> everyType() {
+  return {
+#define CASE_SINGLE_(T, C) {DbPropertyType(1, C), &typedRoundTrip<T>, &sampleValue<T>},
+#define CASE_ARRAY_(T, C) \
+  {DbPropertyType(2, C), &typedRoundTrip<DbArray<T>>, &sampleValue<DbArray<T>>},
+#define CASE_MAP_(K, KC, V, VC) \
+  {DbPropertyType(3, VC, KC), &typedRoundTrip<std::map<K, V>>, &sampleValue<std::map<K, V>>},
+      DBPROPS_FOR_EACH_TYPE(CASE_SINGLE_, CASE_ARRAY_, CASE_MAP_)
+#undef CASE_SINGLE_
+#undef CASE_ARRAY_
+#undef CASE_MAP_
+  };
 }
 
 }  // namespace samples
