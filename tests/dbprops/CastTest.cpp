@@ -3,15 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 
 #include "dbprops/DbProperties.h"
 
 namespace {
 
-// castsTo: stores `value` under "P" and casts it to U; true with `out` when it converted. A
-// conversion that fails answers empty and leaves the stored value in place, with its own type.
+// cast: stores `value` under "P" and casts it to U; the converted value, or empty when it did not
+// convert. A conversion that fails answers empty and leaves the stored value in place.
 template <class U, class T>
-bool castsTo(const T& value, U& out, bool mapped = false) {
+std::optional<U> cast(const T& value, bool mapped = false) {
   OdStaticRxObject<DbProperties> container;
   auto stored = std::make_shared<DbPropertyContainer<T>>(value);
   stored->setMapped(mapped);
@@ -21,121 +22,94 @@ bool castsTo(const T& value, U& out, bool mapped = false) {
     EXPECT_EQ(answer, nullptr);
     EXPECT_EQ(container.getProperty(L"P"), stored);
     EXPECT_TRUE(stored->isSet());
-    return false;
+    return std::nullopt;
   }
   EXPECT_EQ(answer, container.getProperty(L"P"));
-  EXPECT_EQ(answer->type(), DbPropertyType::get<U>());
   EXPECT_EQ(answer->isMapped(), mapped);
-  return answer->get(out);
+  U out{};
+  EXPECT_TRUE(answer->get(out));
+  return out;
 }
 
 }  // namespace
 
 TEST(CastProperty, NumbersToNumbersWhenTheyFit) {
-  std::int8_t small = 0;
-  EXPECT_TRUE(castsTo(std::int32_t(-128), small));
-  EXPECT_EQ(small, -128);
-  EXPECT_FALSE(castsTo(std::int32_t(128), small));
-  std::uint8_t byte = 0;
-  EXPECT_FALSE(castsTo(std::int32_t(-1), byte));
-  EXPECT_TRUE(castsTo(std::uint64_t(255), byte));
-  std::uint64_t big = 0;
-  EXPECT_FALSE(castsTo(std::int64_t(-1), big));
-  std::int64_t signedBig = 0;
-  EXPECT_FALSE(castsTo(std::uint64_t(1) << 63, signedBig));
-  EXPECT_TRUE(castsTo(std::uint64_t(1) << 62, signedBig));
+  using std::int32_t, std::int64_t, std::int8_t, std::uint64_t, std::uint8_t;
+  EXPECT_EQ(cast<int8_t>(int32_t(-128)), int8_t(-128));
+  EXPECT_FALSE(cast<int8_t>(int32_t(128)));
+  EXPECT_FALSE(cast<uint8_t>(int32_t(-1)));
+  EXPECT_EQ(cast<uint8_t>(uint64_t(255)), uint8_t(255));
+  EXPECT_FALSE(cast<uint64_t>(int64_t(-1)));
+  EXPECT_FALSE(cast<int64_t>(uint64_t(1) << 63));
+  EXPECT_EQ(cast<int64_t>(uint64_t(1) << 62), int64_t(1) << 62);
 
-  double real = 0;
-  EXPECT_TRUE(castsTo(std::int32_t(-7), real));
-  EXPECT_EQ(real, -7.0);
-  EXPECT_FALSE(castsTo((std::int64_t(1) << 53) + 1, real));  // not exact as a double
-  EXPECT_FALSE(castsTo(std::numeric_limits<std::int64_t>::max(), real));
-  std::int32_t whole = 0;
-  EXPECT_TRUE(castsTo(42.0, whole));
-  EXPECT_EQ(whole, 42);
-  EXPECT_FALSE(castsTo(2.5, whole));
-  EXPECT_FALSE(castsTo(3e9, whole));
-  EXPECT_FALSE(castsTo(std::nan(""), whole));
-  EXPECT_TRUE(castsTo(-2147483648.0, whole));
+  EXPECT_EQ(cast<double>(int32_t(-7)), -7.0);
+  EXPECT_FALSE(cast<double>((int64_t(1) << 53) + 1));  // not exact as a double
+  EXPECT_FALSE(cast<double>(std::numeric_limits<int64_t>::max()));
+  EXPECT_EQ(cast<int32_t>(42.0), 42);
+  EXPECT_FALSE(cast<int32_t>(2.5));
+  EXPECT_FALSE(cast<int32_t>(3e9));
+  EXPECT_FALSE(cast<int32_t>(std::nan("")));
+  EXPECT_EQ(cast<int32_t>(-2147483648.0), std::numeric_limits<int32_t>::min());
   // The first double past each range is refused (for 64 bits converting it is undefined).
-  EXPECT_FALSE(castsTo(2147483648.0, whole));
-  EXPECT_TRUE(castsTo(127.0, small));
-  EXPECT_FALSE(castsTo(128.0, small));
-  EXPECT_FALSE(castsTo(std::ldexp(1.0, 63), signedBig));
-  EXPECT_TRUE(castsTo(-std::ldexp(1.0, 63), signedBig));
-  EXPECT_EQ(signedBig, std::numeric_limits<std::int64_t>::min());
-  EXPECT_FALSE(castsTo(std::ldexp(1.0, 64), big));
+  EXPECT_FALSE(cast<int32_t>(2147483648.0));
+  EXPECT_EQ(cast<int8_t>(127.0), int8_t(127));
+  EXPECT_FALSE(cast<int8_t>(128.0));
+  EXPECT_FALSE(cast<int64_t>(std::ldexp(1.0, 63)));
+  EXPECT_EQ(cast<int64_t>(-std::ldexp(1.0, 63)), std::numeric_limits<int64_t>::min());
+  EXPECT_FALSE(cast<uint64_t>(std::ldexp(1.0, 64)));
 
-  bool truth = false;
-  EXPECT_TRUE(castsTo(std::int16_t(1), truth));
-  EXPECT_TRUE(truth);
-  EXPECT_FALSE(castsTo(std::int16_t(2), truth));
-  EXPECT_TRUE(castsTo(true, whole));
-  EXPECT_EQ(whole, 1);
+  EXPECT_EQ(cast<bool>(std::int16_t(1)), true);
+  EXPECT_FALSE(cast<bool>(std::int16_t(2)));
+  EXPECT_EQ(cast<int32_t>(true), 1);
 }
 
 TEST(CastProperty, NumbersAndTextBothWays) {
-  OdString text;
-  EXPECT_TRUE(castsTo(std::int64_t(-12), text));
-  EXPECT_EQ(text, L"-12");
-  EXPECT_TRUE(castsTo(std::uint64_t(18000000000000000000ULL), text));
-  EXPECT_EQ(text, L"18000000000000000000");
-  EXPECT_TRUE(castsTo(0.1, text));
-  EXPECT_EQ(text, L"0.1");
-  EXPECT_TRUE(castsTo(false, text));
-  EXPECT_EQ(text, L"false");
+  EXPECT_EQ(cast<OdString>(std::int64_t(-12)), OdString(L"-12"));
+  EXPECT_EQ(cast<OdString>(std::uint64_t(18000000000000000000ULL)),
+            OdString(L"18000000000000000000"));
+  EXPECT_EQ(cast<OdString>(0.1), OdString(L"0.1"));
+  EXPECT_EQ(cast<OdString>(false), OdString(L"false"));
 
-  std::int32_t whole = 0;
-  EXPECT_TRUE(castsTo(OdString(L"  -17 "), whole));
-  EXPECT_EQ(whole, -17);
-  EXPECT_FALSE(castsTo(OdString(L"17 apples"), whole));
-  EXPECT_FALSE(castsTo(OdString(L""), whole));
-  EXPECT_FALSE(castsTo(OdString(L"99999999999"), whole));
-  std::uint16_t unsignedSmall = 0;
-  EXPECT_FALSE(castsTo(OdString(L"-1"), unsignedSmall));
-  EXPECT_TRUE(castsTo(OdString(L"65535"), unsignedSmall));
-  double real = 0;
-  EXPECT_TRUE(castsTo(OdString(L"2.5e3"), real));
-  EXPECT_EQ(real, 2500.0);
-  EXPECT_FALSE(castsTo(OdString(L"inf"), real));
-  EXPECT_FALSE(castsTo(OdString(L"1e999"), real));
-  bool truth = false;
-  EXPECT_TRUE(castsTo(OdString(L"true"), truth));
-  EXPECT_TRUE(truth);
-  EXPECT_FALSE(castsTo(OdString(L"yes"), truth));
+  EXPECT_EQ(cast<std::int32_t>(OdString(L"  -17 ")), -17);
+  EXPECT_FALSE(cast<std::int32_t>(OdString(L"17 apples")));
+  EXPECT_FALSE(cast<std::int32_t>(OdString(L"")));
+  EXPECT_FALSE(cast<std::int32_t>(OdString(L"99999999999")));
+  EXPECT_FALSE(cast<std::uint16_t>(OdString(L"-1")));
+  EXPECT_EQ(cast<std::uint16_t>(OdString(L"65535")), std::uint16_t(65535));
+  EXPECT_EQ(cast<double>(OdString(L"2.5e3")), 2500.0);
+  EXPECT_FALSE(cast<double>(OdString(L"inf")));
+  EXPECT_FALSE(cast<double>(OdString(L"1e999")));
+  EXPECT_EQ(cast<bool>(OdString(L"true")), true);
+  EXPECT_FALSE(cast<bool>(OdString(L"yes")));
 }
 
 TEST(CastProperty, ArraysAndMapsElementByElement) {
-  DbArray<double> reals;
-  EXPECT_TRUE(castsTo(DbArray<std::int32_t>{1, -2, 3}, reals));
-  EXPECT_EQ(reals, (DbArray<double>{1.0, -2.0, 3.0}));
-  DbArray<std::int8_t> bytes;
-  EXPECT_FALSE(castsTo(DbArray<std::int32_t>{1, 300}, bytes));  // one element does not fit
-  DbArray<OdString> texts;
-  EXPECT_TRUE(castsTo(DbArray<bool>{true, false}, texts));
-  EXPECT_EQ(texts, (DbArray<OdString>{L"true", L"false"}));
+  EXPECT_EQ(cast<DbArray<double>>(DbArray<std::int32_t>{1, -2, 3}),
+            (DbArray<double>{1.0, -2.0, 3.0}));
+  EXPECT_FALSE(cast<DbArray<std::int8_t>>(DbArray<std::int32_t>{1, 300}));  // one does not fit
+  EXPECT_EQ(cast<DbArray<OdString>>(DbArray<bool>{true, false}),
+            (DbArray<OdString>{L"true", L"false"}));
 
-  std::map<std::int32_t, OdString> byNumber;
-  EXPECT_TRUE(castsTo(std::map<OdString, OdString>{{L"2", L"b"}, {L"10", L"a"}}, byNumber));
-  EXPECT_EQ(byNumber, (std::map<std::int32_t, OdString>{{2, L"b"}, {10, L"a"}}));
+  using Texts = std::map<OdString, OdString>;
+  EXPECT_EQ((cast<std::map<std::int32_t, OdString>>(Texts{{L"2", L"b"}, {L"10", L"a"}})),
+            (std::map<std::int32_t, OdString>{{2, L"b"}, {10, L"a"}}));
   // "1" and "01" are one key once converted.
-  EXPECT_FALSE(castsTo(std::map<OdString, bool>{{L"1", true}, {L"01", false}},
-                       *std::make_unique<std::map<std::int32_t, bool>>()));
-  std::map<double, OdDbHandle> handles;
-  EXPECT_TRUE(castsTo(std::map<std::int32_t, OdDbHandle>{{1, OdDbHandle(5)}}, handles));
-  EXPECT_EQ(handles.at(1.0), OdDbHandle(5));
+  EXPECT_FALSE(
+      (cast<std::map<std::int32_t, bool>>(std::map<OdString, bool>{{L"1", true}, {L"01", false}})));
+  EXPECT_EQ(
+      (cast<std::map<double, OdDbHandle>>(std::map<std::int32_t, OdDbHandle>{{1, OdDbHandle(5)}})),
+      (std::map<double, OdDbHandle>{{1.0, OdDbHandle(5)}}));
 }
 
 TEST(CastProperty, EverythingElseFailsAndKeepsTheValue) {
   // Other element types only to themselves; single to array; handle to text; array to map.
-  OdString text;
-  EXPECT_FALSE(castsTo(OdGePoint3d(1, 2, 3), text));
-  EXPECT_FALSE(castsTo(2.0, *std::make_unique<DbArray<double>>()));
-  EXPECT_FALSE(castsTo(OdDbHandle(5), text, true));
-  EXPECT_FALSE(castsTo(DbArray<double>{1.0}, *std::make_unique<std::map<std::int32_t, double>>()));
+  EXPECT_FALSE(cast<OdString>(OdGePoint3d(1, 2, 3)));
+  EXPECT_FALSE(cast<DbArray<double>>(2.0));
+  EXPECT_FALSE(cast<OdString>(OdDbHandle(5), true));
+  EXPECT_FALSE((cast<std::map<std::int32_t, double>>(DbArray<double>{1.0})));
   // The mapped mark stays with the converted value.
-  EXPECT_TRUE(castsTo(5.0, text, true));
-  EXPECT_EQ(text, L"5");
+  EXPECT_EQ(cast<OdString>(5.0, true), OdString(L"5"));
 
   OdStaticRxObject<DbProperties> container;
   // A name with no value stays without one.

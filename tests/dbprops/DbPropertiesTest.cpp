@@ -17,6 +17,21 @@ OdDbDwgFilerPtr reader(const std::vector<std::uint8_t>& bytes) {
   return odDbCreateMemoryReader(bytes.data(), bytes.size(), OdDbFiler::kFileFiler);
 }
 
+std::vector<std::uint8_t> filedOut(const DbProperties& c) {
+  std::vector<std::uint8_t> bytes;
+  c.dwgOut(odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler).get());
+  return bytes;
+}
+
+// A number nested in arrays, `levels` deep in all.
+DbPropertyPtr nest(int levels) {
+  DbPropertyPtr v = real(1);
+  for (int i = 1; i < levels; ++i)
+    v = std::make_shared<DbPropertyContainer<DbArray<DbPropertyPtr>>>(
+        DbArray<DbPropertyPtr>{nullptr, v});
+  return v;
+}
+
 std::vector<OdString> names(const DbProperties& container) {
   std::vector<OdString> out;
   for (const auto& entry : container)
@@ -74,15 +89,12 @@ TEST(DbProperties, InstanceSetKeysAndFiledForm) {
   container.setProperty(L"Nested", std::make_shared<DbPropertyContainer<DbArray<DbPropertyPtr>>>(
                                        DbArray<DbPropertyPtr>{real(3), nullptr}));
 
-  std::vector<std::uint8_t> bytes;
-  container.dwgOut(odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler).get());
+  const std::vector<std::uint8_t> bytes = filedOut(container);
   OdDbDwgFilerPtr filer = reader(bytes);
   OdStaticRxObject<DbProperties> back;
   ASSERT_EQ(back.dwgIn(filer.get()), eOk);
   EXPECT_EQ(filer->bytesLeft(), 0u);
-  ASSERT_EQ(back.instancePropertySets().size(), 2u);
-  EXPECT_EQ(back.instancePropertySets()[0], L"Fire~Safety");
-  EXPECT_EQ(back.instancePropertySets()[1], L"Acoustic~Safety");
+  EXPECT_EQ(back.instancePropertySets(), (OdArray<OdString>{L"Fire~Safety", L"Acoustic~Safety"}));
   EXPECT_EQ(names(back), names(container));
   for (const auto& entry : container) {
     EXPECT_EQ(samples::filed(*back.getProperty(entry.first)), samples::filed(*entry.second));
@@ -91,8 +103,7 @@ TEST(DbProperties, InstanceSetKeysAndFiledForm) {
   EXPECT_FALSE(back.getProperty(L"Empty")->isSet());
 
   EXPECT_TRUE(back.detachInstancePropertySet(L"Fire~Safety"));
-  ASSERT_EQ(back.instancePropertySets().size(), 1u);
-  EXPECT_EQ(back.instancePropertySets()[0], L"Acoustic~Safety");
+  EXPECT_EQ(back.instancePropertySets(), OdArray<OdString>{L"Acoustic~Safety"});
 }
 
 namespace {
@@ -109,13 +120,6 @@ std::vector<std::uint8_t> entry(const OdString& name, const DbProperty& value) {
   return bytes;
 }
 
-std::vector<std::uint8_t> nestedEntry(const OdString& name, int levels) {
-  DbPropertyPtr v = real(1);
-  for (int i = 1; i < levels; ++i)
-    v = std::make_shared<DbPropertyContainer<DbArray<DbPropertyPtr>>>(DbArray<DbPropertyPtr>{v});
-  return entry(name, *v);
-}
-
 // Container data from filed values: version, count, the values, then one instance set key.
 std::vector<std::uint8_t> container(std::int32_t version, std::uint32_t count,
                                     const std::vector<std::vector<std::uint8_t>>& entries) {
@@ -127,12 +131,6 @@ std::vector<std::uint8_t> container(std::int32_t version, std::uint32_t count,
     out->wrBytes(e.data(), e.size());
   out->wrUInt32(1);
   out->wrString(L"Fire~Safety");
-  return bytes;
-}
-
-std::vector<std::uint8_t> filedOut(const DbProperties& c) {
-  std::vector<std::uint8_t> bytes;
-  c.dwgOut(odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler).get());
   return bytes;
 }
 
@@ -176,7 +174,7 @@ TEST(DbProperties, DamagedDataIsKeptAndWhatCanBeReadIsListed) {
       {"count too large", container(1, 5, {a, b, c, d}), 0, 0, L"value 5 of 5"},
       {"count past the data", container(1, 0x7fffffff, {a}), 0, 0, L"2147483647 elements"},
       {"count one short", container(1, 3, {a, b, c, d}), 0, 0, L""},
-      {"nesting 33", container(1, 2, {a, nestedEntry(L"N", 33)}), 0, 0, L"deeper than 32"},
+      {"nesting 33", container(1, 2, {a, entry(L"N", *nest(33))}), 0, 0, L"deeper than 32"},
       {"truncated", truncated, 0, 0, L"the data ends early"},
   };
   for (const Damage& damage : damages) {
@@ -226,14 +224,6 @@ TEST(DbProperties, DamagedDataIsKeptAndWhatCanBeReadIsListed) {
 
 TEST(DbProperties, StoresOnlyWhatReadsBack) {
   OdStaticRxObject<DbProperties> c;
-  auto nest = [](int levels) {
-    DbPropertyPtr v = real(1);
-    for (int i = 1; i < levels; ++i) {
-      v = std::make_shared<DbPropertyContainer<DbArray<DbPropertyPtr>>>(
-          DbArray<DbPropertyPtr>{nullptr, v});
-    }
-    return v;
-  };
   EXPECT_TRUE(c.setProperty(L"Plain", real(2)));
   EXPECT_TRUE(c.setProperty(L"Deepest", nest(DbProperties::maxNesting())));
   EXPECT_FALSE(c.setProperty(L"TooDeep", nest(DbProperties::maxNesting() + 1)));

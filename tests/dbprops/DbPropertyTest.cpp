@@ -1,63 +1,93 @@
-// DbProperty: every value type through set/get and through filing; exact typed access; refused
-// data leaves the value as it was.
+// DbProperty and DbPropertyType: the stored codes, exactly the supported descriptors valid, every
+// value type through set/get, filing, copying and reset; exact typed access; refused data leaves
+// the value as it was.
 #include "dbprops/DbProperty.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <tuple>
+
 #include "Samples.h"
 
-using samples::Sample;
+using samples::filed;
+using samples::TypeCase;
 
-namespace {
-
-template <class T>
-void roundTrip() {
-  SCOPED_TRACE(testing::Message() << "type " << DbPropertyType::get<T>().structure() << "/"
-                                  << DbPropertyType::get<T>().type() << "/"
-                                  << DbPropertyType::get<T>().keyType());
-  std::shared_ptr<DbProperty> value = DbPropertyType::get<T>().createProperty();
-  ASSERT_TRUE(value);
-  T out = Sample<T>::get();
-  ASSERT_TRUE(value->get(out));
-  EXPECT_TRUE(out == T());  // an empty value reads as the default
-  ASSERT_TRUE(value->set(Sample<T>::get()));
-  EXPECT_TRUE(value->isSet());
-  ASSERT_TRUE(value->get(out));
-  EXPECT_EQ(samples::filed(DbPropertyContainer<T>(out)), samples::filed(*value));
-
-  // Through filing, with the mapped mark.
-  value->setMapped(true);
-  samples::FiledBytes filed;
-  value->writeDataToDwg(filed.out());
-  OdDbDwgFilerPtr in = filed.in();
-  std::shared_ptr<DbProperty> back = DbPropertyType::get<T>().createProperty();
-  ASSERT_EQ(back->readDataFromDwg(in.get()), eOk);
-  EXPECT_EQ(in->bytesLeft(), 0u);
-  EXPECT_TRUE(back->isMapped());
-  EXPECT_TRUE(back->isSet());
-  EXPECT_EQ(samples::filed(*back), samples::filed(*value));
-
-  // A deep copy files the same and shares no nested value.
-  std::shared_ptr<DbProperty> copy = value->clone();
-  EXPECT_EQ(samples::filed(*copy), samples::filed(*value));
-
-  value->reset();
-  EXPECT_FALSE(value->isSet());
-  EXPECT_TRUE(value->isMapped());
-  ASSERT_TRUE(value->get(out));
-  EXPECT_TRUE(out == T());
+TEST(DbPropertyType, CodesAreTheStoredOnes) {
+  const std::vector<DbPropertyType> singles = {
+      DbPropertyType::get<bool>(),           DbPropertyType::get<signed char>(),
+      DbPropertyType::get<unsigned char>(),  DbPropertyType::get<short>(),
+      DbPropertyType::get<unsigned short>(), DbPropertyType::get<int>(),
+      DbPropertyType::get<unsigned int>(),   DbPropertyType::get<std::int64_t>(),
+      DbPropertyType::get<std::uint64_t>(),  DbPropertyType::get<double>(),
+      DbPropertyType::get<OdString>(),       DbPropertyType::get<OdDbHandle>(),
+      DbPropertyType::get<OdDbTypedId>(),    DbPropertyType::get<OdGeVector2d>(),
+      DbPropertyType::get<OdGePoint2d>(),    DbPropertyType::get<OdGeVector3d>(),
+      DbPropertyType::get<OdGePoint3d>(),    DbPropertyType::get<std::vector<unsigned char>>()};
+  for (int code = 0; code < 18; ++code)
+    EXPECT_EQ(singles[code], DbPropertyType(1, code)) << code;
+  using NestedArray =
+      OdArray<std::shared_ptr<DbProperty>, OdObjectsAllocator<std::shared_ptr<DbProperty>>>;
+  EXPECT_EQ(DbPropertyType::get<NestedArray>(), DbPropertyType(2, 18));
+  EXPECT_EQ((DbPropertyType::get<OdArray<OdDbTypedId, OdClrMemAllocator<OdDbTypedId>>>()),
+            DbPropertyType(2, 12));
+  EXPECT_EQ((DbPropertyType::get<std::map<OdString, double>>()), DbPropertyType(3, 9, 10));
+  EXPECT_EQ((DbPropertyType::get<std::map<unsigned int, std::shared_ptr<DbProperty>>>()),
+            DbPropertyType(3, 18, 6));
+  EXPECT_NE(DbPropertyType(3, 9, 10), DbPropertyType(3, 9, 5));
+  EXPECT_NE(DbPropertyType(1, 9), DbPropertyType(2, 9));
 }
 
-}  // namespace
+TEST(DbPropertyType, ValidExactlyForTheSupportedDescriptors) {
+  std::set<std::tuple<int, int, int>> supported;
+  for (const TypeCase& c : samples::everyType())
+    supported.insert({c.type.structure(), c.type.type(), c.type.keyType()});
+  EXPECT_EQ(supported.size(), 95u);  // 18 single, 13 arrays, 64 maps
+  for (int s = -1; s <= 4; ++s) {
+    for (int t = -1; t <= 19; ++t) {
+      for (int k = -1; k <= 19; ++k) {
+        DbPropertyType type(s, t, k);
+        bool expected = supported.count({s, t, k}) != 0;
+        ASSERT_EQ(type.isValid(), expected) << s << " " << t << " " << k;
+        ASSERT_EQ(type.createProperty() != nullptr, expected);
+      }
+    }
+  }
+  EXPECT_FALSE(DbPropertyType().isValid());
+}
 
 TEST(DbProperty, EveryValueTypeRoundTrips) {
-#define RT_SINGLE_(T, C) roundTrip<T>();
-#define RT_ARRAY_(T, C) roundTrip<DbArray<T>>();
-#define RT_MAP_(K, KC, V, VC) roundTrip<std::map<K, V>>();
-  DBPROPS_FOR_EACH_TYPE(RT_SINGLE_, RT_ARRAY_, RT_MAP_)
-#undef RT_SINGLE_
-#undef RT_ARRAY_
-#undef RT_MAP_
+  for (const TypeCase& c : samples::everyType()) {
+    SCOPED_TRACE(testing::Message() << "type " << c.type.structure() << "/" << c.type.type() << "/"
+                                    << c.type.keyType());
+    std::shared_ptr<DbProperty> value = c.type.createProperty();
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->type(), c.type);
+    EXPECT_FALSE(value->isSet());
+    EXPECT_FALSE(value->isMapped());
+    std::shared_ptr<DbProperty> empty = c.type.createProperty();
+    ASSERT_TRUE(c.typed(*value));
+    EXPECT_TRUE(value->isSet());
+
+    // Through filing, with the mapped mark.
+    value->setMapped(true);
+    empty->setMapped(true);
+    samples::FiledBytes bytes;
+    value->writeDataToDwg(bytes.out());
+    OdDbDwgFilerPtr in = bytes.in();
+    std::shared_ptr<DbProperty> back = c.type.createProperty();
+    ASSERT_EQ(back->readDataFromDwg(in.get()), eOk);
+    EXPECT_EQ(in->bytesLeft(), 0u);
+    EXPECT_TRUE(back->isMapped());
+    EXPECT_TRUE(back->isSet());
+    EXPECT_EQ(filed(*back), filed(*value));
+    EXPECT_EQ(filed(*value->clone()), filed(*value));
+
+    // Reset: the empty value again, the mark kept.
+    value->reset();
+    EXPECT_FALSE(value->isSet());
+    EXPECT_EQ(filed(*value), filed(*empty));
+  }
 }
 
 TEST(DbProperty, TypedAccessIsExact) {
@@ -66,13 +96,9 @@ TEST(DbProperty, TypedAccessIsExact) {
   std::uint32_t unsignedSame = 1;
   std::int64_t wide = 1;
   double real = 1;
-  EXPECT_FALSE(value.get(narrow));
-  EXPECT_FALSE(value.get(unsignedSame));
-  EXPECT_FALSE(value.get(wide));
-  EXPECT_FALSE(value.get(real));
+  EXPECT_FALSE(value.get(narrow) || value.get(unsignedSame) || value.get(wide) || value.get(real));
   EXPECT_EQ(narrow, 1);
-  EXPECT_FALSE(value.set(std::int64_t(5)));
-  EXPECT_FALSE(value.set(5u));
+  EXPECT_FALSE(value.set(std::int64_t(5)) || value.set(5u));
   int same = 0;
   EXPECT_TRUE(value.get(same));  // int is the 32-bit signed type
   EXPECT_EQ(same, 7);
@@ -80,10 +106,7 @@ TEST(DbProperty, TypedAccessIsExact) {
   EXPECT_EQ(value.value(), -3);
 
   DbPropertyContainer<DbArray<std::int32_t>> array;
-  OdArray<std::int32_t, OdObjectsAllocator<std::int32_t>> otherAllocator;
-  static_assert(!std::is_same_v<decltype(otherAllocator), DbArray<std::int32_t>>);
-  DbArray<std::int32_t> items{1, 2};
-  EXPECT_TRUE(array.set(items));
+  EXPECT_TRUE(array.set(DbArray<std::int32_t>{1, 2}));
   EXPECT_FALSE(array.set(std::int32_t(1)));
   std::map<std::int32_t, double> map;
   EXPECT_FALSE(array.get(map));
@@ -91,29 +114,33 @@ TEST(DbProperty, TypedAccessIsExact) {
 
 TEST(DbProperty, RefusedDataLeavesTheValueAsItWas) {
   DbPropertyContainer<DbArray<OdString>> value(DbArray<OdString>{L"kept"});
-  const auto before = samples::filed(value);
+  const auto before = filed(value);
   auto refuse = [&](std::vector<std::uint8_t> bytes, OdResult expected) {
-    samples::FiledBytes filed(std::move(bytes));
-    EXPECT_EQ(value.readDataFromDwg(filed.in().get()), expected);
-    EXPECT_EQ(samples::filed(value), before);
+    samples::FiledBytes bad(std::move(bytes));
+    EXPECT_EQ(value.readDataFromDwg(bad.in().get()), expected);
+    EXPECT_EQ(filed(value), before);
   };
-  // Flags set, then a count far beyond the data.
-  refuse({1, 0xff, 0xff, 0xff, 0x7f}, eBadDrawingFile);
-  // Unknown flag bits.
-  refuse({0x80}, eBadDrawingFile);
-  // The data ends inside the first string.
-  refuse({1, 1, 0, 0, 0, 9, 0, 0, 0, 'a'}, eEndOfFile);
+  refuse({1, 0xff, 0xff, 0xff, 0x7f}, eBadDrawingFile);  // a count far beyond the data
+  refuse({0x80}, eBadDrawingFile);                       // unknown flag bits
+  refuse({1, 1, 0, 0, 0, 9, 0, 0, 0, 'a'}, eEndOfFile);  // ends inside the first string
   refuse({}, eEndOfFile);
 
-  // A nested value of an unknown code.
+  // Nested values: one of an unknown code; then nested without end, refused, not followed down
+  // the stack.
   DbPropertyContainer<DbArray<DbPropertyPtr>> nested;
-  samples::FiledBytes bad;
-  bad.out()->wrUInt8(1);
-  bad.out()->wrUInt32(1);
-  bad.out()->wrInt32(1);
-  bad.out()->wrInt32(19);
-  bad.out()->wrInt32(0);
-  EXPECT_EQ(nested.readDataFromDwg(bad.in().get()), eBadDrawingFile);
+  auto nestedEntry = [](OdDbDwgFiler* out, int code) {
+    out->wrUInt8(1);
+    out->wrUInt32(1);
+    out->wrInt32(code == 19 ? 1 : 2);
+    out->wrInt32(code);
+    out->wrInt32(0);
+  };
+  samples::FiledBytes unknown, deep;
+  nestedEntry(unknown.out(), 19);
+  for (int i = 0; i < 1000; ++i)
+    nestedEntry(deep.out(), 18);
+  EXPECT_EQ(nested.readDataFromDwg(unknown.in().get()), eBadDrawingFile);
+  EXPECT_EQ(nested.readDataFromDwg(deep.in().get()), eBadDrawingFile);
   EXPECT_FALSE(nested.isSet());
 
   // A map repeating a key.
@@ -126,17 +153,6 @@ TEST(DbProperty, RefusedDataLeavesTheValueAsItWas) {
     repeated.out()->wrBool(true);
   }
   EXPECT_EQ(map.readDataFromDwg(repeated.in().get()), eBadDrawingFile);
-
-  // Values nested without end are refused, not followed down the stack.
-  samples::FiledBytes deep;
-  for (int i = 0; i < 1000; ++i) {
-    deep.out()->wrUInt8(1);
-    deep.out()->wrUInt32(1);
-    deep.out()->wrInt32(2);
-    deep.out()->wrInt32(18);
-    deep.out()->wrInt32(0);
-  }
-  EXPECT_EQ(nested.readDataFromDwg(deep.in().get()), eBadDrawingFile);
 
   // A typed id with an unknown reference kind.
   DbPropertyContainer<OdDbTypedId> id;

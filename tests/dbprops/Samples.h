@@ -1,5 +1,5 @@
-// Sample values of every value type of the storage, and a deep comparison of stored values by
-// their filed bytes.
+// A deep comparison of stored values by their filed bytes, and the table of every value type of
+// the storage with a sample value of each.
 #pragma once
 
 #include <cstdint>
@@ -33,62 +33,6 @@ class FiledBytes {
   OdDbDwgFilerPtr m_writer;  // after m_bytes: destroyed first
 };
 
-template <class T>
-struct Sample;
-
-#define SAMPLE_(T, expr)            \
-  template <>                       \
-  struct Sample<T> {                \
-    static T get() { return expr; } \
-  };
-SAMPLE_(bool, true)
-SAMPLE_(std::int8_t, -100)
-SAMPLE_(std::uint8_t, 200)
-SAMPLE_(std::int16_t, -30000)
-SAMPLE_(std::uint16_t, 60000)
-SAMPLE_(std::int32_t, -2000000000)
-SAMPLE_(std::uint32_t, 4000000000u)
-SAMPLE_(std::int64_t, -9000000000000000000LL)
-SAMPLE_(std::uint64_t, 18000000000000000000ULL)
-SAMPLE_(double, 2.5)
-SAMPLE_(OdString, OdString(L"W\u00e4nde \U0001F600"))
-SAMPLE_(OdDbHandle, OdDbHandle(0x2A))
-SAMPLE_(OdDbTypedId, OdDbTypedId())
-SAMPLE_(OdGeVector2d, OdGeVector2d(1, -2))
-SAMPLE_(OdGePoint2d, OdGePoint2d(3, 4))
-SAMPLE_(OdGeVector3d, OdGeVector3d(0, 0, 1))
-SAMPLE_(OdGePoint3d, OdGePoint3d(5, 6, 7))
-SAMPLE_(DbBytes, (DbBytes{0, 1, 255}))
-SAMPLE_(DbPropertyPtr, std::make_shared<DbPropertyContainer<double>>(1.5))
-#undef SAMPLE_
-
-// A second, different key for maps.
-template <class K>
-K otherKey() {
-  if constexpr (std::is_same_v<K, bool>) {
-    return false;
-  } else if constexpr (std::is_same_v<K, OdString>) {
-    return OdString(L"other");
-  } else if constexpr (std::is_same_v<K, OdDbHandle>) {
-    return OdDbHandle(7);
-  } else if constexpr (std::is_same_v<K, OdDbTypedId>) {
-    return Sample<K>::get();  // only the null id is at hand without a drawing
-  } else {
-    return K(1);
-  }
-}
-
-template <class E, class A>
-struct Sample<OdArray<E, A>> {
-  static OdArray<E, A> get() { return OdArray<E, A>{Sample<E>::get(), E{}}; }
-};
-template <class K, class V>
-struct Sample<std::map<K, V>> {
-  static std::map<K, V> get() {
-    return std::map<K, V>{{Sample<K>::get(), Sample<V>::get()}, {otherKey<K>(), V{}}};
-  }
-};
-
 /// filed: the bytes a value files as (descriptor and data): equal bytes, equal values.
 inline std::vector<std::uint8_t> filed(const DbProperty& value) {
   FiledBytes filed;
@@ -99,5 +43,16 @@ inline std::vector<std::uint8_t> filed(const DbProperty& value) {
   value.writeDataToDwg(filed.out());
   return filed.bytes();
 }
+
+/// One supported value type: its descriptor (from the list of types, not from the traits), the
+/// typed check and a set value.
+struct TypeCase {
+  DbPropertyType type;
+  bool (*typed)(DbProperty&);
+  DbPropertyPtr (*sample)();
+};
+
+/// everyType: every supported value type, in the order of the list of types.
+std::vector<TypeCase> everyType();
 
 }  // namespace samples

@@ -68,24 +68,16 @@ TEST(PaletteText, SourceWithTwoDefinitionsAndAChild) {
   manager.add(source);
   manager.add(empty);
 
+  // The walls' part of the palette, with what the height rows show.
+  auto walls = [](const wchar_t* height, const wchar_t* mm) {
+    return OdString(L"[Walls]\n  Geometry\n    Height: ") + height + L"\n      Height in mm: " +
+           mm + L"\n  Identity\n    Name: Outer wall\n";
+  };
   fixtures::WallObject wall;
   EXPECT_EQ(oa::renderPaletteText(manager, &wall),
-            L"[Walls]\n"
-            L"  Geometry\n"
-            L"    Height: 2.75\n"
-            L"      Height in mm: 2750 (read-only)\n"
-            L"  Identity\n"
-            L"    Name: Outer wall\n"
-            L"[Custom]\n");
-
+            walls(L"2.75", L"2750 (read-only)") + L"[Custom]\n");
   wall.hasHeight = false;
-  EXPECT_EQ(oa::renderSourceText(*source, &wall),
-            L"[Walls]\n"
-            L"  Geometry\n"
-            L"    Height: no value\n"
-            L"      Height in mm: no value (read-only)\n"
-            L"  Identity\n"
-            L"    Name: Outer wall\n");
+  EXPECT_EQ(oa::renderSourceText(*source, &wall), walls(L"no value", L"no value (read-only)"));
 
   // A host's words and units; the unit only after a value.
   oa::PaletteTextStyle style;
@@ -95,21 +87,10 @@ TEST(PaletteText, SourceWithTwoDefinitionsAndAChild) {
     return OdString(d.globalName() == L"Height" ? L" m" : L"");
   };
   EXPECT_EQ(oa::renderSourceText(*source, &wall, nullptr, style),
-            L"[Walls]\n"
-            L"  Geometry\n"
-            L"    Height: kein Wert\n"
-            L"      Height in mm: kein Wert (schreibgeschützt)\n"
-            L"  Identity\n"
-            L"    Name: Outer wall\n");
+            walls(L"kein Wert", L"kein Wert (schreibgeschützt)"));
   wall.hasHeight = true;
   EXPECT_EQ(oa::renderPaletteText(manager, &wall, nullptr, style),
-            L"[Walls]\n"
-            L"  Geometry\n"
-            L"    Height: 2.75 m\n"
-            L"      Height in mm: 2750 (schreibgeschützt)\n"
-            L"  Identity\n"
-            L"    Name: Outer wall\n"
-            L"[Custom]\n");
+            walls(L"2.75 m", L"2750 (schreibgeschützt)") + L"[Custom]\n");
 
   // Writing through the definition changes what the palette shows.
   auto nameDefinition = source->getPropertyDefinition(&wall, OdString(L"Name"));

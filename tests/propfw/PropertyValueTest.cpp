@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 #include "OdError.h"
 
@@ -11,21 +12,25 @@ using tdx::PropertyValue;
 
 namespace {
 
-// Each blocking state bit makes get() answer false and leave its output alone; other bits of the
-// state word do not block.
+// read: what get() answers as a T, empty when it refuses (and then it left its output alone).
+template <class T>
+std::optional<T> read(const PropertyValue& value, const T& kept = T()) {
+  T out = kept;
+  if (value.get(out)) return out;
+  EXPECT_EQ(out, kept);
+  return std::nullopt;
+}
+
+// Each blocking state bit makes get() refuse; other bits of the state word do not block.
 template <class T>
 void expectStateBlocks(PropertyValue value, const T& kept) {
   for (std::uint32_t bit :
        {std::uint32_t(PropertyValue::kNoValue), std::uint32_t(PropertyValue::kVaries)}) {
     value.setState(bit | 0x30u);
-    T out = kept;
-    EXPECT_FALSE(value.get(out)) << "kind " << value.kind() << ", state " << bit;
-    EXPECT_EQ(out, kept);
+    EXPECT_FALSE(read(value, kept)) << "kind " << value.kind() << ", state " << bit;
   }
   value.setState(0x30u);
-  T out = kept;
-  EXPECT_TRUE(value.get(out)) << "kind " << value.kind();
-  EXPECT_NE(out, kept);
+  EXPECT_NE(read(value, kept).value_or(kept), kept) << "kind " << value.kind();
 }
 
 }  // namespace
@@ -40,9 +45,7 @@ TEST(PropertyValue, EachKindFromItsConstructor) {
   EXPECT_EQ(yes.kind(), PropertyValue::kBoolean);
   EXPECT_EQ(yes.payload(), 1u);
   EXPECT_EQ(yes.state(), 0u);
-  bool truth = false;
-  EXPECT_TRUE(yes.get(truth));
-  EXPECT_TRUE(truth);
+  EXPECT_EQ(read<bool>(yes), true);
 
   PropertyValue real(2.5);
   EXPECT_EQ(real.kind(), PropertyValue::kReal);
@@ -50,37 +53,26 @@ TEST(PropertyValue, EachKindFromItsConstructor) {
   std::uint64_t payload = real.payload();
   std::memcpy(&bits, &payload, sizeof bits);
   EXPECT_EQ(bits, 2.5);
-  double number = 0;
-  EXPECT_TRUE(real.get(number));
-  EXPECT_EQ(number, 2.5);
+  EXPECT_EQ(read<double>(real), 2.5);
 
   PropertyValue integer = PropertyValue::integer(-7, 0x30);
   EXPECT_EQ(integer.kind(), PropertyValue::kInteger);
   EXPECT_EQ(integer.state(), 0x30u);
-  std::int64_t whole = 0;
-  EXPECT_TRUE(integer.get(whole));
-  EXPECT_EQ(whole, -7);
+  EXPECT_EQ(read<std::int64_t>(integer), -7);
 
   PropertyValue text(OdString(L"Concrete"));
   EXPECT_EQ(text.kind(), PropertyValue::kString);
   EXPECT_NE(text.payload(), 0u);
-  OdString out;
-  EXPECT_TRUE(text.get(out));
-  EXPECT_EQ(out, L"Concrete");
+  EXPECT_EQ(read<OdString>(text), OdString(L"Concrete"));
 
   // Asking for another kind answers false and leaves the output alone.
-  out = L"kept";
-  EXPECT_FALSE(real.get(out));
-  EXPECT_EQ(out, L"kept");
-  EXPECT_FALSE(text.get(number));
-  EXPECT_EQ(number, 2.5);
+  EXPECT_FALSE(read(real, OdString(L"kept")));
+  EXPECT_FALSE(read(text, 2.5));
 }
 
 TEST(PropertyValue, StateBitsBlockReading) {
   PropertyValue absent(PropertyValue::kString, 0, PropertyValue::kNoValue);
-  OdString out = L"kept";
-  EXPECT_FALSE(absent.get(out));
-  EXPECT_EQ(out, L"kept");
+  EXPECT_FALSE(read(absent, OdString(L"kept")));
   EXPECT_FALSE(absent.hasValue());
 
   PropertyValue varies(L"a");
@@ -91,9 +83,7 @@ TEST(PropertyValue, StateBitsBlockReading) {
   expectStateBlocks(PropertyValue::integer(-7), std::int64_t(0));
   expectStateBlocks(PropertyValue(L"a"), OdString(L"kept"));
 
-  PropertyValue emptyText(PropertyValue::kString, 0, 0);
-  EXPECT_TRUE(emptyText.get(out));
-  EXPECT_TRUE(out.isEmpty());
+  EXPECT_EQ(read(PropertyValue(PropertyValue::kString, 0, 0), OdString(L"kept")), OdString());
 
   PropertyValue nullText(static_cast<const wchar_t*>(nullptr));
   EXPECT_EQ(nullText.kind(), PropertyValue::kString);
@@ -109,21 +99,15 @@ TEST(PropertyValue, CopiesOwnTheirTextAndSwapExchanges) {
   EXPECT_NE(a.payload(), b.payload());
   EXPECT_EQ(a, b);
   a = PropertyValue(L"changed");
-  OdString out;
-  ASSERT_TRUE(b.get(out));
-  EXPECT_EQ(out, L"first");
+  EXPECT_EQ(read<OdString>(b), OdString(L"first"));
 
   PropertyValue c(1.5);
   a.swap(c);
-  double number = 0;
-  EXPECT_TRUE(a.get(number));
-  EXPECT_EQ(number, 1.5);
-  ASSERT_TRUE(c.get(out));
-  EXPECT_EQ(out, L"changed");
+  EXPECT_EQ(read<double>(a), 1.5);
+  EXPECT_EQ(read<OdString>(c), OdString(L"changed"));
 
   PropertyValue moved(std::move(c));
-  ASSERT_TRUE(moved.get(out));
-  EXPECT_EQ(out, L"changed");
+  EXPECT_EQ(read<OdString>(moved), OdString(L"changed"));
   EXPECT_FALSE(c.hasValue());  // NOLINT(bugprone-use-after-move): moved-from state is defined
 
   EXPECT_NE(PropertyValue(L"x"), PropertyValue(L"y"));

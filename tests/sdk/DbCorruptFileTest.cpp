@@ -109,12 +109,7 @@ Layout layoutOf(const Bytes& b) {
 TEST(DbCorruptFile, MissingAndForeignFiles) {
   ScratchDir dir;
   OdDbDatabasePtr db = odDbCreateDatabase();
-  try {
-    db->readFile(dir.file("none.sldrw"));
-    FAIL();
-  } catch (const OdError& e) {
-    EXPECT_EQ(e.code(), eFileNotFound);
-  }
+  EXPECT_EQ(dbtest::errorCode([&] { db->readFile(dir.file("none.sldrw")); }), eFileNotFound);
   EXPECT_EQ(readInto(dir, Bytes{'h', 'e', 'l', 'l', 'o', '\n'}), eNotADrawing);
   EXPECT_EQ(readInto(dir, Bytes{}), eNotADrawing);
   Bytes good = smallDrawing(dir);

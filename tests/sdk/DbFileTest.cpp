@@ -27,29 +27,8 @@ ODRX_DEFINE_MEMBERS(Exploding, OdDbObject)
 namespace {
 
 using dbtest::AllKinds;
+using dbtest::Note;
 using dbtest::ScratchDir;
-
-class Note : public OdDbObjectExtension {
- public:
-  OdString text;
-  std::int32_t number = 0;
-  void dwgOut(OdDbDwgFiler* f) const override {
-    f->wrString(text);
-    f->wrInt32(number);
-  }
-  OdResult dwgIn(OdDbDwgFiler* f) override {
-    text = f->rdString();
-    number = f->rdInt32();
-    return eOk;
-  }
-  static OdDbObjectExtensionPtr make() { return OdRxObjectImpl<Note>::createObject(); }
-};
-OdSmartPtr<Note> note(const OdString& text, std::int32_t number) {
-  auto n = OdRxObjectImpl<Note>::createObject();
-  n->text = text;
-  n->number = number;
-  return n;
-}
 
 TEST(DbFile, RoundTripOfContents) {
   ScratchDir dir;
@@ -114,9 +93,7 @@ TEST(DbFile, RoundTripOfContents) {
   OdSmartPtr<AllKinds> kinds = sub->getAt(OdString(L"kinds"), OdDb::kForRead);
   ASSERT_FALSE(kinds.isNull());
   EXPECT_EQ(kinds->objectId().handle(), kindsHandle);
-  OdSmartPtr<AllKinds> sample = AllKinds::createObject();
-  sample->fillSample();
-  EXPECT_TRUE(kinds->sameAs(*sample));
+  EXPECT_TRUE(kinds->isSample());
   // New objects never reuse a handle of the file, nor one of an object erased before saving.
   EXPECT_GT(kindsHandle.value(), lineHandle.value());
   EXPECT_GT(db->handseed().value(), goneHandle.value());
@@ -131,8 +108,8 @@ TEST(DbFile, ExtensionDataOfRegisteredAndUnknownKinds) {
   {
     OdDbDatabasePtr db = odDbCreateDatabase();
     OdDbObjectPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
-    nod->setExtension(known, note(OdString(L"kept"), 42));
-    nod->setExtension(unknown, note(OdString(L"bytes"), -1));
+    nod->setExtension(known, Note::of(OdString(L"kept"), 42));
+    nod->setExtension(unknown, Note::of(OdString(L"bytes"), -1));
     nod = nullptr;
     odDbUnregisterObjectExtension(unknown);  // live data becomes bytes
     EXPECT_THROW(odDbUnregisterObjectExtension(unknown), OdError);
@@ -199,9 +176,7 @@ TEST(DbFile, ProxyKeepsUnknownClassByteForByte) {
   OdDbDatabasePtr db = odDbCreateDatabase();
   db->readFile(second);
   OdSmartPtr<AllKinds> kinds = db->getOdDbObjectId(handle).safeOpenObject();
-  OdSmartPtr<AllKinds> sample = AllKinds::createObject();
-  sample->fillSample();
-  EXPECT_TRUE(kinds->sameAs(*sample));
+  EXPECT_TRUE(kinds->isSample());
 }
 
 TEST(DbFile, WriteReplacesAtomically) {
@@ -215,17 +190,9 @@ TEST(DbFile, WriteReplacesAtomically) {
   back->readFile(path);
   EXPECT_EQ(back->getINSUNITS(), 6);
   // No temporary files are left beside it.
-  int files = 0;
-  for (auto& e :
-       std::filesystem::directory_iterator(std::filesystem::path(path.toUtf8()).parent_path()))
-    files += e.is_regular_file();
-  EXPECT_EQ(files, 1);
-  try {
-    db->writeFile(dir.file("missing-folder/x.sldrw"));
-    FAIL();
-  } catch (const OdError& e) {
-    EXPECT_EQ(e.code(), eFileWriteError);
-  }
+  EXPECT_EQ(dbtest::filesIn(dir.path()), 1);
+  EXPECT_EQ(dbtest::errorCode([&] { db->writeFile(dir.file("missing-folder/x.sldrw")); }),
+            eFileWriteError);
 
   // A save that fails half-way leaves the previous file and no temporary one.
   std::vector<std::uint8_t> before = dbtest::readBytes(path);
@@ -236,11 +203,7 @@ TEST(DbFile, WriteReplacesAtomically) {
   }
   EXPECT_THROW(db->writeFile(path), OdError);
   EXPECT_EQ(dbtest::readBytes(path), before);
-  files = 0;
-  for (auto& e :
-       std::filesystem::directory_iterator(std::filesystem::path(path.toUtf8()).parent_path()))
-    files += e.is_regular_file();
-  EXPECT_EQ(files, 1);
+  EXPECT_EQ(dbtest::filesIn(dir.path()), 1);
   db = nullptr;
   dbfiletest::Exploding::rxUninit();
 }
@@ -256,12 +219,6 @@ TEST(DbFile, EachFailingFileOperationOfAWriteKeepsTheOldDrawing) {
   db->writeFile(dir.file("count.sldrw"));
   const std::uint64_t operations = odDbWriteOperations();
   ASSERT_GE(operations, 4u);  // writes, sync, close, rename
-  auto files = [&] {
-    int n = 0;
-    for (auto& e : std::filesystem::directory_iterator(dir.path().toUtf8()))
-      n += e.is_regular_file();
-    return n;
-  };
   for (bool persistent : {false, true}) {
     for (std::uint64_t at = 1; at <= operations; ++at) {
       SCOPED_TRACE((persistent ? "from operation " : "at operation ") + std::to_string(at));
@@ -269,7 +226,7 @@ TEST(DbFile, EachFailingFileOperationOfAWriteKeepsTheOldDrawing) {
       EXPECT_THROW(db->writeFile(path), OdError);
       odDbSetWriteFault(0, false);
       EXPECT_EQ(dbtest::readBytes(path), old);
-      EXPECT_EQ(files(), 2);  // no temporary file left beside the two drawings
+      EXPECT_EQ(dbtest::filesIn(dir.path()), 2);  // no temporary file left beside the two drawings
     }
   }
   // The drawing in memory is as it was: the next write succeeds and holds the change.

@@ -43,12 +43,7 @@ TEST(DbObject, ReadersShareWriterExcludes) {
 
   w = id.openObject(OdDb::kForWrite);
   ASSERT_FALSE(w.isNull());
-  try {
-    id.safeOpenObject(OdDb::kForRead);
-    FAIL() << "read while open for write";
-  } catch (const OdError& e) {
-    EXPECT_EQ(e.code(), eWasOpenForWrite);
-  }
+  EXPECT_EQ(dbtest::errorCode([&] { id.safeOpenObject(OdDb::kForRead); }), eWasOpenForWrite);
   w->close();
   EXPECT_FALSE(w->isReadEnabled());  // close ends the open although the pointer remains
   EXPECT_FALSE(id.openObject(OdDb::kForWrite).isNull());
@@ -61,19 +56,10 @@ TEST(DbObject, AssertionsCarryTheirCodes) {
   OdDbDatabasePtr db = odDbCreateDatabase();
   OdDbObjectId id = addLine(db);
   OdDbLinePtr line = id.safeOpenObject(OdDb::kForRead);
-  try {
-    line->setStartPoint(OdGePoint3d(1, 2, 3));
-    FAIL() << "write through a read open";
-  } catch (const OdError& e) {
-    EXPECT_EQ(e.code(), 62);
-  }
+  EXPECT_EQ(dbtest::errorCode([&] { line->setStartPoint(OdGePoint3d(1, 2, 3)); }),
+            62);  // not open for write
   line->close();
-  try {
-    line->startPoint();
-    FAIL() << "read of a closed object";
-  } catch (const OdError& e) {
-    EXPECT_EQ(e.code(), 61);
-  }
+  EXPECT_EQ(dbtest::errorCode([&] { line->startPoint(); }), 61);  // closed
   // A new object in no drawing is open for write.
   OdDbCirclePtr circle = OdDbCircle::createObject();
   EXPECT_TRUE(circle->isWriteEnabled());

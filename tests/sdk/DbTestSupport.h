@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 
 #include "DbDatabase.h"
 #include "DbObject.h"
+#include "DbObjectExtension.h"
 #include "ScratchDir.h"
 
 namespace dbtest {
@@ -31,100 +33,115 @@ inline void writeBytes(const OdString& path, const std::vector<std::uint8_t>& by
             static_cast<std::streamsize>(bytes.size()));
 }
 
+// Every kind the filer carries but bytes: type, member, sample value, filer call suffix.
+#define DBTEST_KINDS_(X)                                                 \
+  X(bool, b, true, Bool)                                                 \
+  X(std::int8_t, i8, -128, Int8)                                         \
+  X(std::uint8_t, u8, 255, UInt8)                                        \
+  X(std::int16_t, i16, -32768, Int16)                                    \
+  X(std::uint16_t, u16, 65535, UInt16)                                   \
+  X(std::int32_t, i32, INT32_MIN, Int32)                                 \
+  X(std::uint32_t, u32, UINT32_MAX, UInt32)                              \
+  X(std::int64_t, i64, INT64_MIN, Int64)                                 \
+  X(std::uint64_t, u64, UINT64_MAX, UInt64)                              \
+  X(double, d, -1.5e300, Double)                                         \
+  X(OdString, text, OdString(L"Stahl \u00e4 \u20ac \U0001F600"), String) \
+  X(OdDbHandle, handle, OdDbHandle(0xABCDEF0123ull), DbHandle)           \
+  X(OdGePoint2d, p2, OdGePoint2d(1.25, -2.5), Point2d)                   \
+  X(OdGePoint3d, p3, OdGePoint3d(3, 4, 5), Point3d)                      \
+  X(OdGeVector2d, v2, OdGeVector2d(-0.0, 1e-300), Vector2d)              \
+  X(OdGeVector3d, v3, OdGeVector3d(7, 8, 9), Vector3d)
+
 /// One value of every kind the filer carries.
 class AllKinds : public OdDbObject {
   ODRX_DECLARE_MEMBERS(AllKinds)
  public:
-  bool b = false;
-  std::int8_t i8 = 0;
-  std::uint8_t u8 = 0;
-  std::int16_t i16 = 0;
-  std::uint16_t u16 = 0;
-  std::int32_t i32 = 0;
-  std::uint32_t u32 = 0;
-  std::int64_t i64 = 0;
-  std::uint64_t u64 = 0;
-  double d = 0;
+#define DBTEST_MEMBER_(T, n, sample, F) T n{};
+  DBTEST_KINDS_(DBTEST_MEMBER_)
+#undef DBTEST_MEMBER_
   std::vector<std::uint8_t> bytes;
-  OdString text;
-  OdDbHandle handle;
-  OdGePoint2d p2;
-  OdGePoint3d p3;
-  OdGeVector2d v2;
-  OdGeVector3d v3;
 
   void fillSample() {
     assertWriteEnabled();
-    b = true;
-    i8 = -128;
-    u8 = 255;
-    i16 = -32768;
-    u16 = 65535;
-    i32 = -2147483647 - 1;
-    u32 = 4294967295u;
-    i64 = INT64_MIN;
-    u64 = UINT64_MAX;
-    d = -1.5e300;
+#define DBTEST_FILL_(T, n, sample, F) n = sample;
+    DBTEST_KINDS_(DBTEST_FILL_)
+#undef DBTEST_FILL_
     bytes = {0, 1, 2, 0xFE, 0xFF};
-    text = OdString(L"Stahl \u00e4 \u20ac \U0001F600");
-    handle = OdDbHandle(0xABCDEF0123ull);
-    p2 = {1.25, -2.5};
-    p3 = {3, 4, 5};
-    v2 = {-0.0, 1e-300};
-    v3 = {7, 8, 9};
   }
   bool sameAs(const AllKinds& o) const {
-    return b == o.b && i8 == o.i8 && u8 == o.u8 && i16 == o.i16 && u16 == o.u16 && i32 == o.i32 &&
-           u32 == o.u32 && i64 == o.i64 && u64 == o.u64 && d == o.d && bytes == o.bytes &&
-           text == o.text && handle == o.handle && p2 == o.p2 && p3 == o.p3 && v2 == o.v2 &&
-           v3 == o.v3;
+#define DBTEST_SAME_(T, n, sample, F) &&n == o.n
+    return bytes == o.bytes DBTEST_KINDS_(DBTEST_SAME_);
+#undef DBTEST_SAME_
+  }
+  /// isSample: holds what fillSample() puts in.
+  bool isSample() const {
+    OdSmartPtr<AllKinds> sample = AllKinds::createObject();
+    sample->fillSample();
+    return sameAs(*sample);
   }
 
   void dwgOutFields(OdDbDwgFiler* f) const override {
     OdDbObject::dwgOutFields(f);
-    f->wrBool(b);
-    f->wrInt8(i8);
-    f->wrUInt8(u8);
-    f->wrInt16(i16);
-    f->wrUInt16(u16);
-    f->wrInt32(i32);
-    f->wrUInt32(u32);
-    f->wrInt64(i64);
-    f->wrUInt64(u64);
-    f->wrDouble(d);
+#define DBTEST_OUT_(T, n, sample, F) f->wr##F(n);
+    DBTEST_KINDS_(DBTEST_OUT_)
+#undef DBTEST_OUT_
     f->wrUInt32(static_cast<std::uint32_t>(bytes.size()));
     f->wrBytes(bytes.data(), bytes.size());
-    f->wrString(text);
-    f->wrDbHandle(handle);
-    f->wrPoint2d(p2);
-    f->wrPoint3d(p3);
-    f->wrVector2d(v2);
-    f->wrVector3d(v3);
   }
   OdResult dwgInFields(OdDbDwgFiler* f) override {
     OdResult r = OdDbObject::dwgInFields(f);
     if (r != eOk) return r;
-    b = f->rdBool();
-    i8 = f->rdInt8();
-    u8 = f->rdUInt8();
-    i16 = f->rdInt16();
-    u16 = f->rdUInt16();
-    i32 = f->rdInt32();
-    u32 = f->rdUInt32();
-    i64 = f->rdInt64();
-    u64 = f->rdUInt64();
-    d = f->rdDouble();
+#define DBTEST_IN_(T, n, sample, F) n = f->rd##F();
+    DBTEST_KINDS_(DBTEST_IN_)
+#undef DBTEST_IN_
     std::uint32_t n = f->rdUInt32();
     if (n > f->bytesLeft()) return eBadDrawingFile;
     bytes.resize(n);
     f->rdBytes(bytes.data(), n);
-    text = f->rdString();
-    handle = f->rdDbHandle();
-    p2 = f->rdPoint2d();
-    p3 = f->rdPoint3d();
-    v2 = f->rdVector2d();
-    v3 = f->rdVector3d();
     return eOk;
+  }
+};
+
+/// errorCode: the code of the OdError `call` throws; eOk when it throws none.
+template <class F>
+OdResult errorCode(F&& call, OdString* description = nullptr) {
+  try {
+    call();
+  } catch (const OdError& e) {
+    if (description) *description = e.description();
+    return e.code();
+  }
+  return eOk;
+}
+
+/// filesIn: the number of plain files in `folder`.
+inline int filesIn(const OdString& folder) {
+  int files = 0;
+  for (auto& e : std::filesystem::directory_iterator(folder.toUtf8()))
+    files += e.is_regular_file();
+  return files;
+}
+
+/// Extension data of two values.
+class Note : public OdDbObjectExtension {
+ public:
+  OdString text;
+  std::int32_t number = 0;
+  void dwgOut(OdDbDwgFiler* f) const override {
+    f->wrString(text);
+    f->wrInt32(number);
+  }
+  OdResult dwgIn(OdDbDwgFiler* f) override {
+    text = f->rdString();
+    number = f->rdInt32();
+    return eOk;
+  }
+  static OdDbObjectExtensionPtr make() { return OdRxObjectImpl<Note>::createObject(); }
+  static OdSmartPtr<Note> of(const OdString& text, std::int32_t number) {
+    auto n = OdRxObjectImpl<Note>::createObject();
+    n->text = text;
+    n->number = number;
+    return n;
   }
 };
 

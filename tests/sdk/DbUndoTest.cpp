@@ -64,28 +64,15 @@ TEST(DbUndo, RestoresSnapshotsSinceTheMark) {
   EXPECT_FALSE(db->hasUndo());
 }
 
-class Tag : public OdDbObjectExtension {
- public:
-  std::int64_t value = 0;
-  void dwgOut(OdDbDwgFiler* f) const override { f->wrInt64(value); }
-  OdResult dwgIn(OdDbDwgFiler* f) override {
-    value = f->rdInt64();
-    return eOk;
-  }
-  static OdDbObjectExtensionPtr make() { return OdRxObjectImpl<Tag>::createObject(); }
-};
-
 TEST(DbUndo, RestoresExtensionData) {
   const OdString kind(L"test.tag");
-  odDbRegisterObjectExtension(kind, &Tag::make);
+  odDbRegisterObjectExtension(kind, &dbtest::Note::make);
   OdDbDatabasePtr db = odDbCreateDatabase();
   db->setUndoRecording(true);
   OdDbObjectId id = db->getModelSpaceId();
   {
     OdDbObjectPtr ms = id.safeOpenObject(OdDb::kForWrite);
-    auto tag = OdRxObjectImpl<Tag>::createObject();
-    tag->value = 11;
-    ms->setExtension(kind, tag);
+    ms->setExtension(kind, dbtest::Note::of(OdString(L"t"), 11));
   }
   db->startUndoRecord();
   {
@@ -95,9 +82,9 @@ TEST(DbUndo, RestoresExtensionData) {
   }
   db->undo();
   OdDbObjectPtr ms = id.safeOpenObject();
-  auto* tag = dynamic_cast<Tag*>(ms->extension(kind));
+  auto* tag = dynamic_cast<dbtest::Note*>(ms->extension(kind));
   ASSERT_NE(tag, nullptr);
-  EXPECT_EQ(tag->value, 11);
+  EXPECT_EQ(tag->number, 11);
   ms = nullptr;
   odDbUnregisterObjectExtension(kind);
 }

@@ -151,12 +151,9 @@ TEST(ModuleManager, CreateEntryPointMakesOneObjectAndKeepsLaterHandles) {
   EXPECT_EQ(handle, &token);
   EXPECT_EQ(module->sysData(), dl);
 
-  int v[4] = {-1, -1, -1, -1};
+  std::vector<int> v = {-1, -1, -1, -1};
   version(v[0], v[1], v[2], v[3]);
-  EXPECT_EQ(v[0], 22);
-  EXPECT_EQ(v[1], 4);
-  EXPECT_EQ(v[2], 0);
-  EXPECT_EQ(v[3], 0);
+  EXPECT_EQ(v, (std::vector<int>{22, 4, 0, 0}));
   dlclose(dl);
   EXPECT_TRUE(odrxModuleManager()->unloadModule(module));
 }

@@ -5,17 +5,11 @@
 #include "SldbRun.h"
 #include "TestSupport.h"
 
+using sldbtest::expectRefused;
+using sldbtest::has;
 using sldbtest::lines;
 using sldbtest::Outcome;
 using sldbtest::sldb;
-
-namespace {
-
-bool has(const Outcome& run, const std::string& text) {
-  return run.out.find(text) != std::string::npos;
-}
-
-}  // namespace
 
 TEST(ToolPalette, ShowsAndEditsAMaterialAndAComposition) {
   sltest::ScratchDir dir;

@@ -17,6 +17,8 @@
 #include "dbprops/DbProperties.h"
 #include "dbprops/DbPropertyContainer.h"
 
+using sldbtest::expectRefused;
+using sldbtest::has;
 using sldbtest::lines;
 using sldbtest::Outcome;
 using sldbtest::shippedRoot;
@@ -59,27 +61,23 @@ void damageLoadBearing(OdDbObject* entity) {
   entity->setExtension(DbProperties::kExtensionKind, damaged.get());
 }
 
+}  // namespace
+
 // A drawing d.dwg with a primary library and one line.
-struct Scene {
+class ToolReliability : public testing::Test {
+ protected:
   sltest::ScratchDir dir;
   std::string d = dir.path().toUtf8();
   Outcome run(const std::string& args) const { return sldb(d, args, shippedRoot()); }
   std::string line;
-  Scene() {
-    EXPECT_EQ(run("new d.dwg").rc, 0);
-    EXPECT_EQ(run("init d.dwg").rc, 0);
+  void SetUp() override {
+    ASSERT_EQ(run("new d.dwg").rc, 0);
+    ASSERT_EQ(run("init d.dwg").rc, 0);
     line = handleOf(run("add-entity d.dwg line 0,0,0 1000,0,0"));
   }
 };
 
-}  // namespace
-
-TEST(ToolReliability, UnreadableValuesAreReportedKeptAndDroppedOnlyWhenAsked) {
-  Scene scene;
-  const std::string& d = scene.d;
-  const std::string& line = scene.line;
-  auto run = [&](const std::string& args) { return scene.run(args); };
-  sltest::ScratchDir& dir = scene.dir;
+TEST_F(ToolReliability, UnreadableValuesAreReportedKeptAndDroppedOnlyWhenAsked) {
   ASSERT_EQ(run("set-prop d.dwg " + line + " Thickness~Geometry 200").rc, 0);
   ASSERT_EQ(run("set-prop d.dwg " + line + " LoadBearing~Geometry true").rc, 0);
   // A mapped value is listed once, marked.
@@ -88,9 +86,9 @@ TEST(ToolReliability, UnreadableValuesAreReportedKeptAndDroppedOnlyWhenAsked) {
   });
   Outcome mapped = run("props d.dwg " + line);
   EXPECT_EQ(lines(mapped.out), 5) << mapped.out;
-  EXPECT_NE(mapped.out.find("Thickness~Geometry  set Linear~Geometry  property  double  200 "
-                            "(stored)  Ok  mapped\n"),
-            std::string::npos)
+  EXPECT_TRUE(has(mapped.out,
+                  "Thickness~Geometry  set Linear~Geometry  property  double  200 "
+                  "(stored)  Ok  mapped\n"))
       << mapped.out;
   editContainer(dir.file("d.dwg"), line, damageLoadBearing);
   const std::string note =
@@ -99,13 +97,11 @@ TEST(ToolReliability, UnreadableValuesAreReportedKeptAndDroppedOnlyWhenAsked) {
   const std::string entities = run("entities d.dwg").out;
   EXPECT_NE(entities.find(line + "  OdDbLine  1 value; " + note + "\n"), std::string::npos)
       << entities;
-  EXPECT_NE(run("info d.dwg").out.find("entities with unreadable values: 1\n"), std::string::npos);
+  EXPECT_TRUE(has(run("info d.dwg").out, "entities with unreadable values: 1\n"));
   Outcome props = run("props d.dwg " + line);
   EXPECT_EQ(props.rc, 0) << props.out;
-  EXPECT_NE(props.out.find("sldb: the entity " + line + ": " + note), std::string::npos)
-      << props.out;
-  EXPECT_NE(props.out.find("Thickness~Geometry  set Linear~Geometry  property  double  200"),
-            std::string::npos);
+  EXPECT_TRUE(has(props.out, "sldb: the entity " + line + ": " + note)) << props.out;
+  EXPECT_TRUE(has(props.out, "Thickness~Geometry  set Linear~Geometry  property  double  200"));
 
   // Every write is refused in one line, and the file is left as it was.
   const auto before = std::filesystem::last_write_time(d + "/d.dwg");
@@ -115,23 +111,18 @@ TEST(ToolReliability, UnreadableValuesAreReportedKeptAndDroppedOnlyWhenAsked) {
     Outcome r = run(write);
     EXPECT_EQ(r.rc, 1) << write;
     EXPECT_EQ(lines(r.out), 1) << r.out;
-    EXPECT_NE(r.out.find("--discard-damaged"), std::string::npos) << r.out;
+    EXPECT_TRUE(has(r.out, "--discard-damaged")) << r.out;
   }
   EXPECT_EQ(std::filesystem::last_write_time(d + "/d.dwg"), before);
 
   // Asked to, the write drops the unreadable value and keeps the sound one.
   Outcome discarded = run("set-prop d.dwg " + line + " Count~Geometry 3 --discard-damaged");
   EXPECT_EQ(discarded.rc, 0) << discarded.out;
-  EXPECT_EQ(run("info d.dwg").out.find("unreadable"), std::string::npos);
-  EXPECT_NE(run("entities d.dwg").out.find(line + "  OdDbLine  2 values\n"), std::string::npos);
+  EXPECT_FALSE(has(run("info d.dwg").out, "unreadable"));
+  EXPECT_TRUE(has(run("entities d.dwg").out, line + "  OdDbLine  2 values\n"));
 }
 
-TEST(ToolReliability, ASecondChangerIsToldWhoHoldsTheDrawing) {
-  Scene scene;
-  const std::string& d = scene.d;
-  const std::string& line = scene.line;
-  auto run = [&](const std::string& args) { return scene.run(args); };
-  sltest::ScratchDir& dir = scene.dir;
+TEST_F(ToolReliability, ASecondChangerIsToldWhoHoldsTheDrawing) {
   const auto before = std::filesystem::last_write_time(d + "/d.dwg");
   {
     OdDbDatabasePtr holder = odDbCreateDatabase();
@@ -146,13 +137,12 @@ TEST(ToolReliability, ASecondChangerIsToldWhoHoldsTheDrawing) {
   EXPECT_EQ(run("set-prop d.dwg " + line + " Count~Geometry 3").rc, 0);
 }
 
-TEST(ToolReliability, BlankOrNonUtf8NamesAreNeverMade) {
-  Scene scene;
-  ASSERT_EQ(scene.run("ns-add d.dwg N").rc, 0);
+TEST_F(ToolReliability, BlankOrNonUtf8NamesAreNeverMade) {
+  ASSERT_EQ(run("ns-add d.dwg N").rc, 0);
   const std::string material = "palette d.dwg material 'Concrete C30/37' ";
   const std::string composition = "palette d.dwg composition 'Flat roof, warm deck' ";
-  const auto before = std::filesystem::last_write_time(scene.d + "/d.dwg");
-  const std::string defs = scene.run("defs d.dwg").out;
+  const auto before = std::filesystem::last_write_time(d + "/d.dwg");
+  const std::string defs = run("defs d.dwg").out;
   const struct {
     std::string args;
     const char* says;  // in the one line, when the refusal words it
@@ -166,47 +156,44 @@ TEST(ToolReliability, BlankOrNonUtf8NamesAreNeverMade) {
       {"def-add d.dwg S~N ' ' double", "a definition's name is not blank"},
       {"def-add d.dwg ' \n~N' D double", "a set's name is not blank"},
       {"def-add d.dwg S~N '\xed\xa0\x80' double", "is not UTF-8 text"},  // a surrogate
-      {"set-prop d.dwg " + scene.line + " '\xc0\xaf' 1", "is not UTF-8 text"},
+      {"set-prop d.dwg " + line + " '\xc0\xaf' 1", "is not UTF-8 text"},
       {material + "--set 'Name= '", nullptr},
       {material + "--set 'Name='", nullptr},
       {composition + "--set 'Name=\t'", nullptr},
       {composition + "--set 'Name=\xff'", "is not UTF-8 text"},
   };
   for (const auto& r : refused) {
-    Outcome out = scene.run(r.args);
+    Outcome out = run(r.args);
     EXPECT_NE(out.rc, 0) << r.args;
     EXPECT_EQ(lines(out.out), 1) << r.args << "\n" << out.out;
     if (r.says) {
-      EXPECT_NE(out.out.find(r.says), std::string::npos) << r.args << "\n" << out.out;
+      EXPECT_TRUE(has(out.out, r.says)) << r.args << "\n" << out.out;
     }
   }
-  EXPECT_EQ(std::filesystem::last_write_time(scene.d + "/d.dwg"), before);
-  EXPECT_EQ(scene.run("defs d.dwg").out, defs);
+  EXPECT_EQ(std::filesystem::last_write_time(d + "/d.dwg"), before);
+  EXPECT_EQ(run("defs d.dwg").out, defs);
   // A name that is not blank is made, spaces around it and all.
-  EXPECT_EQ(scene.run("ns-add d.dwg ' N 2 '").rc, 0);
+  EXPECT_EQ(run("ns-add d.dwg ' N 2 '").rc, 0);
 }
 
-TEST(ToolReliability, NamesAreListedWithTheirControlCharactersEscaped) {
-  Scene scene;
-  const std::string& line = scene.line;
+TEST_F(ToolReliability, NamesAreListedWithTheirControlCharactersEscaped) {
   // Made through the commands (not blank, so taken) and, with a NUL, only by a file.
-  ASSERT_EQ(scene.run("ns-add d.dwg 'N\x01\n'").rc, 0);
-  ASSERT_EQ(scene.run("def-add d.dwg 'S\x7f~N\x01\n' 'D\xc2\x85' double").rc, 0);
-  editContainer(scene.dir.file("d.dwg"), line, [](OdDbObject* entity) {
+  ASSERT_EQ(run("ns-add d.dwg 'N\x01\n'").rc, 0);
+  ASSERT_EQ(run("def-add d.dwg 'S\x7f~N\x01\n' 'D\xc2\x85' double").rc, 0);
+  editContainer(dir.file("d.dwg"), line, [](OdDbObject* entity) {
     auto value = std::make_shared<DbPropertyContainer<double>>(1.0);
     value->setMapped(true);
     DbProperties::get(entity)->setProperty(OdString(L"M\0\r\u00e9~X", 6), value);
   });
-  const std::string defs = scene.run("defs d.dwg").out;
-  EXPECT_NE(defs.find("namespace N\\x01\\x0a\n  set S\\x7f: no entity types\n"
-                      "    D\\u0085~N\\x01\\x0a  property  double"),
-            std::string::npos)
+  const std::string defs = run("defs d.dwg").out;
+  EXPECT_TRUE(has(defs,
+                  "namespace N\\x01\\x0a\n  set S\\x7f: no entity types\n"
+                  "    D\\u0085~N\\x01\\x0a  property  double"))
       << defs;
   // A text of the user's and a composition's name, through every command that prints them.
-  ASSERT_EQ(scene.run("set-prop d.dwg " + line + " Finish~Geometry '\"a\x1b[2J,b\nc\x01\"'").rc, 0);
-  ASSERT_EQ(
-      scene.run("palette d.dwg composition 'Flat roof, warm deck' --set 'Name=F\x01\xc2\x9b'").rc,
-      0);
+  ASSERT_EQ(run("set-prop d.dwg " + line + " Finish~Geometry '\"a\x1b[2J,b\nc\x01\"'").rc, 0);
+  ASSERT_EQ(run("palette d.dwg composition 'Flat roof, warm deck' --set 'Name=F\x01\xc2\x9b'").rc,
+            0);
   const std::string composition = "'F\x01\xc2\x9b'";
   const struct {
     std::string args;
@@ -221,11 +208,11 @@ TEST(ToolReliability, NamesAreListedWithTheirControlCharactersEscaped) {
       {"draw d.dwg composition " + composition + " o.svg", ""},
   };
   for (const auto& l : listed) {
-    const std::string out = scene.run(l.args).out;
-    EXPECT_NE(out.find(l.says), std::string::npos) << l.args << "\n" << out;
+    const std::string out = run(l.args).out;
+    EXPECT_TRUE(has(out, l.says)) << l.args << "\n" << out;
     EXPECT_EQ(out.find_first_of(std::string("\x01\x07\x1b\r\0", 5)), std::string::npos) << out;
   }
-  std::ifstream in(scene.d + "/o.svg");
+  std::ifstream in(d + "/o.svg");
   const std::string svg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_NE(svg.find("<title>F\xc2\x9b</title>"), std::string::npos) << svg;
+  EXPECT_TRUE(has(svg, "<title>F\xc2\x9b</title>")) << svg;
 }

@@ -1,12 +1,14 @@
 // Runs the command-line host as a user does and collects what it prints and its exit code.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace sldbtest {
 
@@ -55,6 +57,24 @@ inline Outcome sldb(const std::string& folder, const std::string& args, std::str
 
 inline int lines(const std::string& text) {
   return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+/// has: `part` appears in `text`, or in all a run printed.
+inline bool has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+inline bool has(const Outcome& r, const std::string& part) {
+  return has(r.out, part);
+}
+
+/// expectRefused: each of `commands`, run in `folder`, fails with a one-line reason.
+inline void expectRefused(const std::string& folder, const std::vector<std::string>& commands,
+                          const std::string& roaming = {}) {
+  for (const std::string& command : commands) {
+    Outcome r = sldb(folder, command, roaming);
+    EXPECT_NE(r.rc, 0) << command;
+    EXPECT_EQ(lines(r.out), 1) << command << ": " << r.out;
+  }
 }
 
 }  // namespace sldbtest

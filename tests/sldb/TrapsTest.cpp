@@ -18,10 +18,6 @@ bool madeOf(const std::string& text, const char* allowed) {
   return !text.empty() && text.find_first_not_of(allowed) == std::string::npos;
 }
 
-bool has(const Outcome& r, const std::string& text) {
-  return r.out.find(text) != std::string::npos;
-}
-
 /// A new drawing d.dwg in a scratch folder, bound to the shipped libraries.
 struct Drawing {
   sltest::ScratchDir dir;
