@@ -349,13 +349,15 @@ TEST_F(DocLibsTest, FailingRebuildsLeaveNoEntryLoseNoPendingDrawingAndAreRetried
   reactor.removeOnClosedHandler(OdString("touch"));
 
   // Closed by the smart pointer's destructor: the failure must not escape from there.
+  OdDbDatabasePtr d = odDbCreateDatabase(true);
+  ASSERT_TRUE(sl_db::docLibs(d.get())->openEmbeddedPrimary());
   reactor.failMissing(1);
   reactor.events.clear();
-  openRecord(b.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString("yb.lib"));
-  EXPECT_EQ(reactor.take(), (Events{"missing S yb.lib"}));
+  openRecord(d.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString("yd.lib"));
+  EXPECT_EQ(reactor.take(), (Events{"missing S yd.lib"}));
   docs->openSecondary(dir.file("s.stocklib"));
   EXPECT_EQ(reactor.take(),
-            (Events{"closed " + dir.file("s2.stocklib").toUtf8(), "missing S yb.lib"}));
+            (Events{"closed " + dir.file("s2.stocklib").toUtf8(), "missing S yd.lib"}));
 
   // A drawing closed while its rebuild is held is forgotten, not rebuilt once it is gone.
   reactor.failMissing(1);
