@@ -3,7 +3,9 @@
 #pragma once
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DbDatabase.h"
@@ -16,6 +18,8 @@
 #include "stocklib/Objects.h"
 
 namespace sltest {
+
+using Events = std::vector<std::string>;
 
 /// Records drawing events as readable lines: "closed <file>", "copy <file>", "missing P|S <path>".
 class RecordingReactor : public sl_db::LibraryReactor {
@@ -36,7 +40,15 @@ class RecordingReactor : public sl_db::LibraryReactor {
                      path.toUtf8());
     if (onMissing) onMissing(db);
   }
-  std::vector<std::string> events;
+  /// take: the events recorded since the last take, forgotten.
+  Events take() { return std::exchange(events, {}); }
+  /// failMissing: the next `times` missing-file events throw from the handler.
+  void failMissing(int times) {
+    onMissing = [this, times](OdDbDatabase*) mutable {
+      if (times-- > 0) throw std::runtime_error("handler failed");
+    };
+  }
+  Events events;
   std::map<stocklib::ObjectKey, uint32_t> lastMapping;
   std::function<void(OdDbDatabase*)> onMissing;
 };
@@ -50,6 +62,11 @@ class DocLibsTest : public ::testing::Test {
     m_hooks->provider.setRoamableRootFolder(dir.path());
     m_oldReactor = stocklib::LibraryManager::instance().reactor();
     stocklib::LibraryManager::instance().setReactor(&reactor);
+  }
+  /// A new drawing (metric unless told otherwise) and its binding.
+  static std::pair<OdDbDatabasePtr, sl_db::DocumentLibraries*> newDrawing(bool metric = true) {
+    OdDbDatabasePtr db = odDbCreateDatabase(metric);
+    return {db, sl_db::docLibs(db.get())};
   }
   void TearDown() override {
     stocklib::LibraryManager::instance().setReactor(m_oldReactor);

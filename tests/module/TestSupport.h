@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 
+#include "OdError.h"
 #include "OdString.h"
 #include "ScratchDir.h"
 #include "sl_db/DbPreferencesProvider.h"
@@ -22,6 +23,17 @@ inline void PrintTo(const OdString& s, std::ostream* os) {
 namespace sltest {
 
 using testsupport::ScratchDir;
+
+/// odErrorOf: the code of the OdError `f` throws; eOk when it throws none.
+template <class F>
+OdResult odErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const OdError& e) {
+    return e.code();
+  }
+  return eOk;
+}
 
 /// Installs a provider and a finder for one scope and restores what was installed before.
 class InstalledHooks {

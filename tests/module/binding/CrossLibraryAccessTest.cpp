@@ -99,18 +99,6 @@ TEST_F(DocLibsTest, LookupsPreferThePrimaryThenEarlierSecondaries) {
   EXPECT_EQ(after.size(), before.size());
 }
 
-TEST_F(DocLibsTest, AFetchWithNoPrimaryToStoreIntoStoresNothing) {
-  auto secondary = makeLibrary("sec.stocklib", {"t"});
-  OdDbDatabasePtr db = odDbCreateDatabase(true);
-  writeRecord(db.get(), dir.file("gone.stocklib"), {secondary->filename()});
-  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
-  ASSERT_FALSE(docs->primary());
-  EXPECT_TRUE(docs->get<Tag>(NameKey(OdString("t"))));
-  EXPECT_FALSE(docs->getAndSaveToPrimary<Tag>(NameKey(OdString("t"))));
-  EXPECT_FALSE(docs->primary());
-  EXPECT_FALSE(docs->isPrimaryEmbedded());
-}
-
 TEST_F(DocLibsTest, AFetchFromAnImperialSecondaryConvertsLengths) {
   auto imperial = makeLibrary("imperial.stocklib", {}, stocklib::kLibraryUnitInch);
   auto standard = imperial->save(stocklib::ProfileStandard::create(OdString("AISC")));

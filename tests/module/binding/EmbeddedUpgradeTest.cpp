@@ -1,12 +1,11 @@
 // A drawing saved by the schema-1 code: its embedded primary is upgraded when the drawing binds
 // it, reads back as that code read it, and travels upgraded at the next save; the values on its
 // entity still read back.
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "../sldb/SldbRun.h"
 #include "DocLibsSupport.h"
 #include "XmlText.h"
 #include "sl_db/DbStockLibManager.h"
@@ -33,16 +32,6 @@ int storedVersion(const OdString& drawing) {
   return lib ? lib->schemaVersion() : -1;
 }
 
-std::string run(const std::string& command) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe))
-    out += buffer;
-  ::pclose(pipe);
-  return out;
-}
 }  // namespace
 
 TEST_F(DocLibsTest, SchemaOneEmbeddedPrimaryIsUpgradedOnBindAndSavedUpgraded) {
@@ -64,7 +53,6 @@ TEST_F(DocLibsTest, SchemaOneEmbeddedPrimaryIsUpgradedOnBindAndSavedUpgraded) {
   }
   EXPECT_EQ(storedVersion(saved), stocklib::kLibrarySchemaVersion);
   // The entity's values and the definitions they answer to, as the schema-1 tool printed them.
-  std::string command = std::string("ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" ") +
-                        SLDB_TOOL_PATH + " props '" + saved.toUtf8() + "' 4";
-  EXPECT_EQ(run(command), fixtureText("embedded.props.txt"));
+  EXPECT_EQ(sldbtest::run(dir.path().toUtf8(), SLDB_TOOL_PATH, "props saved.sldrw 4").data,
+            fixtureText("embedded.props.txt"));
 }

@@ -120,29 +120,6 @@ TEST_F(OwnFiles, AFailedFirstEmbeddingLeavesTheDrawingWithoutARecord) {
   EXPECT_TRUE(reactor.events.empty());
 }
 
-TEST_F(OwnFiles, ASecondaryIsTakenFromTheRecordByItsFileNotItsSpelling) {
-  folder("sub");
-  OdDbDatabasePtr db = savedDrawing("d.sldrw");
-  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
-  ASSERT_TRUE(docs->openEmbeddedPrimary());
-  // The finder answers the name as written; the library's own name is normalised.
-  const OdString spelled = dir.path() + L"/sub/../s1.stocklib";
-  auto s1 = docs->openSecondary(spelled);
-  ASSERT_TRUE(s1);
-  EXPECT_EQ(secondaryPaths(docs), (std::vector<std::string>{spelled.toUtf8()}));
-
-  reactor.events.clear();
-  auto s2 = docs->openSecondary(dir.file("s2.stocklib"));
-  ASSERT_TRUE(s2);
-  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + s1->filename().toUtf8()}));
-  EXPECT_EQ(secondaryPaths(docs), (std::vector<std::string>{dir.file("s2.stocklib").toUtf8()}));
-  EXPECT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{s2}));
-
-  docs->closeSecondary(docs->secondaries().begin());
-  EXPECT_TRUE(secondaryPaths(docs).empty());
-  EXPECT_TRUE(docs->secondaries().empty());
-}
-
 TEST_F(OwnFiles, ANewRecordKeepsTheGivenNamesAndLeavesTheDefaultToThePreference) {
   folder("Support");
   auto shipped = makeLibrary("Support/metric.stocklib", {});
@@ -170,29 +147,6 @@ TEST_F(OwnFiles, ANewRecordKeepsTheGivenNamesAndLeavesTheDefaultToThePreference)
   ASSERT_TRUE(otherDocs->openEmbeddedPrimary());
   EXPECT_EQ(secondaryPaths(otherDocs), (std::vector<std::string>{"near.stocklib"}));
   EXPECT_EQ(otherDocs->secondaries(), (sl_db::DocumentLibraries::Libraries{near}));
-}
-
-TEST_F(OwnFiles, ChangesMadeElsewhereReportEachMissingFileOnceAndEachDroppedSecondary) {
-  auto s = makeLibrary("s.stocklib", {});
-  OdDbDatabasePtr db = savedDrawing("d.sldrw");
-  writeRecord(db.get(), OdString("gone.stocklib"), {OdString("x.stocklib"), s->filename()});
-  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
-  ASSERT_TRUE(docs->stocklibManager());  // followed from now on
-  EXPECT_EQ(reactor.events,
-            (std::vector<std::string>{"missing P gone.stocklib", "missing S x.stocklib"}));
-  reactor.events.clear();
-  docs->refresh();
-  openRecord(db.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString("y.stocklib"));
-  EXPECT_EQ(reactor.events, (std::vector<std::string>{"missing S y.stocklib"}));
-
-  // Dropped by someone else: reported closed. Named again after that: reported missing again.
-  reactor.events.clear();
-  openRecord(db.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().removeAll();
-  EXPECT_EQ(reactor.events, (std::vector<std::string>{"closed " + s->filename().toUtf8()}));
-  EXPECT_TRUE(docs->secondaries().empty());
-  reactor.events.clear();
-  openRecord(db.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString("x.stocklib"));
-  EXPECT_EQ(reactor.events, (std::vector<std::string>{"missing S x.stocklib"}));
 }
 
 TEST_F(OwnFiles, CommandLinePathsMeanTheWorkingFolderAndNoOtherFileIsWritten) {

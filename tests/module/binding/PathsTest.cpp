@@ -3,7 +3,6 @@
 #include "DbDatabase.h"
 #include "TestSupport.h"
 #include "sl_db/LibraryPaths.h"
-#include "sl_db/MaterialFetcher.h"
 
 using namespace sl_db;
 
@@ -104,30 +103,4 @@ TEST(FileFinder, FindsTheFileOrItsNameNextToTheDrawing) {
   EXPECT_GT(deepDb->getFilename().getLength(), 360);
   EXPECT_TRUE(finder.findReferenceFile(found, L"/nowhere/z.stocklib", deepDb));
   EXPECT_EQ(found, neighbour);
-}
-
-namespace {
-struct CountingFetcher : MaterialFetcher {
-  explicit CountingFetcher(int* live) : m_live(live) { ++*m_live; }
-  ~CountingFetcher() override { --*m_live; }
-  bool isAvailable() const override { return true; }
-  bool fetch(const OdString&) override { return false; }
-  int* m_live;
-};
-}  // namespace
-
-TEST(MaterialFetcherManager, OwnsWhatItHolds) {
-  int live = 0;
-  MaterialFetcherManager manager;
-  EXPECT_TRUE(manager.setFetcher(std::make_unique<CountingFetcher>(&live)));
-  EXPECT_NE(manager.getFetcher(), nullptr);
-  EXPECT_TRUE(manager.setFetcher(std::make_unique<CountingFetcher>(&live)));
-  EXPECT_EQ(live, 1);  // the first one was destroyed
-  MaterialFetcherManager moved(std::move(manager));
-  EXPECT_EQ(manager.getFetcher(), nullptr);
-  EXPECT_NE(moved.getFetcher(), nullptr);
-  EXPECT_TRUE(moved.setFetcher(nullptr));
-  EXPECT_EQ(moved.getFetcher(), nullptr);
-  EXPECT_EQ(live, 0);
-  EXPECT_EQ(&MaterialFetcherManager::getInstance(), &MaterialFetcherManager::getInstance());
 }

@@ -112,7 +112,7 @@ TEST_F(Seeding, ShippedSupportFolderSeedsListableContent) {
   EXPECT_FALSE(circles.empty());
 }
 
-TEST_F(Seeding, MissingTemplateGivesMaterialTypesMalformedGivesNothing) {
+TEST_F(Seeding, MissingTemplateGivesTranslatedMaterialTypesMalformedGivesNothing) {
   auto lib = create("new.stocklib");
   seed::seedNewLibrary(lib, nullptr);  // no Support folder at all
   std::vector<KcSmartPtr<MaterialType>> types;
@@ -122,15 +122,22 @@ TEST_F(Seeding, MissingTemplateGivesMaterialTypesMalformedGivesNothing) {
   std::vector<KcSmartPtr<PropertyNamespace>> nss;
   EXPECT_EQ(lib->get<PropertyNamespace>(nss), 0u);
 
+  EXPECT_EQ(seed::addUserNamespace()->label(), L"User");
   auto catalogue = std::make_shared<Translations>();
   catalogue->add(L"Wood", L"Holz");
+  catalogue->add(L"User", OdString::fromUtf8("Benutzer"));
   Translations::set(catalogue);
   auto translated = create("translated.stocklib");
   seed::seedNewLibrary(translated, nullptr);
+  auto user = seed::addUserNamespace();
   Translations::set(nullptr);
   EXPECT_TRUE(translated->get<MaterialType>(NameKey(L"Holz")));
   EXPECT_FALSE(translated->get<MaterialType>(NameKey(L"Wood")));
   EXPECT_TRUE(translated->get<MaterialType>(NameKey(L"Stone")));
+  // The "User" namespace keeps its name; its label is translated.
+  EXPECT_EQ(user->name(), L"User");
+  EXPECT_EQ(user->label(), L"Benutzer");
+  EXPECT_EQ(user->id(), 0u);
 
   writeSupport("stocklib.xml", "<StockLibrary><meta><locale>fr</locale></meta><PropertyNamespace");
   auto malformed = create("malformed.stocklib");
@@ -222,23 +229,6 @@ TEST_F(Seeding, UnitsFileIsImportedThenDefaultsSet) {
   writeSupport("stocklib_units.xml", "<StockLibrary><Unit");
   seed::importUnits(other, drawing(1, 0).get());
   EXPECT_FALSE(other->defaultUnit(L"LENGTH"));
-}
-
-TEST_F(Seeding, UserNamespaceAndTranslations) {
-  EXPECT_EQ(seed::translate(L"Wood"), L"Wood");
-  auto ns = seed::addUserNamespace();
-  EXPECT_EQ(ns->name(), L"User");
-  EXPECT_EQ(ns->label(), L"User");
-  EXPECT_EQ(ns->id(), 0u);
-
-  auto catalogue = std::make_shared<Translations>();
-  catalogue->add(L"User", OdString::fromUtf8("Benutzer"));
-  Translations::set(catalogue);
-  EXPECT_EQ(seed::translate(L"User"), L"Benutzer");
-  EXPECT_EQ(seed::translate(L"Wood"), L"Wood");
-  EXPECT_EQ(seed::addUserNamespace()->label(), L"Benutzer");
-  EXPECT_EQ(seed::addUserNamespace()->name(), L"User");
-  Translations::set(nullptr);
 }
 
 TEST_F(Seeding, ProfilesStoredAtAWrongScaleAreRepaired) {

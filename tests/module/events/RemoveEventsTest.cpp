@@ -1,5 +1,5 @@
 // Remove events across drawings: which drawings' handlers are asked before an object of a
-// library goes, how their answers combine, and who is told afterwards.
+// library goes, how their answers combine, and who is told afterwards; the store's saves too.
 #include "DocLibsSupport.h"
 
 using sltest::DocLibsTest;
@@ -50,7 +50,15 @@ TEST_F(DocLibsTest, OnRemoveAsksOnlyDrawingsWhosePrimaryItIsAndStopsAtKeep) {
   const OdDbDatabase* lo = std::min(one.get(), two.get());
   const OdDbDatabase* hi = std::max(one.get(), two.get());
 
+  // The store's own events reach the handlers of the installed reactor.
+  EXPECT_EQ(sl_db::LibraryReactor::instance(), &reactor);
+  std::vector<stocklib::ObjectKey> saved;
+  reactor.addOnSavedHandler(OdString("s"), [&](const std::shared_ptr<const stocklib::Library>& l,
+                                               const stocklib::ObjectKey& k) {
+    if (l == primary) saved.push_back(k);
+  });
   auto tag = primary->save(stocklib::Tag::create(OdString("t")));
+  EXPECT_EQ(saved, (std::vector<stocklib::ObjectKey>{{stocklib::ObjectType::Tag, tag->id()}}));
   EXPECT_EQ(primary->remove(tag), stocklib::Library::kRemoved);
   EXPECT_EQ(calls, (Calls{{"B", lo},
                           {"a", lo},

@@ -12,29 +12,23 @@ TEST(PropertyKey, StringFormAndParser) {
   EXPECT_EQ(PropertyKey(L"Door", L"Width").str(), L"Width~Door");
   EXPECT_EQ(PropertyKey(L"", L"Width").str(), L"Width");
   EXPECT_EQ(PropertyKey().str(), L"");
-  PropertyKey empty = PropertyKey::fromString(L"");
-  EXPECT_TRUE(empty.ns().isEmpty());
-  EXPECT_TRUE(empty.name().isEmpty());
-
-  // A tilde in the name survives only with a namespace.
-  PropertyKey tilde(L"", L"P~Q");
-  PropertyKey back = PropertyKey::fromString(tilde.str());
-  EXPECT_EQ(back.name(), L"P");
-  EXPECT_EQ(back.ns(), L"Q");
-  PropertyKey three = PropertyKey::fromString(L"P~Q~R");
-  EXPECT_EQ(three.name(), L"P~Q");
-  EXPECT_EQ(three.ns(), L"R");
-  EXPECT_EQ(PropertyKey::fromString(L"P~Q~R").str(), L"P~Q~R");
-
-  PropertyKey last = PropertyKey::fromString(L"PQR~");
-  EXPECT_EQ(last.name(), L"PQR");
-  EXPECT_TRUE(last.ns().isEmpty());
-  EXPECT_EQ(last.str(), L"PQR");
-  PropertyKey first = PropertyKey::fromString(L"~PQR");
-  EXPECT_TRUE(first.name().isEmpty());
-  EXPECT_EQ(first.ns(), L"PQR");
-  // Nothing is trimmed.
-  EXPECT_EQ(PropertyKey::fromString(L" a ~ b ").name(), L" a ");
+  // Split at the last tilde: one in the name survives only with a namespace. Nothing is trimmed.
+  const struct {
+    const wchar_t *text, *name, *ns, *back;  // back: written again, when it reads the same
+  } rows[] = {{L"", L"", L"", L""},
+              {L"P~Q", L"P", L"Q", L"P~Q"},
+              {L"P~Q~R", L"P~Q", L"R", L"P~Q~R"},
+              {L"PQR~", L"PQR", L"", L"PQR"},
+              {L"~PQR", L"", L"PQR", nullptr},
+              {L" a ~ b ", L" a ", L" b ", L" a ~ b "}};
+  for (const auto& row : rows) {
+    PropertyKey key = PropertyKey::fromString(row.text);
+    EXPECT_EQ(key.name(), row.name) << OdString(row.text).toUtf8();
+    EXPECT_EQ(key.ns(), row.ns) << OdString(row.text).toUtf8();
+    if (row.back) {
+      EXPECT_EQ(key.str(), row.back);
+    }
+  }
 }
 
 TEST(PropertyKey, OrderingAndEquality) {
