@@ -32,10 +32,13 @@ std::vector<std::string> columns(const std::string& file, const char* type) {
   return out;
 }
 
-template <class T>
-void expectNamed(const std::string& file, const char* type) {
-  std::vector<std::string> named(std::begin(T::F::names), std::end(T::F::names));
-  EXPECT_EQ(named, columns(file, type)) << type;
+template <class... T>
+void expectNamed(const std::string& file) {
+  (..., [&] {
+    const std::string type = objectTypeName(ObjectTraits<T>::type).toUtf8();
+    std::vector<std::string> named(std::begin(T::F::names), std::end(T::F::names));
+    EXPECT_EQ(named, columns(file, type.c_str())) << type;
+  }());
 }
 
 // Reaches the protected field access of a material the way an accessor does.
@@ -51,46 +54,14 @@ class Probe : public Material {
 
 TEST_F(NamedFields, EveryTypeNamesItsFieldsInTheOrderOfItsDescription) {
   ASSERT_TRUE(library("a.stocklib"));
-  std::string file = pathUtf8("a.stocklib");
-  expectNamed<AsymmetricIShapeProfile>(file, "AsymmetricIShapeProfile");
-  expectNamed<BimAsset>(file, "BimAsset");
-  expectNamed<CShapeProfile>(file, "CShapeProfile");
-  expectNamed<CircleHollowProfile>(file, "CircleHollowProfile");
-  expectNamed<CircleProfile>(file, "CircleProfile");
-  expectNamed<Composition>(file, "Composition");
-  expectNamed<CompositionType>(file, "CompositionType");
-  expectNamed<CraneRailAShapeProfile>(file, "CraneRailAShapeProfile");
-  expectNamed<CraneRailFShapeProfile>(file, "CraneRailFShapeProfile");
-  expectNamed<CustomProfile>(file, "CustomProfile");
-  expectNamed<CustomProperty>(file, "CustomProperty");
-  expectNamed<CustomValue>(file, "CustomValue");
-  expectNamed<EllipseProfile>(file, "EllipseProfile");
-  expectNamed<EntityType>(file, "EntityType");
-  expectNamed<IShapeProfile>(file, "IShapeProfile");
-  expectNamed<InformationAsset>(file, "InformationAsset");
-  expectNamed<LShapeProfile>(file, "LShapeProfile");
-  expectNamed<Layer>(file, "Layer");
-  expectNamed<Material>(file, "Material");
-  expectNamed<MaterialType>(file, "MaterialType");
-  expectNamed<Measure>(file, "Measure");
-  expectNamed<PhysicalAsset>(file, "PhysicalAsset");
-  expectNamed<Ply>(file, "Ply");
-  expectNamed<ProfileName>(file, "ProfileName");
-  expectNamed<ProfileStandard>(file, "ProfileStandard");
-  expectNamed<ProfileVertex>(file, "ProfileVertex");
-  expectNamed<PropertyDefinition>(file, "PropertyDefinition");
-  expectNamed<PropertyNamespace>(file, "PropertyNamespace");
-  expectNamed<PropertySet>(file, "PropertySet");
-  expectNamed<RectangleHollowProfile>(file, "RectangleHollowProfile");
-  expectNamed<RectangleProfile>(file, "RectangleProfile");
-  expectNamed<RoundedRectangleProfile>(file, "RoundedRectangleProfile");
-  expectNamed<TShapeProfile>(file, "TShapeProfile");
-  expectNamed<Tag>(file, "Tag");
-  expectNamed<TrapeziumProfile>(file, "TrapeziumProfile");
-  expectNamed<UShapeProfile>(file, "UShapeProfile");
-  expectNamed<Unit>(file, "Unit");
-  expectNamed<ValueDefinition>(file, "ValueDefinition");
-  expectNamed<ZShapeProfile>(file, "ZShapeProfile");
+  expectNamed<AsymmetricIShapeProfile, BimAsset, CShapeProfile, CircleHollowProfile, CircleProfile,
+              Composition, CompositionType, CraneRailAShapeProfile, CraneRailFShapeProfile,
+              CustomProfile, CustomProperty, CustomValue, EllipseProfile, EntityType, IShapeProfile,
+              InformationAsset, LShapeProfile, Layer, Material, MaterialType, Measure,
+              PhysicalAsset, Ply, ProfileName, ProfileStandard, ProfileVertex, PropertyDefinition,
+              PropertyNamespace, PropertySet, RectangleHollowProfile, RectangleProfile,
+              RoundedRectangleProfile, TShapeProfile, Tag, TrapeziumProfile, UShapeProfile, Unit,
+              ValueDefinition, ZShapeProfile>(pathUtf8("a.stocklib"));
 }
 
 TEST_F(NamedFields, AWrongIndexOrKindThrows) {

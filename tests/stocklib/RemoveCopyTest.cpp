@@ -5,16 +5,11 @@
 using namespace stocklib;
 
 namespace {
-class RemoveCopy : public sltest::TempDir {
- protected:
-  std::shared_ptr<Library> make(const char* name, LibraryUnit unit = kLibraryUnitMillimeter) {
-    return LibraryManager::instance().create(path(name), unit, L"");
-  }
-};
+class RemoveCopy : public sltest::TempDir {};
 }  // namespace
 
 TEST_F(RemoveCopy, RemoveResultsAndEventsInOrder) {
-  auto lib = make("r.stocklib");
+  auto lib = library("r.stocklib");
   ASSERT_TRUE(lib);
   auto rec = std::make_shared<sltest::Recorder>();
   LibraryManager::instance().setReactor(rec);
@@ -53,19 +48,20 @@ TEST_F(RemoveCopy, RemoveResultsAndEventsInOrder) {
   other->save(lib);
   ASSERT_LT(unit->objectKey(), other->objectKey());
   std::map<ObjectKey, Library::RemoveResult> results;
-  std::set<ObjectKey> keys{length->objectKey(),
-                           unit->objectKey(),
-                           ns->objectKey(),
-                           other->objectKey(),
-                           ObjectKey(ObjectType::Unit, 999),
-                           ObjectKey(ObjectType::Tag, ns->id())};
+  // Each key, then what removing it answers: no object of an id, none of a type at that id.
+  const std::pair<ObjectKey, Library::RemoveResult> wanted[] = {
+      {length->objectKey(), Library::kRemoved},
+      {unit->objectKey(), Library::kRemoved},
+      {ns->objectKey(), Library::kRemoved},
+      {other->objectKey(), Library::kRemoved},
+      {ObjectKey(ObjectType::Unit, 999), Library::kNotRemoved},
+      {ObjectKey(ObjectType::Tag, ns->id()), Library::kNotRemoved}};
+  std::set<ObjectKey> keys;
+  for (const auto& [key, result] : wanted)
+    keys.insert(key);
   lib->remove(keys, results);
-  EXPECT_EQ(results[other->objectKey()], Library::kRemoved);
-  EXPECT_EQ(results[length->objectKey()], Library::kRemoved);
-  EXPECT_EQ(results[unit->objectKey()], Library::kRemoved);
-  EXPECT_EQ(results[ns->objectKey()], Library::kRemoved);
-  EXPECT_EQ(results[ObjectKey(ObjectType::Unit, 999)], Library::kNotRemoved);
-  EXPECT_EQ(results[ObjectKey(ObjectType::Tag, ns->id())], Library::kNotRemoved);
+  for (const auto& [key, result] : wanted)
+    EXPECT_EQ(results[key], result) << key.id;
   EXPECT_FALSE(lib->get<Measure>(NameKey(L"LENGTH")));
   // Ids are never reused.
   EXPECT_GT(Tag::create(L"new")->save(lib)->id(), setId);
@@ -74,8 +70,8 @@ TEST_F(RemoveCopy, RemoveResultsAndEventsInOrder) {
 }
 
 TEST_F(RemoveCopy, SaveIntoAnotherLibraryCopiesWhatItRefersTo) {
-  auto a = make("a.stocklib");
-  auto b = make("b.stocklib");
+  auto a = library("a.stocklib");
+  auto b = library("b.stocklib");
   ASSERT_TRUE(a && b);
   auto length = Measure::create(L"LENGTH")->save(a);
   auto m = Unit::create(L"m", 1, length)->save(a);
@@ -107,7 +103,7 @@ TEST_F(RemoveCopy, SaveIntoAnotherLibraryCopiesWhatItRefersTo) {
   EXPECT_THROW(set->save(b), ObjectNotUnique);
   IdMapping forA(a.get());
   EXPECT_THROW(set->save(b, forA), Exception);  // a mapping serves one target
-  auto c = make("c.stocklib");
+  auto c = library("c.stocklib");
   auto cTag = Tag::create(L"c")->save(c);
   EXPECT_THROW(cTag->save(b, mapping), Exception);  // one mapping, one source
   // A library-less object and an empty library are refused.
@@ -119,8 +115,8 @@ TEST_F(RemoveCopy, SaveIntoAnotherLibraryCopiesWhatItRefersTo) {
 }
 
 TEST_F(RemoveCopy, CopyAllReusesExistingObjectsAndReportsOncePerType) {
-  auto source = make("s.stocklib", kLibraryUnitInch);
-  auto target = make("t.stocklib");
+  auto source = library("s.stocklib", kLibraryUnitInch);
+  auto target = library("t.stocklib");
   ASSERT_TRUE(source && target);
   auto length = Measure::create(L"LENGTH")->save(source);
   auto in = Unit::create(L"in", 0.0254, length)->save(source);

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "ReferenceTables.h"
 #include "TestSupport.h"
 #include "sl_db/SectionProperties.h"
 #include "stocklib/Materials.h"
@@ -19,36 +20,11 @@ using namespace stocklib;
 
 namespace {
 
-using Row = std::map<std::string, std::string>;
+using testsupport::number;
+using testsupport::Row;
 
-/// A published table (lines end in CR LF): one map from column name to text per row; empty when
-/// the file is missing.
 std::vector<Row> readTable(const char* file) {
-  std::ifstream in(std::string(SL_REFERENCE_DIR) + "/" + file);
-  std::vector<Row> rows;
-  std::string line;
-  std::vector<std::string> header;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::vector<std::string> cells;
-    std::stringstream cellsOf(line);
-    for (std::string cell; std::getline(cellsOf, cell, ',');)
-      cells.push_back(cell);
-    if (header.empty()) {
-      header = cells;
-      continue;
-    }
-    Row row;
-    for (std::size_t i = 0; i < header.size() && i < cells.size(); ++i)
-      row[header[i]] = cells[i];
-    rows.push_back(row);
-  }
-  return rows;
-}
-
-double number(const Row& row, const std::string& column) {
-  auto it = row.find(column);
-  return it == row.end() || it->second.empty() ? NAN : std::stod(it->second);
+  return testsupport::readTable(SL_REFERENCE_DIR, file);
 }
 
 /// The numbers of a designation, fractions included: "L3-1/2X3X5/16" gives 3.5, 3, 0.3125.
@@ -116,26 +92,22 @@ const std::tuple<const char*, Figure, bool> kUsWeight = {
 /// The published tables and how each shipped family reads its row from them.
 class Tables {
  public:
-  Tables()
-      : m_i(readTable("en_i_sections.csv")),
-        m_channels(readTable("en_channels.csv")),
-        m_angles(readTable("en_angles.csv")),
-        m_hollow(readTable("en_hollow_sections.csv")),
-        m_aisc(readTable("aisc_dimensions.csv")) {}
+  Tables() {
+    for (const char* file : {"en_i_sections.csv", "en_channels.csv", "en_angles.csv",
+                             "en_hollow_sections.csv", "aisc_dimensions.csv"})
+      m_tables[file] = readTable(file);
+  }
 
   bool loaded() const {
-    return !m_i.empty() && !m_channels.empty() && !m_angles.empty() && !m_hollow.empty() &&
-           !m_aisc.empty();
+    return std::none_of(m_tables.begin(), m_tables.end(),
+                        [](const auto& table) { return table.second.empty(); });
   }
 
   /// rows: every row of every table, with the table's file name.
-  std::vector<std::pair<const Row*, const char*>> rows() const {
-    std::vector<std::pair<const Row*, const char*>> out;
-    for (const auto& [table, file] :
-         {std::pair(&m_i, "en_i_sections.csv"), std::pair(&m_channels, "en_channels.csv"),
-          std::pair(&m_angles, "en_angles.csv"), std::pair(&m_hollow, "en_hollow_sections.csv"),
-          std::pair(&m_aisc, "aisc_dimensions.csv")})
-      for (const Row& row : *table)
+  std::vector<std::pair<const Row*, std::string>> rows() const {
+    std::vector<std::pair<const Row*, std::string>> out;
+    for (const auto& [file, table] : m_tables)
+      for (const Row& row : table)
         out.push_back({&row, file});
     return out;
   }
@@ -147,7 +119,7 @@ class Tables {
     const std::vector<double> sizeNumbers = numbersOf(size);
     if (standard == "EN 10365") {
       bool channel = name == "UPN" || name == "UPE";
-      out.row = find(channel ? m_channels : m_i, [&](const Row& row) {
+      out.row = find(table(channel ? "en_channels.csv" : "en_i_sections.csv"), [&](const Row& row) {
         return row.at("name") == name && row.at("size") == size;
       });
       if (!out.row) return missing(why);
@@ -164,7 +136,7 @@ class Tables {
       return true;
     }
     if (standard == "EN 10056-1") {
-      out.row = find(m_angles, [&](const Row& row) {
+      out.row = find(table("en_angles.csv"), [&](const Row& row) {
         return sameNumbers(numbersOf(row.at("designation")), sizeNumbers);
       });
       if (!out.row) return missing(why);
@@ -179,7 +151,7 @@ class Tables {
       return true;
     }
     if (standard == "EN 10210-2" || standard == "EN 10219-2") {
-      out.row = find(m_hollow, [&](const Row& row) {
+      out.row = find(table("en_hollow_sections.csv"), [&](const Row& row) {
         return row.at("standard") == standard && row.at("shape") == name &&
                sameNumbers(numbersOf(row.at("designation")), sizeNumbers);
       });
@@ -233,7 +205,7 @@ class Tables {
       return true;
     }
     const std::string type = name == "HSS round" ? "HSS" : name;
-    out.row = find(m_aisc, [&](const Row& row) {
+    out.row = find(table("aisc_dimensions.csv"), [&](const Row& row) {
       if (row.at("type") != type || row.at("OD_in").empty() != (name != "HSS round")) return false;
       std::vector<double> designated = numbersOf(row.at("designation"));
       if (type == "HSS") designated.back() = number(row, "tnom_in");  // once misprinted there
@@ -307,7 +279,7 @@ class Tables {
     if (space == std::string::npos) return false;
     const std::string nominal = size.substr(0, space), weight = size.substr(space + 1);
     const double n = numbersOf(nominal).at(0);
-    out.row = find(m_aisc, [&](const Row& row) {
+    out.row = find(table("aisc_dimensions.csv"), [&](const Row& row) {
       const std::string& designation = row.at("designation");
       if (row.at("type") != "PIPE" || designation.rfind("Pipe" + nominal, 0) != 0) return false;
       const std::string schedule = designation.substr(4 + nominal.size());
@@ -321,7 +293,9 @@ class Tables {
     return out.row != nullptr;
   }
 
-  std::vector<Row> m_i, m_channels, m_angles, m_hollow, m_aisc;
+  const std::vector<Row>& table(const char* file) const { return m_tables.at(file); }
+
+  std::map<std::string, std::vector<Row>> m_tables;
 };
 
 /// Tolerances: the rows whose published figures part from their own dimensions, from
@@ -361,15 +335,14 @@ class Tolerances {
   std::map<std::pair<std::string, std::string>, std::pair<double, bool>> m_rows;
 };
 
-/// A figure's allowance: `tolerance` of it, or `tolerance` mm for a centroid, widened by half the
-/// last digit the table prints ("10400.0" counts as three significant digits).
+/// A figure's allowance: `tolerance` of the printed `text`, or `tolerance` mm for a centroid,
+/// widened by the rounding of what the table prints.
 double allowance(const std::string& text, bool centroid, double tolerance, bool inch) {
-  const double published = std::stod(text);
-  std::size_t dot = text.find('.');
-  double printed = dot == std::string::npos ? 1.0 : std::pow(10.0, -double(text.size() - dot - 1));
-  double significant = std::pow(10.0, std::floor(std::log10(std::fabs(published))) - 2);
-  if (centroid) return tolerance / (inch ? 25.4 : 10) + printed / 2;
-  return tolerance * std::fabs(published) + std::max(printed, significant) / 2;
+  if (!centroid) return testsupport::printedTolerance(text, tolerance);
+  const std::size_t dot = text.find('.');
+  const double printed =
+      dot == std::string::npos ? 1.0 : std::pow(10.0, -double(text.size() - dot - 1));
+  return tolerance / (inch ? 25.4 : 10) + printed / 2;
 }
 
 /// nominal: a tube as `shape` with the wall `wall` and its corner radii scaled alike.
@@ -530,7 +503,6 @@ TEST_F(ShippedCatalogues, EveryMaterialHasTheFiguresOfItsStandard) {
         return r.at("library") == market && r.at("name") == m->name().toUtf8();
       });
       ASSERT_NE(row, table.end());
-      // A row's trailing empty cells are not read at all.
       auto cell = [&](const char* column) { return row->count(column) ? row->at(column) : ""; };
       auto p = m->physical_asset();
       EXPECT_TRUE(agrees(cell("density_kg_m3"), p && p->has_density(), p ? p->density() : 0));

@@ -1,6 +1,7 @@
 // Translations: the installed catalogue, and .mo files both well-formed and damaged.
 #include <fstream>
 
+#include "ScratchDir.h"
 #include "TestSupport.h"
 #include "stocklib/Translations.h"
 
@@ -9,38 +10,21 @@ using namespace stocklib;
 namespace {
 // A .mo image with the given pairs (little-endian, sorted as given).
 std::string moFile(const std::vector<std::pair<std::string, std::string>>& pairs) {
-  std::string out;
-  auto put = [&](uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); };
-  uint32_t n = static_cast<uint32_t>(pairs.size());
-  uint32_t originals = 28, translations = originals + 8 * n, strings = translations + 8 * n;
-  put(0x950412de);
-  put(0);
-  put(n);
-  put(originals);
-  put(translations);
-  put(0);
-  put(0);
-  std::string blob;
-  std::vector<std::pair<uint32_t, uint32_t>> o, t;
-  for (auto& p : pairs) {
-    o.emplace_back(static_cast<uint32_t>(p.first.size()),
-                   strings + static_cast<uint32_t>(blob.size()));
-    blob += p.first + '\0';
+  std::string header, table, blob;
+  auto put = [](std::string& to, uint32_t v) { to.append(reinterpret_cast<const char*>(&v), 4); };
+  const uint32_t n = static_cast<uint32_t>(pairs.size()), strings = 28 + 16 * n;
+  for (uint32_t v : {0x950412deu, 0u, n, 28u, 28 + 8 * n, 0u, 0u})
+    put(header, v);
+  // The originals' table, then the translations'; their strings in the same order.
+  for (bool translation : {false, true}) {
+    for (const auto& p : pairs) {
+      const std::string& text = translation ? p.second : p.first;
+      put(table, static_cast<uint32_t>(text.size()));
+      put(table, strings + static_cast<uint32_t>(blob.size()));
+      blob += text + '\0';
+    }
   }
-  for (auto& p : pairs) {
-    t.emplace_back(static_cast<uint32_t>(p.second.size()),
-                   strings + static_cast<uint32_t>(blob.size()));
-    blob += p.second + '\0';
-  }
-  for (auto& e : o) {
-    put(e.first);
-    put(e.second);
-  }
-  for (auto& e : t) {
-    put(e.first);
-    put(e.second);
-  }
-  return out + blob;
+  return header + table + blob;
 }
 }  // namespace
 
@@ -68,16 +52,14 @@ TEST(Translations, LoadsMoFilesAndAnswersKnownWordsOnly) {
   Translations::set(nullptr);
   EXPECT_EQ(Translations::get(), nullptr);
 
-  char dir[] = "/tmp/stocklib-mo-XXXXXX";
-  ASSERT_NE(::mkdtemp(dir), nullptr);
-  std::string file = std::string(dir) + "/fr.mo";
+  testsupport::ScratchDir dir;
+  const std::string file = dir.file("fr.mo").toUtf8();
   std::ofstream(file, std::ios::binary) << mo;
   auto fromFile = Translations::loadMo(OdString::fromUtf8(file), &error);
   ASSERT_TRUE(fromFile);
   EXPECT_TRUE(fromFile->translate(L"Wood", out));
   EXPECT_FALSE(Translations::loadMo(OdString::fromUtf8(file + ".missing"), &error));
   EXPECT_FALSE(error.isEmpty());
-  std::filesystem::remove_all(dir);
 }
 
 TEST(Translations, DamagedMoFilesAreRefusedWithAReason) {

@@ -1,5 +1,6 @@
-// XML import and export: round trips of the shipped catalogues, length units, keep or replace,
-// exports of chosen objects, and malformed documents that must leave the library unchanged.
+// XML import and export: round trips of the shipped catalogues and of every kind of value, length
+// units, keep or replace, exports of chosen objects, and malformed documents that must leave the
+// library unchanged.
 #include <pugixml.hpp>
 
 #include <cstdlib>
@@ -174,10 +175,18 @@ TEST_F(XmlFormat, MalformedDocumentsNameTheElementAndChangeNothing) {
       {"<s><Material name='Steel2' type='Metal'><CustomValue property='Nope' value='1'/>"
        "</Material></s>",
        "no CustomProperty \"Nope\""},
+      {"<r><Tag name='ok'/><Nonsense/></r>", ""},
+      {"<r><Tag name='ok'/><CustomProperty name='c' type='seven'/></r>", ""},
+      {"<r><Tag name='ok'/><Unit name='m' measure='NOPE'/></r>", ""},
+      {"<r><Tag name='ok'/><AbstractDefinition name='x'/></r>", ""},
+      {"<r><Tag name='ok'/><PropertySet name='s'><entity_types><item key='none'/></entity_types>"
+       "</PropertySet></r>",
+       ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.xml);
     std::string message = failure(*lib, c.xml);
+    EXPECT_FALSE(message.empty());
     EXPECT_NE(message.find(c.expect), std::string::npos) << message;
     EXPECT_EQ(text(*lib), before);
   }
@@ -224,4 +233,57 @@ TEST_F(XmlFormat, TemplateAndUnitsSeedOneLibraryAndTheCatalogueTranslatesTheirNa
   EXPECT_EQ(out, L"Physisches Material");
   EXPECT_TRUE(de->translate(L"User", out));
   EXPECT_TRUE(de->translate(L"Variable ply max thickness", out));
+}
+
+TEST_F(XmlFormat, RoundTripOfEveryKindOfValueKeepAndReplace) {
+  auto a = library("a.stocklib");
+  auto b = library("b.stocklib");
+  auto length = Measure::create(L"LENGTH")->save(a);
+  auto mm = Unit::create(L"mm", 0.001, length);
+  mm->set_label(OdString::fromUtf8("millimètre"));
+  mm = mm->save(a);
+  a->setDefaultUnit(mm);
+  auto ns = PropertyNamespace::create(L"Safety");
+  ns->set_visible(false);
+  ns = ns->save(a);
+  auto set = PropertySet::create(ns, L"Fire");
+  set->insert_entity_type(L"AcDbWall");
+  auto d = set->append_property_definition(L"Rating", PropertyType(3, 4, 10));
+  d->set_unit(mm);
+  d->set_default_double(0.1);
+  d->set_type_spec(L"a<b>&\"c\"");
+  set->append_value_definition(L"Len", PropertyType(1, 8))->set_value_spec(L"len()");
+  set->save(a);
+  // A set in no namespace: its definitions have none either.
+  auto loose = PropertySet::create(nullptr, L"Loose");
+  loose->append_property_definition(L"Note", PropertyType(1, 10));
+  loose->save(a);
+  Layer::create(L"L")->save(a);
+  CustomProperty::create(L"C", 7)->save(a);
+
+  std::string original = text(*a);
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_string(original.c_str()));
+  pugi::xml_node root = doc.first_child();
+  root.prepend_child("meta").append_child("locale").text().set("fr");
+  b->importFromXml(root, Library::ImportOptions());
+  EXPECT_EQ(text(*b), original);
+  auto fire = b->get<PropertySet>(
+      DefinitionKey(L"Fire", b->get<PropertyNamespace>(NameKey(L"Safety"))->id()));
+  ASSERT_TRUE(fire);
+  EXPECT_EQ(fire->property_definitions()[0]->type_spec(), L"a<b>&\"c\"");
+  EXPECT_DOUBLE_EQ(fire->property_definitions()[0]->default_double(), 0.1);
+  EXPECT_EQ(fire->property_definitions()[0]->unit()->label(), OdString::fromUtf8("millimètre"));
+  EXPECT_EQ(b->defaultUnit(L"LENGTH")->symbol(), L"mm");
+
+  // Keep: an existing object stays as it is; replace: it takes the imported values, absent
+  // ones too.
+  auto layer = b->get<Layer>(NameKey(L"L"));
+  layer->set_description(L"mine");
+  layer->save();
+  b->importFromXml(root, Library::ImportOptions());
+  EXPECT_EQ(b->get<Layer>(NameKey(L"L"))->description(), L"mine");
+  b->importFromXml(root, Library::ImportOptions{-1, true});
+  EXPECT_FALSE(b->get<Layer>(NameKey(L"L"))->has_description());
+  EXPECT_EQ(text(*b), original);
 }

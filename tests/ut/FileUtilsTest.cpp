@@ -1,11 +1,11 @@
 // ut::fileExists, ut::copyFile and ut::removeFile on real files in a temporary folder.
 #include "ut/FileUtils.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -33,12 +33,8 @@ class Files : public testing::Test {
   // The names in the folder, so that a test can see that no temporary file stayed.
   std::set<std::string> entries() const {
     std::set<std::string> names;
-    DIR* d = opendir(dir.path().toUtf8().c_str());
-    while (dirent* e = d ? readdir(d) : nullptr) {
-      std::string n = e->d_name;
-      if (n != "." && n != "..") names.insert(n);
-    }
-    if (d) closedir(d);
+    for (const auto& e : std::filesystem::directory_iterator(dir.path().toUtf8()))
+      names.insert(e.path().filename().string());
     return names;
   }
 
@@ -57,7 +53,7 @@ std::string someBytes(std::size_t size) {
 
 }  // namespace
 
-TEST_F(Files, ExistenceOfFilesAndFolders) {
+TEST_F(Files, ExistenceOfFilesAndFoldersAndRemovingFilesOnly) {
   write(path("f\xc3\xa9.txt"), "x");
   ASSERT_EQ(mkdir(path("sub").c_str(), 0755), 0);
   ASSERT_EQ(symlink(path("gone").c_str(), path("dangling").c_str()), 0);
@@ -67,6 +63,13 @@ TEST_F(Files, ExistenceOfFilesAndFolders) {
   EXPECT_FALSE(ut::fileExists(od("missing")));
   EXPECT_FALSE(ut::fileExists(od("dangling")));
   EXPECT_FALSE(ut::fileExists(OdString()));
+
+  EXPECT_TRUE(ut::removeFile(OdString::fromUtf8(path("f\xc3\xa9.txt"))));
+  EXPECT_FALSE(ut::fileExists(OdString::fromUtf8(path("f\xc3\xa9.txt"))));
+  EXPECT_FALSE(ut::removeFile(OdString::fromUtf8(path("f\xc3\xa9.txt"))));
+  EXPECT_FALSE(ut::removeFile(od("sub")));
+  EXPECT_TRUE(ut::fileExists(od("sub")));
+  EXPECT_FALSE(ut::removeFile(OdString()));
 }
 
 TEST_F(Files, CopyPlacesACompleteCopyAndHonoursOverwrite) {
@@ -116,23 +119,11 @@ TEST_F(Files, FailedCopiesLeaveNoPartialFile) {
   EXPECT_TRUE(ut::fileExists(od("folder")));
 }
 
-TEST_F(Files, RemoveTakesFilesOnly) {
-  write(path("f"), "x");
-  ASSERT_EQ(mkdir(path("sub").c_str(), 0755), 0);
-  EXPECT_TRUE(ut::removeFile(od("f")));
-  EXPECT_FALSE(ut::fileExists(od("f")));
-  EXPECT_FALSE(ut::removeFile(od("f")));
-  EXPECT_FALSE(ut::removeFile(od("sub")));
-  EXPECT_TRUE(ut::fileExists(od("sub")));
-  EXPECT_FALSE(ut::removeFile(OdString()));
-}
-
 TEST_F(Files, PathsLongerThan260Characters) {
   std::string deep = dir.path().toUtf8();
-  for (int i = 0; i < 12; ++i) {
+  for (int i = 0; i < 12; ++i)
     deep += "/a_rather_long_folder_name_number_" + std::to_string(i);
-    ASSERT_EQ(mkdir(deep.c_str(), 0755), 0);
-  }
+  ASSERT_TRUE(std::filesystem::create_directories(deep));
   ASSERT_GT(deep.size(), 400u);
   write(path("short"), "payload");
   OdString target = OdString::fromUtf8(deep + "/copied.txt");

@@ -17,19 +17,11 @@ namespace {
 
 std::string describe(const Tokens& tokens) {
   std::string out;
-  for (const Token& t : tokens) {
-    if (!out.empty()) out += '|';
-    switch (t.which()) {
-      case 0:
-        out += "d" + std::to_string(boost::get<double>(t));
-        break;
-      case 1:
-        out += "'" + boost::get<OdString>(t).toUtf8() + "'";
-        break;
-      default:
-        out += "i" + std::to_string(boost::get<int>(t));
-    }
-  }
+  for (const Token& t : tokens)
+    out +=
+        (out.empty() ? "" : "|") + (t.which() == 0   ? "d" + std::to_string(boost::get<double>(t))
+                                    : t.which() == 1 ? "'" + boost::get<OdString>(t).toUtf8() + "'"
+                                                     : "i" + std::to_string(boost::get<int>(t)));
   return out;
 }
 

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "ProfileTestSupport.h"
 #include "ScratchDir.h"
-#include "TestMaterials.h"
 #include "sl_db/ProfileHelpers.h"
 #include "sl_db/SectionProperties.h"
 #include "sl_db/ThermalResistance.h"
@@ -27,6 +27,7 @@
 
 using namespace stocklib;
 using sltest::material;
+using sltest::shape;
 
 namespace {
 
@@ -65,34 +66,15 @@ double pathArea(std::string d) {
   return area;
 }
 
-template <class Shape>
-KcSmartPtr<Profile> shape(const std::vector<std::pair<const char*, double>>& dims) {
-  auto p = Shape::create(ProfileName::create(L"T", ProfileStandard::create(L"EN").get()).get(),
-                         OdString(L"1"));
-  for (const auto& [name, value] : dims)
-    p->set_dimension(static_cast<std::size_t>(p->dimension_index(OdString::fromUtf8(name))), value);
-  return KcSmartPtr<Profile>(p.get());
-}
-
 }  // namespace
 
 TEST(SectionDrawing, TheDrawnOutlineEnclosesTheComputedArea) {
   std::vector<KcSmartPtr<Profile>> profiles = {
-      shape<IShapeProfile>({{"height", 200},
-                            {"width", 100},
-                            {"web_thickness", 5.6},
-                            {"flange_thickness", 8.5},
-                            {"fillet_radius", 12}}),
-      shape<RectangleHollowProfile>({{"height", 200},
-                                     {"width", 100},
-                                     {"wall_thickness", 8},
-                                     {"outer_radius", 12},
-                                     {"inner_radius", 8}}),
-      shape<LShapeProfile>({{"height", 150},
-                            {"width", 90},
-                            {"thickness", 10},
-                            {"root_radius", 12},
-                            {"toe_radius", 6}}),
+      shape<IShapeProfile>(
+          "height 200 width 100 web_thickness 5.6 flange_thickness 8.5 fillet_radius 12"),
+      shape<RectangleHollowProfile>(
+          "height 200 width 100 wall_thickness 8 outer_radius 12 inner_radius 8"),
+      shape<LShapeProfile>("height 150 width 90 thickness 10 root_radius 12 toe_radius 6"),
   };
   for (const auto& p : profiles) {
     const std::string svg = sl_db::profileSvg(p.get());
@@ -122,7 +104,7 @@ TEST(SectionDrawing, TheDrawnOutlineEnclosesTheComputedArea) {
                 1e-3);
   }
   EXPECT_EQ(sl_db::profileSvg(nullptr), "");
-  EXPECT_EQ(sl_db::profileSvg(shape<IShapeProfile>({{"height", 200}}).get()), "");
+  EXPECT_EQ(sl_db::profileSvg(shape<IShapeProfile>("height 200").get()), "");
 }
 
 TEST(SectionDrawing, EveryShippedProfileIsDrawnInsideItsViewWithItsFiguresAndRenders) {
@@ -182,18 +164,15 @@ TEST(SectionDrawing, EveryShippedProfileIsDrawnInsideItsViewWithItsFiguresAndRen
   }
   // US sizes in sixteenths of an inch where they are one (0.44 is not); angles carry their
   // principal axes with the angle.
-  auto w = shape<IShapeProfile>({{"height", 14},
-                                 {"width", 14.5},
-                                 {"web_thickness", 0.4375},
-                                 {"flange_thickness", 0.44},
-                                 {"fillet_radius", 0.6}});
+  auto w = shape<IShapeProfile>(
+      "height 14 width 14.5 web_thickness 0.4375 flange_thickness 0.44 fillet_radius 0.6");
   auto inchLibrary =
       LibraryManager::instance().create(dir.file("in.stocklib"), kLibraryUnitInch, OdString());
   const std::string us = sl_db::profileSvg(w->save(inchLibrary).get());
   for (const char* label : {">tw = 7/16 in<", ">b = 14-1/2 in<", ">h = 14 in<", ">tf = 0.44 in<"})
     EXPECT_NE(us.find(label), std::string::npos) << label;
-  const std::string angle = sl_db::profileSvg(
-      shape<LShapeProfile>({{"height", 150}, {"width", 90}, {"thickness", 10}}).get());
+  const std::string angle =
+      sl_db::profileSvg(shape<LShapeProfile>("height 150 width 90 thickness 10").get());
   EXPECT_NE(angle.find("u (\xCE\xB1 = "), std::string::npos);
 }
 

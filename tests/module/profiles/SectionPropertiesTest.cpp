@@ -2,72 +2,40 @@
 // forms for the shapes the tables do not cover.
 #include "sl_db/SectionProperties.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
-#include <vector>
 
+#include "ProfileTestSupport.h"
 #include "ScratchDir.h"
 #include "sl_db/SectionDrawing.h"
 #include "stocklib/Library.h"
 
 using namespace stocklib;
+using sltest::shape;
+using testsupport::number;
+using testsupport::Row;
 
 namespace {
 
-using Row = std::map<std::string, std::string>;
 constexpr double kPi = 3.141592653589793;
 constexpr double kCm2 = 1e-2, kCm3 = 1e-3, kCm4 = 1e-4;  // from millimetres
 
-/// One table's rows by column name (the files end their lines with CR LF).
 std::vector<Row> readTable(const std::string& name) {
   const char* root = std::getenv("SL_SOURCE_DIR");
-  std::ifstream in(
-      (root ? std::string(root) + "/data/reference" : std::string(SL_PROFILE_REFERENCE_DIR)) + "/" +
-      name);
-  EXPECT_TRUE(in) << "cannot read " << name;
-  std::vector<std::vector<std::string>> lines;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::vector<std::string> cells(1);
-    for (char c : line) {
-      if (c == ',') {
-        cells.emplace_back();
-      } else {
-        cells.back().push_back(c);
-      }
-    }
-    lines.push_back(cells);
-  }
-  std::vector<Row> rows;
-  for (std::size_t r = 1; r < lines.size(); ++r)
-    for (std::size_t i = 0; i < lines[0].size() && i < lines[r].size(); ++i)
-      (i == 0 ? rows.emplace_back() : rows.back())[lines[0][i]] = lines[r][i];
+  auto rows = testsupport::readTable(
+      root ? std::string(root) + "/data/reference" : std::string(SL_PROFILE_REFERENCE_DIR), name);
+  EXPECT_FALSE(rows.empty()) << "cannot read " << name;
   return rows;
 }
 
-double num(const Row& row, const std::string& column) {
-  auto it = row.find(column);
-  return it == row.end() || it->second.empty() ? 0.0 : std::stod(it->second);
-}
-
 /// Compares a computed figure with a printed one: within `relative` (0.5 %) of it, widened by
-/// the rounding of the printed figure: the tables print three significant digits, sometimes
-/// padded with zeros ("10400.0"), sometimes fewer decimals.
+/// the rounding of the printed figure.
 void expectPublished(double computed, const Row& row, const std::string& column, double scale,
                      const std::string& what, double relative = 0.005) {
   const std::string& text = row.at(column);
-  double published = std::stod(text);
-  std::size_t dot = text.find('.');
-  double printed = dot == std::string::npos ? 1.0 : std::pow(10.0, -double(text.size() - dot - 1));
-  double significant = std::pow(10.0, std::floor(std::log10(std::fabs(published))) - 2);
-  double tolerance = relative * std::fabs(published) + std::max(printed, significant) / 2;
-  EXPECT_NEAR(computed * scale, published, tolerance) << what << " " << column;
+  EXPECT_NEAR(computed * scale, std::stod(text), testsupport::printedTolerance(text, relative))
+      << what << " " << column;
 }
 
 void expectTableRow(const sl_db::SectionProperties& s, const Row& row, const std::string& what,
@@ -87,22 +55,16 @@ void expectPlastic(const sl_db::SectionProperties& s, const Row& row, const std:
   EXPECT_NEAR(s.plasticAxisY, s.centroidY, 1e-6 * s.centroidY) << what;
 }
 
-template <class Shape>
-KcSmartPtr<Profile> shape(const std::vector<std::pair<const char*, double>>& dims) {
-  auto p = Shape::create(nullptr, OdString(L"test"));
-  for (const auto& [name, value] : dims) {
-    int index = p->dimension_index(OdString::fromUtf8(name));
-    EXPECT_GE(index, 0) << name;
-    p->set_dimension(static_cast<std::size_t>(index), value);
-  }
-  return KcSmartPtr<Profile>(p.get());
-}
-
-sl_db::SectionProperties properties(const Profile* p, const std::string& what) {
-  auto s = sl_db::sectionProperties(p);
+template <class P>
+sl_db::SectionProperties properties(const P& p, const std::string& what) {
+  auto s = sl_db::sectionProperties(p.get());
   EXPECT_TRUE(s) << what;
   return s.value_or(sl_db::SectionProperties());
 }
+
+const char* const kIShape = "height h_mm width b_mm web_thickness tw_mm flange_thickness tf_mm ";
+const char* const kRail =
+    "height 150 head_width 80 head_height 40 web_thickness 30 base_width 150 base_height 30";
 
 }  // namespace
 
@@ -111,47 +73,37 @@ TEST(SectionProperties, ISectionsAndChannelsMatchThePublishedTables) {
   EXPECT_EQ(rows.size(), 159u);
   for (const Row& row : rows) {
     std::string what = row.at("name") + " " + row.at("size");
-    auto s = properties(shape<IShapeProfile>({{"height", num(row, "h_mm")},
-                                              {"width", num(row, "b_mm")},
-                                              {"web_thickness", num(row, "tw_mm")},
-                                              {"flange_thickness", num(row, "tf_mm")},
-                                              {"fillet_radius", num(row, "r_mm")}})
-                            .get(),
-                        what);
+    auto s =
+        properties(shape<IShapeProfile>(kIShape + std::string("fillet_radius r_mm"), row), what);
     expectTableRow(s, row, what);
     expectPlastic(s, row, what);
     expectPublished(s.iy, row, "iy_cm", 0.1, what);
     // A few rows print their painted surface up to 1.2 % away from the outline's length.
     expectPublished(s.perimeter, row, "surface_m2_m", 1e-3, what, 0.015);
-    EXPECT_NEAR(s.centroidZ, num(row, "h_mm") / 2, 1e-9) << what;
+    EXPECT_NEAR(s.centroidZ, number(row, "h_mm") / 2, 1e-9) << what;
   }
   rows = readTable("en_channels.csv");
   EXPECT_EQ(rows.size(), 32u);
   for (const Row& row : rows) {
     // Tapered channels up to 300 mm slope their flanges by 8 %, the deeper ones by 5 %; the
     // deeper ones' figures fall 1 to 2.5 % short of their own dimensions.
-    bool tapered = row.at("name") == "UPN", deep = num(row, "h_mm") > 300;
+    bool tapered = row.at("name") == "UPN", deep = number(row, "h_mm") > 300;
     std::string what = row.at("name") + " " + row.at("size");
-    auto s = properties(shape<UShapeProfile>({{"height", num(row, "h_mm")},
-                                              {"width", num(row, "b_mm")},
-                                              {"web_thickness", num(row, "tw_mm")},
-                                              {"flange_thickness", num(row, "tf_mm")},
-                                              {"fillet_radius", num(row, "r1_mm")},
-                                              {"flange_slope", !tapered ? 0
-                                                               : deep   ? 0.05
-                                                                        : 0.08}})
-                            .get(),
-                        what);
+    const char* slope = !tapered ? "0" : deep ? "0.05" : "0.08";
+    auto s =
+        properties(shape<UShapeProfile>(
+                       kIShape + std::string("fillet_radius r1_mm flange_slope ") + slope, row),
+                   what);
     double relative = tapered && deep ? 0.025 : 0.005;
     expectTableRow(s, row, what, relative);
     expectPublished(s.iz, row, "iz_cm", 0.1, what, relative);
     // The tables give the shear centre's distance from the web's centre line; the two smallest
     // channels' figures lie 1.1 mm out.
     ASSERT_TRUE(s.shearCentre) << what;
-    EXPECT_NEAR(num(row, "tw_mm") / 2 - s.shearCentre->y, num(row, "shear_centre_e0_cm") * 10,
-                num(row, "h_mm") > 80 ? 1 : 1.2)
+    EXPECT_NEAR(number(row, "tw_mm") / 2 - s.shearCentre->y, number(row, "shear_centre_e0_cm") * 10,
+                number(row, "h_mm") > 80 ? 1 : 1.2)
         << what;
-    EXPECT_NEAR(s.shearCentre->z, num(row, "h_mm") / 2, 1e-6) << what;
+    EXPECT_NEAR(s.shearCentre->z, number(row, "h_mm") / 2, 1e-6) << what;
   }
 }
 
@@ -160,23 +112,22 @@ TEST(SectionProperties, AnglesMatchThePublishedTablesWithTheirPrincipalAxes) {
   EXPECT_EQ(rows.size(), 224u);
   for (const Row& row : rows) {
     std::string what = row.at("designation");
-    double h = num(row, "h_mm"), t = num(row, "t_mm");
-    auto s = properties(shape<LShapeProfile>({{"height", h},
-                                              {"width", num(row, "b_mm")},
-                                              {"thickness", t},
-                                              {"root_radius", num(row, "r1_mm")},
-                                              {"toe_radius", num(row, "r2_mm")}})
-                            .get(),
+    auto s = properties(shape<LShapeProfile>("height h_mm width b_mm thickness t_mm "
+                                             "root_radius r1_mm toe_radius r2_mm",
+                                             row),
                         what);
     // Where the tables part from the geometry, by up to 2.5 %: the equal angles of 250 and
     // 300 mm legs; thin angles whose toe radius (half the root radius) exceeds the thickness,
     // taken here as the thickness; and the minor principal axis, printed lower throughout.
-    bool apart = (h >= 250 && h == num(row, "b_mm")) || num(row, "r2_mm") > t;
+    const double h = number(row, "h_mm");
+    bool apart =
+        (h >= 250 && h == number(row, "b_mm")) || number(row, "r2_mm") > number(row, "t_mm");
     double relative = apart ? 0.025 : 0.005;
     Row own = row;
     if (what == "200x200x16.0") {
       // A misprint: the table's own principal moments give Iy = Iz = (Iu + Iv) / 2.
-      own["Iy_cm4"] = own["Iz_cm4"] = std::to_string((num(row, "Iu_cm4") + num(row, "Iv_cm4")) / 2);
+      own["Iy_cm4"] = own["Iz_cm4"] =
+          std::to_string((number(row, "Iu_cm4") + number(row, "Iv_cm4")) / 2);
     }
     expectTableRow(s, own, what, relative);
     expectPublished(s.Iu, row, "Iu_cm4", kCm4, what, relative);
@@ -193,18 +144,18 @@ TEST(SectionProperties, HollowSectionsMatchThePublishedTables) {
   EXPECT_EQ(rows.size(), 726u);
   for (const Row& row : rows) {
     std::string what = row.at("standard") + " " + row.at("designation");
-    double h = num(row, "h_or_d_mm"), b = num(row, "b_or_d_mm"), t = num(row, "t_mm");
+    const double t = number(row, "t_mm");
     bool hot = row.at("standard") == "EN 10210-2";
-    double outer = hot ? 1.5 : t <= 6 ? 2.0 : t <= 10 ? 2.5 : 3.0;
-    double inner = hot ? 1.0 : t <= 6 ? 1.0 : t <= 10 ? 1.5 : 2.0;
-    auto p = row.at("shape") == "CHS"
-                 ? shape<CircleHollowProfile>({{"diameter", h}, {"wall_thickness", t}})
-                 : shape<RectangleHollowProfile>({{"height", h},
-                                                  {"width", b},
-                                                  {"wall_thickness", t},
-                                                  {"outer_radius", outer * t},
-                                                  {"inner_radius", inner * t}});
-    auto s = properties(p.get(), what);
+    Row own = row;
+    own["outer"] = std::to_string((hot ? 1.5 : t <= 6 ? 2.0 : t <= 10 ? 2.5 : 3.0) * t);
+    own["inner"] = std::to_string((hot ? 1.0 : t <= 6 ? 1.0 : t <= 10 ? 1.5 : 2.0) * t);
+    auto s = properties(
+        row.at("shape") == "CHS"
+            ? shape<CircleHollowProfile>("diameter h_or_d_mm wall_thickness t_mm", row)
+            : shape<RectangleHollowProfile>("height h_or_d_mm width b_or_d_mm wall_thickness "
+                                            "t_mm outer_radius outer inner_radius inner",
+                                            own),
+        what);
     expectTableRow(s, row, what);
     expectPlastic(s, row, what);
     expectPublished(s.perimeter, row, "surface_m2_m", 1e-3, what);  // the outside only
@@ -219,45 +170,26 @@ TEST(SectionProperties, ShapesWithoutTablesAgreeWithClosedForms) {
   };
   const double any = std::nan(""), disc = kPi * 2500, discI = kPi * 1e8 / 64;
   const Case cases[] = {
-      {"disc", shape<CircleProfile>({{"diameter", 100}}), disc, 50, discI},
+      {"disc", shape<CircleProfile>("diameter 100"), disc, 50, discI},
       {"square rounded by half its side",
-       shape<RoundedRectangleProfile>({{"height", 100}, {"width", 100}, {"radius", 50}}), disc, 50,
-       discI},
-      {"ellipse", shape<EllipseProfile>({{"height", 100}, {"width", 200}}), kPi * 5000, 50,
+       shape<RoundedRectangleProfile>("height 100 width 100 radius 50"), disc, 50, discI},
+      {"ellipse", shape<EllipseProfile>("height 100 width 200"), kPi * 5000, 50,
        kPi * 100 * 50 * 50 * 50 / 4},
-      {"rectangle", shape<RectangleProfile>({{"height", 300}, {"width", 200}}), 60000, 150,
+      {"rectangle", shape<RectangleProfile>("height 300 width 200"), 60000, 150,
        200 * 300.0 * 300 * 300 / 12},
-      {"trapezium",
-       shape<TrapeziumProfile>({{"height", 100}, {"bottom_width", 200}, {"top_width", 100}}), 15000,
+      {"trapezium", shape<TrapeziumProfile>("height 100 bottom_width 200 top_width 100"), 15000,
        100.0 * 400 / 900, any},
-      {"tee",
-       shape<TShapeProfile>(
-           {{"height", 200}, {"width", 100}, {"web_thickness", 10}, {"flange_thickness", 20}}),
+      {"tee", shape<TShapeProfile>("height 200 width 100 web_thickness 10 flange_thickness 20"),
        3800, (2000 * 190 + 1800 * 90) / 3800.0, any},
       {"asymmetric I",
-       shape<AsymmetricIShapeProfile>({{"height", 300},
-                                       {"top_width", 150},
-                                       {"bottom_width", 250},
-                                       {"web_thickness", 10},
-                                       {"top_flange_thickness", 12},
-                                       {"bottom_flange_thickness", 20}}),
+       shape<AsymmetricIShapeProfile>("height 300 top_width 150 bottom_width 250 web_thickness 10 "
+                                      "top_flange_thickness 12 bottom_flange_thickness 20"),
        150 * 12 + 250 * 20 + 268 * 10, (1800 * 294 + 5000 * 10 + 2680 * 154) / 9480.0, any},
-      {"rail",
-       shape<CraneRailFShapeProfile>({{"height", 150},
-                                      {"head_width", 80},
-                                      {"head_height", 40},
-                                      {"web_thickness", 30},
-                                      {"base_width", 150},
-                                      {"base_height", 30}}),
-       80 * 40 + 150 * 30 + 80 * 30, any, any},
+      {"rail", shape<CraneRailFShapeProfile>(kRail), 80 * 40 + 150 * 30 + 80 * 30, any, any},
       // One wall bent sharp inside is rounded by its thickness outside.
-      {"lipped channel",
-       shape<CShapeProfile>(
-           {{"height", 200}, {"width", 70}, {"wall_thickness", 2}, {"lip_length", 20}}),
+      {"lipped channel", shape<CShapeProfile>("height 200 width 70 wall_thickness 2 lip_length 20"),
        2 * (200 + 2 * 68 + 2 * 18) - 4 * (1 - kPi / 4) * 4, 100, any},
-      {"zed",
-       shape<ZShapeProfile>(
-           {{"height", 200}, {"width", 80}, {"web_thickness", 8}, {"flange_thickness", 10}}),
+      {"zed", shape<ZShapeProfile>("height 200 width 80 web_thickness 8 flange_thickness 10"),
        200 * 8 + 2 * 72 * 10, 100, any},
   };
   auto near = [](double got, double want, const std::string& what) {
@@ -266,24 +198,24 @@ TEST(SectionProperties, ShapesWithoutTablesAgreeWithClosedForms) {
     }
   };
   for (const Case& c : cases) {
-    auto s = properties(c.profile.get(), c.what);
+    auto s = properties(c.profile, c.what);
     near(s.area, c.area, std::string(c.what) + " area");
     near(s.centroidZ, c.centroidZ, std::string(c.what) + " centroid");
     near(s.Iy, c.Iy, std::string(c.what) + " Iy");
     near(s.Iu + s.Iv, s.Iy + s.Iz, std::string(c.what) + " principal sum");
   }
-  auto disc100 = properties(cases[0].profile.get(), "disc");
+  auto disc100 = properties(cases[0].profile, "disc");
   near(disc100.perimeter, kPi * 100, "disc perimeter");
   near(disc100.WelZ, discI / 50, "disc Wel");
   near(disc100.WplY, 1e6 / 6, "disc Wpl");
-  auto tee = properties(cases[5].profile.get(), "tee");
+  auto tee = properties(cases[5].profile, "tee");
   near(tee.WelY, tee.Iy / tee.centroidZ, "tee Wel takes the far fibre");
   // Half the tee's area lies in the top 19 mm of its flange.
   near(tee.plasticAxisZ, 181, "tee plastic axis");
   near(tee.WplY, 100 * 19 * 9.5 + 100 * 0.5 + 1800 * 91, "tee Wpl,y");
   near(tee.WplZ, 2 * (1000 * 25 + 900 * 2.5), "tee Wpl,z");
   // A Z is point-symmetric: its product of inertia turns the strong axis clockwise.
-  auto zed = properties(cases[9].profile.get(), "zed");
+  auto zed = properties(cases[9].profile, "zed");
   EXPECT_GT(zed.Iu, zed.Iy);
   EXPECT_LT(zed.alpha, 0);
   near(zed.Iu,
@@ -294,31 +226,23 @@ TEST(SectionProperties, ShapesWithoutTablesAgreeWithClosedForms) {
   // A custom outline: a square with a half disc on its right, run either way round.
   auto custom = CustomProfile::create(nullptr, OdString(L"c"));
   custom->set_outline({{0, 0, 0}, {100, 0, 1}, {100, 100, 0}, {0, 100, 0}});
-  auto forward = properties(custom.get(), "custom");
+  auto forward = properties(custom, "custom");
   near(forward.area, 10000 + kPi * 1250, "custom area");
   near(forward.centroidY, (10000 * 50 + kPi * 1250 * (100 + 200 / (3 * kPi))) / forward.area,
        "custom centroid");
   custom->set_outline({{0, 0, 0}, {0, 100, 0}, {100, 100, -1}, {100, 0, 0}});
-  auto reverse = properties(custom.get(), "custom reversed");
+  auto reverse = properties(custom, "custom reversed");
   near(reverse.Iz, forward.Iz, "reversed Iz");
   near(reverse.WelZ, forward.Iz / (150 - forward.centroidY), "custom Wel reaches the arc");
 }
 
 TEST(SectionProperties, TorsionAndWarpingMatchTablesAndExactSolutions) {
   // The producers' tables: HEA 200 It 20.98 cm4, Iw 108.0e3 cm6; IPE 300 20.12 cm4, 125.9e3 cm6.
-  auto hea = properties(shape<IShapeProfile>({{"height", 190},
-                                              {"width", 200},
-                                              {"web_thickness", 6.5},
-                                              {"flange_thickness", 10},
-                                              {"fillet_radius", 18}})
-                            .get(),
+  auto hea = properties(shape<IShapeProfile>("height 190 width 200 web_thickness 6.5 "
+                                             "flange_thickness 10 fillet_radius 18"),
                         "HEA 200");
-  auto ipe = properties(shape<IShapeProfile>({{"height", 300},
-                                              {"width", 150},
-                                              {"web_thickness", 7.1},
-                                              {"flange_thickness", 10.7},
-                                              {"fillet_radius", 15}})
-                            .get(),
+  auto ipe = properties(shape<IShapeProfile>("height 300 width 150 web_thickness 7.1 "
+                                             "flange_thickness 10.7 fillet_radius 15"),
                         "IPE 300");
   EXPECT_NEAR(hea.It.value_or(0) * kCm4, 20.98, 0.01 * 20.98);
   EXPECT_NEAR(hea.Iw.value_or(0) * 1e-6, 108.0e3, 0.01 * 108.0e3);
@@ -328,79 +252,55 @@ TEST(SectionProperties, TorsionAndWarpingMatchTablesAndExactSolutions) {
   // 2:1, 0.3123 at 10:1; a tube exactly.
   const double rectangles[][3] = {{100, 100, 0.1406}, {100, 50, 0.2287}, {100, 10, 0.3123}};
   for (const auto& [b, t, beta] : rectangles) {
-    auto r = properties(shape<RectangleProfile>({{"height", t}, {"width", b}}).get(), "bar");
+    auto r = properties(
+        shape<RectangleProfile>("height " + std::to_string(t) + " width " + std::to_string(b)),
+        "bar");
     EXPECT_NEAR(r.It.value_or(0) / (b * t * t * t), beta, 5e-4) << b << "x" << t;
   }
-  auto tube = properties(
-      shape<CircleHollowProfile>({{"diameter", 100}, {"wall_thickness", 10}}).get(), "tube");
+  auto tube = properties(shape<CircleHollowProfile>("diameter 100 wall_thickness 10"), "tube");
   EXPECT_NEAR(tube.It.value_or(0), kPi * (1e8 - std::pow(80.0, 4)) / 32, 1e-3);
   EXPECT_NEAR(tube.It.value_or(0), 2 * tube.Iy, 1e-3);
   // An angle twists where its legs' centre lines meet; a shape without a formula has no
   // torsion figures.
-  auto angle = properties(
-      shape<LShapeProfile>({{"height", 100}, {"width", 100}, {"thickness", 10}}).get(), "angle");
+  auto angle = properties(shape<LShapeProfile>("height 100 width 100 thickness 10"), "angle");
   ASSERT_TRUE(angle.shearCentre);
   EXPECT_EQ(angle.shearCentre->y, 5);
   EXPECT_EQ(angle.shearCentre->z, 5);
   EXPECT_FALSE(angle.Iw);
-  auto rail = properties(shape<CraneRailFShapeProfile>({{"height", 150},
-                                                        {"head_width", 80},
-                                                        {"head_height", 40},
-                                                        {"web_thickness", 30},
-                                                        {"base_width", 150},
-                                                        {"base_height", 30}})
-                             .get(),
-                         "rail");
+  auto rail = properties(shape<CraneRailFShapeProfile>(kRail), "rail");
   EXPECT_FALSE(rail.It || rail.Iw || rail.shearCentre);
 }
 
 TEST(SectionProperties, DimensionsThatDoNotMakeASectionGiveNoneAndUnitsFollowTheLibrary) {
+  // Tapered flanges: a slope out of range, and one that leaves the toe no thickness.
+  const std::string i = "height 200 width 100 web_thickness 6 ";
   const KcSmartPtr<Profile> none[] = {
       nullptr,
-      shape<IShapeProfile>({{"height", 200}, {"width", 100}, {"web_thickness", 6}}),
-      shape<IShapeProfile>(
-          {{"height", 200}, {"width", 100}, {"web_thickness", 6}, {"flange_thickness", 100}}),
-      // Tapered flanges: a slope out of range, and one that leaves the toe no thickness.
-      shape<IShapeProfile>({{"height", 200},
-                            {"width", 100},
-                            {"web_thickness", 6},
-                            {"flange_thickness", 10},
-                            {"flange_slope", -0.1}}),
-      shape<IShapeProfile>({{"height", 200},
-                            {"width", 100},
-                            {"web_thickness", 6},
-                            {"flange_thickness", 10},
-                            {"flange_slope", 1}}),
-      shape<IShapeProfile>({{"height", 200},
-                            {"width", 100},
-                            {"web_thickness", 6},
-                            {"flange_thickness", 10},
-                            {"flange_slope", 0.4}}),
-      shape<RectangleProfile>({{"height", 200}, {"width", -100}}),
-      shape<RectangleHollowProfile>({{"height", 200}, {"width", 100}, {"wall_thickness", 50}}),
-      shape<CircleHollowProfile>({{"diameter", 100}, {"wall_thickness", 50}}),
-      shape<RoundedRectangleProfile>({{"height", 100}, {"width", 100}, {"radius", 50.01}}),
-      shape<LShapeProfile>({{"height", 50}, {"width", 50}, {"thickness", 50}}),
+      shape<IShapeProfile>(i),
+      shape<IShapeProfile>(i + "flange_thickness 100"),
+      shape<IShapeProfile>(i + "flange_thickness 10 flange_slope -0.1"),
+      shape<IShapeProfile>(i + "flange_thickness 10 flange_slope 1"),
+      shape<IShapeProfile>(i + "flange_thickness 10 flange_slope 0.4"),
+      shape<RectangleProfile>("height 200 width -100"),
+      shape<RectangleHollowProfile>("height 200 width 100 wall_thickness 50"),
+      shape<CircleHollowProfile>("diameter 100 wall_thickness 50"),
+      shape<RoundedRectangleProfile>("height 100 width 100 radius 50.01"),
+      shape<LShapeProfile>("height 50 width 50 thickness 50"),
       KcSmartPtr<Profile>(CustomProfile::create(nullptr, OdString(L"c")).get()),
   };
   for (const auto& p : none)
     EXPECT_FALSE(sl_db::sectionProperties(p.get())) << (p ? static_cast<int>(p->objectType()) : 0);
   EXPECT_TRUE(sl_db::sectionProperties(
-      shape<RectangleHollowProfile>({{"height", 200}, {"width", 100}, {"wall_thickness", 49}})
-          .get()));
-  EXPECT_TRUE(sl_db::sectionProperties(shape<IShapeProfile>({{"height", 200},
-                                                             {"width", 100},
-                                                             {"web_thickness", 6},
-                                                             {"flange_thickness", 10},
-                                                             {"flange_slope", 0.39}})
-                                           .get()));
+      shape<RectangleHollowProfile>("height 200 width 100 wall_thickness 49").get()));
+  EXPECT_TRUE(sl_db::sectionProperties(
+      shape<IShapeProfile>(i + "flange_thickness 10 flange_slope 0.39").get()));
 
   testsupport::ScratchDir dir;
   auto inches =
       LibraryManager::instance().create(dir.file("in.stocklib"), kLibraryUnitInch, OdString());
-  auto bar = shape<RectangleProfile>({{"height", 10}, {"width", 2}});
-  EXPECT_EQ(properties(bar.get(), "unsaved").unit, kLibraryUnitMillimeter);
-  auto s = properties(bar->save(inches).get(), "inch");
+  auto bar = shape<RectangleProfile>("height 10 width 2");
+  EXPECT_EQ(properties(bar, "unsaved").unit, kLibraryUnitMillimeter);
+  auto s = properties(bar->save(inches), "inch");
   EXPECT_EQ(s.unit, kLibraryUnitInch);
   EXPECT_NEAR(s.massPerLength(7850), 20 * 0.0254 * 0.0254 * 7850, 1e-9);
 }
@@ -418,14 +318,14 @@ TEST(SectionProperties, CrossingOutlinesAndFiguresBeyondDoublesAreRefusedWithThe
   EXPECT_TRUE(why.isEmpty());
 
   // Products beyond the range of doubles name the first figure that overflows.
-  auto tall = shape<RectangleProfile>({{"height", 1e160}, {"width", 1}});
+  auto tall = shape<RectangleProfile>("height 1e160 width 1");
   EXPECT_FALSE(sl_db::sectionProperties(tall.get(), &why));
   EXPECT_EQ(why, L"its centroid z is not a finite number") << why.toUtf8();
   EXPECT_TRUE(sl_db::profileSvg(tall.get()).empty());
-  auto flat = shape<EllipseProfile>({{"height", 1e-298}, {"width", 1e302}});
+  auto flat = shape<EllipseProfile>("height 1e-298 width 1e302");
   EXPECT_FALSE(sl_db::sectionProperties(flat.get(), &why));
   EXPECT_NE(why.find(L"is not a finite number"), -1) << why.toUtf8();
-  auto missing = shape<RectangleProfile>({{"height", 1}});
+  auto missing = shape<RectangleProfile>("height 1");
   EXPECT_FALSE(sl_db::sectionProperties(missing.get(), &why));
   EXPECT_EQ(why, L"a dimension is missing or they do not fit together");
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "TestMaterials.h"
+#include "ProfileTestSupport.h"
 #include "stocklib/Library.h"
 
 using namespace stocklib;

@@ -1,0 +1,51 @@
+// Profiles and materials made in memory for the profile tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "ReferenceTables.h"
+#include "stocklib/Materials.h"
+#include "stocklib/Profiles.h"
+
+namespace sltest {
+
+/// material: a material named `name` with a physical asset of conductivity `lambda` (none when
+/// `lambda` is not above 0), of the material type `type` (none when null), cut as `pattern`.
+inline KcSmartPtr<stocklib::Material> material(const wchar_t* name, double lambda = 0,
+                                               const wchar_t* type = nullptr,
+                                               stocklib::Pattern pattern = stocklib::Pattern()) {
+  auto m = stocklib::Material::create(name);
+  if (type) m->set_type(stocklib::MaterialType::create(type).get());
+  m->set_cut_pattern(pattern);
+  if (lambda > 0) {
+    auto asset = stocklib::PhysicalAsset::create(name);
+    asset->set_thermal_conductivity(lambda);
+    m->set_physical_asset(asset.get());
+  }
+  return m;
+}
+
+/// shape: a profile "EN T 1" of the class `Shape` with the dimensions `dims`, pairs of a name and
+/// a value: a number, or the column of `row` that holds it ("height 200 width b_mm").
+template <class Shape>
+KcSmartPtr<stocklib::Profile> shape(const std::string& dims, const testsupport::Row& row = {}) {
+  using namespace stocklib;
+  auto p = Shape::create(ProfileName::create(L"T", ProfileStandard::create(L"EN").get()).get(),
+                         OdString(L"1"));
+  std::istringstream in(dims);
+  for (std::string name, value; in >> name >> value;) {
+    const int index = p->dimension_index(OdString::fromUtf8(name));
+    EXPECT_GE(index, 0) << name;
+    char* end = nullptr;
+    const double number = std::strtod(value.c_str(), &end);
+    p->set_dimension(static_cast<std::size_t>(index),
+                     *end ? testsupport::number(row, value) : number);
+  }
+  return KcSmartPtr<Profile>(p.get());
+}
+
+}  // namespace sltest
