@@ -110,6 +110,12 @@ TEST_F(ValuesTest, FiltersMatchTheSetOrNamespaceHoweverObtained) {
   EXPECT_EQ(otherTrim->name(), L"Trim");
   EXPECT_EQ(DynamicProperties(library, line, otherTrim).count(), 0u);
   EXPECT_EQ(DynamicProperties(library, line, other->storePropertyNamespace(archId)).count(), 0u);
+
+  // Definitions added and not saved yet (id 0) are each listed.
+  for (const wchar_t* name : {L"Jamb", L"Head"})
+    trim->appendPropertyDefinition(name, sl_db::PropertyType::Single(sl_db::PropertyType::kDouble));
+  EXPECT_EQ(listing(DynamicProperties(library, line, trim)),
+            (std::vector<std::string>{"Sill~Arch Trim p", "Jamb~Arch Trim p", "Head~Arch Trim p"}));
 }
 
 // Renaming a definition in memory, without saving it, leaves its values unclaimed in the listing;
