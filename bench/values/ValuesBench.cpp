@@ -206,6 +206,21 @@ void BM_IsSetAndGetDouble_DynamicProperty(benchmark::State& state) {
 }
 BENCHMARK(BM_IsSetAndGetDouble_DynamicProperty);
 
+/// The first read of a property, as a palette makes it once per property and refresh: a copy of
+/// a property never read, then getValue (argument 0) or isSet() and getValue (1).
+void BM_FirstRead_DynamicProperty(benchmark::State& state) {
+  OneValue one;
+  const bool askFirst = state.range(0) == 1;
+  double value = 0;
+  for (auto _ : state) {
+    sl_db::DynamicProperty property = one.property;
+    if (!askFirst || property.isSet()) benchmark::DoNotOptimize(property.getValue(value));
+    benchmark::DoNotOptimize(value);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FirstRead_DynamicProperty)->ArgName("isSet")->Arg(0)->Arg(1);
+
 void BM_SetDouble_DynamicProperty(benchmark::State& state) {
   OneValue one;
   double value = 0;

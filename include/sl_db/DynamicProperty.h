@@ -14,6 +14,8 @@
 #include "sl_db/PropertyKey.h"
 #include "sl_db/SlDbExport.h"
 
+class OdDbObject;
+
 namespace sl_db {
 
 class IAbstractDefinition;
@@ -130,6 +132,9 @@ class SLDB_API DynamicProperty : public DynamicPropertyResults {
   /// stored: the value property() answers, as a plain pointer; `copy` keeps an unstored
   /// conversion alive.
   const DbProperty* stored(std::shared_ptr<const DbProperty>& copy) const;
+  /// found: the value stored under the name as it stands, or null; `dbObject` is the object as
+  /// a drawing object (null when it is none).
+  const DbProperty* found(const OdDbObject* dbObject) const;
   std::shared_ptr<const DbProperty> property_(const OdRxObject* object) const;
   std::shared_ptr<DbProperty> property_(OdRxObject* object);
 
@@ -140,6 +145,11 @@ class SLDB_API DynamicProperty : public DynamicPropertyResults {
   std::shared_ptr<IValueDefinition> m_valueDefinition;
   std::shared_ptr<IPropertySet> m_set;
   mutable bool m_storageChecked = false;
+  // The last search of the stored value, current while the drawing object's change count is
+  // m_foundAt: a palette asks isSet() before every read.
+  mutable bool m_foundKept = false;
+  mutable std::uint64_t m_foundAt = 0;
+  mutable const DbProperty* m_found = nullptr;
 };
 
 ///@{

@@ -85,17 +85,18 @@ DynamicProperties::DynamicProperties(std::shared_ptr<ILibrary> library, OdRxObje
                           : library->propertySets(object->isA());
     const auto* wantedSet = set ? set->object() : nullptr;
     const auto* wantedNs = ns ? ns->object() : nullptr;
+    // A definition reached twice is listed once; unsaved ones (id 0) are each their own.
     std::unordered_set<std::uint32_t> propertyIds, valueIds;
     for (const auto& candidate : sets) {
       if (set && !sameSet(candidate->object(), wantedSet)) continue;
       if (ns && !inNamespace(candidate->object(), wantedNs)) continue;
       for (auto& definition : candidate->propertyDefinitions()) {
-        if (!propertyIds.insert(definition->id()).second) continue;
+        if (definition->id() != 0 && !propertyIds.insert(definition->id()).second) continue;
         definedKeys.emplace(definition->ns(), definition->name());
         m_properties.emplace_back(object, std::move(definition), candidate);
       }
       for (auto& definition : candidate->valueDefinitions()) {
-        if (!valueIds.insert(definition->id()).second) continue;
+        if (definition->id() != 0 && !valueIds.insert(definition->id()).second) continue;
         definedKeys.emplace(definition->ns(), definition->name());
         m_properties.emplace_back(object, std::move(definition), candidate);
       }

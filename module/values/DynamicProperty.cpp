@@ -22,13 +22,16 @@ const DbProperties* containerOf(const OdRxObject* object) {
   return DbProperties::get(object);
 }
 
-void assertReadable(const OdRxObject* object) {
-  const OdDbObject* dbObject = OdDbObject::desc() && object->isKindOf(OdDbObject::desc())
+// The object as a drawing object (null when it is none), checked to be open for reading.
+// `known`: the object is known to be one.
+const OdDbObject* readable(const OdRxObject* object, bool known = false) {
+  const OdDbObject* dbObject = known || (OdDbObject::desc() && object->isKindOf(OdDbObject::desc()))
                                    ? static_cast<const OdDbObject*>(object)
                                    : nullptr;
   if (dbObject && !dbObject->isReadEnabled()) {
     throw OdError(eNotOpenForRead, OdString(L"the object is not open for reading"));
   }
+  return dbObject;
 }
 
 void assertWritable(OdRxObject* object) {
@@ -158,20 +161,34 @@ bool DynamicProperty::isSet() const {
 
 const DbProperty* DynamicProperty::stored(std::shared_ptr<const DbProperty>& copy) const {
   if (!m_object) return nullptr;
-  assertReadable(m_object.get());
+  // A kept search was made on a drawing object: the object is one.
+  const OdDbObject* dbObject = readable(m_object.get(), m_foundKept);
   copy = castProperty();
   if (copy && !m_valueDefinition) return copy.get();
   if (m_valueDefinition) return nullptr;
-  // Found without taking a share of the value: a palette asks isSet() before every read.
+  return found(dbObject);
+}
+
+const DbProperty* DynamicProperty::found(const OdDbObject* dbObject) const {
+  // Every change of the object or of its container counts, so a kept pointer is still the
+  // container's own; no share of the value is taken.
+  if (m_foundKept && dbObject->changeCount() == m_foundAt) return m_found;
   const DbProperties* container = containerOf(m_object.get());
-  if (!container) return nullptr;
-  const auto it = container->find(storageName());
-  return it == container->end() ? nullptr : it->second.get();
+  const DbProperty* result = nullptr;
+  if (container) {
+    const auto it = container->find(storageName());
+    if (it != container->end()) result = it->second.get();
+  }
+  // Counted after the search, which may have typed the container's data.
+  m_foundKept = dbObject != nullptr;
+  m_foundAt = dbObject ? dbObject->changeCount() : 0;
+  m_found = result;
+  return result;
 }
 
 std::shared_ptr<const DbProperty> DynamicProperty::property() const {
   if (!m_object) return nullptr;
-  assertReadable(m_object.get());
+  (void)readable(m_object.get());
   std::shared_ptr<const DbProperty> unstoredCopy = castProperty();
   if (unstoredCopy && !m_valueDefinition) return unstoredCopy;
   return property_(static_cast<const OdRxObject*>(m_object.get()));

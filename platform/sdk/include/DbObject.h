@@ -5,6 +5,7 @@
 /// The base of every object stored in a drawing.
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <type_traits>
 #include <vector>
@@ -96,6 +97,10 @@ class ODSDK_API OdDbObject : public OdRxObject {
   void setExtension(const OdString& kind, OdDbObjectExtension* data);
   /// extensionKinds: the kinds attached, in name order.
   std::vector<OdString> extensionKinds() const;
+  /// changeCount: grows with every write access asserted (so with every change made through the
+  /// object's or its extension data's own functions, undo included) and every extension typed or
+  /// turned into bytes. While it stands, extension data found before is still attached as it was.
+  std::uint64_t changeCount() const;
 
  protected:
   OdDbObject();

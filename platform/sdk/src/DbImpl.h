@@ -39,6 +39,7 @@ struct OdDbObject::Impl {
   bool modified = false;
   bool snapshotTaken = false;
   bool erased = false;
+  std::uint64_t changes = 0;
   std::vector<OdSmartPtr<OdDbObjectReactor>> reactors;
   mutable std::map<OdString, OdDbDetail::ExtensionSlot> extensions;
 };

@@ -84,6 +84,8 @@ void OdDbObject::assertWriteEnabled(bool autoUndo, bool recordModified) {
     throw OdError(eNotOpenForWrite,
                   OdString(L"object ") + objectId().handle().ascii() + L" is not open for write");
   }
+  // Counted before the change it allows: a reader that kept what it found looks again.
+  ++m_impl->changes;
   if (recordModified) m_impl->modified = true;
   if (autoUndo && !m_impl->snapshotTaken && m_impl->stub) {
     OdDbDatabase::Impl* db = m_impl->stub->db->impl();
@@ -222,7 +224,10 @@ OdDbObjectExtension* OdDbObject::extension(const OdString& kind) const {
   if (!slot.typed) {
     // Read before its kind was registered: convert now if it is.
     slot.typed = typedExtension(kind, slot.raw, OdDbFiler::kFileFiler, database());
-    if (slot.typed) slot.raw.clear();
+    if (slot.typed) {
+      slot.raw.clear();
+      ++m_impl->changes;
+    }
   }
   return slot.typed.get();
 }
@@ -236,6 +241,10 @@ void OdDbObject::setExtension(const OdString& kind, OdDbObjectExtension* data) {
   OdDbDetail::ExtensionSlot slot;
   slot.typed = data;
   m_impl->extensions[kind] = std::move(slot);
+}
+
+std::uint64_t OdDbObject::changeCount() const {
+  return m_impl->changes;
 }
 
 std::vector<OdString> OdDbObject::extensionKinds() const {
@@ -321,6 +330,7 @@ void ObjectAccess::extensionToRaw(OdDbObject* object, const OdString& kind) {
   it->second.typed->dwgOut(&writer);
   it->second.raw.swap(bytes);
   it->second.typed = nullptr;
+  ++impl(object).changes;
 }
 
 }  // namespace OdDbDetail

@@ -110,6 +110,12 @@ TEST_F(ValuesTest, FiltersMatchTheSetOrNamespaceHoweverObtained) {
   EXPECT_EQ(otherTrim->name(), L"Trim");
   EXPECT_EQ(DynamicProperties(library, line, otherTrim).count(), 0u);
   EXPECT_EQ(DynamicProperties(library, line, other->storePropertyNamespace(archId)).count(), 0u);
+
+  // Definitions added and not saved yet (id 0) are each listed.
+  for (const wchar_t* name : {L"Jamb", L"Head"})
+    trim->appendPropertyDefinition(name, sl_db::PropertyType::Single(sl_db::PropertyType::kDouble));
+  EXPECT_EQ(listing(DynamicProperties(library, line, trim)),
+            (std::vector<std::string>{"Sill~Arch Trim p", "Jamb~Arch Trim p", "Head~Arch Trim p"}));
 }
 
 // Renaming a definition in memory, without saving it, leaves its values unclaimed in the listing;
@@ -133,10 +139,7 @@ TEST_F(ValuesTest, PurgeKeepsValuesTheLibraryFileStillDefines) {
   EXPECT_EQ(container(line.get()).size(), 3u);
   EXPECT_FALSE(container(line.get()).getProperty(L"Width~Door"));
   library->reload();
-  double d = 0;
-  EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Arch", L"Sill"), true).getValue(d),
-            DynamicProperty::Ok);
-  EXPECT_EQ(d, 3.0);
+  EXPECT_TRUE(reads(at(line, L"Sill"), 0.0, DynamicProperty::Ok, 3.0));
 
   // A library that can no longer be asked removes nothing; none at all, everything unclaimed.
   store_(line.get(), L"Width~Door", 6.0);
@@ -189,17 +192,13 @@ TEST_F(DocLibsTest, ValuesOfLinesSurviveSavingAndReopening) {
   const double expected[] = {200.0, 150.0};
   for (std::size_t i = 0; i < 2; ++i) {
     OdDbObjectPtr line = db->getOdDbObjectId(handles[i]).openObject();
-    double thickness = 0;
-    OdString finish;
-    EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Geometry", L"Thickness"), true)
-                  .getValue(thickness),
-              DynamicProperty::Ok);
-    EXPECT_EQ(thickness, expected[i]);
-    EXPECT_EQ(
-        DynamicProperty(library, line, PropertyKey(L"Geometry", L"Finish"), true).getValue(finish),
-        DynamicProperty::Ok);
-    EXPECT_EQ(finish,
-              i == 0 ? OdString(L"none") : OdString(L"painted"));  // the default, else stored
+    auto bound = [&](const wchar_t* name) {
+      return DynamicProperty(library, line, PropertyKey(L"Geometry", name), true);
+    };
+    EXPECT_TRUE(reads(bound(L"Thickness"), 0.0, DynamicProperty::Ok, expected[i]));
+    // The default, else the stored value.
+    EXPECT_TRUE(
+        reads(bound(L"Finish"), OdString(), DynamicProperty::Ok, i == 0 ? L"none" : L"painted"));
     EXPECT_EQ(DynamicProperties(library, line).count(), 5u);
   }
 }

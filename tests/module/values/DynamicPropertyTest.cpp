@@ -14,6 +14,73 @@ using Result = sl_db::DynamicProperty::Result;
 
 namespace sltest {
 
+namespace {
+
+/// A definition made by the caller: the library's own, refusing negative reals.
+struct NonNegative final : sl_db::IPropertyDefinition {
+  explicit NonNegative(std::shared_ptr<sl_db::IPropertyDefinition> of) : d(std::move(of)) {}
+  std::shared_ptr<sl_db::IPropertyDefinition> d;
+#define AS_LIBRARY_(R, f) \
+  R f() const override {  \
+    return d->f();        \
+  }
+  AS_LIBRARY_(std::uint32_t, id)
+  AS_LIBRARY_(bool, visible)
+  AS_LIBRARY_(bool, namespaceVisible)
+  AS_LIBRARY_(bool, hasLabel)
+  AS_LIBRARY_(const OdString&, label)
+  AS_LIBRARY_(const OdString&, ns)
+  AS_LIBRARY_(const OdString&, name)
+  AS_LIBRARY_(const OdString&, description)
+  AS_LIBRARY_(sl_db::PropertyType, type)
+  AS_LIBRARY_(DbPropertyType, dbPropertyType)
+  AS_LIBRARY_(std::shared_ptr<sl_db::IUnit>, unit)
+  AS_LIBRARY_(bool, isReserved)
+  AS_LIBRARY_(const OdString&, reservedText)
+  AS_LIBRARY_(sl_db::ObjectTypeWrapper::ObjectType, objectType)
+  AS_LIBRARY_(OdRxObject*, object)
+  AS_LIBRARY_(const OdString&, typeSpec)
+  AS_LIBRARY_(bool, reservedFlag)
+  AS_LIBRARY_(const OdRxObject*, reservedObject)
+#undef AS_LIBRARY_
+  OdString displayName(bool useLabel) const override {
+    return d->displayName(useLabel);
+  }
+  void setLabel(const OdString&) override {}
+  void clearLabel() override {}
+  void setName(const OdString&) override {}
+  void setDescription(const OdString&) override {}
+  void setType(const sl_db::PropertyType&) override {}
+  void setTypeSpec(const OdString&) override {}
+  bool defaultValue(bool& v) const override {
+    return d->defaultValue(v);
+  }
+  bool defaultValue(std::int32_t& v) const override {
+    return d->defaultValue(v);
+  }
+  bool defaultValue(double& v) const override {
+    return d->defaultValue(v);
+  }
+  bool defaultValue(OdString& v) const override {
+    return d->defaultValue(v);
+  }
+  template <class T>
+  static bool valid(const T&) {
+    return true;
+  }
+  static bool valid(double value) {
+    return value >= 0;
+  }
+#define SLDB_EACH_VALUE_TYPE(...)                              \
+  bool isValidValue(const __VA_ARGS__& value) const override { \
+    return valid(value);                                       \
+  }
+  SLDB_FOR_EACH_VALUE_TYPE
+#undef SLDB_EACH_VALUE_TYPE
+};
+
+}  // namespace
+
 TEST_F(ValuesTest, BindsByKeyAndByIdAndStoresUnderTheKeyString) {
   OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
 
@@ -54,11 +121,11 @@ TEST_F(ValuesTest, BindsByKeyAndByIdAndStoresUnderTheKeyString) {
   EXPECT_FALSE(bare.exists());
 
   // A per-instance set binds only once attached to this line.
-  EXPECT_FALSE(DynamicProperty(library, line, PropertyKey(L"Struct", L"Load"), true).exists());
+  EXPECT_FALSE(at(line, L"Load", L"Struct").exists());
   DbProperties::get(line.get())->attachInstancePropertySet(L"Beam~Struct");
-  EXPECT_TRUE(DynamicProperty(library, line, PropertyKey(L"Struct", L"Load"), true).exists());
+  EXPECT_TRUE(at(line, L"Load", L"Struct").exists());
   // A circle's set does not apply to lines.
-  EXPECT_FALSE(DynamicProperty(library, line, PropertyKey(L"Struct", L"Radius"), true).exists());
+  EXPECT_FALSE(at(line, L"Radius", L"Struct").exists());
 
   // By identifier: kinds 3 and 4 only, ids of the index only.
   const unsigned noteId = wrapper->propertyDefinition(PropertyKey(L"Arch", L"Note"))->id();
@@ -113,77 +180,61 @@ TEST_F(ValuesTest, KeyIndexBindsWhatTheScanBinds) {
   EXPECT_EQ(bindings(line), indexed[2]);
   // An unsaved rename is seen at once, as the scan sees it; a reload indexes the file again.
   sill->setName(L"Threshold");
-  EXPECT_FALSE(DynamicProperty(library, line, PropertyKey(L"Arch", L"Sill"), true).exists());
-  EXPECT_TRUE(DynamicProperty(library, line, PropertyKey(L"Arch", L"Threshold"), true).exists());
+  EXPECT_FALSE(at(line, L"Sill").exists());
+  EXPECT_TRUE(at(line, L"Threshold").exists());
   library->reload();
   EXPECT_EQ(bindings(line), indexed[2]);
 }
 
 TEST_F(ValuesTest, ReadsStoredDefaultOrComputedValuesAndWritesChecked) {
   OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
-  auto at = [&](const wchar_t* name) {
-    return DynamicProperty(library, line, PropertyKey(L"Arch", name), true);
-  };
-  double d = -1;
-  EXPECT_EQ(at(L"Sill").getValue(d), DynamicProperty::NoValue);
-  EXPECT_EQ(d, 0.0);
-  OdString text(L"kept");
-  EXPECT_EQ(at(L"Sill").getValue(text), DynamicProperty::TypeMismatch);
-  EXPECT_EQ(text, L"kept");
-  int16_t h = 0;
-  EXPECT_EQ(at(L"Height").getValue(h), DynamicProperty::Ok);
-  EXPECT_EQ(h, 7);
-  OdGePoint3d pos(1, 2, 3);
-  EXPECT_EQ(at(L"Pos").getValue(pos), DynamicProperty::NoValue);
-  EXPECT_EQ(pos, OdGePoint3d());
+  EXPECT_TRUE(reads(at(line, L"Sill"), -1.0, DynamicProperty::NoValue, 0.0));
+  EXPECT_TRUE(reads(at(line, L"Sill"), OdString(L"kept"), DynamicProperty::TypeMismatch, L"kept"));
+  EXPECT_TRUE(reads<int16_t>(at(line, L"Height"), 0, DynamicProperty::Ok, 7));
+  EXPECT_TRUE(reads(at(line, L"Pos"), OdGePoint3d(1, 2, 3), DynamicProperty::NoValue, {}));
 
   // Stored values win over defaults; a wrong type resets the output.
-  DynamicProperty height = at(L"Height");
+  DynamicProperty height = at(line, L"Height");
   EXPECT_EQ(height.setValue<int16_t>(9), DynamicProperty::Ok);
-  EXPECT_EQ(height.getValue(h), DynamicProperty::Ok);
-  EXPECT_EQ(h, 9);
+  EXPECT_TRUE(reads<int16_t>(height, 0, DynamicProperty::Ok, 9));
   EXPECT_EQ(height.setValue(9.0), DynamicProperty::TypeMismatch);
-  int32_t wide = 5;
-  EXPECT_EQ(height.getValue(wide), DynamicProperty::TypeMismatch);
-  EXPECT_EQ(wide, 0);
+  EXPECT_TRUE(reads<int32_t>(height, 5, DynamicProperty::TypeMismatch, 0));
   // A new value of a bound definition takes the definition's type, not T's.
-  EXPECT_EQ(at(L"Note").setValue(3.0), DynamicProperty::TypeMismatch);
+  EXPECT_EQ(at(line, L"Note").setValue(3.0), DynamicProperty::TypeMismatch);
   EXPECT_FALSE(container(line.get()).getProperty(L"Note~Arch"));
 
   // Nothing bound: NotAvailable until written; int and the 32-bit long are one type here.
-  DynamicProperty loose(library, line, PropertyKey(L"X", L"Free"), true);
-  int32_t n = 3;
-  EXPECT_EQ(loose.getValue(n), DynamicProperty::NotAvailable);
-  EXPECT_EQ(n, 0);
+  DynamicProperty loose = at(line, L"Free", L"X");
+  EXPECT_TRUE(reads<int32_t>(loose, 3, DynamicProperty::NotAvailable, 0));
   EXPECT_EQ(loose.setValue(5), DynamicProperty::Ok);
   EXPECT_EQ(loose.type(), DbPropertyType::get<int32_t>());
-  EXPECT_EQ(loose.getValue(n), DynamicProperty::Ok);
-  EXPECT_EQ(n, 5);
+  EXPECT_TRUE(reads<int32_t>(loose, 3, DynamicProperty::Ok, 5));
 
   // A value definition computes only with a context that names an entity, and the module's own
   // definitions compute nothing.
-  DynamicProperty area = at(L"Area");
-  double a = 4;
-  EXPECT_EQ(area.getValue(a, nullptr), DynamicProperty::TypeMismatch);
-  EXPECT_EQ(a, 4);
+  DynamicProperty area = at(line, L"Area");
   auto noEntity = sl_db::DynamicPropertyContext::createObject(nullptr, 0);
-  EXPECT_EQ(area.getValue(a, noEntity.get()), DynamicProperty::TypeMismatch);
-  EXPECT_EQ(area.getValue(a, line.get()), DynamicProperty::TypeMismatch);
-  EXPECT_EQ(a, 4);
+  for (const OdRxObject* context :
+       std::initializer_list<const OdRxObject*>{nullptr, noEntity.get(), line.get()})
+    EXPECT_TRUE(reads(area, 4.0, DynamicProperty::TypeMismatch, 4.0, context));
   auto context = sl_db::DynamicPropertyContext::createObject(OdDbEntity::cast(line.get()).get(), 0);
-  EXPECT_EQ(area.getValue(a, context.get()), DynamicProperty::TypeMismatch);
-  EXPECT_EQ(a, 0.0);
-  OdString wrongType(L"kept");
-  EXPECT_EQ(area.getValue(wrongType, context.get()), DynamicProperty::TypeMismatch);
-  EXPECT_EQ(wrongType, L"kept");
+  EXPECT_TRUE(reads(area, 4.0, DynamicProperty::TypeMismatch, 0.0, context.get()));
+  EXPECT_TRUE(
+      reads(area, OdString(L"kept"), DynamicProperty::TypeMismatch, L"kept", context.get()));
 
   // Objects without a property container carry no values.
-  auto plain = sl_db::DynamicPropertyContext::createObject(nullptr, 0);
-  DynamicProperty onPlain(library, OdRxObjectPtr(plain.get()), PropertyKey(L"A", L"B"), false);
+  DynamicProperty onPlain(library, OdRxObjectPtr(noEntity.get()), PropertyKey(L"A", L"B"), false);
   EXPECT_EQ(onPlain.setValue(1.0), DynamicProperty::NotAvailable);
-  EXPECT_EQ(onPlain.getValue(a), DynamicProperty::NotAvailable);
+  EXPECT_TRUE(reads(onPlain, 4.0, DynamicProperty::NotAvailable, 0.0));
   EXPECT_FALSE(onPlain.resetValue());
   EXPECT_FALSE(onPlain.createProperty());
+
+  // The definition decides what may be written: a refused value stores nothing.
+  DynamicProperty checked(
+      line, std::make_shared<NonNegative>(at(line, L"Sill").propertyDefinition()), nullptr);
+  EXPECT_EQ(checked.setValue(-1.0), DynamicProperty::InvalidValue);
+  EXPECT_FALSE(container(line.get()).getProperty(L"Sill~Arch"));
+  EXPECT_EQ(checked.setValue(1.0), DynamicProperty::Ok);
 
   // A default at the type's largest value is one; a negative one is none of an unsigned type.
   auto limits = stocklib::PropertySet::create(
@@ -194,35 +245,26 @@ TEST_F(ValuesTest, ReadsStoredDefaultOrComputedValuesAndWritesChecked) {
   limits->append_property_definition(L"Low", stocklib::PropertyType(1, 8))->set_default_int(-1);
   limits->save(store);
   library->reload();
-  int8_t top = 0;
-  uint64_t low = 9;
-  EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Lim", L"Top"), true).getValue(top),
-            DynamicProperty::Ok);
-  EXPECT_EQ(top, 127);
-  EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Lim", L"Low"), true).getValue(low),
-            DynamicProperty::NoValue);
-  EXPECT_EQ(low, 0);
+  EXPECT_TRUE(reads<int8_t>(at(line, L"Top", L"Lim"), 0, DynamicProperty::Ok, 127));
+  EXPECT_TRUE(reads<uint64_t>(at(line, L"Low", L"Lim"), 9, DynamicProperty::NoValue, 0));
 }
 
 TEST_F(ValuesTest, StoredValueIsConvertedToTheDefinitionTypeOnce) {
   OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
   store_<int32_t>(line.get(), L"Sill~Arch", 3);
-  DynamicProperty sill(library, line, PropertyKey(L"Arch", L"Sill"), true);
-  double d = 0;
-  EXPECT_EQ(sill.getValue(d), DynamicProperty::Ok);
-  EXPECT_EQ(d, 3.0);
+  DynamicProperty sill = at(line, L"Sill");
+  EXPECT_TRUE(reads(sill, 0.0, DynamicProperty::Ok, 3.0));
   EXPECT_EQ(container(line.get()).getProperty(L"Sill~Arch")->type(), DbPropertyType::get<double>());
   // Not again through the same property: a value stored in another type now stays as it is.
   store_<int32_t>(line.get(), L"Sill~Arch", 4);
-  EXPECT_EQ(sill.getValue(d), DynamicProperty::TypeMismatch);
-  DynamicProperty again = DynamicProperty(library, line, PropertyKey(L"Arch", L"Sill"), true);
+  EXPECT_TRUE(reads(sill, 1.0, DynamicProperty::TypeMismatch, 0.0));
+  DynamicProperty again = at(line, L"Sill");
   EXPECT_EQ(again.setValue(6.5), DynamicProperty::Ok);
-  EXPECT_EQ(again.getValue(d), DynamicProperty::Ok);
-  EXPECT_EQ(d, 6.5);
+  EXPECT_TRUE(reads(again, 0.0, DynamicProperty::Ok, 6.5));
 
   // createProperty answers a stored value unchanged, else stores an empty one of the type.
   EXPECT_EQ(again.createProperty(), container(line.get()).getProperty(L"Sill~Arch"));
-  DynamicProperty note(library, line, PropertyKey(L"Arch", L"Note"), true);
+  DynamicProperty note = at(line, L"Note");
   auto made = note.createProperty();
   ASSERT_TRUE(made);
   EXPECT_EQ(made->type(), DbPropertyType::get<OdString>());
@@ -238,67 +280,72 @@ TEST_F(ValuesTest, ValueTheDefinitionCannotHoldStaysAsItIs) {
     store_(line.get(), L"Sill~Arch", OdString(L"wide"));  // double
     store_(line.get(), L"Note~Arch", 12.5);               // text: this one converts
     EXPECT_TRUE(DynamicProperties(library, line).isAnySet());
-    int16_t h = 5;
-    DynamicProperty height(library, line, PropertyKey(L"Arch", L"Height"), true);
-    EXPECT_EQ(height.getValue(h), DynamicProperty::TypeMismatch);
-    EXPECT_EQ(h, 0);
+    DynamicProperty height = at(line, L"Height");
+    EXPECT_TRUE(reads<int16_t>(height, 5, DynamicProperty::TypeMismatch, 0));
     EXPECT_TRUE(height.isSet());
-    double d = 1;
-    EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Arch", L"Sill"), true).getValue(d),
-              DynamicProperty::TypeMismatch);
-    EXPECT_EQ(d, 0.0);
-    OdString note;
-    EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Arch", L"Note"), true).getValue(note),
-              DynamicProperty::Ok);
-    EXPECT_EQ(note, L"12.5");
+    EXPECT_TRUE(reads(at(line, L"Sill"), 1.0, DynamicProperty::TypeMismatch, 0.0));
+    EXPECT_TRUE(reads(at(line, L"Note"), OdString(), DynamicProperty::Ok, L"12.5"));
     EXPECT_EQ(container(line.get()).getProperty(L"Note~Arch")->type(),
               DbPropertyType::get<OdString>());
   }
   OdDbObjectPtr line = lineId.openObject(OdDb::kForRead);
-  int16_t h = 5;
-  EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Arch", L"Height"), true).getValue(h),
-            DynamicProperty::TypeMismatch);
-  EXPECT_EQ(h, 0);
-  double height = 0;
-  ASSERT_TRUE(container(line.get()).getProperty(L"Height~Arch")->get(height));
-  EXPECT_EQ(height, 2.5);
-  OdString sill;
-  ASSERT_TRUE(container(line.get()).getProperty(L"Sill~Arch")->get(sill));
-  EXPECT_EQ(sill, L"wide");
+  EXPECT_TRUE(reads<int16_t>(at(line, L"Height"), 5, DynamicProperty::TypeMismatch, 0));
+  // Unbound, each reads the value as it is stored.
+  EXPECT_TRUE(reads(at(line, L"Height", L"Arch", false), 0.0, DynamicProperty::Ok, 2.5));
+  EXPECT_TRUE(reads(at(line, L"Sill", L"Arch", false), OdString(), DynamicProperty::Ok, L"wide"));
 }
 
 TEST_F(ValuesTest, EmptyValuesShowTheDefaultAndUnreadableWritesAreRefused) {
   OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
-  DynamicProperty height(library, line, PropertyKey(L"Arch", L"Height"), true);
+  DynamicProperty height = at(line, L"Height");
   ASSERT_TRUE(height.createProperty());
-  int16_t h = 0;
-  EXPECT_EQ(height.getValue(h), DynamicProperty::Ok);
-  EXPECT_EQ(h, 7);
+  EXPECT_TRUE(reads<int16_t>(height, 0, DynamicProperty::Ok, 7));
   EXPECT_EQ(height.setValue<int16_t>(9), DynamicProperty::Ok);
   height.property()->reset();
-  EXPECT_EQ(height.getValue(h), DynamicProperty::Ok);
-  EXPECT_EQ(h, 7);
-  DynamicProperty sill(library, line, PropertyKey(L"Arch", L"Sill"), true);
+  EXPECT_TRUE(reads<int16_t>(height, 0, DynamicProperty::Ok, 7));
+  DynamicProperty sill = at(line, L"Sill");
   ASSERT_TRUE(sill.createProperty());
-  double d = 3;
-  EXPECT_EQ(sill.getValue(d), DynamicProperty::NoValue);
-  EXPECT_EQ(d, 0.0);
+  EXPECT_TRUE(reads(sill, 3.0, DynamicProperty::NoValue, 0.0));
   DbProperties::get(line.get())
       ->setProperty(L"Loose", DbPropertyType::get<double>().createProperty());
-  d = 3;
-  EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"", L"Loose"), true).getValue(d),
-            DynamicProperty::NotAvailable);
-  EXPECT_EQ(d, 0.0);
+  EXPECT_TRUE(reads(at(line, L"Loose", L""), 3.0, DynamicProperty::NotAvailable, 0.0));
 
   // A value definition alone (Area), or beside a property definition of the same key in an
   // earlier set (Width): reads compute, so a stored value would never be seen.
   for (const wchar_t* name : {L"Area", L"Width"}) {
-    DynamicProperty computed(library, line, PropertyKey(L"Arch", name), true);
+    DynamicProperty computed = at(line, name);
     ASSERT_TRUE(computed.valueDefinition());
     EXPECT_EQ(computed.setValue(1.5), DynamicProperty::NotAvailable);
     EXPECT_FALSE(computed.createProperty());
     EXPECT_FALSE(container(line.get()).getProperty(PropertyKey(L"Arch", name).str()));
   }
+}
+
+// A read keeps what it found for the next one (a palette asks isSet() first): a change made in
+// between by another property, in the storage itself or by undo is seen all the same.
+TEST_F(ValuesTest, ReadsSeeChangesMadeSinceTheLastRead) {
+  OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
+  DynamicProperty sill = at(line, L"Sill");
+  DynamicProperty other = sill;
+  store_(line.get(), L"Sill~Arch", 1.0);
+  EXPECT_TRUE(sill.isSet());
+  EXPECT_TRUE(other.resetValue());
+  EXPECT_TRUE(reads(sill, -1.0, DynamicProperty::NoValue, 0.0));
+  EXPECT_FALSE(sill.isSet());
+  store_(line.get(), L"Sill~Arch", 2.0);
+  EXPECT_TRUE(sill.isSet());
+  EXPECT_EQ(other.setValue(2.5), DynamicProperty::Ok);  // in place
+  EXPECT_TRUE(reads(sill, 0.0, DynamicProperty::Ok, 2.5));
+  line->close();
+  db->setUndoRecording(true);
+  db->startUndoRecord();
+  line = lineId.openObject(OdDb::kForWrite);
+  store_(line.get(), L"Sill~Arch", 5.0);
+  EXPECT_TRUE(reads(sill, 0.0, DynamicProperty::Ok, 5.0));
+  line->close();
+  db->undo();
+  line = lineId.openObject(OdDb::kForRead);
+  EXPECT_TRUE(reads(sill, 0.0, DynamicProperty::Ok, 2.5));
 }
 
 TEST_F(ValuesTest, ObjectsNotOpenAreRefusedAndLeftAlone) {
@@ -308,36 +355,29 @@ TEST_F(ValuesTest, ObjectsNotOpenAreRefusedAndLeftAlone) {
     store_<int32_t>(line.get(), L"Height~Arch", 8);
   }
   OdDbObjectPtr line = lineId.openObject(OdDb::kForRead);
-  DynamicProperty sill(library, line, PropertyKey(L"Arch", L"Sill"), true);
-  double d = 0;
-  EXPECT_EQ(sill.getValue(d), DynamicProperty::Ok);
+  DynamicProperty sill = at(line, L"Sill");
+  EXPECT_TRUE(reads(sill, 0.0, DynamicProperty::Ok, 2.0));
   // A value of another type is read converted, and stays stored as it was.
-  DynamicProperty height(library, line, PropertyKey(L"Arch", L"Height"), true);
-  int16_t h = 0;
-  EXPECT_EQ(height.getValue(h), DynamicProperty::Ok);
-  EXPECT_EQ(h, 8);
+  DynamicProperty height = at(line, L"Height");
+  EXPECT_TRUE(reads<int16_t>(height, 0, DynamicProperty::Ok, 8));
   EXPECT_EQ(height.type(), DbPropertyType::get<int16_t>());
   EXPECT_EQ(container(line.get()).getProperty(L"Height~Arch")->type(),
             DbPropertyType::get<int32_t>());
-  try {
-    (void)sill.setValue(5.0);
-    ADD_FAILURE() << "a write to an object open for reading was accepted";
-  } catch (const OdError& e) {
-    EXPECT_EQ(e.code(), eNotOpenForWrite);
-  }
+  auto codeOf = [](auto call) {
+    try {
+      call();
+    } catch (const OdError& e) {
+      return e.code();
+    }
+    return eOk;
+  };
+  EXPECT_EQ(codeOf([&] { (void)sill.setValue(5.0); }), eNotOpenForWrite);
   EXPECT_THROW(sill.resetValue(), OdError);
   line->close();
-  try {
-    (void)sill.getValue(d);
-    ADD_FAILURE() << "a read of a closed object was accepted";
-  } catch (const OdError& e) {
-    EXPECT_EQ(e.code(), eNotOpenForRead);
-  }
+  EXPECT_EQ(codeOf([&] { (void)reads(sill, 0.0, DynamicProperty::Ok, 2.0); }), eNotOpenForRead);
   line = nullptr;
   line = lineId.openObject(OdDb::kForRead);
-  EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Arch", L"Sill"), true).getValue(d),
-            DynamicProperty::Ok);
-  EXPECT_EQ(d, 2.0);
+  EXPECT_TRUE(reads(at(line, L"Sill"), 0.0, DynamicProperty::Ok, 2.0));
 }
 
 }  // namespace sltest

@@ -15,6 +15,18 @@
 
 namespace sltest {
 
+/// reads: `property` read as T into `start` (in `context`) answers `result` and `expected`.
+template <class T>
+::testing::AssertionResult reads(const sl_db::DynamicProperty& property, T start,
+                                 sl_db::DynamicProperty::Result result,
+                                 const typename std::common_type<T>::type& expected,
+                                 const OdRxObject* context = nullptr) {
+  const sl_db::DynamicProperty::Result answered = property.getValue(start, context);
+  if (answered == result && start == expected) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "answered " << answered << " with " << ::testing::PrintToString(start);
+}
+
 /// Arch: Door (lines): Width double, default 2.5; Height int16, default 7; Pos point3d; Note
 /// text without default; value Area double. Frame (lines, later): value Width. Trim (lines): Sill
 /// double. Struct: Beam (lines, per instance): Load double, default 1. Circle (circles): Radius.
@@ -81,6 +93,11 @@ class ValuesTest : public ::testing::Test {
   }
   static const DbProperties& container(const OdRxObject* object) {
     return *DbProperties::get(object);
+  }
+  /// The property `name` of namespace `ns` on `object`, bound by key (unbound: `resolve` false).
+  sl_db::DynamicProperty at(const OdRxObjectPtr& object, const wchar_t* name,
+                            const wchar_t* ns = L"Arch", bool resolve = true) const {
+    return sl_db::DynamicProperty(library, object, sl_db::PropertyKey(ns, name), resolve);
   }
 
   ScratchDir dir;
