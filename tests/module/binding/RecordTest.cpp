@@ -302,6 +302,6 @@ TEST_F(Record, ExportedEmbeddedLibraryOpensAsALibraryFile) {
                         exported.toUtf8() + "' > /dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
   auto opened = stocklib::LibraryManager::instance().open(exported, true);
-  ASSERT_TRUE(opened) << stocklib::LibraryManager::instance().lastError().toUtf8();
+  ASSERT_TRUE(opened) << opened.message().toUtf8();
   EXPECT_TRUE(opened->get<stocklib::PropertyNamespace>(stocklib::NameKey(L"Exported")));
 }

@@ -95,10 +95,9 @@ TEST_F(DocLibsTest, LibraryManagerAnswersOneLibraryPerFileOnSeveralThreads) {
       if (manager.open(held->filename(), false) != held) ++wrong;
       // Made in the first round, then opened again once the last holder let it go.
       auto mine = manager.create(own, stocklib::kLibraryUnitMillimeter, OdString());
-      if (!mine || !manager.lastError().isEmpty()) ++wrong;
-      // Each thread has its own last error.
-      if (manager.open(dir.file("missing.stocklib"), true) || manager.lastError().isEmpty())
-        ++wrong;
+      if (!mine || !mine.message().isEmpty()) ++wrong;
+      auto missing = manager.open(dir.file("missing.stocklib"), true);
+      if (missing || missing.code() != stocklib::ErrorCode::kNotFound) ++wrong;
     }
   });
   EXPECT_EQ(wrong.load(), 0);

@@ -124,7 +124,7 @@ TEST(LibraryReactor, InstanceIsTheManagersReactorOnlyWhenItIsALibraryReactor) {
     saved.push_back(k);
   });
   {
-    auto lib = stocklib::LibraryManager::instance().create(
+    std::shared_ptr<stocklib::Library> lib = stocklib::LibraryManager::instance().create(
         dir.file("events.stocklib"), stocklib::kLibraryUnitMillimeter, OdString());
     ASSERT_TRUE(lib);
     auto ns = lib->save(stocklib::PropertyNamespace::create(OdString("N")));

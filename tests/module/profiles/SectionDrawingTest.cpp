@@ -70,7 +70,9 @@ KcSmartPtr<Profile> shape(const std::vector<std::pair<const char*, double>>& dim
   auto p = Shape::create(ProfileName::create(L"T", ProfileStandard::create(L"EN").get()).get(),
                          OdString(L"1"));
   for (const auto& [name, value] : dims)
-    p->set_dimension(static_cast<std::size_t>(p->dimension_index(OdString::fromUtf8(name))), value);
+    EXPECT_TRUE(p->set_dimension(
+        static_cast<std::size_t>(p->dimension_index(OdString::fromUtf8(name))), value))
+        << name;
   return KcSmartPtr<Profile>(p.get());
 }
 

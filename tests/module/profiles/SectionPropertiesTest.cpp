@@ -93,7 +93,7 @@ KcSmartPtr<Profile> shape(const std::vector<std::pair<const char*, double>>& dim
   for (const auto& [name, value] : dims) {
     int index = p->dimension_index(OdString::fromUtf8(name));
     EXPECT_GE(index, 0) << name;
-    p->set_dimension(static_cast<std::size_t>(index), value);
+    EXPECT_TRUE(p->set_dimension(static_cast<std::size_t>(index), value)) << name;
   }
   return KcSmartPtr<Profile>(p.get());
 }
