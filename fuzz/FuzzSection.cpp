@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   KcSmartPtr<Profile> profile = kMakers[shape](name.get());
   if (auto* shaped = dynamic_cast<ParametrizedProfile*>(profile.get())) {
     for (std::size_t i = 0; i < numbers.size() && i < shaped->dimension_count(); ++i)
-      shaped->set_dimension(i, numbers[i]);
+      (void)shaped->set_dimension(i, numbers[i]);  // within the count
   } else {
     std::vector<OutlinePoint> points;
     for (std::size_t i = 0; i + 2 < numbers.size() && points.size() < 64; i += 3)

@@ -42,9 +42,10 @@ void put(const fs::path& dir, const char* name, const std::string& bytes) {
 std::string smallLibrary(const fs::path& file, std::string& xml) {
   fs::remove(file);
   {
-    auto lib = LibraryManager::instance().create(OdString::fromUtf8(file.string().c_str()),
-                                                 kLibraryUnitMillimeter, L"seed");
-    if (!lib) throw Exception(LibraryManager::instance().lastError());
+    auto lib =
+        LibraryManager::instance()
+            .create(OdString::fromUtf8(file.string().c_str()), kLibraryUnitMillimeter, L"seed")
+            .value();
     auto ns = PropertyNamespace::create(L"User")->save(lib);
     auto set = PropertySet::create(ns, L"Fire");
     set->append_property_definition(L"Rating", PropertyType(1, 4))->set_default_int(90);

@@ -122,7 +122,8 @@ template <class Shape>
 KcSmartPtr<Profile> shape(const std::vector<std::pair<const wchar_t*, double>>& dims) {
   auto p = Shape::create(nullptr, OdString(L"b"));
   for (const auto& [name, value] : dims)
-    p->set_dimension(static_cast<std::size_t>(p->dimension_index(OdString(name))), value);
+    if (!p->set_dimension(static_cast<std::size_t>(p->dimension_index(OdString(name))), value))
+      throw stocklib::Exception("no dimension of that name");
   return KcSmartPtr<Profile>(p.get());
 }
 

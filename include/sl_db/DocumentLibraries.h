@@ -95,7 +95,7 @@ class SLDB_API DocumentLibraries {
   /// missing) the primary; the old primary is copied into it. An existing file must pass the
   /// store's consistency check (LibraryManager::openChecked; so must an embedded primary when
   /// the drawing is bound). Empty for an empty path or ":memory:" (nothing changes) and when
-  /// the library cannot be opened (LibraryManager::lastError says why): the old primary is
+  /// the library cannot be opened (openFailure says why): the old primary is
   /// reported closed and the record then names no primary, except that an embedded primary is
   /// kept in the record (freeing it would lose its contents) and bound again. A copy that fails
   /// throws (stocklib::Exception) and changes neither the binding nor the record; the new file
@@ -113,6 +113,11 @@ class SLDB_API DocumentLibraries {
   /// the library, also when it was open already; empty when it cannot be opened or is the
   /// primary.
   std::shared_ptr<stocklib::Library> openSecondary(const OdString& path);
+  /// openFailure: why the last openEmbeddedPrimary, openPrimary, movePrimary or openSecondary
+  /// gave no library, as the library store named it (one line); empty after one that gave a
+  /// library and when the store was not asked (an empty path, no record, no file found, a move
+  /// refused before the open).
+  OdString openFailure() const;
   /// closeSecondary: closes that secondary (reported closed) and drops the first record path
   /// that the FileFinder resolves to its file name.
   void closeSecondary(Libraries::const_iterator it);

@@ -198,7 +198,7 @@ OdResult DbStockLibManager::readOwnFields(OdDbDwgFiler* filer) {
   }
 
   if (embedded) {
-    fs.install(bytes);
+    if (!fs.install(bytes)) return eBadDrawingFile;  // a record naming no in-memory file
     m_primaryPath = bytes->filename();
     reservedName.empty();
   } else {

@@ -202,6 +202,11 @@ void Impl::load() {
   }
 }
 
+std::shared_ptr<stocklib::Library> Impl::failedWith(stocklib::LibraryResult result) {
+  if (!result) storeFailure = result.message();
+  return result;
+}
+
 std::shared_ptr<stocklib::Library> Impl::openPrimary(const OdString& location, unsigned flags) {
   OdString resolved = resolve(location, flags);
   if (resolved.isEmpty()) return nullptr;
@@ -212,10 +217,10 @@ std::shared_ptr<stocklib::Library> Impl::openPrimary(const OdString& location, u
   // user typed), so an existing file with dangling references or orphans is refused, not bound.
   if (flags & kCreate) {
     stocklib::LibraryUnit unit = oldLib ? oldLib->unit() : drawingUnit();
-    library = manager.openChecked(resolved, unit);
+    library = failedWith(manager.openChecked(resolved, unit));
     if (library && !oldLib && library->isNew()) detail::seedCreatedLibrary(library, db);
   } else {
-    library = manager.openChecked(resolved);
+    library = failedWith(manager.openChecked(resolved));
     if (library && library == oldLib) {
       // Bound again, its namespaces may have been removed since. It is bound and in use: a
       // failed repair waits for the next rebuild instead of failing the change that caused this.
@@ -253,10 +258,10 @@ std::pair<std::shared_ptr<stocklib::Library>, bool> Impl::openSecondary(const Od
   if (resolved.isEmpty()) return {nullptr, false};
   std::shared_ptr<stocklib::Library> library;
   if (flags & kCreate) {
-    library = manager.create(resolved, drawingUnit(), OdString());
+    library = failedWith(manager.create(resolved, drawingUnit(), OdString()));
     if (library && library->isNew()) detail::seedCreatedLibrary(library, db);
   } else {
-    library = manager.open(resolved, false);
+    library = failedWith(manager.open(resolved, false));
   }
   if (!library || library == primaryLib()) return {nullptr, false};
   auto listed = std::find(secondaries.begin(), secondaries.end(), library);
@@ -407,6 +412,7 @@ void eraseRecord(Impl& impl) {
 
 std::shared_ptr<stocklib::Library> DocumentLibraries::openEmbeddedPrimary() {
   if (isPrimaryEmbedded()) return m_impl->primaryLib();
+  m_impl->openFailure = m_impl->storeFailure = OdString();
   Impl::Suspension suspension;
   const bool hadRecord = isInitialized();
   OdString name, before;
@@ -434,7 +440,10 @@ std::shared_ptr<stocklib::Library> DocumentLibraries::openEmbeddedPrimary() {
     restore();
     throw;
   }
-  if (!library) restore();
+  if (!library) {
+    m_impl->openFailure = m_impl->storeFailure;
+    restore();
+  }
   return library;
 }
 
@@ -464,6 +473,7 @@ bool boundElsewhere(const std::shared_ptr<stocklib::Library>& library, const OdD
 
 std::shared_ptr<stocklib::Library> DocumentLibraries::openPrimary(const OdString& path) {
   if (namesNoFile(path)) return nullptr;
+  m_impl->openFailure = m_impl->storeFailure = OdString();
   Impl::Suspension suspension;
   const bool hadRecord = isInitialized();
   bool wasEmbedded = false;
@@ -479,6 +489,7 @@ std::shared_ptr<stocklib::Library> DocumentLibraries::openPrimary(const OdString
     if (!hadRecord) eraseRecord(*m_impl);
     throw;
   }
+  if (!library) m_impl->openFailure = m_impl->storeFailure;
   if (!library && !hadRecord) {
     // As a failed embedding: no record rather than one naming no primary, which would stop
     // initialize() for good.
@@ -496,6 +507,7 @@ std::shared_ptr<stocklib::Library> DocumentLibraries::openPrimary(const OdString
 std::shared_ptr<stocklib::Library> DocumentLibraries::movePrimary(const OdString& path,
                                                                   bool moveFile) {
   if (namesNoFile(path)) return nullptr;
+  m_impl->openFailure = m_impl->storeFailure = OdString();
   Impl::Suspension suspension;
   {
     // Not created: a new record would be embedded, so the move would fail having changed the
@@ -518,6 +530,7 @@ std::shared_ptr<stocklib::Library> DocumentLibraries::movePrimary(const OdString
   if (moveFile && !ut::copyFile(source, target, true)) return nullptr;
   m_impl->closePrimary();
   auto library = m_impl->openPrimary(path, kCreate);
+  if (!library) m_impl->openFailure = m_impl->storeFailure;
   recordPrimaryPath(*m_impl, library, path);
   if (moveFile) ut::removeFile(library ? source : target);
   return library;
@@ -525,11 +538,17 @@ std::shared_ptr<stocklib::Library> DocumentLibraries::movePrimary(const OdString
 
 std::shared_ptr<stocklib::Library> DocumentLibraries::openSecondary(const OdString& path) {
   Impl::Suspension suspension;
+  m_impl->openFailure = m_impl->storeFailure = OdString();
   auto [library, added] = m_impl->openSecondary(path, kCreate);
+  if (!library) m_impl->openFailure = m_impl->storeFailure;
   if (added)
     if (OdSmartPtr<DbStockLibManager> record = m_impl->openRecord(OdDb::kForWrite, false))
       record->setSecondaryLibraryPaths().append(path);
   return library;
+}
+
+OdString DocumentLibraries::openFailure() const {
+  return m_impl->openFailure;
 }
 
 void DocumentLibraries::closeSecondary(Libraries::const_iterator it) {

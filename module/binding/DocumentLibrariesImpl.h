@@ -72,6 +72,8 @@ class DocumentLibraries::Impl {
   /// when there is none.
   OdSmartPtr<DbStockLibManager> openRecord(OdDb::OpenMode mode, bool create);
   std::shared_ptr<stocklib::Library> openPrimary(const OdString& location, unsigned flags);
+  /// failedWith: the library of `result`; empty, with storeFailure set, when it failed.
+  std::shared_ptr<stocklib::Library> failedWith(stocklib::LibraryResult result);
   /// openSecondary: the library and whether it is newly listed (added, or the default secondary
   /// now named by `location`). `isDefault`: opened as the default, which no record pins.
   std::pair<std::shared_ptr<stocklib::Library>, bool> openSecondary(const OdString& location,
@@ -99,6 +101,11 @@ class DocumentLibraries::Impl {
   std::vector<OdString> secondaryNames;
   /// reported: missing files reported so far, by kind and name.
   MissingFiles reported;
+  /// storeFailure: the store's message for the last open in openPrimary or openSecondary that
+  /// failed; the public calls clear it first.
+  OdString storeFailure;
+  /// openFailure: what DocumentLibraries::openFailure answers.
+  OdString openFailure;
 };
 
 /// Whether a stored library name names a file at all.

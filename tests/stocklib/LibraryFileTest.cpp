@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 
 #include "TestSupport.h"
 
@@ -15,12 +16,8 @@ class LibraryFile : public sltest::TempDir {};
 TEST_F(LibraryFile, CreateOpenReopenAndIdentity) {
   LibraryManager& m = LibraryManager::instance();
   OdString file = path("a.stocklib");
-  EXPECT_FALSE(m.open(file, false));
-  EXPECT_NE(m.lastError().find(L"no library file"), -1);
-
   std::shared_ptr<Library> lib = m.create(file, kLibraryUnitInch, L"Mine");
-  ASSERT_TRUE(lib) << m.lastError().toUtf8();
-  EXPECT_TRUE(m.lastError().isEmpty());
+  ASSERT_TRUE(lib);
   EXPECT_TRUE(lib->isNew());
   EXPECT_EQ(lib->filename(), file);
   EXPECT_FALSE(lib->isReadOnly());
@@ -59,8 +56,7 @@ TEST_F(LibraryFile, ReadOnlyRefusesEveryChange) {
     ASSERT_TRUE(lib);
     PropertyNamespace::create(L"N")->save(lib);
   }
-  auto lib = m.open(file, true);
-  ASSERT_TRUE(lib);
+  std::shared_ptr<Library> lib = m.open(file, true).value();
   EXPECT_TRUE(lib->isReadOnly());
   KcSmartPtr<PropertyNamespace> ns = lib->get<PropertyNamespace>(NameKey(L"N"));
   ASSERT_TRUE(ns);
@@ -68,7 +64,7 @@ TEST_F(LibraryFile, ReadOnlyRefusesEveryChange) {
   EXPECT_THROW(ns->save(), Exception);
   EXPECT_THROW(PropertyNamespace::create(L"M")->save(lib), Exception);
   EXPECT_THROW(lib->locale(L"x"), Exception);
-  EXPECT_THROW(lib->remove(ns), Exception);
+  EXPECT_THROW((void)lib->remove(ns), Exception);
   lib.reset();
 
   // A file that may not be written is read-only even when asked for writing.
@@ -83,72 +79,82 @@ TEST_F(LibraryFile, ReadOnlyRefusesEveryChange) {
   EXPECT_EQ(reread->get<PropertyNamespace>(NameKey(L"N"))->has_label(), false);
 }
 
-TEST_F(LibraryFile, NonLibraryTruncatedAndNewerFilesGiveEmptyOpenWithReason) {
+// Every refusal names its reason in one line, with the code a caller can act on; a library
+// file the store made opens, also checked.
+TEST_F(LibraryFile, FilesThatAreNoLibraryAreRefusedWithTheirReason) {
   LibraryManager& m = LibraryManager::instance();
-  {
-    std::ofstream out(pathUtf8("text.stocklib"));
-    out << "this is not a database at all, just some text that is long enough to matter\n";
-  }
-  EXPECT_FALSE(m.open(path("text.stocklib"), false));
-  EXPECT_FALSE(m.lastError().isEmpty());
-
-  // A foreign SQLite database.
-  {
-    sqlite3* db = nullptr;
-    sqlite3_open(pathUtf8("other.db").c_str(), &db);
-    sqlite3_exec(db, "CREATE TABLE t(x)", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-  }
-  EXPECT_FALSE(m.open(path("other.db"), false));
-  EXPECT_NE(m.lastError().find(L"is not a library"), -1) << m.lastError().toUtf8();
-  EXPECT_FALSE(m.create(path("other.db"), kLibraryUnitMillimeter, L""));
-
-  // An empty database (what a failed making leaves once its journal is rolled back) is no
-  // library yet: opening it fails, making one in it works.
-  {
-    sqlite3* db = nullptr;
-    sqlite3_open(pathUtf8("blank.stocklib").c_str(), &db);
-    sqlite3_exec(db, "CREATE TABLE t(x); DROP TABLE t; VACUUM", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-  }
-  ASSERT_GT(std::filesystem::file_size(pathUtf8("blank.stocklib")), 0u);
-  EXPECT_FALSE(m.open(path("blank.stocklib"), false));
-  EXPECT_NE(m.lastError().find(L"no library file"), -1) << m.lastError().toUtf8();
-  EXPECT_TRUE(m.create(path("blank.stocklib"), kLibraryUnitMillimeter, L""))
-      << m.lastError().toUtf8();
-
-  // A library cut in half.
-  {
-    auto lib = m.create(path("big.stocklib"), kLibraryUnitMillimeter, L"");
-    ASSERT_TRUE(lib);
-    auto ns = PropertyNamespace::create(L"N")->save(lib);
-    auto set = PropertySet::create(ns, L"S");
+  auto text = [this](const char* name) {
+    std::ofstream(pathUtf8(name)) << "this is not a database at all, just some long text\n";
+  };
+  auto bigCutInHalf = [this](const char* name) {
+    auto lib = library(name);
+    auto set = PropertySet::create(PropertyNamespace::create(L"N")->save(lib), L"S");
     for (int i = 0; i < 2000; ++i)
       set->append_property_definition(OdString::formatted(L"def %d", i), PropertyType(1, 2))
           ->set_description(OdString(L'x', 200));
     set->save(lib);
+    lib.reset();
+    std::filesystem::resize_file(pathUtf8(name), std::filesystem::file_size(pathUtf8(name)) / 2);
+  };
+  // A database written behind the store's back: a library made by it first, or none.
+  auto sqlite = [this](bool onLibrary, const char* statement) {
+    return [this, onLibrary, statement](const char* name) {
+      if (onLibrary) library(name).reset();
+      sqlOn(name, statement);
+    };
+  };
+  auto memFile = OdString(L"memvfs://") + MemFs::instance().createUnique()->filename();
+  struct Case {
+    OdString location;
+    std::function<void(const char*)> make;
+    ErrorCode code;
+    const char* named;
+  } cases[] = {
+      {path("none.stocklib"), nullptr, ErrorCode::kNotFound, "no library file"},
+      {path("text.stocklib"), text, ErrorCode::kDamaged, "text.stocklib"},
+      {path("other.db"), sqlite(false, "CREATE TABLE t(x)"), ErrorCode::kNotALibrary,
+       "is not a library"},
+      // What a failed making leaves once its journal is rolled back: no library yet.
+      {path("blank.stocklib"), sqlite(false, "CREATE TABLE t(x); DROP TABLE t; VACUUM"),
+       ErrorCode::kNotFound, "no library file"},
+      {path("big.stocklib"), bigCutInHalf, ErrorCode::kDamaged, "big.stocklib"},
+      {path("trigger.stocklib"),
+       sqlite(true, "CREATE TRIGGER eat AFTER INSERT ON o_Tag BEGIN DELETE FROM o_Tag; END"),
+       ErrorCode::kNotALibrary, "trigger eat"},
+      {path("view.stocklib"), sqlite(true, "CREATE VIEW peek AS SELECT * FROM objects"),
+       ErrorCode::kNotALibrary, "view peek"},
+      {path("table.stocklib"), sqlite(true, "CREATE TABLE stash(x)"), ErrorCode::kNotALibrary,
+       "table stash"},
+      {OdString::fromUtf8(m_dir), nullptr, ErrorCode::kNotALibrary, "is not a file"},
+      {OdString(), nullptr, ErrorCode::kNoLocation, "no library location"},
+      {L"memvfs://", nullptr, ErrorCode::kNoLocation, "needs a file name"},
+      {L"memvfs://no-such-file", nullptr, ErrorCode::kNotFound, "no in-memory file"},
+      {memFile, nullptr, ErrorCode::kNotFound, "is empty"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.location.toUtf8());
+    std::string file = c.location.toUtf8();
+    if (c.make) c.make(file.substr(file.rfind('/') + 1).c_str());
+    for (bool readOnly : {false, true}) {
+      LibraryResult refused = m.open(c.location, readOnly);
+      EXPECT_EQ(refused.code(), c.code);
+      EXPECT_NE(refused.message().toUtf8().find(c.named), std::string::npos)
+          << refused.message().toUtf8();
+      EXPECT_EQ(refused.message().find(L"\n"), -1);
+      EXPECT_THROW(refused.value(), Exception);
+    }
   }
-  std::filesystem::resize_file(pathUtf8("big.stocklib"),
-                               std::filesystem::file_size(pathUtf8("big.stocklib")) / 2);
-  EXPECT_FALSE(m.open(path("big.stocklib"), false));
-  EXPECT_FALSE(m.lastError().isEmpty());
-
-  // A newer schema.
-  {
-    auto lib = m.create(path("new.stocklib"), kLibraryUnitMillimeter, L"");
-    ASSERT_TRUE(lib);
-  }
-  {
-    sqlite3* db = nullptr;
-    sqlite3_open(pathUtf8("new.stocklib").c_str(), &db);
-    sqlite3_exec(db, "PRAGMA user_version=99", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-  }
-  EXPECT_FALSE(m.open(path("new.stocklib"), false));
-  EXPECT_NE(m.lastError().find(L"schema version 99"), -1);
-  // A folder is no library either.
-  EXPECT_FALSE(m.open(OdString::fromUtf8(m_dir), false));
-  EXPECT_FALSE(m.create(OdString(), kLibraryUnitMillimeter, L""));
+  // Made where there was none; an empty file or database is made into one.
+  EXPECT_TRUE(m.create(path("blank.stocklib"), kLibraryUnitMillimeter, L""));
+  EXPECT_TRUE(m.create(memFile, kLibraryUnitInch, L""));
+  EXPECT_FALSE(m.create(path("other.db"), kLibraryUnitMillimeter, L""));
+  EXPECT_EQ(m.create(path("no/folder.stocklib"), kLibraryUnitInch, L"").code(),
+            ErrorCode::kNotWritable);
+  // The store's own tables and indexes do not count against a file.
+  library("ok.stocklib").reset();
+  LibraryResult ok = m.openChecked(path("ok.stocklib"));
+  ASSERT_TRUE(ok) << ok.message().toUtf8();
+  EXPECT_EQ(ok->check(), std::vector<OdString>());
 }
 
 TEST_F(LibraryFile, DefaultUnitsPerMeasure) {

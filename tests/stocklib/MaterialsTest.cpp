@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <cstring>
+#include <map>
 
 #include "stocklib/Materials.h"
 #include "stocklib/Objects.h"
@@ -45,27 +46,19 @@ class Materials : public sltest::TempDir {
 
 TEST_F(Materials, SavedMaterialReadsBackWithAssetsPatternsAndCustomValues) {
   auto lib = library("m.stocklib");
-  ASSERT_TRUE(lib);
   uint32_t id = concrete(lib)->id();
   ASSERT_NE(id, 0u);
 
+  // Fields as such read back in the fixtures' round trip; here what refers to other objects.
   auto m = lib->get<Material>(NameKey(L"Concrete C25/30"));
-  ASSERT_TRUE(m);
+  ASSERT_TRUE(m && m->type() && m->information_asset() && m->physical_asset());
   EXPECT_EQ(m->id(), id);
-  EXPECT_EQ(m->comments(), L"EN 206");
-  ASSERT_TRUE(m->type());
   EXPECT_EQ(m->type()->name(), L"Concrete");
   EXPECT_EQ(m->cut_pattern(), Pattern(Pattern::kPredefined, L"CONCRETE", 2.0, 0.5, true));
   EXPECT_EQ(m->surface_pattern(), Pattern());  // never set: none, scale 1
-  EXPECT_EQ(m->surface_pattern().type(), Pattern::kNone);
-  ASSERT_TRUE(m->information_asset());
   EXPECT_EQ(m->information_asset()->cost(), L"95 EUR/m3");
-  EXPECT_TRUE(m->information_asset()->has_unique_code());
-  ASSERT_TRUE(m->physical_asset());
-  EXPECT_EQ(m->physical_asset()->density(), 2400);
   EXPECT_FALSE(m->physical_asset()->has_specific_heat());
   EXPECT_EQ(m->bim_asset()->default_function(), kFunctionStructure);
-  EXPECT_FALSE(m->bim_asset()->variable_thickness());
 
   // Custom values come ordered by the property's name.
   CustomValues values = m->custom_values();
@@ -243,41 +236,37 @@ TEST_F(Materials, ImportAndCheckRefuseImpossibleValues) {
       "<ProfileName name='H'/><IShapeProfile profile_name='H' size='1' height='200' width='100'"
       " web_thickness='5' flange_thickness='8'/></r>";
   struct Case {
-    const char *element, *field, *value, *object, *problem;
+    const char *element, *field, *value, *problem;  // no problem: accepted
   } cases[] = {
-      {"Ply", "thickness", "-50", "Composition \"C\"", "ply 0 thickness -50 is not positive"},
-      {"Ply", "thickness", "0", "Composition \"C\"", "ply 0 thickness 0 is not positive"},
-      {"Ply", "function", "9", "Composition \"C\"", "ply 0 function 9 is outside 0 to 6"},
-      {"Ply", "function", "-1", "Composition \"C\"", "ply 0 function -1 is outside 0 to 6"},
-      {"Composition", "first_core_ply", "7", "Composition \"C\"",
-       "first_core_ply 7 is outside its 2 plies"},
-      {"Composition", "last_core_ply", "9", "Composition \"C\"",
-       "last_core_ply 9 is outside its 2 plies"},
-      {"Composition", "structural_ply", "2", "Composition \"C\"",
-       "structural_ply 2 is outside its 2 plies"},
-      {"Composition", "variable_ply", "-1", "Composition \"C\"",
-       "variable_ply -1 is outside its 2 plies"},
-      {"Material", "cut_pattern_type", "3", "Material \"M\"",
-       "cut_pattern_type 3 is outside -1 to 2"},
-      {"Material", "surface_pattern_type", "-2", "Material \"M\"",
-       "surface_pattern_type -2 is outside -1 to 2"},
-      {"BimAsset", "default_function", "7", "BimAsset \"B\"",
-       "default_function 7 is outside 0 to 6"},
-      {"PhysicalAsset", "density", "0", "PhysicalAsset \"P\"", "density 0 is not positive"},
-      {"PhysicalAsset", "thermal_conductivity", "-2", "PhysicalAsset \"P\"",
-       "thermal_conductivity -2 is not positive"},
-      {"IShapeProfile", "web_thickness", "0", "IShapeProfile \"H 1\"",
-       "web_thickness 0 is not positive"},
-      {"IShapeProfile", "flange_thickness", "100.5", "IShapeProfile \"H 1\"",
+      {"Ply", "thickness", "-50", "ply 0 thickness -50 is not positive"},
+      {"Ply", "thickness", "0", "ply 0 thickness 0 is not positive"},
+      {"Ply", "function", "9", "ply 0 function 9 is outside 0 to 6"},
+      {"Ply", "function", "-1", "ply 0 function -1 is outside 0 to 6"},
+      {"Composition", "first_core_ply", "7", "first_core_ply 7 is outside its 2 plies"},
+      {"Composition", "last_core_ply", "9", "last_core_ply 9 is outside its 2 plies"},
+      {"Composition", "structural_ply", "2", "structural_ply 2 is outside its 2 plies"},
+      {"Composition", "variable_ply", "-1", "variable_ply -1 is outside its 2 plies"},
+      {"Material", "cut_pattern_type", "3", "cut_pattern_type 3 is outside -1 to 2"},
+      {"Material", "surface_pattern_type", "-2", "surface_pattern_type -2 is outside -1 to 2"},
+      {"BimAsset", "default_function", "7", "default_function 7 is outside 0 to 6"},
+      {"PhysicalAsset", "density", "0", "density 0 is not positive"},
+      {"PhysicalAsset", "thermal_conductivity", "-2", "thermal_conductivity -2 is not positive"},
+      {"IShapeProfile", "web_thickness", "0", "web_thickness 0 is not positive"},
+      {"IShapeProfile", "flange_thickness", "100.5",
        "flange_thickness 100.5 is more than half the height 200"},
-      {"IShapeProfile", "flange_thickness", "100", "", ""},  // a web of no height, but whole
+      {"IShapeProfile", "flange_thickness", "100", ""},  // a web of no height, but whole
   };
+  const std::map<std::string, std::string> objectOf = {{"Ply", "Composition \"C\""},
+                                                       {"Composition", "Composition \"C\""},
+                                                       {"Material", "Material \"M\""},
+                                                       {"BimAsset", "BimAsset \"B\""},
+                                                       {"PhysicalAsset", "PhysicalAsset \"P\""},
+                                                       {"IShapeProfile", "IShapeProfile \"H 1\""}};
   int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.element) + " " + c.field + "=" + c.value);
     std::string name = "v" + std::to_string(n++) + ".stocklib";
     auto lib = library(name.c_str());
-    ASSERT_TRUE(lib);
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_string(good));
     pugi::xml_node root = doc.first_child();
@@ -309,11 +298,10 @@ TEST_F(Materials, ImportAndCheckRefuseImpossibleValues) {
                          " WHERE id=(SELECT min(id) FROM " + table + ")")
                             .c_str());
     // Readable all the same: a file someone else made opens, and check names the value.
-    lib = LibraryManager::instance().openChecked(path(name.c_str()));
-    ASSERT_TRUE(lib) << LibraryManager::instance().lastError().toUtf8();
+    lib = LibraryManager::instance().openChecked(path(name.c_str())).value();
     std::vector<OdString> found = lib->check();
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].toUtf8(), std::string(c.object) + ": " + c.problem);
+    EXPECT_EQ(found[0].toUtf8(), objectOf.at(c.element) + ": " + c.problem);
   }
 }
 

@@ -62,8 +62,7 @@ TEST_F(PowerCut, KilledSaveLeavesAllOrNothing) {
     ::waitpid(child, &status, 0);
 
     // Opening recovers from the interrupted transaction.
-    auto lib = LibraryManager::instance().open(file, false);
-    ASSERT_TRUE(lib) << LibraryManager::instance().lastError().toUtf8();
+    std::shared_ptr<Library> lib = LibraryManager::instance().open(file, false).value();
     auto ns = lib->get<PropertyNamespace>(NameKey(L"Before"));
     ASSERT_TRUE(ns);
     std::vector<KcSmartPtr<PropertyDefinition>> defs;

@@ -35,9 +35,8 @@ TEST_F(Profiles, EveryShapeHasItsTypeNumberAndNamedDimensions) {
   std::vector<int> types;
   for (auto& p : made) {
     auto pp = ParametrizedProfile::cast(p);
-    if (pp)
-      for (std::size_t i = 0; i < pp->dimension_count(); ++i)
-        pp->set_dimension(i, i + 1.0);
+    for (std::size_t i = 0; pp && i < pp->dimension_count(); ++i)
+      EXPECT_TRUE(pp->set_dimension(i, i + 1.0));
     types.push_back(static_cast<int>(p->save(lib)->objectType()));
   }
   EXPECT_EQ(types,

@@ -356,7 +356,7 @@ KcSmartPtr<ParametrizedProfile> nominal(const ParametrizedProfile& shape, double
   for (std::size_t i = 0; i < shape.dimension_count(); ++i) {
     const OdString name = shape.dimension_name(i);
     const bool scaled = name == L"wall_thickness" || name.find(L"radius") >= 0;
-    out->set_dimension(i, shape.dimension(i) * (scaled ? wall / design : 1));
+    EXPECT_TRUE(out->set_dimension(i, shape.dimension(i) * (scaled ? wall / design : 1)));
   }
   return out;
 }

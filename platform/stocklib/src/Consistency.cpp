@@ -14,7 +14,7 @@ const char* const kOwnTables[] = {"library_meta", "objects", "default_units", "s
 
 // Runs `sql` and hands each row's columns, as text, to `row`; false with the error in `error`.
 template <class F>
-bool eachRow(sqlite3* db, const std::string& sql, std::string& error, F row) {
+[[nodiscard]] bool eachRow(sqlite3* db, const std::string& sql, std::string& error, F row) {
   sqlite3_stmt* s = nullptr;
   if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
     error = sqlite3_errmsg(db);

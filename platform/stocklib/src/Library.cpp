@@ -211,8 +211,6 @@ std::vector<OdString> Library::check(std::size_t limit, const Progress& progress
 // ---------------------------------------------------------------------------------------------
 
 namespace {
-thread_local OdString g_lastError;
-
 // An absolute, normalised form of a file location, so that two spellings open one library.
 OdString normalise(const OdString& location) {
   if (location.getLength() >= 9 && location.left(9) == L"memvfs://") return location;
@@ -240,10 +238,6 @@ LibraryManager& LibraryManager::instance() {
   return *manager;
 }
 
-OdString LibraryManager::lastError() const {
-  return g_lastError;
-}
-
 void LibraryManager::setReactor(std::shared_ptr<Library::Reactor> reactor) {
   std::lock_guard<std::recursive_mutex> lock(m_mutex);
   m_reactor = std::move(reactor);
@@ -258,29 +252,25 @@ std::shared_ptr<Library::Reactor> LibraryManager::reactor() const {
   return m_reactor;
 }
 
-std::shared_ptr<Library> LibraryManager::open(const OdString& location, bool readOnly) {
+LibraryResult LibraryManager::open(const OdString& location, bool readOnly) {
   return openOrCreate(location, readOnly, false, kLibraryUnitMillimeter, OdString());
 }
 
-std::shared_ptr<Library> LibraryManager::openChecked(const OdString& location,
-                                                     std::optional<LibraryUnit> createUnit) {
+LibraryResult LibraryManager::openChecked(const OdString& location,
+                                          std::optional<LibraryUnit> createUnit) {
   return openOrCreate(location, false, createUnit.has_value(),
                       createUnit.value_or(kLibraryUnitMillimeter), OdString(), true);
 }
 
-std::shared_ptr<Library> LibraryManager::create(const OdString& location, LibraryUnit unit,
-                                                const OdString& name) {
+LibraryResult LibraryManager::create(const OdString& location, LibraryUnit unit,
+                                     const OdString& name) {
   return openOrCreate(location, false, true, unit, name);
 }
 
-std::shared_ptr<Library> LibraryManager::openOrCreate(const OdString& location, bool readOnly,
-                                                      bool create, LibraryUnit unit,
-                                                      const OdString& name, bool checked) {
-  g_lastError = OdString();
-  if (location.isEmpty() || location == L":memory:") {
-    g_lastError = L"no library location given";
-    return nullptr;
-  }
+LibraryResult LibraryManager::openOrCreate(const OdString& location, bool readOnly, bool create,
+                                           LibraryUnit unit, const OdString& name, bool checked) {
+  if (location.isEmpty() || location == L":memory:")
+    return LibraryResult(ErrorCode::kNoLocation, L"no library location given");
   OdString key = normalise(location);
   std::shared_ptr<Library> lib;
   {
@@ -292,19 +282,18 @@ std::shared_ptr<Library> LibraryManager::openOrCreate(const OdString& location, 
     }
     lib.reset(new Library());
     OdString error;
-    if (!lib->m_store->open(key, readOnly, create, unit, name, error)) {
-      g_lastError = error.isEmpty() ? OdString(L"cannot open ") + key : error;
-      return nullptr;
-    }
+    if (ErrorCode code = lib->m_store->open(key, readOnly, create, unit, name, error);
+        code != ErrorCode::kNone)
+      return LibraryResult(code, error.isEmpty() ? OdString(L"cannot open ") + key : error);
     if (checked && !lib->m_store->isNew) {
       // A value no real object can have is the user's to mend, not a reason to refuse the file.
       std::vector<OdString> problems = fileProblems(*lib->m_store, 3, {});
       if (problems.size() > 3) problems.resize(3);
       if (!problems.empty()) {
-        g_lastError = location + L" is not consistent: " + problems.front();
+        OdString why = location + L" is not consistent: " + problems.front();
         for (std::size_t i = 1; i < problems.size(); ++i)
-          g_lastError += L"; " + problems[i];
-        return nullptr;
+          why += L"; " + problems[i];
+        return LibraryResult(ErrorCode::kInconsistent, why);
       }
     }
     lib->m_store->location = location;  // filename() answers the location as the caller gave it

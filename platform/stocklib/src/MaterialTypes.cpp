@@ -146,7 +146,7 @@ void setCustomValue(Object& holder, int list, const CustomProperty* property,
   Access::lists(holder)[list].push_back(Ref{0, v});
 }
 
-bool clearCustomValue(Object& holder, int list, const CustomProperty* property) {
+[[nodiscard]] bool clearCustomValue(Object& holder, int list, const CustomProperty* property) {
   KcSmartPtr<CustomValue> v = findCustomValue(holder, list, property);
   if (!v) return false;
   auto& items = Access::lists(holder)[list];

@@ -281,8 +281,9 @@ bool scaledEqualProfiles(const Profile* a, const Profile* b, double& scale) {
 void scaleProfile(Profile* profile, double scale) {
   if (auto* pp = dynamic_cast<ParametrizedProfile*>(profile)) {
     for (std::size_t i = 0; i < pp->dimension_count(); ++i)
-      if (pp->dimension_is_length(i) && pp->has_dimension(i))
-        pp->set_dimension(i, pp->dimension(i) * scale);
+      if (pp->dimension_is_length(i) && pp->has_dimension(i) &&
+          !pp->set_dimension(i, pp->dimension(i) * scale))
+        throw Exception("scaleProfile: a dimension within the count was refused");
   } else if (auto* cp = dynamic_cast<CustomProfile*>(profile)) {
     std::vector<OutlinePoint> outline = cp->outline();
     for (OutlinePoint& v : outline) {

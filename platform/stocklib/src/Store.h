@@ -57,9 +57,9 @@ class Store {
   explicit Store(Library& owner) : m_owner(owner) {}
   ~Store();
 
-  /// open: opens (or creates) the database; false with `error` set on failure.
-  bool open(const OdString& location, bool readOnly, bool create, LibraryUnit unit,
-            const OdString& name, OdString& error);
+  /// open: opens (or creates) the database; kNone, or why not with `error` naming it.
+  [[nodiscard]] ErrorCode open(const OdString& location, bool readOnly, bool create,
+                               LibraryUnit unit, const OdString& name, OdString& error);
 
   // Settings.
   OdString meta(const char* key) const;
@@ -81,7 +81,7 @@ class Store {
 
   // Writing.
   KcSmartPtr<Object> save(const Object& object, Object* self, IdMapping* mapping);
-  Library::RemoveResult remove(const Object* object);
+  [[nodiscard]] Library::RemoveResult remove(const Object* object);
   void remove(const std::set<ObjectKey>& keys, std::map<ObjectKey, Library::RemoveResult>& out);
   void copyAll(Library& source, IdMapping& mapping);
   /// inBulk: runs `work` in one transaction whose events are one onModified per touched type.

@@ -79,8 +79,8 @@ void Store::upgrade(int from) {
   txn.commit();
 }
 
-bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
-                 const OdString& name, OdString& error) {
+ErrorCode Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
+                      const OdString& name, OdString& error) {
   location = loc;
   std::string path;
   const char* vfs = nullptr;
@@ -89,22 +89,22 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
   if (mem) {
     if (!memvfs_registered()) {
       error = L"the in-memory file system is not registered";
-      return false;
+      return ErrorCode::kNoLocation;
     }
     OdString memName = loc.mid(9);
     if (memName.isEmpty()) {
       error = L"an in-memory location needs a file name";
-      return false;
+      return ErrorCode::kNoLocation;
     }
     auto file = MemFs::instance().open(memName, create && !ro);
     exists = file && file->size() > 0;
     if (!file) {
       error = OdString(L"no in-memory file ") + memName;
-      return false;
+      return ErrorCode::kNotFound;
     }
     if (!exists && (!create || ro)) {
       error = OdString(L"the in-memory file ") + memName + L" is empty";
-      return false;
+      return ErrorCode::kNotFound;
     }
     path = utf8(memName);
     vfs = "memvfs";
@@ -114,12 +114,12 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
     exists = ::stat(path.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) {
       error = loc + L" is not a file";
-      return false;
+      return ErrorCode::kNotALibrary;
     }
     if (exists && st.st_size == 0) exists = false;
     if (!exists && (!create || ro)) {
       error = OdString(L"no library file ") + loc;
-      return false;
+      return ErrorCode::kNotFound;
     }
     std::string dir = path.substr(0, path.find_last_of('/') + 1);
     if (dir.empty()) dir = ".";
@@ -127,7 +127,7 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
         (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)) {
       if (!exists) {
         error = loc + L": the folder is not writable";
-        return false;
+        return ErrorCode::kNotWritable;
       }
       ro = true;
     }
@@ -137,13 +137,13 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
   int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, vfs);
   if (rc != SQLITE_OK) {
     error = loc + L": " + OdString(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-    return false;
+    return ErrorCode::kDamaged;
   }
   sqlite3_extended_result_codes(db, 1);
   std::string unsafe;
   if (!harden(db, unsafe)) {
     error = loc + L": " + OdString::fromUtf8(unsafe);
-    return false;
+    return ErrorCode::kDamaged;
   }
   sqlite3_busy_timeout(db, 5000);  // another process's write transaction: wait, then fail
   try {
@@ -166,7 +166,7 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
       if (appId == 0 && version == 0 && s.step() && s.int64(0) == 0) exists = false;
       if (!exists && (!create || ro)) {
         error = OdString(L"no library file ") + loc;
-        return false;
+        return ErrorCode::kNotFound;
       }
     }
     if (!exists) {
@@ -175,12 +175,12 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
     } else {
       if (appId != kApplicationId) {
         error = loc + L" is not a library file";
-        return false;
+        return ErrorCode::kNotALibrary;
       }
       if (version > kSchemaVersion || version < 1) {
         error = OdString::formatted(L"%ls has schema version %d; this program reads 1 to %d",
                                     loc.c_str(), version, kSchemaVersion);
-        return false;
+        return ErrorCode::kUnknownVersion;
       }
       // Triggers and views would run or answer in the store's name: a file holding anything
       // the store does not make is refused, naming it.
@@ -190,7 +190,7 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
         for (const std::string& item : foreign)
           items += (items.empty() ? "" : ", ") + item;
         error = loc + L" holds what a library does not: " + OdString::fromUtf8(items);
-        return false;
+        return ErrorCode::kNotALibrary;
       }
       std::string answer;
       {
@@ -202,7 +202,7 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
       }
       if (answer != "ok") {
         error = loc + L" is damaged: " + OdString::fromUtf8(answer);
-        return false;
+        return ErrorCode::kDamaged;
       }
       if (version < kSchemaVersion && !ro) {
         try {
@@ -211,7 +211,7 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
           error = OdString::formatted(L"%ls: the upgrade from schema version %d to %d failed: ",
                                       loc.c_str(), version, kSchemaVersion) +
                   OdString(e.what());
-          return false;
+          return ErrorCode::kUpgradeFailed;
         }
         version = kSchemaVersion;
       }
@@ -225,9 +225,9 @@ bool Store::open(const OdString& loc, bool ro, bool create, LibraryUnit newUnit,
     unit = u == L"0" ? kLibraryUnitInch : kLibraryUnitMillimeter;
   } catch (const Exception& e) {
     error = OdString(e.what());
-    return false;
+    return ErrorCode::kDamaged;
   }
-  return true;
+  return ErrorCode::kNone;
 }
 
 std::string Store::listTable(const TypeDesc& t, const ListDesc& l) const {

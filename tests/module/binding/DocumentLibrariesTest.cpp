@@ -383,7 +383,8 @@ TEST_F(DocLibsTest, AnAdoptedPrimaryWithoutNamespacesIsSeededUnlessReadOnly) {
     profile = rect(makeLibrary("r.stocklib", {"t"}), 10);
     rect(makeLibrary("s.stocklib", {}), 100);  // the same profile, ten times larger
   }
-  auto held = stocklib::LibraryManager::instance().open(readOnly, true);
+  std::shared_ptr<stocklib::Library> held =
+      stocklib::LibraryManager::instance().open(readOnly, true);
   ASSERT_TRUE(held && held->isReadOnly());
 
   OdDbDatabasePtr one = odDbCreateDatabase(true), two = odDbCreateDatabase(true);

@@ -92,7 +92,7 @@ class EmbedFaults : public DocLibsTest {
     auto lib = stocklib::LibraryManager::instance().create(
         OdString(ext.c_str()), stocklib::kLibraryUnitMillimeter, OdString());
     EXPECT_TRUE(sltest::integrityOk(ext));
-    EXPECT_TRUE(lib) << stocklib::LibraryManager::instance().lastError().toUtf8();
+    EXPECT_TRUE(lib) << lib.message().toUtf8();
     if (!lib) return -1;
     EXPECT_EQ(lib->check(), std::vector<OdString>());
     return tagCount(lib);

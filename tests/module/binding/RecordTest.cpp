@@ -292,6 +292,6 @@ TEST_F(Record, ExportedEmbeddedLibraryOpensAsALibraryFile) {
       sldbtest::run(dir.path().toUtf8(), SLDB_TOOL_PATH, "export-embedded d.sldrw out.stocklib").rc,
       0);
   auto opened = stocklib::LibraryManager::instance().open(exported, true);
-  ASSERT_TRUE(opened) << stocklib::LibraryManager::instance().lastError().toUtf8();
+  ASSERT_TRUE(opened) << opened.message().toUtf8();
   EXPECT_TRUE(opened->get<stocklib::PropertyNamespace>(stocklib::NameKey(L"Exported")));
 }

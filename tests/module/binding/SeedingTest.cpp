@@ -27,7 +27,7 @@ class Seeding : public ::testing::Test {
 
   std::shared_ptr<stocklib::Library> create(const char* name) {
     auto lib = LibraryManager::instance().create(dir.file(name), kLibraryUnitMillimeter, L"");
-    EXPECT_TRUE(lib) << LibraryManager::instance().lastError().toUtf8();
+    EXPECT_TRUE(lib) << lib.message().toUtf8();
     return lib;
   }
   // Writes Support/NAME with `text`.

@@ -53,10 +53,9 @@ TEST_F(DocLibsTest, RegistryWrappersManagerAndRecordRebuildsHoldOnSeveralThreads
       if (manager.open(held->filename(), false) != held) ++wrong;
       // Made in the first round, then opened again once the last holder let it go.
       auto mine = manager.create(made, stocklib::kLibraryUnitMillimeter, OdString());
-      if (!mine || !manager.lastError().isEmpty()) ++wrong;
-      // Each thread has its own last error.
-      if (manager.open(dir.file("missing.stocklib"), true) || manager.lastError().isEmpty())
-        ++wrong;
+      if (!mine || !mine.message().isEmpty()) ++wrong;
+      auto missing = manager.open(dir.file("missing.stocklib"), true);
+      if (missing || missing.code() != stocklib::ErrorCode::kNotFound) ++wrong;
       // Suspends the rebuilds while it writes the record; the change below rebuilds at once.
       if (docs->openSecondary(own[t]->filename()) != own[t]) ++wrong;
       docs->stocklibManager(OdDb::kForWrite, true)

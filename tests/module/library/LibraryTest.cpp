@@ -28,7 +28,7 @@ class LibraryTest : public ::testing::Test {
  protected:
   std::shared_ptr<stocklib::Library> create(const char* name) {
     auto lib = LibraryManager::instance().create(dir.file(name), kLibraryUnitMillimeter, L"t");
-    EXPECT_TRUE(lib) << LibraryManager::instance().lastError().toUtf8();
+    EXPECT_TRUE(lib) << lib.message().toUtf8();
     return lib;
   }
   // A set in `ns` applying to `types`, with one property and one value definition named

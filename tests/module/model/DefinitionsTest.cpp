@@ -17,7 +17,7 @@ class DefinitionsTest : public ::testing::Test {
   void SetUp() override {
     lib = LibraryManager::instance().create(dir.file("d.stocklib"),
                                             stocklib::kLibraryUnitMillimeter, L"t");
-    ASSERT_TRUE(lib) << LibraryManager::instance().lastError().toUtf8();
+    ASSERT_TRUE(lib);
     auto ns = stocklib::PropertyNamespace::create(L"Arch");
     ns->set_visible(false);
     auto measure = stocklib::Measure::create(L"LENGTH")->save(lib);

@@ -40,7 +40,7 @@ class LibraryInterfaceTest : public ::testing::Test {
   void SetUp() override {
     store = LibraryManager::instance().create(dir.file("i.stocklib"),
                                               stocklib::kLibraryUnitMillimeter, L"t");
-    ASSERT_TRUE(store) << LibraryManager::instance().lastError().toUtf8();
+    ASSERT_TRUE(store);
     safety = stocklib::PropertyNamespace::create(L"Safety")->save(store);
     stocklib::PropertyNamespace::create(L"Unused")->save(store);
     // Sets for lines: Fire per instance, Escape for all; Smoke for circles only.
@@ -149,8 +149,8 @@ TEST_F(LibraryInterfaceTest, CreateSaveUniqueNamesAndClassChecks) {
   library->saveInto(def);
   EXPECT_EQ(library->storePropertyDefinition(def->id())->description(), L"metres to the exit");
 
-  auto otherStore = LibraryManager::instance().create(dir.file("o.stocklib"),
-                                                      stocklib::kLibraryUnitMillimeter, L"o");
+  std::shared_ptr<stocklib::Library> otherStore = LibraryManager::instance().create(
+      dir.file("o.stocklib"), stocklib::kLibraryUnitMillimeter, L"o");
   auto otherWrapper = sl_db::Library::get(otherStore);
   auto other = ILibrary::create(otherWrapper);
   other->saveInto(ns);

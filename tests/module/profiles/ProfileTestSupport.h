@@ -42,8 +42,9 @@ KcSmartPtr<stocklib::Profile> shape(const std::string& dims, const testsupport::
     EXPECT_GE(index, 0) << name;
     char* end = nullptr;
     const double number = std::strtod(value.c_str(), &end);
-    p->set_dimension(static_cast<std::size_t>(index),
-                     *end ? testsupport::number(row, value) : number);
+    EXPECT_TRUE(p->set_dimension(static_cast<std::size_t>(index),
+                                 *end ? testsupport::number(row, value) : number))
+        << name;
   }
   return KcSmartPtr<Profile>(p.get());
 }

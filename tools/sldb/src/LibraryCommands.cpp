@@ -164,8 +164,9 @@ namespace {
 
 // ---- Drawings ----
 
-std::string storeError() {
-  OdString error = stocklib::LibraryManager::instance().lastError();
+/// storeError: ": " and why the drawing's last open of a library failed; empty when no reason.
+std::string storeError(const sl_db::DocumentLibraries& docs) {
+  OdString error = docs.openFailure();
   return error.isEmpty() ? std::string() : ": " + error.toUtf8();
 }
 
@@ -348,7 +349,7 @@ class EmbedCommand final : public DrawingCommand {
             "embed", "make the primary library embedded (an external primary is copied into it)") {}
   int run(DrawingSession& drawing) override {
     auto library = drawing.libraries().openEmbeddedPrimary();
-    if (!library) throw Failure{"cannot embed a primary library" + storeError()};
+    if (!library) throw Failure{"cannot embed a primary library" + storeError(drawing.libraries())};
     std::cout << "primary: " << describe(library) << "\n";
     return 0;
   }
@@ -413,16 +414,9 @@ class SetPrimaryCommand final : public BindLibraryCommand {
     requireFile(drawing);
     OdString path = libraryPath(drawing);
     auto library = drawing.libraries().openPrimary(path);
-    if (!library) {
-      // Binding the old primary again may have cleared the reason: a checked open of the
-      // refused file (closed by now) gives it back.
-      std::string why = storeError();
-      OdString file = sl_db::detail::absoluteLibraryPath(path, drawing.db()->getFilename());
-      if (why.empty() && ut::fileExists(file) &&
-          !stocklib::LibraryManager::instance().openChecked(file))
-        why = storeError();
-      throw Failure{"cannot open or create the library " + m_library + why};
-    }
+    if (!library)
+      throw Failure{"cannot open or create the library " + m_library +
+                    storeError(drawing.libraries())};
     std::cout << "primary: " << describe(library) << "\n";
     return 0;
   }
@@ -448,7 +442,8 @@ class MovePrimaryCommand final : public LibraryFileCommand {
     if (m_repoint && !exists) throw Failure{"no library at " + m_library + " to re-point to"};
     if (!m_repoint && exists) throw Failure{m_library + " exists already"};
     auto library = docs.movePrimary(path, !m_repoint);
-    if (!library) throw Failure{"cannot move the primary library to " + m_library + storeError()};
+    if (!library)
+      throw Failure{"cannot move the primary library to " + m_library + storeError(docs)};
     std::cout << "primary: " << describe(library) << "\n";
     return 0;
   }
@@ -472,7 +467,8 @@ class AddSecondaryCommand final : public BindLibraryCommand {
     requireFile(drawing);
     auto library = drawing.libraries().openSecondary(libraryPath(drawing));
     if (!library)
-      throw Failure{"cannot open " + m_library + " as a secondary library" + storeError()};
+      throw Failure{"cannot open " + m_library + " as a secondary library" +
+                    storeError(drawing.libraries())};
     std::cout << "secondary: " << describe(library) << "\n";
     return 0;
   }
@@ -671,7 +667,7 @@ void libraryTour(const std::string& folder, const std::string& drawing) {
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
   std::cout << "1. its default secondary library is the shipped metric library, copied to\n   "
             << sl_db::defaultSecondaryLibraryPath(db.get()).toUtf8() << "\n";
-  if (!docs->secondary()) throw Failure{"the default library cannot be opened" + storeError()};
+  if (!docs->secondary()) throw Failure{"the default library cannot be opened" + storeError(*docs)};
   std::cout << "2. bound the drawing: "
             << (docs->primary() ? "a primary library" : "no primary library yet") << ", "
             << docs->secondaries().size() << " secondary library\n   holding "

@@ -70,8 +70,8 @@ std::shared_ptr<Library> openLibrary(const std::string& file, bool readOnly) {
     fail(file + ": no such file");
     return nullptr;
   }
-  std::shared_ptr<Library> lib = LibraryManager::instance().open(wide(absolute(file)), readOnly);
-  if (!lib) fail(file + ": " + LibraryManager::instance().lastError().toUtf8());
+  LibraryResult lib = LibraryManager::instance().open(wide(absolute(file)), readOnly);
+  if (!lib) fail(file + ": " + lib.message().toUtf8());
   return lib;
 }
 
@@ -241,8 +241,10 @@ int importXml(const Args& args) {
   } else {
     LibraryUnit libraryUnit = unit == kLibraryUnitInch ? kLibraryUnitInch : kLibraryUnitMillimeter;
     std::string stem = std::filesystem::path(file).stem().string();
-    lib = LibraryManager::instance().create(wide(absolute(file)), libraryUnit, wide(stem));
-    if (!lib) return fail(file + ": " + LibraryManager::instance().lastError().toUtf8());
+    LibraryResult made =
+        LibraryManager::instance().create(wide(absolute(file)), libraryUnit, wide(stem));
+    if (!made) return fail(file + ": " + made.message().toUtf8());
+    lib = made;
   }
   if (!lib) return kFailed;
   if (lib->isReadOnly()) return fail(file + " is read-only");
@@ -332,14 +334,13 @@ int importIfc(const Args& args) {
   if (!in) return fail(args.xml + ": cannot read");
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   bool exists = std::filesystem::exists(args.file);
-  std::shared_ptr<Library> lib = exists
-                                     ? openLibrary(args.file, false)
-                                     : LibraryManager::instance().create(
-                                           wide(absolute(args.file)), kLibraryUnitMillimeter,
-                                           wide(std::filesystem::path(args.file).stem().string()));
-  if (!lib)
-    return exists ? kFailed
-                  : fail(args.file + ": " + LibraryManager::instance().lastError().toUtf8());
+  LibraryResult opened = exists ? LibraryResult(openLibrary(args.file, false))
+                                : LibraryManager::instance().create(
+                                      wide(absolute(args.file)), kLibraryUnitMillimeter,
+                                      wide(std::filesystem::path(args.file).stem().string()));
+  if (!opened) return fail(args.file + ": " + opened.message().toUtf8());
+  std::shared_ptr<Library> lib = std::move(opened).value();
+  if (!lib) return kFailed;  // openLibrary told why
   if (lib->isReadOnly()) return fail(args.file + " is read-only");
   IfcImportSummary summary;
   try {
@@ -392,12 +393,11 @@ int check(const Args& args) {
     ++problems;
   };
   // Opening checks the file's kind, schema version and schema items; a refusal is the finding.
-  std::shared_ptr<Library> lib;
-  if (std::filesystem::exists(file))
-    lib = LibraryManager::instance().open(wide(absolute(file)), true);
+  LibraryResult lib = std::filesystem::exists(file)
+                          ? LibraryManager::instance().open(wide(absolute(file)), true)
+                          : LibraryResult(ErrorCode::kNotFound, L"no such file");
   if (!lib) {
-    report(std::filesystem::exists(file) ? LibraryManager::instance().lastError().toUtf8()
-                                         : "no such file");
+    report(lib.message().toUtf8());
     std::printf("check failed\n");
     return kFailed;
   }

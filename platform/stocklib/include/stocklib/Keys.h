@@ -28,7 +28,7 @@ class STOCKLIB_API Key {
   /// resolve: appends the key's field values as `library` stores them (a key that names other
   /// objects by their names answers their ids there); false when it names nothing there.
   /// Default: values().
-  virtual bool resolve(const Library& library, std::vector<detail::Value>& out) const;
+  [[nodiscard]] virtual bool resolve(const Library& library, std::vector<detail::Value>& out) const;
   /// objectType: the kind of object the key is restricted to (with its descendants); None when
   /// the key fits any type whose key has as many fields.
   virtual ObjectType objectType() const;

@@ -15,6 +15,7 @@
 
 #include "stocklib/Keys.h"
 #include "stocklib/Object.h"
+#include "stocklib/Result.h"
 #include "stocklib/StocklibExport.h"
 #include "stocklib/Types.h"
 
@@ -221,10 +222,10 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
 
   /// remove<T>: removes a stored object of this library (and the objects it owns).
   template <class T>
-  RemoveResult remove(const KcSmartPtr<T>& object) {
+  [[nodiscard]] RemoveResult remove(const KcSmartPtr<T>& object) {
     return removeObject(object.get());
   }
-  RemoveResult removeObject(const Object* object);
+  [[nodiscard]] RemoveResult removeObject(const Object* object);
   /// remove(keys, results): removes all of `keys` in one transaction, in an order that lets
   /// objects referring to each other go together; one result per key.
   void remove(const std::set<ObjectKey>& keys, std::map<ObjectKey, RemoveResult>& results);
@@ -286,27 +287,29 @@ class STOCKLIB_API Library : public std::enable_shared_from_this<Library> {
   std::unique_ptr<detail::Store> m_store;
 };
 
+/// LibraryResult: a library, or why it could not be opened or made (the message names the
+/// location and the failure in one line).
+using LibraryResult = Result<std::shared_ptr<Library>>;
+
 /// LibraryManager: opens and creates libraries; the same location gives the same Library while
 /// it is alive. Holds the one Reactor that every library reports to.
 class STOCKLIB_API LibraryManager {
  public:
   static LibraryManager& instance();
 
-  /// open: the library at `location` (a file path or "memvfs://NAME"); empty when the file is
-  /// missing, is not a library, has a newer schema or is damaged (see lastError()).
-  std::shared_ptr<Library> open(const OdString& location, bool readOnly);
+  /// open: the library at `location` (a file path or "memvfs://NAME"); fails when the file is
+  /// missing, is not a library, has a newer schema or is damaged.
+  LibraryResult open(const OdString& location, bool readOnly);
   /// openChecked: as open for writing (with `createUnit`, as create with that unit and no name),
   /// for a file someone else made (embedded in a drawing from elsewhere, or named by a user): an
   /// existing file this call opens must also pass Library::check (values no real object can have
-  /// excepted: they are readable, and the user's to mend), else it is closed and the answer is
-  /// empty, with lastError naming the first problems. A library open already is answered as it is.
-  std::shared_ptr<Library> openChecked(const OdString& location,
-                                       std::optional<LibraryUnit> createUnit = std::nullopt);
+  /// excepted: they are readable, and the user's to mend), else it is closed and the call fails
+  /// with kInconsistent, naming the first problems. A library open already is answered as it is.
+  LibraryResult openChecked(const OdString& location,
+                            std::optional<LibraryUnit> createUnit = std::nullopt);
   /// create: the library at `location`, making the file (with `unit` and `name`) when it does
-  /// not exist; empty on failure (see lastError()).
-  std::shared_ptr<Library> create(const OdString& location, LibraryUnit unit, const OdString& name);
-  /// lastError: why the last open or create of this thread failed; empty after a success.
-  OdString lastError() const;
+  /// not exist; fails as open does, and with kNotWritable when the folder is not writable.
+  LibraryResult create(const OdString& location, LibraryUnit unit, const OdString& name);
 
   /// setReactor: the reactor every event goes to; empty for none. The raw-pointer form does not
   /// own the reactor: the caller keeps it alive until it is replaced.
@@ -317,9 +320,8 @@ class STOCKLIB_API LibraryManager {
  private:
   LibraryManager();
   ~LibraryManager();
-  std::shared_ptr<Library> openOrCreate(const OdString& location, bool readOnly, bool create,
-                                        LibraryUnit unit, const OdString& name,
-                                        bool checked = false);
+  LibraryResult openOrCreate(const OdString& location, bool readOnly, bool create, LibraryUnit unit,
+                             const OdString& name, bool checked = false);
   mutable std::recursive_mutex m_mutex;
   std::map<OdString, std::weak_ptr<Library>> m_open;
   std::shared_ptr<Library::Reactor> m_reactor;

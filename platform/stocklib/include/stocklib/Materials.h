@@ -444,8 +444,8 @@ class STOCKLIB_API Composition : public Object {
   KcSmartPtr<Ply> insert_ply(std::size_t index, const Material* material, double thickness,
                              MaterialFunction function = kFunctionNone);
   /// remove_ply / swap_plies: false when an index is out of range.
-  bool remove_ply(std::size_t index);
-  bool swap_plies(std::size_t first, std::size_t second);
+  [[nodiscard]] bool remove_ply(std::size_t index);
+  [[nodiscard]] bool swap_plies(std::size_t first, std::size_t second);
   void clear_plies();
 
   uint32_t first_core_ply() const { return static_cast<uint32_t>(intField(F::first_core_ply)); }

@@ -85,7 +85,7 @@ class STOCKLIB_API MemFs {
   /// install: makes `file` (made detached, with the name it is to have) the file of its name,
   /// replacing any file of that name, whose holders keep its old bytes. Lets a caller fill a
   /// file completely before anyone can see it. False for a null file or an empty name.
-  bool install(const std::shared_ptr<MemFile>& file);
+  [[nodiscard]] bool install(const std::shared_ptr<MemFile>& file);
   bool exists(const OdString& name) const;
 
  private:

@@ -151,7 +151,7 @@ class STOCKLIB_API ParametrizedProfile : public Profile {
   /// dimension: its value; 0 when not set or out of range.
   double dimension(std::size_t index) const;
   /// set_dimension: false when out of range.
-  bool set_dimension(std::size_t index, double value);
+  [[nodiscard]] bool set_dimension(std::size_t index, double value);
   /// dimension_index: the index of the dimension of that name; -1 when the shape has none.
   int dimension_index(const OdString& name) const;
 
@@ -312,7 +312,8 @@ class STOCKLIB_API ProfileNameKey : public Key {
   /// values: the standard's name and the name, as given.
   void values(std::vector<detail::Value>& out) const override;
   /// resolve: the standard's id there and the name; false when the standard is not there.
-  bool resolve(const Library& library, std::vector<detail::Value>& out) const override;
+  [[nodiscard]] bool resolve(const Library& library,
+                             std::vector<detail::Value>& out) const override;
 
  private:
   OdString m_standard;
@@ -331,7 +332,8 @@ class STOCKLIB_API ProfileKey : public Key {
   const OdString& size() const { return m_size; }
   void values(std::vector<detail::Value>& out) const override;
   /// resolve: the profile name's id there and the size; false when the name is not there.
-  bool resolve(const Library& library, std::vector<detail::Value>& out) const override;
+  [[nodiscard]] bool resolve(const Library& library,
+                             std::vector<detail::Value>& out) const override;
 
  private:
   OdString m_standard;
