@@ -159,12 +159,16 @@ TEST(PaletteMaterial, EnumerationsKeepTheirOrderInGerman) {
         german->SetLanguage("de");
         german->AddCatalog("stocklib");
         wxTranslations::Set(german);
-        KcSmartPtr<Material> m = Material::create(L"Brick");
-        OdString labels;
-        for (const wchar_t* name : {L"DefaultFunction", L"CutPatternType"})
-          for (const auto& item : items(staticDefinition(m, name), m))
-            labels += item.first + L";";
-        std::fputs(labels.toUtf8().c_str(), stderr);
+        {
+          KcSmartPtr<Material> m = Material::create(L"Brick");
+          OdString labels;
+          for (const wchar_t* name : {L"DefaultFunction", L"CutPatternType"})
+            for (const auto& item : items(staticDefinition(m, name), m))
+              labels += item.first + L";";
+          std::fputs(labels.toUtf8().c_str(), stderr);
+        }
+        wxTranslations::Set(nullptr);  // deletes the catalogue, which the sanitizer would report
+        wxUninitialize();
         std::exit(0);
       },
       ::testing::ExitedWithCode(0),
