@@ -254,26 +254,12 @@ std::size_t countOf(const stocklib::Library& library) {
   return library.get(objects);
 }
 
-/// identifier: the name of a type as the list of object types spells it ("PropertySet").
-constexpr const char* identifier(stocklib::ObjectType type) {
-  switch (type) {
-#define SLDB_TYPE_IDENTIFIER(T, n) \
-  case stocklib::ObjectType::T:    \
-    return #T;
-    STOCKLIB_OBJECT_TYPES(SLDB_TYPE_IDENTIFIER, SLDB_TYPE_IDENTIFIER, SLDB_TYPE_IDENTIFIER)
-#undef SLDB_TYPE_IDENTIFIER
-    case stocklib::ObjectType::None:
-      break;
-  }
-  return "";
-}
-
 template <class T>
 std::string typeWord() {
   std::string word;
-  for (const char* c = identifier(stocklib::ObjectTraits<T>::type); *c; ++c) {
-    if (std::isupper(static_cast<unsigned char>(*c)) && !word.empty()) word += '-';
-    word += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+  for (char c : stocklib::objectTypeName(stocklib::ObjectTraits<T>::type).toUtf8()) {
+    if (std::isupper(static_cast<unsigned char>(c)) && !word.empty()) word += '-';
+    word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
   return word;
 }
