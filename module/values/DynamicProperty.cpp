@@ -160,6 +160,12 @@ bool DynamicProperty::isSet() const {
 }
 
 const DbProperty* DynamicProperty::stored(std::shared_ptr<const DbProperty>& copy) const {
+  // While the object stands as it was at the kept search, that search holds, and the cast had
+  // nothing to do then either: a palette asks isSet() before every read.
+  if (m_foundKept) {
+    const auto* dbObject = static_cast<const OdDbObject*>(m_object.get());
+    if (dbObject->isReadEnabled() && dbObject->changeCount() == m_foundAt) return m_found;
+  }
   if (!m_object) return nullptr;
   // A kept search was made on a drawing object: the object is one.
   const OdDbObject* dbObject = readable(m_object.get(), m_foundKept);

@@ -62,8 +62,9 @@ bool OdDbObject::isDBRO() const {
 OdDb::OpenMode OdDbObject::openMode() const {
   return m_impl->openCount > 0 ? m_impl->mode : OdDb::kNotOpen;
 }
+// Asked before every read of a stored value: answered without a call through the symbol table.
 bool OdDbObject::isReadEnabled() const {
-  return openMode() != OdDb::kNotOpen;
+  return m_impl->openCount > 0 && m_impl->mode != OdDb::kNotOpen;
 }
 bool OdDbObject::isWriteEnabled() const {
   return openMode() == OdDb::kForWrite;
