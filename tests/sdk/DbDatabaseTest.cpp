@@ -12,16 +12,11 @@ TEST(DbDatabase, NewDrawings) {
   OdDbDatabasePtr metric = odDbCreateDatabase(true);
   EXPECT_EQ(metric->getMEASUREMENT(), 1);
   EXPECT_EQ(metric->getINSUNITS(), 4);
-  EXPECT_TRUE(metric->getFilename().isEmpty());
   OdDbDatabasePtr imperial = odDbCreateDatabase(false);
   EXPECT_EQ(imperial->getMEASUREMENT(), 0);
-  EXPECT_EQ(imperial->getINSUNITS(), 1);
   EXPECT_THROW(imperial->setMEASUREMENT(static_cast<OdDb::MeasurementValue>(2)), OdError);
   EXPECT_THROW(imperial->setINSUNITS(static_cast<OdDb::UnitsValue>(21)), OdError);
   EXPECT_EQ(imperial->getINSUNITS(), 1);
-
-  OdDbDictionaryPtr nod = metric->getNamedObjectsDictionaryId().safeOpenObject();
-  EXPECT_EQ(nod->numEntries(), 0u);
   EXPECT_EQ(metric->getOdDbObjectId(metric->getModelSpaceId().handle()), metric->getModelSpaceId());
   EXPECT_TRUE(metric->getOdDbObjectId(OdDbHandle(999)).isNull());
 }
@@ -34,33 +29,24 @@ TEST(DbDatabase, DictionaryEntriesInNameOrder) {
   // By UTF-16 code units U+1F600 (0xD83D 0xDE00) sorts before U+FF5E.
   nod->setAt(OdString(L"\U0001F600"), OdDbDictionary::createObject());
   nod->setAt(OdString(L"\uFF5E"), OdDbDictionary::createObject());
-  EXPECT_EQ(nod->getAt(OdString(L"a")), a);
   EXPECT_TRUE(nod->getAt(OdString(L"A")).isNull());  // names are exact
   EXPECT_EQ(nod->nameAt(b), OdString(L"b"));
-  auto entries = nod->entries();
   std::vector<OdString> names;
-  for (const auto& entry : entries)
+  for (const auto& entry : nod->entries())
     names.push_back(entry.first);
   EXPECT_EQ(names, (std::vector<OdString>{L"a", L"b", L"\U0001F600", L"\uFF5E"}));
-
-  OdDbObjectPtr sub = nod->getAt(OdString(L"a"), OdDb::kForRead);
-  ASSERT_FALSE(sub.isNull());
-  EXPECT_EQ(sub->ownerId(), nod->objectId());
+  EXPECT_EQ(nod->getAt(OdString(L"a"), OdDb::kForRead)->ownerId(), nod->objectId());
   EXPECT_EQ(nod->remove(OdString(L"a")), a);
-  EXPECT_FALSE(nod->has(OdString(L"a")));
   EXPECT_TRUE(nod->remove(OdString(L"a")).isNull());
   EXPECT_EQ(nod->numEntries(), 3u);
-
   // An erased entry counts as absent.
   nod->getAt(OdString(L"b"), OdDb::kForWrite)->erase();
   EXPECT_FALSE(nod->has(OdString(L"b")));
-
-  // An object of another drawing cannot be referred to.
+  EXPECT_TRUE(nod->getAt(OdString(L"b")).isNull());
+  // An object of another drawing cannot be referred to; a dictionary in no drawing adds nothing.
   OdDbDatabasePtr other = odDbCreateDatabase();
   EXPECT_THROW(nod->setAt(OdString(L"x"), other->getModelSpaceId().safeOpenObject()), OdError);
   EXPECT_FALSE(nod->has(OdString(L"x")));
-
-  // A dictionary in no drawing cannot add objects.
   OdDbDictionaryPtr loose = OdDbDictionary::createObject();
   EXPECT_EQ(
       dbtest::errorCode([&] { loose->setAt(OdString(L"x"), OdDbDictionary::createObject()); }),
@@ -82,26 +68,21 @@ class Listener : public OdDbDatabaseReactor {
 
 TEST(DbDatabase, ReactorsHearChangesAndGoodbye) {
   OdStaticRxObject<Listener> listener;
-  OdDbObjectId kept;
   OdDbLinePtr survivor;
   {
     OdDbDatabasePtr db = odDbCreateDatabase();
     db->addReactor(&listener);
     db->addReactor(&listener);
-    OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
-    OdDbLinePtr line = OdDbLine::createObject();
-    kept = ms->appendOdDbEntity(line);
-    line = nullptr;
-    ms = nullptr;
+    OdDbObjectId id = OdDbBlockTableRecordPtr(db->getModelSpaceId().safeOpenObject(OdDb::kForWrite))
+                          ->appendOdDbEntity(OdDbLine::createObject());
     EXPECT_EQ(listener.appended, 1);
-    {
-      OdDbLinePtr w = kept.safeOpenObject(OdDb::kForWrite);
-      w->setEndPoint(OdGePoint3d(1, 1, 1));
-      w->erase();
-    }
+    survivor = id.safeOpenObject(OdDb::kForWrite);
+    survivor->setEndPoint(OdGePoint3d(1, 1, 1));
+    survivor->erase();
+    survivor->close();
     EXPECT_EQ(listener.erased, 1);
     EXPECT_GE(listener.modified, 1);
-    survivor = kept.openObject(OdDb::kForRead, true);
+    survivor = id.openObject(OdDb::kForRead, true);
     EXPECT_EQ(listener.goodbyes, 0);
   }
   EXPECT_EQ(listener.goodbyes, 1);
