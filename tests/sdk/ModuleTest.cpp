@@ -58,6 +58,19 @@ TEST(ModuleManager, LoadsInitialisesUnloadsAndReloads) {
     EXPECT_EQ(module->moduleFilePath(), OdString::fromUtf8(real));
     std::free(real);
     EXPECT_EQ(module->sysData(), mappedHandle(SDK_TEST_MODULE));
+    // The entry points: one module object, whatever handle a later call passes; the API version.
+    void* dl = module->sysData();
+    auto create = reinterpret_cast<OdrxCreateModuleObjectFn>(dlsym(dl, "odrxCreateModuleObject"));
+    auto version = reinterpret_cast<OdrxGetApiVersionFn>(dlsym(dl, "odrxGetAPIVersion"));
+    ASSERT_TRUE(create && version);
+    int token = 0;
+    OdModuleHandle handle = &token;
+    EXPECT_EQ(create(handle), module.get());
+    EXPECT_EQ(handle, &token);
+    EXPECT_EQ(module->sysData(), dl);
+    std::vector<int> v = {-1, -1, -1, -1};
+    version(v[0], v[1], v[2], v[3]);
+    EXPECT_EQ(v, (std::vector<int>{22, 4, 0, 0}));
     // The class the module registered makes objects through code inside the module.
     EXPECT_TRUE(odrxClassDictionary()->getAt(kThingClass)->create());
     auto listed = manager.loadedModules();
@@ -102,24 +115,6 @@ TEST(ModuleManager, FindsBareNamesOnTheSearchPathAndCountsLoads) {
   EXPECT_FALSE(odrxClassDictionary()->has(kThingClass));
   EXPECT_TRUE(manager.getModule(OdString(L"sdk_test_module")).isNull());
   manager.clearSearchPaths();
-}
-
-TEST(ModuleManager, CreateEntryPointMakesOneObjectAndKeepsLaterHandles) {
-  OdRxModulePtr module = odrxModuleManager()->loadModule(kModulePath);
-  void* dl = mappedHandle(SDK_TEST_MODULE);
-  auto create = reinterpret_cast<OdrxCreateModuleObjectFn>(dlsym(dl, "odrxCreateModuleObject"));
-  auto version = reinterpret_cast<OdrxGetApiVersionFn>(dlsym(dl, "odrxGetAPIVersion"));
-  ASSERT_NE(create, nullptr);
-  ASSERT_NE(version, nullptr);
-  int token = 0;
-  OdModuleHandle handle = &token;
-  EXPECT_EQ(create(handle), module.get());
-  EXPECT_EQ(handle, &token);
-  EXPECT_EQ(module->sysData(), dl);
-  std::vector<int> v = {-1, -1, -1, -1};
-  version(v[0], v[1], v[2], v[3]);
-  EXPECT_EQ(v, (std::vector<int>{22, 4, 0, 0}));
-  EXPECT_TRUE(odrxModuleManager()->unloadModule(module));
 }
 
 TEST(ModuleManager, BrokenModulesGiveClearErrorsAndStayUnloaded) {
