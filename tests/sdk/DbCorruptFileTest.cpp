@@ -30,9 +30,9 @@ void reseal(Bytes& b) {
   std::uint32_t c = crc32c(b, b.size() - 4);
   std::memcpy(b.data() + b.size() - 4, &c, 4);
 }
-template <class T>
-void poke(Bytes& b, std::size_t at, T value) {
-  std::memcpy(b.data() + at, &value, sizeof value);
+// Writes the `width` low bytes of `value` at `at` (the file is little-endian, as is the host).
+void poke(Bytes& b, std::size_t at, std::uint64_t value, std::size_t width) {
+  std::memcpy(b.data() + at, &value, width);
   reseal(b);
 }
 
@@ -112,7 +112,7 @@ TEST(DbCorruptFile, MissingForeignTruncatedAndFlippedFiles) {
   Bytes good = smallDrawing(dir);
   EXPECT_EQ(readInto(dir, good), eOk);
   Bytes newer = good;
-  poke<std::uint16_t>(newer, 8, 2);
+  poke(newer, 8, 2, 2);
   EXPECT_EQ(readInto(dir, newer), eUnsupportedVersion);
   for (std::size_t n = 0; n < good.size(); ++n) {
     OdResult r = readInto(dir, Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n)));
@@ -141,7 +141,7 @@ TEST(DbCorruptFile, AbsurdCountsAndSizes) {
     const char* what;
     std::size_t at;
     std::uint64_t value;
-    int width;
+    std::size_t width;
   } cases[] = {
       {"header size", 12, 0xFFFFFFF0u, 4},
       {"class count", l.classCount, 0xFFFFFFFFu, 4},
@@ -155,17 +155,13 @@ TEST(DbCorruptFile, AbsurdCountsAndSizes) {
   };
   for (const Case& c : cases) {
     Bytes bad = good;
-    if (c.width == 4) {
-      poke<std::uint32_t>(bad, c.at, static_cast<std::uint32_t>(c.value));
-    } else {
-      poke<std::uint64_t>(bad, c.at, c.value);
-    }
+    poke(bad, c.at, c.value, c.width);
     EXPECT_EQ(readInto(dir, bad), eBadDrawingFile) << c.what;
   }
   // The null handle on any object, also one that nothing refers to.
   for (std::size_t at : l.records) {
     Bytes bad = good;
-    poke<std::uint64_t>(bad, at, 0);
+    poke(bad, at, 0, 8);
     EXPECT_EQ(readInto(dir, bad), eBadDrawingFile) << "null handle at " << at;
   }
   // Bytes between the last object and the checksum, behind a valid checksum.

@@ -1,6 +1,6 @@
-// Drawings: new drawings, system variables, dictionaries, database reactors, and undo: snapshots
-// through the undo filer restore every value kind, extension data, erasure and additions since
-// the last mark.
+// Drawings and their objects: new drawings, system variables, dictionaries, the open/close
+// protocol, object and database reactors, and undo: snapshots through the undo filer restore
+// every value kind, extension data, erasure and additions since the last mark.
 #include <gtest/gtest.h>
 
 #include "DbDatabase.h"
@@ -67,30 +67,110 @@ class Listener : public OdDbDatabaseReactor {
   }
 };
 
-TEST(DbDatabase, ReactorsHearChangesAndGoodbye) {
+OdDbObjectId addLine(OdDbDatabase* db) {
+  OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+  return ms->appendOdDbEntity(OdDbLine::createObject());
+}
+
+TEST(DbObject, ReadersShareWriterExcludes) {
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  OdDbObjectId id = addLine(db);
+  OdDbObjectPtr r1 = id.openObject(OdDb::kForRead);
+  OdDbObjectPtr r2 = id.openObject(OdDb::kForRead);
+  ASSERT_FALSE(r2.isNull());
+  EXPECT_FALSE(r1->isWriteEnabled());
+  OdDbObjectPtr w;
+  EXPECT_EQ(id.openObject(w, OdDb::kForWrite), eWasOpenForRead);
+  EXPECT_TRUE(w.isNull());
+  EXPECT_THROW(r1->upgradeOpen(), OdError);  // another reader holds it
+  r1 = nullptr;                              // one reader left: the open goes on
+  EXPECT_TRUE(id.openObject(OdDb::kForWrite).isNull());
+  r2->upgradeOpen();
+  EXPECT_TRUE(r2->isWriteEnabled());
+  EXPECT_EQ(id.openObject(w, OdDb::kForRead), eWasOpenForWrite);
+  r2->downgradeOpen();
+  EXPECT_FALSE(r2->isWriteEnabled());
+  r2 = nullptr;  // the last pointer ends the open
+
+  OdDbLinePtr line = id.openObject(OdDb::kForWrite);
+  ASSERT_FALSE(line.isNull());
+  EXPECT_EQ(dbtest::errorCode([&] { id.safeOpenObject(OdDb::kForRead); }), eWasOpenForWrite);
+  line->close();
+  EXPECT_FALSE(line->isReadEnabled());  // close ends the open although the pointer remains
+  EXPECT_EQ(dbtest::errorCode([&] { line->startPoint(); }), 61);  // closed
+  line = id.safeOpenObject(OdDb::kForRead);
+  EXPECT_EQ(dbtest::errorCode([&] { line->setStartPoint(OdGePoint3d(1, 2, 3)); }), 62);
+  EXPECT_EQ(OdDbObjectId().openObject(w), eNullObjectId);
+  // A new object in no drawing is open for write.
+  OdDbCirclePtr circle = OdDbCircle::createObject();
+  circle->setRadius(2);
+  EXPECT_THROW(circle->setRadius(-1), OdError);
+}
+
+TEST(DbObject, ReactorsHearModifiedOnCloseAfterAChangeErasureAndGoodbye) {
+  OdStaticRxObject<dbtest::CountingObjectReactor> reactor;  // outlive the drawing that calls them
   OdStaticRxObject<Listener> listener;
   OdDbLinePtr survivor;
   {
     OdDbDatabasePtr db = odDbCreateDatabase();
     db->addReactor(&listener);
     db->addReactor(&listener);
-    OdDbObjectId id = OdDbBlockTableRecordPtr(db->getModelSpaceId().safeOpenObject(OdDb::kForWrite))
-                          ->appendOdDbEntity(OdDbLine::createObject());
+    OdDbObjectId id = addLine(db);
     EXPECT_EQ(listener.appended, 1);
-    survivor = id.safeOpenObject(OdDb::kForWrite);
-    survivor->setEndPoint(OdGePoint3d(1, 1, 1));
-    survivor->erase();
-    survivor->close();
-    EXPECT_EQ(listener.erased, 1);
-    EXPECT_GE(listener.modified, 1);
-    survivor = id.openObject(OdDb::kForRead, true);
+    {
+      OdDbObjectPtr o = id.safeOpenObject(OdDb::kForWrite);
+      o->addReactor(&reactor);
+      o->addReactor(&reactor);  // kept once
+    }
+    id.safeOpenObject(OdDb::kForRead);
+    EXPECT_EQ(reactor.modifiedCount, 0);  // opened for write and read but not changed
+    {
+      OdDbLinePtr line = id.safeOpenObject(OdDb::kForWrite);
+      line->setEndPoint(OdGePoint3d(5, 0, 0));
+      line->setEndPoint(OdGePoint3d(6, 0, 0));
+      EXPECT_EQ(reactor.modifiedCount, 0);  // not before the close
+    }
+    EXPECT_EQ(reactor.modifiedCount, 1);
+    EXPECT_TRUE(reactor.reopenedOnModified);  // closed before the reactor heard of it
+    OdDbLinePtr line = id.safeOpenObject(OdDb::kForWrite);
+    line->setColorIndex(3);
+    line->close();
+    EXPECT_EQ(reactor.modifiedCount, 2);
+    line = nullptr;
+    EXPECT_EQ(reactor.modifiedCount, 2);  // the close ended that open already
+
+    OdDbObjectPtr o = id.safeOpenObject(OdDb::kForWrite);
+    o->erase();
+    o = nullptr;
+    EXPECT_EQ(reactor.erasedCount, 1);
+    EXPECT_EQ(id.openObject(o), eWasErased);
+    o = id.openObject(OdDb::kForWrite, true);
+    ASSERT_FALSE(o.isNull());
+    o->erase(false);
+    o = nullptr;
+    EXPECT_FALSE(id.isErased());
+    EXPECT_EQ(reactor.erasedCount, 2);
+    const int heard = reactor.modifiedCount;
+    line = id.safeOpenObject(OdDb::kForWrite);
+    line->removeReactor(&reactor);
+    line->setColorIndex(4);
+    line = nullptr;
+    EXPECT_EQ(reactor.modifiedCount, heard);
+    EXPECT_EQ(OdDbBlockTableRecordPtr(db->getModelSpaceId().safeOpenObject())->entityIds().size(),
+              1u);
+
+    EXPECT_EQ(listener.erased, 2);
+    EXPECT_GE(listener.modified, 3);
+    survivor = id.safeOpenObject();
     EXPECT_EQ(listener.goodbyes, 0);
   }
   EXPECT_EQ(listener.goodbyes, 1);
   EXPECT_TRUE(listener.dictionaryOpenInGoodbye);  // objects still there during goodbye
   // An object held past its drawing stays usable and is in no drawing.
   EXPECT_EQ(survivor->database(), nullptr);
-  EXPECT_EQ(survivor->endPoint(), OdGePoint3d(1, 1, 1));
+  EXPECT_EQ(survivor->endPoint(), OdGePoint3d(6, 0, 0));
+  OdDbLine::createObject()->addReactor(&reactor);
+  EXPECT_EQ(reactor.goodbyeCount, 1);
 }
 
 TEST(DbUndo, RestoresSnapshotsSinceTheMark) {
