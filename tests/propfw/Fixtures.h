@@ -21,7 +21,8 @@ using WallObject = OdRxObjectImpl<Wall>;
 // A definition whose behaviour is given by functions; children are made on each request.
 class TestDefinition : public oa::PropertyDefinition {
  public:
-  using Getter = std::function<bool(tdx::PropertyValue&, const Wall&)>;
+  // The value of a wall; one of kind kNone when it cannot be read.
+  using Getter = std::function<tdx::PropertyValue(const Wall&)>;
   struct Spec {
     OdString name;
     OdString label;
@@ -34,11 +35,12 @@ class TestDefinition : public oa::PropertyDefinition {
     std::vector<Spec> children;
   };
   static Spec spec(OdString name, const oa::PropType* type = oa::PropType::String::getType(),
-                   Getter get = nullptr) {
+                   Getter get = nullptr, const oa::PropertyCategory* category = nullptr) {
     Spec s;
     s.name = std::move(name);
     s.type = type;
     s.get = std::move(get);
+    s.category = category;
     return s;
   }
 
@@ -64,7 +66,10 @@ class TestDefinition : public oa::PropertyDefinition {
   bool getValue(tdx::PropertyValue& value, const OdRxObject* object,
                 const OdRxObject*) const override {
     const Wall* wall = dynamic_cast<const Wall*>(object);
-    return wall && m_spec.get && m_spec.get(value, *wall);
+    tdx::PropertyValue got = wall && m_spec.get ? m_spec.get(*wall) : tdx::PropertyValue();
+    if (got.kind() == tdx::PropertyValue::kNone) return false;
+    got.swap(value);
+    return true;
   }
   bool getChildren(oa::PropertyDefinitionArray& children, const OdRxObject*,
                    const oa::PropertyOptions::Object&) const override {

@@ -24,23 +24,20 @@ KcSmartPtr<oa::PropertyCategory> category(const wchar_t* name, unsigned int weig
 TEST(PaletteText, SourceWithTwoDefinitionsAndAChild) {
   auto identity = category(L"Identity", 5);
   auto geometry = category(L"Geometry", 1);
-  TestDefinition::Spec name = TestDefinition::spec(L"Name", oa::PropType::String::getType(),
-                                                   [](PropertyValue& v, const Wall& w) {
-                                                     PropertyValue(w.name).swap(v);
-                                                     return true;
-                                                   });
-  name.category = identity.get();
+  TestDefinition::Spec name = TestDefinition::spec(
+      L"Name", oa::PropType::String::getType(), [](const Wall& w) { return PropertyValue(w.name); },
+      identity.get());
   TestDefinition::Spec height = TestDefinition::spec(
-      L"Height", oa::PropType::Real::getType(), [](PropertyValue& v, const Wall& w) {
-        v = w.hasHeight ? PropertyValue(w.height)
-                        : PropertyValue(PropertyValue::kReal, 0, PropertyValue::kNoValue);
-        return true;
-      });
-  height.category = geometry.get();
-  TestDefinition::Spec mm = TestDefinition::spec(
-      L"HeightMm", oa::PropType::Unsigned::getType(), [](PropertyValue& v, const Wall& w) {
-        v = PropertyValue::integer(static_cast<std::int64_t>(w.height * 1000), 8);
-        return w.hasHeight;
+      L"Height", oa::PropType::Real::getType(),
+      [](const Wall& w) {
+        return w.hasHeight ? PropertyValue(w.height)
+                           : PropertyValue(PropertyValue::kReal, 0, PropertyValue::kNoValue);
+      },
+      geometry.get());
+  TestDefinition::Spec mm =
+      TestDefinition::spec(L"HeightMm", oa::PropType::Unsigned::getType(), [](const Wall& w) {
+        return w.hasHeight ? PropertyValue::integer(static_cast<std::int64_t>(w.height * 1000), 8)
+                           : PropertyValue();
       });
   mm.label = L"Height in mm";
   mm.readOnly = true;
