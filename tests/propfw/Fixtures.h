@@ -83,17 +83,16 @@ class TestDefinition : public oa::PropertyDefinition {
   OdStaticRxObject<oa::CategoryAttributeImpl> m_category;
 };
 
-// A source listing fixed definitions for walls when the flag bits `bits` are asked for.
+// A source listing fixed definitions for walls.
 class TestSource : public oa::PropertySource {
  public:
-  TestSource(OdString name, std::vector<oa::PropertyDefinitionPtr> definitions,
-             std::uint32_t bits = oa::PropertyOptions::kStatic)
-      : m_name(std::move(name)), m_definitions(std::move(definitions)), m_bits(bits) {}
+  TestSource(OdString name, std::vector<oa::PropertyDefinitionPtr> definitions)
+      : m_name(std::move(name)), m_definitions(std::move(definitions)) {}
   ut::UUID GUID() const override { return ut::UUID::s_cURLNameSpace.generate(m_name); }
   OdString name() const override { return m_name; }
   bool getPropertyDefinitions(oa::PropertyDefinitionArray& out, const OdRxObject* object,
-                              const oa::PropertyOptions::Object& options) const override {
-    if (!(options.flags() & m_bits) || !dynamic_cast<const Wall*>(object)) return false;
+                              const oa::PropertyOptions::Object&) const override {
+    if (!dynamic_cast<const Wall*>(object)) return false;
     return getPropertyDefinitions(out, nullptr, oa::PropertyOptions::Type());
   }
   bool getPropertyDefinitions(oa::PropertyDefinitionArray& out, const OdRxClass*,
@@ -106,7 +105,6 @@ class TestSource : public oa::PropertySource {
  private:
   OdString m_name;
   std::vector<oa::PropertyDefinitionPtr> m_definitions;
-  std::uint32_t m_bits;
 };
 
 }  // namespace fixtures

@@ -50,8 +50,7 @@ TEST(PaletteText, SourceWithTwoDefinitionsAndAChild) {
       OdString(L"TEST"), ut::UUID::s_cURLNameSpace.generate("http://test/palette"));
   manager.add(source);
   manager.add(OdRxObjectImpl<TestSource>::createObject(OdString(L"Custom"),
-                                                       std::vector<oa::PropertyDefinitionPtr>{},
-                                                       oa::PropertyOptions::kDynamic));
+                                                       std::vector<oa::PropertyDefinitionPtr>{}));
 
   // The walls' part of the palette, with what the height rows show.
   auto walls = [](const wchar_t* height, const wchar_t* mm) {
