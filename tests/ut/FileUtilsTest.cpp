@@ -34,19 +34,29 @@ class Files : public testing::Test {
 
 }  // namespace
 
-TEST_F(Files, ExistenceOfFilesAndFoldersAndRemovingFilesOnly) {
-  write("f\xc3\xa9.txt", "x");
-  ASSERT_EQ(mkdir(path("sub").c_str(), 0755), 0);
+TEST_F(Files, ExistenceAndFailedCopiesAndRemovalsThatLeaveEverythingAsItWas) {
+  const std::string source = "f\xc3\xa9.txt";
+  write(source, "data");
+  ASSERT_EQ(mkdir(path("folder").c_str(), 0755), 0);
   ASSERT_EQ(symlink(path("gone").c_str(), path("dangling").c_str()), 0);
-  EXPECT_TRUE(ut::fileExists(od("f\xc3\xa9.txt")));
-  EXPECT_TRUE(ut::fileExists(od("sub/")));
+  EXPECT_TRUE(ut::fileExists(od(source)));
+  EXPECT_TRUE(ut::fileExists(od("folder/")));
   EXPECT_FALSE(ut::fileExists(od("dangling")));
   EXPECT_FALSE(ut::fileExists(OdString()));
-  EXPECT_TRUE(ut::removeFile(od("f\xc3\xa9.txt")));
-  EXPECT_FALSE(ut::fileExists(od("f\xc3\xa9.txt")));
-  EXPECT_FALSE(ut::removeFile(od("f\xc3\xa9.txt")));
-  EXPECT_FALSE(ut::removeFile(od("sub")));
-  EXPECT_TRUE(ut::fileExists(od("sub")));
+  EXPECT_FALSE(ut::copyFile(od("missing"), od("t1"), true));
+  EXPECT_FALSE(ut::copyFile(od("folder"), od("t2"), true));
+  EXPECT_FALSE(ut::copyFile(od(source), od("no/such/folder/t3"), true));
+  EXPECT_FALSE(ut::copyFile(od(source), od("folder"), true));  // a folder is not replaced
+  EXPECT_FALSE(ut::copyFile(OdString(), od("t4"), true));
+  EXPECT_FALSE(ut::copyFile(od(source), OdString(), true));
+  // A source whose reading fails at once (the process's memory at address 0).
+  EXPECT_FALSE(ut::copyFile(OdString(L"/proc/self/mem"), od("t5"), true));
+  EXPECT_EQ(entries(), 3);  // no partial copy stayed
+  EXPECT_FALSE(ut::removeFile(od("folder")));
+  EXPECT_TRUE(ut::fileExists(od("folder")));
+  EXPECT_TRUE(ut::removeFile(od(source)));
+  EXPECT_FALSE(ut::fileExists(od(source)));
+  EXPECT_FALSE(ut::removeFile(od(source)));
 }
 
 TEST_F(Files, CopyPlacesACompleteCopyAndHonoursOverwrite) {
@@ -79,19 +89,4 @@ TEST_F(Files, CopyPlacesACompleteCopyAndHonoursOverwrite) {
   EXPECT_TRUE(ut::copyFile(od(deep + "/x"), od(deep + "/copied"), false));
   EXPECT_EQ(read(deep + "/copied"), "x");
   EXPECT_EQ(entries(), 5);
-}
-
-TEST_F(Files, FailedCopiesLeaveNoPartialFile) {
-  write("source", "data");
-  ASSERT_EQ(mkdir(path("folder").c_str(), 0755), 0);
-  EXPECT_FALSE(ut::copyFile(od("missing"), od("t1"), true));
-  EXPECT_FALSE(ut::copyFile(od("folder"), od("t2"), true));
-  EXPECT_FALSE(ut::copyFile(od("source"), od("no/such/folder/t3"), true));
-  EXPECT_FALSE(ut::copyFile(od("source"), od("folder"), true));  // a folder is not replaced
-  EXPECT_FALSE(ut::copyFile(OdString(), od("t4"), true));
-  EXPECT_FALSE(ut::copyFile(od("source"), OdString(), true));
-  // A source whose reading fails at once (the process's memory at address 0).
-  EXPECT_FALSE(ut::copyFile(OdString(L"/proc/self/mem"), od("t5"), true));
-  EXPECT_EQ(entries(), 2);
-  EXPECT_EQ(read("source"), "data");
 }
