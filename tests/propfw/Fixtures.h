@@ -15,42 +15,38 @@ struct Wall : OdRxObject {
   OdString name = L"Outer wall";
   bool hasHeight = true;
   double height = 2.75;
-  std::int64_t kind = 2;
-  bool locked = false;
 };
 using WallObject = OdRxObjectImpl<Wall>;
-
-inline const Wall* asWall(const OdRxObject* object) {
-  return dynamic_cast<const Wall*>(object);
-}
 
 // A definition whose behaviour is given by functions; children are made on each request.
 class TestDefinition : public oa::PropertyDefinition {
  public:
-  using Getter = std::function<bool(tdx::PropertyValue&, const Wall&)>;
-  using Setter = std::function<bool(Wall&, const tdx::PropertyValue&)>;
+  // The value of a wall; one of kind kNone when it cannot be read.
+  using Getter = std::function<tdx::PropertyValue(const Wall&)>;
   struct Spec {
     OdString name;
     OdString label;
     const oa::PropType* type = oa::PropType::String::getType();
     Getter get;
-    Setter set;
     const oa::PropertyCategory* category = nullptr;
-    unsigned int weight = oa::CategoryAttribute::s_cDefaultPropertyWeight;
     bool readOnly = false;
     const oa::PropertyNamespace* ns = nullptr;
     KcSmartPtr<const oa::Attribute> extra;  // answered for its own class
     std::vector<Spec> children;
   };
+  static Spec spec(OdString name, const oa::PropType* type = oa::PropType::String::getType(),
+                   Getter get = nullptr, const oa::PropertyCategory* category = nullptr) {
+    Spec s;
+    s.name = std::move(name);
+    s.type = type;
+    s.get = std::move(get);
+    s.category = category;
+    return s;
+  }
 
-  TestDefinition(Spec spec, oa::PropertyDefinitionPtr parent)
-      : m_spec(std::move(spec)),
-        m_parent(std::move(parent)),
-        m_category(m_spec.category, m_spec.weight) {}
-
-  static oa::PropertyDefinitionPtr make(const Spec& spec,
-                                        oa::PropertyDefinitionPtr parent = nullptr) {
-    return KcRxObjectImpl<TestDefinition>::createObject(spec, parent);
+  explicit TestDefinition(Spec spec) : m_spec(std::move(spec)), m_category(m_spec.category) {}
+  static oa::PropertyDefinitionPtr make(const Spec& spec) {
+    return KcRxObjectImpl<TestDefinition>::createObject(spec);
   }
 
   ut::UUID GUID() const override {
@@ -69,43 +65,35 @@ class TestDefinition : public oa::PropertyDefinition {
   bool isReadOnly(const OdRxObject*, const OdRxObject*) const override { return m_spec.readOnly; }
   bool getValue(tdx::PropertyValue& value, const OdRxObject* object,
                 const OdRxObject*) const override {
-    const Wall* wall = asWall(object);
-    return wall && m_spec.get && m_spec.get(value, *wall);
-  }
-  bool setValue(OdRxObject* object, const tdx::PropertyValue& value,
-                const OdRxObject*) const override {
-    Wall* wall = dynamic_cast<Wall*>(object);
-    return wall && m_spec.set && !m_spec.readOnly && m_spec.set(*wall, value);
+    const Wall* wall = dynamic_cast<const Wall*>(object);
+    tdx::PropertyValue got = wall && m_spec.get ? m_spec.get(*wall) : tdx::PropertyValue();
+    if (got.kind() == tdx::PropertyValue::kNone) return false;
+    got.swap(value);
+    return true;
   }
   bool getChildren(oa::PropertyDefinitionArray& children, const OdRxObject*,
                    const oa::PropertyOptions::Object&) const override {
-    for (const Spec& child : m_spec.children) {
-      children.append(make(child, oa::PropertyDefinitionPtr(const_cast<TestDefinition*>(this))));
-    }
+    for (const Spec& child : m_spec.children)
+      children.append(make(child));
     return !m_spec.children.empty();
   }
-  oa::PropertyDefinitionPtr getParent() const override { return m_parent; }
 
  private:
   Spec m_spec;
-  oa::PropertyDefinitionPtr m_parent;
   OdStaticRxObject<oa::CategoryAttributeImpl> m_category;
 };
 
-// A source listing fixed definitions for walls when the flag bits `bits` are asked for.
+// A source listing fixed definitions for walls.
 class TestSource : public oa::PropertySource {
  public:
-  TestSource(OdString name, std::vector<oa::PropertyDefinitionPtr> definitions,
-             std::uint32_t bits = oa::PropertyOptions::kStatic)
-      : m_name(std::move(name)), m_definitions(std::move(definitions)), m_bits(bits) {}
+  TestSource(OdString name, std::vector<oa::PropertyDefinitionPtr> definitions)
+      : m_name(std::move(name)), m_definitions(std::move(definitions)) {}
   ut::UUID GUID() const override { return ut::UUID::s_cURLNameSpace.generate(m_name); }
   OdString name() const override { return m_name; }
   bool getPropertyDefinitions(oa::PropertyDefinitionArray& out, const OdRxObject* object,
-                              const oa::PropertyOptions::Object& options) const override {
-    if (!(options.flags() & m_bits) || !asWall(object)) return false;
-    for (const auto& d : m_definitions)
-      out.append(d);
-    return !m_definitions.empty();
+                              const oa::PropertyOptions::Object&) const override {
+    if (!dynamic_cast<const Wall*>(object)) return false;
+    return getPropertyDefinitions(out, nullptr, oa::PropertyOptions::Type());
   }
   bool getPropertyDefinitions(oa::PropertyDefinitionArray& out, const OdRxClass*,
                               const oa::PropertyOptions::Type&) const override {
@@ -117,7 +105,6 @@ class TestSource : public oa::PropertySource {
  private:
   OdString m_name;
   std::vector<oa::PropertyDefinitionPtr> m_definitions;
-  std::uint32_t m_bits;
 };
 
 }  // namespace fixtures

@@ -21,74 +21,39 @@ std::optional<T> read(const PropertyValue& value, const T& kept = T()) {
   return std::nullopt;
 }
 
-// Each blocking state bit makes get() refuse; other bits of the state word do not block.
+// `value` reads as `expected` under state bits that do not block, and each blocking bit makes
+// get() refuse.
 template <class T>
-void expectStateBlocks(PropertyValue value, const T& kept) {
+void expectStateBlocks(PropertyValue value, const T& expected, const T& kept) {
   for (std::uint32_t bit :
        {std::uint32_t(PropertyValue::kNoValue), std::uint32_t(PropertyValue::kVaries)}) {
     value.setState(bit | 0x30u);
     EXPECT_FALSE(read(value, kept)) << "kind " << value.kind() << ", state " << bit;
   }
   value.setState(0x30u);
-  EXPECT_NE(read(value, kept).value_or(kept), kept) << "kind " << value.kind();
+  EXPECT_EQ(read(value, kept), expected) << "kind " << value.kind();
 }
 
 }  // namespace
 
-TEST(PropertyValue, EachKindFromItsConstructor) {
+TEST(PropertyValue, StateBitsBlockReading) {
   PropertyValue none;
   EXPECT_EQ(none.kind(), PropertyValue::kNone);
-  EXPECT_EQ(none.state(), PropertyValue::kNoValue);
   EXPECT_FALSE(none.hasValue());
-
-  PropertyValue yes(true);
-  EXPECT_EQ(yes.kind(), PropertyValue::kBoolean);
-  EXPECT_EQ(yes.payload(), 1u);
-  EXPECT_EQ(yes.state(), 0u);
-  EXPECT_EQ(read<bool>(yes), true);
-
-  PropertyValue real(2.5);
-  EXPECT_EQ(real.kind(), PropertyValue::kReal);
+  EXPECT_EQ(PropertyValue(true).payload(), 1u);
   double bits = 0;
-  std::uint64_t payload = real.payload();
+  std::uint64_t payload = PropertyValue(2.5).payload();
   std::memcpy(&bits, &payload, sizeof bits);
   EXPECT_EQ(bits, 2.5);
-  EXPECT_EQ(read<double>(real), 2.5);
-
-  PropertyValue integer = PropertyValue::integer(-7, 0x30);
-  EXPECT_EQ(integer.kind(), PropertyValue::kInteger);
-  EXPECT_EQ(integer.state(), 0x30u);
-  EXPECT_EQ(read<std::int64_t>(integer), -7);
-
-  PropertyValue text(OdString(L"Concrete"));
-  EXPECT_EQ(text.kind(), PropertyValue::kString);
-  EXPECT_NE(text.payload(), 0u);
-  EXPECT_EQ(read<OdString>(text), OdString(L"Concrete"));
-
+  expectStateBlocks(PropertyValue(true), true, false);
+  expectStateBlocks(PropertyValue(2.5), 2.5, 0.0);
+  expectStateBlocks(PropertyValue::integer(-7), std::int64_t(-7), std::int64_t(0));
+  expectStateBlocks(PropertyValue(L"a"), OdString(L"a"), OdString(L"kept"));
   // Asking for another kind answers false and leaves the output alone.
-  EXPECT_FALSE(read(real, OdString(L"kept")));
-  EXPECT_FALSE(read(text, 2.5));
-}
-
-TEST(PropertyValue, StateBitsBlockReading) {
-  PropertyValue absent(PropertyValue::kString, 0, PropertyValue::kNoValue);
-  EXPECT_FALSE(read(absent, OdString(L"kept")));
-  EXPECT_FALSE(absent.hasValue());
-
-  PropertyValue varies(L"a");
-  varies.setState(PropertyValue::kVaries);
-  EXPECT_TRUE(varies.varies());
-  expectStateBlocks(PropertyValue(true), false);
-  expectStateBlocks(PropertyValue(2.5), 0.0);
-  expectStateBlocks(PropertyValue::integer(-7), std::int64_t(0));
-  expectStateBlocks(PropertyValue(L"a"), OdString(L"kept"));
-
+  EXPECT_FALSE(read(PropertyValue(2.5), OdString(L"kept")));
+  EXPECT_FALSE(read(PropertyValue(L"a"), 2.5));
   EXPECT_EQ(read(PropertyValue(PropertyValue::kString, 0, 0), OdString(L"kept")), OdString());
-
-  PropertyValue nullText(static_cast<const wchar_t*>(nullptr));
-  EXPECT_EQ(nullText.kind(), PropertyValue::kString);
-  EXPECT_FALSE(nullText.hasValue());
-
+  EXPECT_FALSE(PropertyValue(static_cast<const wchar_t*>(nullptr)).hasValue());
   // A raw payload for a string would name memory the value does not own.
   EXPECT_THROW(PropertyValue(PropertyValue::kString, 42, 0), OdError);
 }
@@ -100,17 +65,12 @@ TEST(PropertyValue, CopiesOwnTheirTextAndSwapExchanges) {
   EXPECT_EQ(a, b);
   a = PropertyValue(L"changed");
   EXPECT_EQ(read<OdString>(b), OdString(L"first"));
-
   PropertyValue c(1.5);
   a.swap(c);
   EXPECT_EQ(read<double>(a), 1.5);
-  EXPECT_EQ(read<OdString>(c), OdString(L"changed"));
-
   PropertyValue moved(std::move(c));
   EXPECT_EQ(read<OdString>(moved), OdString(L"changed"));
   EXPECT_FALSE(c.hasValue());  // NOLINT(bugprone-use-after-move): moved-from state is defined
-
-  EXPECT_NE(PropertyValue(L"x"), PropertyValue(L"y"));
   EXPECT_NE(PropertyValue(true), PropertyValue::integer(1));
   EXPECT_TRUE(PropertyValue::integer(3, 0x30).sameContent(PropertyValue::integer(3)));
   EXPECT_FALSE(PropertyValue::integer(3, 0x30) == PropertyValue::integer(3));

@@ -1,4 +1,6 @@
-// Drawings: new drawings, system variables, dictionaries, database reactors.
+// Drawings and their objects: new drawings, system variables, dictionaries, the open/close
+// protocol, object and database reactors, and undo: snapshots through the undo filer restore
+// every value kind, extension data, erasure and additions since the last mark.
 #include <gtest/gtest.h>
 
 #include "DbDatabase.h"
@@ -8,22 +10,16 @@
 
 namespace {
 
-TEST(DbDatabase, NewDrawings) {
-  OdDbDatabasePtr metric = odDbCreateDatabase(true);
-  EXPECT_EQ(metric->getMEASUREMENT(), 1);
-  EXPECT_EQ(metric->getINSUNITS(), 4);
-  EXPECT_TRUE(metric->getFilename().isEmpty());
-  OdDbDatabasePtr imperial = odDbCreateDatabase(false);
-  EXPECT_EQ(imperial->getMEASUREMENT(), 0);
-  EXPECT_EQ(imperial->getINSUNITS(), 1);
-  EXPECT_THROW(imperial->setMEASUREMENT(static_cast<OdDb::MeasurementValue>(2)), OdError);
-  EXPECT_THROW(imperial->setINSUNITS(static_cast<OdDb::UnitsValue>(21)), OdError);
-  EXPECT_EQ(imperial->getINSUNITS(), 1);
+using dbtest::AllKinds;
 
-  OdDbDictionaryPtr nod = metric->getNamedObjectsDictionaryId().safeOpenObject();
-  EXPECT_EQ(nod->numEntries(), 0u);
-  EXPECT_EQ(metric->getOdDbObjectId(metric->getModelSpaceId().handle()), metric->getModelSpaceId());
-  EXPECT_TRUE(metric->getOdDbObjectId(OdDbHandle(999)).isNull());
+TEST(DbDatabase, NewDrawings) {
+  OdDbDatabasePtr db = odDbCreateDatabase(false);
+  EXPECT_EQ(db->getMEASUREMENT(), 0);
+  EXPECT_THROW(db->setMEASUREMENT(static_cast<OdDb::MeasurementValue>(2)), OdError);
+  EXPECT_THROW(db->setINSUNITS(static_cast<OdDb::UnitsValue>(21)), OdError);
+  EXPECT_EQ(db->getINSUNITS(), 1);
+  EXPECT_EQ(db->getOdDbObjectId(db->getModelSpaceId().handle()), db->getModelSpaceId());
+  EXPECT_TRUE(db->getOdDbObjectId(OdDbHandle(999)).isNull());
 }
 
 TEST(DbDatabase, DictionaryEntriesInNameOrder) {
@@ -34,33 +30,24 @@ TEST(DbDatabase, DictionaryEntriesInNameOrder) {
   // By UTF-16 code units U+1F600 (0xD83D 0xDE00) sorts before U+FF5E.
   nod->setAt(OdString(L"\U0001F600"), OdDbDictionary::createObject());
   nod->setAt(OdString(L"\uFF5E"), OdDbDictionary::createObject());
-  EXPECT_EQ(nod->getAt(OdString(L"a")), a);
   EXPECT_TRUE(nod->getAt(OdString(L"A")).isNull());  // names are exact
   EXPECT_EQ(nod->nameAt(b), OdString(L"b"));
-  auto entries = nod->entries();
   std::vector<OdString> names;
-  for (const auto& entry : entries)
+  for (const auto& entry : nod->entries())
     names.push_back(entry.first);
   EXPECT_EQ(names, (std::vector<OdString>{L"a", L"b", L"\U0001F600", L"\uFF5E"}));
-
-  OdDbObjectPtr sub = nod->getAt(OdString(L"a"), OdDb::kForRead);
-  ASSERT_FALSE(sub.isNull());
-  EXPECT_EQ(sub->ownerId(), nod->objectId());
+  EXPECT_EQ(nod->getAt(OdString(L"a"), OdDb::kForRead)->ownerId(), nod->objectId());
   EXPECT_EQ(nod->remove(OdString(L"a")), a);
-  EXPECT_FALSE(nod->has(OdString(L"a")));
   EXPECT_TRUE(nod->remove(OdString(L"a")).isNull());
   EXPECT_EQ(nod->numEntries(), 3u);
-
   // An erased entry counts as absent.
   nod->getAt(OdString(L"b"), OdDb::kForWrite)->erase();
   EXPECT_FALSE(nod->has(OdString(L"b")));
-
-  // An object of another drawing cannot be referred to.
+  EXPECT_TRUE(nod->getAt(OdString(L"b")).isNull());
+  // An object of another drawing cannot be referred to; a dictionary in no drawing adds nothing.
   OdDbDatabasePtr other = odDbCreateDatabase();
   EXPECT_THROW(nod->setAt(OdString(L"x"), other->getModelSpaceId().safeOpenObject()), OdError);
   EXPECT_FALSE(nod->has(OdString(L"x")));
-
-  // A dictionary in no drawing cannot add objects.
   OdDbDictionaryPtr loose = OdDbDictionary::createObject();
   EXPECT_EQ(
       dbtest::errorCode([&] { loose->setAt(OdString(L"x"), OdDbDictionary::createObject()); }),
@@ -80,35 +67,168 @@ class Listener : public OdDbDatabaseReactor {
   }
 };
 
-TEST(DbDatabase, ReactorsHearChangesAndGoodbye) {
+OdDbObjectId addLine(OdDbDatabase* db) {
+  OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+  return ms->appendOdDbEntity(OdDbLine::createObject());
+}
+
+TEST(DbObject, ReadersShareWriterExcludes) {
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  OdDbObjectId id = addLine(db);
+  OdDbObjectPtr r1 = id.openObject(OdDb::kForRead);
+  OdDbObjectPtr r2 = id.openObject(OdDb::kForRead);
+  ASSERT_FALSE(r2.isNull());
+  EXPECT_FALSE(r1->isWriteEnabled());
+  OdDbObjectPtr w;
+  EXPECT_EQ(id.openObject(w, OdDb::kForWrite), eWasOpenForRead);
+  EXPECT_TRUE(w.isNull());
+  EXPECT_THROW(r1->upgradeOpen(), OdError);  // another reader holds it
+  r1 = nullptr;                              // one reader left: the open goes on
+  EXPECT_TRUE(id.openObject(OdDb::kForWrite).isNull());
+  r2->upgradeOpen();
+  EXPECT_TRUE(r2->isWriteEnabled());
+  EXPECT_EQ(id.openObject(w, OdDb::kForRead), eWasOpenForWrite);
+  r2->downgradeOpen();
+  EXPECT_FALSE(r2->isWriteEnabled());
+  r2 = nullptr;  // the last pointer ends the open
+
+  OdDbLinePtr line = id.openObject(OdDb::kForWrite);
+  ASSERT_FALSE(line.isNull());
+  EXPECT_EQ(dbtest::errorCode([&] { id.safeOpenObject(OdDb::kForRead); }), eWasOpenForWrite);
+  line->close();
+  EXPECT_FALSE(line->isReadEnabled());  // close ends the open although the pointer remains
+  EXPECT_EQ(dbtest::errorCode([&] { line->startPoint(); }), 61);  // closed
+  line = id.safeOpenObject(OdDb::kForRead);
+  EXPECT_EQ(dbtest::errorCode([&] { line->setStartPoint(OdGePoint3d(1, 2, 3)); }), 62);
+  EXPECT_EQ(OdDbObjectId().openObject(w), eNullObjectId);
+  // A new object in no drawing is open for write.
+  OdDbCirclePtr circle = OdDbCircle::createObject();
+  circle->setRadius(2);
+  EXPECT_THROW(circle->setRadius(-1), OdError);
+}
+
+TEST(DbObject, ReactorsHearModifiedOnCloseAfterAChangeErasureAndGoodbye) {
+  OdStaticRxObject<dbtest::CountingObjectReactor> reactor;  // outlive the drawing that calls them
   OdStaticRxObject<Listener> listener;
-  OdDbObjectId kept;
   OdDbLinePtr survivor;
   {
     OdDbDatabasePtr db = odDbCreateDatabase();
     db->addReactor(&listener);
     db->addReactor(&listener);
-    OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
-    OdDbLinePtr line = OdDbLine::createObject();
-    kept = ms->appendOdDbEntity(line);
-    line = nullptr;
-    ms = nullptr;
+    OdDbObjectId id = addLine(db);
     EXPECT_EQ(listener.appended, 1);
     {
-      OdDbLinePtr w = kept.safeOpenObject(OdDb::kForWrite);
-      w->setEndPoint(OdGePoint3d(1, 1, 1));
-      w->erase();
+      OdDbObjectPtr o = id.safeOpenObject(OdDb::kForWrite);
+      o->addReactor(&reactor);
+      o->addReactor(&reactor);  // kept once
     }
-    EXPECT_EQ(listener.erased, 1);
-    EXPECT_GE(listener.modified, 1);
-    survivor = kept.openObject(OdDb::kForRead, true);
+    id.safeOpenObject(OdDb::kForRead);
+    EXPECT_EQ(reactor.modifiedCount, 0);  // opened for write and read but not changed
+    {
+      OdDbLinePtr line = id.safeOpenObject(OdDb::kForWrite);
+      line->setEndPoint(OdGePoint3d(5, 0, 0));
+      line->setEndPoint(OdGePoint3d(6, 0, 0));
+      EXPECT_EQ(reactor.modifiedCount, 0);  // not before the close
+    }
+    EXPECT_EQ(reactor.modifiedCount, 1);
+    EXPECT_TRUE(reactor.reopenedOnModified);  // closed before the reactor heard of it
+    OdDbLinePtr line = id.safeOpenObject(OdDb::kForWrite);
+    line->setColorIndex(3);
+    line->close();
+    EXPECT_EQ(reactor.modifiedCount, 2);
+    line = nullptr;
+    EXPECT_EQ(reactor.modifiedCount, 2);  // the close ended that open already
+
+    OdDbObjectPtr o = id.safeOpenObject(OdDb::kForWrite);
+    o->erase();
+    o = nullptr;
+    EXPECT_EQ(reactor.erasedCount, 1);
+    EXPECT_EQ(id.openObject(o), eWasErased);
+    o = id.openObject(OdDb::kForWrite, true);
+    ASSERT_FALSE(o.isNull());
+    o->erase(false);
+    o = nullptr;
+    EXPECT_FALSE(id.isErased());
+    EXPECT_EQ(reactor.erasedCount, 2);
+    const int heard = reactor.modifiedCount;
+    line = id.safeOpenObject(OdDb::kForWrite);
+    line->removeReactor(&reactor);
+    line->setColorIndex(4);
+    line = nullptr;
+    EXPECT_EQ(reactor.modifiedCount, heard);
+    EXPECT_EQ(OdDbBlockTableRecordPtr(db->getModelSpaceId().safeOpenObject())->entityIds().size(),
+              1u);
+
+    EXPECT_EQ(listener.erased, 2);
+    EXPECT_GE(listener.modified, 3);
+    survivor = id.safeOpenObject();
     EXPECT_EQ(listener.goodbyes, 0);
   }
   EXPECT_EQ(listener.goodbyes, 1);
   EXPECT_TRUE(listener.dictionaryOpenInGoodbye);  // objects still there during goodbye
   // An object held past its drawing stays usable and is in no drawing.
   EXPECT_EQ(survivor->database(), nullptr);
-  EXPECT_EQ(survivor->endPoint(), OdGePoint3d(1, 1, 1));
+  EXPECT_EQ(survivor->endPoint(), OdGePoint3d(6, 0, 0));
+  OdDbLine::createObject()->addReactor(&reactor);
+  EXPECT_EQ(reactor.goodbyeCount, 1);
+}
+
+TEST(DbUndo, RestoresSnapshotsSinceTheMark) {
+  dbtest::AllKindsClass allKinds;
+  const OdString tag(L"test.tag");
+  odDbRegisterObjectExtension(tag, &dbtest::Note::make);
+  OdDbDatabasePtr db = odDbCreateDatabase();
+  OdDbObjectId kindsId, lineId;
+  {
+    OdDbDictionaryPtr nod = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
+    kindsId = nod->setAt(OdString(L"K"), AllKinds::createObject());
+    OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+    ms->setExtension(tag, dbtest::Note::of(OdString(L"t"), 11));
+    OdDbLinePtr line = OdDbLine::createObject();
+    line->setEndPoint(OdGePoint3d(1, 0, 0));
+    lineId = ms->appendOdDbEntity(line);
+  }
+  EXPECT_FALSE(db->hasUndo());
+  db->setUndoRecording(true);
+  db->startUndoRecord();
+  {
+    OdSmartPtr<AllKinds> kinds = kindsId.safeOpenObject(OdDb::kForWrite);
+    kinds->fillSample();
+    kinds->i32 = 5;  // a second change in the same open takes no second snapshot
+  }
+  db->startUndoRecord();
+  OdDbObjectId circleId;
+  {
+    OdDbLinePtr line = lineId.safeOpenObject(OdDb::kForWrite);
+    line->setEndPoint(OdGePoint3d(9, 9, 9));
+    line->erase();
+    OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+    circleId = ms->appendOdDbEntity(OdDbCircle::createObject());
+    ms->setExtension(tag, nullptr);
+  }
+  EXPECT_TRUE(db->hasUndo());
+  {
+    OdDbObjectPtr holder = lineId.openObject(OdDb::kForRead, true);
+    EXPECT_THROW(db->undo(), OdError);  // an object to restore is open
+  }
+  db->undo();
+  EXPECT_FALSE(lineId.isErased());
+  EXPECT_TRUE(circleId.isErased());
+  EXPECT_EQ(OdDbLinePtr(lineId.safeOpenObject())->endPoint(), OdGePoint3d(1, 0, 0));
+  {
+    OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject();
+    EXPECT_EQ(ms->entityIds().size(), 1u);
+    auto* note = dynamic_cast<dbtest::Note*>(ms->extension(tag));
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->number, 11);
+  }
+  EXPECT_EQ(OdSmartPtr<AllKinds>(kindsId.safeOpenObject())->i32,
+            5);  // before the second mark
+  db->undo();
+  EXPECT_TRUE(OdSmartPtr<AllKinds>(kindsId.safeOpenObject())->sameAs(*AllKinds::createObject()));
+  EXPECT_FALSE(db->hasUndo());
+  db = nullptr;
+  odDbUnregisterObjectExtension(tag);
 }
 
 }  // namespace

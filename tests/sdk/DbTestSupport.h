@@ -2,15 +2,14 @@
 // object that files one value of every kind.
 #pragma once
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "DbDatabase.h"
@@ -86,7 +85,8 @@ class AllKinds : public OdDbObject {
     DBTEST_KINDS_(DBTEST_OUT_)
 #undef DBTEST_OUT_
     f->wrUInt32(static_cast<std::uint32_t>(bytes.size()));
-    f->wrBytes(bytes.data(), bytes.size());
+    for (std::size_t at = 0; at < bytes.size(); at += 64u << 10)  // large data goes in blocks
+      f->wrBytes(bytes.data() + at, std::min<std::size_t>(64u << 10, bytes.size() - at));
   }
   OdResult dwgInFields(OdDbDwgFiler* f) override {
     OdResult r = OdDbObject::dwgInFields(f);
@@ -138,9 +138,8 @@ class Note : public OdDbObjectExtension {
   }
   static OdDbObjectExtensionPtr make() { return OdRxObjectImpl<Note>::createObject(); }
   static OdSmartPtr<Note> of(const OdString& text, std::int32_t number) {
-    auto n = OdRxObjectImpl<Note>::createObject();
-    n->text = text;
-    n->number = number;
+    OdSmartPtr<Note> n = OdRxObjectImpl<Note>::createObject();
+    std::tie(n->text, n->number) = std::tie(text, number);
     return n;
   }
 };
@@ -154,9 +153,7 @@ struct AllKindsClass {
 /// Counts what an object reactor hears.
 class CountingObjectReactor : public OdDbObjectReactor {
  public:
-  int modifiedCount = 0;
-  int erasedCount = 0;
-  int goodbyeCount = 0;
+  int modifiedCount = 0, erasedCount = 0, goodbyeCount = 0;
   bool reopenedOnModified = false;
   void modified(const OdDbObject* object) override {
     ++modifiedCount;

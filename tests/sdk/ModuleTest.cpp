@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "RxClass.h"
@@ -25,27 +25,24 @@ void* mappedHandle(const char* path) {
   return dl;
 }
 
-void counts(int& inits, int& uninits) {
-  void* dl = dlopen(SDK_TEST_MODULE, RTLD_NOW | RTLD_NOLOAD);
-  ASSERT_NE(dl, nullptr);
-  auto fn = reinterpret_cast<void (*)(int&, int&)>(dlsym(dl, "sdkTestModuleCounts"));
-  ASSERT_NE(fn, nullptr);
-  fn(inits, uninits);
-  dlclose(dl);
+// The module's own count of initApp calls, read through its entry point.
+int inits() {
+  auto fn = reinterpret_cast<void (*)(int&, int&)>(
+      dlsym(mappedHandle(SDK_TEST_MODULE), "sdkTestModuleCounts"));
+  int in = -1, out = -1;
+  if (fn) fn(in, out);
+  return in;
 }
 
-OdResult loadError(const OdString& pathOrName, OdString* message = nullptr) {
+// The error code of loading `pathOrName` and the message, which must name `part`.
+OdResult loadError(const OdString& pathOrName, const OdString& part) {
   try {
     odrxModuleManager()->loadModule(pathOrName);
   } catch (const OdError& e) {
-    if (message) *message = e.description();
+    EXPECT_GE(e.description().find(part.c_str()), 0) << e.description().toUtf8();
     return e.code();
   }
   return eOk;
-}
-
-bool contains(const OdString& text, const OdString& part) {
-  return text.find(part.c_str()) >= 0;
 }
 
 }  // namespace
@@ -55,33 +52,32 @@ TEST(ModuleManager, LoadsInitialisesUnloadsAndReloads) {
   for (int round = 0; round < 2; ++round) {
     OdRxModulePtr module = manager.loadModule(kModulePath);
     ASSERT_TRUE(module);
-    EXPECT_TRUE(module->isKindOf(OdRxModule::desc()));
-    EXPECT_TRUE(odrxClassDictionary()->has(kThingClass));
-    int inits = 0, uninits = 0;
-    counts(inits, uninits);
-    EXPECT_EQ(inits, 1);
-    EXPECT_EQ(uninits, 0);
-
+    EXPECT_EQ(inits(), 1);
     EXPECT_EQ(module->moduleName(), OdString(L"sdk_test_module.tx"));
     char* real = realpath(SDK_TEST_MODULE, nullptr);
     EXPECT_EQ(module->moduleFilePath(), OdString::fromUtf8(real));
     std::free(real);
-    // The handle stored at creation is the file's dlopen handle.
-    EXPECT_EQ(module->sysData(), mappedHandle(SDK_TEST_MODULE));
-
+    // The entry points: one module object, whatever handle a later call passes; the API version.
+    void* dl = mappedHandle(SDK_TEST_MODULE);
+    auto create = reinterpret_cast<OdrxCreateModuleObjectFn>(dlsym(dl, "odrxCreateModuleObject"));
+    auto version = reinterpret_cast<OdrxGetApiVersionFn>(dlsym(dl, "odrxGetAPIVersion"));
+    ASSERT_TRUE(create && version);
+    int token = 0;
+    OdModuleHandle handle = &token;
+    EXPECT_EQ(create(handle), module.get());
+    EXPECT_EQ(handle, &token);
+    EXPECT_EQ(module->sysData(), dl);
+    std::vector<int> v = {-1, -1, -1, -1};
+    version(v[0], v[1], v[2], v[3]);
+    EXPECT_EQ(v, (std::vector<int>{22, 4, 0, 0}));
     // The class the module registered makes objects through code inside the module.
     EXPECT_TRUE(odrxClassDictionary()->getAt(kThingClass)->create());
-
     auto listed = manager.loadedModules();
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].name, OdString(L"sdk_test_module.tx"));
     EXPECT_EQ(listed[0].loadCount, 1);
-
     // Held by a pointer, the module object is locked and stays.
-    EXPECT_EQ(module->numRefs(), 1);
     EXPECT_FALSE(manager.unloadModule(OdString(L"sdk_test_module.tx")));
-    EXPECT_EQ(manager.loadedModules().size(), 1u);
-
     EXPECT_TRUE(manager.unloadModule(module));
     EXPECT_TRUE(module.isNull());
     EXPECT_FALSE(odrxClassDictionary()->has(kThingClass));
@@ -91,97 +87,49 @@ TEST(ModuleManager, LoadsInitialisesUnloadsAndReloads) {
   }
 }
 
-TEST(ModuleManager, SecondLoadRaisesTheLoadCount) {
-  OdRxModuleManager& manager = OdRxModuleManager::instance();
-  OdRxModule* first = manager.loadModule(kModulePath).get();
-  OdRxModule* second = manager.loadModule(kModulePath).get();
-  EXPECT_EQ(first, second);
-  ASSERT_EQ(manager.loadedModules().size(), 1u);
-  EXPECT_EQ(manager.loadedModules()[0].loadCount, 2);
-  int inits = 0, uninits = 0;
-  counts(inits, uninits);
-  EXPECT_EQ(inits, 1);
-
-  EXPECT_TRUE(manager.unloadModule(kModulePath));
-  EXPECT_TRUE(odrxClassDictionary()->has(kThingClass));
-  EXPECT_EQ(manager.getModule(OdString(L"sdk_test_module")).get(), first);
-  EXPECT_TRUE(manager.unloadModule(OdString(L"sdk_test_module")));
-  EXPECT_FALSE(odrxClassDictionary()->has(kThingClass));
-  EXPECT_TRUE(manager.getModule(OdString(L"sdk_test_module")).isNull());
-}
-
-TEST(ModuleManager, FindsBareNamesOnTheSearchPath) {
+TEST(ModuleManager, FindsBareNamesOnTheSearchPathAndCountsLoads) {
   OdRxModuleManager& manager = OdRxModuleManager::instance();
   OdString folder = kModulePath.left(kModulePath.reverseFind(L'/'));
-  OdString message;
   manager.clearSearchPaths();
-  EXPECT_EQ(loadError(OdString(L"sdk_test_module"), &message), eModuleNotFound);
-  EXPECT_TRUE(contains(message, L"sdk_test_module.tx")) << message.toUtf8();
-
+  EXPECT_EQ(loadError(OdString(L"sdk_test_module"), L"sdk_test_module.tx"), eModuleNotFound);
   manager.addSearchPath(OdString(L"/nonexistent-folder"));
   manager.addSearchPath(folder + L"/");
   manager.addSearchPath(folder + L"/");
   EXPECT_EQ(manager.searchPaths().size(), 2u);
-  EXPECT_EQ(loadError(OdString(L"no_such_module"), &message), eModuleNotFound);
-  EXPECT_TRUE(contains(message, L"/nonexistent-folder/no_such_module.tx")) << message.toUtf8();
+  EXPECT_EQ(loadError(OdString(L"no_such_module"), L"/nonexistent-folder/no_such_module.tx"),
+            eModuleNotFound);
 
-  OdRxModulePtr byName = manager.loadModule(OdString(L"sdk_test_module"));
+  OdRxModule* byName = manager.loadModule(OdString(L"sdk_test_module")).get();
   ASSERT_TRUE(byName);
-  EXPECT_EQ(manager.loadModule(OdString(L"sdk_test_module.tx")), byName);
-  EXPECT_EQ(manager.loadModule(kModulePath), byName);
+  EXPECT_EQ(manager.loadModule(OdString(L"sdk_test_module.tx")).get(), byName);
+  EXPECT_EQ(manager.loadModule(kModulePath).get(), byName);
   EXPECT_EQ(manager.loadedModules()[0].loadCount, 3);
-  byName = nullptr;
+  EXPECT_EQ(inits(), 1);
+  EXPECT_TRUE(manager.unloadModule(kModulePath));
+  EXPECT_TRUE(manager.unloadModule(OdString(L"sdk_test_module")));
+  EXPECT_TRUE(odrxClassDictionary()->has(kThingClass));
+  EXPECT_EQ(manager.getModule(OdString(L"sdk_test_module")).get(), byName);
   EXPECT_EQ(manager.unloadAll(), 0);
   EXPECT_FALSE(odrxClassDictionary()->has(kThingClass));
+  EXPECT_TRUE(manager.getModule(OdString(L"sdk_test_module")).isNull());
   manager.clearSearchPaths();
 }
 
-TEST(ModuleManager, CreateEntryPointMakesOneObjectAndKeepsLaterHandles) {
-  OdRxModulePtr module = odrxModuleManager()->loadModule(kModulePath);
-  void* dl = dlopen(SDK_TEST_MODULE, RTLD_NOW | RTLD_NOLOAD);
-  ASSERT_NE(dl, nullptr);
-  auto create = reinterpret_cast<OdrxCreateModuleObjectFn>(dlsym(dl, "odrxCreateModuleObject"));
-  auto version = reinterpret_cast<OdrxGetApiVersionFn>(dlsym(dl, "odrxGetAPIVersion"));
-  ASSERT_NE(create, nullptr);
-  ASSERT_NE(version, nullptr);
-
-  int token = 0;
-  OdModuleHandle handle = &token;
-  EXPECT_EQ(create(handle), module.get());
-  EXPECT_EQ(handle, &token);
-  EXPECT_EQ(module->sysData(), dl);
-
-  std::vector<int> v = {-1, -1, -1, -1};
-  version(v[0], v[1], v[2], v[3]);
-  EXPECT_EQ(v, (std::vector<int>{22, 4, 0, 0}));
-  dlclose(dl);
-  EXPECT_TRUE(odrxModuleManager()->unloadModule(module));
-}
-
 TEST(ModuleManager, BrokenModulesGiveClearErrorsAndStayUnloaded) {
-  OdString message;
-  EXPECT_EQ(loadError(OdString(L"/nonexistent-folder/absent.tx"), &message), eModuleNotFound);
-  EXPECT_TRUE(contains(message, L"/nonexistent-folder/absent.tx")) << message.toUtf8();
-  EXPECT_EQ(loadError(OdString(), &message), eModuleNotFound);
-
-  EXPECT_EQ(loadError(OdString(SDK_TEST_BADVERSION_MODULE), &message), eIncompatibleModule);
-  EXPECT_TRUE(contains(message, L"23.4")) << message.toUtf8();
-  EXPECT_TRUE(contains(message, L"sdk_test_badversion.tx")) << message.toUtf8();
+  EXPECT_EQ(loadError(OdString(L"/nonexistent-folder/absent.tx"), L"/nonexistent-folder/absent.tx"),
+            eModuleNotFound);
+  EXPECT_EQ(loadError(OdString(), OdString()), eModuleNotFound);
+  EXPECT_EQ(loadError(OdString(SDK_TEST_BADVERSION_MODULE), L"23.4"), eIncompatibleModule);
+  EXPECT_EQ(loadError(OdString(SDK_TEST_BADVERSION_MODULE), L"sdk_test_badversion.tx"),
+            eIncompatibleModule);
   EXPECT_EQ(mappedHandle(SDK_TEST_BADVERSION_MODULE), nullptr);
-
-  EXPECT_EQ(loadError(OdString(SDK_TEST_NOENTRY_MODULE), &message), eEntryPointNotFound);
-  EXPECT_TRUE(contains(message, L"odrxCreateModuleObject")) << message.toUtf8();
+  EXPECT_EQ(loadError(OdString(SDK_TEST_NOENTRY_MODULE), L"odrxCreateModuleObject"),
+            eEntryPointNotFound);
   EXPECT_EQ(mappedHandle(SDK_TEST_NOENTRY_MODULE), nullptr);
-
   // A file that is no shared object at all: the loader's own reason is passed on.
   std::string junk = testing::TempDir() + "not_a_module_" + std::to_string(getpid()) + ".tx";
-  std::FILE* f = std::fopen(junk.c_str(), "w");
-  ASSERT_NE(f, nullptr);
-  std::fputs("not a module\n", f);
-  std::fclose(f);
-  EXPECT_EQ(loadError(OdString::fromUtf8(junk), &message), eIncompatibleModule);
-  EXPECT_TRUE(contains(message, OdString::fromUtf8(junk))) << message.toUtf8();
+  std::ofstream(junk) << "not a module\n";
+  EXPECT_EQ(loadError(OdString::fromUtf8(junk), OdString::fromUtf8(junk)), eIncompatibleModule);
   std::remove(junk.c_str());
-
   EXPECT_TRUE(odrxModuleManager()->loadedModules().empty());
 }

@@ -3,21 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 TEST(OdString, CopiesShareDataUntilWritten) {
   OdString a(L"type spec");
-  OdString b = a;
+  OdString b = a, c = a;
   EXPECT_TRUE(a.sharesDataWith(b));
   b += L"!";
-  EXPECT_FALSE(a.sharesDataWith(b));
-  EXPECT_EQ(a, OdString(L"type spec"));
-  EXPECT_EQ(b, OdString(L"type spec!"));
-  OdString c = a;
   c.setAt(0, L'T');
-  EXPECT_EQ(a.getAt(0), L't');
-  EXPECT_FALSE(OdString().sharesDataWith(OdString()));
-  // An equal string made separately is not the same string.
+  EXPECT_EQ(a, OdString(L"type spec"));
+  EXPECT_EQ(c, OdString(L"Type spec"));
   EXPECT_FALSE(a.sharesDataWith(OdString(L"type spec")));
 }
 
@@ -27,22 +20,18 @@ TEST(OdString, Utf8RoundTripAndInvalidInput) {
       "e \xe2\x82\xac \xf0\x9f\x98\x80";
   OdString s(text);
   EXPECT_EQ(s.getLength(), 10);
-  EXPECT_EQ(s.getAt(4), L'\u00DF');
   EXPECT_EQ(s.getAt(9), static_cast<wchar_t>(0x1F600));
   EXPECT_EQ(s.toUtf8(), std::string(text));
   // Truncated, overlong and surrogate sequences become U+FFFD, never a crash, and are told apart
   // from a U+FFFD written as such.
-  EXPECT_TRUE(OdString::isValidUtf8(text));
   EXPECT_TRUE(OdString::isValidUtf8("\xef\xbf\xbd"));
-  for (const std::string bad : {"a\xe2\x82", "\xc0\xaf", "\xed\xa0\x80", "\xff"}) {
+  for (const std::string bad : {"a\xe2\x82", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xff"}) {
     EXPECT_EQ(OdString::fromUtf8(bad).getAt(bad[0] == 'a'), L'\uFFFD') << bad;
     EXPECT_FALSE(OdString::isValidUtf8(bad)) << bad;
   }
   // Blank: empty or white space only, in any locale.
   EXPECT_TRUE(OdString(L" \t\u3000").isBlank());
-  EXPECT_TRUE(OdString().isBlank());
   EXPECT_FALSE(OdString(L" x ").isBlank());
-  EXPECT_EQ(OdString(L"").toUtf8(), "");
 }
 
 TEST(OdString, OrdersByUtf16CodeUnits) {
@@ -50,23 +39,18 @@ TEST(OdString, OrdersByUtf16CodeUnits) {
   EXPECT_LT(OdString(L"ab"), OdString(L"abc"));
   // U+1F600 is a surrogate pair D83D DE00 in UTF-16: it sorts below U+FFFD.
   OdString astral(std::wstring(1, static_cast<wchar_t>(0x1F600)));
-  OdString high(L"\uFFFD");
-  EXPECT_LT(astral, high);
+  EXPECT_LT(astral, OdString(L"\uFFFD"));
   EXPECT_GT(astral, OdString(L"\uD7FF"));
   // One high surrogate (D83D) for both: the low ones decide.
   OdString next(std::wstring(1, static_cast<wchar_t>(0x1F601)));
   EXPECT_LT(astral, next);
   EXPECT_FALSE(next < astral);
-  std::map<OdString, int> m{{OdString(L"b"), 1}, {OdString(L"B"), 2}, {OdString(L"a"), 3}};
-  EXPECT_EQ(m.begin()->first, OdString(L"B"));
   EXPECT_EQ(OdString(L"Abc").iCompare(L"aBC"), 0);
   // Embedded zero characters take part: unequal strings never order as equal.
   OdString x(L"x"), x0y(L"x\0y", 3), x0z(L"x\0z", 3);
   EXPECT_LT(x, x0y);
   EXPECT_LT(x0y, x0z);
   EXPECT_FALSE(x0y < x || x0z < x0y);
-  std::map<OdString, int> zeros{{x, 1}, {x0y, 2}, {x0z, 3}};
-  EXPECT_EQ(zeros.size(), 3u);
 }
 
 TEST(OdString, EditingAndFormatting) {
@@ -74,19 +58,8 @@ TEST(OdString, EditingAndFormatting) {
   s.format(L"%ls-%d", L"Wall", 2);
   EXPECT_EQ(s, L"Wall-2");
   EXPECT_EQ(s.reverseFind(L'-'), 4);
-  EXPECT_EQ(s.left(4), L"Wall");
-  EXPECT_EQ(s.mid(5), L"2");
   EXPECT_EQ(s.right(100), s);
-  EXPECT_EQ(s.find(L"ll"), 2);
   EXPECT_EQ(s.find(L'x'), -1);
-  OdString p(L"C:\\a\\b");
-  p.replace(L'\\', L'/');
-  EXPECT_EQ(p, L"C:/a/b");
-  OdString r(L"aXbXc");
-  r.replace(L"X", L"--");
-  EXPECT_EQ(r, L"a--b--c");
-  EXPECT_TRUE(L"a--b--c" == r);
-  OdString t(L"  x  ");
-  t.trimLeft().trimRight();
-  EXPECT_EQ(t, L"x");
+  EXPECT_EQ(OdString(L"aXbXc").replace(L"X", L"--"), L"a--b--c");
+  EXPECT_EQ(OdString(L"  x  ").trimLeft().trimRight(), L"x");
 }
