@@ -56,6 +56,20 @@ KcSmartPtr<T> nonConst(const KcSmartPtr<Object>& o) {
   return KcSmartPtr<T>(static_cast<T*>(o.get()));
 }
 
+/// The words of a field row's description (Object.h).
+constexpr bool kRequired = true;
+constexpr bool kOptional = false;
+constexpr bool kCascade = true;
+#define STOCKLIB_FIELD_DESC(name, kind, access, since, ...)                       \
+  ::stocklib::detail::FieldDesc{::stocklib::detail::columnName(#name),            \
+                                ::stocklib::detail::FieldKind::kind, __VA_ARGS__} \
+      .from(since),
+/// STOCKLIB_FIELD_DESCS: the descriptions of the fields of a row list.
+#define STOCKLIB_FIELD_DESCS(ROWS)             \
+  std::vector<::stocklib::detail::FieldDesc> { \
+    ROWS(STOCKLIB_FIELD_DESC)                  \
+  }
+
 constexpr FieldKind kText = FieldKind::Text;
 constexpr FieldKind kBool = FieldKind::Bool;
 constexpr FieldKind kInt = FieldKind::Int;
