@@ -1,5 +1,6 @@
-// What a type table needs: describe<T>, which fills the TypeDesc of class T, short names for the
-// field kinds, and the macros that define the runtime-class members of an object class.
+// What a type table needs: describe<T>, which fills the TypeDesc of class T, the field
+// descriptions made from a class's field rows, and the macros that define the runtime-class
+// members of an object class.
 #pragma once
 
 #include <iterator>
@@ -69,12 +70,5 @@ constexpr bool kCascade = true;
   std::vector<::stocklib::detail::FieldDesc> { \
     ROWS(STOCKLIB_FIELD_DESC)                  \
   }
-
-constexpr FieldKind kText = FieldKind::Text;
-constexpr FieldKind kBool = FieldKind::Bool;
-constexpr FieldKind kInt = FieldKind::Int;
-constexpr FieldKind kReal = FieldKind::Real;
-constexpr FieldKind kLength = FieldKind::Length;
-constexpr FieldKind kRef = FieldKind::Ref;
 
 }  // namespace stocklib::detail
