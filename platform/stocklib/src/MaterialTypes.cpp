@@ -22,82 +22,32 @@ STOCKLIB_DEFINE_OBJECT(Composition, Object)
 namespace stocklib {
 namespace detail {
 
-namespace {
-const char* const kCutPattern[] = {"cut_pattern_type", "cut_pattern_name", "cut_pattern_scale",
-                                   "cut_pattern_angle", "cut_pattern_cross"};
-const char* const kSurfacePattern[] = {"surface_pattern_type", "surface_pattern_name",
-                                       "surface_pattern_scale", "surface_pattern_angle",
-                                       "surface_pattern_cross"};
-}  // namespace
-
 void addMaterialTypes(std::vector<TypeDesc>& out) {
   using OT = ObjectType;
-  using K = FieldKind;
-  const FieldDesc name{"name", K::Text, true};
-  const FieldDesc owner{"owner", K::Owner};
-  const FieldDesc position{"position", K::Position};
-  out.push_back(describe<CustomValue>(
-      OT::CustomValue, "CustomValue", OT::None,
-      {owner, position, {"property", K::Ref, true, OT::CustomProperty}, {"value", K::Text}}, {}));
-  out.push_back(
-      describe<MaterialType>(OT::MaterialType, "MaterialType", OT::None, {name}, {"name"}));
-  out.push_back(describe<Asset, true>(OT::Asset, "Asset", OT::None, {name}, {"name"}));
+  out.push_back(describe<CustomValue>(OT::CustomValue, "CustomValue", OT::None,
+                                      STOCKLIB_FIELD_DESCS(STOCKLIB_CUSTOM_VALUE_FIELDS), {}));
+  out.push_back(describe<MaterialType>(OT::MaterialType, "MaterialType", OT::None,
+                                       STOCKLIB_FIELD_DESCS(STOCKLIB_MATERIAL_TYPE_FIELDS),
+                                       {"name"}));
+  out.push_back(describe<Asset, true>(OT::Asset, "Asset", OT::None,
+                                      STOCKLIB_FIELD_DESCS(STOCKLIB_ASSET_FIELDS), {"name"}));
   out.push_back(describe<InformationAsset>(OT::InformationAsset, "InformationAsset", OT::Asset,
-                                           {{"label", K::Text},
-                                            {"manufacturer", K::Text},
-                                            {"mark", K::Text},
-                                            {"model", K::Text},
-                                            {"classification", K::Text},
-                                            {"cost", K::Text},
-                                            {"keynote", K::Text},
-                                            {"url", K::Text},
-                                            {"unique_code", K::Text}},
+                                           STOCKLIB_FIELD_DESCS(STOCKLIB_INFORMATION_ASSET_FIELDS),
                                            {}));
-  out.push_back(describe<PhysicalAsset>(
-      OT::PhysicalAsset, "PhysicalAsset", OT::Asset,
-      {{"density", K::Real}, {"specific_heat", K::Real}, {"thermal_conductivity", K::Real}}, {}));
+  out.push_back(describe<PhysicalAsset>(OT::PhysicalAsset, "PhysicalAsset", OT::Asset,
+                                        STOCKLIB_FIELD_DESCS(STOCKLIB_PHYSICAL_ASSET_FIELDS), {}));
   out.push_back(describe<BimAsset>(OT::BimAsset, "BimAsset", OT::Asset,
-                                   {{"union_section", K::Bool},
-                                    {"union_elevation", K::Bool},
-                                    {"default_function", K::Int},
-                                    {"variable_thickness", K::Bool}},
-                                   {}));
-  std::vector<FieldDesc> material{name,
-                                  {"description", K::Text},
-                                  {"comments", K::Text},
-                                  {"appearance", K::Text},
-                                  {"type", K::Ref, false, OT::MaterialType}};
-  for (const char* const* n : {kCutPattern, kSurfacePattern})
-    material.insert(
-        material.end(),
-        {{n[0], K::Int}, {n[1], K::Text}, {n[2], K::Real}, {n[3], K::Real}, {n[4], K::Bool}});
-  material.insert(material.end(), {{"information_asset", K::Ref, false, OT::InformationAsset, true},
-                                   {"physical_asset", K::Ref, false, OT::PhysicalAsset, true},
-                                   {"bim_asset", K::Ref, false, OT::BimAsset, true}});
-  out.push_back(describe<Material>(OT::Material, "Material", OT::None, material, {"name"},
+                                   STOCKLIB_FIELD_DESCS(STOCKLIB_BIM_ASSET_FIELDS), {}));
+  out.push_back(describe<Material>(OT::Material, "Material", OT::None,
+                                   STOCKLIB_FIELD_DESCS(STOCKLIB_MATERIAL_FIELDS), {"name"},
                                    {{"custom_values", ListKind::Children, OT::CustomValue}}));
-  out.push_back(describe<CompositionType>(OT::CompositionType, "CompositionType", OT::None, {name},
+  out.push_back(describe<CompositionType>(OT::CompositionType, "CompositionType", OT::None,
+                                          STOCKLIB_FIELD_DESCS(STOCKLIB_COMPOSITION_TYPE_FIELDS),
                                           {"name"}));
-  out.push_back(describe<Ply>(OT::Ply, "Ply", OT::None,
-                              {owner,
-                               position,
-                               {"material", K::Ref, false, OT::Material},
-                               {"thickness", K::Length},
-                               {"function", K::Int}},
-                              {}));
+  out.push_back(
+      describe<Ply>(OT::Ply, "Ply", OT::None, STOCKLIB_FIELD_DESCS(STOCKLIB_PLY_FIELDS), {}));
   out.push_back(describe<Composition>(OT::Composition, "Composition", OT::None,
-                                      {name,
-                                       {"description", K::Text},
-                                       {"comments", K::Text},
-                                       {"type", K::Int},
-                                       {"composition_type", K::Ref, false, OT::CompositionType},
-                                       {"first_core_ply", K::Int},
-                                       {"last_core_ply", K::Int},
-                                       {"structural_ply", K::Int},
-                                       {"variable_ply", K::Int},
-                                       {"variable_ply_min_thickness", K::Length},
-                                       {"variable_ply_max_thickness", K::Length}},
-                                      {"name"},
+                                      STOCKLIB_FIELD_DESCS(STOCKLIB_COMPOSITION_FIELDS), {"name"},
                                       {{"plies", ListKind::Children, OT::Ply},
                                        {"custom_values", ListKind::Children, OT::CustomValue}}));
 }

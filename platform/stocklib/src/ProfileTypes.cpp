@@ -43,35 +43,25 @@ TypeDesc shape(ObjectType type, const char* name, std::vector<FieldDesc> dimensi
 
 void addProfileTypes(std::vector<TypeDesc>& out) {
   using OT = ObjectType;
-  const FieldKind L = FieldKind::Length;
   out.push_back(describe<ProfileStandard>(OT::ProfileStandard, "ProfileStandard", OT::None,
-                                          {{"name", FieldKind::Text, true}}, {"name"}));
-  out.push_back(describe<ProfileName>(
-      OT::ProfileName, "ProfileName", OT::None,
-      {{"standard", FieldKind::Ref, false, OT::ProfileStandard}, {"name", FieldKind::Text, true}},
-      {"standard", "name"}));
+                                          STOCKLIB_FIELD_DESCS(STOCKLIB_PROFILE_STANDARD_FIELDS),
+                                          {"name"}));
+  out.push_back(describe<ProfileName>(OT::ProfileName, "ProfileName", OT::None,
+                                      STOCKLIB_FIELD_DESCS(STOCKLIB_PROFILE_NAME_FIELDS),
+                                      {"standard", "name"}));
   out.push_back(describe<Profile, true>(OT::Profile, "Profile", OT::None,
-                                        {{"profile_name", FieldKind::Ref, false, OT::ProfileName},
-                                         {"size", FieldKind::Text},
-                                         {"profile_type", FieldKind::Int}},
+                                        STOCKLIB_FIELD_DESCS(STOCKLIB_PROFILE_FIELDS),
                                         {"profile_name", "size"}));
   out.push_back(describe<ProfileVertex>(OT::ProfileVertex, "ProfileVertex", OT::None,
-                                        {{"owner", FieldKind::Owner},
-                                         {"position", FieldKind::Position},
-                                         {"x", L},
-                                         {"y", L},
-                                         {"bulge", FieldKind::Real}},
-                                        {}));
+                                        STOCKLIB_FIELD_DESCS(STOCKLIB_PROFILE_VERTEX_FIELDS), {}));
   out.push_back(describe<CustomProfile>(OT::CustomProfile, "CustomProfile", OT::Profile, {}, {},
                                         {{"outline", ListKind::Children, OT::ProfileVertex}}));
   out.push_back(describe<ParametrizedProfile, true>(OT::ParametrizedProfile, "ParametrizedProfile",
                                                     OT::Profile, {}, {}));
-#define STOCKLIB_DIMENSION_DESC(name, kind, since) FieldDesc{#name, FieldKind::kind}.from(since),
 #define STOCKLIB_SHAPE_DESC(T, DIMENSIONS) \
-  out.push_back(shape<T>(OT::T, #T, {DIMENSIONS(STOCKLIB_DIMENSION_DESC)}));
+  out.push_back(shape<T>(OT::T, #T, STOCKLIB_FIELD_DESCS(DIMENSIONS)));
   STOCKLIB_SHAPES(STOCKLIB_SHAPE_DESC)
 #undef STOCKLIB_SHAPE_DESC
-#undef STOCKLIB_DIMENSION_DESC
 }
 
 }  // namespace detail

@@ -23,53 +23,27 @@ namespace detail {
 
 void addPropertyTypes(std::vector<TypeDesc>& out) {
   using OT = ObjectType;
-  const FieldDesc name{"name", kText, true};
-  out.push_back(describe<Measure>(OT::Measure, "Measure", OT::None, {name}, {"name"}));
-  out.push_back(describe<Unit>(
-      OT::Unit, "Unit", OT::None,
-      {name, {"label", kText}, {"factor", kReal}, {"measure", kRef, false, OT::Measure}},
-      {"name"}));
-  out.push_back(describe<PropertyNamespace>(
-      OT::PropertyNamespace, "PropertyNamespace", OT::None,
-      {name, {"label", kText}, {"visible", kBool}, {"editable", kBool}}, {"name"}));
-  out.push_back(describe<EntityType>(OT::EntityType, "EntityType", OT::None, {name}, {"name"}));
+#define STOCKLIB_NAMED_TYPE(T, ROWS, ...) \
+  out.push_back(describe<T>(OT::T, #T, OT::None, STOCKLIB_FIELD_DESCS(ROWS), __VA_ARGS__));
+  STOCKLIB_NAMED_TYPE(Measure, STOCKLIB_MEASURE_FIELDS, {"name"})
+  STOCKLIB_NAMED_TYPE(Unit, STOCKLIB_UNIT_FIELDS, {"name"})
+  STOCKLIB_NAMED_TYPE(PropertyNamespace, STOCKLIB_PROPERTY_NAMESPACE_FIELDS, {"name"})
+  STOCKLIB_NAMED_TYPE(EntityType, STOCKLIB_ENTITY_TYPE_FIELDS, {"name"})
+  STOCKLIB_NAMED_TYPE(Layer, STOCKLIB_LAYER_FIELDS, {"name"})
+  STOCKLIB_NAMED_TYPE(Tag, STOCKLIB_TAG_FIELDS, {"name"})
+  STOCKLIB_NAMED_TYPE(CustomProperty, STOCKLIB_CUSTOM_PROPERTY_FIELDS, {"name", "type"})
+#undef STOCKLIB_NAMED_TYPE
+  out.push_back(describe<AbstractDefinition, true>(
+      OT::AbstractDefinition, "AbstractDefinition", OT::None,
+      STOCKLIB_FIELD_DESCS(STOCKLIB_ABSTRACT_DEFINITION_FIELDS), {"name", "namespace"}));
+  out.push_back(describe<PropertyDefinition>(
+      OT::PropertyDefinition, "PropertyDefinition", OT::AbstractDefinition,
+      STOCKLIB_FIELD_DESCS(STOCKLIB_PROPERTY_DEFINITION_FIELDS), {}));
   out.push_back(
-      describe<Layer>(OT::Layer, "Layer", OT::None, {name, {"description", kText}}, {"name"}));
-  out.push_back(describe<Tag>(OT::Tag, "Tag", OT::None, {name, {"description", kText}}, {"name"}));
-  out.push_back(describe<CustomProperty>(
-      OT::CustomProperty, "CustomProperty", OT::None,
-      {name, {"type", kInt, true}, {"label", kText}, {"description", kText}}, {"name", "type"}));
-  out.push_back(
-      describe<AbstractDefinition, true>(OT::AbstractDefinition, "AbstractDefinition", OT::None,
-                                         {{"owner", FieldKind::Owner},
-                                          {"position", FieldKind::Position},
-                                          {"namespace", kRef, false, OT::PropertyNamespace},
-                                          name,
-                                          {"label", kText},
-                                          {"description", kText},
-                                          {"visible", kBool},
-                                          {"structure", kInt},
-                                          {"type", kInt},
-                                          {"key_type", kInt},
-                                          {"unit", kRef, false, OT::Unit}},
-                                         {"name", "namespace"}));
-  out.push_back(describe<PropertyDefinition>(OT::PropertyDefinition, "PropertyDefinition",
-                                             OT::AbstractDefinition,
-                                             {{"type_spec", kText},
-                                              {"default_bool", kBool},
-                                              {"default_int", kInt},
-                                              {"default_double", kReal},
-                                              {"default_string", kText}},
-                                             {}));
-  out.push_back(describe<ValueDefinition>(OT::ValueDefinition, "ValueDefinition",
-                                          OT::AbstractDefinition, {{"value_spec", kText}}, {}));
+      describe<ValueDefinition>(OT::ValueDefinition, "ValueDefinition", OT::AbstractDefinition,
+                                STOCKLIB_FIELD_DESCS(STOCKLIB_VALUE_DEFINITION_FIELDS), {}));
   out.push_back(describe<PropertySet>(
-      OT::PropertySet, "PropertySet", OT::None,
-      {{"namespace", kRef, false, OT::PropertyNamespace},
-       name,
-       {"label", kText},
-       {"visible", kBool},
-       {"per_instance", kBool}},
+      OT::PropertySet, "PropertySet", OT::None, STOCKLIB_FIELD_DESCS(STOCKLIB_PROPERTY_SET_FIELDS),
       {"name", "namespace"},
       {{"entity_types", ListKind::Refs, OT::EntityType},
        {"property_definitions", ListKind::Children, OT::PropertyDefinition, "namespace"},
@@ -181,7 +155,7 @@ KcSmartPtr<PropertyDefinition> PropertyDefinition::create(const OdString& name,
   return d;
 }
 void PropertyDefinition::clear_defaults() {
-  for (int i = 12; i <= 15; ++i)
+  for (int i = F::default_bool; i <= F::default_string; ++i)
     clearField(i);
 }
 

@@ -1,16 +1,16 @@
 // Per-type descriptions of library objects: fields, unique key, lists, runtime class. The
 // storage engine works from these tables only; a new object type is one more description.
 //
-// Adding a type: declare the class (STOCKLIB_DECLARE_OBJECT(T); a constructor passing
-// typeDesc(ObjectType::T); accessors by field index, the parent's fields first), define its
-// runtime class (STOCKLIB_DEFINE_OBJECT in TypeTable.h), add describe<T>(...) to a type-table
-// function (a new family's function is called once from Schema.cpp), and specialise
-// ObjectTraits<T>. Tables, SQL, loading, saving, copying, removal and XML follow. A profile
-// shape is one row of STOCKLIB_SHAPES and its dimension list (Profiles.h).
+// Adding a type: write its field rows and declare the class (STOCKLIB_DECLARE_OBJECT(T),
+// STOCKLIB_FIELDS with its parent's rows and its own, see Object.h; a constructor passing
+// typeDesc(ObjectType::T)), define its runtime class (STOCKLIB_DEFINE_OBJECT in TypeTable.h), add
+// describe<T>(...) with STOCKLIB_FIELD_DESCS of its rows to a type-table function (a new family's
+// function is called once from Schema.cpp), and specialise ObjectTraits<T>. Tables, SQL,
+// loading, saving, copying, removal and XML follow. A profile shape is one row of
+// STOCKLIB_SHAPES and its dimension list (Profiles.h).
 //
-// Adding a field to a stored class changes the schema: its row says since which version
-// (FieldDesc::from, or the `since` of a dimension row), and the migration to that version in
-// StoreSchema.cpp adds its column to older files.
+// Adding a field to a stored class changes the schema: its row says since which version, and
+// the migration to that version in StoreSchema.cpp adds its column to older files.
 #pragma once
 
 #include <cstdint>

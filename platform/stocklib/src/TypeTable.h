@@ -1,5 +1,6 @@
-// What a type table needs: describe<T>, which fills the TypeDesc of class T, short names for the
-// field kinds, and the macros that define the runtime-class members of an object class.
+// What a type table needs: describe<T>, which fills the TypeDesc of class T, the field
+// descriptions made from a class's field rows, and the macros that define the runtime-class
+// members of an object class.
 #pragma once
 
 #include <iterator>
@@ -56,11 +57,18 @@ KcSmartPtr<T> nonConst(const KcSmartPtr<Object>& o) {
   return KcSmartPtr<T>(static_cast<T*>(o.get()));
 }
 
-constexpr FieldKind kText = FieldKind::Text;
-constexpr FieldKind kBool = FieldKind::Bool;
-constexpr FieldKind kInt = FieldKind::Int;
-constexpr FieldKind kReal = FieldKind::Real;
-constexpr FieldKind kLength = FieldKind::Length;
-constexpr FieldKind kRef = FieldKind::Ref;
+/// The words of a field row's description (Object.h).
+constexpr bool kRequired = true;
+constexpr bool kOptional = false;
+constexpr bool kCascade = true;
+#define STOCKLIB_FIELD_DESC(name, kind, access, since, ...)                       \
+  ::stocklib::detail::FieldDesc{::stocklib::detail::columnName(#name),            \
+                                ::stocklib::detail::FieldKind::kind, __VA_ARGS__} \
+      .from(since),
+/// STOCKLIB_FIELD_DESCS: the descriptions of the fields of a row list.
+#define STOCKLIB_FIELD_DESCS(ROWS)             \
+  std::vector<::stocklib::detail::FieldDesc> { \
+    ROWS(STOCKLIB_FIELD_DESC)                  \
+  }
 
 }  // namespace stocklib::detail

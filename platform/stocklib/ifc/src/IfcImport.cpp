@@ -595,10 +595,8 @@ class Reader {
     const std::wstring rail =
         psets == m_psets.end() ? std::wstring() : textOf(psets->second[L"Shape"]);
     if (rail == L"CraneRailAShapeProfile" || rail == L"CraneRailFShapeProfile") {
-#define STOCKLIB_DIMENSION_NAME(name, kind, since) #name,
-      for (const char* name : {STOCKLIB_CRANE_RAIL_DIMENSIONS(STOCKLIB_DIMENSION_NAME)})
+      for (const char* name : {STOCKLIB_CRANE_RAIL_DIMENSIONS(STOCKLIB_FIELD_NAME)})
         out.emplace_back(name, -1.0);  // from the property set below; left -1, refused
-#undef STOCKLIB_DIMENSION_NAME
       element = utf8(rail);
       return std::string();
     }

@@ -103,147 +103,115 @@ using CustomValues = std::map<CustomPropertyKey, OdString>;
   void set_custom_value(const CustomProperty* property, const OdString& value); \
   bool clear_custom_value(const CustomProperty* property);
 
+// clang-format off
+#define STOCKLIB_CUSTOM_VALUE_FIELDS(X) \
+  X(owner, Owner, Own, 1) \
+  X(position, Position, Own, 1) \
+  X(property, Ref, Own, 1, kRequired, ObjectType::CustomProperty) \
+  X(value, Text, Get, 1)
+// clang-format on
+
 /// CustomValue: one custom value, owned by its material or composition (stored with it).
 class STOCKLIB_API CustomValue : public Object {
   STOCKLIB_DECLARE_OBJECT(CustomValue)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { owner, position, property, value };
-    static constexpr const char* names[] = {"owner", "position", "property", "value"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_CUSTOM_VALUE_FIELDS)
   CustomValue();
   /// property: the custom property; null when the value has none.
   KcSmartPtr<const CustomProperty> property() const;
   void set_property(const CustomProperty* property);
-  const OdString& value() const { return textField(F::value); }
-  void set_value(const OdString& value) { setText(F::value, value); }
 };
+
+// clang-format off
+#define STOCKLIB_MATERIAL_TYPE_FIELDS(X) \
+  X(name, Text, Get, 1, kRequired)
+// clang-format on
 
 /// MaterialType: a named kind of material ("Concrete", "Wood" ...), unique by name.
 class STOCKLIB_API MaterialType : public Object {
   STOCKLIB_DECLARE_OBJECT(MaterialType)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { name };
-    static constexpr const char* names[] = {"name"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_MATERIAL_TYPE_FIELDS)
   MaterialType();
   static KcSmartPtr<MaterialType> create(const OdString& name);
-  STOCKLIB_NAME(F::name)
 };
+
+// clang-format off
+#define STOCKLIB_ASSET_FIELDS(X) \
+  X(name, Text, Get, 1, kRequired)
+// clang-format on
 
 /// Asset: a named set of material data. Each kind is unique by name; an Asset is named by kind
 /// and name (AssetKey).
 class STOCKLIB_API Asset : public Object {
   STOCKLIB_DECLARE_OBJECT(Asset)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { name };
-    static constexpr const char* names[] = {"name"};
-  };
-  STOCKLIB_NAME(F::name)
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_ASSET_FIELDS)
 
  protected:
   explicit Asset(const detail::TypeDesc& type);
 };
 
+// clang-format off
+// cost: free text (currency and unit included), not a number.
+#define STOCKLIB_INFORMATION_ASSET_FIELDS(X) \
+  X(label, Text, Get, 1) \
+  X(manufacturer, Text, Get, 1) \
+  X(mark, Text, Get, 1) \
+  X(model, Text, Get, 1) \
+  X(classification, Text, Get, 1) \
+  X(cost, Text, Get, 1) \
+  X(keynote, Text, Get, 1) \
+  X(url, Text, Get, 1) \
+  X(unique_code, Text, Has, 1)
+// clang-format on
+
 /// InformationAsset: descriptive data of a material. Every text reads empty when not set.
 class STOCKLIB_API InformationAsset : public Asset {
   STOCKLIB_DECLARE_OBJECT(InformationAsset)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      name,
-      label,
-      manufacturer,
-      mark,
-      model,
-      classification,
-      cost,
-      keynote,
-      url,
-      unique_code
-    };
-    static constexpr const char* names[] = {"name",  "label",          "manufacturer", "mark",
-                                            "model", "classification", "cost",         "keynote",
-                                            "url",   "unique_code"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_ASSET_FIELDS, STOCKLIB_INFORMATION_ASSET_FIELDS)
   InformationAsset();
   static KcSmartPtr<InformationAsset> create(const OdString& name);
-  const OdString& label() const { return textField(F::label); }
-  void set_label(const OdString& text) { setText(F::label, text); }
-  const OdString& manufacturer() const { return textField(F::manufacturer); }
-  void set_manufacturer(const OdString& text) { setText(F::manufacturer, text); }
-  const OdString& mark() const { return textField(F::mark); }
-  void set_mark(const OdString& text) { setText(F::mark, text); }
-  const OdString& model() const { return textField(F::model); }
-  void set_model(const OdString& text) { setText(F::model, text); }
-  const OdString& classification() const { return textField(F::classification); }
-  void set_classification(const OdString& text) { setText(F::classification, text); }
-  /// cost: free text (currency and unit included), not a number.
-  const OdString& cost() const { return textField(F::cost); }
-  void set_cost(const OdString& text) { setText(F::cost, text); }
-  const OdString& keynote() const { return textField(F::keynote); }
-  void set_keynote(const OdString& text) { setText(F::keynote, text); }
-  const OdString& url() const { return textField(F::url); }
-  void set_url(const OdString& text) { setText(F::url, text); }
-  STOCKLIB_OPTIONAL_TEXT(unique_code, F::unique_code)
 };
+
+// clang-format off
+#define STOCKLIB_PHYSICAL_ASSET_FIELDS(X) \
+  X(density, Real, Has, 1) \
+  X(specific_heat, Real, Has, 1) \
+  X(thermal_conductivity, Real, Has, 1)
+// clang-format on
 
 /// PhysicalAsset: physical data of a material in SI units whatever the library unit: density
 /// kg/m3, specific heat J/(kg K), thermal conductivity W/(m K). Each reads 0 when not set.
 class STOCKLIB_API PhysicalAsset : public Asset {
   STOCKLIB_DECLARE_OBJECT(PhysicalAsset)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { name, density, specific_heat, thermal_conductivity };
-    static constexpr const char* names[] = {"name", "density", "specific_heat",
-                                            "thermal_conductivity"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_ASSET_FIELDS, STOCKLIB_PHYSICAL_ASSET_FIELDS)
   PhysicalAsset();
   static KcSmartPtr<PhysicalAsset> create(const OdString& name);
-  bool has_density() const { return hasField(F::density); }
-  double density() const { return realField(F::density); }
-  void set_density(double value) { setReal(F::density, value); }
-  void clear_density() { clearField(F::density); }
-  bool has_specific_heat() const { return hasField(F::specific_heat); }
-  double specific_heat() const { return realField(F::specific_heat); }
-  void set_specific_heat(double value) { setReal(F::specific_heat, value); }
-  void clear_specific_heat() { clearField(F::specific_heat); }
-  bool has_thermal_conductivity() const { return hasField(F::thermal_conductivity); }
-  double thermal_conductivity() const { return realField(F::thermal_conductivity); }
-  void set_thermal_conductivity(double value) { setReal(F::thermal_conductivity, value); }
-  void clear_thermal_conductivity() { clearField(F::thermal_conductivity); }
 };
+
+// clang-format off
+#define STOCKLIB_BIM_ASSET_FIELDS(X) \
+  X(union_section, Bool, Get, 1) \
+  X(union_elevation, Bool, Get, 1) \
+  X(default_function, Int, Own, 1) \
+  X(variable_thickness, Bool, Get, 1)
+// clang-format on
 
 /// BimAsset: how a material behaves in building drawings. A new asset joins neither sections
 /// nor elevations, has function none and a fixed thickness.
 class STOCKLIB_API BimAsset : public Asset {
   STOCKLIB_DECLARE_OBJECT(BimAsset)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { name, union_section, union_elevation, default_function, variable_thickness };
-    static constexpr const char* names[] = {"name", "union_section", "union_elevation",
-                                            "default_function", "variable_thickness"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_ASSET_FIELDS, STOCKLIB_BIM_ASSET_FIELDS)
   BimAsset();
   static KcSmartPtr<BimAsset> create(const OdString& name);
-  bool union_section() const { return boolField(F::union_section, false); }
-  void set_union_section(bool value) { setBool(F::union_section, value); }
-  bool union_elevation() const { return boolField(F::union_elevation, false); }
-  void set_union_elevation(bool value) { setBool(F::union_elevation, value); }
   MaterialFunction default_function() const {
     return static_cast<MaterialFunction>(intField(F::default_function, kFunctionNone));
   }
   void set_default_function(MaterialFunction function) { setInt(F::default_function, function); }
-  bool variable_thickness() const { return boolField(F::variable_thickness, false); }
-  void set_variable_thickness(bool value) { setBool(F::variable_thickness, value); }
 };
 
 /// AssetKey: an asset by kind (InformationAsset, PhysicalAsset or BimAsset) and name.
@@ -262,63 +230,37 @@ class STOCKLIB_API AssetKey : public Key {
   OdString m_name;
 };
 
+// clang-format off
+// A material's hatch pattern: five columns named after it, read and written as one Pattern.
+#define STOCKLIB_PATTERN_FIELDS(X, pattern) \
+  X(pattern##_type, Int, Own, 1) \
+  X(pattern##_name, Text, Own, 1) \
+  X(pattern##_scale, Real, Own, 1) \
+  X(pattern##_angle, Real, Own, 1) \
+  X(pattern##_cross, Bool, Own, 1)
+// appearance: the name of the rendering appearance; empty when none.
+#define STOCKLIB_MATERIAL_FIELDS(X) \
+  X(name, Text, Get, 1, kRequired) \
+  X(description, Text, Get, 1) \
+  X(comments, Text, Get, 1) \
+  X(appearance, Text, Get, 1) \
+  X(type, Ref, Own, 1, kOptional, ObjectType::MaterialType) \
+  STOCKLIB_PATTERN_FIELDS(X, cut_pattern) \
+  STOCKLIB_PATTERN_FIELDS(X, surface_pattern) \
+  X(information_asset, Ref, Own, 1, kOptional, ObjectType::InformationAsset, kCascade) \
+  X(physical_asset, Ref, Own, 1, kOptional, ObjectType::PhysicalAsset, kCascade) \
+  X(bim_asset, Ref, Own, 1, kOptional, ObjectType::BimAsset, kCascade)
+// clang-format on
+
 /// Material: a named material, unique by name. Saving a material saves its type and custom
 /// properties when they are new, and its assets (new, or loaded and edited) with it.
 class STOCKLIB_API Material : public Object {
   STOCKLIB_DECLARE_OBJECT(Material)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      name,
-      description,
-      comments,
-      appearance,
-      type,
-      cut_pattern_type,
-      cut_pattern_name,
-      cut_pattern_scale,
-      cut_pattern_angle,
-      cut_pattern_cross,
-      surface_pattern_type,
-      surface_pattern_name,
-      surface_pattern_scale,
-      surface_pattern_angle,
-      surface_pattern_cross,
-      information_asset,
-      physical_asset,
-      bim_asset
-    };
-    static constexpr const char* names[] = {"name",
-                                            "description",
-                                            "comments",
-                                            "appearance",
-                                            "type",
-                                            "cut_pattern_type",
-                                            "cut_pattern_name",
-                                            "cut_pattern_scale",
-                                            "cut_pattern_angle",
-                                            "cut_pattern_cross",
-                                            "surface_pattern_type",
-                                            "surface_pattern_name",
-                                            "surface_pattern_scale",
-                                            "surface_pattern_angle",
-                                            "surface_pattern_cross",
-                                            "information_asset",
-                                            "physical_asset",
-                                            "bim_asset"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_MATERIAL_FIELDS)
   Material();
   static KcSmartPtr<Material> create(const OdString& name);
 
-  STOCKLIB_NAME(F::name)
-  const OdString& description() const { return textField(F::description); }
-  void set_description(const OdString& text) { setText(F::description, text); }
-  const OdString& comments() const { return textField(F::comments); }
-  void set_comments(const OdString& text) { setText(F::comments, text); }
-  /// appearance: the name of the rendering appearance; empty when none.
-  const OdString& appearance() const { return textField(F::appearance); }
-  void set_appearance(const OdString& text) { setText(F::appearance, text); }
   /// type: the material type; null when it has none.
   KcSmartPtr<MaterialType> type() const;
   void set_type(const MaterialType* type);
@@ -344,75 +286,67 @@ class STOCKLIB_API Material : public Object {
   void setPattern(int first, const Pattern& pattern);
 };
 
+// clang-format off
+#define STOCKLIB_COMPOSITION_TYPE_FIELDS(X) \
+  X(name, Text, Get, 1, kRequired)
+// clang-format on
+
 /// CompositionType: a user-defined kind of composition, unique by name.
 class STOCKLIB_API CompositionType : public Object {
   STOCKLIB_DECLARE_OBJECT(CompositionType)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { name };
-    static constexpr const char* names[] = {"name"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_COMPOSITION_TYPE_FIELDS)
   CompositionType();
   static KcSmartPtr<CompositionType> create(const OdString& name);
-  STOCKLIB_NAME(F::name)
 };
+
+// clang-format off
+#define STOCKLIB_PLY_FIELDS(X) \
+  X(owner, Owner, Own, 1) \
+  X(position, Position, Own, 1) \
+  X(material, Ref, Own, 1, kOptional, ObjectType::Material) \
+  X(thickness, Length, Get, 1) \
+  X(function, Int, Own, 1)
+// clang-format on
 
 /// Ply: one layer of a composition, owned by it: a material, a thickness (a length, in the
 /// library's unit) and a function.
 class STOCKLIB_API Ply : public Object {
   STOCKLIB_DECLARE_OBJECT(Ply)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { owner, position, material, thickness, function };
-    static constexpr const char* names[] = {"owner", "position", "material", "thickness",
-                                            "function"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_PLY_FIELDS)
   Ply();
   /// material: null when the ply has none.
   KcSmartPtr<Material> material() const;
   void set_material(const Material* material);
-  double thickness() const { return realField(F::thickness); }
-  void set_thickness(double thickness) { setReal(F::thickness, thickness); }
   MaterialFunction function() const {
     return static_cast<MaterialFunction>(intField(F::function, kFunctionNone));
   }
   void set_function(MaterialFunction function) { setInt(F::function, function); }
 };
 
+// clang-format off
+// The ply numbers (first_core_ply ... variable_ply) read as unsigned.
+#define STOCKLIB_COMPOSITION_FIELDS(X) \
+  X(name, Text, Get, 1, kRequired) \
+  X(description, Text, Get, 1) \
+  X(comments, Text, Get, 1) \
+  X(type, Int, Own, 1) \
+  X(composition_type, Ref, Own, 1, kOptional, ObjectType::CompositionType) \
+  X(first_core_ply, Int, Own, 1) \
+  X(last_core_ply, Int, Own, 1) \
+  X(structural_ply, Int, Own, 1) \
+  X(variable_ply, Int, Own, 1) \
+  X(variable_ply_min_thickness, Length, Get, 1) \
+  X(variable_ply_max_thickness, Length, Has, 1)
+// clang-format on
+
 /// Composition: a named build-up of plies (wall, roof, slab ...), unique by name. Ply numbers
 /// count from 0. Thicknesses are lengths in the library's unit.
 class STOCKLIB_API Composition : public Object {
   STOCKLIB_DECLARE_OBJECT(Composition)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      name,
-      description,
-      comments,
-      type,
-      composition_type,
-      first_core_ply,
-      last_core_ply,
-      structural_ply,
-      variable_ply,
-      variable_ply_min_thickness,
-      variable_ply_max_thickness
-    };
-    static constexpr const char* names[] = {"name",
-                                            "description",
-                                            "comments",
-                                            "type",
-                                            "composition_type",
-                                            "first_core_ply",
-                                            "last_core_ply",
-                                            "structural_ply",
-                                            "variable_ply",
-                                            "variable_ply_min_thickness",
-                                            "variable_ply_max_thickness"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_COMPOSITION_FIELDS)
   /// Type: the built-in kinds; kUserDefined goes with a CompositionType.
   enum Type : int32_t { kWall = 1, kRoof = 2, kSlab = 4, kUserDefined = 64, kGeneric = 128 };
 
@@ -420,11 +354,6 @@ class STOCKLIB_API Composition : public Object {
   /// create: a new generic composition without plies.
   static KcSmartPtr<Composition> create(const OdString& name);
 
-  STOCKLIB_NAME(F::name)
-  const OdString& description() const { return textField(F::description); }
-  void set_description(const OdString& text) { setText(F::description, text); }
-  const OdString& comments() const { return textField(F::comments); }
-  void set_comments(const OdString& text) { setText(F::comments, text); }
   /// type: one of Type; kGeneric for a new composition.
   int32_t type() const { return static_cast<int32_t>(intField(F::type, kGeneric)); }
   void set_type(int32_t type) { setInt(F::type, type); }
@@ -458,16 +387,6 @@ class STOCKLIB_API Composition : public Object {
   uint32_t variable_ply() const { return static_cast<uint32_t>(intField(F::variable_ply)); }
   void set_variable_ply(uint32_t ply) { setInt(F::variable_ply, ply); }
   void clear_variable_ply() { clearField(F::variable_ply); }
-  double variable_ply_min_thickness() const { return realField(F::variable_ply_min_thickness); }
-  void set_variable_ply_min_thickness(double thickness) {
-    setReal(F::variable_ply_min_thickness, thickness);
-  }
-  bool has_variable_ply_max_thickness() const { return hasField(F::variable_ply_max_thickness); }
-  double variable_ply_max_thickness() const { return realField(F::variable_ply_max_thickness); }
-  void set_variable_ply_max_thickness(double thickness) {
-    setReal(F::variable_ply_max_thickness, thickness);
-  }
-  void clear_variable_ply_max_thickness() { clearField(F::variable_ply_max_thickness); }
 
   STOCKLIB_CUSTOM_VALUES
 };

@@ -149,27 +149,79 @@ class STOCKLIB_API Object : public KcRxObject {
                                                                                             \
  private:
 
-/// Accessors of an optional text field `field` at `index`: has_field (whether it is set), field
-/// (the text, empty when unset), set_field and clear_field.
-#define STOCKLIB_OPTIONAL_TEXT(field, index) \
-  bool has_##field() const {                 \
-    return hasField(index);                  \
-  }                                          \
-  const OdString& field() const {            \
-    return textField(index);                 \
-  }                                          \
-  void set_##field(const OdString& value) {  \
-    setText(index, value);                   \
-  }                                          \
-  void clear_##field() {                     \
-    clearField(index);                       \
-  }
+namespace stocklib::detail {
+/// columnName: the column of the field whose row names it `id`; a field named after a C++
+/// keyword is written with a trailing underscore (namespace_), its column without.
+constexpr bool sameText(const char* a, const char* b) {
+  return *a == *b && (!*a || sameText(a + 1, b + 1));
+}
+constexpr const char* columnName(const char* id) {
+  return sameText(id, "namespace_") ? "namespace" : id;
+}
+}  // namespace stocklib::detail
 
-/// Accessors of the name field at `index`: name and set_name.
-#define STOCKLIB_NAME(index)            \
-  const OdString& name() const {        \
-    return textField(index);            \
-  }                                     \
-  void set_name(const OdString& name) { \
-    setText(index, name);               \
+// Each field of a stored class is one row X(name, kind, access, since, ...) of the class's field
+// list (STOCKLIB_MATERIAL_FIELDS ...), in column order:
+//   name    the F index; the column, XML attribute and accessors are named after it.
+//   kind    how it is stored (FieldKind): Text, Int, Real, Bool, Length (a real scaled between
+//           library units), Ref, Owner, Position.
+//   access  the accessors made from the row: Get, name() and set_name() reading the store's
+//           default (empty, 0, false) when unset; Has, those and has_name(), clear_name(); Own,
+//           none: the class writes its own (another name, type or default).
+//   since   the schema version that added the field.
+//   ...     the rest of its description: kRequired (NOT NULL) or kOptional, then for a Ref the
+//           type referred to and kCascade when saving the holder saves the referent too.
+// A list holds a class's own fields; STOCKLIB_FIELDS(PARENT, OWN) makes the class's F (indexes
+// and names of the parent's fields and its own) and the accessors of its own. Adding a field is
+// one row and the migration that adds its column.
+#define STOCKLIB_NO_FIELDS(X)
+#define STOCKLIB_FIELD_INDEX(name, ...) name,
+#define STOCKLIB_FIELD_NAME(name, ...) ::stocklib::detail::columnName(#name),
+#define STOCKLIB_FIELDS(PARENT, OWN)                                                               \
+  /** F: the indexes of the fields, in the order of the type description. */                       \
+  struct F {                                                                                       \
+    enum : int { PARENT(STOCKLIB_FIELD_INDEX) OWN(STOCKLIB_FIELD_INDEX) };                         \
+    static constexpr const char* names[] = {PARENT(STOCKLIB_FIELD_NAME) OWN(STOCKLIB_FIELD_NAME)}; \
+  };                                                                                               \
+  OWN(STOCKLIB_FIELD_ACCESSORS)
+
+#define STOCKLIB_FIELD_ACCESSORS(name, kind, access, ...) STOCKLIB_ACCESS_##access(name, kind)
+#define STOCKLIB_ACCESS_Own(name, kind)
+#define STOCKLIB_ACCESS_Get(name, kind) STOCKLIB_GET_##kind(name)
+#define STOCKLIB_ACCESS_Has(name, kind) STOCKLIB_GET_##kind(name) STOCKLIB_HAS(name)
+#define STOCKLIB_HAS(name)    \
+  bool has_##name() const {   \
+    return hasField(F::name); \
+  }                           \
+  void clear_##name() {       \
+    clearField(F::name);      \
+  }
+#define STOCKLIB_GET_Text(name)            \
+  const OdString& name() const {           \
+    return textField(F::name);             \
+  }                                        \
+  void set_##name(const OdString& value) { \
+    setText(F::name, value);               \
+  }
+#define STOCKLIB_GET_Real(name)   \
+  double name() const {           \
+    return realField(F::name);    \
+  }                               \
+  void set_##name(double value) { \
+    setReal(F::name, value);      \
+  }
+#define STOCKLIB_GET_Length(name) STOCKLIB_GET_Real(name)
+#define STOCKLIB_GET_Int(name)                      \
+  int32_t name() const {                            \
+    return static_cast<int32_t>(intField(F::name)); \
+  }                                                 \
+  void set_##name(int32_t value) {                  \
+    setInt(F::name, value);                         \
+  }
+#define STOCKLIB_GET_Bool(name)       \
+  bool name() const {                 \
+    return boolField(F::name, false); \
+  }                                   \
+  void set_##name(bool value) {       \
+    setBool(F::name, value);          \
   }

@@ -18,36 +18,41 @@ class EntityType;
 class PropertyDefinition;
 class ValueDefinition;
 
+// clang-format off
+#define STOCKLIB_MEASURE_FIELDS(X) \
+  X(name, Text, Get, 1, kRequired)
+// clang-format on
+
 /// Measure: a physical quantity ("LENGTH", "AREA" ...), unique by name.
 class STOCKLIB_API Measure : public Object {
   STOCKLIB_DECLARE_OBJECT(Measure)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { name };
-    static constexpr const char* names[] = {"name"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_MEASURE_FIELDS)
   Measure();
   static KcSmartPtr<Measure> create(const OdString& name);
-  STOCKLIB_NAME(F::name)
 };
+
+// clang-format off
+// The name is the symbol; the accessors answer it by both words.
+#define STOCKLIB_UNIT_FIELDS(X) \
+  X(name, Text, Own, 1, kRequired) \
+  X(label, Text, Has, 1) \
+  X(factor, Real, Own, 1) \
+  X(measure, Ref, Own, 1, kOptional, ObjectType::Measure)
+// clang-format on
 
 /// Unit: a unit of a measure: symbol (its unique name), label, factor to the measure's base unit.
 class STOCKLIB_API Unit : public Object {
   STOCKLIB_DECLARE_OBJECT(Unit)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { name, label, factor, measure };
-    static constexpr const char* names[] = {"name", "label", "factor", "measure"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_UNIT_FIELDS)
   Unit();
   /// create: a new unit; `measure` may be null.
   static KcSmartPtr<Unit> create(const OdString& symbol, double factor, const Measure* measure);
   const OdString& symbol() const { return textField(F::name); }
   const OdString& name() const { return textField(F::name); }
   void set_symbol(const OdString& symbol) { setText(F::name, symbol); }
-  STOCKLIB_OPTIONAL_TEXT(label, F::label)
+  /// factor: 1 when unset.
   double factor() const { return realField(F::factor, 1.0); }
   void set_factor(double factor) { setReal(F::factor, factor); }
   /// measure: the unit's measure; null when it has none.
@@ -56,19 +61,21 @@ class STOCKLIB_API Unit : public Object {
   void set_measure(const Measure* measure);
 };
 
+// clang-format off
+#define STOCKLIB_PROPERTY_NAMESPACE_FIELDS(X) \
+  X(name, Text, Get, 1, kRequired) \
+  X(label, Text, Has, 1) \
+  X(visible, Bool, Own, 1) \
+  X(editable, Bool, Own, 1)
+// clang-format on
+
 /// PropertyNamespace: a named group of property sets, unique by name.
 class STOCKLIB_API PropertyNamespace : public Object {
   STOCKLIB_DECLARE_OBJECT(PropertyNamespace)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { name, label, visible, editable };
-    static constexpr const char* names[] = {"name", "label", "visible", "editable"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_PROPERTY_NAMESPACE_FIELDS)
   PropertyNamespace();
   static KcSmartPtr<PropertyNamespace> create(const OdString& name);
-  STOCKLIB_NAME(F::name)
-  STOCKLIB_OPTIONAL_TEXT(label, F::label)
   /// visible / editable: true for a new namespace.
   bool visible() const { return boolField(F::visible, true); }
   void set_visible(bool visible) { setBool(F::visible, visible); }
@@ -76,67 +83,82 @@ class STOCKLIB_API PropertyNamespace : public Object {
   void set_editable(bool editable) { setBool(F::editable, editable); }
 };
 
+// clang-format off
+#define STOCKLIB_ENTITY_TYPE_FIELDS(X) \
+  X(name, Text, Get, 1, kRequired)
+// clang-format on
+
 /// EntityType: the name of a drawing class a property set applies to, unique by name.
 class STOCKLIB_API EntityType : public Object {
   STOCKLIB_DECLARE_OBJECT(EntityType)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { name };
-    static constexpr const char* names[] = {"name"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_ENTITY_TYPE_FIELDS)
   EntityType();
   static KcSmartPtr<EntityType> create(const OdString& name);
-  STOCKLIB_NAME(F::name)
 };
+
+// clang-format off
+#define STOCKLIB_LAYER_FIELDS(X) \
+  X(name, Text, Get, 1, kRequired) \
+  X(description, Text, Has, 1)
+// clang-format on
 
 /// Layer: a named layer with an optional description, unique by name.
 class STOCKLIB_API Layer : public Object {
   STOCKLIB_DECLARE_OBJECT(Layer)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { name, description };
-    static constexpr const char* names[] = {"name", "description"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_LAYER_FIELDS)
   Layer();
   static KcSmartPtr<Layer> create(const OdString& name);
-  STOCKLIB_NAME(F::name)
-  STOCKLIB_OPTIONAL_TEXT(description, F::description)
 };
+
+// clang-format off
+#define STOCKLIB_TAG_FIELDS(X) \
+  X(name, Text, Get, 1, kRequired) \
+  X(description, Text, Has, 1)
+// clang-format on
 
 /// Tag: a named tag with an optional description, unique by name.
 class STOCKLIB_API Tag : public Object {
   STOCKLIB_DECLARE_OBJECT(Tag)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { name, description };
-    static constexpr const char* names[] = {"name", "description"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_TAG_FIELDS)
   Tag();
   static KcSmartPtr<Tag> create(const OdString& name);
-  STOCKLIB_NAME(F::name)
-  STOCKLIB_OPTIONAL_TEXT(description, F::description)
 };
+
+// clang-format off
+#define STOCKLIB_CUSTOM_PROPERTY_FIELDS(X) \
+  X(name, Text, Get, 1, kRequired) \
+  X(type, Int, Get, 1, kRequired) \
+  X(label, Text, Has, 1) \
+  X(description, Text, Has, 1)
+// clang-format on
 
 /// CustomProperty: a custom value kind, unique by name and type number.
 class STOCKLIB_API CustomProperty : public Object {
   STOCKLIB_DECLARE_OBJECT(CustomProperty)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { name, type, label, description };
-    static constexpr const char* names[] = {"name", "type", "label", "description"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_CUSTOM_PROPERTY_FIELDS)
   CustomProperty();
   static KcSmartPtr<CustomProperty> create(const OdString& name, int32_t type);
-  STOCKLIB_NAME(F::name)
-  int32_t type() const { return static_cast<int32_t>(intField(F::type)); }
-  void set_type(int32_t type) { setInt(F::type, type); }
-  STOCKLIB_OPTIONAL_TEXT(label, F::label)
-  STOCKLIB_OPTIONAL_TEXT(description, F::description)
 };
+
+// clang-format off
+// structure, type and key_type are read and written together as one PropertyType.
+#define STOCKLIB_ABSTRACT_DEFINITION_FIELDS(X) \
+  X(owner, Owner, Own, 1) \
+  X(position, Position, Own, 1) \
+  X(namespace_, Ref, Own, 1, kOptional, ObjectType::PropertyNamespace) \
+  X(name, Text, Get, 1, kRequired) \
+  X(label, Text, Has, 1) \
+  X(description, Text, Has, 1) \
+  X(visible, Bool, Own, 1) \
+  X(structure, Int, Own, 1) \
+  X(type, Int, Own, 1) \
+  X(key_type, Int, Own, 1) \
+  X(unit, Ref, Own, 1, kOptional, ObjectType::Unit)
+// clang-format on
 
 /// AbstractDefinition: what property and value definitions share. A definition belongs to at
 /// most one property set (which owns it) and takes the set's namespace when the set is saved.
@@ -144,33 +166,12 @@ class STOCKLIB_API CustomProperty : public Object {
 class STOCKLIB_API AbstractDefinition : public Object {
   STOCKLIB_DECLARE_OBJECT(AbstractDefinition)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      owner,
-      position,
-      namespace_,
-      name,
-      label,
-      description,
-      visible,
-      structure,
-      type,
-      key_type,
-      unit
-    };
-    static constexpr const char* names[] = {"owner", "position",    "namespace", "name",
-                                            "label", "description", "visible",   "structure",
-                                            "type",  "key_type",    "unit"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_ABSTRACT_DEFINITION_FIELDS)
   /// property_set_id: id of the owning property set; 0 when it has none or is unsaved.
   uint32_t property_set_id() const { return static_cast<uint32_t>(intField(F::owner)); }
   /// property_namespace: the namespace (the owning set's); null when none.
   KcSmartPtr<const PropertyNamespace> property_namespace() const;
   uint32_t namespace_id() const { return refId(F::namespace_); }
-  STOCKLIB_NAME(F::name)
-  STOCKLIB_OPTIONAL_TEXT(label, F::label)
-  STOCKLIB_OPTIONAL_TEXT(description, F::description)
   /// visible: true for a new definition.
   bool visible() const { return boolField(F::visible, true); }
   void set_visible(bool visible) { setBool(F::visible, visible); }
@@ -187,100 +188,59 @@ class STOCKLIB_API AbstractDefinition : public Object {
   void setNamespace(const PropertyNamespace* ns);
 };
 
+// clang-format off
+// type_spec reads the stored text itself, so that copies of it share their characters.
+#define STOCKLIB_PROPERTY_DEFINITION_FIELDS(X) \
+  X(type_spec, Text, Get, 1) \
+  X(default_bool, Bool, Has, 1) \
+  X(default_int, Int, Has, 1) \
+  X(default_double, Real, Has, 1) \
+  X(default_string, Text, Has, 1)
+// clang-format on
+
 /// PropertyDefinition: a value stored per entity: its type specification text and defaults of
 /// four kinds (each present or not).
 class STOCKLIB_API PropertyDefinition : public AbstractDefinition {
   STOCKLIB_DECLARE_OBJECT(PropertyDefinition)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      owner,
-      position,
-      namespace_,
-      name,
-      label,
-      description,
-      visible,
-      structure,
-      type,
-      key_type,
-      unit,
-      type_spec,
-      default_bool,
-      default_int,
-      default_double,
-      default_string
-    };
-    static constexpr const char* names[] = {
-        "owner",        "position",    "namespace",      "name",          "label", "description",
-        "visible",      "structure",   "type",           "key_type",      "unit",  "type_spec",
-        "default_bool", "default_int", "default_double", "default_string"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_ABSTRACT_DEFINITION_FIELDS, STOCKLIB_PROPERTY_DEFINITION_FIELDS)
   PropertyDefinition();
   /// create: a definition outside any set (append_property_definition makes one inside).
   static KcSmartPtr<PropertyDefinition> create(const OdString& name, const PropertyType& type);
-  /// type_spec: the stored text itself, so that copies of it share their characters.
-  const OdString& type_spec() const { return textField(F::type_spec); }
-  void set_type_spec(const OdString& spec) { setText(F::type_spec, spec); }
-  bool has_default_bool() const { return hasField(F::default_bool); }
-  bool default_bool() const { return intField(F::default_bool) != 0; }
-  void set_default_bool(bool value) { setInt(F::default_bool, value ? 1 : 0); }
-  void clear_default_bool() { clearField(F::default_bool); }
-  bool has_default_int() const { return hasField(F::default_int); }
-  int32_t default_int() const { return static_cast<int32_t>(intField(F::default_int)); }
-  void set_default_int(int32_t value) { setInt(F::default_int, value); }
-  void clear_default_int() { clearField(F::default_int); }
-  bool has_default_double() const { return hasField(F::default_double); }
-  double default_double() const { return realField(F::default_double); }
-  void set_default_double(double value) { setReal(F::default_double, value); }
-  void clear_default_double() { clearField(F::default_double); }
-  STOCKLIB_OPTIONAL_TEXT(default_string, F::default_string)
   /// clear_defaults: removes all four defaults.
   void clear_defaults();
 };
+
+// clang-format off
+#define STOCKLIB_VALUE_DEFINITION_FIELDS(X) \
+  X(value_spec, Text, Get, 1)
+// clang-format on
 
 /// ValueDefinition: a value computed for an entity: its value specification text.
 class STOCKLIB_API ValueDefinition : public AbstractDefinition {
   STOCKLIB_DECLARE_OBJECT(ValueDefinition)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int {
-      owner,
-      position,
-      namespace_,
-      name,
-      label,
-      description,
-      visible,
-      structure,
-      type,
-      key_type,
-      unit,
-      value_spec
-    };
-    static constexpr const char* names[] = {"owner", "position",    "namespace", "name",
-                                            "label", "description", "visible",   "structure",
-                                            "type",  "key_type",    "unit",      "value_spec"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_ABSTRACT_DEFINITION_FIELDS, STOCKLIB_VALUE_DEFINITION_FIELDS)
   ValueDefinition();
   static KcSmartPtr<ValueDefinition> create(const OdString& name, const PropertyType& type);
-  const OdString& value_spec() const { return textField(F::value_spec); }
-  void set_value_spec(const OdString& spec) { setText(F::value_spec, spec); }
 };
+
+// clang-format off
+// per_instance: the set is attached to single entities rather than to all of its types.
+#define STOCKLIB_PROPERTY_SET_FIELDS(X) \
+  X(namespace_, Ref, Own, 1, kOptional, ObjectType::PropertyNamespace) \
+  X(name, Text, Get, 1, kRequired) \
+  X(label, Text, Has, 1) \
+  X(visible, Bool, Own, 1) \
+  X(per_instance, Bool, Get, 1)
+// clang-format on
 
 /// PropertySet: a named group of definitions in a namespace, applying to entity types. Owns its
 /// definitions: saving the set saves them and deletes those removed from it.
 class STOCKLIB_API PropertySet : public Object {
   STOCKLIB_DECLARE_OBJECT(PropertySet)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { namespace_, name, label, visible, per_instance };
-    static constexpr const char* names[] = {"namespace", "name", "label", "visible",
-                                            "per_instance"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_PROPERTY_SET_FIELDS)
   PropertySet();
   /// create: a new set in namespace `ns` (may be null: no namespace).
   static KcSmartPtr<PropertySet> create(const PropertyNamespace* ns, const OdString& name);
@@ -288,13 +248,9 @@ class STOCKLIB_API PropertySet : public Object {
   uint32_t namespace_id() const { return refId(F::namespace_); }
   /// set_property_namespace: also moves the set's definitions to that namespace.
   void set_property_namespace(const PropertyNamespace* ns);
-  STOCKLIB_NAME(F::name)
-  STOCKLIB_OPTIONAL_TEXT(label, F::label)
+  /// visible: true for a new set.
   bool visible() const { return boolField(F::visible, true); }
   void set_visible(bool visible) { setBool(F::visible, visible); }
-  /// per_instance: the set is attached to single entities rather than to all of its types.
-  bool per_instance() const { return boolField(F::per_instance, false); }
-  void set_per_instance(bool value) { setBool(F::per_instance, value); }
 
   /// entity_types: the entity types, in order.
   std::vector<KcSmartPtr<const EntityType>> entity_types() const;

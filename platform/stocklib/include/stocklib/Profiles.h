@@ -10,10 +10,26 @@
 
 #include "stocklib/Objects.h"
 
-// The fields every profile begins with (see the field rows below).
-#define STOCKLIB_PROFILE_FIELDS(X) X(profile_name, Ref, 1) X(size, Text, 1) X(profile_type, Int, 1)
-#define STOCKLIB_FIELD_INDEX(name, kind, since) name,
-#define STOCKLIB_FIELD_NAME(name, kind, since) #name,
+// The fields every profile begins with. size: the size designation as written in the tables
+// ("200", "2-1/2x2-1/2x1/4").
+// clang-format off
+#define STOCKLIB_PROFILE_FIELDS(X) \
+  X(profile_name, Ref, Own, 1, kOptional, ObjectType::ProfileName) \
+  X(size, Text, Get, 1) \
+  X(profile_type, Int, Own, 1)
+#define STOCKLIB_PROFILE_STANDARD_FIELDS(X) \
+  X(name, Text, Get, 1, kRequired)
+#define STOCKLIB_PROFILE_NAME_FIELDS(X) \
+  X(standard, Ref, Own, 1, kOptional, ObjectType::ProfileStandard) \
+  X(name, Text, Get, 1, kRequired)
+// A vertex is read by coordinate and written as one OutlinePoint.
+#define STOCKLIB_PROFILE_VERTEX_FIELDS(X) \
+  X(owner, Owner, Own, 1) \
+  X(position, Position, Own, 1) \
+  X(x, Length, Own, 1) \
+  X(y, Length, Own, 1) \
+  X(bulge, Real, Own, 1)
+// clang-format on
 
 namespace stocklib {
 
@@ -33,14 +49,9 @@ enum ProfileType : int32_t {
 class STOCKLIB_API ProfileStandard : public Object {
   STOCKLIB_DECLARE_OBJECT(ProfileStandard)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { name };
-    static constexpr const char* names[] = {"name"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_PROFILE_STANDARD_FIELDS)
   ProfileStandard();
   static KcSmartPtr<ProfileStandard> create(const OdString& name);
-  STOCKLIB_NAME(F::name)
 };
 
 /// ProfileName: a family of profiles ("HEA") in a standard (or none), unique by standard and
@@ -48,18 +59,13 @@ class STOCKLIB_API ProfileStandard : public Object {
 class STOCKLIB_API ProfileName : public Object {
   STOCKLIB_DECLARE_OBJECT(ProfileName)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { standard, name };
-    static constexpr const char* names[] = {"standard", "name"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_PROFILE_NAME_FIELDS)
   ProfileName();
   /// create: a new name in `standard` (null: no standard).
   static KcSmartPtr<ProfileName> create(const OdString& name, const ProfileStandard* standard);
   /// standard: null when the name has none.
   KcSmartPtr<ProfileStandard> standard() const;
   void set_standard(const ProfileStandard* standard);
-  STOCKLIB_NAME(F::name)
 };
 
 /// Profile: a cross-section: its family name, its size designation and what it is used for.
@@ -67,17 +73,10 @@ class STOCKLIB_API ProfileName : public Object {
 class STOCKLIB_API Profile : public Object {
   STOCKLIB_DECLARE_OBJECT(Profile)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_INDEX) };
-    static constexpr const char* names[] = {STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_NAME)};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_PROFILE_FIELDS)
   /// name: the profile name; null when it has none.
   KcSmartPtr<ProfileName> name() const;
   void set_name(const ProfileName* name);
-  /// size: the size designation as written in the tables ("200", "2-1/2x2-1/2x1/4").
-  const OdString& size() const { return textField(F::size); }
-  void set_size(const OdString& size) { setText(F::size, size); }
   /// profile_type: ProfileType bits; kProfileGeneric for a new profile.
   int32_t profile_type() const {
     return static_cast<int32_t>(intField(F::profile_type, kProfileGeneric));
@@ -101,11 +100,7 @@ struct OutlinePoint {
 class STOCKLIB_API ProfileVertex : public Object {
   STOCKLIB_DECLARE_OBJECT(ProfileVertex)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { owner, position, x, y, bulge };
-    static constexpr const char* names[] = {"owner", "position", "x", "y", "bulge"};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_NO_FIELDS, STOCKLIB_PROFILE_VERTEX_FIELDS)
   ProfileVertex();
   double x() const { return realField(F::x); }
   double y() const { return realField(F::y); }
@@ -117,11 +112,7 @@ class STOCKLIB_API ProfileVertex : public Object {
 class STOCKLIB_API CustomProfile : public Profile {
   STOCKLIB_DECLARE_OBJECT(CustomProfile)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_INDEX) };
-    static constexpr const char* names[] = {STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_NAME)};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_PROFILE_FIELDS, STOCKLIB_NO_FIELDS)
   CustomProfile();
   static KcSmartPtr<CustomProfile> create(const ProfileName* name, const OdString& size);
   /// outline: the vertices in order; empty for a new profile.
@@ -134,11 +125,7 @@ class STOCKLIB_API CustomProfile : public Profile {
 class STOCKLIB_API ParametrizedProfile : public Profile {
   STOCKLIB_DECLARE_OBJECT(ParametrizedProfile)
  public:
-  /// F: the indexes of the fields, in the order of the type description.
-  struct F {
-    enum : int { STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_INDEX) };
-    static constexpr const char* names[] = {STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_NAME)};
-  };
+  STOCKLIB_FIELDS(STOCKLIB_PROFILE_FIELDS, STOCKLIB_NO_FIELDS)
   /// dimension_count: how many dimensions the shape has.
   std::size_t dimension_count() const;
   /// dimension_name: the name of dimension `index` ("height"); empty when out of range.
@@ -161,102 +148,91 @@ class STOCKLIB_API ParametrizedProfile : public Profile {
 
 }  // namespace stocklib
 
-// Each field of a profile class is one row X(name, kind, since): its name (column, XML
-// attribute, accessor), its kind (Length: scaled between library units; Real: a ratio; Ref, Text,
-// Int) and the schema version that added it. The F indexes, names, accessors and the store's
-// field descriptions are generated from the rows, so a new dimension is one row.
-#define STOCKLIB_PROFILE_DIMENSION(name, kind, since) \
-  double name() const {                               \
-    return realField(F::name);                        \
-  }                                                   \
-  void set_##name(double value) {                     \
-    setReal(F::name, value);                          \
-  }
-
-// The dimensions of each shape, in column order, one row each.
+// The dimensions of each shape, in column order, one row each (Length: scaled between library
+// units; Real: a ratio). Each reads 0 when not set.
 // clang-format off
 #define STOCKLIB_CIRCLE_DIMENSIONS(X) \
-  X(diameter, Length, 1)
+  X(diameter, Length, Get, 1)
 #define STOCKLIB_CIRCLE_HOLLOW_DIMENSIONS(X) \
-  X(diameter, Length, 1) \
-  X(wall_thickness, Length, 1)
+  X(diameter, Length, Get, 1) \
+  X(wall_thickness, Length, Get, 1)
 /// EllipseProfile: full axes, width along x and height along y.
 #define STOCKLIB_ELLIPSE_DIMENSIONS(X) \
-  X(height, Length, 1) \
-  X(width, Length, 1)
+  X(height, Length, Get, 1) \
+  X(width, Length, Get, 1)
 #define STOCKLIB_RECTANGLE_DIMENSIONS(X) \
-  X(height, Length, 1) \
-  X(width, Length, 1)
+  X(height, Length, Get, 1) \
+  X(width, Length, Get, 1)
 #define STOCKLIB_RECTANGLE_HOLLOW_DIMENSIONS(X) \
-  X(height, Length, 1) \
-  X(width, Length, 1) \
-  X(wall_thickness, Length, 1) \
-  X(inner_radius, Length, 1) \
-  X(outer_radius, Length, 1)
+  X(height, Length, Get, 1) \
+  X(width, Length, Get, 1) \
+  X(wall_thickness, Length, Get, 1) \
+  X(inner_radius, Length, Get, 1) \
+  X(outer_radius, Length, Get, 1)
 #define STOCKLIB_ROUNDED_RECTANGLE_DIMENSIONS(X) \
-  X(height, Length, 1) \
-  X(width, Length, 1) \
-  X(radius, Length, 1)
+  X(height, Length, Get, 1) \
+  X(width, Length, Get, 1) \
+  X(radius, Length, Get, 1)
 /// TrapeziumProfile: `top_offset` shifts the top edge's centre from the bottom edge's.
 #define STOCKLIB_TRAPEZIUM_DIMENSIONS(X) \
-  X(height, Length, 1) \
-  X(bottom_width, Length, 1) \
-  X(top_width, Length, 1) \
-  X(top_offset, Length, 1)
+  X(height, Length, Get, 1) \
+  X(bottom_width, Length, Get, 1) \
+  X(top_width, Length, Get, 1) \
+  X(top_offset, Length, Get, 1)
 /// Crane rails: head on a web on a foot.
 #define STOCKLIB_CRANE_RAIL_DIMENSIONS(X) \
-  X(height, Length, 1) \
-  X(head_width, Length, 1) \
-  X(head_height, Length, 1) \
-  X(web_thickness, Length, 1) \
-  X(base_width, Length, 1) \
-  X(base_height, Length, 1)
+  X(height, Length, Get, 1) \
+  X(head_width, Length, Get, 1) \
+  X(head_height, Length, Get, 1) \
+  X(web_thickness, Length, Get, 1) \
+  X(base_width, Length, Get, 1) \
+  X(base_height, Length, Get, 1)
 #define STOCKLIB_TZ_SHAPE_DIMENSIONS(X) \
-  X(height, Length, 1) \
-  X(width, Length, 1) \
-  X(web_thickness, Length, 1) \
-  X(flange_thickness, Length, 1) \
-  X(fillet_radius, Length, 1)
+  X(height, Length, Get, 1) \
+  X(width, Length, Get, 1) \
+  X(web_thickness, Length, Get, 1) \
+  X(flange_thickness, Length, Get, 1) \
+  X(fillet_radius, Length, Get, 1)
 /// CShapeProfile: a lipped (cold-formed) channel of one wall thickness.
 #define STOCKLIB_CSHAPE_DIMENSIONS(X) \
-  X(height, Length, 1) \
-  X(width, Length, 1) \
-  X(wall_thickness, Length, 1) \
-  X(lip_length, Length, 1) \
-  X(inner_radius, Length, 1)
+  X(height, Length, Get, 1) \
+  X(width, Length, Get, 1) \
+  X(wall_thickness, Length, Get, 1) \
+  X(lip_length, Length, Get, 1) \
+  X(inner_radius, Length, Get, 1)
 /// UShapeProfile: a rolled channel; `flange_slope` is a ratio (0.08 for 8 %), not a length.
 #define STOCKLIB_USHAPE_DIMENSIONS(X) \
-  X(height, Length, 1) \
-  X(width, Length, 1) \
-  X(web_thickness, Length, 1) \
-  X(flange_thickness, Length, 1) \
-  X(fillet_radius, Length, 1) \
-  X(flange_slope, Real, 1)
+  X(height, Length, Get, 1) \
+  X(width, Length, Get, 1) \
+  X(web_thickness, Length, Get, 1) \
+  X(flange_thickness, Length, Get, 1) \
+  X(fillet_radius, Length, Get, 1) \
+  X(flange_slope, Real, Get, 1)
 /// LShapeProfile: an angle; `height` is the first leg, `width` the second.
 #define STOCKLIB_LSHAPE_DIMENSIONS(X) \
-  X(height, Length, 1) \
-  X(width, Length, 1) \
-  X(thickness, Length, 1) \
-  X(root_radius, Length, 1) \
-  X(toe_radius, Length, 1)
+  X(height, Length, Get, 1) \
+  X(width, Length, Get, 1) \
+  X(thickness, Length, Get, 1) \
+  X(root_radius, Length, Get, 1) \
+  X(toe_radius, Length, Get, 1)
 /// IShapeProfile: a rolled or welded I section; `flange_slope` is the inner slope of tapered
 /// flanges as a ratio (0.14 for 14 %; 0, the default, for parallel flanges), not a length.
 /// `flange_thickness` is then the mean thickness, at a quarter of the width from the tip.
 #define STOCKLIB_ISHAPE_DIMENSIONS(X) \
-  X(height, Length, 1) \
-  X(width, Length, 1) \
-  X(web_thickness, Length, 1) \
-  X(flange_thickness, Length, 1) \
-  X(fillet_radius, Length, 1) \
-  X(flange_slope, Real, 2)
+  X(height, Length, Get, 1) \
+  X(width, Length, Get, 1) \
+  X(web_thickness, Length, Get, 1) \
+  X(flange_thickness, Length, Get, 1) \
+  X(fillet_radius, Length, Get, 1) \
+  X(flange_slope, Real, Get, 2)
 #define STOCKLIB_ASYMMETRIC_ISHAPE_DIMENSIONS(X) \
-  X(height, Length, 1) \
-  X(top_width, Length, 1) \
-  X(bottom_width, Length, 1) \
-  X(web_thickness, Length, 1) \
-  X(top_flange_thickness, Length, 1) \
-  X(bottom_flange_thickness, Length, 1) \
-  X(fillet_radius, Length, 1)
+  X(height, Length, Get, 1) \
+  X(top_width, Length, Get, 1) \
+  X(bottom_width, Length, Get, 1) \
+  X(web_thickness, Length, Get, 1) \
+  X(top_flange_thickness, Length, Get, 1) \
+  X(bottom_flange_thickness, Length, Get, 1) \
+  X(fillet_radius, Length, Get, 1)
 // clang-format on
 
 /// STOCKLIB_SHAPES: every shape class with its dimensions, X(class, dimensions); a new shape
@@ -285,17 +261,9 @@ class STOCKLIB_API ParametrizedProfile : public Profile {
   class STOCKLIB_API T : public ParametrizedProfile {                                       \
     STOCKLIB_DECLARE_OBJECT(T)                                                              \
    public:                                                                                  \
-    /* F: the indexes of the fields, in the order of the type description. */               \
-    struct F {                                                                              \
-      enum : int {                                                                          \
-        STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_INDEX) DIMENSIONS(STOCKLIB_FIELD_INDEX)      \
-      };                                                                                    \
-      static constexpr const char* names[] = {STOCKLIB_PROFILE_FIELDS(STOCKLIB_FIELD_NAME)  \
-                                                  DIMENSIONS(STOCKLIB_FIELD_NAME)};         \
-    };                                                                                      \
+    STOCKLIB_FIELDS(STOCKLIB_PROFILE_FIELDS, DIMENSIONS)                                    \
     T();                                                                                    \
     static KcSmartPtr<T> create(const ::stocklib::ProfileName* name, const OdString& size); \
-    DIMENSIONS(STOCKLIB_PROFILE_DIMENSION)                                                  \
   };
 
 namespace stocklib {
