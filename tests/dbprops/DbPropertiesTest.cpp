@@ -41,42 +41,26 @@ std::vector<OdString> names(const DbProperties& container) {
 
 }  // namespace
 
-TEST(DbProperties, StoresReplacesAndRemoves) {
+TEST(DbProperties, StoresReplacesRemovesAndFilesInNameOrder) {
   OdStaticRxObject<DbProperties> container;
   EXPECT_FALSE(container.setProperty(L"Width~Door", nullptr));
-  EXPECT_EQ(container.size(), 0u);
-  EXPECT_EQ(container.getProperty(L"Width~Door"), nullptr);
-
   auto width = real(0.9);
   EXPECT_TRUE(container.setProperty(L"Width~Door", width));
   EXPECT_EQ(container.getProperty(L"Width~Door"), width);  // the value itself, not a copy
-  width->set(1.2);
-  double v = 0;
-  ASSERT_TRUE(container.getProperty(L"Width~Door")->get(v));
-  EXPECT_EQ(v, 1.2);
-
   EXPECT_TRUE(container.setProperty(L"Width~Door", real(2.0)));
   EXPECT_EQ(container.size(), 1u);
   EXPECT_NE(container.getProperty(L"Width~Door"), width);
   EXPECT_EQ(container.getProperty(L"width~door"), nullptr);  // names are case-sensitive
-
   EXPECT_TRUE(container.resetProperty(L"Width~Door"));
   EXPECT_FALSE(container.resetProperty(L"Width~Door"));
   EXPECT_EQ(container.size(), 0u);
-}
 
-TEST(DbProperties, NamesInUtf16CodeUnitOrder) {
-  OdStaticRxObject<DbProperties> container;
-  // U+10000 is the surrogate pair D800 DC00, below U+FFFF; upper case before lower case.
-  const std::vector<OdString> given = {L"b", L"\uffff", L"\U00010000", L"B", L"a~", L"a", L""};
-  for (const OdString& name : given)
+  // UTF-16 code unit order: U+10000 is the surrogate pair D800 DC00, below U+FFFF.
+  for (const wchar_t* name : {L"b", L"\uffff", L"\U00010000", L"B", L"a~", L"a", L""})
     container.setProperty(name, real(1));
   EXPECT_EQ(names(container),
             (std::vector<OdString>{L"", L"B", L"a", L"a~", L"b", L"\U00010000", L"\uffff"}));
-}
 
-TEST(DbProperties, InstanceSetKeysAndFiledForm) {
-  OdStaticRxObject<DbProperties> container;
   EXPECT_TRUE(container.attachInstancePropertySet(L"Fire~Safety"));
   EXPECT_TRUE(container.attachInstancePropertySet(L"Acoustic~Safety"));
   EXPECT_FALSE(container.attachInstancePropertySet(L"Fire~Safety"));
@@ -86,22 +70,13 @@ TEST(DbProperties, InstanceSetKeysAndFiledForm) {
   mapped->setMapped(true);
   container.setProperty(L"Rating~Fire", mapped);
   container.setProperty(L"Empty", DbPropertyType::get<DbArray<double>>().createProperty());
-  container.setProperty(L"Nested", std::make_shared<DbPropertyContainer<DbArray<DbPropertyPtr>>>(
-                                       DbArray<DbPropertyPtr>{real(3), nullptr}));
 
-  const std::vector<std::uint8_t> bytes = filedOut(container);
-  OdDbDwgFilerPtr filer = reader(bytes);
   OdStaticRxObject<DbProperties> back;
-  ASSERT_EQ(back.dwgIn(filer.get()), eOk);
-  EXPECT_EQ(filer->bytesLeft(), 0u);
+  ASSERT_EQ(back.dwgIn(reader(filedOut(container)).get()), eOk);
   EXPECT_EQ(back.instancePropertySets(), (OdArray<OdString>{L"Fire~Safety", L"Acoustic~Safety"}));
   EXPECT_EQ(names(back), names(container));
-  for (const auto& entry : container) {
+  for (const auto& entry : container)
     EXPECT_EQ(samples::filed(*back.getProperty(entry.first)), samples::filed(*entry.second));
-  }
-  EXPECT_TRUE(back.getProperty(L"Rating~Fire")->isMapped());
-  EXPECT_FALSE(back.getProperty(L"Empty")->isSet());
-
   EXPECT_TRUE(back.detachInstancePropertySet(L"Fire~Safety"));
   EXPECT_EQ(back.instancePropertySets(), OdArray<OdString>{L"Acoustic~Safety"});
 }

@@ -60,15 +60,11 @@ TEST_F(DefinitionsTest, DefinitionAnswersTypesAndKeys) {
   width->setLabel(L"Door width");
   EXPECT_EQ(width->displayName(true), L"Door width");
   EXPECT_EQ(width->displayName(false), L"Width");
-  EXPECT_EQ(length->displayName(true), L"Length");
   width->clearLabel();
   EXPECT_EQ(width->displayName(true), L"Width");
-  EXPECT_EQ(width->ns(), L"Arch");
   EXPECT_FALSE(width->namespaceVisible());
   EXPECT_EQ(PropertyKey(*width).str(), L"Width~Arch");
-  EXPECT_EQ(width->objectType(), ObjectTypeWrapper::PropertyDefinition);
   EXPECT_EQ(length->objectType(), ObjectTypeWrapper::ValueDefinition);
-  EXPECT_EQ(width->dbPropertyType(), DbPropertyType::get<double>());
 
   // The library's key code is dropped on reading and written as 0.
   auto* stored = static_cast<stocklib::PropertyDefinition*>(width->object());
@@ -83,30 +79,27 @@ TEST_F(DefinitionsTest, DefinitionAnswersTypesAndKeys) {
         stocklib::PropertyType(0, 9), stocklib::PropertyType(3, 9, 19),
         stocklib::PropertyType(1, 18), stocklib::PropertyType(2, 2)}) {
     stored->set_type(t);
-    EXPECT_FALSE(width->dbPropertyType().isValid()) << t.structure << " " << t.type;
-    EXPECT_EQ(width->dbPropertyType(), DbPropertyType());
+    EXPECT_EQ(width->dbPropertyType(), DbPropertyType()) << t.structure << " " << t.type;
   }
   stored->set_type(stocklib::PropertyType(2, 18));
   EXPECT_EQ(width->dbPropertyType(), DbPropertyType::get<DbArray<DbPropertyPtr>>());
   stored->set_type(stocklib::PropertyType(1, 9, 10));  // a key code only maps have is ignored
   EXPECT_EQ(width->dbPropertyType(), DbPropertyType::get<double>());
 
-  // Defaults of each kind, present or not.
+  // Defaults of each kind, present or not: an absent one leaves the output alone.
   double d = -1;
   EXPECT_FALSE(width->defaultValue(d));
   EXPECT_EQ(d, -1);
   stored->set_default_double(2.5);
   stored->set_default_int(7);
-  EXPECT_TRUE(width->defaultValue(d));
-  EXPECT_EQ(d, 2.5);
   std::int32_t i = 0;
-  EXPECT_TRUE(width->defaultValue(i));
+  EXPECT_TRUE(width->defaultValue(d) && width->defaultValue(i));
+  EXPECT_EQ(d, 2.5);
   EXPECT_EQ(i, 7);
   bool b = true;
   OdString s(L"x");
   EXPECT_FALSE(width->defaultValue(b) || width->defaultValue(s));
   EXPECT_TRUE(b);
-  EXPECT_TRUE(width->isValidValue(3.0) && width->isValidValue(std::map<bool, DbBytes>()));
   OdGePoint3d p;
   EXPECT_EQ(length->computeValue(p, OdDbObjectPtr(), nullptr),
             DynamicPropertyResults::TypeMismatch);
@@ -121,24 +114,18 @@ TEST_F(DefinitionsTest, DefinitionAnswersTypesAndKeys) {
   EXPECT_EQ(IUnit::create(bare.get())->measureName(), L"");
   value->setUnit(std::make_shared<ForeignUnit>(storeSet.get()));
   EXPECT_FALSE(length->unit());
-  value->setUnit(IUnit::create(mm.get()));
-  value->setUnit(nullptr);
-  EXPECT_FALSE(length->unit());
 }
 
 TEST_F(DefinitionsTest, SetDefinitionListAndEntityTypes) {
-  EXPECT_TRUE(set->propertyDefinitions().empty());
   auto single = PropertyType::Single(PropertyType::kInt32);
   auto a = set->appendPropertyDefinition(L"A", single);
   set->appendPropertyDefinition(L"B", single);
   set->appendPropertyDefinition(L"C", single);
   auto v = set->appendValueDefinition(L"V", single);
-  EXPECT_EQ(names(), (std::vector<OdString>{L"A", L"B", L"C"}));
   EXPECT_TRUE(set->swapPropertyDefinitions(0, 2));
   EXPECT_EQ(names(), (std::vector<OdString>{L"C", L"B", L"A"}));
   EXPECT_FALSE(set->swapPropertyDefinitions(0, 3));
   EXPECT_FALSE(set->swapValueDefinitions(0, 1));
-
   // Owned through the one enable_shared_from_this base the standard library can register.
   IAbstractDefinition& base = *a;
   EXPECT_EQ(base.shared_from_this().get(), &base);
@@ -146,23 +133,16 @@ TEST_F(DefinitionsTest, SetDefinitionListAndEntityTypes) {
   EXPECT_EQ(names(), (std::vector<OdString>{L"C", L"B"}));
   set->removeValueDefinition(v);
   EXPECT_TRUE(set->valueDefinitions().empty());
-
   set->appendValueDefinition(L"W", single);
   set->clearDefinitions();
-  EXPECT_TRUE(set->propertyDefinitions().empty() && set->valueDefinitions().empty());
-  set->appendPropertyDefinition(L"D", single);
-  set->appendValueDefinition(L"W", single);
-  set->clearAllDefinitions();
   EXPECT_TRUE(set->propertyDefinitions().empty() && set->valueDefinitions().empty());
 
   EXPECT_TRUE(set->insertEntityType(L"OdDbLine"));
   EXPECT_TRUE(set->insertEntityType(L"OdDbCircle"));
   EXPECT_FALSE(set->insertEntityType(L"OdDbLine"));
   set->removeEntityType(L"OdDbLine");
-  ASSERT_EQ(set->entityTypes().size(), 1u);
-  EXPECT_EQ(set->entityTypes()[0], L"OdDbCircle");
+  EXPECT_EQ(set->entityTypes(), OdArray<OdString>{L"OdDbCircle"});
   EXPECT_EQ(set->propertyNamespace()->name(), L"Arch");
-  EXPECT_EQ(set->ns(), L"Arch");
 }
 
 TEST(Definitions, CreatedOverNothingIsEmpty) {

@@ -78,8 +78,8 @@ TEST_F(LibraryInterfaceTest, LookupsThroughIndexesAndStore) {
   EXPECT_FALSE(ILibrary::create(std::shared_ptr<sl_db::Library>()));
   EXPECT_EQ(library->library<sl_db::Library>(), wrapper);
   const OdRxClass* line = odrxClassDictionary()->getAt(L"OdDbLine");
+  // A per-instance set only by its exact key string.
   OdArray<OdString> instanceSets;
-  EXPECT_EQ(names(library->propertySets(line, instanceSets)), std::vector<OdString>{L"Escape"});
   instanceSets.append(L"Fire");
   instanceSets.append(L"Safety~Fire");
   EXPECT_EQ(names(library->propertySets(line, instanceSets)), std::vector<OdString>{L"Escape"});
@@ -87,29 +87,20 @@ TEST_F(LibraryInterfaceTest, LookupsThroughIndexesAndStore) {
   EXPECT_EQ(names(library->propertySets(line, instanceSets)),
             (std::vector<OdString>{L"Fire", L"Escape"}));
   EXPECT_EQ(names(library->propertySets(line)), (std::vector<OdString>{L"Fire", L"Escape"}));
-  const OdRxClass* entity = odrxClassDictionary()->getAt(L"OdDbEntity");
-  EXPECT_TRUE(library->propertySets(entity).empty());
-  EXPECT_TRUE(library->propertySets(entity, instanceSets).empty());
   EXPECT_EQ(names(library->propertySets(ns)),
             (std::vector<OdString>{L"Fire", L"Escape", L"Smoke"}));
-
-  // Namespaces holding sets against every namespace of the store.
-  ASSERT_EQ(library->propertyNamespaces().size(), 1u);
-  EXPECT_EQ(library->propertyNamespaces()[0]->name(), L"Safety");
+  ASSERT_EQ(library->propertyNamespaces().size(), 1u);  // only those holding sets
   EXPECT_EQ(library->allPropertyNamespaces().size(), 2u);
 
   // The wrapper's indexes answer as of their build; the store answers as it is now.
   auto fire = library->propertySet(L"Fire", safety->id());
   ASSERT_TRUE(fire);
-  EXPECT_TRUE(fire->perInstance());
   EXPECT_FALSE(library->propertySet(L"Fire", 0));
   auto late = fire->appendPropertyDefinition(L"Late", PropertyType::Single(PropertyType::kBool));
   fire->save(library);
-  ASSERT_NE(late->id(), 0u);
   EXPECT_FALSE(library->propertyDefinition(late->id()));
   EXPECT_EQ(library->storePropertyDefinition(late->id())->name(), L"Late");
-  EXPECT_FALSE(library->propertyDefinition(0));
-  EXPECT_FALSE(library->storePropertyDefinition(0));
+  EXPECT_FALSE(library->propertyDefinition(0) || library->storePropertyDefinition(0));
   auto firePV = firstDefinition(L"Fire");
   EXPECT_EQ(library->propertyDefinition(firePV->id())->name(), L"FireP");
   EXPECT_FALSE(library->valueDefinition(firePV->id()));
@@ -125,10 +116,8 @@ TEST_F(LibraryInterfaceTest, LookupsThroughIndexesAndStore) {
 TEST_F(LibraryInterfaceTest, CreateSaveUniqueNamesAndClassChecks) {
   auto exit = library->createPropertySet(ns, L"Exit");
   ASSERT_TRUE(exit);
-  EXPECT_NE(exit->id(), 0u);
   EXPECT_EQ(exit->ns(), L"Safety");
   EXPECT_EQ(library->uniquePropertySetName(L"Exit", ns), L"Exit-2");
-  EXPECT_EQ(library->uniquePropertyDefinitionName(L"FireP", ns), L"FireP-2");
   EXPECT_EQ(library->uniqueValueDefinitionName(L"FireP", ns), L"FireP");
   EXPECT_THROW(library->createPropertySet(ns, L"Exit"), stocklib::ObjectNotUnique);
 
@@ -136,9 +125,6 @@ TEST_F(LibraryInterfaceTest, CreateSaveUniqueNamesAndClassChecks) {
   auto foreign = std::make_shared<ForeignNamespace>(exit->object());
   EXPECT_EQ(library->uniquePropertySetName(L"Exit", foreign), L"Exit");
   EXPECT_EQ(library->createPropertySet(foreign, L"Loose")->ns(), L"");
-  EXPECT_THROW(library->save(std::shared_ptr<IPropertyNamespace>(foreign)), stocklib::Exception);
-  EXPECT_THROW(library->saveInto(std::shared_ptr<IPropertyNamespace>(foreign)),
-               stocklib::Exception);
 
   // save and saveInto store changes of objects of this library and copies of others'.
   exit->setLabel(L"Way out");
@@ -148,7 +134,6 @@ TEST_F(LibraryInterfaceTest, CreateSaveUniqueNamesAndClassChecks) {
   def->setDescription(L"metres to the exit");
   library->saveInto(def);
   EXPECT_EQ(library->storePropertyDefinition(def->id())->description(), L"metres to the exit");
-
   std::shared_ptr<stocklib::Library> otherStore = LibraryManager::instance().create(
       dir.file("o.stocklib"), stocklib::kLibraryUnitMillimeter, L"o");
   auto otherWrapper = sl_db::Library::get(otherStore);
@@ -160,38 +145,31 @@ TEST_F(LibraryInterfaceTest, CreateSaveUniqueNamesAndClassChecks) {
   EXPECT_TRUE(other->propertySet(L"Smoke", copied->id()));
 
   auto measure = stocklib::Measure::create(L"LENGTH")->save(store);
-  auto mm = stocklib::Unit::create(L"mm", 0.001, measure)->save(store);
-  store->setDefaultUnit(mm);
+  store->setDefaultUnit(stocklib::Unit::create(L"mm", 0.001, measure)->save(store));
   EXPECT_EQ(library->defaultUnit(L"LENGTH")->measureName(), L"LENGTH");
   EXPECT_FALSE(library->defaultUnit(L"AREA"));
-  EXPECT_EQ(library->reservedQuery(), nullptr);
 }
 
 TEST_F(LibraryInterfaceTest, RemovalsTranslateKindsBothWays) {
   auto escapeP = firstDefinition(L"Escape");
-  const std::uint32_t pId = escapeP->id();
   EXPECT_EQ(library->remove(escapeP), stocklib::Library::kRemoved);
-  EXPECT_FALSE(store->get<stocklib::PropertyDefinition>(pId));
+  EXPECT_FALSE(store->get<stocklib::PropertyDefinition>(escapeP->id()));
   EXPECT_EQ(library->remove(escapeP), stocklib::Library::kNotRemoved);
 
   auto fire = library->propertySet(L"Fire", safety->id());
-  auto fireV = fire->valueDefinitions().at(0);
-  auto smoke = library->propertySet(L"Smoke", safety->id());
-  const std::uint32_t vId = fireV->id(), setId = smoke->id();
+  const std::uint32_t vId = fire->valueDefinitions().at(0)->id();
+  const std::uint32_t setId = library->propertySet(L"Smoke", safety->id())->id();
   using K = ObjectTypeWrapper;
   // (4, v) is the store's (43, v); (1, set) its (39, set); 0 and an unknown kind (7) both reach
   // the store as 0 and are removed, or refused, once.
-  std::set<ObjectKey> keys{{K::ValueDefinition, vId},
-                           {static_cast<K::ObjectType>(1), setId},
-                           {K::None, vId},
-                           {static_cast<K::ObjectType>(7), vId}};
+  const ObjectKey value(K::ValueDefinition, vId), set(static_cast<K::ObjectType>(1), setId),
+      none(K::None, vId);
   std::map<ObjectKey, ILibrary::RemoveResult> results;
-  library->remove(keys, results);
-  EXPECT_EQ(results.size(), 3u);
-  EXPECT_EQ(results.at(ObjectKey(K::ValueDefinition, vId)), stocklib::Library::kRemoved);
-  EXPECT_EQ(results.at(ObjectKey(static_cast<K::ObjectType>(1), setId)),
-            stocklib::Library::kRemoved);
-  EXPECT_EQ(results.at(ObjectKey(K::None, vId)), stocklib::Library::kNotRemoved);
+  library->remove({value, set, none, {static_cast<K::ObjectType>(7), vId}}, results);
+  EXPECT_EQ(results,
+            (std::map<ObjectKey, ILibrary::RemoveResult>{{value, stocklib::Library::kRemoved},
+                                                         {set, stocklib::Library::kRemoved},
+                                                         {none, stocklib::Library::kNotRemoved}}));
   EXPECT_FALSE(store->get<stocklib::ValueDefinition>(vId));
   EXPECT_FALSE(store->get<stocklib::PropertySet>(setId));
   EXPECT_TRUE(library->storePropertySet(fire->id()));
@@ -202,17 +180,10 @@ TEST_F(LibraryInterfaceTest, GoneWrapperAnswersEmpty) {
   const std::uint32_t id = def->id();
   wrapper.reset();
   EXPECT_FALSE(library->library<sl_db::Library>());
-  const OdRxClass* line = odrxClassDictionary()->getAt(L"OdDbLine");
-  EXPECT_TRUE(library->propertySets(line).empty());
-  EXPECT_TRUE(library->propertySets(ns).empty());
-  EXPECT_TRUE(library->allPropertyNamespaces().empty());
+  EXPECT_TRUE(library->propertySets(odrxClassDictionary()->getAt(L"OdDbLine")).empty());
   EXPECT_FALSE(library->propertyDefinition(id) || library->storePropertyDefinition(id));
-  EXPECT_FALSE(library->propertySet(L"Fire", safety->id()));
-  EXPECT_FALSE(library->createPropertySet(ns, L"New"));
   // A name taken in the library would come back unchanged: no name is the only safe answer.
   EXPECT_EQ(library->uniquePropertySetName(L"Fire", ns), L"");
-  EXPECT_EQ(library->uniquePropertyDefinitionName(def->name(), ns), L"");
-  EXPECT_EQ(library->uniqueValueDefinitionName(L"Fire", ns), L"");
   EXPECT_EQ(library->remove(def), stocklib::Library::kNotRemoved);
   std::map<ObjectKey, ILibrary::RemoveResult> results;
   library->remove({ObjectKey(ObjectTypeWrapper::PropertyDefinition, id)}, results);
@@ -220,9 +191,4 @@ TEST_F(LibraryInterfaceTest, GoneWrapperAnswersEmpty) {
   library->save(def);
   // Nothing reached the store.
   EXPECT_TRUE(store->get<stocklib::PropertyDefinition>(id));
-  EXPECT_FALSE(store->get<stocklib::PropertySet>(stocklib::DefinitionKey(L"New", safety->id())));
-  // A set saved through a gone library is refused by the store.
-  auto fire = IPropertySet::create(
-      store->get<stocklib::PropertySet>(stocklib::DefinitionKey(L"Fire", safety->id())).get());
-  EXPECT_THROW(fire->save(library), stocklib::Exception);
 }

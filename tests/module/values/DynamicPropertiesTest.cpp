@@ -1,8 +1,8 @@
-// DynamicProperties: the three runs and their filters, resetting and purging, and values that a
-// host sets on lines of a drawing, saves and reads back.
+// DynamicProperties: the three runs and their filters, resetting and purging.
 #include "sl_db/DynamicProperties.h"
 
-#include "DocLibsSupport.h"
+#include <sqlite3.h>
+
 #include "ValuesSupport.h"
 
 using sl_db::DynamicProperties;
@@ -49,13 +49,23 @@ TEST_F(ValuesTest, CollectionListsMappedDefinedAndUnclaimedValuesInOrder) {
   EXPECT_EQ(all.count(), expected.size());
   EXPECT_TRUE(all.isAnySet());
 
-  // Filters list defined properties only: one set, or every set of a namespace (two of Arch's
-  // sets apply; the namespace object of each is the library's one).
-  EXPECT_EQ(listing(DynamicProperties(library, line, set(L"Arch", L"Trim"))),
-            (std::vector<std::string>{"Sill~Arch Trim p"}));
-  auto arch = library->propertyNamespace(wrapper->propertyNamespace(L"Arch")->id());
-  EXPECT_EQ(listing(DynamicProperties(library, line, arch)),
-            (std::vector<std::string>(expected.begin() + 2, expected.end() - 1)));
+  // Filters list defined properties only: one set, or every set of a namespace; the set or
+  // namespace read afresh from the store is the same one, the same ids of another library none.
+  const std::vector<std::string> trimOnly = {"Sill~Arch Trim p"};
+  auto trim = set(L"Arch", L"Trim");
+  const unsigned archId = wrapper->propertyNamespace(L"Arch")->id();
+  EXPECT_EQ(listing(DynamicProperties(library, line, trim)), trimOnly);
+  EXPECT_EQ(listing(DynamicProperties(library, line, library->storePropertySet(trim->id()))),
+            trimOnly);
+  const std::vector<std::string> arch(expected.begin() + 2, expected.end() - 1);
+  EXPECT_EQ(listing(DynamicProperties(library, line, library->propertyNamespace(archId))), arch);
+  EXPECT_EQ(listing(DynamicProperties(library, line, library->storePropertyNamespace(archId))),
+            arch);
+  auto otherWrapper = sl_db::Library::get(makeLibrary(dir.file("other.stocklib")));
+  auto other = sl_db::ILibrary::create<sl_db::Library>(otherWrapper);
+  ASSERT_TRUE(other && other->storePropertySet(trim->id()));
+  EXPECT_EQ(DynamicProperties(library, line, other->storePropertySet(trim->id())).count(), 0u);
+  EXPECT_EQ(DynamicProperties(library, line, other->storePropertyNamespace(archId)).count(), 0u);
   EXPECT_EQ(listing(DynamicProperties(line, sl_db::StaticPropertiesTag())),
             (std::vector<std::string>{"Ext~Other - u", "Sill~Arch - u"}));
 
@@ -64,7 +74,7 @@ TEST_F(ValuesTest, CollectionListsMappedDefinedAndUnclaimedValuesInOrder) {
   EXPECT_EQ(listing(DynamicProperties(library, line))[9], "Load~Struct Beam p");
 
   // A filtered collection purges nothing; the full one only the unclaimed values.
-  DynamicProperties(library, line, set(L"Arch", L"Trim")).purgeValues();
+  DynamicProperties(library, line, trim).purgeValues();
   EXPECT_EQ(container(line.get()).size(), 4u);
   DynamicProperties(library, line).purgeValues();
   EXPECT_FALSE(container(line.get()).getProperty(L"Width~Door"));
@@ -73,49 +83,35 @@ TEST_F(ValuesTest, CollectionListsMappedDefinedAndUnclaimedValuesInOrder) {
   copy.resetAllValues();
   EXPECT_EQ(container(line.get()).size(), 0u);
   EXPECT_FALSE(all.isAnySet());
-}
-
-// However a caller obtained the set or namespace from the library, it narrows the same way; the
-// same ids in another library match nothing.
-TEST_F(ValuesTest, FiltersMatchTheSetOrNamespaceHoweverObtained) {
-  OdDbObjectPtr line = lineId.openObject(OdDb::kForRead);
-  const std::vector<std::string> trimOnly = {"Sill~Arch Trim p"};
-  auto trim = set(L"Arch", L"Trim");
-  const unsigned archId = wrapper->propertyNamespace(L"Arch")->id();
-  std::vector<std::shared_ptr<sl_db::IPropertySet>> trims = {
-      trim, library->propertySet(L"Trim", archId), library->storePropertySet(trim->id())};
-  for (const auto& s : library->propertySets(library->storePropertyNamespace(archId)))
-    if (s->name() == L"Trim") trims.push_back(s);
-  ASSERT_EQ(trims.size(), 4u);
-  for (const auto& s : trims)
-    EXPECT_EQ(listing(DynamicProperties(library, line, s)), trimOnly);
-
-  const auto archListing =
-      listing(DynamicProperties(library, line, library->propertyNamespace(archId)));
-  EXPECT_EQ(archListing.size(), 7u);
-  std::vector<std::shared_ptr<sl_db::IPropertyNamespace>> archs = {
-      library->storePropertyNamespace(archId)};
-  for (const auto& ns : library->allPropertyNamespaces())
-    if (ns->name() == L"Arch") archs.push_back(ns);
-  ASSERT_EQ(archs.size(), 2u);
-  for (const auto& ns : archs)
-    EXPECT_EQ(listing(DynamicProperties(library, line, ns)), archListing);
-
-  auto otherStore = makeLibrary(dir.file("other.stocklib"));
-  ASSERT_TRUE(otherStore);
-  auto otherWrapper = sl_db::Library::get(otherStore);
-  auto other = sl_db::ILibrary::create<sl_db::Library>(otherWrapper);
-  auto otherTrim = other->storePropertySet(trim->id());
-  ASSERT_TRUE(otherTrim);
-  EXPECT_EQ(otherTrim->name(), L"Trim");
-  EXPECT_EQ(DynamicProperties(library, line, otherTrim).count(), 0u);
-  EXPECT_EQ(DynamicProperties(library, line, other->storePropertyNamespace(archId)).count(), 0u);
 
   // Definitions added and not saved yet (id 0) are each listed.
   for (const wchar_t* name : {L"Jamb", L"Head"})
     trim->appendPropertyDefinition(name, sl_db::PropertyType::Single(sl_db::PropertyType::kDouble));
   EXPECT_EQ(listing(DynamicProperties(library, line, trim)),
             (std::vector<std::string>{"Sill~Arch Trim p", "Jamb~Arch Trim p", "Head~Arch Trim p"}));
+}
+
+// A library file naming every set's entity type twice reaches each definition through two
+// occurrences of its set: each is listed once all the same.
+TEST_F(ValuesTest, DefinitionReachedTwiceIsListedOnce) {
+  const OdString path = dir.file("twice.stocklib");
+  ASSERT_TRUE(makeLibrary(path));  // closed again as the last holder lets go
+  sqlite3* file = nullptr;
+  ASSERT_EQ(sqlite3_open(path.toUtf8().c_str(), &file), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(file,
+                         "INSERT INTO l_PropertySet_entity_types SELECT owner, pos + 100, item "
+                         "FROM l_PropertySet_entity_types",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(file);
+  std::shared_ptr<stocklib::Library> opened = stocklib::LibraryManager::instance().open(path, true);
+  auto twiceWrapper = sl_db::Library::get(opened);
+  auto twice = sl_db::ILibrary::create<sl_db::Library>(twiceWrapper);
+  ASSERT_TRUE(twice);
+  OdDbObjectPtr line = lineId.openObject(OdDb::kForRead);
+  const OdRxClass* cls = line->isA();
+  ASSERT_EQ(twice->propertySets(cls).size(), 2 * library->propertySets(cls).size());
+  EXPECT_EQ(listing(DynamicProperties(twice, line)), listing(DynamicProperties(library, line)));
 }
 
 // Renaming a definition in memory, without saving it, leaves its values unclaimed in the listing;
@@ -149,58 +145,6 @@ TEST_F(ValuesTest, PurgeKeepsValuesTheLibraryFileStillDefines) {
   EXPECT_EQ(container(line.get()).size(), 4u);
   DynamicProperties(nullptr, line).purgeValues();
   EXPECT_EQ(container(line.get()).size(), 0u);
-}
-
-// The module as a host loads it: the drawing's primary library (seeded with the shipped sets)
-// defines the values of lines; two lines get values, the drawing is saved and reopened.
-TEST_F(DocLibsTest, ValuesOfLinesSurviveSavingAndReopening) {
-  // New primaries are seeded from the shipped support files.
-  std::filesystem::create_directories(dir.path().toUtf8() + "/Support");
-  for (const char* name : {"/stocklib.xml", "/stocklib_units.xml"})
-    std::filesystem::copy_file(std::string(SL_SUPPORT_DIR) + name,
-                               dir.path().toUtf8() + "/Support" + name);
-  const OdString path = dir.file("values.dwg");
-  std::vector<OdDbObjectId> lines;
-  std::vector<OdDbHandle> handles;
-  {
-    OdDbDatabasePtr db = odDbCreateDatabase();
-    auto wrapper = sl_db::docLibs(db)->primaryLibrary(true);
-    ASSERT_TRUE(wrapper);
-    auto library = sl_db::ILibrary::create<sl_db::Library>(wrapper);
-    OdDbBlockTableRecordPtr space = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
-    for (double thickness : {200.0, 150.0}) {
-      OdDbLinePtr line = OdDbLine::createObject();
-      lines.push_back(space->appendOdDbEntity(line));
-      EXPECT_EQ(DynamicProperty(library, line, PropertyKey(L"Geometry", L"Thickness"), true)
-                    .setValue(thickness),
-                DynamicProperty::Ok);
-    }
-    space = nullptr;
-    OdDbObjectPtr second = lines[1].openObject(OdDb::kForWrite);
-    EXPECT_EQ(DynamicProperty(library, second, PropertyKey(L"Geometry", L"Finish"), true)
-                  .setValue(OdString(L"painted")),
-              DynamicProperty::Ok);
-    second = nullptr;
-    for (const OdDbObjectId& id : lines)
-      handles.push_back(id.handle());
-    db->writeFile(path);
-  }
-  OdDbDatabasePtr db = odDbCreateDatabase();
-  db->readFile(path);
-  auto library = sl_db::ILibrary::create<sl_db::Library>(sl_db::docLibs(db)->primaryLibrary(false));
-  ASSERT_TRUE(library);
-  const double expected[] = {200.0, 150.0};
-  for (std::size_t i = 0; i < 2; ++i) {
-    OdDbObjectPtr line = db->getOdDbObjectId(handles[i]).openObject();
-    auto bound = [&](const wchar_t* name) {
-      return DynamicProperty(library, line, PropertyKey(L"Geometry", name), true);
-    };
-    EXPECT_TRUE(reads(bound(L"Thickness"), 0.0, DynamicProperty::Ok, expected[i]));
-    // The default, else the stored value.
-    EXPECT_TRUE(
-        reads(bound(L"Finish"), OdString(), DynamicProperty::Ok, i == 0 ? L"none" : L"painted"));
-    EXPECT_EQ(DynamicProperties(library, line).count(), 5u);
-  }
 }
 
 }  // namespace sltest
