@@ -79,7 +79,6 @@ TEST_F(DocLibsTest, AnEmbeddedPrimarySurvivesReloadAndItsRecordIsFollowedOnceOpe
   OdDbDatabasePtr db = odDbCreateDatabase(true);
   db->readFile(file);
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
-  EXPECT_TRUE(hasTag(docs->primary(), "kept") && docs->isPrimaryEmbedded());
   EXPECT_TRUE(reactor.events.empty());
   auto append = [&](const OdString& path) {
     openRecord(db.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(path);
@@ -106,6 +105,7 @@ TEST_F(DocLibsTest, AnEmbeddedPrimarySurvivesReloadAndItsRecordIsFollowedOnceOpe
   EXPECT_EQ(docs->secondaries(), (Libraries{s2}));
   EXPECT_EQ(secondaryPaths(docs), (Events{s2->filename().toUtf8()}));
   EXPECT_EQ(reactor.take(), (Events{"closed " + s1->filename().toUtf8()}));
+  EXPECT_TRUE(hasTag(docs->primary(), "kept") && docs->isPrimaryEmbedded());
 }
 
 TEST_F(DocLibsTest, ReplacingThePrimaryCopiesItAndReportsEveryId) {
