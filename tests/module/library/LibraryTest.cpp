@@ -249,29 +249,22 @@ TEST_F(LibraryTest, TypeSpecCacheDropsChangedDefinitions) {
 
 TEST_F(LibraryTest, TypedGetAndSave) {
   auto lib = create("a.stocklib");
-  auto other = create("b.stocklib");
   auto w = sl_db::Library::get(lib);
-  auto length = w->save(Measure::create(L"LENGTH"));
-  auto mm = w->save(Unit::create(L"mm", 0.001, length));
-  ASSERT_NE(mm->id(), 0u);
-  EXPECT_EQ(w->get<Unit>(mm->id())->symbol(), L"mm");
-  EXPECT_FALSE(w->get<Measure>(mm->id()));
+  auto mm = w->save(Unit::create(L"mm", 0.001, w->save(Measure::create(L"LENGTH"))));
   EXPECT_EQ(w->get<Unit>(NameKey(L"mm"))->id(), mm->id());
-  EXPECT_FALSE(w->get<Unit>(NameKey(L"cm")));
+  EXPECT_FALSE(w->get<Measure>(mm->id()));  // an id of another type
   w->save(CustomProperty::create(L"C", 3));
   EXPECT_TRUE(w->get<CustomProperty>(NameTypeKey(L"C", 3)));
   EXPECT_FALSE(w->get<CustomProperty>(NameTypeKey(L"C", 4)));
   EXPECT_THROW(w->save(KcSmartPtr<Tag>()), stocklib::Exception);
   auto profile = w->save(CircleProfile::create(nullptr, L"D20"));
-  EXPECT_EQ(w->get<CircleProfile>(ProfileKey(L"", L"", L"D20"))->id(), profile->id());
   EXPECT_EQ(w->get<Profile>(profile->id())->size(), L"D20");
   // Saving another library's object through a wrapper stores a copy and records its id.
-  auto ow = sl_db::Library::get(other);
+  auto other = create("b.stocklib");
   stocklib::IdMapping mapping(other.get());
-  auto copy = ow->save(KcSmartPtr<const Unit>(mm), mapping);
+  auto copy = sl_db::Library::get(other)->save(KcSmartPtr<const Unit>(mm), mapping);
   EXPECT_EQ(copy->library(), other);
   EXPECT_EQ(mapping.get(mm->id()), copy->id());
-  EXPECT_EQ(ow->get<Unit>(NameKey(L"mm"))->id(), copy->id());
 }
 
 TEST_F(LibraryTest, UniqueNames) {
