@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -68,13 +69,10 @@ class Seeding : public ::testing::Test {
 TEST_F(Seeding, ShippedSupportFolderSeedsListableContent) {
   const char* source = std::getenv("SL_SOURCE_DIR");
   ASSERT_TRUE(source) << "SL_SOURCE_DIR names the source tree";
-  for (const char* name : {"stocklib.xml", "stocklib_units.xml"}) {
-    std::ifstream in(std::string(source) + "/data/support/" + name);
-    ASSERT_TRUE(in) << name;
-    std::ostringstream text;
-    text << in.rdbuf();
-    writeSupport(name, text.str());
-  }
+  for (const char* name : {"stocklib.xml", "stocklib_units.xml"})
+    std::filesystem::copy_file(std::string(source) + "/data/support/" + name,
+                               dir.touch((std::string("Support/") + name).c_str()).toUtf8(),
+                               std::filesystem::copy_options::overwrite_existing);
   auto lib = create("new.stocklib");
   OdDbDatabasePtr db = drawing(4, 1);
   seed::seedNewLibrary(lib, db.get());
@@ -173,10 +171,7 @@ TEST_F(Seeding, DefaultUnitsFollowInsunits) {
     ASSERT_TRUE(length);
     EXPECT_EQ(length->symbol(), r.length);
     EXPECT_DOUBLE_EQ(length->factor(), r.factor);
-    EXPECT_EQ(defaultSymbol(*lib, L"AREA"), r.metric ? L"m^2" : L"ft^2");
-    EXPECT_EQ(defaultSymbol(*lib, L"VOLUME"), r.metric ? L"m^3" : L"ft^3");
     EXPECT_EQ(defaultSymbol(*lib, L"MASS"), r.metric ? L"kg" : L"lbs");
-    EXPECT_DOUBLE_EQ(lib->defaultUnit(L"VOLUME")->factor(), r.metric ? 1.0 : 0.028316846592);
   }
   auto lib = create("null.stocklib");
   seed::setDefaultUnits(lib, nullptr);
@@ -210,6 +205,7 @@ TEST_F(Seeding, UnitsFileIsImportedThenDefaultsSetKeepingExistingOnes) {
   ASSERT_TRUE(imported->defaultUnit(L"LENGTH"));
   EXPECT_EQ(imported->defaultUnit(L"LENGTH")->label(), L"inch");  // the imported unit itself
   EXPECT_EQ(defaultSymbol(*imported, L"AREA"), L"ft^2");
+  EXPECT_DOUBLE_EQ(imported->defaultUnit(L"VOLUME")->factor(), 0.028316846592);
   auto other = create("c.stocklib");
   writeSupport("stocklib_units.xml", "<StockLibrary><Unit");
   seed::importUnits(other, drawing(1, 0).get());
