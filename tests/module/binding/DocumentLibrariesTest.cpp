@@ -116,7 +116,14 @@ TEST_F(DocLibsTest, ReplacingThePrimaryCopiesItAndReportsEveryId) {
   for (const char* name : {"a", "b", "c"})
     tags.push_back(embedded->save(stocklib::Tag::create(OdString(name))));
   const std::string from = embedded->filename().toUtf8();
+  embedded.reset();
+  // A primary that cannot be opened: an embedded one is kept.
+  const OdString unreachable = dir.file("no/such/folder/x.stocklib");
   reactor.events.clear();
+  EXPECT_FALSE(docs->openPrimary(unreachable));
+  EXPECT_EQ(reactor.take(), (Events{"closed " + from}));
+  EXPECT_TRUE(docs->isPrimaryEmbedded() && hasTag(docs->primary(), "a"));
+
   const OdString path = dir.file("ext.stocklib");
   auto external = docs->openPrimary(path);
   ASSERT_TRUE(external);
@@ -128,10 +135,15 @@ TEST_F(DocLibsTest, ReplacingThePrimaryCopiesItAndReportsEveryId) {
     auto copy = external->get<stocklib::Tag>(it->second);
     EXPECT_TRUE(copy && copy->name() == tag->name());
   }
-  EXPECT_FALSE(docs->isPrimaryEmbedded());
-  EXPECT_FALSE(docs->openPrimary(OdString(":memory:")));
+  EXPECT_FALSE(docs->isPrimaryEmbedded() || docs->openPrimary(OdString(":memory:")));
   EXPECT_EQ(docs->primary(), external);
   EXPECT_EQ(docs->stocklibManager()->primaryLibraryPath(), path);
+  // An external primary is only named by the record: the record then names none.
+  external.reset();
+  EXPECT_FALSE(docs->openPrimary(unreachable));
+  EXPECT_EQ(reactor.take(), (Events{"closed " + path.toUtf8()}));
+  EXPECT_FALSE(docs->primary() || docs->isPrimaryEmbedded());
+  EXPECT_TRUE(docs->stocklibManager()->primaryLibraryPath().isEmpty());
 }
 
 TEST_F(DocLibsTest, MissingLibrariesAreReportedAndANestedLookupFindsTheSameEntry) {
@@ -323,28 +335,6 @@ TEST_F(DocLibsTest, AnAdoptedPrimaryWithoutNamespacesIsSeededUnlessReadOnly) {
   EXPECT_EQ(held->get(namespaces), 0u);
   EXPECT_EQ(held->get<stocklib::RectangleProfile>(profile)->height(), 10.0);
   EXPECT_FALSE(sl_db::writable(sl_db::docLibs(two.get()), sl_db::kPrimary));
-}
-
-TEST_F(DocLibsTest, APrimaryThatCannotBeOpenedKeepsAnEmbeddedOneOnly) {
-  const OdString unreachable = dir.file("no/such/folder/x.stocklib");
-  auto [db, docs] = newDrawing();
-  auto lib = docs->openEmbeddedPrimary();
-  ASSERT_TRUE(lib);
-  lib->save(stocklib::Tag::create(OdString("kept")));
-  const std::string embedded = lib->filename().toUtf8();
-  lib.reset();
-  reactor.events.clear();
-  EXPECT_FALSE(docs->openPrimary(unreachable));
-  EXPECT_EQ(reactor.take(), (Events{"closed " + embedded}));
-  EXPECT_TRUE(docs->isPrimaryEmbedded() && hasTag(docs->primary(), "kept"));
-  // An external primary is only named by the record: the record then names none.
-  const OdString external = dir.file("e.stocklib");
-  ASSERT_TRUE(docs->openPrimary(external));
-  reactor.events.clear();
-  EXPECT_FALSE(docs->openPrimary(unreachable));
-  EXPECT_EQ(reactor.take(), (Events{"closed " + external.toUtf8()}));
-  EXPECT_FALSE(docs->primary() || docs->isPrimaryEmbedded());
-  EXPECT_TRUE(docs->stocklibManager()->primaryLibraryPath().isEmpty());
 }
 
 TEST_F(DocLibsTest, NewLibrariesTakeTheOldPrimarysUnitElseTheDrawings) {
