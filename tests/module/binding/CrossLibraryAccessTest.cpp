@@ -30,18 +30,16 @@ TEST_F(DocLibsTest, LookupsPreferThePrimaryThenEarlierSecondaries) {
   // First use copies into a new embedded primary.
   KcSmartPtr<Tag> copy = docs.getAndSaveToPrimary<Tag>(NameKey(OdString("only-second")));
   auto primary = docs.primary();
-  ASSERT_TRUE(copy && primary);
-  EXPECT_TRUE(docs.isPrimaryEmbedded());
+  ASSERT_TRUE(copy && primary && docs.isPrimaryEmbedded());
   EXPECT_EQ(copy->library(), primary);
   EXPECT_EQ(docs.getFromPrimary<Tag>(copy->id())->name(), OdString("only-second"));
 
   // The primary's object hides the secondaries' and nothing more is written.
   EXPECT_EQ(docs.get<Tag>(NameKey(OdString("only-second")))->library(), primary);
-  std::vector<KcSmartPtr<Tag>> before, after;
-  primary->get(before);
+  std::vector<KcSmartPtr<Tag>> all;
+  const std::size_t before = primary->get(all);
   EXPECT_EQ(docs.getAndSaveToPrimary<Tag>(NameKey(OdString("only-second")))->id(), copy->id());
-  primary->get(after);
-  EXPECT_EQ(after.size(), before.size());
+  EXPECT_EQ(primary->get(all), before);
 }
 
 TEST_F(DocLibsTest, AFetchFromAnImperialSecondaryConvertsLengths) {
