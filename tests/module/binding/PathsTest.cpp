@@ -67,23 +67,20 @@ TEST(FileFinder, FindsTheFileOrItsNameNextToTheDrawing) {
   EXPECT_FALSE(finder.findReferenceFile(found, L"lib\\x.stocklib", db));
   EXPECT_TRUE(found.isEmpty());
 
-  // The name and extension of a path that does not exist, found in the drawing's folder.
-  OdString beside = dir.touch("x.stocklib");
-  EXPECT_TRUE(finder.findReferenceFile(found, L"lib\\x.stocklib", db));
-  EXPECT_EQ(found, beside);
-  EXPECT_TRUE(finder.findReferenceFile(found, L"/elsewhere/x.stocklib", db));
-  EXPECT_EQ(found, beside);
-
-  // An existing path is found as given, folders too.
-  OdString deep = dir.touch("sub/y.stocklib");
-  EXPECT_TRUE(finder.findReferenceFile(found, deep.c_str(), db));
-  EXPECT_EQ(found, deep);
-  EXPECT_TRUE(finder.findReferenceFile(found, dir.path().c_str(), db));
-  // A relative path with folders is taken in the drawing's folder, wherever the process runs,
-  // before a file of the same name beside the drawing.
-  OdString nested = dir.touch("sub/x.stocklib");
-  EXPECT_TRUE(finder.findReferenceFile(found, L"sub/x.stocklib", db));
-  EXPECT_EQ(found, nested);
+  // A path that does not exist: its name and extension in the drawing's folder. An existing path
+  // as given, folders too. A relative path with folders: in the drawing's folder, wherever the
+  // process runs, before a file of the same name beside the drawing.
+  const OdString beside = dir.touch("x.stocklib"), deep = dir.touch("sub/y.stocklib"),
+                 nested = dir.touch("sub/x.stocklib");
+  const std::pair<OdString, OdString> cases[] = {{L"lib\\x.stocklib", beside},
+                                                 {L"/elsewhere/x.stocklib", beside},
+                                                 {deep, deep},
+                                                 {dir.path(), dir.path()},
+                                                 {L"sub/x.stocklib", nested}};
+  for (const auto& [name, expected] : cases) {
+    EXPECT_TRUE(finder.findReferenceFile(found, name.c_str(), db)) << name.toUtf8();
+    EXPECT_EQ(found, expected);
+  }
 
   // A drawing deep in folders (a path far over 260 characters) finds its neighbour.
   std::string deepFolder;
