@@ -47,16 +47,15 @@ TEST_F(DocLibsTest, RegistryKeepsOneEntryPerDrawingUntilTheDrawingGoes) {
 
   std::shared_ptr<stocklib::Library> primary = sl_db::getPrimary(db.get(), true);
   ASSERT_TRUE(primary);
-  EXPECT_TRUE(docs->isInitialized() && docs->isPrimaryEmbedded() && docs->has(primary));
-  EXPECT_TRUE(sl_db::writable(docs, sl_db::kPrimary));
+  EXPECT_TRUE(docs->isInitialized() && docs->isPrimaryEmbedded() && docs->has(primary) &&
+              sl_db::writable(docs, sl_db::kPrimary));
   EXPECT_EQ(sl_db::getPrimaryLibrary(db.get(), false)->library(), primary);
   EXPECT_TRUE(seeded(primary));
   std::weak_ptr<stocklib::Library> weak = primary;
   primary.reset();
   const OdDbDatabase* address = db.get();
   db.release();
-  EXPECT_FALSE(bound(address));
-  EXPECT_TRUE(weak.expired());
+  EXPECT_TRUE(!bound(address) && weak.expired());
 }
 
 TEST_F(DocLibsTest, AnEmbeddedPrimarySurvivesReloadAndItsRecordIsFollowedOnceOpened) {

@@ -169,6 +169,7 @@ TEST_F(Seeding, DefaultUnitsFollowInsunits) {
     ASSERT_TRUE(length);
     EXPECT_EQ(length->symbol(), r.length);
     EXPECT_DOUBLE_EQ(length->factor(), r.factor);
+    EXPECT_EQ(defaultSymbol(*lib, L"AREA"), r.metric ? L"m^2" : L"ft^2");
     EXPECT_EQ(defaultSymbol(*lib, L"MASS"), r.metric ? L"kg" : L"lbs");
   }
   auto lib = create("null.stocklib");
