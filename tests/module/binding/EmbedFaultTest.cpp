@@ -24,12 +24,11 @@ class EmbedFaults : public DocLibsTest {
  protected:
   void SetUp() override {
     DocLibsTest::SetUp();
-    std::vector<std::string> names;
-    for (int i = 0; i < kTags; ++i)
-      names.push_back("tag " + std::to_string(i) + std::string(100, 'x'));
+    // Long names: the copy spans enough pages for faults at many points.
+    std::vector<std::string> names(kTags);
     std::vector<const char*> tags;
-    for (const auto& n : names)
-      tags.push_back(n.c_str());
+    for (int i = 0; i < kTags; ++i)
+      tags.push_back((names[i] = std::to_string(i) + std::string(100, 'x')).c_str());
     makeLibrary("base.stocklib", tags);
     m_vfs.install();
   }
@@ -37,18 +36,19 @@ class EmbedFaults : public DocLibsTest {
     m_vfs.uninstall();
     DocLibsTest::TearDown();
   }
+  OdString ext() const { return dir.file("ext.stocklib"); }
 
   /// A drawing bound to a primary holding kTags tags: a fresh copy of the base file when
   /// `external`, else an embedded copy of it.
   OdDbDatabasePtr drawing(bool external) {
-    const std::string ext = dir.file("ext.stocklib").toUtf8();
-    std::filesystem::remove(ext);
-    std::filesystem::remove(ext + "-journal");
+    const std::string file = ext().toUtf8();
+    std::filesystem::remove(file);
+    std::filesystem::remove(file + "-journal");
     OdDbDatabasePtr db = odDbCreateDatabase(true);
     sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
     if (external) {
-      std::filesystem::copy_file(dir.file("base.stocklib").toUtf8(), ext);
-      EXPECT_TRUE(docs->openPrimary(OdString(ext.c_str())));
+      std::filesystem::copy_file(dir.file("base.stocklib").toUtf8(), file);
+      EXPECT_TRUE(docs->openPrimary(ext()));
     } else if (auto embedded = docs->openEmbeddedPrimary()) {
       stocklib::IdMapping mapping(embedded.get());
       embedded->copyAll(stocklib::LibraryManager::instance().open(dir.file("base.stocklib"), true),
@@ -62,13 +62,11 @@ class EmbedFaults : public DocLibsTest {
   /// it failed.
   bool change(sl_db::DocumentLibraries* docs, bool embedding) {
     try {
-      return embedding ? bool(docs->openEmbeddedPrimary())
-                       : bool(docs->openPrimary(dir.file("ext.stocklib")));
+      return embedding ? bool(docs->openEmbeddedPrimary()) : bool(docs->openPrimary(ext()));
     } catch (const stocklib::Exception&) {
-      return false;
     } catch (const OdError&) {
-      return false;
     }
+    return false;
   }
 
   /// bound: whether the drawing's primary is the embedded one (else `ext.stocklib`), whole.
@@ -76,8 +74,8 @@ class EmbedFaults : public DocLibsTest {
     EXPECT_EQ(docs->isPrimaryEmbedded(), embedded);
     ASSERT_TRUE(docs->primary());
     if (!embedded) {
-      EXPECT_EQ(docs->primary()->filename(), dir.file("ext.stocklib"));
-      EXPECT_EQ(docs->stocklibManager()->primaryLibraryPath(), dir.file("ext.stocklib"));
+      EXPECT_EQ(docs->primary()->filename(), ext());
+      EXPECT_EQ(docs->stocklibManager()->primaryLibraryPath(), ext());
     }
     EXPECT_EQ(tagCount(docs->primary()), kTags);
   }
@@ -86,12 +84,12 @@ class EmbedFaults : public DocLibsTest {
   /// file a library can be made in (a failed making may leave one); answers its tag count (-1:
   /// no file).
   int externalFile() {
-    const std::string ext = dir.file("ext.stocklib").toUtf8();
-    if (!std::filesystem::exists(ext)) return -1;
+    const std::string file = ext().toUtf8();
+    if (!std::filesystem::exists(file)) return -1;
     // Opened for writing first: that rolls back what a failed commit left in the journal.
-    auto lib = stocklib::LibraryManager::instance().create(
-        OdString(ext.c_str()), stocklib::kLibraryUnitMillimeter, OdString());
-    EXPECT_TRUE(sltest::integrityOk(ext));
+    auto lib = stocklib::LibraryManager::instance().create(ext(), stocklib::kLibraryUnitMillimeter,
+                                                           OdString());
+    EXPECT_TRUE(sltest::integrityOk(file));
     EXPECT_TRUE(lib) << lib.message().toUtf8();
     if (!lib) return -1;
     EXPECT_EQ(lib->check(), std::vector<OdString>());

