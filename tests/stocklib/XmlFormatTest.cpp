@@ -67,7 +67,6 @@ TEST_F(XmlFormat, ShippedCataloguesRoundTripToIdenticalText) {
     EXPECT_EQ(text(*b), first);
     a.reset();
     b.reset();
-    EXPECT_TRUE(sltest::integrityOk(pathUtf8("b.stocklib")));
     std::remove(pathUtf8("a.stocklib").c_str());
     std::remove(pathUtf8("b.stocklib").c_str());
   }
@@ -163,7 +162,6 @@ TEST_F(XmlFormat, MalformedDocumentsNameTheElementAndChangeNothing) {
     EXPECT_EQ(text(*lib), before);
   }
   EXPECT_FALSE(lib->get<MaterialType>(NameKey(L"Wood")));
-  EXPECT_TRUE(sltest::integrityOk(pathUtf8("x.stocklib")));
 }
 
 // Seeding itself is tested with the module; here the German catalogue built from the support
