@@ -110,17 +110,7 @@ TEST_F(HostileFile, EveryKeyThatCanBeStoredReadsBackAsItself) {
   EXPECT_EQ(set->property_definitions()[0]->name(), L"x~a");
   ns->set_name(L"b~c");  // renamed to hold it
   EXPECT_THROW(ns->save(lib), ConsistencyError);
-
-  pugi::xml_document doc;
-  ASSERT_TRUE(doc.load_string("<r>\n<Tag name='t'/>\n<PropertyNamespace name='a~b'/></r>"));
-  pugi::xml_node root = doc.first_child();
-  try {
-    lib->importFromXml(root, Library::ImportOptions());
-    ADD_FAILURE() << "a namespace with the delimiter was imported";
-  } catch (const Exception& e) {
-    EXPECT_NE(std::string(e.what()).find("line 3"), std::string::npos) << e.what();
-  }
-  EXPECT_FALSE(lib->get<Tag>(NameKey(L"t")));
+  // An import of such a name is refused with the malformed documents.
 }
 
 TEST_F(HostileFile, DamageFoundAfterOpeningIsAnExceptionOfEveryReadingCall) {

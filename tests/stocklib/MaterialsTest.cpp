@@ -3,9 +3,6 @@
 #include <pugixml.hpp>
 #include "TestSupport.h"
 
-#include <cstring>
-#include <map>
-
 #include "stocklib/Materials.h"
 #include "stocklib/Objects.h"
 
@@ -193,56 +190,29 @@ TEST_F(Materials, ImportAndCheckRefuseImpossibleValues) {
       "<Ply material='M' thickness='0.01' function='6'/></Composition>"
       "<ProfileName name='H'/><IShapeProfile profile_name='H' size='1' height='200' width='100'"
       " web_thickness='5' flange_thickness='8'/></r>";
-  struct Case {
-    const char *element, *field, *value, *problem;  // no problem: accepted
-  } cases[] = {
-      {"Ply", "thickness", "-50", "ply 0 thickness -50 is not positive"},
-      {"Ply", "thickness", "0", "ply 0 thickness 0 is not positive"},
-      {"Ply", "function", "9", "ply 0 function 9 is outside 0 to 6"},
-      {"Ply", "function", "-1", "ply 0 function -1 is outside 0 to 6"},
-      {"Composition", "first_core_ply", "7", "first_core_ply 7 is outside its 2 plies"},
-      {"Composition", "last_core_ply", "9", "last_core_ply 9 is outside its 2 plies"},
-      {"Composition", "structural_ply", "2", "structural_ply 2 is outside its 2 plies"},
-      {"Composition", "variable_ply", "-1", "variable_ply -1 is outside its 2 plies"},
-      {"Material", "cut_pattern_type", "3", "cut_pattern_type 3 is outside -1 to 2"},
-      {"Material", "surface_pattern_type", "-2", "surface_pattern_type -2 is outside -1 to 2"},
-      {"BimAsset", "default_function", "7", "default_function 7 is outside 0 to 6"},
-      {"PhysicalAsset", "density", "0", "density 0 is not positive"},
-      {"PhysicalAsset", "thermal_conductivity", "-2", "thermal_conductivity -2 is not positive"},
-      {"IShapeProfile", "web_thickness", "0", "web_thickness 0 is not positive"},
-      {"IShapeProfile", "flange_thickness", "100.5",
-       "flange_thickness 100.5 is more than half the height 200"},
-      {"IShapeProfile", "flange_thickness", "100", ""},  // a web of no height, but whole
-  };
-  const std::map<std::string, std::string> objectOf = {{"Ply", "Composition \"C\""},
-                                                       {"Composition", "Composition \"C\""},
-                                                       {"Material", "Material \"M\""},
-                                                       {"BimAsset", "BimAsset \"B\""},
-                                                       {"PhysicalAsset", "PhysicalAsset \"P\""},
-                                                       {"IShapeProfile", "IShapeProfile \"H 1\""}};
   int n = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.element) + " " + c.field + "=" + c.value);
+  for (const auto& row : sltest::dataRows("impossible_values.txt", 5)) {
+    const std::string &element = row[0], &field = row[1], &value = row[2], &problem = row[4];
+    SCOPED_TRACE(element + " " + field + "=" + value);
     std::string name = "v" + std::to_string(n++) + ".stocklib";
     auto lib = library(name.c_str());
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_string(good));
     pugi::xml_node root = doc.first_child();
-    pugi::xml_node e =
-        root.find_node([&](pugi::xml_node x) { return !std::strcmp(x.name(), c.element); });
-    e.attribute(c.field).set_value(c.value);
+    pugi::xml_node e = root.find_node([&](pugi::xml_node x) { return x.name() == element; });
+    e.attribute(field.c_str()).set_value(value.c_str());
     std::string refused;
     try {
       lib->importFromXml(root, Library::ImportOptions());
     } catch (const Exception& x) {
       refused = x.what();
     }
-    if (!*c.problem) {
+    if (problem.empty()) {
       EXPECT_EQ(refused, "");
       EXPECT_TRUE(lib->check().empty());
       continue;
     }
-    EXPECT_NE(refused.find(std::string(c.problem)), std::string::npos) << refused;
+    EXPECT_NE(refused.find(problem), std::string::npos) << refused;
     EXPECT_EQ(refused.find('\n'), std::string::npos);
     EXPECT_FALSE(lib->get<Tag>(NameKey(L"ok")));
     // The good document, made bad in the file.
@@ -251,14 +221,14 @@ TEST_F(Materials, ImportAndCheckRefuseImpossibleValues) {
     lib->importFromXml(root, Library::ImportOptions());
     ASSERT_TRUE(lib->check().empty());
     lib.reset();
-    std::string table = std::string("o_") + c.element;
-    sqlOn(name.c_str(), ("UPDATE " + table + " SET " + c.field + "=" + c.value +
+    std::string table = "o_" + element;
+    sqlOn(name.c_str(), ("UPDATE " + table + " SET " + field + "=" + value +
                          " WHERE id=(SELECT min(id) FROM " + table + ")")
                             .c_str());
     // Readable all the same: a file someone else made opens, and check names the value.
     lib = LibraryManager::instance().openChecked(path(name.c_str())).value();
     std::vector<OdString> found = lib->check();
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].toUtf8(), objectOf.at(c.element) + ": " + c.problem);
+    EXPECT_EQ(found[0].toUtf8(), row[3] + ": " + problem);
   }
 }

@@ -124,41 +124,11 @@ TEST_F(XmlFormat, MalformedDocumentsNameTheElementAndChangeNothing) {
   import(*lib,
          "<stocklib><MaterialType name='Metal'/><Material name='Steel' type='Metal'/></stocklib>");
   std::string before = text(*lib);
-  struct Case {
-    const char* xml;
-    const char* expect;
-  } cases[] = {
-      {"<s><MaterialType name='Wood'/>\n<PhysicalAsset name='P' density='2.4e3x'/></s>",
-       "line 2, <PhysicalAsset name=\"P\">: attribute \"density\": \"2.4e3x\" is not a number"},
-      {"<s><MaterialType name='Wood'/>\n\n<Material name='Oak' type='Timber'/></s>",
-       "line 3, <Material name=\"Oak\">: attribute \"type\": no MaterialType \"Timber\""},
-      {"<s><MaterialType name='Wood'/>\n<MaterialType name='Wood'/></s>",
-       "line 2, <MaterialType name=\"Wood\">: duplicate: the same MaterialType is defined at line "
-       "1"},
-      {"<s><MaterialType name='Wood'/><Bogus name='x'/></s>",
-       "<Bogus name=\"x\">: unknown element"},
-      {"<s><MaterialType name='Wood' colour='brown'/></s>", "unknown attribute \"colour\""},
-      {"<s><Composition name='W'><Ply material='Steel' thickness='ten'/></Composition></s>",
-       "<Ply>: attribute \"thickness\": \"ten\" is not a number"},
-      {"<s><Composition name='W'><Layer name='x'/></Composition></s>",
-       "<Layer name=\"x\">: unexpected in <Composition>"},
-      {"<s><BimAsset name='B' union_section='maybe'/></s>", "is not true or false"},
-      {"<s><Material name='Steel2' type='Metal'><CustomValue property='Nope' value='1'/>"
-       "</Material></s>",
-       "no CustomProperty \"Nope\""},
-      {"<r><Tag name='ok'/><Nonsense/></r>", ""},
-      {"<r><Tag name='ok'/><CustomProperty name='c' type='seven'/></r>", ""},
-      {"<r><Tag name='ok'/><Unit name='m' measure='NOPE'/></r>", ""},
-      {"<r><Tag name='ok'/><AbstractDefinition name='x'/></r>", ""},
-      {"<r><Tag name='ok'/><PropertySet name='s'><entity_types><item key='none'/></entity_types>"
-       "</PropertySet></r>",
-       ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.xml);
-    std::string message = failure(*lib, c.xml);
+  for (const auto& c : sltest::dataRows("malformed_xml.txt", 2)) {
+    SCOPED_TRACE(c[0]);
+    std::string message = failure(*lib, c[0]);
     EXPECT_FALSE(message.empty());
-    EXPECT_NE(message.find(c.expect), std::string::npos) << message;
+    EXPECT_NE(message.find(c[1]), std::string::npos) << message;
     EXPECT_EQ(text(*lib), before);
   }
   EXPECT_FALSE(lib->get<MaterialType>(NameKey(L"Wood")));
