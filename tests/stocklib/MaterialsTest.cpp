@@ -201,12 +201,7 @@ TEST_F(Materials, ImportAndCheckRefuseImpossibleValues) {
     pugi::xml_node root = doc.first_child();
     pugi::xml_node e = root.find_node([&](pugi::xml_node x) { return x.name() == element; });
     e.attribute(field.c_str()).set_value(value.c_str());
-    std::string refused;
-    try {
-      lib->importFromXml(root, Library::ImportOptions());
-    } catch (const Exception& x) {
-      refused = x.what();
-    }
+    std::string refused = sltest::thrown([&] { lib->importFromXml(root, {}); });
     if (problem.empty()) {
       EXPECT_EQ(refused, "");
       EXPECT_TRUE(lib->check().empty());

@@ -39,6 +39,17 @@ inline std::vector<std::vector<std::string>> dataRows(const char* file, std::siz
   return rows;
 }
 
+/// thrown: the message of the `E` that `run` throws; empty when it throws none.
+template <class E = stocklib::Exception, class Run>
+std::string thrown(Run run) {
+  try {
+    run();
+  } catch (const E& e) {
+    return e.what();
+  }
+  return std::string();
+}
+
 /// A folder removed after the test, with the reactor and in-memory file system reset.
 class TempDir : public ::testing::Test {
  protected:

@@ -32,14 +32,8 @@ class XmlFormat : public sltest::TempDir {
     std::ifstream in(source(relative));
     import(lib, std::string(std::istreambuf_iterator<char>(in), {}));
   }
-  // The message of the Exception an import throws; empty when it throws none.
   static std::string failure(Library& lib, const std::string& xml) {
-    try {
-      import(lib, xml);
-    } catch (const Exception& e) {
-      return e.what();
-    }
-    return std::string();
+    return sltest::thrown([&] { import(lib, xml); });
   }
 };
 }  // namespace
