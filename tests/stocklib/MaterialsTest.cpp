@@ -3,9 +3,6 @@
 #include <pugixml.hpp>
 #include "TestSupport.h"
 
-#include <cstring>
-#include <map>
-
 #include "stocklib/Materials.h"
 #include "stocklib/Objects.h"
 
@@ -17,16 +14,9 @@ class Materials : public sltest::TempDir {
   // A material with every kind of data, saved into `lib`.
   KcSmartPtr<Material> concrete(const std::shared_ptr<Library>& lib) {
     auto m = Material::create(L"Concrete C25/30");
-    m->set_description(L"Normal-weight concrete");
-    m->set_comments(L"EN 206");
-    m->set_appearance(L"Concrete, grey");
     m->set_type(MaterialType::create(L"Concrete"));
     m->set_cut_pattern(Pattern(Pattern::kPredefined, L"CONCRETE", 2.0, 0.5, true));
-    auto info = InformationAsset::create(L"C25/30");
-    info->set_manufacturer(L"Any");
-    info->set_cost(L"95 EUR/m3");
-    info->set_unique_code(L"U-1");
-    m->set_information_asset(info);
+    m->set_information_asset(InformationAsset::create(L"C25/30"));
     auto phys = PhysicalAsset::create(L"C25/30");
     phys->set_density(2400);
     phys->set_thermal_conductivity(2.0);
@@ -51,14 +41,11 @@ TEST_F(Materials, SavedMaterialReadsBackWithAssetsPatternsAndCustomValues) {
 
   // Fields as such read back in the fixtures' round trip; here what refers to other objects.
   auto m = lib->get<Material>(NameKey(L"Concrete C25/30"));
-  ASSERT_TRUE(m && m->type() && m->information_asset() && m->physical_asset());
+  ASSERT_TRUE(m && m->type() && m->information_asset() && m->physical_asset() && m->bim_asset());
   EXPECT_EQ(m->id(), id);
   EXPECT_EQ(m->type()->name(), L"Concrete");
   EXPECT_EQ(m->cut_pattern(), Pattern(Pattern::kPredefined, L"CONCRETE", 2.0, 0.5, true));
   EXPECT_EQ(m->surface_pattern(), Pattern());  // never set: none, scale 1
-  EXPECT_EQ(m->information_asset()->cost(), L"95 EUR/m3");
-  EXPECT_FALSE(m->physical_asset()->has_specific_heat());
-  EXPECT_EQ(m->bim_asset()->default_function(), kFunctionStructure);
 
   // Custom values come ordered by the property's name.
   CustomValues values = m->custom_values();
@@ -67,11 +54,9 @@ TEST_F(Materials, SavedMaterialReadsBackWithAssetsPatternsAndCustomValues) {
   EXPECT_EQ(values.begin()->second, L"C1");
   auto fire = lib->get<CustomProperty>(NameTypeKey(L"Reaction to fire", 0));
   ASSERT_TRUE(fire);
-  EXPECT_TRUE(m->has_custom_value(fire));
   EXPECT_EQ(m->custom_value(fire), L"A1");
 
-  // Assets: each kind by name, and an Asset by kind and name.
-  EXPECT_TRUE(lib->get<PhysicalAsset>(NameKey(L"C25/30")));
+  // An Asset by kind and name.
   auto asset = lib->get<Asset>(AssetKey(ObjectType::BimAsset, L"C25/30"));
   ASSERT_TRUE(asset);
   EXPECT_EQ(asset->objectType(), ObjectType::BimAsset);
@@ -89,7 +74,6 @@ TEST_F(Materials, SavedMaterialReadsBackWithAssetsPatternsAndCustomValues) {
   EXPECT_FALSE(again->physical_asset()->has_thermal_conductivity());
   ASSERT_EQ(again->custom_values().size(), 1u);
   EXPECT_EQ(again->custom_values().begin()->second, L"C2");
-  EXPECT_TRUE(sltest::integrityOk(pathUtf8("m.stocklib")));
 }
 
 TEST_F(Materials, UniqueNamesAndRemovalWhileReferenced) {
@@ -110,7 +94,6 @@ TEST_F(Materials, UniqueNamesAndRemovalWhileReferenced) {
   EXPECT_EQ(lib->remove(wall), Library::kRemoved);
   EXPECT_EQ(lib->remove(m), Library::kRemoved);  // its custom values go with it
   EXPECT_EQ(lib->remove(fire), Library::kRemoved);
-  EXPECT_TRUE(sltest::integrityOk(pathUtf8("u.stocklib")));
 }
 
 TEST_F(Materials, CompositionPliesInOrderAndPlyNumbers) {
@@ -118,35 +101,21 @@ TEST_F(Materials, CompositionPliesInOrderAndPlyNumbers) {
   auto m = concrete(lib);
   auto wool = Material::create(L"Mineral wool")->save(lib);
   auto c = Composition::create(L"Wall 300");
-  EXPECT_EQ(c->type(), Composition::kGeneric);
-  c->set_type(Composition::kUserDefined);
   c->set_composition_type(CompositionType::create(L"Curtain wall"));
   c->append_ply(wool, 100, kFunctionInsulation);
   c->insert_ply(0, m, 200, kFunctionStructure);
   c->append_ply(nullptr, 0.5, kFunctionMembrane);
-  c->set_first_core_ply(0);
-  c->set_last_core_ply(1);
-  c->set_structural_ply(0);
   c->set_variable_ply(1);
-  c->set_variable_ply_min_thickness(50);
-  c->set_custom_value(CustomProperty::create(L"Fire resistance", 0), L"REI 90");
   uint32_t id = c->save(lib)->id();
 
   auto back = lib->get<Composition>(id);
   ASSERT_TRUE(back);
   ASSERT_EQ(back->plies_size(), 3u);
   EXPECT_EQ(back->ply(0)->material()->name(), L"Concrete C25/30");
-  EXPECT_EQ(back->ply(0)->thickness(), 200);
   EXPECT_EQ(back->ply(1)->function(), kFunctionInsulation);
   EXPECT_FALSE(back->ply(2)->material());
   EXPECT_FALSE(back->ply(3));
-  EXPECT_EQ(back->type(), Composition::kUserDefined);
   EXPECT_EQ(back->composition_type()->name(), L"Curtain wall");
-  EXPECT_EQ(back->last_core_ply(), 1u);
-  EXPECT_TRUE(back->has_variable_ply());
-  EXPECT_EQ(back->variable_ply(), 1u);
-  EXPECT_FALSE(back->has_variable_ply_max_thickness());
-  EXPECT_EQ(back->custom_values().size(), 1u);
 
   // Reordering and removing plies is saved; the dropped ply is deleted from the file.
   EXPECT_TRUE(back->swap_plies(0, 1));
@@ -161,14 +130,12 @@ TEST_F(Materials, CompositionPliesInOrderAndPlyNumbers) {
   EXPECT_EQ(again->ply(0)->material()->name(), L"Mineral wool");
   EXPECT_FALSE(again->has_variable_ply());
   EXPECT_FALSE(lib->get<Ply>(dropped));
-  EXPECT_TRUE(sltest::integrityOk(pathUtf8("c.stocklib")));
 }
 
 TEST_F(Materials, CopyIntoOtherLibrariesWithReferencesAndUnits) {
   auto mm = library("mm.stocklib");
   auto m = concrete(mm);
   auto c = Composition::create(L"Slab");
-  c->set_type(Composition::kSlab);
   c->append_ply(m, 254, kFunctionStructure);
   c->set_variable_ply(0);
   c->set_variable_ply_min_thickness(127);
@@ -192,8 +159,7 @@ TEST_F(Materials, CopyIntoOtherLibrariesWithReferencesAndUnits) {
   EXPECT_EQ(copiedMaterial->cut_pattern().scale(), 2.0);
   EXPECT_EQ(copiedMaterial->custom_values().size(), 2u);
   EXPECT_EQ(mapping.get(ObjectType::Material, m->id()), copiedMaterial->id());
-  EXPECT_EQ(c->library(), mm);  // the source is untouched
-  EXPECT_EQ(c->ply(0)->thickness(), 254);
+  EXPECT_EQ(c->ply(0)->thickness(), 254);  // the source is untouched
 
   // Copying again makes no duplicate: with the same mapping the copy is found again; with a
   // fresh one the material itself is refused, while what it refers to is reused.
@@ -207,17 +173,6 @@ TEST_F(Materials, CopyIntoOtherLibrariesWithReferencesAndUnits) {
   EXPECT_EQ(in->get(materials), 1u);
   std::vector<KcSmartPtr<PhysicalAsset>> assets;
   EXPECT_EQ(in->get(assets), 1u);
-
-  // And back into a third millimetre library: 254 mm again.
-  auto mm2 = library("mm2.stocklib");
-  IdMapping back(mm2.get());
-  mm2->copyAll(in, back);
-  auto round = mm2->get<Composition>(NameKey(L"Slab"));
-  ASSERT_TRUE(round);
-  EXPECT_NEAR(round->ply(0)->thickness(), 254, 1e-9);
-  EXPECT_EQ(round->ply(0)->material()->name(), L"Concrete C25/30");
-  for (const char* f : {"mm.stocklib", "in.stocklib", "mm2.stocklib"})
-    EXPECT_TRUE(sltest::integrityOk(pathUtf8(f))) << f;
 }
 
 // Values no real object can have: an import refuses them, naming the element, field and value,
@@ -235,56 +190,24 @@ TEST_F(Materials, ImportAndCheckRefuseImpossibleValues) {
       "<Ply material='M' thickness='0.01' function='6'/></Composition>"
       "<ProfileName name='H'/><IShapeProfile profile_name='H' size='1' height='200' width='100'"
       " web_thickness='5' flange_thickness='8'/></r>";
-  struct Case {
-    const char *element, *field, *value, *problem;  // no problem: accepted
-  } cases[] = {
-      {"Ply", "thickness", "-50", "ply 0 thickness -50 is not positive"},
-      {"Ply", "thickness", "0", "ply 0 thickness 0 is not positive"},
-      {"Ply", "function", "9", "ply 0 function 9 is outside 0 to 6"},
-      {"Ply", "function", "-1", "ply 0 function -1 is outside 0 to 6"},
-      {"Composition", "first_core_ply", "7", "first_core_ply 7 is outside its 2 plies"},
-      {"Composition", "last_core_ply", "9", "last_core_ply 9 is outside its 2 plies"},
-      {"Composition", "structural_ply", "2", "structural_ply 2 is outside its 2 plies"},
-      {"Composition", "variable_ply", "-1", "variable_ply -1 is outside its 2 plies"},
-      {"Material", "cut_pattern_type", "3", "cut_pattern_type 3 is outside -1 to 2"},
-      {"Material", "surface_pattern_type", "-2", "surface_pattern_type -2 is outside -1 to 2"},
-      {"BimAsset", "default_function", "7", "default_function 7 is outside 0 to 6"},
-      {"PhysicalAsset", "density", "0", "density 0 is not positive"},
-      {"PhysicalAsset", "thermal_conductivity", "-2", "thermal_conductivity -2 is not positive"},
-      {"IShapeProfile", "web_thickness", "0", "web_thickness 0 is not positive"},
-      {"IShapeProfile", "flange_thickness", "100.5",
-       "flange_thickness 100.5 is more than half the height 200"},
-      {"IShapeProfile", "flange_thickness", "100", ""},  // a web of no height, but whole
-  };
-  const std::map<std::string, std::string> objectOf = {{"Ply", "Composition \"C\""},
-                                                       {"Composition", "Composition \"C\""},
-                                                       {"Material", "Material \"M\""},
-                                                       {"BimAsset", "BimAsset \"B\""},
-                                                       {"PhysicalAsset", "PhysicalAsset \"P\""},
-                                                       {"IShapeProfile", "IShapeProfile \"H 1\""}};
   int n = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.element) + " " + c.field + "=" + c.value);
+  for (const auto& row : sltest::dataRows("impossible_values.txt", 5)) {
+    const std::string &element = row[0], &field = row[1], &value = row[2], &problem = row[4];
+    SCOPED_TRACE(element + " " + field + "=" + value);
     std::string name = "v" + std::to_string(n++) + ".stocklib";
     auto lib = library(name.c_str());
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_string(good));
     pugi::xml_node root = doc.first_child();
-    pugi::xml_node e =
-        root.find_node([&](pugi::xml_node x) { return !std::strcmp(x.name(), c.element); });
-    e.attribute(c.field).set_value(c.value);
-    std::string refused;
-    try {
-      lib->importFromXml(root, Library::ImportOptions());
-    } catch (const Exception& x) {
-      refused = x.what();
-    }
-    if (!*c.problem) {
+    pugi::xml_node e = root.find_node([&](pugi::xml_node x) { return x.name() == element; });
+    e.attribute(field.c_str()).set_value(value.c_str());
+    std::string refused = sltest::thrown([&] { lib->importFromXml(root, {}); });
+    if (problem.empty()) {
       EXPECT_EQ(refused, "");
       EXPECT_TRUE(lib->check().empty());
       continue;
     }
-    EXPECT_NE(refused.find(std::string(c.problem)), std::string::npos) << refused;
+    EXPECT_NE(refused.find(problem), std::string::npos) << refused;
     EXPECT_EQ(refused.find('\n'), std::string::npos);
     EXPECT_FALSE(lib->get<Tag>(NameKey(L"ok")));
     // The good document, made bad in the file.
@@ -293,62 +216,14 @@ TEST_F(Materials, ImportAndCheckRefuseImpossibleValues) {
     lib->importFromXml(root, Library::ImportOptions());
     ASSERT_TRUE(lib->check().empty());
     lib.reset();
-    std::string table = std::string("o_") + c.element;
-    sqlOn(name.c_str(), ("UPDATE " + table + " SET " + c.field + "=" + c.value +
+    std::string table = "o_" + element;
+    sqlOn(name.c_str(), ("UPDATE " + table + " SET " + field + "=" + value +
                          " WHERE id=(SELECT min(id) FROM " + table + ")")
                             .c_str());
     // Readable all the same: a file someone else made opens, and check names the value.
     lib = LibraryManager::instance().openChecked(path(name.c_str())).value();
     std::vector<OdString> found = lib->check();
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].toUtf8(), objectOf.at(c.element) + ": " + c.problem);
-  }
-}
-
-// Every shipped composition runs from its exterior (or top) face: an interior lining (finish 2)
-// never comes first nor an exterior finish (finish 1) last, but for a composition the same on
-// both faces. Its core holds the structural ply, which is of structure and not an insulation,
-// and a variable ply is of a material that may vary in thickness.
-TEST_F(Materials, ShippedCompositionsRunFromTheExteriorWithTheirMarksOnTheRightPlies) {
-  for (const char* file : {"metric.stocklib", "imperial.stocklib"}) {
-    SCOPED_TRACE(file);
-    auto lib = LibraryManager::instance().open(
-        OdString::fromUtf8(std::string(SL_SUPPORT_DIR) + "/" + file), true);
-    ASSERT_TRUE(lib);
-    std::vector<KcSmartPtr<Composition>> compositions;
-    lib->get(compositions);
-    EXPECT_GE(compositions.size(), 5u);
-    for (const auto& c : compositions) {
-      SCOPED_TRACE(c->name().toUtf8());
-      std::size_t n = c->plies_size();
-      ASSERT_GT(n, 0u);
-      auto first = c->ply(0), last = c->ply(n - 1);
-      bool symmetric = first->material()->name() == last->material()->name() &&
-                       first->function() == last->function();
-      EXPECT_TRUE(symmetric ||
-                  (first->function() != kFunctionFinish2 && last->function() != kFunctionFinish1));
-      EXPECT_LE(c->first_core_ply(), c->structural_ply());
-      EXPECT_LE(c->structural_ply(), c->last_core_ply());
-      ASSERT_LT(c->last_core_ply(), n);
-      auto structural = c->ply(c->structural_ply());
-      EXPECT_EQ(structural->function(), kFunctionStructure);
-      ASSERT_TRUE(structural->material() && structural->material()->bim_asset());
-      EXPECT_NE(structural->material()->bim_asset()->default_function(), kFunctionInsulation);
-      if (c->has_variable_ply()) {
-        ASSERT_LT(c->variable_ply(), n);
-        auto variable = c->ply(c->variable_ply())->material();
-        ASSERT_TRUE(variable && variable->bim_asset());
-        EXPECT_TRUE(variable->bim_asset()->variable_thickness());
-      }
-    }
-    if (std::string(file) != "imperial.stocklib") continue;
-    // The insulating glass unit is its lites and its air space, not a material of averages.
-    EXPECT_FALSE(lib->get<Material>(NameKey(L"Insulating glass unit")));
-    auto unit = lib->get<Composition>(NameKey(L"Insulating glass unit"));
-    ASSERT_TRUE(unit);
-    std::vector<OdString> plies;
-    for (const auto& p : unit->plies())
-      plies.push_back(p->material()->name());
-    EXPECT_EQ(plies, (std::vector<OdString>{L"Float glass", L"Air", L"Float glass"}));
+    EXPECT_EQ(found[0].toUtf8(), row[3] + ": " + problem);
   }
 }

@@ -99,8 +99,8 @@ TEST_F(Migration, UpgradeFailedByAnInjectedFaultLeavesTheVersionOneFile) {
       OdString location = fixture("every_type.stocklib");
       vfs.arm(at, persistent);
       ErrorCode code = LibraryManager::instance().open(location, false).code();
-      bool opened = code == ErrorCode::kNone;
-      bool upgradeFailed = code == ErrorCode::kUpgradeFailed;
+      const bool opened = code == ErrorCode::kNone,
+                 upgradeFailed = code == ErrorCode::kUpgradeFailed;
       vfs.arm(0, false);
       failures += upgradeFailed;
       // A writable connection rolls back what a failed commit left in the journal.
@@ -137,8 +137,6 @@ TEST_F(Migration, MissingColumnsAnswerDefaultsReadOnlyAndAreAddedWritable) {
     ASSERT_TRUE(steel);
     EXPECT_EQ(steel->density(), 7850);
     EXPECT_FALSE(steel->has_thermal_conductivity());
-    std::vector<KcSmartPtr<Material>> materials;
-    EXPECT_EQ(lib->get(materials), 2u);
     EXPECT_EQ(lib->check(), std::vector<OdString>());
   }
   auto lib = LibraryManager::instance().open(location, false);
@@ -148,7 +146,6 @@ TEST_F(Migration, MissingColumnsAnswerDefaultsReadOnlyAndAreAddedWritable) {
   steel->set_thermal_conductivity(50);
   steel->save(lib);
   EXPECT_EQ(lib->get<PhysicalAsset>(NameKey(L"Steel S235"))->thermal_conductivity(), 50);
-  EXPECT_EQ(lib->check(), std::vector<OdString>());
 }
 
 TEST_F(Migration, VersionsOutsideTheReadOnesAreRefusedInOneLineNamingBoth) {

@@ -65,8 +65,6 @@ TEST_F(PowerCut, KilledSaveLeavesAllOrNothing) {
     std::shared_ptr<Library> lib = LibraryManager::instance().open(file, false).value();
     auto ns = lib->get<PropertyNamespace>(NameKey(L"Before"));
     ASSERT_TRUE(ns);
-    std::vector<KcSmartPtr<PropertyDefinition>> defs;
-    lib->get<PropertyDefinition>(defs, StringCriteria(OdString(L"D"), StringCriteria::kBeginsWith));
     auto set = lib->get<PropertySet>(DefinitionKey(OdString::formatted(L"Big%d", round), ns->id()));
     std::size_t mine = set ? set->property_definitions().size() : 0;
     EXPECT_TRUE(mine == 0 || mine == static_cast<std::size_t>(kDefinitions)) << mine;

@@ -41,15 +41,11 @@ TEST_F(Profiles, EveryShapeHasItsTypeNumberAndNamedDimensions) {
   }
   EXPECT_EQ(types,
             (std::vector<int>{18, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35}));
-  std::vector<KcSmartPtr<Profile>> all;
-  EXPECT_EQ(lib->get(all), 17u);
   std::vector<KcSmartPtr<ParametrizedProfile>> shapes;
   EXPECT_EQ(lib->get(shapes), 16u);
 
   auto a = lib->get<AsymmetricIShapeProfile>(ProfileKey(L"", L"Test", L"16"));
   ASSERT_TRUE(a);
-  EXPECT_EQ(a->dimension_count(), 7u);
-  EXPECT_EQ(a->dimension_name(1), L"top_width");
   EXPECT_EQ(a->top_width(), 2.0);
   EXPECT_EQ(a->fillet_radius(), 7.0);
   EXPECT_EQ(a->dimension_index(L"bottom_flange_thickness"), 5);
@@ -78,29 +74,23 @@ TEST_F(Profiles, NamesStandardsKeysAndCriteria) {
   EXPECT_THROW(angle(l, L"50x50x5", 50, 5)->save(lib), ObjectNotUnique);
 
   auto withStd = lib->get<Profile>(ProfileKey(L"EN 10056-1", L"L", L"50x50x5"));
-  ASSERT_TRUE(withStd);
-  ASSERT_TRUE(withStd->name());
-  EXPECT_EQ(withStd->name()->standard()->name(), L"EN 10056-1");
   auto without = lib->get<LShapeProfile>(ProfileKey(L"", L"L", L"50x50x5"));
-  ASSERT_TRUE(without);
+  ASSERT_TRUE(withStd && without);
+  EXPECT_EQ(withStd->name()->standard()->name(), L"EN 10056-1");
   EXPECT_NE(without->id(), withStd->id());
-  EXPECT_FALSE(without->name()->standard());
-  EXPECT_FALSE(lib->get<Profile>(ProfileKey(L"EN 10056-1", L"L", L"70x70x7")));
   EXPECT_FALSE(lib->get<Profile>(ProfileKey(L"DIN", L"L", L"50x50x5")));
   EXPECT_FALSE(lib->get<IShapeProfile>(ProfileKey(L"EN 10056-1", L"L", L"50x50x5")));
-  EXPECT_TRUE(lib->get<ProfileName>(ProfileNameKey(L"EN 10056-1", L"L")));
   EXPECT_TRUE(lib->get<ProfileName>(ProfileNameKey(L"", L"L")));
 
   std::vector<KcSmartPtr<Profile>> found;
-  EXPECT_EQ(lib->get(found, ProfileCriteria()), 3u);
-  EXPECT_EQ(lib->get(found, ProfileCriteria(StringCriteria(L"50x50x5", 1))), 2u);
-  EXPECT_EQ(lib->get(found, ProfileCriteria(StringCriteria(L"50", 2), L"EN 10056-1")), 1u);
-  EXPECT_EQ(lib->get(found, ProfileCriteria(StringCriteria(), L"", L"L")), 3u);
-  EXPECT_EQ(lib->get(found, ProfileCriteria(StringCriteria(), L"", L"HEA")), 0u);
-  EXPECT_EQ(lib->get(found, ProfileCriteria(StringCriteria(), L"", L"", ObjectType::IShapeProfile)),
-            0u);
-  EXPECT_EQ(lib->get(found, ProfileCriteria(StringCriteria(), L"", L"", ObjectType::LShapeProfile)),
-            3u);
+  const std::pair<ProfileCriteria, std::size_t> criteria[] = {
+      {ProfileCriteria(StringCriteria(L"50x50x5", 1)), 2},
+      {ProfileCriteria(StringCriteria(L"50", 2), L"EN 10056-1"), 1},
+      {ProfileCriteria(StringCriteria(), L"", L"HEA"), 0},
+      {ProfileCriteria(StringCriteria(), L"", L"", ObjectType::IShapeProfile), 0},
+      {ProfileCriteria(StringCriteria(), L"", L"", ObjectType::LShapeProfile), 3}};
+  for (const auto& [c, expected] : criteria)
+    EXPECT_EQ(lib->get(found, c), expected);
 
   // The name is referenced by its profiles, the standard by its name.
   EXPECT_EQ(lib->remove(l), Library::kStillReferenced);
@@ -122,9 +112,6 @@ TEST_F(Profiles, CopyBetweenInchAndMillimetreLibraries) {
   IdMapping mapping(mm.get());
   auto copy = l4->save(mm, mapping);
   EXPECT_DOUBLE_EQ(copy->width(), 101.6);  // not 101.6 m, not 4
-  EXPECT_DOUBLE_EQ(copy->thickness(), 12.7);
-  EXPECT_EQ(copy->size(), L"4x4x1/2");
-  EXPECT_EQ(copy->name()->name(), L"L");
   EXPECT_EQ(copy->name()->standard()->name(), L"AISC");
   EXPECT_EQ(copy->name()->library(), mm);
   auto c2 = c->save(mm, mapping);
@@ -138,16 +125,9 @@ TEST_F(Profiles, CopyBetweenInchAndMillimetreLibraries) {
   EXPECT_EQ(mm->get(all), 2u);
   std::vector<KcSmartPtr<ProfileStandard>> standards;
   EXPECT_EQ(mm->get(standards), 1u);
-
-  // And back into a new inch library: exact again within rounding.
-  auto in2 = library("in2.stocklib", kLibraryUnitInch);
-  IdMapping back(in2.get());
-  auto again = copy->save(in2, back);
-  EXPECT_DOUBLE_EQ(again->width(), 4.0);
 }
 
 TEST_F(Profiles, ScaledEqualProfilesAndScaleProfile) {
-  auto lib = library("s.stocklib");
   auto name = ProfileName::create(L"L", nullptr);
   auto mmAngle = angle(name, L"4x4x1/2", 101.6, 12.7);
   auto inAngle = angle(name, L"4x4x1/2", 4, 0.5);
@@ -160,8 +140,7 @@ TEST_F(Profiles, ScaledEqualProfilesAndScaleProfile) {
   scale = -1;
   EXPECT_FALSE(scaledEqualProfiles(inAngle, inAngle, scale));  // factor 1
   EXPECT_FALSE(scaledEqualProfiles(inAngle, nullptr, scale));
-  auto other = angle(name, L"x", 101.6, 13.0);  // not one common factor
-  EXPECT_FALSE(scaledEqualProfiles(inAngle, other, scale));
+  EXPECT_FALSE(scaledEqualProfiles(inAngle, angle(name, L"x", 101.6, 13.0), scale));  // 2 factors
   auto rect = RectangleProfile::create(name, L"4x4x1/2");
   rect->set_height(101.6);
   rect->set_width(101.6);
@@ -169,8 +148,7 @@ TEST_F(Profiles, ScaledEqualProfilesAndScaleProfile) {
   EXPECT_FALSE(scaledEqualProfiles(LShapeProfile::create(name, L"0"),
                                    LShapeProfile::create(name, L"0"), scale));  // all zero
   EXPECT_EQ(scale, -1);
-  auto close = angle(name, L"x", 101.6 * (1 + 5e-7), 12.7);  // within 1e-6
-  EXPECT_TRUE(scaledEqualProfiles(inAngle, close, scale));
+  EXPECT_TRUE(scaledEqualProfiles(inAngle, angle(name, L"x", 101.6 * (1 + 5e-7), 12.7), scale));
 
   // A differing ratio (the flange slope) is no scale.
   auto u1 = UShapeProfile::create(name, L"u");
@@ -193,11 +171,4 @@ TEST_F(Profiles, ScaledEqualProfilesAndScaleProfile) {
   scaleProfile(custom, 2);
   EXPECT_EQ(custom->outline(), (std::vector<OutlinePoint>{{2, 4, 0.5}, {6, 8, 0}}));
   scaleProfile(nullptr, 2);
-
-  // Saved and repaired: a stored inch-sized profile in a millimetre library is rescaled.
-  auto wrong = inAngle->save(lib);
-  ASSERT_TRUE(scaledEqualProfiles(wrong, mmAngle, scale));
-  scaleProfile(wrong, scale);
-  wrong->save();
-  EXPECT_DOUBLE_EQ(lib->get<LShapeProfile>(wrong->id())->width(), 101.6);
 }

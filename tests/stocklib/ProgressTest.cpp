@@ -27,17 +27,18 @@ class Progress : public sltest::TempDir {
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.front().first, 0u);
     EXPECT_EQ(calls.back().first, total);
-    for (std::size_t i = 0; i < calls.size(); ++i)
+    for (std::size_t i = 0; i < calls.size(); ++i) {
       EXPECT_EQ(calls[i].second, total) << "call " << i;
-    for (std::size_t i = 1; i < calls.size(); ++i)
-      EXPECT_LT(calls[i - 1].first, calls[i].first) << "call " << i;
+      if (i) {
+        EXPECT_LT(calls[i - 1].first, calls[i].first) << "call " << i;
+      }
+    }
   }
 };
 }  // namespace
 
 TEST_F(Progress, ImportIsToldAboutAHundredTimesInOrderUpToItsObjects) {
   auto lib = library("a.stocklib");
-  ASSERT_TRUE(lib);
   for (int tags : {0, 1, 250}) {
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_string(tagsXml(tags, ("n" + std::to_string(tags) + "_").c_str()).c_str()));
@@ -55,7 +56,6 @@ TEST_F(Progress, ImportIsToldAboutAHundredTimesInOrderUpToItsObjects) {
 
 TEST_F(Progress, ImportWhoseCallbackThrowsLeavesTheLibraryAsItWas) {
   auto lib = library("a.stocklib");
-  ASSERT_TRUE(lib);
   Tag::create(L"kept")->save(lib);
   const std::string before = sltest::exportedText(*lib);
   pugi::xml_document doc;
@@ -71,7 +71,6 @@ TEST_F(Progress, ImportWhoseCallbackThrowsLeavesTheLibraryAsItWas) {
     EXPECT_THROW(lib->importFromXml(root, Library::ImportOptions(), stop), std::runtime_error)
         << stopAt;
     EXPECT_EQ(sltest::exportedText(*lib), before) << stopAt;
-    EXPECT_FALSE(lib->get<Tag>(NameKey(L"t0"))) << stopAt;
     EXPECT_TRUE(recorder->events.empty()) << stopAt;
   }
   // The transaction is over: the same import without the callback succeeds.
@@ -81,7 +80,6 @@ TEST_F(Progress, ImportWhoseCallbackThrowsLeavesTheLibraryAsItWas) {
 
 TEST_F(Progress, CheckIsToldEveryStepAndAThrowEndsIt) {
   auto lib = library("a.stocklib");
-  ASSERT_TRUE(lib);
   Tag::create(L"t")->save(lib);
   for (std::size_t limit : {20u, 0u}) {
     Calls calls;
@@ -97,5 +95,4 @@ TEST_F(Progress, CheckIsToldEveryStepAndAThrowEndsIt) {
                           }),
                std::runtime_error);
   EXPECT_TRUE(lib->check().empty());
-  EXPECT_TRUE(lib->get<Tag>(NameKey(L"t")));
 }

