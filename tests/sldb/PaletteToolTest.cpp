@@ -35,11 +35,10 @@ TEST(ToolPalette, ShowsAndEditsAMaterialAndAComposition) {
   EXPECT_FALSE(has(shown, "saved"));
 
   Outcome german = sldb(d, "--lang de " + concrete, root);
-  EXPECT_TRUE(has(german, "  Physisches Material\n    Name: Concrete C30/37\n")) << german.out;
-  EXPECT_TRUE(has(german, "    Standardfunktion: Tragwerk\n"));
-  EXPECT_TRUE(has(german, "      Schnittmustername: CONCRETE (schreibgeschützt)\n"));
-  EXPECT_TRUE(has(german, ": Ja\n"));
-  EXPECT_TRUE(has(german, ": kein Wert\n"));
+  for (const char* line :
+       {"  Physisches Material\n    Name: Concrete C30/37\n", "    Standardfunktion: Tragwerk\n",
+        "      Schnittmustername: CONCRETE (schreibgeschützt)\n", ": Ja\n", ": kein Wert\n"})
+    EXPECT_TRUE(has(german, line)) << line << "\n" << german.out;
   EXPECT_TRUE(has(sldb(d, "--lang de palette d.dwg composition 'Ground slab'", root),
                   "    gesamt: 550 mm\n"));
 
@@ -52,9 +51,9 @@ TEST(ToolPalette, ShowsAndEditsAMaterialAndAComposition) {
   ASSERT_EQ(edited.rc, 0) << edited.out;
   EXPECT_TRUE(has(edited, "saved d.dwg"));
   Outcome primary = sldb(d, concrete + " --from primary", root);
-  EXPECT_TRUE(has(primary, "    Density: 2.5 kg/m\u00B3\n")) << primary.out;
-  EXPECT_TRUE(has(primary, "    Reaction to fire: B\n"));
-  EXPECT_TRUE(has(primary, "    Default function: Insulation\n"));
+  for (const char* line : {"    Density: 2.5 kg/m\u00B3\n", "    Reaction to fire: B\n",
+                           "    Default function: Insulation\n"})
+    EXPECT_TRUE(has(primary, line)) << line << "\n" << primary.out;
   EXPECT_TRUE(
       has(sldb(d, concrete + " --from secondaries", root), "    Density: 2400 kg/m\u00B3\n"));
   EXPECT_EQ(sldb(d, "--lang de " + concrete + " --set Rohdichte=", root).rc, 0);
@@ -62,17 +61,15 @@ TEST(ToolPalette, ShowsAndEditsAMaterialAndAComposition) {
 
   // Refused edits: one line, non-zero, nothing saved even when an earlier edit was good.
   const auto stamp = std::filesystem::last_write_time(d + "/d.dwg");
+  std::vector<std::string> refused;
   for (const char* bad :
        {"--set Type=Wood", "--set Density=abc", "--set Density", "--from elsewhere", "--set Nope=1",
         "--set 'Default function=9'", "--set 'Union section=maybe'",
-        "--set Name=Other --set 'Cut pattern name=X'"}) {
-    Outcome refused = sldb(d, concrete + " " + bad, root);
-    EXPECT_NE(refused.rc, 0) << bad;
-    EXPECT_EQ(lines(refused.out), 1) << refused.out;
-  }
+        "--set Name=Other --set 'Cut pattern name=X'"})
+    refused.push_back(concrete + " " + bad);
+  expectRefused(d, refused, root);
   EXPECT_EQ(std::filesystem::last_write_time(d + "/d.dwg"), stamp);
   EXPECT_TRUE(has(sldb(d, concrete + " --from primary", root), "    Name: Concrete C30/37\n"));
-  EXPECT_NE(sldb(d, "palette d.dwg material 'No such'", root).rc, 0);
   Outcome paint = sldb(d, "palette d.dwg material 'Acrylic paint' --set Density=1", root);
   EXPECT_EQ(lines(paint.out), 1) << paint.out;
   EXPECT_TRUE(has(paint, "'Acrylic paint' has no physical asset")) << paint.out;
@@ -80,16 +77,13 @@ TEST(ToolPalette, ShowsAndEditsAMaterialAndAComposition) {
 
   const std::string roof = "palette d.dwg composition 'Flat roof, warm deck'";
   Outcome composition = sldb(d, roof, root);
-  EXPECT_TRUE(has(composition, "  Composition\n    Name: Flat roof, warm deck\n"))
-      << composition.out;
-  EXPECT_TRUE(has(composition, "    Type: Roof\n"));
   for (const char* line :
-       {"    Variable ply max thickness: no value\n", "    Structural ply: 4 (counted from 0)\n",
+       {"  Composition\n    Name: Flat roof, warm deck\n", "    Type: Roof\n",
+        "    Variable ply max thickness: no value\n", "    Structural ply: 4 (counted from 0)\n",
         "    Variable ply min thickness: 100 mm\n", "    Plies: 5 (read-only)\n",
         "[Plies] (counted from 0)\n    0: Gravel, 50 mm\n", "    total: 424 mm\n"})
     EXPECT_TRUE(has(composition, line)) << line << "\n" << composition.out;
   const nlohmann::json json = nlohmann::json::parse(sldb(d, roof + " --json", root).data);
-  EXPECT_EQ(json["plies"].size(), 5u);
   EXPECT_EQ(json["plies"][2]["material"], "PIR 023");
   EXPECT_EQ(json["total_thickness"], 424);
   const auto properties = json["properties"];
@@ -99,16 +93,13 @@ TEST(ToolPalette, ShowsAndEditsAMaterialAndAComposition) {
     return nlohmann::json();
   };
   EXPECT_EQ(named("FirstCorePly")["value"], 2);
-  EXPECT_EQ(named("FirstCorePly")["counted_from"], 0);
   EXPECT_EQ(named("VariablePlyMinThickness")["unit"], "mm");
   EXPECT_TRUE(named("VariablePlyMaxThickness")["value"].is_null());
-  EXPECT_EQ(named("Plies")["read_only"], true);
   Outcome slab =
       sldb(d, roof + " --set Type=Slab --set 'Variable ply=' --set 'Structural ply=3'", root);
   ASSERT_EQ(slab.rc, 0) << slab.out;
-  EXPECT_TRUE(has(slab, "    Type: Slab\n"));
-  EXPECT_TRUE(has(slab, "    Variable ply: no value\n"));
-  EXPECT_TRUE(has(slab, "    Structural ply: 3 (counted from 0)\n"));
-  EXPECT_NE(sldb(d, roof + " --set Type=Igloo", root).rc, 0);
-  EXPECT_NE(sldb(d, roof + " --set 'Structural ply=-1'", root).rc, 0);
+  for (const char* line : {"    Type: Slab\n", "    Variable ply: no value\n",
+                           "    Structural ply: 3 (counted from 0)\n"})
+    EXPECT_TRUE(has(slab, line)) << line << "\n" << slab.out;
+  expectRefused(d, {roof + " --set Type=Igloo", roof + " --set 'Structural ply=-1'"}, root);
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
+
 namespace sldbtest {
 
 struct Outcome {
@@ -76,5 +78,34 @@ inline void expectRefused(const std::string& folder, const std::vector<std::stri
     EXPECT_EQ(lines(r.out), 1) << command << ": " << r.out;
   }
 }
+
+/// expectShows: the run succeeded and printed each of `parts`.
+inline void expectShows(const Outcome& r, const std::vector<std::string>& parts) {
+  EXPECT_EQ(r.rc, 0) << r.out;
+  for (const std::string& part : parts)
+    EXPECT_TRUE(has(r, part)) << part << "\n" << r.out;
+}
+
+/// A new drawing d.dwg in a scratch folder, bound to the shipped libraries (or, without them, to
+/// an embedded primary alone).
+struct Drawing {
+  sltest::ScratchDir dir;
+  std::string d = dir.path().toUtf8(), shipped = shippedRoot();
+  explicit Drawing(bool withShipped = true) {
+    if (!withShipped) shipped = d;
+    EXPECT_EQ(run("new d.dwg").rc, 0);
+    EXPECT_EQ(run("init d.dwg").rc, 0);
+  }
+  Outcome run(const std::string& args) const { return sldb(d, args, shipped); }
+  /// A new line's handle.
+  std::string line() const {
+    Outcome added = run("add-entity d.dwg line 0,0,0 1000,0,0");
+    EXPECT_EQ(added.rc, 0) << added.out;
+    return added.data.substr(0, added.data.size() - 1);
+  }
+  std::filesystem::file_time_type stamp() const {
+    return std::filesystem::last_write_time(d + "/d.dwg");
+  }
+};
 
 }  // namespace sldbtest
