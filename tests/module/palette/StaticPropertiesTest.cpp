@@ -1,5 +1,11 @@
 // The fixed palette properties of materials and compositions: reading and writing rules,
 // clearable values, read-only ones, pattern children, enumerations and composition types.
+#include <wx/init.h>
+#include <wx/translation.h>
+
+#include <cstdio>
+#include <cstdlib>
+
 #include "palette/PaletteSupport.h"
 
 using namespace paltest;
@@ -129,6 +135,34 @@ TEST(PaletteMaterial, PatternTypesShowTheirPartsAsReadOnlyChildren) {
   EXPECT_EQ(functions.front(), std::make_pair(OdString(L"None"), Value::integer(0, 0x30)));
   EXPECT_EQ(functions.back().first, L"Membrane");
   EXPECT_EQ(items(cut, m).size(), 4u);
+}
+
+// The lists are translated once per process, so the German ones are read in a fresh one.
+TEST(PaletteMaterial, EnumerationsKeepTheirOrderInGerman) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        wxInitialize();
+        wxFileTranslationsLoader::AddCatalogLookupPathPrefix(SL_SUPPORT_DIR "/locale");
+        auto* german = new wxTranslations;
+        german->SetLanguage("de");
+        german->AddCatalog("stocklib");
+        wxTranslations::Set(german);
+        {
+          KcSmartPtr<Material> m = Material::create(L"Brick");
+          OdString labels;
+          for (const wchar_t* name : {L"DefaultFunction", L"CutPatternType"})
+            for (const auto& item : items(staticDefinition(m, name), m))
+              labels += item.first + L";";
+          std::fputs(labels.toUtf8().c_str(), stderr);
+        }
+        wxTranslations::Set(nullptr);  // deletes the catalogue, which the sanitizer would report
+        wxUninitialize();
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0),
+      "Keine;Tragwerk;Untergrund;Dämmung;Oberfläche 1;Oberfläche 2;Membran;"
+      "Keine;Benutzerdefiniert;Vordefiniert;Angepasst;");
 }
 
 TEST(PaletteComposition, TypesPlyNumbersAndThicknesses) {
