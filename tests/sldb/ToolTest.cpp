@@ -151,35 +151,9 @@ TEST(Tool, CommandLinesExitAndPrintAsListed) {
   sldbtest::Drawing w;
   const std::string line = w.line(), circle = w.run("add-entity d.dwg circle 0,0,0 5").data;
   const auto before = w.stamp();
-  std::ifstream table(SLDB_TEST_DATA "/commands.txt");
-  int cases = 0;
-  for (std::string text; std::getline(table, text);) {
-    if (text.empty() || text[0] == '#') continue;
-    SCOPED_TRACE(text);
-    std::vector<std::string> column;
-    for (std::size_t at = 0, next; at != std::string::npos; at = next) {
-      next = text.find(" | ", at);
-      column.push_back(text.substr(at, next - at));
-      if (next != std::string::npos) next += 3;
-    }
-    for (const auto& [name, value] :
-         {std::pair{"$LINE", line}, {"$CIRCLE", circle.substr(0, circle.size() - 1)}})
-      for (std::size_t at; (at = column[1].find(name)) != std::string::npos;)
-        column[1].replace(at, std::strlen(name), value);
-    Outcome r = w.run(column[1]);
-    if (column[0] == "x") {
-      EXPECT_NE(r.rc, 0) << r.out;
-    } else {
-      EXPECT_EQ(r.rc, std::stoi(column[0])) << r.out;
-    }
-    EXPECT_TRUE(r.rc == 0 || lines(r.out) == 1) << r.out;
-    for (std::size_t i = 2; i < column.size(); ++i)
-      EXPECT_EQ(has(r, column[i].substr(column[i][0] == '!')), column[i][0] != '!')
-          << column[i] << "\n"
-          << r.out;
-    ++cases;
-  }
-  EXPECT_GT(cases, 50);
+  EXPECT_GT(sldbtest::runTable(w, "commands.txt",
+                               {{"$LINE", line}, {"$CIRCLE", circle.substr(0, circle.size() - 1)}}),
+            50);
   EXPECT_EQ(w.stamp(), before);
   EXPECT_FALSE(std::filesystem::exists(w.d + "/n.dwg") || std::filesystem::exists(w.d + "/x.svg"));
 }
