@@ -25,28 +25,6 @@ TEST(Traps, AUserMakesASetForWallsAndGivesALineValues) {
   EXPECT_EQ(runTable(w, "walls.txt", {{"$LINE", w.line()}}), 24);
 }
 
-TEST(Traps, NothingIsCreatedOrRemovedWithoutBeingAskedFor) {
-  Drawing w;
-  // A typo in a library's name makes no library.
-  for (const char* typo :
-       {"add-secondary d.dwg ofice.stocklib", "set-primary d.dwg ofice.stocklib"}) {
-    Outcome r = w.run(typo);
-    EXPECT_EQ(r.rc, 1) << typo << ": " << r.out;
-    EXPECT_EQ(lines(r.out), 1) << r.out;
-    EXPECT_TRUE(has(r, "--create")) << r.out;
-    EXPECT_FALSE(std::filesystem::exists(w.d + "/ofice.stocklib")) << typo;
-  }
-  EXPECT_EQ(w.run("add-secondary d.dwg office.stocklib --create").rc, 0);
-  EXPECT_TRUE(std::filesystem::exists(w.d + "/office.stocklib"));
-  EXPECT_EQ(w.run("set-primary d.dwg own.stocklib --create").rc, 0);
-  EXPECT_TRUE(std::filesystem::exists(w.d + "/own.stocklib"));
-
-  // reset-prop removes every value only when told so.
-  const std::string line = w.line();
-  ASSERT_EQ(w.run("set-prop d.dwg " + line + " Thickness~Geometry 200").rc, 0);
-  EXPECT_EQ(w.run("reset-prop d.dwg " + line + " --all").out, "reset\nsaved d.dwg\n");
-}
-
 TEST(Traps, OutputAScriptCanRead) {
   Drawing w;
   // A library is named by its file or as embedded, never by its in-memory name.
