@@ -9,7 +9,6 @@
 #include "TestSupport.h"
 
 using sldbtest::has;
-using sldbtest::lines;
 using sldbtest::Outcome;
 using sldbtest::shippedRoot;
 using sldbtest::sldb;

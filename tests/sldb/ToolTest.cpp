@@ -1,13 +1,8 @@
 // The command-line host's library commands, run as a user runs them: exit codes, the one-line
 // failures, and a drawing saved only when its libraries changed.
 #include <sqlite3.h>
-#include <sys/wait.h>
 
-#include <algorithm>
 #include <array>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
