@@ -17,19 +17,13 @@
 #include "dbprops/DbProperties.h"
 #include "dbprops/DbPropertyContainer.h"
 
-using sldbtest::expectRefused;
+using sldbtest::expectShows;
 using sldbtest::has;
 using sldbtest::lines;
 using sldbtest::Outcome;
-using sldbtest::shippedRoot;
 using sldbtest::sldb;
 
 namespace {
-
-std::string handleOf(const Outcome& added) {
-  std::string out = added.out.substr(0, added.out.size() - 1);
-  return out.substr(out.rfind('\n') + 1);
-}
 
 // Changes the container of the entity at `handle` in the drawing at `path` and saves it.
 template <class F>
@@ -66,31 +60,25 @@ void damageLoadBearing(OdDbObject* entity) {
 // A drawing d.dwg with a primary library and one line.
 class ToolReliability : public testing::Test {
  protected:
-  sltest::ScratchDir dir;
-  std::string d = dir.path().toUtf8();
-  Outcome run(const std::string& args) const { return sldb(d, args, shippedRoot()); }
-  std::string line;
-  void SetUp() override {
-    ASSERT_EQ(run("new d.dwg").rc, 0);
-    ASSERT_EQ(run("init d.dwg").rc, 0);
-    line = handleOf(run("add-entity d.dwg line 0,0,0 1000,0,0"));
-  }
+  sldbtest::Drawing w;
+  const std::string& d = w.d;
+  const std::string line = w.line();
+  const OdString file = w.dir.file("d.dwg");
+  Outcome run(const std::string& args) const { return w.run(args); }
 };
 
 TEST_F(ToolReliability, UnreadableValuesAreReportedKeptAndDroppedOnlyWhenAsked) {
   ASSERT_EQ(run("set-prop d.dwg " + line + " Thickness~Geometry 200").rc, 0);
   ASSERT_EQ(run("set-prop d.dwg " + line + " LoadBearing~Geometry true").rc, 0);
   // A mapped value is listed once, marked.
-  editContainer(dir.file("d.dwg"), line, [](OdDbObject* entity) {
+  editContainer(file, line, [](OdDbObject* entity) {
     DbProperties::get(entity)->getProperty(L"Thickness~Geometry")->setMapped(true);
   });
   Outcome mapped = run("props d.dwg " + line);
   EXPECT_EQ(lines(mapped.out), 5) << mapped.out;
-  EXPECT_TRUE(has(mapped.out,
-                  "Thickness~Geometry  set Linear~Geometry  property  double  200 "
-                  "(stored)  Ok  mapped\n"))
-      << mapped.out;
-  editContainer(dir.file("d.dwg"), line, damageLoadBearing);
+  expectShows(mapped, {"Thickness~Geometry  set Linear~Geometry  property  double  200 "
+                       "(stored)  Ok  mapped\n"});
+  editContainer(file, line, damageLoadBearing);
   const std::string note =
       "its stored values could not be read: value 2 of 2 (LoadBearing~Geometry): boolean byte 2";
 
@@ -98,13 +86,12 @@ TEST_F(ToolReliability, UnreadableValuesAreReportedKeptAndDroppedOnlyWhenAsked) 
   EXPECT_NE(entities.find(line + "  OdDbLine  1 value; " + note + "\n"), std::string::npos)
       << entities;
   EXPECT_TRUE(has(run("info d.dwg").out, "entities with unreadable values: 1\n"));
-  Outcome props = run("props d.dwg " + line);
-  EXPECT_EQ(props.rc, 0) << props.out;
-  EXPECT_TRUE(has(props.out, "sldb: the entity " + line + ": " + note)) << props.out;
-  EXPECT_TRUE(has(props.out, "Thickness~Geometry  set Linear~Geometry  property  double  200"));
+  expectShows(run("props d.dwg " + line),
+              {"sldb: the entity " + line + ": " + note,
+               "Thickness~Geometry  set Linear~Geometry  property  double  200"});
 
   // Every write is refused in one line, and the file is left as it was.
-  const auto before = std::filesystem::last_write_time(d + "/d.dwg");
+  const auto before = w.stamp();
   for (const std::string& write :
        {"set-prop d.dwg " + line + " Count~Geometry 3", "reset-prop d.dwg " + line + " --all",
         "purge-props d.dwg " + line}) {
@@ -113,7 +100,7 @@ TEST_F(ToolReliability, UnreadableValuesAreReportedKeptAndDroppedOnlyWhenAsked) 
     EXPECT_EQ(lines(r.out), 1) << r.out;
     EXPECT_TRUE(has(r.out, "--discard-damaged")) << r.out;
   }
-  EXPECT_EQ(std::filesystem::last_write_time(d + "/d.dwg"), before);
+  EXPECT_EQ(w.stamp(), before);
 
   // Asked to, the write drops the unreadable value and keeps the sound one.
   Outcome discarded = run("set-prop d.dwg " + line + " Count~Geometry 3 --discard-damaged");
@@ -123,16 +110,16 @@ TEST_F(ToolReliability, UnreadableValuesAreReportedKeptAndDroppedOnlyWhenAsked) 
 }
 
 TEST_F(ToolReliability, ASecondChangerIsToldWhoHoldsTheDrawing) {
-  const auto before = std::filesystem::last_write_time(d + "/d.dwg");
+  const auto before = w.stamp();
   {
     OdDbDatabasePtr holder = odDbCreateDatabase();
-    odDbReadFileForChange(holder.get(), dir.file("d.dwg"));
+    odDbReadFileForChange(holder.get(), file);
     const std::string held =
         ": the drawing is being changed by process " + std::to_string(::getpid()) + "\n";
     EXPECT_EQ(run("set-prop d.dwg " + line + " Count~Geometry 3").out, "sldb set-prop" + held);
     EXPECT_EQ(run("add-entity d.dwg line 0,0,0 1,0,0").out, "sldb add-entity" + held);
     EXPECT_EQ(run("entities d.dwg").rc, 0);  // reading goes on
-    EXPECT_EQ(std::filesystem::last_write_time(d + "/d.dwg"), before);
+    EXPECT_EQ(w.stamp(), before);
   }
   EXPECT_EQ(run("set-prop d.dwg " + line + " Count~Geometry 3").rc, 0);
 }
@@ -141,7 +128,7 @@ TEST_F(ToolReliability, BlankOrNonUtf8NamesAreNeverMade) {
   ASSERT_EQ(run("ns-add d.dwg N").rc, 0);
   const std::string material = "palette d.dwg material 'Concrete C30/37' ";
   const std::string composition = "palette d.dwg composition 'Flat roof, warm deck' ";
-  const auto before = std::filesystem::last_write_time(d + "/d.dwg");
+  const auto before = w.stamp();
   const std::string defs = run("defs d.dwg").out;
   const struct {
     std::string args;
@@ -170,7 +157,7 @@ TEST_F(ToolReliability, BlankOrNonUtf8NamesAreNeverMade) {
       EXPECT_TRUE(has(out.out, r.says)) << r.args << "\n" << out.out;
     }
   }
-  EXPECT_EQ(std::filesystem::last_write_time(d + "/d.dwg"), before);
+  EXPECT_EQ(w.stamp(), before);
   EXPECT_EQ(run("defs d.dwg").out, defs);
   // A name that is not blank is made, spaces around it and all.
   EXPECT_EQ(run("ns-add d.dwg ' N 2 '").rc, 0);
@@ -180,7 +167,7 @@ TEST_F(ToolReliability, NamesAreListedWithTheirControlCharactersEscaped) {
   // Made through the commands (not blank, so taken) and, with a NUL, only by a file.
   ASSERT_EQ(run("ns-add d.dwg 'N\x01\n'").rc, 0);
   ASSERT_EQ(run("def-add d.dwg 'S\x7f~N\x01\n' 'D\xc2\x85' double").rc, 0);
-  editContainer(dir.file("d.dwg"), line, [](OdDbObject* entity) {
+  editContainer(file, line, [](OdDbObject* entity) {
     auto value = std::make_shared<DbPropertyContainer<double>>(1.0);
     value->setMapped(true);
     DbProperties::get(entity)->setProperty(OdString(L"M\0\r\u00e9~X", 6), value);

@@ -6,9 +6,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include "TestSupport.h"
 
 namespace sldbtest {
 
@@ -76,5 +80,77 @@ inline void expectRefused(const std::string& folder, const std::vector<std::stri
     EXPECT_EQ(lines(r.out), 1) << command << ": " << r.out;
   }
 }
+
+/// expectShows: the run succeeded and printed each of `parts`.
+inline void expectShows(const Outcome& r, const std::vector<std::string>& parts) {
+  EXPECT_EQ(r.rc, 0) << r.out;
+  for (const std::string& part : parts)
+    EXPECT_TRUE(has(r, part)) << part << "\n" << r.out;
+}
+
+/// A new drawing d.dwg in a scratch folder, bound to the shipped libraries (or, without them, to
+/// an embedded primary alone).
+struct Drawing {
+  sltest::ScratchDir dir;
+  std::string d = dir.path().toUtf8(), shipped = shippedRoot();
+  explicit Drawing(bool withShipped = true) {
+    if (!withShipped) shipped = d;
+    EXPECT_EQ(run("new d.dwg").rc, 0);
+    EXPECT_EQ(run("init d.dwg").rc, 0);
+  }
+  Outcome run(const std::string& args) const { return sldb(d, args, shipped); }
+  /// A new line's handle.
+  std::string line() const {
+    Outcome added = run("add-entity d.dwg line 0,0,0 1000,0,0");
+    EXPECT_EQ(added.rc, 0) << added.out;
+    return added.data.substr(0, added.data.size() - 1);
+  }
+  std::filesystem::file_time_type stamp() const {
+    return std::filesystem::last_write_time(d + "/d.dwg");
+  }
+};
+
+#ifdef SLDB_TEST_DATA  // the tables are in this folder; other folders include this header too
+/// runTable: runs in order the command lines of the data file `name` (its first lines say its
+/// columns) on `w`, each `$NAME` of `vars` replaced; returns how many it ran.
+inline int runTable(const Drawing& w, const std::string& name,
+                    const std::vector<std::pair<std::string, std::string>>& vars = {}) {
+  std::ifstream table(std::string(SLDB_TEST_DATA "/") + name);
+  int cases = 0;
+  for (std::string text; std::getline(table, text);) {
+    if (text.empty() || text[0] == '#') continue;
+    SCOPED_TRACE(name + ": " + text);
+    for (const auto& [from, to] : vars)
+      for (std::size_t at; (at = text.find(from)) != std::string::npos;)
+        text.replace(at, from.size(), to);
+    std::vector<std::string> column;
+    for (std::size_t at = 0, next; at != std::string::npos; at = next) {
+      next = text.find(" | ", at);
+      column.push_back(text.substr(at, next - at));
+      for (std::size_t n; (n = column.back().find("\\n")) != std::string::npos;)
+        column.back().replace(n, 2, "\n");
+      if (next != std::string::npos) next += 3;
+    }
+    const auto before = w.stamp();
+    Outcome r = w.run(column[1]);
+    if (column[0] == "x") {
+      EXPECT_NE(r.rc, 0) << r.out;
+    } else {
+      EXPECT_EQ(r.rc, std::stoi(column[0])) << r.out;
+    }
+    EXPECT_TRUE(r.rc == 0 || (lines(r.out) == 1 && w.stamp() == before)) << r.out;
+    for (std::size_t i = 2; i < column.size(); ++i) {
+      const std::string& part = column[i];
+      if (part[0] == '=') {
+        EXPECT_EQ(r.out, part.substr(1));
+      } else {
+        EXPECT_EQ(has(r, part.substr(part[0] == '!')), part[0] != '!') << part << "\n" << r.out;
+      }
+    }
+    ++cases;
+  }
+  return cases;
+}
+#endif
 
 }  // namespace sldbtest

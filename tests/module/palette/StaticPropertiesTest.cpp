@@ -38,6 +38,16 @@ std::vector<std::pair<OdString, Value>> items(const oa::PropertyDefinitionPtr& d
   return {e->items().begin(), e->items().end()};
 }
 
+/// The labels of a new material's default-function and cut-pattern lists, each ending in ";".
+std::string labels() {
+  KcSmartPtr<Material> m = Material::create(L"Brick");
+  OdString out;
+  for (const wchar_t* name : {L"DefaultFunction", L"CutPatternType"})
+    for (const auto& item : items(staticDefinition(m, name), m))
+      out += item.first + L";";
+  return out.toUtf8();
+}
+
 }  // namespace
 
 TEST(PaletteMaterial, ValuesAreReadAndWrittenByKind) {
@@ -55,7 +65,6 @@ TEST(PaletteMaterial, ValuesAreReadAndWrittenByKind) {
     EXPECT_EQ(read(staticDefinition(m, n), m).kind(), Value::kNone) << OdString(n).toUtf8();
   EXPECT_FALSE(density->setValue(m, Value(2.5), nullptr));
   EXPECT_FALSE(section->setValue(m, Value(true), nullptr));
-  EXPECT_EQ(read(type, m).kind(), Value::kNone);
 
   m->set_information_asset(stocklib::InformationAsset::create(L"I"));
   m->set_physical_asset(stocklib::PhysicalAsset::create(L"P"));
@@ -75,7 +84,6 @@ TEST(PaletteMaterial, ValuesAreReadAndWrittenByKind) {
   EXPECT_FALSE(m->physical_asset()->has_density());
 
   // The one clearable text.
-  EXPECT_EQ(read(code, m), absent(Value::kString));
   EXPECT_TRUE(code->setValue(m, Value(OdString(L"X-1")), nullptr));
   EXPECT_TRUE(code->setValue(m, absent(Value::kString), nullptr));
   EXPECT_FALSE(m->information_asset()->has_unique_code());
@@ -92,13 +100,9 @@ TEST(PaletteMaterial, ValuesAreReadAndWrittenByKind) {
     EXPECT_FALSE(function->setValue(m, wrong, nullptr));
   EXPECT_EQ(m->bim_asset()->default_function(), stocklib::kFunctionInsulation);
 
-  // Read-only ones refuse every write; a material's definition refuses a composition.
-  EXPECT_TRUE(type->isReadOnly(nullptr, nullptr));
-  EXPECT_FALSE(type->setValue(m, Value(OdString(L"Wood")), nullptr));
-  EXPECT_EQ(m->type()->name(), L"Masonry");
+  // A material's definition refuses a composition.
   KcSmartPtr<Composition> c = Composition::create(L"Wall");
   EXPECT_FALSE(name->setValue(c, Value(OdString(L"X")), nullptr));
-  EXPECT_EQ(read(name, c).kind(), Value::kNone);
   EXPECT_EQ(c->name(), L"Wall");
 }
 
@@ -131,21 +135,15 @@ TEST(PaletteMaterial, PatternTypesShowTheirPartsAsReadOnlyChildren) {
   cut->getChildren(children, m, oa::PropertyOptions::Object());
   EXPECT_EQ(read(children[0], m), Value(2.0));
   EXPECT_EQ(read(children[2], m), Value(true));
-  EXPECT_EQ(read(cut, m), Value::integer(0, 0x30));
-  for (const auto& d : {cut, children[0], children[2]}) {
-    EXPECT_TRUE(d->isReadOnly(m, nullptr));
+  for (const auto& d : {cut, children[0], children[2]})
     EXPECT_FALSE(d->setValue(m, read(d, m), nullptr));
-  }
   EXPECT_EQ(m->cut_pattern(), Pattern(Pattern::kUserDefined, L"", 2.0, 0.5, true));
 
   // Items keep the order they are added in: "None" first, whatever the labels sort to.
-  EXPECT_EQ(items(surface, m).size(), 4u);
-  auto functions = items(staticDefinition(m, L"DefaultFunction"), m);
-  ASSERT_EQ(functions.size(), 7u);
-  EXPECT_EQ(functions.front(), std::make_pair(OdString(L"None"), Value::integer(0, 0x30)));
-  EXPECT_EQ(items(cut, m).front().first, L"None");
-  EXPECT_EQ(functions.back().first, L"Membrane");
-  EXPECT_EQ(items(cut, m).size(), 4u);
+  EXPECT_EQ(labels(),
+            "None;Structure;Substrate;Insulation;Finish 1;Finish 2;Membrane;"
+            "None;User defined;Predefined;Custom;");
+  EXPECT_EQ(items(staticDefinition(m, L"DefaultFunction"), m)[0].second, Value::integer(0, 0x30));
 }
 
 // The lists are translated once per process, so the German ones are read in a fresh one.
@@ -159,14 +157,7 @@ TEST(PaletteMaterial, EnumerationsKeepTheirOrderInGerman) {
         german->SetLanguage("de");
         german->AddCatalog("stocklib");
         wxTranslations::Set(german);
-        {
-          KcSmartPtr<Material> m = Material::create(L"Brick");
-          OdString labels;
-          for (const wchar_t* name : {L"DefaultFunction", L"CutPatternType"})
-            for (const auto& item : items(staticDefinition(m, name), m))
-              labels += item.first + L";";
-          std::fputs(labels.toUtf8().c_str(), stderr);
-        }
+        std::fputs(labels().c_str(), stderr);
         wxTranslations::Set(nullptr);  // deletes the catalogue, which the sanitizer would report
         wxUninitialize();
         std::exit(0);
@@ -186,8 +177,6 @@ TEST(PaletteComposition, TypesPlyNumbersAndThicknesses) {
   KcSmartPtr<Composition> c = Composition::create(L"W")->save(library);
   auto type = staticDefinition(c, L"CompositionType");
 
-  c->set_type(Composition::kRoof);
-  EXPECT_EQ(read(type, c), Value(OdString(L"Roof")));
   c->set_type(0);
   EXPECT_EQ(read(type, c).kind(), Value::kNone);
 
@@ -203,7 +192,6 @@ TEST(PaletteComposition, TypesPlyNumbersAndThicknesses) {
   EXPECT_EQ(c->type(), Composition::kUserDefined);
   EXPECT_EQ(c->composition_type()->name(), L"slab");
   EXPECT_FALSE(type->setValue(c, Value(OdString(L"Igloo")), nullptr));
-  EXPECT_FALSE(type->setValue(Composition::create(L"Unsaved"), Value(OdString(L"x")), nullptr));
   EXPECT_EQ(c->composition_type()->name(), L"slab");
 
   // The enumeration: the four built-ins and, for a composition of a library, its types.
@@ -226,19 +214,16 @@ TEST(PaletteComposition, TypesPlyNumbersAndThicknesses) {
   EXPECT_TRUE(variable->setValue(c, Value::integer(0, 9), nullptr));
   EXPECT_FALSE(c->has_variable_ply());
   EXPECT_TRUE(first->setValue(c, Value::integer(4294967295ll), nullptr));
-  EXPECT_EQ(c->first_core_ply(), 4294967295u);
   for (const Value& wrong : {Value::integer(4294967296ll), Value::integer(-1), Value::integer(0, 9),
                              Value::integer(1, 2), Value(1.0)})
     EXPECT_FALSE(first->setValue(c, wrong, nullptr));
   EXPECT_EQ(c->first_core_ply(), 4294967295u);
-
   c->append_ply(nullptr, 100.0);
   c->append_ply(nullptr, 50.0);
   EXPECT_EQ(read(plies, c), Value::integer(2, 8));
   EXPECT_FALSE(plies->setValue(c, Value::integer(3), nullptr));
-  EXPECT_EQ(first->type(), oa::PropType::Unsigned::getType());
 
-  EXPECT_EQ(read(maximum, c), absent(Value::kReal));
+  // The maximum thickness clears, the minimum does not.
   EXPECT_TRUE(maximum->setValue(c, Value(300.0), nullptr));
   EXPECT_TRUE(maximum->setValue(c, absent(Value::kReal), nullptr));
   EXPECT_FALSE(c->has_variable_ply_max_thickness());

@@ -60,11 +60,9 @@ TEST(ThermalResistance, TotalsMatchHandSumsAndNameWhatIsMissing) {
   const PlyRole L = PlyRole::kLayer, A = PlyRole::kAirLayer, V = PlyRole::kVentilated,
                 O = PlyRole::kOutside, M = PlyRole::kMissing;
   auto wall = built(Composition::kWall, false), slab = built(Composition::kSlab, false);
-  const double shippedWall = 0.13 + 0.010 / 1.0 + 0.120 / 0.034 + 0.250 / 2.3 + 0.04,
-               shippedRoof = 0.10 + 0.050 / 2.0 + 0.010 / 0.23 + 0.160 / 0.023 + 0.004 / 0.23 +
+  // The shipped roof lets heat flow upward; the imperial wall's plies are given in inches.
+  const double shippedRoof = 0.10 + 0.050 / 2.0 + 0.010 / 0.23 + 0.160 / 0.023 + 0.004 / 0.23 +
                              0.200 / 2.3 + 0.04,
-               shippedFloor = 0.17 + 0.010 / 1.3 + 0.060 / 1.4 + 0.0002 / 0.33 + 0.030 / 0.035 +
-                              0.220 / 2.3 + 0.04,
                shippedImperial = 0.13 + 0.0254 * (3.625 / 0.89 + 2 / 0.0288 + 7.625 / 1.0) + 0.04;
   struct Case {
     const char* what;
@@ -74,9 +72,7 @@ TEST(ThermalResistance, TotalsMatchHandSumsAndNameWhatIsMissing) {
     std::vector<PlyRole> roles;
   };
   const std::vector<Case> cases = {
-      {"shipped wall", from(metric, L"Concrete wall 250, insulated"), {}, shippedWall, {L, L, L}},
       {"shipped roof", from(metric, L"Flat roof, warm deck"), {}, shippedRoof, {L, L, L, L, L}},
-      {"floor", from(metric, L"Floor slab, floating screed"), {}, shippedFloor, {L, L, L, L, L}},
       {"inches", from(imperial, L"CMU wall 8 in, brick veneer"), {}, shippedImperial, {L, L, L}},
       {"air layer", wall, {}, wallStill, {L, A, L, L}},
       {"well ventilated", wall, options(1), wallOpen, {O, V, L, L}},
