@@ -290,6 +290,8 @@ TEST_F(ValuesTest, ObjectsNotOpenAreRefusedAndLeftAlone) {
             DbPropertyType::get<int32_t>());
   EXPECT_EQ(odErrorOf([&] { (void)sill.setValue(5.0); }), eNotOpenForWrite);
   EXPECT_THROW(sill.resetValue(), OdError);
+  // Read once while open: the closed object is refused though nothing changed since.
+  EXPECT_TRUE(reads(sill, 0.0, DynamicProperty::Ok, 2.0));
   line->close();
   EXPECT_EQ(odErrorOf([&] { (void)reads(sill, 0.0, DynamicProperty::Ok, 2.0); }), eNotOpenForRead);
   line = lineId.openObject(OdDb::kForRead);
