@@ -71,23 +71,6 @@ inline bool has(const Outcome& r, const std::string& part) {
   return has(r.out, part);
 }
 
-/// expectRefused: each of `commands`, run in `folder`, fails with a one-line reason.
-inline void expectRefused(const std::string& folder, const std::vector<std::string>& commands,
-                          const std::string& roaming = {}) {
-  for (const std::string& command : commands) {
-    Outcome r = sldb(folder, command, roaming);
-    EXPECT_NE(r.rc, 0) << command;
-    EXPECT_EQ(lines(r.out), 1) << command << ": " << r.out;
-  }
-}
-
-/// expectShows: the run succeeded and printed each of `parts`.
-inline void expectShows(const Outcome& r, const std::vector<std::string>& parts) {
-  EXPECT_EQ(r.rc, 0) << r.out;
-  for (const std::string& part : parts)
-    EXPECT_TRUE(has(r, part)) << part << "\n" << r.out;
-}
-
 /// A new drawing d.dwg in a scratch folder, bound to the shipped libraries (or, without them, to
 /// an embedded primary alone).
 struct Drawing {
@@ -111,6 +94,18 @@ struct Drawing {
 };
 
 #ifdef SLDB_TEST_DATA  // the tables are in this folder; other folders include this header too
+/// unescape: `text` with "\\n" a line break, "\\xNN" the byte NN and "\\\\" one backslash.
+inline std::string unescape(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (text.compare(i, 2, "\\n") == 0)
+      out += '\n', ++i;
+    else if (text.compare(i, 2, "\\x") == 0)
+      out += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16)), i += 3;
+    else
+      out += text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '\\' ? text[i++] : text[i];
+  return out;
+}
 /// runTable: runs in order the command lines of the data file `name` (its first lines say its
 /// columns) on `w`, each `$NAME` of `vars` replaced; returns how many it ran.
 inline int runTable(const Drawing& w, const std::string& name,
@@ -126,9 +121,7 @@ inline int runTable(const Drawing& w, const std::string& name,
     std::vector<std::string> column;
     for (std::size_t at = 0, next; at != std::string::npos; at = next) {
       next = text.find(" | ", at);
-      column.push_back(text.substr(at, next - at));
-      for (std::size_t n; (n = column.back().find("\\n")) != std::string::npos;)
-        column.back().replace(n, 2, "\n");
+      column.push_back(unescape(text.substr(at, next - at)));
       if (next != std::string::npos) next += 3;
     }
     const auto before = w.stamp();
