@@ -1,12 +1,6 @@
 // The lookup cache: every change to the file, by this library, another connection or another
 // process, is seen by the next lookup; failed saves and unsaved edits leave answers as today.
-#include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "TestSupport.h"
-#include "odb/session.hxx"
-#include "stocklib/Materials.h"
 
 using namespace stocklib;
 
@@ -114,18 +108,12 @@ TEST_F(LookupCache, OwnedObjectsUnsavedEditsAndFailedSavesAnswerAsTheFile) {
   m->save();
   EXPECT_FALSE(lib->get<Material>(id)->has_custom_value(fire));
 
-  // Unsaved edits: without a session each lookup answers the file, within one the same object.
+  // Unsaved edits: without a session each lookup answers the file (within one, the same object:
+  // Objects.PropertySetRoundTripWithOrderedDefinitions).
   m = lib->get<Material>(id);
   m->set_description(L"edited");
   EXPECT_EQ(lib->get<Material>(id)->description(), L"file");
-  {
-    odb::session session;
-    KcSmartPtr<Material> held = lib->get<Material>(NameKey(L"Oak"));
-    held->set_description(L"edited");
-    EXPECT_EQ(lib->get<Material>(id).get(), held.get());
-    EXPECT_EQ(lib->get<Material>(NameKey(L"Oak")).get(), held.get());
-  }
-  EXPECT_EQ(lib->get<Material>(id)->description(), L"file");
+  EXPECT_EQ(lib->get<Material>(NameKey(L"Oak"))->description(), L"file");
 
   // A save that fails after writing the owner's row is rolled back, and so are the answers.
   m = lib->get<Material>(id);

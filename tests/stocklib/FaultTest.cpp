@@ -3,12 +3,6 @@
 // surfaces, the file passes SQLite's and the store's checks and holds the old or the new
 // state, and objects in memory are as before. Sweeps are sampled: at most kSamples fault
 // points per operation and mode, spread evenly over the operations the change performs.
-#include <pugixml.hpp>
-
-#include <filesystem>
-#include <functional>
-
-#include "FaultInjection.h"
 #include "TestSupport.h"
 
 using namespace stocklib;
@@ -24,10 +18,9 @@ struct Change {
   std::function<int(const std::shared_ptr<Library>&)> state;
 };
 
-int tagsState(const std::shared_ptr<Library>& lib, int count) {
-  std::vector<KcSmartPtr<Tag>> tags;
-  std::size_t n = lib->get(tags);
-  return n == 1 ? 0 : n == static_cast<std::size_t>(count) + 1 ? 1 : 2;
+int tagsState(const std::shared_ptr<Library>& lib) {
+  const std::size_t n = sltest::count<Tag>(lib);
+  return n == 1 ? 0 : n == 31 ? 1 : 2;  // the existing tag, and 30 more
 }
 
 class Faults : public sltest::TempDir {
@@ -60,10 +53,9 @@ class Faults : public sltest::TempDir {
            }
          },
          [](const std::shared_ptr<Library>& lib) {
-           std::vector<KcSmartPtr<PropertySet>> sets;
-           std::vector<KcSmartPtr<PropertyDefinition>> defs;
-           const std::size_t n = lib->get(sets) + lib->get(defs);
-           return n == 0 ? 0 : sets.size() == 1 && n == 41 ? 1 : 2;
+           const std::size_t sets = sltest::count<PropertySet>(lib),
+                             n = sets + sltest::count<PropertyDefinition>(lib);
+           return n == 0 ? 0 : sets == 1 && n == 41 ? 1 : 2;
          }},
         {"import",
          [](const std::shared_ptr<Library>& lib) {
@@ -71,19 +63,16 @@ class Faults : public sltest::TempDir {
            for (int i = 0; i < 30; ++i)
              xml += "<Tag name='imported " + std::to_string(i) + "' description='" +
                     std::string(200, 'd') + "'/>";
-           pugi::xml_document doc;
-           doc.load_string((xml + "</r>").c_str());
-           pugi::xml_node root = doc.first_child();
-           lib->importFromXml(root, Library::ImportOptions());
+           sltest::importXml(*lib, xml + "</r>");
          },
-         [](const std::shared_ptr<Library>& lib) { return tagsState(lib, 30); }},
+         tagsState},
         {"copy",
          [this](const std::shared_ptr<Library>& lib) {
            auto source = LibraryManager::instance().open(path("source.stocklib"), true).value();
            IdMapping mapping(lib.get());
            lib->copyAll(source, mapping);
          },
-         [](const std::shared_ptr<Library>& lib) { return tagsState(lib, 30); }},
+         tagsState},
     };
   }
 

@@ -1,14 +1,9 @@
 // In-memory files and libraries living in them: block access, growth and truncation, copying a
 // library's bytes out and back, removal while open, counted registration.
-#include <cstring>
-
 #include "TestSupport.h"
 
 using namespace stocklib;
-
-namespace {
-class MemVfs : public sltest::TempDir {};
-}  // namespace
+using MemVfs = sltest::TempDir;
 
 TEST(MemFile, WriteReadGrowTruncateAndBlocks) {
   auto f = MemFs::instance().createUnique();

@@ -2,7 +2,6 @@
 // moments, many times; the file must then hold all or nothing of that save and pass SQLite's
 // and the store's checks.
 #include <signal.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <random>

@@ -1,12 +1,11 @@
 // Profiles: shapes with their dimensions, names and standards, keys and criteria, copies
 // between inch and millimetre libraries, and the scale comparison.
 #include "TestSupport.h"
-#include "stocklib/Profiles.h"
 
 using namespace stocklib;
+using Profiles = sltest::TempDir;
 
 namespace {
-class Profiles : public sltest::TempDir {};
 
 KcSmartPtr<LShapeProfile> angle(const ProfileName* name, const OdString& size, double leg,
                                 double t) {
@@ -41,8 +40,7 @@ TEST_F(Profiles, EveryShapeHasItsTypeNumberAndNamedDimensions) {
   }
   EXPECT_EQ(types,
             (std::vector<int>{18, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35}));
-  std::vector<KcSmartPtr<ParametrizedProfile>> shapes;
-  EXPECT_EQ(lib->get(shapes), 16u);
+  EXPECT_EQ(sltest::count<ParametrizedProfile>(lib), 16u);
 
   auto a = lib->get<AsymmetricIShapeProfile>(ProfileKey(L"", L"Test", L"16"));
   ASSERT_TRUE(a);
@@ -121,10 +119,8 @@ TEST_F(Profiles, CopyBetweenInchAndMillimetreLibraries) {
 
   // Twice: no duplicate; the standard is shared by both names.
   l4->save(mm, mapping);
-  std::vector<KcSmartPtr<Profile>> all;
-  EXPECT_EQ(mm->get(all), 2u);
-  std::vector<KcSmartPtr<ProfileStandard>> standards;
-  EXPECT_EQ(mm->get(standards), 1u);
+  EXPECT_EQ(sltest::count<Profile>(mm), 2u);
+  EXPECT_EQ(sltest::count<ProfileStandard>(mm), 1u);
 }
 
 TEST_F(Profiles, ScaledEqualProfilesAndScaleProfile) {

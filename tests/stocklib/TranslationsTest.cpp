@@ -1,6 +1,4 @@
 // Translations: .mo files both well-formed and damaged.
-#include <fstream>
-
 #include "ScratchDir.h"
 #include "TestSupport.h"
 #include "stocklib/Translations.h"
