@@ -132,6 +132,19 @@ TEST_F(Objects, UniqueKeysAndPolymorphicLookups) {
   CustomProperty::create(L"Colour", 2)->save(lib);
   EXPECT_THROW(CustomProperty::create(L"Colour", 1)->save(lib), ObjectNotUnique);
   EXPECT_EQ(lib->get<CustomProperty>(NameTypeKey(L"Colour", 2))->type(), 2);
+
+  // Every key that can be stored reads back as itself: the delimiter is refused in a name
+  // without a namespace and in a namespace; with one, the last delimiter splits. (An import of
+  // such a name is refused with the malformed documents.)
+  EXPECT_THROW(PropertyNamespace::create(L"a~b")->save(lib), ConsistencyError);
+  EXPECT_THROW(PropertyDefinition::create(L"x~a", PropertyType(1, 2))->save(lib), ConsistencyError);
+  auto tilde = PropertySet::create(other, L"Tilde");
+  tilde->append_property_definition(L"x~a", PropertyType(1, 2));
+  tilde = tilde->save(lib);
+  ASSERT_EQ(tilde->property_definitions().size(), 1u);
+  EXPECT_EQ(tilde->property_definitions()[0]->name(), L"x~a");
+  other->set_name(L"b~c");
+  EXPECT_THROW(other->save(lib), ConsistencyError);
 }
 
 // The store's query and the criteria's own test agree on every name and mode.

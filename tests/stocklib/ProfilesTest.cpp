@@ -1,5 +1,5 @@
-// Profiles: shapes with their dimensions, names and standards, keys and criteria, copies
-// between inch and millimetre libraries, and the scale comparison.
+// Profiles: shapes with their dimensions, names and standards, keys and criteria, copies and
+// imports between inch and millimetre libraries, and the scale comparison.
 #include "TestSupport.h"
 
 using namespace stocklib;
@@ -96,7 +96,7 @@ TEST_F(Profiles, NamesStandardsKeysAndCriteria) {
             Library::kStillReferenced);
 }
 
-TEST_F(Profiles, CopyBetweenInchAndMillimetreLibraries) {
+TEST_F(Profiles, CopyAndImportBetweenInchAndMillimetreLibraries) {
   auto in = library("in.stocklib", kLibraryUnitInch);
   auto aisc = ProfileName::create(L"L", ProfileStandard::create(L"AISC"));
   auto l4 = angle(aisc, L"4x4x1/2", 4, 0.5)->save(in);
@@ -121,6 +121,22 @@ TEST_F(Profiles, CopyBetweenInchAndMillimetreLibraries) {
   l4->save(mm, mapping);
   EXPECT_EQ(sltest::count<Profile>(mm), 2u);
   EXPECT_EQ(sltest::count<ProfileStandard>(mm), 1u);
+
+  // Imported from inches, the same; a unit that does not exist is refused.
+  const std::string inches =
+      "<stocklib><ProfileStandard name='AISC'/><ProfileName standard='AISC' name='L'/>"
+      "<LShapeProfile profile_name='L' profile_name.standard='AISC' size='4x4x1/2' height='4' "
+      "width='4' thickness='0.5'/><UShapeProfile profile_name='L' profile_name.standard='AISC' "
+      "size='c' height='8' flange_slope='0.25'/></stocklib>";
+  auto imported = library("imported.stocklib");
+  sltest::importXml(*imported, inches, {kLibraryUnitInch});
+  auto l = imported->get<LShapeProfile>(ProfileKey(L"AISC", L"L", L"4x4x1/2"));
+  auto u = imported->get<UShapeProfile>(ProfileKey(L"AISC", L"L", L"c"));
+  ASSERT_TRUE(l && u);
+  EXPECT_DOUBLE_EQ(l->width(), 101.6);
+  EXPECT_DOUBLE_EQ(u->height(), 203.2);
+  EXPECT_EQ(u->flange_slope(), 0.25);
+  EXPECT_THROW(sltest::importXml(*imported, inches, {7}), Exception);
 }
 
 TEST_F(Profiles, ScaledEqualProfilesAndScaleProfile) {

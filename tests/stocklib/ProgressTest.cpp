@@ -31,8 +31,9 @@ TEST_F(Progress, ImportIsToldAboutAHundredTimesInOrderAndAThrowLeavesTheLibraryA
   auto lib = library("a.stocklib");
   for (int tags : {0, 1, 250}) {
     Calls calls;
-    sltest::importXml(*lib, tagsXml(tags, "n" + std::to_string(tags) + "_"), {},
-                      [&](std::size_t done, std::size_t total) { calls.emplace_back(done, total); });
+    sltest::importXml(
+        *lib, tagsXml(tags, "n" + std::to_string(tags) + "_"), {},
+        [&](std::size_t done, std::size_t total) { calls.emplace_back(done, total); });
     expectOrdered(calls, static_cast<std::size_t>(tags));
     EXPECT_LE(calls.size(), 102u) << tags;
     EXPECT_GE(calls.size(), std::min<std::size_t>(tags, 50) + 1) << "called along the way";

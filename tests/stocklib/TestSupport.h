@@ -3,10 +3,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <pugixml.hpp>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <pugixml.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -105,8 +105,7 @@ class Recorder : public stocklib::Library::Reactor {
   int keepId = 0;  // onRemove answers kKeepObject for this id
   void onSaved(const std::shared_ptr<const stocklib::Library>&,
                const stocklib::ObjectKey& k) override {
-    events.push_back("saved " + std::to_string(static_cast<int>(k.type)) + ":" +
-                     std::to_string(k.id));
+    events.push_back("saved " + std::to_string(k.id));
   }
   stocklib::RemoveResolution onRemove(const std::shared_ptr<const stocklib::Library>&,
                                       const stocklib::ObjectKey& k) override {

@@ -1,6 +1,6 @@
-// XML import and export: round trips of the shipped catalogues and of every kind of value, length
-// units, keep or replace, exports of chosen objects, and malformed documents that must leave the
-// library unchanged.
+// XML import and export: round trips of the shipped catalogues and of every kind of value, keep
+// or replace, exports of chosen objects, and malformed documents that must leave the library
+// unchanged (lengths in inches: Profiles.CopyAndImportBetweenInchAndMillimetreLibraries).
 #include <cstdlib>
 
 #include "TestSupport.h"
@@ -16,7 +16,9 @@ std::string source(const char* relative) {
   const char* dir = std::getenv("SL_SOURCE_DIR");
   return std::string(dir ? dir : ".") + "/" + relative;
 }
-std::string text(const Library& lib) { return sltest::exportedText(lib); }
+std::string text(const Library& lib) {
+  return sltest::exportedText(lib);
+}
 }  // namespace
 
 TEST_F(XmlFormat, ShippedCataloguesRoundTripToIdenticalText) {
@@ -31,26 +33,6 @@ TEST_F(XmlFormat, ShippedCataloguesRoundTripToIdenticalText) {
     importXml(*b, first);
     EXPECT_EQ(text(*b), first);
   }
-}
-
-TEST_F(XmlFormat, LengthsAreConvertedIntoTheLibraryUnit) {
-  const std::string inches =
-      "<stocklib><ProfileStandard name='AISC'/><ProfileName standard='AISC' name='L'/>"
-      "<LShapeProfile profile_name='L' profile_name.standard='AISC' size='4x4x1/2' height='4' "
-      "width='4' thickness='0.5'/>"
-      "<UShapeProfile profile_name='L' profile_name.standard='AISC' size='c' height='8' "
-      "flange_slope='0.25'/></stocklib>";
-  auto mm = library("mm.stocklib");
-  importXml(*mm, inches, {kLibraryUnitInch});
-  auto l = mm->get<LShapeProfile>(ProfileKey(L"AISC", L"L", L"4x4x1/2"));
-  ASSERT_TRUE(l);
-  EXPECT_DOUBLE_EQ(l->width(), 101.6);
-  auto u = mm->get<UShapeProfile>(ProfileKey(L"AISC", L"L", L"c"));
-  EXPECT_DOUBLE_EQ(u->height(), 203.2);
-  EXPECT_EQ(u->flange_slope(), 0.25);
-
-  // No such unit (keep and replace are checked with the round trip of every kind of value).
-  EXPECT_THROW(importXml(*mm, inches, {7}), Exception);
 }
 
 TEST_F(XmlFormat, ChosenObjectsExportWithWhatTheyReferTo) {
@@ -72,8 +54,9 @@ TEST_F(XmlFormat, ChosenObjectsExportWithWhatTheyReferTo) {
 
 TEST_F(XmlFormat, MalformedDocumentsNameTheElementAndChangeNothing) {
   auto lib = library("x.stocklib");
-  importXml(*lib,
-         "<stocklib><MaterialType name='Metal'/><Material name='Steel' type='Metal'/></stocklib>");
+  importXml(
+      *lib,
+      "<stocklib><MaterialType name='Metal'/><Material name='Steel' type='Metal'/></stocklib>");
   std::string before = text(*lib);
   for (const auto& c : sltest::dataRows("malformed_xml.txt", 2)) {
     SCOPED_TRACE(c[0]);
