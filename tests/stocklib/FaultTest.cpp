@@ -200,12 +200,8 @@ TEST_F(Faults, FailedAllocationsInOpenAndImportLoseNothing) {
 // and the store's checks.
 TEST_F(PowerCut, KilledSaveLeavesAllOrNothing) {
   constexpr int kDefinitions = 8000, kKills = 16;
-  OdString file = path("cut.stocklib");
-  {
-    auto lib = LibraryManager::instance().create(file, kLibraryUnitMillimeter, L"");
-    ASSERT_TRUE(lib);
-    PropertyNamespace::create(L"Before")->save(lib);
-  }
+  const OdString file = path("cut.stocklib");
+  PropertyNamespace::create(L"Before")->save(library("cut.stocklib"));
   std::mt19937 random(std::random_device{}());
   for (int round = 0; round < kKills; ++round) {
     const int delayMs = std::uniform_int_distribution<int>(0, 300)(random);

@@ -110,13 +110,12 @@ TEST_F(LibraryFile, FilesThatAreNoLibraryAreRefusedWithTheirReason) {
 }
 
 TEST_F(LibraryFile, DefaultUnitsPerMeasure) {
-  auto lib = LibraryManager::instance().create(path("u.stocklib"), kLibraryUnitMillimeter, L"");
-  ASSERT_TRUE(lib);
+  auto lib = library("u.stocklib");
   auto length = Measure::create(L"LENGTH")->save(lib);
   auto m = Unit::create(L"m", 1.0, length)->save(lib);
   Unit::create(L"mm", 0.001, length)->save(lib);
   EXPECT_FALSE(lib->defaultUnit(L"LENGTH"));
-  auto other = LibraryManager::instance().create(path("v.stocklib"), kLibraryUnitMillimeter, L"");
+  auto other = library("v.stocklib");
   auto foreign = Unit::create(L"ft", 0.3048, Measure::create(L"LENGTH")->save(other))->save(other);
   EXPECT_THROW(lib->setDefaultUnit(foreign), ConsistencyError);
   EXPECT_THROW(lib->setDefaultUnit(nullptr), ConsistencyError);

@@ -27,8 +27,7 @@ class Materials : public sltest::TempDir {
 
 TEST_F(Materials, SavedMaterialReadsBackWithAssetsPatternsAndCustomValues) {
   auto lib = library("m.stocklib");
-  uint32_t id = concrete(lib)->id();
-  ASSERT_NE(id, 0u);
+  const uint32_t id = concrete(lib)->id();
 
   // Fields as such read back in the fixtures' round trip; here what refers to other objects.
   auto m = lib->get<Material>(NameKey(L"Concrete C25/30"));
