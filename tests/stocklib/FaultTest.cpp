@@ -2,18 +2,20 @@
 // from then on (a full disk), or the Nth SQLite allocation fails. After each: the error
 // surfaces, the file passes SQLite's and the store's checks and holds the old or the new
 // state, and objects in memory are as before. Sweeps are sampled: at most kSamples fault
-// points per operation and mode, spread evenly over the operations the change performs.
-#include <pugixml.hpp>
+// points per operation and mode, spread evenly over the operations the change performs. And a
+// process killed while it saves.
+#include <signal.h>
 
-#include <filesystem>
-#include <functional>
+#include <chrono>
+#include <random>
+#include <thread>
 
-#include "FaultInjection.h"
 #include "TestSupport.h"
 
 using namespace stocklib;
 using sltest::FaultMalloc;
 using sltest::FaultVfs;
+using PowerCut = sltest::TempDir;
 
 namespace {
 /// A change of a library and how to tell its old state from its new one.
@@ -24,10 +26,9 @@ struct Change {
   std::function<int(const std::shared_ptr<Library>&)> state;
 };
 
-int tagsState(const std::shared_ptr<Library>& lib, int count) {
-  std::vector<KcSmartPtr<Tag>> tags;
-  std::size_t n = lib->get(tags);
-  return n == 1 ? 0 : n == static_cast<std::size_t>(count) + 1 ? 1 : 2;
+int tagsState(const std::shared_ptr<Library>& lib) {
+  const std::size_t n = sltest::count<Tag>(lib);
+  return n == 1 ? 0 : n == 31 ? 1 : 2;  // the existing tag, and 30 more
 }
 
 class Faults : public sltest::TempDir {
@@ -60,10 +61,9 @@ class Faults : public sltest::TempDir {
            }
          },
          [](const std::shared_ptr<Library>& lib) {
-           std::vector<KcSmartPtr<PropertySet>> sets;
-           std::vector<KcSmartPtr<PropertyDefinition>> defs;
-           const std::size_t n = lib->get(sets) + lib->get(defs);
-           return n == 0 ? 0 : sets.size() == 1 && n == 41 ? 1 : 2;
+           const std::size_t sets = sltest::count<PropertySet>(lib),
+                             n = sets + sltest::count<PropertyDefinition>(lib);
+           return n == 0 ? 0 : sets == 1 && n == 41 ? 1 : 2;
          }},
         {"import",
          [](const std::shared_ptr<Library>& lib) {
@@ -71,19 +71,16 @@ class Faults : public sltest::TempDir {
            for (int i = 0; i < 30; ++i)
              xml += "<Tag name='imported " + std::to_string(i) + "' description='" +
                     std::string(200, 'd') + "'/>";
-           pugi::xml_document doc;
-           doc.load_string((xml + "</r>").c_str());
-           pugi::xml_node root = doc.first_child();
-           lib->importFromXml(root, Library::ImportOptions());
+           sltest::importXml(*lib, xml + "</r>");
          },
-         [](const std::shared_ptr<Library>& lib) { return tagsState(lib, 30); }},
+         tagsState},
         {"copy",
          [this](const std::shared_ptr<Library>& lib) {
            auto source = LibraryManager::instance().open(path("source.stocklib"), true).value();
            IdMapping mapping(lib.get());
            lib->copyAll(source, mapping);
          },
-         [](const std::shared_ptr<Library>& lib) { return tagsState(lib, 30); }},
+         tagsState},
     };
   }
 
@@ -196,4 +193,65 @@ TEST_F(Faults, FailedAllocationsInOpenAndImportLoseNothing) {
     }
   }
   heap.uninstall();
+}
+
+// A power cut in the middle of a large save: a child process is killed while saving, at random
+// moments, many times; the file must then hold all or nothing of that save and pass SQLite's
+// and the store's checks.
+TEST_F(PowerCut, KilledSaveLeavesAllOrNothing) {
+  constexpr int kDefinitions = 8000, kKills = 16;
+  const OdString file = path("cut.stocklib");
+  PropertyNamespace::create(L"Before")->save(library("cut.stocklib"));
+  std::mt19937 random(std::random_device{}());
+  for (int round = 0; round < kKills; ++round) {
+    const int delayMs = std::uniform_int_distribution<int>(0, 300)(random);
+    SCOPED_TRACE("killed after " + std::to_string(delayMs) + " ms");
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // The child never returns into the test framework.
+      ::close(pipeFds[0]);
+      try {
+        auto lib = LibraryManager::instance().open(file, false);
+        if (!lib) ::_exit(2);
+        auto ns = lib->get<PropertyNamespace>(NameKey(L"Before"));
+        auto set = PropertySet::create(ns, OdString::formatted(L"Big%d", round));
+        for (int i = 0; i < kDefinitions; ++i)
+          set->append_property_definition(OdString::formatted(L"D%d", i), PropertyType(1, 4))
+              ->set_description(OdString(L'd', 100));
+        char go = 1;
+        if (::write(pipeFds[1], &go, 1) != 1) ::_exit(3);
+        set->save(lib);
+      } catch (...) {
+        ::_exit(4);
+      }
+      ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    char go = 0;
+    ASSERT_EQ(::read(pipeFds[0], &go, 1), 1);
+    ::close(pipeFds[0]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+
+    // Opening recovers from the interrupted transaction.
+    std::shared_ptr<Library> lib = LibraryManager::instance().open(file, false).value();
+    auto ns = lib->get<PropertyNamespace>(NameKey(L"Before"));
+    ASSERT_TRUE(ns);
+    auto set = lib->get<PropertySet>(DefinitionKey(OdString::formatted(L"Big%d", round), ns->id()));
+    std::size_t mine = set ? set->property_definitions().size() : 0;
+    EXPECT_TRUE(mine == 0 || mine == static_cast<std::size_t>(kDefinitions)) << mine;
+    EXPECT_EQ(set ? 1 : 0, mine ? 1 : 0);
+    // Remove what a finished child left, so that the next round starts alike.
+    if (set) {
+      EXPECT_EQ(lib->remove(set), Library::kRemoved);
+    }
+    EXPECT_EQ(lib->check(), std::vector<OdString>());
+    lib.reset();
+    EXPECT_TRUE(sltest::integrityOk(pathUtf8("cut.stocklib")));
+  }
 }

@@ -1,15 +1,7 @@
 // Named field indexes: every class names its fields as its type description orders them (checked
 // against the tables made from the descriptions), and a field reached by a wrong index or as
 // another kind throws instead of reading another column.
-#include <sqlite3.h>
-
-#include <iterator>
-#include <string>
-#include <vector>
-
 #include "TestSupport.h"
-#include "stocklib/Materials.h"
-#include "stocklib/Profiles.h"
 
 using namespace stocklib;
 

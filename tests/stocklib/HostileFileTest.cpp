@@ -1,31 +1,13 @@
 // Files and values from elsewhere: lengths that overflow on conversion, damaged references,
-// names whose key would not read back as itself, and damage found after opening.
-#include <pugixml.hpp>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
+// and damage found after opening.
 #include "TestSupport.h"
-#include "stocklib/Profiles.h"
 
 using namespace stocklib;
-
-namespace {
-class HostileFile : public sltest::TempDir {};
-
-std::string joined(const std::vector<OdString>& lines) {
-  std::string out;
-  for (const OdString& l : lines)
-    out += l.toUtf8() + "\n";
-  return out;
-}
-}  // namespace
+using HostileFile = sltest::TempDir;
 
 TEST_F(HostileFile, LengthsThatOverflowInMillimetresAreRefusedOnImportAndCopy) {
   auto inch = library("inch.stocklib", kLibraryUnitInch);
   auto mm = library("mm.stocklib");
-  ASSERT_TRUE(inch && mm);
   auto circle = CircleProfile::create(ProfileName::create(L"Big", nullptr), L"1");
   circle->set_diameter(1e308);  // finite in inches, not in millimetres
   circle = circle->save(inch);
@@ -50,8 +32,7 @@ TEST_F(HostileFile, LengthsThatOverflowInMillimetresAreRefusedOnImportAndCopy) {
   EXPECT_NE(refused.find("diameter"), std::string::npos) << refused;
   IdMapping mapping(target.get());
   EXPECT_THROW(target->copyAll(inch, mapping), ConsistencyError);
-  std::vector<KcSmartPtr<ProfileName>> names;
-  EXPECT_EQ(target->get(names), 0u);  // nothing it refers to stays either
+  EXPECT_EQ(sltest::count<ProfileName>(target), 0u);  // nothing it refers to stays either
 
   // A value that is not finite is refused by a plain save as well.
   auto other = CircleProfile::create(ProfileName::create(L"Inf", nullptr), L"2");
@@ -82,27 +63,13 @@ TEST_F(HostileFile, DanglingReferencesAndOrphansAreRefusedWhenOpenedChecked) {
   // An ordinary open still reads it, and check names every kind of damage.
   auto lib = LibraryManager::instance().open(path("d.stocklib"), true);
   ASSERT_TRUE(lib) << lib.message().toUtf8();
-  std::string problems = joined(lib->check());
+  std::string problems;
+  for (const OdString& line : lib->check())
+    problems += line.toUtf8() + "\n";
   EXPECT_NE(problems.find("1 PropertyNamespace without their data"), std::string::npos) << problems;
   EXPECT_NE(problems.find("1 Tag rows of no object"), std::string::npos) << problems;
   EXPECT_NE(problems.find("dangling reference"), std::string::npos) << problems;
   EXPECT_EQ(lib->check(1).size(), 1u);
-}
-
-TEST_F(HostileFile, EveryKeyThatCanBeStoredReadsBackAsItself) {
-  auto lib = library("k.stocklib");
-  EXPECT_THROW(PropertyNamespace::create(L"a~b")->save(lib), ConsistencyError);
-  EXPECT_THROW(PropertyDefinition::create(L"x~a", PropertyType(1, 2))->save(lib), ConsistencyError);
-  // With a namespace the delimiter in a name is unambiguous: the last one splits.
-  auto ns = PropertyNamespace::create(L"b")->save(lib);
-  auto set = PropertySet::create(ns, L"S");
-  set->append_property_definition(L"x~a", PropertyType(1, 2));
-  set = set->save(lib);
-  ASSERT_EQ(set->property_definitions().size(), 1u);
-  EXPECT_EQ(set->property_definitions()[0]->name(), L"x~a");
-  ns->set_name(L"b~c");  // renamed to hold it
-  EXPECT_THROW(ns->save(lib), ConsistencyError);
-  // An import of such a name is refused with the malformed documents.
 }
 
 TEST_F(HostileFile, DamageFoundAfterOpeningIsAnExceptionOfEveryReadingCall) {

@@ -1,14 +1,9 @@
 // In-memory files and libraries living in them: block access, growth and truncation, copying a
 // library's bytes out and back, removal while open, counted registration.
-#include <cstring>
-
 #include "TestSupport.h"
 
 using namespace stocklib;
-
-namespace {
-class MemVfs : public sltest::TempDir {};
-}  // namespace
+using MemVfs = sltest::TempDir;
 
 TEST(MemFile, WriteReadGrowTruncateAndBlocks) {
   auto f = MemFs::instance().createUnique();
@@ -67,9 +62,9 @@ TEST(MemFile, WriteReadGrowTruncateAndBlocks) {
   EXPECT_TRUE(MemFs::instance().remove(fresh->filename()));
 }
 
-TEST_F(MemVfs, LibraryBytesCopiedOutOpenAsTheSameLibrary) {
+TEST_F(MemVfs, LibraryBytesCopiedOutOpenAsTheSameLibraryAndKeepTheRegistration) {
   auto file = MemFs::instance().createUnique();
-  OdString location = OdString(L"memvfs://") + file->filename();
+  const OdString location = OdString(L"memvfs://") + file->filename();
   std::shared_ptr<Library> lib =
       LibraryManager::instance().create(location, kLibraryUnitMillimeter, L"Embedded").value();
   auto ns = PropertyNamespace::create(L"User")->save(lib);
@@ -99,30 +94,21 @@ TEST_F(MemVfs, LibraryBytesCopiedOutOpenAsTheSameLibrary) {
   PropertyNamespace::create(L"More")->save(twin);
   EXPECT_TRUE(twin->get<PropertyNamespace>(NameKey(L"More")));
   twin.reset();
-  lib.reset();
-  MemFs::instance().remove(file->filename());
-}
 
-TEST_F(MemVfs, RegistrationIsCountedAndKeptWhileInUse) {
-  // The fixture holds one registration.
+  // Registrations are counted (the fixture holds one), and kept while a database uses them.
   EXPECT_EQ(register_memvfs(), 2);
   EXPECT_EQ(unregister_memvfs(), 1);
-
-  auto file = MemFs::instance().createUnique();
-  std::shared_ptr<Library> lib = LibraryManager::instance().create(
-      OdString(L"memvfs://") + file->filename(), kLibraryUnitInch, L"");
-  ASSERT_TRUE(lib);
   EXPECT_EQ(unregister_memvfs(), 0);
-  EXPECT_TRUE(memvfs_registered());  // a database still uses it
+  EXPECT_TRUE(memvfs_registered());
   PropertyNamespace::create(L"Still")->save(lib);
   lib.reset();
   EXPECT_FALSE(memvfs_registered());
-  EXPECT_FALSE(LibraryManager::instance().open(OdString(L"memvfs://") + file->filename(), false));
+  EXPECT_FALSE(LibraryManager::instance().open(location, false));
   EXPECT_EQ(unregister_memvfs(), 0);  // never below zero
   register_memvfs();                  // for the fixture's TearDown
-  std::shared_ptr<Library> back =
-      LibraryManager::instance().open(OdString(L"memvfs://") + file->filename(), false).value();
-  EXPECT_TRUE(back->get<PropertyNamespace>(NameKey(L"Still")));
-  back.reset();
+  EXPECT_TRUE(LibraryManager::instance()
+                  .open(location, false)
+                  .value()
+                  ->get<PropertyNamespace>(NameKey(L"Still")));
   MemFs::instance().remove(file->filename());
 }

@@ -1,15 +1,7 @@
 // Library files of earlier schema versions: the fixtures the schema-1 code wrote read back as it
 // read them, upgrade when opened writable (all or nothing under injected faults), and stay as
 // they are when opened read-only; a file of a version it does not read is refused.
-#include <pugixml.hpp>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "TestSupport.h"
-#include "stocklib/Materials.h"
-#include "stocklib/Profiles.h"
 
 using namespace stocklib;
 using sltest::FaultVfs;

@@ -1,12 +1,11 @@
-// Profiles: shapes with their dimensions, names and standards, keys and criteria, copies
-// between inch and millimetre libraries, and the scale comparison.
+// Profiles: shapes with their dimensions, names and standards, keys and criteria, copies and
+// imports between inch and millimetre libraries, and the scale comparison.
 #include "TestSupport.h"
-#include "stocklib/Profiles.h"
 
 using namespace stocklib;
+using Profiles = sltest::TempDir;
 
 namespace {
-class Profiles : public sltest::TempDir {};
 
 KcSmartPtr<LShapeProfile> angle(const ProfileName* name, const OdString& size, double leg,
                                 double t) {
@@ -41,8 +40,7 @@ TEST_F(Profiles, EveryShapeHasItsTypeNumberAndNamedDimensions) {
   }
   EXPECT_EQ(types,
             (std::vector<int>{18, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35}));
-  std::vector<KcSmartPtr<ParametrizedProfile>> shapes;
-  EXPECT_EQ(lib->get(shapes), 16u);
+  EXPECT_EQ(sltest::count<ParametrizedProfile>(lib), 16u);
 
   auto a = lib->get<AsymmetricIShapeProfile>(ProfileKey(L"", L"Test", L"16"));
   ASSERT_TRUE(a);
@@ -98,7 +96,7 @@ TEST_F(Profiles, NamesStandardsKeysAndCriteria) {
             Library::kStillReferenced);
 }
 
-TEST_F(Profiles, CopyBetweenInchAndMillimetreLibraries) {
+TEST_F(Profiles, CopyAndImportBetweenInchAndMillimetreLibraries) {
   auto in = library("in.stocklib", kLibraryUnitInch);
   auto aisc = ProfileName::create(L"L", ProfileStandard::create(L"AISC"));
   auto l4 = angle(aisc, L"4x4x1/2", 4, 0.5)->save(in);
@@ -121,10 +119,24 @@ TEST_F(Profiles, CopyBetweenInchAndMillimetreLibraries) {
 
   // Twice: no duplicate; the standard is shared by both names.
   l4->save(mm, mapping);
-  std::vector<KcSmartPtr<Profile>> all;
-  EXPECT_EQ(mm->get(all), 2u);
-  std::vector<KcSmartPtr<ProfileStandard>> standards;
-  EXPECT_EQ(mm->get(standards), 1u);
+  EXPECT_EQ(sltest::count<Profile>(mm), 2u);
+  EXPECT_EQ(sltest::count<ProfileStandard>(mm), 1u);
+
+  // Imported from inches, the same; a unit that does not exist is refused.
+  const std::string inches =
+      "<stocklib><ProfileStandard name='AISC'/><ProfileName standard='AISC' name='L'/>"
+      "<LShapeProfile profile_name='L' profile_name.standard='AISC' size='4x4x1/2' height='4' "
+      "width='4' thickness='0.5'/><UShapeProfile profile_name='L' profile_name.standard='AISC' "
+      "size='c' height='8' flange_slope='0.25'/></stocklib>";
+  auto imported = library("imported.stocklib");
+  sltest::importXml(*imported, inches, {kLibraryUnitInch});
+  auto l = imported->get<LShapeProfile>(ProfileKey(L"AISC", L"L", L"4x4x1/2"));
+  auto u = imported->get<UShapeProfile>(ProfileKey(L"AISC", L"L", L"c"));
+  ASSERT_TRUE(l && u);
+  EXPECT_DOUBLE_EQ(l->width(), 101.6);
+  EXPECT_DOUBLE_EQ(u->height(), 203.2);
+  EXPECT_EQ(u->flange_slope(), 0.25);
+  EXPECT_THROW(sltest::importXml(*imported, inches, {7}), Exception);
 }
 
 TEST_F(Profiles, ScaledEqualProfilesAndScaleProfile) {

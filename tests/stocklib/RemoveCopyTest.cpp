@@ -3,14 +3,10 @@
 #include "TestSupport.h"
 
 using namespace stocklib;
-
-namespace {
-class RemoveCopy : public sltest::TempDir {};
-}  // namespace
+using RemoveCopy = sltest::TempDir;
 
 TEST_F(RemoveCopy, RemoveResultsAndEventsInOrder) {
   auto lib = library("r.stocklib");
-  ASSERT_TRUE(lib);
   auto rec = std::make_shared<sltest::Recorder>();
   LibraryManager::instance().setReactor(rec);
   auto length = Measure::create(L"LENGTH")->save(lib);
@@ -22,19 +18,17 @@ TEST_F(RemoveCopy, RemoveResultsAndEventsInOrder) {
   set->save(lib);
   rec->events.clear();
 
-  // 3: still referenced (the unit by the definition, the namespace by the set).
+  // Still referenced (the unit by the definition, the namespace by the set), kept by the
+  // reactor, not removed (never saved), and removed with the definitions it owns.
   EXPECT_EQ(lib->remove(unit), Library::kStillReferenced);
   EXPECT_EQ(lib->remove(ns), Library::kStillReferenced);
-  // 2: kept by the reactor.
   rec->keepId = static_cast<int>(set->id());
   EXPECT_EQ(lib->remove(set), Library::kKeptByReactor);
   EXPECT_TRUE(lib->get<PropertySet>(set->id()));
   rec->keepId = 0;
-  // 1: not removed.
   EXPECT_EQ(lib->remove(PropertySet::create(ns, L"unsaved")), Library::kNotRemoved);
-  // 0: removed, with the definitions it owns.
   rec->events.clear();
-  uint32_t setId = set->id(), defId = def->id();
+  const uint32_t setId = set->id(), defId = def->id();
   EXPECT_EQ(lib->remove(set), Library::kRemoved);
   EXPECT_FALSE(lib->get<PropertyDefinition>(defId));
   EXPECT_EQ(rec->events, (std::vector<std::string>{"remove " + std::to_string(setId),
@@ -69,7 +63,6 @@ TEST_F(RemoveCopy, RemoveResultsAndEventsInOrder) {
 TEST_F(RemoveCopy, SaveIntoAnotherLibraryCopiesWhatItRefersTo) {
   auto a = library("a.stocklib");
   auto b = library("b.stocklib");
-  ASSERT_TRUE(a && b);
   auto length = Measure::create(L"LENGTH")->save(a);
   auto m = Unit::create(L"m", 1, length)->save(a);
   auto ns = PropertyNamespace::create(L"N")->save(a);
@@ -95,19 +88,16 @@ TEST_F(RemoveCopy, SaveIntoAnotherLibraryCopiesWhatItRefersTo) {
   EXPECT_THROW(set->save(b), ObjectNotUnique);
   IdMapping forA(a.get());
   EXPECT_THROW(set->save(b, forA), Exception);  // a mapping serves one target
-  auto c = library("c.stocklib");
-  auto cTag = Tag::create(L"c")->save(c);
-  EXPECT_THROW(cTag->save(b, mapping), Exception);     // one mapping, one source
+  EXPECT_THROW(Tag::create(L"c")->save(library("c.stocklib"))->save(b, mapping),
+               Exception);                             // one mapping, one source
   EXPECT_THROW(Tag::create(L"x")->save(), Exception);  // no library to save into
   // An object of one library cannot be referred to by an object saved into another one.
-  auto d = PropertySet::create(ns, L"Foreign");
-  EXPECT_THROW(d->save(b), ConsistencyError);
+  EXPECT_THROW(PropertySet::create(ns, L"Foreign")->save(b), ConsistencyError);
 }
 
 TEST_F(RemoveCopy, CopyAllReusesExistingObjectsAndReportsOncePerType) {
   auto source = library("s.stocklib", kLibraryUnitInch);
   auto target = library("t.stocklib");
-  ASSERT_TRUE(source && target);
   auto length = Measure::create(L"LENGTH")->save(source);
   auto in = Unit::create(L"in", 0.0254, length)->save(source);
   source->setDefaultUnit(in);

@@ -1,20 +1,9 @@
 // The shipped libraries against the published tables they were built from (copies in
 // data/reference): every row shipped, with its dimensions and within tolerance of its printed
 // figures; the derived units' factors and the steel grades.
-#include <pugixml.hpp>
-
-#include <algorithm>
-#include <cmath>
-#include <fstream>
-#include <map>
-#include <sstream>
-#include <tuple>
-
 #include "ReferenceTables.h"
 #include "TestSupport.h"
 #include "sl_db/SectionProperties.h"
-#include "stocklib/Materials.h"
-#include "stocklib/Profiles.h"
 
 using namespace stocklib;
 
@@ -29,37 +18,33 @@ std::vector<Row> readTable(const char* file) {
 
 /// The numbers of a designation, fractions included: "L3-1/2X3X5/16" gives 3.5, 3, 0.3125.
 std::vector<double> numbersOf(const std::string& designation) {
+  auto fraction = [](const std::string& text) {
+    const std::size_t slash = text.find('/');
+    return slash == std::string::npos
+               ? std::stod(text)
+               : std::stod(text.substr(0, slash)) / std::stod(text.substr(slash + 1));
+  };
   std::vector<double> out;
   std::stringstream parts(designation);
   for (std::string part;
        std::getline(parts, part, designation.find('X') != std::string::npos ? 'X' : 'x');) {
-    std::size_t start = part.find_first_of("0123456789.");
+    std::size_t start = part.find_first_of("0123456789."), dash = part.find('-', start);
     if (start == std::string::npos) return {};
-    part = part.substr(start);
-    double whole = 0;
-    std::size_t dash = part.find('-'), slash = part.find('/');
-    if (dash != std::string::npos) {
-      whole = std::stod(part.substr(0, dash));
-      part = part.substr(dash + 1);
-      slash = part.find('/');
-    }
-    double value = slash == std::string::npos
-                       ? std::stod(part)
-                       : std::stod(part.substr(0, slash)) / std::stod(part.substr(slash + 1));
-    out.push_back(whole + value);
+    out.push_back(dash == std::string::npos ? fraction(part.substr(start))
+                                            : std::stod(part.substr(start, dash - start)) +
+                                                  fraction(part.substr(dash + 1)));
   }
   return out;
 }
 
 // Tables print 5/16 as .313: sizes match to a thousandth.
 bool sameNumbers(const std::vector<double>& a, const std::vector<double>& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::fabs(a[i] - b[i]) > 1e-3) return false;
-  return true;
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](double x, double y) {
+           return std::fabs(x - y) <= 1e-3;
+         });
 }
 
-using Dimensions = std::vector<std::pair<const char*, double>>;
+using Dimensions = std::vector<std::pair<std::string, double>>;
 using Props = const sl_db::SectionProperties&;
 /// Figure: a computed figure from the properties and the profile's height.
 using Figure = double (*)(Props, double height);
@@ -81,13 +66,14 @@ struct Published {
 const std::tuple<const char*, Figure, bool> kUsWeight = {
     "W_lb_ft", [](Props s, double) { return s.area * 490 / 144; }, false};
 
-/// The published tables and how each shipped family reads its row from them.
+/// The published tables and how each shipped family reads its row from them: the EN families as
+/// data/shipped_en_dimensions.txt lists them, AISC's here.
 class Tables {
  public:
-  Tables() {
-    for (const char* file : {"en_i_sections.csv", "en_channels.csv", "en_angles.csv",
-                             "en_hollow_sections.csv", "aisc_dimensions.csv"})
-      m_tables[file] = readTable(file);
+  Tables() : m_en(sltest::dataRows("shipped_en_dimensions.txt", 4)) {
+    for (const auto& family : m_en)
+      m_tables.emplace(family[2], readTable(family[2].c_str()));
+    m_tables["aisc_dimensions.csv"] = readTable("aisc_dimensions.csv");
   }
 
   bool loaded() const {
@@ -95,78 +81,48 @@ class Tables {
                         [](const auto& table) { return table.second.empty(); });
   }
 
-  /// rows: every row of every table, with the table's file name.
-  std::vector<std::pair<const Row*, std::string>> rows() const {
-    std::vector<std::pair<const Row*, std::string>> out;
-    for (const auto& [file, table] : m_tables)
-      for (const Row& row : table)
-        out.push_back({&row, file});
-    return out;
-  }
+  /// all: every table by its file name.
+  const std::map<std::string, std::vector<Row>>& all() const { return m_tables; }
 
   /// expected: the row of this profile, the dimensions it gives and its figures; false (with
   /// `why`) when no row of the tables is this profile.
   bool expected(const std::string& standard, const std::string& name, const std::string& size,
                 Published& out, std::string& why) const {
     const std::vector<double> sizeNumbers = numbersOf(size);
-    if (standard == "EN 10365") {
-      bool channel = name == "UPN" || name == "UPE";
-      out.row = find(table(channel ? "en_channels.csv" : "en_i_sections.csv"), [&](const Row& row) {
-        return row.at("name") == name && row.at("size") == size;
-      });
-      if (!out.row) return missing(why);
-      const Row& r = *out.row;
-      out.dims = {{"height", number(r, "h_mm")},
-                  {"width", number(r, "b_mm")},
-                  {"web_thickness", number(r, "tw_mm")},
-                  {"flange_thickness", number(r, "tf_mm")},
-                  {"fillet_radius", number(r, channel ? "r1_mm" : "r_mm")},
-                  {"flange_slope", name != "UPN"              ? 0.0
-                                   : number(r, "h_mm") <= 300 ? 0.08
-                                                              : 0.05}};
-      return true;
-    }
-    if (standard == "EN 10056-1") {
-      out.row = find(table("en_angles.csv"), [&](const Row& row) {
-        return sameNumbers(numbersOf(row.at("designation")), sizeNumbers);
-      });
-      if (!out.row) return missing(why);
-      const Row& r = *out.row;
-      out.dims = {{"height", number(r, "h_mm")},
-                  {"width", number(r, "b_mm")},
-                  {"thickness", number(r, "t_mm")},
-                  {"root_radius", number(r, "r1_mm")},
-                  {"toe_radius", number(r, "r2_mm")}};
-      return true;
-    }
-    if (standard == "EN 10210-2" || standard == "EN 10219-2") {
-      out.row = find(table("en_hollow_sections.csv"), [&](const Row& row) {
-        return row.at("standard") == standard && row.at("shape") == name &&
-               sameNumbers(numbersOf(row.at("designation")), sizeNumbers);
-      });
-      if (!out.row) return missing(why);
-      const Row& r = *out.row;
-      double t = number(r, "t_mm");
-      if (name == "CHS") {
-        out.dims = {{"diameter", number(r, "h_or_d_mm")}, {"wall_thickness", t}};
-        return true;
-      }
-      // Corner radii (inner, outer): hot finished 1 t and 1.5 t; cold formed by thickness.
-      double inner = t, outer = 1.5 * t;
-      if (standard == "EN 10219-2") {
-        inner = t <= 6 ? t : t <= 10 ? 1.5 * t : 2 * t;
-        outer = t <= 6 ? 2 * t : t <= 10 ? 2.5 * t : 3 * t;
-      }
-      out.dims = {{"height", number(r, "h_or_d_mm")},
-                  {"width", number(r, "b_or_d_mm")},
-                  {"wall_thickness", t},
-                  {"inner_radius", inner},
-                  {"outer_radius", outer}};
-      return true;
-    }
     if (standard == "AISC") return expectedAisc(name, size, sizeNumbers, out, why);
-    why = "no published table for the standard";
-    return false;
+    auto family = std::find_if(m_en.begin(), m_en.end(), [&](const auto& f) {
+      return f[0] == standard && (f[1] == name || f[1] == "*");
+    });
+    if (family == m_en.end()) {
+      why = "no published table for the standard";
+      return false;
+    }
+    // The row's cells that name a profile, those the table has, are this one's.
+    out.row = find(table(family->at(2).c_str()), [&](const Row& row) {
+      auto is = [&](const char* column, const std::string& value) {
+        return !row.count(column) || row.at(column) == value;
+      };
+      return is("standard", standard) && is("shape", name) && is("name", name) &&
+             is("size", size) &&
+             (!row.count("designation") ||
+              sameNumbers(numbersOf(row.at("designation")), sizeNumbers));
+    });
+    if (!out.row) return missing(why);
+    const Row& r = *out.row;
+    for (auto cell = family->begin() + 3; cell != family->end(); ++cell) {
+      const std::size_t space = cell->find(' ');
+      const std::string from = cell->substr(space + 1);
+      out.dims.push_back(
+          {cell->substr(0, space), r.count(from) ? number(r, from) : std::stod(from)});
+    }
+    if (name == "UPN") out.dims.push_back({"flange_slope", number(r, "h_mm") <= 300 ? 0.08 : 0.05});
+    if (!r.count("b_or_d_mm") || name == "CHS") return true;
+    // Corner radii (inner, outer): hot finished 1 t and 1.5 t; cold formed by thickness.
+    const bool hot = standard == "EN 10210-2";
+    const double t = number(r, "t_mm"), inner = hot || t <= 6 ? t : t <= 10 ? 1.5 * t : 2 * t;
+    out.dims.push_back({"inner_radius", inner});
+    out.dims.push_back({"outer_radius", hot ? 1.5 * t : inner + t});
+    return true;
   }
 
  private:
@@ -283,6 +239,7 @@ class Tables {
 
   const std::vector<Row>& table(const char* file) const { return m_tables.at(file); }
 
+  std::vector<std::vector<std::string>> m_en;
   std::map<std::string, std::vector<Row>> m_tables;
 };
 
@@ -370,10 +327,10 @@ TEST_F(ShippedCatalogues, EveryPublishedRowIsShippedWithItsDimensionsAndFigures)
     const bool inch = std::string(file) == "imperial.stocklib";
     auto lib = shipped(file);
     ASSERT_TRUE(lib);
-    std::vector<KcSmartPtr<Profile>> all;
     std::vector<KcSmartPtr<ParametrizedProfile>> profiles;
     ASSERT_GT(lib->get(profiles), 0u);
-    EXPECT_EQ(lib->get(all), profiles.size()) << "every shipped profile is of a shape";
+    EXPECT_EQ(sltest::count<Profile>(lib), profiles.size())
+        << "every shipped profile is of a shape";
     for (const auto& shape : profiles) {
       auto pname = shape->name();
       ASSERT_TRUE(pname);
@@ -390,7 +347,7 @@ TEST_F(ShippedCatalogues, EveryPublishedRowIsShippedWithItsDimensionsAndFigures)
       if (!shippedAs.emplace(want.row, label).second)
         ADD_FAILURE() << label << " is the row of " << shippedAs[want.row] << " again";
       for (const auto& [dimension, value] : want.dims) {
-        int index = shape->dimension_index(OdString(dimension));
+        int index = shape->dimension_index(OdString::fromUtf8(dimension));
         ASSERT_GE(index, 0) << label << " has no " << dimension;
         EXPECT_NEAR(shape->dimension(static_cast<std::size_t>(index)), value, 1e-6)
             << label << " " << dimension;
@@ -403,8 +360,9 @@ TEST_F(ShippedCatalogues, EveryPublishedRowIsShippedWithItsDimensionsAndFigures)
         ADD_FAILURE() << label << ": no section properties, " << reason.toUtf8();
         continue;
       }
-      const int heightAt = shape->dimension_index(L"height");
-      const double height = heightAt < 0 ? 0 : shape->dimension(static_cast<std::size_t>(heightAt));
+      // 0 for a shape without a height: the dimension of no index.
+      const double height =
+          shape->dimension(static_cast<std::size_t>(shape->dimension_index(L"height")));
       for (const auto& [column, figure, centroid] : want.figures) {
         auto cell = want.row->find(column);
         ASSERT_NE(cell, want.row->end()) << label << " " << column;
@@ -417,50 +375,44 @@ TEST_F(ShippedCatalogues, EveryPublishedRowIsShippedWithItsDimensionsAndFigures)
     }
   }
   // And every row of every table is one of them.
-  for (const auto& [row, table] : tables.rows())
-    if (!shippedAs.count(row)) {
-      auto name = row->find("designation");
-      ADD_FAILURE() << table << ": "
-                    << (name != row->end() ? name->second : row->at("name") + " " + row->at("size"))
-                    << " is not shipped";
-    }
+  for (const auto& [table, rows] : tables.all())
+    for (const Row& row : rows)
+      if (!shippedAs.count(&row))
+        ADD_FAILURE() << table << ": "
+                      << (row.count("designation") ? row.at("designation")
+                                                   : row.at("name") + " " + row.at("size"))
+                      << " is not shipped";
 }
 
-TEST_F(ShippedCatalogues, DerivedUnitsAreTheProductsOfTheirParts) {
-  pugi::xml_document doc;
-  ASSERT_TRUE(doc.load_file((std::string(SL_SUPPORT_DIR) + "/stocklib_units.xml").c_str()));
+TEST_F(ShippedCatalogues, DerivedUnitsAreTheQuotientsOfTheirParts) {
   auto units = library("units.stocklib");
-  pugi::xml_node root = doc.first_child();
-  units->importFromXml(root, Library::ImportOptions());
-  auto factor = [&](const wchar_t* symbol) {
-    auto unit = units->get<Unit>(NameKey(symbol));
-    return unit ? unit->factor() : NAN;
+  sltest::importXml(*units, std::string(SL_SUPPORT_DIR) + "/stocklib_units.xml");
+  auto unit = [&](const std::string& symbol) {
+    return units->get<Unit>(NameKey(OdString::fromUtf8(symbol)));
   };
-  const std::tuple<const wchar_t*, const wchar_t*, double> derived[] = {
-      {L"ksi", L"PRESSURE", factor(L"kip") / factor(L"in^2")},
-      {L"psi", L"PRESSURE", factor(L"lbf") / factor(L"in^2")},
-      {L"GPa", L"PRESSURE", 1000 * factor(L"MPa")},
-      {L"kN/m^2", L"PRESSURE", factor(L"kN") / factor(L"m^2")},
-      {L"kN/m^3", L"UNIT WEIGHT", factor(L"kN") / factor(L"m^3")},
-      {L"kg/m", L"MASS PER LENGTH", factor(L"kg") / factor(L"m")},
-      {L"lb/ft", L"MASS PER LENGTH", factor(L"lb") / factor(L"ft")},
-      {L"lb/ft^3", L"DENSITY", factor(L"lb") / factor(L"ft^3")},
+  auto factor = [&](const std::string& symbol) {
+    return unit(symbol) ? unit(symbol)->factor() : NAN;
   };
-  for (const auto& [symbol, measure, expected] : derived) {
-    SCOPED_TRACE(OdString(symbol).toUtf8());
-    auto unit = units->get<Unit>(NameKey(symbol));
-    ASSERT_TRUE(unit && unit->measure());
-    EXPECT_NEAR(unit->factor(), expected, expected * 1e-14);  // NAN when a part is missing
-    EXPECT_EQ(unit->measure()->name(), OdString(measure));
+  for (const auto& row : sltest::dataRows("derived_units.txt", 4)) {
+    SCOPED_TRACE(row[0]);
+    auto derived = unit(row[0]);
+    ASSERT_TRUE(derived && derived->measure());
+    const double expected = factor(row[2]) / factor(row[3]);
+    EXPECT_NEAR(derived->factor(), expected, expected * 1e-14);  // NAN when a part is missing
+    EXPECT_EQ(derived->measure()->name().toUtf8(), row[1]);
   }
-  EXPECT_DOUBLE_EQ(factor(L"lb"), 0.45359237);
-  EXPECT_FALSE(units->get<Unit>(NameKey(L"lbs")));
+  EXPECT_DOUBLE_EQ(factor("lb"), 0.45359237);
+  EXPECT_FALSE(unit("lbs"));
 }
 
 // Every shipped material, and nothing else, has a row of materials.csv, and its density, thermal
 // conductivity and specific heat are that row's: equal, or within a range `low..high`; an empty
-// cell is a value the material must not have.
-TEST_F(ShippedCatalogues, EveryMaterialHasTheFiguresOfItsStandard) {
+// cell is a value the material must not have. Every shipped composition runs from its exterior
+// (or top) face: an interior lining (finish 2) never comes first nor an exterior finish (finish 1)
+// last, but for a composition the same on both faces. Its core holds the structural ply, which is
+// of structure and not an insulation, and a variable ply is of a material that may vary in
+// thickness.
+TEST_F(ShippedCatalogues, MaterialsHaveTheFiguresOfTheirStandardAndCompositionsRunFromTheExterior) {
   const std::vector<Row> table = readTable("materials.csv");
   ASSERT_FALSE(table.empty()) << "materials.csv in " << SL_REFERENCE_DIR;
   auto agrees = [](const std::string& cell, bool has, double value) {
@@ -491,18 +443,6 @@ TEST_F(ShippedCatalogues, EveryMaterialHasTheFiguresOfItsStandard) {
       EXPECT_TRUE(
           agrees(cell("cp_J_kgK"), p && p->has_specific_heat(), p ? p->specific_heat() : 0));
     }
-  }
-}
-
-// Every shipped composition runs from its exterior (or top) face: an interior lining (finish 2)
-// never comes first nor an exterior finish (finish 1) last, but for a composition the same on
-// both faces. Its core holds the structural ply, which is of structure and not an insulation,
-// and a variable ply is of a material that may vary in thickness.
-TEST_F(ShippedCatalogues, CompositionsRunFromTheExteriorWithTheirMarksOnTheRightPlies) {
-  for (const char* file : {"metric.stocklib", "imperial.stocklib"}) {
-    SCOPED_TRACE(file);
-    auto lib = shipped(file);
-    ASSERT_TRUE(lib);
     std::vector<KcSmartPtr<Composition>> compositions;
     lib->get(compositions);
     EXPECT_GE(compositions.size(), 5u);
@@ -529,7 +469,7 @@ TEST_F(ShippedCatalogues, CompositionsRunFromTheExteriorWithTheirMarksOnTheRight
         EXPECT_TRUE(variable->bim_asset()->variable_thickness());
       }
     }
-    if (std::string(file) != "imperial.stocklib") continue;
+    if (std::string(market) != "imperial") continue;
     // The insulating glass unit is its lites and its air space, not a material of averages.
     EXPECT_FALSE(lib->get<Material>(NameKey(L"Insulating glass unit")));
     auto unit = lib->get<Composition>(NameKey(L"Insulating glass unit"));

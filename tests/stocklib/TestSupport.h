@@ -1,21 +1,36 @@
-// Shared fixtures of the library-store tests: a temporary folder and an event recorder.
+// Shared fixtures of the library-store tests: a temporary folder and an event recorder, and
+// what the tests include.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <pugixml.hpp>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "DataRows.h"
 #include "FaultInjection.h"
 #include "XmlText.h"
+#include "odb/session.hxx"
 #include "stocklib/Library.h"
+#include "stocklib/Materials.h"
 #include "stocklib/MemFs.h"
 #include "stocklib/Objects.h"
+#include "stocklib/Profiles.h"
 
 namespace sltest {
 
@@ -28,6 +43,24 @@ std::string thrown(Run run) {
     return e.what();
   }
   return std::string();
+}
+
+/// count: how many objects of type T `lib` holds.
+template <class T>
+std::size_t count(const std::shared_ptr<stocklib::Library>& lib) {
+  std::vector<KcSmartPtr<T>> all;
+  return lib->get(all);
+}
+
+/// importXml: imports the document `xml` into `lib`, or the file `xml` names when it ends in .xml.
+inline void importXml(stocklib::Library& lib, const std::string& xml,
+                      const stocklib::Library::ImportOptions& options = {},
+                      const stocklib::Library::Progress& progress = {}) {
+  pugi::xml_document doc;
+  const bool file = xml.size() > 4 && xml.compare(xml.size() - 4, 4, ".xml") == 0;
+  ASSERT_TRUE(file ? doc.load_file(xml.c_str()) : doc.load_string(xml.c_str())) << xml;
+  pugi::xml_node root = doc.first_child();
+  lib.importFromXml(root, options, progress);
 }
 
 /// A folder removed after the test, with the reactor and in-memory file system reset.
@@ -72,8 +105,7 @@ class Recorder : public stocklib::Library::Reactor {
   int keepId = 0;  // onRemove answers kKeepObject for this id
   void onSaved(const std::shared_ptr<const stocklib::Library>&,
                const stocklib::ObjectKey& k) override {
-    events.push_back("saved " + std::to_string(static_cast<int>(k.type)) + ":" +
-                     std::to_string(k.id));
+    events.push_back("saved " + std::to_string(k.id));
   }
   stocklib::RemoveResolution onRemove(const std::shared_ptr<const stocklib::Library>&,
                                       const stocklib::ObjectKey& k) override {
