@@ -1,10 +1,9 @@
-// Palette framework: runtime classes, attributes, namespaces, default definition behaviour,
+// Palette framework: runtime classes, attributes, default definition behaviour,
 // source lookups and the source manager.
 #include <gtest/gtest.h>
 
 #include "Fixtures.h"
 #include "oa/PropertyCategory.h"
-#include "oa/PropertyNamespace.h"
 #include "oa/PropertySourceManager.h"
 
 using fixtures::TestDefinition;
@@ -51,8 +50,8 @@ TEST(Attributes, EnumerationYesNoAndCategory) {
   EXPECT_EQ(parent->numRefs(), 2);  // the child keeps its parent
 }
 
-TEST(PropertyDefinition, DefaultBehaviourAndQualifiedNames) {
-  TestDefinition::Spec spec = TestDefinition::spec(L"Kind", oa::PropType::Enumeration::getType());
+TEST(PropertyDefinition, DefaultBehaviour) {
+  TestDefinition::Spec spec(L"Kind", oa::PropType::Enumeration::getType());
   spec.extra = KcSmartPtr<const oa::Attribute>(oa::EnumerationAttribute::createObject(
       {{L"One", PropertyValue::integer(1, 0x30)}, {L"Two", PropertyValue::integer(2, 0x30)}}));
   auto kind = TestDefinition::make(spec);
@@ -60,8 +59,8 @@ TEST(PropertyDefinition, DefaultBehaviourAndQualifiedNames) {
   EXPECT_TRUE(kind->validateValue(&wall, PropertyValue::integer(2), nullptr));
   EXPECT_FALSE(kind->validateValue(&wall, PropertyValue::integer(3), nullptr));  // no such item
   EXPECT_FALSE(kind->validateValue(&wall, PropertyValue(2.0), nullptr));         // wrong kind
-  PropertyValue varies = PropertyValue::integer(1, PropertyValue::kVaries);
-  EXPECT_FALSE(kind->validateValue(&wall, varies, nullptr));
+  EXPECT_FALSE(
+      kind->validateValue(&wall, PropertyValue::integer(1, PropertyValue::kVaries), nullptr));
   EXPECT_TRUE(kind->validateValue(&wall, PropertyValue(PropertyValue::kInteger, 0, 1), nullptr));
   // Only boolean definitions answer the shared yes/no labels by default.
   EXPECT_TRUE(kind->getAttribute(oa::BooleanValueAttribute::desc(), &wall, nullptr).isNull());
@@ -74,17 +73,12 @@ TEST(PropertyDefinition, DefaultBehaviourAndQualifiedNames) {
   spec.readOnly = true;
   EXPECT_FALSE(
       TestDefinition::make(spec)->validateValue(&wall, PropertyValue::integer(1), nullptr));
-
-  OdStaticRxObject<oa::PropertyNamespaceImpl> root(OdString("Stocklib"));
-  OdStaticRxObject<oa::PropertyNamespaceImpl> custom(OdString("Custom"), &root);
-  spec.ns = &custom;
-  EXPECT_EQ(TestDefinition::make(spec)->qualifiedName(), L"Stocklib/Custom/Kind");
-  EXPECT_EQ(kind->qualifiedName(), L"Kind");
+  EXPECT_EQ(kind->qualifiedName(), L"Kind");  // in no namespace
 }
 
 TEST(PropertySource, WalksAndLookupsIncludeChildren) {
-  TestDefinition::Spec height = TestDefinition::spec(L"Height");
-  height.children.push_back(TestDefinition::spec(L"HeightMm"));
+  TestDefinition::Spec height(L"Height");
+  height.children.push_back(TestDefinition::Spec(L"HeightMm"));
   class NotApplicable : public TestDefinition {
    public:
     using TestDefinition::TestDefinition;
@@ -94,7 +88,7 @@ TEST(PropertySource, WalksAndLookupsIncludeChildren) {
       OdString(L"Walls"),
       std::vector<oa::PropertyDefinitionPtr>{
           TestDefinition::make(height),
-          KcRxObjectImpl<NotApplicable>::createObject(TestDefinition::spec(L"Hidden"))});
+          KcRxObjectImpl<NotApplicable>::createObject(TestDefinition::Spec(L"Hidden"))});
   fixtures::WallObject wall;
 
   oa::PropertyInfoArray infos;
