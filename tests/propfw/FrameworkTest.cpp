@@ -1,5 +1,5 @@
 // Palette framework: runtime classes, attributes, default definition behaviour,
-// source lookups and the source manager.
+// and the source manager.
 #include <gtest/gtest.h>
 
 #include "Fixtures.h"
@@ -74,43 +74,6 @@ TEST(PropertyDefinition, DefaultBehaviour) {
   EXPECT_FALSE(
       TestDefinition::make(spec)->validateValue(&wall, PropertyValue::integer(1), nullptr));
   EXPECT_EQ(kind->qualifiedName(), L"Kind");  // in no namespace
-}
-
-TEST(PropertySource, WalksAndLookupsIncludeChildren) {
-  TestDefinition::Spec height(L"Height");
-  height.children.push_back(TestDefinition::Spec(L"HeightMm"));
-  class NotApplicable : public TestDefinition {
-   public:
-    using TestDefinition::TestDefinition;
-    bool isApplicable(const OdRxObject*, const OdRxObject*) const override { return false; }
-  };
-  OdRxObjectImpl<TestSource> source(
-      OdString(L"Walls"),
-      std::vector<oa::PropertyDefinitionPtr>{
-          TestDefinition::make(height),
-          KcRxObjectImpl<NotApplicable>::createObject(TestDefinition::Spec(L"Hidden"))});
-  fixtures::WallObject wall;
-
-  oa::PropertyInfoArray infos;
-  EXPECT_TRUE(source.getAllPropertyDefinitions(infos, &wall));
-  ASSERT_EQ(infos.size(), 2u);  // the inapplicable one is left out
-  EXPECT_EQ(infos[0].definition->globalName(), L"Height");
-  EXPECT_EQ(infos[0].level, 0u);
-  EXPECT_EQ(infos[1].definition->globalName(), L"HeightMm");
-  EXPECT_EQ(infos[1].level, 1u);
-  EXPECT_EQ(infos[1].parent, infos[0].definition);
-
-  auto byName = source.getPropertyDefinition(&wall, OdString(L"HeightMm"));
-  ASSERT_FALSE(byName.isNull());
-  EXPECT_EQ(source.getPropertyDefinition(&wall, byName->GUID())->globalName(), L"HeightMm");
-  EXPECT_TRUE(source.getPropertyDefinition(&wall, OdString(L"heightmm")).isNull());
-  EXPECT_TRUE(source.getPropertyDefinition(&wall, OdString(L"Hidden")).isNull());
-  // By class, every definition counts, applicable or not.
-  EXPECT_FALSE(source.getPropertyDefinition(OdRxObject::desc(), OdString(L"Hidden")).isNull());
-  EXPECT_FALSE(source.getPropertyDefinition(OdRxObject::desc(), byName->GUID()).isNull());
-  // Not a wall: the source gives nothing.
-  OdRxObjectImpl<TestSource> other(OdString(L"x"), std::vector<oa::PropertyDefinitionPtr>{});
-  EXPECT_FALSE(source.getAllPropertyDefinitions(infos, &other));
 }
 
 TEST(PropertySourceManager, KeepsOrderAndRefusesDuplicates) {

@@ -1,4 +1,5 @@
-// Plain-text palette: categories by weight, values of each kind and state, children, read-only.
+// Plain-text palette: categories by weight, values of each kind and state, children, read-only,
+// the definitions a source lists and looks up.
 #include "oa/PaletteText.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@ KcSmartPtr<oa::PropertyCategory> category(const wchar_t* name, unsigned int weig
 
 }  // namespace
 
-TEST(PaletteText, SourceWithTwoDefinitionsAndAChild) {
+TEST(PaletteText, SourceWithTwoDefinitionsAChildAndAnInapplicableOne) {
   auto identity = category(L"Identity", 5);
   auto geometry = category(L"Geometry", 1);
   TestDefinition::Spec name(
@@ -46,17 +47,24 @@ TEST(PaletteText, SourceWithTwoDefinitionsAndAChild) {
   mm.label = L"Height in mm";
   mm.readOnly = true;
   height.children.push_back(mm);
-
+  class NotApplicable : public TestDefinition {
+   public:
+    using TestDefinition::TestDefinition;
+    bool isApplicable(const OdRxObject*, const OdRxObject*) const override { return false; }
+  };
   auto source = OdRxObjectImpl<TestSource>::createObject(
-      OdString(L"Walls"), std::vector<oa::PropertyDefinitionPtr>{TestDefinition::make(name),
-                                                                 TestDefinition::make(height)});
+      OdString(L"Walls"),
+      std::vector<oa::PropertyDefinitionPtr>{
+          TestDefinition::make(name), TestDefinition::make(height),
+          KcRxObjectImpl<NotApplicable>::createObject(TestDefinition::Spec(L"Hidden"))});
   OdStaticRxObject<oa::PropertySourceManager> manager(
       OdString(L"TEST"), ut::UUID::s_cURLNameSpace.generate("http://test/palette"));
   manager.add(source);
   manager.add(OdRxObjectImpl<TestSource>::createObject(OdString(L"Custom"),
                                                        std::vector<oa::PropertyDefinitionPtr>{}));
 
-  // The walls' part of the palette, with what the height rows show.
+  // The walls' part of the palette, with what the height rows show; the inapplicable definition
+  // left out.
   auto walls = [](const wchar_t* height, const wchar_t* mm) {
     return OdString(L"[Walls]\n  Geometry\n    Height: ") + height + L"\n      Height in mm: " +
            mm + L"\n  Identity\n    Name: Outer wall\n";
@@ -76,6 +84,18 @@ TEST(PaletteText, SourceWithTwoDefinitionsAndAChild) {
   wall.hasHeight = false;
   EXPECT_EQ(oa::renderSourceText(*source, &wall, nullptr, style),
             walls(L"kein Wert", L"kein Wert (schreibgeschützt)"));
+
+  // Lookups include children; for an object only its applicable definitions, by class every one.
+  oa::PropertyInfoArray infos;
+  ASSERT_TRUE(source->getAllPropertyDefinitions(infos, &wall) && infos.size() == 3u);
+  EXPECT_EQ(infos[2].parent, infos[1].definition);
+  auto byName = source->getPropertyDefinition(&wall, OdString(L"HeightMm"));
+  ASSERT_FALSE(byName.isNull());
+  EXPECT_EQ(source->getPropertyDefinition(&wall, byName->GUID())->globalName(), L"HeightMm");
+  EXPECT_TRUE(source->getPropertyDefinition(&wall, OdString(L"heightmm")).isNull());
+  EXPECT_TRUE(source->getPropertyDefinition(&wall, OdString(L"Hidden")).isNull());
+  EXPECT_FALSE(source->getPropertyDefinition(OdRxObject::desc(), OdString(L"Hidden")).isNull());
+  EXPECT_FALSE(source->getPropertyDefinition(OdRxObject::desc(), byName->GUID()).isNull());
 }
 
 TEST(PaletteText, ValuesOfEachKindAndState) {

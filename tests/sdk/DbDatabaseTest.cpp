@@ -103,11 +103,8 @@ TEST(DbObject, ReactorsHearModifiedOnCloseAfterAChangeErasureAndGoodbye) {
     db->addReactor(&listener);
     OdDbObjectId id = addLine(db);
     EXPECT_EQ(listener.appended, 1);
-    {
-      OdDbObjectPtr o = id.safeOpenObject(OdDb::kForWrite);
-      o->addReactor(&reactor);
-      o->addReactor(&reactor);  // kept once
-    }
+    id.safeOpenObject(OdDb::kForWrite)->addReactor(&reactor);
+    id.safeOpenObject(OdDb::kForWrite)->addReactor(&reactor);  // kept once
     id.safeOpenObject(OdDb::kForRead);
     EXPECT_EQ(reactor.modifiedCount, 0);  // opened for write and read but not changed
     {
@@ -125,15 +122,11 @@ TEST(DbObject, ReactorsHearModifiedOnCloseAfterAChangeErasureAndGoodbye) {
     line = nullptr;
     EXPECT_EQ(reactor.modifiedCount, 2);  // the close ended that open already
 
-    OdDbObjectPtr o = id.safeOpenObject(OdDb::kForWrite);
-    o->erase();
-    o = nullptr;
+    id.safeOpenObject(OdDb::kForWrite)->erase();  // the pointer, gone at once, closes it
     EXPECT_EQ(reactor.erasedCount, 1);
+    OdDbObjectPtr o;
     EXPECT_EQ(id.openObject(o), eWasErased);
-    o = id.openObject(OdDb::kForWrite, true);
-    ASSERT_FALSE(o.isNull());
-    o->erase(false);
-    o = nullptr;
+    id.safeOpenObject(OdDb::kForWrite, true)->erase(false);
     EXPECT_FALSE(id.isErased());
     EXPECT_EQ(reactor.erasedCount, 2);
     const int heard = reactor.modifiedCount;
