@@ -28,7 +28,7 @@ TEST(PropType, SharedInstancesOfDistinctRuntimeClasses) {
             oa::PropertyDefinition::desc());
 }
 
-TEST(Attributes, EnumerationYesNoAndCategory) {
+TEST(PropertyDefinition, EnumerationItemsCategoriesAndDefaultBehaviour) {
   auto enumeration =
       oa::EnumerationAttribute::createObject({{L"None", PropertyValue::integer(-1, 0x30)},
                                               {L"User defined", PropertyValue::integer(0, 0x30)},
@@ -48,19 +48,16 @@ TEST(Attributes, EnumerationYesNoAndCategory) {
       id.generate("child"), L"Physical Material", L"Material", 0u, parent.get());
   EXPECT_EQ(category->parent(), parent.get());
   EXPECT_EQ(parent->numRefs(), 2);  // the child keeps its parent
-}
 
-TEST(PropertyDefinition, DefaultBehaviour) {
   TestDefinition::Spec spec(L"Kind", oa::PropType::Enumeration::getType());
-  spec.extra = KcSmartPtr<const oa::Attribute>(oa::EnumerationAttribute::createObject(
-      {{L"One", PropertyValue::integer(1, 0x30)}, {L"Two", PropertyValue::integer(2, 0x30)}}));
+  spec.extra = KcSmartPtr<const oa::Attribute>(enumeration);
   auto kind = TestDefinition::make(spec);
   fixtures::WallObject wall;
   EXPECT_TRUE(kind->validateValue(&wall, PropertyValue::integer(2), nullptr));
-  EXPECT_FALSE(kind->validateValue(&wall, PropertyValue::integer(3), nullptr));  // no such item
+  EXPECT_FALSE(kind->validateValue(&wall, PropertyValue::integer(5), nullptr));  // no such item
   EXPECT_FALSE(kind->validateValue(&wall, PropertyValue(2.0), nullptr));         // wrong kind
   EXPECT_FALSE(
-      kind->validateValue(&wall, PropertyValue::integer(1, PropertyValue::kVaries), nullptr));
+      kind->validateValue(&wall, PropertyValue::integer(0, PropertyValue::kVaries), nullptr));
   EXPECT_TRUE(kind->validateValue(&wall, PropertyValue(PropertyValue::kInteger, 0, 1), nullptr));
   // Only boolean definitions answer the shared yes/no labels by default.
   EXPECT_TRUE(kind->getAttribute(oa::BooleanValueAttribute::desc(), &wall, nullptr).isNull());
@@ -72,7 +69,7 @@ TEST(PropertyDefinition, DefaultBehaviour) {
   spec.type = oa::PropType::Enumeration::getType();
   spec.readOnly = true;
   EXPECT_FALSE(
-      TestDefinition::make(spec)->validateValue(&wall, PropertyValue::integer(1), nullptr));
+      TestDefinition::make(spec)->validateValue(&wall, PropertyValue::integer(2), nullptr));
   EXPECT_EQ(kind->qualifiedName(), L"Kind");  // in no namespace
 }
 

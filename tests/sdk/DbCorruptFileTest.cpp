@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -58,7 +59,8 @@ Bytes smallDrawing(const ScratchDir& dir) {
 // it was read) and its description, and checks the drawing is untouched on failure.
 OdResult readInto(const ScratchDir& dir, const Bytes& bytes, std::string* why = nullptr) {
   OdString path = dir.file("bad.sldrw");
-  dbtest::writeBytes(path, bytes);
+  std::ofstream(path.toUtf8(), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   OdDbDatabasePtr db = odDbCreateDatabase(false);
   OdDbObjectId before = db->getNamedObjectsDictionaryId();
   try {

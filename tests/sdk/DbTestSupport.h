@@ -26,12 +26,6 @@ inline std::vector<std::uint8_t> readBytes(const OdString& path) {
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-inline void writeBytes(const OdString& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path.toUtf8(), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
-
 // Every kind the filer carries but bytes: type, member, sample value, filer call suffix.
 #define DBTEST_KINDS_(X)                                                 \
   X(bool, b, true, Bool)                                                 \
