@@ -56,44 +56,7 @@ class Listener : public OdDbDatabaseReactor {
   }
 };
 
-OdDbObjectId addLine(OdDbDatabase* db) {
-  OdDbBlockTableRecordPtr ms = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
-  return ms->appendOdDbEntity(OdDbLine::createObject());
-}
-
-TEST(DbObject, ReadersShareWriterExcludes) {
-  OdDbDatabasePtr db = odDbCreateDatabase();
-  OdDbObjectId id = addLine(db);
-  OdDbObjectPtr r1 = id.openObject(OdDb::kForRead);
-  OdDbObjectPtr r2 = id.openObject(OdDb::kForRead);
-  OdDbObjectPtr w;
-  EXPECT_EQ(id.openObject(w, OdDb::kForWrite), eWasOpenForRead);
-  EXPECT_TRUE(w.isNull());
-  EXPECT_THROW(r1->upgradeOpen(), OdError);  // another reader holds it
-  r1 = nullptr;                              // one reader left: the open goes on
-  EXPECT_TRUE(id.openObject(OdDb::kForWrite).isNull());
-  r2->upgradeOpen();
-  EXPECT_TRUE(r2->isWriteEnabled());
-  EXPECT_EQ(id.openObject(w, OdDb::kForRead), eWasOpenForWrite);
-  r2->downgradeOpen();
-  EXPECT_FALSE(r2->isWriteEnabled());
-  r2 = nullptr;  // the last pointer ends the open
-
-  OdDbLinePtr line = id.openObject(OdDb::kForWrite);
-  ASSERT_FALSE(line.isNull());
-  EXPECT_EQ(dbtest::errorCode([&] { id.safeOpenObject(OdDb::kForRead); }), eWasOpenForWrite);
-  line->close();
-  EXPECT_FALSE(line->isReadEnabled());  // close ends the open although the pointer remains
-  EXPECT_EQ(dbtest::errorCode([&] { line->startPoint(); }), 61);  // closed
-  line = id.safeOpenObject(OdDb::kForRead);
-  EXPECT_EQ(dbtest::errorCode([&] { line->setStartPoint(OdGePoint3d(1, 2, 3)); }), 62);
-  EXPECT_EQ(OdDbObjectId().openObject(w), eNullObjectId);
-  // A new object in no drawing is open for write.
-  EXPECT_NO_THROW(OdDbCircle::createObject()->setRadius(2));
-  EXPECT_THROW(OdDbCircle::createObject()->setRadius(-1), OdError);
-}
-
-TEST(DbObject, ReactorsHearModifiedOnCloseAfterAChangeErasureAndGoodbye) {
+TEST(DbObject, OpensAndReactorsThatHearModifiedOnCloseAfterAChangeErasureAndGoodbye) {
   OdStaticRxObject<dbtest::CountingObjectReactor> reactor;  // outlive the drawing that calls them
   OdStaticRxObject<Listener> listener;
   OdDbLinePtr survivor;
@@ -101,21 +64,51 @@ TEST(DbObject, ReactorsHearModifiedOnCloseAfterAChangeErasureAndGoodbye) {
     OdDbDatabasePtr db = odDbCreateDatabase();
     db->addReactor(&listener);
     db->addReactor(&listener);
-    OdDbObjectId id = addLine(db);
+    OdDbObjectId id = OdDbBlockTableRecordPtr(db->getModelSpaceId().safeOpenObject(OdDb::kForWrite))
+                          ->appendOdDbEntity(OdDbLine::createObject());
     EXPECT_EQ(listener.appended, 1);
+    // Readers share an object, a writer excludes everyone.
+    OdDbObjectPtr r1 = id.openObject(OdDb::kForRead);
+    OdDbObjectPtr r2 = id.openObject(OdDb::kForRead);
+    OdDbObjectPtr w;
+    EXPECT_EQ(id.openObject(w, OdDb::kForWrite), eWasOpenForRead);
+    EXPECT_TRUE(w.isNull());
+    EXPECT_THROW(r1->upgradeOpen(), OdError);  // another reader holds it
+    r1 = nullptr;                              // one reader left: the open goes on
+    EXPECT_TRUE(id.openObject(OdDb::kForWrite).isNull());
+    r2->upgradeOpen();
+    EXPECT_TRUE(r2->isWriteEnabled());
+    EXPECT_EQ(id.openObject(w, OdDb::kForRead), eWasOpenForWrite);
+    r2->downgradeOpen();
+    EXPECT_FALSE(r2->isWriteEnabled());
+    r2 = nullptr;  // the last pointer ends the open
+
+    OdDbLinePtr line = id.openObject(OdDb::kForWrite);
+    ASSERT_FALSE(line.isNull());
+    EXPECT_EQ(dbtest::errorCode([&] { id.safeOpenObject(OdDb::kForRead); }), eWasOpenForWrite);
+    line->close();
+    EXPECT_FALSE(line->isReadEnabled());  // close ends the open although the pointer remains
+    EXPECT_EQ(dbtest::errorCode([&] { line->startPoint(); }), 61);  // closed
+    line = id.safeOpenObject(OdDb::kForRead);
+    EXPECT_EQ(dbtest::errorCode([&] { line->setStartPoint(OdGePoint3d(1, 2, 3)); }), 62);
+    line = nullptr;
+    EXPECT_EQ(OdDbObjectId().openObject(w), eNullObjectId);
+    // A new object in no drawing is open for write.
+    EXPECT_NO_THROW(OdDbCircle::createObject()->setRadius(2));
+    EXPECT_THROW(OdDbCircle::createObject()->setRadius(-1), OdError);
+
     id.safeOpenObject(OdDb::kForWrite)->addReactor(&reactor);
     id.safeOpenObject(OdDb::kForWrite)->addReactor(&reactor);  // kept once
     id.safeOpenObject(OdDb::kForRead);
     EXPECT_EQ(reactor.modifiedCount, 0);  // opened for write and read but not changed
-    {
-      OdDbLinePtr line = id.safeOpenObject(OdDb::kForWrite);
-      line->setEndPoint(OdGePoint3d(5, 0, 0));
-      line->setEndPoint(OdGePoint3d(6, 0, 0));
-      EXPECT_EQ(reactor.modifiedCount, 0);  // not before the close
-    }
+    line = id.safeOpenObject(OdDb::kForWrite);
+    line->setEndPoint(OdGePoint3d(5, 0, 0));
+    line->setEndPoint(OdGePoint3d(6, 0, 0));
+    EXPECT_EQ(reactor.modifiedCount, 0);  // not before the close
+    line = nullptr;
     EXPECT_EQ(reactor.modifiedCount, 1);
     EXPECT_TRUE(reactor.reopenedOnModified);  // closed before the reactor heard of it
-    OdDbLinePtr line = id.safeOpenObject(OdDb::kForWrite);
+    line = id.safeOpenObject(OdDb::kForWrite);
     line->setColorIndex(3);
     line->close();
     EXPECT_EQ(reactor.modifiedCount, 2);
@@ -124,8 +117,7 @@ TEST(DbObject, ReactorsHearModifiedOnCloseAfterAChangeErasureAndGoodbye) {
 
     id.safeOpenObject(OdDb::kForWrite)->erase();  // the pointer, gone at once, closes it
     EXPECT_EQ(reactor.erasedCount, 1);
-    OdDbObjectPtr o;
-    EXPECT_EQ(id.openObject(o), eWasErased);
+    EXPECT_EQ(id.openObject(w), eWasErased);
     id.safeOpenObject(OdDb::kForWrite, true)->erase(false);
     EXPECT_FALSE(id.isErased());
     EXPECT_EQ(reactor.erasedCount, 2);
