@@ -74,8 +74,7 @@ TEST(PaletteText, SourceWithTwoDefinitionsAChildAndAnInapplicableOne) {
             walls(L"2.75", L"2750 (read-only)") + L"[Custom]\n");
   // A host's words and units; the unit only after a value.
   oa::PaletteTextStyle style;
-  style.noValue = L"kein Wert";
-  style.readOnly = L"(schreibgeschützt)";
+  std::tie(style.noValue, style.readOnly) = std::make_tuple(L"kein Wert", L"(schreibgeschützt)");
   style.suffix = [](const oa::PropertyDefinition& d) {
     return OdString(d.globalName() == L"Height" ? L" m" : L"");
   };

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>

@@ -89,7 +89,7 @@ TEST(ModuleManager, LoadsInitialisesUnloadsAndReloads) {
   }
 }
 
-TEST(ModuleManager, FindsBareNamesOnTheSearchPathAndCountsLoads) {
+TEST(ModuleManager, FindsBareNamesOnTheSearchPathCountsLoadsAndRefusesBrokenModules) {
   OdRxModuleManager& manager = OdRxModuleManager::instance();
   OdString folder = kModulePath.left(kModulePath.reverseFind(L'/'));
   manager.clearSearchPaths();
@@ -115,9 +115,8 @@ TEST(ModuleManager, FindsBareNamesOnTheSearchPathAndCountsLoads) {
   EXPECT_FALSE(odrxClassDictionary()->has(kThingClass));
   EXPECT_TRUE(manager.getModule(OdString(L"sdk_test_module")).isNull());
   manager.clearSearchPaths();
-}
 
-TEST(ModuleManager, BrokenModulesGiveClearErrorsAndStayUnloaded) {
+  // Broken modules give clear errors and stay unloaded.
   const OdString absent(L"/nonexistent-folder/absent.tx");
   EXPECT_EQ(loadError(absent, {absent}), eModuleNotFound);
   EXPECT_EQ(loadError(OdString(), {}), eModuleNotFound);
@@ -132,5 +131,5 @@ TEST(ModuleManager, BrokenModulesGiveClearErrorsAndStayUnloaded) {
   const OdString junk = dir.file("not_a_module.tx");
   std::ofstream(junk.toUtf8()) << "not a module\n";
   EXPECT_EQ(loadError(junk, {junk}), eIncompatibleModule);
-  EXPECT_TRUE(odrxModuleManager()->loadedModules().empty());
+  EXPECT_TRUE(manager.loadedModules().empty());
 }
