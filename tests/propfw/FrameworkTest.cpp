@@ -73,7 +73,7 @@ TEST(PropertyDefinition, EnumerationItemsCategoriesAndDefaultBehaviour) {
   EXPECT_EQ(kind->qualifiedName(), L"Kind");  // in no namespace
 }
 
-TEST(PropertySourceManager, KeepsOrderAndRefusesDuplicates) {
+TEST(PropertySourceManager, RefusesDuplicatesAndReleasesWhatItRemoves) {
   OdStaticRxObject<oa::PropertySourceManager> manager(
       OdString(L"TEST"), ut::UUID::s_cURLNameSpace.generate("http://test/manager"));
   auto source = [](const wchar_t* name) {
@@ -87,9 +87,7 @@ TEST(PropertySourceManager, KeepsOrderAndRefusesDuplicates) {
   EXPECT_FALSE(manager.add(source(L"A")));  // another source of a GUID already held
   EXPECT_FALSE(manager.add(oa::PropertySourcePtr()));
   ASSERT_EQ(manager.size(), 2u);
-  EXPECT_EQ((*manager.begin())->name(), L"A");
   EXPECT_TRUE(manager.remove(a.get()));
   EXPECT_FALSE(manager.remove(a.get()));
   EXPECT_EQ(a->numRefs(), 1);
-  EXPECT_EQ((*manager.begin())->name(), L"B");
 }
