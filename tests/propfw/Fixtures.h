@@ -24,25 +24,17 @@ class TestDefinition : public oa::PropertyDefinition {
   // The value of a wall; one of kind kNone when it cannot be read.
   using Getter = std::function<tdx::PropertyValue(const Wall&)>;
   struct Spec {
-    OdString name;
-    OdString label;
-    const oa::PropType* type = oa::PropType::String::getType();
+    OdString name, label;
+    const oa::PropType* type;
     Getter get;
-    const oa::PropertyCategory* category = nullptr;
+    const oa::PropertyCategory* category;
     bool readOnly = false;
-    const oa::PropertyNamespace* ns = nullptr;
     KcSmartPtr<const oa::Attribute> extra;  // answered for its own class
     std::vector<Spec> children;
+    Spec(OdString name, const oa::PropType* type = oa::PropType::String::getType(),
+         Getter get = nullptr, const oa::PropertyCategory* category = nullptr)
+        : name(std::move(name)), type(type), get(std::move(get)), category(category) {}
   };
-  static Spec spec(OdString name, const oa::PropType* type = oa::PropType::String::getType(),
-                   Getter get = nullptr, const oa::PropertyCategory* category = nullptr) {
-    Spec s;
-    s.name = std::move(name);
-    s.type = type;
-    s.get = std::move(get);
-    s.category = category;
-    return s;
-  }
 
   explicit TestDefinition(Spec spec) : m_spec(std::move(spec)), m_category(m_spec.category) {}
   static oa::PropertyDefinitionPtr make(const Spec& spec) {
@@ -54,7 +46,6 @@ class TestDefinition : public oa::PropertyDefinition {
   }
   OdString globalName() const override { return m_spec.name; }
   OdString localName() const override { return m_spec.label; }
-  const oa::PropertyNamespace* propertyNamespace() const override { return m_spec.ns; }
   const oa::PropType* type() const override { return m_spec.type; }
   KcSmartPtr<const oa::Attribute> getAttribute(const OdRxClass* cls, const OdRxObject* object,
                                                const OdRxObject* context) const override {

@@ -1,8 +1,14 @@
-// Plain-text palette: categories by weight, values of each kind and state, children, read-only.
+// Plain-text palette: categories by weight, values of each kind and state, children, read-only,
+// the definitions a source lists and looks up.
 #include "oa/PaletteText.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "DataRows.h"
 #include "Fixtures.h"
 #include "oa/PropertyCategory.h"
 
@@ -21,38 +27,44 @@ KcSmartPtr<oa::PropertyCategory> category(const wchar_t* name, unsigned int weig
 
 }  // namespace
 
-TEST(PaletteText, SourceWithTwoDefinitionsAndAChild) {
+TEST(PaletteText, SourceWithTwoDefinitionsAChildAndAnInapplicableOne) {
   auto identity = category(L"Identity", 5);
   auto geometry = category(L"Geometry", 1);
-  TestDefinition::Spec name = TestDefinition::spec(
+  TestDefinition::Spec name(
       L"Name", oa::PropType::String::getType(), [](const Wall& w) { return PropertyValue(w.name); },
       identity.get());
-  TestDefinition::Spec height = TestDefinition::spec(
+  TestDefinition::Spec height(
       L"Height", oa::PropType::Real::getType(),
       [](const Wall& w) {
         return w.hasHeight ? PropertyValue(w.height)
                            : PropertyValue(PropertyValue::kReal, 0, PropertyValue::kNoValue);
       },
       geometry.get());
-  TestDefinition::Spec mm =
-      TestDefinition::spec(L"HeightMm", oa::PropType::Unsigned::getType(), [](const Wall& w) {
-        return w.hasHeight ? PropertyValue::integer(static_cast<std::int64_t>(w.height * 1000), 8)
-                           : PropertyValue();
-      });
+  TestDefinition::Spec mm(L"HeightMm", oa::PropType::Unsigned::getType(), [](const Wall& w) {
+    return w.hasHeight ? PropertyValue::integer(static_cast<std::int64_t>(w.height * 1000), 8)
+                       : PropertyValue();
+  });
   mm.label = L"Height in mm";
   mm.readOnly = true;
   height.children.push_back(mm);
-
+  class NotApplicable : public TestDefinition {
+   public:
+    using TestDefinition::TestDefinition;
+    bool isApplicable(const OdRxObject*, const OdRxObject*) const override { return false; }
+  };
   auto source = OdRxObjectImpl<TestSource>::createObject(
-      OdString(L"Walls"), std::vector<oa::PropertyDefinitionPtr>{TestDefinition::make(name),
-                                                                 TestDefinition::make(height)});
+      OdString(L"Walls"),
+      std::vector<oa::PropertyDefinitionPtr>{
+          TestDefinition::make(name), TestDefinition::make(height),
+          KcRxObjectImpl<NotApplicable>::createObject(TestDefinition::Spec(L"Hidden"))});
   OdStaticRxObject<oa::PropertySourceManager> manager(
       OdString(L"TEST"), ut::UUID::s_cURLNameSpace.generate("http://test/palette"));
   manager.add(source);
   manager.add(OdRxObjectImpl<TestSource>::createObject(OdString(L"Custom"),
                                                        std::vector<oa::PropertyDefinitionPtr>{}));
 
-  // The walls' part of the palette, with what the height rows show.
+  // The walls' part of the palette, with what the height rows show; the inapplicable definition
+  // left out.
   auto walls = [](const wchar_t* height, const wchar_t* mm) {
     return OdString(L"[Walls]\n  Geometry\n    Height: ") + height + L"\n      Height in mm: " +
            mm + L"\n  Identity\n    Name: Outer wall\n";
@@ -62,8 +74,7 @@ TEST(PaletteText, SourceWithTwoDefinitionsAndAChild) {
             walls(L"2.75", L"2750 (read-only)") + L"[Custom]\n");
   // A host's words and units; the unit only after a value.
   oa::PaletteTextStyle style;
-  style.noValue = L"kein Wert";
-  style.readOnly = L"(schreibgeschützt)";
+  std::tie(style.noValue, style.readOnly) = std::make_tuple(L"kein Wert", L"(schreibgeschützt)");
   style.suffix = [](const oa::PropertyDefinition& d) {
     return OdString(d.globalName() == L"Height" ? L" m" : L"");
   };
@@ -72,50 +83,49 @@ TEST(PaletteText, SourceWithTwoDefinitionsAndAChild) {
   wall.hasHeight = false;
   EXPECT_EQ(oa::renderSourceText(*source, &wall, nullptr, style),
             walls(L"kein Wert", L"kein Wert (schreibgeschützt)"));
+
+  // Lookups include children; for an object only its applicable definitions, by class every one.
+  oa::PropertyInfoArray infos;
+  ASSERT_TRUE(source->getAllPropertyDefinitions(infos, &wall) && infos.size() == 3u);
+  EXPECT_EQ(infos[2].parent, infos[1].definition);
+  auto byName = source->getPropertyDefinition(&wall, OdString(L"HeightMm"));
+  ASSERT_FALSE(byName.isNull());
+  EXPECT_EQ(source->getPropertyDefinition(&wall, byName->GUID())->globalName(), L"HeightMm");
+  EXPECT_TRUE(source->getPropertyDefinition(&wall, OdString(L"heightmm")).isNull());
+  EXPECT_TRUE(source->getPropertyDefinition(&wall, OdString(L"Hidden")).isNull());
+  EXPECT_FALSE(source->getPropertyDefinition(OdRxObject::desc(), OdString(L"Hidden")).isNull());
+  EXPECT_FALSE(source->getPropertyDefinition(OdRxObject::desc(), byName->GUID()).isNull());
 }
 
 TEST(PaletteText, ValuesOfEachKindAndState) {
   fixtures::WallObject wall;
   oa::PaletteTextStyle german;
-  german.yes = L"Ja";
-  german.no = L"Nein";
-  german.varies = L"variiert";
-  // What the definition of `spec` shows for `v`, and in German when that differs.
-  auto expectShown = [&](const TestDefinition::Spec& spec, const PropertyValue& v,
-                         const wchar_t* shown, const wchar_t* inGerman = nullptr) {
-    auto d = TestDefinition::make(spec);
-    EXPECT_EQ(oa::formatPaletteValue(*d, v, &wall, nullptr), shown);
-    EXPECT_EQ(oa::formatPaletteValue(*d, v, &wall, nullptr, german), inGerman ? inGerman : shown);
-  };
-  TestDefinition::Spec spec = TestDefinition::spec(L"P");
-  expectShown(spec, PropertyValue(L"abc"), L"abc");
-  expectShown(spec, PropertyValue(PropertyValue::kString, 0, 1), L"no value");
-  PropertyValue varies(L"abc");
-  varies.setState(PropertyValue::kVaries | PropertyValue::kNoValue);
-  expectShown(spec, varies, L"varies", L"variiert");
-
-  spec.type = oa::PropType::Real::getType();
-  expectShown(spec, PropertyValue(0.1), L"0.1");
-  expectShown(spec, PropertyValue(-1e300), L"-1e+300");
-  spec.type = oa::PropType::Integer::getType();
-  expectShown(spec, PropertyValue::integer(-5), L"-5");
-  spec.type = oa::PropType::Unsigned::getType();
-  expectShown(spec, PropertyValue::integer(-1), L"18446744073709551615");
-
-  // A host's words stand for the framework's own yes and no only.
-  spec.type = oa::PropType::Boolean::getType();
-  expectShown(spec, PropertyValue(true), L"Yes", L"Ja");
-  expectShown(spec, PropertyValue(false), L"No", L"Nein");
-  spec.extra =
-      KcSmartPtr<const oa::Attribute>(oa::BooleanValueAttribute::createObject(L"On", L"Off"));
-  expectShown(spec, PropertyValue(true), L"On");
-  expectShown(spec, PropertyValue(false), L"Off");
-
-  spec.type = oa::PropType::Enumeration::getType();
-  spec.extra = KcSmartPtr<const oa::Attribute>(oa::EnumerationAttribute::createObject(
+  std::tie(german.yes, german.no, german.varies) = std::make_tuple(L"Ja", L"Nein", L"variiert");
+  const KcSmartPtr<const oa::Attribute> onOff(
+      oa::BooleanValueAttribute::createObject(L"On", L"Off"));
+  const KcSmartPtr<const oa::Attribute> items(oa::EnumerationAttribute::createObject(
       {{L"None", PropertyValue::integer(-1, 0x30)}, {L"Custom", PropertyValue::integer(2, 0x30)}}));
-  expectShown(spec, PropertyValue::integer(2, 0x30), L"Custom");
-  expectShown(spec, PropertyValue::integer(-1, 0x30), L"None");
-  expectShown(spec, PropertyValue::integer(9, 0x30), L"9");  // not an item
-  expectShown(spec, PropertyValue(PropertyValue::kInteger, 2, 0x31), L"no value");
+  const std::map<std::string, const oa::PropType*> types = {
+      {"string", oa::PropType::String::getType()},
+      {"real", oa::PropType::Real::getType()},
+      {"integer", oa::PropType::Integer::getType()},
+      {"unsigned", oa::PropType::Unsigned::getType()},
+      {"boolean", oa::PropType::Boolean::getType()},
+      {"on/off", oa::PropType::Boolean::getType()},
+      {"enumeration", oa::PropType::Enumeration::getType()}};
+  for (const auto& row : sltest::dataRows("palette-values.txt", 5)) {
+    TestDefinition::Spec spec(L"P", types.at(row[0]));
+    spec.extra = row[0] == "on/off" ? onOff : row[0] == "enumeration" ? items : nullptr;
+    const PropertyValue::Kind kind = spec.type->valueKind();
+    PropertyValue v = kind == PropertyValue::kBoolean  ? PropertyValue(row[1] == "1")
+                      : kind == PropertyValue::kReal   ? PropertyValue(std::stod(row[1]))
+                      : kind == PropertyValue::kString ? PropertyValue(OdString(row[1].c_str()))
+                                                       : PropertyValue::integer(std::stoll(row[1]));
+    v.setState(static_cast<std::uint32_t>(std::stoul(row[2], nullptr, 0)));
+    auto d = TestDefinition::make(spec);
+    EXPECT_EQ(oa::formatPaletteValue(*d, v, &wall, nullptr).toUtf8(), row[3]) << row[0];
+    EXPECT_EQ(oa::formatPaletteValue(*d, v, &wall, nullptr, german).toUtf8(),
+              row[4].empty() ? row[3] : row[4])
+        << row[0];
+  }
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -24,12 +23,6 @@ using testsupport::ScratchDir;
 inline std::vector<std::uint8_t> readBytes(const OdString& path) {
   std::ifstream in(path.toUtf8(), std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void writeBytes(const OdString& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path.toUtf8(), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
 }
 
 // Every kind the filer carries but bytes: type, member, sample value, filer call suffix.

@@ -39,24 +39,24 @@ TEST_F(Files, ExistenceAndFailedCopiesAndRemovalsThatLeaveEverythingAsItWas) {
   write(source, "data");
   ASSERT_EQ(mkdir(path("folder").c_str(), 0755), 0);
   ASSERT_EQ(symlink(path("gone").c_str(), path("dangling").c_str()), 0);
-  EXPECT_TRUE(ut::fileExists(od(source)));
-  EXPECT_TRUE(ut::fileExists(od("folder/")));
-  EXPECT_FALSE(ut::fileExists(od("dangling")));
-  EXPECT_FALSE(ut::fileExists(OdString()));
-  EXPECT_FALSE(ut::copyFile(od("missing"), od("t1"), true));
-  EXPECT_FALSE(ut::copyFile(od("folder"), od("t2"), true));
-  EXPECT_FALSE(ut::copyFile(od(source), od("no/such/folder/t3"), true));
-  EXPECT_FALSE(ut::copyFile(od(source), od("folder"), true));  // a folder is not replaced
-  EXPECT_FALSE(ut::copyFile(OdString(), od("t4"), true));
-  EXPECT_FALSE(ut::copyFile(od(source), OdString(), true));
-  // A source whose reading fails at once (the process's memory at address 0).
-  EXPECT_FALSE(ut::copyFile(OdString(L"/proc/self/mem"), od("t5"), true));
+  EXPECT_TRUE(ut::fileExists(od(source)) && ut::fileExists(od("folder/")));
+  EXPECT_FALSE(ut::fileExists(od("dangling")) || ut::fileExists(OdString()));
+  // Missing, a folder, into a missing folder, over a folder, empty paths, and a source whose
+  // reading fails at once (the process's memory at address 0).
+  const std::pair<OdString, OdString> refused[] = {{od("missing"), od("t1")},
+                                                   {od("folder"), od("t2")},
+                                                   {od(source), od("no/such/t3")},
+                                                   {od(source), od("folder")},
+                                                   {OdString(), od("t4")},
+                                                   {od(source), OdString()},
+                                                   {OdString(L"/proc/self/mem"), od("t5")}};
+  for (const auto& [from, to] : refused)
+    EXPECT_FALSE(ut::copyFile(from, to, true)) << from.toUtf8() << " to " << to.toUtf8();
   EXPECT_EQ(entries(), 3);  // no partial copy stayed
   EXPECT_FALSE(ut::removeFile(od("folder")));
   EXPECT_TRUE(ut::fileExists(od("folder")));
   EXPECT_TRUE(ut::removeFile(od(source)));
-  EXPECT_FALSE(ut::fileExists(od(source)));
-  EXPECT_FALSE(ut::removeFile(od(source)));
+  EXPECT_FALSE(ut::fileExists(od(source)) || ut::removeFile(od(source)));
 }
 
 TEST_F(Files, CopyPlacesACompleteCopyAndHonoursOverwrite) {
@@ -81,12 +81,5 @@ TEST_F(Files, CopyPlacesACompleteCopyAndHonoursOverwrite) {
   write("empty", "");
   EXPECT_TRUE(ut::copyFile(od("empty"), od("target"), true));
   EXPECT_EQ(read("target"), "");
-  // Past 260 characters of path.
-  std::string deep = "d";
-  for (int i = 0; i < 12; ++i)
-    deep += "/a_rather_long_folder_name_number_" + std::to_string(i);
-  dir.touch((deep + "/x").c_str());
-  EXPECT_TRUE(ut::copyFile(od(deep + "/x"), od(deep + "/copied"), false));
-  EXPECT_EQ(read(deep + "/copied"), "x");
-  EXPECT_EQ(entries(), 5);
+  EXPECT_EQ(entries(), 4);
 }

@@ -1,19 +1,18 @@
 // Broken modules for the module-manager tests: one reports a foreign API version, the other
-// lacks odrxCreateModuleObject. SDK_TEST_BAD_VERSION selects which one is built.
+// lacks odrxCreateModuleObject. SDK_TEST_BAD_VERSION=1 selects which one is built.
 #include "RxDynamicModule.h"
 
-ODRX_MODULE_ENTRY void odrxGetAPIVersion(int& major, int& minor, int& majorBuild, int& minorBuild) {
-#ifdef SDK_TEST_BAD_VERSION
-  major = kOdrxApiMajor + 1;
-#else
-  major = kOdrxApiMajor;
+#ifndef SDK_TEST_BAD_VERSION
+#define SDK_TEST_BAD_VERSION 0
 #endif
+
+ODRX_MODULE_ENTRY void odrxGetAPIVersion(int& major, int& minor, int& majorBuild, int& minorBuild) {
+  major = kOdrxApiMajor + SDK_TEST_BAD_VERSION;
   minor = kOdrxApiMinor;
-  majorBuild = 0;
-  minorBuild = 0;
+  majorBuild = minorBuild = 0;
 }
 
-#ifdef SDK_TEST_BAD_VERSION
+#if SDK_TEST_BAD_VERSION
 namespace {
 class BadVersionModule : public OdRxModule {
  public:
