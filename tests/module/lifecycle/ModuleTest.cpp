@@ -1,5 +1,7 @@
 // The module file: loaded and unloaded by the module manager, its entry points, and what it
 // installs and removes.
+#include <gmock/gmock.h>
+
 #include "RxDynamicModule.h"
 #include "RxModule.h"
 #include "TestSupport.h"
@@ -9,13 +11,10 @@
 extern "C" OdRxModule* odrxCreateModuleObject(OdModuleHandle& handle);
 extern "C" void odrxGetAPIVersion(int& major, int& minor, int& majorBuild, int& minorBuild);
 
-TEST(SlDbModule, EntryPoints) {
-  int major = 0, minor = 0, majorBuild = -1, minorBuild = -1;
-  odrxGetAPIVersion(major, minor, majorBuild, minorBuild);
-  EXPECT_EQ(major, 22);
-  EXPECT_EQ(minor, 4);
-  EXPECT_EQ(majorBuild, 0);
-  EXPECT_EQ(minorBuild, 0);
+TEST(SlDbModule, EntryPointsAndASecondUninitThrows) {
+  int version[4] = {0, 0, -1, -1};
+  odrxGetAPIVersion(version[0], version[1], version[2], version[3]);
+  EXPECT_THAT(version, testing::ElementsAre(22, 4, 0, 0));
 
   int token1 = 0, token2 = 0;
   OdModuleHandle first = &token1;
@@ -26,6 +25,11 @@ TEST(SlDbModule, EntryPoints) {
   EXPECT_EQ(odrxCreateModuleObject(second), module);
   EXPECT_EQ(second, &token2);  // left alone by later calls
   EXPECT_EQ(module->sysData(), &token1);
+  module->initApp();
+  module->uninitApp();
+  EXPECT_EQ(sltest::odErrorOf([&] { module->uninitApp(); }), eNotRegistered);
+  EXPECT_EQ(sl_db::FileFinder::getInstance(), nullptr);
+  EXPECT_FALSE(stocklib::memvfs_registered());
   module->deleteModule();
 }
 
@@ -61,15 +65,4 @@ TEST(SlDbModule, LoadInstallsAndUnloadRemoves) {
   EXPECT_NE(sl_db::DbPreferencesProvider::getInstance(), &hostProvider);
   EXPECT_NE(sl_db::DbPreferencesProvider::getInstance(), nullptr);
   EXPECT_TRUE(odrxModuleManager()->unloadModule(module));
-}
-
-TEST(SlDbModule, SecondUninitThrows) {
-  OdModuleHandle handle = nullptr;
-  OdRxModule* module = odrxCreateModuleObject(handle);
-  module->initApp();
-  module->uninitApp();
-  EXPECT_EQ(sltest::odErrorOf([&] { module->uninitApp(); }), eNotRegistered);
-  EXPECT_EQ(sl_db::FileFinder::getInstance(), nullptr);
-  EXPECT_FALSE(stocklib::memvfs_registered());
-  module->deleteModule();
 }

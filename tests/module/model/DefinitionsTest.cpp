@@ -53,7 +53,7 @@ struct ForeignUnit final : IUnit {
 
 }  // namespace
 
-TEST_F(DefinitionsTest, DefinitionAnswersTypesAndKeys) {
+TEST_F(DefinitionsTest, DefinitionAnswersTypesKeysAndASetsLists) {
   auto width = set->appendPropertyDefinition(L"Width", PropertyType::Single(PropertyType::kDouble));
   auto length = set->appendValueDefinition(L"Length", PropertyType::Single(PropertyType::kDouble));
   ASSERT_TRUE(width && length);
@@ -88,16 +88,15 @@ TEST_F(DefinitionsTest, DefinitionAnswersTypesAndKeys) {
 
   // Defaults of each kind, present or not: an absent one leaves the output alone.
   double d = -1;
+  std::int32_t i = 0;
+  bool b = true;
+  OdString s(L"x");
   EXPECT_FALSE(width->defaultValue(d));
   EXPECT_EQ(d, -1);
   stored->set_default_double(2.5);
   stored->set_default_int(7);
-  std::int32_t i = 0;
   EXPECT_TRUE(width->defaultValue(d) && width->defaultValue(i));
-  EXPECT_EQ(d, 2.5);
-  EXPECT_EQ(i, 7);
-  bool b = true;
-  OdString s(L"x");
+  EXPECT_EQ(std::make_pair(d, i), std::make_pair(2.5, 7));
   EXPECT_FALSE(width->defaultValue(b) || width->defaultValue(s));
   EXPECT_TRUE(b);
   OdGePoint3d p;
@@ -114,10 +113,10 @@ TEST_F(DefinitionsTest, DefinitionAnswersTypesAndKeys) {
   EXPECT_EQ(IUnit::create(bare.get())->measureName(), L"");
   value->setUnit(std::make_shared<ForeignUnit>(storeSet.get()));
   EXPECT_FALSE(length->unit());
-}
 
-TEST_F(DefinitionsTest, SetDefinitionListAndEntityTypes) {
+  // A set's definition list and entity types.
   auto single = PropertyType::Single(PropertyType::kInt32);
+  set->clearDefinitions();
   auto a = set->appendPropertyDefinition(L"A", single);
   set->appendPropertyDefinition(L"B", single);
   set->appendPropertyDefinition(L"C", single);
@@ -143,12 +142,11 @@ TEST_F(DefinitionsTest, SetDefinitionListAndEntityTypes) {
   set->removeEntityType(L"OdDbLine");
   EXPECT_EQ(set->entityTypes(), OdArray<OdString>{L"OdDbCircle"});
   EXPECT_EQ(set->propertyNamespace()->name(), L"Arch");
-}
 
-TEST(Definitions, CreatedOverNothingIsEmpty) {
-  EXPECT_FALSE(IPropertyDefinition::create<stocklib::PropertyDefinition>(nullptr));
-  EXPECT_FALSE(IValueDefinition::create<stocklib::ValueDefinition>(nullptr));
-  EXPECT_FALSE(IPropertySet::create<stocklib::PropertySet>(nullptr));
-  EXPECT_FALSE(IPropertyNamespace::create<stocklib::PropertyNamespace>(nullptr));
-  EXPECT_FALSE(IUnit::create<stocklib::Unit>(nullptr));
+  // Interfaces over nothing are none.
+  EXPECT_FALSE(IPropertyDefinition::create<stocklib::PropertyDefinition>(nullptr) ||
+               IValueDefinition::create<stocklib::ValueDefinition>(nullptr) ||
+               IPropertySet::create<stocklib::PropertySet>(nullptr) ||
+               IPropertyNamespace::create<stocklib::PropertyNamespace>(nullptr) ||
+               IUnit::create<stocklib::Unit>(nullptr));
 }

@@ -79,12 +79,9 @@ TEST_F(LibraryInterfaceTest, LookupsThroughIndexesAndStore) {
   EXPECT_EQ(library->library<sl_db::Library>(), wrapper);
   const OdRxClass* line = odrxClassDictionary()->getAt(L"OdDbLine");
   // A per-instance set only by its exact key string.
-  OdArray<OdString> instanceSets;
-  instanceSets.append(L"Fire");
-  instanceSets.append(L"Safety~Fire");
-  EXPECT_EQ(names(library->propertySets(line, instanceSets)), std::vector<OdString>{L"Escape"});
-  instanceSets.append(L"Fire~Safety");
-  EXPECT_EQ(names(library->propertySets(line, instanceSets)),
+  EXPECT_EQ(names(library->propertySets(line, {L"Fire", L"Safety~Fire"})),
+            std::vector<OdString>{L"Escape"});
+  EXPECT_EQ(names(library->propertySets(line, {L"Fire", L"Safety~Fire", L"Fire~Safety"})),
             (std::vector<OdString>{L"Fire", L"Escape"}));
   EXPECT_EQ(names(library->propertySets(line)), (std::vector<OdString>{L"Fire", L"Escape"}));
   EXPECT_EQ(names(library->propertySets(ns)),
@@ -150,7 +147,7 @@ TEST_F(LibraryInterfaceTest, CreateSaveUniqueNamesAndClassChecks) {
   EXPECT_FALSE(library->defaultUnit(L"AREA"));
 }
 
-TEST_F(LibraryInterfaceTest, RemovalsTranslateKindsBothWays) {
+TEST_F(LibraryInterfaceTest, RemovalsTranslateKindsBothWaysAndAGoneWrapperAnswersEmpty) {
   auto escapeP = firstDefinition(L"Escape");
   EXPECT_EQ(library->remove(escapeP), stocklib::Library::kRemoved);
   EXPECT_FALSE(store->get<stocklib::PropertyDefinition>(escapeP->id()));
@@ -173,9 +170,8 @@ TEST_F(LibraryInterfaceTest, RemovalsTranslateKindsBothWays) {
   EXPECT_FALSE(store->get<stocklib::ValueDefinition>(vId));
   EXPECT_FALSE(store->get<stocklib::PropertySet>(setId));
   EXPECT_TRUE(library->storePropertySet(fire->id()));
-}
 
-TEST_F(LibraryInterfaceTest, GoneWrapperAnswersEmpty) {
+  // Once the wrapper is gone every answer is empty.
   auto def = firstDefinition(L"Fire");
   const std::uint32_t id = def->id();
   wrapper.reset();
@@ -185,7 +181,7 @@ TEST_F(LibraryInterfaceTest, GoneWrapperAnswersEmpty) {
   // A name taken in the library would come back unchanged: no name is the only safe answer.
   EXPECT_EQ(library->uniquePropertySetName(L"Fire", ns), L"");
   EXPECT_EQ(library->remove(def), stocklib::Library::kNotRemoved);
-  std::map<ObjectKey, ILibrary::RemoveResult> results;
+  results.clear();
   library->remove({ObjectKey(ObjectTypeWrapper::PropertyDefinition, id)}, results);
   EXPECT_TRUE(results.empty());
   library->save(def);
