@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <map>
+#include <sstream>
+
+#include "DataRows.h"
 #include "DbMemoryFiler.h"
 #include "Samples.h"
 
@@ -97,78 +102,54 @@ std::vector<std::uint8_t> entry(const OdString& name, const DbProperty& value) {
   return bytes;
 }
 
-// Container data from filed values: version, count, the values, then one instance set key.
-std::vector<std::uint8_t> container(std::int32_t version, std::uint32_t count,
-                                    const std::vector<std::vector<std::uint8_t>>& entries) {
-  std::vector<std::uint8_t> bytes;
-  OdDbDwgFilerPtr out = samples::writer(bytes);
-  out->wrInt32(version);
-  out->wrUInt32(count);
-  for (const auto& e : entries)
-    out->wrBytes(e.data(), e.size());
-  out->wrUInt32(1);
-  out->wrString(L"Fire~Safety");
-  return bytes;
-}
-
 }  // namespace
 
 TEST(DbProperties, DamagedDataIsKeptAndWhatCanBeReadIsListed) {
-  const auto a = entry(L"A", *real(1));
-  const auto b = entry(L"B", DbPropertyContainer<bool>(true));
-  const auto c = entry(L"C", DbPropertyContainer<OdString>(OdString(L"c")));
-  const auto d = entry(L"D", *real(4));
-  auto badBool = b;
-  badBool.back() = 2;
-  auto badFlags = c;
-  badFlags[4 + 1 + 12] = 0x41;  // after the name "C" and the descriptor
-  auto unknownType = b;
-  unknownType[4 + 1 + 4] = 99;
-  auto badRefType = entry(L"R", DbPropertyContainer<OdDbTypedId>(OdDbTypedId()));
-  badRefType.back() = 9;
-  auto truncated = container(1, 4, {a, b, c, d});
-  truncated.resize(truncated.size() - 3);
-  auto trailing = container(1, 4, {a, b, c, d});
-  trailing.push_back(7);
+  std::map<std::string, std::vector<std::uint8_t>> values = {
+      {"a", entry(L"A", *real(1))},
+      {"b", entry(L"B", DbPropertyContainer<bool>(true))},
+      {"c", entry(L"C", DbPropertyContainer<OdString>(OdString(L"c")))},
+      {"d", entry(L"D", *real(4))},
+      {"badRefType", entry(L"R", DbPropertyContainer<OdDbTypedId>(OdDbTypedId()))},
+      {"nested33", entry(L"N", *nest(33))}};
+  values["badBool"] = values["unknownType"] = values["b"];
+  values["badBool"].back() = 2;
+  values["unknownType"][4 + 1 + 4] = 99;
+  values["badFlags"] = values["c"];
+  values["badFlags"][4 + 1 + 12] = 0x41;  // after the name "C" and the descriptor
+  values["badRefType"].back() = 9;
 
-  struct Damage {
-    const char* what;
+  for (const auto& row : sltest::dataRows("damage.txt", 7)) {
+    SCOPED_TRACE(row[0]);
+    // Container data: version, count, the values, then one instance set key.
     std::vector<std::uint8_t> bytes;
-    std::size_t readable;    // values listed
-    std::size_t unreadable;  // values kept as bytes (0 when nothing could be bounded)
-    const wchar_t* reason;   // part of damage()
-  };
-  const std::vector<Damage> damages = {
-      {"sound", container(1, 4, {a, b, c, d}), 4, 0, nullptr},
-      {"bool byte 2", container(1, 4, {a, badBool, c, d}), 3, 1, L"(B): boolean byte 2"},
-      {"flag bits", container(1, 4, {a, b, badFlags, d}), 3, 1, L"(C): unknown value flags 0x41"},
-      {"reference type", container(1, 2, {a, badRefType}), 1, 1, L"(R): unknown reference type"},
-      {"two bad values", container(1, 4, {a, badBool, badFlags, d}), 2, 2, L"value 2 of 4 (B)"},
-      {"repeated name", container(1, 4, {a, b, c, a}), 3, 1, L"value 4 of 4 (A)"},
-      {"trailing bytes", trailing, 4, 0, L"1 bytes after the values"},
-      {"version", container(2, 4, {a, b, c, d}), 0, 0, L"property container version 2"},
-      {"unknown element", container(1, 4, {a, unknownType, c, d}), 0, 0, L"value 2 of 4"},
-      {"count too large", container(1, 5, {a, b, c, d}), 0, 0, L"value 5 of 5"},
-      {"count past the data", container(1, 0x7fffffff, {a}), 0, 0, L"2147483647 elements"},
-      {"count one short", container(1, 3, {a, b, c, d}), 0, 0, L""},
-      {"nesting 33", container(1, 2, {a, entry(L"N", *nest(33))}), 0, 0, L"deeper than 32"},
-      {"truncated", truncated, 0, 0, L"the data ends early"},
-  };
-  for (const Damage& damage : damages) {
-    SCOPED_TRACE(damage.what);
+    OdDbDwgFilerPtr out = samples::writer(bytes);
+    out->wrInt32(std::stoi(row[1]));
+    out->wrUInt32(static_cast<std::uint32_t>(std::stoul(row[2])));
+    std::istringstream list(row[3]);
+    const std::vector<std::string> given{std::istream_iterator<std::string>(list), {}};
+    for (const std::string& value : given)
+      if (values.count(value)) out->wrBytes(values[value].data(), values[value].size());
+    out->wrUInt32(1);
+    out->wrString(L"Fire~Safety");
+    const int change =
+        given.back()[0] == '+' || given.back()[0] == '-' ? std::stoi(given.back()) : 0;
+    bytes.resize(bytes.size() + change, 1);
+    const std::size_t readable = std::stoul(row[4]), unreadable = std::stoul(row[5]);
+    const bool sound = row[6] == "-";
     OdStaticRxObject<DbProperties> read;
-    ASSERT_EQ(read.dwgIn(samples::reader(damage.bytes).get()), eOk);
-    EXPECT_EQ(read.isDamaged(), damage.reason != nullptr);
-    EXPECT_TRUE(!damage.reason || read.damage().find(damage.reason) != -1)
+    ASSERT_EQ(read.dwgIn(samples::reader(bytes).get()), eOk);
+    EXPECT_EQ(read.isDamaged(), !sound);
+    EXPECT_TRUE(sound || read.damage().find(OdString(row[6].c_str())) != -1)
         << read.damage().toUtf8();
-    EXPECT_EQ(read.size(), damage.readable);
-    EXPECT_EQ(read.unreadableCount(), damage.unreadable);
-    EXPECT_TRUE(!damage.readable || read.getProperty(L"A"));
+    EXPECT_EQ(read.size(), readable);
+    EXPECT_EQ(read.unreadableCount(), unreadable);
+    EXPECT_TRUE(!readable || read.getProperty(L"A"));
 
     // Saved again: what could not be read is written back and read the same way.
     const std::vector<std::uint8_t> again = filedOut(read);
-    EXPECT_TRUE(damage.readable || again == damage.bytes);
-    EXPECT_EQ(again.size(), damage.bytes.size());
+    EXPECT_TRUE(readable || again == bytes);
+    EXPECT_EQ(again.size(), bytes.size());
     OdStaticRxObject<DbProperties> reread;
     ASSERT_EQ(reread.dwgIn(samples::reader(again).get()), eOk);
     EXPECT_EQ(names(reread), names(read));
@@ -184,11 +165,11 @@ TEST(DbProperties, DamagedDataIsKeptAndWhatCanBeReadIsListed) {
     EXPECT_TRUE(read.discardDamaged());
     EXPECT_FALSE(read.discardDamaged());
     EXPECT_FALSE(read.isDamaged());
-    EXPECT_EQ(read.size(), damage.readable);
+    EXPECT_EQ(read.size(), readable);
     EXPECT_TRUE(read.setProperty(L"New", real(5)));
     OdStaticRxObject<DbProperties> mended;
     ASSERT_EQ(mended.dwgIn(samples::reader(filedOut(read)).get()), eOk);
     EXPECT_FALSE(mended.isDamaged());
-    EXPECT_EQ(mended.size(), damage.readable + 1);
+    EXPECT_EQ(mended.size(), readable + 1);
   }
 }
