@@ -12,35 +12,6 @@ using stocklib::LibraryManager;
 
 namespace {
 
-class DefinitionsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    lib = LibraryManager::instance().create(dir.file("d.stocklib"),
-                                            stocklib::kLibraryUnitMillimeter, L"t");
-    ASSERT_TRUE(lib);
-    auto ns = stocklib::PropertyNamespace::create(L"Arch");
-    ns->set_visible(false);
-    auto measure = stocklib::Measure::create(L"LENGTH")->save(lib);
-    mm = stocklib::Unit::create(L"mm", 0.001, measure)->save(lib);
-    mm->set_label(L"millimetre");
-    bare = stocklib::Unit::create(L"u", 1, nullptr)->save(lib);
-    storeSet = stocklib::PropertySet::create(ns->save(lib), L"Door");
-    set = IPropertySet::create(storeSet.get());
-  }
-  std::vector<OdString> names() const {
-    std::vector<OdString> out;
-    for (const auto& d : set->propertyDefinitions())
-      out.push_back(d->name());
-    return out;
-  }
-
-  sltest::ScratchDir dir;
-  std::shared_ptr<stocklib::Library> lib;
-  KcSmartPtr<stocklib::Unit> mm, bare;
-  KcSmartPtr<stocklib::PropertySet> storeSet;
-  std::shared_ptr<IPropertySet> set;
-};
-
 // A unit interface over any object, as another implementation could hand in.
 struct ForeignUnit final : IUnit {
   explicit ForeignUnit(OdRxObject* o) : o(o) {}
@@ -53,7 +24,25 @@ struct ForeignUnit final : IUnit {
 
 }  // namespace
 
-TEST_F(DefinitionsTest, DefinitionAnswersTypesKeysAndASetsLists) {
+TEST(Definitions, AnswerTypesKeysDefaultsAndUnitsAndASetKeepsItsLists) {
+  sltest::ScratchDir dir;
+  auto lib = LibraryManager::instance().create(dir.file("d.stocklib"),
+                                               stocklib::kLibraryUnitMillimeter, L"t");
+  ASSERT_TRUE(lib);
+  auto ns = stocklib::PropertyNamespace::create(L"Arch");
+  ns->set_visible(false);
+  auto measure = stocklib::Measure::create(L"LENGTH")->save(lib);
+  auto mm = stocklib::Unit::create(L"mm", 0.001, measure)->save(lib);
+  mm->set_label(L"millimetre");
+  auto bare = stocklib::Unit::create(L"u", 1, nullptr)->save(lib);
+  auto storeSet = stocklib::PropertySet::create(ns->save(lib), L"Door");
+  std::shared_ptr<IPropertySet> set = IPropertySet::create(storeSet.get());
+  auto names = [&] {
+    std::vector<OdString> out;
+    for (const auto& d : set->propertyDefinitions())
+      out.push_back(d->name());
+    return out;
+  };
   auto width = set->appendPropertyDefinition(L"Width", PropertyType::Single(PropertyType::kDouble));
   auto length = set->appendValueDefinition(L"Length", PropertyType::Single(PropertyType::kDouble));
   ASSERT_TRUE(width && length);
