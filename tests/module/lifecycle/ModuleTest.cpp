@@ -11,7 +11,7 @@
 extern "C" OdRxModule* odrxCreateModuleObject(OdModuleHandle& handle);
 extern "C" void odrxGetAPIVersion(int& major, int& minor, int& majorBuild, int& minorBuild);
 
-TEST(SlDbModule, EntryPointsAndASecondUninitThrows) {
+TEST(SlDbModule, EntryPointsSecondUninitAndLoadingInstallAndUnloadingRemoves) {
   int version[4] = {0, 0, -1, -1};
   odrxGetAPIVersion(version[0], version[1], version[2], version[3]);
   EXPECT_THAT(version, testing::ElementsAre(22, 4, 0, 0));
@@ -31,13 +31,12 @@ TEST(SlDbModule, EntryPointsAndASecondUninitThrows) {
   EXPECT_EQ(sl_db::FileFinder::getInstance(), nullptr);
   EXPECT_FALSE(stocklib::memvfs_registered());
   module->deleteModule();
-}
 
-TEST(SlDbModule, LoadInstallsAndUnloadRemoves) {
+  // Loaded by the module manager: installs, and removes again on unloading.
   ASSERT_EQ(DbStockLibManager::desc(), nullptr);
-  OdRxModulePtr module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
-  ASSERT_TRUE(module);
-  EXPECT_EQ(module->moduleName(), L"stocklib_db.tx");
+  OdRxModulePtr loaded = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->moduleName(), L"stocklib_db.tx");
   ASSERT_NE(DbStockLibManager::desc(), nullptr);
   EXPECT_EQ(DbStockLibManager::desc()->name(), L"StockLibManager");
   EXPECT_TRUE(stocklib::memvfs_registered());
@@ -52,7 +51,7 @@ TEST(SlDbModule, LoadInstallsAndUnloadRemoves) {
   sl_db::DbPreferencesProvider hostProvider;
   sl_db::FileFinder::setInstance(&hostFinder);
   sl_db::DbPreferencesProvider::setInstance(&hostProvider);
-  EXPECT_TRUE(odrxModuleManager()->unloadModule(module));
+  EXPECT_TRUE(odrxModuleManager()->unloadModule(loaded));
   EXPECT_EQ(sl_db::FileFinder::getInstance(), nullptr);
   EXPECT_EQ(sl_db::DbPreferencesProvider::getInstance(), nullptr);
   EXPECT_EQ(DbStockLibManager::desc(), nullptr);
@@ -60,9 +59,9 @@ TEST(SlDbModule, LoadInstallsAndUnloadRemoves) {
 
   // Load again: a provider installed before initialisation is replaced by the default.
   sl_db::DbPreferencesProvider::setInstance(&hostProvider);
-  module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
-  ASSERT_TRUE(module);
+  loaded = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
+  ASSERT_TRUE(loaded);
   EXPECT_NE(sl_db::DbPreferencesProvider::getInstance(), &hostProvider);
   EXPECT_NE(sl_db::DbPreferencesProvider::getInstance(), nullptr);
-  EXPECT_TRUE(odrxModuleManager()->unloadModule(module));
+  EXPECT_TRUE(odrxModuleManager()->unloadModule(loaded));
 }

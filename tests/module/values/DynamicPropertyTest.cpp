@@ -118,22 +118,19 @@ TEST_F(ValuesTest, BindsByKeyAndByIdAndStoresUnderTheKeyString) {
             DynamicProperty::Ok);
   EXPECT_TRUE(container(line.get()).getProperty(L"Width"));
 
-  // By identifier: kinds 3 and 4 only, ids of the index only.
+  // By identifier: kinds 3 and 4 only (4 in ValueComputations), ids of the index only.
   using Kind = sl_db::ObjectTypeWrapper;
   auto byId = [&](Kind::ObjectType kind, unsigned id) {
     return DynamicProperty(library, line, sl_db::ObjectKey(kind, id));
   };
   const unsigned noteId = wrapper->propertyDefinition(PropertyKey(L"Arch", L"Note"))->id();
-  const unsigned areaId = wrapper->valueDefinition(PropertyKey(L"Arch", L"Area"))->id();
   EXPECT_EQ(byId(Kind::PropertyDefinition, noteId).propertyKey(), PropertyKey(L"Arch", L"Note"));
   EXPECT_FALSE(byId(Kind::PropertyDefinition, noteId).propertySet());
-  EXPECT_EQ(byId(Kind::ValueDefinition, areaId).propertyKey(), PropertyKey(L"Arch", L"Area"));
-  EXPECT_TRUE(byId(Kind::ValueDefinition, areaId).valueDefinition());
   for (auto kind : {Kind::None, Kind::ValueDefinition})
     EXPECT_EQ(byId(kind, noteId).propertyKey(), PropertyKey());
 }
 
-TEST_F(ValuesTest, ReadsStoredDefaultOrComputedValuesAndWritesChecked) {
+TEST_F(ValuesTest, ReadsStoredDefaultOrComputedValuesConvertedOnceAndWritesChecked) {
   OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
   EXPECT_TRUE(reads(at(line, L"Sill"), -1.0, DynamicProperty::NoValue, 0.0));
   EXPECT_TRUE(reads(at(line, L"Sill"), OdString(L"kept"), DynamicProperty::TypeMismatch, L"kept"));
@@ -183,12 +180,9 @@ TEST_F(ValuesTest, ReadsStoredDefaultOrComputedValuesAndWritesChecked) {
   // (uint64: the one unsigned type a wrapped -1 still fits in).
   EXPECT_TRUE(reads<int8_t>(at(line, L"Top", L"Lim"), 0, DynamicProperty::Ok, 127));
   EXPECT_TRUE(reads<uint64_t>(at(line, L"Low", L"Lim"), 9, DynamicProperty::NoValue, 0));
-}
 
-// A stored value of another type is converted to the definition's type once, when it can be;
-// one the definition cannot hold stays as it is. Empty values show the default.
-TEST_F(ValuesTest, StoredValueIsConvertedToTheDefinitionTypeOnce) {
-  OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
+  // A stored value of another type is converted to the definition's type once, when it can be;
+  // one the definition cannot hold stays as it is. Empty values show the default.
   store_<int32_t>(line.get(), L"Sill~Arch", 3);
   DynamicProperty sill = at(line, L"Sill");
   EXPECT_TRUE(reads(sill, 0.0, DynamicProperty::Ok, 3.0));
@@ -199,7 +193,7 @@ TEST_F(ValuesTest, StoredValueIsConvertedToTheDefinitionTypeOnce) {
   store_(line.get(), L"Note~Arch", 12.5);  // text holds it
   EXPECT_TRUE(reads(at(line, L"Note"), OdString(), DynamicProperty::Ok, L"12.5"));
   store_(line.get(), L"Height~Arch", 2.5);  // int16 cannot
-  DynamicProperty height = at(line, L"Height");
+  height = at(line, L"Height");
   EXPECT_TRUE(reads<int16_t>(height, 5, DynamicProperty::TypeMismatch, 0));
   EXPECT_TRUE(height.isSet());
   EXPECT_TRUE(reads(at(line, L"Height", L"Arch", false), 0.0, DynamicProperty::Ok, 2.5));
