@@ -16,13 +16,12 @@ namespace {
 /// "key set kind" per property, the set "-" and the kind p, v or u (unbound).
 std::vector<std::string> listing(const DynamicProperties& properties) {
   std::vector<std::string> out;
-  for (const DynamicProperty& p : properties) {
+  for (const DynamicProperty& p : properties)
     out.push_back(p.propertyKey().str().toUtf8() + " " +
                   (p.propertySet() ? p.propertySet()->name().toUtf8() : "-") + " " +
                   (p.propertyDefinition() ? "p"
                    : p.valueDefinition()  ? "v"
                                           : "u"));
-  }
   return out;
 }
 
