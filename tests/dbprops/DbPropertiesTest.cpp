@@ -62,11 +62,11 @@ TEST(DbProperties, StoresReplacesRemovesAndFilesWhatReadsBackInNameOrder) {
   EXPECT_EQ(names(container),
             (std::vector<OdString>{L"", L"B", L"a", L"a~", L"b", L"\U00010000", L"\uffff"}));
 
-  EXPECT_TRUE(container.attachInstancePropertySet(L"Fire~Safety"));
-  EXPECT_TRUE(container.attachInstancePropertySet(L"Acoustic~Safety"));
-  EXPECT_FALSE(container.attachInstancePropertySet(L"Fire~Safety"));
-  EXPECT_FALSE(container.attachInstancePropertySet(L""));
-  EXPECT_FALSE(container.detachInstancePropertySet(L"Other"));
+  EXPECT_TRUE(container.attachInstancePropertySet(L"Fire~Safety") &&
+              container.attachInstancePropertySet(L"Acoustic~Safety"));
+  EXPECT_FALSE(container.attachInstancePropertySet(L"Fire~Safety") ||
+               container.attachInstancePropertySet(L"") ||
+               container.detachInstancePropertySet(L"Other"));
   auto mapped = std::make_shared<DbPropertyContainer<OdString>>(OdString(L"EI 60"));
   mapped->setMapped(true);
   container.setProperty(L"Rating~Fire", mapped);

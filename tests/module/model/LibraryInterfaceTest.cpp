@@ -135,13 +135,10 @@ TEST(LibraryInterface, LooksUpCreatesSavesAndRemovesThroughTheWrapperUntilItIsGo
   EXPECT_FALSE(library->defaultUnit(L"AREA"));
 
   // Removals, with their key translation.
-  auto escapeP = firstDefinition(L"Escape");
-  EXPECT_EQ(library->remove(escapeP), stocklib::Library::kRemoved);
-  EXPECT_FALSE(store->get<stocklib::PropertyDefinition>(escapeP->id()));
-  EXPECT_EQ(library->remove(escapeP), stocklib::Library::kNotRemoved);
-
-  fire = library->propertySet(L"Fire", safety->id());
-  const std::uint32_t vId = fire->valueDefinitions().at(0)->id();
+  EXPECT_EQ(library->remove(def), stocklib::Library::kRemoved);
+  EXPECT_FALSE(store->get<stocklib::PropertyDefinition>(def->id()));
+  EXPECT_EQ(library->remove(def), stocklib::Library::kNotRemoved);
+  const std::uint32_t vId = fireV->id();
   const std::uint32_t setId = library->propertySet(L"Smoke", safety->id())->id();
   using K = ObjectTypeWrapper;
   // (4, v) is the store's (43, v); (1, set) its (39, set); 0 and an unknown kind (7) both reach
@@ -159,19 +156,18 @@ TEST(LibraryInterface, LooksUpCreatesSavesAndRemovesThroughTheWrapperUntilItIsGo
   EXPECT_TRUE(library->storePropertySet(fire->id()));
 
   // Once the wrapper is gone every answer is empty.
-  def = firstDefinition(L"Fire");
-  const std::uint32_t id = def->id();
+  const std::uint32_t id = firePV->id();
   wrapper.reset();
   EXPECT_FALSE(library->library<sl_db::Library>());
-  EXPECT_TRUE(library->propertySets(odrxClassDictionary()->getAt(L"OdDbLine")).empty());
+  EXPECT_TRUE(library->propertySets(line).empty());
   EXPECT_FALSE(library->propertyDefinition(id) || library->storePropertyDefinition(id));
   // A name taken in the library would come back unchanged: no name is the only safe answer.
   EXPECT_EQ(library->uniquePropertySetName(L"Fire", ns), L"");
-  EXPECT_EQ(library->remove(def), stocklib::Library::kNotRemoved);
+  EXPECT_EQ(library->remove(firePV), stocklib::Library::kNotRemoved);
   results.clear();
   library->remove({ObjectKey(ObjectTypeWrapper::PropertyDefinition, id)}, results);
   EXPECT_TRUE(results.empty());
-  library->save(def);
+  library->save(firePV);
   // Nothing reached the store.
   EXPECT_TRUE(store->get<stocklib::PropertyDefinition>(id));
 }
