@@ -59,21 +59,20 @@ TEST(Definitions, AnswerTypesKeysDefaultsAndUnitsAndASetKeepsItsLists) {
   auto* stored = static_cast<stocklib::PropertyDefinition*>(width->object());
   stored->set_type(stocklib::PropertyType(3, 9, 10));
   EXPECT_EQ(width->type(), PropertyType(PropertyType::Structure::Map, PropertyType::kDouble));
-  EXPECT_EQ(width->dbPropertyType(), (DbPropertyType::get<std::map<OdString, double>>()));
   width->setType(PropertyType(PropertyType::Structure::Map, PropertyType::kString));
   EXPECT_EQ(stored->type(), stocklib::PropertyType(3, 10, 0));
-  // Codes out of range, unknown structures and types the storage lacks have no storage type.
-  for (auto t :
-       {stocklib::PropertyType(1, 19), stocklib::PropertyType(1, -1), stocklib::PropertyType(4, 9),
-        stocklib::PropertyType(0, 9), stocklib::PropertyType(3, 9, 19),
-        stocklib::PropertyType(1, 18), stocklib::PropertyType(2, 2)}) {
-    stored->set_type(t);
-    EXPECT_EQ(width->dbPropertyType(), DbPropertyType()) << t.structure << " " << t.type;
+  // Library codes and their storage type (-1: none). Codes out of range, unknown structures and
+  // types the storage lacks have none; a key code only maps have is ignored.
+  const int codes[][6] = {{3, 9, 10, 3, 9, 10}, {2, 18, 0, 2, 18, 0}, {1, 9, 10, 1, 9, 0},
+                          {1, 19, 0, -1},       {1, -1, 0, -1},       {4, 9, 0, -1},
+                          {0, 9, 0, -1},        {3, 9, 19, -1},       {1, 18, 0, -1},
+                          {2, 2, 0, -1}};
+  for (const auto& c : codes) {
+    stored->set_type(stocklib::PropertyType(c[0], c[1], c[2]));
+    EXPECT_EQ(width->dbPropertyType(),
+              c[3] < 0 ? DbPropertyType() : DbPropertyType(c[3], c[4], c[5]))
+        << c[0] << " " << c[1] << " " << c[2];
   }
-  stored->set_type(stocklib::PropertyType(2, 18));
-  EXPECT_EQ(width->dbPropertyType(), DbPropertyType::get<DbArray<DbPropertyPtr>>());
-  stored->set_type(stocklib::PropertyType(1, 9, 10));  // a key code only maps have is ignored
-  EXPECT_EQ(width->dbPropertyType(), DbPropertyType::get<double>());
 
   // Defaults of each kind, present or not: an absent one leaves the output alone.
   double d = -1;

@@ -41,9 +41,10 @@ TEST_F(ValuesTest, CollectionListsMappedDefinedAndUnclaimedValuesInOrderAndPurge
   store_(line.get(), L"Note~Arch", OdString(L"n"));
   DynamicProperties all(library, line);
   const std::vector<std::string> expected = {
-      "Ext~Other - u",    "Sill~Arch Trim p", "Width~Arch Door p", "Height~Arch Door p",
-      "Pos~Arch Door p",  "Note~Arch Door p", "Area~Arch Door v",  "Width~Arch Frame v",
-      "Sill~Arch Trim p", "Top~Lim Limits p", "Low~Lim Limits p",  "Width~Door - u"};
+      "Ext~Other - u",    "Sill~Arch Trim p",    "Width~Arch Door p", "Height~Arch Door p",
+      "Pos~Arch Door p",  "Note~Arch Door p",    "Area~Arch Door v",  "Width~Arch Frame v",
+      "Sill~Arch Trim p", "Run~Arch Quantity v", "Top~Lim Limits p",  "Low~Lim Limits p",
+      "Width~Door - u"};
   EXPECT_EQ(listing(all), expected);
   EXPECT_EQ(all.count(), expected.size());
   EXPECT_TRUE(all.isAnySet());
@@ -70,7 +71,7 @@ TEST_F(ValuesTest, CollectionListsMappedDefinedAndUnclaimedValuesInOrderAndPurge
 
   // An attached per-instance set joins run 2 in the library's order of sets.
   DbProperties::get(line.get())->attachInstancePropertySet(L"Beam~Struct");
-  EXPECT_EQ(listing(DynamicProperties(library, line))[9], "Load~Struct Beam p");
+  EXPECT_EQ(listing(DynamicProperties(library, line))[10], "Load~Struct Beam p");
 
   // A filtered collection purges nothing (the full one below).
   DynamicProperties(library, line, trim).purgeValues();

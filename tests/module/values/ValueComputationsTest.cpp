@@ -52,13 +52,6 @@ struct Providers {
 }  // namespace
 
 TEST_F(ValuesTest, ProvidersComputeTheDefinitionsTheyClaimUntilRemoved) {
-  auto quantity = stocklib::PropertySet::create(
-      store->get<stocklib::PropertyNamespace>(stocklib::NameKey(L"Arch")), L"Quantity");
-  quantity->insert_entity_type(L"OdDbLine");
-  quantity->append_value_definition(L"Run", stocklib::PropertyType(1, 9))
-      ->set_value_spec(L"length");
-  quantity->save(store);
-  wrapper->reload();
   const unsigned runId = wrapper->valueDefinition(PropertyKey(L"Arch", L"Run"))->id();
 
   OdDbLinePtr line = OdDbLine::cast(lineId.openObject(OdDb::kForWrite).get());

@@ -62,7 +62,7 @@ class ValuesTest : public ::testing::Test {
       }
       const stocklib::PropertyType type(1, std::stoi(row[6]));
       if (row[4] == "v") {
-        set->append_value_definition(text(5), type);
+        set->append_value_definition(text(5), type)->set_value_spec(text(7));
       } else if (auto definition = set->append_property_definition(text(5), type);
                  !row[7].empty()) {
         if (type.type == 9) definition->set_default_double(std::stod(row[7]));
