@@ -82,8 +82,7 @@ TEST(DbProperty, TypedAccessIsExactAndCopiesAreDeep) {
   EXPECT_EQ(narrow, 1);
   EXPECT_FALSE(value.set(std::int64_t(5)) || value.set(5u));
   EXPECT_EQ(value.value(), 7);
-  DbPropertyContainer<DbArray<std::int32_t>> array;
-  EXPECT_FALSE(array.set(std::int32_t(1)));
+  EXPECT_FALSE(DbPropertyContainer<DbArray<std::int32_t>>().set(std::int32_t(1)));
 
   auto inner = std::make_shared<DbPropertyContainer<OdString>>(OdString(L"inner"));
   DbPropertyContainer<std::map<OdString, DbPropertyPtr>> outer(

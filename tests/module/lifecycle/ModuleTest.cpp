@@ -40,11 +40,9 @@ TEST(SlDbModule, EntryPointsSecondUninitAndLoadingInstallAndUnloadingRemoves) {
   ASSERT_NE(DbStockLibManager::desc(), nullptr);
   EXPECT_EQ(DbStockLibManager::desc()->name(), L"StockLibManager");
   EXPECT_TRUE(stocklib::memvfs_registered());
-  sl_db::FileFinder* defaultFinder = sl_db::FileFinder::getInstance();
-  sl_db::DbPreferencesProvider* defaultProvider = sl_db::DbPreferencesProvider::getInstance();
-  EXPECT_NE(defaultFinder, nullptr);
-  ASSERT_NE(defaultProvider, nullptr);
-  EXPECT_TRUE(defaultProvider->getRoamableRootFolder().isEmpty());
+  EXPECT_NE(sl_db::FileFinder::getInstance(), nullptr);
+  ASSERT_NE(sl_db::DbPreferencesProvider::getInstance(), nullptr);
+  EXPECT_TRUE(sl_db::DbPreferencesProvider::getInstance()->getRoamableRootFolder().isEmpty());
 
   // The host installs its own; the module clears them anyway when it stops.
   sl_db::FileFinder hostFinder;

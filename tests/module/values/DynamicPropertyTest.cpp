@@ -3,13 +3,10 @@
 #include "sl_db/DynamicProperty.h"
 
 #include "ValuesSupport.h"
-#include "sl_db/DynamicProperties.h"
 #include "sl_db/DynamicPropertyContext.h"
 
-using sl_db::DynamicProperties;
 using sl_db::DynamicProperty;
 using sl_db::PropertyKey;
-using Result = sl_db::DynamicProperty::Result;
 
 namespace sltest {
 

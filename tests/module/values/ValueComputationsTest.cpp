@@ -59,10 +59,8 @@ TEST_F(ValuesTest, ProvidersComputeTheDefinitionsTheyClaimUntilRemoved) {
   auto context = sl_db::DynamicPropertyContext::createObject(line.get(), 2);
   // The definition bound by key and by id, each asked anew: the value, else minus the result.
   auto read = [&](bool byId) {
-    DynamicProperty property =
-        byId ? DynamicProperty(library, line,
-                               sl_db::ObjectKey(sl_db::ObjectTypeWrapper::ValueDefinition, runId))
-             : DynamicProperty(library, line, PropertyKey(L"Arch", L"Run"), true);
+    const sl_db::ObjectKey id(sl_db::ObjectTypeWrapper::ValueDefinition, runId);
+    DynamicProperty property = byId ? DynamicProperty(library, line, id) : at(line, L"Run");
     double value = -1;
     const DynamicProperty::Result r = property.getValue(value, context.get());
     return r == DynamicProperty::Ok ? value : -static_cast<double>(r);
