@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <map>
+#include <sstream>
+
+#include "DataRows.h"
 #include "DbMemoryFiler.h"
 #include "Samples.h"
 
@@ -13,13 +18,9 @@ std::shared_ptr<DbProperty> real(double v) {
   return std::make_shared<DbPropertyContainer<double>>(v);
 }
 
-OdDbDwgFilerPtr reader(const std::vector<std::uint8_t>& bytes) {
-  return odDbCreateMemoryReader(bytes.data(), bytes.size(), OdDbFiler::kFileFiler);
-}
-
 std::vector<std::uint8_t> filedOut(const DbProperties& c) {
   std::vector<std::uint8_t> bytes;
-  c.dwgOut(odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler).get());
+  c.dwgOut(samples::writer(bytes).get());
   return bytes;
 }
 
@@ -41,7 +42,7 @@ std::vector<OdString> names(const DbProperties& container) {
 
 }  // namespace
 
-TEST(DbProperties, StoresReplacesRemovesAndFilesInNameOrder) {
+TEST(DbProperties, StoresReplacesRemovesAndFilesWhatReadsBackInNameOrder) {
   OdStaticRxObject<DbProperties> container;
   EXPECT_FALSE(container.setProperty(L"Width~Door", nullptr));
   auto width = real(0.9);
@@ -61,18 +62,27 @@ TEST(DbProperties, StoresReplacesRemovesAndFilesInNameOrder) {
   EXPECT_EQ(names(container),
             (std::vector<OdString>{L"", L"B", L"a", L"a~", L"b", L"\U00010000", L"\uffff"}));
 
-  EXPECT_TRUE(container.attachInstancePropertySet(L"Fire~Safety"));
-  EXPECT_TRUE(container.attachInstancePropertySet(L"Acoustic~Safety"));
-  EXPECT_FALSE(container.attachInstancePropertySet(L"Fire~Safety"));
-  EXPECT_FALSE(container.attachInstancePropertySet(L""));
-  EXPECT_FALSE(container.detachInstancePropertySet(L"Other"));
+  EXPECT_TRUE(container.attachInstancePropertySet(L"Fire~Safety") &&
+              container.attachInstancePropertySet(L"Acoustic~Safety"));
+  EXPECT_FALSE(container.attachInstancePropertySet(L"Fire~Safety") ||
+               container.attachInstancePropertySet(L"") ||
+               container.detachInstancePropertySet(L"Other"));
   auto mapped = std::make_shared<DbPropertyContainer<OdString>>(OdString(L"EI 60"));
   mapped->setMapped(true);
   container.setProperty(L"Rating~Fire", mapped);
   container.setProperty(L"Empty", DbPropertyType::get<DbArray<double>>().createProperty());
 
+  // Stored only when it reads back: no deeper than the reader follows.
+  EXPECT_TRUE(container.setProperty(L"Deepest", nest(DbProperties::maxNesting())));
+  EXPECT_FALSE(container.setProperty(L"TooDeep", nest(DbProperties::maxNesting() + 1)));
+  auto deepMap = std::make_shared<DbPropertyContainer<std::map<OdString, DbPropertyPtr>>>(
+      std::map<OdString, DbPropertyPtr>{{L"k", nest(DbProperties::maxNesting())}});
+  EXPECT_FALSE(container.setProperty(L"TooDeepInAMap", deepMap));
+  EXPECT_EQ(container.getProperty(L"TooDeep"), nullptr);
+
   OdStaticRxObject<DbProperties> back;
-  ASSERT_EQ(back.dwgIn(reader(filedOut(container)).get()), eOk);
+  ASSERT_EQ(back.dwgIn(samples::reader(filedOut(container)).get()), eOk);
+  EXPECT_FALSE(back.isDamaged()) << back.damage().toUtf8();
   EXPECT_EQ(back.instancePropertySets(), (OdArray<OdString>{L"Fire~Safety", L"Acoustic~Safety"}));
   EXPECT_EQ(names(back), names(container));
   for (const auto& entry : container)
@@ -86,94 +96,62 @@ namespace {
 // One filed value: name, descriptor and data, as the container writes it.
 std::vector<std::uint8_t> entry(const OdString& name, const DbProperty& value) {
   std::vector<std::uint8_t> bytes;
-  OdDbDwgFilerPtr out = odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler);
-  out->wrString(name);
-  out->wrInt32(value.type().structure());
-  out->wrInt32(value.type().type());
-  out->wrInt32(value.type().keyType());
-  value.writeDataToDwg(out.get());
-  return bytes;
-}
-
-// Container data from filed values: version, count, the values, then one instance set key.
-std::vector<std::uint8_t> container(std::int32_t version, std::uint32_t count,
-                                    const std::vector<std::vector<std::uint8_t>>& entries) {
-  std::vector<std::uint8_t> bytes;
-  OdDbDwgFilerPtr out = odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler);
-  out->wrInt32(version);
-  out->wrUInt32(count);
-  for (const auto& e : entries)
-    out->wrBytes(e.data(), e.size());
-  out->wrUInt32(1);
-  out->wrString(L"Fire~Safety");
+  samples::writer(bytes)->wrString(name);
+  const std::vector<std::uint8_t> filed = samples::filed(value);
+  bytes.insert(bytes.end(), filed.begin(), filed.end());
   return bytes;
 }
 
 }  // namespace
 
 TEST(DbProperties, DamagedDataIsKeptAndWhatCanBeReadIsListed) {
-  const auto a = entry(L"A", *real(1));
-  const auto b = entry(L"B", DbPropertyContainer<bool>(true));
-  const auto c = entry(L"C", DbPropertyContainer<OdString>(OdString(L"c")));
-  const auto d = entry(L"D", *real(4));
-  auto badBool = b;
-  badBool.back() = 2;
-  auto badFlags = c;
-  badFlags[4 + 1 + 12] = 0x41;  // after the name "C" and the descriptor
-  auto unknownType = b;
-  unknownType[4 + 1 + 4] = 99;
-  auto badRefType = entry(L"R", DbPropertyContainer<OdDbTypedId>(OdDbTypedId()));
-  badRefType.back() = 9;
-  auto truncated = container(1, 4, {a, b, c, d});
-  truncated.resize(truncated.size() - 3);
-  auto trailing = container(1, 4, {a, b, c, d});
-  trailing.push_back(7);
+  std::map<std::string, std::vector<std::uint8_t>> values = {
+      {"a", entry(L"A", *real(1))},
+      {"b", entry(L"B", DbPropertyContainer<bool>(true))},
+      {"c", entry(L"C", DbPropertyContainer<OdString>(OdString(L"c")))},
+      {"d", entry(L"D", *real(4))},
+      {"badRefType", entry(L"R", DbPropertyContainer<OdDbTypedId>(OdDbTypedId()))},
+      {"nested33", entry(L"N", *nest(33))}};
+  values["badBool"] = values["unknownType"] = values["b"];
+  values["badBool"].back() = 2;
+  values["unknownType"][4 + 1 + 4] = 99;
+  values["badFlags"] = values["c"];
+  values["badFlags"][4 + 1 + 12] = 0x41;  // after the name "C" and the descriptor
+  values["badRefType"].back() = 9;
 
-  struct Damage {
-    const char* what;
+  for (const auto& row : sltest::dataRows("damage.txt", 7)) {
+    SCOPED_TRACE(row[0]);
+    // Container data: version, count, the values, then one instance set key.
     std::vector<std::uint8_t> bytes;
-    std::size_t readable;    // values listed
-    std::size_t unreadable;  // values kept as bytes (0 when nothing could be bounded)
-    const wchar_t* reason;   // part of damage()
-  };
-  const std::vector<Damage> damages = {
-      {"sound", container(1, 4, {a, b, c, d}), 4, 0, nullptr},
-      {"bool byte 2", container(1, 4, {a, badBool, c, d}), 3, 1, L"(B): boolean byte 2"},
-      {"flag bits", container(1, 4, {a, b, badFlags, d}), 3, 1, L"(C): unknown value flags 0x41"},
-      {"reference type", container(1, 2, {a, badRefType}), 1, 1, L"(R): unknown reference type"},
-      {"two bad values", container(1, 4, {a, badBool, badFlags, d}), 2, 2, L"value 2 of 4 (B)"},
-      {"repeated name", container(1, 4, {a, b, c, a}), 3, 1, L"value 4 of 4 (A)"},
-      {"trailing bytes", trailing, 4, 0, L"1 bytes after the values"},
-      {"version", container(2, 4, {a, b, c, d}), 0, 0, L"property container version 2"},
-      {"unknown element", container(1, 4, {a, unknownType, c, d}), 0, 0, L"value 2 of 4"},
-      {"count too large", container(1, 5, {a, b, c, d}), 0, 0, L"value 5 of 5"},
-      {"count past the data", container(1, 0x7fffffff, {a}), 0, 0, L"2147483647 elements"},
-      {"count one short", container(1, 3, {a, b, c, d}), 0, 0, L""},
-      {"nesting 33", container(1, 2, {a, entry(L"N", *nest(33))}), 0, 0, L"deeper than 32"},
-      {"truncated", truncated, 0, 0, L"the data ends early"},
-  };
-  for (const Damage& damage : damages) {
-    SCOPED_TRACE(damage.what);
+    OdDbDwgFilerPtr out = samples::writer(bytes);
+    out->wrInt32(std::stoi(row[1]));
+    out->wrUInt32(static_cast<std::uint32_t>(std::stoul(row[2])));
+    std::istringstream list(row[3]);
+    const std::vector<std::string> given{std::istream_iterator<std::string>(list), {}};
+    for (const std::string& value : given)
+      if (values.count(value)) out->wrBytes(values[value].data(), values[value].size());
+    out->wrUInt32(1);
+    out->wrString(L"Fire~Safety");
+    const int change =
+        given.back()[0] == '+' || given.back()[0] == '-' ? std::stoi(given.back()) : 0;
+    bytes.resize(bytes.size() + change, 1);
+    const std::size_t readable = std::stoul(row[4]), unreadable = std::stoul(row[5]);
+    const bool sound = row[6] == "-";
     OdStaticRxObject<DbProperties> read;
-    ASSERT_EQ(read.dwgIn(reader(damage.bytes).get()), eOk);
-    EXPECT_EQ(read.isDamaged(), damage.reason != nullptr);
-    if (damage.reason) {
-      EXPECT_NE(read.damage().find(damage.reason), -1) << read.damage().toUtf8();
-    }
-    EXPECT_EQ(read.size(), damage.readable);
-    EXPECT_EQ(read.unreadableCount(), damage.unreadable);
-    if (damage.readable) {
-      EXPECT_NE(read.getProperty(L"A"), nullptr);
-    }
+    ASSERT_EQ(read.dwgIn(samples::reader(bytes).get()), eOk);
+    EXPECT_EQ(read.isDamaged(), !sound);
+    EXPECT_TRUE(sound || read.damage().find(OdString(row[6].c_str())) != -1)
+        << read.damage().toUtf8();
+    EXPECT_EQ(read.size(), readable);
+    EXPECT_EQ(read.unreadableCount(), unreadable);
+    EXPECT_TRUE(!readable || read.getProperty(L"A"));
 
     // Saved again: what could not be read is written back and read the same way.
     const std::vector<std::uint8_t> again = filedOut(read);
-    if (!damage.readable) {
-      EXPECT_EQ(again, damage.bytes);
-    }
-    EXPECT_EQ(again.size(), damage.bytes.size());
+    EXPECT_TRUE(readable || again == bytes);
+    EXPECT_EQ(again.size(), bytes.size());
     OdStaticRxObject<DbProperties> reread;
-    ASSERT_EQ(reread.dwgIn(reader(again).get()), eOk);
+    ASSERT_EQ(reread.dwgIn(samples::reader(again).get()), eOk);
     EXPECT_EQ(names(reread), names(read));
     EXPECT_EQ(reread.unreadableCount(), read.unreadableCount());
     EXPECT_EQ(reread.isDamaged(), read.isDamaged());
@@ -181,36 +159,17 @@ TEST(DbProperties, DamagedDataIsKeptAndWhatCanBeReadIsListed) {
 
     // No change until the unreadable data is discarded; then the values read stay.
     if (!read.isDamaged()) continue;
-    EXPECT_FALSE(read.setProperty(L"New", real(5)));
-    EXPECT_FALSE(read.resetProperty(L"A"));
-    EXPECT_FALSE(read.attachInstancePropertySet(L"Other~Set"));
-    EXPECT_FALSE(read.detachInstancePropertySet(L"Fire~Safety"));
+    EXPECT_FALSE(read.setProperty(L"New", real(5)) || read.resetProperty(L"A") ||
+                 read.attachInstancePropertySet(L"Other~Set") ||
+                 read.detachInstancePropertySet(L"Fire~Safety"));
     EXPECT_TRUE(read.discardDamaged());
     EXPECT_FALSE(read.discardDamaged());
     EXPECT_FALSE(read.isDamaged());
-    EXPECT_EQ(read.size(), damage.readable);
+    EXPECT_EQ(read.size(), readable);
     EXPECT_TRUE(read.setProperty(L"New", real(5)));
     OdStaticRxObject<DbProperties> mended;
-    ASSERT_EQ(mended.dwgIn(reader(filedOut(read)).get()), eOk);
+    ASSERT_EQ(mended.dwgIn(samples::reader(filedOut(read)).get()), eOk);
     EXPECT_FALSE(mended.isDamaged());
-    EXPECT_EQ(mended.size(), damage.readable + 1);
+    EXPECT_EQ(mended.size(), readable + 1);
   }
-}
-
-TEST(DbProperties, StoresOnlyWhatReadsBack) {
-  OdStaticRxObject<DbProperties> c;
-  EXPECT_TRUE(c.setProperty(L"Plain", real(2)));
-  EXPECT_TRUE(c.setProperty(L"Deepest", nest(DbProperties::maxNesting())));
-  EXPECT_FALSE(c.setProperty(L"TooDeep", nest(DbProperties::maxNesting() + 1)));
-  auto deepMap = std::make_shared<DbPropertyContainer<std::map<OdString, DbPropertyPtr>>>(
-      std::map<OdString, DbPropertyPtr>{{L"k", nest(DbProperties::maxNesting())}});
-  EXPECT_FALSE(c.setProperty(L"TooDeepInAMap", deepMap));
-  EXPECT_EQ(c.getProperty(L"TooDeep"), nullptr);
-
-  OdStaticRxObject<DbProperties> back;
-  ASSERT_EQ(back.dwgIn(reader(filedOut(c)).get()), eOk);
-  EXPECT_FALSE(back.isDamaged()) << back.damage().toUtf8();
-  EXPECT_EQ(names(back), names(c));
-  EXPECT_EQ(samples::filed(*back.getProperty(L"Deepest")),
-            samples::filed(*c.getProperty(L"Deepest")));
 }

@@ -31,7 +31,7 @@ std::vector<std::pair<OdString, std::vector<unsigned char>>> contents(const DbPr
 
 }  // namespace
 
-TEST(DbPropertiesOnObjects, EveryEntityHasAContainerOtherObjectsNone) {
+TEST(DbPropertiesOnObjects, EntitiesHaveContainersThatTravelThroughFilesAndUndo) {
   OdDbDatabasePtr db = odDbCreateDatabase();
   EXPECT_EQ(DbProperties::get(static_cast<OdRxObject*>(nullptr)), nullptr);
   EXPECT_EQ(DbProperties::get(static_cast<const OdRxObject*>(db.get())), nullptr);
@@ -65,41 +65,33 @@ TEST(DbPropertiesOnObjects, EveryEntityHasAContainerOtherObjectsNone) {
   EXPECT_EQ(text, L"1");
   EXPECT_EQ(readOnly->getProperty(L"Width~Door")->type(), DbPropertyType::get<double>());
   line->close();
-}
 
-// Every value type, a typed id to another line and a set key go through a drawing file; then a
-// change of each kind is undone.
-TEST(DbPropertiesOnObjects, ValuesTravelThroughDrawingFilesAndUndo) {
+  // Every value type, a typed id to another line and a set key go through a drawing file; then
+  // a change of each kind is undone.
   testsupport::ScratchDir dir;
-  OdDbDatabasePtr db = odDbCreateDatabase();
-  OdDbObjectId lineId = addLine(db.get());
   OdDbObjectId targetId = addLine(db.get());
-  std::vector<std::pair<OdString, std::vector<unsigned char>>> before;
-  {
-    OdDbObjectPtr line = lineId.safeOpenObject(OdDb::kForWrite);
-    DbProperties* c = DbProperties::get(line.get());
-    int index = 0;
-    for (const samples::TypeCase& t : samples::everyType())
-      EXPECT_TRUE(c->setProperty(OdString::formatted(L"V%02d", index++), t.sample()));
-    auto id = std::make_shared<DbPropertyContainer<OdDbTypedId>>(
-        OdDbTypedId(targetId, OdDb::kHardPointerRef));
-    id->setMapped(true);
-    c->setProperty(L"Target", id);
-    c->attachInstancePropertySet(L"Fire~Safety");
-    before = contents(c);
-    line->close();
-  }
+  line = lineId.safeOpenObject(OdDb::kForWrite);
+  container = DbProperties::get(line.get());
+  int index = 0;
+  for (const samples::TypeCase& t : samples::everyType())
+    EXPECT_TRUE(container->setProperty(OdString::formatted(L"V%02d", index++), t.sample()));
+  auto id = std::make_shared<DbPropertyContainer<OdDbTypedId>>(
+      OdDbTypedId(targetId, OdDb::kHardPointerRef));
+  id->setMapped(true);
+  container->setProperty(L"Target", id);
+  container->attachInstancePropertySet(L"Fire~Safety");
+  const auto before = contents(container);
+  line->close();
   db->writeFile(dir.file("values.dwg"));
 
   OdDbDatabasePtr read = odDbCreateDatabase();
   read->readFile(dir.file("values.dwg"));
-  OdDbObjectPtr line = read->getOdDbObjectId(lineId.handle()).safeOpenObject(OdDb::kForRead);
-  const DbProperties* container = reading(line);
-  ASSERT_NE(container, nullptr);
-  EXPECT_EQ(contents(container), before);
-  EXPECT_EQ(container->instancePropertySets(), OdArray<OdString>{L"Fire~Safety"});
+  line = read->getOdDbObjectId(lineId.handle()).safeOpenObject(OdDb::kForRead);
+  ASSERT_NE(reading(line), nullptr);
+  EXPECT_EQ(contents(reading(line)), before);
+  EXPECT_EQ(reading(line)->instancePropertySets(), OdArray<OdString>{L"Fire~Safety"});
   OdDbTypedId target;
-  ASSERT_TRUE(container->getProperty(L"Target")->get(target));
+  ASSERT_TRUE(reading(line)->getProperty(L"Target")->get(target));
   EXPECT_EQ(target.database(), read.get());
   EXPECT_EQ(target.handle(), targetId.handle());
   line->close();
@@ -107,13 +99,13 @@ TEST(DbPropertiesOnObjects, ValuesTravelThroughDrawingFilesAndUndo) {
   db->setUndoRecording(true);
   db->startUndoRecord();
   line = lineId.safeOpenObject(OdDb::kForWrite);
-  DbProperties* c = DbProperties::get(line.get());
+  container = DbProperties::get(line.get());
   line->assertWriteEnabled();  // a value changed in place needs write access first
-  c->getProperty(L"V09")->set(2.0);
-  c->resetProperty(L"V10");
-  c->setProperty(L"Added", std::make_shared<DbPropertyContainer<bool>>(true));
-  c->castProperty(L"V05", DbPropertyType::get<std::int64_t>());
-  c->detachInstancePropertySet(L"Fire~Safety");
+  container->getProperty(L"V09")->set(2.0);
+  container->resetProperty(L"V10");
+  container->setProperty(L"Added", std::make_shared<DbPropertyContainer<bool>>(true));
+  container->castProperty(L"V05", DbPropertyType::get<std::int64_t>());
+  container->detachInstancePropertySet(L"Fire~Safety");
   line->close();
   db->undo();
   line = lineId.safeOpenObject(OdDb::kForRead);

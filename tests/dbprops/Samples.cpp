@@ -2,52 +2,35 @@
 // many types costs time to build.
 #include "Samples.h"
 
+#include <tuple>
+
 namespace samples {
 namespace {
 
+// One sample of each element type, taken by type.
+const auto& singles() {
+  static const auto all = std::make_tuple(
+      true, std::int8_t(-100), std::uint8_t(200), std::int16_t(-30000), std::uint16_t(60000),
+      std::int32_t(-2000000000), std::uint32_t(4000000000u), std::int64_t(-9000000000000000000LL),
+      std::uint64_t(18000000000000000000ULL), 2.5, OdString(L"W\u00e4nde \U0001F600"),
+      OdDbHandle(0x2A), OdDbTypedId(), OdGeVector2d(1, -2), OdGePoint2d(3, 4),
+      OdGeVector3d(0, 0, 1), OdGePoint3d(5, 6, 7), DbBytes{0, 1, 255},
+      DbPropertyPtr(std::make_shared<DbPropertyContainer<double>>(1.5)));
+  return all;
+}
+
 template <class T>
-struct Sample;
+struct Sample {
+  static T get() { return std::get<T>(singles()); }
+};
 
-#define SAMPLE_(T, expr)            \
-  template <>                       \
-  struct Sample<T> {                \
-    static T get() { return expr; } \
-  };
-SAMPLE_(bool, true)
-SAMPLE_(std::int8_t, -100)
-SAMPLE_(std::uint8_t, 200)
-SAMPLE_(std::int16_t, -30000)
-SAMPLE_(std::uint16_t, 60000)
-SAMPLE_(std::int32_t, -2000000000)
-SAMPLE_(std::uint32_t, 4000000000u)
-SAMPLE_(std::int64_t, -9000000000000000000LL)
-SAMPLE_(std::uint64_t, 18000000000000000000ULL)
-SAMPLE_(double, 2.5)
-SAMPLE_(OdString, OdString(L"W\u00e4nde \U0001F600"))
-SAMPLE_(OdDbHandle, OdDbHandle(0x2A))
-SAMPLE_(OdDbTypedId, OdDbTypedId())
-SAMPLE_(OdGeVector2d, OdGeVector2d(1, -2))
-SAMPLE_(OdGePoint2d, OdGePoint2d(3, 4))
-SAMPLE_(OdGeVector3d, OdGeVector3d(0, 0, 1))
-SAMPLE_(OdGePoint3d, OdGePoint3d(5, 6, 7))
-SAMPLE_(DbBytes, (DbBytes{0, 1, 255}))
-SAMPLE_(DbPropertyPtr, std::make_shared<DbPropertyContainer<double>>(1.5))
-#undef SAMPLE_
-
-// A second, different key for maps.
+// A second, different key for maps (only the null id is at hand without a drawing).
 template <class K>
 K otherKey() {
-  if constexpr (std::is_same_v<K, bool>) {
-    return false;
-  } else if constexpr (std::is_same_v<K, OdString>) {
-    return OdString(L"other");
-  } else if constexpr (std::is_same_v<K, OdDbHandle>) {
-    return OdDbHandle(7);
-  } else if constexpr (std::is_same_v<K, OdDbTypedId>) {
-    return Sample<K>::get();  // only the null id is at hand without a drawing
-  } else {
+  if constexpr (std::is_arithmetic_v<K> && !std::is_same_v<K, bool>)
     return K(1);
-  }
+  else
+    return std::get<K>(std::make_tuple(false, OdString(L"other"), OdDbHandle(7), OdDbTypedId()));
 }
 
 template <class E, class A>

@@ -10,38 +10,23 @@
 
 namespace samples {
 
-/// Bytes filed through the SDK's memory filers: written with `out`, read from the start with
-/// `in` (each call a new reader).
-class FiledBytes {
- public:
-  FiledBytes() = default;
-  explicit FiledBytes(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
-  FiledBytes(const FiledBytes&) = delete;
-  FiledBytes& operator=(const FiledBytes&) = delete;
-
-  OdDbDwgFiler* out() {
-    if (!m_writer) m_writer = odDbCreateMemoryWriter(m_bytes, OdDbFiler::kFileFiler);
-    return m_writer.get();
-  }
-  OdDbDwgFilerPtr in() const {
-    return odDbCreateMemoryReader(m_bytes.data(), m_bytes.size(), OdDbFiler::kFileFiler);
-  }
-  const std::vector<std::uint8_t>& bytes() const { return m_bytes; }
-
- private:
-  std::vector<std::uint8_t> m_bytes;
-  OdDbDwgFilerPtr m_writer;  // after m_bytes: destroyed first
-};
+/// writer, reader: the SDK's memory filers over `bytes` (which must outlive them).
+inline OdDbDwgFilerPtr writer(std::vector<std::uint8_t>& bytes) {
+  return odDbCreateMemoryWriter(bytes, OdDbFiler::kFileFiler);
+}
+inline OdDbDwgFilerPtr reader(const std::vector<std::uint8_t>& bytes) {
+  return odDbCreateMemoryReader(bytes.data(), bytes.size(), OdDbFiler::kFileFiler);
+}
 
 /// filed: the bytes a value files as (descriptor and data): equal bytes, equal values.
 inline std::vector<std::uint8_t> filed(const DbProperty& value) {
-  FiledBytes filed;
-  DbPropertyType type = value.type();
-  filed.out()->wrInt32(type.structure());
-  filed.out()->wrInt32(type.type());
-  filed.out()->wrInt32(type.keyType());
-  value.writeDataToDwg(filed.out());
-  return filed.bytes();
+  std::vector<std::uint8_t> bytes;
+  OdDbDwgFilerPtr out = writer(bytes);
+  out->wrInt32(value.type().structure());
+  out->wrInt32(value.type().type());
+  out->wrInt32(value.type().keyType());
+  value.writeDataToDwg(out.get());
+  return bytes;
 }
 
 /// One supported value type: its descriptor (from the list of types, not from the traits), the

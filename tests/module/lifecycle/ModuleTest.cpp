@@ -1,5 +1,7 @@
 // The module file: loaded and unloaded by the module manager, its entry points, and what it
 // installs and removes.
+#include <gmock/gmock.h>
+
 #include "RxDynamicModule.h"
 #include "RxModule.h"
 #include "TestSupport.h"
@@ -9,13 +11,10 @@
 extern "C" OdRxModule* odrxCreateModuleObject(OdModuleHandle& handle);
 extern "C" void odrxGetAPIVersion(int& major, int& minor, int& majorBuild, int& minorBuild);
 
-TEST(SlDbModule, EntryPoints) {
-  int major = 0, minor = 0, majorBuild = -1, minorBuild = -1;
-  odrxGetAPIVersion(major, minor, majorBuild, minorBuild);
-  EXPECT_EQ(major, 22);
-  EXPECT_EQ(minor, 4);
-  EXPECT_EQ(majorBuild, 0);
-  EXPECT_EQ(minorBuild, 0);
+TEST(SlDbModule, EntryPointsSecondUninitAndLoadingInstallAndUnloadingRemoves) {
+  int version[4] = {0, 0, -1, -1};
+  odrxGetAPIVersion(version[0], version[1], version[2], version[3]);
+  EXPECT_THAT(version, testing::ElementsAre(22, 4, 0, 0));
 
   int token1 = 0, token2 = 0;
   OdModuleHandle first = &token1;
@@ -26,29 +25,31 @@ TEST(SlDbModule, EntryPoints) {
   EXPECT_EQ(odrxCreateModuleObject(second), module);
   EXPECT_EQ(second, &token2);  // left alone by later calls
   EXPECT_EQ(module->sysData(), &token1);
+  module->initApp();
+  module->uninitApp();
+  EXPECT_EQ(sltest::odErrorOf([&] { module->uninitApp(); }), eNotRegistered);
+  EXPECT_EQ(sl_db::FileFinder::getInstance(), nullptr);
+  EXPECT_FALSE(stocklib::memvfs_registered());
   module->deleteModule();
-}
 
-TEST(SlDbModule, LoadInstallsAndUnloadRemoves) {
+  // Loaded by the module manager: installs, and removes again on unloading.
   ASSERT_EQ(DbStockLibManager::desc(), nullptr);
-  OdRxModulePtr module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
-  ASSERT_TRUE(module);
-  EXPECT_EQ(module->moduleName(), L"stocklib_db.tx");
+  OdRxModulePtr loaded = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->moduleName(), L"stocklib_db.tx");
   ASSERT_NE(DbStockLibManager::desc(), nullptr);
   EXPECT_EQ(DbStockLibManager::desc()->name(), L"StockLibManager");
   EXPECT_TRUE(stocklib::memvfs_registered());
-  sl_db::FileFinder* defaultFinder = sl_db::FileFinder::getInstance();
-  sl_db::DbPreferencesProvider* defaultProvider = sl_db::DbPreferencesProvider::getInstance();
-  EXPECT_NE(defaultFinder, nullptr);
-  ASSERT_NE(defaultProvider, nullptr);
-  EXPECT_TRUE(defaultProvider->getRoamableRootFolder().isEmpty());
+  EXPECT_NE(sl_db::FileFinder::getInstance(), nullptr);
+  ASSERT_NE(sl_db::DbPreferencesProvider::getInstance(), nullptr);
+  EXPECT_TRUE(sl_db::DbPreferencesProvider::getInstance()->getRoamableRootFolder().isEmpty());
 
   // The host installs its own; the module clears them anyway when it stops.
   sl_db::FileFinder hostFinder;
   sl_db::DbPreferencesProvider hostProvider;
   sl_db::FileFinder::setInstance(&hostFinder);
   sl_db::DbPreferencesProvider::setInstance(&hostProvider);
-  EXPECT_TRUE(odrxModuleManager()->unloadModule(module));
+  EXPECT_TRUE(odrxModuleManager()->unloadModule(loaded));
   EXPECT_EQ(sl_db::FileFinder::getInstance(), nullptr);
   EXPECT_EQ(sl_db::DbPreferencesProvider::getInstance(), nullptr);
   EXPECT_EQ(DbStockLibManager::desc(), nullptr);
@@ -56,20 +57,9 @@ TEST(SlDbModule, LoadInstallsAndUnloadRemoves) {
 
   // Load again: a provider installed before initialisation is replaced by the default.
   sl_db::DbPreferencesProvider::setInstance(&hostProvider);
-  module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
-  ASSERT_TRUE(module);
+  loaded = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
+  ASSERT_TRUE(loaded);
   EXPECT_NE(sl_db::DbPreferencesProvider::getInstance(), &hostProvider);
   EXPECT_NE(sl_db::DbPreferencesProvider::getInstance(), nullptr);
-  EXPECT_TRUE(odrxModuleManager()->unloadModule(module));
-}
-
-TEST(SlDbModule, SecondUninitThrows) {
-  OdModuleHandle handle = nullptr;
-  OdRxModule* module = odrxCreateModuleObject(handle);
-  module->initApp();
-  module->uninitApp();
-  EXPECT_EQ(sltest::odErrorOf([&] { module->uninitApp(); }), eNotRegistered);
-  EXPECT_EQ(sl_db::FileFinder::getInstance(), nullptr);
-  EXPECT_FALSE(stocklib::memvfs_registered());
-  module->deleteModule();
+  EXPECT_TRUE(odrxModuleManager()->unloadModule(loaded));
 }

@@ -12,35 +12,6 @@ using stocklib::LibraryManager;
 
 namespace {
 
-class DefinitionsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    lib = LibraryManager::instance().create(dir.file("d.stocklib"),
-                                            stocklib::kLibraryUnitMillimeter, L"t");
-    ASSERT_TRUE(lib);
-    auto ns = stocklib::PropertyNamespace::create(L"Arch");
-    ns->set_visible(false);
-    auto measure = stocklib::Measure::create(L"LENGTH")->save(lib);
-    mm = stocklib::Unit::create(L"mm", 0.001, measure)->save(lib);
-    mm->set_label(L"millimetre");
-    bare = stocklib::Unit::create(L"u", 1, nullptr)->save(lib);
-    storeSet = stocklib::PropertySet::create(ns->save(lib), L"Door");
-    set = IPropertySet::create(storeSet.get());
-  }
-  std::vector<OdString> names() const {
-    std::vector<OdString> out;
-    for (const auto& d : set->propertyDefinitions())
-      out.push_back(d->name());
-    return out;
-  }
-
-  sltest::ScratchDir dir;
-  std::shared_ptr<stocklib::Library> lib;
-  KcSmartPtr<stocklib::Unit> mm, bare;
-  KcSmartPtr<stocklib::PropertySet> storeSet;
-  std::shared_ptr<IPropertySet> set;
-};
-
 // A unit interface over any object, as another implementation could hand in.
 struct ForeignUnit final : IUnit {
   explicit ForeignUnit(OdRxObject* o) : o(o) {}
@@ -53,7 +24,25 @@ struct ForeignUnit final : IUnit {
 
 }  // namespace
 
-TEST_F(DefinitionsTest, DefinitionAnswersTypesAndKeys) {
+TEST(Definitions, AnswerTypesKeysDefaultsAndUnitsAndASetKeepsItsLists) {
+  sltest::ScratchDir dir;
+  auto lib = LibraryManager::instance().create(dir.file("d.stocklib"),
+                                               stocklib::kLibraryUnitMillimeter, L"t");
+  ASSERT_TRUE(lib);
+  auto ns = stocklib::PropertyNamespace::create(L"Arch");
+  ns->set_visible(false);
+  auto measure = stocklib::Measure::create(L"LENGTH")->save(lib);
+  auto mm = stocklib::Unit::create(L"mm", 0.001, measure)->save(lib);
+  mm->set_label(L"millimetre");
+  auto bare = stocklib::Unit::create(L"u", 1, nullptr)->save(lib);
+  auto storeSet = stocklib::PropertySet::create(ns->save(lib), L"Door");
+  std::shared_ptr<IPropertySet> set = IPropertySet::create(storeSet.get());
+  auto names = [&] {
+    std::vector<OdString> out;
+    for (const auto& d : set->propertyDefinitions())
+      out.push_back(d->name());
+    return out;
+  };
   auto width = set->appendPropertyDefinition(L"Width", PropertyType::Single(PropertyType::kDouble));
   auto length = set->appendValueDefinition(L"Length", PropertyType::Single(PropertyType::kDouble));
   ASSERT_TRUE(width && length);
@@ -70,34 +59,32 @@ TEST_F(DefinitionsTest, DefinitionAnswersTypesAndKeys) {
   auto* stored = static_cast<stocklib::PropertyDefinition*>(width->object());
   stored->set_type(stocklib::PropertyType(3, 9, 10));
   EXPECT_EQ(width->type(), PropertyType(PropertyType::Structure::Map, PropertyType::kDouble));
-  EXPECT_EQ(width->dbPropertyType(), (DbPropertyType::get<std::map<OdString, double>>()));
   width->setType(PropertyType(PropertyType::Structure::Map, PropertyType::kString));
   EXPECT_EQ(stored->type(), stocklib::PropertyType(3, 10, 0));
-  // Codes out of range, unknown structures and types the storage lacks have no storage type.
-  for (auto t :
-       {stocklib::PropertyType(1, 19), stocklib::PropertyType(1, -1), stocklib::PropertyType(4, 9),
-        stocklib::PropertyType(0, 9), stocklib::PropertyType(3, 9, 19),
-        stocklib::PropertyType(1, 18), stocklib::PropertyType(2, 2)}) {
-    stored->set_type(t);
-    EXPECT_EQ(width->dbPropertyType(), DbPropertyType()) << t.structure << " " << t.type;
+  // Library codes and their storage type (-1: none). Codes out of range, unknown structures and
+  // types the storage lacks have none; a key code only maps have is ignored.
+  const int codes[][6] = {{3, 9, 10, 3, 9, 10}, {2, 18, 0, 2, 18, 0}, {1, 9, 10, 1, 9, 0},
+                          {1, 19, 0, -1},       {1, -1, 0, -1},       {4, 9, 0, -1},
+                          {0, 9, 0, -1},        {3, 9, 19, -1},       {1, 18, 0, -1},
+                          {2, 2, 0, -1}};
+  for (const auto& c : codes) {
+    stored->set_type(stocklib::PropertyType(c[0], c[1], c[2]));
+    EXPECT_EQ(width->dbPropertyType(),
+              c[3] < 0 ? DbPropertyType() : DbPropertyType(c[3], c[4], c[5]))
+        << c[0] << " " << c[1] << " " << c[2];
   }
-  stored->set_type(stocklib::PropertyType(2, 18));
-  EXPECT_EQ(width->dbPropertyType(), DbPropertyType::get<DbArray<DbPropertyPtr>>());
-  stored->set_type(stocklib::PropertyType(1, 9, 10));  // a key code only maps have is ignored
-  EXPECT_EQ(width->dbPropertyType(), DbPropertyType::get<double>());
 
   // Defaults of each kind, present or not: an absent one leaves the output alone.
   double d = -1;
+  std::int32_t i = 0;
+  bool b = true;
+  OdString s(L"x");
   EXPECT_FALSE(width->defaultValue(d));
   EXPECT_EQ(d, -1);
   stored->set_default_double(2.5);
   stored->set_default_int(7);
-  std::int32_t i = 0;
   EXPECT_TRUE(width->defaultValue(d) && width->defaultValue(i));
-  EXPECT_EQ(d, 2.5);
-  EXPECT_EQ(i, 7);
-  bool b = true;
-  OdString s(L"x");
+  EXPECT_EQ(std::make_pair(d, i), std::make_pair(2.5, 7));
   EXPECT_FALSE(width->defaultValue(b) || width->defaultValue(s));
   EXPECT_TRUE(b);
   OdGePoint3d p;
@@ -114,10 +101,10 @@ TEST_F(DefinitionsTest, DefinitionAnswersTypesAndKeys) {
   EXPECT_EQ(IUnit::create(bare.get())->measureName(), L"");
   value->setUnit(std::make_shared<ForeignUnit>(storeSet.get()));
   EXPECT_FALSE(length->unit());
-}
 
-TEST_F(DefinitionsTest, SetDefinitionListAndEntityTypes) {
+  // A set's definition list and entity types.
   auto single = PropertyType::Single(PropertyType::kInt32);
+  set->clearDefinitions();
   auto a = set->appendPropertyDefinition(L"A", single);
   set->appendPropertyDefinition(L"B", single);
   set->appendPropertyDefinition(L"C", single);
@@ -143,12 +130,11 @@ TEST_F(DefinitionsTest, SetDefinitionListAndEntityTypes) {
   set->removeEntityType(L"OdDbLine");
   EXPECT_EQ(set->entityTypes(), OdArray<OdString>{L"OdDbCircle"});
   EXPECT_EQ(set->propertyNamespace()->name(), L"Arch");
-}
 
-TEST(Definitions, CreatedOverNothingIsEmpty) {
-  EXPECT_FALSE(IPropertyDefinition::create<stocklib::PropertyDefinition>(nullptr));
-  EXPECT_FALSE(IValueDefinition::create<stocklib::ValueDefinition>(nullptr));
-  EXPECT_FALSE(IPropertySet::create<stocklib::PropertySet>(nullptr));
-  EXPECT_FALSE(IPropertyNamespace::create<stocklib::PropertyNamespace>(nullptr));
-  EXPECT_FALSE(IUnit::create<stocklib::Unit>(nullptr));
+  // Interfaces over nothing are none.
+  EXPECT_FALSE(IPropertyDefinition::create<stocklib::PropertyDefinition>(nullptr) ||
+               IValueDefinition::create<stocklib::ValueDefinition>(nullptr) ||
+               IPropertySet::create<stocklib::PropertySet>(nullptr) ||
+               IPropertyNamespace::create<stocklib::PropertyNamespace>(nullptr) ||
+               IUnit::create<stocklib::Unit>(nullptr));
 }

@@ -35,56 +35,42 @@ std::vector<OdString> names(const ILibrary::SetList& sets) {
   return out;
 }
 
-class LibraryInterfaceTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    store = LibraryManager::instance().create(dir.file("i.stocklib"),
-                                              stocklib::kLibraryUnitMillimeter, L"t");
-    ASSERT_TRUE(store);
-    safety = stocklib::PropertyNamespace::create(L"Safety")->save(store);
-    stocklib::PropertyNamespace::create(L"Unused")->save(store);
-    // Sets for lines: Fire per instance, Escape for all; Smoke for circles only.
-    for (auto [name, type, perInstance] : {std::make_tuple(L"Fire", L"OdDbLine", true),
-                                           std::make_tuple(L"Escape", L"OdDbLine", false),
-                                           std::make_tuple(L"Smoke", L"OdDbCircle", false)}) {
-      auto set = stocklib::PropertySet::create(safety, name);
-      set->insert_entity_type(type);
-      set->set_per_instance(perInstance);
-      set->append_property_definition(OdString(name) + L"P", stocklib::PropertyType(1, 9));
-      set->append_value_definition(OdString(name) + L"V", stocklib::PropertyType(1, 9));
-      set->save(store);
-    }
-    wrapper = sl_db::Library::get(store);
-    library = ILibrary::create(wrapper);
-    ASSERT_TRUE(library);
-    ns = library->propertyNamespace(safety->id());
-    ASSERT_TRUE(ns);
-  }
-  std::shared_ptr<IPropertyDefinition> firstDefinition(const wchar_t* set) {
-    return library->propertySet(set, safety->id())->propertyDefinitions().at(0);
-  }
-
-  sltest::ScratchDir dir;
-  std::shared_ptr<stocklib::Library> store;
-  KcSmartPtr<stocklib::PropertyNamespace> safety;
-  std::shared_ptr<sl_db::Library> wrapper;
-  std::shared_ptr<ILibrary> library;
-  std::shared_ptr<IPropertyNamespace> ns;
-};
-
 }  // namespace
 
-TEST_F(LibraryInterfaceTest, LookupsThroughIndexesAndStore) {
+// One library scenario: lookups, creation and saves, removals, then the wrapper gone.
+TEST(LibraryInterface, LooksUpCreatesSavesAndRemovesThroughTheWrapperUntilItIsGone) {
+  sltest::ScratchDir dir;
+  std::shared_ptr<stocklib::Library> store = LibraryManager::instance().create(
+      dir.file("i.stocklib"), stocklib::kLibraryUnitMillimeter, L"t");
+  ASSERT_TRUE(store);
+  auto safety = stocklib::PropertyNamespace::create(L"Safety")->save(store);
+  stocklib::PropertyNamespace::create(L"Unused")->save(store);
+  // Sets for lines: Fire per instance, Escape for all; Smoke for circles only.
+  for (auto [name, type, perInstance] :
+       {std::make_tuple(L"Fire", L"OdDbLine", true), std::make_tuple(L"Escape", L"OdDbLine", false),
+        std::make_tuple(L"Smoke", L"OdDbCircle", false)}) {
+    auto set = stocklib::PropertySet::create(safety, name);
+    set->insert_entity_type(type);
+    set->set_per_instance(perInstance);
+    set->append_property_definition(OdString(name) + L"P", stocklib::PropertyType(1, 9));
+    set->append_value_definition(OdString(name) + L"V", stocklib::PropertyType(1, 9));
+    set->save(store);
+  }
+  std::shared_ptr<sl_db::Library> wrapper = sl_db::Library::get(store);
+  std::shared_ptr<ILibrary> library = ILibrary::create(wrapper);
+  ASSERT_TRUE(library);
+  std::shared_ptr<IPropertyNamespace> ns = library->propertyNamespace(safety->id());
+  ASSERT_TRUE(ns);
+  auto firstDefinition = [&](const wchar_t* set) {
+    return library->propertySet(set, safety->id())->propertyDefinitions().at(0);
+  };
   EXPECT_FALSE(ILibrary::create(std::shared_ptr<sl_db::Library>()));
   EXPECT_EQ(library->library<sl_db::Library>(), wrapper);
   const OdRxClass* line = odrxClassDictionary()->getAt(L"OdDbLine");
   // A per-instance set only by its exact key string.
-  OdArray<OdString> instanceSets;
-  instanceSets.append(L"Fire");
-  instanceSets.append(L"Safety~Fire");
-  EXPECT_EQ(names(library->propertySets(line, instanceSets)), std::vector<OdString>{L"Escape"});
-  instanceSets.append(L"Fire~Safety");
-  EXPECT_EQ(names(library->propertySets(line, instanceSets)),
+  EXPECT_EQ(names(library->propertySets(line, {L"Fire", L"Safety~Fire"})),
+            std::vector<OdString>{L"Escape"});
+  EXPECT_EQ(names(library->propertySets(line, {L"Fire", L"Safety~Fire", L"Fire~Safety"})),
             (std::vector<OdString>{L"Fire", L"Escape"}));
   EXPECT_EQ(names(library->propertySets(line)), (std::vector<OdString>{L"Fire", L"Escape"}));
   EXPECT_EQ(names(library->propertySets(ns)),
@@ -111,9 +97,8 @@ TEST_F(LibraryInterfaceTest, LookupsThroughIndexesAndStore) {
   EXPECT_EQ(library->storePropertyNamespace(safety->id())->name(), L"Safety");
   library->reload();
   EXPECT_EQ(library->propertyDefinition(late->id())->name(), L"Late");
-}
 
-TEST_F(LibraryInterfaceTest, CreateSaveUniqueNamesAndClassChecks) {
+  // Creation, unique names and saves.
   auto exit = library->createPropertySet(ns, L"Exit");
   ASSERT_TRUE(exit);
   EXPECT_EQ(exit->ns(), L"Safety");
@@ -148,16 +133,12 @@ TEST_F(LibraryInterfaceTest, CreateSaveUniqueNamesAndClassChecks) {
   store->setDefaultUnit(stocklib::Unit::create(L"mm", 0.001, measure)->save(store));
   EXPECT_EQ(library->defaultUnit(L"LENGTH")->measureName(), L"LENGTH");
   EXPECT_FALSE(library->defaultUnit(L"AREA"));
-}
 
-TEST_F(LibraryInterfaceTest, RemovalsTranslateKindsBothWays) {
-  auto escapeP = firstDefinition(L"Escape");
-  EXPECT_EQ(library->remove(escapeP), stocklib::Library::kRemoved);
-  EXPECT_FALSE(store->get<stocklib::PropertyDefinition>(escapeP->id()));
-  EXPECT_EQ(library->remove(escapeP), stocklib::Library::kNotRemoved);
-
-  auto fire = library->propertySet(L"Fire", safety->id());
-  const std::uint32_t vId = fire->valueDefinitions().at(0)->id();
+  // Removals, with their key translation.
+  EXPECT_EQ(library->remove(def), stocklib::Library::kRemoved);
+  EXPECT_FALSE(store->get<stocklib::PropertyDefinition>(def->id()));
+  EXPECT_EQ(library->remove(def), stocklib::Library::kNotRemoved);
+  const std::uint32_t vId = fireV->id();
   const std::uint32_t setId = library->propertySet(L"Smoke", safety->id())->id();
   using K = ObjectTypeWrapper;
   // (4, v) is the store's (43, v); (1, set) its (39, set); 0 and an unknown kind (7) both reach
@@ -173,22 +154,20 @@ TEST_F(LibraryInterfaceTest, RemovalsTranslateKindsBothWays) {
   EXPECT_FALSE(store->get<stocklib::ValueDefinition>(vId));
   EXPECT_FALSE(store->get<stocklib::PropertySet>(setId));
   EXPECT_TRUE(library->storePropertySet(fire->id()));
-}
 
-TEST_F(LibraryInterfaceTest, GoneWrapperAnswersEmpty) {
-  auto def = firstDefinition(L"Fire");
-  const std::uint32_t id = def->id();
+  // Once the wrapper is gone every answer is empty.
+  const std::uint32_t id = firePV->id();
   wrapper.reset();
   EXPECT_FALSE(library->library<sl_db::Library>());
-  EXPECT_TRUE(library->propertySets(odrxClassDictionary()->getAt(L"OdDbLine")).empty());
+  EXPECT_TRUE(library->propertySets(line).empty());
   EXPECT_FALSE(library->propertyDefinition(id) || library->storePropertyDefinition(id));
   // A name taken in the library would come back unchanged: no name is the only safe answer.
   EXPECT_EQ(library->uniquePropertySetName(L"Fire", ns), L"");
-  EXPECT_EQ(library->remove(def), stocklib::Library::kNotRemoved);
-  std::map<ObjectKey, ILibrary::RemoveResult> results;
+  EXPECT_EQ(library->remove(firePV), stocklib::Library::kNotRemoved);
+  results.clear();
   library->remove({ObjectKey(ObjectTypeWrapper::PropertyDefinition, id)}, results);
   EXPECT_TRUE(results.empty());
-  library->save(def);
+  library->save(firePV);
   // Nothing reached the store.
   EXPECT_TRUE(store->get<stocklib::PropertyDefinition>(id));
 }

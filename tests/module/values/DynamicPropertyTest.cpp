@@ -3,13 +3,10 @@
 #include "sl_db/DynamicProperty.h"
 
 #include "ValuesSupport.h"
-#include "sl_db/DynamicProperties.h"
 #include "sl_db/DynamicPropertyContext.h"
 
-using sl_db::DynamicProperties;
 using sl_db::DynamicProperty;
 using sl_db::PropertyKey;
-using Result = sl_db::DynamicProperty::Result;
 
 namespace sltest {
 
@@ -19,54 +16,40 @@ namespace {
 struct NonNegative final : sl_db::IPropertyDefinition {
   explicit NonNegative(std::shared_ptr<sl_db::IPropertyDefinition> of) : d(std::move(of)) {}
   std::shared_ptr<sl_db::IPropertyDefinition> d;
-#define AS_LIBRARY_(R, f) \
-  R f() const override {  \
-    return d->f();        \
-  }
-  AS_LIBRARY_(std::uint32_t, id)
-  AS_LIBRARY_(bool, visible)
-  AS_LIBRARY_(bool, namespaceVisible)
-  AS_LIBRARY_(bool, hasLabel)
-  AS_LIBRARY_(const OdString&, label)
-  AS_LIBRARY_(const OdString&, ns)
-  AS_LIBRARY_(const OdString&, name)
-  AS_LIBRARY_(const OdString&, description)
-  AS_LIBRARY_(sl_db::PropertyType, type)
-  AS_LIBRARY_(DbPropertyType, dbPropertyType)
-  AS_LIBRARY_(std::shared_ptr<sl_db::IUnit>, unit)
-  AS_LIBRARY_(bool, isReserved)
-  AS_LIBRARY_(const OdString&, reservedText)
-  AS_LIBRARY_(sl_db::ObjectTypeWrapper::ObjectType, objectType)
-  AS_LIBRARY_(OdRxObject*, object)
-  AS_LIBRARY_(const OdString&, typeSpec)
-  AS_LIBRARY_(bool, reservedFlag)
-  AS_LIBRARY_(const OdRxObject*, reservedObject)
-#undef AS_LIBRARY_
-  OdString displayName(bool useLabel) const override {
-    return d->displayName(useLabel);
-  }
+  std::uint32_t id() const override { return d->id(); }
+  bool visible() const override { return d->visible(); }
+  bool namespaceVisible() const override { return d->namespaceVisible(); }
+  bool hasLabel() const override { return d->hasLabel(); }
+  const OdString& label() const override { return d->label(); }
+  const OdString& ns() const override { return d->ns(); }
+  const OdString& name() const override { return d->name(); }
+  const OdString& description() const override { return d->description(); }
+  OdString displayName(bool useLabel) const override { return d->displayName(useLabel); }
+  sl_db::PropertyType type() const override { return d->type(); }
+  DbPropertyType dbPropertyType() const override { return d->dbPropertyType(); }
+  std::shared_ptr<sl_db::IUnit> unit() const override { return d->unit(); }
+  bool isReserved() const override { return d->isReserved(); }
+  const OdString& reservedText() const override { return d->reservedText(); }
+  sl_db::ObjectTypeWrapper::ObjectType objectType() const override { return d->objectType(); }
+  OdRxObject* object() const override { return d->object(); }
+  const OdString& typeSpec() const override { return d->typeSpec(); }
+  bool reservedFlag() const override { return d->reservedFlag(); }
+  const OdRxObject* reservedObject() const override { return d->reservedObject(); }
   void setLabel(const OdString&) override {}
   void clearLabel() override {}
   void setName(const OdString&) override {}
   void setDescription(const OdString&) override {}
   void setType(const sl_db::PropertyType&) override {}
   void setTypeSpec(const OdString&) override {}
-#define DEFAULT_(T)                        \
-  bool defaultValue(T& v) const override { \
-    return d->defaultValue(v);             \
-  }
-  DEFAULT_(bool)
-  DEFAULT_(std::int32_t)
-  DEFAULT_(double)
-  DEFAULT_(OdString)
-#undef DEFAULT_
+  bool defaultValue(bool& v) const override { return d->defaultValue(v); }
+  bool defaultValue(std::int32_t& v) const override { return d->defaultValue(v); }
+  bool defaultValue(double& v) const override { return d->defaultValue(v); }
+  bool defaultValue(OdString& v) const override { return d->defaultValue(v); }
   template <class T>
   static bool valid(const T&) {
     return true;
   }
-  static bool valid(double value) {
-    return value >= 0;
-  }
+  static bool valid(double value) { return value >= 0; }
 #define SLDB_EACH_VALUE_TYPE(...)                              \
   bool isValidValue(const __VA_ARGS__& value) const override { \
     return valid(value);                                       \
@@ -132,22 +115,19 @@ TEST_F(ValuesTest, BindsByKeyAndByIdAndStoresUnderTheKeyString) {
             DynamicProperty::Ok);
   EXPECT_TRUE(container(line.get()).getProperty(L"Width"));
 
-  // By identifier: kinds 3 and 4 only, ids of the index only.
+  // By identifier: kinds 3 and 4 only (4 in ValueComputations), ids of the index only.
   using Kind = sl_db::ObjectTypeWrapper;
   auto byId = [&](Kind::ObjectType kind, unsigned id) {
     return DynamicProperty(library, line, sl_db::ObjectKey(kind, id));
   };
   const unsigned noteId = wrapper->propertyDefinition(PropertyKey(L"Arch", L"Note"))->id();
-  const unsigned areaId = wrapper->valueDefinition(PropertyKey(L"Arch", L"Area"))->id();
   EXPECT_EQ(byId(Kind::PropertyDefinition, noteId).propertyKey(), PropertyKey(L"Arch", L"Note"));
   EXPECT_FALSE(byId(Kind::PropertyDefinition, noteId).propertySet());
-  EXPECT_EQ(byId(Kind::ValueDefinition, areaId).propertyKey(), PropertyKey(L"Arch", L"Area"));
-  EXPECT_TRUE(byId(Kind::ValueDefinition, areaId).valueDefinition());
   for (auto kind : {Kind::None, Kind::ValueDefinition})
     EXPECT_EQ(byId(kind, noteId).propertyKey(), PropertyKey());
 }
 
-TEST_F(ValuesTest, ReadsStoredDefaultOrComputedValuesAndWritesChecked) {
+TEST_F(ValuesTest, ReadsStoredDefaultOrComputedValuesConvertedOnceAndWritesChecked) {
   OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
   EXPECT_TRUE(reads(at(line, L"Sill"), -1.0, DynamicProperty::NoValue, 0.0));
   EXPECT_TRUE(reads(at(line, L"Sill"), OdString(L"kept"), DynamicProperty::TypeMismatch, L"kept"));
@@ -193,23 +173,13 @@ TEST_F(ValuesTest, ReadsStoredDefaultOrComputedValuesAndWritesChecked) {
   EXPECT_FALSE(container(line.get()).getProperty(L"Sill~Arch"));
   EXPECT_EQ(checked.setValue(1.0), DynamicProperty::Ok);
 
-  // A default at the type's largest value is one; a negative one is none of an unsigned type.
-  auto limits = stocklib::PropertySet::create(
-      stocklib::PropertyNamespace::create(L"Lim")->save(store), L"Limits");
-  limits->insert_entity_type(L"OdDbLine");
-  limits->append_property_definition(L"Top", stocklib::PropertyType(1, 1))->set_default_int(127);
-  // uint64: the one unsigned type a wrapped -1 still fits in.
-  limits->append_property_definition(L"Low", stocklib::PropertyType(1, 8))->set_default_int(-1);
-  limits->save(store);
-  library->reload();
+  // A default at the type's largest value is one; a negative one is none of an unsigned type
+  // (uint64: the one unsigned type a wrapped -1 still fits in).
   EXPECT_TRUE(reads<int8_t>(at(line, L"Top", L"Lim"), 0, DynamicProperty::Ok, 127));
   EXPECT_TRUE(reads<uint64_t>(at(line, L"Low", L"Lim"), 9, DynamicProperty::NoValue, 0));
-}
 
-// A stored value of another type is converted to the definition's type once, when it can be;
-// one the definition cannot hold stays as it is. Empty values show the default.
-TEST_F(ValuesTest, StoredValueIsConvertedToTheDefinitionTypeOnce) {
-  OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
+  // A stored value of another type is converted to the definition's type once, when it can be;
+  // one the definition cannot hold stays as it is. Empty values show the default.
   store_<int32_t>(line.get(), L"Sill~Arch", 3);
   DynamicProperty sill = at(line, L"Sill");
   EXPECT_TRUE(reads(sill, 0.0, DynamicProperty::Ok, 3.0));
@@ -220,7 +190,7 @@ TEST_F(ValuesTest, StoredValueIsConvertedToTheDefinitionTypeOnce) {
   store_(line.get(), L"Note~Arch", 12.5);  // text holds it
   EXPECT_TRUE(reads(at(line, L"Note"), OdString(), DynamicProperty::Ok, L"12.5"));
   store_(line.get(), L"Height~Arch", 2.5);  // int16 cannot
-  DynamicProperty height = at(line, L"Height");
+  height = at(line, L"Height");
   EXPECT_TRUE(reads<int16_t>(height, 5, DynamicProperty::TypeMismatch, 0));
   EXPECT_TRUE(height.isSet());
   EXPECT_TRUE(reads(at(line, L"Height", L"Arch", false), 0.0, DynamicProperty::Ok, 2.5));
@@ -251,11 +221,13 @@ TEST_F(ValuesTest, StoredValueIsConvertedToTheDefinitionTypeOnce) {
 }
 
 // A read keeps what it found for the next one (a palette asks isSet() first): a change made in
-// between by another property, in the storage itself or by undo is seen all the same.
-TEST_F(ValuesTest, ReadsSeeChangesMadeSinceTheLastRead) {
+// between by another property, in the storage itself or by undo is seen all the same. Objects
+// not open are refused and left alone.
+TEST_F(ValuesTest, ReadsSeeChangesSinceTheLastReadAndObjectsNotOpenAreRefused) {
   OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
   DynamicProperty sill = at(line, L"Sill");
   DynamicProperty other = sill;
+  store_<int32_t>(line.get(), L"Height~Arch", 8);
   store_(line.get(), L"Sill~Arch", 1.0);
   EXPECT_TRUE(sill.isSet());
   EXPECT_TRUE(other.resetValue());
@@ -273,17 +245,6 @@ TEST_F(ValuesTest, ReadsSeeChangesMadeSinceTheLastRead) {
   line->close();
   db->undo();
   line = lineId.openObject(OdDb::kForRead);
-  EXPECT_TRUE(reads(sill, 0.0, DynamicProperty::Ok, 2.5));
-}
-
-TEST_F(ValuesTest, ObjectsNotOpenAreRefusedAndLeftAlone) {
-  {
-    OdDbObjectPtr line = lineId.openObject(OdDb::kForWrite);
-    store_(line.get(), L"Sill~Arch", 2.0);
-    store_<int32_t>(line.get(), L"Height~Arch", 8);
-  }
-  OdDbObjectPtr line = lineId.openObject(OdDb::kForRead);
-  DynamicProperty sill = at(line, L"Sill");
   // A value of another type is read converted, and stays stored as it was.
   EXPECT_TRUE(reads<int16_t>(at(line, L"Height"), 0, DynamicProperty::Ok, 8));
   EXPECT_EQ(container(line.get()).getProperty(L"Height~Arch")->type(),
@@ -291,11 +252,11 @@ TEST_F(ValuesTest, ObjectsNotOpenAreRefusedAndLeftAlone) {
   EXPECT_EQ(odErrorOf([&] { (void)sill.setValue(5.0); }), eNotOpenForWrite);
   EXPECT_THROW(sill.resetValue(), OdError);
   // Read once while open: the closed object is refused though nothing changed since.
-  EXPECT_TRUE(reads(sill, 0.0, DynamicProperty::Ok, 2.0));
+  EXPECT_TRUE(reads(sill, 0.0, DynamicProperty::Ok, 2.5));
   line->close();
-  EXPECT_EQ(odErrorOf([&] { (void)reads(sill, 0.0, DynamicProperty::Ok, 2.0); }), eNotOpenForRead);
+  EXPECT_EQ(odErrorOf([&] { (void)reads(sill, 0.0, DynamicProperty::Ok, 2.5); }), eNotOpenForRead);
   line = lineId.openObject(OdDb::kForRead);
-  EXPECT_TRUE(reads(at(line, L"Sill"), 0.0, DynamicProperty::Ok, 2.0));
+  EXPECT_TRUE(reads(at(line, L"Sill"), 0.0, DynamicProperty::Ok, 2.5));
 }
 
 }  // namespace sltest

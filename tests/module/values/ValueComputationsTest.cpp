@@ -44,34 +44,23 @@ ValueComputations::Provider lengthTimes(double factor) {
 /// Removes the test's providers however the test ends.
 struct Providers {
   ~Providers() {
-    ValueComputations::remove(L"a-first");
-    ValueComputations::remove(L"b-second");
-    ValueComputations::remove(L"0-declines");
+    for (const wchar_t* name : {L"a-first", L"b-second", L"0-declines"})
+      ValueComputations::remove(name);
   }
 };
 
 }  // namespace
 
 TEST_F(ValuesTest, ProvidersComputeTheDefinitionsTheyClaimUntilRemoved) {
-  auto arch = store->get<stocklib::PropertyNamespace>(stocklib::NameKey(L"Arch"));
-  auto quantity = stocklib::PropertySet::create(arch, L"Quantity");
-  quantity->insert_entity_type(L"OdDbLine");
-  quantity->append_value_definition(L"Run", stocklib::PropertyType(1, 9))
-      ->set_value_spec(L"length");
-  quantity->save(store);
-  wrapper->reload();
   const unsigned runId = wrapper->valueDefinition(PropertyKey(L"Arch", L"Run"))->id();
 
-  OdDbObjectPtr opened = lineId.openObject(OdDb::kForWrite);
-  OdDbLinePtr line = OdDbLine::cast(opened.get());
+  OdDbLinePtr line = OdDbLine::cast(lineId.openObject(OdDb::kForWrite).get());
   line->setEndPoint(OdGePoint3d(3, 4, 0));
   auto context = sl_db::DynamicPropertyContext::createObject(line.get(), 2);
   // The definition bound by key and by id, each asked anew: the value, else minus the result.
   auto read = [&](bool byId) {
-    DynamicProperty property =
-        byId ? DynamicProperty(library, line,
-                               sl_db::ObjectKey(sl_db::ObjectTypeWrapper::ValueDefinition, runId))
-             : DynamicProperty(library, line, PropertyKey(L"Arch", L"Run"), true);
+    const sl_db::ObjectKey id(sl_db::ObjectTypeWrapper::ValueDefinition, runId);
+    DynamicProperty property = byId ? DynamicProperty(library, line, id) : at(line, L"Run");
     double value = -1;
     const DynamicProperty::Result r = property.getValue(value, context.get());
     return r == DynamicProperty::Ok ? value : -static_cast<double>(r);

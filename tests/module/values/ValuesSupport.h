@@ -2,6 +2,7 @@
 // property model, and lines in a drawing.
 #pragma once
 
+#include "DataRows.h"
 #include "DbDatabase.h"
 #include "DbEntity.h"
 #include "TestSupport.h"
@@ -27,9 +28,7 @@ template <class T>
          << "answered " << answered << " with " << ::testing::PrintToString(start);
 }
 
-/// Arch: Door (lines): Width double, default 2.5; Height int16, default 7; Pos point3d; Note
-/// text without default; value Area double. Frame (lines, later): value Width. Trim (lines): Sill
-/// double. Struct: Beam (lines, per instance): Load double, default 1. Circle (circles): Radius.
+/// The library of values-library.txt, lines and a circle in a drawing.
 class ValuesTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -44,45 +43,34 @@ class ValuesTest : public ::testing::Test {
     circleId = space->appendOdDbEntity(OdDbCircle::createObject());
   }
 
-  /// A new library at `path` with the sets above (the same ids in every such library).
+  /// A new library at `path` with the sets of values-library.txt (the same ids in every one).
   static std::shared_ptr<stocklib::Library> makeLibrary(const OdString& path) {
     auto store =
         stocklib::LibraryManager::instance().create(path, stocklib::kLibraryUnitMillimeter, L"t");
     if (!store) return store;
-    auto arch = stocklib::PropertyNamespace::create(L"Arch")->save(store);
-    auto strukt = stocklib::PropertyNamespace::create(L"Struct")->save(store);
-    auto door = stocklib::PropertySet::create(arch, L"Door");
-    door->insert_entity_type(L"OdDbLine");
-    door->append_property_definition(L"Width", stocklib::PropertyType(1, 9))
-        ->set_default_double(2.5);
-    door->append_property_definition(L"Height", stocklib::PropertyType(1, 3))->set_default_int(7);
-    door->append_property_definition(L"Pos", stocklib::PropertyType(1, 16));
-    door->append_property_definition(L"Note", stocklib::PropertyType(1, 10));
-    door->append_value_definition(L"Area", stocklib::PropertyType(1, 9));
-    door->save(store);
-    auto frame = stocklib::PropertySet::create(arch, L"Frame");
-    frame->insert_entity_type(L"OdDbLine");
-    frame->append_value_definition(L"Width", stocklib::PropertyType(1, 9));
-    frame->save(store);
-    auto trim = stocklib::PropertySet::create(arch, L"Trim");
-    trim->insert_entity_type(L"OdDbLine");
-    trim->append_property_definition(L"Sill", stocklib::PropertyType(1, 9));
-    trim->save(store);
-    auto beam = stocklib::PropertySet::create(strukt, L"Beam");
-    beam->insert_entity_type(L"OdDbLine");
-    beam->set_per_instance(true);
-    beam->append_property_definition(L"Load", stocklib::PropertyType(1, 9))->set_default_double(1);
-    beam->save(store);
-    auto circle = stocklib::PropertySet::create(strukt, L"Circle");
-    circle->insert_entity_type(L"OdDbCircle");
-    circle->append_property_definition(L"Radius", stocklib::PropertyType(1, 9));
-    circle->save(store);
+    std::map<std::string, KcSmartPtr<stocklib::PropertyNamespace>> namespaces;
+    KcSmartPtr<stocklib::PropertySet> set;
+    for (const auto& row : dataRows("values-library.txt", 8)) {
+      const auto text = [&](int cell) { return OdString(row[cell].c_str()); };
+      if (!set || set->name() != text(1)) {
+        if (set) set->save(store);
+        auto& ns = namespaces[row[0]];
+        if (!ns) ns = stocklib::PropertyNamespace::create(text(0))->save(store);
+        set = stocklib::PropertySet::create(ns, text(1));
+        set->insert_entity_type(text(2));
+        set->set_per_instance(row[3] == "yes");
+      }
+      const stocklib::PropertyType type(1, std::stoi(row[6]));
+      if (row[4] == "v") {
+        set->append_value_definition(text(5), type)->set_value_spec(text(7));
+      } else if (auto definition = set->append_property_definition(text(5), type);
+                 !row[7].empty()) {
+        if (type.type == 9) definition->set_default_double(std::stod(row[7]));
+        if (type.type != 9) definition->set_default_int(std::stoi(row[7]));
+      }
+    }
+    set->save(store);
     return store;
-  }
-
-  /// The set `name` of the library, through the property model.
-  std::shared_ptr<sl_db::IPropertySet> set(const wchar_t* ns, const wchar_t* name) {
-    return library->propertySet(wrapper->propertySet(sl_db::PropertyKey(ns, name))->id());
   }
   /// Stores `value` on `object` under `name` directly in the storage.
   template <class T>
