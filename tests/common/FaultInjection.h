@@ -46,10 +46,35 @@ inline bool integrityOk(const std::string& file) {
   return ok;
 }
 
+/// FaultCounter: counts operations from arm(); the `failAt`-th (1-based, 0: none) fails, and
+/// every later one too when persistent.
+class FaultCounter {
+ public:
+  void arm(uint64_t failAt, bool persistent) {
+    m_failAt = failAt;
+    m_persistent = persistent;
+    m_count = 0;
+  }
+  uint64_t count() const { return m_count; }
+  uint64_t failures() const { return m_failures; }
+
+ protected:
+  // true when the operation now counted is to fail.
+  bool fail() {
+    ++m_count;
+    bool failing = m_failAt && (m_count == m_failAt || (m_persistent && m_count > m_failAt));
+    if (failing) ++m_failures;
+    return failing;
+  }
+  uint64_t m_failAt = 0;
+  bool m_persistent = false;
+  uint64_t m_count = 0;
+  uint64_t m_failures = 0;
+};
+
 /// FaultVfs: while installed, it is SQLite's default file system. Counts every read, write,
-/// sync and truncate of every file; the armed one (1-based) fails, and every later one too when
-/// persistent.
-class FaultVfs {
+/// sync and truncate of every file.
+class FaultVfs : public FaultCounter {
  public:
   static FaultVfs& instance() {
     static FaultVfs vfs;
@@ -69,14 +94,6 @@ class FaultVfs {
     sqlite3_vfs_unregister(&m_vfs);
     sqlite3_vfs_register(m_base, 1);
   }
-  /// arm: the `failAt`-th counted operation from now fails (0: none); resets the count.
-  void arm(uint64_t failAt, bool persistent) {
-    m_failAt = failAt;
-    m_persistent = persistent;
-    m_count = 0;
-  }
-  uint64_t count() const { return m_count; }
-  uint64_t failures() const { return m_failures; }
 
  private:
   struct File {
@@ -84,13 +101,6 @@ class FaultVfs {
     sqlite3_file* inner;
   };
 
-  // true when the operation now counted is to fail.
-  bool fail() {
-    ++m_count;
-    bool failing = m_failAt && (m_count == m_failAt || (m_persistent && m_count > m_failAt));
-    if (failing) ++m_failures;
-    return failing;
-  }
   static sqlite3_file* inner(sqlite3_file* f) { return reinterpret_cast<File*>(f)->inner; }
 
   static int open(sqlite3_vfs* vfs, const char* name, sqlite3_file* f, int flags, int* out) {
@@ -144,15 +154,11 @@ class FaultVfs {
 
   sqlite3_vfs* m_base = nullptr;
   sqlite3_vfs m_vfs{};
-  uint64_t m_failAt = 0;
-  bool m_persistent = false;
-  uint64_t m_count = 0;
-  uint64_t m_failures = 0;
 };
 
-/// FaultMalloc: SQLite's allocator with the Nth allocation (1-based, counted from arm) failing,
-/// and every later one when persistent. install() needs SQLite shut down (no connection open).
-class FaultMalloc {
+/// FaultMalloc: SQLite's allocator, failing the counted allocations. install() needs SQLite
+/// shut down (no connection open).
+class FaultMalloc : public FaultCounter {
  public:
   static FaultMalloc& instance() {
     static FaultMalloc m;
@@ -172,18 +178,8 @@ class FaultMalloc {
     sqlite3_config(SQLITE_CONFIG_MALLOC, &m_base);
     sqlite3_initialize();
   }
-  void arm(uint64_t failAt, bool persistent) {
-    m_failAt = failAt;
-    m_persistent = persistent;
-    m_count = 0;
-  }
-  uint64_t count() const { return m_count; }
 
  private:
-  bool fail() {
-    ++m_count;
-    return m_failAt && (m_count == m_failAt || (m_persistent && m_count > m_failAt));
-  }
   static void* allocate(int n) {
     return instance().fail() ? nullptr : instance().m_base.xMalloc(n);
   }
@@ -191,9 +187,6 @@ class FaultMalloc {
     return instance().fail() ? nullptr : instance().m_base.xRealloc(p, n);
   }
   sqlite3_mem_methods m_base{};
-  uint64_t m_failAt = 0;
-  bool m_persistent = false;
-  uint64_t m_count = 0;
 };
 
 }  // namespace sltest
