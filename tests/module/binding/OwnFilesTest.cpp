@@ -5,8 +5,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "../sldb/SldbRun.h"
+#include "DataRows.h"
 #include "DocLibsSupport.h"
 #include "ut/FileUtils.h"
 
@@ -133,36 +135,20 @@ TEST_F(OwnFiles, ANewRecordKeepsTheGivenNamesAndLeavesTheDefaultToThePreference)
 }
 
 TEST_F(OwnFiles, CommandLinePathsMeanTheWorkingFolderAndNoOtherFileIsWritten) {
-  using sldbtest::sldb;
-  const std::string root = dir.path().toUtf8(), c = root + "/c", d = root + "/d";
+  const std::string root = dir.path().toUtf8();
   folders({"c", "d"});
   makeLibrary("d/s.stocklib", {"T"}).reset();
-  using Step = std::pair<std::string, const char*>;
-  for (const auto& [in, command] :
-       {Step(c, "new c.dwg"), Step(c, "set-primary --create c.dwg p.stocklib"),
-        Step(d, "new d.dwg"), Step(d, "set-primary --create d.dwg p.stocklib"),
-        Step(d, "add-secondary d.dwg s.stocklib")})
-    ASSERT_EQ(sldb(in, command).rc, 0) << command;
-
-  // Run from c/: the drawing's own names still mean d/.
-  auto fetched = sldb(c, "fetch ../d/d.dwg tag T");
-  EXPECT_EQ(fetched.rc, 0) << fetched.out;
-  EXPECT_NE(fetched.out.find("into " + d + "/p.stocklib"), std::string::npos) << fetched.out;
-
-  // A path typed in c/ means c/, and the record keeps it relative to the drawing.
-  auto added = sldb(c, "add-secondary --create ../d/d.dwg extra.stocklib");
-  EXPECT_EQ(added.rc, 0) << added.out;
-  EXPECT_TRUE(std::filesystem::exists(c + "/extra.stocklib") &&
-              !std::filesystem::exists(d + "/extra.stocklib"));
-  auto info = sldb(d, "info d.dwg");
-  EXPECT_NE(info.out.find("secondary: " + c + "/extra.stocklib"), std::string::npos) << info.out;
-  EXPECT_NE(info.out.find("../c/extra.stocklib"), std::string::npos) << info.out;  // the record
-  EXPECT_EQ(sldb(c, "close-secondary ../d/d.dwg extra.stocklib").rc, 0);
-  auto moved = sldb(c, "move-primary ../d/d.dwg q.stocklib");
-  EXPECT_EQ(moved.rc, 0) << moved.out;
-  EXPECT_TRUE(std::filesystem::exists(c + "/q.stocklib") &&
-              !std::filesystem::exists(d + "/p.stocklib"));
-  auto theirs =
-      stocklib::LibraryManager::instance().open(OdString((c + "/p.stocklib").c_str()), true);
+  for (auto row : sltest::dataRows("binding-own-files.txt", 4)) {
+    SCOPED_TRACE(row[0] + ": sldb " + row[1]);
+    for (std::size_t at; (at = row[2].find('$')) != std::string::npos;)
+      row[2].replace(at, 1, root);
+    const auto run = sldbtest::sldb(root + "/" + row[0], row[1]);
+    EXPECT_EQ(run.rc, 0) << run.out;
+    EXPECT_NE(run.out.find(row[2]), std::string::npos) << run.out;
+    std::istringstream files(row[3]);
+    for (std::string file; files >> file;)
+      EXPECT_EQ(std::filesystem::exists(root + "/" + file.substr(1)), file[0] == '+') << file;
+  }
+  auto theirs = stocklib::LibraryManager::instance().open(dir.file("c/p.stocklib"), true);
   EXPECT_TRUE(theirs && !hasTag(theirs, "T"));
 }
