@@ -34,7 +34,6 @@ class RecordingReactor : public sl_db::LibraryReactor {
       lastMapping = m.entries();
     });
   }
-  ~RecordingReactor() override = default;
   void onLibraryFileMissing(OdDbDatabase* db, const OdString& path, sl_db::EDbType type) override {
     events.push_back(std::string("missing ") + (type == sl_db::kPrimary ? "P " : "S ") +
                      path.toUtf8());

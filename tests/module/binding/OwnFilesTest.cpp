@@ -60,8 +60,9 @@ TEST_F(OwnFiles, ARelativeNameIsTheDrawingsNeverTheWorkingFolders) {
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
   auto mine = docs->openPrimary(OdString("p.stocklib"));
   ASSERT_TRUE(mine && mine->filename() == dir.file("d/p.stocklib"));
-  EXPECT_EQ(docs->primary(), mine);  // the rebuild after the call binds what the call returned
-  EXPECT_EQ(docs->stocklibManager()->primaryLibraryPath(), OdString("p.stocklib"));
+  // The rebuild after the call binds what the call returned.
+  EXPECT_TRUE(docs->primary() == mine &&
+              docs->stocklibManager()->primaryLibraryPath() == OdString("p.stocklib"));
   EXPECT_EQ(namespaceCount(theirs), 0u);  // not bound, so not seeded either
 
   // A record naming a file the drawing's folder lacks binds nothing from the working folder.
@@ -69,10 +70,8 @@ TEST_F(OwnFiles, ARelativeNameIsTheDrawingsNeverTheWorkingFolders) {
   writeRecord(other.get(), OdString("p.stocklib"), {OdString("p.stocklib")});
   reactor.events.clear();
   sl_db::DocumentLibraries* otherDocs = sl_db::docLibs(other.get());
-  EXPECT_FALSE(otherDocs->primary() || !otherDocs->secondaries().empty());
-  EXPECT_EQ(reactor.events,
-            (std::vector<std::string>{"missing P p.stocklib", "missing S p.stocklib"}));
-  EXPECT_EQ(namespaceCount(theirs), 0u);
+  EXPECT_FALSE(otherDocs->primary() || !otherDocs->secondaries().empty() || namespaceCount(theirs));
+  EXPECT_EQ(reactor.events, (sltest::Events{"missing P p.stocklib", "missing S p.stocklib"}));
 }
 
 TEST_F(OwnFiles, MovingThePrimaryMovesTheBoundFileOnly) {
@@ -87,8 +86,8 @@ TEST_F(OwnFiles, MovingThePrimaryMovesTheBoundFileOnly) {
   db->writeFile(dir.file("b/d.sldrw"));
   auto moved = docs->movePrimary(OdString("q.stocklib"), true);
   ASSERT_TRUE(moved && moved->filename() == dir.file("b/q.stocklib"));
-  EXPECT_TRUE(hasTag(moved, "mine") && !hasTag(moved, "theirs") && docs->primary() == moved);
-  EXPECT_FALSE(ut::fileExists(dir.file("a/p.stocklib")));
+  EXPECT_TRUE(hasTag(moved, "mine") && !hasTag(moved, "theirs") && docs->primary() == moved &&
+              !ut::fileExists(dir.file("a/p.stocklib")));
   EXPECT_TRUE(hasTag(unrelated, "theirs") && !hasTag(unrelated, "mine"));
 }
 
@@ -103,8 +102,8 @@ TEST_F(OwnFiles, AFailedFirstEmbeddingLeavesTheDrawingWithoutARecord) {
   EXPECT_FALSE(docs->openPrimary(dir.file("no/such/folder/p.stocklib")));
   EXPECT_FALSE(docs->isInitialized() || docs->primary());
   std::filesystem::remove(dir.file("Support/stocklib.xml").toUtf8());
-  EXPECT_TRUE(docs->primary(true) && docs->isPrimaryEmbedded());  // initialize() works again
-  EXPECT_TRUE(reactor.events.empty());
+  // initialize() works again.
+  EXPECT_TRUE(docs->primary(true) && docs->isPrimaryEmbedded() && reactor.events.empty());
 }
 
 TEST_F(OwnFiles, ANewRecordKeepsTheGivenNamesAndLeavesTheDefaultToThePreference) {
@@ -114,15 +113,14 @@ TEST_F(OwnFiles, ANewRecordKeepsTheGivenNamesAndLeavesTheDefaultToThePreference)
   OdDbDatabasePtr db = savedDrawing("d.sldrw");
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
   ASSERT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{shipped}));
-  ASSERT_TRUE(docs->openEmbeddedPrimary());
-  EXPECT_TRUE(secondaryPaths(docs).empty());
+  ASSERT_TRUE(docs->openEmbeddedPrimary() && secondaryPaths(docs).empty());
   // Not pinned: a later preference is followed.
   sl_db::DbPreferencesProvider::getInstance()->setDefaultStocklibMetric(office->filename());
   docs->refresh();
   EXPECT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{office}));
   // Named by a caller, the default is kept in the record.
   EXPECT_EQ(docs->openSecondary(office->filename()), office);
-  EXPECT_EQ(secondaryPaths(docs), (std::vector<std::string>{office->filename().toUtf8()}));
+  EXPECT_EQ(secondaryPaths(docs), (sltest::Events{office->filename().toUtf8()}));
 
   // A secondary opened by a relative name before there is a record is listed by that name.
   OdDbDatabasePtr other = savedDrawing("e.sldrw");
@@ -130,7 +128,7 @@ TEST_F(OwnFiles, ANewRecordKeepsTheGivenNamesAndLeavesTheDefaultToThePreference)
   auto near = otherDocs->openSecondary(OdString("near.stocklib"));
   ASSERT_TRUE(near && near->filename() == dir.file("near.stocklib"));
   ASSERT_TRUE(otherDocs->openEmbeddedPrimary());
-  EXPECT_EQ(secondaryPaths(otherDocs), (std::vector<std::string>{"near.stocklib"}));
+  EXPECT_EQ(secondaryPaths(otherDocs), (sltest::Events{"near.stocklib"}));
   EXPECT_EQ(otherDocs->secondaries(), (sl_db::DocumentLibraries::Libraries{near}));
 }
 
