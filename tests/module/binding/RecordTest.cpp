@@ -146,8 +146,8 @@ TEST_F(Record, UndoFilerAndMissingFileAndExternalRecords) {
   OdSmartPtr<DbStockLibManager> record = DbStockLibManager::createObject();
   Bytes undo;
   record->dwgOutFields(odDbCreateMemoryWriter(undo, OdDbFiler::kUndoFiler));
-  EXPECT_TRUE(undo.empty());
-  EXPECT_EQ(record->dwgInFields(odDbCreateMemoryReader(nullptr, 0, OdDbFiler::kUndoFiler)), eOk);
+  EXPECT_TRUE(undo.empty() && record->dwgInFields(odDbCreateMemoryReader(
+                                  nullptr, 0, OdDbFiler::kUndoFiler)) == eOk);
   // An embedded record whose in-memory file is gone saves an empty library.
   stocklib::MemFs::instance().remove(record->primaryLibraryPath());
   EXPECT_EQ(filed(record).size(), filed(record, true).size() + 2 + 8 + 4 + 4);
