@@ -34,7 +34,6 @@ class RecordingReactor : public sl_db::LibraryReactor {
       lastMapping = m.entries();
     });
   }
-  ~RecordingReactor() override = default;
   void onLibraryFileMissing(OdDbDatabase* db, const OdString& path, sl_db::EDbType type) override {
     events.push_back(std::string("missing ") + (type == sl_db::kPrimary ? "P " : "S ") +
                      path.toUtf8());
@@ -96,14 +95,15 @@ class DocLibsTest : public ::testing::Test {
   /// Writes a record naming an external primary and these secondaries, before any binding.
   static void writeRecord(OdDbDatabase* db, const OdString& primary,
                           const std::vector<OdString>& secondaries) {
-    auto record = DbStockLibManager::cast(
-        DbStockLibManager::getInstance(*db, true, nullptr).openObject(OdDb::kForWrite));
+    auto record = openRecord(db, OdDb::kForWrite, true);
     record->setPrimaryLibraryPath(primary);
     for (const OdString& path : secondaries)
       record->setSecondaryLibraryPaths().append(path);
   }
-  static OdSmartPtr<DbStockLibManager> openRecord(OdDbDatabase* db, OdDb::OpenMode mode) {
-    return DbStockLibManager::cast(DbStockLibManager::getInstance(*db).openObject(mode));
+  static OdSmartPtr<DbStockLibManager> openRecord(OdDbDatabase* db, OdDb::OpenMode mode,
+                                                  bool create = false) {
+    return DbStockLibManager::cast(
+        DbStockLibManager::getInstance(*db, create, nullptr).openObject(mode));
   }
   /// How many "missing" events the reactor has recorded.
   long missingEvents() const {

@@ -24,14 +24,12 @@ TEST_F(DocLibsTest, LookupsPreferThePrimaryThenEarlierSecondaries) {
   EXPECT_EQ(docs.get<Tag>(NameKey(OdString("both")))->library(), first);
   EXPECT_EQ(docs.getFromSecondaries<Tag>(NameKey(OdString("only-second")))->library(), second);
   // A key found nowhere leaves the drawing without a record.
-  EXPECT_FALSE(docs.getAndSaveToPrimary<Tag>(NameKey(OdString("nowhere"))));
-  EXPECT_FALSE(docs.isInitialized());
+  EXPECT_FALSE(docs.getAndSaveToPrimary<Tag>(NameKey(OdString("nowhere"))) || docs.isInitialized());
 
   // First use copies into a new embedded primary.
   KcSmartPtr<Tag> copy = docs.getAndSaveToPrimary<Tag>(NameKey(OdString("only-second")));
   auto primary = docs.primary();
-  ASSERT_TRUE(copy && primary && docs.isPrimaryEmbedded());
-  EXPECT_EQ(copy->library(), primary);
+  ASSERT_TRUE(copy && primary && docs.isPrimaryEmbedded() && copy->library() == primary);
   EXPECT_EQ(docs.getFromPrimary<Tag>(copy->id())->name(), OdString("only-second"));
 
   // The primary's object hides the secondaries' and nothing more is written.
@@ -54,8 +52,8 @@ TEST_F(DocLibsTest, AFetchFromAnImperialSecondaryConvertsLengths) {
   reactor.events.clear();
   auto copy = docs.getAndSaveToPrimary<stocklib::LShapeProfile>(key);
   ASSERT_TRUE(copy && copy->library() == docs.primary());
-  EXPECT_TRUE(reactor.events.empty());  // a fetch is no primary copy
-  EXPECT_EQ(docs.primary()->unit(), stocklib::kLibraryUnitMillimeter);
+  // A fetch is no primary copy.
+  EXPECT_TRUE(reactor.events.empty() && docs.primary()->unit() == stocklib::kLibraryUnitMillimeter);
   EXPECT_NEAR(copy->width(), 101.6, 1e-9);
   EXPECT_EQ(docs.getFromPrimary<stocklib::Profile>(key)->id(), copy->id());
 }
@@ -90,12 +88,11 @@ TEST_F(DocLibsTest, ADamagedSecondaryGivesThePrimaryNothingBroken) {
     ADD_FAILURE() << "a material with a dangling type was fetched";
   } catch (const ConsistencyError& e) {
     const std::string what = e.what();
-    EXPECT_NE(what.find("Material"), std::string::npos) << what;
-    EXPECT_NE(what.find("\"type\""), std::string::npos) << what;
-    EXPECT_NE(what.find(damaged.toUtf8()), std::string::npos) << what;
+    for (const std::string& part :
+         {std::string("Material"), std::string("\"type\""), damaged.toUtf8()})
+      EXPECT_NE(what.find(part), std::string::npos) << what;
   }
-  EXPECT_EQ(primary->get(materials), 0u);
-  EXPECT_EQ(primary->get(types), seededTypes);
+  EXPECT_TRUE(primary->get(materials) == 0 && primary->get(types) == seededTypes);
   EXPECT_EQ(primary->check(), std::vector<OdString>());
   // Its sound objects are still fetched.
   EXPECT_TRUE(docs.getAndSaveToPrimary<Material>(NameKey(OdString("Wood"))));

@@ -24,12 +24,10 @@ class EmbedFaults : public DocLibsTest {
  protected:
   void SetUp() override {
     DocLibsTest::SetUp();
-    // Long names: the copy spans enough pages for faults at many points.
-    std::vector<std::string> names(kTags);
-    std::vector<const char*> tags;
-    for (int i = 0; i < kTags; ++i)
-      tags.push_back((names[i] = std::to_string(i) + std::string(100, 'x')).c_str());
-    makeLibrary("base.stocklib", tags);
+    auto base = makeLibrary("base.stocklib", {});
+    for (int i = 0; i < kTags; ++i)  // long names: the copy spans pages for faults at many points
+      base->save(
+          stocklib::Tag::create(OdString::formatted(L"%d%ls", i, OdString(L'x', 100).c_str())));
     m_vfs.install();
   }
   void TearDown() override {
@@ -72,12 +70,11 @@ class EmbedFaults : public DocLibsTest {
   /// bound: whether the drawing's primary is the embedded one (else `ext.stocklib`), whole.
   void expectPrimary(sl_db::DocumentLibraries* docs, bool embedded) {
     EXPECT_EQ(docs->isPrimaryEmbedded(), embedded);
-    ASSERT_TRUE(docs->primary());
+    ASSERT_EQ(tagCount(docs->primary()), kTags);
     if (!embedded) {
-      EXPECT_EQ(docs->primary()->filename(), ext());
-      EXPECT_EQ(docs->stocklibManager()->primaryLibraryPath(), ext());
+      EXPECT_TRUE(docs->primary()->filename() == ext() &&
+                  docs->stocklibManager()->primaryLibraryPath() == ext());
     }
-    EXPECT_EQ(tagCount(docs->primary()), kTags);
   }
 
   /// externalFile: `ext.stocklib`, unless missing, is a library passing both checks, or a blank
@@ -103,14 +100,12 @@ class EmbedFaults : public DocLibsTest {
 
 TEST_F(EmbedFaults, AFailedCopyKeepsTheDrawingsPrimaryAndLeavesTheFileWhole) {
   for (bool embedding : {true, false}) {
-    uint64_t total = 0;
-    {
-      OdDbDatabasePtr db = drawing(embedding);
-      m_vfs.arm(0, false);
-      ASSERT_TRUE(change(sl_db::docLibs(db.get()), embedding));
-      total = m_vfs.count();
-      expectPrimary(sl_db::docLibs(db.get()), embedding);
-    }
+    OdDbDatabasePtr counted = drawing(embedding);
+    m_vfs.arm(0, false);
+    ASSERT_TRUE(change(sl_db::docLibs(counted.get()), embedding));
+    const uint64_t total = m_vfs.count();
+    expectPrimary(sl_db::docLibs(counted.get()), embedding);
+    counted = nullptr;
     ASSERT_GT(total, 3u);
     for (bool persistent : {false, true}) {
       for (uint64_t at : sltest::faultPoints(total)) {
@@ -130,11 +125,7 @@ TEST_F(EmbedFaults, AFailedCopyKeepsTheDrawingsPrimaryAndLeavesTheFileWhole) {
         // fault after the copy's commit), never a part of it.
         expectPrimary(docs, !embedding);
         const int inFile = externalFile();
-        if (embedding) {
-          EXPECT_EQ(inFile, kTags);
-        } else {
-          EXPECT_TRUE(inFile == -1 || inFile == 0 || inFile == kTags) << inFile;
-        }
+        EXPECT_TRUE(inFile == kTags || (!embedding && (inFile == -1 || inFile == 0))) << inFile;
         if (persistent) continue;
         EXPECT_TRUE(change(docs, embedding));
         expectPrimary(docs, embedding);

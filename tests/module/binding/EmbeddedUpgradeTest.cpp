@@ -43,8 +43,8 @@ TEST_F(DocLibsTest, SchemaOneEmbeddedPrimaryIsUpgradedOnBindAndSavedUpgraded) {
     db->readFile(old);
     sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
     auto primary = docs->primary();
-    ASSERT_TRUE(primary && docs->isPrimaryEmbedded() && !primary->isReadOnly());
-    EXPECT_EQ(primary->schemaVersion(), stocklib::kLibrarySchemaVersion);
+    ASSERT_TRUE(primary && docs->isPrimaryEmbedded() && !primary->isReadOnly() &&
+                primary->schemaVersion() == stocklib::kLibrarySchemaVersion);
     EXPECT_EQ(primary->check(), std::vector<OdString>());
     EXPECT_EQ(sltest::toolExportText(*primary), fixtureText("embedded.xml"));
     db->writeFile(saved);

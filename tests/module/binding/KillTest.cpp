@@ -56,8 +56,7 @@ TEST_F(DocLibsTest, KilledDrawingSavesLeaveTheOldOrTheNewDrawing) {
           tag->set_description(OdString(L'd', 300));
           primary->save(tag);
         }
-        char go = 1;
-        if (::write(ready[1], &go, 1) != 1) ::_exit(3);
+        if (::write(ready[1], "1", 1) != 1) ::_exit(3);
         db->writeFile(path);
       } catch (...) {
         ::_exit(4);
@@ -86,12 +85,10 @@ TEST_F(DocLibsTest, KilledDrawingSavesLeaveTheOldOrTheNewDrawing) {
   }
   // Killed saves may have left their temporary files; the next good save removes them.
   const std::string folder = dir.path().toUtf8();
-  {
-    std::ofstream(folder + "/d.dwg.sltmp-AbC123") << "left by a killed save";
-    OdDbDatabasePtr db = odDbCreateDatabase(true);
-    db->readFile(path);
-    EXPECT_GE(temporaries(folder), 1u);
-    db->writeFile(path);
-  }
+  std::ofstream(folder + "/d.dwg.sltmp-AbC123") << "left by a killed save";
+  ASSERT_GE(temporaries(folder), 1u);
+  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  db->readFile(path);
+  db->writeFile(path);
   EXPECT_EQ(temporaries(folder), 0u);
 }

@@ -5,8 +5,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "../sldb/SldbRun.h"
+#include "DataRows.h"
 #include "DocLibsSupport.h"
 #include "ut/FileUtils.h"
 
@@ -58,8 +60,9 @@ TEST_F(OwnFiles, ARelativeNameIsTheDrawingsNeverTheWorkingFolders) {
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
   auto mine = docs->openPrimary(OdString("p.stocklib"));
   ASSERT_TRUE(mine && mine->filename() == dir.file("d/p.stocklib"));
-  EXPECT_EQ(docs->primary(), mine);  // the rebuild after the call binds what the call returned
-  EXPECT_EQ(docs->stocklibManager()->primaryLibraryPath(), OdString("p.stocklib"));
+  // The rebuild after the call binds what the call returned.
+  EXPECT_TRUE(docs->primary() == mine &&
+              docs->stocklibManager()->primaryLibraryPath() == OdString("p.stocklib"));
   EXPECT_EQ(namespaceCount(theirs), 0u);  // not bound, so not seeded either
 
   // A record naming a file the drawing's folder lacks binds nothing from the working folder.
@@ -67,10 +70,8 @@ TEST_F(OwnFiles, ARelativeNameIsTheDrawingsNeverTheWorkingFolders) {
   writeRecord(other.get(), OdString("p.stocklib"), {OdString("p.stocklib")});
   reactor.events.clear();
   sl_db::DocumentLibraries* otherDocs = sl_db::docLibs(other.get());
-  EXPECT_FALSE(otherDocs->primary() || !otherDocs->secondaries().empty());
-  EXPECT_EQ(reactor.events,
-            (std::vector<std::string>{"missing P p.stocklib", "missing S p.stocklib"}));
-  EXPECT_EQ(namespaceCount(theirs), 0u);
+  EXPECT_FALSE(otherDocs->primary() || !otherDocs->secondaries().empty() || namespaceCount(theirs));
+  EXPECT_EQ(reactor.events, (sltest::Events{"missing P p.stocklib", "missing S p.stocklib"}));
 }
 
 TEST_F(OwnFiles, MovingThePrimaryMovesTheBoundFileOnly) {
@@ -85,8 +86,8 @@ TEST_F(OwnFiles, MovingThePrimaryMovesTheBoundFileOnly) {
   db->writeFile(dir.file("b/d.sldrw"));
   auto moved = docs->movePrimary(OdString("q.stocklib"), true);
   ASSERT_TRUE(moved && moved->filename() == dir.file("b/q.stocklib"));
-  EXPECT_TRUE(hasTag(moved, "mine") && !hasTag(moved, "theirs") && docs->primary() == moved);
-  EXPECT_FALSE(ut::fileExists(dir.file("a/p.stocklib")));
+  EXPECT_TRUE(hasTag(moved, "mine") && !hasTag(moved, "theirs") && docs->primary() == moved &&
+              !ut::fileExists(dir.file("a/p.stocklib")));
   EXPECT_TRUE(hasTag(unrelated, "theirs") && !hasTag(unrelated, "mine"));
 }
 
@@ -101,8 +102,8 @@ TEST_F(OwnFiles, AFailedFirstEmbeddingLeavesTheDrawingWithoutARecord) {
   EXPECT_FALSE(docs->openPrimary(dir.file("no/such/folder/p.stocklib")));
   EXPECT_FALSE(docs->isInitialized() || docs->primary());
   std::filesystem::remove(dir.file("Support/stocklib.xml").toUtf8());
-  EXPECT_TRUE(docs->primary(true) && docs->isPrimaryEmbedded());  // initialize() works again
-  EXPECT_TRUE(reactor.events.empty());
+  // initialize() works again.
+  EXPECT_TRUE(docs->primary(true) && docs->isPrimaryEmbedded() && reactor.events.empty());
 }
 
 TEST_F(OwnFiles, ANewRecordKeepsTheGivenNamesAndLeavesTheDefaultToThePreference) {
@@ -112,15 +113,14 @@ TEST_F(OwnFiles, ANewRecordKeepsTheGivenNamesAndLeavesTheDefaultToThePreference)
   OdDbDatabasePtr db = savedDrawing("d.sldrw");
   sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
   ASSERT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{shipped}));
-  ASSERT_TRUE(docs->openEmbeddedPrimary());
-  EXPECT_TRUE(secondaryPaths(docs).empty());
+  ASSERT_TRUE(docs->openEmbeddedPrimary() && secondaryPaths(docs).empty());
   // Not pinned: a later preference is followed.
   sl_db::DbPreferencesProvider::getInstance()->setDefaultStocklibMetric(office->filename());
   docs->refresh();
   EXPECT_EQ(docs->secondaries(), (sl_db::DocumentLibraries::Libraries{office}));
   // Named by a caller, the default is kept in the record.
   EXPECT_EQ(docs->openSecondary(office->filename()), office);
-  EXPECT_EQ(secondaryPaths(docs), (std::vector<std::string>{office->filename().toUtf8()}));
+  EXPECT_EQ(secondaryPaths(docs), (sltest::Events{office->filename().toUtf8()}));
 
   // A secondary opened by a relative name before there is a record is listed by that name.
   OdDbDatabasePtr other = savedDrawing("e.sldrw");
@@ -128,41 +128,25 @@ TEST_F(OwnFiles, ANewRecordKeepsTheGivenNamesAndLeavesTheDefaultToThePreference)
   auto near = otherDocs->openSecondary(OdString("near.stocklib"));
   ASSERT_TRUE(near && near->filename() == dir.file("near.stocklib"));
   ASSERT_TRUE(otherDocs->openEmbeddedPrimary());
-  EXPECT_EQ(secondaryPaths(otherDocs), (std::vector<std::string>{"near.stocklib"}));
+  EXPECT_EQ(secondaryPaths(otherDocs), (sltest::Events{"near.stocklib"}));
   EXPECT_EQ(otherDocs->secondaries(), (sl_db::DocumentLibraries::Libraries{near}));
 }
 
 TEST_F(OwnFiles, CommandLinePathsMeanTheWorkingFolderAndNoOtherFileIsWritten) {
-  using sldbtest::sldb;
-  const std::string root = dir.path().toUtf8(), c = root + "/c", d = root + "/d";
+  const std::string root = dir.path().toUtf8();
   folders({"c", "d"});
   makeLibrary("d/s.stocklib", {"T"}).reset();
-  using Step = std::pair<std::string, const char*>;
-  for (const auto& [in, command] :
-       {Step(c, "new c.dwg"), Step(c, "set-primary --create c.dwg p.stocklib"),
-        Step(d, "new d.dwg"), Step(d, "set-primary --create d.dwg p.stocklib"),
-        Step(d, "add-secondary d.dwg s.stocklib")})
-    ASSERT_EQ(sldb(in, command).rc, 0) << command;
-
-  // Run from c/: the drawing's own names still mean d/.
-  auto fetched = sldb(c, "fetch ../d/d.dwg tag T");
-  EXPECT_EQ(fetched.rc, 0) << fetched.out;
-  EXPECT_NE(fetched.out.find("into " + d + "/p.stocklib"), std::string::npos) << fetched.out;
-
-  // A path typed in c/ means c/, and the record keeps it relative to the drawing.
-  auto added = sldb(c, "add-secondary --create ../d/d.dwg extra.stocklib");
-  EXPECT_EQ(added.rc, 0) << added.out;
-  EXPECT_TRUE(std::filesystem::exists(c + "/extra.stocklib") &&
-              !std::filesystem::exists(d + "/extra.stocklib"));
-  auto info = sldb(d, "info d.dwg");
-  EXPECT_NE(info.out.find("secondary: " + c + "/extra.stocklib"), std::string::npos) << info.out;
-  EXPECT_NE(info.out.find("../c/extra.stocklib"), std::string::npos) << info.out;  // the record
-  EXPECT_EQ(sldb(c, "close-secondary ../d/d.dwg extra.stocklib").rc, 0);
-  auto moved = sldb(c, "move-primary ../d/d.dwg q.stocklib");
-  EXPECT_EQ(moved.rc, 0) << moved.out;
-  EXPECT_TRUE(std::filesystem::exists(c + "/q.stocklib") &&
-              !std::filesystem::exists(d + "/p.stocklib"));
-  auto theirs =
-      stocklib::LibraryManager::instance().open(OdString((c + "/p.stocklib").c_str()), true);
+  for (auto row : sltest::dataRows("binding-own-files.txt", 4)) {
+    SCOPED_TRACE(row[0] + ": sldb " + row[1]);
+    for (std::size_t at; (at = row[2].find('$')) != std::string::npos;)
+      row[2].replace(at, 1, root);
+    const auto run = sldbtest::sldb(root + "/" + row[0], row[1]);
+    EXPECT_EQ(run.rc, 0) << run.out;
+    EXPECT_NE(run.out.find(row[2]), std::string::npos) << run.out;
+    std::istringstream files(row[3]);
+    for (std::string file; files >> file;)
+      EXPECT_EQ(std::filesystem::exists(root + "/" + file.substr(1)), file[0] == '+') << file;
+  }
+  auto theirs = stocklib::LibraryManager::instance().open(dir.file("c/p.stocklib"), true);
   EXPECT_TRUE(theirs && !hasTag(theirs, "T"));
 }

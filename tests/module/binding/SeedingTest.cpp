@@ -5,10 +5,12 @@
 #include <pugixml.hpp>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "DataRows.h"
 #include "DbDatabase.h"
 #include "RxClass.h"
 #include "TestSupport.h"
@@ -35,15 +37,11 @@ class Seeding : public ::testing::Test {
   void writeSupport(const char* name, const std::string& text) {
     std::ofstream(dir.touch((std::string("Support/") + name).c_str()).toUtf8()) << text;
   }
-  // `source` exported as XML under <StockLibrary>, with a meta element when `meta` is given.
-  static std::string exported(const stocklib::Library& source, const char* meta = nullptr) {
+  // `source` exported as XML under <StockLibrary>, after the elements `meta`.
+  static std::string exported(const stocklib::Library& source, const char* meta = "") {
     pugi::xml_document doc;
     pugi::xml_node root = doc.append_child("StockLibrary");
-    if (meta) {
-      pugi::xml_document m;
-      m.load_string(meta);
-      root.append_copy(m.first_child());
-    }
+    root.append_buffer(meta, std::strlen(meta));
     source.exportToXml(root);
     std::ostringstream out;
     doc.save(out);
@@ -55,9 +53,14 @@ class Seeding : public ::testing::Test {
     db->setMEASUREMENT(static_cast<OdDb::MeasurementValue>(measurement));
     return db;
   }
-  static OdString defaultSymbol(const stocklib::Library& lib, const wchar_t* measure) {
-    KcSmartPtr<Unit> u = lib.defaultUnit(measure);
-    return u ? u->symbol() : OdString(L"<none>");
+  /// The symbols of the default units of LENGTH, AREA and MASS, "-" for none.
+  static std::string defaults(const stocklib::Library& lib) {
+    std::string out;
+    for (const wchar_t* measure : {L"LENGTH", L"AREA", L"MASS"}) {
+      KcSmartPtr<Unit> u = lib.defaultUnit(measure);
+      out += (out.empty() ? "" : " ") + (u ? u->symbol().toUtf8() : std::string("-"));
+    }
+    return out;
   }
 
   sltest::ScratchDir dir;
@@ -77,28 +80,23 @@ TEST_F(Seeding, ShippedSupportFolderSeedsListableContent) {
   OdDbDatabasePtr db = drawing(4, 1);
   seed::seedNewLibrary(lib, db.get());
   seed::importUnits(lib, db.get());
-  EXPECT_FALSE(lib->locale().isEmpty());
-  EXPECT_TRUE(lib->get<MaterialType>(NameKey(L"Concrete")));
-  EXPECT_EQ(defaultSymbol(*lib, L"LENGTH"), L"mm");
-  EXPECT_EQ(defaultSymbol(*lib, L"MASS"), L"kg");
-
+  EXPECT_TRUE(!lib->locale().isEmpty() && lib->get<MaterialType>(NameKey(L"Concrete")));
+  EXPECT_EQ(defaults(*lib), "mm m^2 kg");
   // The starter sets apply to entity classes the SDK registers.
-  auto w = sl_db::Library::get(lib);
-  sl_db::PropertySetList lines, circles;
-  w->propertySets(lines, odrxClassDictionary()->getAt(L"OdDbLine"));
-  w->propertySets(circles, odrxClassDictionary()->getAt(L"OdDbCircle"));
-  EXPECT_FALSE(lines.empty());
-  EXPECT_FALSE(circles.empty());
+  for (const wchar_t* cls : {L"OdDbLine", L"OdDbCircle"}) {
+    sl_db::PropertySetList sets;
+    sl_db::Library::get(lib)->propertySets(sets, odrxClassDictionary()->getAt(cls));
+    EXPECT_FALSE(sets.empty()) << OdString(cls).toUtf8();
+  }
 }
 
 TEST_F(Seeding, TheTemplateIsImportedElseTranslatedMaterialTypesAndMalformedGivesNothing) {
   auto lib = create("new.stocklib");
   seed::seedNewLibrary(lib, nullptr);  // no Support folder at all
   std::vector<KcSmartPtr<MaterialType>> types;
-  ASSERT_EQ(lib->get<MaterialType>(types), 14u);
-  EXPECT_EQ(types.front()->name(), L"Ceramic");
-  EXPECT_EQ(types.back()->name(), L"Wood");
   std::vector<KcSmartPtr<PropertyNamespace>> nss;
+  ASSERT_EQ(lib->get<MaterialType>(types), 14u);
+  EXPECT_TRUE(types.front()->name() == L"Ceramic" && types.back()->name() == L"Wood");
   EXPECT_EQ(lib->get<PropertyNamespace>(nss), 0u);
 
   EXPECT_EQ(seed::addUserNamespace()->label(), L"User");
@@ -110,11 +108,10 @@ TEST_F(Seeding, TheTemplateIsImportedElseTranslatedMaterialTypesAndMalformedGive
   seed::seedNewLibrary(translated, nullptr);
   auto user = seed::addUserNamespace();
   Translations::set(nullptr);
-  EXPECT_TRUE(translated->get<MaterialType>(NameKey(L"Holz")));
-  EXPECT_FALSE(translated->get<MaterialType>(NameKey(L"Wood")));
+  EXPECT_TRUE(translated->get<MaterialType>(NameKey(L"Holz")) &&
+              !translated->get<MaterialType>(NameKey(L"Wood")));
   // The "User" namespace keeps its name; its label is translated.
-  EXPECT_EQ(user->name(), L"User");
-  EXPECT_EQ(user->label(), L"Benutzer");
+  EXPECT_TRUE(user->name() == L"User" && user->label() == L"Benutzer");
 
   // A template: its meta and content are taken, instead of the built-in types.
   auto source = create("source.stocklib");
@@ -125,8 +122,7 @@ TEST_F(Seeding, TheTemplateIsImportedElseTranslatedMaterialTypesAndMalformedGive
                exported(*source, "<meta><locale>de</locale><region>CH</region></meta>"));
   auto templated = create("templated.stocklib");
   seed::seedNewLibrary(templated, nullptr);
-  EXPECT_EQ(templated->locale(), L"de");
-  EXPECT_EQ(templated->region(), L"CH");
+  EXPECT_TRUE(templated->locale() == L"de" && templated->region() == L"CH");
   auto starter = templated->get<PropertyNamespace>(NameKey(L"Starter"));
   EXPECT_TRUE(starter && templated->get<PropertySet>(DefinitionKey(L"Lines", starter->id())));
   EXPECT_EQ(templated->get<MaterialType>(types), 0u);
@@ -139,42 +135,23 @@ TEST_F(Seeding, TheTemplateIsImportedElseTranslatedMaterialTypesAndMalformedGive
 }
 
 TEST_F(Seeding, DefaultUnitsFollowInsunits) {
-  struct Row {
-    int insunits, measurement;
-    const wchar_t* length;
-    double factor;
-    bool metric;
-  };
-  const Row rows[] = {
-      {1, 1, L"in", 0.0254, false}, {2, 1, L"ft", 0.3048, false},  {3, 1, L"mi", 1609.344, false},
-      {4, 0, L"mm", 0.001, true},   {5, 0, L"cm", 0.01, true},     {6, 0, L"m", 1.0, true},
-      {7, 0, L"km", 1000.0, true},  {10, 1, L"yd", 0.9144, false}, {0, 1, L"mm", 0.001, true},
-      {0, 0, L"in", 0.0254, false}, {8, 1, L"mm", 0.001, true},    {20, 0, L"in", 0.0254, false},
-  };
   // In-memory libraries: a dozen files would each wait for the disk.
   struct MemFsScope {
     MemFsScope() { register_memvfs(); }
     ~MemFsScope() { unregister_memvfs(); }
   } memfs;
   int n = 0;
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message()
-                 << "INSUNITS " << r.insunits << " MEASUREMENT " << r.measurement);
+  for (const auto& row : sltest::dataRows("binding-seeding.txt", 4)) {
+    SCOPED_TRACE("INSUNITS " + row[0] + " MEASUREMENT " + row[1]);
     auto lib = LibraryManager::instance().create(OdString::formatted(L"memvfs://u%d", n++),
                                                  kLibraryUnitMillimeter, L"");
     ASSERT_TRUE(lib);
-    OdDbDatabasePtr db = drawing(r.insunits, r.measurement);
+    OdDbDatabasePtr db = row[0] == "none" ? nullptr : drawing(std::stoi(row[0]), std::stoi(row[1]));
     seed::setDefaultUnits(lib, db.get());
-    KcSmartPtr<Unit> length = lib->defaultUnit(L"LENGTH");
-    ASSERT_TRUE(length);
-    EXPECT_EQ(length->symbol(), r.length);
-    EXPECT_DOUBLE_EQ(length->factor(), r.factor);
-    EXPECT_EQ(defaultSymbol(*lib, L"AREA"), r.metric ? L"m^2" : L"ft^2");
-    EXPECT_EQ(defaultSymbol(*lib, L"MASS"), r.metric ? L"kg" : L"lbs");
+    EXPECT_EQ(defaults(*lib), row[2]);
+    ASSERT_TRUE(lib->defaultUnit(L"LENGTH"));
+    EXPECT_DOUBLE_EQ(lib->defaultUnit(L"LENGTH")->factor(), std::stod(row[3]));
   }
-  auto lib = create("null.stocklib");
-  seed::setDefaultUnits(lib, nullptr);
-  EXPECT_EQ(defaultSymbol(*lib, L"LENGTH"), L"mm");
 }
 
 TEST_F(Seeding, UnitsFileIsImportedThenDefaultsSetKeepingExistingOnes) {
@@ -185,25 +162,22 @@ TEST_F(Seeding, UnitsFileIsImportedThenDefaultsSetKeepingExistingOnes) {
   // A unit of AREA with the metric factor under another symbol, and a LENGTH unit with it too:
   // only the one of the right measure is taken.
   lib->save(Unit::create(L"m", 1.0, length));
-  auto sqm = lib->save(Unit::create(L"sq m", 1.0, area));
+  lib->save(Unit::create(L"sq m", 1.0, area));
   seed::setDefaultUnits(lib, drawing(4, 1).get());
-  EXPECT_EQ(defaultSymbol(*lib, L"LENGTH"), L"cm");
-  EXPECT_EQ(lib->defaultUnit(L"AREA")->id(), sqm->id());
+  EXPECT_EQ(defaults(*lib), "cm sq m kg");
   EXPECT_FALSE(lib->get<Unit>(NameKey(L"m^2")) || lib->get<Unit>(NameKey(L"mm")));
-  EXPECT_EQ(defaultSymbol(*lib, L"MASS"), L"kg");
 
   auto imported = create("b.stocklib");
   seed::importUnits(imported, nullptr);  // no file: nothing at all
-  EXPECT_FALSE(imported->defaultUnit(L"LENGTH"));
+  EXPECT_EQ(defaults(*imported), "- - -");
   auto source = create("units.stocklib");
   auto in = Unit::create(L"in", 0.0254, source->save(Measure::create(L"LENGTH")));
   in->set_label(L"inch");
   source->save(in);
   writeSupport("stocklib_units.xml", exported(*source));
   seed::importUnits(imported, drawing(1, 0).get());
-  ASSERT_TRUE(imported->defaultUnit(L"LENGTH"));
+  EXPECT_EQ(defaults(*imported), "in ft^2 lbs");
   EXPECT_EQ(imported->defaultUnit(L"LENGTH")->label(), L"inch");  // the imported unit itself
-  EXPECT_EQ(defaultSymbol(*imported, L"AREA"), L"ft^2");
   EXPECT_DOUBLE_EQ(imported->defaultUnit(L"VOLUME")->factor(), 0.028316846592);
   auto other = create("c.stocklib");
   writeSupport("stocklib_units.xml", "<StockLibrary><Unit");
@@ -221,34 +195,32 @@ TEST_F(Seeding, ProfilesStoredAtAWrongScaleAreRepaired) {
     p->set_width(w);
     return p->save(lib);
   };
-  auto a = ProfileName::create(L"A", nullptr)->save(secondary);
-  auto b = ProfileName::create(L"B", nullptr)->save(secondary);
   // Two candidates of the size: the first in order decides the factor.
-  rect(secondary, a, L"100x50", 100, 50);
-  rect(secondary, b, L"100x50", 1000, 500);
+  rect(secondary, ProfileName::create(L"A", nullptr)->save(secondary), L"100x50", 100, 50);
+  rect(secondary, ProfileName::create(L"B", nullptr)->save(secondary), L"100x50", 1000, 500);
   auto circle = CircleProfile::create(nullptr, L"80x40");
   circle->set_diameter(80);
   circle->save(secondary);
   rect(secondary, nullptr, L"120x60", 120, 70);
-
-  auto wrong = rect(primary, nullptr, L"100x50", 10, 5);
-  auto otherClass = rect(primary, nullptr, L"80x40", 8, 4);
-  auto noSize = rect(primary, nullptr, L"60x30", 6, 3);
-  auto notScaled = rect(primary, nullptr, L"120x60", 12, 6);
-
-  seed::repairProfileScales(primary, secondary);
-  const auto stored = [&](const KcSmartPtr<RectangleProfile>& p) {
-    auto s = primary->get<RectangleProfile>(p->id());
-    return std::make_pair(s->height(), s->width());
+  // Wrongly scaled, matched by a profile of another class, by none, and by one of another shape.
+  const KcSmartPtr<RectangleProfile> profiles[] = {
+      rect(primary, nullptr, L"100x50", 10, 5), rect(primary, nullptr, L"80x40", 8, 4),
+      rect(primary, nullptr, L"60x30", 6, 3), rect(primary, nullptr, L"120x60", 12, 6)};
+  using Sizes = std::vector<std::pair<double, double>>;
+  const auto stored = [&] {
+    Sizes out;
+    for (const auto& p : profiles) {
+      auto s = primary->get<RectangleProfile>(p->id());
+      out.emplace_back(s->height(), s->width());
+    }
+    return out;
   };
-  EXPECT_EQ(stored(wrong), std::make_pair(100.0, 50.0));
-  EXPECT_EQ(stored(otherClass), std::make_pair(8.0, 4.0));
-  EXPECT_EQ(stored(noSize), std::make_pair(6.0, 3.0));
-  EXPECT_EQ(stored(notScaled), std::make_pair(12.0, 6.0));
-
+  const Sizes repaired{{100, 50}, {8, 4}, {6, 3}, {12, 6}};
+  seed::repairProfileScales(primary, secondary);
+  EXPECT_EQ(stored(), repaired);
   // Repaired profiles now equal their first match: a second run leaves them alone instead of
   // scaling them to the next candidate.
   seed::repairProfileScales(primary, secondary);
-  EXPECT_EQ(stored(wrong), std::make_pair(100.0, 50.0));
+  EXPECT_EQ(stored(), repaired);
   seed::repairProfileScales(primary, nullptr);  // no secondary: nothing to compare with
 }

@@ -48,20 +48,19 @@ TEST_F(DocLibsTest, RegistryWrappersManagerAndRecordRebuildsHoldOnSeveralThreads
           found = found || (it->first == other.get() && it->second == otherDocs);
       }
       std::shared_ptr<sl_db::Library> first = sl_db::Library::get(own[t]);
-      wrong +=
-          !found || !first || sl_db::Library::get(own[t]) != first || first->library() != own[t];
-      wrong += manager.open(held->filename(), false) != held;
+      wrong += !found || !first || sl_db::Library::get(own[t]) != first ||
+               first->library() != own[t] || manager.open(held->filename(), false) != held;
       // Made in the first round, then opened again once the last holder let it go.
       auto mine = manager.create(made, stocklib::kLibraryUnitMillimeter, OdString());
       auto missing = manager.open(dir.file("missing.stocklib"), true);
       wrong += !mine || !mine.message().isEmpty() || missing ||
                missing.code() != stocklib::ErrorCode::kNotFound;
       // Suspends the rebuilds while it writes the record; the change below rebuilds at once.
-      if (docs->openSecondary(own[t]->filename()) != own[t]) ++wrong;
+      wrong += docs->openSecondary(own[t]->filename()) != own[t];
       docs->stocklibManager(OdDb::kForWrite, true)
           ->setFilterTags()
           .append(OdString::formatted(L"r%d", r));
-      if (docs->secondaries() != sl_db::DocumentLibraries::Libraries{own[t]}) ++wrong;
+      wrong += docs->secondaries() != sl_db::DocumentLibraries::Libraries{own[t]};
     }
   });
   EXPECT_EQ(wrong.load(), 0);

@@ -46,28 +46,17 @@ void addSets(const std::shared_ptr<stocklib::Library>& lib, const wchar_t* nsNam
   }
 }
 
-class WrapperFaults : public ::testing::Test {
- protected:
-  void SetUp() override {
-    auto lib = LibraryManager::instance().create(dir.file("base.stocklib"), kLibraryUnitMillimeter,
-                                                 L"base");
+}  // namespace
+
+TEST(WrapperFaults, FailedAllocationsWhileWrappingOrReloadingNeverShowPartOfTheLibrary) {
+  sltest::ScratchDir dir;
+  const OdString base = dir.file("base.stocklib"), work = dir.file("work.stocklib");
+  {
+    auto lib = LibraryManager::instance().create(base, kLibraryUnitMillimeter, L"base");
     ASSERT_TRUE(lib);
     addSets(lib, L"Arch", 4);
     addSets(lib, L"Struct", 3);
   }
-  /// fresh: a copy of the base library, opened (outside any fault).
-  std::shared_ptr<stocklib::Library> fresh() {
-    std::filesystem::copy_file(dir.file("base.stocklib").toUtf8(),
-                               dir.file("work.stocklib").toUtf8(),
-                               std::filesystem::copy_options::overwrite_existing);
-    return LibraryManager::instance().open(dir.file("work.stocklib"), false);
-  }
-  sltest::ScratchDir dir;
-};
-
-}  // namespace
-
-TEST_F(WrapperFaults, FailedAllocationsWhileWrappingOrReloadingNeverShowPartOfTheLibrary) {
   FaultMalloc& heap = FaultMalloc::instance();
   ASSERT_TRUE(heap.install());
   for (bool reload : {false, true}) {
@@ -75,10 +64,12 @@ TEST_F(WrapperFaults, FailedAllocationsWhileWrappingOrReloadingNeverShowPartOfTh
     // made of a library just opened. `old` is what it answered before, `whole` after.
     std::shared_ptr<stocklib::Library> lib;
     std::shared_ptr<sl_db::Library> w;
-    auto prepare = [&] {
+    auto prepare = [&] {  // a fresh copy of the base library, outside any fault
       w.reset();
       lib = nullptr;  // closed before its file is copied over
-      lib = fresh();
+      std::filesystem::copy_file(base.toUtf8(), work.toUtf8(),
+                                 std::filesystem::copy_options::overwrite_existing);
+      lib = LibraryManager::instance().open(work, false);
       if (reload) w = sl_db::Library::get(lib);
       if (reload) addSets(lib, L"Extra", 2);
     };
