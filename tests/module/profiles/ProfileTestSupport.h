@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -47,6 +48,19 @@ KcSmartPtr<stocklib::Profile> shape(const std::string& dims, const testsupport::
         << name;
   }
   return KcSmartPtr<Profile>(p.get());
+}
+
+/// shapeNamed: shape() of the class named `cls` ("IShapeProfile"); null for no such class.
+inline KcSmartPtr<stocklib::Profile> shapeNamed(const std::string& cls, const std::string& dims) {
+  using namespace stocklib;
+#define SL_SHAPE_ROW(T, DIMENSIONS) {#T, &shape<T>},
+  static const std::map<std::string,
+                        KcSmartPtr<Profile> (*)(const std::string&, const testsupport::Row&)>
+      shapes = {STOCKLIB_SHAPES(SL_SHAPE_ROW)};
+#undef SL_SHAPE_ROW
+  auto found = shapes.find(cls);
+  EXPECT_NE(found, shapes.end()) << cls;
+  return found == shapes.end() ? nullptr : found->second(dims, {});
 }
 
 }  // namespace sltest

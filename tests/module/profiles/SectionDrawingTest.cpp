@@ -13,11 +13,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "DataRows.h"
 #include "ProfileTestSupport.h"
 #include "ScratchDir.h"
 #include "sl_db/ProfileHelpers.h"
@@ -158,51 +160,38 @@ TEST(SectionDrawing, EveryShippedProfileIsDrawnInsideItsViewWithItsFiguresAndRen
 }
 
 TEST(SectionDrawing, PliesStandInOrderToScaleHatchedByTheirKind) {
-  auto brick = material(L"Brick", 0, nullptr, Pattern(Pattern::kPredefined, L"BRICK"));
-  auto wool =
-      material(L"Mineral wool", 0, nullptr, Pattern(Pattern::kUserDefined, L"", 1.0, 0.5, true));
-  auto sheet = material(L"PE sheet");
-  auto plaster = material(L"Plaster");  // no pattern, recognised by its name
-  auto wall = Composition::create(L"Wall & <outer>");
+  auto wall = Composition::create(L"Wall & <outer>"), roof = Composition::create(L"Roof");
   wall->set_type(Composition::kWall);
-  wall->append_ply(brick.get(), 115);
-  wall->append_ply(wool.get(), 140);
-  wall->append_ply(brick.get(), 175);
-  wall->append_ply(sheet.get(), 0.2, kFunctionMembrane);
-  wall->append_ply(plaster.get(), 15);
+  roof->set_type(Composition::kRoof);  // which lies with its first ply on top
+  std::map<std::string, std::pair<Composition*, std::vector<std::string>>> drawn = {
+      {"wall", {wall.get(), {}}}, {"roof", {roof.get(), {}}}};
+  const std::vector<std::string> functions = {"none",     "structure", "substrate", "insulation",
+                                              "finish 1", "finish 2",  "membrane"};
+  for (const auto& r : sltest::dataRows("profiles-plies.txt", 8)) {
+    const OdString type = OdString::fromUtf8(r[3]);
+    const Pattern pattern =
+        r[4] == "user defined" ? Pattern(Pattern::kUserDefined, L"", 1, 0.5, true)
+        : r[4].empty()         ? Pattern()
+                               : Pattern(Pattern::kPredefined, OdString::fromUtf8(r[4]));
+    auto& [composition, kinds] = drawn.at(r[0]);
+    composition->append_ply(
+        material(OdString::fromUtf8(r[1]), std::stod(r[2]), r[3].empty() ? nullptr : type.c_str(),
+                 pattern)
+            .get(),
+        std::stod(r[5]),
+        MaterialFunction(std::find(functions.begin(), functions.end(), r[6]) - functions.begin()));
+    kinds.push_back(r[7]);
+  }
   wall->set_first_core_ply(1);
   wall->set_last_core_ply(2);
   wall->set_structural_ply(2);
   wall->set_variable_ply(1);
   wall->set_variable_ply_min_thickness(80);
 
-  // All ten kinds in a roof, which lies with its first ply on top.
-  auto roof = Composition::create(L"Roof");
-  roof->set_type(Composition::kRoof);
-  const std::vector<std::pair<KcSmartPtr<Material>, MaterialFunction>> kinds = {
-      {material(L"Pebbles", 2, nullptr, Pattern(Pattern::kPredefined, L"GRAVEL")),
-       kFunctionFinish1},
-      {material(L"Felt", 0.23), kFunctionMembrane},
-      {material(L"Board", 0.035), kFunctionInsulation},
-      {material(L"Cavity", 0, L"Gas"), kFunctionNone},
-      {material(L"C30", 2, L"Concrete"), kFunctionStructure},
-      {material(L"Block", 1, L"Masonry"), kFunctionNone},
-      {material(L"Spruce", 0.13, L"Wood"), kFunctionNone},
-      {material(L"S235", 50, L"Metal"), kFunctionNone},
-      {material(L"Gypsum board", 0.21), kFunctionFinish2},
-      {material(L"Pane", 1, L"Glass"), kFunctionNone}};
-  for (const auto& [m, function] : kinds)
-    roof->append_ply(m.get(), 20, function);
-  const std::vector<std::string> roofKinds = {"gravel",   "membrane", "insulation", "air",
-                                              "concrete", "masonry",  "timber",     "steel",
-                                              "gypsum",   "glass"};
-
-  for (const auto& [composition, expected] :
-       {std::pair<Composition*, std::vector<std::string>>{
-            wall.get(), {"masonry", "pattern", "masonry", "membrane", "gypsum"}},
-        {roof.get(), roofKinds}}) {
-    const bool lying = composition == roof.get();
-    SCOPED_TRACE(lying ? "roof" : "wall");
+  for (const auto& [name, made] : drawn) {
+    const auto& [composition, expected] = made;
+    const bool lying = name == "roof";
+    SCOPED_TRACE(name);
     const std::string svg = sl_db::compositionSvg(composition);
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_string(svg.c_str())) << svg;

@@ -16,20 +16,12 @@ using sl_db::HeatFlow;
 using sl_db::PlyRole;
 using sltest::material;
 
-namespace {
-
-std::shared_ptr<Library> shipped(const char* name) {
-  return LibraryManager::instance().open(
-      OdString::fromUtf8(SL_SUPPORT_DIR) + L"/" + OdString::fromUtf8(name), true);
-}
-
-}  // namespace
-
 TEST(ThermalResistance, TotalsMatchHandSumsAndNameWhatIsMissing) {
-  auto metric = shipped("metric.stocklib"), imperial = shipped("imperial.stocklib");
-  ASSERT_TRUE(metric && imperial);
-  auto from = [](const std::shared_ptr<Library>& lib, const wchar_t* name) {
-    return lib->get<Composition>(NameKey(name));
+  std::vector<std::shared_ptr<Library>> shipped;
+  auto from = [&](const char* file, const wchar_t* name) {
+    shipped.push_back(LibraryManager::instance().open(
+        OdString::fromUtf8(std::string(SL_SUPPORT_DIR) + "/" + file), true));
+    return shipped.back() ? shipped.back()->get<Composition>(NameKey(name)) : nullptr;
   };
   // Brick, 40 mm of still air, mineral wool, a board with no conductivity, plaster.
   auto brick = material(L"Brick", 0.81), air = material(L"Air", 0.025, L"Gas"),
@@ -38,25 +30,18 @@ TEST(ThermalResistance, TotalsMatchHandSumsAndNameWhatIsMissing) {
   auto built = [&](int type, bool withBoard) {
     auto c = Composition::create(L"Built");
     c->set_type(type);
-    c->append_ply(brick.get(), 115);
-    c->append_ply(air.get(), 40);
-    c->append_ply(wool.get(), 100);
+    const std::pair<KcSmartPtr<Material>, double> plies[] = {
+        {brick, 115}, {air, 40}, {wool, 100}, {plaster, 15}};
+    for (const auto& [m, mm] : plies)
+      c->append_ply(m.get(), mm);
     if (withBoard) c->insert_ply(0, board.get(), 20);
-    c->append_ply(plaster.get(), 15);
     return c;
   };
   const double layers = 0.115 / 0.81 + 0.1 / 0.035 + 0.015 / 0.4;
   const double wallStill = 0.13 + layers + 0.18 + 0.04;
   const double wallOpen = 0.13 + 0.1 / 0.035 + 0.015 / 0.4 + 0.13;
 
-  auto options = [](std::optional<std::size_t> ventilated, double openings = 1500,
-                    std::optional<HeatFlow> direction = {}) {
-    sl_db::ThermalOptions o;
-    o.ventilatedPly = ventilated;
-    o.openings = openings;
-    o.direction = direction;
-    return o;
-  };
+  using Options = sl_db::ThermalOptions;  // direction, ventilated ply, its openings
   const PlyRole L = PlyRole::kLayer, A = PlyRole::kAirLayer, V = PlyRole::kVentilated,
                 O = PlyRole::kOutside, M = PlyRole::kMissing;
   auto wall = built(Composition::kWall, false), slab = built(Composition::kSlab, false);
@@ -72,13 +57,21 @@ TEST(ThermalResistance, TotalsMatchHandSumsAndNameWhatIsMissing) {
     std::vector<PlyRole> roles;
   };
   const std::vector<Case> cases = {
-      {"shipped roof", from(metric, L"Flat roof, warm deck"), {}, shippedRoof, {L, L, L, L, L}},
-      {"inches", from(imperial, L"CMU wall 8 in, brick veneer"), {}, shippedImperial, {L, L, L}},
+      {"shipped roof",
+       from("metric.stocklib", L"Flat roof, warm deck"),
+       {},
+       shippedRoof,
+       {L, L, L, L, L}},
+      {"inches",
+       from("imperial.stocklib", L"CMU wall 8 in, brick veneer"),
+       {},
+       shippedImperial,
+       {L, L, L}},
       {"air layer", wall, {}, wallStill, {L, A, L, L}},
-      {"well ventilated", wall, options(1), wallOpen, {O, V, L, L}},
-      {"slightly ventilated", wall, options(1, 1000), (wallStill + wallOpen) / 2, {L, A, L, L}},
-      {"slab: the exterior below", slab, options(1), 0.17 + 0.115 / 0.81 + 0.17, {L, V, O, O}},
-      {"up", slab, options({}, 0, HeatFlow::kUpward), 0.10 + layers + 0.16 + 0.04, {L, A, L, L}},
+      {"well ventilated", wall, Options{{}, 1}, wallOpen, {O, V, L, L}},
+      {"slightly ventilated", wall, Options{{}, 1, 1000}, (wallStill + wallOpen) / 2, {L, A, L, L}},
+      {"slab: the exterior below", slab, Options{{}, 1}, 0.17 + 0.115 / 0.81 + 0.17, {L, V, O, O}},
+      {"up", slab, Options{HeatFlow::kUpward, {}, 0}, 0.10 + layers + 0.16 + 0.04, {L, A, L, L}},
       // 40 mm of air downwards lies between the 25 and 50 mm rows (0.19, 0.21).
       {"air, downwards", slab, {}, 0.17 + layers + 0.202 + 0.04, {L, A, L, L}},
       {"no conductivity", built(Composition::kWall, true), {}, 0, {M, L, A, L, L}},
@@ -111,10 +104,10 @@ TEST(ThermalResistance, TotalsMatchHandSumsAndNameWhatIsMissing) {
   }
   // A missing ply outside a well-ventilated layer does not count; one out of range is refused.
   auto boarded = built(Composition::kWall, true);
-  auto outside = sl_db::thermalFigures(boarded.get(), options(2));
+  auto outside = sl_db::thermalFigures(boarded.get(), Options{{}, 2});
   ASSERT_TRUE(outside && outside->uValue);
   EXPECT_EQ(outside->plies[0].role, PlyRole::kOutside);
-  EXPECT_FALSE(sl_db::thermalFigures(boarded.get(), options(5)));
+  EXPECT_FALSE(sl_db::thermalFigures(boarded.get(), Options{{}, 5}));
   EXPECT_FALSE(sl_db::thermalFigures(Composition::create(L"Empty").get()));
   EXPECT_FALSE(sl_db::thermalFigures(nullptr));
 }
