@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 
+#include "DataRows.h"
 #include "ScratchDir.h"
 #include "stocklib/Materials.h"
 #include "stocklib/Profiles.h"
@@ -101,9 +102,7 @@ TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
     std::shared_ptr<Library> copy = fresh(dir, "copy.stocklib", original->unit());
     std::string first, second;
     IfcExportSummary wrote = exportToIfc(*original, first);
-    EXPECT_GT(wrote.materials, 0u);
-    EXPECT_GT(wrote.layerSets, 0u);
-    EXPECT_GT(wrote.profiles, 0u);
+    EXPECT_TRUE(wrote.materials && wrote.layerSets && wrote.profiles);
     if (name[0] == 'e') {
       EXPECT_EQ(wrote.propertySets, 2u);
       // A receiving tool sees the arcs of an outline as chords: the fourth of eight on the arc
@@ -127,10 +126,8 @@ TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
     }
     IfcImportSummary read = importFromIfc(*copy, first);
     EXPECT_TRUE(read.skipped.empty());
-    EXPECT_EQ(read.materials, wrote.materials);
-    EXPECT_EQ(read.layerSets, wrote.layerSets);
-    EXPECT_EQ(read.profiles, wrote.profiles);
-    EXPECT_EQ(read.propertySets, wrote.propertySets);
+    EXPECT_TRUE(read.materials == wrote.materials && read.layerSets == wrote.layerSets &&
+                read.profiles == wrote.profiles && read.propertySets == wrote.propertySets);
     (void)exportToIfc(*copy, second);
     EXPECT_EQ(body(first), body(second));
     // What IFC carries reads back as it was.
@@ -150,21 +147,16 @@ TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
     original->get(before);
     copy->get(after);
     ASSERT_EQ(before.size(), after.size());
-    for (const auto& m : before) {
-      KcSmartPtr<Material> back = copy->get<Material>(NameKey(m->name()));
-      ASSERT_TRUE(back) << m->name().toUtf8();
-      EXPECT_EQ(back->description(), m->description());
-      EXPECT_EQ(back->comments(), m->comments());
-      ASSERT_EQ(bool(back->type()), bool(m->type()));
-      if (m->type()) {
-        EXPECT_EQ(back->type()->name(), m->type()->name());
-      }
-      KcSmartPtr<InformationAsset> i = m->information_asset(), j = back->information_asset();
-      if (i && !i->classification().isEmpty()) {
-        ASSERT_TRUE(j);
-        EXPECT_EQ(j->classification(), i->classification());
-      }
-    }
+    // Materials as far as IFC carries them.
+    auto carried = [](const KcSmartPtr<Material>& m) {
+      if (!m) return std::string("none");
+      KcSmartPtr<InformationAsset> i = m->information_asset();
+      return (m->description() + L"|" + m->comments() + L"|" +
+              (m->type() ? m->type()->name() : L"") + L"|" + (i ? i->classification() : OdString()))
+          .toUtf8();
+    };
+    for (const auto& m : before)
+      EXPECT_EQ(carried(copy->get<Material>(NameKey(m->name()))), carried(m)) << m->name().toUtf8();
     // A property set the library has is not made again; a material or composition is, under a
     // new name.
     IfcImportSummary again = importFromIfc(*copy, first);
@@ -187,23 +179,17 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
   testsupport::ScratchDir dir;
   std::shared_ptr<Library> lib = fresh(dir, "foreign.stocklib");
   IfcImportSummary s = importFromIfc(*lib, slab);
-  EXPECT_EQ(s.layerSets, 1u);
+  EXPECT_TRUE(s.layerSets == 1 && s.propertySets == 1);
   KcSmartPtr<Composition> c = lib->get<Composition>(NameKey(OdString(L"Slab 200")));
-  ASSERT_TRUE(c);
-  EXPECT_EQ(c->type(), Composition::kSlab);
-  ASSERT_EQ(c->plies_size(), 1u);
-  EXPECT_DOUBLE_EQ(c->ply(0)->thickness(), 200.0);
-  EXPECT_EQ(c->ply(0)->function(), kFunctionStructure);
-  ASSERT_TRUE(c->ply(0)->material());
+  ASSERT_TRUE(c && c->plies_size() == 1 && c->ply(0)->material());
+  EXPECT_TRUE(c->type() == Composition::kSlab && c->ply(0)->thickness() == 200.0 &&
+              c->ply(0)->function() == kFunctionStructure);
   EXPECT_EQ(c->ply(0)->material()->name(), OdString(L"Concrete"));
   // Its property set template, in a namespace of its own name.
-  EXPECT_EQ(s.propertySets, 1u);
   KcSmartPtr<PropertyNamespace> ns = lib->get<PropertyNamespace>(NameKey(L"Pset_SlabCommon"));
   ASSERT_TRUE(ns);
   KcSmartPtr<PropertySet> pset = lib->get<PropertySet>(DefinitionKey(L"Pset_SlabCommon", ns->id()));
-  ASSERT_TRUE(pset);
-  EXPECT_TRUE(pset->per_instance());
-  ASSERT_EQ(pset->property_definitions().size(), 2u);
+  ASSERT_TRUE(pset && pset->per_instance() && pset->property_definitions().size() == 2);
   EXPECT_EQ(pset->property_definitions()[0]->type(), PropertyType(1, 0));
   EXPECT_EQ(pset->property_definitions()[1]->type(), PropertyType(3, 9, 10));
   // Figures no library holds are left out: a ply past the last one, a negative density.
@@ -216,24 +202,17 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
   ASSERT_EQ(lib->get(is), 2u);
   if (is[0]->name()->name() != OdString(L"IPE600")) std::swap(is[0], is[1]);
   EXPECT_EQ(is[0]->name()->name(), OdString(L"IPE600"));
-  EXPECT_EQ(is[0]->flange_slope(), 0.0);
+  EXPECT_TRUE(is[0]->height() == 600 && is[0]->width() == 220 && is[0]->web_thickness() == 12 &&
+              is[0]->flange_thickness() == 19 && is[0]->fillet_radius() == 24 &&
+              is[0]->flange_slope() == 0);
   EXPECT_NEAR(is[1]->flange_slope(), 0.14, 1e-12);
   // An outline in metres, closed by its first point again.
   std::vector<KcSmartPtr<CustomProfile>> plates;
   ASSERT_EQ(lib->get(plates), 1u);
   EXPECT_EQ(plates[0]->outline(), (std::vector<OutlinePoint>{{0, 0, 0}, {100, 0, 0}, {0, 50, 0}}));
-  const std::pair<const wchar_t*, double> ipe600[] = {{L"height", 600},
-                                                      {L"width", 220},
-                                                      {L"web_thickness", 12},
-                                                      {L"flange_thickness", 19},
-                                                      {L"fillet_radius", 24}};
-  for (const auto& [name, mm] : ipe600)
-    EXPECT_NEAR(is[0]->dimension(static_cast<std::size_t>(is[0]->dimension_index(name))), mm, 1e-9)
-        << OdString(name).toUtf8();
-  s = importFromIfc(*lib, fixture("foreign_wall_ifc2x3.ifc"));
+  (void)importFromIfc(*lib, fixture("foreign_wall_ifc2x3.ifc"));
   KcSmartPtr<Composition> wall = lib->get<Composition>(NameKey(OdString(L"Wall 115")));
-  ASSERT_TRUE(wall);
-  ASSERT_EQ(wall->plies_size(), 1u);
+  ASSERT_TRUE(wall && wall->plies_size() == 1);
   EXPECT_DOUBLE_EQ(wall->ply(0)->thickness(), 115.0);
   // The same figures into an inch library come out in inches.
   std::shared_ptr<Library> inch = fresh(dir, "inch.stocklib", kLibraryUnitInch);
@@ -243,41 +222,22 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
 }
 
 TEST(IfcExchange, HostileFilesChangeNothing) {
-  const std::string good = "#1= IFCMATERIAL('A',$,$);\n";
-  struct Case {
-    const char* what;
-    std::string text;
-    const char* says;
-  };
-  std::string header = kHeader;
-  const std::vector<Case> cases = {
-      {"truncated", header + good + "#2= IFCMATERIAL('B", "truncated"},
-      {"no end", header + good + "ENDSEC;\n", "truncated"},
-      {"unknown entity", header + good + "#2= IFCWIDGET('x');\n" + kFooter, "unknown entity"},
-      {"dangling", header + good + "#2= IFCMATERIALLAYER(#9,1.,$,$,$,$,$);\n" + kFooter,
-       "does not define"},
-      {"twice", header + good + good + kFooter, "defined twice"},
-      {"absurd", header + good + "#2= IFCMATERIALLAYER(#1,1.E400,$,$,$,$,$);\n" + kFooter,
-       "out of range"},
-      {"schema", withSchema(header, "IFC9") + good + kFooter, "neither IFC4 nor IFC2X3"},
-      {"not step", "hello", "ISO-10303-21"},
-      {"unbalanced", header + "#1= IFCMATERIAL(('A',$,$);\n" + kFooter, "parentheses"},
-  };
   testsupport::ScratchDir dir;
   std::shared_ptr<Library> lib = fresh(dir, "hostile.stocklib");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& c : sltest::dataRows("ifc-hostile.txt", 5)) {
+    SCOPED_TRACE(c[0]);
     try {
-      (void)importFromIfc(*lib, c.text);
+      (void)importFromIfc(*lib, (c[1].empty() ? "" : withSchema(kHeader, c[1])) + c[2] +
+                                    (c[3] == "yes" ? kFooter : ""));
       ADD_FAILURE() << "accepted";
     } catch (const Exception& e) {
-      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c[4]), std::string::npos) << e.what();
     }
     std::vector<KcSmartPtr<Material>> none;
     EXPECT_EQ(lib->get(none), 0u);
   }
   // A cycle of references is not an error of the text; what it names is skipped, not followed.
-  std::string cycle = header +
+  std::string cycle = std::string(kHeader) +
                       "#1= IFCMATERIALLAYERSET((#2),'S',$);\n"
                       "#2= IFCMATERIALLAYER($,1.,$,$,$,$,$);\n"
                       "#3= IFCRELASSOCIATESMATERIAL('1lGzy3Ed1EZAv8GyN8fUWN',$,$,$,(#3),#1);\n" +
