@@ -2,6 +2,7 @@
 // from stocklib::Material with a runtime class of its own.
 #pragma once
 
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -72,12 +73,15 @@ inline Value value(const std::string& cell) {
   return v;
 }
 
-/// runWrites: the steps of data/palette-writes.txt marked `step`, on `object`.
-inline void runWrites(const char* step, OdRxObject* object) {
+/// runWrites: the steps of data/palette-writes.txt marked `step`, on `object`, with the
+/// definitions `find` gives by global name (by default the static ones).
+inline void runWrites(const char* step, OdRxObject* object,
+                      std::function<oa::PropertyDefinitionPtr(const OdString&)> find = {}) {
   for (const auto& row : sltest::dataRows("palette-writes.txt", 5)) {
     if (row[0] != step) continue;
     SCOPED_TRACE(row[0] + " " + row[1] + " " + row[2]);
-    auto definition = staticDefinition(object, OdString::fromUtf8(row[1]));
+    const OdString name = OdString::fromUtf8(row[1]);
+    auto definition = find ? find(name) : staticDefinition(object, name);
     if (!row[2].empty()) {
       EXPECT_EQ(definition->setValue(object, value(row[2]), nullptr), row[3] == "yes");
     }

@@ -129,13 +129,12 @@ TEST(SectionDrawing, EveryShippedProfileIsDrawnInsideItsViewWithItsFiguresAndRen
       const double drawn = pathArea(
           group.find_child_by_attribute("path", "class", "outline").attribute("d").value());
       EXPECT_NEAR(drawn / (k * k), props->area, props->area * 1e-5) << what;
-      const double left =
-          root.find_child_by_attribute("line", "class", "axis").attribute("x1").as_double() + 15;
-      EXPECT_NEAR(
-          (root.find_child_by_attribute("circle", "class", "centroid").attribute("cx").as_double() -
-           left) /
-              k,
-          props->centroidY - sl_db::outlineBounds(*sl_db::profileOutline(p.get())).minX, 1e-3)
+      auto at = [&](const char* tag, const char* cls, const char* a) {
+        return root.find_child_by_attribute(tag, "class", cls).attribute(a).as_double();
+      };
+      EXPECT_NEAR((at("circle", "centroid", "cx") - at("line", "axis", "x1") - 15) / k,
+                  props->centroidY - sl_db::outlineBounds(*sl_db::profileOutline(p.get())).minX,
+                  1e-3)
           << what;
       const std::string in = dir.file("p.svg").toUtf8(), out = dir.file("p.png").toUtf8();
       std::ofstream(in) << svg;
@@ -168,18 +167,15 @@ TEST(SectionDrawing, PliesStandInOrderToScaleHatchedByTheirKind) {
   const std::vector<std::string> functions = {"none",     "structure", "substrate", "insulation",
                                               "finish 1", "finish 2",  "membrane"};
   for (const auto& r : sltest::dataRows("profiles-plies.txt", 8)) {
-    const OdString type = OdString::fromUtf8(r[3]);
+    const OdString name = OdString::fromUtf8(r[1]), type = OdString::fromUtf8(r[3]);
     const Pattern pattern =
         r[4] == "user defined" ? Pattern(Pattern::kUserDefined, L"", 1, 0.5, true)
         : r[4].empty()         ? Pattern()
                                : Pattern(Pattern::kPredefined, OdString::fromUtf8(r[4]));
     auto& [composition, kinds] = drawn.at(r[0]);
-    composition->append_ply(
-        material(OdString::fromUtf8(r[1]), std::stod(r[2]), r[3].empty() ? nullptr : type.c_str(),
-                 pattern)
-            .get(),
-        std::stod(r[5]),
-        MaterialFunction(std::find(functions.begin(), functions.end(), r[6]) - functions.begin()));
+    const auto function = std::find(functions.begin(), functions.end(), r[6]) - functions.begin();
+    composition->append_ply(material(name, std::stod(r[2]), type, pattern).get(), std::stod(r[5]),
+                            MaterialFunction(function));
     kinds.push_back(r[7]);
   }
   wall->set_first_core_ply(1);
@@ -200,8 +196,7 @@ TEST(SectionDrawing, PliesStandInOrderToScaleHatchedByTheirKind) {
     pugi::xml_node group = root.find_child_by_attribute("g", "class", "plies");
     const double k = group.attribute("data-px-per-unit").as_double();
     ASSERT_GT(k, 0);
-    const char* from = lying ? "y" : "x";
-    const char* size = lying ? "height" : "width";
+    const char *from = lying ? "y" : "x", *size = lying ? "height" : "width";
     std::size_t i = 0;
     double at = -1;
     std::vector<std::string> fills, labels = texts(root, "label");
