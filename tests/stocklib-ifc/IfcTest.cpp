@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <sstream>
 
 #include "DataRows.h"
@@ -32,18 +33,8 @@ std::shared_ptr<Library> fresh(const testsupport::ScratchDir& dir, const char* n
 // The file without its header and without the lines naming the library (project, its
 // library and their GlobalIds), which differ by design between two libraries.
 std::string body(const std::string& ifc) {
-  std::istringstream data(ifc.substr(ifc.find("DATA;")));
-  std::string kept, line;
-  while (std::getline(data, line)) {
-    const std::size_t entity = line.find("= IFC");
-    const std::string name = entity == std::string::npos ? "" : line.substr(entity + 2);
-    if (line[0] == '#' &&
-        (name.rfind("IFCPROJECT(", 0) == 0 || name.rfind("IFCPROJECTLIBRARY(", 0) == 0 ||
-         name.rfind("IFCRELDECLARES(", 0) == 0))
-      continue;
-    kept += line + "\n";
-  }
-  return kept;
+  static const std::regex naming("#[0-9]+= IFC(PROJECT|PROJECTLIBRARY|RELDECLARES)\\(.*\n");
+  return std::regex_replace(ifc.substr(ifc.find("DATA;")), naming, "");
 }
 
 // `text` with its first "IFC4" (the schema line) given as `schema`.

@@ -49,6 +49,8 @@ TEST(ThermalResistance, TotalsMatchHandSumsAndNameWhatIsMissing) {
   const double shippedRoof = 0.10 + 0.050 / 2.0 + 0.010 / 0.23 + 0.160 / 0.023 + 0.004 / 0.23 +
                              0.200 / 2.3 + 0.04,
                shippedImperial = 0.13 + 0.0254 * (3.625 / 0.89 + 2 / 0.0288 + 7.625 / 1.0) + 0.04;
+  auto roof = from("metric.stocklib", L"Flat roof, warm deck"),
+       cmu = from("imperial.stocklib", L"CMU wall 8 in, brick veneer");
   struct Case {
     const char* what;
     KcSmartPtr<Composition> composition;
@@ -57,16 +59,8 @@ TEST(ThermalResistance, TotalsMatchHandSumsAndNameWhatIsMissing) {
     std::vector<PlyRole> roles;
   };
   const std::vector<Case> cases = {
-      {"shipped roof",
-       from("metric.stocklib", L"Flat roof, warm deck"),
-       {},
-       shippedRoof,
-       {L, L, L, L, L}},
-      {"inches",
-       from("imperial.stocklib", L"CMU wall 8 in, brick veneer"),
-       {},
-       shippedImperial,
-       {L, L, L}},
+      {"shipped roof", roof, {}, shippedRoof, {L, L, L, L, L}},
+      {"inches", cmu, {}, shippedImperial, {L, L, L}},
       {"air layer", wall, {}, wallStill, {L, A, L, L}},
       {"well ventilated", wall, Options{{}, 1}, wallOpen, {O, V, L, L}},
       {"slightly ventilated", wall, Options{{}, 1, 1000}, (wallStill + wallOpen) / 2, {L, A, L, L}},
