@@ -30,8 +30,8 @@ TEST(DynamicPropertyContext, CarriesEntityAndPlyIsRecoveredFromPlainObjectsAndSu
   // Recovered from a plain object, the context is itself; nothing else is one.
   EXPECT_EQ(DynamicPropertyContext::queryX(static_cast<const OdRxObject*>(context.get())).get(),
             context.get());
-  EXPECT_FALSE(DynamicPropertyContext::queryX(line.get()));
-  EXPECT_FALSE(DynamicPropertyContext::queryX(static_cast<const OdRxObject*>(nullptr)));
+  EXPECT_FALSE(DynamicPropertyContext::queryX(line.get()) ||
+               DynamicPropertyContext::queryX(static_cast<const OdRxObject*>(nullptr)));
   // The class makes no objects by itself.
   EXPECT_FALSE(DynamicPropertyContext::createVirtualObject());
 

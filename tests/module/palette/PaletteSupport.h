@@ -26,13 +26,6 @@ inline oa::PropertyDefinitionArray definitions(const oa::PropertySource& source,
   return out;
 }
 
-inline std::vector<OdString> globalNames(const oa::PropertyDefinitionArray& definitions) {
-  std::vector<OdString> names;
-  for (const auto& d : definitions)
-    names.push_back(d->globalName());
-  return names;
-}
-
 /// The static definition of that global name for `object` (a material or a composition).
 inline oa::PropertyDefinitionPtr staticDefinition(const OdRxObject* object, const wchar_t* name) {
   for (const auto& d : definitions(*sl_db::createStocklibStaticPropertySource(), object, 1))

@@ -48,7 +48,7 @@ std::string labels() {
 
 }  // namespace
 
-TEST(PaletteMaterial, ValuesAreReadAndWrittenByKind) {
+TEST(PaletteMaterial, ValuesAreReadAndWrittenByKindAndPatternPartsAreReadOnlyChildren) {
   KcSmartPtr<Material> m = Material::create(L"Brick");
   runWrites("bare", m);
   m->set_information_asset(stocklib::InformationAsset::create(L"I"));
@@ -62,16 +62,14 @@ TEST(PaletteMaterial, ValuesAreReadAndWrittenByKind) {
   KcSmartPtr<Composition> c = Composition::create(L"Wall");
   EXPECT_FALSE(staticDefinition(m, L"Name")->setValue(c, Value(OdString(L"X")), nullptr));
   EXPECT_EQ(c->name(), L"Wall");
-}
 
-TEST(PaletteMaterial, PatternTypesShowTheirPartsAsReadOnlyChildren) {
-  KcSmartPtr<Material> m = Material::create(L"M");
-  auto cut = staticDefinition(m, L"CutPatternType");
-  auto surface = staticDefinition(m, L"SurfacePatternType");
+  // Pattern types show their parts as read-only children.
+  auto cut = staticDefinition(m, L"CutPatternType"),
+       surface = staticDefinition(m, L"SurfacePatternType");
   EXPECT_EQ(childNames(cut, nullptr),
             "CutPatternName CutPatternScale CutPatternAngle CutPatternCross ");
   EXPECT_EQ(childNames(cut, m), "");  // a default pattern is "none"
-  EXPECT_EQ(childNames(cut, Composition::create(L"C")), "refused");
+  EXPECT_EQ(childNames(cut, c), "refused");
   m->set_cut_pattern(Pattern(Pattern::kUserDefined, L"", 2.0, 0.5, true));
   m->set_surface_pattern(Pattern(Pattern::kCustom, L"BRICK", 3.0));
   EXPECT_EQ(childNames(cut, m), "CutPatternScale CutPatternAngle CutPatternCross ");

@@ -37,9 +37,9 @@ TEST(ThermalResistance, TotalsMatchHandSumsAndNameWhatIsMissing) {
     if (withBoard) c->insert_ply(0, board.get(), 20);
     return c;
   };
-  const double layers = 0.115 / 0.81 + 0.1 / 0.035 + 0.015 / 0.4;
-  const double wallStill = 0.13 + layers + 0.18 + 0.04;
-  const double wallOpen = 0.13 + 0.1 / 0.035 + 0.015 / 0.4 + 0.13;
+  const double layers = 0.115 / 0.81 + 0.1 / 0.035 + 0.015 / 0.4,
+               wallStill = 0.13 + layers + 0.18 + 0.04,
+               wallOpen = 0.13 + 0.1 / 0.035 + 0.015 / 0.4 + 0.13;
 
   using Options = sl_db::ThermalOptions;  // direction, ventilated ply, its openings
   const PlyRole L = PlyRole::kLayer, A = PlyRole::kAirLayer, V = PlyRole::kVentilated,
@@ -85,14 +85,9 @@ TEST(ThermalResistance, TotalsMatchHandSumsAndNameWhatIsMissing) {
     }
     EXPECT_EQ(roles, c.roles);
     EXPECT_EQ(f->missing, missing);
-    if (c.total == 0) {
-      EXPECT_FALSE(f->total || f->uValue);
-      continue;
-    }
-    ASSERT_TRUE(f->total && f->uValue);
-    EXPECT_NEAR(*f->total, c.total, 1e-9);
-    EXPECT_NEAR(*f->uValue, 1 / c.total, 1e-9);
-    if (!c.options.ventilatedPly || c.options.openings >= 1500) {
+    EXPECT_NEAR(f->total.value_or(0), c.total, 1e-9);
+    EXPECT_NEAR(f->uValue.value_or(0), c.total ? 1 / c.total : 0, 1e-9);
+    if (c.total && (!c.options.ventilatedPly || c.options.openings >= 1500)) {
       EXPECT_NEAR(sum, c.total, 1e-9);  // the listed plies add up to the total
     }
   }
@@ -102,6 +97,6 @@ TEST(ThermalResistance, TotalsMatchHandSumsAndNameWhatIsMissing) {
   ASSERT_TRUE(outside && outside->uValue);
   EXPECT_EQ(outside->plies[0].role, PlyRole::kOutside);
   EXPECT_FALSE(sl_db::thermalFigures(boarded.get(), Options{{}, 5}));
-  EXPECT_FALSE(sl_db::thermalFigures(Composition::create(L"Empty").get()));
-  EXPECT_FALSE(sl_db::thermalFigures(nullptr));
+  EXPECT_FALSE(sl_db::thermalFigures(Composition::create(L"Empty").get()) ||
+               sl_db::thermalFigures(nullptr));
 }
