@@ -8,8 +8,10 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <sstream>
 
+#include "DataRows.h"
 #include "ScratchDir.h"
 #include "stocklib/Materials.h"
 #include "stocklib/Profiles.h"
@@ -17,11 +19,6 @@
 using namespace stocklib;
 
 namespace {
-
-std::shared_ptr<Library> openShipped(const char* name) {
-  return LibraryManager::instance().open(
-      OdString((std::string(SL_SUPPORT_DIR) + "/" + name).c_str()), true);
-}
 
 std::shared_ptr<Library> fresh(const testsupport::ScratchDir& dir, const char* name,
                                LibraryUnit unit = kLibraryUnitMillimeter) {
@@ -31,23 +28,8 @@ std::shared_ptr<Library> fresh(const testsupport::ScratchDir& dir, const char* n
 // The file without its header and without the lines naming the library (project, its
 // library and their GlobalIds), which differ by design between two libraries.
 std::string body(const std::string& ifc) {
-  std::istringstream data(ifc.substr(ifc.find("DATA;")));
-  std::string kept, line;
-  while (std::getline(data, line)) {
-    const std::size_t entity = line.find("= IFC");
-    const std::string name = entity == std::string::npos ? "" : line.substr(entity + 2);
-    if (line[0] == '#' &&
-        (name.rfind("IFCPROJECT(", 0) == 0 || name.rfind("IFCPROJECTLIBRARY(", 0) == 0 ||
-         name.rfind("IFCRELDECLARES(", 0) == 0))
-      continue;
-    kept += line + "\n";
-  }
-  return kept;
-}
-
-// `text` with its first "IFC4" (the schema line) given as `schema`.
-std::string withSchema(std::string text, const std::string& schema) {
-  return text.replace(text.find("IFC4"), 4, schema);
+  static const std::regex naming("#[0-9]+= IFC(PROJECT|PROJECTLIBRARY|RELDECLARES)\\(.*\n");
+  return std::regex_replace(ifc.substr(ifc.find("DATA;")), naming, "");
 }
 
 // Each element of the library's XML export of these kinds, as a line of text, by element.
@@ -65,17 +47,18 @@ std::multiset<std::string> elements(const Library& lib, const std::set<std::stri
   return out;
 }
 
-const char* kHeader =
-    "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('ViewDefinition [CoordinationView]'),'2;1');\n"
-    "FILE_NAME('x.ifc','2024-01-01T00:00:00',('a'),('b'),'c','d','');\n"
-    "FILE_SCHEMA(('IFC4'));\nENDSEC;\nDATA;\n";
+// The start of a file of the schema `schema`, up to its data.
+std::string header(const std::string& schema = "IFC4") {
+  return "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('ViewDefinition [CoordinationView]'),'2;1');\n"
+         "FILE_NAME('x.ifc','2024-01-01T00:00:00',('a'),('b'),'c','d','');\nFILE_SCHEMA(('" +
+         schema + "'));\nENDSEC;\nDATA;\n";
+}
 const char* kFooter = "ENDSEC;\nEND-ISO-10303-21;\n";
 
 // The text of a file beside this one.
 std::string fixture(const char* name) {
-  std::ifstream in(std::string(SL_IFC_FIXTURES) + "/" + name);
   std::stringstream s;
-  s << in.rdbuf();
+  s << std::ifstream(std::string(SL_IFC_FIXTURES) + "/" + name).rdbuf();
   EXPECT_FALSE(s.str().empty()) << name;
   return s.str();
 }
@@ -96,14 +79,15 @@ TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
   for (const char* name : {"metric.stocklib", "imperial.stocklib", "every shape"}) {
     SCOPED_TRACE(name);
     testsupport::ScratchDir dir;
-    std::shared_ptr<Library> original = name[0] == 'e' ? everyShape(dir) : openShipped(name);
+    std::shared_ptr<Library> original = everyShape(dir);
+    if (name[0] != 'e')
+      original = LibraryManager::instance().open(
+          OdString::fromUtf8(std::string(SL_SUPPORT_DIR) + "/" + name), true);
     ASSERT_TRUE(original);
     std::shared_ptr<Library> copy = fresh(dir, "copy.stocklib", original->unit());
     std::string first, second;
     IfcExportSummary wrote = exportToIfc(*original, first);
-    EXPECT_GT(wrote.materials, 0u);
-    EXPECT_GT(wrote.layerSets, 0u);
-    EXPECT_GT(wrote.profiles, 0u);
+    EXPECT_TRUE(wrote.materials && wrote.layerSets && wrote.profiles);
     if (name[0] == 'e') {
       EXPECT_EQ(wrote.propertySets, 2u);
       // A receiving tool sees the arcs of an outline as chords: the fourth of eight on the arc
@@ -127,10 +111,8 @@ TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
     }
     IfcImportSummary read = importFromIfc(*copy, first);
     EXPECT_TRUE(read.skipped.empty());
-    EXPECT_EQ(read.materials, wrote.materials);
-    EXPECT_EQ(read.layerSets, wrote.layerSets);
-    EXPECT_EQ(read.profiles, wrote.profiles);
-    EXPECT_EQ(read.propertySets, wrote.propertySets);
+    EXPECT_TRUE(read.materials == wrote.materials && read.layerSets == wrote.layerSets &&
+                read.profiles == wrote.profiles && read.propertySets == wrote.propertySets);
     (void)exportToIfc(*copy, second);
     EXPECT_EQ(body(first), body(second));
     // What IFC carries reads back as it was.
@@ -147,29 +129,21 @@ TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
     EXPECT_EQ(was.size(), is.size());
     EXPECT_TRUE(lost.empty()) << lost.size() << " differ, first " << lost[0];
     std::vector<KcSmartPtr<Material>> before, after;
-    original->get(before);
-    copy->get(after);
-    ASSERT_EQ(before.size(), after.size());
-    for (const auto& m : before) {
-      KcSmartPtr<Material> back = copy->get<Material>(NameKey(m->name()));
-      ASSERT_TRUE(back) << m->name().toUtf8();
-      EXPECT_EQ(back->description(), m->description());
-      EXPECT_EQ(back->comments(), m->comments());
-      ASSERT_EQ(bool(back->type()), bool(m->type()));
-      if (m->type()) {
-        EXPECT_EQ(back->type()->name(), m->type()->name());
-      }
-      KcSmartPtr<InformationAsset> i = m->information_asset(), j = back->information_asset();
-      if (i && !i->classification().isEmpty()) {
-        ASSERT_TRUE(j);
-        EXPECT_EQ(j->classification(), i->classification());
-      }
-    }
+    ASSERT_EQ(original->get(before), copy->get(after));
+    // Materials as far as IFC carries them.
+    auto carried = [](const KcSmartPtr<Material>& m) {
+      if (!m) return std::string("none");
+      KcSmartPtr<InformationAsset> i = m->information_asset();
+      return (m->description() + L"|" + m->comments() + L"|" +
+              (m->type() ? m->type()->name() : L"") + L"|" + (i ? i->classification() : OdString()))
+          .toUtf8();
+    };
+    for (const auto& m : before)
+      EXPECT_EQ(carried(copy->get<Material>(NameKey(m->name()))), carried(m)) << m->name().toUtf8();
     // A property set the library has is not made again; a material or composition is, under a
     // new name.
     IfcImportSummary again = importFromIfc(*copy, first);
-    EXPECT_EQ(again.propertySets, 0u);
-    EXPECT_EQ(again.skipped.size(), wrote.propertySets);
+    EXPECT_TRUE(again.propertySets == 0 && again.skipped.size() == wrote.propertySets);
     std::vector<KcSmartPtr<Composition>> compositions;
     EXPECT_EQ(copy->get(after), 2 * before.size());
     EXPECT_EQ(copy->get(compositions), 2 * original->get(compositions));
@@ -179,7 +153,7 @@ TEST(IfcExchange, ShippedLibrariesComeBackEqual) {
   }
 }
 
-TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
+TEST(IfcExchange, ForeignFilesImportWithTheirUnitsAndHostileOnesChangeNothing) {
   // A slab type with a 200 mm concrete layer set in millimetres; a beam type with an IPE 600
   // material profile set in metres; an IFC 2x3 wall: materials without description, layers
   // without names.
@@ -187,23 +161,17 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
   testsupport::ScratchDir dir;
   std::shared_ptr<Library> lib = fresh(dir, "foreign.stocklib");
   IfcImportSummary s = importFromIfc(*lib, slab);
-  EXPECT_EQ(s.layerSets, 1u);
+  EXPECT_TRUE(s.layerSets == 1 && s.propertySets == 1);
   KcSmartPtr<Composition> c = lib->get<Composition>(NameKey(OdString(L"Slab 200")));
-  ASSERT_TRUE(c);
-  EXPECT_EQ(c->type(), Composition::kSlab);
-  ASSERT_EQ(c->plies_size(), 1u);
-  EXPECT_DOUBLE_EQ(c->ply(0)->thickness(), 200.0);
-  EXPECT_EQ(c->ply(0)->function(), kFunctionStructure);
-  ASSERT_TRUE(c->ply(0)->material());
+  ASSERT_TRUE(c && c->plies_size() == 1 && c->ply(0)->material());
+  EXPECT_TRUE(c->type() == Composition::kSlab && c->ply(0)->thickness() == 200.0 &&
+              c->ply(0)->function() == kFunctionStructure);
   EXPECT_EQ(c->ply(0)->material()->name(), OdString(L"Concrete"));
   // Its property set template, in a namespace of its own name.
-  EXPECT_EQ(s.propertySets, 1u);
   KcSmartPtr<PropertyNamespace> ns = lib->get<PropertyNamespace>(NameKey(L"Pset_SlabCommon"));
   ASSERT_TRUE(ns);
   KcSmartPtr<PropertySet> pset = lib->get<PropertySet>(DefinitionKey(L"Pset_SlabCommon", ns->id()));
-  ASSERT_TRUE(pset);
-  EXPECT_TRUE(pset->per_instance());
-  ASSERT_EQ(pset->property_definitions().size(), 2u);
+  ASSERT_TRUE(pset && pset->per_instance() && pset->property_definitions().size() == 2);
   EXPECT_EQ(pset->property_definitions()[0]->type(), PropertyType(1, 0));
   EXPECT_EQ(pset->property_definitions()[1]->type(), PropertyType(3, 9, 10));
   // Figures no library holds are left out: a ply past the last one, a negative density.
@@ -216,73 +184,44 @@ TEST(IfcExchange, ForeignFilesImportWithTheirUnits) {
   ASSERT_EQ(lib->get(is), 2u);
   if (is[0]->name()->name() != OdString(L"IPE600")) std::swap(is[0], is[1]);
   EXPECT_EQ(is[0]->name()->name(), OdString(L"IPE600"));
-  EXPECT_EQ(is[0]->flange_slope(), 0.0);
+  EXPECT_TRUE(is[0]->height() == 600 && is[0]->width() == 220 && is[0]->web_thickness() == 12 &&
+              is[0]->flange_thickness() == 19 && is[0]->fillet_radius() == 24 &&
+              is[0]->flange_slope() == 0);
   EXPECT_NEAR(is[1]->flange_slope(), 0.14, 1e-12);
   // An outline in metres, closed by its first point again.
   std::vector<KcSmartPtr<CustomProfile>> plates;
   ASSERT_EQ(lib->get(plates), 1u);
   EXPECT_EQ(plates[0]->outline(), (std::vector<OutlinePoint>{{0, 0, 0}, {100, 0, 0}, {0, 50, 0}}));
-  const std::pair<const wchar_t*, double> ipe600[] = {{L"height", 600},
-                                                      {L"width", 220},
-                                                      {L"web_thickness", 12},
-                                                      {L"flange_thickness", 19},
-                                                      {L"fillet_radius", 24}};
-  for (const auto& [name, mm] : ipe600)
-    EXPECT_NEAR(is[0]->dimension(static_cast<std::size_t>(is[0]->dimension_index(name))), mm, 1e-9)
-        << OdString(name).toUtf8();
-  s = importFromIfc(*lib, fixture("foreign_wall_ifc2x3.ifc"));
+  (void)importFromIfc(*lib, fixture("foreign_wall_ifc2x3.ifc"));
   KcSmartPtr<Composition> wall = lib->get<Composition>(NameKey(OdString(L"Wall 115")));
-  ASSERT_TRUE(wall);
-  ASSERT_EQ(wall->plies_size(), 1u);
+  ASSERT_TRUE(wall && wall->plies_size() == 1);
   EXPECT_DOUBLE_EQ(wall->ply(0)->thickness(), 115.0);
   // The same figures into an inch library come out in inches.
   std::shared_ptr<Library> inch = fresh(dir, "inch.stocklib", kLibraryUnitInch);
   (void)importFromIfc(*inch, beam);
   ASSERT_EQ(inch->get(is), 2u);
   EXPECT_NEAR(std::max(is[0]->height(), is[1]->height()), 600.0 / 25.4, 1e-9);
-}
-
-TEST(IfcExchange, HostileFilesChangeNothing) {
-  const std::string good = "#1= IFCMATERIAL('A',$,$);\n";
-  struct Case {
-    const char* what;
-    std::string text;
-    const char* says;
-  };
-  std::string header = kHeader;
-  const std::vector<Case> cases = {
-      {"truncated", header + good + "#2= IFCMATERIAL('B", "truncated"},
-      {"no end", header + good + "ENDSEC;\n", "truncated"},
-      {"unknown entity", header + good + "#2= IFCWIDGET('x');\n" + kFooter, "unknown entity"},
-      {"dangling", header + good + "#2= IFCMATERIALLAYER(#9,1.,$,$,$,$,$);\n" + kFooter,
-       "does not define"},
-      {"twice", header + good + good + kFooter, "defined twice"},
-      {"absurd", header + good + "#2= IFCMATERIALLAYER(#1,1.E400,$,$,$,$,$);\n" + kFooter,
-       "out of range"},
-      {"schema", withSchema(header, "IFC9") + good + kFooter, "neither IFC4 nor IFC2X3"},
-      {"not step", "hello", "ISO-10303-21"},
-      {"unbalanced", header + "#1= IFCMATERIAL(('A',$,$);\n" + kFooter, "parentheses"},
-  };
-  testsupport::ScratchDir dir;
-  std::shared_ptr<Library> lib = fresh(dir, "hostile.stocklib");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+  // Hostile files change nothing.
+  lib = fresh(dir, "hostile.stocklib");
+  for (const auto& c : sltest::dataRows("ifc-hostile.txt", 5)) {
+    SCOPED_TRACE(c[0]);
     try {
-      (void)importFromIfc(*lib, c.text);
+      (void)importFromIfc(
+          *lib, (c[1].empty() ? "" : header(c[1])) + c[2] + (c[3] == "yes" ? kFooter : ""));
       ADD_FAILURE() << "accepted";
     } catch (const Exception& e) {
-      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c[4]), std::string::npos) << e.what();
     }
     std::vector<KcSmartPtr<Material>> none;
     EXPECT_EQ(lib->get(none), 0u);
   }
   // A cycle of references is not an error of the text; what it names is skipped, not followed.
-  std::string cycle = header +
+  std::string cycle = header() +
                       "#1= IFCMATERIALLAYERSET((#2),'S',$);\n"
                       "#2= IFCMATERIALLAYER($,1.,$,$,$,$,$);\n"
                       "#3= IFCRELASSOCIATESMATERIAL('1lGzy3Ed1EZAv8GyN8fUWN',$,$,$,(#3),#1);\n" +
                       kFooter;
-  IfcImportSummary s = importFromIfc(*lib, cycle);
+  s = importFromIfc(*lib, cycle);
   EXPECT_EQ(s.layerSets, 0u);
   ASSERT_EQ(s.skipped.size(), 1u);
   EXPECT_NE(s.skipped[0].toUtf8().find("#1 IfcMaterialLayerSet"), std::string::npos);

@@ -21,22 +21,21 @@ OdResult codeOf(void (*call)()) {
 
 }  // namespace
 
-TEST(DynamicPropertyContext, CarriesEntityAndPlyAndIsRecoveredFromPlainObjects) {
+TEST(DynamicPropertyContext, CarriesEntityAndPlyIsRecoveredFromPlainObjectsAndSurvivesReload) {
   OdDbLinePtr line = OdDbLine::createObject();
   KcSmartPtr<DynamicPropertyContext> context = DynamicPropertyContext::createObject(line.get(), 3);
   ASSERT_TRUE(context);
-  EXPECT_EQ(context->isA(), DynamicPropertyContext::desc());
-  EXPECT_TRUE(context->entity() == line.get() && context->plyIndex() == 3);
+  EXPECT_TRUE(context->isA() == DynamicPropertyContext::desc() && context->entity() == line.get() &&
+              context->plyIndex() == 3);
   // Recovered from a plain object, the context is itself; nothing else is one.
   EXPECT_EQ(DynamicPropertyContext::queryX(static_cast<const OdRxObject*>(context.get())).get(),
             context.get());
-  EXPECT_FALSE(DynamicPropertyContext::queryX(line.get()));
-  EXPECT_FALSE(DynamicPropertyContext::queryX(static_cast<const OdRxObject*>(nullptr)));
+  EXPECT_FALSE(DynamicPropertyContext::queryX(line.get()) ||
+               DynamicPropertyContext::queryX(static_cast<const OdRxObject*>(nullptr)));
   // The class makes no objects by itself.
   EXPECT_FALSE(DynamicPropertyContext::createVirtualObject());
-}
 
-TEST(DynamicPropertyContext, RegistrationRefusesTwiceAndSurvivesModuleReload) {
+  // Registered once; unregistered it recovers nothing, and a module reload keeps it.
   EXPECT_EQ(codeOf(&DynamicPropertyContext::rxInit), eAlreadyRegistered);
   ASSERT_NE(DynamicPropertyContext::desc(), nullptr);
 

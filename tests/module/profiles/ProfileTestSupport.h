@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -14,12 +15,13 @@
 namespace sltest {
 
 /// material: a material named `name` with a physical asset of conductivity `lambda` (none when
-/// `lambda` is not above 0), of the material type `type` (none when null), cut as `pattern`.
+/// `lambda` is not above 0), of the material type `type` (none when null or empty), cut as
+/// `pattern`.
 inline KcSmartPtr<stocklib::Material> material(const wchar_t* name, double lambda = 0,
                                                const wchar_t* type = nullptr,
                                                stocklib::Pattern pattern = stocklib::Pattern()) {
   auto m = stocklib::Material::create(name);
-  if (type) m->set_type(stocklib::MaterialType::create(type).get());
+  if (type && *type) m->set_type(stocklib::MaterialType::create(type).get());
   m->set_cut_pattern(pattern);
   if (lambda > 0) {
     auto asset = stocklib::PhysicalAsset::create(name);
@@ -47,6 +49,19 @@ KcSmartPtr<stocklib::Profile> shape(const std::string& dims, const testsupport::
         << name;
   }
   return KcSmartPtr<Profile>(p.get());
+}
+
+/// shapeNamed: shape() of the class named `cls` ("IShapeProfile"); null for no such class.
+inline KcSmartPtr<stocklib::Profile> shapeNamed(const std::string& cls, const std::string& dims) {
+  using namespace stocklib;
+#define SL_SHAPE_ROW(T, DIMENSIONS) {#T, &shape<T>},
+  static const std::map<std::string,
+                        KcSmartPtr<Profile> (*)(const std::string&, const testsupport::Row&)>
+      shapes = {STOCKLIB_SHAPES(SL_SHAPE_ROW)};
+#undef SL_SHAPE_ROW
+  auto found = shapes.find(cls);
+  EXPECT_NE(found, shapes.end()) << cls;
+  return found == shapes.end() ? nullptr : found->second(dims, {});
 }
 
 }  // namespace sltest
