@@ -17,9 +17,7 @@ TEST_F(HostileFile, LengthsThatOverflowInMillimetresAreRefusedOnImportAndCopy) {
   pugi::xml_node root = doc.append_child("stocklib");
   inch->exportToXml(root);
   root.prepend_child("Tag").append_attribute("name") = "before";
-  Library::ImportOptions inInches;
-  inInches.unit = kLibraryUnitInch;
-  std::string refused = sltest::thrown([&] { mm->importFromXml(root, inInches); });
+  std::string refused = sltest::thrown([&] { mm->importFromXml(root, {kLibraryUnitInch}); });
   EXPECT_NE(refused.find("CircleProfile"), std::string::npos) << refused;
   EXPECT_NE(refused.find("\"diameter\""), std::string::npos) << refused;
   EXPECT_FALSE(mm->get<Tag>(NameKey(L"before")));

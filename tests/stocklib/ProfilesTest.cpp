@@ -163,12 +163,13 @@ TEST_F(Profiles, ScaledEqualProfilesAndScaleProfile) {
   EXPECT_TRUE(scaledEqualProfiles(inAngle, angle(name, L"x", 101.6 * (1 + 5e-7), 12.7), scale));
 
   // A differing ratio (the flange slope) is no scale.
-  auto u1 = UShapeProfile::create(name, L"u");
-  u1->set_height(4);
-  u1->set_flange_slope(0.08);
-  auto u2 = UShapeProfile::create(name, L"u");
-  u2->set_height(101.6);
-  u2->set_flange_slope(0.08);
+  auto channel = [&](double height) {
+    auto u = UShapeProfile::create(name, L"u");
+    u->set_height(height);
+    u->set_flange_slope(0.08);
+    return u;
+  };
+  auto u1 = channel(4), u2 = channel(101.6);
   EXPECT_TRUE(scaledEqualProfiles(u1, u2, scale));
   u2->set_flange_slope(0.16);
   EXPECT_FALSE(scaledEqualProfiles(u1, u2, scale));

@@ -76,16 +76,13 @@ TEST_F(RemoveCopy, SaveIntoAnotherLibraryCopiesWhatItRefersTo) {
   KcSmartPtr<const PropertySet> constSet = set;
   auto copy = constSet->save(b, mapping);
   ASSERT_TRUE(copy);
-  EXPECT_EQ(set->library(), a);  // the source is unchanged
   EXPECT_EQ(mapping.get(ObjectType::Measure, length->id()), bLength->id());
   EXPECT_EQ(mapping.get(set->property_definitions()[0]->id()),
             copy->property_definitions()[0]->id());
   EXPECT_EQ(copy->property_definitions()[0]->unit()->measure()->id(), bLength->id());
   EXPECT_EQ(copy->property_namespace()->library(), b);
   EXPECT_EQ(copy->entity_type_names(), (std::vector<OdString>{L"AcDbLine"}));
-  // Saving it again with the same mapping answers the same copy; without, the key is taken.
-  EXPECT_EQ(set->save(b, mapping)->id(), copy->id());
-  EXPECT_THROW(set->save(b), ObjectNotUnique);
+  // Saved again with the same mapping or without: Materials.CopyIntoOtherLibrariesWithReferencesAndUnits.
   IdMapping forA(a.get());
   EXPECT_THROW(set->save(b, forA), Exception);  // a mapping serves one target
   EXPECT_THROW(Tag::create(L"c")->save(library("c.stocklib"))->save(b, mapping),
