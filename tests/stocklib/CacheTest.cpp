@@ -1,4 +1,5 @@
-// The lookup cache: every change to the file, by this library or another connection, is seen by the next lookup; failed saves and unsaved edits leave answers as today.
+// The lookup cache: every change to the file, by this library or another connection, is seen by the
+// next lookup; failed saves and unsaved edits leave answers as today.
 #include "TestSupport.h"
 
 using namespace stocklib;
@@ -53,7 +54,7 @@ TEST_F(LookupCache, ChangesByThisLibraryAndAnotherConnectionAreSeen) {
       "); INSERT INTO o_Material(id, name, description) VALUES(last_insert_rowid(), 'Fir', 'new')");
   EXPECT_EQ(description(lib, L"Fir"), L"new");
   writeFromAnotherConnection("PRAGMA foreign_keys=ON; DELETE FROM objects WHERE id=" +
-                          std::to_string(id));
+                             std::to_string(id));
   EXPECT_EQ(description(lib, L"Elm"), L"(none)");
   EXPECT_FALSE(lib->get<Material>(id));
 
