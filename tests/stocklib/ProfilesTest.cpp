@@ -18,7 +18,7 @@ KcSmartPtr<LShapeProfile> angle(const ProfileName* name, const OdString& size, d
 }
 }  // namespace
 
-TEST_F(Profiles, EveryShapeHasItsTypeNumberAndNamedDimensions) {
+TEST_F(Profiles, EveryShapeHasItsTypeNumberDimensionsKeysAndCriteria) {
   auto lib = library("p.stocklib");
   auto name = ProfileName::create(L"Test", nullptr);
   std::vector<KcSmartPtr<Profile>> made = {
@@ -60,10 +60,8 @@ TEST_F(Profiles, EveryShapeHasItsTypeNumberAndNamedDimensions) {
   c->set_outline(outline);
   c->save();
   EXPECT_EQ(lib->get<CustomProfile>(c->id())->outline(), outline);
-}
 
-TEST_F(Profiles, NamesStandardsKeysAndCriteria) {
-  auto lib = library("k.stocklib");
+  // Names, standards, keys and criteria.
   auto en = ProfileStandard::create(L"EN 10056-1");
   auto l = ProfileName::create(L"L", en);
   angle(l, L"50x50x5", 50, 5)->save(lib);
@@ -85,8 +83,9 @@ TEST_F(Profiles, NamesStandardsKeysAndCriteria) {
       {ProfileCriteria(StringCriteria(L"50x50x5", 1)), 2},
       {ProfileCriteria(StringCriteria(L"50", 2), L"EN 10056-1"), 1},
       {ProfileCriteria(StringCriteria(), L"", L"HEA"), 0},
-      {ProfileCriteria(StringCriteria(), L"", L"", ObjectType::IShapeProfile), 0},
-      {ProfileCriteria(StringCriteria(), L"", L"", ObjectType::LShapeProfile), 3}};
+      // With the shapes "15" and "14" above.
+      {ProfileCriteria(StringCriteria(), L"", L"", ObjectType::IShapeProfile), 1},
+      {ProfileCriteria(StringCriteria(), L"", L"", ObjectType::LShapeProfile), 4}};
   for (const auto& [c, expected] : criteria)
     EXPECT_EQ(lib->get(found, c), expected);
 
