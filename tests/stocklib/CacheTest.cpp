@@ -17,7 +17,7 @@ class LookupCache : public sltest::TempDir {
   }
 };
 
-TEST_F(LookupCache, ChangesByThisLibraryAndAnotherConnectionAreSeen) {
+TEST_F(LookupCache, EveryChangeIsSeenAndUnsavedOrFailedOnesAreNot) {
   std::shared_ptr<Library> lib = library("a.stocklib");
   KcSmartPtr<Material> m = Material::create(L"Oak");
   m->set_description(L"one");
@@ -62,17 +62,15 @@ TEST_F(LookupCache, ChangesByThisLibraryAndAnotherConnectionAreSeen) {
   KcSmartPtr<Material> ash = lib->get<Material>(NameKey(L"Ash"));
   EXPECT_EQ(lib->remove(ash), Library::kRemoved);
   EXPECT_EQ(description(lib, L"Ash"), L"(none)");
-}
 
-TEST_F(LookupCache, OwnedObjectsUnsavedEditsFailedSavesAndReadScopesAnswerAsTheFileWithinTheLimit) {
-  std::shared_ptr<Library> lib = library("a.stocklib");
+  // Owned objects, unsaved edits and failed saves answer as the file.
   std::shared_ptr<Library> elsewhere = library("b.stocklib");
   KcSmartPtr<CustomProperty> fire = CustomProperty::create(L"Fire", 0)->save(lib);
   KcSmartPtr<CustomProperty> foreign = CustomProperty::create(L"Foreign", 0)->save(elsewhere);
-  KcSmartPtr<Material> m = Material::create(L"Oak");
+  m = Material::create(L"Oak");
   m->set_description(L"file");
   m->set_custom_value(fire, L"A1");
-  uint32_t id = lib->save(m)->id();
+  id = lib->save(m)->id();
   m = nullptr;
 
   // Owned objects: a changed list is seen through the cached owner.

@@ -120,7 +120,7 @@ class Faults : public sltest::TempDir {
 };
 }  // namespace
 
-TEST_F(Faults, FailedReadsWritesSyncsAndTruncatesLoseNothing) {
+TEST_F(Faults, FailedReadsWritesSyncsTruncatesAndAllocationsLoseNothing) {
   FaultVfs& vfs = FaultVfs::instance();
   vfs.install();
   for (const Change& c : changes()) {
@@ -147,9 +147,8 @@ TEST_F(Faults, FailedReadsWritesSyncsAndTruncatesLoseNothing) {
     });
   }
   vfs.uninstall();
-}
 
-TEST_F(Faults, FailedAllocationsInOpenAndImportLoseNothing) {
+  // Failed allocations in the open and in an import.
   FaultMalloc& heap = FaultMalloc::instance();
   ASSERT_TRUE(heap.install());
   const Change import = changes()[1];

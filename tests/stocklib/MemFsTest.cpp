@@ -22,7 +22,7 @@ std::string bytes(const MemFile& file) {
 }
 }  // namespace
 
-TEST(MemFile, WriteReadGrowTruncateAndBlocks) {
+TEST_F(MemVfs, FilesGrowShrinkAndHoldLibrariesWhoseBytesCopyOut) {
   auto f = MemFs::instance().createUnique();
   ASSERT_TRUE(f);
   EXPECT_NE(MemFs::instance().createUnique()->filename(), f->filename());
@@ -64,9 +64,8 @@ TEST(MemFile, WriteReadGrowTruncateAndBlocks) {
   EXPECT_EQ(MemFs::instance().open(old->filename(), false), fresh);
   EXPECT_EQ(old->size(), 3u);
   EXPECT_TRUE(MemFs::instance().remove(fresh->filename()));
-}
 
-TEST_F(MemVfs, LibraryBytesCopiedOutOpenAsTheSameLibraryAndKeepTheRegistration) {
+  // A library's bytes copied out open as the same library; the registration is counted.
   auto file = MemFs::instance().createUnique();
   const OdString location = OdString(L"memvfs://") + file->filename();
   std::shared_ptr<Library> lib =

@@ -95,7 +95,7 @@ TEST_F(Profiles, EveryShapeHasItsTypeNumberDimensionsKeysAndCriteria) {
             Library::kStillReferenced);
 }
 
-TEST_F(Profiles, CopyAndImportBetweenInchAndMillimetreLibraries) {
+TEST_F(Profiles, CopyImportScaleComparisonAndScalingBetweenInchAndMillimetre) {
   auto in = library("in.stocklib", kLibraryUnitInch);
   auto aisc = ProfileName::create(L"L", ProfileStandard::create(L"AISC"));
   auto l4 = angle(aisc, L"4x4x1/2", 4, 0.5)->save(in);
@@ -136,9 +136,8 @@ TEST_F(Profiles, CopyAndImportBetweenInchAndMillimetreLibraries) {
   EXPECT_DOUBLE_EQ(u->height(), 203.2);
   EXPECT_EQ(u->flange_slope(), 0.25);
   EXPECT_THROW(sltest::importXml(*imported, inches, {7}), Exception);
-}
 
-TEST_F(Profiles, ScaledEqualProfilesAndScaleProfile) {
+  // Scaled equal profiles, and scaleProfile.
   auto name = ProfileName::create(L"L", nullptr);
   auto mmAngle = angle(name, L"4x4x1/2", 101.6, 12.7);
   auto inAngle = angle(name, L"4x4x1/2", 4, 0.5);
