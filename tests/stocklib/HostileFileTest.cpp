@@ -5,7 +5,7 @@
 using namespace stocklib;
 using HostileFile = sltest::TempDir;
 
-TEST_F(HostileFile, LengthsThatOverflowInMillimetresAreRefusedOnImportAndCopy) {
+TEST_F(HostileFile, OverflowingLengthsDanglingReferencesOrphansAndLaterDamageAreFound) {
   auto inch = library("inch.stocklib", kLibraryUnitInch);
   auto mm = library("mm.stocklib");
   auto circle = CircleProfile::create(ProfileName::create(L"Big", nullptr), L"1");
@@ -36,9 +36,8 @@ TEST_F(HostileFile, LengthsThatOverflowInMillimetresAreRefusedOnImportAndCopy) {
   auto other = CircleProfile::create(ProfileName::create(L"Inf", nullptr), L"2");
   other->set_diameter(std::numeric_limits<double>::infinity());
   EXPECT_THROW(other->save(mm), ConsistencyError);
-}
 
-TEST_F(HostileFile, DanglingReferencesOrphansAndLaterDamageAreFound) {
+  // Dangling references and orphans are refused when opened checked.
   {
     auto lib = library("d.stocklib");
     auto ns = PropertyNamespace::create(L"N")->save(lib);
@@ -53,9 +52,9 @@ TEST_F(HostileFile, DanglingReferencesOrphansAndLaterDamageAreFound) {
         "PRAGMA foreign_keys=OFF;"
         "DELETE FROM o_PropertyNamespace;"
         "DELETE FROM objects WHERE id = (SELECT id FROM o_Tag);");
-  auto refused = LibraryManager::instance().openChecked(path("d.stocklib"));
-  EXPECT_EQ(refused.code(), ErrorCode::kInconsistent);
-  std::string why = refused.message().toUtf8();
+  auto checked = LibraryManager::instance().openChecked(path("d.stocklib"));
+  EXPECT_EQ(checked.code(), ErrorCode::kInconsistent);
+  std::string why = checked.message().toUtf8();
   EXPECT_NE(why.find("PropertyNamespace without their data"), std::string::npos) << why;
 
   // An ordinary open still reads it, and check names every kind of damage.

@@ -7,7 +7,7 @@
 using namespace stocklib;
 using LibraryFile = sltest::TempDir;
 
-TEST_F(LibraryFile, CreateOpenReopenIdentityReadOnlyAndDefaultUnits) {
+TEST_F(LibraryFile, CreateOpenReopenReadOnlyDefaultUnitsAndFilesThatAreNoLibrary) {
   LibraryManager& m = LibraryManager::instance();
   OdString file = path("a.stocklib");
   std::shared_ptr<Library> lib = m.create(file, kLibraryUnitInch, L"Mine");
@@ -79,12 +79,9 @@ TEST_F(LibraryFile, CreateOpenReopenIdentityReadOnlyAndDefaultUnits) {
   // Removing the default unit clears the default.
   EXPECT_EQ(lib->remove(metre), Library::kRemoved);
   EXPECT_FALSE(lib->defaultUnit(L"LENGTH"));
-}
 
-// Every refusal names its reason in one line, with the code a caller can act on; a library
-// file the store made opens, also checked.
-TEST_F(LibraryFile, FilesThatAreNoLibraryAreRefusedWithTheirReason) {
-  LibraryManager& m = LibraryManager::instance();
+  // Every refusal names its reason in one line, with the code a caller can act on; a library
+  // file the store made opens, also checked.
   const std::map<std::string, ErrorCode> codes = {{"not found", ErrorCode::kNotFound},
                                                   {"damaged", ErrorCode::kDamaged},
                                                   {"not a library", ErrorCode::kNotALibrary},

@@ -107,7 +107,7 @@ TEST_F(Materials, MaterialsAndCompositionsReadBackEditAndAreRemovedOnlyWhenUnref
   EXPECT_EQ(lib->remove(mark), Library::kRemoved);
 }
 
-TEST_F(Materials, CopyIntoOtherLibrariesWithReferencesAndUnits) {
+TEST_F(Materials, CopiesIntoOtherLibrariesAndImpossibleValues) {
   auto mm = library("mm.stocklib");
   auto m = concrete(mm);
   auto c = Composition::create(L"Slab");
@@ -145,12 +145,10 @@ TEST_F(Materials, CopyIntoOtherLibrariesWithReferencesAndUnits) {
   EXPECT_EQ(wall->save(mm)->save(in, fresh)->ply(0)->material()->id(), copiedMaterial->id());
   EXPECT_EQ(sltest::count<Material>(in), 1u);
   EXPECT_EQ(sltest::count<PhysicalAsset>(in), 1u);
-}
 
-// Values no real object can have: an import refuses them, naming the element, field and value,
-// and keeps nothing; a file holding them (written behind the store's back) fails its check with
-// one line naming the object, the field and the value.
-TEST_F(Materials, ImportAndCheckRefuseImpossibleValues) {
+  // Values no real object can have: an import refuses them, naming the element, field and value,
+  // and keeps nothing; a file holding them (written behind the store's back) fails its check with
+  // one line naming the object, the field and the value.
   const std::string good = std::string(SL_TEST_DATA_DIR) + "/impossible_values.xml";
   int n = 0;
   for (const auto& row : sltest::dataRows("impossible_values.txt", 5)) {

@@ -191,9 +191,8 @@ TEST_F(Objects, UniqueKeysLookupsCriteriaAndObjectReactors) {
   tag->removeReactor(&l);
   tag->set_description(L"z");
   EXPECT_EQ(l.heard.size(), 3u);
-}
 
-TEST(ObjectClasses, RegisteredWhileTheLibraryIsLoaded) {
+  // Object classes are registered while the library is loaded.
   EXPECT_EQ(odrxClassDictionary()->getAt(L"stocklib::PropertyDefinition"),
             PropertyDefinition::desc());
   EXPECT_TRUE(

@@ -30,7 +30,7 @@ TEST_F(RemoveCopy, SavedIntoAnotherLibraryWithWhatItRefersToThenRemovedWithEvent
   EXPECT_EQ(copy->property_namespace()->library(), b);
   EXPECT_EQ(copy->entity_type_names(), (std::vector<OdString>{L"AcDbLine"}));
   // Saved again, with the same mapping or none:
-  // Materials.CopyIntoOtherLibrariesWithReferencesAndUnits.
+  // Materials.CopiesIntoOtherLibrariesAndImpossibleValues.
   IdMapping forA(lib.get());
   EXPECT_THROW(set->save(b, forA), Exception);  // a mapping serves one target
   EXPECT_THROW(Tag::create(L"c")->save(library("c.stocklib"))->save(b, mapping),

@@ -1,6 +1,7 @@
 // XML import and export: round trips of the shipped catalogues and of every kind of value, keep
 // or replace, exports of chosen objects, and malformed documents that must leave the library
-// unchanged (lengths in inches: Profiles.CopyAndImportBetweenInchAndMillimetreLibraries).
+// unchanged (lengths in inches:
+// Profiles.CopyImportScaleComparisonAndScalingBetweenInchAndMillimetre).
 #include <cstdlib>
 
 #include "TestSupport.h"
@@ -20,7 +21,7 @@ std::string source(const char* relative) {
 
 // Seeding itself is tested with the module; here the German catalogue built from the support
 // folder, which must know every material type the template seeds.
-TEST_F(XmlFormat, ShippedCataloguesRoundTripExportInPartsAndTranslateTheirTypes) {
+TEST_F(XmlFormat, CataloguesAndEveryKindOfValueRoundTripAndMalformedDocumentsChangeNothing) {
   std::vector<std::shared_ptr<Library>> libs;
   for (const char* file : {"data/libraries/metric.xml", "data/libraries/imperial.xml",
                            "data/support/stocklib.xml", "data/support/stocklib_units.xml"}) {
@@ -58,9 +59,8 @@ TEST_F(XmlFormat, ShippedCataloguesRoundTripExportInPartsAndTranslateTheirTypes)
     EXPECT_TRUE(de->translate(t->name(), translated)) << t->name().toUtf8();
   ASSERT_TRUE(de->translate(L"Concrete", translated));
   EXPECT_EQ(translated, L"Beton");
-}
 
-TEST_F(XmlFormat, EveryKindOfValueRoundTripsKeptOrReplacedAndMalformedDocumentsChangeNothing) {
+  // Every kind of value round trips, kept or replaced.
   auto a = library("a.stocklib");
   auto b = library("b.stocklib");
   auto length = Measure::create(L"LENGTH")->save(a);
