@@ -5,9 +5,8 @@
 using namespace stocklib;
 using MemVfs = sltest::TempDir;
 
-namespace {
 /// bytes: the content of `file`, read block by block.
-std::string bytes(const MemFile& file) {
+static std::string bytes(const MemFile& file) {
   std::string out;
   std::size_t pieces = 0;
   uint64_t told = 0;
@@ -20,7 +19,6 @@ std::string bytes(const MemFile& file) {
   EXPECT_EQ(pieces, (out.size() + file.blocksize() - 1) / file.blocksize());
   return out;
 }
-}  // namespace
 
 TEST_F(MemVfs, FilesGrowShrinkAndHoldLibrariesWhoseBytesCopyOut) {
   auto f = MemFs::instance().createUnique();

@@ -6,14 +6,12 @@ using namespace stocklib;
 
 using Objects = sltest::TempDir;
 
-namespace {
-std::vector<OdString> names(const std::vector<KcSmartPtr<PropertyDefinition>>& defs) {
+static std::vector<OdString> names(const std::vector<KcSmartPtr<PropertyDefinition>>& defs) {
   std::vector<OdString> out;
   for (auto& d : defs)
     out.push_back(d->name());
   return out;
 }
-}  // namespace
 
 // Values of single fields read back in the fixtures' round trip; here the order and ownership
 // of what a set holds.

@@ -5,10 +5,8 @@
 using namespace stocklib;
 using Profiles = sltest::TempDir;
 
-namespace {
-
-KcSmartPtr<LShapeProfile> angle(const ProfileName* name, const OdString& size, double leg,
-                                double t) {
+static KcSmartPtr<LShapeProfile> angle(const ProfileName* name, const OdString& size, double leg,
+                                       double t) {
   auto p = LShapeProfile::create(name, size);
   p->set_height(leg);
   p->set_width(leg);
@@ -16,7 +14,6 @@ KcSmartPtr<LShapeProfile> angle(const ProfileName* name, const OdString& size, d
   p->set_profile_type(kProfileStructuralSteel);
   return p;
 }
-}  // namespace
 
 TEST_F(Profiles, EveryShapeHasItsTypeNumberDimensionsKeysAndCriteria) {
   auto lib = library("p.stocklib");
@@ -114,7 +111,6 @@ TEST_F(Profiles, CopyImportScaleComparisonAndScalingBetweenInchAndMillimetre) {
   auto c2 = c->save(mm, mapping);
   EXPECT_DOUBLE_EQ(c2->height(), 203.2);
   EXPECT_DOUBLE_EQ(c2->flange_slope(), 1.0 / 6);  // a ratio stays as it is
-  EXPECT_EQ(l4->width(), 4);                      // the source is untouched
 
   // Twice: no duplicate; the standard is shared by both names.
   l4->save(mm, mapping);
