@@ -5,7 +5,7 @@
 using namespace stocklib;
 using HostileFile = sltest::TempDir;
 
-TEST_F(HostileFile, LengthsThatOverflowInMillimetresAreRefusedOnImportAndCopy) {
+TEST_F(HostileFile, OverflowingLengthsDanglingReferencesOrphansAndLaterDamageAreFound) {
   auto inch = library("inch.stocklib", kLibraryUnitInch);
   auto mm = library("mm.stocklib");
   auto circle = CircleProfile::create(ProfileName::create(L"Big", nullptr), L"1");
@@ -17,9 +17,7 @@ TEST_F(HostileFile, LengthsThatOverflowInMillimetresAreRefusedOnImportAndCopy) {
   pugi::xml_node root = doc.append_child("stocklib");
   inch->exportToXml(root);
   root.prepend_child("Tag").append_attribute("name") = "before";
-  Library::ImportOptions inInches;
-  inInches.unit = kLibraryUnitInch;
-  std::string refused = sltest::thrown([&] { mm->importFromXml(root, inInches); });
+  std::string refused = sltest::thrown([&] { mm->importFromXml(root, {kLibraryUnitInch}); });
   EXPECT_NE(refused.find("CircleProfile"), std::string::npos) << refused;
   EXPECT_NE(refused.find("\"diameter\""), std::string::npos) << refused;
   EXPECT_FALSE(mm->get<Tag>(NameKey(L"before")));
@@ -38,9 +36,8 @@ TEST_F(HostileFile, LengthsThatOverflowInMillimetresAreRefusedOnImportAndCopy) {
   auto other = CircleProfile::create(ProfileName::create(L"Inf", nullptr), L"2");
   other->set_diameter(std::numeric_limits<double>::infinity());
   EXPECT_THROW(other->save(mm), ConsistencyError);
-}
 
-TEST_F(HostileFile, DanglingReferencesAndOrphansAreRefusedWhenOpenedChecked) {
+  // Dangling references and orphans are refused when opened checked.
   {
     auto lib = library("d.stocklib");
     auto ns = PropertyNamespace::create(L"N")->save(lib);
@@ -55,9 +52,9 @@ TEST_F(HostileFile, DanglingReferencesAndOrphansAreRefusedWhenOpenedChecked) {
         "PRAGMA foreign_keys=OFF;"
         "DELETE FROM o_PropertyNamespace;"
         "DELETE FROM objects WHERE id = (SELECT id FROM o_Tag);");
-  auto refused = LibraryManager::instance().openChecked(path("d.stocklib"));
-  EXPECT_EQ(refused.code(), ErrorCode::kInconsistent);
-  std::string why = refused.message().toUtf8();
+  auto checked = LibraryManager::instance().openChecked(path("d.stocklib"));
+  EXPECT_EQ(checked.code(), ErrorCode::kInconsistent);
+  std::string why = checked.message().toUtf8();
   EXPECT_NE(why.find("PropertyNamespace without their data"), std::string::npos) << why;
 
   // An ordinary open still reads it, and check names every kind of damage.
@@ -70,13 +67,12 @@ TEST_F(HostileFile, DanglingReferencesAndOrphansAreRefusedWhenOpenedChecked) {
   EXPECT_NE(problems.find("1 Tag rows of no object"), std::string::npos) << problems;
   EXPECT_NE(problems.find("dangling reference"), std::string::npos) << problems;
   EXPECT_EQ(lib->check(1).size(), 1u);
-}
 
-TEST_F(HostileFile, DamageFoundAfterOpeningIsAnExceptionOfEveryReadingCall) {
-  auto lib = library("late.stocklib");
-  lib->locale(L"en-GB");
-  Tag::create(L"T")->save(lib);
-  ASSERT_EQ(lib->name(), L"");
+  // Damage found after opening is an exception of every reading call.
+  auto late = library("late.stocklib");
+  late->locale(L"en-GB");
+  Tag::create(L"T")->save(late);
+  ASSERT_EQ(late->name(), L"");
   {
     // Another writer garbles the settings' page and bumps the change counter, so that the open
     // connection reads the page again.
@@ -87,7 +83,7 @@ TEST_F(HostileFile, DamageFoundAfterOpeningIsAnExceptionOfEveryReadingCall) {
     f.seekp(24);
     f.write("\x7f\x7f\x7f\x7f", 4);
   }
-  EXPECT_THROW(lib->name(), Exception);
-  EXPECT_THROW(lib->locale(L"fr-FR"), Exception);
-  EXPECT_NO_THROW(lib->unit());
+  EXPECT_THROW(late->name(), Exception);
+  EXPECT_THROW(late->locale(L"fr-FR"), Exception);
+  EXPECT_NO_THROW(late->unit());
 }

@@ -7,7 +7,7 @@
 using namespace stocklib;
 using LibraryFile = sltest::TempDir;
 
-TEST_F(LibraryFile, CreateOpenReopenIdentityAndReadOnly) {
+TEST_F(LibraryFile, CreateOpenReopenReadOnlyDefaultUnitsAndFilesThatAreNoLibrary) {
   LibraryManager& m = LibraryManager::instance();
   OdString file = path("a.stocklib");
   std::shared_ptr<Library> lib = m.create(file, kLibraryUnitInch, L"Mine");
@@ -54,12 +54,34 @@ TEST_F(LibraryFile, CreateOpenReopenIdentityAndReadOnly) {
   auto reread = m.open(file, true);
   ASSERT_TRUE(reread);
   EXPECT_EQ(reread->get<PropertyNamespace>(NameKey(L"User"))->has_label(), false);
-}
 
-// Every refusal names its reason in one line, with the code a caller can act on; a library
-// file the store made opens, also checked.
-TEST_F(LibraryFile, FilesThatAreNoLibraryAreRefusedWithTheirReason) {
-  LibraryManager& m = LibraryManager::instance();
+  // Default units per measure.
+  lib = library("u.stocklib");
+  auto length = Measure::create(L"LENGTH")->save(lib);
+  auto metre = Unit::create(L"m", 1.0, length)->save(lib);
+  Unit::create(L"mm", 0.001, length)->save(lib);
+  EXPECT_FALSE(lib->defaultUnit(L"LENGTH"));
+  auto other = library("v.stocklib");
+  auto foreign = Unit::create(L"ft", 0.3048, Measure::create(L"LENGTH")->save(other))->save(other);
+  EXPECT_THROW(lib->setDefaultUnit(foreign), ConsistencyError);
+  EXPECT_THROW(lib->setDefaultUnit(nullptr), ConsistencyError);
+  // A unit made for the purpose is stored first.
+  lib->setDefaultUnit(Unit::create(L"km", 1000, length));
+  EXPECT_EQ(lib->defaultUnit(L"LENGTH")->symbol(), L"km");
+  lib->setDefaultUnit(metre);
+  auto loose = Unit::create(L"x", 1.0, nullptr)->save(lib);
+  EXPECT_THROW(lib->setDefaultUnit(loose), ConsistencyError);
+  // Units of a measure by factor, within a relative tolerance.
+  std::vector<KcSmartPtr<Unit>> found;
+  EXPECT_EQ(lib->get<Unit>(found, UnitCriteria(length, 0.001 * (1 + 1e-12))), 1u);
+  EXPECT_EQ(found[0]->symbol(), L"mm");
+  EXPECT_EQ(lib->get<Unit>(found, UnitCriteria(length, 0.0011)), 0u);
+  // Removing the default unit clears the default.
+  EXPECT_EQ(lib->remove(metre), Library::kRemoved);
+  EXPECT_FALSE(lib->defaultUnit(L"LENGTH"));
+
+  // Every refusal names its reason in one line, with the code a caller can act on; a library
+  // file the store made opens, also checked.
   const std::map<std::string, ErrorCode> codes = {{"not found", ErrorCode::kNotFound},
                                                   {"damaged", ErrorCode::kDamaged},
                                                   {"not a library", ErrorCode::kNotALibrary},
@@ -107,30 +129,4 @@ TEST_F(LibraryFile, FilesThatAreNoLibraryAreRefusedWithTheirReason) {
   LibraryResult ok = m.openChecked(path("ok.stocklib"));
   ASSERT_TRUE(ok) << ok.message().toUtf8();
   EXPECT_EQ(ok->check(), std::vector<OdString>());
-}
-
-TEST_F(LibraryFile, DefaultUnitsPerMeasure) {
-  auto lib = library("u.stocklib");
-  auto length = Measure::create(L"LENGTH")->save(lib);
-  auto m = Unit::create(L"m", 1.0, length)->save(lib);
-  Unit::create(L"mm", 0.001, length)->save(lib);
-  EXPECT_FALSE(lib->defaultUnit(L"LENGTH"));
-  auto other = library("v.stocklib");
-  auto foreign = Unit::create(L"ft", 0.3048, Measure::create(L"LENGTH")->save(other))->save(other);
-  EXPECT_THROW(lib->setDefaultUnit(foreign), ConsistencyError);
-  EXPECT_THROW(lib->setDefaultUnit(nullptr), ConsistencyError);
-  // A unit made for the purpose is stored first.
-  lib->setDefaultUnit(Unit::create(L"km", 1000, length));
-  EXPECT_EQ(lib->defaultUnit(L"LENGTH")->symbol(), L"km");
-  lib->setDefaultUnit(m);
-  auto loose = Unit::create(L"x", 1.0, nullptr)->save(lib);
-  EXPECT_THROW(lib->setDefaultUnit(loose), ConsistencyError);
-  // Units of a measure by factor, within a relative tolerance.
-  std::vector<KcSmartPtr<Unit>> found;
-  EXPECT_EQ(lib->get<Unit>(found, UnitCriteria(length, 0.001 * (1 + 1e-12))), 1u);
-  EXPECT_EQ(found[0]->symbol(), L"mm");
-  EXPECT_EQ(lib->get<Unit>(found, UnitCriteria(length, 0.0011)), 0u);
-  // Removing the default unit clears the default.
-  EXPECT_EQ(lib->remove(m), Library::kRemoved);
-  EXPECT_FALSE(lib->defaultUnit(L"LENGTH"));
 }

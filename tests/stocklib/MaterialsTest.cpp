@@ -25,7 +25,7 @@ class Materials : public sltest::TempDir {
 };
 }  // namespace
 
-TEST_F(Materials, SavedMaterialReadsBackWithAssetsPatternsAndCustomValues) {
+TEST_F(Materials, MaterialsAndCompositionsReadBackEditAndAreRemovedOnlyWhenUnreferenced) {
   auto lib = library("m.stocklib");
   const uint32_t id = concrete(lib)->id();
 
@@ -55,18 +55,16 @@ TEST_F(Materials, SavedMaterialReadsBackWithAssetsPatternsAndCustomValues) {
   m->physical_asset()->clear_thermal_conductivity();
   EXPECT_TRUE(m->clear_custom_value(fire));
   EXPECT_FALSE(m->clear_custom_value(fire));
-  m->set_custom_value(lib->get<CustomProperty>(NameTypeKey(L"Mark", 0)), L"C2");
+  auto mark = lib->get<CustomProperty>(NameTypeKey(L"Mark", 0));
+  m->set_custom_value(mark, L"C2");
   m->save();
-  auto again = lib->get<Material>(id);
-  EXPECT_EQ(again->physical_asset()->specific_heat(), 1000);
-  EXPECT_FALSE(again->physical_asset()->has_thermal_conductivity());
-  ASSERT_EQ(again->custom_values().size(), 1u);
-  EXPECT_EQ(again->custom_values().begin()->second, L"C2");
-}
+  m = lib->get<Material>(id);
+  EXPECT_EQ(m->physical_asset()->specific_heat(), 1000);
+  EXPECT_FALSE(m->physical_asset()->has_thermal_conductivity());
+  ASSERT_EQ(m->custom_values().size(), 1u);
+  EXPECT_EQ(m->custom_values().begin()->second, L"C2");
 
-TEST_F(Materials, CompositionPliesInOrderUniqueNamesAndRemovalWhileReferenced) {
-  auto lib = library("c.stocklib");
-  auto m = concrete(lib);
+  // Compositions: plies in order, names unique within a kind.
   EXPECT_THROW(Material::create(L"Concrete C25/30")->save(lib), ObjectNotUnique);
   // The same name is free for an asset of another kind, not of the same kind.
   EXPECT_NO_THROW(PhysicalAsset::create(L"Concrete C25/30")->save(lib));
@@ -78,9 +76,7 @@ TEST_F(Materials, CompositionPliesInOrderUniqueNamesAndRemovalWhileReferenced) {
   c->insert_ply(0, m, 200, kFunctionStructure);
   c->append_ply(nullptr, 0.5, kFunctionMembrane);
   c->set_variable_ply(1);
-  uint32_t id = c->save(lib)->id();
-
-  auto back = lib->get<Composition>(id);
+  auto back = lib->get<Composition>(c->save(lib)->id());
   ASSERT_TRUE(back);
   ASSERT_EQ(back->plies_size(), 3u);
   EXPECT_EQ(back->ply(0)->material()->name(), L"Concrete C25/30");
@@ -97,22 +93,21 @@ TEST_F(Materials, CompositionPliesInOrderUniqueNamesAndRemovalWhileReferenced) {
   EXPECT_FALSE(back->remove_ply(2));
   back->clear_variable_ply();
   back->save();
-  auto again = lib->get<Composition>(id);
+  auto again = lib->get<Composition>(back->id());
   ASSERT_EQ(again->plies_size(), 2u);
   EXPECT_EQ(again->ply(0)->material()->name(), L"Mineral wool");
   EXPECT_FALSE(again->has_variable_ply());
   EXPECT_FALSE(lib->get<Ply>(dropped));
 
-  auto fire = lib->get<CustomProperty>(NameTypeKey(L"Reaction to fire", 0));
   EXPECT_EQ(lib->remove(m), Library::kStillReferenced);     // by the ply
-  EXPECT_EQ(lib->remove(fire), Library::kStillReferenced);  // by the custom value
+  EXPECT_EQ(lib->remove(mark), Library::kStillReferenced);  // by the custom value
   EXPECT_EQ(lib->remove(m->type()), Library::kStillReferenced);
   EXPECT_EQ(lib->remove(again), Library::kRemoved);
   EXPECT_EQ(lib->remove(m), Library::kRemoved);  // its custom values go with it
-  EXPECT_EQ(lib->remove(fire), Library::kRemoved);
+  EXPECT_EQ(lib->remove(mark), Library::kRemoved);
 }
 
-TEST_F(Materials, CopyIntoOtherLibrariesWithReferencesAndUnits) {
+TEST_F(Materials, CopiesIntoOtherLibrariesAndImpossibleValues) {
   auto mm = library("mm.stocklib");
   auto m = concrete(mm);
   auto c = Composition::create(L"Slab");
@@ -150,12 +145,10 @@ TEST_F(Materials, CopyIntoOtherLibrariesWithReferencesAndUnits) {
   EXPECT_EQ(wall->save(mm)->save(in, fresh)->ply(0)->material()->id(), copiedMaterial->id());
   EXPECT_EQ(sltest::count<Material>(in), 1u);
   EXPECT_EQ(sltest::count<PhysicalAsset>(in), 1u);
-}
 
-// Values no real object can have: an import refuses them, naming the element, field and value,
-// and keeps nothing; a file holding them (written behind the store's back) fails its check with
-// one line naming the object, the field and the value.
-TEST_F(Materials, ImportAndCheckRefuseImpossibleValues) {
+  // Values no real object can have: an import refuses them, naming the element, field and value,
+  // and keeps nothing; a file holding them (written behind the store's back) fails its check with
+  // one line naming the object, the field and the value.
   const std::string good = std::string(SL_TEST_DATA_DIR) + "/impossible_values.xml";
   int n = 0;
   for (const auto& row : sltest::dataRows("impossible_values.txt", 5)) {

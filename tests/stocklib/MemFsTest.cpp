@@ -5,24 +5,26 @@
 using namespace stocklib;
 using MemVfs = sltest::TempDir;
 
-TEST(MemFile, WriteReadGrowTruncateAndBlocks) {
+/// bytes: the content of `file`, read block by block.
+static std::string bytes(const MemFile& file) {
+  std::string out;
+  std::size_t pieces = 0;
+  uint64_t told = 0;
+  file.readBlocks([&](uint64_t size) { told = size; },
+                  [&](const void* p, std::size_t n) {
+                    out.append(static_cast<const char*>(p), n);
+                    ++pieces;
+                  });
+  EXPECT_EQ(told, out.size());
+  EXPECT_EQ(pieces, (out.size() + file.blocksize() - 1) / file.blocksize());
+  return out;
+}
+
+TEST_F(MemVfs, FilesGrowShrinkAndHoldLibrariesWhoseBytesCopyOut) {
   auto f = MemFs::instance().createUnique();
   ASSERT_TRUE(f);
   EXPECT_NE(MemFs::instance().createUnique()->filename(), f->filename());
   const std::size_t b = f->blocksize();
-  auto bytes = [](const MemFile& file) {
-    std::string out;
-    std::size_t pieces = 0;
-    uint64_t told = 0;
-    file.readBlocks([&](uint64_t size) { told = size; },
-                    [&](const void* p, std::size_t n) {
-                      out.append(static_cast<const char*>(p), n);
-                      ++pieces;
-                    });
-    EXPECT_EQ(told, out.size());
-    EXPECT_EQ(pieces, (out.size() + file.blocksize() - 1) / file.blocksize());
-    return out;
-  };
   EXPECT_EQ(bytes(*f), "");
 
   std::string text(b + 10, 'a');
@@ -60,9 +62,8 @@ TEST(MemFile, WriteReadGrowTruncateAndBlocks) {
   EXPECT_EQ(MemFs::instance().open(old->filename(), false), fresh);
   EXPECT_EQ(old->size(), 3u);
   EXPECT_TRUE(MemFs::instance().remove(fresh->filename()));
-}
 
-TEST_F(MemVfs, LibraryBytesCopiedOutOpenAsTheSameLibraryAndKeepTheRegistration) {
+  // A library's bytes copied out open as the same library; the registration is counted.
   auto file = MemFs::instance().createUnique();
   const OdString location = OdString(L"memvfs://") + file->filename();
   std::shared_ptr<Library> lib =
@@ -72,14 +73,10 @@ TEST_F(MemVfs, LibraryBytesCopiedOutOpenAsTheSameLibraryAndKeepTheRegistration) 
   set->append_property_definition(L"Rating", PropertyType(1, 4))->set_default_int(90);
   set = set->save(lib);
 
-  // Copy block by block between transactions, as a drawing save does.
+  // Copied out between transactions, as a drawing save does.
   auto copy = MemFs::instance().createUnique();
-  uint64_t at = 0;
-  file->readBlocks([](uint64_t) {},
-                   [&](const void* p, std::size_t n) {
-                     copy->write(p, n, at);
-                     at += n;
-                   });
+  const std::string image = bytes(*file);
+  copy->write(image.data(), image.size(), 0);
   std::shared_ptr<Library> twin =
       LibraryManager::instance().open(OdString(L"memvfs://") + copy->filename(), false).value();
   EXPECT_NE(twin, lib);

@@ -75,14 +75,9 @@ TEST_F(Migration, UpgradeFailedByAnInjectedFaultLeavesTheVersionOneFile) {
   const std::string expected = fileText("every_type.xml");
   FaultVfs& vfs = FaultVfs::instance();
   vfs.install();
-  uint64_t total = 0;
-  {
-    OdString location = fixture("every_type.stocklib");
-    vfs.arm(0, false);
-    auto lib = LibraryManager::instance().open(location, false);
-    total = vfs.count();
-    ASSERT_TRUE(lib);
-  }
+  vfs.arm(0, false);
+  ASSERT_TRUE(LibraryManager::instance().open(fixture("every_type.stocklib"), false));
+  const uint64_t total = vfs.count();
   ASSERT_GT(total, 3u);
   int failures = 0;
   for (bool persistent : {false, true}) {

@@ -6,14 +6,12 @@ using namespace stocklib;
 
 using Objects = sltest::TempDir;
 
-namespace {
-std::vector<OdString> names(const std::vector<KcSmartPtr<PropertyDefinition>>& defs) {
+static std::vector<OdString> names(const std::vector<KcSmartPtr<PropertyDefinition>>& defs) {
   std::vector<OdString> out;
   for (auto& d : defs)
     out.push_back(d->name());
   return out;
 }
-}  // namespace
 
 // Values of single fields read back in the fixtures' round trip; here the order and ownership
 // of what a set holds.
@@ -79,7 +77,7 @@ TEST_F(Objects, PropertySetRoundTripWithOrderedDefinitions) {
   EXPECT_EQ(sltest::count<AbstractDefinition>(lib), 0u);
 }
 
-TEST_F(Objects, UniqueKeysAndPolymorphicLookups) {
+TEST_F(Objects, UniqueKeysLookupsCriteriaAndObjectReactors) {
   auto lib = library("o.stocklib");
   auto ns = PropertyNamespace::create(L"A")->save(lib);
   auto other = PropertyNamespace::create(L"B")->save(lib);
@@ -145,11 +143,8 @@ TEST_F(Objects, UniqueKeysAndPolymorphicLookups) {
   EXPECT_EQ(tilde->property_definitions()[0]->name(), L"x~a");
   other->set_name(L"b~c");
   EXPECT_THROW(other->save(lib), ConsistencyError);
-}
 
-// The store's query and the criteria's own test agree on every name and mode.
-TEST_F(Objects, StringCriteriaModes) {
-  auto lib = library("o.stocklib");
+  // The store's query and the criteria's own test agree on every name and mode.
   const wchar_t* names[] = {L"Wall", L"wall", L"Wallpaper", L"Drywall", L"Stone"};
   for (const wchar_t* n : names)
     Layer::create(n)->save(lib);
@@ -167,10 +162,8 @@ TEST_F(Objects, StringCriteriaModes) {
     EXPECT_EQ(lib->get<Layer>(out, NameCriteria(text, mode)), expected);
   }
   EXPECT_THROW(lib->get<Layer>(out, UnitCriteria(1u, 1.0)), Exception);  // no such fields
-}
 
-TEST_F(Objects, ObjectReactorsHearModifiedSavedRemoved) {
-  auto lib = library("o.stocklib");
+  // Object reactors hear edits, saves and removals.
   struct Listener : ObjectReactor {
     std::vector<std::string> heard;
     void modified(const Object*) override { heard.push_back("modified"); }
@@ -196,9 +189,8 @@ TEST_F(Objects, ObjectReactorsHearModifiedSavedRemoved) {
   tag->removeReactor(&l);
   tag->set_description(L"z");
   EXPECT_EQ(l.heard.size(), 3u);
-}
 
-TEST(ObjectClasses, RegisteredWhileTheLibraryIsLoaded) {
+  // Object classes are registered while the library is loaded.
   EXPECT_EQ(odrxClassDictionary()->getAt(L"stocklib::PropertyDefinition"),
             PropertyDefinition::desc());
   EXPECT_TRUE(

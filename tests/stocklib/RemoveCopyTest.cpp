@@ -5,18 +5,39 @@
 using namespace stocklib;
 using RemoveCopy = sltest::TempDir;
 
-TEST_F(RemoveCopy, RemoveResultsAndEventsInOrder) {
+TEST_F(RemoveCopy, SavedIntoAnotherLibraryWithWhatItRefersToThenRemovedWithEventsInOrder) {
   auto lib = library("r.stocklib");
+  auto b = library("b.stocklib");
   auto rec = std::make_shared<sltest::Recorder>();
   LibraryManager::instance().setReactor(rec);
   auto length = Measure::create(L"LENGTH")->save(lib);
   auto unit = Unit::create(L"m", 1, length)->save(lib);
   auto ns = PropertyNamespace::create(L"N")->save(lib);
   auto set = PropertySet::create(ns, L"S");
+  set->insert_entity_type(L"AcDbLine");
   auto def = set->append_property_definition(L"D", PropertyType(1, 8));
   def->set_unit(unit);
   set->save(lib);
-  rec->events.clear();
+
+  auto bLength = Measure::create(L"LENGTH")->save(b);  // reused by key
+  IdMapping mapping(b.get());
+  KcSmartPtr<const PropertySet> constSet = set;
+  auto copy = constSet->save(b, mapping);
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(mapping.get(ObjectType::Measure, length->id()), bLength->id());
+  EXPECT_EQ(mapping.get(def->id()), copy->property_definitions()[0]->id());
+  EXPECT_EQ(copy->property_definitions()[0]->unit()->measure()->id(), bLength->id());
+  EXPECT_EQ(copy->property_namespace()->library(), b);
+  EXPECT_EQ(copy->entity_type_names(), (std::vector<OdString>{L"AcDbLine"}));
+  // Saved again, with the same mapping or none:
+  // Materials.CopiesIntoOtherLibrariesAndImpossibleValues.
+  IdMapping forA(lib.get());
+  EXPECT_THROW(set->save(b, forA), Exception);  // a mapping serves one target
+  EXPECT_THROW(Tag::create(L"c")->save(library("c.stocklib"))->save(b, mapping),
+               Exception);                             // one mapping, one source
+  EXPECT_THROW(Tag::create(L"x")->save(), Exception);  // no library to save into
+  // An object of one library cannot be referred to by an object saved into another one.
+  EXPECT_THROW(PropertySet::create(ns, L"Foreign")->save(b), ConsistencyError);
 
   // Still referenced (the unit by the definition, the namespace by the set), kept by the
   // reactor, not removed (never saved), and removed with the definitions it owns.
@@ -58,41 +79,6 @@ TEST_F(RemoveCopy, RemoveResultsAndEventsInOrder) {
   EXPECT_FALSE(lib->get<Measure>(NameKey(L"LENGTH")));
   // Ids are never reused.
   EXPECT_GT(Tag::create(L"new")->save(lib)->id(), other->id());
-}
-
-TEST_F(RemoveCopy, SaveIntoAnotherLibraryCopiesWhatItRefersTo) {
-  auto a = library("a.stocklib");
-  auto b = library("b.stocklib");
-  auto length = Measure::create(L"LENGTH")->save(a);
-  auto m = Unit::create(L"m", 1, length)->save(a);
-  auto ns = PropertyNamespace::create(L"N")->save(a);
-  auto set = PropertySet::create(ns, L"S");
-  set->insert_entity_type(L"AcDbLine");
-  set->append_property_definition(L"D", PropertyType(1, 8))->set_unit(m);
-  set->save(a);
-  auto bLength = Measure::create(L"LENGTH")->save(b);  // reused by key
-
-  IdMapping mapping(b.get());
-  KcSmartPtr<const PropertySet> constSet = set;
-  auto copy = constSet->save(b, mapping);
-  ASSERT_TRUE(copy);
-  EXPECT_EQ(set->library(), a);  // the source is unchanged
-  EXPECT_EQ(mapping.get(ObjectType::Measure, length->id()), bLength->id());
-  EXPECT_EQ(mapping.get(set->property_definitions()[0]->id()),
-            copy->property_definitions()[0]->id());
-  EXPECT_EQ(copy->property_definitions()[0]->unit()->measure()->id(), bLength->id());
-  EXPECT_EQ(copy->property_namespace()->library(), b);
-  EXPECT_EQ(copy->entity_type_names(), (std::vector<OdString>{L"AcDbLine"}));
-  // Saving it again with the same mapping answers the same copy; without, the key is taken.
-  EXPECT_EQ(set->save(b, mapping)->id(), copy->id());
-  EXPECT_THROW(set->save(b), ObjectNotUnique);
-  IdMapping forA(a.get());
-  EXPECT_THROW(set->save(b, forA), Exception);  // a mapping serves one target
-  EXPECT_THROW(Tag::create(L"c")->save(library("c.stocklib"))->save(b, mapping),
-               Exception);                             // one mapping, one source
-  EXPECT_THROW(Tag::create(L"x")->save(), Exception);  // no library to save into
-  // An object of one library cannot be referred to by an object saved into another one.
-  EXPECT_THROW(PropertySet::create(ns, L"Foreign")->save(b), ConsistencyError);
 }
 
 TEST_F(RemoveCopy, CopyAllReusesExistingObjectsAndReportsOncePerType) {

@@ -100,24 +100,20 @@ class TempDir : public ::testing::Test {
 
 /// Records every library event as a line of text, in order.
 class Recorder : public stocklib::Library::Reactor {
+  using Lib = std::shared_ptr<const stocklib::Library>;
+  using Key = stocklib::ObjectKey;
+  static std::string id(const Key& k) { return std::to_string(k.id); }
+
  public:
   std::vector<std::string> events;
   int keepId = 0;  // onRemove answers kKeepObject for this id
-  void onSaved(const std::shared_ptr<const stocklib::Library>&,
-               const stocklib::ObjectKey& k) override {
-    events.push_back("saved " + std::to_string(k.id));
-  }
-  stocklib::RemoveResolution onRemove(const std::shared_ptr<const stocklib::Library>&,
-                                      const stocklib::ObjectKey& k) override {
-    events.push_back("remove " + std::to_string(k.id));
+  void onSaved(const Lib&, const Key& k) override { events.push_back("saved " + id(k)); }
+  stocklib::RemoveResolution onRemove(const Lib&, const Key& k) override {
+    events.push_back("remove " + id(k));
     return static_cast<int>(k.id) == keepId ? stocklib::kKeepObject : stocklib::kRemoveObject;
   }
-  void onRemoved(const std::shared_ptr<const stocklib::Library>&,
-                 const stocklib::ObjectKey& k) override {
-    events.push_back("removed " + std::to_string(k.id));
-  }
-  void onModified(const std::shared_ptr<const stocklib::Library>&,
-                  stocklib::ObjectType t) override {
+  void onRemoved(const Lib&, const Key& k) override { events.push_back("removed " + id(k)); }
+  void onModified(const Lib&, stocklib::ObjectType t) override {
     events.push_back("modified " + std::to_string(static_cast<int>(t)));
   }
 };

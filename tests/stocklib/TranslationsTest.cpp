@@ -5,9 +5,8 @@
 
 using namespace stocklib;
 
-namespace {
 // A .mo image with the given pairs (little-endian, sorted as given).
-std::string moFile(const std::vector<std::pair<std::string, std::string>>& pairs) {
+static std::string moFile(const std::vector<std::pair<std::string, std::string>>& pairs) {
   std::string header, table, blob;
   auto put = [](std::string& to, uint32_t v) { to.append(reinterpret_cast<const char*>(&v), 4); };
   const uint32_t n = static_cast<uint32_t>(pairs.size()), strings = 28 + 16 * n;
@@ -26,10 +25,9 @@ std::string moFile(const std::vector<std::pair<std::string, std::string>>& pairs
 }
 
 // `mo` with the 32-bit word at `at` replaced.
-std::string patched(std::string mo, std::size_t at, uint32_t word) {
+static std::string patched(std::string mo, std::size_t at, uint32_t word) {
   return mo.replace(at, 4, reinterpret_cast<const char*>(&word), 4);
 }
-}  // namespace
 
 TEST(Translations, LoadsMoFilesAnswersKnownWordsOnlyAndRefusesDamagedOnes) {
   std::string mo = moFile({{"", "Content-Type: text/plain; charset=UTF-8\n"},
