@@ -170,13 +170,13 @@ TEST_F(DocLibsTest, MissingLibrariesAreReportedAndANestedLookupFindsTheSameEntry
 TEST_F(DocLibsTest, MovePrimaryMovesOrRepointsAndOtherwiseChangesNothing) {
   const OdString a = dir.file("a.stocklib"), b = dir.file("b.stocklib");
   makeLibrary("a.stocklib", {"t"});
-  OdDbDatabasePtr db = odDbCreateDatabase(true), two = odDbCreateDatabase(false);
-  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  auto [db, docs] = newDrawing();
   ASSERT_TRUE(hasTag(docs->openPrimary(a), "t"));
-  // A file another drawing shares is not moved from under it; they share one library object.
-  EXPECT_EQ(sl_db::docLibs(two.get())->openPrimary(a), docs->primary());
-  EXPECT_FALSE(docs->movePrimary(b, true));
-  two = nullptr;
+  {  // A file another drawing shares is not moved from under it; they share one library object.
+    auto two = newDrawing(false);
+    EXPECT_EQ(two.second->openPrimary(a), docs->primary());
+    EXPECT_FALSE(docs->movePrimary(b, true));
+  }
   reactor.events.clear();
   for (const auto& [to, copy] :
        {std::pair(OdString(), true), std::pair(OdString(":memory:"), false),
@@ -203,9 +203,8 @@ TEST_F(DocLibsTest, MovePrimaryMovesOrRepointsAndOtherwiseChangesNothing) {
 
 TEST_F(DocLibsTest, SecondariesAreKeptDistinctByFileAndSingleModeReplacesTheOpenOne) {
   std::filesystem::create_directories(dir.file("sub").toUtf8());
-  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  auto [db, docs] = newDrawing();
   db->writeFile(dir.file("d.sldrw"));
-  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
   auto primary = docs->openPrimary(dir.file("p.stocklib"));
   ASSERT_TRUE(primary);
   EXPECT_FALSE(docs->openSecondary(primary->filename()) || !docs->secondaries().empty());
@@ -270,8 +269,8 @@ TEST_F(DocLibsTest, FailingRebuildsLeaveNoEntryLoseNoPendingDrawingAndAreRetried
   reactor.removeOnClosedHandler(OdString("touch"));
 
   // Closed by the smart pointer's destructor: the failure must not escape from there.
-  OdDbDatabasePtr d = odDbCreateDatabase(true);
-  ASSERT_TRUE(sl_db::docLibs(d.get())->openEmbeddedPrimary());
+  auto [d, dDocs] = newDrawing();
+  ASSERT_TRUE(dDocs->openEmbeddedPrimary());
   reactor.failMissing(1);
   reactor.events.clear();
   openRecord(d.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString("yd.lib"));
@@ -287,7 +286,6 @@ TEST_F(DocLibsTest, FailingRebuildsLeaveNoEntryLoseNoPendingDrawingAndAreRetried
   reactor.events.clear();
   docs->openSecondary(dir.file("t.stocklib"));
   EXPECT_EQ(missingEvents(), 0);
-  reactor.onMissing = nullptr;
 }
 
 TEST_F(DocLibsTest, AnAdoptedPrimaryWithoutNamespacesIsSeededUnlessReadOnly) {
