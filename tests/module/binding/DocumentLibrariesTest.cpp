@@ -104,7 +104,7 @@ TEST_F(DocLibsTest, AnEmbeddedPrimarySurvivesReloadAndItsRecordIsFollowedOnceOpe
   EXPECT_TRUE(hasTag(docs->primary(), "kept") && docs->isPrimaryEmbedded());
 }
 
-TEST_F(DocLibsTest, ReplacingThePrimaryCopiesItAndReportsEveryId) {
+TEST_F(DocLibsTest, ReplacingThePrimaryCopiesItReportsEveryIdAndKeepsItsUnit) {
   auto [db, docs] = newDrawing();
   auto embedded = docs->openEmbeddedPrimary();
   ASSERT_TRUE(embedded);
@@ -138,6 +138,16 @@ TEST_F(DocLibsTest, ReplacingThePrimaryCopiesItAndReportsEveryId) {
   EXPECT_EQ(reactor.take(), (Events{"closed " + path.toUtf8()}));
   EXPECT_FALSE(docs->primary() || docs->isPrimaryEmbedded() ||
                !docs->stocklibManager()->primaryLibraryPath().isEmpty());
+  // New libraries take the old primary's unit, else the drawing's.
+  auto inches = makeLibrary("inch.stocklib", {"t"}, stocklib::kLibraryUnitInch);
+  ASSERT_EQ(docs->openPrimary(inches->filename()), inches);
+  auto replaced = docs->openPrimary(dir.file("next.stocklib"));
+  EXPECT_TRUE(hasTag(replaced, "t") && replaced->unit() == stocklib::kLibraryUnitInch);
+  // A library the binding creates is seeded, a secondary too.
+  auto secondary = docs->openSecondary(dir.file("sec.stocklib"));
+  EXPECT_TRUE(seeded(secondary) && secondary->unit() == stocklib::kLibraryUnitMillimeter);
+  auto first = newDrawing(false).second->openPrimary(dir.file("imp.stocklib"));
+  EXPECT_TRUE(first && first->unit() == stocklib::kLibraryUnitInch);
 }
 
 TEST_F(DocLibsTest, MissingLibrariesAreReportedAndANestedLookupFindsTheSameEntry) {
@@ -321,17 +331,4 @@ TEST_F(DocLibsTest, AnAdoptedPrimaryWithoutNamespacesIsSeededUnlessReadOnly) {
   EXPECT_EQ(held->get<stocklib::RectangleProfile>(profile)->height(), 10.0);
   EXPECT_FALSE(held->get(namespaces) ||
                sl_db::writable(sl_db::docLibs(two.get()), sl_db::kPrimary));
-}
-
-TEST_F(DocLibsTest, NewLibrariesTakeTheOldPrimarysUnitElseTheDrawings) {
-  auto inches = makeLibrary("inch.stocklib", {"t"}, stocklib::kLibraryUnitInch);
-  auto [metric, docs] = newDrawing();
-  ASSERT_EQ(docs->openPrimary(inches->filename()), inches);
-  auto replaced = docs->openPrimary(dir.file("next.stocklib"));
-  EXPECT_TRUE(hasTag(replaced, "t") && replaced->unit() == stocklib::kLibraryUnitInch);
-  // A library the binding creates is seeded, a secondary too.
-  auto secondary = docs->openSecondary(dir.file("sec.stocklib"));
-  EXPECT_TRUE(seeded(secondary) && secondary->unit() == stocklib::kLibraryUnitMillimeter);
-  auto first = newDrawing(false).second->openPrimary(dir.file("imp.stocklib"));
-  EXPECT_TRUE(first && first->unit() == stocklib::kLibraryUnitInch);
 }
