@@ -55,8 +55,7 @@ class RecordingReactor : public sl_db::LibraryReactor {
 class DocLibsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
-    ASSERT_TRUE(m_module);
+    ASSERT_TRUE(m_module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH)));
     m_hooks = std::make_unique<InstalledHooks>();
     m_hooks->provider.setRoamableRootFolder(dir.path());
     m_oldReactor = stocklib::LibraryManager::instance().reactor();
@@ -111,9 +110,8 @@ class DocLibsTest : public ::testing::Test {
                          [](const std::string& e) { return e.rfind("missing", 0) == 0; });
   }
   static bool bound(const OdDbDatabase* db) {
-    for (auto it = sl_db::docLibs_begin(); it != sl_db::docLibs_end(); ++it)
-      if (it->first == db) return true;
-    return false;
+    return std::any_of(sl_db::docLibs_begin(), sl_db::docLibs_end(),
+                       [&](const auto& e) { return e.first == db; });
   }
 
   ScratchDir dir;

@@ -104,7 +104,7 @@ TEST_F(DocLibsTest, AnEmbeddedPrimarySurvivesReloadAndItsRecordIsFollowedOnceOpe
   EXPECT_TRUE(hasTag(docs->primary(), "kept") && docs->isPrimaryEmbedded());
 }
 
-TEST_F(DocLibsTest, ReplacingThePrimaryCopiesItAndReportsEveryId) {
+TEST_F(DocLibsTest, ReplacingThePrimaryCopiesItReportsEveryIdAndKeepsItsUnit) {
   auto [db, docs] = newDrawing();
   auto embedded = docs->openEmbeddedPrimary();
   ASSERT_TRUE(embedded);
@@ -138,6 +138,16 @@ TEST_F(DocLibsTest, ReplacingThePrimaryCopiesItAndReportsEveryId) {
   EXPECT_EQ(reactor.take(), (Events{"closed " + path.toUtf8()}));
   EXPECT_FALSE(docs->primary() || docs->isPrimaryEmbedded() ||
                !docs->stocklibManager()->primaryLibraryPath().isEmpty());
+  // New libraries take the old primary's unit, else the drawing's.
+  auto inches = makeLibrary("inch.stocklib", {"t"}, stocklib::kLibraryUnitInch);
+  ASSERT_EQ(docs->openPrimary(inches->filename()), inches);
+  auto replaced = docs->openPrimary(dir.file("next.stocklib"));
+  EXPECT_TRUE(hasTag(replaced, "t") && replaced->unit() == stocklib::kLibraryUnitInch);
+  // A library the binding creates is seeded, a secondary too.
+  auto secondary = docs->openSecondary(dir.file("sec.stocklib"));
+  EXPECT_TRUE(seeded(secondary) && secondary->unit() == stocklib::kLibraryUnitMillimeter);
+  auto first = newDrawing(false).second->openPrimary(dir.file("imp.stocklib"));
+  EXPECT_TRUE(first && first->unit() == stocklib::kLibraryUnitInch);
 }
 
 TEST_F(DocLibsTest, MissingLibrariesAreReportedAndANestedLookupFindsTheSameEntry) {
@@ -170,13 +180,13 @@ TEST_F(DocLibsTest, MissingLibrariesAreReportedAndANestedLookupFindsTheSameEntry
 TEST_F(DocLibsTest, MovePrimaryMovesOrRepointsAndOtherwiseChangesNothing) {
   const OdString a = dir.file("a.stocklib"), b = dir.file("b.stocklib");
   makeLibrary("a.stocklib", {"t"});
-  OdDbDatabasePtr db = odDbCreateDatabase(true), two = odDbCreateDatabase(false);
-  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
+  auto [db, docs] = newDrawing();
   ASSERT_TRUE(hasTag(docs->openPrimary(a), "t"));
-  // A file another drawing shares is not moved from under it; they share one library object.
-  EXPECT_EQ(sl_db::docLibs(two.get())->openPrimary(a), docs->primary());
-  EXPECT_FALSE(docs->movePrimary(b, true));
-  two = nullptr;
+  {  // A file another drawing shares is not moved from under it; they share one library object.
+    auto two = newDrawing(false);
+    EXPECT_EQ(two.second->openPrimary(a), docs->primary());
+    EXPECT_FALSE(docs->movePrimary(b, true));
+  }
   reactor.events.clear();
   for (const auto& [to, copy] :
        {std::pair(OdString(), true), std::pair(OdString(":memory:"), false),
@@ -203,9 +213,8 @@ TEST_F(DocLibsTest, MovePrimaryMovesOrRepointsAndOtherwiseChangesNothing) {
 
 TEST_F(DocLibsTest, SecondariesAreKeptDistinctByFileAndSingleModeReplacesTheOpenOne) {
   std::filesystem::create_directories(dir.file("sub").toUtf8());
-  OdDbDatabasePtr db = odDbCreateDatabase(true);
+  auto [db, docs] = newDrawing();
   db->writeFile(dir.file("d.sldrw"));
-  sl_db::DocumentLibraries* docs = sl_db::docLibs(db.get());
   auto primary = docs->openPrimary(dir.file("p.stocklib"));
   ASSERT_TRUE(primary);
   EXPECT_FALSE(docs->openSecondary(primary->filename()) || !docs->secondaries().empty());
@@ -270,8 +279,8 @@ TEST_F(DocLibsTest, FailingRebuildsLeaveNoEntryLoseNoPendingDrawingAndAreRetried
   reactor.removeOnClosedHandler(OdString("touch"));
 
   // Closed by the smart pointer's destructor: the failure must not escape from there.
-  OdDbDatabasePtr d = odDbCreateDatabase(true);
-  ASSERT_TRUE(sl_db::docLibs(d.get())->openEmbeddedPrimary());
+  auto [d, dDocs] = newDrawing();
+  ASSERT_TRUE(dDocs->openEmbeddedPrimary());
   reactor.failMissing(1);
   reactor.events.clear();
   openRecord(d.get(), OdDb::kForWrite)->setSecondaryLibraryPaths().append(OdString("yd.lib"));
@@ -287,7 +296,6 @@ TEST_F(DocLibsTest, FailingRebuildsLeaveNoEntryLoseNoPendingDrawingAndAreRetried
   reactor.events.clear();
   docs->openSecondary(dir.file("t.stocklib"));
   EXPECT_EQ(missingEvents(), 0);
-  reactor.onMissing = nullptr;
 }
 
 TEST_F(DocLibsTest, AnAdoptedPrimaryWithoutNamespacesIsSeededUnlessReadOnly) {
@@ -323,17 +331,4 @@ TEST_F(DocLibsTest, AnAdoptedPrimaryWithoutNamespacesIsSeededUnlessReadOnly) {
   EXPECT_EQ(held->get<stocklib::RectangleProfile>(profile)->height(), 10.0);
   EXPECT_FALSE(held->get(namespaces) ||
                sl_db::writable(sl_db::docLibs(two.get()), sl_db::kPrimary));
-}
-
-TEST_F(DocLibsTest, NewLibrariesTakeTheOldPrimarysUnitElseTheDrawings) {
-  auto inches = makeLibrary("inch.stocklib", {"t"}, stocklib::kLibraryUnitInch);
-  auto [metric, docs] = newDrawing();
-  ASSERT_EQ(docs->openPrimary(inches->filename()), inches);
-  auto replaced = docs->openPrimary(dir.file("next.stocklib"));
-  EXPECT_TRUE(hasTag(replaced, "t") && replaced->unit() == stocklib::kLibraryUnitInch);
-  // A library the binding creates is seeded, a secondary too.
-  auto secondary = docs->openSecondary(dir.file("sec.stocklib"));
-  EXPECT_TRUE(seeded(secondary) && secondary->unit() == stocklib::kLibraryUnitMillimeter);
-  auto first = newDrawing(false).second->openPrimary(dir.file("imp.stocklib"));
-  EXPECT_TRUE(first && first->unit() == stocklib::kLibraryUnitInch);
 }

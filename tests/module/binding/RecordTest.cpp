@@ -21,8 +21,7 @@ using Bytes = std::vector<std::uint8_t>;
 class Record : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
-    ASSERT_TRUE(m_module);
+    ASSERT_TRUE(m_module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH)));
   }
   void TearDown() override { odrxModuleManager()->unloadModule(m_module); }
 
@@ -47,12 +46,11 @@ class Record : public ::testing::Test {
     return out;
   }
   static OdResult readInto(DbStockLibManager* record, const Bytes& bytes) {
-    try {
-      return record->dwgInFields(
-          odDbCreateMemoryReader(bytes.data(), bytes.size(), OdDbFiler::kFileFiler));
-    } catch (const OdError& e) {
-      return e.code();
-    }
+    OdResult read = eOk, thrown = sltest::odErrorOf([&] {
+                           read = record->dwgInFields(odDbCreateMemoryReader(
+                               bytes.data(), bytes.size(), OdDbFiler::kFileFiler));
+                         });
+    return thrown != eOk ? thrown : read;
   }
 
   OdRxModulePtr m_module;
@@ -137,12 +135,11 @@ TEST_F(Record, EmbeddedBytesSurviveSaveAndLoad) {
     proxy = nullptr;
     db->writeFile(proxied);
   }
-  m_module = odrxModuleManager()->loadModule(OdString(SLDB_MODULE_PATH));
-  ASSERT_TRUE(m_module);
+  SetUp();
   expectLoaded(proxied);
 }
 
-TEST_F(Record, UndoFilerAndMissingFileAndExternalRecords) {
+TEST_F(Record, UndoFilerMissingFileExternalOldNewerAndDamagedRecords) {
   OdSmartPtr<DbStockLibManager> record = DbStockLibManager::createObject();
   Bytes undo;
   record->dwgOutFields(odDbCreateMemoryWriter(undo, OdDbFiler::kUndoFiler));
@@ -162,9 +159,7 @@ TEST_F(Record, UndoFilerAndMissingFileAndExternalRecords) {
               target->secondaryLibraryPaths() == OdArray<OdString>{L"s.stocklib"});
   EXPECT_FALSE(target->isPrimaryLibraryEmbedded() ||
                stocklib::MemFs::instance().exists(targetFile));
-}
 
-TEST_F(Record, OldNewerAndDamagedRecords) {
   OdSmartPtr<DbStockLibManager> source = DbStockLibManager::createObject();
   const std::size_t base = filed(source, true).size();
 
@@ -172,7 +167,7 @@ TEST_F(Record, OldNewerAndDamagedRecords) {
   Bytes v0 = filed(source);
   v0.resize(base);
   v0.insert(v0.end(), {0, 3, 0, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c'});  // version, size, bytes
-  OdSmartPtr<DbStockLibManager> target = DbStockLibManager::createObject();
+  target = DbStockLibManager::createObject();
   target->setPrimaryLibraryPath(L"x.stocklib");
   target->setSecondaryLibraryPaths() = {L"kept.stocklib"};
   ASSERT_EQ(readInto(target, v0), eOk);

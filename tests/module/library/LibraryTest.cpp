@@ -28,6 +28,11 @@ OdRxClass* rxClass(const wchar_t* name) {
 
 class LibraryTest : public ::testing::Test {
  protected:
+  /// Every test starts from a.stocklib, filled, and its wrapper.
+  void SetUp() override {
+    fill(lib = create("a.stocklib"));
+    w = sl_db::Library::get(lib);
+  }
   std::shared_ptr<stocklib::Library> create(const char* name) {
     auto lib = LibraryManager::instance().create(dir.file(name), kLibraryUnitMillimeter, L"t");
     EXPECT_TRUE(lib) << lib.message().toUtf8();
@@ -62,29 +67,27 @@ class LibraryTest : public ::testing::Test {
 
   sltest::ScratchDir dir;
   KcSmartPtr<PropertyNamespace> arch, strukt, empty;
+  std::shared_ptr<stocklib::Library> lib;
+  std::shared_ptr<sl_db::Library> w;
 };
 
 }  // namespace
 
 TEST_F(LibraryTest, OneWrapperPerLibraryWhileHeld) {
   EXPECT_FALSE(sl_db::Library::get(std::shared_ptr<stocklib::Library>()));
-  auto lib = create("a.stocklib");
-  auto w1 = sl_db::Library::get(lib);
-  ASSERT_TRUE(w1 && w1->library() == lib);
-  EXPECT_EQ(sl_db::Library::get(std::shared_ptr<const stocklib::Library>(lib)), w1);
-  EXPECT_NE(sl_db::Library::get(create("b.stocklib")), w1);
+  ASSERT_TRUE(w && w->library() == lib);
+  EXPECT_EQ(sl_db::Library::get(std::shared_ptr<const stocklib::Library>(lib)), w);
+  auto fresh = create("b.stocklib");
+  EXPECT_NE(sl_db::Library::get(fresh), w);
   // Released by every holder: the next get builds a new wrapper that sees the current content.
-  std::weak_ptr<sl_db::Library> old = w1;
-  w1.reset();
+  std::weak_ptr<sl_db::Library> old = w;
+  w.reset();
   EXPECT_TRUE(old.expired());
-  fill(lib);
-  EXPECT_EQ(sl_db::Library::get(lib)->propertySets().size(), 5u);
+  fill(fresh);
+  EXPECT_EQ(sl_db::Library::get(fresh)->propertySets().size(), 5u);
 }
 
 TEST_F(LibraryTest, NamespaceSetAndDefinitionLookups) {
-  auto lib = create("a.stocklib");
-  fill(lib);
-  auto w = sl_db::Library::get(lib);
   const PropertyNamespace* archNs = w->propertyNamespace(L"Arch");
   ASSERT_TRUE(archNs && archNs->id() == arch->id());
   EXPECT_FALSE(w->propertyNamespace(L"Empty") || w->propertyNamespace(L"arch"));  // Empty: no set
@@ -122,9 +125,6 @@ TEST_F(LibraryTest, NamespaceSetAndDefinitionLookups) {
 }
 
 TEST_F(LibraryTest, PropertySetsByNamespaceClassAndEnabledKeys) {
-  auto lib = create("a.stocklib");
-  fill(lib);
-  auto w = sl_db::Library::get(lib);
   const OdRxClass* line = rxClass(L"OdDbLine");
   const OdRxClass* circle = rxClass(L"OdDbCircle");
   ASSERT_TRUE(line && circle);
@@ -157,9 +157,6 @@ TEST_F(LibraryTest, PropertySetsByNamespaceClassAndEnabledKeys) {
 }
 
 TEST_F(LibraryTest, ChangesAreMissedUntilReloadOrImport) {
-  auto lib = create("a.stocklib");
-  fill(lib);
-  auto w = sl_db::Library::get(lib);
   addSet(lib, strukt, L"Slab", {L"OdDbLine"});
   EXPECT_FALSE(w->propertySet(PropertyKey(L"Struct", L"Slab")) ||
                w->propertyDefinition(PropertyKey(L"Struct", L"SlabP")));
@@ -185,9 +182,6 @@ TEST_F(LibraryTest, ChangesAreMissedUntilReloadOrImport) {
 }
 
 TEST_F(LibraryTest, TypeSpecCacheDropsChangedDefinitions) {
-  auto lib = create("a.stocklib");
-  fill(lib);
-  auto w = sl_db::Library::get(lib);
   auto def = [&](const wchar_t* ns, const wchar_t* name) {
     return const_cast<PropertyDefinition*>(w->propertyDefinition(PropertyKey(ns, name)));
   };
@@ -234,8 +228,6 @@ TEST_F(LibraryTest, TypeSpecCacheDropsChangedDefinitions) {
 }
 
 TEST_F(LibraryTest, UniqueNames) {
-  auto lib = create("a.stocklib");
-  auto w = sl_db::Library::get(lib);
   for (const wchar_t* n : {L"Wall", L"Wall-2", L"Wall-5", L"Beam-", L"A-b", L"Plain-7x", L"-5"})
     w->save(PropertyNamespace::create(n));
   // A dash in front is a number suffix on an empty base.
