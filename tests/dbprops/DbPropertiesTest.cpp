@@ -78,7 +78,6 @@ TEST(DbProperties, StoresReplacesRemovesAndFilesWhatReadsBackInNameOrder) {
   auto deepMap = std::make_shared<DbPropertyContainer<std::map<OdString, DbPropertyPtr>>>(
       std::map<OdString, DbPropertyPtr>{{L"k", nest(DbProperties::maxNesting())}});
   EXPECT_FALSE(container.setProperty(L"TooDeepInAMap", deepMap));
-  EXPECT_EQ(container.getProperty(L"TooDeep"), nullptr);
 
   OdStaticRxObject<DbProperties> back;
   ASSERT_EQ(back.dwgIn(samples::reader(filedOut(container)).get()), eOk);
@@ -162,9 +161,7 @@ TEST(DbProperties, DamagedDataIsKeptAndWhatCanBeReadIsListed) {
     EXPECT_FALSE(read.setProperty(L"New", real(5)) || read.resetProperty(L"A") ||
                  read.attachInstancePropertySet(L"Other~Set") ||
                  read.detachInstancePropertySet(L"Fire~Safety"));
-    EXPECT_TRUE(read.discardDamaged());
-    EXPECT_FALSE(read.discardDamaged());
-    EXPECT_FALSE(read.isDamaged());
+    EXPECT_TRUE(read.discardDamaged() && !read.discardDamaged() && !read.isDamaged());
     EXPECT_EQ(read.size(), readable);
     EXPECT_TRUE(read.setProperty(L"New", real(5)));
     OdStaticRxObject<DbProperties> mended;

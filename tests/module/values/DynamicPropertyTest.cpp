@@ -93,7 +93,6 @@ TEST_F(ValuesTest, BindsByKeyAndByIdAndStoresUnderTheKeyString) {
   EXPECT_EQ(bindings(line), attached);
   DbProperties::get(line.get())->detachInstancePropertySet(L"Beam~Struct");
   EXPECT_EQ(bindings(line), lines);
-  EXPECT_EQ(bindings(circle), circles);
   // An unsaved rename is seen at once, as the scan sees it; a reload indexes the file again.
   sill->setName(L"Threshold");
   EXPECT_FALSE(at(line, L"Sill").exists());
@@ -192,7 +191,6 @@ TEST_F(ValuesTest, ReadsStoredDefaultOrComputedValuesConvertedOnceAndWritesCheck
   store_(line.get(), L"Height~Arch", 2.5);  // int16 cannot
   height = at(line, L"Height");
   EXPECT_TRUE(reads<int16_t>(height, 5, DynamicProperty::TypeMismatch, 0));
-  EXPECT_TRUE(height.isSet());
   EXPECT_TRUE(reads(at(line, L"Height", L"Arch", false), 0.0, DynamicProperty::Ok, 2.5));
 
   // Empty values: the default, else none; createProperty stores an empty one of the type.
@@ -201,8 +199,7 @@ TEST_F(ValuesTest, ReadsStoredDefaultOrComputedValuesConvertedOnceAndWritesCheck
   DbProperties::get(line.get())->resetProperty(L"Note~Arch");
   DynamicProperty note = at(line, L"Note");
   auto made = note.createProperty();
-  ASSERT_TRUE(made);
-  EXPECT_EQ(made->type(), DbPropertyType::get<OdString>());
+  ASSERT_TRUE(made && made->type() == DbPropertyType::get<OdString>());
   EXPECT_TRUE(note.exists() && !note.isSet());
   EXPECT_TRUE(reads(note, OdString(L"x"), DynamicProperty::NoValue, L""));
   DbProperties::get(line.get())
