@@ -88,10 +88,9 @@ TEST_F(ValuesTest, CollectionListsMappedDefinedAndUnclaimedValuesInOrderAndPurge
 
   // Renaming a definition in memory, without saving it, leaves its values unclaimed in the
   // listing; purging keeps them while the library file still defines their key.
-  store_(line.get(), L"Sill~Arch", 3.0);
-  store_(line.get(), L"Area~Arch", 4.0);
-  store_(line.get(), L"Radius~Struct", 5.0);  // defined, for circles only
-  store_(line.get(), L"Width~Door", 6.0);     // defined nowhere
+  // Radius is defined for circles only, Door/Width nowhere.
+  for (const wchar_t* name : {L"Sill~Arch", L"Area~Arch", L"Radius~Struct", L"Width~Door"})
+    store_(line.get(), name, 3.0);
   library->propertyDefinition(wrapper->propertyDefinition(PropertyKey(L"Arch", L"Sill"))->id())
       ->setName(L"Threshold");
   library->valueDefinition(wrapper->valueDefinition(PropertyKey(L"Arch", L"Area"))->id())
