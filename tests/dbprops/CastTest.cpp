@@ -64,7 +64,7 @@ TEST(CastProperty, NumbersAndTextAsTheTableSays) {
   EXPECT_FALSE(cast<std::int32_t>(std::nan("")));
 }
 
-TEST(CastProperty, ArraysAndMapsElementByElement) {
+TEST(CastProperty, ArraysAndMapsElementByElementAndEverythingElseFailsKeepingTheValue) {
   EXPECT_EQ(cast<DbArray<double>>(DbArray<std::int32_t>{1, -2, 3}),
             (DbArray<double>{1.0, -2.0, 3.0}));
   EXPECT_FALSE(cast<DbArray<std::int8_t>>(DbArray<std::int32_t>{1, 300}));  // one does not fit
@@ -75,9 +75,7 @@ TEST(CastProperty, ArraysAndMapsElementByElement) {
   // "1" and "01" are one key once converted.
   EXPECT_FALSE(
       (cast<std::map<std::int32_t, bool>>(std::map<OdString, bool>{{L"1", true}, {L"01", false}})));
-}
 
-TEST(CastProperty, EverythingElseFailsAndKeepsTheValue) {
   // Other element types only to themselves; single to array; handle to text; array to map.
   EXPECT_FALSE(cast<OdString>(OdGePoint3d(1, 2, 3)));
   EXPECT_FALSE(cast<OdString>(OdDbHandle(5), true));

@@ -12,16 +12,12 @@
 #include "DbMemoryFiler.h"
 #include "Samples.h"
 
+using samples::filedOut;
+
 namespace {
 
 std::shared_ptr<DbProperty> real(double v) {
   return std::make_shared<DbPropertyContainer<double>>(v);
-}
-
-std::vector<std::uint8_t> filedOut(const DbProperties& c) {
-  std::vector<std::uint8_t> bytes;
-  c.dwgOut(samples::writer(bytes).get());
-  return bytes;
 }
 
 // A number nested in arrays, `levels` deep in all.
@@ -78,15 +74,11 @@ TEST(DbProperties, StoresReplacesRemovesAndFilesWhatReadsBackInNameOrder) {
   auto deepMap = std::make_shared<DbPropertyContainer<std::map<OdString, DbPropertyPtr>>>(
       std::map<OdString, DbPropertyPtr>{{L"k", nest(DbProperties::maxNesting())}});
   EXPECT_FALSE(container.setProperty(L"TooDeepInAMap", deepMap));
-  EXPECT_EQ(container.getProperty(L"TooDeep"), nullptr);
 
   OdStaticRxObject<DbProperties> back;
   ASSERT_EQ(back.dwgIn(samples::reader(filedOut(container)).get()), eOk);
   EXPECT_FALSE(back.isDamaged()) << back.damage().toUtf8();
-  EXPECT_EQ(back.instancePropertySets(), (OdArray<OdString>{L"Fire~Safety", L"Acoustic~Safety"}));
-  EXPECT_EQ(names(back), names(container));
-  for (const auto& entry : container)
-    EXPECT_EQ(samples::filed(*back.getProperty(entry.first)), samples::filed(*entry.second));
+  EXPECT_EQ(filedOut(back), filedOut(container));
   EXPECT_TRUE(back.detachInstancePropertySet(L"Fire~Safety"));
   EXPECT_EQ(back.instancePropertySets(), OdArray<OdString>{L"Acoustic~Safety"});
 }
@@ -162,9 +154,7 @@ TEST(DbProperties, DamagedDataIsKeptAndWhatCanBeReadIsListed) {
     EXPECT_FALSE(read.setProperty(L"New", real(5)) || read.resetProperty(L"A") ||
                  read.attachInstancePropertySet(L"Other~Set") ||
                  read.detachInstancePropertySet(L"Fire~Safety"));
-    EXPECT_TRUE(read.discardDamaged());
-    EXPECT_FALSE(read.discardDamaged());
-    EXPECT_FALSE(read.isDamaged());
+    EXPECT_TRUE(read.discardDamaged() && !read.discardDamaged() && !read.isDamaged());
     EXPECT_EQ(read.size(), readable);
     EXPECT_TRUE(read.setProperty(L"New", real(5)));
     OdStaticRxObject<DbProperties> mended;

@@ -72,8 +72,8 @@ TEST(DbPropertyType, CodesAreTheStoredOnesAndEveryTypeRoundTrips) {
   EXPECT_FALSE(DbPropertyType().isValid());
 }
 
-// Typed access is exact; nested values are copied deep.
-TEST(DbProperty, TypedAccessIsExactAndCopiesAreDeep) {
+// Typed access is exact; nested values are copied deep; refused data leaves the value as it was.
+TEST(DbProperty, TypedAccessIsExactCopiesAreDeepAndRefusedDataChangesNothing) {
   DbPropertyContainer<std::int32_t> value(7);
   std::int16_t narrow = 1;
   std::uint32_t unsignedSame = 1;
@@ -92,19 +92,17 @@ TEST(DbProperty, TypedAccessIsExactAndCopiesAreDeep) {
   inner->setValue(L"changed");
   EXPECT_EQ(filed(*copy), before);
   EXPECT_NE(filed(outer), before);
-}
 
-TEST(DbProperty, RefusedDataLeavesTheValueAsItWas) {
   auto refuse = [](DbProperty& value, const std::vector<std::uint8_t>& bytes, OdResult expected) {
     const auto before = filed(value);
     EXPECT_EQ(value.readDataFromDwg(samples::reader(bytes).get()), expected);
     EXPECT_EQ(filed(value), before);
   };
-  DbPropertyContainer<DbArray<OdString>> value(DbArray<OdString>{L"kept"});
-  refuse(value, {1, 0xff, 0xff, 0xff, 0x7f}, eBadDrawingFile);  // a count far beyond the data
-  refuse(value, {0x80}, eBadDrawingFile);                       // unknown flag bits
-  refuse(value, {1, 1, 0, 0, 0, 9, 0, 0, 0, 'a'}, eEndOfFile);  // ends inside the first string
-  refuse(value, {}, eEndOfFile);
+  DbPropertyContainer<DbArray<OdString>> texts(DbArray<OdString>{L"kept"});
+  refuse(texts, {1, 0xff, 0xff, 0xff, 0x7f}, eBadDrawingFile);  // a count far beyond the data
+  refuse(texts, {0x80}, eBadDrawingFile);                       // unknown flag bits
+  refuse(texts, {1, 1, 0, 0, 0, 9, 0, 0, 0, 'a'}, eEndOfFile);  // ends inside the first string
+  refuse(texts, {}, eEndOfFile);
 
   // Nested values (set, one, then a descriptor): one of an unknown code; then nested without
   // end, refused, not followed down the stack.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DbMemoryFiler.h"
+#include "dbprops/DbProperties.h"
 #include "dbprops/DbProperty.h"
 
 namespace samples {
@@ -26,6 +27,13 @@ inline std::vector<std::uint8_t> filed(const DbProperty& value) {
   out->wrInt32(value.type().type());
   out->wrInt32(value.type().keyType());
   value.writeDataToDwg(out.get());
+  return bytes;
+}
+
+/// filedOut: the bytes a container files as: equal bytes, equal values and set keys.
+inline std::vector<std::uint8_t> filedOut(const DbProperties& container) {
+  std::vector<std::uint8_t> bytes;
+  container.dwgOut(writer(bytes).get());
   return bytes;
 }
 

@@ -51,21 +51,20 @@ TEST_F(ValuesTest, CollectionListsMappedDefinedAndUnclaimedValuesInOrderAndPurge
 
   // Filters list defined properties only: one set, or every set of a namespace; the set or
   // namespace read afresh from the store is the same one, the same ids of another library none.
+  auto filtered = [&](const auto& by) { return listing(DynamicProperties(library, line, by)); };
   const std::vector<std::string> trimOnly = {"Sill~Arch Trim p"};
   auto trim = library->propertySet(wrapper->propertySet(PropertyKey(L"Arch", L"Trim"))->id());
   const unsigned archId = wrapper->propertyNamespace(L"Arch")->id();
-  EXPECT_EQ(listing(DynamicProperties(library, line, trim)), trimOnly);
-  EXPECT_EQ(listing(DynamicProperties(library, line, library->storePropertySet(trim->id()))),
-            trimOnly);
+  EXPECT_EQ(filtered(trim), trimOnly);
+  EXPECT_EQ(filtered(library->storePropertySet(trim->id())), trimOnly);
   const std::vector<std::string> arch(expected.begin() + 2, expected.end() - 3);
-  EXPECT_EQ(listing(DynamicProperties(library, line, library->propertyNamespace(archId))), arch);
-  EXPECT_EQ(listing(DynamicProperties(library, line, library->storePropertyNamespace(archId))),
-            arch);
+  EXPECT_EQ(filtered(library->propertyNamespace(archId)), arch);
+  EXPECT_EQ(filtered(library->storePropertyNamespace(archId)), arch);
   auto otherWrapper = sl_db::Library::get(makeLibrary(dir.file("other.stocklib")));
   auto other = sl_db::ILibrary::create<sl_db::Library>(otherWrapper);
   ASSERT_TRUE(other && other->storePropertySet(trim->id()));
-  EXPECT_EQ(DynamicProperties(library, line, other->storePropertySet(trim->id())).count(), 0u);
-  EXPECT_EQ(DynamicProperties(library, line, other->storePropertyNamespace(archId)).count(), 0u);
+  EXPECT_TRUE(filtered(other->storePropertySet(trim->id())).empty());
+  EXPECT_TRUE(filtered(other->storePropertyNamespace(archId)).empty());
   EXPECT_EQ(listing(DynamicProperties(line, sl_db::StaticPropertiesTag())),
             (std::vector<std::string>{"Ext~Other - u", "Sill~Arch - u"}));
 
@@ -84,15 +83,14 @@ TEST_F(ValuesTest, CollectionListsMappedDefinedAndUnclaimedValuesInOrderAndPurge
   // Definitions added and not saved yet (id 0) are each listed.
   for (const wchar_t* name : {L"Jamb", L"Head"})
     trim->appendPropertyDefinition(name, sl_db::PropertyType::Single(sl_db::PropertyType::kDouble));
-  EXPECT_EQ(listing(DynamicProperties(library, line, trim)),
+  EXPECT_EQ(filtered(trim),
             (std::vector<std::string>{"Sill~Arch Trim p", "Jamb~Arch Trim p", "Head~Arch Trim p"}));
 
   // Renaming a definition in memory, without saving it, leaves its values unclaimed in the
   // listing; purging keeps them while the library file still defines their key.
-  store_(line.get(), L"Sill~Arch", 3.0);
-  store_(line.get(), L"Area~Arch", 4.0);
-  store_(line.get(), L"Radius~Struct", 5.0);  // defined, for circles only
-  store_(line.get(), L"Width~Door", 6.0);     // defined nowhere
+  // Radius is defined for circles only, Door/Width nowhere.
+  for (const wchar_t* name : {L"Sill~Arch", L"Area~Arch", L"Radius~Struct", L"Width~Door"})
+    store_(line.get(), name, 3.0);
   library->propertyDefinition(wrapper->propertyDefinition(PropertyKey(L"Arch", L"Sill"))->id())
       ->setName(L"Threshold");
   library->valueDefinition(wrapper->valueDefinition(PropertyKey(L"Arch", L"Area"))->id())
