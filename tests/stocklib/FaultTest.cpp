@@ -4,12 +4,9 @@
 // state, and objects in memory are as before. Sweeps are sampled: at most kSamples fault
 // points per operation and mode, spread evenly over the operations the change performs. And a
 // process killed while it saves.
-#include <signal.h>
-
-#include <chrono>
 #include <random>
-#include <thread>
 
+#include "KilledChild.h"
 #include "TestSupport.h"
 
 using namespace stocklib;
@@ -189,37 +186,17 @@ TEST_F(Faults, FailedReadsWritesSyncsTruncatesAllocationsAndAKilledSaveLoseNothi
   for (int round = 0; round < kKills; ++round) {
     const int delayMs = std::uniform_int_distribution<int>(0, 300)(random);
     SCOPED_TRACE("killed after " + std::to_string(delayMs) + " ms");
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      // The child never returns into the test framework.
-      ::close(pipeFds[0]);
-      try {
-        auto lib = LibraryManager::instance().open(file, false);
-        if (!lib) ::_exit(2);
-        auto ns = lib->get<PropertyNamespace>(NameKey(L"Before"));
-        auto set = PropertySet::create(ns, OdString::formatted(L"Big%d", round));
-        for (std::size_t i = 0; i < kDefinitions; ++i)
-          set->append_property_definition(OdString::formatted(L"D%d", int(i)), PropertyType(1, 4))
-              ->set_description(OdString(L'd', 100));
-        char go = 1;
-        if (::write(pipeFds[1], &go, 1) != 1) ::_exit(3);
-        set->save(lib);
-      } catch (...) {
-        ::_exit(4);
-      }
-      ::_exit(0);
-    }
-    ::close(pipeFds[1]);
-    char go = 0;
-    ASSERT_EQ(::read(pipeFds[0], &go, 1), 1);
-    ::close(pipeFds[0]);
-    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(sltest::killedWhileSaving(delayMs, [&](auto ready) {
+      auto lib = LibraryManager::instance().open(file, false);
+      if (!lib) ::_exit(2);
+      auto ns = lib->get<PropertyNamespace>(NameKey(L"Before"));
+      auto set = PropertySet::create(ns, OdString::formatted(L"Big%d", round));
+      for (std::size_t i = 0; i < kDefinitions; ++i)
+        set->append_property_definition(OdString::formatted(L"D%d", int(i)), PropertyType(1, 4))
+            ->set_description(OdString(L'd', 100));
+      ready();
+      set->save(lib);
+    })) << "the child failed on its own";
 
     // Opening recovers from the interrupted transaction.
     std::shared_ptr<Library> lib = LibraryManager::instance().open(file, false).value();

@@ -1,17 +1,12 @@
 // A drawing with an embedded library, saved by a child process that is killed at random moments,
 // many times: the drawing on disk is always the old or the new one, whole, and its library passes
 // the store's check; the temporary files the killed saves left go with the next good save.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <thread>
 
 #include "DocLibsSupport.h"
+#include "KilledChild.h"
 #include "OdError.h"
 
 using sltest::DocLibsTest;
@@ -39,37 +34,19 @@ TEST_F(DocLibsTest, KilledDrawingSavesLeaveTheOldOrTheNewDrawing) {
   for (int round = 0; round < kKills; ++round) {
     const int delayMs = std::uniform_int_distribution<int>(0, 120)(random);
     SCOPED_TRACE(std::to_string(round) + ", killed after " + std::to_string(delayMs) + " ms");
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      ::close(ready[0]);
-      try {
-        OdDbDatabasePtr db = odDbCreateDatabase(true);
-        db->readFile(path);
-        auto primary = sl_db::docLibs(db.get())->primary(false);
-        for (int i = 0; primary && i < kTagsPerRound; ++i) {
-          auto tag = stocklib::Tag::create(OdString::formatted(L"round %d %d", round, i));
-          tag->set_description(OdString(L'd', 300));
-          primary->save(tag);
-        }
-        if (!primary || ::write(ready[1], "1", 1) != 1) ::_exit(3);
-        db->writeFile(path);
-      } catch (...) {
-        ::_exit(4);
+    ASSERT_TRUE(sltest::killedWhileSaving(delayMs, [&](auto ready) {
+      OdDbDatabasePtr db = odDbCreateDatabase(true);
+      db->readFile(path);
+      auto primary = sl_db::docLibs(db.get())->primary(false);
+      if (!primary) ::_exit(3);
+      for (int i = 0; i < kTagsPerRound; ++i) {
+        auto tag = stocklib::Tag::create(OdString::formatted(L"round %d %d", round, i));
+        tag->set_description(OdString(L'd', 300));
+        primary->save(tag);
       }
-      ::_exit(0);
-    }
-    ::close(ready[1]);
-    char go = 0;
-    ASSERT_EQ(::read(ready[0], &go, 1), 1);
-    ::close(ready[0]);
-    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << "child failed on its own";
+      ready();
+      db->writeFile(path);
+    })) << "the child failed on its own";
 
     OdDbDatabasePtr db = odDbCreateDatabase(true);
     ASSERT_NO_THROW(db->readFile(path));
