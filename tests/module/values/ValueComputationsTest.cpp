@@ -70,6 +70,8 @@ TEST_F(ValuesTest, ProvidersComputeTheDefinitionsTheyClaimUntilRemoved) {
   // One that declines leaves the definition to the next; the context reaches the provider.
   Providers cleanup;
   ValueComputations::add(L"0-declines", [](const auto&) { return nullptr; });
+  const auto plain = library->valueDefinition(runId);
+  ASSERT_TRUE(plain && ValueComputations::bind(plain) == plain);
   EXPECT_EQ(read(false), mismatch);
   ValueComputations::add(L"b-second", lengthTimes(10));
   EXPECT_EQ(read(false), 32.0);
