@@ -93,7 +93,6 @@ struct Drawing {
   }
 };
 
-#ifdef SLDB_TEST_DATA  // the tables are in this folder; other folders include this header too
 /// unescape: `text` with "\\n" a line break, "\\xNN" the byte NN and "\\\\" one backslash.
 inline std::string unescape(const std::string& text) {
   std::string out;
@@ -110,7 +109,7 @@ inline std::string unescape(const std::string& text) {
 /// columns) on `w`, each `$NAME` of `vars` replaced; returns how many it ran.
 inline int runTable(const Drawing& w, const std::string& name,
                     const std::vector<std::pair<std::string, std::string>>& vars = {}) {
-  std::ifstream table(std::string(SLDB_TEST_DATA "/") + name);
+  std::ifstream table(std::string(SL_TEST_DATA_DIR "/") + name);
   int cases = 0;
   for (std::string text; std::getline(table, text);) {
     if (text.empty() || text[0] == '#') continue;
@@ -144,6 +143,5 @@ inline int runTable(const Drawing& w, const std::string& name,
   }
   return cases;
 }
-#endif
 
 }  // namespace sldbtest

@@ -114,7 +114,7 @@ TEST(Tool, HelpForTheHostAndEachCommandAndOneLineForWrongUsage) {
   EXPECT_GT(runTable(w, "commands.txt",
                      {{"$LINE", line},
                       {"$CIRCLE", circle.substr(0, circle.size() - 1)},
-                      {"$DATA", SLDB_TEST_DATA},
+                      {"$DATA", SL_TEST_DATA_DIR},
                       {"$TESTMODULE", SDK_TEST_MODULE},
                       {"$MODULE", SLDB_MODULE_PATH},
                       {"$NOENTRY", SDK_TEST_NOENTRY}}),
